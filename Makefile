@@ -1,0 +1,46 @@
+# Two commands for a fresh Debian machine:
+#   make run    installs what is missing, builds and starts Cadenzo
+#   make test   installs what is missing, builds and runs every test
+.PHONY: run test deps build bench clean format
+
+JOBS ?= $(shell nproc)
+CMAKE_GEN = -G Ninja
+
+deps:
+	@bash scripts/install-deps.sh
+
+build: deps
+	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCADENZO_TESTS=OFF
+	cmake --build build -j $(JOBS) --target cadenzo cadenzo-cli
+
+run: build
+	cd build && ./src/app/cadenzo
+
+# The test run has three build trees:
+#  build-test  everything, with AddressSanitizer and UndefinedBehaviorSanitizer, warnings fatal
+#  build-tsan  the core and its engine tests with ThreadSanitizer
+#  build-fuzz  the file readers' fuzz targets, built with clang and libFuzzer, run for a bounded time
+test: deps
+	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCADENZO_SANITIZE=thread \
+	    -DCADENZO_WERROR=ON -DCADENZO_GUI=OFF -DCADENZO_BACKENDS=OFF -DCADENZO_CLI=OFF
+	cmake --build build-tsan -j $(JOBS)
+	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L engine
+	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++ -DCADENZO_FUZZ=ON -DCADENZO_SANITIZE=address,undefined \
+	    -DCADENZO_WERROR=ON -DCADENZO_GUI=OFF -DCADENZO_BACKENDS=OFF -DCADENZO_CLI=OFF -DCADENZO_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	cd build-fuzz && ctest --output-on-failure -j $(JOBS) -L fuzz
+	cmake -S . -B build-test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug \
+	    -DCADENZO_SANITIZE=address,undefined -DCADENZO_WERROR=ON
+	cmake --build build-test -j $(JOBS)
+	cd build-test && ctest --output-on-failure -j $(JOBS)
+
+bench: deps
+	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCADENZO_BENCH=ON
+	cmake --build build-bench -j $(JOBS)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+clean:
+	rm -rf build build-test build-tsan build-fuzz build-bench

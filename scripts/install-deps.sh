@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs every Debian package Cadenzo needs to build, run and test.
+# Idempotent and non-interactive: it asks apt only for what is missing.
+set -euo pipefail
+
+packages=(
+    cmake ninja-build g++ make pkg-config
+    qt6-base-dev
+    librtmidi-dev libfluidsynth-dev fluid-soundfont-gm
+    libjack-jackd2-dev jackd2
+    libgtest-dev libgmock-dev libbenchmark-dev
+    libcli11-dev nlohmann-json3-dev
+    xvfb xauth
+    clang libclang-rt-14-dev
+    python3 python3-mido
+)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$p")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO="sudo"
+fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO -E apt-get install -y -qq --no-install-recommends "${missing[@]}"

@@ -1,0 +1,34 @@
+#include "cli/cli_common.h"
+
+#include <charconv>
+#include <sstream>
+
+namespace cadenzo::cli {
+
+Frets ParseTuning(const std::string& text) {
+    for (const auto& preset : tunePreset)
+        if (text == preset.name)
+            return preset.values;
+
+    Frets values{};
+    std::size_t start = 0;
+    for (int s = 0; s < STRING_COUNT; ++s) {
+        const std::size_t comma = text.find(',', start);
+        const bool last = s == STRING_COUNT - 1;
+        if (last != (comma == std::string::npos))
+            throw UsageError("bad tuning '" + text +
+                             "': give a preset name or six comma-separated values 0..255");
+        const std::string item =
+            text.substr(start, last ? std::string::npos : comma - start);
+        int value = -1;
+        const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
+        if (ec != std::errc{} || end != item.data() + item.size() || value < 0 || value > 255)
+            throw UsageError("bad tuning value '" + item + "' in '" + text +
+                             "': each value is 0..255");
+        values[s] = static_cast<std::uint8_t>(value);
+        start = comma + 1;
+    }
+    return values;
+}
+
+} // namespace cadenzo::cli

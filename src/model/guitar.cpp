@@ -1,0 +1,110 @@
+#include "model/guitar.h"
+
+#include <algorithm>
+
+namespace cadenzo {
+
+const std::array<const char*, 12> noteName{"C ", "C#", "D ", "D#", "E ", "F ",
+                                           "F#", "G ", "G#", "A ", "A#", "B "};
+
+const std::array<TunePreset, TUNE_PRESET_COUNT> tunePreset{{
+    {"---", {0, 0, 0, 0, 0, 0}},
+    {"Standard", {28, 23, 19, 14, 9, 4}},
+    {"Open D", {26, 21, 18, 14, 9, 2}},
+    {"Open E", {28, 23, 20, 16, 11, 4}},
+    {"Open G", {26, 23, 19, 14, 7, 2}},
+    {"Open A", {28, 25, 21, 16, 9, 4}},
+    {"Open B", {27, 23, 18, 15, 11, 6}},
+    {"Drop D", {28, 23, 19, 14, 9, 2}},
+    {"DADGAD", {26, 21, 19, 14, 9, 2}},
+    {"Bass 4", {43, 38, 33, 28, 0, 0}},
+    {"Bass High C", {48, 43, 38, 33, 28, 0}},
+    {"Bass High B", {48, 43, 38, 33, 28, 0}},
+    {"Bass lo B", {43, 38, 33, 28, 23, 0}},
+    {"Bass 6", {48, 43, 38, 33, 28, 23}},
+}};
+
+std::string PitchText(int value) {
+    return std::string(noteName[static_cast<std::size_t>(value % 12)]) +
+           std::to_string(value / 12 + 1);
+}
+
+Frets Guitar::frets() const {
+    Frets out{};
+    for (int s = 0; s < STRING_COUNT; ++s)
+        out[s] = flet[s];
+    return out;
+}
+
+void Guitar::setFrets(const Frets& frets) {
+    for (int s = 0; s < STRING_COUNT; ++s)
+        flet[s] = frets[s];
+}
+
+Frets Guitar::tunings() const {
+    Frets out{};
+    for (int s = 0; s < STRING_COUNT; ++s)
+        out[s] = tuning[s];
+    return out;
+}
+
+void Guitar::setTuning(const Frets& values) {
+    for (int s = 0; s < STRING_COUNT; ++s)
+        tuning[s] = values[s];
+}
+
+void Guitar::UpdateStringNotes() {
+    for (int s = 0; s < STRING_COUNT; ++s)
+        stringNote[s] = static_cast<std::uint8_t>(flet[s] + tuning[s]);
+}
+
+void Guitar::ClampFlets() {
+    for (auto& f : flet)
+        if (f > NECK_FRETS)
+            f = SILENT;
+}
+
+void Guitar::ClearFlets() {
+    for (auto& f : flet)
+        f = SILENT;
+}
+
+void Guitar::FindNeckPos() {
+    int limit = 22 - neckSpan;
+    for (const auto& f : flet) {
+        const int fret = f;
+        if (fret != 0 && fret < limit) {
+            neckPos = static_cast<std::uint8_t>(fret);
+            limit = fret;
+        }
+    }
+}
+
+void Guitar::MoveNeck(std::uint8_t newPos, bool positionLock) {
+    const int delta = int{newPos} - int{neckPos};
+    if (!positionLock) {
+        for (auto& f : flet)
+            if (f != 0 && f != SILENT)
+                f = static_cast<std::uint8_t>(f + delta);
+    }
+    neckPos = newPos;
+}
+
+int Guitar::ResizeNeck(int neckScreenWidth) {
+    // Round((width - 8) / 50), halves to even as the rounding of the original arithmetic does.
+    const int span = std::max(0, neckScreenWidth - 8);
+    int columns = span / 50;
+    const int twiceRest = 2 * (span % 50);
+    if (twiceRest > 50 || (twiceRest == 50 && columns % 2 == 1))
+        ++columns;
+    neckSpan = static_cast<std::uint8_t>(std::min(columns, 255));
+    const int barMax = NECK_FRETS - neckSpan;
+    // The scroll bar's minimum is 1: a fretboard wider than the 24 frets keeps the neck at fret 1
+    // instead of wrapping the byte below zero.
+    if (neckPos + neckSpan > NECK_FRETS)
+        neckPos = static_cast<std::uint8_t>(std::max(1, barMax));
+    ClampFlets();
+    return barMax;
+}
+
+} // namespace cadenzo

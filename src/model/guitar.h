@@ -1,0 +1,71 @@
+#pragma once
+
+#include "model/relaxed.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace cadenzo {
+
+// Per-string arrays run from string 0 (first, highest) to string 5 (sixth, lowest).
+inline constexpr int STRING_COUNT = 6;
+// Fret value of a string that is not played.
+inline constexpr std::uint8_t SILENT = 255;
+// The drawn fretboard has 24 frets; anything above is silent.
+inline constexpr std::uint8_t NECK_FRETS = 24;
+// The MIDI note of a pitch value is value + NOTE_BASE.
+inline constexpr int NOTE_BASE = 36;
+
+using Frets = std::array<std::uint8_t, STRING_COUNT>;
+
+extern const std::array<const char*, 12> noteName;
+
+struct TunePreset {
+    const char* name;
+    Frets values;
+};
+inline constexpr int TUNE_PRESET_COUNT = 14;
+extern const std::array<TunePreset, TUNE_PRESET_COUNT> tunePreset;
+
+// The tuning the chord table is written for: MIDI notes 64 59 55 50 45 40.
+inline constexpr Frets standardTuning{28, 23, 19, 14, 9, 4};
+
+// The pitch name of a value above MIDI note 36 in the program's octave numbering, where value 0
+// (MIDI 36) is "C 1": noteName of value mod 12, then the octave value div 12 + 1.
+std::string PitchText(int value);
+
+// What the six strings are doing now. One instance lives for the whole run and every part of the
+// program works on it. Only the window thread writes; the strum and playback ticks read flet,
+// tuning and stringNote from the timer thread, hence the relaxed atomics.
+struct Guitar {
+    std::array<Relaxed<std::uint8_t>, STRING_COUNT> flet{0, 0, 0, 0, 0, 0};
+    std::array<Relaxed<std::uint8_t>, STRING_COUNT> tuning{0, 0, 0, 0, 0, 0};
+    std::array<Relaxed<std::uint8_t>, STRING_COUNT> stringNote{0, 0, 0, 0, 0, 0};
+    std::uint8_t tuneKind = 0; // preset row last chosen in the instrument dialog; 0 = none
+    std::uint8_t neckPos = 1;  // fret shown in the first column of the fretboard
+    std::uint8_t neckSpan = 0; // fret columns that fit in the fretboard; 0 until the first resize
+    std::uint8_t chordPos = 0; // 0 low, 1 middle, 2 high voicing
+
+    Frets frets() const;
+    void setFrets(const Frets& frets);
+    Frets tunings() const;
+    void setTuning(const Frets& values);
+
+    // stringNote := (flet + tuning) mod 256 for every string.
+    void UpdateStringNotes();
+    // Every fret above 24 becomes silent.
+    void ClampFlets();
+    // All six strings silent (the caller redraws the fretboard).
+    void ClearFlets();
+    // Moves neckPos to the lowest fretted fret below 22 - neckSpan, so a new chord is in view.
+    void FindNeckPos();
+    // The neck moves to newPos; unless the position is locked the held frets move along (mod 256).
+    // The caller then recognises the chord, matches user chords and calls ClampFlets.
+    void MoveNeck(std::uint8_t newPos, bool positionLock);
+    // The fretboard changed width: recompute neckSpan, keep the neck in range, clamp the frets.
+    // Returns the new maximum of the neck scroll bar.
+    int ResizeNeck(int neckScreenWidth);
+};
+
+} // namespace cadenzo
