@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-int main(int argc, char* argv[]) {
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     cadenzo::Tmain_form form;
     form.show();

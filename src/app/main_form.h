@@ -9,7 +9,7 @@ class Tmain_form : public QMainWindow {
     Q_OBJECT
 
 public:
-    explicit Tmain_form(QWidget* parent = nullptr);
+    explicit Tmain_form(QWidget *parent = nullptr);
 };
 
 } // namespace cadenzo

@@ -2,6 +2,6 @@
 
 namespace cadenzo::cli {
 
-void addChordCommands(CLI::App& /*app*/) {}
+void addChordCommands(CLI::App & /*app*/) {}
 
 } // namespace cadenzo::cli

@@ -5,8 +5,8 @@
 
 namespace cadenzo::cli {
 
-Frets ParseTuning(const std::string& text) {
-    for (const auto& preset : tunePreset)
+Frets ParseTuning(const std::string &text) {
+    for (const auto &preset : tunePreset)
         if (text == preset.name)
             return preset.values;
 
@@ -18,8 +18,7 @@ Frets ParseTuning(const std::string& text) {
         if (last != (comma == std::string::npos))
             throw UsageError("bad tuning '" + text +
                              "': give a preset name or six comma-separated values 0..255");
-        const std::string item =
-            text.substr(start, last ? std::string::npos : comma - start);
+        const std::string item = text.substr(start, last ? std::string::npos : comma - start);
         int value = -1;
         const auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
         if (ec != std::errc{} || end != item.data() + item.size() || value < 0 || value > 255)

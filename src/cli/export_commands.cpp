@@ -2,6 +2,6 @@
 
 namespace cadenzo::cli {
 
-void addExportCommands(CLI::App& /*app*/) {}
+void addExportCommands(CLI::App & /*app*/) {}
 
 } // namespace cadenzo::cli

@@ -2,6 +2,6 @@
 
 namespace cadenzo::cli {
 
-void addSongCommands(CLI::App& /*app*/) {}
+void addSongCommands(CLI::App & /*app*/) {}
 
 } // namespace cadenzo::cli

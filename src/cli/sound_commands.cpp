@@ -2,6 +2,6 @@
 
 namespace cadenzo::cli {
 
-void addSoundCommands(CLI::App& /*app*/) {}
+void addSoundCommands(CLI::App & /*app*/) {}
 
 } // namespace cadenzo::cli

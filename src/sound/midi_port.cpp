@@ -1,0 +1,59 @@
+#include "sound/midi_port.h"
+
+#include "model/guitar.h"
+
+namespace cadenzo {
+
+const char *MidiOpenWarning(std::uint32_t code) {
+    switch (code) {
+    case MIDI_OK:
+        return "";
+    case MIDI_ALLOCATED:
+        return "Device Already Allocated";
+    case MIDI_NO_MAP:
+        return "No Map";
+    case MIDI_NO_DEVICE:
+        return "No Midi Device";
+    default:
+        return "Midi Open Error";
+    }
+}
+
+std::uint32_t MidiPort::MidiOpen() {
+    const std::uint32_t result = out_.open(setup_.midiDevice);
+    if (result != MIDI_OK)
+        out_.close();
+    out_.reset();
+    return result;
+}
+
+void MidiPort::Close() {
+    out_.close();
+}
+
+void MidiPort::NoteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity) {
+    if (note < 0 || note > 127)
+        return;
+    const auto status = static_cast<std::uint8_t>(0x80 + 16 * kind + (channel & 0x0F));
+    out_.shortMsg(PackShortMsg(status, static_cast<std::uint8_t>(note), velocity & 0x7F));
+}
+
+void MidiPort::AllNoteOff() {
+    const std::uint8_t channel = setup_.midiChannel;
+    for (int note = 0; note < 128; ++note)
+        NoteOut(0, channel, note, 0);
+}
+
+void MidiPort::SoundString(const Guitar &guitar, int s) {
+    const std::uint8_t channel = setup_.midiChannel;
+    const int note = guitar.stringNote[s] + NOTE_BASE;
+    NoteOut(0, channel, note, 0);
+    NoteOut(1, channel, note, setup_.midiVelocity);
+}
+
+void MidiPort::ProgramChange() {
+    const auto status = static_cast<std::uint8_t>(0xC0 + (setup_.midiChannel & 0x0F));
+    out_.shortMsg(PackShortMsg(status, setup_.midiProgram & 0x7F, 0));
+}
+
+} // namespace cadenzo
