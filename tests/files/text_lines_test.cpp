@@ -34,6 +34,10 @@ struct DecimalCase {
     std::int32_t value;
 };
 
+void PrintTo(const DecimalCase &c, std::ostream *os) {
+    *os << '"' << c.text << '"';
+}
+
 class ParseDecimalTest : public testing::TestWithParam<DecimalCase> {};
 
 TEST_P(ParseDecimalTest, AcceptsOnlyASignedDecimalWithin32Bits) {

@@ -140,6 +140,10 @@ struct BrokenFile {
     const char *error; // part of the message
 };
 
+void PrintTo(const BrokenFile &c, std::ostream *os) {
+    *os << c.what;
+}
+
 class BrokenChordFile : public testing::TestWithParam<BrokenFile> {};
 
 // A read failure names the file and the line, and leaves a table whose count covers exactly the
