@@ -82,7 +82,7 @@ TEST_P(FindNeckPosTest, MovesToTheLowestFrettedFretBelowTheLimit) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, FindNeckPosTest,
     ::testing::Values(NeckCase{{3, 5, 5, 4, 3, SILENT}, 1, 3}, NeckCase{{0, 0, 0, 0, 0, 0}, 7, 7},
-                      NeckCase{{20, 20, 20, 20, 20, 20}, 7, 7},      // none below 22 - 5
+                      NeckCase{{20, 20, 20, 20, 20, 20}, 7, 7},       // none below 22 - 5
                       NeckCase{{16, 16, 17, 0, SILENT, 0}, 2, 16},    // 16 is below 17
                       NeckCase{{SILENT, SILENT, 0, 0, 9, 8}, 1, 8})); // silent never moves it
 
@@ -122,11 +122,11 @@ TEST_P(ResizeNeckTest, SpanIsWidthLessEightOverFiftyRoundedHalfToEven) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Widths, ResizeNeckTest,
-                         ::testing::Values(ResizeCase{258, 5},   // 5.0
-                                           ResizeCase{283, 6},   // 5.5 -> 6 (even)
-                                           ResizeCase{333, 6},   // 6.5 -> 6 (even)
-                                           ResizeCase{334, 7},   // 6.52
-                                           ResizeCase{332, 6},   // 6.48
+                         ::testing::Values(ResizeCase{258, 5}, // 5.0
+                                           ResizeCase{283, 6}, // 5.5 -> 6 (even)
+                                           ResizeCase{333, 6}, // 6.5 -> 6 (even)
+                                           ResizeCase{334, 7}, // 6.52
+                                           ResizeCase{332, 6}, // 6.48
                                            ResizeCase{0, 0}));
 
 TEST(GuitarModel, ResizeKeepsTheNeckInRangeAndClampsFrets) {
