@@ -25,17 +25,6 @@ Guitar TunedGuitar(const Frets &tuning = standardTuning) {
     return g;
 }
 
-TEST(ChordItems, ListTheRootsAndTypesInTableOrder) {
-    EXPECT_STREQ(chord1Items[0], " --");
-    EXPECT_STREQ(chord1Items[C], " C");
-    EXPECT_STREQ(chord1Items[Gs], " G#");
-    EXPECT_STREQ(chord1Items[12], " B");
-    EXPECT_STREQ(chord2Items[major], " M");
-    EXPECT_STREQ(chord2Items[minor7], " m7");
-    EXPECT_STREQ(chord2Items[sevenFlat9], " 7b9");
-    EXPECT_STREQ(chord2Items[23], " m69 ");
-}
-
 TEST(ApplyChord, CMajorLowThenHighMovesTheNeckToTheLowestFret) {
     Guitar g = TunedGuitar();
     g.neckSpan = 5;
