@@ -19,7 +19,6 @@ int main(int argc, char *argv[]) {
                             std::make_unique<cadenzo::PeriodicTimer>(),
                             QDir::currentPath().toStdString());
     cadenzo::Tmain_form form(app);
-    application.installEventFilter(&form);
     instance.Listen([&form] {
         form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
         form.show();

@@ -146,8 +146,7 @@ void Tmain_form::OpenFileByName(const QString &name) {
     if (ending == QLatin1String("crd")) {
         const FileResult r = LoadChordFile(app_.userChords, path, app_.BackupChordPath());
         RebuildUserChordList();
-        if (!r.ok)
-            reportError(QString::fromStdString(r.message));
+        ReportChordFile(r);
     } else if (ending == QLatin1String("cz0")) {
         SongFileParts parts{app_.song, app_.tempo, app_.midiSetup, app_.guitar};
         const SongFileResult r = LoadSong(path, parts);

@@ -6,6 +6,7 @@
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -54,6 +55,8 @@ Tmain_form::Tmain_form(AppContext &app, QWidget *parent) : QMainWindow(parent), 
     setMinimumWidth(kMinWidth);
     setMaximumWidth(kMaxWidth);
     setFixedHeight(kClosedHeight);
+    // The window sees every key before the control that has the focus.
+    qApp->installEventFilter(this);
 }
 
 Tmain_form::~Tmain_form() = default;
@@ -67,10 +70,8 @@ void Tmain_form::FormCreate(const QString &fileName) {
     CreateStatusBar();
     LoadSettings();      // 4
     app_.song.NewSong(); // 5
-    if (const FileResult r = LoadChordFile(app_.userChords, app_.BackupChordPath(),
-                                           app_.BackupChordPath());
-        !r.ok) // 6
-        reportError(QString::fromStdString(r.message));
+    ReportChordFile(LoadChordFile(app_.userChords, app_.BackupChordPath(), // 6
+                                  app_.BackupChordPath()));
     RebuildUserChordList();
     setWindowTitle(Caption()); // 7
     FormResize();              // 8: lay out for the width in force
@@ -251,6 +252,15 @@ void Tmain_form::SetSeqPane(int state) {
     SeqBtn->setGroupIndex(seqPane_);
     SeqBtn->setDown(seqPane_ != 0);
     FormResize();
+}
+
+// A failed read or write is an error; a read that succeeded with a notice (a file holding more
+// chords than the table) is a warning.
+void Tmain_form::ReportChordFile(const FileResult& result) {
+    if (!result.ok)
+        reportError(QString::fromStdString(result.message));
+    else if (!result.message.empty())
+        warn(QString::fromStdString(result.message));
 }
 
 void Tmain_form::SeqBtnClick() {

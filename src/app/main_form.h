@@ -150,6 +150,7 @@ private:
     void ShowChordSelection(ChordSelection shown);
     ChordSelection ChordShown() const;
     void RebuildUserChordList();
+    void ReportChordFile(const FileResult& result);
     void ApplySelectedUserChord();
     void LoadSettings();
     void SetStayOnTop(bool on);

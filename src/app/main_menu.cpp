@@ -162,8 +162,7 @@ void Tmain_form::LoadUserChordL1Click() {
     app_.chordFile = name.toStdString();
     const FileResult r = LoadChordFile(app_.userChords, app_.chordFile, app_.BackupChordPath());
     RebuildUserChordList();
-    if (!r.ok)
-        reportError(QString::fromStdString(r.message));
+    ReportChordFile(r);
 }
 
 void Tmain_form::Savechord1Click() {

@@ -16,7 +16,7 @@ inline constexpr const char *SETTINGS_VERSION = "CZ0200";
 inline constexpr const char *SETTINGS_FILE = "Cadenzo.ini";
 inline constexpr int SETTINGS_LINES = 26;
 
-// The 26 lines of "Cadenzo.ini" after the version mark, in file order. Colours are the 32-bit
+// The values of lines 2..26 of "Cadenzo.ini", in file order. Colours are the 32-bit
 // colour numbers (red in the low byte, 0x80 in the top byte for a system colour), kept signed as
 // the file writes them.
 struct Settings {
@@ -54,8 +54,8 @@ Settings DefaultSettings(std::int32_t windowWidth = 422);
 struct SettingsRead {
     Settings values;
     int linesRead = 0;  // lines read successfully, the version mark included; 26 = complete
-    int failedLine = 0; // 0 when complete
-    std::string error;  // names the file and the line; empty when complete
+    int failedLine = 0; // 0 when complete, or when the file itself could not be read
+    std::string error;  // names the file (and the line); empty when complete
 
     bool complete() const { return linesRead == SETTINGS_LINES; }
 };

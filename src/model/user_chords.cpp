@@ -9,9 +9,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Lines of one chord in a chord file.
-constexpr int LINES_PER_CHORD = 8;
-
 // The count, kept within the table however it was set, for loops over the slots.
 int SlotsInUse(const UserChordTable &table) {
     return std::clamp(table.userChordCount, 0, USER_CHORD_CAPACITY);

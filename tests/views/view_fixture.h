@@ -16,8 +16,10 @@ inline QApplication &App() {
     static int argc = 1;
     static char name[] = "views_test";
     static char *argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
+    // Left alive until the process ends: destroying it from exit handlers after the test
+    // framework's statics have gone crashes inside Qt.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
 }
 
 // The guitar, port and recorder a view works on.
