@@ -53,7 +53,7 @@ protected:
         recorder = out.get();
         auto timer = std::make_unique<ManualTimer>();
         clock = timer.get();
-        app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path());
+        app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
         recorder->song = &app->song;
         form = std::make_unique<Tmain_form>(*app);
         form->warn = [this](const QString& text) { warnings << text; };
