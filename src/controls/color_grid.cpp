@@ -208,6 +208,13 @@ void TColorGrid::keyPressEvent(QKeyEvent *e) {
         break;
     case Qt::Key_F:
     case Qt::Key_B: {
+        // The letters themselves, typed with or without Shift; not Ctrl+F and the like.
+        const QString typed = e->text();
+        if (typed.compare(QLatin1String(e->key() == Qt::Key_F ? "f" : "b"), Qt::CaseInsensitive) !=
+            0) {
+            QWidget::keyPressEvent(e);
+            return;
+        }
         const bool foreground = e->key() == Qt::Key_F;
         bool &enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
         if (!enabled && clickEnablesColor_) {

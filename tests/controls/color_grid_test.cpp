@@ -334,6 +334,12 @@ TEST(ColorGrid, HandledKeysAreConsumed) {
     QKeyEvent other(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
     QCoreApplication::sendEvent(&g, &other);
     EXPECT_FALSE(other.isAccepted());
+    // Ctrl+F is not the letter F.
+    g.setSelection(7);
+    QKeyEvent ctrlF(QEvent::KeyPress, Qt::Key_F, Qt::ControlModifier, QString(QChar(6)));
+    QCoreApplication::sendEvent(&g, &ctrlF);
+    EXPECT_FALSE(ctrlF.isAccepted());
+    EXPECT_EQ(g.ForegroundIndex(), 0);
 }
 
 } // namespace

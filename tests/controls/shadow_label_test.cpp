@@ -266,5 +266,22 @@ TEST(ShadowLabel, EndEllipsisShortensTextThatDoesNotFit) {
     EXPECT_GT(CountColor(elided, clBlack), 20);
 }
 
+TEST(ShadowLabel, AutoSizeFitsTheLabelToItsCaption) {
+    TShadowLabel l;
+    l.resize(300, 90);
+    l.setCaption("Wide caption");
+    EXPECT_EQ(l.size(), QSize(300, 90)); // off by default
+    l.setAutoSize(true);
+    QFont f = l.font();
+    f.setStyleStrategy(QFont::NoAntialias);
+    const QFontMetrics fm(f);
+    EXPECT_NEAR(l.width(), fm.horizontalAdvance("Wide caption"), 1);
+    EXPECT_EQ(l.height(), fm.height());
+    const int narrow = l.width();
+    l.setCaption("");
+    EXPECT_LT(l.width(), narrow); // one blank
+    EXPECT_EQ(l.height(), fm.height());
+}
+
 } // namespace
 } // namespace cadenzo
