@@ -30,21 +30,6 @@ void SendFocus(QWidget *w, QEvent::Type type) {
     QCoreApplication::sendEvent(w, &e);
 }
 
-TEST(ColorGrid, StartsWithTheDocumentedDefaults) {
-    TColorGrid g;
-    EXPECT_EQ(g.size(), QSize(100, 100));
-    EXPECT_EQ(g.GridOrdering(), go4x4);
-    EXPECT_EQ(g.ForegroundIndex(), 0);
-    EXPECT_EQ(g.BackgroundIndex(), 0);
-    EXPECT_TRUE(g.ForegroundEnabled());
-    EXPECT_TRUE(g.BackgroundEnabled());
-    EXPECT_FALSE(g.ClickEnablesColor());
-    EXPECT_EQ(g.Selection(), 0);
-    EXPECT_FALSE(g.TabStop());
-    EXPECT_NE(g.focusPolicy(), Qt::NoFocus);
-    EXPECT_TRUE(g.Ctl3D());
-}
-
 struct ResizeCase {
     TGridOrdering ordering;
     QSize asked, kept, cell;

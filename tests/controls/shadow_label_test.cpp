@@ -17,26 +17,6 @@ QFont BigFont(const QWidget &w) {
     return f;
 }
 
-TEST(ShadowLabel, StartsWithTheDocumentedDefaults) {
-    TShadowLabel l;
-    EXPECT_FALSE(l.Gradation());
-    EXPECT_FALSE(l.GradateVert());
-    EXPECT_EQ(l.GradationColor(), clBlue);
-    EXPECT_TRUE(l.Flickerless());
-    EXPECT_EQ(l.Shadow().Color(), clSilver);
-    EXPECT_EQ(l.Shadow().OffsetLeft(), 1);
-    EXPECT_EQ(l.Shadow().OffsetTop(), 1);
-    EXPECT_TRUE(l.Shadow().Visible());
-    EXPECT_EQ(l.Highlight().Color(), clWhite);
-    EXPECT_EQ(l.Highlight().OffsetLeft(), -1);
-    EXPECT_EQ(l.Highlight().OffsetTop(), -1);
-    EXPECT_EQ(l.Ellipsis(), elNone);
-    EXPECT_EQ(l.TextGradation(), tgNone);
-    EXPECT_EQ(l.TextGradationColor(), clMaroon);
-    EXPECT_EQ(l.TextMidColor(), clNavy);
-    EXPECT_EQ(l.focusPolicy(), Qt::NoFocus);
-}
-
 // Off screen the gradient is computed per row; drawn directly it is computed on a strip and
 // stretched. Both must give the same rows.
 class GradientTest : public ::testing::TestWithParam<bool> {};
@@ -249,21 +229,6 @@ TEST(ShadowLabel, TransparentLabelShowsItsParentEvenWhenFlickerless) {
     EXPECT_EQ(CountColor(shown, clRed), 0);
     l->setTransparent(false);
     EXPECT_EQ(PixelAt(parent.grab().toImage(), 80, 30), clRed);
-}
-
-TEST(ShadowLabel, EndEllipsisShortensTextThatDoesNotFit) {
-    TShadowLabel l;
-    l.resize(60, 20);
-    l.setColor(clWhite);
-    l.setFontColor(clBlack);
-    l.Shadow().setVisible(false);
-    l.Highlight().setVisible(false);
-    l.setCaption("A caption far too long for the label");
-    const QImage clipped = l.Picture();
-    l.setEllipsis(elEnd);
-    const QImage elided = l.Picture();
-    EXPECT_NE(clipped, elided);
-    EXPECT_GT(CountColor(elided, clBlack), 20);
 }
 
 TEST(ShadowLabel, AutoSizeFitsTheLabelToItsCaption) {

@@ -51,30 +51,6 @@ protected:
     TShineSpeedButton *b;
 };
 
-TEST_F(ShineButtonTest, StartsWithTheDocumentedDefaults) {
-    TShineSpeedButton d;
-    EXPECT_EQ(d.size(), QSize(25, 25));
-    EXPECT_EQ(d.focusPolicy(), Qt::NoFocus);
-    EXPECT_EQ(d.FrameType(), ftNormalFrame);
-    EXPECT_EQ(d.ActiveImage(), aiFrameLight);
-    EXPECT_EQ(d.DisabledImage(), diDefault);
-    EXPECT_EQ(d.Margin(), -1);
-    EXPECT_EQ(d.Spacing(), 4);
-    EXPECT_EQ(d.Layout(), blGlyphLeft);
-    EXPECT_EQ(d.ShineColor(), clYellow);
-    EXPECT_EQ(d.Colors().Color(), clBtnFace);
-    EXPECT_EQ(d.PressedColors().Color(), clBtnHighlight);
-    EXPECT_EQ(d.Colors().GradColor(), clBlue);
-    EXPECT_EQ(d.Colors().DarkShadow(), clWindowFrame);
-    EXPECT_EQ(d.FontColor(), clBtnText);
-    EXPECT_EQ(d.ActiveFontColor(), clHighlight);
-    EXPECT_EQ(d.FontShadow(), clNone);
-    EXPECT_TRUE(d.UpFrame() && d.DownFrame() && d.ActiveFrame());
-    EXPECT_FALSE(d.Down() || d.AllowAllUp() || d.Transparent());
-    EXPECT_TRUE(d.Caption().isEmpty());
-    EXPECT_EQ(d.Look(), slUp);
-}
-
 // ---- Frames ----
 
 struct FramePixel {
