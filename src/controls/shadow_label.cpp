@@ -121,6 +121,7 @@ void TShadowLabel::PaintTo(QPainter &p, bool viaStrip) const {
         if (!gradation_) {
             p.fillRect(0, 0, W, H, ToQColor(color_, pal));
         } else {
+            // A single row (or column) has no run to spread over: it shows GradationColor.
             const TColor top = resolve(gradationColor_), bottom = resolve(color_);
             const int n = gradateVert_ ? H : W;
             const int stripW = gradateVert_ ? 1 : W;
