@@ -69,9 +69,9 @@ void TColorGrid::setGridOrdering(TGridOrdering v) {
 }
 
 void TColorGrid::ApplySize() {
-    metrics_ = GridSize(ordering_, width(), height());
-    if (metrics_.width != width() || metrics_.height != height())
-        resize(metrics_.width, metrics_.height);
+    const GridMetrics m = Metrics();
+    if (m.width != width() || m.height != height())
+        resize(m.width, m.height);
 }
 
 void TColorGrid::resizeEvent(QResizeEvent *e) {
@@ -208,6 +208,13 @@ void TColorGrid::keyPressEvent(QKeyEvent *e) {
         break;
     case Qt::Key_F:
     case Qt::Key_B: {
+        // The letters themselves, typed with or without Shift; not Ctrl+F and the like.
+        const QString typed = e->text();
+        if (typed.compare(QLatin1String(e->key() == Qt::Key_F ? "f" : "b"), Qt::CaseInsensitive) !=
+            0) {
+            QWidget::keyPressEvent(e);
+            return;
+        }
         const bool foreground = e->key() == Qt::Key_F;
         bool &enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
         if (!enabled && clickEnablesColor_) {
@@ -230,7 +237,7 @@ void TColorGrid::DrawCell(QImage &img, int index, bool selector) const {
         return;
     const QPalette &pal = palette();
     const QRgb cell = ToQRgb(CellColor(index));
-    PixRect r = CellRect(metrics_, ordering_, index);
+    PixRect r = CellRect(Metrics(), ordering_, index);
     if (ctl3D_) {
         Outline(img, r, ToQRgb(ResolveColor(clBtnFace, pal)));
         r = Inset(r, 1);
@@ -277,7 +284,7 @@ void TColorGrid::DrawMarks(QImage &img) const {
     auto mark = [&](int index, const char *text) {
         if (index < 0 || index > 15)
             return;
-        const PixRect r = CellRect(metrics_, ordering_, index);
+        const PixRect r = CellRect(Metrics(), ordering_, index);
         p.setPen(QColor::fromRgb(ToQRgb(ContrastColor(CellColor(index)))));
         p.drawText(QRect(r.x, r.y, r.w, r.h), Qt::AlignCenter, QString::fromLatin1(text));
     };

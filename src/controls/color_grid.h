@@ -38,10 +38,10 @@ public:
 
     int Columns() const { return GridColumns(ordering_); }
     int Rows() const { return GridRows(ordering_); }
-    int CellWidth() const { return metrics_.cellWidth; }
-    int CellHeight() const { return metrics_.cellHeight; }
+    int CellWidth() const { return Metrics().cellWidth; }
+    int CellHeight() const { return Metrics().cellHeight; }
     TColor CellColor(int index) const { return colorTable[std::size_t(index)]; }
-    int CellAtPoint(int x, int y) const { return CellAt(metrics_, ordering_, x, y); }
+    int CellAtPoint(int x, int y) const { return CellAt(Metrics(), ordering_, x, y); }
 
     // The composed picture (what paintEvent copies).
     QImage Picture() const;
@@ -67,6 +67,9 @@ protected:
     void keyPressEvent(QKeyEvent *e) override;
 
 private:
+    // Cells follow the current size at once; the size itself is cut when Qt delivers the
+    // resize (at once for a shown control, on showing for a hidden one).
+    GridMetrics Metrics() const { return GridSize(ordering_, width(), height()); }
     void ApplySize();
     void SetIndex(bool foreground, int v);
     // A pick by mouse or key: enables a disabled side when ClickEnablesColor is on.
@@ -83,7 +86,6 @@ private:
     int selection_ = 0;
     bool ctl3D_ = true;
 
-    GridMetrics metrics_{};
     bool hasFocus_ = false;
     bool dragging_ = false;
     bool dragForeground_ = true; // the drag was started by the left button

@@ -19,6 +19,45 @@ TShadowLabel::~TShadowLabel() {
     highlight_.OnChange = nullptr;
 }
 
+void TShadowLabel::setCaption(const QString &v) {
+    Set(caption_, v);
+    FitToText();
+}
+
+void TShadowLabel::setAutoSize(bool v) {
+    autoSize_ = v;
+    FitToText();
+}
+
+QString TShadowLabel::DrawnText() const {
+    // An empty caption, or a lone accelerator mark, still gives the text one line's height.
+    if (caption_.isEmpty() || (showAccelChar_ && caption_ == QLatin1String("&")))
+        return caption_ + QLatin1Char(' ');
+    return caption_;
+}
+
+int TShadowLabel::TextFlags() const {
+    int flags = alignment_ == taRightJustify ? Qt::AlignRight
+                : alignment_ == taCenter     ? Qt::AlignHCenter
+                                             : Qt::AlignLeft;
+    flags |= Qt::AlignTop | Qt::TextExpandTabs;
+    if (wordWrap_)
+        flags |= Qt::TextWordWrap;
+    if (showAccelChar_)
+        flags |= Qt::TextShowMnemonic;
+    return flags;
+}
+
+void TShadowLabel::FitToText() {
+    if (!autoSize_)
+        return;
+    QFont f = font();
+    f.setStyleStrategy(QFont::NoAntialias);
+    const QRect r = QFontMetrics(f).boundingRect(QRect(0, 0, wordWrap_ ? width() : 100000, 0),
+                                                 TextFlags(), DrawnText());
+    resize(wordWrap_ ? width() : r.width(), r.height());
+}
+
 void TShadowLabel::setTransparent(bool v) {
     Set(transparent_, v);
     UpdateOpacity();
@@ -38,6 +77,8 @@ void TShadowLabel::changeEvent(QEvent *e) {
     if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange ||
         e->type() == QEvent::PaletteChange)
         update();
+    if (e->type() == QEvent::FontChange)
+        FitToText();
     QWidget::changeEvent(e);
 }
 
@@ -65,17 +106,8 @@ void TShadowLabel::PaintTo(QPainter &p, bool viaStrip) const {
     p.setRenderHint(QPainter::TextAntialiasing, false);
 
     // 1., 2. Text and its flags.
-    QString text = caption_;
-    if (text.isEmpty() || (showAccelChar_ && text == QLatin1String("&")))
-        text += QLatin1Char(' ');
-    int hAlign = alignment_ == taRightJustify ? Qt::AlignRight
-                 : alignment_ == taCenter     ? Qt::AlignHCenter
-                                              : Qt::AlignLeft;
-    int flags = hAlign | Qt::AlignTop | Qt::TextExpandTabs;
-    if (wordWrap_)
-        flags |= Qt::TextWordWrap;
-    if (showAccelChar_)
-        flags |= Qt::TextShowMnemonic;
+    QString text = DrawnText();
+    const int flags = TextFlags();
 
     QFont f = font();
     f.setStyleStrategy(QFont::NoAntialias);
@@ -89,6 +121,7 @@ void TShadowLabel::PaintTo(QPainter &p, bool viaStrip) const {
         if (!gradation_) {
             p.fillRect(0, 0, W, H, ToQColor(color_, pal));
         } else {
+            // A single row (or column) has no run to spread over: it shows GradationColor.
             const TColor top = resolve(gradationColor_), bottom = resolve(color_);
             const int n = gradateVert_ ? H : W;
             const int stripW = gradateVert_ ? 1 : W;

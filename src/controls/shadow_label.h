@@ -53,7 +53,11 @@ public:
 
     // The ordinary label's settings.
     QString Caption() const { return caption_; }
-    void setCaption(const QString &v) { Set(caption_, v); }
+    void setCaption(const QString &v);
+    // Fits the label to its text whenever the caption or the font changes. Off by default,
+    // since Cadenzo's labels are placed with fixed sizes (the background fills the window).
+    bool AutoSize() const { return autoSize_; }
+    void setAutoSize(bool v);
     TAlignment Alignment() const { return alignment_; }
     void setAlignment(TAlignment v) { Set(alignment_, v); }
     TTextLayout Layout() const { return layout_; }
@@ -117,11 +121,15 @@ private:
     }
     bool UsesOffscreenBitmap() const { return flickerless_ && !transparent_; }
     void UpdateOpacity();
+    void FitToText();
+    QString DrawnText() const;
+    int TextFlags() const;
     // Draws the whole label; viaStrip computes the gradient on a strip and stretches it, as the
     // direct (not off-screen) drawing does.
     void PaintTo(QPainter &p, bool viaStrip) const;
 
     QString caption_;
+    bool autoSize_ = false;
     TAlignment alignment_ = taLeftJustify;
     TTextLayout layout_ = tlTop;
     bool wordWrap_ = false;

@@ -180,7 +180,7 @@ void TShineSpeedButton::RetestMouseOver() {
         mouseInControl_ = true;
         SetLook(RestingLook());
         checkTimer_.start();
-    } else if (mouseInControl_) {
+    } else {
         checkTimer_.stop();
         mouseInControl_ = false;
         SetLook(RestingLook());

@@ -85,15 +85,6 @@ TEST(FaceStep, FirstAndLastLinesAreTheGradientEnds) {
     EXPECT_EQ(FaceStep(0, 1), 0);
 }
 
-TEST(FrameLines, NormalRaisedFrameDrawsShadowInsideTheDarkEdge) {
-    const auto lines = FrameLines(ftNormalFrame, false, 25, 25);
-    ASSERT_EQ(lines.size(), 6u);
-    EXPECT_EQ(lines[0].ink, FrameInk::Shadow);
-    EXPECT_EQ(lines[0].x0, 23);
-    EXPECT_EQ(lines[0].y0, 23);
-    EXPECT_EQ(lines[5].ink, FrameInk::Highlight);
-}
-
 // ---- Glyph looks ----
 
 // 4 x 3 glyph; the bottom-left pixel (olive) is transparent.
