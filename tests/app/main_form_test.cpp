@@ -6,6 +6,7 @@
 #include "sound/recording_midi_out.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
+#include "support/test_app.h"
 
 #include <QAction>
 #include <QApplication>
@@ -23,16 +24,6 @@
 namespace cadenzo {
 namespace {
 
-QApplication& App() {
-    static int argc = 1;
-    static char name[] = "main_form_test";
-    static char* argv[] = {name, nullptr};
-    // Left alive until the process ends: destroying it from exit handlers after the test
-    // framework's statics have gone crashes inside Qt.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
 // A recording device that notes how many events the song held when it was opened, so the test
 // can see the song named on the command line was loaded before the device was opened.
 class OrderCheckingOut : public RecordingMidiOut {
@@ -48,7 +39,7 @@ public:
 class MainFormTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        App();
+        test::App();
         auto out = std::make_unique<OrderCheckingOut>();
         recorder = out.get();
         auto timer = std::make_unique<ManualTimer>();

@@ -3,6 +3,7 @@
 #include "model/guitar.h"
 #include "sound/midi_port.h"
 #include "sound/recording_midi_out.h"
+#include "support/test_app.h"
 
 #include <QApplication>
 #include <QImage>
@@ -10,17 +11,6 @@
 #include <vector>
 
 namespace cadenzo::test {
-
-// One QApplication for the whole test program, on the offscreen platform.
-inline QApplication &App() {
-    static int argc = 1;
-    static char name[] = "views_test";
-    static char *argv[] = {name, nullptr};
-    // Left alive until the process ends: destroying it from exit handlers after the test
-    // framework's statics have gone crashes inside Qt.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 // The guitar, port and recorder a view works on.
 struct Rig {
