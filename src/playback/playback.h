@@ -72,7 +72,9 @@ public:
 
     void SetTransport(Transport state);
     // Index of the first event at or after `tick` (unsigned comparison), or eventCount + 1 when
-    // there is none; playPos := tick. The caller holds the song's lock.
+    // there is none; playPos := tick. The caller holds the song's lock. For a full list that
+    // "none" is 2001, one past the last slot: no slot is ever read at an index above eventCount
+    // (StartPlay then does nothing, Locate stops, and a tick that meets it stops its timer).
     std::uint32_t SeekEvent(std::int32_t tick);
     // Starts playback at playTick with the tempo in `tempoText` (read once, here).
     StartResult StartPlay(std::string_view tempoText);
@@ -96,7 +98,9 @@ public:
     // Draw the play line at the next tick even off the 5-tick raster (after an edit).
     void requestRedraw() { playRedraw_.store(1, std::memory_order_relaxed); }
 
-    // The tempo in a text: an integer, held to 30..300; false when the text is not an integer.
+    // The tempo in a text: an integer (optionally signed), held to the tempo box's 30..300;
+    // false when the text is not an integer. Such a text can only come from a song file, and
+    // playback then refuses to start rather than start with a guessed tempo.
     static bool ParseTempo(std::string_view text, int &tempo);
 
     // State, for the window and for tests (any thread).
