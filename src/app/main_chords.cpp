@@ -148,16 +148,8 @@ void Tmain_form::OpenFileByName(const QString &name) {
         RebuildUserChordList();
         ReportChordFile(r);
     } else if (ending == QLatin1String("cz0")) {
-        SongFileParts parts{app_.song, app_.tempo, app_.midiSetup, app_.guitar};
-        const SongFileResult r = LoadSong(path, parts);
-        if (!r.error.empty())
-            reportError(QString::fromStdString(r.error));
+        LoadSongFile(path);
         app_.song.songPath = path.string();
-        statusPanel[2]->setText(name);
-        if (!r.status.empty())
-            statusPanel[3]->setText(QString::fromStdString(r.status));
-        RefreshRoll();
-        DrawNeck();
     } else {
         warn(QString::fromLatin1(WRONG_TYPE_TEXT));
     }

@@ -68,8 +68,8 @@ void Tmain_form::FormCreate(const QString &fileName) {
     CreateControls();
     CreateMenus();
     CreateStatusBar();
-    LoadSettings();      // 4
-    app_.song.NewSong(); // 5
+    LoadSettings();                                                        // 4
+    app_.song.NewSong();                                                   // 5
     ReportChordFile(LoadChordFile(app_.userChords, app_.BackupChordPath(), // 6
                                   app_.BackupChordPath()));
     RebuildUserChordList();
@@ -256,7 +256,7 @@ void Tmain_form::SetSeqPane(int state) {
 
 // A failed read or write is an error; a read that succeeded with a notice (a file holding more
 // chords than the table) is a warning.
-void Tmain_form::ReportChordFile(const FileResult& result) {
+void Tmain_form::ReportChordFile(const FileResult &result) {
     if (!result.ok)
         reportError(QString::fromStdString(result.message));
     else if (!result.message.empty())

@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/settings_file.h"
 #include "controls/color_number.h"
+#include "files/song_file.h"
 #include "model/chords.h"
 
 #include <QMainWindow>
@@ -123,6 +124,12 @@ public:
     void usrChange(int index);
     void Stayontop1Click();
     void NewSongN1Click();
+    void LoadSong1Click();
+    void SaveSong1Click();
+    void SaveSongasnew1Click();
+    // LoadSong with what the window shows afterwards; SaveSong likewise.
+    void LoadSongFile(const std::filesystem::path &path);
+    void SaveSongFile(const std::filesystem::path &path);
     void LoadUserChordL1Click();
     void Savechord1Click();
     void Close1Click();
@@ -150,7 +157,10 @@ private:
     void ShowChordSelection(ChordSelection shown);
     ChordSelection ChordShown() const;
     void RebuildUserChordList();
-    void ReportChordFile(const FileResult& result);
+    SongFileParts SongParts();
+    std::filesystem::path AskSongName(bool forSaving);
+    void SaveSongAs(const std::filesystem::path &name);
+    void ReportChordFile(const FileResult &result);
     void ApplySelectedUserChord();
     void LoadSettings();
     void SetStayOnTop(bool on);

@@ -88,6 +88,9 @@ void Tmain_form::CreateMenus() {
     Version2 = Item(Help1, "Version2", "Version (&V)");
 
     connect(NewSongN1, &QAction::triggered, this, [this] { NewSongN1Click(); });
+    connect(LoadSong1, &QAction::triggered, this, [this] { LoadSong1Click(); });
+    connect(SaveSong1, &QAction::triggered, this, [this] { SaveSong1Click(); });
+    connect(SaveSongasnew1, &QAction::triggered, this, [this] { SaveSongasnew1Click(); });
     connect(LoadUserChordL1, &QAction::triggered, this, [this] { LoadUserChordL1Click(); });
     connect(Savechord1, &QAction::triggered, this, [this] { Savechord1Click(); });
     connect(Close1, &QAction::triggered, this, [this] { Close1Click(); });
@@ -140,13 +143,6 @@ void Tmain_form::Stayontop1Click() {
     Chord2->setCurrentIndex(chord2);
     settingControls_ = false;
     DrawNeck();
-}
-
-void Tmain_form::NewSongN1Click() {
-    app_.song.NewSong();
-    app_.song.songName.clear();
-    app_.song.songPath.clear();
-    statusPanel[2]->clear();
 }
 
 void Tmain_form::LoadUserChordL1Click() {

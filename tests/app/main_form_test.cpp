@@ -4,9 +4,9 @@
 #include "files/temp_folder.h"
 #include "sound/manual_timer.h"
 #include "sound/recording_midi_out.h"
+#include "support/test_app.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
-#include "support/test_app.h"
 
 #include <QAction>
 #include <QApplication>
@@ -28,7 +28,7 @@ namespace {
 // can see the song named on the command line was loaded before the device was opened.
 class OrderCheckingOut : public RecordingMidiOut {
 public:
-    const Song* song = nullptr;
+    const Song *song = nullptr;
     int eventsAtOpen = -1;
     std::uint32_t open(unsigned device) override {
         eventsAtOpen = song != nullptr ? static_cast<int>(song->eventCount) : -1;
@@ -47,18 +47,18 @@ protected:
         app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
         recorder->song = &app->song;
         form = std::make_unique<Tmain_form>(*app);
-        form->warn = [this](const QString& text) { warnings << text; };
-        form->reportError = [this](const QString& text) { errors << text; };
+        form->warn = [this](const QString &text) { warnings << text; };
+        form->reportError = [this](const QString &text) { errors << text; };
     }
     void TearDown() override {
         if (form->isVisible())
             form->close();
     }
-    void Create(const QString& file = {}) { form->FormCreate(file); }
+    void Create(const QString &file = {}) { form->FormCreate(file); }
 
     test::TempFolder folder;
-    OrderCheckingOut* recorder = nullptr;
-    ManualTimer* clock = nullptr;
+    OrderCheckingOut *recorder = nullptr;
+    ManualTimer *clock = nullptr;
     std::unique_ptr<AppContext> app;
     std::unique_ptr<Tmain_form> form;
     QStringList warnings;
@@ -156,8 +156,8 @@ TEST_F(MainFormTest, MenusHaveTheirCaptionsShortcutsAndPaneRules) {
     EXPECT_EQ(form->Help2->shortcut(), QKeySequence("Ctrl+H"));
     EXPECT_TRUE(form->Playonsetting1->isCheckable());
     // Separators stand after these items.
-    const auto followedBySeparator = [](QMenu* menu, QAction* item) {
-        const QList<QAction*> actions = menu->actions();
+    const auto followedBySeparator = [](QMenu *menu, QAction *item) {
+        const QList<QAction *> actions = menu->actions();
         const qsizetype i = actions.indexOf(item);
         return i >= 0 && i + 1 < actions.size() && actions[i + 1]->isSeparator();
     };
@@ -171,13 +171,13 @@ TEST_F(MainFormTest, MenusHaveTheirCaptionsShortcutsAndPaneRules) {
     EXPECT_TRUE(followedBySeparator(form->SetUp1, form->Stayontop1));
     EXPECT_TRUE(followedBySeparator(form->Help1, form->Help2));
 
-    for (QAction* item : {form->NewSongN1, form->LoadSong1, form->SaveSong1, form->ExportSMFE1,
+    for (QAction *item : {form->NewSongN1, form->LoadSong1, form->SaveSong1, form->ExportSMFE1,
                           form->SaveSongasnew1, form->EditE1->menuAction()})
         EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
     EXPECT_TRUE(form->LoadUserChordL1->isEnabled());
     form->SeqBtnClick();
     EXPECT_EQ(form->height(), 500);
-    for (QAction* item : {form->NewSongN1, form->LoadSong1, form->SaveSong1, form->ExportSMFE1,
+    for (QAction *item : {form->NewSongN1, form->LoadSong1, form->SaveSong1, form->ExportSMFE1,
                           form->SaveSongasnew1, form->EditE1->menuAction()})
         EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
 }
@@ -225,9 +225,8 @@ TEST_F(MainFormTest, HandMadeShapeIsNamedWhenChordSearchIsOn) {
 }
 
 TEST_F(MainFormTest, KeyLetterRecallsAUserChord) {
-    test::WriteBytes(folder / "backup.crd",
-                     "2\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n"
-                     "Bm\r\n2\r\n2\r\n3\r\n4\r\n4\r\n2\r\n255\r\n");
+    test::WriteBytes(folder / "backup.crd", "2\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n"
+                                            "Bm\r\n2\r\n2\r\n3\r\n4\r\n4\r\n2\r\n255\r\n");
     Create();
     EXPECT_EQ(form->usr->count(), 3);
     EXPECT_EQ(form->usr->itemText(2), QString("Bm : B"));
@@ -246,16 +245,47 @@ TEST_F(MainFormTest, DownStrokeReachesTheDeviceStringByString) {
     ASSERT_EQ(recorder->sent().size(), 128u); // the silence before the stroke
     clock->fire(7);
     std::vector<int> notes;
-    for (const auto& m : recorder->sent())
+    for (const auto &m : recorder->sent())
         if ((m.status() & 0xF0) == 0x90)
             notes.push_back(m.data1());
     EXPECT_EQ(notes, (std::vector<int>{40, 45, 50, 55, 59, 64}));
 }
 
+TEST_F(MainFormTest, SavedSongLoadsBackWithItsTuningAndFretsOnTheNeck) {
+    Create();
+    app->song.songPath = (folder / "tune.cz0").string();
+    app->guitar.setTuning(tunePreset[7].values); // Drop D
+    app->guitar.setFrets({0, 0, 1, 2, 2, 2});
+    form->SaveSong1Click(); // a song with a name is saved without asking
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("Saved."));
+    form->NewSongN1Click();
+    EXPECT_TRUE(app->song.songPath.empty());
+    app->guitar.setTuning(standardTuning);
+    app->guitar.setFrets({0, 0, 0, 0, 0, 0});
+
+    form->OpenFileByName(QString::fromStdString((folder / "tune.cz0").string()));
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("Loaded."));
+    EXPECT_EQ(form->statusPanel[2]->text(), QString::fromStdString((folder / "tune.cz0").string()));
+    EXPECT_EQ(app->guitar.tunings(), tunePreset[7].values);
+    EXPECT_EQ(app->guitar.frets(), (Frets{0, 0, 1, 2, 2, 2}));
+    EXPECT_EQ(form->Chord1->currentIndex(), 5); // E major in Drop D, named on the neck
+    EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(MainFormTest, SongFileWithAnotherMagicIsRefusedAndLeavesAnEmptySong) {
+    Create();
+    test::WriteBytes(folder / "other.cz0", "CZ0100 something else");
+    form->OpenFileByName(QString::fromStdString((folder / "other.cz0").string()));
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors[0], QString("out of support this file type"));
+    EXPECT_EQ(app->song.eventCount, 0u);
+    EXPECT_NE(form->statusPanel[3]->text(), QString("Loaded."));
+}
+
 TEST_F(MainFormTest, HelpOpensTheManualBesideTheWorkingFolder) {
     Create();
     QString opened;
-    form->openDocument = [&opened](const QString& path) { opened = path; };
+    form->openDocument = [&opened](const QString &path) { opened = path; };
     form->Help2Click();
     EXPECT_EQ(opened, QDir::current().filePath("manual/Cadenzo.html"));
 }

@@ -10,7 +10,9 @@
 namespace cadenzo {
 namespace {
 
-QString UniqueKey() { return QStringLiteral("cadenzo-test-") + QUuid::createUuid().toString(); }
+QString UniqueKey() {
+    return QStringLiteral("cadenzo-test-") + QUuid::createUuid().toString();
+}
 
 TEST(SingleInstance, FirstStartFindsNobodySecondStartRaisesTheFirst) {
     test::App();

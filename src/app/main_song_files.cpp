@@ -1,0 +1,102 @@
+// The song commands of the File menu: new, open, save and save as new.
+#include "app/main_form.h"
+
+#include "files/song_file.h"
+#include "views/fretboard_view.h"
+
+#include <QFileDialog>
+#include <QLabel>
+
+namespace cadenzo {
+
+namespace {
+
+const QString kSongFilter = QStringLiteral("Song file (*.cz0)");
+
+// The dialogs start where songFile points, without a trailing path delimiter.
+QString StartPlace(const std::filesystem::path &songFile) {
+    QString place = QString::fromStdString(songFile.string());
+    while (place.size() > 1 && place.endsWith(QLatin1Char('/')))
+        place.chop(1);
+    return place;
+}
+
+} // namespace
+
+SongFileParts Tmain_form::SongParts() {
+    return {app_.song, app_.tempo, app_.midiSetup, app_.guitar};
+}
+
+void Tmain_form::NewSongN1Click() {
+    app_.song.NewSong();
+    app_.song.songPath.clear();
+    app_.song.songName.clear();
+    statusPanel[2]->clear();
+}
+
+void Tmain_form::LoadSongFile(const std::filesystem::path &path) {
+    const SongFileResult result = LoadSong(path, SongParts());
+    if (!result.error.empty())
+        reportError(QString::fromStdString(result.error));
+    if (result.ok) {
+        statusPanel[3]->setText(QString::fromStdString(result.status));
+        statusPanel[2]->setText(QString::fromStdString(path.string()));
+        app_.songFile = path;
+    }
+    // The file brings its own tuning and frets: the fretboard and the roll view show them at once.
+    RecognizeAndMatch();
+    fretboard->SetNeckBarPosition(app_.guitar.neckPos);
+    DrawNeck();
+    RefreshRoll();
+}
+
+void Tmain_form::SaveSongFile(const std::filesystem::path &path) {
+    const SongFileResult result = SaveSong(path, SongParts());
+    if (result.ok)
+        statusPanel[3]->setText(QString::fromStdString(result.status));
+    else
+        reportError(QString::fromStdString(result.error));
+}
+
+// The save dialog; returns the chosen name or an empty path on cancel.
+std::filesystem::path Tmain_form::AskSongName(bool forSaving) {
+    QFileDialog dialog(this, forSaving ? QStringLiteral("Save Song") : QStringLiteral("Open Song"),
+                       StartPlace(app_.songFile), kSongFilter);
+    dialog.setDefaultSuffix(QStringLiteral("cz0"));
+    dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // Opening a name that does not exist is allowed: it becomes the song's name for saving.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().first().toStdString();
+}
+
+void Tmain_form::SaveSongAs(const std::filesystem::path &name) {
+    if (name.empty())
+        return;
+    app_.song.songPath = name.string();
+    statusPanel[2]->setText(QString::fromStdString(name.string()));
+    SaveSongFile(name);
+}
+
+void Tmain_form::SaveSong1Click() {
+    if (app_.song.songPath.empty())
+        SaveSongAs(AskSongName(true));
+    else
+        SaveSongFile(app_.song.songPath);
+}
+
+void Tmain_form::SaveSongasnew1Click() {
+    SaveSongAs(AskSongName(true));
+}
+
+void Tmain_form::LoadSong1Click() {
+    const std::filesystem::path name = AskSongName(false);
+    if (name.empty())
+        return;
+    app_.song.songPath = name.string();
+    if (std::filesystem::exists(name))
+        LoadSongFile(name);
+}
+
+} // namespace cadenzo
