@@ -117,6 +117,19 @@ int ListedEvents(const Song &song) {
     return count;
 }
 
+// The listed events in tick order. The editor keeps the list sorted; a song file need not be, and
+// the notes of an event must be collected after those of every earlier event.
+std::vector<int> EventsByTick(const Song &song) {
+    std::vector<int> order(static_cast<std::size_t>(ListedEvents(song)));
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<int>(i);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return song.songEvents[static_cast<std::size_t>(a)].tick <
+               song.songEvents[static_cast<std::size_t>(b)].tick;
+    });
+    return order;
+}
+
 } // namespace
 
 int SmfProgramItem(int midiProgram) {
@@ -211,10 +224,9 @@ std::vector<SmfNote> CollectNotes(const Song &song, const Frets &tuning, int cha
     const auto on = static_cast<std::uint8_t>(NOTE_ON + channel - 1);
     const auto off = static_cast<std::uint8_t>(NOTE_OFF + channel - 1);
     std::vector<SmfNote> notes;
-    const int events = ListedEvents(song);
-    notes.reserve(static_cast<std::size_t>(events) * 2 *
-                  static_cast<std::size_t>(std::max(0, last - first + 1)));
-    for (int i = 0; i < events; ++i) {
+    const std::vector<int> events = EventsByTick(song);
+    notes.reserve(events.size() * 2 * static_cast<std::size_t>(std::max(0, last - first + 1)));
+    for (int i : events) {
         const SongEvent &e = song.songEvents[static_cast<std::size_t>(i)];
         const std::int64_t start = std::int64_t{e.tick} + LEAD_IN_TICKS;
         const std::int64_t release = start + e.gate;
@@ -245,9 +257,9 @@ std::vector<SmfNote> CollectNotes(const Song &song, const Frets &tuning, int cha
                                                           tuning[static_cast<std::size_t>(s)])),
                      0});
     }
-    // Events of a song file need not be sorted; the editor's lists already are, and then this
-    // changes nothing. Within one tick the list order stays: an event's note-offs before the
-    // next event's note-ons.
+    // A gate reaching past the next event puts its note-offs after that event's note-ons. Within
+    // one tick the order of collection stays: an event's note-offs before the next event's
+    // note-ons, and a note-on before its own note-off.
     if (!std::is_sorted(notes.begin(), notes.end(),
                         [](const SmfNote &a, const SmfNote &b) { return a.tick < b.tick; }))
         std::stable_sort(notes.begin(), notes.end(),
