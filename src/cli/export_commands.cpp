@@ -112,11 +112,16 @@ void ExportSong(const ExportArgs &args) {
     if (options.chorusOn)
         options.chorus = args.chorus;
 
-    // What is left to refuse comes from the song itself (its tempo, channel or program).
-    const std::string problem =
-        ExportSmf(loaded->song, loaded->guitar.tunings(), loaded->tempo, options);
+    // What is left to refuse comes from the song itself: its tempo, channel or program.
+    int tempo = 0;
+    std::string problem = ParseSmfTempo(loaded->tempo, tempo);
+    if (problem.empty())
+        problem = CheckSmfOptions(options);
     if (!problem.empty())
         throw RunError(args.song + ": " + problem);
+    problem = ExportSmf(loaded->song, loaded->guitar.tunings(), loaded->tempo, options);
+    if (!problem.empty())
+        throw RunError(problem);
     std::error_code ec;
     const auto size = fs::file_size(out, ec);
     std::cout << "Wrote " << out.string() << ": "
