@@ -1,5 +1,5 @@
 #!/usr/bin/python3
-"""cadenzo-cli export-smf against hand-made song files, its output read back with mido.
+"""cadenzo-cli export-smf on hand-made song files; the output read back with check_smf.py.
 
 Usage: smf_cli_test.py PATH/TO/cadenzo-cli
 """
@@ -10,40 +10,27 @@ import sys
 import tempfile
 import unittest
 
-import mido
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import check_smf  # noqa: E402
 
 CLI = None
 
 
-def song_bytes(tempo=b"96", channel=2, program=26, events=(), meters=((4, 4, 0),),
-               tuning=(28, 23, 19, 14, 9, 4), magic=b"CZ0200"):
-    """A song file written from its layout: magic, count, NAM TMP PRG NOT MET FLT END."""
-    b = bytearray(magic + struct.pack("<I", len(events)))
-    b += b"\xfeNAMsample"
-    b += b"\xfeTMP" + tempo.ljust(4, b"\0")
-    b += b"\xfePRG" + bytes([channel, program, program, 100])
+def song_bytes(tempo=b"96", channel=2, program=26, magic=b"CZ0200"):
+    """A song file from its layout: all strings open, a down stroke of 60 over gate 240 at 0;
+    frets 3 3 4 5 5 3 with an up stroke at 480 for 480; 4/4; standard tuning."""
+    events = ((0, bytes(6), 100, 240, 0, 60), (480, bytes((3, 3, 4, 5, 5, 3)), 90, 480, 1, 0))
+    b = bytearray(magic + struct.pack("<I", len(events)) + b"\xfeNAMsample")
+    b += b"\xfeTMP" + tempo.ljust(4, b"\0") + b"\xfePRG" + bytes([channel, program, program, 100])
     b += b"\xfeNOT"
     for tick, frets, velocity, gate, up, stroke in events:
-        b += struct.pack("<I6sBBiB3xiBB2x", tick, bytes(frets), velocity, 0, gate, up, stroke, 0,
-                         0)
-    b += b"\xfeMET"
-    for num, den, k in meters:
-        b += bytes([num, den]) + struct.pack("<I", k)
-    b += b"\xfeFLT" + bytes(x for t in tuning for x in (t, 0))
-    b += b"\xfeEND"
-    return bytes(b)
+        b += struct.pack("<I6sBxiB3xi4x", tick, frets, velocity, gate, up, stroke)
+    b += b"\xfeMET\x04\x04\0\0\0\0\xfeFLT" + bytes((28, 0, 23, 0, 19, 0, 14, 0, 9, 0, 4, 0))
+    return bytes(b + b"\xfeEND")
 
 
-# Open strings, down stroke 60 over gate 240 at tick 0; an up stroke at 480.
-EVENTS = ((0, (0, 0, 0, 0, 0, 0), 100, 240, 0, 60),
-          (480, (3, 3, 4, 5, 5, 3), 90, 480, 1, 0))
-
-
-def absolute(track):
-    tick = 0
-    for msg in track:
-        tick += msg.time
-        yield tick, msg
+NOTES = [[1920 + 10 * k, 2160, note, 100, 6 - k] for k, note in enumerate((40, 45, 50, 55, 59, 64))]
+NOTES += [[2400, 2880, note, 90, s + 1] for s, note in enumerate((67, 62, 59, 55, 50, 43))]
 
 
 class ExportSmf(unittest.TestCase):
@@ -54,118 +41,61 @@ class ExportSmf(unittest.TestCase):
     def tearDown(self):
         self.tmp.cleanup()
 
-    def write_song(self, name="song.cz0", **kwargs):
-        path = os.path.join(self.dir, name)
+    def song(self, **kwargs):
+        path = os.path.join(self.dir, "song.cz0")
         with open(path, "wb") as f:
             f.write(song_bytes(**kwargs))
         return path
 
-    def run_cli(self, *args, cwd=None):
+    def run_cli(self, *args):
         return subprocess.run([CLI, "export-smf", *args], capture_output=True, text=True,
-                              cwd=cwd or self.dir)
+                              cwd=self.dir)
+
+    def export_and_check(self, song, layout, args, **want):
+        result = self.run_cli(song, "out.mid", *args)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        problems = []
+        want = {"tempo": 625000, "time_signatures": [[0, 4, 4]], "end_tick": 2880,
+                "notes": NOTES, "controllers": [], "reset": None, **want}
+        # The name event must hold the absolute path although OUT was relative.
+        check_smf.check(os.path.join(self.dir, "out.mid"), layout, want, problems.append)
+        self.assertEqual(problems, [])
 
     def test_defaults_are_those_the_dialog_opens_with(self):
-        song = self.write_song(events=EVENTS)
-        result = self.run_cli(song, "out.mid")
-        self.assertEqual(result.returncode, 0, result.stderr)
-        out = os.path.join(self.dir, "out.mid")
-        mid = mido.MidiFile(out, clip=False)
-        self.assertEqual((mid.type, len(mid.tracks), mid.ticks_per_beat), (1, 2, 480))
-        conductor, strings = (list(absolute(t)) for t in mid.tracks)
-        # The name event holds the absolute path even for a relative OUT.
-        self.assertEqual([(t, m.name) for t, m in conductor if m.type == "track_name"],
-                         [(0, out)])
-        self.assertEqual([(t, m.tempo) for t, m in conductor if m.type == "set_tempo"],
-                         [(0, 625000)])
-        self.assertEqual([(t, m.channel, m.program) for t, m in strings
-                          if m.type == "program_change"], [(1440, 2, 26)])
-        kinds = {m.type for _, m in strings}
-        self.assertNotIn("control_change", kinds)
-        self.assertNotIn("sysex", kinds)
-        ons = [(t, m.channel, m.note) for t, m in strings if m.type == "note_on"]
-        self.assertEqual(ons[:6], [(1920 + 10 * k, 2, n)
-                                   for k, n in enumerate((40, 45, 50, 55, 59, 64))])
-        # The up stroke of the second chord: first string first, all at once.
-        self.assertEqual([n for t, _, n in ons[6:]], [67, 62, 59, 55, 50, 43])
-        self.assertTrue(all(t == 2400 for t, _, _ in ons[6:]))
-        self.assertEqual(strings[-1][1].type, "end_of_track")
-        self.assertEqual(strings[-1][0], 2400 + 480)
-        self.assertIn("Format 1 (Single Tr.)", result.stdout)
+        self.export_and_check(self.song(), "single", [], channel=2, program=26)
 
     def test_every_option_given(self):
-        song = self.write_song(events=EVENTS)
-        out = os.path.join(self.dir, "multi.mid")
-        result = self.run_cli(song, out, "--format", "1m", "--reset", "gs", "--channel", "10",
-                              "--program", "30", "--volume", "100", "--reverb", "0",
-                              "--chorus", "127")
-        self.assertEqual(result.returncode, 0, result.stderr)
-        mid = mido.MidiFile(out, clip=False)
-        self.assertEqual((mid.type, len(mid.tracks)), (1, 7))
-        gs = [0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41]
-        for index, track in enumerate(mid.tracks[1:], start=1):
-            events = list(absolute(track))
-            sysex = [list(m.data) for _, m in events if m.type == "sysex"]
-            self.assertEqual(sysex, [gs] if index == 1 else [], index)
-            setup = [(t, m.type, m.channel) + ((m.program,) if m.type == "program_change"
-                                               else (m.control, m.value))
-                     for t, m in events if m.type in ("program_change", "control_change")]
-            self.assertEqual(setup, [(1440, "program_change", 9, 30),
-                                     (1450, "control_change", 9, 7, 100),
-                                     (1460, "control_change", 9, 91, 0),
-                                     (1470, "control_change", 9, 93, 127)], index)
-            # String 3 of the first chord is the fourth to sound.
-            if index == 3:
-                self.assertEqual([(t, m.note) for t, m in events if m.type == "note_on"][0],
-                                 (1950, 55))
+        self.export_and_check(
+            self.song(), "multi",
+            ["--format", "1m", "--reset", "gs", "--channel", "10", "--program", "30",
+             "--volume", "100", "--reverb", "0", "--chorus", "127"],
+            channel=9, program=30, reset=[0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41],
+            controllers=[[1450, 7, 100], [1460, 91, 0], [1470, 93, 127]])
 
-    def test_format0_and_a_program_outside_the_guitars(self):
-        song = self.write_song(events=EVENTS, program=40, channel=0)
-        out = os.path.join(self.dir, "f0.mid")
-        result = self.run_cli(song, out, "--format", "0", "--reset", "xg")
-        self.assertEqual(result.returncode, 0, result.stderr)
-        mid = mido.MidiFile(out, clip=False)
-        self.assertEqual((mid.type, len(mid.tracks)), (0, 1))
-        events = list(absolute(mid.tracks[0]))
-        self.assertEqual([m.type for _, m in events[:4]],
-                         ["track_name", "sysex", "set_tempo", "time_signature"])
-        self.assertEqual([(t, m.program) for t, m in events if m.type == "program_change"],
-                         [(1440, 40)])
+    def test_format0_keeps_a_program_outside_the_guitars(self):
+        self.export_and_check(self.song(program=40, channel=0), "format0",
+                              ["--format", "0", "--reset", "xg", "--reverb", "64"],
+                              channel=0, program=40, reset=[0x43, 0x10, 0x4C, 0, 0, 0x7E, 0],
+                              controllers=[[1460, 91, 64]])
 
-    def test_bad_options_are_refused_before_anything_is_written(self):
-        song = self.write_song(events=EVENTS)
-        for args in (["--channel", "0"], ["--channel", "17"], ["--channel", "x"],
-                     ["--program", "23"], ["--program", "31"], ["--volume", "128"],
-                     ["--reverb", "-1"], ["--chorus", "200"], ["--format", "2"],
-                     ["--reset", "mt32"]):
-            with self.subTest(args=args):
-                result = self.run_cli(song, "bad.mid", *args)
-                self.assertEqual(result.returncode, 2, result.stderr)
-                self.assertEqual(len(result.stderr.strip().splitlines()), 1, result.stderr)
+    def test_refusals_and_failures_write_nothing(self):
+        cases = [(2, ["--channel", "0"]), (2, ["--channel", "17"]), (2, ["--channel", "x"]),
+                 (2, ["--program", "23"]), (2, ["--program", "31"]), (2, ["--volume", "128"]),
+                 (2, ["--reverb", "-1"]), (2, ["--format", "2"]), (2, ["--reset", "mt32"]),
+                 (1, dict(magic=b"CZ0100")), (1, dict(tempo=b"9x")), (1, dict(tempo=b"500")),
+                 (1, dict(channel=16)), (1, None)]
+        for code, case in cases:
+            with self.subTest(case=case):
+                song = os.path.join(self.dir, "none.cz0") if case is None else self.song(
+                    **(case if isinstance(case, dict) else {}))
+                result = self.run_cli(song, "bad.mid", *(case if isinstance(case, list) else []))
+                self.assertEqual(result.returncode, code, result.stderr)
+                self.assertRegex(result.stderr, r"^cadenzo-cli: [^\n]+\n$")
                 self.assertFalse(os.path.exists(os.path.join(self.dir, "bad.mid")))
-
-    def test_unusable_songs_fail_without_a_file(self):
-        cases = {
-            "missing": None,
-            "wrong magic": dict(magic=b"CZ0100"),
-            "tempo not an integer": dict(tempo=b"9x"),
-            "tempo out of range": dict(tempo=b"500"),
-            "channel out of range": dict(channel=16),
-        }
-        for what, kwargs in cases.items():
-            with self.subTest(what):
-                song = (os.path.join(self.dir, "none.cz0") if kwargs is None
-                        else self.write_song(**kwargs))
-                result = self.run_cli(song, "bad.mid")
-                self.assertEqual(result.returncode, 1, result.stderr)
-                self.assertTrue(result.stderr.startswith("cadenzo-cli: "), result.stderr)
-                self.assertFalse(os.path.exists(os.path.join(self.dir, "bad.mid")))
-
-    def test_write_failure_names_the_file(self):
-        song = self.write_song(events=EVENTS)
         out = os.path.join(self.dir, "no such folder", "out.mid")
-        result = self.run_cli(song, out)
+        result = self.run_cli(self.song(), out)
         self.assertEqual(result.returncode, 1)
-        self.assertIn(out, result.stderr)
+        self.assertIn(f'Cannot write "{out}"', result.stderr)
 
 
 if __name__ == "__main__":
