@@ -107,17 +107,6 @@ TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
                          endOfTrack}));
 }
 
-TEST_F(SmfExport, TempoIsMicrosecondsPerQuarterInThreeBytes) {
-    const std::pair<int, Bytes> cases[] = {{120, {0x07, 0xA1, 0x20}},
-                                           {30, {0x1E, 0x84, 0x80}},
-                                           {300, {0x03, 0x0D, 0x40}},
-                                           {97, {0x09, 0x70, 0x3C}}}; // 618556, rounded down
-    for (const auto &[tempo, micros] : cases) {
-        const Bytes track = Compose(SMF_FORMAT0, tempo).at(0);
-        EXPECT_EQ(Bytes(track.begin() + 18, track.begin() + 21), micros) << tempo;
-    }
-}
-
 TEST(SmfVarLen, WritesSevenBitGroupsMostSignificantFirst) {
     const std::pair<std::uint32_t, Bytes> cases[] = {{0, {0x00}},
                                                      {0x7F, {0x7F}},
@@ -270,16 +259,6 @@ TEST_F(SmfExport, NotesAndVelocitiesStayDataBytes) {
               std::make_tuple(std::int64_t{1920}, 40, 127));
     EXPECT_EQ(std::make_tuple(notes[1].tick, notes[1].note, notes[1].velocity),
               std::make_tuple(std::int64_t{1940}, 62, 127));
-}
-
-TEST_F(SmfExport, ProgramOutsideTheGuitarsIsWrittenAsTheSongHasIt) {
-    const std::pair<int, int> cases[] = {{24, 0}, {30, 6}, {31, -1}, {0, -1}, {127, -1}};
-    for (const auto &[program, item] : cases) {
-        options = InitialSmfOptions(*song, 0, program, NAME);
-        EXPECT_EQ(options.programItem, item) << program;
-        const Bytes track = Compose(SMF_FORMAT0).at(0);
-        EXPECT_EQ(track.at(32), program);
-    }
 }
 
 TEST(SmfOptionsCheck, RefusesValuesOutsideTheirRanges) {
