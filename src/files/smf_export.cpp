@@ -3,6 +3,7 @@
 #include "files/atomic_file.h"
 
 #include <algorithm>
+#include <cassert>
 #include <charconv>
 #include <limits>
 
@@ -65,7 +66,10 @@ class TrackWriter {
 public:
     explicit TrackWriter(std::vector<std::uint8_t> &out) : out_(out) {}
 
+    // The lists are merged in tick order and the end of track lies after all of them, so a delta
+    // is never negative.
     void delta(std::int64_t tick) {
+        assert(tick >= lastTick_ && tick <= SMF_MAX_TICK);
         WriteVarLen(out_, static_cast<std::uint32_t>(tick - lastTick_));
         lastTick_ = tick;
     }

@@ -45,6 +45,9 @@ inline constexpr int SMF_FIRST_PROGRAM = 24;
 inline constexpr std::array<const char *, 7> smfProgramItems{
     "NylonGtr", "SteelGtr", "Jazz Gtr", "CleanGtr", "Mute Gtr", "OverDriveGtr", "DistGtr"};
 
+// The file name the dialog offers in the start folder when none was chosen yet.
+inline constexpr char SMF_DEFAULT_FILE[] = "sample.mid";
+
 // What the export dialog collects. The dialog fills it from its controls; the command-line tool
 // from its options.
 struct SmfOptions {
@@ -142,9 +145,10 @@ void BuildTrack(std::vector<std::uint8_t> &out, const SmfContext &context, const
 std::string ComposeSmf(const Song &song, const Frets &tuning, int tempo, const SmfOptions &options,
                        std::vector<std::uint8_t> &out);
 
-// The export: checks the tempo text and the options, composes the file and writes it to
-// options.fileName complete or not at all (a temporary file renamed over the old one). Nothing is
-// written when a check fails. Returns "" on success or one message naming the problem.
+// The export, on the window thread (which reads the song without its lock): checks the tempo
+// text and the options, composes the file and writes it to options.fileName complete or not at
+// all (a temporary file renamed over the old one). Nothing is written when a check fails.
+// Returns "" on success or one message naming the problem.
 std::string ExportSmf(const Song &song, const Frets &tuning, std::string_view tempoText,
                       const SmfOptions &options);
 
