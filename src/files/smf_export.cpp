@@ -187,7 +187,7 @@ std::string CheckSmfOptions(const SmfOptions &options) {
     return "";
 }
 
-std::string ParseSmfTempo(std::string_view text, int &tempo) {
+std::string ParseSmfInteger(std::string_view text, const char *what, int &value) {
     std::string_view digits = text;
     while (!digits.empty() && digits.front() == ' ')
         digits.remove_prefix(1);
@@ -195,10 +195,18 @@ std::string ParseSmfTempo(std::string_view text, int &tempo) {
         digits.remove_suffix(1);
     if (!digits.empty() && digits.front() == '+')
         digits.remove_prefix(1);
-    int value = 0;
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    int parsed = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), parsed);
     if (digits.empty() || error != std::errc{} || end != digits.data() + digits.size())
-        return "The tempo \"" + std::string(text) + "\" is not an integer.";
+        return "The " + std::string(what) + " \"" + std::string(text) + "\" is not an integer.";
+    value = parsed;
+    return "";
+}
+
+std::string ParseSmfTempo(std::string_view text, int &tempo) {
+    int value = 0;
+    if (std::string problem = ParseSmfInteger(text, "tempo", value); !problem.empty())
+        return problem;
     if (value < SMF_MIN_TEMPO || value > SMF_MAX_TEMPO)
         return OutOfRange("tempo", value, SMF_MIN_TEMPO, SMF_MAX_TEMPO);
     tempo = value;

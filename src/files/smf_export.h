@@ -80,6 +80,9 @@ int SmfProgram(const SmfOptions &options);
 // "" when every option is in range, else one sentence naming the first value that is not. A
 // controller's value is checked only when its controller is written.
 std::string CheckSmfOptions(const SmfOptions &options);
+// The integer of a text box (blanks around it and a leading "+" allowed), for the boxes of the
+// export dialog: "" on success, else `The <what> "<text>" is not an integer.`; value is then kept.
+std::string ParseSmfInteger(std::string_view text, const char *what, int &value);
 // The integer of the `tempo` box's text, 30..300. Returns "" or the reason it cannot be used.
 std::string ParseSmfTempo(std::string_view text, int &tempo);
 

@@ -306,6 +306,10 @@ TEST(SmfTempo, TakesTheIntegerOfTheTempoText) {
         EXPECT_EQ(ParseSmfTempo(text, tempo), message) << text;
         EXPECT_EQ(tempo, *message ? -1 : std::stoi(text)) << text;
     }
+    int channel = 3;
+    EXPECT_EQ(ParseSmfInteger("1x", "channel", channel), "The channel \"1x\" is not an integer.");
+    EXPECT_EQ(ParseSmfInteger("+12 ", "channel", channel), "");
+    EXPECT_EQ(channel, 12);
 }
 
 class SmfExportFile : public SmfExport {
