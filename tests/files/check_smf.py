@@ -1,0 +1,105 @@
+#!/usr/bin/python3
+"""Reads exported Standard MIDI Files with mido and compares them with what the song says.
+
+Usage: check_smf.py EXPECTATIONS.json
+{"files": [[path, layout], ...] with layout "format0", "single" or "multi",
+ "tempo": microseconds per quarter, "time_signatures": [[tick, num, den], ...],
+ "channel": 0-based, "program": n, "controllers": [[tick, number, value], ...],
+ "reset": data bytes between F0 and F7 or null, "end_tick": n,
+ "notes": [[on_tick, off_tick, note, velocity, string 1..6], ...]}
+The name event must hold the file's path. Prints one line per difference; exits 1 if any.
+"""
+import json
+import sys
+
+import mido
+
+LAYOUTS = {"format0": (0, 1), "single": (1, 2), "multi": (1, 7)}
+
+
+def absolute(track):
+    tick = 0
+    for msg in track:
+        tick += msg.time
+        yield tick, msg
+
+
+def check(path, layout, want, fail):
+    try:
+        mid = mido.MidiFile(path, clip=False)  # refuses data bytes above 127
+    except Exception as error:
+        return fail(f"mido cannot read it: {error!r}")
+    if (mid.type, len(mid.tracks), mid.ticks_per_beat) != LAYOUTS[layout] + (480,):
+        return fail(f"format {mid.type}, {len(mid.tracks)} tracks, division {mid.ticks_per_beat}")
+    note_tracks = [0] if layout == "format0" else list(range(1, len(mid.tracks)))
+    meta, found = [], []
+    for index, track in enumerate(mid.tracks):
+        events = list(absolute(track))
+        ends = [t for t, m in events if m.type == "end_of_track"]
+        if ends != [want["end_tick"]] or events[-1][1].type != "end_of_track":
+            fail(f"track {index}: end of track {ends}, expected only {want['end_tick']}, last")
+        for tick, m in events:
+            if m.type == "set_tempo":
+                meta.append((index, tick, "tempo", m.tempo))
+            elif m.type == "time_signature":
+                meta.append((index, tick, "meter", m.numerator, m.denominator,
+                             m.clocks_per_click, m.notated_32nd_notes_per_beat))
+            elif m.type == "track_name":
+                meta.append((index, tick, "name", m.name))
+        # The reset only in the first track with notes; program and controllers in every one.
+        setup = [(t, m.type, m.channel, m.program) if m.type == "program_change" else
+                 (t, m.type, m.channel, m.control, m.value) if m.type == "control_change" else
+                 (t, m.type, list(m.data))
+                 for t, m in events if m.type in ("program_change", "control_change", "sysex")]
+        expected = []
+        if want["reset"] is not None and index == note_tracks[0]:
+            expected.append((0, "sysex", want["reset"]))
+        if index in note_tracks:
+            expected.append((1440, "program_change", want["channel"], want["program"]))
+            expected += [(t, "control_change", want["channel"], n, v)
+                         for t, n, v in want["controllers"]]
+        if setup != expected:
+            fail(f"track {index}: set-up {setup}, expected {expected}")
+        # Pair every note-on with the next note-off of the same note.
+        pending = {}
+        for tick, m in events:
+            if m.type not in ("note_on", "note_off"):
+                continue
+            if m.channel != want["channel"]:
+                fail(f"track {index}: note on channel {m.channel} at {tick}")
+            if m.type == "note_on" and m.velocity > 0:
+                pending.setdefault(m.note, []).append((tick, m.velocity))
+            elif pending.get(m.note):
+                on, velocity = pending[m.note].pop(0)
+                found.append((on, tick, m.note, velocity, index))
+            else:
+                fail(f"track {index}: note-off of {m.note} at {tick} without a note-on")
+        if any(pending.values()):
+            fail(f"track {index}: notes never released: {pending}")
+
+    expected_meta = [(0, 0, "name", path), (0, 0, "tempo", want["tempo"])]
+    expected_meta += [(0, t, "meter", n, d, 24, 8) for t, n, d in want["time_signatures"]]
+    if sorted(meta) != sorted(expected_meta):
+        fail(f"meta events {meta}, expected {expected_meta}")
+    expected_notes = sorted((on, off, note, velocity,
+                             string if layout == "multi" else note_tracks[0])
+                            for on, off, note, velocity, string in want["notes"])
+    if sorted(found) != expected_notes:
+        missing = sorted(set(expected_notes) - set(found))[:5]
+        extra = sorted(set(found) - set(expected_notes))[:5]
+        fail(f"{len(found)} notes, expected {len(expected_notes)}; missing {missing}; "
+             f"unexpected {extra}")
+
+
+def main():
+    with open(sys.argv[1], encoding="utf-8") as f:
+        want = json.load(f)
+    problems = []
+    for path, layout in want["files"]:
+        check(path, layout, want, lambda text, path=path: problems.append(f"{path}: {text}"))
+    print("\n".join(problems + [f"checked {len(want['files'])} files, {len(problems)} problems"]))
+    return 1 if problems else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
