@@ -1,13 +1,12 @@
 #include "files/song_file.h"
 
+#include "files/atomic_file.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <fstream>
 #include <iterator>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace cadenzo {
 
@@ -290,62 +289,6 @@ bool ReadWholeFile(const std::filesystem::path &path, std::vector<std::uint8_t> 
     return true;
 }
 
-bool WriteAll(int fd, const std::vector<std::uint8_t> &bytes) {
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// temp file + fsync + rename: the old file is replaced only by a complete new one.
-std::string ReplaceFile(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes) {
-    std::error_code ec;
-    std::filesystem::path target = path;
-    if (std::filesystem::is_symlink(path, ec))
-        target = std::filesystem::weakly_canonical(path, ec);
-    if (std::filesystem::is_directory(target, ec))
-        return "is a folder, not a file";
-    struct stat old {};
-    const bool exists = ::stat(target.c_str(), &old) == 0;
-    if (exists && ::access(target.c_str(), W_OK) != 0)
-        return Errno("cannot write the file");
-
-    std::string temp = target.string() + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0)
-        return Errno("cannot create a file in its folder");
-    ::fchmod(fd, exists ? (old.st_mode & 07777) : 0644);
-    std::string error;
-    if (!WriteAll(fd, bytes))
-        error = Errno("write error");
-    else if (::fsync(fd) != 0)
-        error = Errno("write error");
-    if (::close(fd) != 0 && error.empty())
-        error = Errno("write error");
-    if (error.empty() && ::rename(temp.c_str(), target.c_str()) != 0)
-        error = Errno("cannot replace the file");
-    if (!error.empty()) {
-        ::unlink(temp.c_str());
-        return error;
-    }
-    // Make the rename itself durable.
-    const std::filesystem::path folder =
-        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
-    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (dir >= 0) {
-        ::fsync(dir);
-        ::close(dir);
-    }
-    return "";
-}
-
 } // namespace
 
 std::vector<std::uint8_t> EncodeSongFile(const SongFileParts &parts) {
@@ -410,8 +353,10 @@ std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFilePa
 }
 
 std::string WriteSongFile(const std::filesystem::path &path, const SongFileParts &parts) {
-    const std::string problem = ReplaceFile(path, EncodeSongFile(parts));
-    return problem.empty() ? "" : Named(path, problem);
+    const std::vector<std::uint8_t> bytes = EncodeSongFile(parts);
+    const FileResult result = WriteFileAtomically(
+        path, std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+    return result.ok ? "" : result.message;
 }
 
 std::string ReadSongFile(const std::filesystem::path &path, const SongFileParts &parts) {
