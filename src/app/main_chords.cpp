@@ -103,6 +103,11 @@ bool Tmain_form::eventFilter(QObject *watched, QEvent *event) {
     auto *widget = qobject_cast<QWidget *>(watched);
     if (widget == nullptr || widget->window() != this || !isEnabled())
         return false;
+    // A key goes to the focused control first; one it ignores travels on to the parents with the
+    // same event, so only that first delivery is looked at.
+    QWidget *first = QApplication::focusWidget();
+    if (widget != (first != nullptr ? first : this))
+        return false;
     auto *key = static_cast<QKeyEvent *>(event);
     if (FormKeyDown(key->key()))
         return true;
