@@ -33,6 +33,23 @@ template <typename Set> void ForSpan(Song &song, EventSpan span, Set set) {
         set(song.songEvents[i]);
 }
 
+// One tick short of the nearest event that follows one of the span's events; 32767 when none
+// follows.
+std::int32_t GateLimit(const Song &song, EventSpan span) {
+    std::int64_t gateMax = GATE_FIELD_MAX;
+    bool followed = false;
+    for (int i = span.first; i <= span.last; ++i) {
+        if (i + 1 >= static_cast<int>(song.eventCount))
+            break;
+        const std::int64_t room =
+            std::int64_t{song.songEvents[i + 1].signedTick()} - song.songEvents[i].signedTick() - 1;
+        gateMax = followed ? std::min(gateMax, room) : room;
+        followed = true;
+    }
+    return Limit(gateMax, std::numeric_limits<std::int32_t>::min(),
+                 std::numeric_limits<std::int32_t>::max());
+}
+
 EventSpan Selection(const Song &song) {
     return SelectedSpan(song, song.edit.anchorTick, song.edit.cursorTick);
 }
@@ -136,18 +153,7 @@ void UpdateEventFields(EventFields &fields, const Song &song, std::int32_t a, st
     fields.stroke.text = CommonText(song, span, [](const SongEvent &e) { return e.strokeTime; });
     fields.vel.enabled = fields.gate.enabled = fields.stroke.enabled = true;
 
-    std::int64_t gateMax = GATE_FIELD_MAX;
-    bool followed = false;
-    for (int i = span.first; i <= span.last; ++i) {
-        if (i + 1 >= static_cast<int>(song.eventCount))
-            break;
-        const std::int64_t room =
-            std::int64_t{song.songEvents[i + 1].signedTick()} - song.songEvents[i].signedTick() - 1;
-        gateMax = followed ? std::min(gateMax, room) : room;
-        followed = true;
-    }
-    fields.gate.maximum = Limit(gateMax, std::numeric_limits<std::int32_t>::min(),
-                                std::numeric_limits<std::int32_t>::max());
+    fields.gate.maximum = GateLimit(song, span);
     fields.stroke.minimum = MIN_GATE;
     fields.stroke.maximum = song.songEvents[span.first].gate;
 }
@@ -176,6 +182,9 @@ void ApplyGate(EventFields &fields, Song &song) {
         return;
     NumField &gate = fields.gate;
     NumField &stroke = fields.stroke;
+    // The limit as the list stands now: a paste does not refresh the fields, and a gate set
+    // from a stale limit would reach past an event pasted after the selection.
+    gate.maximum = GateLimit(song, span);
     const auto number = gate.Number();
     if (number && *number > gate.maximum)
         gate.SetPosition(gate.maximum);

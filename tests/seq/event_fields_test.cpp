@@ -132,6 +132,21 @@ TEST_F(EventFieldsTest, GateMaximumIsOneTickShortOfTheTightestFollowingEvent) {
     EXPECT_EQ(fields.gate.maximum, 32767);
 }
 
+// A paste does not refresh the fields: the gate limit shown before it allowed a gate reaching
+// past the pasted event.
+TEST_F(EventFieldsTest, GateLimitFollowsAnEventPastedAfterTheFieldsWereShown) {
+    PutFull(0, 90, 240, 60);
+    SelectAndShow(0, 0);
+    ASSERT_EQ(fields.gate.maximum, 32767);
+    Copy(song);
+    Paste(history, song, 480);
+    ASSERT_EQ(song.eventCount, 2u);
+    TypeAndLeave(FieldId::Gate, "1000");
+    EXPECT_EQ(fields.gate.text, "479");
+    EXPECT_EQ(At(0).gate, 479);
+    EXPECT_TRUE(SongInvariantsHold(song));
+}
+
 TEST_F(EventFieldsTest, LeavingAnEmptyVelocityFieldSetsTheMinimum) {
     PutFull(0, 80, 240, 60);
     PutFull(480, 100, 240, 60);
