@@ -50,7 +50,7 @@ protected:
 
     int lastOp = -1;
     void Step() {
-        lastOp = Uniform(0, 15);
+        lastOp = Uniform(0, 17);
         switch (lastOp) {
         case 0:
         case 1: {
@@ -113,8 +113,22 @@ protected:
                           static_cast<std::uint8_t>(1 << Uniform(0, 4)));
             song.ScrollView(song.edit.viewBar);
             break;
-        default:
+        case 15:
             song.edit.tripletGrid = Uniform(0, 1);
+            break;
+        case 16:
+            // The clipboard: a paste leaves the fields as they were.
+            if (Uniform(0, 2) == 0)
+                Cut(song);
+            else if (Uniform(0, 1) == 0)
+                Copy(song);
+            else
+                Paste(history, song, song.edit.cursorTick);
+            break;
+        default:
+            guitar.setFrets({static_cast<std::uint8_t>(Uniform(0, 5)), 1, 0, 2, 3, SILENT});
+            EnterChord(history, song, guitar, context);
+            UpdateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
             break;
         }
     }
