@@ -15,6 +15,8 @@ namespace {
 
 constexpr std::size_t MAGIC_SIZE = 6;
 constexpr std::size_t HEADER_SIZE = MAGIC_SIZE + 4;
+// Far above any song file (2000 events are 56000 bytes); a larger file is refused unread.
+constexpr std::uintmax_t MAX_FILE_SIZE = 16u << 20;
 
 void PutU32(std::vector<std::uint8_t> &out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -264,6 +266,15 @@ bool ReadWholeFile(const std::filesystem::path &path, std::vector<std::uint8_t> 
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         error = "is a folder, not a song file";
+        return false;
+    }
+    // A device or pipe could be endless, and no song file comes near this size.
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+        error = "is not a regular file";
+        return false;
+    }
+    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > MAX_FILE_SIZE) {
+        error = "is too large for a song file (" + std::to_string(size) + " bytes)";
         return false;
     }
     std::ifstream file(path, std::ios::binary);

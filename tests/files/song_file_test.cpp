@@ -426,6 +426,18 @@ TEST_F(SongFileTest, FailedSavesReportAndLeaveTheOldFileAsItWas) {
     EXPECT_EQ(Read(p).size(), 70u + 100u * 28u);
 }
 
+TEST_F(SongFileTest, HugeFilesAndDevicesAreRefusedUnread) {
+    const fs::path big = Write("big.cz0", KnownSongBytes());
+    fs::resize_file(big, (16u << 20) + 1);
+    for (const fs::path &p : {big, fs::path("/dev/zero")}) {
+        Fixture f;
+        const SongFileResult r = LoadSong(p, f.parts);
+        EXPECT_FALSE(r.ok) << p;
+        EXPECT_NE(r.error.find(p.string()), std::string::npos) << r.error;
+        EXPECT_EQ(f.song.eventCount, 0u);
+    }
+}
+
 TEST_F(SongFileTest, MissingFileIsAReadErrorNamingIt) {
     Fixture f;
     const SongFileResult r = LoadSong(dir_ / "nothere.cz0", f.parts);
