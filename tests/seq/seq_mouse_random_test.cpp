@@ -49,7 +49,19 @@ protected:
     }
 
     int lastOp = -1;
+    // A gesture in progress: moves with the left button held, then the release.
+    int gestureLeft = 0;
+    int gestureX = 0;
+
     void Step() {
+        if (gestureLeft > 0) {
+            const int x = gestureX + Uniform(-80, 80);
+            if (--gestureLeft == 0)
+                SeqMouseUp(ctx, MouseButton::Left, 0, x, Uniform(-5, 128));
+            else
+                SeqMouseMove(ctx, Uniform(0, 4) > 0 ? LEFT_HELD : SomeShift(), x, Uniform(-5, 128));
+            return;
+        }
         lastOp = Uniform(0, 17);
         switch (lastOp) {
         case 0:
@@ -65,10 +77,15 @@ protected:
             break;
         }
         case 2:
-            SeqMouseDown(ctx, static_cast<MouseButton>(Uniform(0, 2)), LEFT_HELD, SomeX(),
-                         Uniform(-5, 128));
+        case 3: {
+            // Hover, then press where the pointer shape showed a handle, a line or an arrow.
+            gestureX = SomeX();
+            const int y = Uniform(0, 3) > 0 ? Uniform(81, 128) : Uniform(-5, 80);
+            SeqMouseMove(ctx, 0, gestureX, y);
+            SeqMouseDown(ctx, static_cast<MouseButton>(Uniform(0, 2)), LEFT_HELD, gestureX, y);
+            gestureLeft = Uniform(1, 5);
             break;
-        case 3:
+        }
         case 4:
         case 5:
             SeqMouseMove(ctx, SomeShift(), SomeX(), Uniform(-5, 128));
