@@ -93,7 +93,7 @@ struct SeqMouseContext {
 };
 
 // `seq_screenMouseDown`, `seq_screenMouseMove`, `seq_screenMouseUp`: x and y in `seq_screen`
-// pixels, shift the keys and buttons held (ShiftFlag).
+// pixels, shift the keys and buttons held (ShiftFlag). (`seq_screenDblClick` is SendToFretboard.)
 MouseResult SeqMouseDown(SeqMouseContext &context, MouseButton button, unsigned shift, int x,
                          int y);
 MouseResult SeqMouseMove(SeqMouseContext &context, unsigned shift, int x, int y);
