@@ -68,6 +68,7 @@ public:
     PlaybackEngine(const PlaybackEngine &) = delete;
     PlaybackEngine &operator=(const PlaybackEngine &) = delete;
 
+    // Set before playback starts; the tick reads it.
     void setListener(PlaybackListener *listener) { listener_ = listener; }
 
     void SetTransport(Transport state);
