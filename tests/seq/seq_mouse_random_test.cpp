@@ -8,6 +8,7 @@
 
 #include <random>
 #include <string>
+#include <vector>
 
 namespace cadenzo::testing {
 namespace {
@@ -62,7 +63,7 @@ protected:
                 SeqMouseMove(ctx, Uniform(0, 4) > 0 ? LEFT_HELD : SomeShift(), x, Uniform(-5, 128));
             return;
         }
-        lastOp = Uniform(0, 17);
+        lastOp = Uniform(0, 19);
         switch (lastOp) {
         case 0:
         case 1: {
@@ -142,12 +143,60 @@ protected:
             else
                 Paste(history, song, song.edit.cursorTick);
             break;
+        case 17:
+        case 18:
+            EditThenUndo();
+            break;
         default:
             guitar.setFrets({static_cast<std::uint8_t>(Uniform(0, 5)), 1, 0, 2, 3, SILENT});
             EnterChord(history, song, guitar, context);
             UpdateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
             break;
         }
+    }
+
+    // One edit of the view or the fields that records exactly one undo step when it records any;
+    // undoing that step must give back every event as it was, to the byte.
+    void EditThenUndo() {
+        const std::vector<SongEvent> before(song.songEvents.begin(),
+                                            song.songEvents.begin() + song.eventCount);
+        bool recorded = false;
+        switch (Uniform(0, 2)) {
+        case 0: {
+            UpdateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
+            const auto id = static_cast<FieldId>(Uniform(0, 2));
+            recorded = fields.Field(id).enabled;
+            fields.Field(id).Type(std::to_string(Uniform(-10, 600)));
+            if (Uniform(0, 1) == 0)
+                FieldExit(id, fields, song, history);
+            else
+                FieldUpDownClick(id, Uniform(0, 1) ? 1 : -1, fields, song, history);
+            break;
+        }
+        case 1:
+            recorded = ApplyVelocityLine(
+                song, history, DragLine{SomeX(), Uniform(80, 128), SomeX(), Uniform(80, 128)});
+            break;
+        default: {
+            const int x = SomeX();
+            const int y = Uniform(81, 128);
+            SeqMouseMove(ctx, 0, x, y);
+            const DragMode mode = mouse.dragMode;
+            if (mode != DragMode::GateHandle && mode != DragMode::StrokeHandle)
+                return; // a velocity line or an arrow: their undo is checked elsewhere
+            recorded = song.FindEvent(mouse.handleTick) >= 0;
+            SeqMouseDown(ctx, MouseButton::Left, LEFT_HELD, x, y);
+            SeqMouseMove(ctx, LEFT_HELD, x + Uniform(-80, 80), y);
+            SeqMouseUp(ctx, MouseButton::Left, 0, x, y);
+            break;
+        }
+        }
+        if (!recorded)
+            return;
+        Undo(history, song, ctx.scrollMax);
+        const std::vector<SongEvent> after(song.songEvents.begin(),
+                                           song.songEvents.begin() + song.eventCount);
+        EXPECT_EQ(after, before) << "undo did not restore the events";
     }
 
     ::testing::AssertionResult EditorRangesHold() const {
@@ -183,6 +232,7 @@ TEST_P(SeqMouseRandomSession, InvariantsHoldAfterEveryStep) {
         ASSERT_TRUE(SongInvariantsHold(song)) << "step " << step << " op " << lastOp;
         ASSERT_TRUE(HistoryInvariantsHold(history)) << "step " << step;
         ASSERT_TRUE(EditorRangesHold()) << "step " << step;
+        ASSERT_FALSE(HasFailure()) << "step " << step << " op " << lastOp;
     }
 }
 
