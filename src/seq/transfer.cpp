@@ -1,0 +1,125 @@
+#include "seq/transfer.h"
+
+#include "seq/meter_step.h"
+#include "seq/seq_geometry.h"
+
+#include <algorithm>
+#include <mutex>
+
+namespace cadenzo {
+
+namespace {
+
+int CursorX(const Song &song, std::int32_t t) {
+    const ViewGeometry view{song.edit.viewStartTick, song.edit.zoom};
+    return TickToX(song.meterTable, view, t);
+}
+
+void ScrollTo(Song &song, int position, int scrollMax, EditResult &result) {
+    position = std::clamp(position, 0, std::max(0, scrollMax));
+    if (position != song.edit.viewBar) {
+        song.ScrollView(position);
+        result.scrolled = true;
+    }
+}
+
+bool AllSilent(const Frets &frets) {
+    return std::all_of(frets.begin(), frets.end(), [](std::uint8_t f) { return f == SILENT; });
+}
+
+} // namespace
+
+bool EnterEvent(Song &song, const SongEvent &event, int scrollMax, EditResult &result) {
+    EditState &edit = song.edit;
+    bool stored = true;
+    {
+        std::lock_guard lock(song.mutex);
+        stored = song.FindEvent(event.signedTick()) >= 0 || song.eventCount < MAX_EVENTS;
+        song.PutEvent(event);
+        song.SortEvents();
+    }
+    edit.clipStart = static_cast<std::int32_t>(END_TICK);
+    edit.clipEnd = static_cast<std::int32_t>(END_TICK);
+    edit.clipMode = 0;
+
+    const std::int32_t step = StepAfter(song, event.signedTick());
+    if (std::int64_t{edit.cursorTick} + step < MAX_TICK) {
+        edit.cursorTick += step;
+        edit.anchorTick = edit.cursorTick;
+    }
+    if (CursorX(song, edit.cursorTick) > song.edit.seqWidth)
+        ScrollTo(song, edit.viewBar + 1, scrollMax, result);
+    result.eventsChanged = true;
+    return stored;
+}
+
+EditResult EnterChord(UndoHistory &history, Song &song, const Guitar &guitar,
+                      const TransferContext &context) {
+    EditResult result;
+    EditState &edit = song.edit;
+    if (song.eventCount >= MAX_EVENTS) {
+        result.status = FULL_SONG_NOTICE;
+        return result;
+    }
+    const Frets flet = guitar.frets();
+    if (AllSilent(flet))
+        return result;
+    if (song.BarAtOrAfter(edit.cursorTick) > BAR_COUNT)
+        return result;
+
+    std::lock_guard lock(song.mutex);
+    PushUndo(history, song, edit.cursorTick, edit.cursorTick);
+
+    SongEvent event;
+    const int standing = song.FindEvent(edit.cursorTick);
+    if (standing >= 0) {
+        event = song.songEvents[standing];
+    } else {
+        event.tick = static_cast<std::uint32_t>(edit.cursorTick);
+        event.velocity = DEFAULT_ENTRY_VELOCITY;
+        event.gate = DEFAULT_ENTRY_GATE;
+        event.strokeTime = DEFAULT_ENTRY_STROKE_TIME;
+        event.strokeDir = edit.cursorTick % TICKS_PER_QUARTER == 0 ? 0 : 1;
+    }
+    event.frets = flet;
+    event.root = static_cast<std::uint8_t>(context.chord1Index);
+    event.chordType = static_cast<std::uint8_t>(context.chord2Index);
+
+    // An entry outside the view brings the view to one bar before the entry's bar.
+    const int x = CursorX(song, event.signedTick());
+    if (x == -1 || x > context.windowWidth)
+        ScrollTo(song, song.BarAtOrAfter(event.signedTick()) - 2, context.scrollMax, result);
+
+    EnterEvent(song, event, context.scrollMax, result);
+    result.refreshFields = true;
+    song.SortEvents();
+    return result;
+}
+
+EditResult SendToFretboard(Song &song, Guitar &guitar) {
+    EditResult result;
+    const int found = song.FindEvent(song.edit.cursorTick);
+    if (found >= 0) {
+        guitar.setFrets(song.songEvents[found].frets);
+        guitar.FindNeckPos();
+        song.edit.cursorTick = song.edit.anchorTick;
+    }
+    result.fretboardChanged = true;
+    return result;
+}
+
+EditResult DeleteSelection(UndoHistory &history, Song &song) {
+    EditResult result;
+    EditState &edit = song.edit;
+    std::lock_guard lock(song.mutex);
+    if (song.FindInRange(edit.anchorTick, edit.cursorTick) >= 0)
+        PushUndo(history, song, edit.anchorTick, edit.cursorTick);
+    song.ClearRange(edit.anchorTick, edit.cursorTick);
+    edit.anchorTick = edit.cursorTick;
+    song.SortEvents();
+    result.eventsChanged = true;
+    result.refreshFields = true;
+    return result;
+}
+
+} // namespace cadenzo

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "seq/edit_result.h"
+#include "seq/song.h"
+
+#include <array>
+#include <cstdint>
+
+namespace cadenzo {
+
+inline constexpr int UNDO_POOL_RECORDS = 3000;
+// Every step owns at least one record, so at most 3000 steps plus the entry that marks the end
+// of the pool's used part.
+inline constexpr int UNDO_ENTRY_SLOTS = 3002;
+
+// One step: the tick span an edit was about to change, and where its saved events begin in the
+// pool. Step n owns the records from its start up to entry n+1's start.
+struct UndoEntry {
+    std::int32_t first = 0;
+    std::int32_t last = 0; // first <= last
+    std::int32_t start = 0;
+    friend bool operator==(const UndoEntry &, const UndoEntry &) = default;
+};
+
+// The undo steps of the editing session, oldest first, over one fixed pool of saved events. A
+// step whose span held no event owns one placeholder record (tick END_TICK). New Song and a song
+// load keep the history: an undo then puts the old song's events into the new one.
+//
+// Window thread only. Lives as long as the song (about 84 KB plus the paste buffer, so keep it
+// in the application's state, not on a small stack).
+struct UndoHistory {
+    std::array<UndoEntry, UNDO_ENTRY_SLOTS> undoEntries{};
+    std::int32_t undoCount = 0;
+    std::array<SongEvent, UNDO_POOL_RECORDS> undoPool{};
+
+    // Records the steps use together (the start of entry undoCount).
+    std::int32_t UsedRecords() const { return undoCount > 0 ? undoEntries[undoCount].start : 0; }
+    // Records step n owns.
+    std::int32_t StepRecords(int n) const {
+        return undoEntries[n + 1].start - undoEntries[n].start;
+    }
+
+    // Paste's copy of the clipboard's events, taken before any of them moves.
+    std::array<SongEvent, MAX_EVENTS> pasteBuffer{};
+};
+
+// Saves the events between ticks a and b (either order) as a new step, before an edit changes
+// them. Call it on a sorted list. When the pool would pass 3000 records the oldest steps are
+// dropped first.
+void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32_t b);
+
+// Takes back the newest step: its span is cleared and its saved events are entered again (each as
+// EnterEvent enters an event, so the clipboard empties and the view may scroll), then anchor and
+// cursor go to the span's first tick. Nothing happens with an empty history. Saved events that
+// no longer fit in a full song are dropped, and the result then carries "Over!".
+// `scrollMax` is the maximum of the `seqBar` scroll bar.
+EditResult Undo(UndoHistory &history, Song &song, int scrollMax);
+
+// Remember the selection, limited to 0..192000, as the clipboard; the selection collapses onto its
+// anchor. A cut moves nothing until the paste.
+EditResult Cut(Song &song);
+EditResult Copy(Song &song);
+
+// Copies (or, after a cut, moves) the clipboard's events so that the span starts at `dest`,
+// replacing events that stand at their new ticks; records an undo step for the source (after a
+// cut) and one for the destination, and empties the clipboard. Nothing happens with an empty
+// clipboard or a span without events.
+// A paste that would leave more than 2000 events is refused before anything changes: the result
+// carries "Over!" and the clipboard stays. Events whose new tick would lie past 192000 (beyond
+// what the editor can reach) are not pasted; after a cut they stay where they were.
+EditResult Paste(UndoHistory &history, Song &song, std::int32_t dest);
+
+} // namespace cadenzo

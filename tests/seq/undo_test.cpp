@@ -1,0 +1,344 @@
+#include "editing_fixture.h"
+
+#include <gmock/gmock.h>
+
+namespace cadenzo::testing {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+using ClipboardTest = EditingTest;
+using UndoTest = EditingTest;
+
+TEST_F(ClipboardTest, CopyPastesOnceAndKeepsTheSource) {
+    Put(0, 10);
+    Put(480, 20);
+    Select(0, 480);
+    Copy(song);
+    EXPECT_EQ(song.edit.clipStart, 0);
+    EXPECT_EQ(song.edit.clipEnd, 480);
+    EXPECT_EQ(song.edit.clipMode, 2);
+    song.edit.cursorTick = 1920;
+    const EditResult pasted = Paste(history, song, song.edit.cursorTick);
+    EXPECT_TRUE(pasted.eventsChanged);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 480, 1920, 2400));
+    EXPECT_EQ(VelocityAt(1920), 10);
+    EXPECT_EQ(VelocityAt(2400), 20);
+    EXPECT_TRUE(ClipboardEmpty());
+    EXPECT_EQ(history.undoCount, 1); // a copy records only the destination
+    EXPECT_EQ(song.edit.cursorTick, 1920);
+
+    const EditResult again = Paste(history, song, 3840);
+    EXPECT_FALSE(again.eventsChanged);
+    EXPECT_EQ(song.eventCount, 4u);
+    EXPECT_EQ(history.undoCount, 1);
+}
+
+TEST_F(ClipboardTest, CutMovesOnPasteAndUndoTakesBothStepsBack) {
+    Put(0, 10);
+    Put(480, 20);
+    Select(0, 480);
+    Cut(song);
+    EXPECT_EQ(song.edit.clipMode, 1);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 480)); // nothing moves before the paste
+    Paste(history, song, 960);
+    EXPECT_THAT(Ticks(), ElementsAre(960, 1440));
+    EXPECT_EQ(VelocityAt(960), 10);
+    EXPECT_EQ(history.undoCount, 2);
+
+    Undo(history, song, 99);
+    EXPECT_THAT(Ticks(), IsEmpty());
+    Undo(history, song, 99);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 480));
+    EXPECT_EQ(VelocityAt(0), 10);
+    EXPECT_EQ(VelocityAt(480), 20);
+}
+
+TEST_F(ClipboardTest, OverlappingMoveByOneStep) {
+    Put(0, 10);
+    Put(40, 20);
+    Select(0, 40);
+    Cut(song);
+    Paste(history, song, 40);
+    EXPECT_THAT(Ticks(), ElementsAre(40, 80));
+    EXPECT_EQ(VelocityAt(40), 10);
+    EXPECT_EQ(VelocityAt(80), 20);
+    Undo(history, song, 99);
+    Undo(history, song, 99);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 40));
+    EXPECT_EQ(VelocityAt(0), 10);
+    EXPECT_EQ(VelocityAt(40), 20);
+}
+
+TEST_F(ClipboardTest, OverlappingCopyTakesTheEventsAsTheyWereBeforeThePaste) {
+    Put(0, 10);
+    Put(40, 20);
+    Put(80, 30);
+    Select(0, 80);
+    Copy(song);
+    Paste(history, song, 40);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 40, 80, 120));
+    EXPECT_EQ(VelocityAt(40), 10);
+    EXPECT_EQ(VelocityAt(80), 20);
+    EXPECT_EQ(VelocityAt(120), 30);
+}
+
+TEST_F(ClipboardTest, PasteReplacesStandingEventsAndUndoBringsThemBack) {
+    Put(0, 10);
+    Put(1920, 50);
+    Put(2400, 60);
+    Select(0, 0);
+    Copy(song);
+    Paste(history, song, 1920);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 1920, 2400));
+    EXPECT_EQ(VelocityAt(1920), 10);
+    Undo(history, song, 99);
+    EXPECT_EQ(VelocityAt(1920), 50);
+    EXPECT_EQ(VelocityAt(2400), 60);
+}
+
+TEST_F(ClipboardTest, EnteringAChordAbandonsAPendingCut) {
+    Put(0, 10);
+    Select(0, 0);
+    Cut(song);
+    song.edit.cursorTick = 1920;
+    EnterChord(history, song, guitar, context);
+    EXPECT_TRUE(ClipboardEmpty());
+    const std::uint32_t before = song.eventCount;
+    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged);
+    EXPECT_EQ(song.eventCount, before);
+    EXPECT_EQ(VelocityAt(0), 10);
+}
+
+TEST_F(ClipboardTest, PasteOfASpanWithoutEventsKeepsTheClipboard) {
+    Put(1920);
+    Select(0, 480);
+    Copy(song);
+    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged);
+    EXPECT_EQ(history.undoCount, 0);
+    EXPECT_EQ(song.edit.clipMode, 2);
+}
+
+struct ClipLimitCase {
+    std::int32_t anchor, cursor;
+    std::int32_t clipStart, clipEnd, collapsed;
+};
+
+class ClipLimitTest : public EditingTest, public ::testing::WithParamInterface<ClipLimitCase> {};
+
+TEST_P(ClipLimitTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
+    const ClipLimitCase &c = GetParam();
+    Select(c.anchor, c.cursor);
+    Cut(song);
+    EXPECT_EQ(song.edit.clipStart, c.clipStart);
+    EXPECT_EQ(song.edit.clipEnd, c.clipEnd);
+    EXPECT_EQ(song.edit.anchorTick, c.collapsed);
+    EXPECT_EQ(song.edit.cursorTick, c.collapsed);
+}
+
+INSTANTIATE_TEST_SUITE_P(Spans, ClipLimitTest,
+                         ::testing::Values(ClipLimitCase{960, 0, 0, 960, 960},
+                                           ClipLimitCase{0, 960, 0, 960, 0},
+                                           ClipLimitCase{200000, 960, 960, 192000, 192000},
+                                           ClipLimitCase{-40, 480, 0, 480, 0}));
+
+TEST_F(ClipboardTest, PasteThatWouldOverfillTheSongIsRefusedUntouched) {
+    Fill(MAX_EVENTS, 0);
+    Select(0, 40);
+    Copy(song);
+    // Two copies, one of them on a free tick past the last event: 2001 events.
+    const std::int32_t last = song.songEvents[song.eventCount - 1].signedTick();
+    const EditResult refused = Paste(history, song, last);
+    EXPECT_STREQ(refused.status, "Over!");
+    EXPECT_FALSE(refused.eventsChanged);
+    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
+    EXPECT_EQ(history.undoCount, 0);
+    EXPECT_EQ(song.edit.clipMode, 2); // the clipboard waits for room
+
+    // Pasting onto standing events only replaces them, which fits.
+    const EditResult replaced = Paste(history, song, 400);
+    EXPECT_EQ(replaced.status, nullptr);
+    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
+    EXPECT_EQ(history.undoCount, 1);
+}
+
+TEST_F(ClipboardTest, MoveInAFullSongKeepsEveryEvent) {
+    Fill(MAX_EVENTS, 0);
+    const std::int32_t last = song.songEvents[MAX_EVENTS - 1].signedTick();
+    Select(0, 80);
+    Cut(song);
+    const EditResult moved = Paste(history, song, last + 40);
+    EXPECT_EQ(moved.status, nullptr);
+    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
+    EXPECT_EQ(song.FindEvent(0), -1);
+    EXPECT_GE(song.FindEvent(last + 120), 0);
+    EXPECT_TRUE(SongInvariantsHold(song));
+}
+
+TEST_F(ClipboardTest, EventsLandingPastTheLastTickAreNotPasted) {
+    Put(0, 10);
+    Put(1920, 20);
+    Select(0, 1920);
+    Cut(song);
+    Paste(history, song, 191000);
+    EXPECT_THAT(Ticks(), ElementsAre(1920, 191000));
+    EXPECT_EQ(VelocityAt(1920), 20); // its copy would lie at 192920: it stays
+    EXPECT_EQ(VelocityAt(191000), 10);
+}
+
+TEST_F(UndoTest, EmptyHistoryDoesNothing) {
+    Put(0);
+    Select(480, 960);
+    const EditResult r = Undo(history, song, 99);
+    EXPECT_FALSE(r.eventsChanged);
+    EXPECT_THAT(Ticks(), ElementsAre(0));
+    EXPECT_EQ(song.edit.cursorTick, 960);
+}
+
+TEST_F(UndoTest, DeletingAnEmptySpanRecordsNoStep) {
+    Put(0, 10);
+    Select(0, 0);
+    DeleteSelection(history, song);
+    ASSERT_EQ(history.undoCount, 1);
+    Select(960, 1440);
+    DeleteSelection(history, song);
+    EXPECT_EQ(history.undoCount, 1);
+    Undo(history, song, 99);
+    EXPECT_EQ(VelocityAt(0), 10);
+}
+
+TEST_F(UndoTest, StepOfAnEmptySpanRemovesWhatStandsThereNow) {
+    PushUndo(history, song, 480, 960);
+    EXPECT_EQ(history.StepRecords(0), 1);
+    EXPECT_TRUE(history.undoPool[0].isEnd());
+    Put(480);
+    Put(960);
+    Put(1920, 70);
+    Undo(history, song, 99);
+    EXPECT_THAT(Ticks(), ElementsAre(1920));
+}
+
+TEST_F(UndoTest, SetsCursorAndAnchorToTheSpansFirstTick) {
+    Put(960);
+    Put(1440);
+    Select(1440, 960);
+    DeleteSelection(history, song);
+    Select(5000, 7000);
+    const EditResult r = Undo(history, song, 99);
+    EXPECT_TRUE(r.refreshFields);
+    EXPECT_EQ(song.edit.anchorTick, 960);
+    EXPECT_EQ(song.edit.cursorTick, 960);
+    EXPECT_THAT(Ticks(), ElementsAre(960, 1440));
+    EXPECT_EQ(history.undoEntries[1], UndoEntry{}); // the undone step's end entry is cleared
+}
+
+TEST_F(UndoTest, UndoEmptiesTheClipboard) {
+    Put(0);
+    Select(0, 0);
+    DeleteSelection(history, song);
+    Put(480);
+    Select(480, 480);
+    Copy(song);
+    Undo(history, song, 99);
+    EXPECT_TRUE(ClipboardEmpty());
+}
+
+TEST_F(UndoTest, NewSongKeepsTheHistory) {
+    Put(0, 33);
+    Select(0, 0);
+    DeleteSelection(history, song);
+    song.NewSong();
+    Put(960, 44);
+    Undo(history, song, 99);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 960));
+    EXPECT_EQ(VelocityAt(0), 33);
+}
+
+// Marks the events of a span with an edit number in two fret bytes (velocity is too small).
+void MarkSpan(Song &song, std::int32_t a, std::int32_t b, int mark) {
+    for (std::uint32_t i = 0; i < song.eventCount; ++i) {
+        SongEvent &e = song.songEvents[i];
+        if (e.signedTick() >= a && e.signedTick() <= b) {
+            e.frets[0] = static_cast<std::uint8_t>(mark % 256);
+            e.frets[1] = static_cast<std::uint8_t>(mark / 256);
+        }
+    }
+}
+
+int MarkAt(const Song &song, std::int32_t tick) {
+    const int i = song.FindEvent(tick);
+    return i < 0 ? -1 : song.songEvents[i].frets[0] + 256 * song.songEvents[i].frets[1];
+}
+
+TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
+    for (int k = 0; k < 20; ++k)
+        Put(40 * k);
+    MarkSpan(song, 0, 760, 0);
+    // 299 steps of 10 saved events each: 2990 records.
+    for (int k = 0; k < 299; ++k) {
+        PushUndo(history, song, 0, 360);
+        MarkSpan(song, 0, 360, k + 1);
+    }
+    ASSERT_EQ(history.undoCount, 299);
+    ASSERT_EQ(history.UsedRecords(), 2990);
+    // A step of 20 records would pass 3000: step 0 gives way.
+    PushUndo(history, song, 0, 760);
+    MarkSpan(song, 0, 760, 1000);
+    EXPECT_EQ(history.undoCount, 299);
+    EXPECT_EQ(history.UsedRecords(), 3000);
+    EXPECT_TRUE(HistoryInvariantsHold(history));
+
+    Undo(history, song, 99);
+    EXPECT_EQ(MarkAt(song, 0), 299);
+    EXPECT_EQ(MarkAt(song, 400), 0);
+    for (int k = 298; k >= 1; --k) {
+        Undo(history, song, 99);
+        ASSERT_EQ(MarkAt(song, 0), k) << "after undoing step " << k;
+        ASSERT_EQ(MarkAt(song, 360), k);
+    }
+    EXPECT_EQ(history.undoCount, 0);
+    EXPECT_EQ(song.eventCount, 20u);
+    Undo(history, song, 99); // the first step was dropped: nothing more to take back
+    EXPECT_EQ(MarkAt(song, 0), 1);
+}
+
+TEST_F(UndoTest, ManySmallStepsStayWithinThePool) {
+    Put(0);
+    for (int k = 0; k < 3500; ++k) {
+        PushUndo(history, song, 0, 0);
+        ASSERT_TRUE(HistoryInvariantsHold(history)) << "after step " << k;
+    }
+    EXPECT_EQ(history.UsedRecords(), 2999);
+    EXPECT_EQ(history.undoCount, 2999);
+}
+
+TEST_F(UndoTest, FullSongGetsBackEveryEventOfAnEditedSpan) {
+    Fill(MAX_EVENTS, 0);
+    PushUndo(history, song, 0, 80);
+    for (int i = 0; i < 3; ++i)
+        song.songEvents[i].velocity = 1;
+    const EditResult r = Undo(history, song, 99);
+    EXPECT_EQ(r.status, nullptr);
+    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
+    EXPECT_EQ(VelocityAt(0), 90);
+    EXPECT_EQ(VelocityAt(80), 90);
+}
+
+TEST_F(UndoTest, SurplusOfAnOldSongIsDroppedWithANotice) {
+    Put(0, 11);
+    Put(40, 12);
+    Select(0, 40);
+    DeleteSelection(history, song);
+    song.NewSong();
+    Fill(MAX_EVENTS - 1, 1920);
+    const EditResult r = Undo(history, song, 99);
+    EXPECT_STREQ(r.status, "Over!");
+    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
+    EXPECT_EQ(VelocityAt(0), 11);
+    EXPECT_EQ(VelocityAt(40), -1);
+    EXPECT_TRUE(SongInvariantsHold(song));
+}
+
+} // namespace
+} // namespace cadenzo::testing
