@@ -5,6 +5,15 @@
 
 namespace cadenzo::cli {
 
+LoadedSong::LoadedSong(const std::string& path) {
+    guitar.setTuning(standardTuning);
+    const SongFileResult result = LoadSong(path, parts);
+    if (result.wrongType)
+        throw RunError(path + ": " + result.error);
+    if (!result.ok)
+        throw RunError(result.error);
+}
+
 Frets ParseTuning(const std::string &text) {
     for (const auto &preset : tunePreset)
         if (text == preset.name)

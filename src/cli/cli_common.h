@@ -1,6 +1,9 @@
 #pragma once
 
+#include "files/song_file.h"
 #include "model/guitar.h"
+#include "seq/song.h"
+#include "sound/midi_port.h"
 
 #include <CLI/CLI.hpp>
 
@@ -17,6 +20,18 @@ struct UsageError : std::runtime_error {
 // be opened): the message goes to stderr and the tool exits with 1.
 struct RunError : std::runtime_error {
     using std::runtime_error::runtime_error;
+};
+
+// A song as a song file restores it: the song, its tempo text, MIDI setup, tuning and frets.
+// A file that cannot be loaded throws RunError with the message that names the file.
+struct LoadedSong {
+    Song song;
+    std::string tempo = "120";
+    MidiSetup midi;
+    Guitar guitar;
+    SongFileParts parts{song, tempo, midi, guitar};
+
+    explicit LoadedSong(const std::string& path);
 };
 
 // A preset name of the instrument dialog ("Standard", "Drop D", ...) or six comma-separated

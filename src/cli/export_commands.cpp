@@ -33,24 +33,6 @@ struct ExportArgs {
     CLI::Option *chorusOption = nullptr;
 };
 
-// A song as a song file restores it.
-struct LoadedSong {
-    Song song;
-    std::string tempo = "120";
-    MidiSetup midi;
-    Guitar guitar;
-    SongFileParts parts{song, tempo, midi, guitar};
-
-    explicit LoadedSong(const std::string &path) {
-        guitar.setTuning(standardTuning);
-        const SongFileResult result = LoadSong(path, parts);
-        if (result.wrongType)
-            throw RunError(path + ": " + result.error);
-        if (!result.ok)
-            throw RunError(result.error);
-    }
-};
-
 int FormatItem(const std::string &text) {
     if (text == "0")
         return SMF_FORMAT0;

@@ -23,24 +23,6 @@ namespace cadenzo::cli {
 
 namespace {
 
-// A song as a song file restores it.
-struct LoadedSong {
-    Song song;
-    std::string tempo = "120";
-    MidiSetup midi;
-    Guitar guitar;
-    SongFileParts parts{song, tempo, midi, guitar};
-
-    explicit LoadedSong(const std::string &path) {
-        guitar.setTuning(standardTuning);
-        const SongFileResult result = LoadSong(path, parts);
-        if (result.wrongType)
-            throw RunError(path + ": " + result.error);
-        if (!result.ok)
-            throw RunError(result.error);
-    }
-};
-
 nlohmann::json FretsJson(const Frets &frets) {
     nlohmann::json array = nlohmann::json::array();
     for (std::uint8_t f : frets)
