@@ -81,6 +81,8 @@ std::uint32_t FluidMidiOut::open(unsigned device) {
     // The guitar never needs more; fewer voices keep each period's work small.
     fluid_settings_setint(settings_, "synth.polyphony", 128);
     fluid_settings_setint(settings_, "synth.threadsafe-api", 1);
+    fluid_settings_setint(settings_, "synth.reverb.active", options_.effects ? 1 : 0);
+    fluid_settings_setint(settings_, "synth.chorus.active", options_.effects ? 1 : 0);
     if (!options_.wavFile.empty())
         fluid_settings_setstr(settings_, "audio.file.name", options_.wavFile.c_str());
 

@@ -29,6 +29,7 @@ public:
                                             "/usr/share/sounds/sf2/FluidR3_GM.sf2",
                                             "/usr/share/sounds/sf2/TimGM6mb.sf2"};
         std::string wavFile; // output of the "file" driver
+        bool effects = true; // reverb and chorus
         // Low latency: two periods of 128 frames at 48 kHz, 5.3 ms of buffered audio.
         int periodSize = 128;
         int periods = 2;

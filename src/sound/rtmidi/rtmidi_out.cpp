@@ -3,6 +3,7 @@
 #include <rtmidi/RtMidi.h>
 
 #include <jack/jack.h>
+#include <unistd.h>
 
 namespace cadenzo {
 
@@ -46,11 +47,32 @@ RtMidiPorts::~RtMidiPorts() {
     close();
 }
 
+// RtMidi reports a missing MIDI system on the terminal while it is constructed, before an error
+// callback can be set; so it is only asked when the system is there.
+static bool Reachable(RtMidi::Api api) {
+    if (api == RtMidi::LINUX_ALSA)
+        return access("/dev/snd/seq", R_OK | W_OK) == 0;
+    if (api == RtMidi::UNIX_JACK) {
+        jack_status_t status{};
+        jack_client_t *probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
+        if (probe == nullptr)
+            return false;
+        jack_client_close(probe);
+    }
+    return true;
+}
+
 void RtMidiPorts::Scan() const {
     ports_.clear();
     for (std::size_t a = 0; a < apis_.size(); ++a) {
         Api &api = *apis_[a];
+        // A JACK server may have stopped or started since the last look; the client of a closed
+        // port is made afresh.
+        if (api.api == RtMidi::UNIX_JACK && open_ != &api)
+            api.out.reset();
         if (!api.out) {
+            if (!Reachable(api.api))
+                continue;
             try {
                 api.out = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
                 api.out->setErrorCallback(KeepError, nullptr);

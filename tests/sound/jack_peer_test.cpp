@@ -1,0 +1,190 @@
+// Cadenzo's RtMidi output towards a real JACK client, on a private JACK server with the dummy
+// driver that the test starts and stops itself.
+#include "jack_peer.h"
+
+#include "model/guitar.h"
+#include "sound/midi_port.h"
+#include "sound/periodic_timer.h"
+#include "sound/strum.h"
+#include "sound/system_midi_out.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <thread>
+#include <unistd.h>
+
+// The audio libraries keep one-time allocations until exit.
+extern "C" const char *__asan_default_options() {
+    return "detect_leaks=0";
+}
+
+namespace cadenzo::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+bool JackdInstalled() {
+    return std::system("command -v jackd >/dev/null 2>&1") == 0;
+}
+
+template <typename F> bool WaitFor(F done, std::chrono::seconds limit = 30s) {
+    const auto until = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+class JackPeer : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        if (!JackdInstalled())
+            return;
+        server_ = new JackServer;
+        std::string error;
+        const std::string name = "cadenzo-test-" + std::to_string(getpid());
+        if (!server_->Start(name, 48000, 64, error))
+            startError_ = error;
+    }
+    static void TearDownTestSuite() {
+        delete server_;
+        server_ = nullptr;
+    }
+
+    void SetUp() override {
+        if (!JackdInstalled())
+            GTEST_SKIP() << "jackd is not installed";
+        ASSERT_TRUE(startError_.empty()) << startError_;
+        std::string error;
+        ASSERT_TRUE(capture.Open(server_->name(), "cadenzo-peer", error)) << error;
+        guitar.setTuning(standardTuning);
+        guitar.setFrets({0, 1, 0, 2, 3, 0});
+        guitar.UpdateStringNotes();
+    }
+
+    // Finds the capture port among Cadenzo's devices and opens it.
+    void OpenPeer() {
+        const unsigned count = out.deviceCount();
+        const std::string wanted = "JACK: " + capture.portName();
+        for (unsigned d = 1; d < count; ++d) {
+            std::string name;
+            ASSERT_EQ(out.deviceName(d, name), MIDI_OK);
+            if (wanted.rfind(name, 0) == 0) {
+                setup.midiDevice = static_cast<std::uint8_t>(d);
+                ASSERT_EQ(port.MidiOpen(), MIDI_OK);
+                return;
+            }
+        }
+        FAIL() << "the capture port is not among the " << count << " devices";
+    }
+
+    // The note-ons that reached the peer since event `from`, waiting until `n` have come.
+    std::vector<JackCapture::Event> NoteOns(std::size_t from, std::size_t n) {
+        std::vector<JackCapture::Event> ons;
+        WaitFor([&] {
+            ons.clear();
+            for (const auto &e : capture.events(from))
+                if ((e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] != 0)
+                    ons.push_back(e);
+            return ons.size() >= n;
+        });
+        return ons;
+    }
+
+    static inline JackServer *server_ = nullptr;
+    static inline std::string startError_;
+
+    JackCapture capture;
+    Guitar guitar;
+    MidiSetup setup;
+    SystemMidiOut out;
+    MidiPort port{out, setup};
+    PeriodicTimer timer;
+    Strummer strummer{timer, port, guitar};
+};
+
+struct PeerCase {
+    const char *name;
+    bool down;
+    std::uint8_t channel;
+    std::uint8_t velocity;
+    std::vector<int> notes;
+};
+class JackPeerStroke : public JackPeer, public ::testing::WithParamInterface<PeerCase> {};
+
+TEST_P(JackPeerStroke, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
+    const PeerCase &c = GetParam();
+    OpenPeer();
+    setup.midiChannel = c.channel;
+    setup.midiVelocity = c.velocity;
+    const std::size_t from = capture.count();
+    if (c.down)
+        strummer.DownStBtnMouseDown(true);
+    else
+        strummer.UpStBtnMouseDown(true);
+    ASSERT_TRUE(WaitFor([&] { return !strummer.running(); }));
+    const auto ons = NoteOns(from, 6);
+    ASSERT_EQ(ons.size(), 6u);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(ons[i].bytes[0], 0x90 | c.channel) << "string " << i;
+        EXPECT_EQ(ons[i].bytes[1], c.notes[i]) << "string " << i;
+        EXPECT_EQ(ons[i].bytes[2], c.velocity) << "string " << i;
+    }
+    // Coarse sanity only: the six strings are spread over the stroke, not sent in one burst.
+    EXPECT_GT(ons[5].frame - ons[0].frame, capture.sampleRate() / 20);
+
+    // The release after the stroke silences what the peer was sent, on the same channel.
+    const std::size_t beforeRelease = capture.count();
+    strummer.DownStBtnMouseUp();
+    ASSERT_TRUE(WaitFor([&] { return capture.count() >= beforeRelease + 128; }));
+    const auto offs = capture.events(beforeRelease);
+    EXPECT_EQ(offs.front().bytes[0], 0x80 | c.channel);
+    EXPECT_EQ(offs[127].bytes[1], 127);
+    port.Close();
+}
+
+INSTANTIATE_TEST_SUITE_P(CMajor, JackPeerStroke,
+                         ::testing::Values(PeerCase{"Down", true, 0, 100, {40, 48, 52, 55, 60, 64}},
+                                           PeerCase{"Up", false, 9, 64, {64, 60, 55, 52, 48, 40}}),
+                         [](const auto &info) { return std::string(info.param.name); });
+
+TEST_F(JackPeer, ResetEndsEveryNoteThePeerWasSent) {
+    OpenPeer();
+    const std::size_t start = capture.count();
+    port.NoteOut(1, 2, 60, 90);
+    port.NoteOut(1, 5, 40, 90);
+    port.NoteOut(0, 5, 40, 0);
+    ASSERT_TRUE(WaitFor([&] { return capture.count() >= start + 3; }));
+    const std::size_t from = capture.count();
+    out.reset();
+    ASSERT_TRUE(WaitFor([&] { return capture.count() >= from + 1; }));
+    std::this_thread::sleep_for(100ms); // nothing else may follow
+    const auto sent = capture.events(from);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].bytes[0], 0x82);
+    EXPECT_EQ(sent[0].bytes[1], 60);
+    port.Close();
+}
+
+TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
+    const unsigned count = out.deviceCount();
+    ASSERT_GE(count, 2u);
+    std::string name;
+    unsigned peer = 0;
+    for (unsigned d = 1; d < count; ++d)
+        if (out.deviceName(d, name) == MIDI_OK && name.find("cadenzo-peer") != std::string::npos)
+            peer = d;
+    ASSERT_NE(peer, 0u);
+    capture.Close();
+    setup.midiDevice = static_cast<std::uint8_t>(peer);
+    const std::uint32_t code = port.MidiOpen();
+    EXPECT_EQ(code, MIDI_NO_DEVICE);
+    EXPECT_STREQ(MidiOpenWarning(code), "No Midi Device");
+}
+
+} // namespace
+} // namespace cadenzo::test
