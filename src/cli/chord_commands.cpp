@@ -1,7 +1,146 @@
+// cadenzo-cli chord, name and chart: the chord dictionary from the terminal.
 #include "cli/cli_common.h"
+#include "model/chords.h"
+
+#include <charconv>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace cadenzo::cli {
 
-void addChordCommands(CLI::App & /*app*/) {}
+namespace {
+
+// An item of the chord lists without its blanks: "C#", "m7", "m69".
+std::string Bare(const char *item) {
+    std::string text(item);
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    return first == std::string::npos ? std::string{} : text.substr(first, last - first + 1);
+}
+
+std::string FretText(std::uint8_t fret) {
+    return fret == SILENT ? "x" : std::to_string(fret);
+}
+
+std::string FretsText(const Frets &frets) {
+    std::string line;
+    for (int s = 0; s < STRING_COUNT; ++s) {
+        if (s > 0)
+            line += ' ';
+        line += FretText(frets[s]);
+    }
+    return line;
+}
+
+// The chordTable root 0..11 of "C" .. "B".
+int ParseRoot(const std::string &text) {
+    for (int r = 0; r < CHORD_ROOTS; ++r)
+        if (text == Bare(chord1Items[r + 1]))
+            return r;
+    throw UsageError("unknown root '" + text + "': use C, C#, D, D#, E, F, F#, G, G#, A, A# or B");
+}
+
+// The Chord2 item index of "M", "m", "6", ... "m69".
+int ParseType(const std::string &text) {
+    std::string known;
+    for (int t = 0; t < CHORD_TYPES; ++t) {
+        const std::string bare = Bare(chord2Items[t]);
+        if (text == bare)
+            return t;
+        known += (t > 0 ? ", " : "") + bare;
+    }
+    throw UsageError("unknown chord type '" + text + "': use one of " + known);
+}
+
+// A fret typed on the command line: 0..24, or x for a silent string.
+std::uint8_t ParseFret(const std::string &text) {
+    if (text == "x")
+        return SILENT;
+    int value = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc{} || end != text.data() + text.size() || value < 0 || value > NECK_FRETS)
+        throw UsageError("bad fret '" + text + "': each fret is 0..24 or x (silent)");
+    return static_cast<std::uint8_t>(value);
+}
+
+struct ChordArgs {
+    std::string root;
+    std::string type;
+    std::string pos = "L";
+    std::string tuning = "Standard";
+};
+
+struct NameArgs {
+    std::vector<std::string> frets;
+    std::string tuning = "Standard";
+};
+
+const char *const tuningHelp =
+    "Tuning: a preset name (\"Standard\", \"Drop D\", \"DADGAD\", \"Open E\", ...) or six "
+    "comma-separated values 0..255, string 0 (highest) first, in semitones above MIDI note 36";
+
+void RunChord(const ChordArgs &args) {
+    const int root = ParseRoot(args.root);
+    const int type = ParseType(args.type);
+    Guitar guitar;
+    guitar.setTuning(ParseTuning(args.tuning));
+    guitar.chordPos = static_cast<std::uint8_t>(std::string("LMH").find(args.pos));
+    ApplyChord(guitar, ChordSelection{root + 1, type});
+    std::cout << FretsText(guitar.frets()) << '\n';
+}
+
+void RunName(const NameArgs &args) {
+    if (args.frets.size() != STRING_COUNT)
+        throw UsageError("name needs six frets, strings 0..5 (highest first), got " +
+                         std::to_string(args.frets.size()));
+    Guitar guitar;
+    guitar.setTuning(ParseTuning(args.tuning));
+    for (int s = 0; s < STRING_COUNT; ++s)
+        guitar.flet[s] = ParseFret(args.frets[static_cast<std::size_t>(s)]);
+    std::cout << ChordName(RecognizeChord(guitar, true, ChordSelection{})) << '\n';
+}
+
+void RunChart() {
+    for (int r = 0; r < CHORD_ROOTS; ++r)
+        for (int t = 0; t < CHORD_TYPES; ++t)
+            for (int p = 0; p < CHORD_POSITIONS; ++p)
+                std::cout << Bare(chord1Items[r + 1]) << ' ' << Bare(chord2Items[t]) << ' '
+                          << "LMH"[p] << ' ' << FretsText(chordTable[r][t][p]) << '\n';
+}
+
+} // namespace
+
+void addChordCommands(CLI::App &app) {
+    auto chordArgs = std::make_shared<ChordArgs>();
+    CLI::App *chord = app.add_subcommand(
+        "chord", "Print the frets of a built-in chord, strings 0..5 (highest first), x = silent");
+    chord->add_option("ROOT", chordArgs->root, "Root: C, C#, D, D#, E, F, F#, G, G#, A, A#, B")
+        ->required();
+    chord
+        ->add_option("TYPE", chordArgs->type,
+                     "Type: M, m, 6, m6, 7, m7, Maj7, mMaj7, m7b5, sus4, 7sus4, mb5, dim, aug, "
+                     "9, M9, 69, 9#5, 9b5, 7b9, 7#9, m9, mM9, m69")
+        ->required();
+    chord->add_option("--pos", chordArgs->pos, "Position on the neck: L (low), M, H (high)")
+        ->check(CLI::IsMember({"L", "M", "H"}))
+        ->capture_default_str();
+    chord->add_option("--tuning", chordArgs->tuning, tuningHelp)->capture_default_str();
+    chord->callback([chordArgs] { RunChord(*chordArgs); });
+
+    auto nameArgs = std::make_shared<NameArgs>();
+    CLI::App *name = app.add_subcommand(
+        "name", "Name the built-in chord that six frets form (\"--\" when none does)");
+    name->add_option("FRETS", nameArgs->frets,
+                     "Six frets, strings 0..5 (highest first): 0..24, or x for a silent string")
+        ->required();
+    name->add_option("--tuning", nameArgs->tuning, tuningHelp)->capture_default_str();
+    name->callback([nameArgs] { RunName(*nameArgs); });
+
+    CLI::App *chart = app.add_subcommand(
+        "chart", "Print every built-in voicing: ROOT TYPE POS and the frets of strings 0..5");
+    chart->callback([] { RunChart(); });
+}
 
 } // namespace cadenzo::cli
