@@ -1,5 +1,6 @@
 #include "sound/fluidsynth/fluid_midi_out.h"
 
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <filesystem>
@@ -21,9 +22,14 @@ void KeepLog(int level, const char *message, void * /*data*/) {
     lastError = message;
 }
 
+// alsa-lib reports a missing sound card on the terminal as well.
+void QuietAlsa(const char * /*file*/, int /*line*/, const char * /*function*/, int /*err*/,
+               const char * /*fmt*/, ...) {}
+
 void QuietLogs() {
     static std::once_flag once;
     std::call_once(once, [] {
+        snd_lib_error_set_handler(QuietAlsa);
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
             fluid_set_log_function(level, KeepLog, nullptr);
     });
