@@ -31,16 +31,21 @@ void Quiet(const char * /*message*/) {}
 } // namespace
 
 bool JackServer::Start(const std::string &name, int rate, int period, std::string &error,
-                       int waitSeconds) {
+                       int waitSeconds, bool realtime) {
     jack_set_error_function(Quiet);
     jack_set_info_function(Quiet);
     name_ = name;
     rate_ = rate;
     const std::string rateArg = std::to_string(rate);
     const std::string periodArg = std::to_string(period);
-    const char *argv[] = {
-        "jackd", "--no-realtime",   "-n", name.c_str(), "-d", "dummy", "-r",   rateArg.c_str(),
-        "-p",    periodArg.c_str(), "-C", "0",          "-P", "0",     nullptr};
+    const char *argv[] = {"jackd", realtime ? "--realtime" : "--no-realtime",
+                          "-n",    name.c_str(),
+                          "-d",    "dummy",
+                          "-r",    rateArg.c_str(),
+                          "-p",    periodArg.c_str(),
+                          "-C",    "0",
+                          "-P",    "0",
+                          nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     const std::string log = "/tmp/" + name + ".log";

@@ -18,8 +18,9 @@ public:
     ~JackServer() { Stop(); }
     // Starts `jackd -n name -d dummy` and waits (up to `waitSeconds`) until it takes clients.
     // Points this process's JACK clients at it (JACK_DEFAULT_SERVER).
+    // `realtime` asks jackd for real-time scheduling (the benchmark); tests run it without.
     bool Start(const std::string &name, int rate, int period, std::string &error,
-               int waitSeconds = 60);
+               int waitSeconds = 60, bool realtime = false);
     void Stop();
     const std::string &name() const { return name_; }
     int rate() const { return rate_; }

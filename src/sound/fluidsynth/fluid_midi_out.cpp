@@ -183,6 +183,10 @@ double FluidMidiOut::latencyMs() const {
     return rate > 0 ? 1000.0 * size * count / rate : 0;
 }
 
+int FluidMidiOut::activeVoices() const {
+    return synth_ != nullptr ? fluid_synth_get_active_voice_count(synth_) : 0;
+}
+
 bool FluidMidiOut::Render(float *interleaved, int frames) {
     if (synth_ == nullptr || audio_ != nullptr)
         return false;
