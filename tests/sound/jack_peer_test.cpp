@@ -11,7 +11,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -185,6 +187,64 @@ TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
     EXPECT_EQ(code, MIDI_NO_DEVICE);
     EXPECT_STREQ(MidiOpenWarning(code), "No Midi Device");
 }
+
+#ifdef CADENZO_CLI_PATH
+// Runs a command, returning its exit status and what it printed on stdout and stderr.
+int RunCommand(const std::string &command, std::string &output) {
+    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr)
+        return -1;
+    char buffer[256];
+    output.clear();
+    while (fgets(buffer, sizeof buffer, pipe) != nullptr)
+        output += buffer;
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// cadenzo-cli lists the peer among its devices and strums one chord to it.
+TEST_F(JackPeer, CliListsThePeerAndStrumsToIt) {
+    const std::string cli = CADENZO_CLI_PATH;
+    std::string output;
+    ASSERT_EQ(RunCommand(cli + " devices", output), 0) << output;
+    EXPECT_EQ(output.rfind("0 Built-in Synthesizer\n", 0), 0u) << output;
+    const std::string wanted = "JACK: " + capture.portName();
+    int device = -1;
+    std::size_t line = 0;
+    while (line < output.size()) {
+        const std::size_t end = output.find('\n', line);
+        const std::string text = output.substr(line, end - line);
+        const std::size_t space = text.find(' ');
+        if (space != std::string::npos && wanted.rfind(text.substr(space + 1), 0) == 0)
+            device = std::stoi(text.substr(0, space));
+        line = end == std::string::npos ? output.size() : end + 1;
+    }
+    ASSERT_GT(device, 0) << output;
+
+    const std::size_t from = capture.count();
+    ASSERT_EQ(RunCommand(cli + " strum C M --up --device " + std::to_string(device) +
+                             " --channel 3 --velocity 90 --program 25 --hold 50",
+                         output),
+              0)
+        << output;
+    ASSERT_TRUE(WaitFor([&] { return capture.count() >= from + 1 + 128 + 6 + 128; }));
+    const auto got = capture.events(from);
+    ASSERT_EQ(got.size(), 1u + 128 + 6 + 128);
+    EXPECT_EQ(got[0].bytes[0], 0xC2);
+    EXPECT_EQ(got[0].bytes[1], 25);
+    const int notes[] = {64, 60, 55, 52, 48, 40};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(got[129 + i].bytes[0], 0x92);
+        EXPECT_EQ(got[129 + i].bytes[1], notes[i]);
+        EXPECT_EQ(got[129 + i].bytes[2], 90);
+    }
+    EXPECT_EQ(got.back().bytes[0], 0x82);
+    EXPECT_EQ(got.back().bytes[1], 127);
+
+    EXPECT_EQ(RunCommand(cli + " strum C M --device 250", output), 1);
+    EXPECT_NE(output.find("No Midi Device"), std::string::npos) << output;
+}
+#endif
 
 } // namespace
 } // namespace cadenzo::test

@@ -3,6 +3,10 @@
 #include <rtmidi/RtMidi.h>
 
 #include <jack/jack.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
 #include <unistd.h>
 
 namespace cadenzo {
@@ -60,6 +64,24 @@ static bool Reachable(RtMidi::Api api) {
         jack_client_close(probe);
     }
     return true;
+}
+
+// A JACK connection carries messages only from the first cycle after the server has applied it;
+// what is sent before is lost, such as the program change that follows an open. Waits (briefly)
+// until the port shows the connection, then for two cycles.
+static void SettleJack(const std::string &target) {
+    jack_status_t status{};
+    jack_client_t *probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
+    if (probe == nullptr)
+        return;
+    jack_port_t *port = jack_port_by_name(probe, target.c_str());
+    for (int i = 0; i < 200 && port != nullptr && jack_port_connected(port) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    const jack_nframes_t rate = jack_get_sample_rate(probe);
+    const double periodMs = rate > 0 ? 1000.0 * jack_get_buffer_size(probe) / rate : 10;
+    jack_client_close(probe);
+    std::this_thread::sleep_for(
+        std::chrono::microseconds(static_cast<long>(std::min(2 * periodMs + 1, 200.0) * 1000)));
 }
 
 void RtMidiPorts::Scan() const {
@@ -131,6 +153,8 @@ std::uint32_t RtMidiPorts::open(unsigned device) {
         api.out->openPort(i, CLIENT_NAME);
         if (!api.out->isPortOpen())
             return MIDI_ERROR;
+        if (api.api == RtMidi::UNIX_JACK)
+            SettleJack(wanted.name);
         open_ = &api;
         sounding_.reset();
         return MIDI_OK;
