@@ -88,9 +88,9 @@ void RtMidiPorts::Scan() const {
     ports_.clear();
     for (std::size_t a = 0; a < apis_.size(); ++a) {
         Api &api = *apis_[a];
-        // A JACK server may have stopped or started since the last look; the client of a closed
-        // port is made afresh.
-        if (api.api == RtMidi::UNIX_JACK && open_ != &api)
+        // A JACK server may have stopped or started since the last look: its listing client is
+        // made afresh.
+        if (api.api == RtMidi::UNIX_JACK)
             api.out.reset();
         if (!api.out) {
             if (!Reachable(api.api))
@@ -135,27 +135,35 @@ std::uint32_t RtMidiPorts::deviceName(unsigned device, std::string &name) const 
 }
 
 std::uint32_t RtMidiPorts::open(unsigned device) {
-    if (open_ != nullptr)
+    if (sender_)
         return MIDI_ALLOCATED;
     if (!scanned_)
         Scan();
     if (device >= ports_.size())
         return MIDI_NO_DEVICE;
     const Port wanted = ports_[device];
-    Api &api = *apis_[wanted.api];
-    if (!api.out)
+    const Api &api = *apis_[wanted.api];
+    // The sending client is a client of its own, so that listing the ports again (the setup
+    // dialog) never touches it while the timer thread sends.
+    std::unique_ptr<RtMidiOut> sender;
+    try {
+        sender = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
+        sender->setErrorCallback(KeepError, nullptr);
+    } catch (const RtMidiError &) {
         return MIDI_NO_DEVICE;
+    }
     // The list may have changed since it was shown: the port is found again by its name.
-    const unsigned count = api.out->getPortCount();
+    const unsigned count = sender->getPortCount();
     for (unsigned i = 0; i < count; ++i) {
-        if (api.out->getPortName(i) != wanted.name)
+        if (sender->getPortName(i) != wanted.name)
             continue;
-        api.out->openPort(i, CLIENT_NAME);
-        if (!api.out->isPortOpen())
+        sender->openPort(i, CLIENT_NAME);
+        if (!sender->isPortOpen())
             return MIDI_ERROR;
         if (api.api == RtMidi::UNIX_JACK)
             SettleJack(wanted.name);
-        open_ = &api;
+        sender_ = std::move(sender);
+        openName_ = fullName(device);
         sounding_.reset();
         return MIDI_OK;
     }
@@ -163,11 +171,11 @@ std::uint32_t RtMidiPorts::open(unsigned device) {
 }
 
 void RtMidiPorts::Send(const unsigned char *bytes, std::size_t size) {
-    open_->out->sendMessage(bytes, size);
+    sender_->sendMessage(bytes, size);
 }
 
 void RtMidiPorts::shortMsg(std::uint32_t message) {
-    if (open_ == nullptr)
+    if (!sender_)
         return;
     const unsigned char status = message & 0xFF;
     if (status < 0x80)
@@ -193,7 +201,7 @@ void RtMidiPorts::shortMsg(std::uint32_t message) {
 }
 
 void RtMidiPorts::reset() {
-    if (open_ == nullptr)
+    if (!sender_)
         return;
     for (std::size_t key = 0; key < sounding_.size(); ++key) {
         if (!sounding_[key])
@@ -206,10 +214,11 @@ void RtMidiPorts::reset() {
 }
 
 void RtMidiPorts::close() {
-    if (open_ == nullptr)
+    if (!sender_)
         return;
-    open_->out->closePort();
-    open_ = nullptr;
+    sender_->closePort();
+    sender_.reset();
+    openName_.clear();
 }
 
 } // namespace cadenzo
