@@ -1,10 +1,31 @@
+#include "app/app_context.h"
 #include "app/main_form.h"
+#include "app/single_instance.h"
+#include "sound/periodic_timer.h"
+#include "sound/system_midi_out.h"
 
 #include <QApplication>
+#include <QDir>
 
 int main(int argc, char *argv[]) {
-    QApplication app(argc, argv);
-    cadenzo::Tmain_form form;
-    form.show();
-    return app.exec();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Cadenzo"));
+
+    cadenzo::SingleInstance instance;
+    if (instance.AskRunningInstance())
+        return 0;
+
+    cadenzo::AppContext app(cadenzo::MakeSystemMidiOut(),
+                            std::make_unique<cadenzo::PeriodicTimer>(),
+                            QDir::currentPath().toStdString());
+    cadenzo::Tmain_form form(app);
+    instance.Listen([&form] {
+        form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
+        form.show();
+        form.raise();
+        form.activateWindow();
+    });
+    const QStringList args = QApplication::arguments();
+    form.FormCreate(args.size() > 1 ? args.at(1) : QString());
+    return application.exec();
 }

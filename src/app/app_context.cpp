@@ -1,0 +1,21 @@
+#include "app/app_context.h"
+
+#include "app/settings_file.h"
+
+namespace cadenzo {
+
+AppContext::AppContext(std::unique_ptr<MidiOut> out, std::unique_ptr<Timer> timerService,
+                       std::filesystem::path start)
+    : midiOut(std::move(out)), timer(std::move(timerService)), port(*midiOut, midiSetup),
+      strummer(*timer, port, guitar), startDir(std::move(start)), songFile(startDir),
+      chordFile(startDir) {}
+
+std::filesystem::path AppContext::SettingsPath() const {
+    return startDir / SETTINGS_FILE;
+}
+
+std::filesystem::path AppContext::BackupChordPath() const {
+    return startDir / BACKUP_CHORD_FILE;
+}
+
+} // namespace cadenzo

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "model/guitar.h"
+#include "model/user_chords.h"
+#include "seq/song.h"
+#include "sound/midi_out.h"
+#include "sound/midi_port.h"
+#include "sound/strum.h"
+#include "sound/timer.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace cadenzo {
+
+// Everything Cadenzo keeps for the whole run, one instance of each, handed by reference to every
+// part that uses it. The output device and the timer are given from outside so that tests run
+// the same program on a recording device and a manual timer.
+struct AppContext {
+    AppContext(std::unique_ptr<MidiOut> out, std::unique_ptr<Timer> timerService,
+               std::filesystem::path start);
+    AppContext(const AppContext &) = delete;
+    AppContext &operator=(const AppContext &) = delete;
+
+    std::unique_ptr<MidiOut> midiOut;
+    std::unique_ptr<Timer> timer;
+    Guitar guitar;
+    MidiSetup midiSetup;
+    MidiPort port;
+    Strummer strummer;
+    UserChordTable userChords;
+    Song song;
+    // The text of the tempo box, as the song file stores it.
+    std::string tempo = "120";
+
+    // The working folder at start: home of the settings file and the backup chord file.
+    std::filesystem::path startDir;
+    // Last names used by the song and chord file dialogs; they start at the start folder.
+    std::filesystem::path songFile;
+    std::filesystem::path chordFile;
+
+    std::filesystem::path SettingsPath() const;
+    std::filesystem::path BackupChordPath() const;
+};
+
+} // namespace cadenzo

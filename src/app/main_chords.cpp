@@ -1,0 +1,179 @@
+// The chord controls, the strum buttons, the keyboard and files from outside the window.
+#include "app/main_form.h"
+
+#include "controls/shadow_label.h"
+#include "controls/shine_speed_button.h"
+#include "files/song_file.h"
+#include "views/fretboard_view.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QRadioButton>
+
+namespace cadenzo {
+
+ChordSelection Tmain_form::ChordShown() const {
+    return {Chord1->currentIndex(), Chord2->currentIndex()};
+}
+
+// Sets the two lists without running their change handlers.
+void Tmain_form::ShowChordSelection(ChordSelection shown) {
+    Chord1->setCurrentIndex(shown.chord1);
+    Chord2->setCurrentIndex(shown.chord2);
+}
+
+void Tmain_form::RecognizeAndMatch() {
+    ShowChordSelection(RecognizeChord(app_.guitar, chordSearch(), ChordShown()));
+    usr->setCurrentIndex(MatchUserChord(app_.userChords, app_.guitar));
+}
+
+void Tmain_form::Chord1Change() {
+    fretboard->SetNeckBarPosition(ApplyChord(app_.guitar, ChordShown()));
+    usr->setCurrentIndex(MatchUserChord(app_.userChords, app_.guitar));
+    DrawNeck();
+    RefreshRoll();
+}
+
+void Tmain_form::Chord2Change() {
+    Chord1Change();
+}
+
+void Tmain_form::Position_Click(int position) {
+    app_.guitar.chordPos = static_cast<std::uint8_t>(position);
+    Chord1Change();
+}
+
+void Tmain_form::RebuildUserChordList() {
+    usr->clear();
+    for (const std::string &item : UserChordItems(app_.userChords))
+        usr->addItem(QString::fromLocal8Bit(item.data(), static_cast<int>(item.size())));
+    usr->setCurrentIndex(0);
+}
+
+// The chord selected in usr onto the fretboard, then the tail every fret change runs.
+void Tmain_form::ApplySelectedUserChord() {
+    ChordSelection shown = ChordShown();
+    if (!ApplyUserChord(app_.userChords, usr->currentIndex(), app_.guitar, shown.chord1,
+                        shown.chord2))
+        return;
+    ShowChordSelection(shown);
+    fretboard->SetNeckBarPosition(app_.guitar.neckPos);
+    ShowChordSelection(RecognizeChord(app_.guitar, chordSearch(), ChordShown()));
+    DrawNeck();
+    RefreshRoll();
+}
+
+void Tmain_form::usrChange(int index) {
+    if (index > 0)
+        ApplySelectedUserChord();
+}
+
+void Tmain_form::WireStrumButtons() {
+    const auto left = [](Qt::MouseButton b) { return b == Qt::LeftButton; };
+    connect(DownStBtn, &TShineSpeedButton::OnMouseDown, this,
+            [this, left](Qt::MouseButton b, Qt::KeyboardModifiers, int, int) {
+                app_.strummer.DownStBtnMouseDown(left(b));
+            });
+    connect(UpStBtn, &TShineSpeedButton::OnMouseDown, this,
+            [this, left](Qt::MouseButton b, Qt::KeyboardModifiers, int, int) {
+                app_.strummer.UpStBtnMouseDown(left(b));
+            });
+    for (TShineSpeedButton *b : {DownStBtn, UpStBtn})
+        connect(b, &TShineSpeedButton::OnMouseUp, this,
+                [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
+                    app_.strummer.StBtnMouseUp();
+                });
+    connect(MuteBtn, &TShineSpeedButton::OnClick, this, [this] { app_.strummer.MuteBtnClick(); });
+}
+
+// ---- Keys: the window sees every key before its controls --------------------------------------
+
+bool Tmain_form::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::MouseMove && watched == backGround) {
+        fretboard->LeaveNeck(); // the mouse is over the window's background
+        return false;
+    }
+    if (event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (widget == nullptr || widget->window() != this || !isEnabled())
+        return false;
+    auto *key = static_cast<QKeyEvent *>(event);
+    if (FormKeyDown(key->key()))
+        return true;
+    return FormKeyPress(key->text());
+}
+
+bool Tmain_form::FormKeyPress(const QString &text) {
+    if (text.isEmpty() || !text.at(0).isPrint())
+        return false;
+    const char32_t typed = text.toUcs4().value(0);
+    int index = usr->currentIndex();
+    ChordSelection shown = ChordShown();
+    const bool applied =
+        UserChordKeyPress(app_.userChords, typed, index, app_.guitar, shown.chord1, shown.chord2);
+    usr->setCurrentIndex(index);
+    if (applied) {
+        ShowChordSelection(shown);
+        fretboard->SetNeckBarPosition(app_.guitar.neckPos);
+        ShowChordSelection(RecognizeChord(app_.guitar, chordSearch(), ChordShown()));
+        DrawNeck();
+        RefreshRoll();
+    }
+    // Space belongs to the transport and never reaches a control; the transport itself comes
+    // with the sequencer pane.
+    return typed == U' ';
+}
+
+bool Tmain_form::FormKeyDown(int key) {
+    // Delete removes the selected events once the sequencer pane's editing is in place.
+    (void)key;
+    return false;
+}
+
+// ---- Files from outside ------------------------------------------------------------------------
+
+void Tmain_form::OpenFileByName(const QString &name) {
+    if (name.isEmpty())
+        return;
+    const QString ending = name.right(3);
+    const std::filesystem::path path = name.toStdString();
+    if (ending == QLatin1String("crd")) {
+        const FileResult r = LoadChordFile(app_.userChords, path, app_.BackupChordPath());
+        RebuildUserChordList();
+        ReportChordFile(r);
+    } else if (ending == QLatin1String("cz0")) {
+        SongFileParts parts{app_.song, app_.tempo, app_.midiSetup, app_.guitar};
+        const SongFileResult r = LoadSong(path, parts);
+        if (!r.error.empty())
+            reportError(QString::fromStdString(r.error));
+        app_.song.songPath = path.string();
+        statusPanel[2]->setText(name);
+        if (!r.status.empty())
+            statusPanel[3]->setText(QString::fromStdString(r.status));
+        RefreshRoll();
+        DrawNeck();
+    } else {
+        warn(QString::fromLatin1(WRONG_TYPE_TEXT));
+    }
+}
+
+void Tmain_form::dragEnterEvent(QDragEnterEvent *event) {
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void Tmain_form::dropEvent(QDropEvent *event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    if (urls.isEmpty())
+        return;
+    event->acceptProposedAction();
+    OpenFileByName(urls.first().toLocalFile().left(255));
+}
+
+} // namespace cadenzo

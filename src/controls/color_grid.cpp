@@ -1,0 +1,315 @@
+#include "controls/color_grid.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "controls/qt_color.h"
+
+namespace cadenzo {
+
+namespace {
+
+void Put(QImage &img, int x, int y, QRgb c) {
+    if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
+        img.setPixel(x, y, c);
+}
+
+// The border pixels of r, visited once each.
+template <class F> void ForEachBorderPixel(const PixRect &r, F f) {
+    if (r.w <= 0 || r.h <= 0)
+        return;
+    const int right = r.x + r.w - 1, bottom = r.y + r.h - 1;
+    for (int x = r.x; x <= right; ++x) {
+        f(x, r.y);
+        if (bottom != r.y)
+            f(x, bottom);
+    }
+    for (int y = r.y + 1; y < bottom; ++y) {
+        f(r.x, y);
+        if (right != r.x)
+            f(right, y);
+    }
+}
+
+void Outline(QImage &img, const PixRect &r, QRgb c) {
+    ForEachBorderPixel(r, [&](int x, int y) { Put(img, x, y, c); });
+}
+
+void Fill(QImage &img, const PixRect &r, QRgb c) {
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x)
+            Put(img, x, y, c);
+}
+
+PixRect Inset(const PixRect &r, int d) {
+    return {r.x + d, r.y + d, r.w - 2 * d, r.h - 2 * d};
+}
+
+void Invert(QImage &img, int x, int y) {
+    if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
+        img.setPixel(x, y, img.pixel(x, y) ^ 0x00FFFFFFu);
+}
+
+} // namespace
+
+TColorGrid::TColorGrid(QWidget *parent) : QWidget(parent) {
+    setFocusPolicy(Qt::ClickFocus);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    resize(100, 100);
+    ApplySize();
+}
+
+void TColorGrid::setGridOrdering(TGridOrdering v) {
+    if (v == ordering_)
+        return;
+    ordering_ = v;
+    ApplySize();
+    update();
+}
+
+void TColorGrid::ApplySize() {
+    const GridMetrics m = Metrics();
+    if (m.width != width() || m.height != height())
+        resize(m.width, m.height);
+}
+
+void TColorGrid::resizeEvent(QResizeEvent *e) {
+    QWidget::resizeEvent(e);
+    ApplySize();
+}
+
+void TColorGrid::setForegroundEnabled(bool v) {
+    if (v == foregroundEnabled_)
+        return;
+    foregroundEnabled_ = v;
+    update();
+}
+
+void TColorGrid::setBackgroundEnabled(bool v) {
+    if (v == backgroundEnabled_)
+        return;
+    backgroundEnabled_ = v;
+    update();
+}
+
+void TColorGrid::setSelection(int v) {
+    if (v == selection_)
+        return;
+    selection_ = v;
+    update();
+}
+
+void TColorGrid::setCtl3D(bool v) {
+    if (v == ctl3D_)
+        return;
+    ctl3D_ = v;
+    update();
+}
+
+void TColorGrid::SetIndex(bool foreground, int v) {
+    if (!(foreground ? foregroundEnabled_ : backgroundEnabled_))
+        return;
+    int &index = foreground ? foregroundIndex_ : backgroundIndex_;
+    if (v == index)
+        return;
+    index = v;
+    update();
+    emit OnChange();
+}
+
+void TColorGrid::Pick(bool foreground, int cell) {
+    bool &enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
+    if (!enabled && clickEnablesColor_) {
+        enabled = true;
+        (foreground ? foregroundIndex_ : backgroundIndex_) = -1;
+    }
+    if (!enabled)
+        return;
+    SetIndex(foreground, cell);
+    setSelection(cell);
+}
+
+void TColorGrid::changeEvent(QEvent *e) {
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::PaletteChange ||
+        e->type() == QEvent::EnabledChange)
+        update();
+    QWidget::changeEvent(e);
+}
+
+void TColorGrid::focusInEvent(QFocusEvent *e) {
+    hasFocus_ = true;
+    update();
+    emit OnEnter();
+    QWidget::focusInEvent(e);
+}
+
+void TColorGrid::focusOutEvent(QFocusEvent *e) {
+    hasFocus_ = false;
+    update();
+    emit OnExit();
+    QWidget::focusOutEvent(e);
+}
+
+void TColorGrid::mousePressEvent(QMouseEvent *e) {
+    const QPoint p = e->position().toPoint();
+    emit OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    // While a button is held Qt sends every move and the release here (the capture).
+    dragForeground_ = e->button() == Qt::LeftButton;
+    dragging_ = true;
+    Pick(dragForeground_, CellAtPoint(p.x(), p.y()));
+}
+
+void TColorGrid::mouseMoveEvent(QMouseEvent *e) {
+    const QPoint p = e->position().toPoint();
+    emit OnMouseMove(e->modifiers(), p.x(), p.y());
+    if (!dragging_)
+        return;
+    const int cell = CellAtPoint(p.x(), p.y());
+    if (dragForeground_ ? foregroundEnabled_ : backgroundEnabled_) {
+        SetIndex(dragForeground_, cell);
+        setSelection(cell);
+    }
+}
+
+void TColorGrid::mouseReleaseEvent(QMouseEvent *e) {
+    const QPoint p = e->position().toPoint();
+    emit OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    if (!dragging_)
+        return;
+    dragging_ = false;
+    if (!dragForeground_)
+        emit OnClick();
+    else if (e->button() == Qt::LeftButton && rect().contains(p))
+        emit OnClick();
+}
+
+void TColorGrid::keyPressEvent(QKeyEvent *e) {
+    auto move = [&](GridKey k) { setSelection(MoveSelection(ordering_, selection_, k)); };
+    switch (e->key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Space:
+        move(GridKey::Right);
+        break;
+    case Qt::Key_Left:
+        move(GridKey::Left);
+        break;
+    case Qt::Key_Down:
+        move(GridKey::Down);
+        break;
+    case Qt::Key_Up:
+        move(GridKey::Up);
+        break;
+    case Qt::Key_Home:
+        move(GridKey::Home);
+        break;
+    case Qt::Key_End:
+        move(GridKey::End);
+        break;
+    case Qt::Key_F:
+    case Qt::Key_B: {
+        // The letters themselves, typed with or without Shift; not Ctrl+F and the like.
+        const QString typed = e->text();
+        if (typed.compare(QLatin1String(e->key() == Qt::Key_F ? "f" : "b"), Qt::CaseInsensitive) !=
+            0) {
+            QWidget::keyPressEvent(e);
+            return;
+        }
+        const bool foreground = e->key() == Qt::Key_F;
+        bool &enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
+        if (!enabled && clickEnablesColor_) {
+            enabled = true;
+            (foreground ? foregroundIndex_ : backgroundIndex_) = -1;
+        }
+        SetIndex(foreground, selection_);
+        emit OnClick();
+        break;
+    }
+    default:
+        QWidget::keyPressEvent(e);
+        return;
+    }
+    e->accept();
+}
+
+void TColorGrid::DrawCell(QImage &img, int index, bool selector) const {
+    if (index < 0 || index > 15)
+        return;
+    const QPalette &pal = palette();
+    const QRgb cell = ToQRgb(CellColor(index));
+    PixRect r = CellRect(Metrics(), ordering_, index);
+    if (ctl3D_) {
+        Outline(img, r, ToQRgb(ResolveColor(clBtnFace, pal)));
+        r = Inset(r, 1);
+        const QRgb shadow = ToQRgb(ResolveColor(clBtnShadow, pal));
+        const QRgb light = ToQRgb(ResolveColor(clBtnHighlight, pal));
+        for (int ring = 0; ring < 2 && r.w > 0 && r.h > 0; ++ring) {
+            const int right = r.x + r.w - 1, bottom = r.y + r.h - 1;
+            for (int x = r.x; x < right; ++x)
+                Put(img, x, r.y, shadow);
+            for (int y = r.y; y < bottom; ++y)
+                Put(img, r.x, y, shadow);
+            for (int x = r.x; x <= right; ++x)
+                Put(img, x, bottom, light);
+            for (int y = r.y; y <= bottom; ++y)
+                Put(img, right, y, light);
+            r = Inset(r, 1);
+        }
+        Fill(img, r, cell); // outline and fill both in the cell colour
+        if (selector) {
+            // Dotted focus rectangle: every other border pixel inverted.
+            ForEachBorderPixel(Inset(r, 1), [&](int x, int y) {
+                if ((x + y) % 2 == 0)
+                    Invert(img, x, y);
+            });
+        }
+    } else {
+        Fill(img, r, cell);
+        Outline(img, r, qRgb(0, 0, 0));
+        if (selector) {
+            ForEachBorderPixel(r, [&](int x, int y) { Invert(img, x, y); });
+            const PixRect in = Inset(r, 2);
+            Fill(img, in, cell);
+            Outline(img, in, qRgb(0, 0, 0));
+        }
+    }
+}
+
+void TColorGrid::DrawMarks(QImage &img) const {
+    QPainter p(&img);
+    p.setRenderHint(QPainter::TextAntialiasing, false);
+    QFont f = font();
+    f.setStyleStrategy(QFont::NoAntialias);
+    p.setFont(f);
+    auto mark = [&](int index, const char *text) {
+        if (index < 0 || index > 15)
+            return;
+        const PixRect r = CellRect(Metrics(), ordering_, index);
+        p.setPen(QColor::fromRgb(ToQRgb(ContrastColor(CellColor(index)))));
+        p.drawText(QRect(r.x, r.y, r.w, r.h), Qt::AlignCenter, QString::fromLatin1(text));
+    };
+    const bool same =
+        foregroundEnabled_ && backgroundEnabled_ && foregroundIndex_ == backgroundIndex_;
+    if (foregroundEnabled_)
+        mark(foregroundIndex_, same ? "FB" : "FG");
+    if (backgroundEnabled_ && !same)
+        mark(backgroundIndex_, "BG");
+}
+
+QImage TColorGrid::Picture() const {
+    QImage img(size(), QImage::Format_RGB32);
+    img.fill(ToQColor(clBtnFace, palette()));
+    for (int i = 0; i < 16; ++i)
+        DrawCell(img, i, false);
+    if (hasFocus_)
+        DrawCell(img, selection_, true);
+    DrawMarks(img);
+    return img;
+}
+
+void TColorGrid::paintEvent(QPaintEvent *) {
+    QPainter p(this);
+    p.drawImage(0, 0, Picture());
+}
+
+} // namespace cadenzo

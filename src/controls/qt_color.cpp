@@ -1,0 +1,71 @@
+#include "controls/qt_color.h"
+
+namespace cadenzo {
+
+namespace {
+
+// Desktop colour index -> palette group and role. The three-dimensional shades follow the
+// palette's bevel colours: Light for highlights, Dark for shadows, Shadow for the darkest line.
+QColor SystemQColor(std::uint8_t index, const QPalette &p) {
+    using R = QPalette::ColorRole;
+    auto a = [&p](R role) { return p.color(QPalette::Active, role); };
+    switch (index) {
+    case 2: // active caption
+    case 13:
+        return a(R::Highlight);
+    case 9:
+    case 14:
+        return a(R::HighlightedText);
+    case 3: // inactive caption
+        return p.color(QPalette::Inactive, R::Highlight);
+    case 19:
+        return p.color(QPalette::Inactive, R::HighlightedText);
+    case 5:
+        return a(R::Base);
+    case 6:
+    case 21:
+        return a(R::Shadow);
+    case 7:
+    case 8:
+        return a(R::WindowText);
+    case 15:
+        return a(R::Button);
+    case 16:
+        return a(R::Dark);
+    case 17:
+        return p.color(QPalette::Disabled, R::WindowText);
+    case 18:
+        return a(R::ButtonText);
+    case 20:
+        return a(R::Light);
+    case 22:
+        return a(R::Midlight);
+    case 23:
+        return a(R::ToolTipText);
+    case 24:
+        return a(R::ToolTipBase);
+    default: // scroll bar, desktop, menu, borders, workspace
+        return a(R::Window);
+    }
+}
+
+} // namespace
+
+QColor ToQColor(TColor c, const QPalette &palette) {
+    if (IsSystemColor(c)) {
+        QColor q = SystemQColor(std::uint8_t(c & 0xFF), palette);
+        q.setAlpha(255);
+        return q;
+    }
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+
+TColor FromQColor(const QColor &c) {
+    return RGB(std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue()));
+}
+
+TColor ResolveColor(TColor c, const QPalette &palette) {
+    return FromQColor(ToQColor(c, palette));
+}
+
+} // namespace cadenzo

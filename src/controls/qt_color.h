@@ -1,0 +1,27 @@
+#pragma once
+
+// Conversion between colour numbers and Qt colours. System colours resolve against a palette
+// (the widget's own), so they follow the desktop theme.
+
+#include <QColor>
+#include <QPalette>
+
+#include "controls/color_number.h"
+
+namespace cadenzo {
+
+QColor ToQColor(TColor c, const QPalette &palette);
+// The colour number of an opaque colour (never a system colour).
+TColor FromQColor(const QColor &c);
+// c as a plain RGB colour number, system colours resolved against the palette.
+TColor ResolveColor(TColor c, const QPalette &palette);
+
+// QImage pixel (0xAARRGGBB) from a colour number and back.
+inline QRgb ToQRgb(TColor c) {
+    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+}
+inline TColor FromQRgb(QRgb p) {
+    return RGB(std::uint8_t(qRed(p)), std::uint8_t(qGreen(p)), std::uint8_t(qBlue(p)));
+}
+
+} // namespace cadenzo

@@ -1,0 +1,149 @@
+#include "files/atomic_file.h"
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+namespace cadenzo {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string Reason(int error) {
+    return std::generic_category().message(error);
+}
+
+FileResult WriteFailure(const fs::path &path, int error) {
+    return FileResult::Failure("Cannot write " + QuotedName(path) + ": " + Reason(error) + ".");
+}
+
+// Writes all of bytes, resuming after short writes and interrupted calls.
+bool WriteAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = ::write(fd, bytes.data(), bytes.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Creates a new, empty temporary file beside target. The name is hidden and unique to this
+// process and call; O_EXCL guarantees that no existing file is ever opened. The mode 0666 lets the
+// user's umask decide the permissions of a file that did not exist before.
+int CreateTemporary(const fs::path &target, fs::path &temporary) {
+    static std::atomic<unsigned> counter{0};
+    const fs::path folder = target.parent_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const std::string name = "." + target.filename().string() + "." +
+                                 std::to_string(::getpid()) + "." +
+                                 std::to_string(counter.fetch_add(1)) + ".tmp";
+        temporary = folder.empty() ? fs::path(name) : folder / name;
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// A symbolic link is replaced through: the file it points to gets the new bytes.
+fs::path ResolveTarget(const fs::path &path) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(path, ec)))
+        return path;
+    fs::path resolved = fs::canonical(path, ec);
+    return ec ? path : resolved;
+}
+
+// Makes the rename itself durable. Failing here loses nothing that is already written, so the
+// result is not reported.
+void SyncFolder(const fs::path &target) {
+    const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+std::string QuotedName(const fs::path &path) {
+    return "\"" + path.string() + "\"";
+}
+
+FileResult WriteFileAtomically(const fs::path &path, std::string_view bytes) {
+    const fs::path target = ResolveTarget(path);
+    fs::path temporary;
+    const int fd = CreateTemporary(target, temporary);
+    if (fd < 0)
+        return WriteFailure(path, errno);
+
+    struct stat old {};
+    bool ok = true;
+    int error = 0;
+    if (::stat(target.c_str(), &old) == 0 && ::fchmod(fd, old.st_mode & 07777) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && (!WriteAll(fd, bytes) || ::fsync(fd) != 0)) {
+        ok = false;
+        error = errno;
+    }
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (ok && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return WriteFailure(path, error);
+    }
+    SyncFolder(target);
+    return {};
+}
+
+FileResult ReadWholeFile(const fs::path &path, std::string &bytes) {
+    bytes.clear();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return FileResult::Failure("Cannot open " + QuotedName(path) + ": " + Reason(errno) + ".");
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            const int error = errno;
+            ::close(fd);
+            bytes.clear();
+            return FileResult::Failure("Cannot read " + QuotedName(path) + ": " + Reason(error) +
+                                       ".");
+        }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return {};
+}
+
+bool PathExists(const fs::path &path) {
+    std::error_code ec;
+    const fs::file_status status = fs::status(path, ec);
+    if (ec)
+        return status.type() != fs::file_type::not_found;
+    return fs::exists(status);
+}
+
+} // namespace cadenzo

@@ -1,0 +1,252 @@
+#include <QApplication>
+#include <QFontMetrics>
+#include <gtest/gtest.h>
+
+#include "controls/shadow_label.h"
+#include "pixel_util.h"
+
+namespace cadenzo {
+namespace {
+
+using test::CountColor;
+using test::PixelAt;
+
+QFont BigFont(const QWidget &w) {
+    QFont f = w.font();
+    f.setPixelSize(20);
+    return f;
+}
+
+// Off screen the gradient is computed per row; drawn directly it is computed on a strip and
+// stretched. Both must give the same rows.
+class GradientTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(GradientTest, VerticalGradientOnA57PixelLabel) {
+    TShadowLabel l;
+    l.setFlickerless(GetParam());
+    l.resize(40, 57);
+    l.setGradation(true);
+    l.setGradateVert(true);
+    l.setGradationColor(RGB(0, 0, 255));
+    l.setColor(RGB(255, 100, 0));
+    l.setCaption(" ");
+    const QImage img = l.Picture();
+    for (int x : {0, 39}) {
+        EXPECT_EQ(PixelAt(img, x, 0), RGB(0, 0, 255));
+        EXPECT_EQ(PixelAt(img, x, 56), RGB(255, 100, 0));
+        // Row 28 of 57 is the exact middle: the steps +127.5 and -127.5 round away from zero.
+        EXPECT_EQ(PixelAt(img, x, 28), RGB(128, 50, 127));
+        // Row 1: 255 / 56 = 4.55 -> 5, 100 / 56 = 1.79 -> 2, 255 - 4.55 -> 250.
+        EXPECT_EQ(PixelAt(img, x, 1), RGB(5, 2, 250));
+    }
+}
+
+TEST_P(GradientTest, HorizontalGradientRunsLeftToRight) {
+    TShadowLabel l;
+    l.setFlickerless(GetParam());
+    l.resize(101, 45);
+    l.setGradation(true);
+    l.setGradationColor(clBlack);
+    l.setColor(RGB(200, 0, 100));
+    l.setCaption(" ");
+    const QImage img = l.Picture();
+    for (int y : {0, 22, 44}) {
+        EXPECT_EQ(PixelAt(img, 0, y), clBlack);
+        EXPECT_EQ(PixelAt(img, 50, y), RGB(100, 0, 50));
+        EXPECT_EQ(PixelAt(img, 100, y), RGB(200, 0, 100));
+    }
+}
+
+TEST_P(GradientTest, OneRowGradientTakesTheGradationColour) {
+    TShadowLabel l;
+    l.setFlickerless(GetParam());
+    l.resize(30, 1);
+    l.setGradation(true);
+    l.setGradateVert(true);
+    l.setGradationColor(clTeal);
+    l.setColor(clRed);
+    l.Shadow().setVisible(false);
+    l.Highlight().setVisible(false);
+    l.setCaption(" ");
+    EXPECT_EQ(PixelAt(l.Picture(), 15, 0), clTeal);
+}
+
+INSTANTIATE_TEST_SUITE_P(Drawing, GradientTest, ::testing::Values(true, false),
+                         [](const auto &info) { return info.param ? "offscreen" : "direct"; });
+
+TEST(ShadowLabel, DisabledLabelUsesButtonShadowTextAndGrayShadow) {
+    TShadowLabel l;
+    l.resize(120, 40);
+    l.setFont(BigFont(l));
+    l.setColor(clWhite);
+    l.setCaption("Hello");
+    l.setFontColor(clRed);
+    l.Shadow().setColor(clLime);
+    l.Highlight().setColor(clBlue);
+    l.setTextGradation(tg2Colors);
+    const QImage on = l.Picture();
+    EXPECT_GT(CountColor(on, clLime), 0);
+    EXPECT_GT(CountColor(on, clRed), 0);
+    l.setEnabled(false);
+    const QImage off = l.Picture();
+    const TColor text = ResolveColor(clBtnShadow, l.palette());
+    const TColor light = ResolveColor(clBtnHighlight, l.palette());
+    ASSERT_NE(text, clGray) << "the palette must tell text from shadow";
+    EXPECT_GT(CountColor(off, text), 20);
+    EXPECT_GT(CountColor(off, clGray), 0);
+    EXPECT_EQ(CountColor(off, clRed), 0);
+    EXPECT_EQ(CountColor(off, clLime), 0);
+    EXPECT_EQ(CountColor(off, clBlue), 0);
+    EXPECT_EQ(CountColor(off, clMaroon), 0); // no gradation while disabled
+    // The highlight copy is the button highlight; on white it may be invisible, so count on
+    // a black background.
+    l.setColor(clBlack);
+    if (light != clBlack) {
+        EXPECT_GT(CountColor(l.Picture(), light), 0);
+    }
+}
+
+TEST(ShadowLabel, ShadowCopyMovesByItsOffsets) {
+    TShadowLabel l;
+    l.resize(120, 40);
+    l.setFont(BigFont(l));
+    l.setColor(clWhite);
+    l.setCaption("Hi");
+    l.setFontColor(clBlack);
+    l.Highlight().setVisible(false);
+    l.Shadow().setVisible(false);
+    const QImage plain = l.Picture();
+    l.Shadow().setVisible(true);
+    l.Shadow().setColor(clRed);
+    l.Shadow().setOffsetLeft(3);
+    l.Shadow().setOffsetTop(2);
+    const QImage img = l.Picture();
+    int shadowPixels = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (PixelAt(img, x, y) == clRed) {
+                ++shadowPixels;
+                EXPECT_EQ(PixelAt(plain, x - 3, y - 2), clBlack) << x << "," << y;
+            }
+    EXPECT_GT(shadowPixels, 10);
+    EXPECT_EQ(CountColor(img, clBlack), CountColor(plain, clBlack)); // text drawn over it
+}
+
+// Colours of the text pixels in the column range [x0, x1).
+std::set<TColor> TextColorsIn(const QImage &img, int x0, int x1, TColor background) {
+    std::set<TColor> s;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = x0; x < x1; ++x)
+            if (PixelAt(img, x, y) != background)
+                s.insert(PixelAt(img, x, y));
+    return s;
+}
+
+TEST(ShadowLabel, TwoColourGradationGivesTheMiddleCharacterTheHalfwayColour) {
+    TShadowLabel l;
+    l.resize(200, 40);
+    QFont f = BigFont(l);
+    l.setFont(f);
+    l.setColor(clWhite);
+    l.setCaption("HHHHH");
+    l.setFontColor(clBlack);
+    l.setTextGradation(tg2Colors);
+    l.setTextGradationColor(RGB(200, 100, 50));
+    l.Shadow().setVisible(false);
+    l.Highlight().setVisible(false);
+    const QImage img = l.Picture();
+    f.setStyleStrategy(QFont::NoAntialias);
+    const int adv = QFontMetrics(f).horizontalAdvance(QLatin1Char('H'));
+    EXPECT_EQ(TextColorsIn(img, 2 * adv, 3 * adv, clWhite), (std::set<TColor>{RGB(100, 50, 25)}));
+    EXPECT_EQ(TextColorsIn(img, 0, adv, clWhite), (std::set<TColor>{clBlack}));
+    EXPECT_EQ(TextColorsIn(img, 4 * adv, 5 * adv, clWhite), (std::set<TColor>{RGB(200, 100, 50)}));
+}
+
+TEST(ShadowLabel, ThreeColourGradationPassesTheMiddleColour) {
+    TShadowLabel l;
+    l.resize(200, 40);
+    QFont f = BigFont(l);
+    l.setFont(f);
+    l.setColor(clWhite);
+    l.setCaption("HHHH");
+    l.setFontColor(clBlack);
+    l.setTextGradation(tg3Colors);
+    l.setTextMidColor(clBlue);
+    l.setTextGradationColor(clRed);
+    l.Shadow().setVisible(false);
+    l.Highlight().setVisible(false);
+    const QImage img = l.Picture();
+    f.setStyleStrategy(QFont::NoAntialias);
+    const int adv = QFontMetrics(f).horizontalAdvance(QLatin1Char('H'));
+    // "HH" | "HH": black, blue | blue, red.
+    EXPECT_EQ(TextColorsIn(img, adv, 2 * adv, clWhite), (std::set<TColor>{clBlue}));
+    EXPECT_EQ(TextColorsIn(img, 2 * adv, 3 * adv, clWhite), (std::set<TColor>{clBlue}));
+    EXPECT_EQ(TextColorsIn(img, 3 * adv, 4 * adv, clWhite), (std::set<TColor>{clRed}));
+}
+
+TEST(ShadowLabel, LayoutMovesTheTextDown) {
+    TShadowLabel l;
+    l.resize(100, 60);
+    l.setFont(BigFont(l));
+    l.setColor(clWhite);
+    l.setFontColor(clBlack);
+    l.setCaption("Hg");
+    auto firstInkRow = [&] {
+        const QImage img = l.Picture();
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                if (PixelAt(img, x, y) == clBlack)
+                    return y;
+        return -1;
+    };
+    const int top = firstInkRow();
+    QFont f = l.font();
+    f.setStyleStrategy(QFont::NoAntialias);
+    const int h = QFontMetrics(f).height();
+    l.setLayout(tlBottom);
+    EXPECT_EQ(firstInkRow(), top + 60 - h);
+    l.setLayout(tlCenter);
+    EXPECT_EQ(firstInkRow(), top + (60 - h) / 2);
+}
+
+TEST(ShadowLabel, TransparentLabelShowsItsParentEvenWhenFlickerless) {
+    QWidget parent;
+    parent.resize(100, 50);
+    QPalette pal = parent.palette();
+    pal.setColor(QPalette::Window, QColor(0, 128, 128));
+    parent.setPalette(pal);
+    parent.setAutoFillBackground(true);
+    auto *l = new TShadowLabel(&parent);
+    l->setGeometry(10, 10, 80, 30);
+    l->setColor(clRed);
+    l->setCaption("x");
+    l->setTransparent(true);
+    ASSERT_TRUE(l->Flickerless());
+    EXPECT_FALSE(l->testAttribute(Qt::WA_OpaquePaintEvent));
+    EXPECT_EQ(qAlpha(l->Picture().pixel(70, 20)), 0);
+    const QImage shown = parent.grab().toImage();
+    EXPECT_EQ(PixelAt(shown, 80, 30), clTeal);
+    EXPECT_EQ(CountColor(shown, clRed), 0);
+    l->setTransparent(false);
+    EXPECT_EQ(PixelAt(parent.grab().toImage(), 80, 30), clRed);
+}
+
+TEST(ShadowLabel, AutoSizeFitsTheLabelToItsCaption) {
+    TShadowLabel l;
+    l.resize(300, 90);
+    l.setCaption("Wide caption");
+    EXPECT_EQ(l.size(), QSize(300, 90)); // off by default
+    l.setAutoSize(true);
+    QFont f = l.font();
+    f.setStyleStrategy(QFont::NoAntialias);
+    const QFontMetrics fm(f);
+    EXPECT_NEAR(l.width(), fm.horizontalAdvance("Wide caption"), 1);
+    EXPECT_EQ(l.height(), fm.height());
+    const int narrow = l.width();
+    l.setCaption("");
+    EXPECT_LT(l.width(), narrow); // one blank
+    EXPECT_EQ(l.height(), fm.height());
+}
+
+} // namespace
+} // namespace cadenzo

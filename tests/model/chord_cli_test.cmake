@@ -1,0 +1,68 @@
+# Runs cadenzo-cli (path in CLI) and checks the output and exit code of the chord commands.
+# cmake -DCLI=path/to/cadenzo-cli -P chord_cli_test.cmake
+
+set(failures 0)
+
+# expect(EXIT code OUT expected-stdout-or-empty ARGS ...); with LINES n the output is only
+# counted.
+function(expect)
+    cmake_parse_arguments(E "" "EXIT;OUT;LINES" "ARGS" ${ARGN})
+    execute_process(COMMAND ${CLI} ${E_ARGS}
+        RESULT_VARIABLE code OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    set(ok TRUE)
+    if(NOT code EQUAL E_EXIT)
+        set(ok FALSE)
+    endif()
+    if(DEFINED E_OUT AND NOT out STREQUAL "${E_OUT}\n")
+        set(ok FALSE)
+    endif()
+    if(DEFINED E_LINES)
+        string(REGEX MATCHALL "\n" newlines "${out}")
+        list(LENGTH newlines count)
+        if(NOT count EQUAL E_LINES)
+            set(ok FALSE)
+        endif()
+    endif()
+    if(E_EXIT EQUAL 2)
+        # A usage error is one line on stderr and nothing on stdout.
+        string(REGEX MATCHALL "\n" newlines "${err}")
+        list(LENGTH newlines count)
+        if(NOT count EQUAL 1 OR NOT out STREQUAL "")
+            set(ok FALSE)
+        endif()
+    endif()
+    if(NOT ok)
+        message(SEND_ERROR "cadenzo-cli ${E_ARGS}: exit ${code}, stdout '${out}', stderr '${err}'")
+    endif()
+endfunction()
+
+expect(EXIT 0 OUT "0 1 0 2 3 0" ARGS chord C M)
+expect(EXIT 0 OUT "11 13 11 10 x x" ARGS chord C mb5 --pos H)
+expect(EXIT 0 OUT "2 1 2 1 x x" ARGS chord "G#" 7b9 --pos M)
+expect(EXIT 0 OUT "0 0 1 2 2 2" ARGS chord E M --tuning "Drop D")
+expect(EXIT 0 OUT "0 0 1 2 2 2" ARGS chord E M --tuning 28,23,19,14,9,2)
+expect(EXIT 0 OUT "G#7b9" ARGS name 2 1 2 1 x x)
+expect(EXIT 0 OUT "C" ARGS name 0 1 0 2 3 0)
+expect(EXIT 0 OUT "E" ARGS name 0 0 1 2 2 2 --tuning "Drop D")
+expect(EXIT 0 OUT "--" ARGS name 0 0 0 0 0 0)
+expect(EXIT 0 LINES 864 ARGS chart)
+expect(EXIT 0 ARGS chord --help)
+expect(EXIT 0 ARGS name --help)
+expect(EXIT 0 ARGS chart --help)
+
+expect(EXIT 2 ARGS chord H M)
+expect(EXIT 2 ARGS chord C M7)
+expect(EXIT 2 ARGS chord C M --pos X)
+expect(EXIT 2 ARGS chord C M --tuning "Drop Z")
+expect(EXIT 2 ARGS name 0 1 0 2 3)
+expect(EXIT 2 ARGS name 0 1 0 2 3 25)
+expect(EXIT 2 ARGS name 0 1 0 2 3 o)
+
+# The chart lists the table in order, one voicing a line.
+execute_process(COMMAND ${CLI} chart OUTPUT_VARIABLE chart)
+string(FIND "${chart}" "C M L 0 1 0 2 3 0\nC M M 3 5 5 5 3 3\n" first)
+string(FIND "${chart}" "G# 7b9 L 2 1 2 1 x x\n" shared)
+string(FIND "${chart}" "B m69 H " last)
+if(NOT first EQUAL 0 OR shared LESS 0 OR last LESS 0)
+    message(SEND_ERROR "cadenzo-cli chart: unexpected listing")
+endif()
