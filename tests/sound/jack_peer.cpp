@@ -113,6 +113,7 @@ bool JackCapture::Open(const std::string &server, const std::string &client, std
     }
     port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (port_ == nullptr || jack_set_process_callback(client_, &JackCapture::Process, this) != 0 ||
+        jack_set_xrun_callback(client_, &JackCapture::XRun, this) != 0 ||
         jack_activate(client_) != 0) {
         error = "cannot set up the JACK capture port";
         Close();
@@ -136,6 +137,11 @@ std::string JackCapture::portName() const {
 
 std::uint32_t JackCapture::sampleRate() const {
     return client_ ? jack_get_sample_rate(client_) : 0;
+}
+
+int JackCapture::XRun(void *self) {
+    ++static_cast<JackCapture *>(self)->xruns_;
+    return 0;
 }
 
 int JackCapture::Process(std::uint32_t frames, void *user) {

@@ -5,6 +5,7 @@
 #include <jack/jack.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <thread>
 #include <unistd.h>
@@ -66,9 +67,15 @@ static bool Reachable(RtMidi::Api api) {
     return true;
 }
 
+static int CountCycle(jack_nframes_t /*frames*/, void *cycles) {
+    static_cast<std::atomic<int> *>(cycles)->fetch_add(1, std::memory_order_relaxed);
+    return 0;
+}
+
 // A JACK connection carries messages only from the first cycle after the server has applied it;
-// what is sent before is lost, such as the program change that follows an open. Waits (briefly)
-// until the port shows the connection, then for two cycles.
+// what is sent before is lost, such as the program change that follows an open. Waits until the
+// port shows the connection and the server has run a few cycles since, counted by a client of
+// its own (a busy server's cycles can be far apart; about a second at most is spent).
 static void SettleJack(const std::string &target) {
     jack_status_t status{};
     jack_client_t *probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
@@ -77,11 +84,13 @@ static void SettleJack(const std::string &target) {
     jack_port_t *port = jack_port_by_name(probe, target.c_str());
     for (int i = 0; i < 200 && port != nullptr && jack_port_connected(port) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    const jack_nframes_t rate = jack_get_sample_rate(probe);
-    const double periodMs = rate > 0 ? 1000.0 * jack_get_buffer_size(probe) / rate : 10;
+    std::atomic<int> cycles{0};
+    if (jack_set_process_callback(probe, CountCycle, &cycles) == 0 && jack_activate(probe) == 0) {
+        for (int i = 0; i < 1000 && cycles.load(std::memory_order_relaxed) < 3; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        jack_deactivate(probe);
+    }
     jack_client_close(probe);
-    std::this_thread::sleep_for(
-        std::chrono::microseconds(static_cast<long>(std::min(2 * periodMs + 1, 200.0) * 1000)));
 }
 
 void RtMidiPorts::Scan() const {
