@@ -118,7 +118,7 @@ TEST(FluidMidiOut, AudioDriverPlaysWhatIsSent) {
         FluidMidiOut synth(options);
         ASSERT_EQ(synth.open(0), MIDI_OK) << FluidMidiOut::LastError();
         EXPECT_EQ(synth.driver(), "file");
-        EXPECT_NEAR(synth.latencyMs(), 1000.0 * 128 * 2 / 48000, 0.01);
+        EXPECT_NEAR(synth.latencyMs(), 1000.0 * 128 * 3 / 48000, 0.01);
         synth.shortMsg(PackShortMsg(0x90, 52, 127));
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
         synth.close();
