@@ -83,7 +83,7 @@ void RunStrum(const StrumArgs &args) {
         if (result == MIDI_NO_SOUNDFONT)
             message += " (no General MIDI SoundFont in /usr/share/sounds/sf2)";
         else if (result == MIDI_NO_AUDIO)
-            message += " (no audio output could be opened)";
+            message += " (no audio output could be opened: " + out.lastError() + ")";
         throw RunError(message);
     }
     if (args.program >= 0)
