@@ -1,7 +1,147 @@
+// cadenzo-cli devices and strum: the MIDI output devices and one real stroke from the terminal.
 #include "cli/cli_common.h"
+#include "model/chords.h"
+#include "sound/midi_port.h"
+#include "sound/periodic_timer.h"
+#include "sound/strum.h"
+#include "sound/system_midi_out.h"
+
+#include <chrono>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <thread>
 
 namespace cadenzo::cli {
 
-void addSoundCommands(CLI::App & /*app*/) {}
+namespace {
+
+// An item of the chord lists without its blanks: "C#", "m7".
+std::string Bare(const char *item) {
+    std::string text(item);
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    return first == std::string::npos ? std::string{} : text.substr(first, last - first + 1);
+}
+
+struct StrumArgs {
+    std::string root;
+    std::string type;
+    std::string pos = "L";
+    bool up = false;
+    int device = 0;
+    std::string tuning = "Standard";
+    int channel = 1;
+    int velocity = 100;
+    int program = -1; // not given
+    int hold = 1000;
+};
+
+void RunDevices() {
+    SystemMidiOut out;
+    const unsigned count = out.deviceCount();
+    for (unsigned d = 0; d < count; ++d) {
+        std::string name;
+        if (out.deviceName(d, name) == MIDI_OK)
+            std::cout << d << ' ' << name << '\n';
+    }
+}
+
+void RunStrum(const StrumArgs &args) {
+    ChordSelection chord;
+    for (int r = 1; r < CHORD1_ITEMS; ++r)
+        if (args.root == Bare(chord1Items[r]))
+            chord.chord1 = r;
+    if (chord.chord1 == 0)
+        throw UsageError("unknown root '" + args.root +
+                         "': use C, C#, D, D#, E, F, F#, G, G#, A, A# or B");
+    chord.chord2 = -1;
+    for (int t = 0; t < CHORD_TYPES; ++t)
+        if (args.type == Bare(chord2Items[t]))
+            chord.chord2 = t;
+    if (chord.chord2 < 0)
+        throw UsageError("unknown chord type '" + args.type + "': see cadenzo-cli chord --help");
+
+    Guitar guitar;
+    guitar.setTuning(ParseTuning(args.tuning));
+    guitar.chordPos = static_cast<std::uint8_t>(std::string("LMH").find(args.pos));
+    ApplyChord(guitar, chord);
+    guitar.UpdateStringNotes();
+
+    MidiSetup setup;
+    setup.midiDevice = static_cast<std::uint8_t>(args.device);
+    setup.midiChannel = static_cast<std::uint8_t>(args.channel - 1);
+    setup.midiVelocity = static_cast<std::uint8_t>(args.velocity);
+    if (args.program >= 0)
+        setup.midiProgram = static_cast<std::uint8_t>(args.program);
+
+    SystemMidiOut out;
+    MidiPort port(out, setup);
+    const std::uint32_t result = port.MidiOpen();
+    if (result != MIDI_OK) {
+        std::string message = MidiOpenWarning(result);
+        if (result == MIDI_NO_SOUNDFONT)
+            message += " (no General MIDI SoundFont in /usr/share/sounds/sf2)";
+        else if (result == MIDI_NO_AUDIO)
+            message += " (no audio output could be opened: " + out.lastError() + ")";
+        throw RunError(message);
+    }
+    if (args.program >= 0)
+        port.ProgramChange();
+
+    PeriodicTimer timer;
+    Strummer strummer(timer, port, guitar);
+    if (args.up)
+        strummer.UpStBtnMouseDown(true);
+    else
+        strummer.DownStBtnMouseDown(true);
+    while (strummer.running())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::this_thread::sleep_for(std::chrono::milliseconds(args.hold));
+    strummer.UpStBtnMouseUp(); // the stroke has ended: silences at once
+    // Let a port that sends from its own thread (JACK) deliver the note-offs before it closes.
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    port.Close();
+}
+
+} // namespace
+
+void addSoundCommands(CLI::App &app) {
+    CLI::App *devices = app.add_subcommand(
+        "devices", "List the MIDI output devices, one per line: INDEX NAME (0 = built-in)");
+    devices->callback([] { RunDevices(); });
+
+    auto args = std::make_shared<StrumArgs>();
+    CLI::App *strum = app.add_subcommand(
+        "strum", "Strum a built-in chord once on a MIDI output device, as the stroke buttons do");
+    strum->add_option("ROOT", args->root, "Root: C, C#, D, D#, E, F, F#, G, G#, A, A#, B")
+        ->required();
+    strum->add_option("TYPE", args->type, "Type: M, m, 7, m7, Maj7, ... (see chord --help)")
+        ->required();
+    strum->add_option("--pos", args->pos, "Position on the neck: L (low), M, H (high)")
+        ->check(CLI::IsMember({"L", "M", "H"}))
+        ->capture_default_str();
+    strum->add_flag("--up", args->up, "Up stroke (highest string first) instead of down");
+    strum->add_option("--device", args->device, "Output device index (see devices)")
+        ->check(CLI::Range(0, 255))
+        ->capture_default_str();
+    strum
+        ->add_option("--tuning", args->tuning,
+                     "A preset name (\"Standard\", \"Drop D\", ...) or six values 0..255, "
+                     "string 0 first")
+        ->capture_default_str();
+    strum->add_option("--channel", args->channel, "MIDI channel 1..16")
+        ->check(CLI::Range(1, 16))
+        ->capture_default_str();
+    strum->add_option("--velocity", args->velocity, "Note-on velocity 0..127")
+        ->check(CLI::Range(0, 127))
+        ->capture_default_str();
+    strum->add_option("--program", args->program, "Send this program change 0..127 first")
+        ->check(CLI::Range(0, 127));
+    strum->add_option("--hold", args->hold, "Milliseconds the notes ring after the stroke")
+        ->check(CLI::Range(0, 600000))
+        ->capture_default_str();
+    strum->callback([args] { RunStrum(*args); });
+}
 
 } // namespace cadenzo::cli

@@ -37,7 +37,8 @@ void Strummer::StartStroke(std::uint8_t mode) {
         return;
     }
     // The first tick comes a full period after setEvent, six periods before the one that needs
-    // the id.
+    // the id. Were this thread held up past the seventh tick, the tick after it finds the id and
+    // stops the timer then.
     strokeTimerId_.store(id);
 }
 

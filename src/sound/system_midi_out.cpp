@@ -19,12 +19,17 @@ SystemMidiOut::~SystemMidiOut() {
 }
 
 std::uint32_t SystemMidiOut::open(unsigned device) {
-    std::lock_guard lock(mutex_);
-    if (active_ != nullptr)
-        return MIDI_ALLOCATED;
+    std::lock_guard devices(deviceMutex_);
+    {
+        std::lock_guard sends(sendMutex_);
+        if (active_ != nullptr)
+            return MIDI_ALLOCATED;
+    }
+    // No send reaches a backend that is not active, so it opens without holding up the sends.
     MidiOut &backend = device == 0 ? static_cast<MidiOut &>(*synth_) : *ports_;
     const std::uint32_t result = backend.open(device == 0 ? 0 : device - 1);
     if (result == MIDI_OK) {
+        std::lock_guard sends(sendMutex_);
         active_ = &backend;
         openDevice_ = static_cast<int>(device);
     }
@@ -32,48 +37,54 @@ std::uint32_t SystemMidiOut::open(unsigned device) {
 }
 
 void SystemMidiOut::shortMsg(std::uint32_t message) {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(sendMutex_);
     if (active_ != nullptr)
         active_->shortMsg(message);
 }
 
 void SystemMidiOut::reset() {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(sendMutex_);
     if (active_ != nullptr)
         active_->reset();
 }
 
 void SystemMidiOut::close() {
-    std::lock_guard lock(mutex_);
-    if (active_ != nullptr)
-        active_->close();
-    active_ = nullptr;
-    openDevice_ = -1;
+    std::lock_guard devices(deviceMutex_);
+    MidiOut *backend = nullptr;
+    {
+        std::lock_guard sends(sendMutex_);
+        backend = active_;
+        active_ = nullptr;
+        openDevice_ = -1;
+    }
+    if (backend != nullptr)
+        backend->close();
 }
 
 unsigned SystemMidiOut::deviceCount() const {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(deviceMutex_);
     return 1 + ports_->deviceCount();
 }
 
 std::uint32_t SystemMidiOut::deviceName(unsigned device, std::string &name) const {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(deviceMutex_);
     if (device == 0)
         return synth_->deviceName(0, name);
     return ports_->deviceName(device - 1, name);
 }
 
 int SystemMidiOut::openDevice() const {
-    std::lock_guard lock(mutex_);
+    std::lock_guard lock(sendMutex_);
     return openDevice_;
 }
 
 std::string SystemMidiOut::describe() const {
-    std::lock_guard lock(mutex_);
-    if (openDevice_ < 0)
+    std::lock_guard lock(deviceMutex_);
+    const int device = openDevice();
+    if (device < 0)
         return {};
-    if (openDevice_ > 0)
-        return ports_->fullName(static_cast<unsigned>(openDevice_ - 1));
+    if (device > 0)
+        return ports_->openName();
     char latency[32];
     std::snprintf(latency, sizeof latency, "%.1f ms", synth_->latencyMs());
     return std::string(FluidMidiOut::NAME) + ": " + synth_->soundFont() + " through " +

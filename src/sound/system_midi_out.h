@@ -38,7 +38,10 @@ public:
     std::string lastError() const;
 
 private:
-    mutable std::mutex mutex_;
+    // Sends (and the swap of the device they go to) and the window thread's listing and opening
+    // take different locks: listing the ports, which may take a while, never delays a tick.
+    mutable std::mutex sendMutex_;
+    mutable std::mutex deviceMutex_;
     std::unique_ptr<FluidMidiOut> synth_;
     std::unique_ptr<RtMidiPorts> ports_;
     MidiOut *active_ = nullptr;

@@ -1,5 +1,6 @@
 #include "sound/fluidsynth/fluid_midi_out.h"
 
+#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <filesystem>
@@ -21,9 +22,14 @@ void KeepLog(int level, const char *message, void * /*data*/) {
     lastError = message;
 }
 
+// alsa-lib reports a missing sound card on the terminal as well.
+void QuietAlsa(const char * /*file*/, int /*line*/, const char * /*function*/, int /*err*/,
+               const char * /*fmt*/, ...) {}
+
 void QuietLogs() {
     static std::once_flag once;
     std::call_once(once, [] {
+        snd_lib_error_set_handler(QuietAlsa);
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
             fluid_set_log_function(level, KeepLog, nullptr);
     });
@@ -81,6 +87,8 @@ std::uint32_t FluidMidiOut::open(unsigned device) {
     // The guitar never needs more; fewer voices keep each period's work small.
     fluid_settings_setint(settings_, "synth.polyphony", 128);
     fluid_settings_setint(settings_, "synth.threadsafe-api", 1);
+    fluid_settings_setint(settings_, "synth.reverb.active", options_.effects ? 1 : 0);
+    fluid_settings_setint(settings_, "synth.chorus.active", options_.effects ? 1 : 0);
     if (!options_.wavFile.empty())
         fluid_settings_setstr(settings_, "audio.file.name", options_.wavFile.c_str());
 
@@ -173,6 +181,10 @@ double FluidMidiOut::latencyMs() const {
     fluid_settings_getint(settings_, "audio.periods", &count);
     fluid_settings_getnum(settings_, "synth.sample-rate", &rate);
     return rate > 0 ? 1000.0 * size * count / rate : 0;
+}
+
+int FluidMidiOut::activeVoices() const {
+    return synth_ != nullptr ? fluid_synth_get_active_voice_count(synth_) : 0;
 }
 
 bool FluidMidiOut::Render(float *interleaved, int frames) {

@@ -29,9 +29,11 @@ public:
                                             "/usr/share/sounds/sf2/FluidR3_GM.sf2",
                                             "/usr/share/sounds/sf2/TimGM6mb.sf2"};
         std::string wavFile; // output of the "file" driver
-        // Low latency: two periods of 128 frames at 48 kHz, 5.3 ms of buffered audio.
+        bool effects = true; // reverb and chorus
+        // Low latency: three periods of 128 frames at 48 kHz, 8 ms of buffered audio; the third
+        // period covers an audio thread that the desktop does not give real-time priority.
         int periodSize = 128;
-        int periods = 2;
+        int periods = 3;
         double sampleRate = 48000;
     };
 
@@ -59,6 +61,8 @@ public:
     double latencyMs() const;
     // Renders `frames` stereo frames without an audio driver (interleaved float, for tests).
     bool Render(float *interleaved, int frames);
+    // Voices sounding now (a note-on starts one or more).
+    int activeVoices() const;
     // The last error FluidSynth reported (it is kept off the terminal).
     static std::string LastError();
 

@@ -4,6 +4,12 @@
 
 #include <jack/jack.h>
 
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <unistd.h>
+
 namespace cadenzo {
 
 namespace {
@@ -46,11 +52,58 @@ RtMidiPorts::~RtMidiPorts() {
     close();
 }
 
+// RtMidi reports a missing MIDI system on the terminal while it is constructed, before an error
+// callback can be set; so it is only asked when the system is there.
+static bool Reachable(RtMidi::Api api) {
+    if (api == RtMidi::LINUX_ALSA)
+        return access("/dev/snd/seq", R_OK | W_OK) == 0;
+    if (api == RtMidi::UNIX_JACK) {
+        jack_status_t status{};
+        jack_client_t *probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
+        if (probe == nullptr)
+            return false;
+        jack_client_close(probe);
+    }
+    return true;
+}
+
+static int CountCycle(jack_nframes_t /*frames*/, void *cycles) {
+    static_cast<std::atomic<int> *>(cycles)->fetch_add(1, std::memory_order_relaxed);
+    return 0;
+}
+
+// A JACK connection carries messages only from the first cycle after the server has applied it;
+// what is sent before is lost, such as the program change that follows an open. Waits until the
+// port shows the connection and the server has run a few cycles since, counted by a client of
+// its own (a busy server's cycles can be far apart; about a second at most is spent).
+static void SettleJack(const std::string &target) {
+    jack_status_t status{};
+    jack_client_t *probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
+    if (probe == nullptr)
+        return;
+    jack_port_t *port = jack_port_by_name(probe, target.c_str());
+    for (int i = 0; i < 200 && port != nullptr && jack_port_connected(port) == 0; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    std::atomic<int> cycles{0};
+    if (jack_set_process_callback(probe, CountCycle, &cycles) == 0 && jack_activate(probe) == 0) {
+        for (int i = 0; i < 1000 && cycles.load(std::memory_order_relaxed) < 3; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        jack_deactivate(probe);
+    }
+    jack_client_close(probe);
+}
+
 void RtMidiPorts::Scan() const {
     ports_.clear();
     for (std::size_t a = 0; a < apis_.size(); ++a) {
         Api &api = *apis_[a];
+        // A JACK server may have stopped or started since the last look: its listing client is
+        // made afresh.
+        if (api.api == RtMidi::UNIX_JACK)
+            api.out.reset();
         if (!api.out) {
+            if (!Reachable(api.api))
+                continue;
             try {
                 api.out = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
                 api.out->setErrorCallback(KeepError, nullptr);
@@ -91,25 +144,35 @@ std::uint32_t RtMidiPorts::deviceName(unsigned device, std::string &name) const 
 }
 
 std::uint32_t RtMidiPorts::open(unsigned device) {
-    if (open_ != nullptr)
+    if (sender_)
         return MIDI_ALLOCATED;
     if (!scanned_)
         Scan();
     if (device >= ports_.size())
         return MIDI_NO_DEVICE;
     const Port wanted = ports_[device];
-    Api &api = *apis_[wanted.api];
-    if (!api.out)
+    const Api &api = *apis_[wanted.api];
+    // The sending client is a client of its own, so that listing the ports again (the setup
+    // dialog) never touches it while the timer thread sends.
+    std::unique_ptr<RtMidiOut> sender;
+    try {
+        sender = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
+        sender->setErrorCallback(KeepError, nullptr);
+    } catch (const RtMidiError &) {
         return MIDI_NO_DEVICE;
+    }
     // The list may have changed since it was shown: the port is found again by its name.
-    const unsigned count = api.out->getPortCount();
+    const unsigned count = sender->getPortCount();
     for (unsigned i = 0; i < count; ++i) {
-        if (api.out->getPortName(i) != wanted.name)
+        if (sender->getPortName(i) != wanted.name)
             continue;
-        api.out->openPort(i, CLIENT_NAME);
-        if (!api.out->isPortOpen())
+        sender->openPort(i, CLIENT_NAME);
+        if (!sender->isPortOpen())
             return MIDI_ERROR;
-        open_ = &api;
+        if (api.api == RtMidi::UNIX_JACK)
+            SettleJack(wanted.name);
+        sender_ = std::move(sender);
+        openName_ = fullName(device);
         sounding_.reset();
         return MIDI_OK;
     }
@@ -117,11 +180,11 @@ std::uint32_t RtMidiPorts::open(unsigned device) {
 }
 
 void RtMidiPorts::Send(const unsigned char *bytes, std::size_t size) {
-    open_->out->sendMessage(bytes, size);
+    sender_->sendMessage(bytes, size);
 }
 
 void RtMidiPorts::shortMsg(std::uint32_t message) {
-    if (open_ == nullptr)
+    if (!sender_)
         return;
     const unsigned char status = message & 0xFF;
     if (status < 0x80)
@@ -147,7 +210,7 @@ void RtMidiPorts::shortMsg(std::uint32_t message) {
 }
 
 void RtMidiPorts::reset() {
-    if (open_ == nullptr)
+    if (!sender_)
         return;
     for (std::size_t key = 0; key < sounding_.size(); ++key) {
         if (!sounding_[key])
@@ -160,10 +223,11 @@ void RtMidiPorts::reset() {
 }
 
 void RtMidiPorts::close() {
-    if (open_ == nullptr)
+    if (!sender_)
         return;
-    open_->out->closePort();
-    open_ = nullptr;
+    sender_->closePort();
+    sender_.reset();
+    openName_.clear();
 }
 
 } // namespace cadenzo

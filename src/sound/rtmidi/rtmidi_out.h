@@ -15,7 +15,10 @@ namespace cadenzo {
 // The MIDI output ports of the desktop through RtMidi: ALSA sequencer ports first, then the MIDI
 // input ports of a running JACK server, each in RtMidi's order. Devices are numbered from 0 here;
 // SystemMidiOut puts them after the built-in synthesizer.
-// Thread rules: not safe for concurrent calls on its own; SystemMidiOut serialises them.
+// Thread rules: shortMsg and reset must be serialised by the caller, and so must the listing
+// calls (deviceCount, deviceName, fullName) and open; the listing never touches the open port,
+// so the two groups may run at the same time. open and close change what shortMsg sends to:
+// never while it runs. SystemMidiOut keeps to these rules.
 class RtMidiPorts : public MidiOut {
 public:
     RtMidiPorts();
@@ -36,6 +39,8 @@ public:
 
     // The port's full name ("ALSA: ..." or "JACK: ...") as listed by the last deviceCount().
     std::string fullName(unsigned device) const;
+    // The full name of the open port; empty when none is open.
+    const std::string &openName() const { return openName_; }
 
 private:
     struct Port {
@@ -50,7 +55,8 @@ private:
     std::vector<std::unique_ptr<Api>> apis_;
     mutable std::vector<Port> ports_;
     mutable bool scanned_ = false;
-    Api *open_ = nullptr;
+    std::unique_ptr<RtMidiOut> sender_; // the open port's own client
+    std::string openName_;
     std::bitset<16 * 128> sounding_;
 };
 

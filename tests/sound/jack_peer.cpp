@@ -1,0 +1,180 @@
+#include "jack_peer.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char **environ;
+
+namespace cadenzo::test {
+
+namespace {
+
+std::int64_t MonotonicNs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return std::int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
+}
+
+void Quiet(const char * /*message*/) {}
+
+} // namespace
+
+bool JackServer::Start(const std::string &name, int rate, int period, std::string &error,
+                       int waitSeconds, bool realtime) {
+    jack_set_error_function(Quiet);
+    jack_set_info_function(Quiet);
+    name_ = name;
+    rate_ = rate;
+    const std::string rateArg = std::to_string(rate);
+    const std::string periodArg = std::to_string(period);
+    const char *argv[] = {"jackd", realtime ? "--realtime" : "--no-realtime",
+                          "-n",    name.c_str(),
+                          "-d",    "dummy",
+                          "-r",    rateArg.c_str(),
+                          "-p",    periodArg.c_str(),
+                          "-C",    "0",
+                          "-P",    "0",
+                          nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    const std::string log = "/tmp/" + name + ".log";
+    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_adddup2(&actions, 1, 2);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    const int rc =
+        posix_spawnp(&pid_, "jackd", &actions, nullptr, const_cast<char **>(argv), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        pid_ = -1;
+        error = "cannot start jackd";
+        return false;
+    }
+    setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
+
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(waitSeconds);
+    while (std::chrono::steady_clock::now() < until) {
+        int status = 0;
+        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+            pid_ = -1;
+            error = "jackd ended at start; see " + log;
+            return false;
+        }
+        jack_status_t jackStatus{};
+        jack_client_t *probe = jack_client_open(
+            "cadenzo-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
+            &jackStatus, name.c_str());
+        if (probe != nullptr) {
+            jack_client_close(probe);
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    error = "jackd did not come up; see " + log;
+    Stop();
+    return false;
+}
+
+void JackServer::Stop() {
+    if (pid_ <= 0)
+        return;
+    kill(pid_, SIGTERM);
+    for (int i = 0; i < 100; ++i) {
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
+            pid_ = -1;
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+    pid_ = -1;
+}
+
+bool JackCapture::Open(const std::string &server, const std::string &client, std::string &error) {
+    jack_status_t status{};
+    client_ = jack_client_open(
+        client.c_str(),
+        static_cast<jack_options_t>(JackNoStartServer | JackServerName | JackUseExactName), &status,
+        server.c_str());
+    if (client_ == nullptr) {
+        error = "cannot open JACK client";
+        return false;
+    }
+    port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
+    if (port_ == nullptr || jack_set_process_callback(client_, &JackCapture::Process, this) != 0 ||
+        jack_set_xrun_callback(client_, &JackCapture::XRun, this) != 0 ||
+        jack_activate(client_) != 0) {
+        error = "cannot set up the JACK capture port";
+        Close();
+        return false;
+    }
+    return true;
+}
+
+void JackCapture::Close() {
+    if (client_ == nullptr)
+        return;
+    jack_deactivate(client_);
+    jack_client_close(client_);
+    client_ = nullptr;
+    port_ = nullptr;
+}
+
+std::string JackCapture::portName() const {
+    return port_ ? jack_port_name(port_) : "";
+}
+
+std::uint32_t JackCapture::sampleRate() const {
+    return client_ ? jack_get_sample_rate(client_) : 0;
+}
+
+int JackCapture::XRun(void *self) {
+    ++static_cast<JackCapture *>(self)->xruns_;
+    return 0;
+}
+
+int JackCapture::Process(std::uint32_t frames, void *user) {
+    auto *self = static_cast<JackCapture *>(user);
+    void *buffer = jack_port_get_buffer(self->port_, frames);
+    const std::uint32_t count = jack_midi_get_event_count(buffer);
+    if (count == 0)
+        return 0;
+    const std::int64_t now = MonotonicNs();
+    const std::uint32_t cycleStart = jack_last_frame_time(self->client_);
+    std::size_t n = self->count_.load(std::memory_order_relaxed);
+    for (std::uint32_t i = 0; i < count && n < CAPACITY; ++i) {
+        jack_midi_event_t event;
+        if (jack_midi_event_get(&event, buffer, i) != 0)
+            continue;
+        Event &e = self->events_[n];
+        e.size = static_cast<std::uint32_t>(event.size);
+        for (std::size_t b = 0; b < 3; ++b)
+            e.bytes[b] = b < event.size ? event.buffer[b] : 0;
+        e.frame = cycleStart + event.time;
+        e.cycleNs = now;
+        ++n;
+    }
+    self->count_.store(n, std::memory_order_release);
+    return 0;
+}
+
+std::vector<JackCapture::Event> JackCapture::events(std::size_t from) const {
+    const std::size_t n = count();
+    std::vector<Event> out;
+    for (std::size_t i = from; i < n; ++i)
+        out.push_back(events_[i]);
+    return out;
+}
+
+} // namespace cadenzo::test

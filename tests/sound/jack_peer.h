@@ -1,0 +1,69 @@
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <sys/types.h>
+#include <vector>
+
+struct _jack_client;
+struct _jack_port;
+
+namespace cadenzo::test {
+
+// A private JACK server on the dummy driver, started and stopped by the test itself.
+class JackServer {
+public:
+    ~JackServer() { Stop(); }
+    // Starts `jackd -n name -d dummy` and waits (up to `waitSeconds`) until it takes clients.
+    // Points this process's JACK clients at it (JACK_DEFAULT_SERVER).
+    // `realtime` asks jackd for real-time scheduling (the benchmark); tests run it without.
+    bool Start(const std::string &name, int rate, int period, std::string &error,
+               int waitSeconds = 60, bool realtime = false);
+    void Stop();
+    const std::string &name() const { return name_; }
+    int rate() const { return rate_; }
+
+private:
+    pid_t pid_ = -1;
+    std::string name_;
+    int rate_ = 0;
+};
+
+// A JACK client with one MIDI input port that keeps everything that reaches it, with the frame
+// it arrived at and the monotonic time of the cycle that delivered it.
+class JackCapture {
+public:
+    struct Event {
+        std::uint8_t bytes[3];
+        std::uint32_t size;
+        std::uint32_t frame;  // absolute frame time of the event
+        std::int64_t cycleNs; // CLOCK_MONOTONIC when its cycle ran
+    };
+
+    ~JackCapture() { Close(); }
+    bool Open(const std::string &server, const std::string &client, std::string &error);
+    void Close();
+    // The port's full name as other clients list it ("client:in").
+    std::string portName() const;
+    std::uint32_t sampleRate() const;
+    // Events received so far.
+    std::size_t count() const { return count_.load(std::memory_order_acquire); }
+    std::vector<Event> events(std::size_t from = 0) const;
+    // Cycles the server could not finish in time; what they carried is lost.
+    int xruns() const { return xruns_.load(); }
+
+private:
+    static int Process(std::uint32_t frames, void *self);
+    static int XRun(void *self);
+
+    static constexpr std::size_t CAPACITY = 1 << 16;
+    _jack_client *client_ = nullptr;
+    _jack_port *port_ = nullptr;
+    std::unique_ptr<Event[]> events_ = std::make_unique<Event[]>(CAPACITY);
+    std::atomic<std::size_t> count_{0};
+    std::atomic<int> xruns_{0};
+};
+
+} // namespace cadenzo::test
