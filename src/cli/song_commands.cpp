@@ -1,7 +1,218 @@
 #include "cli/cli_common.h"
 
+#include "files/song_file.h"
+#include "playback/playback.h"
+#include "sound/manual_timer.h"
+#include "sound/periodic_timer.h"
+#include "sound/recording_midi_out.h"
+#ifdef CADENZO_HAVE_BACKENDS
+#include "sound/system_midi_out.h"
+#endif
+
+#include <nlohmann/json.hpp>
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <thread>
+
 namespace cadenzo::cli {
 
-void addSongCommands(CLI::App & /*app*/) {}
+namespace {
+
+// A song as a song file restores it.
+struct LoadedSong {
+    Song song;
+    std::string tempo = "120";
+    MidiSetup midi;
+    Guitar guitar;
+    SongFileParts parts{song, tempo, midi, guitar};
+
+    explicit LoadedSong(const std::string &path) {
+        guitar.setTuning(standardTuning);
+        const SongFileResult result = LoadSong(path, parts);
+        if (result.wrongType)
+            throw RunError(path + ": " + result.error);
+        if (!result.ok)
+            throw RunError(result.error);
+    }
+};
+
+nlohmann::json FretsJson(const Frets &frets) {
+    nlohmann::json array = nlohmann::json::array();
+    for (std::uint8_t f : frets)
+        array.push_back(f);
+    return array;
+}
+
+void PrintInfo(const std::string &path) {
+    const auto loaded = std::make_unique<LoadedSong>(path);
+    const Song &song = loaded->song;
+    nlohmann::json out;
+    out["name"] = song.songName;
+    out["tempo"] = loaded->tempo;
+    out["channel"] = loaded->midi.midiChannel.load();
+    out["program"] = loaded->midi.midiProgram.load();
+    out["velocity"] = loaded->midi.midiVelocity.load();
+    out["tuning"] = FretsJson(loaded->guitar.tunings());
+    out["flet"] = FretsJson(loaded->guitar.frets());
+    out["eventCount"] = song.eventCount;
+    nlohmann::json events = nlohmann::json::array();
+    for (std::uint32_t i = 0; i < song.eventCount; ++i) {
+        const SongEvent &e = song.songEvents[i];
+        events.push_back({{"tick", e.tick},
+                          {"frets", FretsJson(e.frets)},
+                          {"velocity", e.velocity},
+                          {"gate", e.gate},
+                          {"strokeDir", e.strokeDir},
+                          {"strokeTime", e.strokeTime},
+                          {"root", e.root},
+                          {"chordType", e.chordType}});
+    }
+    out["events"] = std::move(events);
+    nlohmann::json meters = nlohmann::json::array();
+    for (const MeterEntry &m : song.meterTable)
+        meters.push_back(
+            {{"num", m.num}, {"den", m.den}, {"endTick", m.endTick}, {"changed", m.changed}});
+    out["meterTable"] = std::move(meters);
+    // Names are kept as the file's bytes; bytes that are not UTF-8 are shown replaced.
+    std::cout << out.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+}
+
+// The song's last event has been released: the engine rests on the end marker.
+bool Finished(const PlaybackEngine &engine, const Song &song) {
+    return engine.playIndex() >= song.eventCount;
+}
+
+// Past this many callbacks a dry run gives up (only a foreign tick far beyond the editor's range
+// can get there).
+constexpr int MAX_DRY_CALLBACKS = 50'000'000;
+
+void DryRun(LoadedSong &loaded) {
+    RecordingMidiOut out(1, 4096);
+    MidiPort port(out, loaded.midi);
+    if (port.MidiOpen() != MIDI_OK)
+        throw RunError("the recording device cannot be opened");
+    out.clear(); // the open's reset is not a message
+    ManualTimer timer;
+    PlaybackEngine engine(loaded.song, port, loaded.guitar, timer);
+
+    auto print = [&](int callback) {
+        for (const RecordingMidiOut::Sent &s : out.sent())
+            std::printf("%d %02X %02X %02X\n", callback, s.status(), s.data1(), s.data2());
+        out.clear();
+    };
+    const auto result = engine.StartPlay(loaded.tempo);
+    if (result == PlaybackEngine::StartResult::BadTempo)
+        throw RunError("the song's tempo \"" + loaded.tempo + "\" is not an integer");
+    if (result == PlaybackEngine::StartResult::NothingToPlay)
+        throw RunError("no event lies at or after tick " + std::to_string(loaded.song.playTick));
+    print(0);
+    if (engine.playPeriod() == 0)
+        throw RunError("the timer gives no period");
+    while (!Finished(engine, loaded.song)) {
+        if (!timer.fire())
+            break;
+        print(timer.ticks());
+        if (timer.ticks() >= MAX_DRY_CALLBACKS)
+            throw RunError("the song does not end");
+    }
+    engine.StopPlayTimer();
+    std::fflush(stdout);
+}
+
+std::atomic<bool> interrupted{false};
+
+extern "C" void OnInterrupt(int) {
+    interrupted = true;
+}
+
+void PlayLive(LoadedSong &loaded, unsigned device) {
+#ifdef CADENZO_HAVE_BACKENDS
+    const std::unique_ptr<MidiOut> out = MakeSystemMidiOut();
+    loaded.midi.midiDevice = static_cast<std::uint8_t>(device);
+    if (device >= out->deviceCount())
+        throw RunError("no MIDI device " + std::to_string(device) + " (there are " +
+                       std::to_string(out->deviceCount()) + ")");
+    MidiPort port(*out, loaded.midi);
+    if (const std::uint32_t code = port.MidiOpen(); code != MIDI_OK)
+        throw RunError(std::string(MidiOpenWarning(code)) + " (device " + std::to_string(device) +
+                       ")");
+    PeriodicTimer timer;
+    PlaybackEngine engine(loaded.song, port, loaded.guitar, timer);
+
+    interrupted = false;
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    struct sigaction previousInt {};
+    struct sigaction previousTerm {};
+    sigaction(SIGINT, &action, &previousInt);
+    sigaction(SIGTERM, &action, &previousTerm);
+
+    const auto result = engine.StartPlay(loaded.tempo);
+    if (result == PlaybackEngine::StartResult::Started && engine.playPeriod() != 0) {
+        while (!interrupted && !Finished(engine, loaded.song))
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    engine.StopPlayTimer();
+    if (interrupted)
+        port.AllNoteOff();
+    // Let the synthesizer sound out the last release before the device closes.
+    if (!interrupted && result == PlaybackEngine::StartResult::Started)
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    port.Close();
+    sigaction(SIGINT, &previousInt, nullptr);
+    sigaction(SIGTERM, &previousTerm, nullptr);
+
+    if (result == PlaybackEngine::StartResult::BadTempo)
+        throw RunError("the song's tempo \"" + loaded.tempo + "\" is not an integer");
+    if (result == PlaybackEngine::StartResult::NothingToPlay)
+        throw RunError("no event lies at or after tick " + std::to_string(loaded.song.playTick));
+    if (engine.playPeriod() == 0 && !interrupted && !Finished(engine, loaded.song))
+        throw RunError("the timer gives no period");
+#else
+    (void)loaded;
+    (void)device;
+    throw RunError("this cadenzo-cli was built without MIDI devices; use --dry-run");
+#endif
+}
+
+} // namespace
+
+void addSongCommands(CLI::App &app) {
+    auto info = app.add_subcommand("info", "Print a song file (.cz0) as JSON");
+    auto infoPath = std::make_shared<std::string>();
+    info->add_option("SONG", *infoPath, "Song file")->required();
+    info->callback([infoPath] { PrintInfo(*infoPath); });
+
+    auto play = app.add_subcommand("play", "Play a song file on a MIDI device in real time");
+    struct PlayOptions {
+        std::string path;
+        unsigned device = 0;
+        long long from = 0;
+        bool dryRun = false;
+    };
+    auto options = std::make_shared<PlayOptions>();
+    play->add_option("SONG", options->path, "Song file")->required();
+    play->add_option("--device", options->device, "MIDI device number (0 = built-in synthesizer)");
+    play->add_option("--from", options->from, "Tick to start from (default 0)");
+    play->add_flag("--dry-run", options->dryRun,
+                   "Run on a manual timer and print every message: callback number, then the "
+                   "three bytes in hex");
+    play->callback([options] {
+        if (options->from < 0 || options->from > 0x7FFFFFFF)
+            throw UsageError("--from must be a tick from 0 to 2147483647");
+        auto loaded = std::make_unique<LoadedSong>(options->path);
+        loaded->song.playTick = static_cast<std::int32_t>(options->from);
+        if (options->dryRun)
+            DryRun(*loaded);
+        else
+            PlayLive(*loaded, options->device);
+    });
+}
 
 } // namespace cadenzo::cli

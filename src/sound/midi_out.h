@@ -11,6 +11,9 @@ inline constexpr std::uint32_t MIDI_ALLOCATED = 4;  // device already allocated
 inline constexpr std::uint32_t MIDI_NO_MAP = 66;    // no MIDI mapper
 inline constexpr std::uint32_t MIDI_NO_DEVICE = 68; // no such device or port
 inline constexpr std::uint32_t MIDI_ERROR = 1;      // any other failure
+// Failures of the built-in synthesizer; shown as "Midi Open Error" like every other code.
+inline constexpr std::uint32_t MIDI_NO_SOUNDFONT = 2; // no General MIDI SoundFont installed
+inline constexpr std::uint32_t MIDI_NO_AUDIO = 3;     // no audio output could be opened
 
 // A short message: status in bits 0..7, data 1 in bits 8..15, data 2 in bits 16..23.
 constexpr std::uint32_t PackShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {

@@ -1,0 +1,468 @@
+#include "files/song_file.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <iterator>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace cadenzo {
+
+namespace {
+
+constexpr std::size_t MAGIC_SIZE = 6;
+constexpr std::size_t HEADER_SIZE = MAGIC_SIZE + 4;
+// Far above any song file (2000 events are 56000 bytes); a larger file is refused unread.
+constexpr std::uintmax_t MAX_FILE_SIZE = 16u << 20;
+
+void PutU32(std::vector<std::uint8_t> &out, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+void PutTag(std::vector<std::uint8_t> &out, const char *tag) {
+    out.push_back(CHUNK_MARK);
+    out.insert(out.end(), tag, tag + 3);
+}
+
+// A cursor over the file's bytes that never reads past the end.
+class Reader {
+public:
+    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+    bool byte(std::uint8_t &b) {
+        if (pos_ >= bytes_.size())
+            return false;
+        b = bytes_[pos_++];
+        return true;
+    }
+    bool bytes(std::uint8_t *out, std::size_t n) {
+        if (bytes_.size() - pos_ < n)
+            return false;
+        std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(pos_), n, out);
+        pos_ += n;
+        return true;
+    }
+    bool u32(std::uint32_t &v) {
+        std::uint8_t b[4];
+        if (!bytes(b, 4))
+            return false;
+        v = std::uint32_t{b[0]} | (std::uint32_t{b[1]} << 8) | (std::uint32_t{b[2]} << 16) |
+            (std::uint32_t{b[3]} << 24);
+        return true;
+    }
+    void skip(std::size_t n) { pos_ = std::min(bytes_.size(), pos_ + n); }
+
+private:
+    std::span<const std::uint8_t> bytes_;
+    std::size_t pos_ = 0;
+};
+
+// A tag as text for a message: printable bytes as they are, others as \xNN.
+std::string TagText(const std::uint8_t *tag) {
+    std::string text;
+    for (int i = 0; i < 3; ++i) {
+        if (tag[i] >= 0x20 && tag[i] < 0x7F) {
+            text += static_cast<char>(tag[i]);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02X", tag[i]);
+            text += hex;
+        }
+    }
+    return text;
+}
+
+std::string Named(const std::filesystem::path &path, const std::string &problem) {
+    return path.string() + ": " + problem;
+}
+
+std::string Errno(const char *what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
+
+// The decoder proper; the caller holds the song's lock.
+class SongDecoder {
+public:
+    SongDecoder(std::span<const std::uint8_t> bytes, const SongFileParts &parts)
+        : in_(bytes), parts_(parts), song_(parts.song) {}
+
+    std::string run() {
+        std::string problem = readAll();
+        // The list that was read stays; the bar ends always follow the signatures read.
+        RecomputeBarEnds(song_.meterTable);
+        return problem;
+    }
+
+private:
+    std::string readAll() {
+        in_.skip(MAGIC_SIZE);
+        if (!in_.u32(count_))
+            return "the file ends inside its header";
+        if (count_ > MAX_EVENTS)
+            return "the header counts " + std::to_string(count_) +
+                   " events; a song holds at most 2000";
+        std::uint8_t mark = 0;
+        if (!in_.byte(mark))
+            return "the file ends after its header";
+        if (mark != CHUNK_MARK)
+            return ""; // not a chunk: the reading ends here, with an empty list
+        for (;;) {
+            std::uint8_t tag[3];
+            if (!in_.bytes(tag, 3))
+                return "the file ends before its END chunk";
+            const std::string name = TagText(tag);
+            std::string problem;
+            if (name == "NAM")
+                problem = readName();
+            else if (name == "TMP")
+                problem = readTempo();
+            else if (name == "PRG")
+                problem = readProgram();
+            else if (name == "NOT")
+                problem = readEvents();
+            else if (name == "MET")
+                problem = readMeters();
+            else if (name == "FLT")
+                problem = readTuning();
+            else if (name == "END")
+                break;
+            else
+                return "unknown chunk \"" + name + "\"";
+            if (!problem.empty())
+                return problem;
+        }
+        if (recordsRead_ != count_)
+            return "the header counts " + std::to_string(count_) + " events but the file holds " +
+                   std::to_string(recordsRead_);
+        return "";
+    }
+
+    // Every chunk but NAM and MET ends by reading the next chunk's mark.
+    std::string nextMark(const char *chunk) {
+        std::uint8_t mark = 0;
+        if (!in_.byte(mark))
+            return std::string("the file ends inside the ") + chunk + " chunk";
+        if (mark != CHUNK_MARK)
+            return std::string("no chunk follows the ") + chunk + " chunk";
+        return "";
+    }
+
+    std::string readName() {
+        song_.songName.clear();
+        for (;;) {
+            std::uint8_t b = 0;
+            if (!in_.byte(b))
+                return "the file ends inside the NAM chunk";
+            if (b == CHUNK_MARK)
+                return "";
+            if (song_.songName.size() == MAX_SONG_NAME)
+                return "the song name is longer than 254 bytes";
+            song_.songName += static_cast<char>(b);
+        }
+    }
+
+    std::string readTempo() {
+        std::uint8_t text[4];
+        if (!in_.bytes(text, 4))
+            return "the file ends inside the TMP chunk";
+        const auto end = std::find(text, text + 4, std::uint8_t{0});
+        parts_.tempo.assign(text, end);
+        return nextMark("TMP");
+    }
+
+    std::string readProgram() {
+        std::uint8_t prg[4];
+        if (!in_.bytes(prg, 4))
+            return "the file ends inside the PRG chunk";
+        parts_.midi.midiChannel = prg[0];
+        parts_.midi.midiProgram = prg[1];
+        parts_.midi.midiProgram = prg[2]; // the second copy is the one that counts
+        parts_.midi.midiVelocity = prg[3];
+        return nextMark("PRG");
+    }
+
+    std::string readEvents() {
+        // A repeated NOT chunk fills the list again from slot 0.
+        clearList();
+        recordsRead_ = 0;
+        std::uint8_t record[EVENT_RECORD_SIZE];
+        for (std::uint32_t i = 0; i < count_; ++i) {
+            if (!in_.bytes(record, EVENT_RECORD_SIZE))
+                return "the header counts " + std::to_string(count_) +
+                       " events but the NOT chunk holds " + std::to_string(recordsRead_);
+            ++recordsRead_;
+            const SongEvent event = DecodeEvent(record);
+            // A record with the end marker's tick would end the list early: it is left out.
+            if (!event.isEnd())
+                song_.songEvents[song_.eventCount++] = event;
+        }
+        std::uint8_t mark = 0;
+        if (!in_.byte(mark))
+            return "the file ends inside the NOT chunk";
+        if (mark != CHUNK_MARK)
+            return "the header's event count " + std::to_string(count_) +
+                   " does not match the records of the NOT chunk";
+        return "";
+    }
+
+    std::string readMeters() {
+        std::uint8_t lastNum = 0;
+        std::uint8_t lastDen = 0;
+        for (;;) {
+            std::uint8_t num = 0;
+            if (!in_.byte(num))
+                return "the file ends inside the MET chunk";
+            if (num == CHUNK_MARK)
+                return "";
+            std::uint8_t den = 0;
+            std::uint32_t k = 0;
+            if (!in_.byte(den) || !in_.u32(k))
+                return "the file ends inside the MET chunk";
+            // A bar outside the table, or a signature the editor cannot make (a zero or odd
+            // denominator would break all bar arithmetic), is skipped.
+            if (k > BAR_COUNT || !ValidMeter(num, den))
+                continue;
+            for (std::uint32_t i = k; i < METER_ENTRIES; ++i) {
+                song_.meterTable[i].num = num;
+                song_.meterTable[i].den = den;
+            }
+            if (num != lastNum || den != lastDen) {
+                song_.meterTable[k].changed = 1;
+                lastNum = num;
+                lastDen = den;
+            }
+        }
+    }
+
+    std::string readTuning() {
+        std::uint8_t pairs[12];
+        if (!in_.bytes(pairs, 12))
+            return "the file ends inside the FLT chunk";
+        for (int s = 0; s < STRING_COUNT; ++s) {
+            parts_.guitar.tuning[s] = pairs[2 * s];
+            parts_.guitar.flet[s] = pairs[2 * s + 1];
+        }
+        return nextMark("FLT");
+    }
+
+    void clearList() {
+        for (std::uint32_t i = 0; i < song_.eventCount; ++i)
+            song_.songEvents[i] = SongEvent{};
+        song_.eventCount = 0;
+    }
+
+    Reader in_;
+    const SongFileParts &parts_;
+    Song &song_;
+    std::uint32_t count_ = 0;
+    std::uint32_t recordsRead_ = 0;
+};
+
+bool ReadWholeFile(const std::filesystem::path &path, std::vector<std::uint8_t> &bytes,
+                   std::string &error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "is a folder, not a song file";
+        return false;
+    }
+    // A device or pipe could be endless, and no song file comes near this size.
+    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
+        error = "is not a regular file";
+        return false;
+    }
+    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > MAX_FILE_SIZE) {
+        error = "is too large for a song file (" + std::to_string(size) + " bytes)";
+        return false;
+    }
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        error = Errno("cannot open the file");
+        return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    if (file.bad()) {
+        error = "read error";
+        return false;
+    }
+    return true;
+}
+
+bool WriteAll(int fd, const std::vector<std::uint8_t> &bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+// temp file + fsync + rename: the old file is replaced only by a complete new one.
+std::string ReplaceFile(const std::filesystem::path &path, const std::vector<std::uint8_t> &bytes) {
+    std::error_code ec;
+    std::filesystem::path target = path;
+    if (std::filesystem::is_symlink(path, ec))
+        target = std::filesystem::weakly_canonical(path, ec);
+    if (std::filesystem::is_directory(target, ec))
+        return "is a folder, not a file";
+    struct stat old {};
+    const bool exists = ::stat(target.c_str(), &old) == 0;
+    if (exists && ::access(target.c_str(), W_OK) != 0)
+        return Errno("cannot write the file");
+
+    std::string temp = target.string() + ".XXXXXX";
+    const int fd = ::mkstemp(temp.data());
+    if (fd < 0)
+        return Errno("cannot create a file in its folder");
+    ::fchmod(fd, exists ? (old.st_mode & 07777) : 0644);
+    std::string error;
+    if (!WriteAll(fd, bytes))
+        error = Errno("write error");
+    else if (::fsync(fd) != 0)
+        error = Errno("write error");
+    if (::close(fd) != 0 && error.empty())
+        error = Errno("write error");
+    if (error.empty() && ::rename(temp.c_str(), target.c_str()) != 0)
+        error = Errno("cannot replace the file");
+    if (!error.empty()) {
+        ::unlink(temp.c_str());
+        return error;
+    }
+    // Make the rename itself durable.
+    const std::filesystem::path folder =
+        target.has_parent_path() ? target.parent_path() : std::filesystem::path(".");
+    const int dir = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return "";
+}
+
+} // namespace
+
+std::vector<std::uint8_t> EncodeSongFile(const SongFileParts &parts) {
+    Song &song = parts.song;
+    song.songName = "sample";
+    std::lock_guard lock(song.mutex);
+    std::vector<std::uint8_t> out;
+    out.reserve(HEADER_SIZE + 64 + EVENT_RECORD_SIZE * MAX_EVENTS + 6 * METER_ENTRIES);
+    // The NOT chunk holds the slots up to the first free one; the header counts exactly those,
+    // so a list saved between a clear and its sort still reads back.
+    std::uint32_t records = 0;
+    while (records < MAX_EVENTS && !song.songEvents[records].isEnd())
+        ++records;
+    out.insert(out.end(), SONG_MAGIC, SONG_MAGIC + MAGIC_SIZE);
+    PutU32(out, records);
+
+    PutTag(out, "NAM");
+    out.insert(out.end(), song.songName.begin(), song.songName.end());
+
+    // Up to three digits and a zero byte, padded with zero bytes to four.
+    PutTag(out, "TMP");
+    std::uint8_t tempo[4] = {0, 0, 0, 0};
+    std::copy_n(parts.tempo.begin(), std::min<std::size_t>(parts.tempo.size(), 3), tempo);
+    out.insert(out.end(), tempo, tempo + 4);
+
+    PutTag(out, "PRG");
+    out.push_back(parts.midi.midiChannel);
+    out.push_back(parts.midi.midiProgram);
+    out.push_back(parts.midi.midiProgram);
+    out.push_back(parts.midi.midiVelocity);
+
+    PutTag(out, "NOT");
+    std::uint8_t record[EVENT_RECORD_SIZE];
+    for (std::uint32_t i = 0; i < records; ++i) {
+        EncodeEvent(song.songEvents[i], record);
+        out.insert(out.end(), record, record + EVENT_RECORD_SIZE);
+    }
+
+    PutTag(out, "MET");
+    for (int k = 0; k < METER_ENTRIES; ++k) {
+        const MeterEntry &m = song.meterTable[k];
+        if (m.changed == 0)
+            continue;
+        out.push_back(m.num);
+        out.push_back(m.den);
+        PutU32(out, static_cast<std::uint32_t>(k));
+    }
+
+    PutTag(out, "FLT");
+    for (int s = 0; s < STRING_COUNT; ++s) {
+        out.push_back(parts.guitar.tuning[s]);
+        out.push_back(parts.guitar.flet[s]);
+    }
+
+    PutTag(out, "END");
+    return out;
+}
+
+std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts &parts) {
+    std::lock_guard lock(parts.song.mutex);
+    return SongDecoder(bytes, parts).run();
+}
+
+std::string WriteSongFile(const std::filesystem::path &path, const SongFileParts &parts) {
+    const std::string problem = ReplaceFile(path, EncodeSongFile(parts));
+    return problem.empty() ? "" : Named(path, problem);
+}
+
+std::string ReadSongFile(const std::filesystem::path &path, const SongFileParts &parts) {
+    std::vector<std::uint8_t> bytes;
+    std::string problem;
+    if (!ReadWholeFile(path, bytes, problem))
+        return Named(path, problem);
+    problem = DecodeSongFile(bytes, parts);
+    return problem.empty() ? "" : Named(path, problem);
+}
+
+SongFileResult SaveSong(const std::filesystem::path &path, const SongFileParts &parts) {
+    SongFileResult result;
+    result.error = WriteSongFile(path, parts);
+    result.ok = result.error.empty();
+    if (result.ok)
+        result.status = SAVED_TEXT;
+    return result;
+}
+
+SongFileResult LoadSong(const std::filesystem::path &path, const SongFileParts &parts,
+                        const std::function<void()> &newSong) {
+    SongFileResult result;
+    if (newSong)
+        newSong();
+    else
+        parts.song.NewSong();
+
+    std::vector<std::uint8_t> bytes;
+    std::string problem;
+    if (!ReadWholeFile(path, bytes, problem)) {
+        result.error = Named(path, problem);
+        return result;
+    }
+    if (bytes.size() < MAGIC_SIZE) {
+        result.error = Named(path, "the file ends inside its header");
+        return result;
+    }
+    if (!std::equal(bytes.begin(), bytes.begin() + MAGIC_SIZE, SONG_MAGIC)) {
+        result.wrongType = true;
+        result.error = WRONG_TYPE_TEXT;
+        return result;
+    }
+    problem = DecodeSongFile(bytes, parts);
+    if (!problem.empty()) {
+        result.error = Named(path, problem);
+        return result;
+    }
+    result.ok = true;
+    result.status = LOADED_TEXT;
+    return result;
+}
+
+} // namespace cadenzo

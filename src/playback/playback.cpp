@@ -1,0 +1,281 @@
+#include "playback/playback.h"
+
+#include "seq/seq_geometry.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <mutex>
+
+namespace cadenzo {
+
+namespace {
+
+constexpr int MIN_TEMPO = 30;
+constexpr int MAX_TEMPO = 300;
+// The play line is drawn when the rounded position is a multiple of this.
+constexpr std::int64_t LINE_RASTER = 5;
+
+} // namespace
+
+TransportView TransportViewOf(Transport state) {
+    switch (state) {
+    case Transport::PLAY:
+        return {false, true, false, "PLAY"};
+    case Transport::PAUSE:
+        return {false, false, true, "PAUSE"};
+    case Transport::STOP:
+        break;
+    }
+    return {true, false, false, "STOP"};
+}
+
+PlaybackEngine::PlaybackEngine(Song &song, MidiPort &port, const Guitar &guitar, Timer &timer)
+    : song_(song), port_(port), guitar_(guitar), timer_(timer) {}
+
+PlaybackEngine::~PlaybackEngine() {
+    StopPlayTimer();
+}
+
+void PlaybackEngine::TickCallback(void *user) {
+    static_cast<PlaybackEngine *>(user)->PlayTick();
+}
+
+void PlaybackEngine::notifyTransport(Transport state) {
+    (listener_ ? *listener_ : silent_).transportChanged(state);
+}
+
+void PlaybackEngine::SetTransport(Transport state) {
+    {
+        std::lock_guard lock(song_.mutex);
+        transport_ = state;
+        // Under the lock, so no tick can strike a note after the silence.
+        if (state != Transport::PLAY)
+            port_.AllNoteOff();
+    }
+    notifyTransport(state);
+}
+
+std::uint32_t PlaybackEngine::SeekEvent(std::int32_t tick) {
+    playPos_ = tick;
+    const auto wanted = static_cast<std::uint32_t>(tick);
+    const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
+    for (std::uint32_t i = 0; i <= count; ++i) {
+        const SongEvent &e = song_.songEvents[i];
+        if (!e.isEnd() && e.tick >= wanted)
+            return i;
+    }
+    return count + 1;
+}
+
+bool PlaybackEngine::ParseTempo(std::string_view text, int &tempo) {
+    int value = 0;
+    const char *first = text.data();
+    const char *last = text.data() + text.size();
+    if (first != last && *first == '+')
+        ++first;
+    const auto [end, ec] = std::from_chars(first, last, value);
+    if (ec != std::errc{} || end != last || first == last)
+        return false;
+    tempo = std::clamp(value, MIN_TEMPO, MAX_TEMPO);
+    return true;
+}
+
+PlaybackEngine::StartResult PlaybackEngine::StartPlay(std::string_view tempoText) {
+    if (playTimerId_ != 0 || playPeriod_ != 0)
+        return StartResult::Running;
+    int scrollTo = 0;
+    {
+        std::lock_guard lock(song_.mutex);
+        const std::int32_t start = song_.playTick;
+        playIndex_ = SeekEvent(start);
+        if (playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS))
+            return StartResult::NothingToPlay;
+        // Checked before anything is sent or shown, so a bad tempo changes nothing.
+        int tempo = 0;
+        if (!ParseTempo(tempoText, tempo))
+            return StartResult::BadTempo;
+
+        Timer::Caps caps;
+        if (timer_.getDevCaps(caps))
+            playPeriod_ = std::min(std::max<std::uint32_t>(2, caps.periodMin), caps.periodMax);
+        port_.ProgramChange();
+        transport_ = Transport::PLAY;
+        scrollTo = song_.BarAtOrAfter(start) - 2;
+        const std::uint32_t period = playPeriod_;
+        const std::int64_t product = std::int64_t{tempo} * period;
+        playIncrement_ = static_cast<double>(product) * 0.001 * 480 / 60;
+        playStep_ = 0;
+        // The lock is held until the id is stored, so the first tick sees it.
+        if (period != 0) {
+            timer_.beginPeriod(period);
+            playTimerId_ = timer_.setEvent(period, period, &TickCallback, this);
+        }
+    }
+    notifyTransport(Transport::PLAY);
+    (listener_ ? *listener_ : silent_).scrollSequence(scrollTo);
+    return StartResult::Started;
+}
+
+void PlaybackEngine::StopPlayTimer() {
+    if (const std::uint32_t id = playTimerId_.exchange(0); id != 0)
+        timer_.killEvent(id);
+    if (const std::uint32_t period = playPeriod_.exchange(0); period != 0)
+        timer_.endPeriod(period);
+}
+
+void PlaybackEngine::sendStringOff(const SongEvent &e, int s, std::uint8_t channel) {
+    // An out-of-range note (a foreign file's fret and tuning) is never sent: NoteOut drops it.
+    port_.NoteOut(0, channel, int{e.frets[s]} + guitar_.tuning[s] + NOTE_BASE, 0);
+}
+
+void PlaybackEngine::PlayTick() {
+    std::lock_guard lock(song_.mutex);
+    if (transport_ == Transport::PAUSE)
+        return;
+    PlaybackListener &ui = listener_ ? *listener_ : silent_;
+
+    playPos_ += playIncrement_;
+    // nearbyint rounds halves to even in the default rounding mode.
+    const auto rounded = static_cast<std::int64_t>(std::nearbyint(playPos_));
+    const auto cur = static_cast<std::uint32_t>(rounded);
+
+    const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
+    if (playIndex_ > count) {
+        // The list ends before the event being played (edited away): the timer stops, the
+        // transport stays as it is.
+        StopPlayTimer();
+        return;
+    }
+    const std::uint8_t channel = port_.setup().midiChannel;
+
+    // Release: every audible string of the event, sounded yet or not.
+    {
+        const SongEvent &e = song_.songEvents[playIndex_];
+        if (!e.isEnd() && cur >= e.tick + static_cast<std::uint32_t>(e.gate)) {
+            for (int s = 0; s < STRING_COUNT; ++s)
+                if (e.frets[s] != SILENT)
+                    sendStringOff(e, s, channel);
+            playStep_ = 0;
+            ++playIndex_;
+        }
+    }
+
+    // Strum: at most one string per callback; silent strings pass in the same callback.
+    {
+        const SongEvent &e = song_.songEvents[playIndex_];
+        if (!e.isEnd() && e.tick < cur && playStep_ < 6) {
+            const std::uint32_t slotTick =
+                e.tick + static_cast<std::uint32_t>((e.strokeTime / 6) * playStep_);
+            if (cur > slotTick) {
+                for (;;) {
+                    ++playStep_;
+                    if (playStep_ >= 7)
+                        break;
+                    int s = playStep_ - 1;
+                    // Only 1 is an up stroke; any other value plays down, as the view draws it.
+                    if (e.strokeDir != 1)
+                        s = 5 - s;
+                    if (e.frets[s] == SILENT)
+                        continue;
+                    port_.NoteOut(1, channel, int{e.frets[s]} + guitar_.tuning[s] + NOTE_BASE,
+                                  e.velocity);
+                    break;
+                }
+            }
+        }
+    }
+
+    // Play line: every 5 ticks, or at once after an edit.
+    if (rounded % LINE_RASTER == 0 || playRedraw_.load(std::memory_order_relaxed) == 1) {
+        const auto r = static_cast<std::int32_t>(rounded);
+        const ViewGeometry view{song_.edit.viewStartTick, song_.edit.zoom};
+        const int x = TickToX(song_.meterTable, view, r);
+        if (x > song_.edit.seqWidth)
+            ui.pageSequence(song_.BarAtOrAfter(r) - 2);
+        ui.playLine(x);
+    }
+    playRedraw_.store(0, std::memory_order_relaxed);
+    ui.repaintSequence();
+}
+
+void PlaybackEngine::Locate(std::int32_t tick) {
+    bool nothingAfter = false;
+    {
+        std::lock_guard lock(song_.mutex);
+        port_.AllNoteOff();
+        song_.playTick = tick;
+        playIndex_ = SeekEvent(tick);
+        playStep_ = 0;
+        nothingAfter = playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
+    }
+    PlaybackListener &ui = listener_ ? *listener_ : silent_;
+    ui.clearDragLine();
+    if (nothingAfter) {
+        SetTransport(Transport::STOP);
+        StopPlayTimer();
+    }
+    ui.redrawSequence();
+}
+
+void PlaybackEngine::stopButtonClick() {
+    song_.edit.viewBar = song_.BarAtOrAfter(song_.playTick);
+    port_.AllNoteOff();
+    SetTransport(Transport::STOP);
+    (listener_ ? *listener_ : silent_).redrawSequence();
+}
+
+void PlaybackEngine::backtopClick() {
+    SetTransport(Transport::STOP);
+    StopPlayTimer();
+    PlaybackListener &ui = listener_ ? *listener_ : silent_;
+    song_.playTick = 0;
+    ui.scrollSequence(0);
+    {
+        std::lock_guard lock(song_.mutex);
+        playIndex_ = SeekEvent(0);
+    }
+    song_.edit.anchorTick = 0;
+    song_.edit.cursorTick = 0;
+    ui.redrawSequence();
+}
+
+void PlaybackEngine::spaceKey(std::string_view tempoText) {
+    const TransportView view = TransportViewOf(transport_);
+    if (view.playButton)
+        StartPlay(tempoText);
+    else if (view.playOnButton)
+        SetTransport(Transport::PAUSE);
+    else
+        SetTransport(Transport::PLAY);
+}
+
+void PlaybackEngine::NewSong() {
+    SetTransport(Transport::STOP);
+    StopPlayTimer();
+    std::lock_guard lock(song_.mutex);
+    song_.NewSong();
+    playIndex_ = 0;
+}
+
+double PlaybackEngine::playPos() const {
+    std::lock_guard lock(song_.mutex);
+    return playPos_;
+}
+
+std::uint32_t PlaybackEngine::playIndex() const {
+    std::lock_guard lock(song_.mutex);
+    return playIndex_;
+}
+
+double PlaybackEngine::playIncrement() const {
+    std::lock_guard lock(song_.mutex);
+    return playIncrement_;
+}
+
+std::uint8_t PlaybackEngine::playStep() const {
+    std::lock_guard lock(song_.mutex);
+    return playStep_;
+}
+
+} // namespace cadenzo

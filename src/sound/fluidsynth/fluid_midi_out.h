@@ -1,0 +1,74 @@
+#pragma once
+
+#include "sound/midi_out.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Opaque FluidSynth handles, so users of this header need no FluidSynth include.
+struct _fluid_hashtable_t;
+struct _fluid_synth_t;
+struct _fluid_audio_driver_t;
+
+namespace cadenzo {
+
+// The built-in synthesizer: FluidSynth playing the General MIDI SoundFont through the desktop's
+// audio output, so that a fresh install makes sound without any MIDI hardware.
+// Thread rules: shortMsg and reset from any thread (FluidSynth serialises its own API calls);
+// open and close from one thread at a time, never while another thread sends (SystemMidiOut
+// makes sure of that).
+class FluidMidiOut : public MidiOut {
+public:
+    struct Options {
+        // Audio drivers tried in order; the first that opens is used. An empty list renders no
+        // audio at all (tests drive the synthesizer with Render).
+        std::vector<std::string> drivers{"pipewire", "pulseaudio", "alsa"};
+        // SoundFonts tried in order.
+        std::vector<std::string> soundFonts{"/usr/share/sounds/sf2/default-GM.sf2",
+                                            "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+                                            "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+        std::string wavFile; // output of the "file" driver
+        // Low latency: two periods of 128 frames at 48 kHz, 5.3 ms of buffered audio.
+        int periodSize = 128;
+        int periods = 2;
+        double sampleRate = 48000;
+    };
+
+    static constexpr const char *NAME = "Built-in Synthesizer";
+
+    FluidMidiOut();
+    explicit FluidMidiOut(Options options);
+    ~FluidMidiOut() override;
+    FluidMidiOut(const FluidMidiOut &) = delete;
+    FluidMidiOut &operator=(const FluidMidiOut &) = delete;
+
+    // Device 0 only; MIDI_NO_SOUNDFONT or MIDI_NO_AUDIO when the synthesizer cannot play.
+    std::uint32_t open(unsigned device) override;
+    void shortMsg(std::uint32_t message) override;
+    void reset() override;
+    void close() override;
+    unsigned deviceCount() const override { return 1; }
+    std::uint32_t deviceName(unsigned device, std::string &name) const override;
+
+    bool isOpen() const { return synth_ != nullptr; }
+    // The SoundFont and audio driver in use, empty when closed.
+    const std::string &soundFont() const { return soundFont_; }
+    const std::string &driver() const { return driver_; }
+    // The audio buffered between the synthesizer and the output, in milliseconds.
+    double latencyMs() const;
+    // Renders `frames` stereo frames without an audio driver (interleaved float, for tests).
+    bool Render(float *interleaved, int frames);
+    // The last error FluidSynth reported (it is kept off the terminal).
+    static std::string LastError();
+
+private:
+    Options options_;
+    _fluid_hashtable_t *settings_ = nullptr;
+    _fluid_synth_t *synth_ = nullptr;
+    _fluid_audio_driver_t *audio_ = nullptr;
+    std::string soundFont_;
+    std::string driver_;
+};
+
+} // namespace cadenzo

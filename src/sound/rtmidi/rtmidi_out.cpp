@@ -1,0 +1,169 @@
+#include "sound/rtmidi/rtmidi_out.h"
+
+#include <rtmidi/RtMidi.h>
+
+#include <jack/jack.h>
+
+namespace cadenzo {
+
+namespace {
+
+// The client and port name other programs see.
+constexpr const char *CLIENT_NAME = "Cadenzo";
+constexpr std::size_t NAME_MAX_LENGTH = 31;
+
+// RtMidi reports to the terminal or by exceptions; Cadenzo reports by result codes instead.
+void KeepError(RtMidiError::Type /*type*/, const std::string & /*text*/, void * /*user*/) {}
+
+// libjack prints every failed attempt to reach a server; having no JACK server is normal.
+void QuietJack(const char * /*message*/) {}
+
+} // namespace
+
+struct RtMidiPorts::Api {
+    RtMidi::Api api;
+    const char *label;
+    std::unique_ptr<RtMidiOut> out; // null when this MIDI system cannot be reached
+};
+
+RtMidiPorts::RtMidiPorts() {
+    jack_set_error_function(QuietJack);
+    jack_set_info_function(QuietJack);
+    std::vector<RtMidi::Api> compiled;
+    RtMidi::getCompiledApi(compiled);
+    const std::pair<RtMidi::Api, const char *> wanted[] = {{RtMidi::LINUX_ALSA, "ALSA"},
+                                                           {RtMidi::UNIX_JACK, "JACK"}};
+    for (const auto &[api, label] : wanted) {
+        bool present = false;
+        for (RtMidi::Api c : compiled)
+            present = present || c == api;
+        if (present)
+            apis_.push_back(std::make_unique<Api>(Api{api, label, nullptr}));
+    }
+}
+
+RtMidiPorts::~RtMidiPorts() {
+    close();
+}
+
+void RtMidiPorts::Scan() const {
+    ports_.clear();
+    for (std::size_t a = 0; a < apis_.size(); ++a) {
+        Api &api = *apis_[a];
+        if (!api.out) {
+            try {
+                api.out = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
+                api.out->setErrorCallback(KeepError, nullptr);
+            } catch (const RtMidiError &) {
+                continue; // no sequencer device: no ports of this kind
+            }
+        }
+        const unsigned count = api.out->getPortCount();
+        for (unsigned i = 0; i < count; ++i) {
+            std::string name = api.out->getPortName(i);
+            if (!name.empty())
+                ports_.push_back({static_cast<int>(a), std::move(name)});
+        }
+    }
+    scanned_ = true;
+}
+
+unsigned RtMidiPorts::deviceCount() const {
+    Scan();
+    return static_cast<unsigned>(ports_.size());
+}
+
+std::string RtMidiPorts::fullName(unsigned device) const {
+    if (!scanned_)
+        Scan();
+    if (device >= ports_.size())
+        return {};
+    return std::string(apis_[ports_[device].api]->label) + ": " + ports_[device].name;
+}
+
+std::uint32_t RtMidiPorts::deviceName(unsigned device, std::string &name) const {
+    if (!scanned_)
+        Scan();
+    if (device >= ports_.size())
+        return MIDI_NO_DEVICE;
+    name = fullName(device).substr(0, NAME_MAX_LENGTH);
+    return MIDI_OK;
+}
+
+std::uint32_t RtMidiPorts::open(unsigned device) {
+    if (open_ != nullptr)
+        return MIDI_ALLOCATED;
+    if (!scanned_)
+        Scan();
+    if (device >= ports_.size())
+        return MIDI_NO_DEVICE;
+    const Port wanted = ports_[device];
+    Api &api = *apis_[wanted.api];
+    if (!api.out)
+        return MIDI_NO_DEVICE;
+    // The list may have changed since it was shown: the port is found again by its name.
+    const unsigned count = api.out->getPortCount();
+    for (unsigned i = 0; i < count; ++i) {
+        if (api.out->getPortName(i) != wanted.name)
+            continue;
+        api.out->openPort(i, CLIENT_NAME);
+        if (!api.out->isPortOpen())
+            return MIDI_ERROR;
+        open_ = &api;
+        sounding_.reset();
+        return MIDI_OK;
+    }
+    return MIDI_NO_DEVICE;
+}
+
+void RtMidiPorts::Send(const unsigned char *bytes, std::size_t size) {
+    open_->out->sendMessage(bytes, size);
+}
+
+void RtMidiPorts::shortMsg(std::uint32_t message) {
+    if (open_ == nullptr)
+        return;
+    const unsigned char status = message & 0xFF;
+    if (status < 0x80)
+        return; // not a message
+    const unsigned char bytes[3] = {status, static_cast<unsigned char>((message >> 8) & 0xFF),
+                                    static_cast<unsigned char>((message >> 16) & 0xFF)};
+    std::size_t size = 3;
+    switch (status & 0xF0) {
+    case 0x80:
+    case 0x90: {
+        const std::size_t key = (status & 0x0F) * 128u + (bytes[1] & 0x7F);
+        sounding_[key] = (status & 0xF0) == 0x90 && bytes[2] != 0;
+        break;
+    }
+    case 0xC0:
+    case 0xD0:
+        size = 2;
+        break;
+    default:
+        break;
+    }
+    Send(bytes, size);
+}
+
+void RtMidiPorts::reset() {
+    if (open_ == nullptr)
+        return;
+    for (std::size_t key = 0; key < sounding_.size(); ++key) {
+        if (!sounding_[key])
+            continue;
+        const unsigned char bytes[3] = {static_cast<unsigned char>(0x80 | (key / 128)),
+                                        static_cast<unsigned char>(key % 128), 0};
+        Send(bytes, 3);
+    }
+    sounding_.reset();
+}
+
+void RtMidiPorts::close() {
+    if (open_ == nullptr)
+        return;
+    open_->out->closePort();
+    open_ = nullptr;
+}
+
+} // namespace cadenzo

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "sound/midi_out.h"
+
+#include <bitset>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class RtMidiOut;
+
+namespace cadenzo {
+
+// The MIDI output ports of the desktop through RtMidi: ALSA sequencer ports first, then the MIDI
+// input ports of a running JACK server, each in RtMidi's order. Devices are numbered from 0 here;
+// SystemMidiOut puts them after the built-in synthesizer.
+// Thread rules: not safe for concurrent calls on its own; SystemMidiOut serialises them.
+class RtMidiPorts : public MidiOut {
+public:
+    RtMidiPorts();
+    ~RtMidiPorts() override;
+    RtMidiPorts(const RtMidiPorts &) = delete;
+    RtMidiPorts &operator=(const RtMidiPorts &) = delete;
+
+    // Opens the port listed as `device` by the last deviceCount(); MIDI_NO_DEVICE when that port
+    // is gone, MIDI_ALLOCATED when it is already open.
+    std::uint32_t open(unsigned device) override;
+    void shortMsg(std::uint32_t message) override;
+    // Note-offs for every note this device was sent a note-on for and has not ended.
+    void reset() override;
+    void close() override;
+    // Lists the ports afresh.
+    unsigned deviceCount() const override;
+    std::uint32_t deviceName(unsigned device, std::string &name) const override;
+
+    // The port's full name ("ALSA: ..." or "JACK: ...") as listed by the last deviceCount().
+    std::string fullName(unsigned device) const;
+
+private:
+    struct Port {
+        int api; // index into apis_
+        std::string name;
+    };
+    struct Api;
+
+    void Scan() const;
+    void Send(const unsigned char *bytes, std::size_t size);
+
+    std::vector<std::unique_ptr<Api>> apis_;
+    mutable std::vector<Port> ports_;
+    mutable bool scanned_ = false;
+    Api *open_ = nullptr;
+    std::bitset<16 * 128> sounding_;
+};
+
+} // namespace cadenzo

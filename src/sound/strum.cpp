@@ -1,0 +1,101 @@
+#include "sound/strum.h"
+
+#include "model/guitar.h"
+
+#include <algorithm>
+
+namespace cadenzo {
+
+namespace {
+constexpr std::uint8_t STEPS = STRING_COUNT; // ticks that sound a string; the next one ends
+} // namespace
+
+void Strummer::StartStroke(std::uint8_t mode) {
+    if (running())
+        return;
+    state_.store(State(0, mode));
+
+    // A timer that cannot report its range still gets the stroke's own period rather than 0 ms,
+    // which would fire the six strings as fast as the machine can.
+    std::uint32_t period = STROKE_PERIOD_MS;
+    Timer::Caps caps;
+    if (timer_.getDevCaps(caps))
+        period = std::min(std::max(STROKE_PERIOD_MS, caps.periodMin), caps.periodMax);
+    if (period == 0)
+        period = STROKE_PERIOD_MS;
+    strokePeriod_.store(period);
+    timer_.beginPeriod(period);
+
+    const std::uint32_t id = timer_.setEvent(period, period, &Strummer::StrokeTick, this);
+    if (id == 0) {
+        // No timer: nothing will sound and nothing will end the stroke, so it must not count as
+        // running (every later press would be dropped). It is treated as already finished, so
+        // a release silences at once.
+        timer_.endPeriod(period);
+        strokePeriod_.store(0);
+        state_.store(State(STEPS, mode));
+        return;
+    }
+    // The first tick comes a full period after setEvent, six periods before the one that needs
+    // the id.
+    strokeTimerId_.store(id);
+}
+
+void Strummer::StrokeTick(void *user) {
+    static_cast<Strummer *>(user)->Tick();
+}
+
+void Strummer::Tick() {
+    const std::uint16_t state = state_.load();
+    const std::uint8_t step = Step(state);
+    if (step < STEPS) {
+        const int s = (Mode(state) & STROKE_DOWN) ? STEPS - 1 - step : step;
+        if (guitar_.flet[s] != SILENT) {
+            // A tuning value from a hand-edited settings file can take the note past 127; the
+            // port drops such a note, and the string keeps its tick like a silent one.
+            const MidiSetup &setup = port_.setup();
+            port_.NoteOut(1, setup.midiChannel, guitar_.stringNote[s] + NOTE_BASE,
+                          setup.midiVelocity);
+        }
+        // Only the tick moves the step; the release handler only sets a mode bit.
+        state_.fetch_add(1);
+        return;
+    }
+
+    // With the step at 6 no release can change the mode any more: it silences by itself.
+    const std::uint32_t id = strokeTimerId_.exchange(0);
+    if (id != 0)
+        timer_.killEvent(id);
+    // Silenced while the stroke still counts as running, so that a stroke started from the
+    // window thread right after is never cut by this one's end.
+    if (Mode(state) & STROKE_SILENCE)
+        port_.AllNoteOff();
+    const std::uint32_t period = strokePeriod_.exchange(0);
+    if (period != 0)
+        timer_.endPeriod(period);
+}
+
+void Strummer::DownStBtnMouseDown(bool left) {
+    port_.AllNoteOff();
+    StartStroke(left ? STROKE_DOWN : STROKE_DOWN | STROKE_SILENCE);
+}
+
+void Strummer::UpStBtnMouseDown(bool left) {
+    port_.AllNoteOff();
+    StartStroke(left ? 0 : STROKE_SILENCE);
+}
+
+void Strummer::StBtnMouseUp() {
+    std::uint16_t state = state_.load();
+    while (Step(state) < STEPS) {
+        if (state_.compare_exchange_weak(state, State(Step(state), Mode(state) | STROKE_SILENCE)))
+            return;
+    }
+    port_.AllNoteOff();
+}
+
+void Strummer::MuteBtnClick() {
+    port_.AllNoteOff();
+}
+
+} // namespace cadenzo

@@ -1,0 +1,92 @@
+#include "sound/system_midi_out.h"
+
+#include "sound/fluidsynth/fluid_midi_out.h"
+#include "sound/rtmidi/rtmidi_out.h"
+
+#include <cstdio>
+
+namespace cadenzo {
+
+SystemMidiOut::SystemMidiOut()
+    : SystemMidiOut(std::make_unique<FluidMidiOut>(), std::make_unique<RtMidiPorts>()) {}
+
+SystemMidiOut::SystemMidiOut(std::unique_ptr<FluidMidiOut> synth,
+                             std::unique_ptr<RtMidiPorts> ports)
+    : synth_(std::move(synth)), ports_(std::move(ports)) {}
+
+SystemMidiOut::~SystemMidiOut() {
+    close();
+}
+
+std::uint32_t SystemMidiOut::open(unsigned device) {
+    std::lock_guard lock(mutex_);
+    if (active_ != nullptr)
+        return MIDI_ALLOCATED;
+    MidiOut &backend = device == 0 ? static_cast<MidiOut &>(*synth_) : *ports_;
+    const std::uint32_t result = backend.open(device == 0 ? 0 : device - 1);
+    if (result == MIDI_OK) {
+        active_ = &backend;
+        openDevice_ = static_cast<int>(device);
+    }
+    return result;
+}
+
+void SystemMidiOut::shortMsg(std::uint32_t message) {
+    std::lock_guard lock(mutex_);
+    if (active_ != nullptr)
+        active_->shortMsg(message);
+}
+
+void SystemMidiOut::reset() {
+    std::lock_guard lock(mutex_);
+    if (active_ != nullptr)
+        active_->reset();
+}
+
+void SystemMidiOut::close() {
+    std::lock_guard lock(mutex_);
+    if (active_ != nullptr)
+        active_->close();
+    active_ = nullptr;
+    openDevice_ = -1;
+}
+
+unsigned SystemMidiOut::deviceCount() const {
+    std::lock_guard lock(mutex_);
+    return 1 + ports_->deviceCount();
+}
+
+std::uint32_t SystemMidiOut::deviceName(unsigned device, std::string &name) const {
+    std::lock_guard lock(mutex_);
+    if (device == 0)
+        return synth_->deviceName(0, name);
+    return ports_->deviceName(device - 1, name);
+}
+
+int SystemMidiOut::openDevice() const {
+    std::lock_guard lock(mutex_);
+    return openDevice_;
+}
+
+std::string SystemMidiOut::describe() const {
+    std::lock_guard lock(mutex_);
+    if (openDevice_ < 0)
+        return {};
+    if (openDevice_ > 0)
+        return ports_->fullName(static_cast<unsigned>(openDevice_ - 1));
+    char latency[32];
+    std::snprintf(latency, sizeof latency, "%.1f ms", synth_->latencyMs());
+    return std::string(FluidMidiOut::NAME) + ": " + synth_->soundFont() + " through " +
+           (synth_->driver().empty() ? std::string("no audio driver") : synth_->driver()) + ", " +
+           latency + " buffered";
+}
+
+std::string SystemMidiOut::lastError() const {
+    return FluidMidiOut::LastError();
+}
+
+std::unique_ptr<MidiOut> MakeSystemMidiOut() {
+    return std::make_unique<SystemMidiOut>();
+}
+
+} // namespace cadenzo

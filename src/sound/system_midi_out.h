@@ -1,0 +1,51 @@
+#pragma once
+
+#include "sound/midi_out.h"
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+namespace cadenzo {
+
+class FluidMidiOut;
+class RtMidiPorts;
+
+// The output devices Cadenzo offers: 0 is the built-in synthesizer, 1..n the desktop's MIDI
+// ports (ALSA first, then JACK). This is the MidiOut the program and the command-line tool use.
+// Thread rules: every member is safe from any thread; sends from the window and timer threads
+// are serialised here, so messages interleave only whole.
+class SystemMidiOut : public MidiOut {
+public:
+    SystemMidiOut();
+    // Backends given by the caller (tests give a synthesizer without audio output).
+    SystemMidiOut(std::unique_ptr<FluidMidiOut> synth, std::unique_ptr<RtMidiPorts> ports);
+    ~SystemMidiOut() override;
+
+    std::uint32_t open(unsigned device) override;
+    void shortMsg(std::uint32_t message) override;
+    void reset() override;
+    void close() override;
+    unsigned deviceCount() const override;
+    std::uint32_t deviceName(unsigned device, std::string &name) const override;
+
+    // The device index open now, -1 when none.
+    int openDevice() const;
+    // What the open device says about itself: SoundFont, audio driver and latency of the
+    // built-in synthesizer, or the full port name; empty when none is open.
+    std::string describe() const;
+    // The built-in synthesizer's reason for its last failed open, if it gave one.
+    std::string lastError() const;
+
+private:
+    mutable std::mutex mutex_;
+    std::unique_ptr<FluidMidiOut> synth_;
+    std::unique_ptr<RtMidiPorts> ports_;
+    MidiOut *active_ = nullptr;
+    int openDevice_ = -1;
+};
+
+// The program's MIDI output service.
+std::unique_ptr<MidiOut> MakeSystemMidiOut();
+
+} // namespace cadenzo

@@ -1,0 +1,70 @@
+// Plays on the real periodic timer while the window thread keeps editing the song.
+#include "playback_fixture.h"
+
+#include "sound/periodic_timer.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <thread>
+
+namespace cadenzo {
+namespace {
+
+TEST(PlaybackThreads, PlayingWhileEditingTheSong) {
+    Song song;
+    MidiSetup midi;
+    RecordingMidiOut out;
+    MidiPort port{out, midi};
+    Guitar guitar;
+    guitar.setTuning(standardTuning);
+    PeriodicTimer timer;
+    PlaybackEngine engine{song, port, guitar, timer};
+    RecordingListener ui;
+    engine.setListener(&ui);
+    out.open(0);
+
+    for (std::uint32_t i = 0; i < 200; ++i)
+        song.PutEvent(PlaybackFixture::Chord(i * 40, {0, 1, 2, 3, 4, 5}, 40, 20,
+                                             static_cast<std::uint8_t>(i % 2)));
+    song.SortEvents();
+    ASSERT_EQ(engine.StartPlay("300"), PlaybackEngine::StartResult::Started);
+
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
+    std::uint32_t round = 0;
+    while (std::chrono::steady_clock::now() < until) {
+        const auto t = static_cast<std::int32_t>((round * 80) % 8000);
+        {
+            // One edit: clear, put, sort, with the tick kept out in between.
+            std::lock_guard lock(song.mutex);
+            song.ClearRange(t, t + 200);
+            song.PutEvent(PlaybackFixture::Chord(static_cast<std::uint32_t>(t) + 40,
+                                                 {3, 3, 3, SILENT, 0, 0}, 400, 60));
+            song.SortEvents();
+        }
+        song.PutEvent(PlaybackFixture::Chord(static_cast<std::uint32_t>(t) + 120,
+                                             {0, 0, 0, 0, 0, 0}, 100, 30));
+        song.SortEvents();
+        engine.requestRedraw();
+        if (round % 50 == 49)
+            engine.Locate(t);
+        if (round % 70 == 69) {
+            engine.playOnButtonClick();
+            engine.pauseButtonClick();
+        }
+        ++round;
+        std::this_thread::sleep_for(std::chrono::microseconds(300));
+    }
+    engine.stopButtonMouseDown();
+    engine.stopButtonClick();
+    EXPECT_EQ(engine.playTimerId(), 0u);
+    EXPECT_EQ(timer.periodsBegun(), 0);
+    EXPECT_GT(ui.repaints, 0);
+    bool noteOnSeen = false;
+    for (const auto &s : out.sent())
+        noteOnSeen = noteOnSeen || s.status() == 0x90;
+    EXPECT_TRUE(noteOnSeen);
+}
+
+} // namespace
+} // namespace cadenzo

@@ -1,0 +1,167 @@
+#include "model/guitar.h"
+#include "sound/midi_port.h"
+#include "sound/periodic_timer.h"
+#include "sound/recording_midi_out.h"
+#include "sound/strum.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace cadenzo::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Waits (generously: the machine may be loaded) until `done` holds.
+template <typename F> bool WaitFor(F done) {
+    const auto until = std::chrono::steady_clock::now() + 20s;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(1ms);
+    }
+    return true;
+}
+
+struct Counter {
+    PeriodicTimer *timer = nullptr;
+    std::atomic<std::uint32_t> id{0};
+    std::atomic<int> ticks{0};
+    int stopAfter = 0; // the callback kills its own timer at this tick; 0 = never
+    std::atomic<std::thread::id> thread{};
+
+    static void Tick(void *user) {
+        auto *self = static_cast<Counter *>(user);
+        self->thread = std::this_thread::get_id();
+        if (++self->ticks == self->stopAfter)
+            self->timer->killEvent(self->id);
+    }
+};
+
+TEST(PeriodicTimer, ReportsOneMillisecondMinimum) {
+    PeriodicTimer timer;
+    Timer::Caps caps;
+    ASSERT_TRUE(timer.getDevCaps(caps));
+    EXPECT_EQ(caps.periodMin, 1u);
+    EXPECT_GE(caps.periodMax, 1000u);
+}
+
+TEST(PeriodicTimer, CallbackStopsItsOwnTimerOnItsOwnThread) {
+    PeriodicTimer timer;
+    Counter counter;
+    counter.timer = &timer;
+    counter.stopAfter = 5;
+    counter.id = timer.setEvent(1, 1, &Counter::Tick, &counter);
+    ASSERT_NE(counter.id, 0u);
+    ASSERT_TRUE(WaitFor([&] { return counter.ticks == 5; }));
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(counter.ticks, 5);
+    EXPECT_NE(counter.thread.load(), std::this_thread::get_id());
+}
+
+TEST(PeriodicTimer, NoTickAfterKillReturns) {
+    PeriodicTimer timer;
+    Counter counter;
+    const std::uint32_t id = timer.setEvent(1, 1, &Counter::Tick, &counter);
+    ASSERT_TRUE(WaitFor([&] { return counter.ticks >= 3; }));
+    timer.killEvent(id);
+    const int seen = counter.ticks;
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(counter.ticks, seen);
+}
+
+TEST(PeriodicTimer, EventsRunSideBySideAndSlotsAreReused) {
+    PeriodicTimer timer;
+    Counter slow;
+    const std::uint32_t slowId = timer.setEvent(2, 2, &Counter::Tick, &slow);
+    ASSERT_NE(slowId, 0u);
+    // More self-stopping events than there are slots, one after another.
+    for (int round = 0; round < 3 * PeriodicTimer::MAX_EVENTS; ++round) {
+        Counter c;
+        c.timer = &timer;
+        c.stopAfter = 2;
+        c.id = timer.setEvent(1, 1, &Counter::Tick, &c);
+        ASSERT_NE(c.id, 0u) << "round " << round;
+        ASSERT_TRUE(WaitFor([&] { return c.ticks == 2; }));
+        timer.killEvent(c.id); // already stopped: harmless
+    }
+    EXPECT_GT(slow.ticks, 0);
+    timer.killEvent(slowId);
+}
+
+TEST(PeriodicTimer, RefusesMoreEventsThanSlotsAndNullCallbacks) {
+    PeriodicTimer timer;
+    Counter counters[PeriodicTimer::MAX_EVENTS];
+    std::uint32_t ids[PeriodicTimer::MAX_EVENTS];
+    for (int i = 0; i < PeriodicTimer::MAX_EVENTS; ++i) {
+        ids[i] = timer.setEvent(5, 5, &Counter::Tick, &counters[i]);
+        ASSERT_NE(ids[i], 0u);
+    }
+    Counter extra;
+    EXPECT_EQ(timer.setEvent(5, 5, &Counter::Tick, &extra), 0u);
+    EXPECT_EQ(timer.setEvent(5, 5, nullptr, nullptr), 0u);
+    for (std::uint32_t id : ids)
+        timer.killEvent(id);
+}
+
+// A whole stroke on the real timer: the notes come from the timer thread in stroke order and the
+// stroke stops its own timer and gives back its period.
+TEST(PeriodicTimer, PlaysARealStroke) {
+    Guitar guitar;
+    guitar.setTuning(standardTuning);
+    guitar.setFrets({0, 1, 0, 2, 3, 0});
+    guitar.UpdateStringNotes();
+    MidiSetup setup;
+    RecordingMidiOut out;
+    MidiPort port{out, setup};
+    PeriodicTimer timer;
+    Strummer strummer{timer, port, guitar};
+    port.MidiOpen();
+
+    strummer.UpStBtnMouseDown(false);
+    ASSERT_TRUE(strummer.running());
+    ASSERT_TRUE(WaitFor([&] { return !strummer.running(); }));
+    const auto sent = out.sent();
+    ASSERT_EQ(sent.size(), 128u + 6u + 128u);
+    const int notes[] = {64, 60, 55, 52, 48, 40};
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(sent[128 + i].message, PackShortMsg(0x90, notes[i], 100));
+        EXPECT_NE(sent[128 + i].thread, std::this_thread::get_id());
+        if (i > 0) { // coarse sanity only: ticks are a period apart, never early
+            EXPECT_GE(sent[128 + i].at - sent[127 + i].at, 30ms);
+        }
+    }
+    EXPECT_EQ(sent.back().message, PackShortMsg(0x80, 127, 0));
+    EXPECT_EQ(timer.periodsBegun(), 0);
+}
+
+// A release from the window thread while the timer thread plays the stroke's last strings.
+TEST(PeriodicTimer, ReleaseDuringARealStrokeNeverLeavesNotesRinging) {
+    Guitar guitar;
+    guitar.setTuning(standardTuning);
+    guitar.setFrets({0, 1, 0, 2, 3, 0});
+    guitar.UpdateStringNotes();
+    MidiSetup setup;
+    RecordingMidiOut out;
+    MidiPort port{out, setup};
+    PeriodicTimer timer;
+    Strummer strummer{timer, port, guitar};
+    port.MidiOpen();
+    for (int round = 0; round < 4; ++round) {
+        out.clear();
+        strummer.DownStBtnMouseDown(true);
+        // Around the end of the sixth string: 6 x 37 ms, give or take.
+        std::this_thread::sleep_for(std::chrono::milliseconds(200 + 10 * round));
+        strummer.DownStBtnMouseUp();
+        ASSERT_TRUE(WaitFor([&] { return !strummer.running(); }));
+        const auto sent = out.sent();
+        ASSERT_FALSE(sent.empty());
+        EXPECT_EQ(sent.back().message, PackShortMsg(0x80, 127, 0)) << "round " << round;
+    }
+}
+
+} // namespace
+} // namespace cadenzo::test
