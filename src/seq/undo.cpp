@@ -38,8 +38,10 @@ void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32
     if (n == 0)
         entries[0].start = 0;
 
-    const int i = song.FindInRange(a, b);
-    const int j = song.FindInRange(b, a);
+    int i = song.FindInRange(a, b);
+    int j = song.FindInRange(b, a);
+    if (i > j)
+        std::swap(i, j); // only on a list a caller left unsorted: still save a valid range
     const std::int32_t records = i < 0 ? 1 : j - i + 1;
     entries[n + 1].start = entries[n].start + records;
 
