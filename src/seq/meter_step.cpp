@@ -5,8 +5,8 @@ namespace cadenzo {
 namespace {
 
 constexpr std::array<const char *, STEP_CHOICES> STEP_NAMES{"1Bar", "2", "4", "8", "16"};
-constexpr std::array<std::uint8_t, 5> DENOMINATORS{1, 2, 4, 8, 16};
-constexpr int NUMERATOR_ITEMS = 16;
+constexpr std::array<std::uint8_t, HYOSHI2_ITEMS.size()> DENOMINATORS{1, 2, 4, 8, 16};
+constexpr int NUMERATOR_ITEMS = static_cast<int>(HYOSHI1_ITEMS.size());
 
 } // namespace
 

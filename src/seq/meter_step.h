@@ -23,6 +23,13 @@ std::int32_t GridTicks(int tripletGrid);
 // bar that begins at or after the event for "1Bar". Out-of-range choices read as the defaults.
 std::int32_t StepAfter(const Song &song, std::int32_t eventTick);
 
+// The fixed item lists of the signature combos and their items at start-up (4/4).
+inline constexpr std::array<const char *, 16> HYOSHI1_ITEMS{
+    "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16"};
+inline constexpr std::array<const char *, 5> HYOSHI2_ITEMS{"1", "2", "4", "8", "16"};
+inline constexpr int HYOSHI1_START_ITEM = 3;
+inline constexpr int HYOSHI2_START_ITEM = 2;
+
 // `hyoshi1` / `hyoshi2` changed: both combos' item indexes give the signature num/den, applied
 // from the bar that begins at or after the cursor. Returns false when nothing changed (the
 // cursor lies past the start of bar 100, or an index outside the combos' lists); on true the

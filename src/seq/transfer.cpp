@@ -30,7 +30,6 @@ bool AllSilent(const Frets &frets) {
 } // namespace
 
 bool EnterEvent(Song &song, const SongEvent &event, int scrollMax, EditResult &result) {
-    EditState &edit = song.edit;
     bool stored = true;
     {
         std::lock_guard lock(song.mutex);
@@ -38,11 +37,17 @@ bool EnterEvent(Song &song, const SongEvent &event, int scrollMax, EditResult &r
         song.PutEvent(event);
         song.SortEvents();
     }
+    AdvanceAfterEntry(song, event.signedTick(), scrollMax, result);
+    return stored;
+}
+
+void AdvanceAfterEntry(Song &song, std::int32_t eventTick, int scrollMax, EditResult &result) {
+    EditState &edit = song.edit;
     edit.clipStart = static_cast<std::int32_t>(END_TICK);
     edit.clipEnd = static_cast<std::int32_t>(END_TICK);
     edit.clipMode = 0;
 
-    const std::int32_t step = StepAfter(song, event.signedTick());
+    const std::int32_t step = StepAfter(song, eventTick);
     if (std::int64_t{edit.cursorTick} + step < MAX_TICK) {
         edit.cursorTick += step;
         edit.anchorTick = edit.cursorTick;
@@ -50,7 +55,6 @@ bool EnterEvent(Song &song, const SongEvent &event, int scrollMax, EditResult &r
     if (CursorX(song, edit.cursorTick) > song.edit.seqWidth)
         ScrollTo(song, edit.viewBar + 1, scrollMax, result);
     result.eventsChanged = true;
-    return stored;
 }
 
 EditResult EnterChord(UndoHistory &history, Song &song, const Guitar &guitar,

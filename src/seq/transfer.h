@@ -33,6 +33,10 @@ EditResult EnterChord(UndoHistory &history, Song &song, const Guitar &guitar,
 // saved events. Returns false when the event could not be stored in a full song.
 bool EnterEvent(Song &song, const SongEvent &event, int scrollMax, EditResult &result);
 
+// What EnterEvent does after storing an event at `eventTick`: the clipboard empties, the cursor
+// advances and the view follows it.
+void AdvanceAfterEntry(Song &song, std::int32_t eventTick, int scrollMax, EditResult &result);
+
 // The event standing exactly at the cursor goes to the fretboard (and the neck moves to it); the
 // selection collapses onto the anchor. In every case the result asks for the fretboard tail.
 EditResult SendToFretboard(Song &song, Guitar &guitar);

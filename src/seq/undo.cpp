@@ -38,8 +38,10 @@ void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32
     if (n == 0)
         entries[0].start = 0;
 
-    const int i = song.FindInRange(a, b);
-    const int j = song.FindInRange(b, a);
+    int i = song.FindInRange(a, b);
+    int j = song.FindInRange(b, a);
+    if (i > j)
+        std::swap(i, j); // only on a list a caller left unsorted: still save a valid range
     const std::int32_t records = i < 0 ? 1 : j - i + 1;
     entries[n + 1].start = entries[n].start + records;
 
@@ -62,6 +64,35 @@ void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32
     ++history.undoCount;
 }
 
+namespace {
+
+// Index of the first of the first `count` (sorted) events whose tick is >= t, or > t.
+int LowerBound(const Song &song, std::int32_t t) {
+    const auto *first = song.songEvents.data();
+    return static_cast<int>(
+        std::lower_bound(first, first + song.eventCount, t,
+                         [](const SongEvent &e, std::int32_t v) { return e.signedTick() < v; }) -
+        first);
+}
+int UpperBound(const Song &song, std::int32_t t) {
+    const auto *first = song.songEvents.data();
+    return static_cast<int>(
+        std::upper_bound(first, first + song.eventCount, t,
+                         [](std::int32_t v, const SongEvent &e) { return v < e.signedTick(); }) -
+        first);
+}
+
+// The slots from `count` up are free again.
+void FreeTail(Song &song, std::uint32_t count) {
+    std::fill(song.songEvents.begin() + count, song.songEvents.end(), SongEvent{});
+    song.eventCount = count;
+}
+
+} // namespace
+
+// Clearing the span and entering the saved events one by one (each stored, then the list sorted)
+// comes down to putting the saved events, which are sorted and lie inside the span, in place of
+// the span's events in one move. A full song takes the saved events in order while there is room.
 EditResult Undo(UndoHistory &history, Song &song, int scrollMax) {
     EditResult result;
     if (history.undoCount == 0)
@@ -69,17 +100,34 @@ EditResult Undo(UndoHistory &history, Song &song, int scrollMax) {
     std::lock_guard lock(song.mutex);
     const int n = --history.undoCount;
     const UndoEntry step = history.undoEntries[n];
-    song.ClearRange(step.first, step.last);
-    // Compact before the saved events come back, so that a full song has room for them.
+    const SongEvent *saved = history.undoPool.data() + step.start;
+    int records = history.undoEntries[n + 1].start - step.start;
+    if (records == 1 && saved[0].isEnd())
+        records = 0;
+
+    song.SortEvents(); // a list left unsorted by a caller is put right first
+    const int lo = LowerBound(song, step.first);
+    const int hi = UpperBound(song, step.last);
+    const std::uint32_t kept = song.eventCount - static_cast<std::uint32_t>(hi - lo);
+    const int stored = std::min<int>(records, MAX_EVENTS - static_cast<int>(kept));
+    if (stored < records)
+        result.status = FULL_SONG_NOTICE;
+    const std::uint32_t count = kept + static_cast<std::uint32_t>(stored);
+    auto &events = song.songEvents;
+    if (lo + stored > hi)
+        std::copy_backward(events.begin() + hi, events.begin() + song.eventCount,
+                           events.begin() + count);
+    else
+        std::copy(events.begin() + hi, events.begin() + song.eventCount,
+                  events.begin() + lo + stored);
+    std::copy(saved, saved + stored, events.begin() + lo);
+    if (count < song.eventCount)
+        FreeTail(song, count);
+    song.eventCount = count;
     song.SortEvents();
-    for (std::int32_t r = step.start; r < history.undoEntries[n + 1].start; ++r) {
-        const SongEvent &saved = history.undoPool[r];
-        if (saved.isEnd())
-            continue;
-        if (!EnterEvent(song, saved, scrollMax, result))
-            result.status = FULL_SONG_NOTICE;
-    }
-    song.SortEvents();
+
+    for (int r = 0; r < records; ++r)
+        AdvanceAfterEntry(song, saved[r].signedTick(), scrollMax, result);
     song.edit.anchorTick = step.first;
     song.edit.cursorTick = step.first;
     history.undoEntries[n + 1] = UndoEntry{};
@@ -114,66 +162,62 @@ EditResult Copy(Song &song) {
     return TakeSelection(song, 2);
 }
 
+// Deleting the moved sources one by one, storing each copy (replacing what stands at its tick)
+// and sorting comes down to one merge of the remaining list with the shifted copies, both sorted.
+// The merge is composed aside, so a paste that does not fit changes nothing.
 EditResult Paste(UndoHistory &history, Song &song, std::int32_t dest) {
     EditResult result;
     EditState &edit = song.edit;
     if (edit.clipStart == EMPTY_CLIP && edit.clipEnd == EMPTY_CLIP)
         return result;
+    std::lock_guard lock(song.mutex);
     const int i = song.FindInRange(edit.clipStart, edit.clipEnd);
     if (i < 0)
         return result;
     const int j = song.FindInRange(edit.clipEnd, 0);
     const std::int64_t offset = std::int64_t{dest} - edit.clipStart;
     const bool moving = edit.clipMode == 1;
+    const auto &events = song.songEvents;
+    // Copies past the editor's last tick are left out; sorted, so they are the last ones.
+    int m = j;
+    while (m >= i && events[m].signedTick() + offset > MAX_TICK)
+        --m;
 
-    // Count what the list would hold afterwards before changing anything.
-    std::int64_t count = song.eventCount - (moving ? j - i + 1 : 0);
-    for (int k = i; k <= j; ++k) {
-        const std::int64_t to = song.songEvents[k].signedTick() + offset;
-        if (to < 0 || to > MAX_TICK) {
-            if (moving)
-                ++count; // the source stays
-            continue;
-        }
-        const int standing = song.FindEvent(static_cast<std::int32_t>(to));
-        const bool freed = moving && standing >= i && standing <= j;
-        if (standing < 0 || freed)
-            ++count;
+    auto &merged = history.pasteBuffer;
+    int out = 0;
+    int src = 0;
+    const int count = static_cast<int>(song.eventCount);
+    auto emit = [&](const SongEvent &e) {
+        if (out == MAX_EVENTS)
+            return false;
+        merged[out++] = e;
+        return true;
+    };
+    bool fits = true;
+    for (int c = i; c <= m && fits; ++c) {
+        SongEvent copy = events[c];
+        copy.tick = static_cast<std::uint32_t>(copy.signedTick() + offset);
+        for (; src < count && events[src].signedTick() < copy.signedTick() && fits; ++src)
+            if (!(moving && src >= i && src <= m))
+                fits = emit(events[src]);
+        if (src < count && events[src].signedTick() == copy.signedTick())
+            ++src; // replaced by the copy
+        fits = fits && emit(copy);
     }
-    if (count > MAX_EVENTS) {
+    for (; src < count && fits; ++src)
+        if (!(moving && src >= i && src <= m))
+            fits = emit(events[src]);
+    if (!fits) {
         result.status = FULL_SONG_NOTICE;
         return result;
     }
 
-    std::lock_guard lock(song.mutex);
     if (moving)
         PushUndo(history, song, edit.clipStart, edit.clipEnd);
-    PushUndo(history, song, static_cast<std::int32_t>(song.songEvents[i].signedTick() + offset),
-             static_cast<std::int32_t>(song.songEvents[j].signedTick() + offset));
-
-    const int copies = j - i + 1;
-    std::copy(song.songEvents.begin() + i, song.songEvents.begin() + j + 1,
-              history.pasteBuffer.begin());
-    auto landsInRange = [offset](const SongEvent &e) {
-        const std::int64_t to = e.signedTick() + offset;
-        return to >= 0 && to <= MAX_TICK;
-    };
-    if (moving) {
-        for (int k = 0; k < copies; ++k) {
-            const SongEvent &e = history.pasteBuffer[k];
-            if (landsInRange(e))
-                song.ClearRange(e.signedTick(), e.signedTick());
-        }
-        // Compact so the moved events find the slots their sources left.
-        song.SortEvents();
-    }
-    for (int k = 0; k < copies; ++k) {
-        SongEvent e = history.pasteBuffer[k];
-        if (!landsInRange(e))
-            continue;
-        e.tick = static_cast<std::uint32_t>(e.signedTick() + offset);
-        song.PutEvent(e);
-    }
+    PushUndo(history, song, static_cast<std::int32_t>(events[i].signedTick() + offset),
+             static_cast<std::int32_t>(events[j].signedTick() + offset));
+    std::copy(merged.begin(), merged.begin() + out, song.songEvents.begin());
+    FreeTail(song, static_cast<std::uint32_t>(out));
     song.SortEvents();
     edit.clipMode = 0;
     edit.clipStart = EMPTY_CLIP;

@@ -40,7 +40,7 @@ struct UndoHistory {
         return undoEntries[n + 1].start - undoEntries[n].start;
     }
 
-    // Paste's copy of the clipboard's events, taken before any of them moves.
+    // Where Paste composes the new event list before it replaces the song's.
     std::array<SongEvent, MAX_EVENTS> pasteBuffer{};
 };
 
@@ -50,10 +50,10 @@ struct UndoHistory {
 void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32_t b);
 
 // Takes back the newest step: its span is cleared and its saved events are entered again (each as
-// EnterEvent enters an event, so the clipboard empties and the view may scroll), then anchor and
-// cursor go to the span's first tick. Nothing happens with an empty history. Saved events that
-// no longer fit in a full song are dropped, and the result then carries "Over!".
-// `scrollMax` is the maximum of the `seqBar` scroll bar.
+// EnterEvent enters an event, so the clipboard empties, the cursor steps on once per saved event
+// and the view may scroll), then anchor and cursor go to the span's first tick. Nothing happens
+// with an empty history. Saved events that no longer fit in a full song are dropped, and the result
+// then carries "Over!". `scrollMax` is the maximum of the `seqBar` scroll bar.
 EditResult Undo(UndoHistory &history, Song &song, int scrollMax);
 
 // Remember the selection, limited to 0..192000, as the clipboard; the selection collapses onto its

@@ -1,5 +1,7 @@
 #include "editing_fixture.h"
+#include "seq/event_fields.h"
 #include "seq/meter_step.h"
+#include "seq/seq_mouse.h"
 
 #include <deque>
 #include <optional>
@@ -31,6 +33,8 @@ protected:
     // undoing that step alone does not lead back to a whole earlier state (the destination step
     // of a move, or any step recorded before the song was replaced).
     std::deque<std::optional<Snapshot>> expected;
+    EventFields fields;
+    SeqMouse mouse;
 
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     // A raster tick near the events, sometimes anywhere in the editor's range.
@@ -63,7 +67,7 @@ protected:
     // One editing operation; returns its name for the failure message.
     const char *Step() {
         const Snapshot before = Take(song);
-        switch (Uniform(0, 13)) {
+        switch (Uniform(0, 15)) {
         case 0:
         case 1:
         case 2: {
@@ -120,20 +124,45 @@ protected:
             PopupChoose(song.edit, PopupSource::Grid, Uniform(0, 1));
             return "meter";
         case 11: {
-            // A property edit of the selection, recorded as the fields record it.
+            // The property fields, left after typing or stepped with their up-down buttons.
             Select(AnyTick(), AnyTick());
-            PushUndo(history, song, song.edit.anchorTick, song.edit.cursorTick);
-            const std::int32_t a = std::min(song.edit.anchorTick, song.edit.cursorTick);
-            const std::int32_t b = std::max(song.edit.anchorTick, song.edit.cursorTick);
-            for (std::uint32_t i = 0; i < song.eventCount; ++i) {
-                SongEvent &e = song.songEvents[i];
-                if (e.signedTick() >= a && e.signedTick() <= b) {
-                    e.velocity = static_cast<std::uint8_t>(Uniform(0, 127));
-                    e.strokeDir ^= 1;
-                }
+            UpdateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
+            const auto id = static_cast<FieldId>(Uniform(0, 2));
+            const bool enabled = fields.Field(id).enabled;
+            if (Uniform(0, 1) == 0) {
+                const char *typed[] = {"", "0", "20", "64", "127", "300", "-5", "480", "x"};
+                fields.Field(id).Type(typed[Uniform(0, 8)]);
+                FieldExit(id, fields, song, history);
+            } else {
+                FieldUpDownClick(id, Uniform(-3, 3), fields, song, history);
             }
-            Recorded(1, before);
+            Recorded(enabled ? 1 : 0, before);
             return "fields";
+        }
+        case 14:
+        case 15: {
+            // A whole lane gesture: hover, press, drag, release. The press on a handle or an
+            // arrow and the release of a velocity line each record at most one step; it is
+            // counted from the history, so only where no old step can be dropped meanwhile.
+            if (history.UsedRecords() + static_cast<int>(song.eventCount) + 1 >= UNDO_POOL_RECORDS)
+                return "none";
+            const int steps = history.undoCount;
+            SeqMouseContext ctx{song,
+                                history,
+                                fields,
+                                mouse,
+                                Uniform(0, 1) == 0 ? SeqLane::Velocity : SeqLane::Stroke,
+                                99};
+            const int x = Uniform(50, 330);
+            const int y = Uniform(85, 128);
+            SeqMouseMove(ctx, 0, x, y);
+            SeqMouseDown(ctx, MouseButton::Left, LEFT_HELD, x, y);
+            const int x2 = x + Uniform(-80, 80);
+            const int y2 = Uniform(85, 128);
+            SeqMouseMove(ctx, LEFT_HELD, x2, y2);
+            SeqMouseUp(ctx, MouseButton::Left, 0, x2, y2);
+            Recorded(history.undoCount - steps, before);
+            return "lane gesture";
         }
         case 12:
             song.edit.cursorTick = AnyTick();
