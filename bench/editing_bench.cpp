@@ -10,7 +10,7 @@ namespace cadenzo {
 namespace {
 
 // 2000 events, one every 80 ticks from 0: the whole editable range up to tick 159920.
-void FillSong(Song &song) {
+void FillSong(Song& song) {
     song.NewSong();
     for (int k = 0; k < MAX_EVENTS; ++k) {
         SongEvent e;
@@ -24,7 +24,7 @@ void FillSong(Song &song) {
     song.SortEvents();
 }
 
-void BM_FindInRangeWholeSong(benchmark::State &state) {
+void BM_FindInRangeWholeSong(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     FillSong(*song);
     for (auto _ : state) {
@@ -35,7 +35,7 @@ void BM_FindInRangeWholeSong(benchmark::State &state) {
 BENCHMARK(BM_FindInRangeWholeSong)->Unit(benchmark::kMicrosecond);
 
 // The walk the look-up is defined by, for comparison (4800 raster ticks x 2001 slots each way).
-void BM_FindInRangeByWalkWholeSong(benchmark::State &state) {
+void BM_FindInRangeByWalkWholeSong(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     FillSong(*song);
     song->ClearRange(80, MAX_TICK); // the walk is slowest when it finds little
@@ -45,7 +45,7 @@ void BM_FindInRangeByWalkWholeSong(benchmark::State &state) {
 }
 BENCHMARK(BM_FindInRangeByWalkWholeSong)->Unit(benchmark::kMicrosecond);
 
-void BM_SortEventsSorted(benchmark::State &state) {
+void BM_SortEventsSorted(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     FillSong(*song);
     for (auto _ : state)
@@ -54,7 +54,7 @@ void BM_SortEventsSorted(benchmark::State &state) {
 BENCHMARK(BM_SortEventsSorted)->Unit(benchmark::kMicrosecond);
 
 // Every other event deleted and put back at the end: compaction and 1000 insertions.
-void BM_SortEventsScrambled(benchmark::State &state) {
+void BM_SortEventsScrambled(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     FillSong(*song);
     for (auto _ : state) {
@@ -75,7 +75,7 @@ BENCHMARK(BM_SortEventsScrambled)->Unit(benchmark::kMicrosecond);
 
 // Copy of the whole song pasted onto itself shifted by one raster step: 2000 replaced or moved
 // events and two undo steps' worth of saved records.
-void BM_PasteWholeSong(benchmark::State &state) {
+void BM_PasteWholeSong(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     auto history = std::make_unique<UndoHistory>();
     FillSong(*song);
@@ -92,7 +92,7 @@ void BM_PasteWholeSong(benchmark::State &state) {
 BENCHMARK(BM_PasteWholeSong)->Unit(benchmark::kMicrosecond);
 
 // Undo of a step that saved all 2000 events.
-void BM_UndoWholeSong(benchmark::State &state) {
+void BM_UndoWholeSong(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     auto history = std::make_unique<UndoHistory>();
     FillSong(*song);
@@ -107,7 +107,7 @@ void BM_UndoWholeSong(benchmark::State &state) {
 BENCHMARK(BM_UndoWholeSong)->Unit(benchmark::kMicrosecond);
 
 // Undo of a small edit (three events) in a full song.
-void BM_UndoSmallStepFullSong(benchmark::State &state) {
+void BM_UndoSmallStepFullSong(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     auto history = std::make_unique<UndoHistory>();
     FillSong(*song);

@@ -15,7 +15,7 @@ using namespace cadenzo;
 std::unique_ptr<Song> FullSong() {
     auto song = std::make_unique<Song>();
     for (std::uint32_t i = 0; i < MAX_EVENTS; ++i) {
-        SongEvent &e = song->songEvents[i];
+        SongEvent& e = song->songEvents[i];
         e.tick = i * 80;
         e.frets = {0, 1, 0, 2, 3, 0};
         e.velocity = 100;
@@ -28,7 +28,7 @@ std::unique_ptr<Song> FullSong() {
     return song;
 }
 
-SmfOptions Options(int format, const std::filesystem::path &file) {
+SmfOptions Options(int format, const std::filesystem::path& file) {
     SmfOptions options;
     options.format = format;
     options.init = SMF_INIT_GM;
@@ -37,7 +37,7 @@ SmfOptions Options(int format, const std::filesystem::path &file) {
     return options;
 }
 
-void BM_ComposeSmf(benchmark::State &state) {
+void BM_ComposeSmf(benchmark::State& state) {
     const auto song = FullSong();
     const SmfOptions options = Options(static_cast<int>(state.range(0)), "/tmp/bench.mid");
     std::vector<std::uint8_t> bytes;
@@ -50,7 +50,7 @@ void BM_ComposeSmf(benchmark::State &state) {
 }
 BENCHMARK(BM_ComposeSmf)->DenseRange(SMF_FORMAT0, SMF_FORMAT1_MULTI)->Unit(benchmark::kMillisecond);
 
-void BM_ExportSmf(benchmark::State &state) {
+void BM_ExportSmf(benchmark::State& state) {
     const auto song = FullSong();
     const std::filesystem::path dir = std::filesystem::temp_directory_path() / "cadenzo_smf_bench";
     std::filesystem::create_directories(dir);

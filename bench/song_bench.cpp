@@ -6,7 +6,7 @@
 
 namespace {
 
-cadenzo::Song &FullSong() {
+cadenzo::Song& FullSong() {
     static cadenzo::Song song;
     if (song.eventCount == 0) {
         for (std::uint32_t i = 0; i < cadenzo::MAX_EVENTS; ++i) {
@@ -18,28 +18,28 @@ cadenzo::Song &FullSong() {
     return song;
 }
 
-void FindInRangeWholeSong(benchmark::State &state) {
-    const cadenzo::Song &song = FullSong();
+void FindInRangeWholeSong(benchmark::State& state) {
+    const cadenzo::Song& song = FullSong();
     for (auto _ : state)
         benchmark::DoNotOptimize(song.FindInRange(cadenzo::MAX_TICK, 0));
 }
 BENCHMARK(FindInRangeWholeSong);
 
-void FindInRangeByWalkWholeSong(benchmark::State &state) {
-    const cadenzo::Song &song = FullSong();
+void FindInRangeByWalkWholeSong(benchmark::State& state) {
+    const cadenzo::Song& song = FullSong();
     for (auto _ : state)
         benchmark::DoNotOptimize(song.FindInRangeByWalk(cadenzo::MAX_TICK, 0));
 }
 BENCHMARK(FindInRangeByWalkWholeSong);
 
-void FindInRangeEmptySpan(benchmark::State &state) {
+void FindInRangeEmptySpan(benchmark::State& state) {
     cadenzo::Song song;
     for (auto _ : state)
         benchmark::DoNotOptimize(song.FindInRange(0, cadenzo::MAX_TICK));
 }
 BENCHMARK(FindInRangeEmptySpan);
 
-void FindInRangeByWalkEmptySpan(benchmark::State &state) {
+void FindInRangeByWalkEmptySpan(benchmark::State& state) {
     cadenzo::Song song;
     for (auto _ : state)
         benchmark::DoNotOptimize(song.FindInRangeByWalk(0, cadenzo::MAX_TICK));

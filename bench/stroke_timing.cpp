@@ -72,7 +72,7 @@ Stats Summarise(std::vector<double> deviations) {
     return s;
 }
 
-void Print(const char *what, const Stats &s) {
+void Print(const char* what, const Stats& s) {
     std::printf("%-44s n=%4zu  mean %7.3f  median %7.3f  p99 %7.3f  max %7.3f  (ms)\n", what, s.n,
                 s.mean, s.median, s.p99, s.max);
 }
@@ -122,7 +122,7 @@ Guitar CMajor() {
 }
 
 // Plays `strokes` down strokes on `port` while this thread stays busy.
-void PlayStrokes(MidiPort &port, const Guitar &guitar, int strokes = STROKES) {
+void PlayStrokes(MidiPort& port, const Guitar& guitar, int strokes = STROKES) {
     PeriodicTimer timer;
     Strummer strummer(timer, port, guitar);
     for (int i = 0; i < strokes; ++i) {
@@ -142,7 +142,7 @@ std::vector<double> AtTheDevice(int strokes) {
     PlayStrokes(port, guitar, strokes);
     std::vector<double> deviations;
     std::int64_t last = -1;
-    for (const auto &m : out.sent()) {
+    for (const auto& m : out.sent()) {
         if (m.status() == 0x80) {
             last = -1; // a new stroke
             continue;
@@ -155,7 +155,7 @@ std::vector<double> AtTheDevice(int strokes) {
     return deviations;
 }
 
-bool AtTheJackPeer(Stats &stats, Stats &cycles, int jackPeriod) {
+bool AtTheJackPeer(Stats& stats, Stats& cycles, int jackPeriod) {
     test::JackServer server;
     std::string error;
     if (!server.Start("cadenzo-bench-" + std::to_string(getpid()), 48000, jackPeriod, error, 60,
@@ -189,11 +189,11 @@ bool AtTheJackPeer(Stats &stats, Stats &cycles, int jackPeriod) {
     std::vector<double> deviations, cycleDeviations;
     std::int64_t lastFrame = -1, lastNs = -1;
     std::size_t ons = 0, offs = 0;
-    for (const auto &e : capture.events())
+    for (const auto& e : capture.events())
         ((e.bytes[0] & 0xF0) == 0x90 ? ons : offs) += 1;
     std::printf("JACK peer received %zu note-ons (of %d) and %zu note-offs (of %d)\n", ons,
                 STROKES * 6, offs, STROKES * 256);
-    for (const auto &e : capture.events()) {
+    for (const auto& e : capture.events()) {
         if ((e.bytes[0] & 0xF0) != 0x90) {
             lastFrame = -1;
             continue;
@@ -266,9 +266,9 @@ void BuiltInSynthesizer() {
     const Guitar guitar = CMajor();
     MidiSetup setup;
     struct Direct : MidiOut {
-        FluidMidiOut &synth;
+        FluidMidiOut& synth;
         std::mutex mutex;
-        explicit Direct(FluidMidiOut &s) : synth(s) {}
+        explicit Direct(FluidMidiOut& s) : synth(s) {}
         std::uint32_t open(unsigned) override { return MIDI_OK; }
         void shortMsg(std::uint32_t m) override {
             std::lock_guard lock(mutex);
@@ -280,7 +280,7 @@ void BuiltInSynthesizer() {
         }
         void close() override {}
         unsigned deviceCount() const override { return 1; }
-        std::uint32_t deviceName(unsigned, std::string &) const override { return MIDI_OK; }
+        std::uint32_t deviceName(unsigned, std::string&) const override { return MIDI_OK; }
     } direct(synth);
     MidiPort port(direct, setup);
     PeriodicTimer timer;
@@ -316,7 +316,7 @@ void BuiltInSynthesizer() {
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     int jackPeriod = 64;
     if (argc > 1)
         jackPeriod = std::atoi(argv[1]);

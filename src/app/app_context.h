@@ -20,8 +20,8 @@ namespace cadenzo {
 struct AppContext {
     AppContext(std::unique_ptr<MidiOut> out, std::unique_ptr<Timer> timerService,
                std::filesystem::path start);
-    AppContext(const AppContext &) = delete;
-    AppContext &operator=(const AppContext &) = delete;
+    AppContext(const AppContext&) = delete;
+    AppContext& operator=(const AppContext&) = delete;
 
     std::unique_ptr<MidiOut> midiOut;
     std::unique_ptr<Timer> timer;

@@ -7,7 +7,7 @@
 #include <QApplication>
 #include <QDir>
 
-int main(int argc, char *argv[]) {
+int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Cadenzo"));
 

@@ -50,7 +50,7 @@ void Tmain_form::Position_Click(int position) {
 
 void Tmain_form::RebuildUserChordList() {
     usr->clear();
-    for (const std::string &item : UserChordItems(app_.userChords))
+    for (const std::string& item : UserChordItems(app_.userChords))
         usr->addItem(QString::fromLocal8Bit(item.data(), static_cast<int>(item.size())));
     usr->setCurrentIndex(0);
 }
@@ -83,7 +83,7 @@ void Tmain_form::WireStrumButtons() {
             [this, left](Qt::MouseButton b, Qt::KeyboardModifiers, int, int) {
                 app_.strummer.UpStBtnMouseDown(left(b));
             });
-    for (TShineSpeedButton *b : {DownStBtn, UpStBtn})
+    for (TShineSpeedButton* b : {DownStBtn, UpStBtn})
         connect(b, &TShineSpeedButton::OnMouseUp, this,
                 [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
                     app_.strummer.StBtnMouseUp();
@@ -93,28 +93,28 @@ void Tmain_form::WireStrumButtons() {
 
 // ---- Keys: the window sees every key before its controls --------------------------------------
 
-bool Tmain_form::eventFilter(QObject *watched, QEvent *event) {
+bool Tmain_form::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove && watched == backGround) {
         fretboard->LeaveNeck(); // the mouse is over the window's background
         return false;
     }
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
-    auto *widget = qobject_cast<QWidget *>(watched);
+    auto* widget = qobject_cast<QWidget*>(watched);
     if (widget == nullptr || widget->window() != this || !isEnabled())
         return false;
     // A key goes to the focused control first; one it ignores travels on to the parents with the
     // same event, so only that first delivery is looked at.
-    QWidget *first = QApplication::focusWidget();
+    QWidget* first = QApplication::focusWidget();
     if (widget != (first != nullptr ? first : this))
         return false;
-    auto *key = static_cast<QKeyEvent *>(event);
+    auto* key = static_cast<QKeyEvent*>(event);
     if (FormKeyDown(key->key()))
         return true;
     return FormKeyPress(key->text());
 }
 
-bool Tmain_form::FormKeyPress(const QString &text) {
+bool Tmain_form::FormKeyPress(const QString& text) {
     if (text.isEmpty() || !text.at(0).isPrint())
         return false;
     const char32_t typed = text.toUcs4().value(0);
@@ -143,7 +143,7 @@ bool Tmain_form::FormKeyDown(int key) {
 
 // ---- Files from outside ------------------------------------------------------------------------
 
-void Tmain_form::OpenFileByName(const QString &name) {
+void Tmain_form::OpenFileByName(const QString& name) {
     if (name.isEmpty())
         return;
     const QString ending = name.right(3);
@@ -160,12 +160,12 @@ void Tmain_form::OpenFileByName(const QString &name) {
     }
 }
 
-void Tmain_form::dragEnterEvent(QDragEnterEvent *event) {
+void Tmain_form::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
 }
 
-void Tmain_form::dropEvent(QDropEvent *event) {
+void Tmain_form::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty())
         return;

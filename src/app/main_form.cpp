@@ -35,7 +35,7 @@ QString Caption() {
     return QStringLiteral("Cadenzo v2.02");
 }
 
-void ShowBox(QWidget *owner, QMessageBox::Icon icon, const QString &title, const QString &text) {
+void ShowBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text) {
     QMessageBox box(icon, title, text, QMessageBox::Ok, owner);
     box.move(owner->geometry().topLeft() + QPoint(40, 40));
     box.exec();
@@ -43,12 +43,12 @@ void ShowBox(QWidget *owner, QMessageBox::Icon icon, const QString &title, const
 
 } // namespace
 
-Tmain_form::Tmain_form(AppContext &app, QWidget *parent) : QMainWindow(parent), app_(app) {
+Tmain_form::Tmain_form(AppContext& app, QWidget* parent) : QMainWindow(parent), app_(app) {
     setObjectName(QStringLiteral("main_form"));
-    warn = [this](const QString &text) {
+    warn = [this](const QString& text) {
         ShowBox(this, QMessageBox::Warning, QStringLiteral("Cadenzo"), text);
     };
-    reportError = [this](const QString &text) {
+    reportError = [this](const QString& text) {
         ShowBox(this, QMessageBox::Critical, QStringLiteral("Error"), text);
     };
     resize(kDefaultWidth, kClosedHeight);
@@ -61,7 +61,7 @@ Tmain_form::Tmain_form(AppContext &app, QWidget *parent) : QMainWindow(parent), 
 
 Tmain_form::~Tmain_form() = default;
 
-void Tmain_form::FormCreate(const QString &fileName) {
+void Tmain_form::FormCreate(const QString& fileName) {
     formBusy_ = true;                               // 1
     setAcceptDrops(true);                           // 2
     app_.songFile = app_.chordFile = app_.startDir; // 3
@@ -100,7 +100,7 @@ void Tmain_form::FormCreate(const QString &fileName) {
 }
 
 void Tmain_form::CreateControls() {
-    auto *central = new QWidget(this);
+    auto* central = new QWidget(this);
     central->setObjectName(QStringLiteral("central"));
     setCentralWidget(central);
 
@@ -118,12 +118,12 @@ void Tmain_form::CreateControls() {
 
     Chord1 = new QComboBox(central);
     Chord1->setObjectName(QStringLiteral("Chord1"));
-    for (const char *item : chord1Items)
+    for (const char* item : chord1Items)
         Chord1->addItem(QString::fromLatin1(item));
     Chord1->setToolTip(QStringLiteral("Set Chord"));
     Chord2 = new QComboBox(central);
     Chord2->setObjectName(QStringLiteral("Chord2"));
-    for (const char *item : chord2Items)
+    for (const char* item : chord2Items)
         Chord2->addItem(QString::fromLatin1(item));
     Chord2->setToolTip(QStringLiteral("Set Chord"));
     connect(Chord1, &QComboBox::activated, this, [this] { Chord1Change(); });
@@ -131,9 +131,9 @@ void Tmain_form::CreateControls() {
 
     Position = new QGroupBox(QStringLiteral("Position"), central);
     Position->setObjectName(QStringLiteral("Position"));
-    const char *names[] = {"Position_L", "Position_M", "Position_H"};
-    const char *captions[] = {"L", "M", "H"};
-    QRadioButton *radios[3];
+    const char* names[] = {"Position_L", "Position_M", "Position_H"};
+    const char* captions[] = {"L", "M", "H"};
+    QRadioButton* radios[3];
     for (int p = 0; p < 3; ++p) {
         radios[p] = new QRadioButton(QString::fromLatin1(captions[p]), Position);
         radios[p]->setObjectName(QString::fromLatin1(names[p]));
@@ -149,8 +149,8 @@ void Tmain_form::CreateControls() {
     usr->setToolTip(QStringLiteral("User Defined Chord"));
     connect(usr, &QComboBox::activated, this, [this](int index) { usrChange(index); });
 
-    const auto button = [central](const char *name, const char *caption) {
-        auto *b = new TShineSpeedButton(central);
+    const auto button = [central](const char* name, const char* caption) {
+        auto* b = new TShineSpeedButton(central);
         b->setObjectName(QString::fromLatin1(name));
         b->setCaption(QString::fromLatin1(caption));
         return b;
@@ -186,7 +186,7 @@ void Tmain_form::CreateControls() {
 }
 
 void Tmain_form::CreateStatusBar() {
-    auto *bar = new QStatusBar(this);
+    auto* bar = new QStatusBar(this);
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(false);
     for (int i = 0; i < 4; ++i) {
@@ -200,7 +200,7 @@ void Tmain_form::CreateStatusBar() {
     setStatusBar(bar);
 }
 
-void Tmain_form::resizeEvent(QResizeEvent *event) {
+void Tmain_form::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     FormResize();
 }
@@ -246,7 +246,7 @@ void Tmain_form::FormResize() {
 void Tmain_form::SetSeqPane(int state) {
     seqPane_ = state != 0 ? 1 : 0;
     setFixedHeight(seqPane_ != 0 ? kOpenHeight : kClosedHeight);
-    for (QAction *item :
+    for (QAction* item :
          {EditE1->menuAction(), NewSongN1, LoadSong1, SaveSongasnew1, SaveSong1, ExportSMFE1})
         item->setEnabled(seqPane_ != 0);
     SeqBtn->setGroupIndex(seqPane_);
@@ -256,7 +256,7 @@ void Tmain_form::SetSeqPane(int state) {
 
 // A failed read or write is an error; a read that succeeded with a notice (a file holding more
 // chords than the table) is a warning.
-void Tmain_form::ReportChordFile(const FileResult &result) {
+void Tmain_form::ReportChordFile(const FileResult& result) {
     if (!result.ok)
         reportError(QString::fromStdString(result.message));
     else if (!result.message.empty())
@@ -275,7 +275,7 @@ void Tmain_form::RefreshRoll() {
     roll->RefreshRoll();
 }
 
-void Tmain_form::closeEvent(QCloseEvent *event) {
+void Tmain_form::closeEvent(QCloseEvent* event) {
     FormClose();
     event->accept();
 }
@@ -317,7 +317,7 @@ Settings Tmain_form::CurrentSettings() const {
 }
 
 // Puts the first-run state in force on the window (the file of defaults has just been written).
-static void PutDefaultsInForce(Tmain_form &form, const Settings &d) {
+static void PutDefaultsInForce(Tmain_form& form, const Settings& d) {
     form.move(d.left, d.top);
     form.ApplyColorScheme(true, static_cast<TColor>(d.backGroundBtm),
                           static_cast<TColor>(d.fontColor), static_cast<TColor>(d.buttonTop),
@@ -328,7 +328,7 @@ static void PutDefaultsInForce(Tmain_form &form, const Settings &d) {
 bool Tmain_form::SaveSettings() {
     const SettingsSave save = SaveSettingsFile(app_.SettingsPath(), CurrentSettings());
     if (save.defaultsWritten) {
-        const Settings &d = save.written;
+        const Settings& d = save.written;
         app_.midiSetup.midiChannel = d.midiChannel;
         app_.midiSetup.midiProgram = d.midiProgram;
         app_.midiSetup.midiVelocity = d.midiVelocity;
@@ -421,8 +421,8 @@ void Tmain_form::ApplyColorScheme(bool gradation, TColor backGroundBtm, TColor f
     backGround->setGradation(gradation);
     backGround->setColor(backGroundBtm);
     backGround->setGradationColor(backGroundTop);
-    for (TShineSpeedButton *b : {DownStBtn, UpStBtn, SeqBtn, MuteBtn, stClrBtn}) {
-        for (TShineBtnColors *set : {&b->Colors(), &b->PressedColors()}) {
+    for (TShineSpeedButton* b : {DownStBtn, UpStBtn, SeqBtn, MuteBtn, stClrBtn}) {
+        for (TShineBtnColors* set : {&b->Colors(), &b->PressedColors()}) {
             set->setGradation(gradation);
             set->setGradVertical(true);
             set->setGradColor(buttonBtm);
@@ -431,9 +431,9 @@ void Tmain_form::ApplyColorScheme(bool gradation, TColor backGroundBtm, TColor f
     }
     const QColor field = ToQColor(buttonBtm, palette());
     const QColor text = ToQColor(fontColor, palette());
-    for (QWidget *w : std::initializer_list<QWidget *>{Chord1, Chord2, usr, roll->rollPrintMode,
-                                                       fretboard->playnote, Position, Position_L,
-                                                       Position_M, Position_H}) {
+    for (QWidget* w : std::initializer_list<QWidget*>{Chord1, Chord2, usr, roll->rollPrintMode,
+                                                      fretboard->playnote, Position, Position_L,
+                                                      Position_M, Position_H}) {
         QPalette p = w->palette();
         for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
             p.setColor(role, field);
@@ -442,7 +442,7 @@ void Tmain_form::ApplyColorScheme(bool gradation, TColor backGroundBtm, TColor f
         w->setAutoFillBackground(true);
         w->setPalette(p);
     }
-    for (TShineSpeedButton *b : {SeqBtn, stClrBtn, MuteBtn})
+    for (TShineSpeedButton* b : {SeqBtn, stClrBtn, MuteBtn})
         b->setFontColor(fontColor);
     l_sig->setFontColor(fontColor);
 }

@@ -33,20 +33,20 @@ class Tmain_form : public QMainWindow, private SettingsSink {
     Q_OBJECT
 
 public:
-    explicit Tmain_form(AppContext &app, QWidget *parent = nullptr);
+    explicit Tmain_form(AppContext& app, QWidget* parent = nullptr);
     ~Tmain_form() override;
 
     // The creation of the window, in its fixed order, ending with the MIDI device opened last.
     // `fileName` is the first command-line argument (empty when none).
-    void FormCreate(const QString &fileName);
+    void FormCreate(const QString& fileName);
 
     // How warnings reach the user: a message box with one OK button at the window's left + 40,
     // top + 40. Tests replace it to read the text.
-    std::function<void(const QString &)> warn;
+    std::function<void(const QString&)> warn;
     // How read and write failures reach the user (an error box); replaceable the same way.
-    std::function<void(const QString &)> reportError;
+    std::function<void(const QString&)> reportError;
     // Opens the help document; replaceable so tests see what would be opened.
-    std::function<void(const QString &)> openDocument;
+    std::function<void(const QString&)> openDocument;
 
     // Control state the core reads.
     bool playOnSetting() const;
@@ -55,7 +55,7 @@ public:
     bool stayOnTop() const;
     int seqPane() const { return seqPane_; }
 
-    void OpenFileByName(const QString &name);
+    void OpenFileByName(const QString& name);
     void SetSeqPane(int state);
     void DrawNeck();
     void RefreshRoll();
@@ -66,56 +66,56 @@ public:
     bool SaveSettings();
 
     // The program's named controls.
-    TShadowLabel *backGround = nullptr;
-    QComboBox *Chord1 = nullptr;
-    QComboBox *Chord2 = nullptr;
-    QGroupBox *Position = nullptr;
-    QRadioButton *Position_L = nullptr;
-    QRadioButton *Position_M = nullptr;
-    QRadioButton *Position_H = nullptr;
-    QComboBox *usr = nullptr;
-    TShineSpeedButton *DownStBtn = nullptr;
-    TShineSpeedButton *UpStBtn = nullptr;
-    TShineSpeedButton *MuteBtn = nullptr;
-    TShineSpeedButton *stClrBtn = nullptr;
-    TShineSpeedButton *SeqBtn = nullptr;
-    TShadowLabel *l_sig = nullptr;
-    QLabel *statusPanel[4] = {};
+    TShadowLabel* backGround = nullptr;
+    QComboBox* Chord1 = nullptr;
+    QComboBox* Chord2 = nullptr;
+    QGroupBox* Position = nullptr;
+    QRadioButton* Position_L = nullptr;
+    QRadioButton* Position_M = nullptr;
+    QRadioButton* Position_H = nullptr;
+    QComboBox* usr = nullptr;
+    TShineSpeedButton* DownStBtn = nullptr;
+    TShineSpeedButton* UpStBtn = nullptr;
+    TShineSpeedButton* MuteBtn = nullptr;
+    TShineSpeedButton* stClrBtn = nullptr;
+    TShineSpeedButton* SeqBtn = nullptr;
+    TShadowLabel* l_sig = nullptr;
+    QLabel* statusPanel[4] = {};
     std::unique_ptr<FretboardView> fretboard;
     std::unique_ptr<RollView> roll;
 
     // Menu items, named as the program names them.
-    QMenu *File1 = nullptr;
-    QMenu *EditE1 = nullptr;
-    QMenu *C1 = nullptr;
-    QMenu *SetUp1 = nullptr;
-    QMenu *Help1 = nullptr;
-    QAction *NewSongN1 = nullptr;
-    QAction *LoadUserChordL1 = nullptr;
-    QAction *LoadSong1 = nullptr;
-    QAction *Savechord1 = nullptr;
-    QAction *SaveSongasnew1 = nullptr;
-    QAction *SaveSong1 = nullptr;
-    QAction *ExportSMFE1 = nullptr;
-    QAction *Close1 = nullptr;
-    QAction *UndoZ1 = nullptr;
-    QAction *CopyC1 = nullptr;
-    QAction *CutX1 = nullptr;
-    QAction *PasteV1 = nullptr;
-    QAction *AllClearonFletQ1 = nullptr;
-    QAction *Importnote1 = nullptr;
-    QAction *Exportnote1 = nullptr;
-    QAction *DeletenoteD1 = nullptr;
-    QAction *Resist1 = nullptr;
-    QAction *Edit1 = nullptr;
-    QAction *instrument1 = nullptr;
-    QAction *Playonsetting1 = nullptr;
-    QAction *PositionLock1 = nullptr;
-    QAction *ChordSe1 = nullptr;
-    QAction *Stayontop1 = nullptr;
-    QAction *ColorsC1 = nullptr;
-    QAction *Help2 = nullptr;
-    QAction *Version2 = nullptr;
+    QMenu* File1 = nullptr;
+    QMenu* EditE1 = nullptr;
+    QMenu* C1 = nullptr;
+    QMenu* SetUp1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QAction* NewSongN1 = nullptr;
+    QAction* LoadUserChordL1 = nullptr;
+    QAction* LoadSong1 = nullptr;
+    QAction* Savechord1 = nullptr;
+    QAction* SaveSongasnew1 = nullptr;
+    QAction* SaveSong1 = nullptr;
+    QAction* ExportSMFE1 = nullptr;
+    QAction* Close1 = nullptr;
+    QAction* UndoZ1 = nullptr;
+    QAction* CopyC1 = nullptr;
+    QAction* CutX1 = nullptr;
+    QAction* PasteV1 = nullptr;
+    QAction* AllClearonFletQ1 = nullptr;
+    QAction* Importnote1 = nullptr;
+    QAction* Exportnote1 = nullptr;
+    QAction* DeletenoteD1 = nullptr;
+    QAction* Resist1 = nullptr;
+    QAction* Edit1 = nullptr;
+    QAction* instrument1 = nullptr;
+    QAction* Playonsetting1 = nullptr;
+    QAction* PositionLock1 = nullptr;
+    QAction* ChordSe1 = nullptr;
+    QAction* Stayontop1 = nullptr;
+    QAction* ColorsC1 = nullptr;
+    QAction* Help2 = nullptr;
+    QAction* Version2 = nullptr;
 
     // Handlers.
     void Chord1Change();
@@ -128,23 +128,23 @@ public:
     void SaveSong1Click();
     void SaveSongasnew1Click();
     // LoadSong with what the window shows afterwards; SaveSong likewise.
-    void LoadSongFile(const std::filesystem::path &path);
-    void SaveSongFile(const std::filesystem::path &path);
+    void LoadSongFile(const std::filesystem::path& path);
+    void SaveSongFile(const std::filesystem::path& path);
     void LoadUserChordL1Click();
     void Savechord1Click();
     void Close1Click();
     void Help2Click();
     void Version2Click();
     void SeqBtnClick();
-    bool FormKeyPress(const QString &text);
+    bool FormKeyPress(const QString& text);
     bool FormKeyDown(int key);
 
 protected:
-    void resizeEvent(QResizeEvent *event) override;
-    void closeEvent(QCloseEvent *event) override;
-    void dragEnterEvent(QDragEnterEvent *event) override;
-    void dropEvent(QDropEvent *event) override;
-    bool eventFilter(QObject *watched, QEvent *event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void CreateControls();
@@ -159,8 +159,8 @@ private:
     void RebuildUserChordList();
     SongFileParts SongParts();
     std::filesystem::path AskSongName(bool forSaving);
-    void SaveSongAs(const std::filesystem::path &name);
-    void ReportChordFile(const FileResult &result);
+    void SaveSongAs(const std::filesystem::path& name);
+    void ReportChordFile(const FileResult& result);
     void ApplySelectedUserChord();
     void LoadSettings();
     void SetStayOnTop(bool on);
@@ -186,7 +186,7 @@ private:
     void setTuning(int string, std::uint8_t value) override;
     void setSeqPane(std::int32_t group) override;
 
-    AppContext &app_;
+    AppContext& app_;
     bool formBusy_ = false;
     int seqPane_ = 0;
     bool settingControls_ = false;

@@ -20,9 +20,9 @@ namespace cadenzo {
 
 namespace {
 
-QAction *Item(QMenu *menu, const char *name, const char *caption, const char *shortcut = nullptr,
+QAction* Item(QMenu* menu, const char* name, const char* caption, const char* shortcut = nullptr,
               bool checkable = false) {
-    QAction *action = menu->addAction(QString::fromUtf8(caption));
+    QAction* action = menu->addAction(QString::fromUtf8(caption));
     action->setObjectName(QString::fromLatin1(name));
     if (shortcut != nullptr)
         action->setShortcut(QKeySequence(QString::fromLatin1(shortcut)));
@@ -30,8 +30,8 @@ QAction *Item(QMenu *menu, const char *name, const char *caption, const char *sh
     return action;
 }
 
-QMenu *Menu(QMenuBar *bar, const char *name, const char *caption) {
-    QMenu *menu = bar->addMenu(QString::fromUtf8(caption));
+QMenu* Menu(QMenuBar* bar, const char* name, const char* caption) {
+    QMenu* menu = bar->addMenu(QString::fromUtf8(caption));
     menu->setObjectName(QString::fromLatin1(name));
     return menu;
 }
@@ -39,7 +39,7 @@ QMenu *Menu(QMenuBar *bar, const char *name, const char *caption) {
 } // namespace
 
 void Tmain_form::CreateMenus() {
-    QMenuBar *bar = menuBar();
+    QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
     File1 = Menu(bar, "File1", "File(&F)");
@@ -104,7 +104,7 @@ void Tmain_form::CreateMenus() {
     connect(Help2, &QAction::triggered, this, [this] { Help2Click(); });
     connect(Version2, &QAction::triggered, this, [this] { Version2Click(); });
 
-    openDocument = [](const QString &path) {
+    openDocument = [](const QString& path) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
 }

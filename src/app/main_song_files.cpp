@@ -14,7 +14,7 @@ namespace {
 const QString kSongFilter = QStringLiteral("Song file (*.cz0)");
 
 // The dialogs start where songFile points, without a trailing path delimiter.
-QString StartPlace(const std::filesystem::path &songFile) {
+QString StartPlace(const std::filesystem::path& songFile) {
     QString place = QString::fromStdString(songFile.string());
     while (place.size() > 1 && place.endsWith(QLatin1Char('/')))
         place.chop(1);
@@ -34,7 +34,7 @@ void Tmain_form::NewSongN1Click() {
     statusPanel[2]->clear();
 }
 
-void Tmain_form::LoadSongFile(const std::filesystem::path &path) {
+void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
     const SongFileResult result = LoadSong(path, SongParts());
     if (!result.error.empty())
         reportError(QString::fromStdString(result.error));
@@ -50,7 +50,7 @@ void Tmain_form::LoadSongFile(const std::filesystem::path &path) {
     RefreshRoll();
 }
 
-void Tmain_form::SaveSongFile(const std::filesystem::path &path) {
+void Tmain_form::SaveSongFile(const std::filesystem::path& path) {
     const SongFileResult result = SaveSong(path, SongParts());
     if (result.ok)
         statusPanel[3]->setText(QString::fromStdString(result.status));
@@ -71,7 +71,7 @@ std::filesystem::path Tmain_form::AskSongName(bool forSaving) {
     return dialog.selectedFiles().first().toStdString();
 }
 
-void Tmain_form::SaveSongAs(const std::filesystem::path &name) {
+void Tmain_form::SaveSongAs(const std::filesystem::path& name) {
     if (name.empty())
         return;
     app_.song.songPath = name.string();

@@ -7,16 +7,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr const char *TRUE_TEXT = "True";
-constexpr const char *FALSE_TEXT = "False";
+constexpr const char* TRUE_TEXT = "True";
+constexpr const char* FALSE_TEXT = "False";
 
 // Reads the lines of the file in order, one value each, and remembers where it stopped.
 class SettingsLines {
 public:
-    SettingsLines(std::string_view text, const fs::path &fileName, SettingsRead &read)
+    SettingsLines(std::string_view text, const fs::path& fileName, SettingsRead& read)
         : reader_(text), fileName_(fileName), read_(read) {}
 
-    bool Text(std::string_view &line) {
+    bool Text(std::string_view& line) {
         if (!reader_.Next(line)) {
             Fail(reader_.LineNumber() + 1, "is missing");
             return false;
@@ -24,7 +24,7 @@ public:
         read_.linesRead = reader_.LineNumber();
         return true;
     }
-    bool Number(std::int32_t &value) {
+    bool Number(std::int32_t& value) {
         std::string_view line;
         if (!Text(line))
             return false;
@@ -34,14 +34,14 @@ public:
         Fail(reader_.LineNumber(), QuotedLine(line) + " is not a whole number");
         return false;
     }
-    bool Byte(std::uint8_t &value) {
+    bool Byte(std::uint8_t& value) {
         std::int32_t number = 0;
         if (!Number(number))
             return false;
         value = static_cast<std::uint8_t>(number & 0xFF);
         return true;
     }
-    bool Flag(bool &value) {
+    bool Flag(bool& value) {
         std::string_view line;
         if (!Text(line))
             return false;
@@ -50,19 +50,19 @@ public:
     }
 
 private:
-    void Fail(int lineNumber, const std::string &what) {
+    void Fail(int lineNumber, const std::string& what) {
         read_.failedLine = lineNumber;
         read_.error = "Cannot read the settings file " + QuotedName(fileName_) + ": line " +
                       std::to_string(lineNumber) + " " + what + ".";
     }
 
     LineReader reader_;
-    const fs::path &fileName_;
-    SettingsRead &read_;
+    const fs::path& fileName_;
+    SettingsRead& read_;
 };
 
 // Reads the 26 lines in file order; the first failure ends the chain.
-bool ReadLines(SettingsLines &lines, Settings &v) {
+bool ReadLines(SettingsLines& lines, Settings& v) {
     std::string_view version;
     return lines.Text(version) && lines.Number(v.seqBtnGroup) && lines.Number(v.top) &&
            lines.Number(v.left) && lines.Number(v.width) && lines.Number(v.height) &&
@@ -92,7 +92,7 @@ Settings DefaultSettings(std::int32_t windowWidth) {
     return values;
 }
 
-std::string SettingsText(const Settings &v) {
+std::string SettingsText(const Settings& v) {
     std::string text;
     AppendLine(text, SETTINGS_VERSION);
     for (const std::int32_t number :
@@ -110,14 +110,14 @@ std::string SettingsText(const Settings &v) {
     return text;
 }
 
-SettingsRead ReadSettingsText(std::string_view text, const fs::path &fileName) {
+SettingsRead ReadSettingsText(std::string_view text, const fs::path& fileName) {
     SettingsRead read;
     SettingsLines lines(text, fileName, read);
     ReadLines(lines, read.values); // linesRead and error say how far the read came
     return read;
 }
 
-SettingsLoad LoadSettingsFile(const fs::path &path, std::int32_t windowWidth) {
+SettingsLoad LoadSettingsFile(const fs::path& path, std::int32_t windowWidth) {
     SettingsLoad load;
     std::string bytes;
     FileResult result;
@@ -136,11 +136,11 @@ SettingsLoad LoadSettingsFile(const fs::path &path, std::int32_t windowWidth) {
         load.error = result.message;
         return load;
     }
-    static_cast<SettingsRead &>(load) = ReadSettingsText(bytes, path);
+    static_cast<SettingsRead&>(load) = ReadSettingsText(bytes, path);
     return load;
 }
 
-SettingsSave SaveSettingsFile(const fs::path &path, const Settings &current) {
+SettingsSave SaveSettingsFile(const fs::path& path, const Settings& current) {
     SettingsSave save;
     save.defaultsWritten = !PathExists(path);
     save.written = save.defaultsWritten ? DefaultSettings(current.width) : current;
@@ -148,8 +148,8 @@ SettingsSave SaveSettingsFile(const fs::path &path, const Settings &current) {
     return save;
 }
 
-void ApplySettings(const SettingsRead &read, SettingsSink &sink) {
-    const Settings &v = read.values;
+void ApplySettings(const SettingsRead& read, SettingsSink& sink) {
+    const Settings& v = read.values;
     const int n = read.linesRead;
     if (n >= 2)
         sink.setSeqBtnGroup(v.seqBtnGroup);

@@ -11,9 +11,9 @@
 namespace cadenzo {
 
 // First line of the settings file; a file with any other first line is replaced by defaults.
-inline constexpr const char *SETTINGS_VERSION = "CZ0200";
+inline constexpr const char* SETTINGS_VERSION = "CZ0200";
 // Name of the settings file in the start folder.
-inline constexpr const char *SETTINGS_FILE = "Cadenzo.ini";
+inline constexpr const char* SETTINGS_FILE = "Cadenzo.ini";
 inline constexpr int SETTINGS_LINES = 26;
 
 // The values of lines 2..26 of "Cadenzo.ini", in file order. Colours are the 32-bit
@@ -41,7 +41,7 @@ struct Settings {
     std::int32_t widthAgain = 422;        // line 20: the window width once more
     Frets tuning = standardTuning;        // lines 21..26, strings 0..5
 
-    bool operator==(const Settings &) const = default;
+    bool operator==(const Settings&) const = default;
 };
 
 // The state a first run starts from; the window keeps its current width on lines 5 and 20.
@@ -61,10 +61,10 @@ struct SettingsRead {
 };
 
 // The bytes of the settings file for values: 26 lines, CR LF each, version mark first.
-std::string SettingsText(const Settings &values);
+std::string SettingsText(const Settings& values);
 
 // Reads settings file bytes. Line 1 is read but not checked here.
-SettingsRead ReadSettingsText(std::string_view text, const std::filesystem::path &fileName);
+SettingsRead ReadSettingsText(std::string_view text, const std::filesystem::path& fileName);
 
 // The start of the program: a missing settings file, or one whose first line is not exactly
 // "CZ0200", is replaced by a file of defaults (with the window's current width); then the file is
@@ -72,7 +72,7 @@ SettingsRead ReadSettingsText(std::string_view text, const std::filesystem::path
 struct SettingsLoad : SettingsRead {
     bool defaultsWritten = false;
 };
-SettingsLoad LoadSettingsFile(const std::filesystem::path &path, std::int32_t windowWidth);
+SettingsLoad LoadSettingsFile(const std::filesystem::path& path, std::int32_t windowWidth);
 
 // The window's save: writes current, or, when no file exists at path, the defaults with the
 // current width, which the window is then to put in force (defaultsWritten). Written
@@ -82,7 +82,7 @@ struct SettingsSave {
     bool defaultsWritten = false;
     Settings written;
 };
-SettingsSave SaveSettingsFile(const std::filesystem::path &path, const Settings &current);
+SettingsSave SaveSettingsFile(const std::filesystem::path& path, const Settings& current);
 
 // Where the window applies what was read. ApplySettings calls these in the order the values
 // take effect at start-up, stopping where the read stopped.
@@ -113,6 +113,6 @@ public:
     virtual void setSeqPane(std::int32_t group) = 0;
 };
 
-void ApplySettings(const SettingsRead &read, SettingsSink &sink);
+void ApplySettings(const SettingsRead& read, SettingsSink& sink);
 
 } // namespace cadenzo

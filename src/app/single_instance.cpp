@@ -12,7 +12,7 @@ constexpr int kAnswerMs = 1000;
 const QByteArray kRaise = "raise\n";
 } // namespace
 
-SingleInstance::SingleInstance(const QString &key) : key_(key) {}
+SingleInstance::SingleInstance(const QString& key) : key_(key) {}
 
 QString SingleInstance::DefaultKey() {
     QString user = qEnvironmentVariable("USER");
@@ -42,7 +42,7 @@ bool SingleInstance::Listen(std::function<void()> raise) {
             return false;
     }
     connect(server_, &QLocalServer::newConnection, this, [this, raise] {
-        while (QLocalSocket *socket = server_->nextPendingConnection()) {
+        while (QLocalSocket* socket = server_->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
             raise();
         }

@@ -15,7 +15,7 @@ class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    explicit SingleInstance(const QString &key = DefaultKey());
+    explicit SingleInstance(const QString& key = DefaultKey());
 
     // True when another instance answered (and was asked to raise its window): end at once.
     bool AskRunningInstance();
@@ -26,7 +26,7 @@ public:
 
 private:
     QString key_;
-    QLocalServer *server_ = nullptr;
+    QLocalServer* server_ = nullptr;
 };
 
 } // namespace cadenzo

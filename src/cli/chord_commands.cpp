@@ -13,7 +13,7 @@ namespace cadenzo::cli {
 namespace {
 
 // An item of the chord lists without its blanks: "C#", "m7", "m69".
-std::string Bare(const char *item) {
+std::string Bare(const char* item) {
     std::string text(item);
     const auto first = text.find_first_not_of(' ');
     const auto last = text.find_last_not_of(' ');
@@ -24,7 +24,7 @@ std::string FretText(std::uint8_t fret) {
     return fret == SILENT ? "x" : std::to_string(fret);
 }
 
-std::string FretsText(const Frets &frets) {
+std::string FretsText(const Frets& frets) {
     std::string line;
     for (int s = 0; s < STRING_COUNT; ++s) {
         if (s > 0)
@@ -35,7 +35,7 @@ std::string FretsText(const Frets &frets) {
 }
 
 // The chordTable root 0..11 of "C" .. "B".
-int ParseRoot(const std::string &text) {
+int ParseRoot(const std::string& text) {
     for (int r = 0; r < CHORD_ROOTS; ++r)
         if (text == Bare(chord1Items[r + 1]))
             return r;
@@ -43,7 +43,7 @@ int ParseRoot(const std::string &text) {
 }
 
 // The Chord2 item index of "M", "m", "6", ... "m69".
-int ParseType(const std::string &text) {
+int ParseType(const std::string& text) {
     std::string known;
     for (int t = 0; t < CHORD_TYPES; ++t) {
         const std::string bare = Bare(chord2Items[t]);
@@ -55,7 +55,7 @@ int ParseType(const std::string &text) {
 }
 
 // A fret typed on the command line: 0..24, or x for a silent string.
-std::uint8_t ParseFret(const std::string &text) {
+std::uint8_t ParseFret(const std::string& text) {
     if (text == "x")
         return SILENT;
     int value = -1;
@@ -77,11 +77,11 @@ struct NameArgs {
     std::string tuning = "Standard";
 };
 
-const char *const tuningHelp =
+const char* const tuningHelp =
     "Tuning: a preset name (\"Standard\", \"Drop D\", \"DADGAD\", \"Open E\", ...) or six "
     "comma-separated values 0..255, string 0 (highest) first, in semitones above MIDI note 36";
 
-void RunChord(const ChordArgs &args) {
+void RunChord(const ChordArgs& args) {
     const int root = ParseRoot(args.root);
     const int type = ParseType(args.type);
     Guitar guitar;
@@ -91,7 +91,7 @@ void RunChord(const ChordArgs &args) {
     std::cout << FretsText(guitar.frets()) << '\n';
 }
 
-void RunName(const NameArgs &args) {
+void RunName(const NameArgs& args) {
     if (args.frets.size() != STRING_COUNT)
         throw UsageError("name needs six frets, strings 0..5 (highest first), got " +
                          std::to_string(args.frets.size()));
@@ -112,9 +112,9 @@ void RunChart() {
 
 } // namespace
 
-void addChordCommands(CLI::App &app) {
+void addChordCommands(CLI::App& app) {
     auto chordArgs = std::make_shared<ChordArgs>();
-    CLI::App *chord = app.add_subcommand(
+    CLI::App* chord = app.add_subcommand(
         "chord", "Print the frets of a built-in chord, strings 0..5 (highest first), x = silent");
     chord->add_option("ROOT", chordArgs->root, "Root: C, C#, D, D#, E, F, F#, G, G#, A, A#, B")
         ->required();
@@ -130,7 +130,7 @@ void addChordCommands(CLI::App &app) {
     chord->callback([chordArgs] { RunChord(*chordArgs); });
 
     auto nameArgs = std::make_shared<NameArgs>();
-    CLI::App *name = app.add_subcommand(
+    CLI::App* name = app.add_subcommand(
         "name", "Name the built-in chord that six frets form (\"--\" when none does)");
     name->add_option("FRETS", nameArgs->frets,
                      "Six frets, strings 0..5 (highest first): 0..24, or x for a silent string")
@@ -138,7 +138,7 @@ void addChordCommands(CLI::App &app) {
     name->add_option("--tuning", nameArgs->tuning, tuningHelp)->capture_default_str();
     name->callback([nameArgs] { RunName(*nameArgs); });
 
-    CLI::App *chart = app.add_subcommand(
+    CLI::App* chart = app.add_subcommand(
         "chart", "Print every built-in voicing: ROOT TYPE POS and the frets of strings 0..5");
     chart->callback([] { RunChart(); });
 }

@@ -14,8 +14,8 @@ LoadedSong::LoadedSong(const std::string& path) {
         throw RunError(result.error);
 }
 
-Frets ParseTuning(const std::string &text) {
-    for (const auto &preset : tunePreset)
+Frets ParseTuning(const std::string& text) {
+    for (const auto& preset : tunePreset)
         if (text == preset.name)
             return preset.values;
 

@@ -36,12 +36,12 @@ struct LoadedSong {
 
 // A preset name of the instrument dialog ("Standard", "Drop D", ...) or six comma-separated
 // values 0..255, string 0 first.
-Frets ParseTuning(const std::string &text);
+Frets ParseTuning(const std::string& text);
 
 // Each subsystem adds its subcommands to the tool.
-void addChordCommands(CLI::App &app);
-void addSoundCommands(CLI::App &app);
-void addSongCommands(CLI::App &app);
-void addExportCommands(CLI::App &app);
+void addChordCommands(CLI::App& app);
+void addSoundCommands(CLI::App& app);
+void addSongCommands(CLI::App& app);
+void addExportCommands(CLI::App& app);
 
 } // namespace cadenzo::cli

@@ -26,14 +26,14 @@ struct ExportArgs {
     int volume = 0;
     int reverb = 0;
     int chorus = 0;
-    CLI::Option *channelOption = nullptr;
-    CLI::Option *programOption = nullptr;
-    CLI::Option *volumeOption = nullptr;
-    CLI::Option *reverbOption = nullptr;
-    CLI::Option *chorusOption = nullptr;
+    CLI::Option* channelOption = nullptr;
+    CLI::Option* programOption = nullptr;
+    CLI::Option* volumeOption = nullptr;
+    CLI::Option* reverbOption = nullptr;
+    CLI::Option* chorusOption = nullptr;
 };
 
-int FormatItem(const std::string &text) {
+int FormatItem(const std::string& text) {
     if (text == "0")
         return SMF_FORMAT0;
     if (text == "1")
@@ -45,7 +45,7 @@ int FormatItem(const std::string &text) {
                      "track per string)");
 }
 
-int InitItem(const std::string &text) {
+int InitItem(const std::string& text) {
     if (text == "none")
         return SMF_INIT_NONE;
     if (text == "gm")
@@ -57,13 +57,13 @@ int InitItem(const std::string &text) {
     throw UsageError("bad --reset '" + text + "': use none, gm, xg or gs");
 }
 
-void CheckRange(const CLI::Option *option, int value, int low, int high) {
+void CheckRange(const CLI::Option* option, int value, int low, int high) {
     if (option->count() > 0 && (value < low || value > high))
         throw UsageError("bad " + option->get_name() + " " + std::to_string(value) + ": use " +
                          std::to_string(low) + ".." + std::to_string(high));
 }
 
-void ExportSong(const ExportArgs &args) {
+void ExportSong(const ExportArgs& args) {
     const int format = FormatItem(args.format);
     const int init = InitItem(args.reset);
     CheckRange(args.channelOption, args.channel, 1, 16);
@@ -113,9 +113,9 @@ void ExportSong(const ExportArgs &args) {
 
 } // namespace
 
-void addExportCommands(CLI::App &app) {
+void addExportCommands(CLI::App& app) {
     auto args = std::make_shared<ExportArgs>();
-    CLI::App *cmd = app.add_subcommand(
+    CLI::App* cmd = app.add_subcommand(
         "export-smf", "Write a song file as a Standard MIDI File (480 ticks per quarter, one bar "
                       "of lead-in carrying tempo, signature, reset, program and controllers)");
     cmd->add_option("SONG", args->song, "Song file (.cz0)")->required();

@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     using namespace cadenzo::cli;
     CLI::App app{"cadenzo-cli: chords, songs and MIDI from the terminal", "cadenzo-cli"};
     app.require_subcommand(1);
@@ -14,20 +14,20 @@ int main(int argc, char **argv) {
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp &e) {
+    } catch (const CLI::CallForHelp& e) {
         return app.exit(e);
-    } catch (const CLI::CallForAllHelp &e) {
+    } catch (const CLI::CallForAllHelp& e) {
         return app.exit(e);
-    } catch (const CLI::ParseError &e) {
+    } catch (const CLI::ParseError& e) {
         std::cerr << "cadenzo-cli: " << e.what() << "\n";
         return 2;
-    } catch (const UsageError &e) {
+    } catch (const UsageError& e) {
         std::cerr << "cadenzo-cli: " << e.what() << "\n";
         return 2;
-    } catch (const RunError &e) {
+    } catch (const RunError& e) {
         std::cerr << "cadenzo-cli: " << e.what() << "\n";
         return 1;
-    } catch (const std::exception &e) {
+    } catch (const std::exception& e) {
         std::cerr << "cadenzo-cli: " << e.what() << "\n";
         return 1;
     }

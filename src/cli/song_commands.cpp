@@ -23,16 +23,16 @@ namespace cadenzo::cli {
 
 namespace {
 
-nlohmann::json FretsJson(const Frets &frets) {
+nlohmann::json FretsJson(const Frets& frets) {
     nlohmann::json array = nlohmann::json::array();
     for (std::uint8_t f : frets)
         array.push_back(f);
     return array;
 }
 
-void PrintInfo(const std::string &path) {
+void PrintInfo(const std::string& path) {
     const auto loaded = std::make_unique<LoadedSong>(path);
-    const Song &song = loaded->song;
+    const Song& song = loaded->song;
     nlohmann::json out;
     out["name"] = song.songName;
     out["tempo"] = loaded->tempo;
@@ -44,7 +44,7 @@ void PrintInfo(const std::string &path) {
     out["eventCount"] = song.eventCount;
     nlohmann::json events = nlohmann::json::array();
     for (std::uint32_t i = 0; i < song.eventCount; ++i) {
-        const SongEvent &e = song.songEvents[i];
+        const SongEvent& e = song.songEvents[i];
         events.push_back({{"tick", e.tick},
                           {"frets", FretsJson(e.frets)},
                           {"velocity", e.velocity},
@@ -56,7 +56,7 @@ void PrintInfo(const std::string &path) {
     }
     out["events"] = std::move(events);
     nlohmann::json meters = nlohmann::json::array();
-    for (const MeterEntry &m : song.meterTable)
+    for (const MeterEntry& m : song.meterTable)
         meters.push_back(
             {{"num", m.num}, {"den", m.den}, {"endTick", m.endTick}, {"changed", m.changed}});
     out["meterTable"] = std::move(meters);
@@ -65,7 +65,7 @@ void PrintInfo(const std::string &path) {
 }
 
 // The song's last event has been released: the engine rests on the end marker.
-bool Finished(const PlaybackEngine &engine, const Song &song) {
+bool Finished(const PlaybackEngine& engine, const Song& song) {
     return engine.playIndex() >= song.eventCount;
 }
 
@@ -73,7 +73,7 @@ bool Finished(const PlaybackEngine &engine, const Song &song) {
 // can get there).
 constexpr int MAX_DRY_CALLBACKS = 50'000'000;
 
-void DryRun(LoadedSong &loaded) {
+void DryRun(LoadedSong& loaded) {
     RecordingMidiOut out(1, 4096);
     MidiPort port(out, loaded.midi);
     if (port.MidiOpen() != MIDI_OK)
@@ -83,7 +83,7 @@ void DryRun(LoadedSong &loaded) {
     PlaybackEngine engine(loaded.song, port, loaded.guitar, timer);
 
     auto print = [&](int callback) {
-        for (const RecordingMidiOut::Sent &s : out.sent())
+        for (const RecordingMidiOut::Sent& s : out.sent())
             std::printf("%d %02X %02X %02X\n", callback, s.status(), s.data1(), s.data2());
         out.clear();
     };
@@ -112,7 +112,7 @@ extern "C" void OnInterrupt(int) {
     interrupted = true;
 }
 
-void PlayLive(LoadedSong &loaded, unsigned device) {
+void PlayLive(LoadedSong& loaded, unsigned device) {
 #ifdef CADENZO_HAVE_BACKENDS
     const std::unique_ptr<MidiOut> out = MakeSystemMidiOut();
     loaded.midi.midiDevice = static_cast<std::uint8_t>(device);
@@ -165,7 +165,7 @@ void PlayLive(LoadedSong &loaded, unsigned device) {
 
 } // namespace
 
-void addSongCommands(CLI::App &app) {
+void addSongCommands(CLI::App& app) {
     auto info = app.add_subcommand("info", "Print a song file (.cz0) as JSON");
     auto infoPath = std::make_shared<std::string>();
     info->add_option("SONG", *infoPath, "Song file")->required();

@@ -17,7 +17,7 @@ namespace cadenzo::cli {
 namespace {
 
 // An item of the chord lists without its blanks: "C#", "m7".
-std::string Bare(const char *item) {
+std::string Bare(const char* item) {
     std::string text(item);
     const auto first = text.find_first_not_of(' ');
     const auto last = text.find_last_not_of(' ');
@@ -47,7 +47,7 @@ void RunDevices() {
     }
 }
 
-void RunStrum(const StrumArgs &args) {
+void RunStrum(const StrumArgs& args) {
     ChordSelection chord;
     for (int r = 1; r < CHORD1_ITEMS; ++r)
         if (args.root == Bare(chord1Items[r]))
@@ -106,13 +106,13 @@ void RunStrum(const StrumArgs &args) {
 
 } // namespace
 
-void addSoundCommands(CLI::App &app) {
-    CLI::App *devices = app.add_subcommand(
+void addSoundCommands(CLI::App& app) {
+    CLI::App* devices = app.add_subcommand(
         "devices", "List the MIDI output devices, one per line: INDEX NAME (0 = built-in)");
     devices->callback([] { RunDevices(); });
 
     auto args = std::make_shared<StrumArgs>();
-    CLI::App *strum = app.add_subcommand(
+    CLI::App* strum = app.add_subcommand(
         "strum", "Strum a built-in chord once on a MIDI output device, as the stroke buttons do");
     strum->add_option("ROOT", args->root, "Root: C, C#, D, D#, E, F, F#, G, G#, A, A#, B")
         ->required();

@@ -10,13 +10,13 @@ namespace cadenzo {
 
 namespace {
 
-void Put(QImage &img, int x, int y, QRgb c) {
+void Put(QImage& img, int x, int y, QRgb c) {
     if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
         img.setPixel(x, y, c);
 }
 
 // The border pixels of r, visited once each.
-template <class F> void ForEachBorderPixel(const PixRect &r, F f) {
+template <class F> void ForEachBorderPixel(const PixRect& r, F f) {
     if (r.w <= 0 || r.h <= 0)
         return;
     const int right = r.x + r.w - 1, bottom = r.y + r.h - 1;
@@ -32,28 +32,28 @@ template <class F> void ForEachBorderPixel(const PixRect &r, F f) {
     }
 }
 
-void Outline(QImage &img, const PixRect &r, QRgb c) {
+void Outline(QImage& img, const PixRect& r, QRgb c) {
     ForEachBorderPixel(r, [&](int x, int y) { Put(img, x, y, c); });
 }
 
-void Fill(QImage &img, const PixRect &r, QRgb c) {
+void Fill(QImage& img, const PixRect& r, QRgb c) {
     for (int y = r.y; y < r.y + r.h; ++y)
         for (int x = r.x; x < r.x + r.w; ++x)
             Put(img, x, y, c);
 }
 
-PixRect Inset(const PixRect &r, int d) {
+PixRect Inset(const PixRect& r, int d) {
     return {r.x + d, r.y + d, r.w - 2 * d, r.h - 2 * d};
 }
 
-void Invert(QImage &img, int x, int y) {
+void Invert(QImage& img, int x, int y) {
     if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
         img.setPixel(x, y, img.pixel(x, y) ^ 0x00FFFFFFu);
 }
 
 } // namespace
 
-TColorGrid::TColorGrid(QWidget *parent) : QWidget(parent) {
+TColorGrid::TColorGrid(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 100);
@@ -74,7 +74,7 @@ void TColorGrid::ApplySize() {
         resize(m.width, m.height);
 }
 
-void TColorGrid::resizeEvent(QResizeEvent *e) {
+void TColorGrid::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     ApplySize();
 }
@@ -110,7 +110,7 @@ void TColorGrid::setCtl3D(bool v) {
 void TColorGrid::SetIndex(bool foreground, int v) {
     if (!(foreground ? foregroundEnabled_ : backgroundEnabled_))
         return;
-    int &index = foreground ? foregroundIndex_ : backgroundIndex_;
+    int& index = foreground ? foregroundIndex_ : backgroundIndex_;
     if (v == index)
         return;
     index = v;
@@ -119,7 +119,7 @@ void TColorGrid::SetIndex(bool foreground, int v) {
 }
 
 void TColorGrid::Pick(bool foreground, int cell) {
-    bool &enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
+    bool& enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
     if (!enabled && clickEnablesColor_) {
         enabled = true;
         (foreground ? foregroundIndex_ : backgroundIndex_) = -1;
@@ -130,28 +130,28 @@ void TColorGrid::Pick(bool foreground, int cell) {
     setSelection(cell);
 }
 
-void TColorGrid::changeEvent(QEvent *e) {
+void TColorGrid::changeEvent(QEvent* e) {
     if (e->type() == QEvent::FontChange || e->type() == QEvent::PaletteChange ||
         e->type() == QEvent::EnabledChange)
         update();
     QWidget::changeEvent(e);
 }
 
-void TColorGrid::focusInEvent(QFocusEvent *e) {
+void TColorGrid::focusInEvent(QFocusEvent* e) {
     hasFocus_ = true;
     update();
     emit OnEnter();
     QWidget::focusInEvent(e);
 }
 
-void TColorGrid::focusOutEvent(QFocusEvent *e) {
+void TColorGrid::focusOutEvent(QFocusEvent* e) {
     hasFocus_ = false;
     update();
     emit OnExit();
     QWidget::focusOutEvent(e);
 }
 
-void TColorGrid::mousePressEvent(QMouseEvent *e) {
+void TColorGrid::mousePressEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
     // While a button is held Qt sends every move and the release here (the capture).
@@ -160,7 +160,7 @@ void TColorGrid::mousePressEvent(QMouseEvent *e) {
     Pick(dragForeground_, CellAtPoint(p.x(), p.y()));
 }
 
-void TColorGrid::mouseMoveEvent(QMouseEvent *e) {
+void TColorGrid::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseMove(e->modifiers(), p.x(), p.y());
     if (!dragging_)
@@ -172,7 +172,7 @@ void TColorGrid::mouseMoveEvent(QMouseEvent *e) {
     }
 }
 
-void TColorGrid::mouseReleaseEvent(QMouseEvent *e) {
+void TColorGrid::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
     if (!dragging_)
@@ -184,7 +184,7 @@ void TColorGrid::mouseReleaseEvent(QMouseEvent *e) {
         emit OnClick();
 }
 
-void TColorGrid::keyPressEvent(QKeyEvent *e) {
+void TColorGrid::keyPressEvent(QKeyEvent* e) {
     auto move = [&](GridKey k) { setSelection(MoveSelection(ordering_, selection_, k)); };
     switch (e->key()) {
     case Qt::Key_Right:
@@ -216,7 +216,7 @@ void TColorGrid::keyPressEvent(QKeyEvent *e) {
             return;
         }
         const bool foreground = e->key() == Qt::Key_F;
-        bool &enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
+        bool& enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
         if (!enabled && clickEnablesColor_) {
             enabled = true;
             (foreground ? foregroundIndex_ : backgroundIndex_) = -1;
@@ -232,10 +232,10 @@ void TColorGrid::keyPressEvent(QKeyEvent *e) {
     e->accept();
 }
 
-void TColorGrid::DrawCell(QImage &img, int index, bool selector) const {
+void TColorGrid::DrawCell(QImage& img, int index, bool selector) const {
     if (index < 0 || index > 15)
         return;
-    const QPalette &pal = palette();
+    const QPalette& pal = palette();
     const QRgb cell = ToQRgb(CellColor(index));
     PixRect r = CellRect(Metrics(), ordering_, index);
     if (ctl3D_) {
@@ -275,13 +275,13 @@ void TColorGrid::DrawCell(QImage &img, int index, bool selector) const {
     }
 }
 
-void TColorGrid::DrawMarks(QImage &img) const {
+void TColorGrid::DrawMarks(QImage& img) const {
     QPainter p(&img);
     p.setRenderHint(QPainter::TextAntialiasing, false);
     QFont f = font();
     f.setStyleStrategy(QFont::NoAntialias);
     p.setFont(f);
-    auto mark = [&](int index, const char *text) {
+    auto mark = [&](int index, const char* text) {
         if (index < 0 || index > 15)
             return;
         const PixRect r = CellRect(Metrics(), ordering_, index);
@@ -307,7 +307,7 @@ QImage TColorGrid::Picture() const {
     return img;
 }
 
-void TColorGrid::paintEvent(QPaintEvent *) {
+void TColorGrid::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, Picture());
 }

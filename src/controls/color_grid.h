@@ -15,7 +15,7 @@ namespace cadenzo {
 class TColorGrid : public QWidget {
     Q_OBJECT
 public:
-    explicit TColorGrid(QWidget *parent = nullptr);
+    explicit TColorGrid(QWidget* parent = nullptr);
 
     TGridOrdering GridOrdering() const { return ordering_; }
     void setGridOrdering(TGridOrdering v);
@@ -56,15 +56,15 @@ signals:
     void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
-    void paintEvent(QPaintEvent *e) override;
-    void resizeEvent(QResizeEvent *e) override;
-    void changeEvent(QEvent *e) override;
-    void focusInEvent(QFocusEvent *e) override;
-    void focusOutEvent(QFocusEvent *e) override;
-    void mousePressEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
-    void keyPressEvent(QKeyEvent *e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void focusInEvent(QFocusEvent* e) override;
+    void focusOutEvent(QFocusEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void keyPressEvent(QKeyEvent* e) override;
 
 private:
     // Cells follow the current size at once; the size itself is cut when Qt delivers the
@@ -74,8 +74,8 @@ private:
     void SetIndex(bool foreground, int v);
     // A pick by mouse or key: enables a disabled side when ClickEnablesColor is on.
     void Pick(bool foreground, int cell);
-    void DrawCell(QImage &img, int index, bool selector) const;
-    void DrawMarks(QImage &img) const;
+    void DrawCell(QImage& img, int index, bool selector) const;
+    void DrawMarks(QImage& img) const;
 
     TGridOrdering ordering_ = go4x4;
     int foregroundIndex_ = 0;

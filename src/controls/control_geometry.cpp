@@ -87,12 +87,12 @@ template <class F> TColor PerComponent(TColor c, TColor s, F f) {
                std::uint8_t(f(GetBValue(c), GetBValue(s))));
 }
 
-bool IsT(const GlyphPixels &g, int x, int y, TColor t) {
+bool IsT(const GlyphPixels& g, int x, int y, TColor t) {
     return x < 0 || y < 0 || x >= g.w || y >= g.h || g.at(x, y) == t;
 }
 
 // Transparent pixels with a glyph pixel left, right, above or below.
-std::vector<bool> Outline(const GlyphPixels &g, TColor t) {
+std::vector<bool> Outline(const GlyphPixels& g, TColor t) {
     std::vector<bool> out(g.px.size(), false);
     for (int y = 0; y < g.h; ++y)
         for (int x = 0; x < g.w; ++x)
@@ -104,7 +104,7 @@ std::vector<bool> Outline(const GlyphPixels &g, TColor t) {
 
 } // namespace
 
-GlyphPixels HotGlyph(const GlyphPixels &g, TActiveImageType mode, TColor shine) {
+GlyphPixels HotGlyph(const GlyphPixels& g, TActiveImageType mode, TColor shine) {
     GlyphPixels out = g;
     const TColor t = g.transparent();
     if (mode == aiFrameLight || mode == aiFrameLight2) {
@@ -130,7 +130,7 @@ GlyphPixels HotGlyph(const GlyphPixels &g, TActiveImageType mode, TColor shine) 
             const TColor c = g.at(x, y);
             if (c == t)
                 continue;
-            TColor &o = out.at(x, y);
+            TColor& o = out.at(x, y);
             switch (mode) {
             case aiXorLight:
                 o = (c ^ shine) & 0xFFFFFF;
@@ -155,7 +155,7 @@ GlyphPixels HotGlyph(const GlyphPixels &g, TActiveImageType mode, TColor shine) 
     return out;
 }
 
-GlyphPixels DisabledGlyph(const GlyphPixels &g, TDisabledImageType mode, TColor face) {
+GlyphPixels DisabledGlyph(const GlyphPixels& g, TDisabledImageType mode, TColor face) {
     GlyphPixels out = g;
     const TColor t = g.transparent();
     for (int y = 0; y < g.h; ++y)
@@ -163,7 +163,7 @@ GlyphPixels DisabledGlyph(const GlyphPixels &g, TDisabledImageType mode, TColor 
             const TColor c = g.at(x, y);
             if (c == t)
                 continue;
-            TColor &o = out.at(x, y);
+            TColor& o = out.at(x, y);
             switch (mode) {
             case diGrayscale: {
                 const auto v = std::uint8_t((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3);
@@ -187,7 +187,7 @@ GlyphPixels DisabledGlyph(const GlyphPixels &g, TDisabledImageType mode, TColor 
     return out;
 }
 
-std::vector<bool> EdgeMask(const GlyphPixels &g) {
+std::vector<bool> EdgeMask(const GlyphPixels& g) {
     const TColor t = g.transparent();
     std::vector<bool> mask(g.px.size(), false);
     auto pix = [&](int x, int y) { return IsT(g, x, y, t) ? t : g.at(x, y); };
@@ -220,14 +220,14 @@ bool IsContinuation(char c) {
 }
 } // namespace
 
-std::size_t ThreeColorSplit(const std::string &utf8) {
+std::size_t ThreeColorSplit(const std::string& utf8) {
     std::size_t s = utf8.size() / 2;
     while (s < utf8.size() && IsContinuation(utf8[s]))
         ++s;
     return s;
 }
 
-int CharacterCount(const std::string &utf8) {
+int CharacterCount(const std::string& utf8) {
     int n = 0;
     for (std::size_t i = 0; i < utf8.size(); ++i)
         if (i == 0 || !IsContinuation(utf8[i]))
@@ -235,7 +235,7 @@ int CharacterCount(const std::string &utf8) {
     return n;
 }
 
-std::vector<TColor> CharacterColors(const std::string &utf8, TTextGradation mode, TColor font,
+std::vector<TColor> CharacterColors(const std::string& utf8, TTextGradation mode, TColor font,
                                     TColor mid, TColor last) {
     const int n = CharacterCount(utf8);
     std::vector<TColor> colors;
@@ -274,14 +274,14 @@ GridMetrics GridSize(TGridOrdering o, int width, int height) {
     return {w, h, w / cols, h / rows};
 }
 
-int CellAt(const GridMetrics &m, TGridOrdering o, int x, int y) {
+int CellAt(const GridMetrics& m, TGridOrdering o, int x, int y) {
     x = std::clamp(x, 0, std::max(0, m.width - 1));
     y = std::clamp(y, 0, std::max(0, m.height - 1));
     const int cw = std::max(1, m.cellWidth), ch = std::max(1, m.cellHeight);
     return std::clamp(y / ch * GridColumns(o) + x / cw, 0, 15);
 }
 
-PixRect CellRect(const GridMetrics &m, TGridOrdering o, int index) {
+PixRect CellRect(const GridMetrics& m, TGridOrdering o, int index) {
     const int cols = GridColumns(o);
     return {index % cols * m.cellWidth, index / cols * m.cellHeight, m.cellWidth, m.cellHeight};
 }

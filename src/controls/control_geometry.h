@@ -36,13 +36,13 @@ enum TDisabledImageType {
 
 struct PixRect {
     int x = 0, y = 0, w = 0, h = 0;
-    bool operator==(const PixRect &) const = default;
+    bool operator==(const PixRect&) const = default;
 };
 
 struct ButtonBlock {
     int glyphX = 0, glyphY = 0; // top-left of the glyph
     PixRect text;               // the caption is centred in this rectangle
-    bool operator==(const ButtonBlock &) const = default;
+    bool operator==(const ButtonBlock&) const = default;
 };
 
 // Places the glyph (gw x gh, 0 x 0 when empty) and the caption (tw x th, 0 x 0 when empty) in a
@@ -72,21 +72,21 @@ struct GlyphPixels {
     int w = 0, h = 0;
     std::vector<TColor> px;
     TColor at(int x, int y) const { return px[std::size_t(y) * std::size_t(w) + std::size_t(x)]; }
-    TColor &at(int x, int y) { return px[std::size_t(y) * std::size_t(w) + std::size_t(x)]; }
+    TColor& at(int x, int y) { return px[std::size_t(y) * std::size_t(w) + std::size_t(x)]; }
     // The bottom-left pixel names the transparent colour.
     TColor transparent() const { return w > 0 && h > 0 ? at(0, h - 1) : clNone; }
 };
 
 // Glyph image of the hot looks; pixels equal to the transparent colour stay transparent except
 // where a frame mode draws its outline.
-GlyphPixels HotGlyph(const GlyphPixels &g, TActiveImageType mode, TColor shine);
+GlyphPixels HotGlyph(const GlyphPixels& g, TActiveImageType mode, TColor shine);
 
 // Glyph image of the disabled look for every mode but diDefault; face is the Color of Colors.
-GlyphPixels DisabledGlyph(const GlyphPixels &g, TDisabledImageType mode, TColor face);
+GlyphPixels DisabledGlyph(const GlyphPixels& g, TDisabledImageType mode, TColor face);
 
 // Edge mask of the disabled diDefault look: a glyph pixel is set where it differs from its
 // lower-right or lower-left neighbour (outside the glyph counts as transparent).
-std::vector<bool> EdgeMask(const GlyphPixels &g);
+std::vector<bool> EdgeMask(const GlyphPixels& g);
 
 // ---- Shadow label ----
 
@@ -99,14 +99,14 @@ int TextTopOffset(TTextLayout layout, int height, int textHeight);
 
 // Byte where a tg3Colors caption splits: half its length, moved on past continuation bytes so
 // that no character is cut.
-std::size_t ThreeColorSplit(const std::string &utf8);
+std::size_t ThreeColorSplit(const std::string& utf8);
 
 // The colour of every character (code point) of a UTF-8 caption.
-std::vector<TColor> CharacterColors(const std::string &utf8, TTextGradation mode, TColor font,
+std::vector<TColor> CharacterColors(const std::string& utf8, TTextGradation mode, TColor font,
                                     TColor mid, TColor last);
 
 // Number of characters (code points) of a UTF-8 text.
-int CharacterCount(const std::string &utf8);
+int CharacterCount(const std::string& utf8);
 
 // ---- Colour grid ----
 
@@ -122,9 +122,9 @@ struct GridMetrics {
 GridMetrics GridSize(TGridOrdering o, int width, int height);
 
 // The cell under (x, y), the point clamped into the control.
-int CellAt(const GridMetrics &m, TGridOrdering o, int x, int y);
+int CellAt(const GridMetrics& m, TGridOrdering o, int x, int y);
 
-PixRect CellRect(const GridMetrics &m, TGridOrdering o, int index);
+PixRect CellRect(const GridMetrics& m, TGridOrdering o, int index);
 
 enum class GridKey { Right, Left, Down, Up, Home, End };
 // The keyboard cursor after a move; every move wraps around.

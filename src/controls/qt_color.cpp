@@ -6,7 +6,7 @@ namespace {
 
 // Desktop colour index -> palette group and role. The three-dimensional shades follow the
 // palette's bevel colours: Light for highlights, Dark for shadows, Shadow for the darkest line.
-QColor SystemQColor(std::uint8_t index, const QPalette &p) {
+QColor SystemQColor(std::uint8_t index, const QPalette& p) {
     using R = QPalette::ColorRole;
     auto a = [&p](R role) { return p.color(QPalette::Active, role); };
     switch (index) {
@@ -51,7 +51,7 @@ QColor SystemQColor(std::uint8_t index, const QPalette &p) {
 
 } // namespace
 
-QColor ToQColor(TColor c, const QPalette &palette) {
+QColor ToQColor(TColor c, const QPalette& palette) {
     if (IsSystemColor(c)) {
         QColor q = SystemQColor(std::uint8_t(c & 0xFF), palette);
         q.setAlpha(255);
@@ -60,11 +60,11 @@ QColor ToQColor(TColor c, const QPalette &palette) {
     return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
 }
 
-TColor FromQColor(const QColor &c) {
+TColor FromQColor(const QColor& c) {
     return RGB(std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue()));
 }
 
-TColor ResolveColor(TColor c, const QPalette &palette) {
+TColor ResolveColor(TColor c, const QPalette& palette) {
     return FromQColor(ToQColor(c, palette));
 }
 

@@ -10,11 +10,11 @@
 
 namespace cadenzo {
 
-QColor ToQColor(TColor c, const QPalette &palette);
+QColor ToQColor(TColor c, const QPalette& palette);
 // The colour number of an opaque colour (never a system colour).
-TColor FromQColor(const QColor &c);
+TColor FromQColor(const QColor& c);
 // c as a plain RGB colour number, system colours resolved against the palette.
-TColor ResolveColor(TColor c, const QPalette &palette);
+TColor ResolveColor(TColor c, const QPalette& palette);
 
 // QImage pixel (0xAARRGGBB) from a colour number and back.
 inline QRgb ToQRgb(TColor c) {

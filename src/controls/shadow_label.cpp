@@ -7,7 +7,7 @@
 
 namespace cadenzo {
 
-TShadowLabel::TShadowLabel(QWidget *parent) : QWidget(parent) {
+TShadowLabel::TShadowLabel(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     shadow_.OnChange = [this] { update(); };
     highlight_.OnChange = [this] { update(); };
@@ -19,7 +19,7 @@ TShadowLabel::~TShadowLabel() {
     highlight_.OnChange = nullptr;
 }
 
-void TShadowLabel::setCaption(const QString &v) {
+void TShadowLabel::setCaption(const QString& v) {
     Set(caption_, v);
     FitToText();
 }
@@ -73,7 +73,7 @@ void TShadowLabel::UpdateOpacity() {
     setAttribute(Qt::WA_OpaquePaintEvent, !transparent_);
 }
 
-void TShadowLabel::changeEvent(QEvent *e) {
+void TShadowLabel::changeEvent(QEvent* e) {
     if (e->type() == QEvent::EnabledChange || e->type() == QEvent::FontChange ||
         e->type() == QEvent::PaletteChange)
         update();
@@ -90,7 +90,7 @@ QImage TShadowLabel::Picture() const {
     return img;
 }
 
-void TShadowLabel::paintEvent(QPaintEvent *) {
+void TShadowLabel::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (UsesOffscreenBitmap())
         p.drawImage(0, 0, Picture()); // composed off screen, copied in one step
@@ -98,9 +98,9 @@ void TShadowLabel::paintEvent(QPaintEvent *) {
         PaintTo(p, true);
 }
 
-void TShadowLabel::PaintTo(QPainter &p, bool viaStrip) const {
+void TShadowLabel::PaintTo(QPainter& p, bool viaStrip) const {
     const int W = width(), H = height();
-    const QPalette &pal = palette();
+    const QPalette& pal = palette();
     auto resolve = [&pal](TColor c) { return ResolveColor(c, pal); };
     p.setRenderHint(QPainter::Antialiasing, false);
     p.setRenderHint(QPainter::TextAntialiasing, false);
@@ -128,7 +128,7 @@ void TShadowLabel::PaintTo(QPainter &p, bool viaStrip) const {
             const int stripH = gradateVert_ ? H : (viaStrip ? H / 20 + 1 : H);
             QImage strip(viaStrip ? stripW : W, stripH, QImage::Format_RGB32);
             for (int y = 0; y < strip.height(); ++y) {
-                auto *row = reinterpret_cast<QRgb *>(strip.scanLine(y));
+                auto* row = reinterpret_cast<QRgb*>(strip.scanLine(y));
                 for (int x = 0; x < strip.width(); ++x)
                     row[x] = ToQRgb(BlendRounded(top, bottom, gradateVert_ ? y : x, n));
             }
@@ -179,18 +179,18 @@ void TShadowLabel::PaintTo(QPainter &p, bool viaStrip) const {
     }
 }
 
-void TShadowLabel::mousePressEvent(QMouseEvent *e) {
+void TShadowLabel::mousePressEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     pressed_ = e->button() == Qt::LeftButton;
     emit OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
 }
 
-void TShadowLabel::mouseMoveEvent(QMouseEvent *e) {
+void TShadowLabel::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseMove(e->modifiers(), p.x(), p.y());
 }
 
-void TShadowLabel::mouseReleaseEvent(QMouseEvent *e) {
+void TShadowLabel::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
     if (pressed_ && e->button() == Qt::LeftButton && rect().contains(p))
@@ -198,7 +198,7 @@ void TShadowLabel::mouseReleaseEvent(QMouseEvent *e) {
     pressed_ = false;
 }
 
-void TShadowLabel::mouseDoubleClickEvent(QMouseEvent *e) {
+void TShadowLabel::mouseDoubleClickEvent(QMouseEvent* e) {
     mousePressEvent(e);
     emit OnDblClick();
 }

@@ -31,7 +31,7 @@ public:
     std::function<void()> OnChange;
 
 private:
-    template <class T> void Set(T &field, T v) {
+    template <class T> void Set(T& field, T v) {
         if (field == v)
             return;
         field = v;
@@ -48,12 +48,12 @@ enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 class TShadowLabel : public QWidget {
     Q_OBJECT
 public:
-    explicit TShadowLabel(QWidget *parent = nullptr);
+    explicit TShadowLabel(QWidget* parent = nullptr);
     ~TShadowLabel() override;
 
     // The ordinary label's settings.
     QString Caption() const { return caption_; }
-    void setCaption(const QString &v);
+    void setCaption(const QString& v);
     // Fits the label to its text whenever the caption or the font changes. Off by default,
     // since Cadenzo's labels are placed with fixed sizes (the background fills the window).
     bool AutoSize() const { return autoSize_; }
@@ -82,8 +82,8 @@ public:
     void setGradationColor(TColor v) { Set(gradationColor_, v); }
     bool Flickerless() const { return flickerless_; }
     void setFlickerless(bool v);
-    TShadow &Shadow() { return shadow_; }
-    TShadow &Highlight() { return highlight_; }
+    TShadow& Shadow() { return shadow_; }
+    TShadow& Highlight() { return highlight_; }
     TEllipsis Ellipsis() const { return ellipsis_; }
     void setEllipsis(TEllipsis v) { Set(ellipsis_, v); }
     TTextGradation TextGradation() const { return textGradation_; }
@@ -105,15 +105,15 @@ signals:
     void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
-    void paintEvent(QPaintEvent *e) override;
-    void changeEvent(QEvent *e) override;
-    void mousePressEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
-    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
-    template <class T> void Set(T &field, const T &v) {
+    template <class T> void Set(T& field, const T& v) {
         if (field == v)
             return;
         field = v;
@@ -126,7 +126,7 @@ private:
     int TextFlags() const;
     // Draws the whole label; viaStrip computes the gradient on a strip and stretches it, as the
     // direct (not off-screen) drawing does.
-    void PaintTo(QPainter &p, bool viaStrip) const;
+    void PaintTo(QPainter& p, bool viaStrip) const;
 
     QString caption_;
     bool autoSize_ = false;

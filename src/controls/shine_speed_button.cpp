@@ -17,26 +17,26 @@ namespace {
 
 constexpr int kCheckInterval = 200; // ms between checks that the mouse is still over the button
 
-GlyphPixels ToGlyphPixels(const QImage &img) {
+GlyphPixels ToGlyphPixels(const QImage& img) {
     GlyphPixels g;
     g.w = img.width();
     g.h = img.height();
     g.px.resize(std::size_t(g.w) * std::size_t(g.h));
     for (int y = 0; y < g.h; ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(img.constScanLine(y));
+        const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         for (int x = 0; x < g.w; ++x)
             g.at(x, y) = FromQRgb(row[x]);
     }
     return g;
 }
 
-void SetPixelClipped(QImage &img, int x, int y, QRgb c) {
+void SetPixelClipped(QImage& img, int x, int y, QRgb c) {
     if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
         img.setPixel(x, y, c);
 }
 
 // A straight line from (x0, y0) towards (x1, y1) without its end point.
-void DrawLineTo(QImage &img, int x0, int y0, int x1, int y1, QRgb c) {
+void DrawLineTo(QImage& img, int x0, int y0, int x1, int y1, QRgb c) {
     const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
     const int dx = (x1 > x0) - (x1 < x0), dy = (y1 > y0) - (y1 < y0);
     for (int i = 0; i < steps; ++i)
@@ -45,7 +45,7 @@ void DrawLineTo(QImage &img, int x0, int y0, int x1, int y1, QRgb c) {
 
 } // namespace
 
-TShineSpeedButton::TShineSpeedButton(QWidget *parent) : QWidget(parent) {
+TShineSpeedButton::TShineSpeedButton(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     activeFont_ = font();
@@ -62,7 +62,7 @@ TShineSpeedButton::~TShineSpeedButton() {
     pressedColors_.OnChange = nullptr;
 }
 
-void TShineSpeedButton::setCaption(const QString &caption) {
+void TShineSpeedButton::setCaption(const QString& caption) {
     if (caption == caption_)
         return;
     caption_ = caption;
@@ -86,8 +86,8 @@ void TShineSpeedButton::setDown(bool v) {
     down_ = v;
     if (v && parentWidget()) {
         const auto siblings =
-            parentWidget()->findChildren<TShineSpeedButton *>(Qt::FindDirectChildrenOnly);
-        for (TShineSpeedButton *b : siblings) {
+            parentWidget()->findChildren<TShineSpeedButton*>(Qt::FindDirectChildrenOnly);
+        for (TShineSpeedButton* b : siblings) {
             if (b == this || b->groupIndex_ != groupIndex_ || !b->down_)
                 continue;
             b->down_ = false;
@@ -103,12 +103,12 @@ void TShineSpeedButton::setTransparent(bool v) {
     Set(transparent_, v);
 }
 
-void TShineSpeedButton::setActiveFont(const QFont &f) {
+void TShineSpeedButton::setActiveFont(const QFont& f) {
     activeFont_ = f;
     Invalidate();
 }
 
-void TShineSpeedButton::setGlyph(const QImage &glyph) {
+void TShineSpeedButton::setGlyph(const QImage& glyph) {
     glyph_ = glyph.isNull() ? QImage() : glyph.convertToFormat(QImage::Format_RGB32);
     Invalidate();
 }
@@ -210,9 +210,9 @@ void TShineSpeedButton::UpdateShortcut() {
         shortcutId_ = grabShortcut(seq);
 }
 
-bool TShineSpeedButton::event(QEvent *e) {
+bool TShineSpeedButton::event(QEvent* e) {
     if (e->type() == QEvent::Shortcut) {
-        auto *se = static_cast<QShortcutEvent *>(e);
+        auto* se = static_cast<QShortcutEvent*>(e);
         if (se->shortcutId() == shortcutId_ && isEnabled() && isVisible() &&
             (parentWidget() == nullptr || parentWidget()->isVisible())) {
             if (accelCharDown_)
@@ -224,7 +224,7 @@ bool TShineSpeedButton::event(QEvent *e) {
     return QWidget::event(e);
 }
 
-void TShineSpeedButton::changeEvent(QEvent *e) {
+void TShineSpeedButton::changeEvent(QEvent* e) {
     switch (e->type()) {
     case QEvent::EnabledChange:
         down_ = false;
@@ -248,19 +248,19 @@ void TShineSpeedButton::changeEvent(QEvent *e) {
     QWidget::changeEvent(e);
 }
 
-void TShineSpeedButton::enterEvent(QEnterEvent *e) {
+void TShineSpeedButton::enterEvent(QEnterEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseEnter(QGuiApplication::keyboardModifiers(), p.x(), p.y());
     MouseEntered();
 }
 
-void TShineSpeedButton::leaveEvent(QEvent *) {
+void TShineSpeedButton::leaveEvent(QEvent*) {
     const QPoint p = mapFromGlobal(QCursor::pos());
     emit OnMouseLeave(QGuiApplication::keyboardModifiers(), p.x(), p.y());
     MouseLeft();
 }
 
-void TShineSpeedButton::mousePressEvent(QMouseEvent *e) {
+void TShineSpeedButton::mousePressEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
     if (e->button() == Qt::LeftButton && isEnabled()) {
@@ -269,7 +269,7 @@ void TShineSpeedButton::mousePressEvent(QMouseEvent *e) {
     }
 }
 
-void TShineSpeedButton::mouseMoveEvent(QMouseEvent *e) {
+void TShineSpeedButton::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseMove(e->modifiers(), p.x(), p.y());
     if (!dragging_)
@@ -278,7 +278,7 @@ void TShineSpeedButton::mouseMoveEvent(QMouseEvent *e) {
     SetLook(inside ? slPressedHot : down_ ? slLatched : slUp);
 }
 
-void TShineSpeedButton::mouseReleaseEvent(QMouseEvent *e) {
+void TShineSpeedButton::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
     emit OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
     if (!dragging_ || e->button() != Qt::LeftButton)
@@ -301,18 +301,18 @@ void TShineSpeedButton::mouseReleaseEvent(QMouseEvent *e) {
         RetestMouseOver();
 }
 
-void TShineSpeedButton::mouseDoubleClickEvent(QMouseEvent *e) {
+void TShineSpeedButton::mouseDoubleClickEvent(QMouseEvent* e) {
     mousePressEvent(e);
     if (down_)
         emit OnDblClick();
 }
 
-void TShineSpeedButton::resizeEvent(QResizeEvent *e) {
+void TShineSpeedButton::resizeEvent(QResizeEvent* e) {
     Invalidate();
     QWidget::resizeEvent(e);
 }
 
-void TShineSpeedButton::paintEvent(QPaintEvent *) {
+void TShineSpeedButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, Picture());
 }
@@ -327,14 +327,14 @@ void TShineSpeedButton::Render() {
     dirty_ = false;
     const int W = std::max(0, width()), H = std::max(0, height());
     QImage img(W, H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    const QPalette &pal = palette();
+    const QPalette& pal = palette();
     auto resolve = [&pal](TColor c) { return ResolveColor(c, pal); };
     auto qrgb = [&](TColor c) { return ToQRgb(resolve(c)); };
 
     const bool pressed = look_ == slPressedHot || look_ == slLatched;
     const bool hot = look_ == slPressedHot || look_ == slHot;
     const bool disabled = look_ == slDisabled;
-    const TShineBtnColors &set = pressed ? pressedColors_ : colors_;
+    const TShineBtnColors& set = pressed ? pressedColors_ : colors_;
 
     // 1. Face.
     if (transparent_) {
@@ -342,7 +342,7 @@ void TShineSpeedButton::Render() {
     } else if (set.Gradation()) {
         const TColor c0 = resolve(set.Color()), c1 = resolve(set.GradColor());
         for (int y = 0; y < H; ++y) {
-            auto *row = reinterpret_cast<QRgb *>(img.scanLine(y));
+            auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
             for (int x = 0; x < W; ++x) {
                 const int step = set.GradVertical() ? FaceStep(y, H) : FaceStep(x, W);
                 row[x] = ToQRgb(GradientStep(c0, c1, step));
@@ -418,8 +418,8 @@ void TShineSpeedButton::Render() {
     const bool raisedFrame =
         ((look_ == slUp || look_ == slDisabled) && upFrame_) || (look_ == slHot && activeFrame_);
     if (pressedFrame || raisedFrame) {
-        const TShineBtnColors &fs = pressedFrame ? pressedColors_ : colors_;
-        for (const FrameLine &l : FrameLines(frameType_, pressedFrame, W, H)) {
+        const TShineBtnColors& fs = pressedFrame ? pressedColors_ : colors_;
+        for (const FrameLine& l : FrameLines(frameType_, pressedFrame, W, H)) {
             const TColor ink = l.ink == FrameInk::Shadow       ? fs.Shadow()
                                : l.ink == FrameInk::DarkShadow ? fs.DarkShadow()
                                                                : fs.Highlight();

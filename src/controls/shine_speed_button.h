@@ -39,7 +39,7 @@ public:
     std::function<void()> OnChange;
 
 private:
-    template <class T> void Set(T &field, T v) {
+    template <class T> void Set(T& field, T v) {
         if (field == v)
             return;
         field = v;
@@ -61,11 +61,11 @@ enum TShineLook { slPressedHot, slLatched, slHot, slUp, slDisabled };
 class TShineSpeedButton : public QWidget {
     Q_OBJECT
 public:
-    explicit TShineSpeedButton(QWidget *parent = nullptr);
+    explicit TShineSpeedButton(QWidget* parent = nullptr);
     ~TShineSpeedButton() override;
 
     QString Caption() const { return caption_; }
-    void setCaption(const QString &caption);
+    void setCaption(const QString& caption);
 
     int GroupIndex() const { return groupIndex_; }
     void setGroupIndex(int v);
@@ -98,10 +98,10 @@ public:
     TColor DisabledShadow() const { return disabledShadow_; }
     void setDisabledShadow(TColor v) { Set(disabledShadow_, v); }
 
-    TShineBtnColors &Colors() { return colors_; }
-    const TShineBtnColors &Colors() const { return colors_; }
-    TShineBtnColors &PressedColors() { return pressedColors_; }
-    const TShineBtnColors &PressedColors() const { return pressedColors_; }
+    TShineBtnColors& Colors() { return colors_; }
+    const TShineBtnColors& Colors() const { return colors_; }
+    TShineBtnColors& PressedColors() { return pressedColors_; }
+    const TShineBtnColors& PressedColors() const { return pressedColors_; }
     TColor ShineColor() const { return shineColor_; }
     void setShineColor(TColor v) { Set(shineColor_, v); }
 
@@ -109,7 +109,7 @@ public:
     TColor FontColor() const { return fontColor_; }
     void setFontColor(TColor v) { Set(fontColor_, v); }
     QFont ActiveFont() const { return activeFont_; }
-    void setActiveFont(const QFont &f);
+    void setActiveFont(const QFont& f);
     TColor ActiveFontColor() const { return activeFontColor_; }
     void setActiveFontColor(TColor v) { Set(activeFontColor_, v); }
     TColor FontHighlight() const { return fontHighlight_; }
@@ -124,7 +124,7 @@ public:
     int Spacing() const { return spacing_; }
     void setSpacing(int v) { Set(spacing_, v); }
     QImage Glyph() const { return glyph_; }
-    void setGlyph(const QImage &glyph);
+    void setGlyph(const QImage& glyph);
 
     TShineLook Look() const { return look_; }
     bool MouseInControl() const { return mouseInControl_; }
@@ -149,19 +149,19 @@ signals:
     void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
-    bool event(QEvent *e) override;
-    void paintEvent(QPaintEvent *e) override;
-    void resizeEvent(QResizeEvent *e) override;
-    void changeEvent(QEvent *e) override;
-    void enterEvent(QEnterEvent *e) override;
-    void leaveEvent(QEvent *e) override;
-    void mousePressEvent(QMouseEvent *e) override;
-    void mouseMoveEvent(QMouseEvent *e) override;
-    void mouseReleaseEvent(QMouseEvent *e) override;
-    void mouseDoubleClickEvent(QMouseEvent *e) override;
+    bool event(QEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
+    void changeEvent(QEvent* e) override;
+    void enterEvent(QEnterEvent* e) override;
+    void leaveEvent(QEvent* e) override;
+    void mousePressEvent(QMouseEvent* e) override;
+    void mouseMoveEvent(QMouseEvent* e) override;
+    void mouseReleaseEvent(QMouseEvent* e) override;
+    void mouseDoubleClickEvent(QMouseEvent* e) override;
 
 private:
-    template <class T> void Set(T &field, T v) {
+    template <class T> void Set(T& field, T v) {
         if (field == v)
             return;
         field = v;

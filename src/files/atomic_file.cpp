@@ -16,7 +16,7 @@ std::string Reason(int error) {
     return std::generic_category().message(error);
 }
 
-FileResult WriteFailure(const fs::path &path, int error) {
+FileResult WriteFailure(const fs::path& path, int error) {
     return FileResult::Failure("Cannot write " + QuotedName(path) + ": " + Reason(error) + ".");
 }
 
@@ -37,7 +37,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 // Creates a new, empty temporary file beside target. The name is hidden and unique to this
 // process and call; O_EXCL guarantees that no existing file is ever opened. The mode 0666 lets the
 // user's umask decide the permissions of a file that did not exist before.
-int CreateTemporary(const fs::path &target, fs::path &temporary) {
+int CreateTemporary(const fs::path& target, fs::path& temporary) {
     static std::atomic<unsigned> counter{0};
     const fs::path folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -54,7 +54,7 @@ int CreateTemporary(const fs::path &target, fs::path &temporary) {
 }
 
 // A symbolic link is replaced through: the file it points to gets the new bytes.
-fs::path ResolveTarget(const fs::path &path) {
+fs::path ResolveTarget(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_symlink(fs::symlink_status(path, ec)))
         return path;
@@ -64,7 +64,7 @@ fs::path ResolveTarget(const fs::path &path) {
 
 // Makes the rename itself durable. Failing here loses nothing that is already written, so the
 // result is not reported.
-void SyncFolder(const fs::path &target) {
+void SyncFolder(const fs::path& target) {
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -75,11 +75,11 @@ void SyncFolder(const fs::path &target) {
 
 } // namespace
 
-std::string QuotedName(const fs::path &path) {
+std::string QuotedName(const fs::path& path) {
     return "\"" + path.string() + "\"";
 }
 
-FileResult WriteFileAtomically(const fs::path &path, std::string_view bytes) {
+FileResult WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     const fs::path target = ResolveTarget(path);
     fs::path temporary;
     const int fd = CreateTemporary(target, temporary);
@@ -113,7 +113,7 @@ FileResult WriteFileAtomically(const fs::path &path, std::string_view bytes) {
     return {};
 }
 
-FileResult ReadWholeFile(const fs::path &path, std::string &bytes) {
+FileResult ReadWholeFile(const fs::path& path, std::string& bytes) {
     bytes.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0)
@@ -138,7 +138,7 @@ FileResult ReadWholeFile(const fs::path &path, std::string &bytes) {
     return {};
 }
 
-bool PathExists(const fs::path &path) {
+bool PathExists(const fs::path& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (ec)

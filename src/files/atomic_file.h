@@ -17,20 +17,20 @@ struct FileResult {
 };
 
 // The file name as it appears in messages, in double quotes.
-std::string QuotedName(const std::filesystem::path &path);
+std::string QuotedName(const std::filesystem::path& path);
 
 // Replaces the file at path with bytes so that the file is either the old one or the new one,
 // never a mix: the bytes go to a temporary file in the same folder, which is flushed to disk and
 // then renamed over the target. A failure leaves the previous file untouched and removes the
 // temporary file. An existing target keeps its permission bits; a symbolic link is followed, so
 // the file it points to is replaced and the link stays.
-FileResult WriteFileAtomically(const std::filesystem::path &path, std::string_view bytes);
+FileResult WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Reads the whole file at path into bytes.
-FileResult ReadWholeFile(const std::filesystem::path &path, std::string &bytes);
+FileResult ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
 
 // True when something exists at path. A path whose status cannot be read (a folder without
 // search permission on the way) counts as existing, so that the following open reports why.
-bool PathExists(const std::filesystem::path &path);
+bool PathExists(const std::filesystem::path& path);
 
 } // namespace cadenzo

@@ -23,22 +23,22 @@ constexpr std::uint8_t xgReset[] = {0xF0, 0x08, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x
 constexpr std::uint8_t gsReset[] = {0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12,
                                     0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7};
 
-void Append(std::vector<std::uint8_t> &out, std::initializer_list<std::uint8_t> bytes) {
+void Append(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> bytes) {
     out.insert(out.end(), bytes);
 }
 
-void AppendText(std::vector<std::uint8_t> &out, std::string_view text) {
+void AppendText(std::vector<std::uint8_t>& out, std::string_view text) {
     out.insert(out.end(), text.begin(), text.end());
 }
 
-void PutU32(std::vector<std::uint8_t> &out, std::size_t at, std::uint32_t value) {
+void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
     out[at] = static_cast<std::uint8_t>(value >> 24);
     out[at + 1] = static_cast<std::uint8_t>(value >> 16);
     out[at + 2] = static_cast<std::uint8_t>(value >> 8);
     out[at + 3] = static_cast<std::uint8_t>(value);
 }
 
-std::string OutOfRange(const char *what, int value, int low, int high) {
+std::string OutOfRange(const char* what, int value, int low, int high) {
     return "The " + std::string(what) + " " + std::to_string(value) + " is outside " +
            std::to_string(low) + ".." + std::to_string(high) + ".";
 }
@@ -64,7 +64,7 @@ enum PendingList { TEMPO, METER, PROGRAM, CONTROLLER, NOTE, LIST_COUNT };
 
 class TrackWriter {
 public:
-    explicit TrackWriter(std::vector<std::uint8_t> &out) : out_(out) {}
+    explicit TrackWriter(std::vector<std::uint8_t>& out) : out_(out) {}
 
     // The lists are merged in tick order and the end of track lies after all of them, so a delta
     // is never negative.
@@ -79,7 +79,7 @@ public:
         WriteVarLen(out_, static_cast<std::uint32_t>(text.size()));
         AppendText(out_, text);
     }
-    void bytes(std::int64_t tick, const std::uint8_t *data, std::size_t size) {
+    void bytes(std::int64_t tick, const std::uint8_t* data, std::size_t size) {
         delta(tick);
         out_.insert(out_.end(), data, data + size);
     }
@@ -89,7 +89,7 @@ public:
         Append(out_, {0xFF, 0x51, 0x03, static_cast<std::uint8_t>(micros >> 16),
                       static_cast<std::uint8_t>(micros >> 8), static_cast<std::uint8_t>(micros)});
     }
-    void meter(const SmfMeter &m) {
+    void meter(const SmfMeter& m) {
         delta(m.tick);
         Append(out_, {0xFF, 0x58, 0x04, m.num, DenominatorPower(m.den), 0x18, 0x08});
     }
@@ -103,7 +103,7 @@ public:
     }
 
 private:
-    std::vector<std::uint8_t> &out_;
+    std::vector<std::uint8_t>& out_;
     std::int64_t lastTick_ = 0;
 };
 
@@ -113,7 +113,7 @@ int StringNote(std::uint8_t fret, std::uint8_t tuning) {
 }
 
 // The events of the list: slots up to eventCount, never past the end marker.
-int ListedEvents(const Song &song) {
+int ListedEvents(const Song& song) {
     const int count = static_cast<int>(std::min<std::uint32_t>(song.eventCount, MAX_EVENTS));
     for (int i = 0; i < count; ++i)
         if (song.songEvents[static_cast<std::size_t>(i)].isEnd())
@@ -123,7 +123,7 @@ int ListedEvents(const Song &song) {
 
 // The listed events in tick order. The editor keeps the list sorted; a song file need not be, and
 // the notes of an event must be collected after those of every earlier event.
-std::vector<int> EventsByTick(const Song &song) {
+std::vector<int> EventsByTick(const Song& song) {
     std::vector<int> order(static_cast<std::size_t>(ListedEvents(song)));
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<int>(i);
@@ -141,7 +141,7 @@ int SmfProgramItem(int midiProgram) {
     return item >= 0 && item < static_cast<int>(smfProgramItems.size()) ? item : -1;
 }
 
-SmfOptions InitialSmfOptions(const Song &song, int midiChannel, int midiProgram,
+SmfOptions InitialSmfOptions(const Song& song, int midiChannel, int midiProgram,
                              std::string fileName) {
     SmfOptions options;
     options.format = SMF_FORMAT1_SINGLE;
@@ -156,11 +156,11 @@ SmfOptions InitialSmfOptions(const Song &song, int midiChannel, int midiProgram,
     return options;
 }
 
-int SmfProgram(const SmfOptions &options) {
+int SmfProgram(const SmfOptions& options) {
     return options.programItem >= 0 ? options.programItem + SMF_FIRST_PROGRAM : options.midiProgram;
 }
 
-std::string CheckSmfOptions(const SmfOptions &options) {
+std::string CheckSmfOptions(const SmfOptions& options) {
     if (options.format < 0 || options.format >= static_cast<int>(smfFormatItems.size()))
         return "The format item " + std::to_string(options.format) + " is not one of the " +
                std::to_string(smfFormatItems.size()) + " layouts.";
@@ -187,7 +187,7 @@ std::string CheckSmfOptions(const SmfOptions &options) {
     return "";
 }
 
-std::string ParseSmfInteger(std::string_view text, const char *what, int &value) {
+std::string ParseSmfInteger(std::string_view text, const char* what, int& value) {
     std::string_view digits = text;
     while (!digits.empty() && digits.front() == ' ')
         digits.remove_prefix(1);
@@ -203,7 +203,7 @@ std::string ParseSmfInteger(std::string_view text, const char *what, int &value)
     return "";
 }
 
-std::string ParseSmfTempo(std::string_view text, int &tempo) {
+std::string ParseSmfTempo(std::string_view text, int& tempo) {
     int value = 0;
     if (std::string problem = ParseSmfInteger(text, "tempo", value); !problem.empty())
         return problem;
@@ -213,7 +213,7 @@ std::string ParseSmfTempo(std::string_view text, int &tempo) {
     return "";
 }
 
-void WriteVarLen(std::vector<std::uint8_t> &out, std::uint32_t value) {
+void WriteVarLen(std::vector<std::uint8_t>& out, std::uint32_t value) {
     std::uint8_t groups[4];
     int count = 0;
     do {
@@ -225,13 +225,13 @@ void WriteVarLen(std::vector<std::uint8_t> &out, std::uint32_t value) {
     out.push_back(groups[0]);
 }
 
-void WriteSmfHeader(std::vector<std::uint8_t> &out, int format, int trackCount) {
+void WriteSmfHeader(std::vector<std::uint8_t>& out, int format, int trackCount) {
     AppendText(out, "MThd");
     Append(out, {0, 0, 0, 6, 0, static_cast<std::uint8_t>(format), 0,
                  static_cast<std::uint8_t>(trackCount), SMF_DIVISION >> 8, SMF_DIVISION & 0xFF});
 }
 
-std::vector<SmfNote> CollectNotes(const Song &song, const Frets &tuning, int channel, int first,
+std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int channel, int first,
                                   int last) {
     const auto on = static_cast<std::uint8_t>(NOTE_ON + channel - 1);
     const auto off = static_cast<std::uint8_t>(NOTE_OFF + channel - 1);
@@ -239,7 +239,7 @@ std::vector<SmfNote> CollectNotes(const Song &song, const Frets &tuning, int cha
     const std::vector<int> events = EventsByTick(song);
     notes.reserve(events.size() * 2 * static_cast<std::size_t>(std::max(0, last - first + 1)));
     for (int i : events) {
-        const SongEvent &e = song.songEvents[static_cast<std::size_t>(i)];
+        const SongEvent& e = song.songEvents[static_cast<std::size_t>(i)];
         const std::int64_t start = std::int64_t{e.tick} + LEAD_IN_TICKS;
         const std::int64_t release = start + e.gate;
         const std::int64_t spread = std::max(0, e.strokeTime / 6);
@@ -273,13 +273,13 @@ std::vector<SmfNote> CollectNotes(const Song &song, const Frets &tuning, int cha
     // one tick the order of collection stays: an event's note-offs before the next event's
     // note-ons, and a note-on before its own note-off.
     if (!std::is_sorted(notes.begin(), notes.end(),
-                        [](const SmfNote &a, const SmfNote &b) { return a.tick < b.tick; }))
+                        [](const SmfNote& a, const SmfNote& b) { return a.tick < b.tick; }))
         std::stable_sort(notes.begin(), notes.end(),
-                         [](const SmfNote &a, const SmfNote &b) { return a.tick < b.tick; });
+                         [](const SmfNote& a, const SmfNote& b) { return a.tick < b.tick; });
     return notes;
 }
 
-std::vector<SmfMeter> CollectMeters(const MeterTable &meterTable) {
+std::vector<SmfMeter> CollectMeters(const MeterTable& meterTable) {
     std::vector<SmfMeter> meters;
     meters.push_back({0, meterTable[0].num, meterTable[0].den});
     for (std::size_t k = 1; k < meterTable.size(); ++k)
@@ -289,11 +289,11 @@ std::vector<SmfMeter> CollectMeters(const MeterTable &meterTable) {
     return meters;
 }
 
-std::int64_t SmfEndTick(const Song &song, const Frets &tuning) {
+std::int64_t SmfEndTick(const Song& song, const Frets& tuning) {
     const int events = ListedEvents(song);
     std::int64_t end = LEAD_IN_TICKS;
     if (events > 0) {
-        const SongEvent &lastEvent = song.songEvents[static_cast<std::size_t>(events - 1)];
+        const SongEvent& lastEvent = song.songEvents[static_cast<std::size_t>(events - 1)];
         end = std::max(end, std::int64_t{lastEvent.tick} + lastEvent.gate + LEAD_IN_TICKS);
     }
     const std::vector<SmfNote> notes = CollectNotes(song, tuning, 1, 1, STRING_COUNT);
@@ -313,8 +313,8 @@ std::vector<SmfTrack> SmfTracks(int format) {
     return tracks;
 }
 
-void BuildTrack(std::vector<std::uint8_t> &out, const SmfContext &context, const SmfTrack &track) {
-    const SmfOptions &options = context.options;
+void BuildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const SmfTrack& track) {
+    const SmfOptions& options = context.options;
     const bool conductor = track.kind != SmfTrackKind::B;
     const bool strings = track.kind != SmfTrackKind::C;
 
@@ -422,15 +422,15 @@ void BuildTrack(std::vector<std::uint8_t> &out, const SmfContext &context, const
     PutU32(out, lengthAt, static_cast<std::uint32_t>(out.size() - lengthAt - 4));
 }
 
-std::string ComposeSmf(const Song &song, const Frets &tuning, int tempo, const SmfOptions &options,
-                       std::vector<std::uint8_t> &out) {
+std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const SmfOptions& options,
+                       std::vector<std::uint8_t>& out) {
     out.clear();
     if (std::string problem = CheckSmfOptions(options); !problem.empty())
         return problem;
     if (tempo < SMF_MIN_TEMPO || tempo > SMF_MAX_TEMPO)
         return OutOfRange("tempo", tempo, SMF_MIN_TEMPO, SMF_MAX_TEMPO);
     for (std::size_t k = 0; k < song.meterTable.size(); ++k) {
-        const MeterEntry &m = song.meterTable[k];
+        const MeterEntry& m = song.meterTable[k];
         if ((k == 0 || m.changed == 1) && !ValidMeter(m.num, m.den))
             return "The time signature " + std::to_string(m.num) + "/" + std::to_string(m.den) +
                    " of bar " + std::to_string(k) + " cannot be written.";
@@ -444,13 +444,13 @@ std::string ComposeSmf(const Song &song, const Frets &tuning, int tempo, const S
     const std::vector<SmfTrack> tracks = SmfTracks(options.format);
     WriteSmfHeader(out, options.format == SMF_FORMAT0 ? 0 : 1, static_cast<int>(tracks.size()));
     const SmfContext context{song, tuning, tempo, options, endTick};
-    for (const SmfTrack &track : tracks)
+    for (const SmfTrack& track : tracks)
         BuildTrack(out, context, track);
     return "";
 }
 
-std::string ExportSmf(const Song &song, const Frets &tuning, std::string_view tempoText,
-                      const SmfOptions &options) {
+std::string ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
+                      const SmfOptions& options) {
     int tempo = 0;
     if (std::string problem = ParseSmfTempo(tempoText, tempo); !problem.empty())
         return problem;
@@ -459,7 +459,7 @@ std::string ExportSmf(const Song &song, const Frets &tuning, std::string_view te
         return problem;
     const FileResult written = WriteFileAtomically(
         options.fileName,
-        std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+        std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return written ? "" : written.message;
 }
 

@@ -32,17 +32,17 @@ inline constexpr int SMF_MAX_TEMPO = 300;
 inline constexpr int SMF_FORMAT0 = 0;
 inline constexpr int SMF_FORMAT1_SINGLE = 1;
 inline constexpr int SMF_FORMAT1_MULTI = 2;
-inline constexpr std::array<const char *, 3> smfFormatItems{"Format 0", "Format 1 (Single Tr.)",
-                                                            "Format 1 (Multi Tr.)"};
+inline constexpr std::array<const char*, 3> smfFormatItems{"Format 0", "Format 1 (Single Tr.)",
+                                                           "Format 1 (Multi Tr.)"};
 inline constexpr int SMF_INIT_NONE = 0;
 inline constexpr int SMF_INIT_GM = 1;
 inline constexpr int SMF_INIT_XG = 2;
 inline constexpr int SMF_INIT_GS = 3;
-inline constexpr std::array<const char *, 4> smfInitItems{"none", "GM Reset", "XG Reset",
-                                                          "GS Reset"};
+inline constexpr std::array<const char*, 4> smfInitItems{"none", "GM Reset", "XG Reset",
+                                                         "GS Reset"};
 // `e_pc` item i is program i + SMF_FIRST_PROGRAM.
 inline constexpr int SMF_FIRST_PROGRAM = 24;
-inline constexpr std::array<const char *, 7> smfProgramItems{
+inline constexpr std::array<const char*, 7> smfProgramItems{
     "NylonGtr", "SteelGtr", "Jazz Gtr", "CleanGtr", "Mute Gtr", "OverDriveGtr", "DistGtr"};
 
 // The file name the dialog offers in the start folder when none was chosen yet.
@@ -72,26 +72,26 @@ struct SmfOptions {
 int SmfProgramItem(int midiProgram);
 // The options the dialog opens with: "Format 1 (Single Tr.)", "none", the song's channel, its
 // program, no controllers (their values from the song's smfVolume, smfReverb, smfChorus).
-SmfOptions InitialSmfOptions(const Song &song, int midiChannel, int midiProgram,
+SmfOptions InitialSmfOptions(const Song& song, int midiChannel, int midiProgram,
                              std::string fileName);
 // The program the program change carries.
-int SmfProgram(const SmfOptions &options);
+int SmfProgram(const SmfOptions& options);
 
 // "" when every option is in range, else one sentence naming the first value that is not. A
 // controller's value is checked only when its controller is written.
-std::string CheckSmfOptions(const SmfOptions &options);
+std::string CheckSmfOptions(const SmfOptions& options);
 // The integer of a text box (blanks around it and a leading "+" allowed), for the boxes of the
 // export dialog: "" on success, else `The <what> "<text>" is not an integer.`; value is then kept.
-std::string ParseSmfInteger(std::string_view text, const char *what, int &value);
+std::string ParseSmfInteger(std::string_view text, const char* what, int& value);
 // The integer of the `tempo` box's text, 30..300. Returns "" or the reason it cannot be used.
-std::string ParseSmfTempo(std::string_view text, int &tempo);
+std::string ParseSmfTempo(std::string_view text, int& tempo);
 
 // The pieces the file is built from, in the order the file uses them.
 
 // 7 bits per byte, most significant group first, bit 7 set on all but the last byte.
 // value must not exceed SMF_MAX_TICK.
-void WriteVarLen(std::vector<std::uint8_t> &out, std::uint32_t value);
-void WriteSmfHeader(std::vector<std::uint8_t> &out, int format, int trackCount);
+void WriteVarLen(std::vector<std::uint8_t>& out, std::uint32_t value);
+void WriteSmfHeader(std::vector<std::uint8_t>& out, int format, int trackCount);
 
 // One pending note-on or note-off. Ticks are those of the file (lead-in included).
 struct SmfNote {
@@ -113,15 +113,15 @@ struct SmfMeter {
 // A string whose place in the stroke comes after the end of the gate never sounds (as in
 // playback) and is left out; a negative stroke time spreads nothing. A string whose pitch lies
 // above MIDI note 127 is left out too, and a velocity above 127 is written as 127.
-std::vector<SmfNote> CollectNotes(const Song &song, const Frets &tuning, int channel, int first,
+std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int channel, int first,
                                   int last);
 // The signature of the lead-in bar at tick 0, then one entry at the start of every bar whose
 // signature changes.
-std::vector<SmfMeter> CollectMeters(const MeterTable &meterTable);
+std::vector<SmfMeter> CollectMeters(const MeterTable& meterTable);
 
 // The tick at which every track ends: the end of the last event's gate, or later when a note or
 // a time signature of the file lies beyond it, so the end of track is always the last event.
-std::int64_t SmfEndTick(const Song &song, const Frets &tuning);
+std::int64_t SmfEndTick(const Song& song, const Frets& tuning);
 
 // Track A: everything in one track; B: the strings first..last; C: the conductor track.
 enum class SmfTrackKind { A, B, C };
@@ -135,24 +135,24 @@ struct SmfTrack {
 std::vector<SmfTrack> SmfTracks(int format);
 
 struct SmfContext {
-    const Song &song;
-    const Frets &tuning;
+    const Song& song;
+    const Frets& tuning;
     int tempo;
-    const SmfOptions &options;
+    const SmfOptions& options;
     std::int64_t endTick; // SmfEndTick
 };
-void BuildTrack(std::vector<std::uint8_t> &out, const SmfContext &context, const SmfTrack &track);
+void BuildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const SmfTrack& track);
 
 // The whole file in memory. Returns "" on success, else the reason (options out of range, a tempo
 // out of range, a song reaching past the last tick a file can hold); out is then empty.
-std::string ComposeSmf(const Song &song, const Frets &tuning, int tempo, const SmfOptions &options,
-                       std::vector<std::uint8_t> &out);
+std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const SmfOptions& options,
+                       std::vector<std::uint8_t>& out);
 
 // The export, on the window thread (which reads the song without its lock): checks the tempo
 // text and the options, composes the file and writes it to options.fileName complete or not at
 // all (a temporary file renamed over the old one). Nothing is written when a check fails.
 // Returns "" on success or one message naming the problem.
-std::string ExportSmf(const Song &song, const Frets &tuning, std::string_view tempoText,
-                      const SmfOptions &options);
+std::string ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
+                      const SmfOptions& options);
 
 } // namespace cadenzo

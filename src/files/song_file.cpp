@@ -17,12 +17,12 @@ constexpr std::size_t HEADER_SIZE = MAGIC_SIZE + 4;
 // Far above any song file (2000 events are 56000 bytes); a larger file is refused unread.
 constexpr std::uintmax_t MAX_FILE_SIZE = 16u << 20;
 
-void PutU32(std::vector<std::uint8_t> &out, std::uint32_t v) {
+void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-void PutTag(std::vector<std::uint8_t> &out, const char *tag) {
+void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
     out.push_back(CHUNK_MARK);
     out.insert(out.end(), tag, tag + 3);
 }
@@ -31,20 +31,20 @@ void PutTag(std::vector<std::uint8_t> &out, const char *tag) {
 class Reader {
 public:
     explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
-    bool byte(std::uint8_t &b) {
+    bool byte(std::uint8_t& b) {
         if (pos_ >= bytes_.size())
             return false;
         b = bytes_[pos_++];
         return true;
     }
-    bool bytes(std::uint8_t *out, std::size_t n) {
+    bool bytes(std::uint8_t* out, std::size_t n) {
         if (bytes_.size() - pos_ < n)
             return false;
         std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(pos_), n, out);
         pos_ += n;
         return true;
     }
-    bool u32(std::uint32_t &v) {
+    bool u32(std::uint32_t& v) {
         std::uint8_t b[4];
         if (!bytes(b, 4))
             return false;
@@ -60,7 +60,7 @@ private:
 };
 
 // A tag as text for a message: printable bytes as they are, others as \xNN.
-std::string TagText(const std::uint8_t *tag) {
+std::string TagText(const std::uint8_t* tag) {
     std::string text;
     for (int i = 0; i < 3; ++i) {
         if (tag[i] >= 0x20 && tag[i] < 0x7F) {
@@ -74,18 +74,18 @@ std::string TagText(const std::uint8_t *tag) {
     return text;
 }
 
-std::string Named(const std::filesystem::path &path, const std::string &problem) {
+std::string Named(const std::filesystem::path& path, const std::string& problem) {
     return path.string() + ": " + problem;
 }
 
-std::string Errno(const char *what) {
+std::string Errno(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
 
 // The decoder proper; the caller holds the song's lock.
 class SongDecoder {
 public:
-    SongDecoder(std::span<const std::uint8_t> bytes, const SongFileParts &parts)
+    SongDecoder(std::span<const std::uint8_t> bytes, const SongFileParts& parts)
         : in_(bytes), parts_(parts), song_(parts.song) {}
 
     std::string run() {
@@ -140,7 +140,7 @@ private:
     }
 
     // Every chunk but NAM and MET ends by reading the next chunk's mark.
-    std::string nextMark(const char *chunk) {
+    std::string nextMark(const char* chunk) {
         std::uint8_t mark = 0;
         if (!in_.byte(mark))
             return std::string("the file ends inside the ") + chunk + " chunk";
@@ -254,14 +254,14 @@ private:
     }
 
     Reader in_;
-    const SongFileParts &parts_;
-    Song &song_;
+    const SongFileParts& parts_;
+    Song& song_;
     std::uint32_t count_ = 0;
     std::uint32_t recordsRead_ = 0;
 };
 
-bool ReadWholeFile(const std::filesystem::path &path, std::vector<std::uint8_t> &bytes,
-                   std::string &error) {
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
+                   std::string& error) {
     std::error_code ec;
     if (std::filesystem::is_directory(path, ec)) {
         error = "is a folder, not a song file";
@@ -291,8 +291,8 @@ bool ReadWholeFile(const std::filesystem::path &path, std::vector<std::uint8_t> 
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeSongFile(const SongFileParts &parts) {
-    Song &song = parts.song;
+std::vector<std::uint8_t> EncodeSongFile(const SongFileParts& parts) {
+    Song& song = parts.song;
     song.songName = "sample";
     std::lock_guard lock(song.mutex);
     std::vector<std::uint8_t> out;
@@ -329,7 +329,7 @@ std::vector<std::uint8_t> EncodeSongFile(const SongFileParts &parts) {
 
     PutTag(out, "MET");
     for (int k = 0; k < METER_ENTRIES; ++k) {
-        const MeterEntry &m = song.meterTable[k];
+        const MeterEntry& m = song.meterTable[k];
         if (m.changed == 0)
             continue;
         out.push_back(m.num);
@@ -347,19 +347,19 @@ std::vector<std::uint8_t> EncodeSongFile(const SongFileParts &parts) {
     return out;
 }
 
-std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts &parts) {
+std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts& parts) {
     std::lock_guard lock(parts.song.mutex);
     return SongDecoder(bytes, parts).run();
 }
 
-std::string WriteSongFile(const std::filesystem::path &path, const SongFileParts &parts) {
+std::string WriteSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
     const std::vector<std::uint8_t> bytes = EncodeSongFile(parts);
     const FileResult result = WriteFileAtomically(
-        path, std::string_view(reinterpret_cast<const char *>(bytes.data()), bytes.size()));
+        path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
     return result.ok ? "" : result.message;
 }
 
-std::string ReadSongFile(const std::filesystem::path &path, const SongFileParts &parts) {
+std::string ReadSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
     std::vector<std::uint8_t> bytes;
     std::string problem;
     if (!ReadWholeFile(path, bytes, problem))
@@ -368,7 +368,7 @@ std::string ReadSongFile(const std::filesystem::path &path, const SongFileParts 
     return problem.empty() ? "" : Named(path, problem);
 }
 
-SongFileResult SaveSong(const std::filesystem::path &path, const SongFileParts &parts) {
+SongFileResult SaveSong(const std::filesystem::path& path, const SongFileParts& parts) {
     SongFileResult result;
     result.error = WriteSongFile(path, parts);
     result.ok = result.error.empty();
@@ -377,8 +377,8 @@ SongFileResult SaveSong(const std::filesystem::path &path, const SongFileParts &
     return result;
 }
 
-SongFileResult LoadSong(const std::filesystem::path &path, const SongFileParts &parts,
-                        const std::function<void()> &newSong) {
+SongFileResult LoadSong(const std::filesystem::path& path, const SongFileParts& parts,
+                        const std::function<void()>& newSong) {
     SongFileResult result;
     if (newSong)
         newSong();

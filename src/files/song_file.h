@@ -26,28 +26,28 @@ inline constexpr char WRONG_TYPE_TEXT[] = "out of support this file type";
 // Everything a song file stores: the song itself, the text of the `tempo` box, the MIDI channel,
 // program and velocity, and the guitar's tuning and frets.
 struct SongFileParts {
-    Song &song;
-    std::string &tempo;
-    MidiSetup &midi;
-    Guitar &guitar;
+    Song& song;
+    std::string& tempo;
+    MidiSetup& midi;
+    Guitar& guitar;
 };
 
 // The bytes of the song file for the current state. songName becomes "sample" first, as every
 // saved song is named.
-std::vector<std::uint8_t> EncodeSongFile(const SongFileParts &parts);
+std::vector<std::uint8_t> EncodeSongFile(const SongFileParts& parts);
 
 // Reads a song file's bytes (magic skipped, not checked) into the parts, under the song's lock.
 // Returns "" on success, else the problem (without the file name). Whatever the bytes, the list
 // keeps at most 2000 events, its end marker and free slots past eventCount, and the bar ends
 // match the signatures; what was read before a problem stays.
-std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts &parts);
+std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts& parts);
 
 // Write the file: a temporary file beside it, flushed to disk, then renamed over the old one, so
 // a failed save leaves an existing file as it was. Returns "" on success or a message naming the
 // file and the reason.
-std::string WriteSongFile(const std::filesystem::path &path, const SongFileParts &parts);
+std::string WriteSongFile(const std::filesystem::path& path, const SongFileParts& parts);
 // Returns "" on success or a message naming the file and the problem.
-std::string ReadSongFile(const std::filesystem::path &path, const SongFileParts &parts);
+std::string ReadSongFile(const std::filesystem::path& path, const SongFileParts& parts);
 
 // What a save or a load tells the user: `status` for status panel 3 ("Saved.", "Loaded." or
 // empty), `error` for a message box (empty on success). `wrongType` is set when the magic did not
@@ -59,10 +59,10 @@ struct SongFileResult {
     std::string error;
 };
 
-SongFileResult SaveSong(const std::filesystem::path &path, const SongFileParts &parts);
+SongFileResult SaveSong(const std::filesystem::path& path, const SongFileParts& parts);
 // Resets the song first with `newSong` (which stops playback; Song::NewSong when empty), then
 // checks the magic and reads the file.
-SongFileResult LoadSong(const std::filesystem::path &path, const SongFileParts &parts,
-                        const std::function<void()> &newSong = {});
+SongFileResult LoadSong(const std::filesystem::path& path, const SongFileParts& parts,
+                        const std::function<void()>& newSong = {});
 
 } // namespace cadenzo

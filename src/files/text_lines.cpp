@@ -4,7 +4,7 @@
 
 namespace cadenzo {
 
-bool LineReader::Next(std::string_view &line) {
+bool LineReader::Next(std::string_view& line) {
     if (rest_.empty())
         return false;
     const std::size_t end = rest_.find('\n');
@@ -21,14 +21,14 @@ bool LineReader::Next(std::string_view &line) {
     return true;
 }
 
-bool ParseDecimal(std::string_view text, std::int32_t &value) {
+bool ParseDecimal(std::string_view text, std::int32_t& value) {
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
         if (!text.empty() && text.front() == '-')
             return false;
     }
-    const char *first = text.data();
-    const char *last = text.data() + text.size();
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
     std::int32_t parsed = 0;
     const auto [end, error] = std::from_chars(first, last, parsed);
     if (error != std::errc() || end != last)
@@ -37,12 +37,12 @@ bool ParseDecimal(std::string_view text, std::int32_t &value) {
     return true;
 }
 
-void AppendLine(std::string &out, std::string_view line) {
+void AppendLine(std::string& out, std::string_view line) {
     out.append(line);
     out.append("\r\n");
 }
 
-void AppendLine(std::string &out, std::int64_t number) {
+void AppendLine(std::string& out, std::int64_t number) {
     AppendLine(out, std::to_string(number));
 }
 

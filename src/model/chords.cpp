@@ -2,10 +2,10 @@
 
 namespace cadenzo {
 
-const std::array<const char *, CHORD1_ITEMS> chord1Items{
-    " --", " C", " C#", " D", " D#", " E", " F", " F#", " G", " G#", " A", " A#", " B"};
+const std::array<const char*, CHORD1_ITEMS> chord1Items{" --", " C", " C#", " D", " D#", " E", " F",
+                                                        " F#", " G", " G#", " A", " A#", " B"};
 
-const std::array<const char *, CHORD_TYPES> chord2Items{
+const std::array<const char*, CHORD_TYPES> chord2Items{
     " M",    " m",    " 6",     " m6",  " 7",   " m7",  " Maj7", " mMaj7",
     " m7b5", " sus4", " 7sus4", " mb5", " dim", " aug", " 9",    " M9",
     " 69",   " 9#5",  " 9b5",   " 7b9", " 7#9", " m9",  " mM9",  " m69 "};
@@ -17,14 +17,14 @@ bool InRange(int value, int count) {
 }
 
 // The item text without its leading blank and any trailing one.
-std::string ItemText(const char *item) {
+std::string ItemText(const char* item) {
     std::string text(item + 1);
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
     return text;
 }
 
-bool Sounds(const Guitar &guitar, const Frets &voicing) {
+bool Sounds(const Guitar& guitar, const Frets& voicing) {
     for (int s = 0; s < STRING_COUNT; ++s) {
         const int fret = guitar.flet[s];
         const int entry = voicing[s];
@@ -38,8 +38,8 @@ bool Sounds(const Guitar &guitar, const Frets &voicing) {
 
 } // namespace
 
-Frets TunedVoicing(int root, int type, int position, const Frets &tuning) {
-    const Frets &voicing = chordTable[root][type][position];
+Frets TunedVoicing(int root, int type, int position, const Frets& tuning) {
+    const Frets& voicing = chordTable[root][type][position];
     Frets out{};
     for (int s = 0; s < STRING_COUNT; ++s) {
         const int fret = voicing[s] + standardTuning[s] - tuning[s];
@@ -48,7 +48,7 @@ Frets TunedVoicing(int root, int type, int position, const Frets &tuning) {
     return out;
 }
 
-std::uint8_t ApplyChord(Guitar &guitar, ChordSelection shown) {
+std::uint8_t ApplyChord(Guitar& guitar, ChordSelection shown) {
     const int root = shown.chord1 - 1;
     if (!InRange(root, CHORD_ROOTS) || !InRange(shown.chord2, CHORD_TYPES) ||
         !InRange(guitar.chordPos, CHORD_POSITIONS))
@@ -58,7 +58,7 @@ std::uint8_t ApplyChord(Guitar &guitar, ChordSelection shown) {
     return guitar.neckPos;
 }
 
-ChordSelection RecognizeChord(const Guitar &guitar, bool chordSearch, ChordSelection shown) {
+ChordSelection RecognizeChord(const Guitar& guitar, bool chordSearch, ChordSelection shown) {
     if (!chordSearch)
         return shown;
     shown.chord1 = 0;

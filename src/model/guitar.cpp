@@ -4,8 +4,8 @@
 
 namespace cadenzo {
 
-const std::array<const char *, 12> noteName{"C ", "C#", "D ", "D#", "E ", "F ",
-                                            "F#", "G ", "G#", "A ", "A#", "B "};
+const std::array<const char*, 12> noteName{"C ", "C#", "D ", "D#", "E ", "F ",
+                                           "F#", "G ", "G#", "A ", "A#", "B "};
 
 const std::array<TunePreset, TUNE_PRESET_COUNT> tunePreset{{
     {"---", {0, 0, 0, 0, 0, 0}},
@@ -36,7 +36,7 @@ Frets Guitar::frets() const {
     return out;
 }
 
-void Guitar::setFrets(const Frets &frets) {
+void Guitar::setFrets(const Frets& frets) {
     for (int s = 0; s < STRING_COUNT; ++s)
         flet[s] = frets[s];
 }
@@ -48,7 +48,7 @@ Frets Guitar::tunings() const {
     return out;
 }
 
-void Guitar::setTuning(const Frets &values) {
+void Guitar::setTuning(const Frets& values) {
     for (int s = 0; s < STRING_COUNT; ++s)
         tuning[s] = values[s];
 }
@@ -59,19 +59,19 @@ void Guitar::UpdateStringNotes() {
 }
 
 void Guitar::ClampFlets() {
-    for (auto &f : flet)
+    for (auto& f : flet)
         if (f > NECK_FRETS)
             f = SILENT;
 }
 
 void Guitar::ClearFlets() {
-    for (auto &f : flet)
+    for (auto& f : flet)
         f = SILENT;
 }
 
 void Guitar::FindNeckPos() {
     int limit = 22 - neckSpan;
-    for (const auto &f : flet) {
+    for (const auto& f : flet) {
         const int fret = f;
         if (fret != 0 && fret < limit) {
             neckPos = static_cast<std::uint8_t>(fret);
@@ -83,7 +83,7 @@ void Guitar::FindNeckPos() {
 void Guitar::MoveNeck(std::uint8_t newPos, bool positionLock) {
     const int delta = int{newPos} - int{neckPos};
     if (!positionLock) {
-        for (auto &f : flet)
+        for (auto& f : flet)
             if (f != 0 && f != SILENT)
                 f = static_cast<std::uint8_t>(f + delta);
     }

@@ -19,10 +19,10 @@ inline constexpr int NOTE_BASE = 36;
 
 using Frets = std::array<std::uint8_t, STRING_COUNT>;
 
-extern const std::array<const char *, 12> noteName;
+extern const std::array<const char*, 12> noteName;
 
 struct TunePreset {
-    const char *name;
+    const char* name;
     Frets values;
 };
 inline constexpr int TUNE_PRESET_COUNT = 14;
@@ -48,9 +48,9 @@ struct Guitar {
     std::uint8_t chordPos = 0; // 0 low, 1 middle, 2 high voicing
 
     Frets frets() const;
-    void setFrets(const Frets &frets);
+    void setFrets(const Frets& frets);
     Frets tunings() const;
-    void setTuning(const Frets &values);
+    void setTuning(const Frets& values);
 
     // stringNote := (flet + tuning) mod 256 for every string.
     void UpdateStringNotes();

@@ -10,12 +10,12 @@ namespace cadenzo {
 template <typename T> class Relaxed {
 public:
     constexpr Relaxed(T value = T{}) noexcept : value_(value) {}
-    Relaxed(const Relaxed &other) noexcept : value_(other.load()) {}
-    Relaxed &operator=(const Relaxed &other) noexcept {
+    Relaxed(const Relaxed& other) noexcept : value_(other.load()) {}
+    Relaxed& operator=(const Relaxed& other) noexcept {
         store(other.load());
         return *this;
     }
-    Relaxed &operator=(T value) noexcept {
+    Relaxed& operator=(T value) noexcept {
         store(value);
         return *this;
     }

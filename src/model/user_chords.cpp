@@ -10,16 +10,16 @@ namespace fs = std::filesystem;
 namespace {
 
 // The count, kept within the table however it was set, for loops over the slots.
-int SlotsInUse(const UserChordTable &table) {
+int SlotsInUse(const UserChordTable& table) {
     return std::clamp(table.userChordCount, 0, USER_CHORD_CAPACITY);
 }
 
-void EmptyNamesAboveCount(UserChordTable &table) {
+void EmptyNamesAboveCount(UserChordTable& table) {
     for (int slot = SlotsInUse(table) + 1; slot < USER_CHORD_SLOTS; ++slot)
         table.userChordName[slot].clear();
 }
 
-std::string ReadFailure(const fs::path &fileName, const std::string &what) {
+std::string ReadFailure(const fs::path& fileName, const std::string& what) {
     return "Cannot read the user chord file " + QuotedName(fileName) + ": " + what + ".";
 }
 
@@ -35,7 +35,7 @@ char KeyLetterChar(std::uint8_t key) {
     return static_cast<char>((64 + key) & 0xFF);
 }
 
-std::string UserChordText(const UserChordTable &table, int slot) {
+std::string UserChordText(const UserChordTable& table, int slot) {
     const auto k = static_cast<std::size_t>(slot);
     const std::uint8_t key = table.userChordKey[k];
     std::string text = table.userChordName[k] + " : ";
@@ -43,18 +43,18 @@ std::string UserChordText(const UserChordTable &table, int slot) {
     return text;
 }
 
-std::vector<std::string> UserChordItems(const UserChordTable &table) {
+std::vector<std::string> UserChordItems(const UserChordTable& table) {
     std::vector<std::string> items{USER_CHORD_HEADER};
     for (int slot = 1; slot <= SlotsInUse(table); ++slot)
         items.push_back(UserChordText(table, slot));
     return items;
 }
 
-bool ApplyUserChord(const UserChordTable &table, int usrIndex, Guitar &guitar, int &chord1Index,
-                    int &chord2Index) {
+bool ApplyUserChord(const UserChordTable& table, int usrIndex, Guitar& guitar, int& chord1Index,
+                    int& chord2Index) {
     if (usrIndex <= 0 || usrIndex >= USER_CHORD_SLOTS)
         return false;
-    const UserChordFrets &stored = table.userChordFlet[static_cast<std::size_t>(usrIndex)];
+    const UserChordFrets& stored = table.userChordFlet[static_cast<std::size_t>(usrIndex)];
     for (int s = 0; s < STRING_COUNT; ++s)
         guitar.flet[s] = static_cast<std::uint8_t>(stored[s] & 0xFF);
     chord1Index = 0;
@@ -65,10 +65,10 @@ bool ApplyUserChord(const UserChordTable &table, int usrIndex, Guitar &guitar, i
     return true;
 }
 
-int MatchUserChord(const UserChordTable &table, const Guitar &guitar) {
+int MatchUserChord(const UserChordTable& table, const Guitar& guitar) {
     int usrIndex = 0;
     for (int k = 1; k <= SlotsInUse(table); ++k) {
-        const UserChordFrets &stored = table.userChordFlet[static_cast<std::size_t>(k)];
+        const UserChordFrets& stored = table.userChordFlet[static_cast<std::size_t>(k)];
         bool same = true;
         for (int s = 0; s < STRING_COUNT; ++s)
             same = same && stored[s] == guitar.flet[s];
@@ -78,7 +78,7 @@ int MatchUserChord(const UserChordTable &table, const Guitar &guitar) {
     return usrIndex;
 }
 
-int UserChordKeyLookup(const UserChordTable &table, char32_t typed, int usrIndex) {
+int UserChordKeyLookup(const UserChordTable& table, char32_t typed, int usrIndex) {
     for (int slot = 0; slot < USER_CHORD_SLOTS - 1; ++slot) {
         const auto letter = static_cast<unsigned char>(
             KeyLetterChar(table.userChordKey[static_cast<std::size_t>(slot)]));
@@ -90,13 +90,13 @@ int UserChordKeyLookup(const UserChordTable &table, char32_t typed, int usrIndex
     return usrIndex;
 }
 
-bool UserChordKeyPress(const UserChordTable &table, char32_t typed, int &usrIndex, Guitar &guitar,
-                       int &chord1Index, int &chord2Index) {
+bool UserChordKeyPress(const UserChordTable& table, char32_t typed, int& usrIndex, Guitar& guitar,
+                       int& chord1Index, int& chord2Index) {
     usrIndex = UserChordKeyLookup(table, typed, usrIndex);
     return usrIndex > 0 && ApplyUserChord(table, usrIndex, guitar, chord1Index, chord2Index);
 }
 
-std::string ChordFileText(const UserChordTable &table) {
+std::string ChordFileText(const UserChordTable& table) {
     const int count = SlotsInUse(table);
     std::string text;
     AppendLine(text, count);
@@ -110,7 +110,7 @@ std::string ChordFileText(const UserChordTable &table) {
     return text;
 }
 
-FileResult ReadChordText(UserChordTable &table, std::string_view text, const fs::path &fileName) {
+FileResult ReadChordText(UserChordTable& table, std::string_view text, const fs::path& fileName) {
     LineReader reader(text);
     std::string_view line;
     std::string failure;
@@ -122,7 +122,7 @@ FileResult ReadChordText(UserChordTable &table, std::string_view text, const fs:
         failure = "line " + std::to_string(reader.LineNumber() + 1) + " is missing";
         return false;
     };
-    const auto nextNumber = [&](std::int32_t &value) {
+    const auto nextNumber = [&](std::int32_t& value) {
         if (!nextLine())
             return false;
         if (ParseDecimal(line, value))
@@ -149,7 +149,7 @@ FileResult ReadChordText(UserChordTable &table, std::string_view text, const fs:
                 break;
             chord.key = static_cast<std::uint8_t>(key & 0xFF);
             bool complete = true;
-            for (std::int32_t &fret : chord.frets)
+            for (std::int32_t& fret : chord.frets)
                 complete = complete && nextNumber(fret);
             if (!complete)
                 break;
@@ -170,7 +170,7 @@ FileResult ReadChordText(UserChordTable &table, std::string_view text, const fs:
     return result;
 }
 
-FileResult LoadChordFile(UserChordTable &table, const fs::path &path, const fs::path &backupPath) {
+FileResult LoadChordFile(UserChordTable& table, const fs::path& path, const fs::path& backupPath) {
     table.userChordCount = 0;
     FileResult result;
     if (!PathExists(backupPath))
@@ -189,7 +189,7 @@ FileResult LoadChordFile(UserChordTable &table, const fs::path &path, const fs::
     return result;
 }
 
-FileResult SaveChordFile(const UserChordTable &table, const fs::path &path) {
+FileResult SaveChordFile(const UserChordTable& table, const fs::path& path) {
     return WriteFileAtomically(path, ChordFileText(table));
 }
 

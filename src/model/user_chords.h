@@ -17,9 +17,9 @@ namespace cadenzo {
 inline constexpr int USER_CHORD_SLOTS = 33;
 inline constexpr int USER_CHORD_CAPACITY = 31;
 // Item 0 of the usr combo box, standing for "no user chord" (UTF-8).
-inline constexpr const char *USER_CHORD_HEADER = "\xE2\x86\x93UserChord";
+inline constexpr const char* USER_CHORD_HEADER = "\xE2\x86\x93UserChord";
 // Name of the backup of the table in the start folder.
-inline constexpr const char *BACKUP_CHORD_FILE = "backup.crd";
+inline constexpr const char* BACKUP_CHORD_FILE = "backup.crd";
 
 using UserChordFrets = std::array<std::int32_t, STRING_COUNT>;
 
@@ -41,53 +41,53 @@ struct UserChordTable {
 char KeyLetterChar(std::uint8_t key);
 
 // What the usr list and the edit dialog show for slot k: name, " : ", key letter or "-".
-std::string UserChordText(const UserChordTable &table, int slot);
+std::string UserChordText(const UserChordTable& table, int slot);
 
 // The items of the usr combo box: the header, then the text of chords 1..count.
-std::vector<std::string> UserChordItems(const UserChordTable &table);
+std::vector<std::string> UserChordItems(const UserChordTable& table);
 
 // Puts the chord of usr item k (k > 0) on the fretboard: flet := the low 8 bits of its stored
 // frets, Chord1 and Chord2 := item 0 (the caller sets them without raising change events), and the
 // neck moves to the chord unless all six stored frets are 0. Returns false, changing nothing,
 // for the header or an index without a slot. The caller then recognises the chord and redraws.
-bool ApplyUserChord(const UserChordTable &table, int usrIndex, Guitar &guitar, int &chord1Index,
-                    int &chord2Index);
+bool ApplyUserChord(const UserChordTable& table, int usrIndex, Guitar& guitar, int& chord1Index,
+                    int& chord2Index);
 
 // The usr item index that shows the chord now on the fretboard: the last of chords 1..count
 // whose six frets all equal flet, or 0 when none does.
-int MatchUserChord(const UserChordTable &table, const Guitar &guitar);
+int MatchUserChord(const UserChordTable& table, const Guitar& guitar);
 
 // A character typed in the main window: the usr item index of the first of slots 0..31 whose key
 // letter is that character in upper or lower case. A slot above the count has no item, which
 // gives -1 (no selection). Without a match the index stays usrIndex.
-int UserChordKeyLookup(const UserChordTable &table, char32_t typed, int usrIndex);
+int UserChordKeyLookup(const UserChordTable& table, char32_t typed, int usrIndex);
 
 // The whole reaction to a typed character: the lookup, then, whenever usr shows a user chord
 // (matched or selected before), that chord is applied again. Returns true when a chord was
 // applied; the caller then recognises the chord, redraws the fretboard and refreshes the roll.
-bool UserChordKeyPress(const UserChordTable &table, char32_t typed, int &usrIndex, Guitar &guitar,
-                       int &chord1Index, int &chord2Index);
+bool UserChordKeyPress(const UserChordTable& table, char32_t typed, int& usrIndex, Guitar& guitar,
+                       int& chord1Index, int& chord2Index);
 
 // ---- Chord files ("crd"): a count line, then 8 lines per chord: name, key letter, six frets.
 
 // The file's bytes for chords 1..count.
-std::string ChordFileText(const UserChordTable &table);
+std::string ChordFileText(const UserChordTable& table);
 
 // Reads chord file bytes into the table (userChordCount first). Values are taken as they stand,
 // key letters keep their low 8 bits. A file that counts more chords than the table holds gives
 // its first 31 and a notice. A missing or non-numeric line stops the read with a failure that
 // names the file and the line; the count then covers the chords read completely and the chord
 // being read is left out. In every case the names of the slots above the count are emptied.
-FileResult ReadChordText(UserChordTable &table, std::string_view text,
-                         const std::filesystem::path &fileName);
+FileResult ReadChordText(UserChordTable& table, std::string_view text,
+                         const std::filesystem::path& fileName);
 
 // Replaces the table by the chord file at path. A missing backup file is first created holding an
 // empty table, and a missing file at path is created the same way (the table stays empty).
 // The caller rebuilds the usr list from the table and selects item 0 whatever the outcome.
-FileResult LoadChordFile(UserChordTable &table, const std::filesystem::path &path,
-                         const std::filesystem::path &backupPath);
+FileResult LoadChordFile(UserChordTable& table, const std::filesystem::path& path,
+                         const std::filesystem::path& backupPath);
 
 // Writes chords 1..count to path; a failing save leaves the previous file as it was.
-FileResult SaveChordFile(const UserChordTable &table, const std::filesystem::path &path);
+FileResult SaveChordFile(const UserChordTable& table, const std::filesystem::path& path);
 
 } // namespace cadenzo

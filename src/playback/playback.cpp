@@ -30,15 +30,15 @@ TransportView TransportViewOf(Transport state) {
     return {true, false, false, "STOP"};
 }
 
-PlaybackEngine::PlaybackEngine(Song &song, MidiPort &port, const Guitar &guitar, Timer &timer)
+PlaybackEngine::PlaybackEngine(Song& song, MidiPort& port, const Guitar& guitar, Timer& timer)
     : song_(song), port_(port), guitar_(guitar), timer_(timer) {}
 
 PlaybackEngine::~PlaybackEngine() {
     StopPlayTimer();
 }
 
-void PlaybackEngine::TickCallback(void *user) {
-    static_cast<PlaybackEngine *>(user)->PlayTick();
+void PlaybackEngine::TickCallback(void* user) {
+    static_cast<PlaybackEngine*>(user)->PlayTick();
 }
 
 void PlaybackEngine::notifyTransport(Transport state) {
@@ -61,17 +61,17 @@ std::uint32_t PlaybackEngine::SeekEvent(std::int32_t tick) {
     const auto wanted = static_cast<std::uint32_t>(tick);
     const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
     for (std::uint32_t i = 0; i <= count; ++i) {
-        const SongEvent &e = song_.songEvents[i];
+        const SongEvent& e = song_.songEvents[i];
         if (!e.isEnd() && e.tick >= wanted)
             return i;
     }
     return count + 1;
 }
 
-bool PlaybackEngine::ParseTempo(std::string_view text, int &tempo) {
+bool PlaybackEngine::ParseTempo(std::string_view text, int& tempo) {
     int value = 0;
-    const char *first = text.data();
-    const char *last = text.data() + text.size();
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
     if (first != last && *first == '+')
         ++first;
     const auto [end, ec] = std::from_chars(first, last, value);
@@ -124,7 +124,7 @@ void PlaybackEngine::StopPlayTimer() {
         timer_.endPeriod(period);
 }
 
-void PlaybackEngine::sendStringOff(const SongEvent &e, int s, std::uint8_t channel) {
+void PlaybackEngine::sendStringOff(const SongEvent& e, int s, std::uint8_t channel) {
     // An out-of-range note (a foreign file's fret and tuning) is never sent: NoteOut drops it.
     port_.NoteOut(0, channel, int{e.frets[s]} + guitar_.tuning[s] + NOTE_BASE, 0);
 }
@@ -133,7 +133,7 @@ void PlaybackEngine::PlayTick() {
     std::lock_guard lock(song_.mutex);
     if (transport_ == Transport::PAUSE)
         return;
-    PlaybackListener &ui = listener_ ? *listener_ : silent_;
+    PlaybackListener& ui = listener_ ? *listener_ : silent_;
 
     playPos_ += playIncrement_;
     // nearbyint rounds halves to even in the default rounding mode.
@@ -151,7 +151,7 @@ void PlaybackEngine::PlayTick() {
 
     // Release: every audible string of the event, sounded yet or not.
     {
-        const SongEvent &e = song_.songEvents[playIndex_];
+        const SongEvent& e = song_.songEvents[playIndex_];
         if (!e.isEnd() && cur >= e.tick + static_cast<std::uint32_t>(e.gate)) {
             for (int s = 0; s < STRING_COUNT; ++s)
                 if (e.frets[s] != SILENT)
@@ -163,7 +163,7 @@ void PlaybackEngine::PlayTick() {
 
     // Strum: at most one string per callback; silent strings pass in the same callback.
     {
-        const SongEvent &e = song_.songEvents[playIndex_];
+        const SongEvent& e = song_.songEvents[playIndex_];
         if (!e.isEnd() && e.tick < cur && playStep_ < 6) {
             const std::uint32_t slotTick =
                 e.tick + static_cast<std::uint32_t>((e.strokeTime / 6) * playStep_);
@@ -209,7 +209,7 @@ void PlaybackEngine::Locate(std::int32_t tick) {
         playStep_ = 0;
         nothingAfter = playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
     }
-    PlaybackListener &ui = listener_ ? *listener_ : silent_;
+    PlaybackListener& ui = listener_ ? *listener_ : silent_;
     ui.clearDragLine();
     if (nothingAfter) {
         SetTransport(Transport::STOP);
@@ -228,7 +228,7 @@ void PlaybackEngine::stopButtonClick() {
 void PlaybackEngine::backtopClick() {
     SetTransport(Transport::STOP);
     StopPlayTimer();
-    PlaybackListener &ui = listener_ ? *listener_ : silent_;
+    PlaybackListener& ui = listener_ ? *listener_ : silent_;
     song_.playTick = 0;
     ui.scrollSequence(0);
     {

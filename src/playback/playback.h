@@ -19,7 +19,7 @@ struct TransportView {
     bool playButton;
     bool playOnButton;
     bool pauseButton;
-    const char *panel;
+    const char* panel;
 };
 TransportView TransportViewOf(Transport state);
 
@@ -63,13 +63,13 @@ public:
         BadTempo,      // the tempo text is not an integer: nothing started
     };
 
-    PlaybackEngine(Song &song, MidiPort &port, const Guitar &guitar, Timer &timer);
+    PlaybackEngine(Song& song, MidiPort& port, const Guitar& guitar, Timer& timer);
     ~PlaybackEngine();
-    PlaybackEngine(const PlaybackEngine &) = delete;
-    PlaybackEngine &operator=(const PlaybackEngine &) = delete;
+    PlaybackEngine(const PlaybackEngine&) = delete;
+    PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
     // Set before playback starts; the tick reads it.
-    void setListener(PlaybackListener *listener) { listener_ = listener; }
+    void setListener(PlaybackListener* listener) { listener_ = listener; }
 
     void SetTransport(Transport state);
     // Index of the first event at or after `tick` (unsigned comparison), or eventCount + 1 when
@@ -102,7 +102,7 @@ public:
     // The tempo in a text: an integer (optionally signed), held to the tempo box's 30..300;
     // false when the text is not an integer. Such a text can only come from a song file, and
     // playback then refuses to start rather than start with a guessed tempo.
-    static bool ParseTempo(std::string_view text, int &tempo);
+    static bool ParseTempo(std::string_view text, int& tempo);
 
     // State, for the window and for tests (any thread).
     Transport transportState() const { return transport_.load(); }
@@ -114,15 +114,15 @@ public:
     std::uint8_t playStep() const;
 
 private:
-    static void TickCallback(void *user);
+    static void TickCallback(void* user);
     void notifyTransport(Transport state);
-    void sendStringOff(const SongEvent &e, int s, std::uint8_t channel);
+    void sendStringOff(const SongEvent& e, int s, std::uint8_t channel);
 
-    Song &song_;
-    MidiPort &port_;
-    const Guitar &guitar_;
-    Timer &timer_;
-    PlaybackListener *listener_ = nullptr;
+    Song& song_;
+    MidiPort& port_;
+    const Guitar& guitar_;
+    Timer& timer_;
+    PlaybackListener* listener_ = nullptr;
     PlaybackListener silent_;
 
     std::atomic<Transport> transport_{Transport::STOP};

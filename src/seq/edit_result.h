@@ -14,10 +14,10 @@ struct EditResult {
     // `flet` may have changed: DrawNeck, RecognizeChord, MatchUserChord, RefreshRoll, in order.
     bool fretboardChanged = false;
     // A short notice for status panel 3 ("Over!"), or nullptr.
-    const char *status = nullptr;
+    const char* status = nullptr;
 };
 
 // The notice of a song that cannot take another event.
-inline constexpr const char *FULL_SONG_NOTICE = "Over!";
+inline constexpr const char* FULL_SONG_NOTICE = "Over!";
 
 } // namespace cadenzo

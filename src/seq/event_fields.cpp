@@ -20,12 +20,12 @@ std::int32_t Limit(std::int64_t value, std::int32_t minimum, std::int32_t maximu
 }
 
 // The number a field applies: the text's, or the up-down's position when the text holds none.
-std::int32_t AppliedNumber(NumField &field) {
+std::int32_t AppliedNumber(NumField& field) {
     const auto number = field.Number();
     return number ? *number : field.Position();
 }
 
-template <typename Set> void ForSpan(Song &song, EventSpan span, Set set) {
+template <typename Set> void ForSpan(Song& song, EventSpan span, Set set) {
     if (span.empty())
         return;
     std::lock_guard lock(song.mutex);
@@ -35,7 +35,7 @@ template <typename Set> void ForSpan(Song &song, EventSpan span, Set set) {
 
 // One tick short of the nearest event that follows one of the span's events; 32767 when none
 // follows.
-std::int32_t GateLimit(const Song &song, EventSpan span) {
+std::int32_t GateLimit(const Song& song, EventSpan span) {
     std::int64_t gateMax = GATE_FIELD_MAX;
     bool followed = false;
     for (int i = span.first; i <= span.last; ++i) {
@@ -50,12 +50,12 @@ std::int32_t GateLimit(const Song &song, EventSpan span) {
                  std::numeric_limits<std::int32_t>::max());
 }
 
-EventSpan Selection(const Song &song) {
+EventSpan Selection(const Song& song) {
     return SelectedSpan(song, song.edit.anchorTick, song.edit.cursorTick);
 }
 
 // Text of a value common to every event of the span, or empty.
-template <typename Get> std::string CommonText(const Song &song, EventSpan span, Get get) {
+template <typename Get> std::string CommonText(const Song& song, EventSpan span, Get get) {
     const std::int64_t value = get(song.songEvents[span.first]);
     for (int i = span.first + 1; i <= span.last; ++i) {
         if (get(song.songEvents[i]) != value)
@@ -64,7 +64,7 @@ template <typename Get> std::string CommonText(const Song &song, EventSpan span,
     return std::to_string(value);
 }
 
-void ValidateOnExit(FieldId id, NumField &field) {
+void ValidateOnExit(FieldId id, NumField& field) {
     const auto number = field.Number();
     if (number && *number >= field.minimum)
         return;
@@ -74,7 +74,7 @@ void ValidateOnExit(FieldId id, NumField &field) {
         field.text = std::to_string(field.minimum);
 }
 
-void Apply(FieldId id, EventFields &fields, Song &song) {
+void Apply(FieldId id, EventFields& fields, Song& song) {
     switch (id) {
     case FieldId::Velocity:
         ApplyVelocity(fields, song);
@@ -91,8 +91,8 @@ void Apply(FieldId id, EventFields &fields, Song &song) {
 } // namespace
 
 std::optional<std::int32_t> NumField::Number() const {
-    const char *begin = text.data();
-    const char *end = text.data() + text.size();
+    const char* begin = text.data();
+    const char* end = text.data() + text.size();
     // A leading plus converts as well; from_chars itself takes only the minus.
     if (begin != end && *begin == '+' && end - begin > 1 && begin[1] != '-')
         ++begin;
@@ -103,7 +103,7 @@ std::optional<std::int32_t> NumField::Number() const {
     return value;
 }
 
-void NumField::Type(const std::string &typed) {
+void NumField::Type(const std::string& typed) {
     text = typed.substr(0, static_cast<std::size_t>(std::max(maxLength, 0)));
 }
 
@@ -119,7 +119,7 @@ void NumField::SetPosition(std::int32_t value) {
     text = std::to_string(position);
 }
 
-NumField &EventFields::Field(FieldId id) {
+NumField& EventFields::Field(FieldId id) {
     switch (id) {
     case FieldId::Velocity:
         return vel;
@@ -131,7 +131,7 @@ NumField &EventFields::Field(FieldId id) {
     return vel;
 }
 
-EventSpan SelectedSpan(const Song &song, std::int32_t a, std::int32_t b) {
+EventSpan SelectedSpan(const Song& song, std::int32_t a, std::int32_t b) {
     if (a > b)
         std::swap(a, b);
     EventSpan span{song.FindInRange(a, b), song.FindInRange(b, a)};
@@ -142,15 +142,15 @@ EventSpan SelectedSpan(const Song &song, std::int32_t a, std::int32_t b) {
     return span;
 }
 
-void UpdateEventFields(EventFields &fields, const Song &song, std::int32_t a, std::int32_t b) {
+void UpdateEventFields(EventFields& fields, const Song& song, std::int32_t a, std::int32_t b) {
     const EventSpan span = SelectedSpan(song, a, b);
     if (span.empty()) {
         fields.vel.enabled = fields.gate.enabled = fields.stroke.enabled = false;
         return;
     }
-    fields.vel.text = CommonText(song, span, [](const SongEvent &e) { return e.velocity; });
-    fields.gate.text = CommonText(song, span, [](const SongEvent &e) { return e.gate; });
-    fields.stroke.text = CommonText(song, span, [](const SongEvent &e) { return e.strokeTime; });
+    fields.vel.text = CommonText(song, span, [](const SongEvent& e) { return e.velocity; });
+    fields.gate.text = CommonText(song, span, [](const SongEvent& e) { return e.gate; });
+    fields.stroke.text = CommonText(song, span, [](const SongEvent& e) { return e.strokeTime; });
     fields.vel.enabled = fields.gate.enabled = fields.stroke.enabled = true;
 
     fields.gate.maximum = GateLimit(song, span);
@@ -158,30 +158,30 @@ void UpdateEventFields(EventFields &fields, const Song &song, std::int32_t a, st
     fields.stroke.maximum = song.songEvents[span.first].gate;
 }
 
-void ApplyVelocity(EventFields &fields, Song &song) {
-    NumField &vel = fields.vel;
+void ApplyVelocity(EventFields& fields, Song& song) {
+    NumField& vel = fields.vel;
     const auto number = vel.Number();
     if (number && *number > vel.maximum)
         vel.text = std::to_string(vel.maximum);
     const auto velocity = static_cast<std::uint8_t>(Limit(AppliedNumber(vel), 0, 127));
-    ForSpan(song, Selection(song), [velocity](SongEvent &e) { e.velocity = velocity; });
+    ForSpan(song, Selection(song), [velocity](SongEvent& e) { e.velocity = velocity; });
 }
 
-void ApplyStroke(EventFields &fields, Song &song) {
-    NumField &stroke = fields.stroke;
+void ApplyStroke(EventFields& fields, Song& song) {
+    NumField& stroke = fields.stroke;
     const auto number = stroke.Number();
     if (number && *number > stroke.maximum)
         stroke.text = std::to_string(stroke.maximum);
     const std::int32_t strokeTime = AppliedNumber(stroke);
-    ForSpan(song, Selection(song), [strokeTime](SongEvent &e) { e.strokeTime = strokeTime; });
+    ForSpan(song, Selection(song), [strokeTime](SongEvent& e) { e.strokeTime = strokeTime; });
 }
 
-void ApplyGate(EventFields &fields, Song &song) {
+void ApplyGate(EventFields& fields, Song& song) {
     const EventSpan span = Selection(song);
     if (span.empty())
         return;
-    NumField &gate = fields.gate;
-    NumField &stroke = fields.stroke;
+    NumField& gate = fields.gate;
+    NumField& stroke = fields.stroke;
     // The limit as the list stands now: a paste does not refresh the fields, and a gate set
     // from a stale limit would reach past an event pasted after the selection.
     gate.maximum = GateLimit(song, span);
@@ -191,16 +191,16 @@ void ApplyGate(EventFields &fields, Song &song) {
     if (stroke.Position() > gate.Position())
         stroke.SetPosition(AppliedNumber(gate));
     const std::int32_t newGate = gate.Position();
-    ForSpan(song, span, [newGate](SongEvent &e) { e.gate = newGate; });
+    ForSpan(song, span, [newGate](SongEvent& e) { e.gate = newGate; });
     if (newGate < stroke.maximum && stroke.Position() >= newGate) {
         stroke.text = gate.text;
-        ForSpan(song, span, [newGate](SongEvent &e) { e.strokeTime = newGate; });
+        ForSpan(song, span, [newGate](SongEvent& e) { e.strokeTime = newGate; });
     }
     stroke.maximum = newGate;
 }
 
-void FieldExit(FieldId id, EventFields &fields, Song &song, UndoHistory &history) {
-    NumField &field = fields.Field(id);
+void FieldExit(FieldId id, EventFields& fields, Song& song, UndoHistory& history) {
+    NumField& field = fields.Field(id);
     if (!field.enabled)
         return; // a disabled field never holds the focus
     ValidateOnExit(id, field);
@@ -208,9 +208,9 @@ void FieldExit(FieldId id, EventFields &fields, Song &song, UndoHistory &history
     Apply(id, fields, song);
 }
 
-void FieldUpDownClick(FieldId id, int delta, EventFields &fields, Song &song,
-                      UndoHistory &history) {
-    NumField &field = fields.Field(id);
+void FieldUpDownClick(FieldId id, int delta, EventFields& fields, Song& song,
+                      UndoHistory& history) {
+    NumField& field = fields.Field(id);
     if (!field.enabled)
         return;
     field.SetPosition(Limit(std::int64_t{field.Position()} + delta,

@@ -28,7 +28,7 @@ struct NumField {
     // empty text, any other character, or a number beyond the 32-bit range.
     std::optional<std::int32_t> Number() const;
     // Text typed by the user; the edit keeps at most maxLength characters.
-    void Type(const std::string &typed);
+    void Type(const std::string& typed);
     // The up-down's position, taken over from the text when that holds a number within the
     // limits.
     std::int32_t Position();
@@ -44,7 +44,7 @@ struct EventFields {
     NumField gate{"20", 20, 20, 32767, true, 5};
     NumField stroke{"0", 0, 0, 32767, true, 5};
 
-    NumField &Field(FieldId id);
+    NumField& Field(FieldId id);
 };
 
 inline constexpr std::int32_t GATE_FIELD_MAX = 32767;
@@ -57,28 +57,28 @@ struct EventSpan {
     int last = -1;
     bool empty() const { return first < 0; }
 };
-EventSpan SelectedSpan(const Song &song, std::int32_t a, std::int32_t b);
+EventSpan SelectedSpan(const Song& song, std::int32_t a, std::int32_t b);
 
 // Shows the properties of the events between ticks a and b: a value common to all of them, or
 // an empty text; the six controls are disabled (texts kept) when the span holds no event. The
 // gate can go up to one tick short of the nearest following event (32767 when none follows);
 // the stroke time from 20 up to the gate of the first event.
-void UpdateEventFields(EventFields &fields, const Song &song, std::int32_t a, std::int32_t b);
+void UpdateEventFields(EventFields& fields, const Song& song, std::int32_t a, std::int32_t b);
 
 // Write a field's value into the selected events (anchorTick..cursorTick); a value above the
 // field's maximum is first brought down to it. ApplyGate also keeps the stroke time within the
 // new gate and makes the gate the stroke field's maximum.
-void ApplyVelocity(EventFields &fields, Song &song);
-void ApplyGate(EventFields &fields, Song &song);
-void ApplyStroke(EventFields &fields, Song &song);
+void ApplyVelocity(EventFields& fields, Song& song);
+void ApplyGate(EventFields& fields, Song& song);
+void ApplyStroke(EventFields& fields, Song& song);
 
 // The field lost the input focus: an invalid or too small text becomes the minimum, then an
 // undo step for the selection is recorded and the value applied (also when it did not change).
 // The window then redraws the lane and repaints `seq_screen`.
-void FieldExit(FieldId id, EventFields &fields, Song &song, UndoHistory &history);
+void FieldExit(FieldId id, EventFields& fields, Song& song, UndoHistory& history);
 // An up-down button was clicked (delta +1 up, -1 down): the position moves within the limits,
 // then an undo step is recorded and the value applied.
-void FieldUpDownClick(FieldId id, int delta, EventFields &fields, Song &song, UndoHistory &history);
+void FieldUpDownClick(FieldId id, int delta, EventFields& fields, Song& song, UndoHistory& history);
 // Enter in a field moves the input focus on: velocity, gate, stroke, and back to velocity. The
 // window then runs FieldExit for the field that lost the focus.
 FieldId NextField(FieldId id);

@@ -4,7 +4,7 @@ namespace cadenzo {
 
 namespace {
 
-constexpr std::array<const char *, STEP_CHOICES> STEP_NAMES{"1Bar", "2", "4", "8", "16"};
+constexpr std::array<const char*, STEP_CHOICES> STEP_NAMES{"1Bar", "2", "4", "8", "16"};
 constexpr std::array<std::uint8_t, HYOSHI2_ITEMS.size()> DENOMINATORS{1, 2, 4, 8, 16};
 constexpr int NUMERATOR_ITEMS = static_cast<int>(HYOSHI1_ITEMS.size());
 
@@ -14,7 +14,7 @@ std::int32_t GridTicks(int tripletGrid) {
     return tripletGrid == 1 ? 80 : 120;
 }
 
-std::int32_t StepAfter(const Song &song, std::int32_t eventTick) {
+std::int32_t StepAfter(const Song& song, std::int32_t eventTick) {
     const int grid = song.edit.tripletGrid == 1 ? 1 : 0;
     const int index =
         song.edit.stepIndex >= 0 && song.edit.stepIndex < STEP_CHOICES ? song.edit.stepIndex : 3;
@@ -23,7 +23,7 @@ std::int32_t StepAfter(const Song &song, std::int32_t eventTick) {
     return STEP_TICKS[grid][index];
 }
 
-bool TimeSignatureChange(Song &song, int hyoshi1Index, int hyoshi2Index) {
+bool TimeSignatureChange(Song& song, int hyoshi1Index, int hyoshi2Index) {
     if (hyoshi1Index < 0 || hyoshi1Index >= NUMERATOR_ITEMS || hyoshi2Index < 0 ||
         hyoshi2Index >= static_cast<int>(DENOMINATORS.size()))
         return false;
@@ -43,7 +43,7 @@ std::array<PopupItem, 5> PopupMenuItems(PopupSource source) {
     return items;
 }
 
-bool PopupChoose(EditState &edit, PopupSource source, int item) {
+bool PopupChoose(EditState& edit, PopupSource source, int item) {
     if (source == PopupSource::Grid) {
         if (item < 0 || item > 1)
             return false;

@@ -21,12 +21,12 @@ std::int32_t GridTicks(int tripletGrid);
 
 // The cursor step after an event at `eventTick` was stored: STEP_TICKS, or the length of the
 // bar that begins at or after the event for "1Bar". Out-of-range choices read as the defaults.
-std::int32_t StepAfter(const Song &song, std::int32_t eventTick);
+std::int32_t StepAfter(const Song& song, std::int32_t eventTick);
 
 // The fixed item lists of the signature combos and their items at start-up (4/4).
-inline constexpr std::array<const char *, 16> HYOSHI1_ITEMS{
+inline constexpr std::array<const char*, 16> HYOSHI1_ITEMS{
     "1", "2", "3", "4", "5", "6", "7", "8", "9", "10", "11", "12", "13", "14", "15", "16"};
-inline constexpr std::array<const char *, 5> HYOSHI2_ITEMS{"1", "2", "4", "8", "16"};
+inline constexpr std::array<const char*, 5> HYOSHI2_ITEMS{"1", "2", "4", "8", "16"};
 inline constexpr int HYOSHI1_START_ITEM = 3;
 inline constexpr int HYOSHI2_START_ITEM = 2;
 
@@ -34,13 +34,13 @@ inline constexpr int HYOSHI2_START_ITEM = 2;
 // from the bar that begins at or after the cursor. Returns false when nothing changed (the
 // cursor lies past the start of bar 100, or an index outside the combos' lists); on true the
 // window redraws the whole view.
-bool TimeSignatureChange(Song &song, int hyoshi1Index, int hyoshi2Index);
+bool TimeSignatureChange(Song& song, int hyoshi1Index, int hyoshi2Index);
 
 // The shared pop-up menu of `l_grid` and `l_step`.
 enum class PopupSource { Grid, Step };
 
 struct PopupItem {
-    const char *caption;
+    const char* caption;
     bool visible;
 };
 
@@ -50,7 +50,7 @@ std::array<PopupItem, 5> PopupMenuItems(PopupSource source);
 // `pop<item+1>` chosen (item 0..4): sets `tripletGrid` or `stepIndex`. Returns false for an item
 // the menu does not show; on true the window sets the label from GridCaption / StepCaption and
 // redraws the whole view.
-bool PopupChoose(EditState &edit, PopupSource source, int item);
+bool PopupChoose(EditState& edit, PopupSource source, int item);
 
 // "Grid : 16" / "Grid : 16_3" and "Step : 1Bar" .. "Step : 16".
 std::string GridCaption(int tripletGrid);

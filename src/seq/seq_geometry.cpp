@@ -22,11 +22,11 @@ int ToPixel(std::int64_t x) {
 
 } // namespace
 
-ViewGeometry ViewOf(const EditState &edit) {
+ViewGeometry ViewOf(const EditState& edit) {
     return ViewGeometry{edit.viewStartTick, edit.zoom};
 }
 
-void SetZoom(EditState &edit, int zoom) {
+void SetZoom(EditState& edit, int zoom) {
     edit.zoom = std::clamp(zoom, MIN_ZOOM, MAX_ZOOM);
 }
 
@@ -34,7 +34,7 @@ int SeqWidthForWindow(int windowWidth) {
     return windowWidth - SEQ_WIDTH_MARGIN;
 }
 
-int TickToX(const MeterTable &meter, const ViewGeometry &view, std::int32_t t) {
+int TickToX(const MeterTable& meter, const ViewGeometry& view, std::int32_t t) {
     if (t < view.viewStartTick)
         return -1;
     const std::int64_t delta = std::int64_t{t} - view.viewStartTick;
@@ -54,7 +54,7 @@ int TickToX(const MeterTable &meter, const ViewGeometry &view, std::int32_t t) {
     return ToPixel(x);
 }
 
-int SignatureGap(const MeterTable &meter, std::int32_t s, std::int32_t e) {
+int SignatureGap(const MeterTable& meter, std::int32_t s, std::int32_t e) {
     int gap = 0;
     for (int k = 1; k <= BAR_COUNT; ++k) {
         const auto first = static_cast<std::int64_t>(meter[k - 1].endTick);
@@ -64,7 +64,7 @@ int SignatureGap(const MeterTable &meter, std::int32_t s, std::int32_t e) {
     return gap;
 }
 
-std::int32_t XToTick(const MeterTable &meter, const ViewGeometry &view, int tripletGrid, int x) {
+std::int32_t XToTick(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int x) {
     if (x < 56)
         return -1;
     const std::int32_t step = GridStep(tripletGrid);
@@ -94,7 +94,7 @@ SeqRow RowOf(int y) {
     return SeqRow::Lane;
 }
 
-LaneRect VelocityItem(const MeterTable &meter, const ViewGeometry &view, const SongEvent &event,
+LaneRect VelocityItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
                       int x) {
     const std::int32_t tick = event.signedTick();
     const std::int64_t width = (std::int64_t{view.zoom} * event.gate) / 10 / 2;
@@ -102,7 +102,7 @@ LaneRect VelocityItem(const MeterTable &meter, const ViewGeometry &view, const S
     return LaneRect{x, LANE_BASE_Y, xe, 120 - event.velocity / 4};
 }
 
-LaneRect StrokeItem(const MeterTable &meter, const ViewGeometry &view, const SongEvent &event,
+LaneRect StrokeItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
                     int x) {
     const std::int32_t tick = event.signedTick();
     const std::int64_t width = std::int64_t{view.zoom} * ((event.strokeTime / 10) / 2);
@@ -110,18 +110,18 @@ LaneRect StrokeItem(const MeterTable &meter, const ViewGeometry &view, const Son
     return LaneRect{x, STROKE_BAR_BOTTOM, xe, STROKE_BAR_TOP};
 }
 
-StrokeArrow ArrowOf(const SongEvent &event, int x) {
+StrokeArrow ArrowOf(const SongEvent& event, int x) {
     if (event.strokeDir == 1)
         return StrokeArrow{{x, LANE_BASE_Y}, {x, ARROW_TOP}, {{{x - 4, 98}, {x, 90}, {x + 4, 98}}}};
     return StrokeArrow{{x, ARROW_TOP}, {x, LANE_BASE_Y}, {{{x - 4, 114}, {x, 122}, {x + 4, 114}}}};
 }
 
-bool InPendingCut(const EditState &edit, const SongEvent &event) {
+bool InPendingCut(const EditState& edit, const SongEvent& event) {
     const std::int32_t tick = event.signedTick();
     return edit.clipMode == 1 && tick >= edit.clipStart && tick <= edit.clipEnd;
 }
 
-std::array<FretLabel, STRING_COUNT> FretLabels(const SongEvent &event, int x) {
+std::array<FretLabel, STRING_COUNT> FretLabels(const SongEvent& event, int x) {
     std::array<FretLabel, STRING_COUNT> labels{};
     bool right = true;
     for (int s = 0; s < STRING_COUNT; ++s) {
@@ -131,7 +131,7 @@ std::array<FretLabel, STRING_COUNT> FretLabels(const SongEvent &event, int x) {
             continue;
         }
         right = !right;
-        FretLabel &label = labels[s];
+        FretLabel& label = labels[s];
         label.shown = true;
         label.text = std::to_string(fret);
         label.y = FRET_TEXT_TOP + STRING_LINE_STEP * s;
@@ -143,7 +143,7 @@ std::array<FretLabel, STRING_COUNT> FretLabels(const SongEvent &event, int x) {
     return labels;
 }
 
-bool ChordNameRun::Next(const SongEvent &event) {
+bool ChordNameRun::Next(const SongEvent& event) {
     if (event.root == 0)
         return false;
     if (event.root == lastRoot && event.chordType == lastType)

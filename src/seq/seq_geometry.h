@@ -58,18 +58,18 @@ struct ViewGeometry {
 };
 
 // The view the editing state describes.
-ViewGeometry ViewOf(const EditState &edit);
+ViewGeometry ViewOf(const EditState& edit);
 // `seq_Grid` moved: the scale is kept within 1..4.
-void SetZoom(EditState &edit, int zoom);
+void SetZoom(EditState& edit, int zoom);
 // Width of `seq_screen` for a main window of the given width.
 int SeqWidthForWindow(int windowWidth);
 
 // x of tick t in `seq_screen`, or -1 when t lies before the view. A tick distance d covers
 // (zoom x d) div 20 pixels, and every signature slot in front of a bar that begins at or before t
 // (the first bar shown always has one) shifts t by 25 pixels.
-int TickToX(const MeterTable &meter, const ViewGeometry &view, std::int32_t t);
+int TickToX(const MeterTable& meter, const ViewGeometry& view, std::int32_t t);
 // 25 x the number of bars with a signature slot whose first tick lies strictly between s and e.
-int SignatureGap(const MeterTable &meter, std::int32_t s, std::int32_t e);
+int SignatureGap(const MeterTable& meter, std::int32_t s, std::int32_t e);
 
 // Ticks between two grid points: sixteenths, or sixteenth triplets.
 inline constexpr std::int32_t GridStep(int tripletGrid) {
@@ -79,7 +79,7 @@ inline constexpr std::int32_t GridStep(int tripletGrid) {
 // of the first grid line's right neighbour pixel). A tie between two grid points goes to the
 // right one; the walk goes through TickToX, so a pixel inside a signature slot snaps to the
 // nearer of the last point before the slot and the bar line after it. Never above 192000.
-std::int32_t XToTick(const MeterTable &meter, const ViewGeometry &view, int tripletGrid, int x);
+std::int32_t XToTick(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int x);
 
 // Which part of the view a row belongs to. Rows above the view count as lane, as the press
 // handler treats them.
@@ -102,8 +102,8 @@ struct GridLine {
 //   line(GridLine)
 // Bars from 100 on are never drawn.
 template <typename Visitor>
-void LayoutGrid(const MeterTable &meter, const ViewGeometry &view, int tripletGrid, int width,
-                Visitor &&visit);
+void LayoutGrid(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int width,
+                Visitor&& visit);
 
 // --- Lane layer -----------------------------------------------------------------------------
 
@@ -118,16 +118,16 @@ struct LaneRect {
 
 // Velocity item of an event drawn at x: from (x, 122) to (xe, 120 - velocity div 4), with xe the
 // right end that the gate handle is found at.
-LaneRect VelocityItem(const MeterTable &meter, const ViewGeometry &view, const SongEvent &event,
+LaneRect VelocityItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
                       int x);
 // Stroke-time item of an event drawn at x: from (x, 109) to (xe, 103).
-LaneRect StrokeItem(const MeterTable &meter, const ViewGeometry &view, const SongEvent &event,
+LaneRect StrokeItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
                     int x);
 
 struct Point {
     int x = 0;
     int y = 0;
-    friend bool operator==(const Point &, const Point &) = default;
+    friend bool operator==(const Point&, const Point&) = default;
 };
 // The stroke-direction arrow at x: a shaft and a head of two strokes through the tip.
 struct StrokeArrow {
@@ -135,16 +135,16 @@ struct StrokeArrow {
     Point shaftTo;
     std::array<Point, 3> head; // drawn as a polyline: wing, tip, wing
 };
-StrokeArrow ArrowOf(const SongEvent &event, int x);
+StrokeArrow ArrowOf(const SongEvent& event, int x);
 
 // Colour choice of an event: inside a pending cut it is drawn cyan instead of blue.
-bool InPendingCut(const EditState &edit, const SongEvent &event);
+bool InPendingCut(const EditState& edit, const SongEvent& event);
 
 // The events the lane and event layers draw: from the first, stopping after the first event
 // drawn right of the view (or at the end marker). The visitor gets (index, x) for every event
 // with x >= 1; events left of the view are walked but not drawn.
 template <typename Visitor>
-void ForEachShownEvent(const Song &song, const ViewGeometry &view, int width, Visitor &&visit);
+void ForEachShownEvent(const Song& song, const ViewGeometry& view, int width, Visitor&& visit);
 
 // --- Event layer ----------------------------------------------------------------------------
 
@@ -157,7 +157,7 @@ struct FretLabel {
 };
 // Neighbouring sounding strings alternate left and right of the event's line; a silent string
 // starts the alternation again on the left.
-std::array<FretLabel, STRING_COUNT> FretLabels(const SongEvent &event, int x);
+std::array<FretLabel, STRING_COUNT> FretLabels(const SongEvent& event, int x);
 
 // The chord name of a run of events is shown once: this remembers the last name drawn in one
 // pass over the event layer (forgotten at the start of every pass).
@@ -166,7 +166,7 @@ struct ChordNameRun {
     std::uint8_t lastType = 255;
     // True when the event's name is to be written; the name then becomes the last one drawn.
     // Events without a root show nothing and do not break the run.
-    bool Next(const SongEvent &event);
+    bool Next(const SongEvent& event);
 };
 // The text of a chord name from the items of Chord1 and Chord2: each item without its first
 // character, the type left out for item 0 (" M"), so " C" and " m7" give "Cm7".
@@ -185,8 +185,8 @@ SelectionBand SelectionOf(int xa, int xc);
 // --- templates ------------------------------------------------------------------------------
 
 template <typename Visitor>
-void LayoutGrid(const MeterTable &meter, const ViewGeometry &view, int tripletGrid, int width,
-                Visitor &&visit) {
+void LayoutGrid(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int width,
+                Visitor&& visit) {
     int x = SEQ_LEFT;
     int b = BarAtOrAfter(meter, view.viewStartTick);
     const int b0 = b;
@@ -219,9 +219,9 @@ void LayoutGrid(const MeterTable &meter, const ViewGeometry &view, int tripletGr
 }
 
 template <typename Visitor>
-void ForEachShownEvent(const Song &song, const ViewGeometry &view, int width, Visitor &&visit) {
+void ForEachShownEvent(const Song& song, const ViewGeometry& view, int width, Visitor&& visit) {
     for (int i = 0; i < EVENT_SLOTS; ++i) {
-        const SongEvent &event = song.songEvents[i];
+        const SongEvent& event = song.songEvents[i];
         if (event.isEnd())
             break;
         const int x = TickToX(song.meterTable, view, event.signedTick());

@@ -15,24 +15,24 @@ inline constexpr int HANDLE_REACH = 4;  // pixels either side of a handle's righ
 inline constexpr int ARROW_REACH = 6;   // pixels either side of an arrow's shaft
 inline constexpr int SCROLL_MARGIN = 50;
 
-std::int32_t SnapTick(const Song &song, int x) {
+std::int32_t SnapTick(const Song& song, int x) {
     const std::int32_t t = XToTick(song.meterTable, ViewOf(song.edit), song.edit.tripletGrid, x);
     return t < 0 ? 0 : t;
 }
 
-int XOf(const Song &song, std::int32_t t) {
+int XOf(const Song& song, std::int32_t t) {
     return TickToX(song.meterTable, ViewOf(song.edit), t);
 }
 
-void RefreshFields(SeqMouseContext &context, MouseResult &result) {
+void RefreshFields(SeqMouseContext& context, MouseResult& result) {
     UpdateEventFields(context.fields, context.song, context.song.edit.anchorTick,
                       context.song.edit.cursorTick);
     result.fieldsChanged = true;
 }
 
 // Moves `seqBar` one step, within its range; true when the view moved.
-bool ScrollBy(SeqMouseContext &context, int delta) {
-    Song &song = context.song;
+bool ScrollBy(SeqMouseContext& context, int delta) {
+    Song& song = context.song;
     const int position = std::clamp(song.edit.viewBar + delta, 0, std::max(context.scrollMax, 0));
     if (position == song.edit.viewBar)
         return false;
@@ -42,7 +42,7 @@ bool ScrollBy(SeqMouseContext &context, int delta) {
 
 // A handle drag's value: start + 20 ticks per zoom step from the press point, at least 20, and
 // 20 when the pointer is at or left of the event's own line.
-std::int64_t DraggedValue(const Song &song, const SeqMouse &mouse, int x, std::int32_t tick) {
+std::int64_t DraggedValue(const Song& song, const SeqMouse& mouse, int x, std::int32_t tick) {
     const int zoom = std::max<int>(song.edit.zoom, 1);
     std::int64_t value = std::int64_t{mouse.handleStart} +
                          std::int64_t{(std::int64_t{x} - mouse.dragLine.x1) / zoom} * 20;
@@ -56,10 +56,10 @@ std::int32_t ToTicks(std::int64_t value) {
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-void PressInLane(SeqMouseContext &context, int x, int y, MouseResult &result) {
-    Song &song = context.song;
-    SeqMouse &mouse = context.mouse;
-    EditState &edit = song.edit;
+void PressInLane(SeqMouseContext& context, int x, int y, MouseResult& result) {
+    Song& song = context.song;
+    SeqMouse& mouse = context.mouse;
+    EditState& edit = song.edit;
     mouse.dragLine = DragLine{x, y, x, y};
     if (mouse.dragMode == DragMode::GateHandle || mouse.dragMode == DragMode::StrokeHandle) {
         if (song.FindEvent(mouse.handleTick) >= 0) {
@@ -72,7 +72,7 @@ void PressInLane(SeqMouseContext &context, int x, int y, MouseResult &result) {
         if (i >= 0) {
             PushUndo(context.history, song, edit.mouseTick, edit.mouseTick);
             std::lock_guard lock(song.mutex);
-            SongEvent &event = song.songEvents[i];
+            SongEvent& event = song.songEvents[i];
             event.strokeDir = event.strokeDir == 1 ? 0 : 1;
         }
     }
@@ -82,9 +82,9 @@ void PressInLane(SeqMouseContext &context, int x, int y, MouseResult &result) {
     result.redrawEvents = result.redrawLane = true;
 }
 
-void DragSelection(SeqMouseContext &context, MouseResult &result) {
-    Song &song = context.song;
-    EditState &edit = song.edit;
+void DragSelection(SeqMouseContext& context, MouseResult& result) {
+    Song& song = context.song;
+    EditState& edit = song.edit;
     result.pointer = PointerShape::Default;
     if (XOf(song, edit.cursorTick) > edit.seqWidth - SCROLL_MARGIN && ScrollBy(context, 1))
         result.scrolled = true;
@@ -110,11 +110,11 @@ std::int64_t RoundHalfEven(double value) {
     return result;
 }
 
-MouseResult SeqMouseDown(SeqMouseContext &context, MouseButton button, unsigned /*shift*/, int x,
+MouseResult SeqMouseDown(SeqMouseContext& context, MouseButton button, unsigned /*shift*/, int x,
                          int y) {
-    Song &song = context.song;
-    SeqMouse &mouse = context.mouse;
-    EditState &edit = song.edit;
+    Song& song = context.song;
+    SeqMouse& mouse = context.mouse;
+    EditState& edit = song.edit;
     MouseResult result;
     const int xp = std::max(x, FIRST_SNAP_X);
     edit.mouseTick = SnapTick(song, xp);
@@ -150,9 +150,9 @@ MouseResult SeqMouseDown(SeqMouseContext &context, MouseButton button, unsigned 
     return result;
 }
 
-MouseResult SeqMouseMove(SeqMouseContext &context, unsigned shift, int x, int y) {
-    Song &song = context.song;
-    SeqMouse &mouse = context.mouse;
+MouseResult SeqMouseMove(SeqMouseContext& context, unsigned shift, int x, int y) {
+    Song& song = context.song;
+    SeqMouse& mouse = context.mouse;
     MouseResult result;
     song.edit.mouseTick = SnapTick(song, x);
 
@@ -191,12 +191,12 @@ MouseResult SeqMouseMove(SeqMouseContext &context, unsigned shift, int x, int y)
     return result;
 }
 
-MouseResult SeqMouseUp(SeqMouseContext &context, MouseButton button, unsigned /*shift*/, int /*x*/,
+MouseResult SeqMouseUp(SeqMouseContext& context, MouseButton button, unsigned /*shift*/, int /*x*/,
                        int /*y*/) {
     MouseResult result;
     if (button != MouseButton::Left)
         return result;
-    SeqMouse &mouse = context.mouse;
+    SeqMouse& mouse = context.mouse;
     if (mouse.dragMode == DragMode::VelocityLine)
         ApplyVelocityLine(context.song, context.history, mouse.dragLine);
     mouse.dragLine = DragLine{};
@@ -206,12 +206,12 @@ MouseResult SeqMouseUp(SeqMouseContext &context, MouseButton button, unsigned /*
     return result;
 }
 
-PointerShape LaneHover(SeqMouse &mouse, const Song &song, SeqLane lane, int x, int y) {
+PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, int y) {
     const ViewGeometry view = ViewOf(song.edit);
     const auto count = static_cast<int>(std::min<std::uint32_t>(song.eventCount, MAX_EVENTS));
     if (lane == SeqLane::Velocity) {
         for (int i = 0; i < count; ++i) {
-            const SongEvent &event = song.songEvents[i];
+            const SongEvent& event = song.songEvents[i];
             const int xs = TickToX(song.meterTable, view, event.signedTick());
             if (xs < 1)
                 continue; // not drawn: left of the view
@@ -228,7 +228,7 @@ PointerShape LaneHover(SeqMouse &mouse, const Song &song, SeqLane lane, int x, i
     }
     mouse.dragMode = DragMode::None;
     for (int i = 0; i < count; ++i) {
-        const SongEvent &event = song.songEvents[i];
+        const SongEvent& event = song.songEvents[i];
         const int xs = TickToX(song.meterTable, view, event.signedTick());
         if (xs < 1)
             continue;
@@ -248,12 +248,12 @@ PointerShape LaneHover(SeqMouse &mouse, const Song &song, SeqLane lane, int x, i
     return PointerShape::Default;
 }
 
-void DragGateHandle(Song &song, const SeqMouse &mouse, int x) {
+void DragGateHandle(Song& song, const SeqMouse& mouse, int x) {
     const int i = song.FindEvent(mouse.handleTick);
     if (i < 0)
         return;
     std::lock_guard lock(song.mutex);
-    SongEvent &event = song.songEvents[i];
+    SongEvent& event = song.songEvents[i];
     std::int64_t gate = DraggedValue(song, mouse, x, event.signedTick());
     if (i + 1 < static_cast<int>(song.eventCount)) {
         const std::int64_t room =
@@ -266,19 +266,19 @@ void DragGateHandle(Song &song, const SeqMouse &mouse, int x) {
         event.strokeTime = event.gate;
 }
 
-void DragStrokeHandle(Song &song, const SeqMouse &mouse, int x) {
+void DragStrokeHandle(Song& song, const SeqMouse& mouse, int x) {
     const int i = song.FindEvent(mouse.handleTick);
     if (i < 0)
         return;
     std::lock_guard lock(song.mutex);
-    SongEvent &event = song.songEvents[i];
+    SongEvent& event = song.songEvents[i];
     std::int64_t strokeTime = DraggedValue(song, mouse, x, event.signedTick());
     if (strokeTime > event.gate)
         strokeTime = event.gate;
     event.strokeTime = ToTicks(strokeTime);
 }
 
-bool ApplyVelocityLine(Song &song, UndoHistory &history, DragLine line) {
+bool ApplyVelocityLine(Song& song, UndoHistory& history, DragLine line) {
     if (song.eventCount == 0 || line.x1 == line.x2)
         return false;
     if (line.x2 < line.x1) {
@@ -307,7 +307,7 @@ bool ApplyVelocityLine(Song &song, UndoHistory &history, DragLine line) {
         --last;
     std::lock_guard lock(song.mutex);
     for (int i = first; i <= last; ++i) {
-        SongEvent &event = song.songEvents[i];
+        SongEvent& event = song.songEvents[i];
         const int x = TickToX(song.meterTable, view, event.signedTick());
         const double rise = std::clamp(slope * (x - line.x1), -1e9, 1e9);
         const std::int64_t h = RoundHalfEven(rise) + LANE_BASE_Y - line.y1;

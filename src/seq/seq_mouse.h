@@ -44,7 +44,7 @@ struct DragLine {
     int y1 = 0;
     int x2 = 0;
     int y2 = 0;
-    friend bool operator==(const DragLine &, const DragLine &) = default;
+    friend bool operator==(const DragLine&, const DragLine&) = default;
 };
 
 // Mouse editing state of the view; window thread only.
@@ -84,36 +84,36 @@ struct MouseResult {
 
 // Everything the view's mouse handlers read and change.
 struct SeqMouseContext {
-    Song &song;
-    UndoHistory &history;
-    EventFields &fields;
-    SeqMouse &mouse;
+    Song& song;
+    UndoHistory& history;
+    EventFields& fields;
+    SeqMouse& mouse;
     SeqLane lane = SeqLane::Velocity;
     int scrollMax = SEQ_BAR_MAX; // maximum of the `seqBar` scroll bar
 };
 
 // `seq_screenMouseDown`, `seq_screenMouseMove`, `seq_screenMouseUp`: x and y in `seq_screen`
 // pixels, shift the keys and buttons held (ShiftFlag). (`seq_screenDblClick` is SendToFretboard.)
-MouseResult SeqMouseDown(SeqMouseContext &context, MouseButton button, unsigned shift, int x,
+MouseResult SeqMouseDown(SeqMouseContext& context, MouseButton button, unsigned shift, int x,
                          int y);
-MouseResult SeqMouseMove(SeqMouseContext &context, unsigned shift, int x, int y);
-MouseResult SeqMouseUp(SeqMouseContext &context, MouseButton button, unsigned shift, int x, int y);
+MouseResult SeqMouseMove(SeqMouseContext& context, unsigned shift, int x, int y);
+MouseResult SeqMouseUp(SeqMouseContext& context, MouseButton button, unsigned shift, int x, int y);
 
 // The lane hover (pointer over the lane, no button held): chooses the drag mode and the handle
 // event, and returns the pointer shape to show.
-PointerShape LaneHover(SeqMouse &mouse, const Song &song, SeqLane lane, int x, int y);
+PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, int y);
 
 // A drag of the gate (stroke-time) handle to pixel x: the handle's starting value plus 20 ticks
 // per zoom step moved from the press point; at least 20 (also when the pointer is at or left of
 // the event's own line), the gate never past the next event and the stroke time never past the
 // gate. Nothing happens when the handle event no longer stands at its tick.
-void DragGateHandle(Song &song, const SeqMouse &mouse, int x);
-void DragStrokeHandle(Song &song, const SeqMouse &mouse, int x);
+void DragGateHandle(Song& song, const SeqMouse& mouse, int x);
+void DragStrokeHandle(Song& song, const SeqMouse& mouse, int x);
 
 // Reshapes the velocities under a line drawn in the lane: each event whose x lies on the line's
 // span gets 4 x the line's height above the lane's base line there (0..127). Records an undo
 // step for the events in the line's tick span first. Returns true when a step was recorded.
-bool ApplyVelocityLine(Song &song, UndoHistory &history, DragLine line);
+bool ApplyVelocityLine(Song& song, UndoHistory& history, DragLine line);
 
 // Nearest to the value, halves to the even neighbour (the rounding the velocity line uses).
 std::int64_t RoundHalfEven(double value);

@@ -7,18 +7,18 @@ namespace cadenzo {
 
 namespace {
 
-void PutU32(std::uint8_t *out, std::uint32_t v) {
+void PutU32(std::uint8_t* out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-std::uint32_t GetU32(const std::uint8_t *in) {
+std::uint32_t GetU32(const std::uint8_t* in) {
     return std::uint32_t{in[0]} | (std::uint32_t{in[1]} << 8) | (std::uint32_t{in[2]} << 16) |
            (std::uint32_t{in[3]} << 24);
 }
 
 // A deleted slot: what ClearRange leaves for SortEvents to remove.
-void MarkDeleted(SongEvent &e) {
+void MarkDeleted(SongEvent& e) {
     e.tick = END_TICK;
     e.frets.fill(SILENT);
     e.velocity = 0;
@@ -29,7 +29,7 @@ void MarkDeleted(SongEvent &e) {
 
 } // namespace
 
-void EncodeEvent(const SongEvent &e, std::uint8_t *out) {
+void EncodeEvent(const SongEvent& e, std::uint8_t* out) {
     std::fill(out, out + EVENT_RECORD_SIZE, std::uint8_t{0});
     PutU32(out, e.tick);
     std::copy(e.frets.begin(), e.frets.end(), out + 4);
@@ -41,7 +41,7 @@ void EncodeEvent(const SongEvent &e, std::uint8_t *out) {
     out[25] = e.chordType;
 }
 
-SongEvent DecodeEvent(const std::uint8_t *in) {
+SongEvent DecodeEvent(const std::uint8_t* in) {
     SongEvent e;
     e.tick = GetU32(in);
     std::copy(in + 4, in + 10, e.frets.begin());
@@ -64,22 +64,22 @@ bool ValidMeter(int num, int den) {
     return num >= 1 && num <= 16 && (den == 1 || den == 2 || den == 4 || den == 8 || den == 16);
 }
 
-int BarAtOrAfter(const MeterTable &meter, std::int32_t t) {
+int BarAtOrAfter(const MeterTable& meter, std::int32_t t) {
     for (int k = 0; k < METER_ENTRIES; ++k)
         if (static_cast<std::int32_t>(meter[k].endTick) >= t)
             return k + 1;
     return METER_ENTRIES + 1;
 }
 
-int BarOfTick(const MeterTable &meter, std::int32_t t) {
+int BarOfTick(const MeterTable& meter, std::int32_t t) {
     int bars = 0;
-    for (const MeterEntry &m : meter)
+    for (const MeterEntry& m : meter)
         if (static_cast<std::int32_t>(m.endTick) <= t)
             ++bars;
     return bars;
 }
 
-std::int32_t BarLength(const MeterTable &meter, int n) {
+std::int32_t BarLength(const MeterTable& meter, int n) {
     if (n < 1)
         return 0;
     if (n > BAR_COUNT)
@@ -87,7 +87,7 @@ std::int32_t BarLength(const MeterTable &meter, int n) {
     return static_cast<std::int32_t>(meter[n].endTick - meter[n - 1].endTick);
 }
 
-void RecomputeBarEnds(MeterTable &meter) {
+void RecomputeBarEnds(MeterTable& meter) {
     meter[0].endTick = 0;
     for (int k = 1; k < METER_ENTRIES; ++k)
         meter[k].endTick =
@@ -145,7 +145,7 @@ int Song::FindInRange(std::int32_t from, std::int32_t to) const {
     return best;
 }
 
-bool Song::PutEvent(const SongEvent &event) {
+bool Song::PutEvent(const SongEvent& event) {
     std::lock_guard lock(mutex);
     if (event.isEnd())
         return eventCount >= MAX_EVENTS;
@@ -163,7 +163,7 @@ void Song::ClearRange(std::int32_t a, std::int32_t b) {
     std::lock_guard lock(mutex);
     if (a > b)
         std::swap(a, b);
-    for (SongEvent &e : songEvents)
+    for (SongEvent& e : songEvents)
         if (e.signedTick() >= a && e.signedTick() <= b)
             MarkDeleted(e);
 }
@@ -200,7 +200,7 @@ void Song::SortEvents() {
 
     // A chord ends where the next one begins.
     for (std::uint32_t i = 0; i + 1 < eventCount; ++i) {
-        SongEvent &e = songEvents[i];
+        SongEvent& e = songEvents[i];
         const std::int64_t next = songEvents[i + 1].signedTick();
         if (std::int64_t{e.signedTick()} + e.gate > next) {
             e.gate = static_cast<std::int32_t>(next - e.signedTick());
@@ -215,7 +215,7 @@ void Song::SetMeter(int n, std::uint8_t num, std::uint8_t den) {
         return;
     std::lock_guard lock(mutex);
     for (int k = n; k < METER_ENTRIES; ++k) {
-        MeterEntry &m = meterTable[k];
+        MeterEntry& m = meterTable[k];
         m.num = num;
         m.den = den;
         m.changed = 0;
@@ -255,7 +255,7 @@ void Song::NewSong() {
     smfReverb = 40;
     smfChorus = 0;
     playTick = 0;
-    for (SongEvent &e : songEvents) {
+    for (SongEvent& e : songEvents) {
         e.tick = END_TICK;
         e.frets.fill(SILENT);
         e.velocity = 0;

@@ -43,7 +43,7 @@ struct SongEvent {
     // The tick as the editing operations compare it (END_TICK reads as -1).
     std::int32_t signedTick() const { return static_cast<std::int32_t>(tick); }
     bool isEnd() const { return tick == END_TICK; }
-    friend bool operator==(const SongEvent &, const SongEvent &) = default;
+    friend bool operator==(const SongEvent&, const SongEvent&) = default;
 };
 inline constexpr std::size_t EVENT_RECORD_SIZE = 28;
 static_assert(sizeof(SongEvent) == EVENT_RECORD_SIZE);
@@ -58,8 +58,8 @@ static_assert(offsetof(SongEvent, chordType) == 25);
 
 // The 28 little-endian bytes of the record, reserved bytes as 0; and back (reserved bytes
 // ignored). Independent of the machine's byte order.
-void EncodeEvent(const SongEvent &event, std::uint8_t *out);
-SongEvent DecodeEvent(const std::uint8_t *in);
+void EncodeEvent(const SongEvent& event, std::uint8_t* out);
+SongEvent DecodeEvent(const std::uint8_t* in);
 
 struct MeterEntry {
     std::uint8_t num = 4;      // beats per bar, 1..16
@@ -76,11 +76,11 @@ std::int32_t BarTicks(int num, int den);
 bool ValidMeter(int num, int den);
 
 // Bar arithmetic on a meter table (the Song members below forward to these).
-int BarAtOrAfter(const MeterTable &meter, std::int32_t t);
-int BarOfTick(const MeterTable &meter, std::int32_t t);
-std::int32_t BarLength(const MeterTable &meter, int n);
+int BarAtOrAfter(const MeterTable& meter, std::int32_t t);
+int BarOfTick(const MeterTable& meter, std::int32_t t);
+std::int32_t BarLength(const MeterTable& meter, int n);
 // endTick of entries 1..100 from their signatures; entry 0 ends at 0.
-void RecomputeBarEnds(MeterTable &meter);
+void RecomputeBarEnds(MeterTable& meter);
 
 // The editing state the sequence view, the editing commands and playback share.
 // viewBar and viewStartTick are also read by the playback tick (play line, paging): they are
@@ -143,7 +143,7 @@ struct Song {
     // (the list is unsorted until SortEvents). Returns true ("full") when 2000 events are stored
     // afterwards. An event that does not fit, or that carries the end marker's tick, is not
     // stored.
-    bool PutEvent(const SongEvent &event);
+    bool PutEvent(const SongEvent& event);
     // Marks every slot whose tick lies in [min(a,b), max(a,b)] as deleted; SortEvents compacts.
     void ClearRange(std::int32_t a, std::int32_t b);
     // Compaction, stable ordering by tick, then gates (and stroke times) cut at the next event.

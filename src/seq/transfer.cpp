@@ -10,12 +10,12 @@ namespace cadenzo {
 
 namespace {
 
-int CursorX(const Song &song, std::int32_t t) {
+int CursorX(const Song& song, std::int32_t t) {
     const ViewGeometry view{song.edit.viewStartTick, song.edit.zoom};
     return TickToX(song.meterTable, view, t);
 }
 
-void ScrollTo(Song &song, int position, int scrollMax, EditResult &result) {
+void ScrollTo(Song& song, int position, int scrollMax, EditResult& result) {
     position = std::clamp(position, 0, std::max(0, scrollMax));
     if (position != song.edit.viewBar) {
         song.ScrollView(position);
@@ -23,13 +23,13 @@ void ScrollTo(Song &song, int position, int scrollMax, EditResult &result) {
     }
 }
 
-bool AllSilent(const Frets &frets) {
+bool AllSilent(const Frets& frets) {
     return std::all_of(frets.begin(), frets.end(), [](std::uint8_t f) { return f == SILENT; });
 }
 
 } // namespace
 
-bool EnterEvent(Song &song, const SongEvent &event, int scrollMax, EditResult &result) {
+bool EnterEvent(Song& song, const SongEvent& event, int scrollMax, EditResult& result) {
     bool stored = true;
     {
         std::lock_guard lock(song.mutex);
@@ -41,8 +41,8 @@ bool EnterEvent(Song &song, const SongEvent &event, int scrollMax, EditResult &r
     return stored;
 }
 
-void AdvanceAfterEntry(Song &song, std::int32_t eventTick, int scrollMax, EditResult &result) {
-    EditState &edit = song.edit;
+void AdvanceAfterEntry(Song& song, std::int32_t eventTick, int scrollMax, EditResult& result) {
+    EditState& edit = song.edit;
     edit.clipStart = static_cast<std::int32_t>(END_TICK);
     edit.clipEnd = static_cast<std::int32_t>(END_TICK);
     edit.clipMode = 0;
@@ -57,10 +57,10 @@ void AdvanceAfterEntry(Song &song, std::int32_t eventTick, int scrollMax, EditRe
     result.eventsChanged = true;
 }
 
-EditResult EnterChord(UndoHistory &history, Song &song, const Guitar &guitar,
-                      const TransferContext &context) {
+EditResult EnterChord(UndoHistory& history, Song& song, const Guitar& guitar,
+                      const TransferContext& context) {
     EditResult result;
-    EditState &edit = song.edit;
+    EditState& edit = song.edit;
     if (song.eventCount >= MAX_EVENTS) {
         result.status = FULL_SONG_NOTICE;
         return result;
@@ -100,7 +100,7 @@ EditResult EnterChord(UndoHistory &history, Song &song, const Guitar &guitar,
     return result;
 }
 
-EditResult SendToFretboard(Song &song, Guitar &guitar) {
+EditResult SendToFretboard(Song& song, Guitar& guitar) {
     EditResult result;
     const int found = song.FindEvent(song.edit.cursorTick);
     if (found >= 0) {
@@ -112,9 +112,9 @@ EditResult SendToFretboard(Song &song, Guitar &guitar) {
     return result;
 }
 
-EditResult DeleteSelection(UndoHistory &history, Song &song) {
+EditResult DeleteSelection(UndoHistory& history, Song& song) {
     EditResult result;
-    EditState &edit = song.edit;
+    EditState& edit = song.edit;
     std::lock_guard lock(song.mutex);
     if (song.FindInRange(edit.anchorTick, edit.cursorTick) >= 0)
         PushUndo(history, song, edit.anchorTick, edit.cursorTick);

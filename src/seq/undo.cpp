@@ -13,8 +13,8 @@ constexpr std::int32_t EMPTY_CLIP = static_cast<std::int32_t>(END_TICK);
 
 // Drops step 0 while step `building` (not yet counted, its records not yet copied) is being
 // recorded: the records and entries above it move down by step 0's share.
-void DropOldestStep(UndoHistory &history, int building) {
-    auto &entries = history.undoEntries;
+void DropOldestStep(UndoHistory& history, int building) {
+    auto& entries = history.undoEntries;
     const std::int32_t d = entries[1].start;
     std::copy(history.undoPool.begin() + d, history.undoPool.begin() + entries[building].start,
               history.undoPool.begin());
@@ -28,10 +28,10 @@ void DropOldestStep(UndoHistory &history, int building) {
 
 } // namespace
 
-void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32_t b) {
+void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32_t b) {
     if (a > b)
         std::swap(a, b);
-    auto &entries = history.undoEntries;
+    auto& entries = history.undoEntries;
     int n = history.undoCount;
     entries[n].first = a;
     entries[n].last = b;
@@ -55,7 +55,7 @@ void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32
         }
     }
 
-    SongEvent *out = history.undoPool.data() + entries[n].start;
+    SongEvent* out = history.undoPool.data() + entries[n].start;
     if (i < 0) {
         *out = SongEvent{}; // the placeholder: tick END_TICK
     } else {
@@ -67,23 +67,23 @@ void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32
 namespace {
 
 // Index of the first of the first `count` (sorted) events whose tick is >= t, or > t.
-int LowerBound(const Song &song, std::int32_t t) {
-    const auto *first = song.songEvents.data();
+int LowerBound(const Song& song, std::int32_t t) {
+    const auto* first = song.songEvents.data();
     return static_cast<int>(
         std::lower_bound(first, first + song.eventCount, t,
-                         [](const SongEvent &e, std::int32_t v) { return e.signedTick() < v; }) -
+                         [](const SongEvent& e, std::int32_t v) { return e.signedTick() < v; }) -
         first);
 }
-int UpperBound(const Song &song, std::int32_t t) {
-    const auto *first = song.songEvents.data();
+int UpperBound(const Song& song, std::int32_t t) {
+    const auto* first = song.songEvents.data();
     return static_cast<int>(
         std::upper_bound(first, first + song.eventCount, t,
-                         [](std::int32_t v, const SongEvent &e) { return v < e.signedTick(); }) -
+                         [](std::int32_t v, const SongEvent& e) { return v < e.signedTick(); }) -
         first);
 }
 
 // The slots from `count` up are free again.
-void FreeTail(Song &song, std::uint32_t count) {
+void FreeTail(Song& song, std::uint32_t count) {
     std::fill(song.songEvents.begin() + count, song.songEvents.end(), SongEvent{});
     song.eventCount = count;
 }
@@ -93,14 +93,14 @@ void FreeTail(Song &song, std::uint32_t count) {
 // Clearing the span and entering the saved events one by one (each stored, then the list sorted)
 // comes down to putting the saved events, which are sorted and lie inside the span, in place of
 // the span's events in one move. A full song takes the saved events in order while there is room.
-EditResult Undo(UndoHistory &history, Song &song, int scrollMax) {
+EditResult Undo(UndoHistory& history, Song& song, int scrollMax) {
     EditResult result;
     if (history.undoCount == 0)
         return result;
     std::lock_guard lock(song.mutex);
     const int n = --history.undoCount;
     const UndoEntry step = history.undoEntries[n];
-    const SongEvent *saved = history.undoPool.data() + step.start;
+    const SongEvent* saved = history.undoPool.data() + step.start;
     int records = history.undoEntries[n + 1].start - step.start;
     if (records == 1 && saved[0].isEnd())
         records = 0;
@@ -113,7 +113,7 @@ EditResult Undo(UndoHistory &history, Song &song, int scrollMax) {
     if (stored < records)
         result.status = FULL_SONG_NOTICE;
     const std::uint32_t count = kept + static_cast<std::uint32_t>(stored);
-    auto &events = song.songEvents;
+    auto& events = song.songEvents;
     if (lo + stored > hi)
         std::copy_backward(events.begin() + hi, events.begin() + song.eventCount,
                            events.begin() + count);
@@ -138,8 +138,8 @@ EditResult Undo(UndoHistory &history, Song &song, int scrollMax) {
 
 namespace {
 
-EditResult TakeSelection(Song &song, std::uint8_t mode) {
-    EditState &edit = song.edit;
+EditResult TakeSelection(Song& song, std::uint8_t mode) {
+    EditState& edit = song.edit;
     const std::int32_t anchor = std::clamp(edit.anchorTick, 0, MAX_TICK);
     const std::int32_t cursor = std::clamp(edit.cursorTick, 0, MAX_TICK);
     edit.clipStart = std::min(anchor, cursor);
@@ -154,20 +154,20 @@ EditResult TakeSelection(Song &song, std::uint8_t mode) {
 
 } // namespace
 
-EditResult Cut(Song &song) {
+EditResult Cut(Song& song) {
     return TakeSelection(song, 1);
 }
 
-EditResult Copy(Song &song) {
+EditResult Copy(Song& song) {
     return TakeSelection(song, 2);
 }
 
 // Deleting the moved sources one by one, storing each copy (replacing what stands at its tick)
 // and sorting comes down to one merge of the remaining list with the shifted copies, both sorted.
 // The merge is composed aside, so a paste that does not fit changes nothing.
-EditResult Paste(UndoHistory &history, Song &song, std::int32_t dest) {
+EditResult Paste(UndoHistory& history, Song& song, std::int32_t dest) {
     EditResult result;
-    EditState &edit = song.edit;
+    EditState& edit = song.edit;
     if (edit.clipStart == EMPTY_CLIP && edit.clipEnd == EMPTY_CLIP)
         return result;
     std::lock_guard lock(song.mutex);
@@ -177,17 +177,17 @@ EditResult Paste(UndoHistory &history, Song &song, std::int32_t dest) {
     const int j = song.FindInRange(edit.clipEnd, 0);
     const std::int64_t offset = std::int64_t{dest} - edit.clipStart;
     const bool moving = edit.clipMode == 1;
-    const auto &events = song.songEvents;
+    const auto& events = song.songEvents;
     // Copies past the editor's last tick are left out; sorted, so they are the last ones.
     int m = j;
     while (m >= i && events[m].signedTick() + offset > MAX_TICK)
         --m;
 
-    auto &merged = history.pasteBuffer;
+    auto& merged = history.pasteBuffer;
     int out = 0;
     int src = 0;
     const int count = static_cast<int>(song.eventCount);
-    auto emit = [&](const SongEvent &e) {
+    auto emit = [&](const SongEvent& e) {
         if (out == MAX_EVENTS)
             return false;
         merged[out++] = e;

@@ -19,7 +19,7 @@ struct UndoEntry {
     std::int32_t first = 0;
     std::int32_t last = 0; // first <= last
     std::int32_t start = 0;
-    friend bool operator==(const UndoEntry &, const UndoEntry &) = default;
+    friend bool operator==(const UndoEntry&, const UndoEntry&) = default;
 };
 
 // The undo steps of the editing session, oldest first, over one fixed pool of saved events. A
@@ -47,19 +47,19 @@ struct UndoHistory {
 // Saves the events between ticks a and b (either order) as a new step, before an edit changes
 // them. Call it on a sorted list. When the pool would pass 3000 records the oldest steps are
 // dropped first.
-void PushUndo(UndoHistory &history, const Song &song, std::int32_t a, std::int32_t b);
+void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32_t b);
 
 // Takes back the newest step: its span is cleared and its saved events are entered again (each as
 // EnterEvent enters an event, so the clipboard empties, the cursor steps on once per saved event
 // and the view may scroll), then anchor and cursor go to the span's first tick. Nothing happens
 // with an empty history. Saved events that no longer fit in a full song are dropped, and the result
 // then carries "Over!". `scrollMax` is the maximum of the `seqBar` scroll bar.
-EditResult Undo(UndoHistory &history, Song &song, int scrollMax);
+EditResult Undo(UndoHistory& history, Song& song, int scrollMax);
 
 // Remember the selection, limited to 0..192000, as the clipboard; the selection collapses onto its
 // anchor. A cut moves nothing until the paste.
-EditResult Cut(Song &song);
-EditResult Copy(Song &song);
+EditResult Cut(Song& song);
+EditResult Copy(Song& song);
 
 // Copies (or, after a cut, moves) the clipboard's events so that the span starts at `dest`,
 // replacing events that stand at their new ticks; records an undo step for the source (after a
@@ -68,6 +68,6 @@ EditResult Copy(Song &song);
 // A paste that would leave more than 2000 events is refused before anything changes: the result
 // carries "Over!" and the clipboard stays. Events whose new tick would lie past 192000 (beyond
 // what the editor can reach) are not pasted; after a cut they stay where they were.
-EditResult Paste(UndoHistory &history, Song &song, std::int32_t dest);
+EditResult Paste(UndoHistory& history, Song& song, std::int32_t dest);
 
 } // namespace cadenzo

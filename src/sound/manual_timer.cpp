@@ -2,7 +2,7 @@
 
 namespace cadenzo {
 
-bool ManualTimer::getDevCaps(Caps &out) {
+bool ManualTimer::getDevCaps(Caps& out) {
     if (capsFail)
         return false;
     out = caps;
@@ -10,7 +10,7 @@ bool ManualTimer::getDevCaps(Caps &out) {
 }
 
 std::uint32_t ManualTimer::setEvent(std::uint32_t /*delayMs*/, std::uint32_t periodMs,
-                                    Callback callback, void *user) {
+                                    Callback callback, void* user) {
     if (setEventFails || callback == nullptr)
         return 0;
     callback_ = callback;

@@ -11,11 +11,11 @@ namespace cadenzo {
 // callback at a time on their own thread. Supports one running timer, as the engines need.
 class ManualTimer : public Timer {
 public:
-    bool getDevCaps(Caps &caps) override;
+    bool getDevCaps(Caps& caps) override;
     void beginPeriod(std::uint32_t ms) override { begun.push_back(ms); }
     void endPeriod(std::uint32_t ms) override { ended.push_back(ms); }
     std::uint32_t setEvent(std::uint32_t delayMs, std::uint32_t periodMs, Callback callback,
-                           void *user) override;
+                           void* user) override;
     void killEvent(std::uint32_t id) override;
 
     // Runs the callback once if a timer is running; returns whether it ran.
@@ -36,7 +36,7 @@ public:
 
 private:
     Callback callback_ = nullptr;
-    void *user_ = nullptr;
+    void* user_ = nullptr;
     std::uint32_t id_ = 0;
     std::uint32_t nextId_ = 1;
     std::uint32_t period_ = 0;

@@ -38,7 +38,7 @@ public:
 
     virtual unsigned deviceCount() const = 0;
     // The device's name, at most 31 characters; returns the result code of the capability query.
-    virtual std::uint32_t deviceName(unsigned device, std::string &name) const = 0;
+    virtual std::uint32_t deviceName(unsigned device, std::string& name) const = 0;
 };
 
 } // namespace cadenzo

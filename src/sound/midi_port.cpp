@@ -4,7 +4,7 @@
 
 namespace cadenzo {
 
-const char *MidiOpenWarning(std::uint32_t code) {
+const char* MidiOpenWarning(std::uint32_t code) {
     switch (code) {
     case MIDI_OK:
         return "";
@@ -44,7 +44,7 @@ void MidiPort::AllNoteOff() {
         NoteOut(0, channel, note, 0);
 }
 
-void MidiPort::SoundString(const Guitar &guitar, int s) {
+void MidiPort::SoundString(const Guitar& guitar, int s) {
     const std::uint8_t channel = setup_.midiChannel;
     const int note = guitar.stringNote[s] + NOTE_BASE;
     NoteOut(0, channel, note, 0);

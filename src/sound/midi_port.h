@@ -20,14 +20,14 @@ struct MidiSetup {
 
 // The warning text for a failed open: "Device Already Allocated", "No Map", "No Midi Device" or
 // "Midi Open Error"; empty for MIDI_OK.
-const char *MidiOpenWarning(std::uint32_t code);
+const char* MidiOpenWarning(std::uint32_t code);
 
 // The program's one output handle and the operations every player sends through.
 // Thread rules: NoteOut, AllNoteOff and ProgramChange are safe from any thread; MidiOpen and
 // Close belong to the window thread.
 class MidiPort {
 public:
-    MidiPort(MidiOut &out, MidiSetup &setup) : out_(out), setup_(setup) {}
+    MidiPort(MidiOut& out, MidiSetup& setup) : out_(out), setup_(setup) {}
 
     // Opens device midiDevice; on failure the handle is closed again. The device is reset in
     // every case. Returns the result code; the caller shows MidiOpenWarning(code) when non-zero.
@@ -40,18 +40,18 @@ public:
     // 128 note-offs, notes 0..127 ascending, velocity 0: the program's way to silence the guitar.
     void AllNoteOff();
     // Re-attacks string s of the guitar: note-off, then note-on at midiVelocity.
-    void SoundString(const Guitar &guitar, int s);
+    void SoundString(const Guitar& guitar, int s);
     void ProgramChange();
 
-    MidiSetup &setup() { return setup_; }
-    MidiOut &out() { return out_; }
+    MidiSetup& setup() { return setup_; }
+    MidiOut& out() { return out_; }
 
     // Result of the MidiOpen run at start-up; read by the instrument dialog.
     std::uint32_t midiOpenResult = MIDI_OK;
 
 private:
-    MidiOut &out_;
-    MidiSetup &setup_;
+    MidiOut& out_;
+    MidiSetup& setup_;
 };
 
 } // namespace cadenzo

@@ -12,7 +12,7 @@ constexpr std::int64_t NS_PER_MS = 1'000'000;
 constexpr std::int64_t NS_PER_S = 1'000'000'000;
 
 // The slot whose callback this thread runs, so killEvent knows it is called from inside a tick.
-thread_local const void *tRunningSlot = nullptr;
+thread_local const void* tRunningSlot = nullptr;
 
 std::int64_t Now() {
     timespec ts{};
@@ -33,14 +33,14 @@ void SleepUntil(std::int64_t deadline) {
 
 PeriodicTimer::~PeriodicTimer() {
     std::lock_guard lock(mutex_);
-    for (Slot &slot : slots_) {
+    for (Slot& slot : slots_) {
         slot.id = 0;
         if (slot.thread.joinable())
             slot.thread.join();
     }
 }
 
-bool PeriodicTimer::getDevCaps(Caps &caps) {
+bool PeriodicTimer::getDevCaps(Caps& caps) {
     caps.periodMin = 1;
     caps.periodMax = 1'000'000;
     return true;
@@ -54,7 +54,7 @@ void PeriodicTimer::endPeriod(std::uint32_t /*ms*/) {
     --periods_;
 }
 
-void PeriodicTimer::Run(Slot &slot, std::uint32_t id) {
+void PeriodicTimer::Run(Slot& slot, std::uint32_t id) {
     tRunningSlot = &slot;
     // A tick that wakes 50 us late (the default slack) would be audible in a fast stroke.
     prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
@@ -83,11 +83,11 @@ void PeriodicTimer::Run(Slot &slot, std::uint32_t id) {
 }
 
 std::uint32_t PeriodicTimer::setEvent(std::uint32_t delayMs, std::uint32_t periodMs,
-                                      Callback callback, void *user) {
+                                      Callback callback, void* user) {
     if (callback == nullptr)
         return 0;
     std::lock_guard lock(mutex_);
-    for (Slot &slot : slots_) {
+    for (Slot& slot : slots_) {
         if (slot.id.load() != 0 || !slot.finished.load(std::memory_order_acquire))
             continue;
         if (slot.thread.joinable())
@@ -103,7 +103,7 @@ std::uint32_t PeriodicTimer::setEvent(std::uint32_t delayMs, std::uint32_t perio
         slot.id.store(id, std::memory_order_release);
         try {
             slot.thread = std::thread(Run, std::ref(slot), id);
-        } catch (const std::system_error &) {
+        } catch (const std::system_error&) {
             slot.id = 0;
             slot.finished = true;
             return 0;
@@ -116,7 +116,7 @@ std::uint32_t PeriodicTimer::setEvent(std::uint32_t delayMs, std::uint32_t perio
 void PeriodicTimer::killEvent(std::uint32_t id) {
     if (id == 0)
         return;
-    for (Slot &slot : slots_) {
+    for (Slot& slot : slots_) {
         std::uint32_t expected = id;
         if (!slot.id.compare_exchange_strong(expected, 0, std::memory_order_acq_rel))
             continue;

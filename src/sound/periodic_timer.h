@@ -22,16 +22,16 @@ public:
     static constexpr int MAX_EVENTS = 4;
 
     PeriodicTimer() = default;
-    PeriodicTimer(const PeriodicTimer &) = delete;
-    PeriodicTimer &operator=(const PeriodicTimer &) = delete;
+    PeriodicTimer(const PeriodicTimer&) = delete;
+    PeriodicTimer& operator=(const PeriodicTimer&) = delete;
     // Stops every event still running.
     ~PeriodicTimer() override;
 
-    bool getDevCaps(Caps &caps) override;
+    bool getDevCaps(Caps& caps) override;
     void beginPeriod(std::uint32_t ms) override;
     void endPeriod(std::uint32_t ms) override;
     std::uint32_t setEvent(std::uint32_t delayMs, std::uint32_t periodMs, Callback callback,
-                           void *user) override;
+                           void* user) override;
     void killEvent(std::uint32_t id) override;
 
     // Periods begun and not yet ended (for tests: every begin has its end).
@@ -45,10 +45,10 @@ private:
         std::uint32_t delayMs = 0;
         std::uint32_t periodMs = 0;
         Callback callback = nullptr;
-        void *user = nullptr;
+        void* user = nullptr;
     };
 
-    static void Run(Slot &slot, std::uint32_t id);
+    static void Run(Slot& slot, std::uint32_t id);
 
     std::mutex mutex_; // guards slot set-up and joining, never held by a tick
     std::array<Slot, MAX_EVENTS> slots_;

@@ -36,7 +36,7 @@ void RecordingMidiOut::close() {
     open_ = false;
 }
 
-std::uint32_t RecordingMidiOut::deviceName(unsigned device, std::string &name) const {
+std::uint32_t RecordingMidiOut::deviceName(unsigned device, std::string& name) const {
     if (device >= devices_)
         return MIDI_NO_DEVICE;
     name = "Recorder " + std::to_string(device);

@@ -33,7 +33,7 @@ public:
     void reset() override;
     void close() override;
     unsigned deviceCount() const override { return devices_; }
-    std::uint32_t deviceName(unsigned device, std::string &name) const override;
+    std::uint32_t deviceName(unsigned device, std::string& name) const override;
 
     // A copy of what was sent so far (messages sent while no device was open are not kept).
     std::vector<Sent> sent() const;

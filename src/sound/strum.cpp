@@ -42,8 +42,8 @@ void Strummer::StartStroke(std::uint8_t mode) {
     strokeTimerId_.store(id);
 }
 
-void Strummer::StrokeTick(void *user) {
-    static_cast<Strummer *>(user)->Tick();
+void Strummer::StrokeTick(void* user) {
+    static_cast<Strummer*>(user)->Tick();
 }
 
 void Strummer::Tick() {
@@ -54,7 +54,7 @@ void Strummer::Tick() {
         if (guitar_.flet[s] != SILENT) {
             // A tuning value from a hand-edited settings file can take the note past 127; the
             // port drops such a note, and the string keeps its tick like a silent one.
-            const MidiSetup &setup = port_.setup();
+            const MidiSetup& setup = port_.setup();
             port_.NoteOut(1, setup.midiChannel, guitar_.stringNote[s] + NOTE_BASE,
                           setup.midiVelocity);
         }

@@ -23,15 +23,15 @@ inline constexpr std::uint32_t STROKE_PERIOD_MS = 37;
 // changed mid-stroke is heard by the strings still to come.
 class Strummer {
 public:
-    Strummer(Timer &timer, MidiPort &port, const Guitar &guitar)
+    Strummer(Timer& timer, MidiPort& port, const Guitar& guitar)
         : timer_(timer), port_(port), guitar_(guitar) {}
-    Strummer(const Strummer &) = delete;
-    Strummer &operator=(const Strummer &) = delete;
+    Strummer(const Strummer&) = delete;
+    Strummer& operator=(const Strummer&) = delete;
 
     // Starts a stroke with strokeMode `mode` unless one is running (the request is then dropped).
     void StartStroke(std::uint8_t mode);
     // The timer callback; `user` is the Strummer.
-    static void StrokeTick(void *user);
+    static void StrokeTick(void* user);
 
     // Handlers of the stroke buttons; `left` tells the left mouse button from any other.
     void DownStBtnMouseDown(bool left);
@@ -61,9 +61,9 @@ private:
     }
     void Tick();
 
-    Timer &timer_;
-    MidiPort &port_;
-    const Guitar &guitar_;
+    Timer& timer_;
+    MidiPort& port_;
+    const Guitar& guitar_;
     std::atomic<std::uint32_t> strokePeriod_{0};
     std::atomic<std::uint32_t> strokeTimerId_{0};
     std::atomic<std::uint16_t> state_{0}; // step 0 at start; 6 after every finished stroke

@@ -26,7 +26,7 @@ std::uint32_t SystemMidiOut::open(unsigned device) {
             return MIDI_ALLOCATED;
     }
     // No send reaches a backend that is not active, so it opens without holding up the sends.
-    MidiOut &backend = device == 0 ? static_cast<MidiOut &>(*synth_) : *ports_;
+    MidiOut& backend = device == 0 ? static_cast<MidiOut&>(*synth_) : *ports_;
     const std::uint32_t result = backend.open(device == 0 ? 0 : device - 1);
     if (result == MIDI_OK) {
         std::lock_guard sends(sendMutex_);
@@ -50,7 +50,7 @@ void SystemMidiOut::reset() {
 
 void SystemMidiOut::close() {
     std::lock_guard devices(deviceMutex_);
-    MidiOut *backend = nullptr;
+    MidiOut* backend = nullptr;
     {
         std::lock_guard sends(sendMutex_);
         backend = active_;
@@ -66,7 +66,7 @@ unsigned SystemMidiOut::deviceCount() const {
     return 1 + ports_->deviceCount();
 }
 
-std::uint32_t SystemMidiOut::deviceName(unsigned device, std::string &name) const {
+std::uint32_t SystemMidiOut::deviceName(unsigned device, std::string& name) const {
     std::lock_guard lock(deviceMutex_);
     if (device == 0)
         return synth_->deviceName(0, name);

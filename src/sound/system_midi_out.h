@@ -27,7 +27,7 @@ public:
     void reset() override;
     void close() override;
     unsigned deviceCount() const override;
-    std::uint32_t deviceName(unsigned device, std::string &name) const override;
+    std::uint32_t deviceName(unsigned device, std::string& name) const override;
 
     // The device index open now, -1 when none.
     int openDevice() const;
@@ -44,7 +44,7 @@ private:
     mutable std::mutex deviceMutex_;
     std::unique_ptr<FluidMidiOut> synth_;
     std::unique_ptr<RtMidiPorts> ports_;
-    MidiOut *active_ = nullptr;
+    MidiOut* active_ = nullptr;
     int openDevice_ = -1;
 };
 

@@ -10,7 +10,7 @@ namespace cadenzo {
 // caps query may also be called from inside the callback (a tick stops its own timer).
 class Timer {
 public:
-    using Callback = void (*)(void *user);
+    using Callback = void (*)(void* user);
 
     struct Caps {
         std::uint32_t periodMin = 0;
@@ -20,14 +20,14 @@ public:
     virtual ~Timer() = default;
 
     // Fills the supported period range; false when it cannot be read.
-    virtual bool getDevCaps(Caps &caps) = 0;
+    virtual bool getDevCaps(Caps& caps) = 0;
     // Raise (and later restore) the system resolution for a period of `ms`.
     virtual void beginPeriod(std::uint32_t ms) = 0;
     virtual void endPeriod(std::uint32_t ms) = 0;
     // Starts a periodic timer calling `callback(user)` every `periodMs`, first after `delayMs`;
     // returns its id, or 0 when no timer could be created. Allocation happens here, never per tick.
     virtual std::uint32_t setEvent(std::uint32_t delayMs, std::uint32_t periodMs, Callback callback,
-                                   void *user) = 0;
+                                   void* user) = 0;
     // Stops timer `id`; after it returns (from outside the callback) no further tick runs. Called
     // from inside the callback it stops the ticks that follow.
     virtual void killEvent(std::uint32_t id) = 0;

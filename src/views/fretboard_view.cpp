@@ -19,7 +19,7 @@ const QColor kMarkCyan(0, 255, 255);
 
 } // namespace
 
-FretboardView::FretboardView(QWidget *parent, Guitar &guitar, MidiPort &port, Hooks hooks)
+FretboardView::FretboardView(QWidget* parent, Guitar& guitar, MidiPort& port, Hooks hooks)
     : guitar_(guitar), port_(port), hooks_(std::move(hooks)) {
     NeckScreen = new ImageControl(QStringLiteral("NeckScreen"), parent);
     NeckScreen->setToolTip(QStringLiteral("Flet Area"));
@@ -67,7 +67,7 @@ void FretboardView::SetNeckBarPosition(int position) {
     settingBar_ = false;
 }
 
-void FretboardView::DrawHoverLine(QImage &buffer) {
+void FretboardView::DrawHoverLine(QImage& buffer) {
     if (hover_.hoverString == NO_STRING)
         return;
     const int y = StringRowY(hover_.hoverString);
@@ -77,7 +77,7 @@ void FretboardView::DrawHoverLine(QImage &buffer) {
     p.fillRect(0, y, NeckScreen->width() - 1, 2, kHoverRed);
 }
 
-void FretboardView::DrawFingerMark(QImage &buffer, int s) {
+void FretboardView::DrawFingerMark(QImage& buffer, int s) {
     const Box box = FingerMarkBox(s, guitar_.flet[s], guitar_.neckPos);
     QPainter p(&buffer);
     p.setPen(kMarkBlue);

@@ -29,12 +29,12 @@ public:
         std::function<void()> refreshRoll;
     };
 
-    FretboardView(QWidget *parent, Guitar &guitar, MidiPort &port, Hooks hooks);
+    FretboardView(QWidget* parent, Guitar& guitar, MidiPort& port, Hooks hooks);
 
-    ImageControl *NeckScreen;
-    ImageControl *OpenGen;
-    QScrollBar *neckBar;
-    QLineEdit *playnote;
+    ImageControl* NeckScreen;
+    ImageControl* OpenGen;
+    QScrollBar* neckBar;
+    QLineEdit* playnote;
 
     void DrawNeck();
     void DrawStringRows();
@@ -53,16 +53,16 @@ public:
     // The neck scroll bar follows neckPos without running the scroll handler.
     void SetNeckBarPosition(int position);
 
-    const NeckHover &hover() const { return hover_; }
-    const QImage &neckImage() const { return neckImage_; }
+    const NeckHover& hover() const { return hover_; }
+    const QImage& neckImage() const { return neckImage_; }
 
 private:
-    void DrawHoverLine(QImage &buffer);
-    void DrawFingerMark(QImage &buffer, int s);
+    void DrawHoverLine(QImage& buffer);
+    void DrawFingerMark(QImage& buffer, int s);
     void SoundString(int s);
 
-    Guitar &guitar_;
-    MidiPort &port_;
+    Guitar& guitar_;
+    MidiPort& port_;
     Hooks hooks_;
     NeckHover hover_;
     QImage neckImage_;

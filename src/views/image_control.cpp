@@ -5,7 +5,7 @@
 
 namespace cadenzo {
 
-ImageControl::ImageControl(const QString &name, QWidget *parent) : QWidget(parent) {
+ImageControl::ImageControl(const QString& name, QWidget* parent) : QWidget(parent) {
     setObjectName(name);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -13,12 +13,12 @@ ImageControl::ImageControl(const QString &name, QWidget *parent) : QWidget(paren
     picture_.fill(Qt::white);
 }
 
-void ImageControl::paintEvent(QPaintEvent * /*event*/) {
+void ImageControl::paintEvent(QPaintEvent* /*event*/) {
     QPainter painter(this);
     painter.drawImage(0, 0, picture());
 }
 
-QImage &ImageControl::picture() {
+QImage& ImageControl::picture() {
     FitPicture();
     return picture_;
 }
@@ -35,28 +35,28 @@ void ImageControl::FitPicture() {
     picture_ = fitted;
 }
 
-void ImageControl::resizeEvent(QResizeEvent * /*event*/) {
+void ImageControl::resizeEvent(QResizeEvent* /*event*/) {
     FitPicture();
     if (onResize)
         onResize();
 }
 
-void ImageControl::mousePressEvent(QMouseEvent *event) {
+void ImageControl::mousePressEvent(QMouseEvent* event) {
     if (onMouseDown)
         onMouseDown(event->button(), event->position().toPoint());
 }
 
-void ImageControl::mouseMoveEvent(QMouseEvent *event) {
+void ImageControl::mouseMoveEvent(QMouseEvent* event) {
     if (onMouseMove)
         onMouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
 }
 
-void ImageControl::mouseReleaseEvent(QMouseEvent *event) {
+void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
     if (onMouseUp)
         onMouseUp(event->button(), event->position().toPoint());
 }
 
-void CopyPicture(QImage &target, QPoint to, const QImage &source, QPoint from, QSize size) {
+void CopyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size) {
     QPainter painter(&target);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QRect(to, size), source, QRect(from, size));

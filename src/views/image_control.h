@@ -14,10 +14,10 @@ class ImageControl : public QWidget {
     Q_OBJECT
 
 public:
-    ImageControl(const QString &name, QWidget *parent = nullptr);
+    ImageControl(const QString& name, QWidget* parent = nullptr);
 
     // The picture on screen, always the size of the control; owners draw into it, then update().
-    QImage &picture();
+    QImage& picture();
 
     std::function<void(Qt::MouseButton, QPoint)> onMouseDown;
     std::function<void(Qt::MouseButtons, Qt::KeyboardModifiers, QPoint)> onMouseMove;
@@ -25,11 +25,11 @@ public:
     std::function<void()> onResize;
 
 protected:
-    void paintEvent(QPaintEvent *event) override;
-    void resizeEvent(QResizeEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void mouseMoveEvent(QMouseEvent *event) override;
-    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
     void FitPicture();
@@ -37,6 +37,6 @@ private:
 };
 
 // Copies `source` (from `from`, in `size`) into `target` at `to`, clipped to both pictures.
-void CopyPicture(QImage &target, QPoint to, const QImage &source, QPoint from, QSize size);
+void CopyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size);
 
 } // namespace cadenzo

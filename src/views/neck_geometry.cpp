@@ -21,7 +21,7 @@ void NeckHover::HitTest(int x, int y) {
     }
 }
 
-bool NeckHover::LeaveNeck(bool &columnWas) {
+bool NeckHover::LeaveNeck(bool& columnWas) {
     lastString = hoverString;
     hoverString = NO_STRING;
     lastColumn = hoverColumn;
@@ -30,7 +30,7 @@ bool NeckHover::LeaveNeck(bool &columnWas) {
     return lastString != NO_STRING;
 }
 
-std::optional<std::string> HoverNoteText(const Guitar &guitar, const NeckHover &hover) {
+std::optional<std::string> HoverNoteText(const Guitar& guitar, const NeckHover& hover) {
     if (hover.hoverString == NO_STRING)
         return std::nullopt;
     const int n = guitar.neckPos + hover.hoverColumn + guitar.tuning[hover.hoverString];

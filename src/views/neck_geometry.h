@@ -45,11 +45,11 @@ struct NeckHover {
     void HitTest(int x, int y);
     // Clears the hover; returns whether the string row was hovered (the fretboard then redraws)
     // and, in `columnWas`, whether a column was (the pitch field is then emptied).
-    bool LeaveNeck(bool &columnWas);
+    bool LeaveNeck(bool& columnWas);
 };
 
 // The pitch text of the string and column under the mouse (" E 3"), or nothing when no string is
 // hovered (the field then keeps its text).
-std::optional<std::string> HoverNoteText(const Guitar &guitar, const NeckHover &hover);
+std::optional<std::string> HoverNoteText(const Guitar& guitar, const NeckHover& hover);
 
 } // namespace cadenzo

@@ -127,7 +127,7 @@ QImage MakeTabPicture() {
     font.setPixelSize(14);
     p.setFont(font);
     p.setPen(QColor(120, 120, 120));
-    const char *letters[] = {"T", "A", "B"};
+    const char* letters[] = {"T", "A", "B"};
     for (int i = 0; i < 3; ++i)
         p.drawText(QRect(18, 48 + 22 * i, 16, 20), Qt::AlignCenter, letters[i]);
     font.setBold(false);

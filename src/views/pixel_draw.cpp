@@ -4,7 +4,7 @@
 
 namespace cadenzo {
 
-void DrawLineTo(QImage &image, int x0, int y0, int x1, int y1, QColor colour) {
+void DrawLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor colour) {
     const QRgb rgb = colour.rgb();
     const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
     const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;

@@ -2,7 +2,7 @@
 
 namespace cadenzo {
 
-TabMmlLayout LayoutTabMml(const Guitar &guitar) {
+TabMmlLayout LayoutTabMml(const Guitar& guitar) {
     TabMmlLayout layout;
     // Consecutive sounding strings alternate between two columns so that two-digit frets do not
     // run into each other; a silent string starts the alternation afresh.

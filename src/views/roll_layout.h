@@ -39,6 +39,6 @@ struct TabMmlLayout {
 };
 
 // Lays out the TAB and MML columns from flet and stringNote (stringNote must be current).
-TabMmlLayout LayoutTabMml(const Guitar &guitar);
+TabMmlLayout LayoutTabMml(const Guitar& guitar);
 
 } // namespace cadenzo

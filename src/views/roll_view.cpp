@@ -12,14 +12,14 @@ namespace cadenzo {
 
 namespace {
 
-void WriteText(QPainter &p, int x, int y, const QString &text, QColor colour) {
+void WriteText(QPainter& p, int x, int y, const QString& text, QColor colour) {
     p.setPen(colour);
     p.drawText(QRect(x, y, 60, 30), Qt::AlignLeft | Qt::AlignTop, text);
 }
 
 } // namespace
 
-RollView::RollView(QWidget *parent, Guitar &guitar, std::function<void()> leaveNeck)
+RollView::RollView(QWidget* parent, Guitar& guitar, std::function<void()> leaveNeck)
     : guitar_(guitar), leaveNeck_(std::move(leaveNeck)) {
     rollScreen = new ImageControl(QStringLiteral("rollScreen"), parent);
     rollScreen->resize(TAB_PICTURE_WIDTH, TAB_PICTURE_HEIGHT);
@@ -86,7 +86,7 @@ void RollView::DrawTabMml() {
     font.setBold(true);
     font.setPixelSize(21); // 16 points on a 96 dpi screen
     p.setFont(font);
-    for (const TabMark &mark : layout.tab) {
+    for (const TabMark& mark : layout.tab) {
         if (!mark.present)
             continue;
         const QString fret = QString::number(mark.fret);
@@ -96,7 +96,7 @@ void RollView::DrawTabMml() {
     font.setBold(false);
     font.setPixelSize(15); // 11 points
     p.setFont(font);
-    for (const MmlMark &mark : layout.mml) {
+    for (const MmlMark& mark : layout.mml) {
         if (!mark.present)
             continue;
         if (mark.showOctave) {

@@ -19,11 +19,11 @@ struct Guitar;
 class RollView {
 public:
     // leaveNeck runs at the end of every refresh (the fretboard's hover is cleared).
-    RollView(QWidget *parent, Guitar &guitar, std::function<void()> leaveNeck);
+    RollView(QWidget* parent, Guitar& guitar, std::function<void()> leaveNeck);
 
-    ImageControl *rollScreen;
-    QComboBox *rollPrintMode;
-    QScrollBar *rollbar;
+    ImageControl* rollScreen;
+    QComboBox* rollPrintMode;
+    QScrollBar* rollbar;
 
     void RefreshRoll();
     void DrawPianoRoll();
@@ -31,7 +31,7 @@ public:
     int rollOffset() const { return rollOffset_; }
 
 private:
-    Guitar &guitar_;
+    Guitar& guitar_;
     std::function<void()> leaveNeck_;
     QImage rollBuffer_;
     QImage roll_p_;

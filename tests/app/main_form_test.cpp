@@ -28,7 +28,7 @@ namespace {
 // can see the song named on the command line was loaded before the device was opened.
 class OrderCheckingOut : public RecordingMidiOut {
 public:
-    const Song *song = nullptr;
+    const Song* song = nullptr;
     int eventsAtOpen = -1;
     std::uint32_t open(unsigned device) override {
         eventsAtOpen = song != nullptr ? static_cast<int>(song->eventCount) : -1;
@@ -47,23 +47,23 @@ protected:
         app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
         recorder->song = &app->song;
         form = std::make_unique<Tmain_form>(*app);
-        form->warn = [this](const QString &text) { warnings << text; };
-        form->reportError = [this](const QString &text) { errors << text; };
+        form->warn = [this](const QString& text) { warnings << text; };
+        form->reportError = [this](const QString& text) { errors << text; };
     }
     void TearDown() override {
         if (form->isVisible())
             form->close();
     }
-    void Create(const QString &file = {}) { form->FormCreate(file); }
+    void Create(const QString& file = {}) { form->FormCreate(file); }
     // Types a key where the window would receive it: the focused control, or the window.
     void Type(Qt::Key key) {
-        QWidget *target = QApplication::focusWidget();
+        QWidget* target = QApplication::focusWidget();
         QTest::keyClick(target != nullptr ? target : form.get(), key, Qt::NoModifier, -1);
     }
 
     test::TempFolder folder;
-    OrderCheckingOut *recorder = nullptr;
-    ManualTimer *clock = nullptr;
+    OrderCheckingOut* recorder = nullptr;
+    ManualTimer* clock = nullptr;
     std::unique_ptr<AppContext> app;
     std::unique_ptr<Tmain_form> form;
     QStringList warnings;
@@ -161,8 +161,8 @@ TEST_F(MainFormTest, MenusHaveTheirCaptionsShortcutsAndPaneRules) {
     EXPECT_EQ(form->Help2->shortcut(), QKeySequence("Ctrl+H"));
     EXPECT_TRUE(form->Playonsetting1->isCheckable());
     // Separators stand after these items.
-    const auto followedBySeparator = [](QMenu *menu, QAction *item) {
-        const QList<QAction *> actions = menu->actions();
+    const auto followedBySeparator = [](QMenu* menu, QAction* item) {
+        const QList<QAction*> actions = menu->actions();
         const qsizetype i = actions.indexOf(item);
         return i >= 0 && i + 1 < actions.size() && actions[i + 1]->isSeparator();
     };
@@ -176,13 +176,13 @@ TEST_F(MainFormTest, MenusHaveTheirCaptionsShortcutsAndPaneRules) {
     EXPECT_TRUE(followedBySeparator(form->SetUp1, form->Stayontop1));
     EXPECT_TRUE(followedBySeparator(form->Help1, form->Help2));
 
-    for (QAction *item : {form->NewSongN1, form->LoadSong1, form->SaveSong1, form->ExportSMFE1,
+    for (QAction* item : {form->NewSongN1, form->LoadSong1, form->SaveSong1, form->ExportSMFE1,
                           form->SaveSongasnew1, form->EditE1->menuAction()})
         EXPECT_FALSE(item->isEnabled()) << item->text().toStdString();
     EXPECT_TRUE(form->LoadUserChordL1->isEnabled());
     form->SeqBtnClick();
     EXPECT_EQ(form->height(), 500);
-    for (QAction *item : {form->NewSongN1, form->LoadSong1, form->SaveSong1, form->ExportSMFE1,
+    for (QAction* item : {form->NewSongN1, form->LoadSong1, form->SaveSong1, form->ExportSMFE1,
                           form->SaveSongasnew1, form->EditE1->menuAction()})
         EXPECT_TRUE(item->isEnabled()) << item->text().toStdString();
 }
@@ -250,7 +250,7 @@ TEST_F(MainFormTest, DownStrokeReachesTheDeviceStringByString) {
     ASSERT_EQ(recorder->sent().size(), 128u); // the silence before the stroke
     clock->fire(7);
     std::vector<int> notes;
-    for (const auto &m : recorder->sent())
+    for (const auto& m : recorder->sent())
         if ((m.status() & 0xF0) == 0x90)
             notes.push_back(m.data1());
     EXPECT_EQ(notes, (std::vector<int>{40, 45, 50, 55, 59, 64}));
@@ -290,7 +290,7 @@ TEST_F(MainFormTest, SongFileWithAnotherMagicIsRefusedAndLeavesAnEmptySong) {
 TEST_F(MainFormTest, HelpOpensTheManualBesideTheWorkingFolder) {
     Create();
     QString opened;
-    form->openDocument = [&opened](const QString &path) { opened = path; };
+    form->openDocument = [&opened](const QString& path) { opened = path; };
     form->Help2Click();
     EXPECT_EQ(opened, QDir::current().filePath("manual/Cadenzo.html"));
 }

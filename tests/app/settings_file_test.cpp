@@ -27,7 +27,7 @@ const std::string usedFile =
     "False\r\nTrue\r\nFalse\r\n1\r\n800\r\n28\r\n23\r\n19\r\n14\r\n9\r\n2\r\n";
 
 // The file with line `number` replaced by text, or cut before that line when text is null.
-std::string WithLine(const std::string &file, int number, const char *text) {
+std::string WithLine(const std::string& file, int number, const char* text) {
     std::size_t start = 0;
     for (int line = 1; line < number; ++line)
         start = file.find("\r\n", start) + 2;
@@ -39,7 +39,7 @@ std::string WithLine(const std::string &file, int number, const char *text) {
 // Records what the window is told, in order.
 struct RecordingSink : SettingsSink {
     std::vector<std::string> log;
-    void Add(const std::string &what, std::int64_t v) { log.push_back(what + std::to_string(v)); }
+    void Add(const std::string& what, std::int64_t v) { log.push_back(what + std::to_string(v)); }
     void setSeqBtnGroup(std::int32_t v) override { Add("SeqBtn ", v); }
     void setWindowTop(std::int32_t v) override { Add("top ", v); }
     void setWindowLeft(std::int32_t v) override { Add("left ", v); }
@@ -94,7 +94,7 @@ TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
 
 TEST(SettingsFile, FlagsAreTrueOnlyForExactlyTrueAndBytesKeepTheirLowEightBits) {
     std::string text = WithLine(WithLine(WithLine(firstRun, 12, "-1"), 13, "300"), 26, "260");
-    for (const char *flag : {"true", "TRUE", "True ", ""}) {
+    for (const char* flag : {"true", "TRUE", "True ", ""}) {
         const SettingsRead read = ReadSettingsText(WithLine(text, 16, flag), "x");
         ASSERT_TRUE(read.complete());
         EXPECT_FALSE(read.values.playOnSetting) << flag;
@@ -104,7 +104,7 @@ TEST(SettingsFile, FlagsAreTrueOnlyForExactlyTrueAndBytesKeepTheirLowEightBits) 
     }
 }
 
-class OtherVersion : public testing::TestWithParam<const char *> {};
+class OtherVersion : public testing::TestWithParam<const char*> {};
 
 TEST_P(OtherVersion, IsReplacedByTheDefaultsWithTheCurrentWidth) {
     TempFolder folder;
@@ -120,16 +120,16 @@ INSTANTIATE_TEST_SUITE_P(Cases, OtherVersion,
 
 struct FailingLine {
     int line;
-    const char *text; // null: the file ends before this line
+    const char* text; // null: the file ends before this line
 };
-void PrintTo(const FailingLine &c, std::ostream *os) {
+void PrintTo(const FailingLine& c, std::ostream* os) {
     *os << "line " << c.line;
 }
 
 class SettingsFailure : public testing::TestWithParam<FailingLine> {};
 
 TEST_P(SettingsFailure, StopsAtTheLineAndNamesFileAndLine) {
-    const FailingLine &c = GetParam();
+    const FailingLine& c = GetParam();
     TempFolder folder;
     WriteBytes(folder / "Cadenzo.ini", WithLine(usedFile, c.line, c.text));
     const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);

@@ -14,18 +14,18 @@ namespace {
 using test::CountColor;
 using test::PixelAt;
 
-QRect Cell(const TColorGrid &g, int i) {
+QRect Cell(const TColorGrid& g, int i) {
     const int cols = g.Columns();
     return {i % cols * g.CellWidth(), i / cols * g.CellHeight(), g.CellWidth(), g.CellHeight()};
 }
 
 // Pixels inside a cell's frame in the contrast colour of that cell: the mark's ink.
-int MarkInk(const QImage &img, const TColorGrid &g, int i) {
+int MarkInk(const QImage& img, const TColorGrid& g, int i) {
     return CountColor(img, ContrastColor(colorTable[std::size_t(i)]),
                       Cell(g, i).adjusted(4, 4, -4, -4));
 }
 
-void SendFocus(QWidget *w, QEvent::Type type) {
+void SendFocus(QWidget* w, QEvent::Type type) {
     QFocusEvent e(type, Qt::OtherFocusReason);
     QCoreApplication::sendEvent(w, &e);
 }
@@ -38,7 +38,7 @@ struct ResizeCase {
 class GridResizeTest : public ::testing::TestWithParam<ResizeCase> {};
 
 TEST_P(GridResizeTest, SizeIsCutToWholeCells) {
-    const ResizeCase &c = GetParam();
+    const ResizeCase& c = GetParam();
     TColorGrid g;
     g.setGridOrdering(c.ordering);
     g.show();
@@ -84,14 +84,14 @@ TEST_P(GridPaintTest, CellsShowTheSixteenTableColoursInOrder) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Styles, GridPaintTest, ::testing::Values(true, false),
-                         [](const auto &info) { return info.param ? "ctl3d" : "plain"; });
+                         [](const auto& info) { return info.param ? "ctl3d" : "plain"; });
 
 TEST(ColorGrid, ThreeDimensionalCellFrame) {
     TColorGrid g;
     g.setForegroundEnabled(false);
     g.setBackgroundEnabled(false);
     const QImage img = g.Picture();
-    const QPalette &pal = g.palette();
+    const QPalette& pal = g.palette();
     const TColor face = ResolveColor(clBtnFace, pal);
     const TColor shadow = ResolveColor(clBtnShadow, pal);
     const TColor light = ResolveColor(clBtnHighlight, pal);

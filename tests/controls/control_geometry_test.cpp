@@ -57,7 +57,7 @@ struct LayoutCase {
 class ButtonLayoutTest : public ::testing::TestWithParam<LayoutCase> {};
 
 TEST_P(ButtonLayoutTest, PlacesGlyphAndCaption) {
-    const LayoutCase &c = GetParam();
+    const LayoutCase& c = GetParam();
     EXPECT_EQ(LayoutButton(60, 40, c.gw, c.gh, c.tw, c.th, c.layout, c.margin, 4), c.expected);
 }
 
@@ -107,7 +107,7 @@ TEST(GlyphLooks, ColourModesChangeOnlyGlyphPixels) {
         {aiAddLight, RGB(255, 255, 0), RGB(255, 255, 30)},
         {aiMaskLight, clRed, shine}, // (2, 1) has x + y odd
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         SCOPED_TRACE(int(c.mode));
         const GlyphPixels out = HotGlyph(src, c.mode, shine);
         EXPECT_EQ(out.at(1, 1), c.red);
@@ -225,7 +225,7 @@ struct SizeCase {
 class GridSizeTest : public ::testing::TestWithParam<SizeCase> {};
 
 TEST_P(GridSizeTest, CutsToWholeCells) {
-    const SizeCase &c = GetParam();
+    const SizeCase& c = GetParam();
     const GridMetrics m = GridSize(c.ordering, c.w, c.h);
     EXPECT_EQ(m.width, c.expected.width);
     EXPECT_EQ(m.height, c.expected.height);
@@ -263,7 +263,7 @@ struct MoveCase {
 class GridMoveTest : public ::testing::TestWithParam<MoveCase> {};
 
 TEST_P(GridMoveTest, MovesWrapAround) {
-    const MoveCase &c = GetParam();
+    const MoveCase& c = GetParam();
     EXPECT_EQ(MoveSelection(c.ordering, c.from, c.key), c.to);
 }
 

@@ -20,12 +20,12 @@ namespace {
 
 class Snapshot : public QWidget {
 public:
-    Snapshot(QWidget *parent, const QImage &img, QPoint at) : QWidget(parent), img_(img) {
+    Snapshot(QWidget* parent, const QImage& img, QPoint at) : QWidget(parent), img_(img) {
         setGeometry(QRect(at, img.size()));
     }
 
 protected:
-    void paintEvent(QPaintEvent *) override { QPainter(this).drawImage(0, 0, img_); }
+    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, img_); }
 
 private:
     QImage img_;
@@ -43,8 +43,8 @@ QImage PlayGlyph() {
     return g;
 }
 
-void Scheme(TShineSpeedButton &b) {
-    for (TShineBtnColors *set : {&b.Colors(), &b.PressedColors()}) {
+void Scheme(TShineSpeedButton& b) {
+    for (TShineBtnColors* set : {&b.Colors(), &b.PressedColors()}) {
         set->setColor(clWhite);
         set->setGradColor(clNavy);
         set->setGradation(true);
@@ -55,7 +55,7 @@ void Scheme(TShineSpeedButton &b) {
 }
 
 // The picture of a button brought into a look by the events that lead there.
-QImage ButtonIn(TShineSpeedButton &b, TShineLook look) {
+QImage ButtonIn(TShineSpeedButton& b, TShineLook look) {
     if (look == slLatched || look == slPressedHot) {
         b.setGroupIndex(1);
         b.setDown(true);
@@ -69,8 +69,8 @@ QImage ButtonIn(TShineSpeedButton &b, TShineLook look) {
     return b.Picture();
 }
 
-TShadowLabel *Text(QWidget *parent, const QString &text, QRect r, TColor color = clYellow) {
-    auto *l = new TShadowLabel(parent);
+TShadowLabel* Text(QWidget* parent, const QString& text, QRect r, TColor color = clYellow) {
+    auto* l = new TShadowLabel(parent);
     l->setGeometry(r);
     l->setTransparent(true);
     l->setCaption(text);
@@ -82,13 +82,13 @@ TShadowLabel *Text(QWidget *parent, const QString &text, QRect r, TColor color =
 
 } // namespace
 
-int main(int argc, char **argv) {
+int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QWidget window;
     window.setWindowTitle("Cadenzo controls");
     window.resize(1020, 760);
 
-    auto *back = new TShadowLabel(&window);
+    auto* back = new TShadowLabel(&window);
     back->setGeometry(0, 0, 1020, 760);
     back->setGradation(true);
     back->setGradateVert(true);
@@ -98,9 +98,9 @@ int main(int argc, char **argv) {
 
     QWidget hidden; // holds the buttons whose pictures are shown
     const TShineLook looks[] = {slUp, slHot, slPressedHot, slLatched, slDisabled};
-    const char *lookNames[] = {"up", "hot", "pressed-hot", "latched", "disabled"};
+    const char* lookNames[] = {"up", "hot", "pressed-hot", "latched", "disabled"};
     const TFrameType frames[] = {ftFlatFrame, ftNormalFrame, ftEnclosedFrame};
-    const char *frameNames[] = {"flat", "normal", "enclosed"};
+    const char* frameNames[] = {"flat", "normal", "enclosed"};
 
     // Frames x looks.
     Text(&window, "Shine speed button: frame x look", {10, 5, 400, 20});
@@ -109,7 +109,7 @@ int main(int argc, char **argv) {
     for (int r = 0; r < 3; ++r) {
         Text(&window, frameNames[r], {10, 48 + r * 40, 80, 18});
         for (int c = 0; c < 5; ++c) {
-            auto *b = new TShineSpeedButton(&hidden);
+            auto* b = new TShineSpeedButton(&hidden);
             b->resize(80, 32);
             Scheme(*b);
             b->setFrameType(frames[r]);
@@ -122,10 +122,10 @@ int main(int argc, char **argv) {
     // Glyph modes.
     Text(&window, "Hot glyph (ActiveImage) and disabled glyph (DisabledImage) modes",
          {10, 170, 600, 20});
-    const char *activeNames[] = {"Normal", "Xor",   "Half",   "Quater",
+    const char* activeNames[] = {"Normal", "Xor",   "Half",   "Quater",
                                  "Add",    "Frame", "Frame2", "Mask"};
     for (int i = 0; i < 8; ++i) {
-        auto *b = new TShineSpeedButton(&hidden);
+        auto* b = new TShineSpeedButton(&hidden);
         b->resize(36, 36);
         b->Colors().setColor(clSilver);
         b->setGlyph(PlayGlyph());
@@ -133,9 +133,9 @@ int main(int argc, char **argv) {
         new Snapshot(&window, ButtonIn(*b, slHot), {10 + i * 70, 195});
         Text(&window, activeNames[i], {10 + i * 70, 233, 70, 18});
     }
-    const char *disabledNames[] = {"Default", "Grayscale", "AlphaHalf", "AlphaQuater", "Mask"};
+    const char* disabledNames[] = {"Default", "Grayscale", "AlphaHalf", "AlphaQuater", "Mask"};
     for (int i = 0; i < 5; ++i) {
-        auto *b = new TShineSpeedButton(&hidden);
+        auto* b = new TShineSpeedButton(&hidden);
         b->resize(36, 36);
         b->Colors().setColor(clSilver);
         b->setGlyph(PlayGlyph());
@@ -146,9 +146,9 @@ int main(int argc, char **argv) {
 
     // Layouts, margins, caption copies, transparency.
     Text(&window, "Layout / Margin / FontShadow + FontHighlight / Transparent", {10, 258, 600, 20});
-    const char *layoutNames[] = {"Left", "Right", "Top", "Bottom"};
+    const char* layoutNames[] = {"Left", "Right", "Top", "Bottom"};
     for (int i = 0; i < 8; ++i) {
-        auto *b = new TShineSpeedButton(&hidden);
+        auto* b = new TShineSpeedButton(&hidden);
         b->resize(90, 50);
         Scheme(*b);
         b->setGlyph(PlayGlyph());
@@ -158,7 +158,7 @@ int main(int argc, char **argv) {
         new Snapshot(&window, ButtonIn(*b, slUp), {10 + i * 98, 282});
     }
     {
-        auto *b = new TShineSpeedButton(&hidden);
+        auto* b = new TShineSpeedButton(&hidden);
         b->resize(110, 30);
         b->Colors().setColor(clTeal);
         b->setFontColor(clWhite);
@@ -166,7 +166,7 @@ int main(int argc, char **argv) {
         b->setFontHighlight(clAqua);
         b->setCaption("Copies");
         new Snapshot(&window, ButtonIn(*b, slUp), {10, 340});
-        auto *t = new TShineSpeedButton(&window);
+        auto* t = new TShineSpeedButton(&window);
         t->setGeometry(130, 340, 110, 30);
         t->setTransparent(true);
         t->setFontColor(clYellow);
@@ -176,8 +176,8 @@ int main(int argc, char **argv) {
 
     // Shadow labels.
     Text(&window, "Shadow label", {10, 380, 300, 20});
-    auto label = [&](QRect r, const QString &caption) {
-        auto *l = new TShadowLabel(&window);
+    auto label = [&](QRect r, const QString& caption) {
+        auto* l = new TShadowLabel(&window);
         l->setGeometry(r);
         QFont f = l->font();
         f.setPixelSize(18);
@@ -187,37 +187,37 @@ int main(int argc, char **argv) {
         return l;
     };
     {
-        auto *v = label({10, 405, 190, 57}, "Vertical gradient");
+        auto* v = label({10, 405, 190, 57}, "Vertical gradient");
         v->setGradation(true);
         v->setGradateVert(true);
         v->setGradationColor(clBlue);
         v->setColor(clAqua);
         v->setLayout(tlCenter);
         v->setAlignment(taCenter);
-        auto *h = label({210, 405, 190, 57}, "Horizontal");
+        auto* h = label({210, 405, 190, 57}, "Horizontal");
         h->setGradation(true);
         h->setGradationColor(clMaroon);
         h->setColor(clYellow);
         h->setLayout(tlBottom);
         h->setAlignment(taRightJustify);
         h->setFlickerless(false);
-        auto *g2 = label({410, 405, 190, 57}, "tg2Colors text");
+        auto* g2 = label({410, 405, 190, 57}, "tg2Colors text");
         g2->setColor(clWhite);
         g2->setTextGradation(tg2Colors);
         g2->Shadow().setVisible(false);
-        auto *g3 = label({610, 405, 190, 57}, "tg3Colors text");
+        auto* g3 = label({610, 405, 190, 57}, "tg3Colors text");
         g3->setColor(clWhite);
         g3->setTextGradation(tg3Colors);
         g3->setFontColor(clRed);
         g3->Shadow().setColor(clGray);
-        auto *d = label({810, 405, 190, 57}, "Disabled");
+        auto* d = label({810, 405, 190, 57}, "Disabled");
         d->setColor(clSilver);
         d->setFontColor(clRed);
         d->setEnabled(false);
-        auto *e = label({10, 470, 190, 30}, "An ellipsis shortens this long caption");
+        auto* e = label({10, 470, 190, 30}, "An ellipsis shortens this long caption");
         e->setColor(clWhite);
         e->setEllipsis(elEnd);
-        auto *t = label({210, 470, 190, 30}, "Transparent");
+        auto* t = label({210, 470, 190, 30}, "Transparent");
         t->setTransparent(true);
         t->setFontColor(clYellow);
         t->Shadow().setColor(clBlack);
@@ -229,12 +229,12 @@ int main(int argc, char **argv) {
     // Colour grids.
     Text(&window, "Colour grid", {10, 510, 300, 20});
     {
-        auto *a = new TColorGrid(&window);
+        auto* a = new TColorGrid(&window);
         a->setGeometry(10, 535, 104, 112);
         a->setForegroundIndex(4);
         a->setBackgroundIndex(11);
         Text(&window, "FG navy, BG yellow", {10, 650, 160, 18});
-        auto *b = new TColorGrid(&window);
+        auto* b = new TColorGrid(&window);
         b->setGeometry(180, 535, 103, 110); // cut to 100 x 108
         b->setForegroundIndex(9);
         b->setBackgroundIndex(9);
@@ -248,12 +248,12 @@ int main(int argc, char **argv) {
         QCoreApplication::sendEvent(&focused, &in);
         new Snapshot(&window, focused.Picture(), {350, 535});
         Text(&window, "focus on cell 6, FG only", {350, 650, 200, 18});
-        auto *wide = new TColorGrid(&window);
+        auto* wide = new TColorGrid(&window);
         wide->setGridOrdering(go16x1);
         wide->setGeometry(570, 535, 420, 30);
         wide->setForegroundIndex(16); // no mark
         wide->setBackgroundIndex(2);
-        auto *tall = new TColorGrid(&window);
+        auto* tall = new TColorGrid(&window);
         tall->setGridOrdering(go8x2);
         tall->setGeometry(570, 580, 240, 60);
         Text(&window, "go16x1 (FG 16: no mark), go8x2", {570, 650, 300, 18});
@@ -262,7 +262,7 @@ int main(int argc, char **argv) {
     // Live buttons: a group of three and a plain one.
     Text(&window, "Live: group (AllowAllUp off) and a plain button", {10, 680, 400, 20});
     for (int i = 0; i < 4; ++i) {
-        auto *b = new TShineSpeedButton(&window);
+        auto* b = new TShineSpeedButton(&window);
         b->setGeometry(10 + i * 90, 705, 80, 32);
         Scheme(*b);
         b->setGlyph(PlayGlyph());

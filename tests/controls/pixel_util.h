@@ -10,12 +10,12 @@
 
 namespace cadenzo::test {
 
-inline TColor PixelAt(const QImage &img, int x, int y) {
+inline TColor PixelAt(const QImage& img, int x, int y) {
     return FromQRgb(img.pixel(x, y));
 }
 
 // How many pixels of the area show colour c.
-inline int CountColor(const QImage &img, TColor c, QRect area = {}) {
+inline int CountColor(const QImage& img, TColor c, QRect area = {}) {
     if (area.isNull())
         area = img.rect();
     int n = 0;

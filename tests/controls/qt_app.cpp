@@ -13,7 +13,7 @@ public:
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
         static int argc = 1;
         static char name[] = "test_controls";
-        static char *argv[] = {name, nullptr};
+        static char* argv[] = {name, nullptr};
         app_ = new QApplication(argc, argv);
         // Park the mouse far from every test window so hover checks see it outside.
         QCursor::setPos(5000, 5000);
@@ -24,9 +24,9 @@ public:
     }
 
 private:
-    QApplication *app_ = nullptr;
+    QApplication* app_ = nullptr;
 };
 
-const auto *const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new QtApplicationEnvironment);
 
 } // namespace

@@ -11,7 +11,7 @@ namespace {
 using test::CountColor;
 using test::PixelAt;
 
-QFont BigFont(const QWidget &w) {
+QFont BigFont(const QWidget& w) {
     QFont f = w.font();
     f.setPixelSize(20);
     return f;
@@ -72,7 +72,7 @@ TEST_P(GradientTest, OneRowGradientTakesTheGradationColour) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Drawing, GradientTest, ::testing::Values(true, false),
-                         [](const auto &info) { return info.param ? "offscreen" : "direct"; });
+                         [](const auto& info) { return info.param ? "offscreen" : "direct"; });
 
 TEST(ShadowLabel, DisabledLabelUsesButtonShadowTextAndGrayShadow) {
     TShadowLabel l;
@@ -133,7 +133,7 @@ TEST(ShadowLabel, ShadowCopyMovesByItsOffsets) {
 }
 
 // Colours of the text pixels in the column range [x0, x1).
-std::set<TColor> TextColorsIn(const QImage &img, int x0, int x1, TColor background) {
+std::set<TColor> TextColorsIn(const QImage& img, int x0, int x1, TColor background) {
     std::set<TColor> s;
     for (int y = 0; y < img.height(); ++y)
         for (int x = x0; x < x1; ++x)
@@ -216,7 +216,7 @@ TEST(ShadowLabel, TransparentLabelShowsItsParentEvenWhenFlickerless) {
     pal.setColor(QPalette::Window, QColor(0, 128, 128));
     parent.setPalette(pal);
     parent.setAutoFillBackground(true);
-    auto *l = new TShadowLabel(&parent);
+    auto* l = new TShadowLabel(&parent);
     l->setGeometry(10, 10, 80, 30);
     l->setColor(clRed);
     l->setCaption("x");

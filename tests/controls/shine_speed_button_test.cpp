@@ -23,7 +23,7 @@ constexpr TColor kPHigh = RGB(240, 240, 255);
 constexpr TColor kPShad = RGB(90, 90, 130);
 constexpr TColor kPDark = RGB(20, 20, 60);
 
-void PlainColors(TShineSpeedButton &b) {
+void PlainColors(TShineSpeedButton& b) {
     b.Colors().setColor(kFace);
     b.Colors().setHighlight(kHigh);
     b.Colors().setShadow(kShad);
@@ -48,7 +48,7 @@ protected:
         ASSERT_EQ(b->Look(), slLatched);
     }
     QWidget form;
-    TShineSpeedButton *b;
+    TShineSpeedButton* b;
 };
 
 // ---- Frames ----
@@ -58,7 +58,7 @@ struct FramePixel {
     TColor color;
 };
 struct FrameCase {
-    const char *name;
+    const char* name;
     TFrameType type;
     TShineLook look;
     std::vector<FramePixel> pixels;
@@ -67,12 +67,12 @@ struct FrameCase {
 class FrameTest : public ShineButtonTest, public ::testing::WithParamInterface<FrameCase> {};
 
 TEST_P(FrameTest, DrawsTheExactLines) {
-    const FrameCase &c = GetParam();
+    const FrameCase& c = GetParam();
     b->setFrameType(c.type);
     if (c.look == slLatched)
         Latch();
     const QImage img = b->Picture();
-    for (const FramePixel &p : c.pixels)
+    for (const FramePixel& p : c.pixels)
         EXPECT_EQ(PixelAt(img, p.x, p.y), p.color) << c.name << " at " << p.x << "," << p.y;
 }
 
@@ -136,9 +136,9 @@ INSTANTIATE_TEST_SUITE_P(
                   ftEnclosedFrame,
                   slLatched,
                   {{0, 0, kDark}, {24, 24, kDark}, {1, 1, kPShad}, {23, 23, kPHigh}}}),
-    [](const auto &info) {
+    [](const auto& info) {
         std::string n = info.param.name;
-        for (char &ch : n)
+        for (char& ch : n)
             if (ch == ' ')
                 ch = '_';
         return n;
@@ -208,7 +208,7 @@ QImage OliveGlyph() {
     return g;
 }
 
-GlyphPixels ToPixels(const QImage &img) {
+GlyphPixels ToPixels(const QImage& img) {
     GlyphPixels g{img.width(), img.height(), {}};
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
@@ -217,7 +217,7 @@ GlyphPixels ToPixels(const QImage &img) {
 }
 
 struct GlyphCase {
-    const char *name;
+    const char* name;
     TShineLook look;
     TActiveImageType active;
     TDisabledImageType disabled;
@@ -226,7 +226,7 @@ struct GlyphCase {
 class GlyphTest : public ShineButtonTest, public ::testing::WithParamInterface<GlyphCase> {};
 
 TEST_P(GlyphTest, OlivePixelsStayTransparent) {
-    const GlyphCase &c = GetParam();
+    const GlyphCase& c = GetParam();
     b->setFrameType(ftFlatFrame);
     b->setGlyph(OliveGlyph());
     b->setActiveImage(c.active);
@@ -280,7 +280,7 @@ INSTANTIATE_TEST_SUITE_P(
                       GlyphCase{"alpha_half", slDisabled, aiNormal, diAlphaHalfTrans},
                       GlyphCase{"alpha_quater", slDisabled, aiNormal, diAlphaQuaterTrans},
                       GlyphCase{"mask_trans", slDisabled, aiNormal, diMaskTrans}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ShineButtonTest, GlyphLooksShowTheirPixelRulesAndThePressedShift) {
     b->setGlyph(OliveGlyph());
@@ -319,7 +319,7 @@ protected:
         b->setCaption("Wk");
         b->setFontColor(clBlue);
     }
-    static QSet<std::pair<int, int>> Pixels(const QImage &img, TColor c) {
+    static QSet<std::pair<int, int>> Pixels(const QImage& img, TColor c) {
         QSet<std::pair<int, int>> s;
         for (int y = 0; y < img.height(); ++y)
             for (int x = 0; x < img.width(); ++x)
@@ -327,8 +327,8 @@ protected:
                     s.insert({x, y});
         return s;
     }
-    static bool AllShifted(const QSet<std::pair<int, int>> &copy,
-                           const QSet<std::pair<int, int>> &text, int dx, int dy) {
+    static bool AllShifted(const QSet<std::pair<int, int>>& copy,
+                           const QSet<std::pair<int, int>>& text, int dx, int dy) {
         for (auto [x, y] : copy)
             if (!text.contains({x - dx, y - dy}))
                 return false;
@@ -454,8 +454,8 @@ protected:
         other->setGroupIndex(2);
     }
     QWidget form;
-    TShineSpeedButton *btn[3];
-    TShineSpeedButton *other;
+    TShineSpeedButton* btn[3];
+    TShineSpeedButton* other;
 };
 
 TEST_F(GroupTest, OneMemberGoesDownAndTheOthersGoUp) {

@@ -10,29 +10,29 @@
 
 namespace cadenzo::test {
 
-inline void SendMouse(QWidget *w, QEvent::Type type, QPoint p, Qt::MouseButton button,
+inline void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button,
                       Qt::MouseButtons held) {
     QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &e);
 }
-inline void Press(QWidget *w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
+inline void Press(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     SendMouse(w, QEvent::MouseButtonPress, p, b, b);
 }
-inline void Move(QWidget *w, QPoint p, Qt::MouseButtons held = Qt::LeftButton) {
+inline void Move(QWidget* w, QPoint p, Qt::MouseButtons held = Qt::LeftButton) {
     SendMouse(w, QEvent::MouseMove, p, Qt::NoButton, held);
 }
-inline void Release(QWidget *w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
+inline void Release(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     SendMouse(w, QEvent::MouseButtonRelease, p, b, Qt::NoButton);
 }
-inline void Click(QWidget *w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
+inline void Click(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     Press(w, p, b);
     Release(w, p, b);
 }
-inline void Enter(QWidget *w, QPoint p = {5, 5}) {
+inline void Enter(QWidget* w, QPoint p = {5, 5}) {
     QEnterEvent e{QPointF(p), QPointF(p), QPointF(w->mapToGlobal(p))};
     QCoreApplication::sendEvent(w, &e);
 }
-inline void Leave(QWidget *w) {
+inline void Leave(QWidget* w) {
     QEvent e(QEvent::Leave);
     QCoreApplication::sendEvent(w, &e);
 }

@@ -32,7 +32,7 @@ TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
 TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     TempFolder folder;
     std::filesystem::create_directories(folder / "dir.crd" / "inside"); // rename cannot replace it
-    for (const auto &path : {folder / "missing" / "song.cz0", folder / "dir.crd"}) {
+    for (const auto& path : {folder / "missing" / "song.cz0", folder / "dir.crd"}) {
         const FileResult result = WriteFileAtomically(path, "0\r\n");
         EXPECT_FALSE(result);
         EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));
@@ -41,7 +41,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     EXPECT_EQ(folder.Entries(), 1);
 
     std::string bytes = "stale";
-    for (const auto &path : {folder / "missing.crd", folder.path}) {
+    for (const auto& path : {folder / "missing.crd", folder.path}) {
         const FileResult result = ReadWholeFile(path, bytes);
         EXPECT_FALSE(result);
         EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));

@@ -21,7 +21,7 @@ constexpr Frets sixthOnly{SILENT, SILENT, SILENT, SILENT, SILENT, 0};
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
     Bytes all;
-    for (const Bytes &p : parts)
+    for (const Bytes& p : parts)
         all.insert(all.end(), p.begin(), p.end());
     return all;
 }
@@ -35,7 +35,7 @@ const Bytes program24 = {0x8B, 0x20, 0xC0, 0x18}; // delta 1440, channel 1, prog
 const Bytes endOfTrack = {0xFF, 0x2F, 0x00};
 
 // The payloads of the track chunks, each length field checked against the file.
-std::vector<Bytes> Tracks(const Bytes &file) {
+std::vector<Bytes> Tracks(const Bytes& file) {
     std::vector<Bytes> tracks;
     std::size_t at = 14;
     while (at + 8 <= file.size()) {
@@ -69,8 +69,8 @@ protected:
         song->SortEvents();
     }
     // A slot as a song file may leave it: unsorted, gates uncut, any values.
-    SongEvent &Raw(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke) {
-        SongEvent &e = song->songEvents[song->eventCount++];
+    SongEvent& Raw(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke) {
+        SongEvent& e = song->songEvents[song->eventCount++];
         e.tick = tick;
         e.frets = frets;
         e.gate = gate;
@@ -87,7 +87,7 @@ protected:
     // (tick, status, note) of CollectNotes for all six strings.
     std::vector<std::tuple<std::int64_t, int, int>> Notes() {
         std::vector<std::tuple<std::int64_t, int, int>> list;
-        for (const SmfNote &n : CollectNotes(*song, tuning, 1, 1, 6))
+        for (const SmfNote& n : CollectNotes(*song, tuning, 1, 1, 6))
             list.emplace_back(n.tick, n.status, n.note);
         return list;
     }
@@ -117,7 +117,7 @@ TEST(SmfVarLen, WritesSevenBitGroupsMostSignificantFirst) {
                                                      {0x1FFFFF, {0xFF, 0xFF, 0x7F}},
                                                      {0x200000, {0x81, 0x80, 0x80, 0x00}},
                                                      {0x0FFFFFFF, {0xFF, 0xFF, 0xFF, 0x7F}}};
-    for (const auto &[value, bytes] : cases) {
+    for (const auto& [value, bytes] : cases) {
         Bytes out{0xAA};
         WriteVarLen(out, value);
         EXPECT_EQ(out, Cat({{0xAA}, bytes})) << value;
@@ -193,7 +193,7 @@ TEST_F(SmfExport, ResetMessagesFollowTheName) {
         {SMF_INIT_XG, {0x00, 0xF0, 0x08, 0x43, 0x10, 0x4C, 0x00, 0x00, 0x7E, 0x00, 0xF7}},
         {SMF_INIT_GS,
          {0x00, 0xF0, 0x0A, 0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41, 0xF7}}};
-    for (const auto &[init, reset] : cases) {
+    for (const auto& [init, reset] : cases) {
         options.init = init;
         EXPECT_EQ(Compose(SMF_FORMAT0).at(0),
                   Cat({nameEvent, reset, tempo120, meter44, program24, {0x83, 0x60}, endOfTrack}))
@@ -262,27 +262,27 @@ TEST_F(SmfExport, NotesAndVelocitiesStayDataBytes) {
 }
 
 TEST(SmfOptionsCheck, RefusesValuesOutsideTheirRanges) {
-    const std::pair<void (*)(SmfOptions &), const char *> cases[] = {
-        {[](SmfOptions &o) { o.channel = 0; }, "The channel 0 is outside 1..16."},
-        {[](SmfOptions &o) { o.channel = 17; }, "The channel 17 is outside 1..16."},
-        {[](SmfOptions &o) { o.volumeOn = true, o.volume = 128; },
+    const std::pair<void (*)(SmfOptions&), const char*> cases[] = {
+        {[](SmfOptions& o) { o.channel = 0; }, "The channel 0 is outside 1..16."},
+        {[](SmfOptions& o) { o.channel = 17; }, "The channel 17 is outside 1..16."},
+        {[](SmfOptions& o) { o.volumeOn = true, o.volume = 128; },
          "The volume 128 is outside 0..127."},
-        {[](SmfOptions &o) { o.reverbOn = true, o.reverb = -1; },
+        {[](SmfOptions& o) { o.reverbOn = true, o.reverb = -1; },
          "The reverb -1 is outside 0..127."},
-        {[](SmfOptions &o) { o.chorusOn = true, o.chorus = 300; },
+        {[](SmfOptions& o) { o.chorusOn = true, o.chorus = 300; },
          "The chorus 300 is outside 0..127."},
-        {[](SmfOptions &o) { o.programItem = 7; },
+        {[](SmfOptions& o) { o.programItem = 7; },
          "The program item 7 is not one of the 7 guitars."},
-        {[](SmfOptions &o) { o.programItem = -1, o.midiProgram = 128; },
+        {[](SmfOptions& o) { o.programItem = -1, o.midiProgram = 128; },
          "The program 128 is outside 0..127."},
-        {[](SmfOptions &o) { o.format = 3; }, "The format item 3 is not one of the 3 layouts."},
-        {[](SmfOptions &o) { o.init = -1; },
+        {[](SmfOptions& o) { o.format = 3; }, "The format item 3 is not one of the 3 layouts."},
+        {[](SmfOptions& o) { o.init = -1; },
          "The reset item -1 is not one of the 4 reset messages."},
-        {[](SmfOptions &o) { o.fileName.clear(); }, "No file name is given."},
-        {[](SmfOptions &o) { o.volume = 500; }, ""}, // not written, not checked
-        {[](SmfOptions &o) { o.channel = 16, o.chorusOn = true, o.chorus = 127; }, ""},
+        {[](SmfOptions& o) { o.fileName.clear(); }, "No file name is given."},
+        {[](SmfOptions& o) { o.volume = 500; }, ""}, // not written, not checked
+        {[](SmfOptions& o) { o.channel = 16, o.chorusOn = true, o.chorus = 127; }, ""},
     };
-    for (const auto &[change, message] : cases) {
+    for (const auto& [change, message] : cases) {
         SmfOptions o;
         o.fileName = "a.mid";
         change(o);
@@ -291,7 +291,7 @@ TEST(SmfOptionsCheck, RefusesValuesOutsideTheirRanges) {
 }
 
 TEST(SmfTempo, TakesTheIntegerOfTheTempoText) {
-    const std::pair<const char *, const char *> cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
         {"120", ""},
         {" 30", ""},
         {"300", ""},
@@ -301,7 +301,7 @@ TEST(SmfTempo, TakesTheIntegerOfTheTempoText) {
         {"0", "The tempo 0 is outside 30..300."}, // would divide by zero
         {"-120", "The tempo -120 is outside 30..300."},
         {"301", "The tempo 301 is outside 30..300."}};
-    for (const auto &[text, message] : cases) {
+    for (const auto& [text, message] : cases) {
         int tempo = -1;
         EXPECT_EQ(ParseSmfTempo(text, tempo), message) << text;
         EXPECT_EQ(tempo, *message ? -1 : std::stoi(text)) << text;
@@ -322,7 +322,7 @@ protected:
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
-    static std::string Read(const fs::path &p) {
+    static std::string Read(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return {std::istreambuf_iterator<char>(in), {}};
     }

@@ -27,9 +27,9 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    SongEvent &Slot(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke,
+    SongEvent& Slot(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke,
                     std::uint8_t up, std::uint8_t velocity) {
-        SongEvent &e = song->songEvents[song->eventCount++];
+        SongEvent& e = song->songEvents[song->eventCount++];
         e = SongEvent{};
         e.tick = tick;
         e.frets = frets;
@@ -42,11 +42,11 @@ protected:
 
     // Exports the song in the three layouts; `want` is the JSON of what every file must hold
     // (see check_smf.py), without the list of files.
-    void ExportAndRead(SmfOptions options, const char *tempo, const std::string &want) {
+    void ExportAndRead(SmfOptions options, const char* tempo, const std::string& want) {
         std::string files;
-        const std::pair<int, const char *> layouts[] = {
+        const std::pair<int, const char*> layouts[] = {
             {SMF_FORMAT0, "format0"}, {SMF_FORMAT1_SINGLE, "single"}, {SMF_FORMAT1_MULTI, "multi"}};
-        for (const auto &[format, layout] : layouts) {
+        for (const auto& [format, layout] : layouts) {
             options.format = format;
             options.fileName = (dir / (std::string(layout) + ".mid")).string();
             ASSERT_EQ(ExportSmf(*song, standardTuning, tempo, options), "") << layout;

@@ -17,18 +17,18 @@ namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 // Byte-by-byte builders that follow the file layout, independent of the code under test.
-void Append(Bytes &b, const char *text) {
+void Append(Bytes& b, const char* text) {
     while (*text)
         b.push_back(static_cast<std::uint8_t>(*text++));
 }
-void Append(Bytes &b, std::initializer_list<int> values) {
+void Append(Bytes& b, std::initializer_list<int> values) {
     for (int v : values)
         b.push_back(static_cast<std::uint8_t>(v));
 }
-void AppendU32(Bytes &b, std::uint32_t v) {
+void AppendU32(Bytes& b, std::uint32_t v) {
     Append(b, {int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF), int(v >> 24)});
 }
-void Chunk(Bytes &b, const char *tag) {
+void Chunk(Bytes& b, const char* tag) {
     b.push_back(0xFE);
     Append(b, tag);
 }
@@ -108,14 +108,14 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir_); }
 
-    fs::path Write(const std::string &name, const Bytes &bytes) {
+    fs::path Write(const std::string& name, const Bytes& bytes) {
         const fs::path p = dir_ / name;
         std::ofstream(p, std::ios::binary)
-            .write(reinterpret_cast<const char *>(bytes.data()),
+            .write(reinterpret_cast<const char*>(bytes.data()),
                    static_cast<std::streamsize>(bytes.size()));
         return p;
     }
-    static Bytes Read(const fs::path &p) {
+    static Bytes Read(const fs::path& p) {
         std::ifstream in(p, std::ios::binary);
         return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
     }
@@ -123,7 +123,7 @@ protected:
     fs::path dir_;
 };
 
-void ExpectListInvariants(const Song &song) {
+void ExpectListInvariants(const Song& song) {
     ASSERT_LE(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     for (int i = 0; i < EVENT_SLOTS; ++i)
         ASSERT_EQ(song.songEvents[i].isEnd(), i >= static_cast<int>(song.eventCount)) << i;
@@ -164,14 +164,14 @@ TEST_F(SongFileTest, KnownSongReadsAndWritesIdentically) {
     const SongFileResult loaded = LoadSong(p, f.parts);
     ASSERT_TRUE(loaded.ok) << loaded.error;
     ASSERT_EQ(f.song.eventCount, 2u);
-    const SongEvent &a = f.song.songEvents[0];
+    const SongEvent& a = f.song.songEvents[0];
     EXPECT_EQ(a.tick, 0u);
     EXPECT_EQ(a.frets, (Frets{0, 0, 0, 0, 2, SILENT}));
     EXPECT_EQ(a.gate, 480);
     EXPECT_EQ(a.strokeDir, 1);
     EXPECT_EQ(a.strokeTime, 60);
     EXPECT_EQ(a.root, 8);
-    const SongEvent &b = f.song.songEvents[1];
+    const SongEvent& b = f.song.songEvents[1];
     EXPECT_EQ(b.tick, 7680u);
     EXPECT_EQ(b.velocity, 127);
     EXPECT_EQ(b.chordType, 5);
@@ -250,9 +250,9 @@ TEST_F(SongFileTest, NoChunkMarkAfterTheCountEndsTheReadingSilently) {
 // list keeps its invariants.
 TEST_F(SongFileTest, DamagedFilesStopWithAClearMessage) {
     struct Case {
-        const char *name;
+        const char* name;
         Bytes bytes;
-        const char *problem;
+        const char* problem;
         std::uint32_t eventsKept;
     };
     std::vector<Case> cases;
@@ -308,7 +308,7 @@ TEST_F(SongFileTest, DamagedFilesStopWithAClearMessage) {
         Chunk(b, "END");
         cases.push_back({"nonot", b, "the header counts 1 events but the file holds 0", 0});
     }
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         const fs::path p = Write(std::string(c.name) + ".cz0", c.bytes);
         Fixture f;
         const SongFileResult r = LoadSong(p, f.parts);
@@ -417,7 +417,7 @@ TEST_F(SongFileTest, FailedSavesReportAndLeaveTheOldFileAsItWas) {
     EXPECT_NE(r.error.find("old.cz0"), std::string::npos) << r.error;
     EXPECT_EQ(Read(p), EmptySongBytes());
     int files = 0;
-    for ([[maybe_unused]] const auto &entry : fs::directory_iterator(dir_))
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir_))
         ++files;
     EXPECT_EQ(files, 2) << "no temporary file is left behind (old.cz0 and folder.cz0 remain)";
 
@@ -429,7 +429,7 @@ TEST_F(SongFileTest, FailedSavesReportAndLeaveTheOldFileAsItWas) {
 TEST_F(SongFileTest, HugeFilesAndDevicesAreRefusedUnread) {
     const fs::path big = Write("big.cz0", KnownSongBytes());
     fs::resize_file(big, (16u << 20) + 1);
-    for (const fs::path &p : {big, fs::path("/dev/zero")}) {
+    for (const fs::path& p : {big, fs::path("/dev/zero")}) {
         Fixture f;
         const SongFileResult r = LoadSong(p, f.parts);
         EXPECT_FALSE(r.ok) << p;

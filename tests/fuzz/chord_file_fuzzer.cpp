@@ -24,7 +24,7 @@ cadenzo::UserChordTable FullTable() {
     return table;
 }
 
-bool SameChords(const cadenzo::UserChordTable &a, const cadenzo::UserChordTable &b) {
+bool SameChords(const cadenzo::UserChordTable& a, const cadenzo::UserChordTable& b) {
     if (a.userChordCount != b.userChordCount)
         return false;
     for (int k = 1; k <= a.userChordCount; ++k)
@@ -36,9 +36,9 @@ bool SameChords(const cadenzo::UserChordTable &a, const cadenzo::UserChordTable 
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace cadenzo;
-    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     UserChordTable table = FullTable();
     const FileResult result = ReadChordText(table, text, "fuzz.crd");

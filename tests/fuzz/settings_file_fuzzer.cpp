@@ -44,9 +44,9 @@ public:
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace cadenzo;
-    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     const SettingsRead read = ReadSettingsText(text, "fuzz.ini");
     Require(read.linesRead >= 0 && read.linesRead <= SETTINGS_LINES);

@@ -15,7 +15,7 @@ void Check(bool ok) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static Song song;
     static std::string tempo;
     static MidiSetup midi;

@@ -12,14 +12,14 @@ constexpr std::uint8_t x = SILENT;
 constexpr int C = 1, E = 5, Gs = 9; // Chord1 items
 constexpr int major = 0, minor7 = 5, dim = 12, sevenFlat9 = 19;
 
-const Frets &Preset(const char *name) {
-    for (const auto &preset : tunePreset)
+const Frets& Preset(const char* name) {
+    for (const auto& preset : tunePreset)
         if (std::string(preset.name) == name)
             return preset.values;
     throw std::invalid_argument(name);
 }
 
-Guitar TunedGuitar(const Frets &tuning = standardTuning) {
+Guitar TunedGuitar(const Frets& tuning = standardTuning) {
     Guitar g;
     g.setTuning(tuning);
     return g;
@@ -54,7 +54,7 @@ TEST(ApplyChord, IndexesOutsideTheListsChangeNothing) {
     g.setFrets({1, 2, 3, 4, 5, 6});
     g.neckPos = 4;
     const ChordSelection bad[] = {{13, 0}, {-1, 0}, {C, 24}, {C, -1}};
-    for (const auto &shown : bad) {
+    for (const auto& shown : bad) {
         EXPECT_EQ(ApplyChord(g, shown), 4);
         EXPECT_EQ(g.frets(), (Frets{1, 2, 3, 4, 5, 6}));
     }
@@ -64,12 +64,12 @@ TEST(ApplyChord, IndexesOutsideTheListsChangeNothing) {
 }
 
 struct TunedCase {
-    const char *tuning;
+    const char* tuning;
     int chord1, chord2, position;
     Frets expected;
 };
 
-void PrintTo(const TunedCase &c, std::ostream *os) {
+void PrintTo(const TunedCase& c, std::ostream* os) {
     *os << c.tuning << " " << chord1Items[c.chord1] << chord2Items[c.chord2] << " "
         << "LMH"[c.position];
 }
@@ -77,7 +77,7 @@ void PrintTo(const TunedCase &c, std::ostream *os) {
 class ApplyChordInTuning : public testing::TestWithParam<TunedCase> {};
 
 TEST_P(ApplyChordInTuning, FretsKeepThePitchesOfTheStandardVoicing) {
-    const auto &c = GetParam();
+    const auto& c = GetParam();
     Guitar g = TunedGuitar(Preset(c.tuning));
     g.chordPos = static_cast<std::uint8_t>(c.position);
     ApplyChord(g, {c.chord1, c.chord2});
@@ -99,14 +99,14 @@ INSTANTIATE_TEST_SUITE_P(
         TunedCase{"---", C, major, 0, {28, 24, 19, 16, 12, 4}}));
 
 TEST(ApplyChord, SilentEntriesStaySilentAndPlayedOnesKeepTheirPitchInEveryTuning) {
-    for (const auto &preset : tunePreset) {
+    for (const auto& preset : tunePreset) {
         Guitar g = TunedGuitar(preset.values);
         for (int r = 0; r < CHORD_ROOTS; ++r)
             for (int t = 0; t < CHORD_TYPES; ++t)
                 for (int p = 0; p < CHORD_POSITIONS; ++p) {
                     g.chordPos = static_cast<std::uint8_t>(p);
                     ApplyChord(g, {r + 1, t});
-                    const Frets &entry = chordTable[r][t][p];
+                    const Frets& entry = chordTable[r][t][p];
                     for (int s = 0; s < STRING_COUNT; ++s) {
                         const int pitch = entry[s] + standardTuning[s];
                         if (entry[s] == SILENT)
@@ -168,7 +168,7 @@ TEST(RecognizeChord, DoesNotWrapTheFretArithmetic) {
 }
 
 TEST(RecognizeChord, EveryAppliedVoicingIsNamedAfterAChordThatHoldsIt) {
-    for (const char *tuning : {"Standard", "Drop D", "DADGAD", "Open G", "---"}) {
+    for (const char* tuning : {"Standard", "Drop D", "DADGAD", "Open G", "---"}) {
         Guitar g = TunedGuitar(Preset(tuning));
         for (int r = 0; r < CHORD_ROOTS; ++r)
             for (int t = 0; t < CHORD_TYPES; ++t)
@@ -182,8 +182,8 @@ TEST(RecognizeChord, EveryAppliedVoicingIsNamedAfterAChordThatHoldsIt) {
                         continue;
                     const ChordSelection named = RecognizeChord(g, true, {});
                     ASSERT_GT(named.chord1, 0) << tuning << " " << r << " " << t << " " << p;
-                    const auto &held = chordTable[named.chord1 - 1][named.chord2];
-                    const Frets &applied = chordTable[r][t][p];
+                    const auto& held = chordTable[named.chord1 - 1][named.chord2];
+                    const Frets& applied = chordTable[r][t][p];
                     EXPECT_TRUE(held[0] == applied || held[1] == applied || held[2] == applied)
                         << tuning << " " << r << " " << t << " " << p;
                     EXPECT_GE(named.chord1 * CHORD_TYPES + named.chord2, (r + 1) * CHORD_TYPES + t);
@@ -193,10 +193,10 @@ TEST(RecognizeChord, EveryAppliedVoicingIsNamedAfterAChordThatHoldsIt) {
 
 struct NameCase {
     ChordSelection shown;
-    const char *name;
+    const char* name;
 };
 
-void PrintTo(const NameCase &c, std::ostream *os) {
+void PrintTo(const NameCase& c, std::ostream* os) {
     *os << c.shown.chord1 << "," << c.shown.chord2 << " -> " << c.name;
 }
 

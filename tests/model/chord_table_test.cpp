@@ -26,7 +26,7 @@ const std::map<std::string, std::set<int>> chordTones{
 // Open strings of standard tuning as pitch classes, string 0 first: E B G D A E.
 constexpr int openPitchClass[STRING_COUNT] = {4, 11, 7, 2, 9, 4};
 
-std::string Trimmed(const char *item) {
+std::string Trimmed(const char* item) {
     std::string text(item);
     text.erase(0, text.find_first_not_of(' '));
     text.erase(text.find_last_not_of(' ') + 1);
@@ -37,7 +37,7 @@ std::string Label(int r, int t, int p) {
     return Trimmed(chord1Items[r + 1]) + " " + Trimmed(chord2Items[t]) + " " + "LMH"[p];
 }
 
-double Height(const Frets &frets) {
+double Height(const Frets& frets) {
     int sum = 0, played = 0;
     for (auto f : frets)
         if (f != SILENT) {
@@ -55,8 +55,8 @@ template <typename Fn> void ForEachVoicing(Fn fn) {
 }
 
 TEST(ChordTable, EveryVoicingSoundsOnlyTonesOfItsChord) {
-    ForEachVoicing([](int r, int t, int p, const Frets &v) {
-        const auto &tones = chordTones.at(Trimmed(chord2Items[t]));
+    ForEachVoicing([](int r, int t, int p, const Frets& v) {
+        const auto& tones = chordTones.at(Trimmed(chord2Items[t]));
         int played = 0;
         for (int s = 0; s < STRING_COUNT; ++s) {
             if (v[s] == SILENT)
@@ -71,7 +71,7 @@ TEST(ChordTable, EveryVoicingSoundsOnlyTonesOfItsChord) {
 }
 
 TEST(ChordTable, EveryEntryIsAFretUpTo14OrSilent) {
-    ForEachVoicing([](int r, int t, int p, const Frets &v) {
+    ForEachVoicing([](int r, int t, int p, const Frets& v) {
         for (auto f : v)
             EXPECT_TRUE(f <= 14 || f == SILENT) << Label(r, t, p) << " holds " << int{f};
     });
@@ -80,11 +80,11 @@ TEST(ChordTable, EveryEntryIsAFretUpTo14OrSilent) {
 // The voicings of other roots are C's fingerings moved along the neck: every played string by
 // the same number of frets, silent strings kept silent.
 TEST(ChordTable, EveryVoicingIsOneOfTheCFingeringsMovedAlongTheNeck) {
-    ForEachVoicing([](int r, int t, int p, const Frets &v) {
+    ForEachVoicing([](int r, int t, int p, const Frets& v) {
         bool found = false;
         for (int shape = 0; shape < CHORD_POSITIONS && !found; ++shape)
             for (int d = -14; d <= 14 && !found; ++d) {
-                const Frets &c = chordTable[0][t][shape];
+                const Frets& c = chordTable[0][t][shape];
                 found = std::equal(c.begin(), c.end(), v.begin(), [d](int a, int b) {
                     return a == SILENT ? b == SILENT : b != SILENT && a + d == b;
                 });
@@ -95,7 +95,7 @@ TEST(ChordTable, EveryVoicingIsOneOfTheCFingeringsMovedAlongTheNeck) {
 
 TEST(ChordTable, LowVoicingsLieNearTheNutAndHighOnesUpTheNeck) {
     double sum[CHORD_POSITIONS] = {};
-    ForEachVoicing([&sum](int r, int t, int p, const Frets &v) {
+    ForEachVoicing([&sum](int r, int t, int p, const Frets& v) {
         sum[p] += Height(v);
         const int lowest = *std::min_element(v.begin(), v.end());
         if (p == 0) {
@@ -143,8 +143,8 @@ const PrintedRow printedC[] = {
 };
 
 TEST(ChordTable, RootCHoldsTheHandMadeVoicings) {
-    for (const auto &row : printedC) {
-        const auto &voicings = chordTable[row.chord1 - 1][row.chord2];
+    for (const auto& row : printedC) {
+        const auto& voicings = chordTable[row.chord1 - 1][row.chord2];
         EXPECT_EQ(voicings[0], row.low) << Trimmed(chord2Items[row.chord2]) << " L";
         EXPECT_EQ(voicings[1], row.middle) << Trimmed(chord2Items[row.chord2]) << " M";
         EXPECT_EQ(voicings[2], row.high) << Trimmed(chord2Items[row.chord2]) << " H";

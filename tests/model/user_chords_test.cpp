@@ -95,12 +95,12 @@ TEST(ChordFile, ACountAbove31KeepsTheFirst31ChordsAndNeverStoresPastTheTable) {
 }
 
 struct BrokenFile {
-    const char *what;
+    const char* what;
     std::string text;
     int count;         // chords kept
-    const char *error; // part of the message
+    const char* error; // part of the message
 };
-void PrintTo(const BrokenFile &c, std::ostream *os) {
+void PrintTo(const BrokenFile& c, std::ostream* os) {
     *os << c.what;
 }
 
@@ -109,7 +109,7 @@ class BrokenChordFile : public testing::TestWithParam<BrokenFile> {};
 // The message names the file and the line; the count covers the chords read completely, so the
 // usr list and the table agree, and the chord being read keeps its slot as it was.
 TEST_P(BrokenChordFile, StopsAtTheFailingLineWithAConsistentTable) {
-    const BrokenFile &c = GetParam();
+    const BrokenFile& c = GetParam();
     UserChordTable table = FiveChords();
     const FileResult result = ReadChordText(table, c.text, "/home/u/my.crd");
     EXPECT_FALSE(result);

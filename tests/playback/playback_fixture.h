@@ -27,7 +27,7 @@ struct RecordingListener : PlaybackListener {
 struct Sent {
     int callback;
     std::uint32_t message;
-    friend bool operator==(const Sent &, const Sent &) = default;
+    friend bool operator==(const Sent&, const Sent&) = default;
 };
 
 inline std::uint32_t On(int note, int velocity = 100) {
@@ -78,7 +78,7 @@ struct PlaybackFixture {
             log.push_back({callback, sent[seen].message});
     }
 
-    PlaybackEngine::StartResult start(const char *tempo = "125") {
+    PlaybackEngine::StartResult start(const char* tempo = "125") {
         const auto result = engine.StartPlay(tempo);
         collect(0);
         return result;

@@ -20,10 +20,10 @@ TEST_F(Playback, TransportShowsOneButtonAndSilencesOnStopAndPause) {
     struct Case {
         Transport state;
         bool play, playOn, pause;
-        const char *panel;
+        const char* panel;
         std::size_t silenced;
     };
-    for (const Case &c : {Case{Transport::PLAY, false, true, false, "PLAY", 0},
+    for (const Case& c : {Case{Transport::PLAY, false, true, false, "PLAY", 0},
                           Case{Transport::PAUSE, false, false, true, "PAUSE", 128},
                           Case{Transport::STOP, true, false, false, "STOP", 128}}) {
         const TransportView v = TransportViewOf(c.state);
@@ -55,7 +55,7 @@ TEST_F(Playback, StartChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         Timer::Caps caps;
         bool capsFail;
         std::uint32_t period;
-        const char *tempo;
+        const char* tempo;
         double increment;
     };
     const Case cases[] = {
@@ -64,7 +64,7 @@ TEST_F(Playback, StartChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         {{1, 1000}, false, 2, "30", 0.48},     {{1, 1000}, false, 2, "1000", 4.8},
         {{1, 1000}, false, 2, "+60", 0.96},    {{1, 1000}, false, 2, "10", 0.48},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         PlaybackFixture f;
         f.midi.midiChannel = 3;
         f.midi.midiProgram = 40;
@@ -90,7 +90,7 @@ TEST_F(Playback, StartChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
 
 TEST_F(Playback, ATempoThatIsNotAnIntegerStartsNothing) {
     song.PutEvent(Chord(0, {0, 0, 0, 0, 0, 0}, 240, 0));
-    for (const char *tempo : {"", "12a", "1.5", " 120", "-"}) {
+    for (const char* tempo : {"", "12a", "1.5", " 120", "-"}) {
         EXPECT_EQ(start(tempo), PlaybackEngine::StartResult::BadTempo) << tempo;
         EXPECT_EQ(engine.transportState(), Transport::STOP);
         EXPECT_FALSE(timer.running());
@@ -125,7 +125,7 @@ TEST_F(Playback, TheEventAtPlayTickPlaysAndTheOnesBeforeDoNot) {
 // (string, slot time in which it sounds).
 TEST_F(Playback, StrokesSpreadTheAudibleStringsOverTheirSlots) {
     struct Case {
-        const char *name;
+        const char* name;
         Frets frets;
         std::uint8_t dir;
         std::vector<std::pair<int, int>> sounds;
@@ -138,7 +138,7 @@ TEST_F(Playback, StrokesSpreadTheAudibleStringsOverTheirSlots) {
         {"up, all six", {0, 0, 0, 0, 0, 0}, 1, {{0, 0}, {1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 5}}},
         {"direction 7 plays down", {0, X, X, X, X, 0}, 7, {{5, 0}, {0, 1}}},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         PlaybackFixture f;
         f.song.PutEvent(Chord(100, c.frets, 480, 60, c.dir));
         f.start();
@@ -172,7 +172,7 @@ TEST_F(Playback, StrokeTimeSixtyGivesTenTicksBetweenStringsAtTempo120) {
     start("120"); // 1.92 ticks per callback
     fire(40);
     std::vector<int> callbacks;
-    for (const Sent &s : notes())
+    for (const Sent& s : notes())
         callbacks.push_back(s.callback);
     // First callbacks whose rounded position (n x 1.92) exceeds 0, 10, 20, 30, 40 and 50.
     EXPECT_EQ(callbacks, (std::vector<int>{1, 6, 11, 16, 22, 27}));
@@ -321,7 +321,7 @@ TEST_F(Playback, ANoteAbove127IsNeverSentAndItsSlotPassesSilently) {
     const std::vector<Sent> want = {{FirstCallbackAfter(110), On(Note(1, 0))},
                                     {FirstCallbackAfter(580) - 1, Off(Note(1, 0))}};
     EXPECT_EQ(notes(), want);
-    for (const auto &s : out.sent())
+    for (const auto& s : out.sent())
         EXPECT_LT(s.data1(), 128);
 }
 

@@ -61,7 +61,7 @@ TEST(PlaybackThreads, PlayingWhileEditingTheSong) {
     EXPECT_EQ(timer.periodsBegun(), 0);
     EXPECT_GT(ui.repaints, 0);
     bool noteOnSeen = false;
-    for (const auto &s : out.sent())
+    for (const auto& s : out.sent())
         noteOnSeen = noteOnSeen || s.status() == 0x90;
     EXPECT_TRUE(noteOnSeen);
 }

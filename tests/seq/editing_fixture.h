@@ -18,8 +18,8 @@ class EditingTest : public ::testing::Test {
 protected:
     std::unique_ptr<Song> songPtr = std::make_unique<Song>();
     std::unique_ptr<UndoHistory> historyPtr = std::make_unique<UndoHistory>();
-    Song &song = *songPtr;
-    UndoHistory &history = *historyPtr;
+    Song& song = *songPtr;
+    UndoHistory& history = *historyPtr;
     Guitar guitar;
     TransferContext context;
 
@@ -73,7 +73,7 @@ protected:
 };
 
 // The invariants of the event list and of the undo history; reports the first one broken.
-::testing::AssertionResult SongInvariantsHold(const Song &song);
-::testing::AssertionResult HistoryInvariantsHold(const UndoHistory &history);
+::testing::AssertionResult SongInvariantsHold(const Song& song);
+::testing::AssertionResult HistoryInvariantsHold(const UndoHistory& history);
 
 } // namespace cadenzo::testing

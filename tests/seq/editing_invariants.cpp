@@ -2,15 +2,15 @@
 
 namespace cadenzo::testing {
 
-::testing::AssertionResult SongInvariantsHold(const Song &song) {
+::testing::AssertionResult SongInvariantsHold(const Song& song) {
     if (song.eventCount > static_cast<std::uint32_t>(MAX_EVENTS))
         return ::testing::AssertionFailure() << "eventCount " << song.eventCount;
     for (std::uint32_t i = 0; i < song.eventCount; ++i) {
-        const SongEvent &e = song.songEvents[i];
+        const SongEvent& e = song.songEvents[i];
         if (e.isEnd())
             return ::testing::AssertionFailure() << "end marker inside the list at " << i;
         if (i + 1 < song.eventCount) {
-            const SongEvent &next = song.songEvents[i + 1];
+            const SongEvent& next = song.songEvents[i + 1];
             if (e.signedTick() >= next.signedTick())
                 return ::testing::AssertionFailure() << "ticks not increasing at " << i;
             if (std::int64_t{e.signedTick()} + e.gate > next.signedTick())
@@ -23,7 +23,7 @@ namespace cadenzo::testing {
     return ::testing::AssertionSuccess();
 }
 
-::testing::AssertionResult HistoryInvariantsHold(const UndoHistory &history) {
+::testing::AssertionResult HistoryInvariantsHold(const UndoHistory& history) {
     if (history.undoCount < 0 || history.undoCount >= UNDO_ENTRY_SLOTS - 1)
         return ::testing::AssertionFailure() << "undoCount " << history.undoCount;
     if (history.UsedRecords() > UNDO_POOL_RECORDS)
@@ -31,13 +31,13 @@ namespace cadenzo::testing {
     if (history.undoCount > 0 && history.undoEntries[0].start != 0)
         return ::testing::AssertionFailure() << "step 0 does not start the pool";
     for (int n = 0; n < history.undoCount; ++n) {
-        const UndoEntry &e = history.undoEntries[n];
+        const UndoEntry& e = history.undoEntries[n];
         if (e.first > e.last)
             return ::testing::AssertionFailure() << "step " << n << " span reversed";
         if (history.StepRecords(n) < 1)
             return ::testing::AssertionFailure() << "step " << n << " owns no record";
         for (std::int32_t r = e.start; r < history.undoEntries[n + 1].start; ++r) {
-            const SongEvent &saved = history.undoPool[r];
+            const SongEvent& saved = history.undoPool[r];
             if (saved.isEnd() ? history.StepRecords(n) != 1
                               : saved.signedTick() < e.first || saved.signedTick() > e.last)
                 return ::testing::AssertionFailure() << "step " << n << " record " << r;

@@ -17,10 +17,10 @@ using EventKey =
     std::tuple<std::int32_t, Frets, std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t>;
 using Snapshot = std::vector<EventKey>;
 
-Snapshot Take(const Song &song) {
+Snapshot Take(const Song& song) {
     Snapshot s;
     for (std::uint32_t i = 0; i < song.eventCount; ++i) {
-        const SongEvent &e = song.songEvents[i];
+        const SongEvent& e = song.songEvents[i];
         s.emplace_back(e.signedTick(), e.frets, e.velocity, e.strokeDir, e.root, e.chordType);
     }
     return s;
@@ -44,7 +44,7 @@ protected:
         return Uniform(0, 240) * TICK_RASTER;
     }
 
-    void Recorded(int steps, const Snapshot &before, bool firstOnly = false) {
+    void Recorded(int steps, const Snapshot& before, bool firstOnly = false) {
         for (int k = 0; k < steps; ++k)
             expected.push_back(k == 0 || !firstOnly ? std::optional<Snapshot>(before)
                                                     : std::nullopt);
@@ -53,19 +53,19 @@ protected:
     }
 
     void ForgetSnapshots() {
-        for (auto &s : expected)
+        for (auto& s : expected)
             s.reset();
     }
 
     void RandomFrets() {
         Frets f;
-        for (auto &x : f)
+        for (auto& x : f)
             x = Uniform(0, 3) == 0 ? SILENT : static_cast<std::uint8_t>(Uniform(0, 24));
         guitar.setFrets(f);
     }
 
     // One editing operation; returns its name for the failure message.
-    const char *Step() {
+    const char* Step() {
         const Snapshot before = Take(song);
         switch (Uniform(0, 15)) {
         case 0:
@@ -130,7 +130,7 @@ protected:
             const auto id = static_cast<FieldId>(Uniform(0, 2));
             const bool enabled = fields.Field(id).enabled;
             if (Uniform(0, 1) == 0) {
-                const char *typed[] = {"", "0", "20", "64", "127", "300", "-5", "480", "x"};
+                const char* typed[] = {"", "0", "20", "64", "127", "300", "-5", "480", "x"};
                 fields.Field(id).Type(typed[Uniform(0, 8)]);
                 FieldExit(id, fields, song, history);
             } else {
@@ -188,7 +188,7 @@ protected:
 
 TEST_P(RandomEditing, InvariantsHoldAfterEveryOperation) {
     for (int op = 0; op < 2000; ++op) {
-        const char *name = Step();
+        const char* name = Step();
         ASSERT_TRUE(SongInvariantsHold(song)) << "after op " << op << " (" << name << ")";
         ASSERT_TRUE(HistoryInvariantsHold(history)) << "after op " << op << " (" << name << ")";
         ASSERT_EQ(static_cast<int>(expected.size()), history.undoCount)

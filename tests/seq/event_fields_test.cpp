@@ -24,8 +24,8 @@ protected:
         Select(anchor, cursor);
         UpdateEventFields(fields, song, anchor, cursor);
     }
-    const SongEvent &At(std::int32_t tick) const { return song.songEvents[song.FindEvent(tick)]; }
-    void TypeAndLeave(FieldId id, const std::string &text) {
+    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.FindEvent(tick)]; }
+    void TypeAndLeave(FieldId id, const std::string& text) {
         fields.Field(id).Type(text);
         FieldExit(id, fields, song, history);
     }
@@ -33,7 +33,7 @@ protected:
 
 TEST(NumFieldTest, OnlyAWholeDecimalTextConverts) {
     NumField field;
-    for (const char *bad : {"", "-", "+-5", "12a", " 5", "1e3", "0x10", "99999999999"}) {
+    for (const char* bad : {"", "-", "+-5", "12a", " 5", "1e3", "0x10", "99999999999"}) {
         field.text = bad;
         EXPECT_EQ(field.Number(), std::nullopt) << '"' << bad << '"';
     }
@@ -88,8 +88,8 @@ TEST_F(EventFieldsTest, AnEmptySpanDisablesTheFieldsKeepsTheTextsAndTakesNoClick
 
 struct ExitCase {
     FieldId id;
-    const char *typed;
-    const char *text;   // the field afterwards
+    const char* typed;
+    const char* text;   // the field afterwards
     std::int32_t value; // the selected events' value afterwards
 };
 
@@ -105,14 +105,14 @@ TEST_P(FieldExitTest, ValidatesThenAppliesToEverySelectedEvent) {
     TypeAndLeave(c.id, c.typed);
     EXPECT_EQ(fields.Field(c.id).text, c.text);
     for (std::int32_t t : {0, 480}) {
-        const SongEvent &e = At(t);
+        const SongEvent& e = At(t);
         EXPECT_EQ(c.id == FieldId::Velocity ? e.velocity
                   : c.id == FieldId::Gate   ? e.gate
                                             : e.strokeTime,
                   c.value)
             << "event at " << t;
     }
-    const SongEvent &other = At(1920);
+    const SongEvent& other = At(1920);
     EXPECT_TRUE(other.velocity == 90 && other.gate == 240 && other.strokeTime == 60);
     EXPECT_EQ(history.undoCount, 1); // recorded also when nothing changes
     EXPECT_TRUE(SongInvariantsHold(song));

@@ -28,7 +28,7 @@ protected:
     // Pixels near the events and handles are where the interesting cases are.
     int SomeX() {
         if (song.eventCount > 0 && Uniform(0, 2) > 0) {
-            const SongEvent &e = song.songEvents[Uniform(0, static_cast<int>(song.eventCount) - 1)];
+            const SongEvent& e = song.songEvents[Uniform(0, static_cast<int>(song.eventCount) - 1)];
             const ViewGeometry view = ViewOf(song.edit);
             const int x = TickToX(song.meterTable, view, e.signedTick());
             switch (Uniform(0, 2)) {
@@ -101,7 +101,7 @@ protected:
             break;
         case 8: {
             const auto id = static_cast<FieldId>(Uniform(0, 2));
-            static const char *texts[] = {"",    "0",  "19",  "20",    "64",    "127", "300",
+            static const char* texts[] = {"",    "0",  "19",  "20",    "64",    "127", "300",
                                           "479", "-5", "abc", "32767", "99999", "40"};
             fields.Field(id).Type(texts[Uniform(0, 12)]);
             FieldExit(id, fields, song, history);
@@ -200,13 +200,13 @@ protected:
     }
 
     ::testing::AssertionResult EditorRangesHold() const {
-        const EditState &edit = song.edit;
+        const EditState& edit = song.edit;
         for (std::int32_t t : {edit.cursorTick, edit.anchorTick, edit.mouseTick}) {
             if (t < 0 || t > MAX_TICK)
                 return ::testing::AssertionFailure() << "tick " << t << " out of range";
         }
         for (std::uint32_t i = 0; i < song.eventCount; ++i) {
-            const SongEvent &e = song.songEvents[i];
+            const SongEvent& e = song.songEvents[i];
             if (e.velocity > 127 || e.gate < MIN_GATE || e.strokeTime < MIN_GATE)
                 return ::testing::AssertionFailure()
                        << "event at " << e.tick << ": velocity " << int{e.velocity} << " gate "
@@ -214,7 +214,7 @@ protected:
             if (e.strokeDir > 1)
                 return ::testing::AssertionFailure() << "stroke direction " << int{e.strokeDir};
         }
-        for (const NumField *f : {&fields.vel, &fields.gate, &fields.stroke}) {
+        for (const NumField* f : {&fields.vel, &fields.gate, &fields.stroke}) {
             if (static_cast<int>(f->text.size()) > f->maxLength)
                 return ::testing::AssertionFailure() << "text " << f->text;
         }

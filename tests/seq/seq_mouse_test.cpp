@@ -25,7 +25,7 @@ protected:
         song.SortEvents();
     }
     int X(std::int32_t tick) const { return TickToX(song.meterTable, ViewOf(song.edit), tick); }
-    const SongEvent &At(std::int32_t tick) const { return song.songEvents[song.FindEvent(tick)]; }
+    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.FindEvent(tick)]; }
     MouseResult Press(int x, int y, MouseButton b = MouseButton::Left) {
         return SeqMouseDown(ctx, b, LEFT_HELD, x, y);
     }
@@ -146,7 +146,7 @@ TEST_F(SeqMouseTest, HoverChoosesTheGateHandleWithinFourPixelsOfItsEnd) {
 }
 
 struct HandleCase {
-    const char *name;
+    const char* name;
     SeqLane lane;
     int y;
     int pressOffset; // from the event's x to the handle
@@ -184,7 +184,7 @@ INSTANTIATE_TEST_SUITE_P(
         HandleCase{"StrokeLonger", SeqLane::Stroke, 105, 10, 4, 240, 140},
         HandleCase{"StrokeNotPastTheGate", SeqLane::Stroke, 105, 10, 60, 240, 240},
         HandleCase{"StrokeAtLeastTwenty", SeqLane::Stroke, 105, 10, -10, 240, 20}),
-    [](const ::testing::TestParamInfo<HandleCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<HandleCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SeqMouseTest, HandleDragIgnoresModifiersAndAnEventThatLeftItsTick) {
     PutFull(0, 240, 60);
@@ -242,7 +242,7 @@ TEST_F(SeqMouseTest, VelocityLineFollowsThePointerAndAppliesOnRelease) {
 }
 
 struct LineCase {
-    const char *name;
+    const char* name;
     DragLine line;
     std::vector<int> velocities; // of the events at 0, 120, 240, 360, 480 (x 55 .. 103)
     bool recorded;
@@ -279,7 +279,7 @@ INSTANTIATE_TEST_SUITE_P(
         LineCase{"Vertical", {70, 90, 70, 122}, {90, 90, 90, 90, 90}, false},
         LineCase{"NoEventInTheSpan", {120, 90, 300, 90}, {90, 90, 90, 90, 90}, false},
         LineCase{"LeftOfTheGrid", {10, 90, 50, 90}, {90, 90, 90, 90, 90}, false}),
-    [](const ::testing::TestParamInfo<LineCase> &info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
 
 // A line starting left of the grid in a scrolled view took the events before the view as its
 // first ones and gave them velocities from the line extended far to the left.

@@ -84,7 +84,7 @@ struct GridRecorder {
     std::vector<GridLine> lines;
     void signature(int, int bar, int, int) { signatureBars.push_back(bar); }
     void barNumber(int, int bar) { barNumbers.push_back(bar); }
-    void line(const GridLine &l) {
+    void line(const GridLine& l) {
         lines.push_back(l);
         if (l.black)
             barLines.push_back(l.x);

@@ -19,7 +19,7 @@ SongEvent Event(std::uint32_t tick, std::int32_t gate = 120, std::int32_t stroke
     return e;
 }
 
-std::vector<std::uint32_t> Ticks(const Song &song) {
+std::vector<std::uint32_t> Ticks(const Song& song) {
     std::vector<std::uint32_t> ticks;
     for (std::uint32_t i = 0; i < song.eventCount; ++i)
         ticks.push_back(song.songEvents[i].tick);
@@ -27,7 +27,7 @@ std::vector<std::uint32_t> Ticks(const Song &song) {
 }
 
 // Every slot from eventCount up must be free: the end marker is always there.
-void ExpectFreeTail(const Song &song) {
+void ExpectFreeTail(const Song& song) {
     ASSERT_LE(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     for (int i = static_cast<int>(song.eventCount); i < EVENT_SLOTS; ++i)
         ASSERT_TRUE(song.songEvents[i].isEnd()) << "slot " << i;
@@ -250,14 +250,14 @@ TEST(SongMeter, PositionTextCountsBarBeatAndTickWithTheBarsOwnBeat) {
     struct Case {
         int bar2num, bar2den, bar3num, bar3den;
         std::int32_t tick;
-        const char *text;
+        const char* text;
     };
     const Case cases[] = {
         {4, 4, 4, 4, 0, "   1 :  1 : 000"},    {4, 4, 4, 4, 2040, "   2 :  1 : 120"},
         {4, 4, 4, 4, 3800, "   2 :  4 : 440"}, {3, 8, 3, 8, 2160, "   2 :  2 : 000"},
         {4, 4, 3, 8, 2400, "   2 :  2 : 000"}, {4, 4, 4, 4, -40, "   1 :  1 : 000"},
     };
-    for (const Case &c : cases) {
+    for (const Case& c : cases) {
         Song song;
         song.SetMeter(2, static_cast<std::uint8_t>(c.bar2num),
                       static_cast<std::uint8_t>(c.bar2den));

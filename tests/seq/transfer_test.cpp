@@ -19,7 +19,7 @@ TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
     EXPECT_TRUE(r.eventsChanged);
     EXPECT_TRUE(r.refreshFields);
     ASSERT_EQ(song.eventCount, 1u);
-    const SongEvent &e = song.songEvents[0];
+    const SongEvent& e = song.songEvents[0];
     EXPECT_EQ(e.tick, 0u);
     EXPECT_EQ(e.frets, (Frets{0, 1, 0, 2, 3, SILENT}));
     EXPECT_EQ(e.velocity, 100);
@@ -50,7 +50,7 @@ TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValues) {
     context.chord1Index = 8;
     EnterChord(history, song, guitar, context);
     ASSERT_EQ(song.eventCount, 1u);
-    const SongEvent &e = song.songEvents[0];
+    const SongEvent& e = song.songEvents[0];
     EXPECT_EQ(e.frets, (Frets{0, 1, 0, 2, 3, SILENT}));
     EXPECT_EQ(e.root, 8);
     EXPECT_EQ(e.velocity, 77);
@@ -224,7 +224,7 @@ class TimeSignatureTest : public EditingTest,
                           public ::testing::WithParamInterface<SignatureCase> {};
 
 TEST_P(TimeSignatureTest, AppliesFromTheBarAtOrAfterTheCursor) {
-    const SignatureCase &c = GetParam();
+    const SignatureCase& c = GetParam();
     song.edit.cursorTick = c.cursor;
     const MeterTable before = song.meterTable;
     const bool changed = TimeSignatureChange(song, c.num1Index, c.den2Index);
@@ -288,7 +288,7 @@ TEST(PopupMenu, ItemsFollowTheLabelItOpensFrom) {
     EXPECT_FALSE(grid[2].visible || grid[3].visible || grid[4].visible);
 
     const auto step = PopupMenuItems(PopupSource::Step);
-    const char *captions[] = {"1Bar", "2", "4", "8", "16"};
+    const char* captions[] = {"1Bar", "2", "4", "8", "16"};
     for (int k = 0; k < 5; ++k) {
         EXPECT_STREQ(step[k].caption, captions[k]);
         EXPECT_TRUE(step[k].visible);

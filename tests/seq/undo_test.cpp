@@ -130,7 +130,7 @@ struct ClipLimitCase {
 class ClipLimitTest : public EditingTest, public ::testing::WithParamInterface<ClipLimitCase> {};
 
 TEST_P(ClipLimitTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
-    const ClipLimitCase &c = GetParam();
+    const ClipLimitCase& c = GetParam();
     Select(c.anchor, c.cursor);
     Cut(song);
     EXPECT_EQ(song.edit.clipStart, c.clipStart);
@@ -258,9 +258,9 @@ TEST_F(UndoTest, NewSongKeepsTheHistory) {
 }
 
 // Marks the events of a span with an edit number in two fret bytes (velocity is too small).
-void MarkSpan(Song &song, std::int32_t a, std::int32_t b, int mark) {
+void MarkSpan(Song& song, std::int32_t a, std::int32_t b, int mark) {
     for (std::uint32_t i = 0; i < song.eventCount; ++i) {
-        SongEvent &e = song.songEvents[i];
+        SongEvent& e = song.songEvents[i];
         if (e.signedTick() >= a && e.signedTick() <= b) {
             e.frets[0] = static_cast<std::uint8_t>(mark % 256);
             e.frets[1] = static_cast<std::uint8_t>(mark / 256);
@@ -268,7 +268,7 @@ void MarkSpan(Song &song, std::int32_t a, std::int32_t b, int mark) {
     }
 }
 
-int MarkAt(const Song &song, std::int32_t tick) {
+int MarkAt(const Song& song, std::int32_t tick) {
     const int i = song.FindEvent(tick);
     return i < 0 ? -1 : song.songEvents[i].frets[0] + 256 * song.songEvents[i].frets[1];
 }
@@ -343,7 +343,7 @@ namespace {
 class OneByOneTest : public EditingTest, public ::testing::WithParamInterface<unsigned> {
 protected:
     std::unique_ptr<Song> refPtr = std::make_unique<Song>();
-    Song &ref = *refPtr;
+    Song& ref = *refPtr;
     std::mt19937 rng{GetParam()};
 
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
@@ -364,7 +364,7 @@ protected:
 
     std::int32_t Near() { return Uniform(0, 400) * TICK_RASTER; }
 
-    void CopyInto(Song &to, const Song &from) {
+    void CopyInto(Song& to, const Song& from) {
         to.songEvents = from.songEvents;
         to.eventCount = from.eventCount;
         to.meterTable = from.meterTable;
@@ -406,9 +406,9 @@ TEST_P(OneByOneTest, PasteMatchesMovingEachEvent) {
     const int j = ref.FindInRange(ref.edit.clipEnd, 0);
     const std::int32_t offset = dest - ref.edit.clipStart;
     std::vector<SongEvent> copies(ref.songEvents.begin() + i, ref.songEvents.begin() + j + 1);
-    std::erase_if(copies, [&](const SongEvent &e) { return e.signedTick() + offset > MAX_TICK; });
+    std::erase_if(copies, [&](const SongEvent& e) { return e.signedTick() + offset > MAX_TICK; });
     if (ref.edit.clipMode == 1) {
-        for (const SongEvent &e : copies)
+        for (const SongEvent& e : copies)
             ref.ClearRange(e.signedTick(), e.signedTick());
         ref.SortEvents();
     }
@@ -436,7 +436,7 @@ TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
     ref.ClearRange(a, b);
     ref.SortEvents();
     bool full = false;
-    for (const SongEvent &e : saved) {
+    for (const SongEvent& e : saved) {
         if (e.isEnd())
             continue;
         full = full || (ref.FindEvent(e.signedTick()) < 0 && ref.eventCount == MAX_EVENTS);

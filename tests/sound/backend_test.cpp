@@ -14,7 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
-extern "C" const char *__asan_default_options() {
+extern "C" const char* __asan_default_options() {
     return "detect_leaks=0";
 }
 
@@ -29,7 +29,7 @@ FluidMidiOut::Options Silent() {
 }
 
 // Peak level of `frames` rendered stereo frames.
-float Peak(FluidMidiOut &synth, int frames) {
+float Peak(FluidMidiOut& synth, int frames) {
     std::vector<float> buffer(2 * frames);
     EXPECT_TRUE(synth.Render(buffer.data(), frames));
     float peak = 0;

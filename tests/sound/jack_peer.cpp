@@ -14,7 +14,7 @@
 #include <thread>
 #include <unistd.h>
 
-extern char **environ;
+extern char** environ;
 
 namespace cadenzo::test {
 
@@ -26,11 +26,11 @@ std::int64_t MonotonicNs() {
     return std::int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
 }
 
-void Quiet(const char * /*message*/) {}
+void Quiet(const char* /*message*/) {}
 
 } // namespace
 
-bool JackServer::Start(const std::string &name, int rate, int period, std::string &error,
+bool JackServer::Start(const std::string& name, int rate, int period, std::string& error,
                        int waitSeconds, bool realtime) {
     jack_set_error_function(Quiet);
     jack_set_info_function(Quiet);
@@ -38,7 +38,7 @@ bool JackServer::Start(const std::string &name, int rate, int period, std::strin
     rate_ = rate;
     const std::string rateArg = std::to_string(rate);
     const std::string periodArg = std::to_string(period);
-    const char *argv[] = {"jackd", realtime ? "--realtime" : "--no-realtime",
+    const char* argv[] = {"jackd", realtime ? "--realtime" : "--no-realtime",
                           "-n",    name.c_str(),
                           "-d",    "dummy",
                           "-r",    rateArg.c_str(),
@@ -53,7 +53,7 @@ bool JackServer::Start(const std::string &name, int rate, int period, std::strin
     posix_spawn_file_actions_adddup2(&actions, 1, 2);
     posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     const int rc =
-        posix_spawnp(&pid_, "jackd", &actions, nullptr, const_cast<char **>(argv), environ);
+        posix_spawnp(&pid_, "jackd", &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         pid_ = -1;
@@ -71,7 +71,7 @@ bool JackServer::Start(const std::string &name, int rate, int period, std::strin
             return false;
         }
         jack_status_t jackStatus{};
-        jack_client_t *probe = jack_client_open(
+        jack_client_t* probe = jack_client_open(
             "cadenzo-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
             &jackStatus, name.c_str());
         if (probe != nullptr) {
@@ -101,7 +101,7 @@ void JackServer::Stop() {
     pid_ = -1;
 }
 
-bool JackCapture::Open(const std::string &server, const std::string &client, std::string &error) {
+bool JackCapture::Open(const std::string& server, const std::string& client, std::string& error) {
     jack_status_t status{};
     client_ = jack_client_open(
         client.c_str(),
@@ -139,14 +139,14 @@ std::uint32_t JackCapture::sampleRate() const {
     return client_ ? jack_get_sample_rate(client_) : 0;
 }
 
-int JackCapture::XRun(void *self) {
-    ++static_cast<JackCapture *>(self)->xruns_;
+int JackCapture::XRun(void* self) {
+    ++static_cast<JackCapture*>(self)->xruns_;
     return 0;
 }
 
-int JackCapture::Process(std::uint32_t frames, void *user) {
-    auto *self = static_cast<JackCapture *>(user);
-    void *buffer = jack_port_get_buffer(self->port_, frames);
+int JackCapture::Process(std::uint32_t frames, void* user) {
+    auto* self = static_cast<JackCapture*>(user);
+    void* buffer = jack_port_get_buffer(self->port_, frames);
     const std::uint32_t count = jack_midi_get_event_count(buffer);
     if (count == 0)
         return 0;
@@ -157,7 +157,7 @@ int JackCapture::Process(std::uint32_t frames, void *user) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, buffer, i) != 0)
             continue;
-        Event &e = self->events_[n];
+        Event& e = self->events_[n];
         e.size = static_cast<std::uint32_t>(event.size);
         for (std::size_t b = 0; b < 3; ++b)
             e.bytes[b] = b < event.size ? event.buffer[b] : 0;

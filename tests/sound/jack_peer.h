@@ -19,10 +19,10 @@ public:
     // Starts `jackd -n name -d dummy` and waits (up to `waitSeconds`) until it takes clients.
     // Points this process's JACK clients at it (JACK_DEFAULT_SERVER).
     // `realtime` asks jackd for real-time scheduling (the benchmark); tests run it without.
-    bool Start(const std::string &name, int rate, int period, std::string &error,
+    bool Start(const std::string& name, int rate, int period, std::string& error,
                int waitSeconds = 60, bool realtime = false);
     void Stop();
-    const std::string &name() const { return name_; }
+    const std::string& name() const { return name_; }
     int rate() const { return rate_; }
 
 private:
@@ -43,7 +43,7 @@ public:
     };
 
     ~JackCapture() { Close(); }
-    bool Open(const std::string &server, const std::string &client, std::string &error);
+    bool Open(const std::string& server, const std::string& client, std::string& error);
     void Close();
     // The port's full name as other clients list it ("client:in").
     std::string portName() const;
@@ -55,12 +55,12 @@ public:
     int xruns() const { return xruns_.load(); }
 
 private:
-    static int Process(std::uint32_t frames, void *self);
-    static int XRun(void *self);
+    static int Process(std::uint32_t frames, void* self);
+    static int XRun(void* self);
 
     static constexpr std::size_t CAPACITY = 1 << 16;
-    _jack_client *client_ = nullptr;
-    _jack_port *port_ = nullptr;
+    _jack_client* client_ = nullptr;
+    _jack_port* port_ = nullptr;
     std::unique_ptr<Event[]> events_ = std::make_unique<Event[]>(CAPACITY);
     std::atomic<std::size_t> count_{0};
     std::atomic<int> xruns_{0};

@@ -18,7 +18,7 @@
 #include <unistd.h>
 
 // The audio libraries keep one-time allocations until exit.
-extern "C" const char *__asan_default_options() {
+extern "C" const char* __asan_default_options() {
     return "detect_leaks=0";
 }
 
@@ -102,15 +102,15 @@ protected:
         return got;
     }
 
-    static std::vector<JackCapture::Event> NoteOns(const std::vector<JackCapture::Event> &events) {
+    static std::vector<JackCapture::Event> NoteOns(const std::vector<JackCapture::Event>& events) {
         std::vector<JackCapture::Event> ons;
-        for (const auto &e : events)
+        for (const auto& e : events)
             if ((e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] != 0)
                 ons.push_back(e);
         return ons;
     }
 
-    static inline JackServer *server_ = nullptr;
+    static inline JackServer* server_ = nullptr;
     static inline std::string startError_;
 
     JackCapture capture;
@@ -123,7 +123,7 @@ protected:
 };
 
 struct PeerCase {
-    const char *name;
+    const char* name;
     bool down;
     std::uint8_t channel;
     std::uint8_t velocity;
@@ -132,7 +132,7 @@ struct PeerCase {
 class JackPeerStroke : public JackPeer, public ::testing::WithParamInterface<PeerCase> {};
 
 TEST_P(JackPeerStroke, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
-    const PeerCase &c = GetParam();
+    const PeerCase& c = GetParam();
     OpenPeer();
     setup.midiChannel = c.channel;
     setup.midiVelocity = c.velocity;
@@ -167,7 +167,7 @@ TEST_P(JackPeerStroke, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
 INSTANTIATE_TEST_SUITE_P(CMajor, JackPeerStroke,
                          ::testing::Values(PeerCase{"Down", true, 0, 100, {40, 48, 52, 55, 60, 64}},
                                            PeerCase{"Up", false, 9, 64, {64, 60, 55, 52, 48, 40}}),
-                         [](const auto &info) { return std::string(info.param.name); });
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(JackPeer, ResetEndsEveryNoteThePeerWasSent) {
     OpenPeer();
@@ -206,8 +206,8 @@ TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
 
 #ifdef CADENZO_CLI_PATH
 // Runs a command, returning its exit status and what it printed on stdout and stderr.
-int RunCommand(const std::string &command, std::string &output) {
-    FILE *pipe = popen((command + " 2>&1").c_str(), "r");
+int RunCommand(const std::string& command, std::string& output) {
+    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
     if (pipe == nullptr)
         return -1;
     char buffer[256];
@@ -218,9 +218,9 @@ int RunCommand(const std::string &command, std::string &output) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-std::string Describe(const std::vector<JackCapture::Event> &events) {
+std::string Describe(const std::vector<JackCapture::Event>& events) {
     std::string text = std::to_string(events.size()) + " messages:";
-    for (const auto &e : events) {
+    for (const auto& e : events) {
         char item[16];
         std::snprintf(item, sizeof item, " %02x%02x", e.bytes[0], e.bytes[1]);
         text += item;

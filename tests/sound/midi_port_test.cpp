@@ -10,9 +10,9 @@
 namespace cadenzo::test {
 namespace {
 
-std::vector<std::uint32_t> Messages(const RecordingMidiOut &out) {
+std::vector<std::uint32_t> Messages(const RecordingMidiOut& out) {
     std::vector<std::uint32_t> messages;
-    for (const auto &m : out.sent())
+    for (const auto& m : out.sent())
         messages.push_back(m.message);
     return messages;
 }
@@ -103,7 +103,7 @@ TEST_F(MidiPortTest, MissingDeviceFailsClosedAndResetAndLaterSendsAreDropped) {
 
 struct FailCase {
     std::uint32_t code;
-    const char *text;
+    const char* text;
 };
 class MidiOpenFailure : public MidiPortTest, public ::testing::WithParamInterface<FailCase> {};
 

@@ -27,14 +27,14 @@ template <typename F> bool WaitFor(F done) {
 }
 
 struct Counter {
-    PeriodicTimer *timer = nullptr;
+    PeriodicTimer* timer = nullptr;
     std::atomic<std::uint32_t> id{0};
     std::atomic<int> ticks{0};
     int stopAfter = 0; // the callback kills its own timer at this tick; 0 = never
     std::atomic<std::thread::id> thread{};
 
-    static void Tick(void *user) {
-        auto *self = static_cast<Counter *>(user);
+    static void Tick(void* user) {
+        auto* self = static_cast<Counter*>(user);
         self->thread = std::this_thread::get_id();
         if (++self->ticks == self->stopAfter)
             self->timer->killEvent(self->id);

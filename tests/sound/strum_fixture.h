@@ -23,7 +23,7 @@ protected:
         out.open(0);
     }
 
-    void Hold(const Frets &frets) {
+    void Hold(const Frets& frets) {
         guitar.setFrets(frets);
         guitar.UpdateStringNotes();
     }

@@ -11,7 +11,7 @@ namespace {
 using Messages = std::vector<std::uint32_t>;
 
 struct StrokeCase {
-    const char *name;
+    const char* name;
     bool down;
     bool left;
     std::uint8_t mode;
@@ -21,7 +21,7 @@ struct StrokeCase {
 class StrokeOrder : public StrumTest, public ::testing::WithParamInterface<StrokeCase> {};
 
 TEST_P(StrokeOrder, SoundsOneStringPerTickThenStopsOnTheSeventh) {
-    const StrokeCase &c = GetParam();
+    const StrokeCase& c = GetParam();
     setup.midiChannel = 3;
     setup.midiVelocity = 90;
     if (c.down)
@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       StrokeCase{"DownRight", true, false, 3, {40, 48, 52, 55, 60, 64}},
                       StrokeCase{"UpLeft", false, true, 0, {64, 60, 55, 52, 48, 40}},
                       StrokeCase{"UpRight", false, false, 2, {64, 60, 55, 52, 48, 40}}),
-    [](const auto &info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(StrumTest, SilentStringsKeepTheirTick) {
     Hold({SILENT, 1, 3, 2, 3, SILENT}); // C7 low
@@ -214,7 +214,7 @@ TEST_F(StrumTest, ReleaseRacingTheLastTicksNeverLeavesNotesRinging) {
         ASSERT_FALSE(strummer.running());
 
         std::set<int> sounding;
-        for (const auto &m : out.sent()) {
+        for (const auto& m : out.sent()) {
             if (m.status() == 0x90 && m.data2() != 0)
                 sounding.insert(m.data1());
             else

@@ -163,7 +163,7 @@ TEST_F(FretboardViewTest, NeckFrameLeavesTheLeftEdgeOpenBelowRowTwenty) {
 }
 
 TEST_F(FretboardViewTest, NeckBackgroundHasDotsNumbersAndStrings) {
-    const QImage &neck = view->neckImage();
+    const QImage& neck = view->neckImage();
     EXPECT_EQ(neck.width(), 1250);
     EXPECT_EQ(neck.pixel(130, 68), Rgb(0, 0, 0));      // fret 3 dot
     EXPECT_EQ(neck.pixel(586, 46), Rgb(0, 0, 0));      // fret 12, upper dot

@@ -48,7 +48,7 @@ TEST(NeckHover, RemembersThePreviousHoverAndLeavingClearsIt) {
 
 struct NoteCase {
     int string, column;
-    const char *text;
+    const char* text;
 };
 class HoverNoteTest : public ::testing::TestWithParam<NoteCase> {};
 

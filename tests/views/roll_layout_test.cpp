@@ -23,7 +23,7 @@ TEST(TabMmlLayout, OpenStandardTuningAlternatesColumnsAndWritesEachOctaveOnce) {
     }
     const int octaves[] = {3, 2, 2, 2, 1, 1};
     const bool shown[] = {true, true, false, false, true, false};
-    const char *names[] = {"E ", "B ", "G ", "D ", "A ", "E "};
+    const char* names[] = {"E ", "B ", "G ", "D ", "A ", "E "};
     for (int s = 0; s < STRING_COUNT; ++s) {
         ASSERT_TRUE(layout.mml[s].present);
         EXPECT_EQ(layout.mml[s].y, 28 + 20 * s);

@@ -24,7 +24,7 @@ protected:
 
     // Whether any pixel of the colour lies in the box.
     bool Any(QRect box, QRgb colour) {
-        const QImage &picture = view->rollScreen->picture();
+        const QImage& picture = view->rollScreen->picture();
         for (int y = box.top(); y <= box.bottom(); ++y)
             for (int x = box.left(); x <= box.right(); ++x)
                 if (picture.valid(x, y) && picture.pixel(x, y) == colour)
@@ -44,7 +44,7 @@ TEST_F(RollViewTest, PianoRollDrawsARedBarWithAWhiteLineAtEachSoundingPitch) {
     view->RefreshRoll();
     EXPECT_EQ(leaves, 2);
     const int y = (71 - 28) * 6 - 100; // 158
-    const QImage &picture = view->rollScreen->picture();
+    const QImage& picture = view->rollScreen->picture();
     EXPECT_EQ(picture.pixel(61, y), Rgb(255, 0, 0));
     EXPECT_EQ(picture.pixel(94, y + 4), Rgb(255, 0, 0));
     EXPECT_EQ(picture.pixel(70, y + 1), Rgb(255, 255, 255));

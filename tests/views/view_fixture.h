@@ -26,7 +26,7 @@ struct Rig {
     // The note-ons sent, as MIDI note numbers.
     std::vector<int> NotesOn() const {
         std::vector<int> notes;
-        for (const auto &m : out.sent())
+        for (const auto& m : out.sent())
             if ((m.status() & 0xF0) == 0x90)
                 notes.push_back(m.data1());
         return notes;

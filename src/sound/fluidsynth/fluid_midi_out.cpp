@@ -15,7 +15,7 @@ std::string lastError;
 
 // FluidSynth would print to the terminal of a desktop program; its last complaint is kept for
 // the command-line tool instead.
-void KeepLog(int level, const char *message, void * /*data*/) {
+void KeepLog(int level, const char* message, void* /*data*/) {
     if (level > FLUID_WARN || message == nullptr)
         return;
     std::lock_guard lock(logMutex);
@@ -23,8 +23,8 @@ void KeepLog(int level, const char *message, void * /*data*/) {
 }
 
 // alsa-lib reports a missing sound card on the terminal as well.
-void QuietAlsa(const char * /*file*/, int /*line*/, const char * /*function*/, int /*err*/,
-               const char * /*fmt*/, ...) {}
+void QuietAlsa(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
+               const char* /*fmt*/, ...) {}
 
 void QuietLogs() {
     static std::once_flag once;
@@ -52,7 +52,7 @@ std::string FluidMidiOut::LastError() {
     return lastError;
 }
 
-std::uint32_t FluidMidiOut::deviceName(unsigned device, std::string &name) const {
+std::uint32_t FluidMidiOut::deviceName(unsigned device, std::string& name) const {
     if (device != 0)
         return MIDI_NO_DEVICE;
     name = NAME;
@@ -66,7 +66,7 @@ std::uint32_t FluidMidiOut::open(unsigned device) {
         return MIDI_ALLOCATED;
 
     std::string font;
-    for (const std::string &candidate : options_.soundFonts) {
+    for (const std::string& candidate : options_.soundFonts) {
         std::error_code ec;
         if (std::filesystem::is_regular_file(candidate, ec)) {
             font = candidate;
@@ -103,7 +103,7 @@ std::uint32_t FluidMidiOut::open(unsigned device) {
     }
 
     if (!options_.drivers.empty()) {
-        for (const std::string &driver : options_.drivers) {
+        for (const std::string& driver : options_.drivers) {
             if (fluid_settings_setstr(settings_, "audio.driver", driver.c_str()) != FLUID_OK)
                 continue; // not built into this FluidSynth
             audio_ = new_fluid_audio_driver(settings_, synth_);
@@ -187,7 +187,7 @@ int FluidMidiOut::activeVoices() const {
     return synth_ != nullptr ? fluid_synth_get_active_voice_count(synth_) : 0;
 }
 
-bool FluidMidiOut::Render(float *interleaved, int frames) {
+bool FluidMidiOut::Render(float* interleaved, int frames) {
     if (synth_ == nullptr || audio_ != nullptr)
         return false;
     return fluid_synth_write_float(synth_, frames, interleaved, 0, 2, interleaved, 1, 2) ==

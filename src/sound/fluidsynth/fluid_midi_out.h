@@ -37,13 +37,13 @@ public:
         double sampleRate = 48000;
     };
 
-    static constexpr const char *NAME = "Built-in Synthesizer";
+    static constexpr const char* NAME = "Built-in Synthesizer";
 
     FluidMidiOut();
     explicit FluidMidiOut(Options options);
     ~FluidMidiOut() override;
-    FluidMidiOut(const FluidMidiOut &) = delete;
-    FluidMidiOut &operator=(const FluidMidiOut &) = delete;
+    FluidMidiOut(const FluidMidiOut&) = delete;
+    FluidMidiOut& operator=(const FluidMidiOut&) = delete;
 
     // Device 0 only; MIDI_NO_SOUNDFONT or MIDI_NO_AUDIO when the synthesizer cannot play.
     std::uint32_t open(unsigned device) override;
@@ -51,16 +51,16 @@ public:
     void reset() override;
     void close() override;
     unsigned deviceCount() const override { return 1; }
-    std::uint32_t deviceName(unsigned device, std::string &name) const override;
+    std::uint32_t deviceName(unsigned device, std::string& name) const override;
 
     bool isOpen() const { return synth_ != nullptr; }
     // The SoundFont and audio driver in use, empty when closed.
-    const std::string &soundFont() const { return soundFont_; }
-    const std::string &driver() const { return driver_; }
+    const std::string& soundFont() const { return soundFont_; }
+    const std::string& driver() const { return driver_; }
     // The audio buffered between the synthesizer and the output, in milliseconds.
     double latencyMs() const;
     // Renders `frames` stereo frames without an audio driver (interleaved float, for tests).
-    bool Render(float *interleaved, int frames);
+    bool Render(float* interleaved, int frames);
     // Voices sounding now (a note-on starts one or more).
     int activeVoices() const;
     // The last error FluidSynth reported (it is kept off the terminal).
@@ -68,9 +68,9 @@ public:
 
 private:
     Options options_;
-    _fluid_hashtable_t *settings_ = nullptr;
-    _fluid_synth_t *synth_ = nullptr;
-    _fluid_audio_driver_t *audio_ = nullptr;
+    _fluid_hashtable_t* settings_ = nullptr;
+    _fluid_synth_t* synth_ = nullptr;
+    _fluid_audio_driver_t* audio_ = nullptr;
     std::string soundFont_;
     std::string driver_;
 };

@@ -15,20 +15,20 @@ namespace cadenzo {
 namespace {
 
 // The client and port name other programs see.
-constexpr const char *CLIENT_NAME = "Cadenzo";
+constexpr const char* CLIENT_NAME = "Cadenzo";
 constexpr std::size_t NAME_MAX_LENGTH = 31;
 
 // RtMidi reports to the terminal or by exceptions; Cadenzo reports by result codes instead.
-void KeepError(RtMidiError::Type /*type*/, const std::string & /*text*/, void * /*user*/) {}
+void KeepError(RtMidiError::Type /*type*/, const std::string& /*text*/, void* /*user*/) {}
 
 // libjack prints every failed attempt to reach a server; having no JACK server is normal.
-void QuietJack(const char * /*message*/) {}
+void QuietJack(const char* /*message*/) {}
 
 } // namespace
 
 struct RtMidiPorts::Api {
     RtMidi::Api api;
-    const char *label;
+    const char* label;
     std::unique_ptr<RtMidiOut> out; // null when this MIDI system cannot be reached
 };
 
@@ -37,9 +37,9 @@ RtMidiPorts::RtMidiPorts() {
     jack_set_info_function(QuietJack);
     std::vector<RtMidi::Api> compiled;
     RtMidi::getCompiledApi(compiled);
-    const std::pair<RtMidi::Api, const char *> wanted[] = {{RtMidi::LINUX_ALSA, "ALSA"},
-                                                           {RtMidi::UNIX_JACK, "JACK"}};
-    for (const auto &[api, label] : wanted) {
+    const std::pair<RtMidi::Api, const char*> wanted[] = {{RtMidi::LINUX_ALSA, "ALSA"},
+                                                          {RtMidi::UNIX_JACK, "JACK"}};
+    for (const auto& [api, label] : wanted) {
         bool present = false;
         for (RtMidi::Api c : compiled)
             present = present || c == api;
@@ -59,7 +59,7 @@ static bool Reachable(RtMidi::Api api) {
         return access("/dev/snd/seq", R_OK | W_OK) == 0;
     if (api == RtMidi::UNIX_JACK) {
         jack_status_t status{};
-        jack_client_t *probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
+        jack_client_t* probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
         if (probe == nullptr)
             return false;
         jack_client_close(probe);
@@ -67,8 +67,8 @@ static bool Reachable(RtMidi::Api api) {
     return true;
 }
 
-static int CountCycle(jack_nframes_t /*frames*/, void *cycles) {
-    static_cast<std::atomic<int> *>(cycles)->fetch_add(1, std::memory_order_relaxed);
+static int CountCycle(jack_nframes_t /*frames*/, void* cycles) {
+    static_cast<std::atomic<int>*>(cycles)->fetch_add(1, std::memory_order_relaxed);
     return 0;
 }
 
@@ -76,12 +76,12 @@ static int CountCycle(jack_nframes_t /*frames*/, void *cycles) {
 // what is sent before is lost, such as the program change that follows an open. Waits until the
 // port shows the connection and the server has run a few cycles since, counted by a client of
 // its own (a busy server's cycles can be far apart; about a second at most is spent).
-static void SettleJack(const std::string &target) {
+static void SettleJack(const std::string& target) {
     jack_status_t status{};
-    jack_client_t *probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
+    jack_client_t* probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
     if (probe == nullptr)
         return;
-    jack_port_t *port = jack_port_by_name(probe, target.c_str());
+    jack_port_t* port = jack_port_by_name(probe, target.c_str());
     for (int i = 0; i < 200 && port != nullptr && jack_port_connected(port) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::atomic<int> cycles{0};
@@ -96,7 +96,7 @@ static void SettleJack(const std::string &target) {
 void RtMidiPorts::Scan() const {
     ports_.clear();
     for (std::size_t a = 0; a < apis_.size(); ++a) {
-        Api &api = *apis_[a];
+        Api& api = *apis_[a];
         // A JACK server may have stopped or started since the last look: its listing client is
         // made afresh.
         if (api.api == RtMidi::UNIX_JACK)
@@ -107,7 +107,7 @@ void RtMidiPorts::Scan() const {
             try {
                 api.out = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
                 api.out->setErrorCallback(KeepError, nullptr);
-            } catch (const RtMidiError &) {
+            } catch (const RtMidiError&) {
                 continue; // no sequencer device: no ports of this kind
             }
         }
@@ -134,7 +134,7 @@ std::string RtMidiPorts::fullName(unsigned device) const {
     return std::string(apis_[ports_[device].api]->label) + ": " + ports_[device].name;
 }
 
-std::uint32_t RtMidiPorts::deviceName(unsigned device, std::string &name) const {
+std::uint32_t RtMidiPorts::deviceName(unsigned device, std::string& name) const {
     if (!scanned_)
         Scan();
     if (device >= ports_.size())
@@ -151,14 +151,14 @@ std::uint32_t RtMidiPorts::open(unsigned device) {
     if (device >= ports_.size())
         return MIDI_NO_DEVICE;
     const Port wanted = ports_[device];
-    const Api &api = *apis_[wanted.api];
+    const Api& api = *apis_[wanted.api];
     // The sending client is a client of its own, so that listing the ports again (the setup
     // dialog) never touches it while the timer thread sends.
     std::unique_ptr<RtMidiOut> sender;
     try {
         sender = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
         sender->setErrorCallback(KeepError, nullptr);
-    } catch (const RtMidiError &) {
+    } catch (const RtMidiError&) {
         return MIDI_NO_DEVICE;
     }
     // The list may have changed since it was shown: the port is found again by its name.
@@ -179,7 +179,7 @@ std::uint32_t RtMidiPorts::open(unsigned device) {
     return MIDI_NO_DEVICE;
 }
 
-void RtMidiPorts::Send(const unsigned char *bytes, std::size_t size) {
+void RtMidiPorts::Send(const unsigned char* bytes, std::size_t size) {
     sender_->sendMessage(bytes, size);
 }
 

@@ -23,8 +23,8 @@ class RtMidiPorts : public MidiOut {
 public:
     RtMidiPorts();
     ~RtMidiPorts() override;
-    RtMidiPorts(const RtMidiPorts &) = delete;
-    RtMidiPorts &operator=(const RtMidiPorts &) = delete;
+    RtMidiPorts(const RtMidiPorts&) = delete;
+    RtMidiPorts& operator=(const RtMidiPorts&) = delete;
 
     // Opens the port listed as `device` by the last deviceCount(); MIDI_NO_DEVICE when that port
     // is gone, MIDI_ALLOCATED when it is already open.
@@ -35,12 +35,12 @@ public:
     void close() override;
     // Lists the ports afresh.
     unsigned deviceCount() const override;
-    std::uint32_t deviceName(unsigned device, std::string &name) const override;
+    std::uint32_t deviceName(unsigned device, std::string& name) const override;
 
     // The port's full name ("ALSA: ..." or "JACK: ...") as listed by the last deviceCount().
     std::string fullName(unsigned device) const;
     // The full name of the open port; empty when none is open.
-    const std::string &openName() const { return openName_; }
+    const std::string& openName() const { return openName_; }
 
 private:
     struct Port {
@@ -50,7 +50,7 @@ private:
     struct Api;
 
     void Scan() const;
-    void Send(const unsigned char *bytes, std::size_t size);
+    void Send(const unsigned char* bytes, std::size_t size);
 
     std::vector<std::unique_ptr<Api>> apis_;
     mutable std::vector<Port> ports_;
