@@ -2,6 +2,7 @@
 
 #include "model/guitar.h"
 #include "model/user_chords.h"
+#include "playback/playback.h"
 #include "seq/song.h"
 #include "sound/midi_out.h"
 #include "sound/midi_port.h"
@@ -31,6 +32,7 @@ struct AppContext {
     Strummer strummer;
     UserChordTable userChords;
     Song song;
+    PlaybackEngine playback;
     // The text of the tempo box, as the song file stores it.
     std::string tempo = "120";
 

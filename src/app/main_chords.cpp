@@ -130,9 +130,12 @@ bool Tmain_form::FormKeyPress(const QString& text) {
         DrawNeck();
         RefreshRoll();
     }
-    // Space belongs to the transport and never reaches a control; the transport itself comes
-    // with the sequencer pane.
-    return typed == U' ';
+    // Space belongs to the transport and never reaches a control.
+    if (typed != U' ')
+        return false;
+    if (seqPane_ != 0)
+        app_.playback.spaceKey(app_.tempo);
+    return true;
 }
 
 bool Tmain_form::FormKeyDown(int key) {

@@ -69,7 +69,7 @@ void Tmain_form::FormCreate(const QString& fileName) {
     CreateMenus();
     CreateStatusBar();
     LoadSettings();                                                        // 4
-    app_.song.NewSong();                                                   // 5
+    app_.playback.NewSong();                                               // 5
     ReportChordFile(LoadChordFile(app_.userChords, app_.BackupChordPath(), // 6
                                   app_.BackupChordPath()));
     RebuildUserChordList();
@@ -89,7 +89,8 @@ void Tmain_form::FormCreate(const QString& fileName) {
     statusPanel[1]->clear();
     app_.song.edit.tripletGrid = 0;
     app_.song.edit.stepIndex = 3;
-    statusPanel[3]->setText(QStringLiteral("STOP"));
+    app_.playback.setListener(this);
+    app_.playback.SetTransport(Transport::STOP);
     OpenFileByName(fileName); // 14
     show();                   // 15
     FormResize(); // the neck rule for the width in force, also when no resize event comes
@@ -281,12 +282,17 @@ void Tmain_form::closeEvent(QCloseEvent* event) {
 }
 
 void Tmain_form::FormClose() {
-    app_.port.AllNoteOff(); // playback is stopped first once the transport exists
+    app_.playback.StopPlayTimer();
+    app_.port.AllNoteOff();
     formBusy_ = true;
     SaveSettings();
     if (const FileResult r = SaveChordFile(app_.userChords, app_.BackupChordPath()); !r.ok)
         reportError(QString::fromStdString(r.message));
     app_.port.Close();
+}
+
+void Tmain_form::transportChanged(Transport state) {
+    statusPanel[3]->setText(QString::fromLatin1(TransportViewOf(state).panel));
 }
 
 // ---- Settings ---------------------------------------------------------------------------------

@@ -29,7 +29,7 @@ class TShineSpeedButton;
 // The main window of Cadenzo: the fretboard, the chord controls, the strum buttons and, in the
 // pane that opens below them, the sequencer. Its handlers translate events, call the core and
 // redraw; the rules themselves live in the core.
-class Tmain_form : public QMainWindow, private SettingsSink {
+class Tmain_form : public QMainWindow, private SettingsSink, private PlaybackListener {
     Q_OBJECT
 
 public:
@@ -185,6 +185,10 @@ private:
     void setRollPrintMode(std::int32_t itemIndex) override;
     void setTuning(int string, std::uint8_t value) override;
     void setSeqPane(std::int32_t group) override;
+
+    // PlaybackListener: the transport's state in status panel 3. The sequence view's play line
+    // and paging arrive with the sequencer pane's view.
+    void transportChanged(Transport state) override;
 
     AppContext& app_;
     bool formBusy_ = false;

@@ -28,14 +28,14 @@ SongFileParts Tmain_form::SongParts() {
 }
 
 void Tmain_form::NewSongN1Click() {
-    app_.song.NewSong();
+    app_.playback.NewSong();
     app_.song.songPath.clear();
     app_.song.songName.clear();
     statusPanel[2]->clear();
 }
 
 void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
-    const SongFileResult result = LoadSong(path, SongParts());
+    const SongFileResult result = LoadSong(path, SongParts(), [this] { app_.playback.NewSong(); });
     if (!result.error.empty())
         reportError(QString::fromStdString(result.error));
     if (result.ok) {
