@@ -21,10 +21,8 @@ const std::string emptySong = "CZ0200\0\0\0\0"
                               "\xFEPRG\0\x18\x18\x64"
                               "\xFENOT"
                               "\xFEMET\4\4\0\0\0\0"
-                              "\xFE"
-                              "FLT\x1C\0\x17\0\x13\0\x0E\0\x09\0\x04\0"
-                              "\xFE"
-                              "END"s;
+                              "\376FLT\x1C\0\x17\0\x13\0\x0E\0\x09\0\x04\0"
+                              "\376END"s;
 
 // Two events (tick 0: 0 0 0 0 2 x, velocity 100, gate 480, up, stroke 60, root G; tick 7680:
 // 3 3 4 5 5 3, velocity 127, gate 1440, down, C m7), 3/4 from bar 5, open-G tuning with the
@@ -39,10 +37,8 @@ const std::string knownSong =
     "\0\x1E\0\0\x03\x03\x04\x05\x05\x03\x7F\0\xA0\x05\0\0\0\0\0\0\0\0\0\0"
     "\x01\x05\0\0"
     "\xFEMET\4\4\0\0\0\0\3\4\5\0\0\0"
-    "\xFE"
-    "FLT\x1A\0\x17\0\x13\0\x0E\0\x07\x02\x02\xFF"
-    "\xFE"
-    "END"s;
+    "\376FLT\x1A\0\x17\0\x13\0\x0E\0\x07\x02\x02\xFF"
+    "\376END"s;
 
 std::vector<std::uint8_t> B(const std::string& s) {
     return {s.begin(), s.end()};
@@ -168,9 +164,7 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
         {with(knownSong, 6, "\x03"), "event count 3 does not match the records", 3},
         {with(knownSong, 6, "\x04"), "the header counts 4 events but the NOT chunk holds 3", 3},
         {with(knownSong, 6, "\x01"), "event count 1 does not match the records", 1},
-        {"CZ0200\0\0\0\0\xFENAM"s + std::string(255, 'n') +
-             "\xFE"
-             "END",
+        {"CZ0200\0\0\0\0\xFENAM"s + std::string(255, 'n') + "\376END",
          "the song name is longer than 254 bytes", 0},
         {with(emptySong, 21, "X"), "unknown chunk \"XMP\"", 0},
         {with(emptySong, 21, "\x01"), "unknown chunk \"\\x01MP\"", 0},
@@ -211,8 +205,7 @@ TEST(SongFile, OddRecordsAreSkipped) {
                                "\0\4\3\0\0\0"   // no beats
                                "\6\x08\2\0\0\0"
                                "\6\x08\4\0\0\0" // same as the last record: not marked
-                               "\xFE"
-                               "END"s),
+                               "\376END"s),
                              f.parts),
               "");
     EXPECT_EQ(f.song.meterTable[1].num, 4);
@@ -226,9 +219,7 @@ TEST(SongFile, OddRecordsAreSkipped) {
 
     Fixture g;
     EXPECT_EQ(DecodeSongFile(B("CZ0200\2\0\0\0\xFENOT\xFF\xFF\xFF\xFF"s + std::string(24, '\0') +
-                               "\xC0\x03\0\0"s + std::string(24, '\0') +
-                               "\xFE"
-                               "END"),
+                               "\xC0\x03\0\0"s + std::string(24, '\0') + "\376END"),
                              g.parts),
               "");
     EXPECT_EQ(g.song.eventCount, 1u);
