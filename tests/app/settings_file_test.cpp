@@ -61,13 +61,23 @@ struct RecordingSink : SettingsSink {
     void setSeqPane(std::int32_t v) override { Add("SetSeqPane ", v); }
 };
 
-TEST(SettingsFile, AFirstRunWritesTheDefaultsAndReadsThemBack) {
+// A first run, and a file of another version (or none), get the defaults with the current width.
+TEST(SettingsFile, AFirstRunOrAnotherVersionWritesTheDefaultsAndReadsThemBack) {
     TempFolder folder;
     const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
     EXPECT_TRUE(load.defaultsWritten);
     EXPECT_TRUE(load.complete()) << load.error;
     EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), firstRun);
     EXPECT_EQ(load.values, DefaultSettings());
+    for (const char* version : {"CZ0100", "cz0200", "CZ0200 ", "", "(empty file)"}) {
+        WriteBytes(folder / "Cadenzo.ini", version[0] == '(' ? "" : WithLine(usedFile, 1, version));
+        const SettingsLoad other = LoadSettingsFile(folder / "Cadenzo.ini", 640);
+        EXPECT_TRUE(other.defaultsWritten) << version;
+        EXPECT_TRUE(other.complete()) << other.error;
+        EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"),
+                  WithLine(WithLine(firstRun, 5, "640"), 20, "640"))
+            << version;
+    }
 }
 
 TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
@@ -104,47 +114,22 @@ TEST(SettingsFile, FlagsAreTrueOnlyForExactlyTrueAndBytesKeepTheirLowEightBits) 
     }
 }
 
-class OtherVersion : public testing::TestWithParam<const char*> {};
-
-TEST_P(OtherVersion, IsReplacedByTheDefaultsWithTheCurrentWidth) {
+TEST(SettingsFile, AReadStopsAtTheFailingLineNamingFileAndLine) {
+    const std::pair<int, const char*> cases[] = {// null: the file ends before the line
+                                                 {2, nullptr},       {3, ""},     {9, "navy"},
+                                                 {13, "2147483648"}, {14, "+-1"}, {15, " 1"},
+                                                 {19, nullptr},      {26, "4a"}};
     TempFolder folder;
-    WriteBytes(folder / "Cadenzo.ini", GetParam() ? WithLine(usedFile, 1, GetParam()) : "");
-    const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 640);
-    EXPECT_TRUE(load.defaultsWritten);
-    EXPECT_TRUE(load.complete()) << load.error;
-    EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), WithLine(WithLine(firstRun, 5, "640"), 20, "640"));
+    for (const auto& [line, text] : cases) {
+        WriteBytes(folder / "Cadenzo.ini", WithLine(usedFile, line, text));
+        const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
+        EXPECT_FALSE(load.defaultsWritten);
+        EXPECT_EQ(load.linesRead, line - 1);
+        EXPECT_EQ(load.failedLine, line);
+        EXPECT_THAT(load.error, HasSubstr(QuotedName(folder / "Cadenzo.ini") + ": line " +
+                                          std::to_string(line) + " "));
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Cases, OtherVersion,
-                         testing::Values("CZ0100", "cz0200", "CZ0200 ", "", nullptr));
-
-struct FailingLine {
-    int line;
-    const char* text; // null: the file ends before this line
-};
-void PrintTo(const FailingLine& c, std::ostream* os) {
-    *os << "line " << c.line;
-}
-
-class SettingsFailure : public testing::TestWithParam<FailingLine> {};
-
-TEST_P(SettingsFailure, StopsAtTheLineAndNamesFileAndLine) {
-    const FailingLine& c = GetParam();
-    TempFolder folder;
-    WriteBytes(folder / "Cadenzo.ini", WithLine(usedFile, c.line, c.text));
-    const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
-    EXPECT_FALSE(load.defaultsWritten);
-    EXPECT_EQ(load.linesRead, c.line - 1);
-    EXPECT_EQ(load.failedLine, c.line);
-    EXPECT_THAT(load.error, HasSubstr(QuotedName(folder / "Cadenzo.ini") + ": line " +
-                                      std::to_string(c.line) + " "));
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, SettingsFailure,
-                         testing::Values(FailingLine{2, nullptr}, FailingLine{3, ""},
-                                         FailingLine{9, "navy"}, FailingLine{13, "2147483648"},
-                                         FailingLine{14, "+-1"}, FailingLine{15, " 1"},
-                                         FailingLine{19, nullptr}, FailingLine{26, "4a"}));
 
 // The values before the failing line stay in force; the colour scheme needs all five colours,
 // and the pane is set only after a complete read.
@@ -156,14 +141,12 @@ TEST(SettingsFile, AStoppedReadAppliesOnlyTheLinesBeforeTheFailure) {
     ApplySettings(ReadSettingsText(WithLine(usedFile, 23, nullptr), "x"), sink);
     EXPECT_EQ(sink.log.size(), 15u);
     EXPECT_EQ(sink.log.back(), "tuning1 23");
-}
 
-TEST(SettingsFile, AFileThatCannotBeOpenedIsReportedAndNothingApplied) {
-    TempFolder folder;
+    TempFolder folder; // a file that cannot be opened applies nothing
     std::filesystem::create_directory(folder / "Cadenzo.ini");
     const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
     EXPECT_THAT(load.error, HasSubstr(QuotedName(folder / "Cadenzo.ini")));
-    RecordingSink sink;
+    sink.log.clear();
     ApplySettings(load, sink);
     EXPECT_TRUE(sink.log.empty());
 }

@@ -1,31 +1,20 @@
 // Exported files read back by an independent Standard MIDI File reader (mido, through
 // check_smf.py) and compared with what the song says.
 #include "files/smf_export.h"
+#include "files/temp_folder.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 
 namespace cadenzo {
 namespace {
 
-namespace fs = std::filesystem;
-
 class SmfReader : public ::testing::Test {
 protected:
     std::unique_ptr<Song> song = std::make_unique<Song>();
-    fs::path dir = fs::temp_directory_path() /
-                   ("smf_reader_" +
-                    std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    void SetUp() override {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    test::TempFolder dir;
 
     SongEvent& Slot(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke,
                     std::uint8_t up, std::uint8_t velocity) {
@@ -52,13 +41,12 @@ protected:
             ASSERT_EQ(ExportSmf(*song, standardTuning, tempo, options), "") << layout;
             files += (files.empty() ? "[\"" : ",[\"") + options.fileName + "\",\"" + layout + "\"]";
         }
-        std::ofstream(dir / "want.json") << "{\"files\":[" << files << "]," << want << "}";
+        test::WriteBytes(dir / "want.json", "{\"files\":[" + files + "]," + want + "}");
         const std::string command = CADENZO_PYTHON " " CADENZO_CHECK_SMF_SCRIPT " '" +
                                     (dir / "want.json").string() + "' > '" +
                                     (dir / "report.txt").string() + "' 2>&1";
         const int status = std::system(command.c_str());
-        std::ifstream in(dir / "report.txt");
-        const std::string report{std::istreambuf_iterator<char>(in), {}};
+        const std::string report = test::ReadBytes(dir / "report.txt");
         EXPECT_EQ(status, 0) << report;
         EXPECT_NE(report.find("checked 3 files, 0 problems"), std::string::npos) << report;
     }

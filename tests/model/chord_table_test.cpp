@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <map>
 #include <set>
 #include <string>
@@ -37,16 +36,6 @@ std::string Label(int r, int t, int p) {
     return Trimmed(chord1Items[r + 1]) + " " + Trimmed(chord2Items[t]) + " " + "LMH"[p];
 }
 
-double Height(const Frets& frets) {
-    int sum = 0, played = 0;
-    for (auto f : frets)
-        if (f != SILENT) {
-            sum += f;
-            ++played;
-        }
-    return played ? static_cast<double>(sum) / played : 0.0;
-}
-
 template <typename Fn> void ForEachVoicing(Fn fn) {
     for (int r = 0; r < CHORD_ROOTS; ++r)
         for (int t = 0; t < CHORD_TYPES; ++t)
@@ -54,6 +43,7 @@ template <typename Fn> void ForEachVoicing(Fn fn) {
                 fn(r, t, p, chordTable[r][t][p]);
 }
 
+// All 864 voicings: at least three strings, frets up to 14, only tones of the chord.
 TEST(ChordTable, EveryVoicingSoundsOnlyTonesOfItsChord) {
     ForEachVoicing([](int r, int t, int p, const Frets& v) {
         const auto& tones = chordTones.at(Trimmed(chord2Items[t]));
@@ -62,6 +52,7 @@ TEST(ChordTable, EveryVoicingSoundsOnlyTonesOfItsChord) {
             if (v[s] == SILENT)
                 continue;
             ++played;
+            EXPECT_LE(v[s], 14) << Label(r, t, p);
             const int interval = ((openPitchClass[s] + v[s] - r) % 12 + 12) % 12;
             EXPECT_TRUE(tones.count(interval))
                 << Label(r, t, p) << ": string " << s << " sounds interval " << interval;
@@ -70,51 +61,12 @@ TEST(ChordTable, EveryVoicingSoundsOnlyTonesOfItsChord) {
     });
 }
 
-TEST(ChordTable, EveryEntryIsAFretUpTo14OrSilent) {
-    ForEachVoicing([](int r, int t, int p, const Frets& v) {
-        for (auto f : v)
-            EXPECT_TRUE(f <= 14 || f == SILENT) << Label(r, t, p) << " holds " << int{f};
-    });
-}
-
-// The voicings of other roots are C's fingerings moved along the neck: every played string by
-// the same number of frets, silent strings kept silent.
-TEST(ChordTable, EveryVoicingIsOneOfTheCFingeringsMovedAlongTheNeck) {
-    ForEachVoicing([](int r, int t, int p, const Frets& v) {
-        bool found = false;
-        for (int shape = 0; shape < CHORD_POSITIONS && !found; ++shape)
-            for (int d = -14; d <= 14 && !found; ++d) {
-                const Frets& c = chordTable[0][t][shape];
-                found = std::equal(c.begin(), c.end(), v.begin(), [d](int a, int b) {
-                    return a == SILENT ? b == SILENT : b != SILENT && a + d == b;
-                });
-            }
-        EXPECT_TRUE(found) << Label(r, t, p);
-    });
-}
-
-TEST(ChordTable, LowVoicingsLieNearTheNutAndHighOnesUpTheNeck) {
-    double sum[CHORD_POSITIONS] = {};
-    ForEachVoicing([&sum](int r, int t, int p, const Frets& v) {
-        sum[p] += Height(v);
-        const int lowest = *std::min_element(v.begin(), v.end());
-        if (p == 0) {
-            EXPECT_LE(lowest, 7) << Label(r, t, p);
-        } else {
-            EXPECT_GE(Height(v), Height(chordTable[r][t][0])) << Label(r, t, p);
-        }
-    });
-    const double count = CHORD_ROOTS * CHORD_TYPES;
-    EXPECT_LT(sum[0] / count + 2.0, sum[1] / count);
-    EXPECT_LT(sum[1] / count + 2.0, sum[2] / count);
-}
-
 struct PrintedRow {
     int chord1, chord2;
     Frets low, middle, high;
 };
 
-// Root C, every type, as the dictionary was first written; C mb5 H is the exception below.
+// Root C, every type, as the dictionary was first written, but for the corrected C mb5 H.
 const PrintedRow printedC[] = {
     {1, 0, {0, 1, 0, 2, 3, 0}, {3, 5, 5, 5, 3, 3}, {8, 8, 9, 10, 10, 8}},
     {1, 1, {3, 4, 5, 5, 3, 3}, {8, 8, 8, 10, 10, 8}, {11, 13, 12, 10, 10, x}},
@@ -149,11 +101,7 @@ TEST(ChordTable, RootCHoldsTheHandMadeVoicings) {
         EXPECT_EQ(voicings[1], row.middle) << Trimmed(chord2Items[row.chord2]) << " M";
         EXPECT_EQ(voicings[2], row.high) << Trimmed(chord2Items[row.chord2]) << " H";
     }
-}
-
-// The high C mb5 was once written 10 8 9 7 7 x, which sounds D G E A E: no tone of C mb5.
-TEST(ChordTable, HighCMb5IsTheMinorHighShapeWithItsFifthLowered) {
-    EXPECT_EQ(chordTable[0][11][2], (Frets{11, 13, 11, 10, x, x}));
+    // C mb5 H was once written 10 8 9 7 7 x, which sounds D G E A E: no tone of C mb5.
     EXPECT_NE(chordTable[0][11][2], (Frets{10, 8, 9, 7, 7, x}));
 }
 

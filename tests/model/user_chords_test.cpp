@@ -57,24 +57,10 @@ TEST(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
     UserChordTable again;
     ASSERT_TRUE(ReadChordText(again, loose, "loose.crd"));
     EXPECT_EQ(ChordFileText(again), twoChords);
-}
-
-TEST(ChordFile, KeyLettersKeepTheirLowEightBitsAndFretsAreTakenAsTheyStand) {
-    UserChordTable table;
+    // Key letters keep their low eight bits; frets are taken as they stand.
     ASSERT_TRUE(
-        ReadChordText(table, "1\r\nodd\r\n258\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n", "x"));
-    EXPECT_EQ(ChordFileText(table), "1\r\nodd\r\n2\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n");
-}
-
-TEST(ChordFile, OpeningANameThatDoesNotExistEmptiesTheTableAndCreatesTheFile) {
-    TempFolder folder;
-    WriteBytes(folder / "backup.crd", twoChords);
-    UserChordTable table = FiveChords();
-    ASSERT_TRUE(LoadChordFile(table, folder / "new.crd", folder / "backup.crd"));
-    EXPECT_EQ(table.userChordCount, 0);
-    EXPECT_EQ(table.userChordName[1], "");
-    EXPECT_EQ(ReadBytes(folder / "new.crd"), "0\r\n");
-    EXPECT_EQ(ReadBytes(folder / "backup.crd"), twoChords);
+        ReadChordText(again, "1\r\nodd\r\n258\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n", "x"));
+    EXPECT_EQ(ChordFileText(again), "1\r\nodd\r\n2\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n");
 }
 
 TEST(ChordFile, ACountAbove31KeepsTheFirst31ChordsAndNeverStoresPastTheTable) {
@@ -91,53 +77,52 @@ TEST(ChordFile, ACountAbove31KeepsTheFirst31ChordsAndNeverStoresPastTheTable) {
     EXPECT_THAT(result.message, HasSubstr("40 chords"));
     EXPECT_EQ(table.userChordCount, 31);
     EXPECT_EQ(table.userChordName[31], "n31");
+    EXPECT_EQ(table.userChordFlet[31][0], 31);
     EXPECT_EQ(table.userChordFlet[32], (F{9, 9, 9, 9, 9, 9}));
 }
 
-struct BrokenFile {
-    const char* what;
-    std::string text;
-    int count;         // chords kept
-    const char* error; // part of the message
-};
-void PrintTo(const BrokenFile& c, std::ostream* os) {
-    *os << c.what;
-}
-
-class BrokenChordFile : public testing::TestWithParam<BrokenFile> {};
-
 // The message names the file and the line; the count covers the chords read completely, so the
 // usr list and the table agree, and the chord being read keeps its slot as it was.
-TEST_P(BrokenChordFile, StopsAtTheFailingLineWithAConsistentTable) {
-    const BrokenFile& c = GetParam();
-    UserChordTable table = FiveChords();
-    const FileResult result = ReadChordText(table, c.text, "/home/u/my.crd");
-    EXPECT_FALSE(result);
-    EXPECT_THAT(result.message, HasSubstr("\"/home/u/my.crd\": " + std::string(c.error)));
-    EXPECT_EQ(table.userChordCount, c.count);
-    EXPECT_EQ(table.userChordName[c.count + 1], "");
-    EXPECT_EQ(table.userChordFlet[c.count + 1][0], c.count + 1);
+TEST(ChordFile, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
+    const struct {
+        std::string text;
+        int count;         // chords kept
+        const char* error; // part of the message
+    } cases[] = {{"", 0, "line 1 is missing"},
+                 {"two\r\n", 0, "line 1 \"two\" is not a whole number"},
+                 {"-1\r\n", 0, "line 1 counts -1 chords"},
+                 {twoChords.substr(0, twoChords.size() - 6), 1, "line 16 is missing"},
+                 {"1\r\nC\r\nA\r\n", 0, "line 3 \"A\" is not"},
+                 {twoChords.substr(0, 50) + "2147483648\r\n", 1, "line 14 \"2147483648\" is not"}};
+    for (const auto& c : cases) {
+        UserChordTable table = FiveChords();
+        const FileResult result = ReadChordText(table, c.text, "/home/u/my.crd");
+        EXPECT_FALSE(result);
+        EXPECT_THAT(result.message, HasSubstr("\"/home/u/my.crd\": " + std::string(c.error)));
+        EXPECT_EQ(table.userChordCount, c.count) << c.error;
+        EXPECT_EQ(table.userChordName[c.count + 1], "") << c.error;
+        EXPECT_EQ(table.userChordFlet[c.count + 1][0], c.count + 1) << c.error;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, BrokenChordFile,
-    testing::Values(BrokenFile{"empty", "", 0, "line 1 is missing"},
-                    BrokenFile{"count text", "two\r\n", 0, "line 1 \"two\" is not a whole number"},
-                    BrokenFile{"negative count", "-1\r\n", 0, "line 1 counts -1 chords"},
-                    BrokenFile{"cut", twoChords.substr(0, twoChords.size() - 6), 1,
-                               "line 16 is missing"},
-                    BrokenFile{"key text", "1\r\nC\r\nA\r\n", 0, "line 3 \"A\" is not"},
-                    BrokenFile{"fret overflow", twoChords.substr(0, 50) + "2147483648\r\n", 1,
-                               "line 14 \"2147483648\" is not"}));
-
-TEST(ChordFile, AFileThatCannotBeOpenedIsReportedAndEmptiesTheTable) {
+// A name that does not exist empties the table and creates the file; one that cannot be opened
+// is reported and empties the table too.
+TEST(ChordFile, OpeningANewOrUnreadableNameEmptiesTheTable) {
     TempFolder folder;
+    WriteBytes(folder / "backup.crd", twoChords);
     std::filesystem::create_directory(folder / "dir.crd");
-    UserChordTable table = FiveChords();
-    const FileResult result = LoadChordFile(table, folder / "dir.crd", folder / "dir.crd");
-    EXPECT_THAT(result.message, HasSubstr(QuotedName(folder / "dir.crd")));
-    EXPECT_EQ(table.userChordCount, 0);
-    EXPECT_EQ(table.userChordName[1], "");
+    for (const char* name : {"new.crd", "dir.crd"}) {
+        UserChordTable table = FiveChords();
+        const FileResult result = LoadChordFile(table, folder / name, folder / "backup.crd");
+        EXPECT_EQ(bool(result), name[0] == 'n') << result.message;
+        EXPECT_EQ(table.userChordCount, 0);
+        EXPECT_EQ(table.userChordName[1], "");
+    }
+    EXPECT_EQ(ReadBytes(folder / "new.crd"), "0\r\n");
+    EXPECT_EQ(ReadBytes(folder / "backup.crd"), twoChords);
+    UserChordTable table;
+    EXPECT_THAT(LoadChordFile(table, folder / "dir.crd", folder / "dir.crd").message,
+                HasSubstr(QuotedName(folder / "dir.crd")));
 }
 
 class UserChords : public testing::Test {
