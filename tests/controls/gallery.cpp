@@ -6,8 +6,7 @@
 #include <QCoreApplication>
 #include <QEnterEvent>
 #include <QFocusEvent>
-#include <QMouseEvent>
-#include <QPainter>
+#include <QLabel>
 #include <QWidget>
 
 #include "controls/color_grid.h"
@@ -18,18 +17,12 @@ using namespace cadenzo;
 
 namespace {
 
-class Snapshot : public QWidget {
-public:
-    Snapshot(QWidget* parent, const QImage& img, QPoint at) : QWidget(parent), img_(img) {
-        setGeometry(QRect(at, img.size()));
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, img_); }
-
-private:
-    QImage img_;
-};
+// A still picture of a control in a look that needs the mouse.
+void Snapshot(QWidget* parent, const QImage& img, QPoint at) {
+    auto* l = new QLabel(parent);
+    l->setPixmap(QPixmap::fromImage(img));
+    l->setGeometry(QRect(at, img.size()));
+}
 
 // A 16 x 16 play glyph on an olive (transparent) ground.
 QImage PlayGlyph() {
@@ -115,33 +108,28 @@ int main(int argc, char** argv) {
             b->setFrameType(frames[r]);
             b->setGlyph(PlayGlyph());
             b->setCaption("&Play");
-            new Snapshot(&window, ButtonIn(*b, looks[c]), {90 + c * 90, 45 + r * 40});
+            Snapshot(&window, ButtonIn(*b, looks[c]), {90 + c * 90, 45 + r * 40});
         }
     }
 
     // Glyph modes.
     Text(&window, "Hot glyph (ActiveImage) and disabled glyph (DisabledImage) modes",
          {10, 170, 600, 20});
-    const char* activeNames[] = {"Normal", "Xor",   "Half",   "Quater",
-                                 "Add",    "Frame", "Frame2", "Mask"};
-    for (int i = 0; i < 8; ++i) {
+    const char* modeNames[] = {"Normal",    "Xor",         "Half", "Quater",  "Add",
+                               "Frame",     "Frame2",      "Mask", "Default", "Grayscale",
+                               "AlphaHalf", "AlphaQuater", "Mask"};
+    for (int i = 0; i < 13; ++i) {
         auto* b = new TShineSpeedButton(&hidden);
         b->resize(36, 36);
         b->Colors().setColor(clSilver);
         b->setGlyph(PlayGlyph());
-        b->setActiveImage(TActiveImageType(i));
-        new Snapshot(&window, ButtonIn(*b, slHot), {10 + i * 70, 195});
-        Text(&window, activeNames[i], {10 + i * 70, 233, 70, 18});
-    }
-    const char* disabledNames[] = {"Default", "Grayscale", "AlphaHalf", "AlphaQuater", "Mask"};
-    for (int i = 0; i < 5; ++i) {
-        auto* b = new TShineSpeedButton(&hidden);
-        b->resize(36, 36);
-        b->Colors().setColor(clSilver);
-        b->setGlyph(PlayGlyph());
-        b->setDisabledImage(TDisabledImageType(i));
-        new Snapshot(&window, ButtonIn(*b, slDisabled), {580 + i * 85, 195});
-        Text(&window, disabledNames[i], {580 + i * 85, 233, 85, 18});
+        if (i < 8)
+            b->setActiveImage(TActiveImageType(i));
+        else
+            b->setDisabledImage(TDisabledImageType(i - 8));
+        const int x = i < 8 ? 10 + i * 70 : 580 + (i - 8) * 85;
+        Snapshot(&window, ButtonIn(*b, i < 8 ? slHot : slDisabled), {x, 195});
+        Text(&window, modeNames[i], {x, 233, 85, 18});
     }
 
     // Layouts, margins, caption copies, transparency.
@@ -155,7 +143,7 @@ int main(int argc, char** argv) {
         b->setLayout(TButtonLayout(i % 4));
         b->setMargin(i < 4 ? -1 : 4);
         b->setCaption(QString(layoutNames[i % 4]) + (i < 4 ? "" : " m4"));
-        new Snapshot(&window, ButtonIn(*b, slUp), {10 + i * 98, 282});
+        Snapshot(&window, ButtonIn(*b, slUp), {10 + i * 98, 282});
     }
     {
         auto* b = new TShineSpeedButton(&hidden);
@@ -165,7 +153,7 @@ int main(int argc, char** argv) {
         b->setFontShadow(clBlack);
         b->setFontHighlight(clAqua);
         b->setCaption("Copies");
-        new Snapshot(&window, ButtonIn(*b, slUp), {10, 340});
+        Snapshot(&window, ButtonIn(*b, slUp), {10, 340});
         auto* t = new TShineSpeedButton(&window);
         t->setGeometry(130, 340, 110, 30);
         t->setTransparent(true);
@@ -176,9 +164,10 @@ int main(int argc, char** argv) {
 
     // Shadow labels.
     Text(&window, "Shadow label", {10, 380, 300, 20});
-    auto label = [&](QRect r, const QString& caption) {
+    auto label = [&](QRect r, const QString& caption, TColor color) {
         auto* l = new TShadowLabel(&window);
         l->setGeometry(r);
+        l->setColor(color);
         QFont f = l->font();
         f.setPixelSize(18);
         f.setBold(true);
@@ -187,37 +176,31 @@ int main(int argc, char** argv) {
         return l;
     };
     {
-        auto* v = label({10, 405, 190, 57}, "Vertical gradient");
+        auto* v = label({10, 405, 190, 57}, "Vertical gradient", clAqua);
         v->setGradation(true);
         v->setGradateVert(true);
         v->setGradationColor(clBlue);
-        v->setColor(clAqua);
         v->setLayout(tlCenter);
         v->setAlignment(taCenter);
-        auto* h = label({210, 405, 190, 57}, "Horizontal");
+        auto* h = label({210, 405, 190, 57}, "Horizontal", clYellow);
         h->setGradation(true);
         h->setGradationColor(clMaroon);
-        h->setColor(clYellow);
         h->setLayout(tlBottom);
         h->setAlignment(taRightJustify);
         h->setFlickerless(false);
-        auto* g2 = label({410, 405, 190, 57}, "tg2Colors text");
-        g2->setColor(clWhite);
+        auto* g2 = label({410, 405, 190, 57}, "tg2Colors text", clWhite);
         g2->setTextGradation(tg2Colors);
         g2->Shadow().setVisible(false);
-        auto* g3 = label({610, 405, 190, 57}, "tg3Colors text");
-        g3->setColor(clWhite);
+        auto* g3 = label({610, 405, 190, 57}, "tg3Colors text", clWhite);
         g3->setTextGradation(tg3Colors);
         g3->setFontColor(clRed);
         g3->Shadow().setColor(clGray);
-        auto* d = label({810, 405, 190, 57}, "Disabled");
-        d->setColor(clSilver);
+        auto* d = label({810, 405, 190, 57}, "Disabled", clSilver);
         d->setFontColor(clRed);
         d->setEnabled(false);
-        auto* e = label({10, 470, 190, 30}, "An ellipsis shortens this long caption");
-        e->setColor(clWhite);
+        auto* e = label({10, 470, 190, 30}, "An ellipsis shortens this long caption", clWhite);
         e->setEllipsis(elEnd);
-        auto* t = label({210, 470, 190, 30}, "Transparent");
+        auto* t = label({210, 470, 190, 30}, "Transparent", clBlack);
         t->setTransparent(true);
         t->setFontColor(clYellow);
         t->Shadow().setColor(clBlack);
@@ -229,16 +212,17 @@ int main(int argc, char** argv) {
     // Colour grids.
     Text(&window, "Colour grid", {10, 510, 300, 20});
     {
-        auto* a = new TColorGrid(&window);
-        a->setGeometry(10, 535, 104, 112);
-        a->setForegroundIndex(4);
-        a->setBackgroundIndex(11);
+        auto grid = [&](QRect r, TGridOrdering ordering, int fg, int bg) {
+            auto* g = new TColorGrid(&window);
+            g->setGridOrdering(ordering);
+            g->setGeometry(r);
+            g->setForegroundIndex(fg);
+            g->setBackgroundIndex(bg);
+            return g;
+        };
+        grid({10, 535, 104, 112}, go4x4, 4, 11);
         Text(&window, "FG navy, BG yellow", {10, 650, 160, 18});
-        auto* b = new TColorGrid(&window);
-        b->setGeometry(180, 535, 103, 110); // cut to 100 x 108
-        b->setForegroundIndex(9);
-        b->setBackgroundIndex(9);
-        b->setCtl3D(false);
+        grid({180, 535, 103, 110}, go4x4, 9, 9)->setCtl3D(false); // cut to 100 x 108
         Text(&window, "FB, plain cells", {180, 650, 160, 18});
         TColorGrid focused(&hidden);
         focused.setForegroundIndex(15);
@@ -246,16 +230,10 @@ int main(int argc, char** argv) {
         focused.setSelection(6);
         QFocusEvent in(QEvent::FocusIn);
         QCoreApplication::sendEvent(&focused, &in);
-        new Snapshot(&window, focused.Picture(), {350, 535});
+        Snapshot(&window, focused.Picture(), {350, 535});
         Text(&window, "focus on cell 6, FG only", {350, 650, 200, 18});
-        auto* wide = new TColorGrid(&window);
-        wide->setGridOrdering(go16x1);
-        wide->setGeometry(570, 535, 420, 30);
-        wide->setForegroundIndex(16); // no mark
-        wide->setBackgroundIndex(2);
-        auto* tall = new TColorGrid(&window);
-        tall->setGridOrdering(go8x2);
-        tall->setGeometry(570, 580, 240, 60);
+        grid({570, 535, 420, 30}, go16x1, 16, 2); // FG 16: no mark
+        grid({570, 580, 240, 60}, go8x2, 0, 0);
         Text(&window, "go16x1 (FG 16: no mark), go8x2", {570, 650, 300, 18});
     }
 
