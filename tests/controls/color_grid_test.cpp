@@ -5,8 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/color_grid.h"
-#include "pixel_util.h"
-#include "widget_events.h"
+#include "widget_util.h"
 
 namespace cadenzo {
 namespace {

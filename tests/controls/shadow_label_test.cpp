@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "controls/shadow_label.h"
-#include "pixel_util.h"
+#include "widget_util.h"
 
 namespace cadenzo {
 namespace {

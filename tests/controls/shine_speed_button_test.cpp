@@ -1,11 +1,9 @@
 #include <QApplication>
-#include <QSet>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "controls/shine_speed_button.h"
-#include "pixel_util.h"
-#include "widget_events.h"
+#include "widget_util.h"
 
 namespace cadenzo {
 namespace {
@@ -45,48 +43,43 @@ protected:
     TShineSpeedButton* b = nullptr;
 };
 
+// The look after a mouse event, and the button's state.
+const auto Pressed = [](TShineSpeedButton* b, QPoint p) { return test::Press(b, p), b->Look(); };
+const auto Moved = [](TShineSpeedButton* b, QPoint p) { return test::Move(b, p), b->Look(); };
+const auto Released = [](TShineSpeedButton* b, QPoint p) { return test::Release(b, p), b->Look(); };
+const auto State = [](TShineSpeedButton* b) { return std::pair(b->Down(), b->Look()); };
+
 TEST_F(ShineButtonTest, FramesDrawTheExactLines) {
-    struct Pixel {
+    constexpr auto F = ftFlatFrame, N = ftNormalFrame, E = ftEnclosedFrame;
+    const struct {
         TFrameType type;
         bool latched;
         int x, y;
         TColor color;
-    };
-    // clang-format off
-    const Pixel pixels[] = {
+    } pixels[] = {
+        // clang-format off
         // The end point of each line is not drawn: (24, 0) and (0, 24) keep the face.
-        {ftFlatFrame, false, 24, 0, kFace}, {ftFlatFrame, false, 0, 24, kFace},
-        {ftFlatFrame, false, 0, 0, kHigh}, {ftFlatFrame, false, 23, 0, kHigh},
-        {ftFlatFrame, false, 0, 23, kHigh}, {ftFlatFrame, false, 24, 24, kShad},
-        {ftFlatFrame, false, 1, 24, kShad}, {ftFlatFrame, false, 24, 1, kShad},
-        {ftFlatFrame, true, 24, 0, kPFace}, {ftFlatFrame, true, 0, 24, kPFace},
-        {ftFlatFrame, true, 0, 0, kPShad}, {ftFlatFrame, true, 24, 24, kPHigh},
-        {ftNormalFrame, false, 0, 0, kHigh}, {ftNormalFrame, false, 23, 0, kHigh},
-        {ftNormalFrame, false, 24, 0, kFace}, {ftNormalFrame, false, 24, 24, kDark},
-        {ftNormalFrame, false, 24, 1, kDark}, {ftNormalFrame, false, 23, 23, kShad},
-        {ftNormalFrame, false, 1, 23, kShad}, {ftNormalFrame, false, 22, 22, kFace},
-        {ftNormalFrame, true, 0, 0, kPDark}, {ftNormalFrame, true, 1, 1, kPShad},
-        {ftNormalFrame, true, 23, 1, kPShad}, {ftNormalFrame, true, 24, 1, kPHigh},
-        {ftNormalFrame, true, 24, 24, kPHigh}, {ftNormalFrame, true, 24, 0, kPFace},
-        {ftNormalFrame, true, 2, 2, kPFace},
+        {F, 0, 24, 0, kFace}, {F, 0, 0, 24, kFace}, {F, 0, 0, 0, kHigh}, {F, 0, 23, 0, kHigh},
+        {F, 0, 0, 23, kHigh}, {F, 0, 24, 24, kShad}, {F, 0, 1, 24, kShad}, {F, 0, 24, 1, kShad},
+        {F, 1, 24, 0, kPFace}, {F, 1, 0, 24, kPFace}, {F, 1, 0, 0, kPShad}, {F, 1, 24, 24, kPHigh},
+        {N, 0, 0, 0, kHigh}, {N, 0, 23, 0, kHigh}, {N, 0, 24, 0, kFace}, {N, 0, 24, 24, kDark},
+        {N, 0, 24, 1, kDark}, {N, 0, 23, 23, kShad}, {N, 0, 1, 23, kShad}, {N, 0, 22, 22, kFace},
+        {N, 1, 0, 0, kPDark}, {N, 1, 1, 1, kPShad}, {N, 1, 23, 1, kPShad}, {N, 1, 24, 1, kPHigh},
+        {N, 1, 24, 24, kPHigh}, {N, 1, 24, 0, kPFace}, {N, 1, 2, 2, kPFace},
         // The enclosed outline always takes the DarkShadow of Colors.
-        {ftEnclosedFrame, false, 0, 0, kDark}, {ftEnclosedFrame, false, 24, 0, kDark},
-        {ftEnclosedFrame, false, 0, 24, kDark}, {ftEnclosedFrame, false, 24, 24, kDark},
-        {ftEnclosedFrame, false, 1, 1, kHigh}, {ftEnclosedFrame, false, 22, 1, kHigh},
-        {ftEnclosedFrame, false, 23, 1, kFace}, {ftEnclosedFrame, false, 23, 23, kShad},
-        {ftEnclosedFrame, false, 2, 23, kShad}, {ftEnclosedFrame, false, 1, 23, kFace},
-        {ftEnclosedFrame, true, 0, 0, kDark}, {ftEnclosedFrame, true, 24, 24, kDark},
-        {ftEnclosedFrame, true, 1, 1, kPShad}, {ftEnclosedFrame, true, 23, 23, kPHigh},
+        {E, 0, 0, 0, kDark}, {E, 0, 24, 0, kDark}, {E, 0, 0, 24, kDark}, {E, 0, 24, 24, kDark},
+        {E, 0, 1, 1, kHigh}, {E, 0, 22, 1, kHigh}, {E, 0, 23, 1, kFace}, {E, 0, 23, 23, kShad},
+        {E, 0, 2, 23, kShad}, {E, 0, 1, 23, kFace}, {E, 1, 0, 0, kDark}, {E, 1, 24, 24, kDark},
+        {E, 1, 1, 1, kPShad}, {E, 1, 23, 23, kPHigh},
+        // clang-format on
     };
-    // clang-format on
-    for (const Pixel& p : pixels) {
+    for (const auto& p : pixels) {
         NewButton();
         b->setFrameType(p.type);
         if (p.latched)
             Latch();
         EXPECT_EQ(PixelAt(b->Picture(), p.x, p.y), p.color)
-            << "frame " << int(p.type) << (p.latched ? " latched" : "") << " at " << p.x << ","
-            << p.y;
+            << "frame " << int(p.type) << " latched " << p.latched << " at " << p.x << "," << p.y;
     }
 }
 
@@ -216,20 +209,14 @@ TEST_F(ShineButtonTest, HotGlyphShiftsWhenPressedAndDisabledGlyphShowsItsEdges) 
     EXPECT_EQ(CountColor(off, clRed), 0);
 }
 
-using PixelSet = QSet<std::pair<int, int>>;
-PixelSet Pixels(const QImage& img, TColor c) {
-    PixelSet s;
+// Whether every pixel of colour c lies d pixels down-right of a pixel of colour text.
+bool CopyOf(const QImage& img, TColor c, TColor text, int d, const QImage& textImg) {
+    int n = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            if (PixelAt(img, x, y) == c)
-                s.insert({x, y});
-    return s;
-}
-bool AllShifted(const PixelSet& copy, const PixelSet& text, int d) {
-    for (auto [x, y] : copy)
-        if (!text.contains({x - d, y - d}))
-            return false;
-    return !copy.isEmpty();
+            if (PixelAt(img, x, y) == c && ++n && PixelAt(textImg, x - d, y - d) != text)
+                return false;
+    return n > 0;
 }
 
 TEST_F(ShineButtonTest, CaptionCopiesAndLooks) {
@@ -244,30 +231,32 @@ TEST_F(ShineButtonTest, CaptionCopiesAndLooks) {
     b->setActiveFont(f);
     b->setCaption("Wk");
     b->setFontColor(clBlue);
-    const PixelSet text = Pixels(b->Picture(), clBlue);
-    ASSERT_GT(text.size(), 20);
+    const QImage plain = b->Picture();
+    const int ink = CountColor(plain, clBlue);
+    ASSERT_GT(ink, 20);
     b->setFontShadow(clLime);
     b->setFontHighlight(clRed);
     QImage img = b->Picture();
-    EXPECT_TRUE(AllShifted(Pixels(img, clLime), text, 1));
-    EXPECT_TRUE(AllShifted(Pixels(img, clRed), text, -1));
-    EXPECT_EQ(Pixels(img, clBlue), text); // the caption itself is drawn last
+    EXPECT_TRUE(CopyOf(img, clLime, clBlue, 1, plain));
+    EXPECT_TRUE(CopyOf(img, clRed, clBlue, -1, plain));
+    EXPECT_TRUE(CopyOf(img, clBlue, clBlue, 0, plain)); // the caption itself is drawn last
+    EXPECT_EQ(CountColor(img, clBlue), ink);
 
     b->setActiveFontColor(clFuchsia); // hot: the active font, in place
     test::Enter(b);
-    EXPECT_EQ(Pixels(b->Picture(), clFuchsia), text);
+    EXPECT_TRUE(CopyOf(b->Picture(), clFuchsia, clBlue, 0, plain));
     test::Press(b, {5, 5}); // pressed: one pixel down-right
-    const PixelSet pressed = Pixels(b->Picture(), clFuchsia);
-    EXPECT_EQ(pressed.size(), text.size());
-    EXPECT_TRUE(AllShifted(pressed, text, 1));
+    EXPECT_TRUE(CopyOf(b->Picture(), clFuchsia, clBlue, 1, plain));
+    EXPECT_EQ(CountColor(b->Picture(), clFuchsia), ink);
     test::Release(b, {5, 5});
 
     b->setDisabledHighlight(clYellow);
     b->setDisabledShadow(clMaroon);
     b->setEnabled(false);
     img = b->Picture();
-    EXPECT_EQ(Pixels(img, clMaroon), text);
-    EXPECT_TRUE(AllShifted(Pixels(img, clYellow), text, 1));
+    EXPECT_TRUE(CopyOf(img, clMaroon, clBlue, 0, plain));
+    EXPECT_EQ(CountColor(img, clMaroon), ink);
+    EXPECT_TRUE(CopyOf(img, clYellow, clBlue, 1, plain));
     EXPECT_EQ(CountColor(img, clBlue) + CountColor(img, clLime), 0);
 }
 
@@ -276,26 +265,19 @@ TEST_F(ShineButtonTest, ReleaseOutsideFiresNoClickAndLeavesThePlainButtonUp) {
     QObject::connect(b, &TShineSpeedButton::OnClick, [&] { ++clicks; });
     b->setDown(true); // ignored on a group index 0 button
     EXPECT_FALSE(b->Down());
-    test::Press(b, {10, 10});
-    EXPECT_EQ(b->Look(), slPressedHot);
-    test::Move(b, {30, 30});
-    EXPECT_EQ(b->Look(), slUp);
-    test::Release(b, {30, 30});
+    EXPECT_EQ(Pressed(b, {10, 10}), slPressedHot);
+    EXPECT_EQ(Moved(b, {30, 30}), slUp);
+    EXPECT_EQ(Released(b, {30, 30}), slUp);
     EXPECT_EQ(clicks, 0);
-    EXPECT_EQ(b->Look(), slUp);
     EXPECT_FALSE(b->Down());
     EXPECT_FALSE(b->Dragging());
     // Moves count the edge as outside, the release counts it inside.
     test::Press(b, {10, 10});
-    test::Move(b, {0, 10});
-    EXPECT_EQ(b->Look(), slUp);
-    test::Move(b, {1, 1});
-    EXPECT_EQ(b->Look(), slPressedHot);
-    test::Move(b, {24, 25});
-    EXPECT_EQ(b->Look(), slUp);
-    test::Release(b, {0, 0});
+    EXPECT_EQ(Moved(b, {0, 10}), slUp);
+    EXPECT_EQ(Moved(b, {1, 1}), slPressedHot);
+    EXPECT_EQ(Moved(b, {24, 25}), slUp);
+    EXPECT_EQ(Released(b, {0, 0}), slUp);
     EXPECT_EQ(clicks, 1);
-    EXPECT_EQ(b->Look(), slUp);
 }
 
 TEST_F(ShineButtonTest, ClickDownHookAndDoubleClick) {
@@ -311,9 +293,8 @@ TEST_F(ShineButtonTest, ClickDownHookAndDoubleClick) {
     QObject::connect(b, &TShineSpeedButton::OnDblClick, [&] { ++dbl; });
     b->setGroupIndex(2);
     test::SendMouse(b, QEvent::MouseButtonDblClick, {5, 5}, Qt::LeftButton, Qt::LeftButton);
-    test::Release(b, {5, 5});
+    test::Release(b, {5, 5}); // latches it
     EXPECT_EQ(dbl, 0);
-    EXPECT_TRUE(b->Down()); // the release latched it
     test::SendMouse(b, QEvent::MouseButtonDblClick, {5, 5}, Qt::LeftButton, Qt::LeftButton);
     EXPECT_EQ(dbl, 1);
 }
@@ -321,29 +302,24 @@ TEST_F(ShineButtonTest, ClickDownHookAndDoubleClick) {
 class GroupTest : public ::testing::Test {
 protected:
     GroupTest() {
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 4; ++i) {
             btn[i] = new TShineSpeedButton(&form);
-            btn[i]->setGroupIndex(1);
+            btn[i]->setGroupIndex(i < 3 ? 1 : 2); // btn[3] is in another group
             btn[i]->move(30 * i, 0);
         }
-        other = new TShineSpeedButton(&form);
-        other->setGroupIndex(2);
     }
     QWidget form;
-    TShineSpeedButton* btn[3];
-    TShineSpeedButton* other;
+    TShineSpeedButton* btn[4];
 };
 
 TEST_F(GroupTest, OneMemberGoesDownAndAllowAllUpPassesOn) {
-    other->setDown(true);
+    btn[3]->setDown(true);
     test::Click(btn[0], {5, 5});
     EXPECT_TRUE(btn[0]->Down());
     test::Click(btn[1], {5, 5});
-    EXPECT_FALSE(btn[0]->Down());
-    EXPECT_TRUE(btn[1]->Down());
-    EXPECT_EQ(btn[0]->Look(), slUp);
-    EXPECT_EQ(btn[1]->Look(), slLatched); // the mouse is not over it any more
-    EXPECT_TRUE(other->Down());           // another group
+    EXPECT_EQ(State(btn[0]), std::pair(false, slUp));
+    EXPECT_EQ(State(btn[1]), std::pair(true, slLatched)); // the mouse is not over it any more
+    EXPECT_TRUE(btn[3]->Down());                          // another group
     // Without AllowAllUp the down member cannot be released directly.
     test::Click(btn[1], {5, 5});
     EXPECT_TRUE(btn[1]->Down());
@@ -360,48 +336,40 @@ TEST_F(GroupTest, OneMemberGoesDownAndAllowAllUpPassesOn) {
 }
 
 TEST_F(GroupTest, ReleaseOutsideKeepsDownAndDisablingReleasesIt) {
+    TShineSpeedButton* b = btn[0];
     int clicks = 0;
-    QObject::connect(btn[0], &TShineSpeedButton::OnClick, [&] { ++clicks; });
-    test::Press(btn[0], {5, 5});
-    test::Release(btn[0], {-3, 5});
-    EXPECT_FALSE(btn[0]->Down());
-    EXPECT_EQ(btn[0]->Look(), slUp);
-    btn[0]->setDown(true);
-    test::Press(btn[0], {5, 5});
-    test::Move(btn[0], {40, 5});
-    EXPECT_EQ(btn[0]->Look(), slLatched);
-    test::Release(btn[0], {40, 5});
-    EXPECT_TRUE(btn[0]->Down());
-    EXPECT_EQ(btn[0]->Look(), slLatched);
+    QObject::connect(b, &TShineSpeedButton::OnClick, [&] { ++clicks; });
+    test::Press(b, {5, 5});
+    test::Release(b, {-3, 5});
+    EXPECT_EQ(State(b), std::pair(false, slUp));
+    b->setDown(true);
+    test::Press(b, {5, 5});
+    EXPECT_EQ(Moved(b, {40, 5}), slLatched);
+    test::Release(b, {40, 5});
+    EXPECT_EQ(State(b), std::pair(true, slLatched));
     EXPECT_EQ(clicks, 0);
 
-    btn[0]->setEnabled(false);
-    EXPECT_FALSE(btn[0]->Down());
-    EXPECT_EQ(btn[0]->Look(), slDisabled);
-    test::Click(btn[0], {5, 5});
-    EXPECT_FALSE(btn[0]->Down());
-    btn[0]->setEnabled(true);
-    EXPECT_EQ(btn[0]->Look(), slUp);
+    b->setEnabled(false);
+    EXPECT_EQ(State(b), std::pair(false, slDisabled));
+    test::Click(b, {5, 5});
+    EXPECT_FALSE(b->Down());
+    b->setEnabled(true);
+    EXPECT_EQ(b->Look(), slUp);
 }
 
 TEST_F(ShineButtonTest, EnteringAndLeavingSwitchTheHotLooks) {
     int enters = 0, leaves = 0;
     QObject::connect(b, &TShineSpeedButton::OnMouseEnter, [&] { ++enters; });
     QObject::connect(b, &TShineSpeedButton::OnMouseLeave, [&] { ++leaves; });
-    test::Enter(b);
-    EXPECT_EQ(b->Look(), slHot);
-    EXPECT_TRUE(b->CheckTimerActive());
-    test::Leave(b);
-    EXPECT_EQ(b->Look(), slUp);
-    EXPECT_FALSE(b->CheckTimerActive());
+    const auto enter = [&] { return test::Enter(b), std::pair(b->Look(), b->CheckTimerActive()); };
+    const auto leave = [&] { return test::Leave(b), std::pair(b->Look(), b->CheckTimerActive()); };
+    EXPECT_EQ(enter(), std::pair(slHot, true));
+    EXPECT_EQ(leave(), std::pair(slUp, false));
     Latch();
-    test::Enter(b);
-    EXPECT_EQ(b->Look(), slPressedHot);
-    test::Leave(b);
-    EXPECT_EQ(b->Look(), slLatched);
+    EXPECT_EQ(enter().first, slPressedHot);
+    EXPECT_EQ(leave().first, slLatched);
     b->setEnabled(false);
-    test::Enter(b);
-    EXPECT_EQ(b->Look(), slDisabled);
+    EXPECT_EQ(enter().first, slDisabled);
     EXPECT_EQ(enters, 3);
     EXPECT_EQ(leaves, 2);
 }
