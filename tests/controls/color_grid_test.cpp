@@ -32,15 +32,14 @@ void SendFocus(QWidget* w, QEvent::Type type) {
 TEST(ColorGrid, SizeIsCutToWholeCells) {
     TColorGrid g;
     g.show();
-    g.resize(104, 112);
-    EXPECT_EQ(g.size(), QSize(104, 112));
-    EXPECT_EQ(QSize(g.CellWidth(), g.CellHeight()), QSize(26, 28));
-    g.resize(103, 110);
-    EXPECT_EQ(g.size(), QSize(100, 108));
-    EXPECT_EQ(QSize(g.CellWidth(), g.CellHeight()), QSize(25, 27));
+    const auto sized = [&](int w, int h) {
+        g.resize(w, h);
+        return std::tuple(g.width(), g.height(), g.CellWidth(), g.CellHeight());
+    };
+    EXPECT_EQ(sized(104, 112), std::tuple(104, 112, 26, 28));
+    EXPECT_EQ(sized(103, 110), std::tuple(100, 108, 25, 27));
     g.setGridOrdering(go16x1); // a new ordering cuts again
-    EXPECT_EQ(g.size(), QSize(96, 108));
-    EXPECT_EQ(QSize(g.CellWidth(), g.CellHeight()), QSize(6, 108));
+    EXPECT_EQ(sized(100, 108), std::tuple(96, 108, 6, 108));
 }
 
 TEST(ColorGrid, CellsShowTheTableColoursInBothStyles) {
@@ -241,29 +240,25 @@ TEST(ColorGrid, DisabledBackgroundIgnoresRightClicksUnlessClickEnablesColor) {
 
 TEST(ColorGrid, KeysMoveTheSelectionAndPickSides) {
     TColorGrid g;
+    const auto key = [&](int k) { return QTest::keyClick(&g, Qt::Key(k)), g.Selection(); };
     g.setSelection(16); // no colour: moves still land in the grid
-    QTest::keyClick(&g, Qt::Key_Left);
-    EXPECT_EQ(g.Selection(), 15);
+    EXPECT_EQ(key(Qt::Key_Left), 15);
     int clicks = 0;
     QObject::connect(&g, &TColorGrid::OnClick, [&] { ++clicks; });
-    QTest::keyClick(&g, Qt::Key_Right);
-    EXPECT_EQ(g.Selection(), 0);
-    QTest::keyClick(&g, Qt::Key_Up);
-    EXPECT_EQ(g.Selection(), 15);
-    QTest::keyClick(&g, Qt::Key_Space);
-    EXPECT_EQ(g.Selection(), 0);
-    QTest::keyClick(&g, Qt::Key_Down);
-    QTest::keyClick(&g, Qt::Key_Down);
-    QTest::keyClick(&g, Qt::Key_Right);
-    EXPECT_EQ(g.Selection(), 9);
+    EXPECT_EQ(key(Qt::Key_Right), 0); // wraps around
+    EXPECT_EQ(key(Qt::Key_Up), 15);
+    EXPECT_EQ(key(Qt::Key_Space), 0);
+    key(Qt::Key_Down);
+    EXPECT_EQ(key(Qt::Key_Down), 8);
+    EXPECT_EQ(key(Qt::Key_Right), 9);
     QTest::keyClick(&g, 'f');
     EXPECT_EQ(g.ForegroundIndex(), 9);
-    QTest::keyClick(&g, Qt::Key_End);
+    EXPECT_EQ(key(Qt::Key_End), 15);
     QTest::keyClick(&g, 'B');
     EXPECT_EQ(g.BackgroundIndex(), 15);
     EXPECT_EQ(clicks, 2);
     g.setBackgroundEnabled(false);
-    QTest::keyClick(&g, Qt::Key_Home);
+    EXPECT_EQ(key(Qt::Key_Home), 0);
     QTest::keyClick(&g, 'b');
     EXPECT_EQ(g.BackgroundIndex(), 15);
     EXPECT_EQ(clicks, 3); // the click fires even when nothing changed

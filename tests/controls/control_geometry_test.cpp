@@ -24,10 +24,8 @@ TEST(ColorNumber, TableIndexContrastGradientAndBlend) {
     EXPECT_EQ(BlendRounded(RGB(0, 255, 10), RGB(255, 0, 10), 1, 3), RGB(128, 127, 10));
     EXPECT_EQ(BlendRounded(clBlack, clWhite, 56, 57), clWhite);
     EXPECT_EQ(BlendRounded(clRed, clBlue, 0, 1), clRed); // one line: the start colour
-    EXPECT_EQ(FaceStep(0, 25), 0);
-    EXPECT_EQ(FaceStep(12, 25), 127);
-    EXPECT_EQ(FaceStep(24, 25), 255);
-    EXPECT_EQ(FaceStep(0, 1), 0);
+    EXPECT_EQ(std::tuple(FaceStep(0, 25), FaceStep(12, 25), FaceStep(24, 25), FaceStep(0, 1)),
+              std::tuple(0, 127, 255, 0));
 }
 
 TEST(ButtonLayout, PlacesGlyphAndCaption) {
@@ -120,9 +118,9 @@ TEST(GlyphLooks, EdgeMaskMarksPixelsThatDifferFromALowerDiagonal) {
 }
 
 TEST(LabelText, LayoutOffsetAndCharacterColours) {
-    EXPECT_EQ(TextTopOffset(tlTop, 57, 16), 0);
-    EXPECT_EQ(TextTopOffset(tlCenter, 57, 16), 20);
-    EXPECT_EQ(TextTopOffset(tlBottom, 57, 16), 41);
+    EXPECT_EQ(std::tuple(TextTopOffset(tlTop, 57, 16), TextTopOffset(tlCenter, 57, 16),
+                         TextTopOffset(tlBottom, 57, 16)),
+              std::tuple(0, 20, 41));
     // The three-colour split at half the bytes never cuts a character.
     EXPECT_EQ(ThreeColorSplit("ABCDE"), 2u);
     EXPECT_EQ(ThreeColorSplit("a\xC3\xA9"), 1u); // half of 3 is a lead byte: kept
@@ -163,33 +161,31 @@ TEST(GridGeometry, SizesCutToWholeCells) {
                   std::tuple(c.width, c.height, c.cw, c.ch));
     }
     const GridMetrics m = GridSize(go4x4, 100, 100);
-    EXPECT_EQ(CellAt(m, go4x4, 24, 24), 0);
-    EXPECT_EQ(CellAt(m, go4x4, 25, 0), 1);
-    EXPECT_EQ(CellAt(m, go4x4, 0, 25), 4);
-    EXPECT_EQ(CellAt(m, go4x4, -40, 250), 12); // clamped into the grid
-    EXPECT_EQ(CellAt(m, go4x4, 100, 100), 15);
+    // Points outside are clamped into the grid.
+    for (auto [x, y, cell] :
+         {std::tuple{24, 24, 0}, {25, 0, 1}, {0, 25, 4}, {100, 100, 15}, {-40, 250, 12}})
+        EXPECT_EQ(CellAt(m, go4x4, x, y), cell) << x << "," << y;
     EXPECT_EQ(CellAt(GridSize(go8x2, 80, 20), go8x2, 75, 15), 15);
     EXPECT_EQ(CellAt(GridSize(go4x4, 0, 0), go4x4, 5, 5), 0); // no cells: no division by zero
 }
 
 TEST(GridGeometry, KeyMovesWrapAround) {
     using K = GridKey;
-    struct {
+    const struct {
         TGridOrdering ordering;
         int from;
         GridKey key;
         int to;
     } cases[] = {
-        {go4x4, 5, K::Right, 6},  {go4x4, 15, K::Right, 0},
-        {go4x4, 0, K::Left, 15},  {go4x4, 4, K::Left, 3},
-        {go4x4, 1, K::Down, 5},   {go4x4, 13, K::Down, 2}, // last row -> top of next column
-        {go4x4, 15, K::Down, 0},  {go4x4, 6, K::Up, 2},
-        {go4x4, 2, K::Up, 13}, // first row -> bottom of previous column
-        {go4x4, 0, K::Up, 15},    {go8x2, 9, K::Down, 2},
-        {go8x2, 3, K::Up, 10},    {go16x1, 4, K::Down, 5},
-        {go4x4, 9, K::Home, 0},   {go4x4, 9, K::End, 15},
-        {go4x4, 16, K::Right, 0}, // from "no colour" (16) into the grid
-        {go4x4, 16, K::Left, 15},
+        // clang-format off
+        {go4x4, 5, K::Right, 6}, {go4x4, 15, K::Right, 0}, {go4x4, 0, K::Left, 15},
+        {go4x4, 4, K::Left, 3}, {go4x4, 1, K::Down, 5}, {go4x4, 15, K::Down, 0},
+        {go4x4, 13, K::Down, 2}, // last row -> top of the next column
+        {go4x4, 2, K::Up, 13},   // first row -> bottom of the previous column
+        {go4x4, 6, K::Up, 2}, {go4x4, 0, K::Up, 15}, {go8x2, 9, K::Down, 2}, {go8x2, 3, K::Up, 10},
+        {go16x1, 4, K::Down, 5}, {go4x4, 9, K::Home, 0}, {go4x4, 9, K::End, 15},
+        {go4x4, 16, K::Right, 0}, {go4x4, 16, K::Left, 15}, // from "no colour" into the grid
+        // clang-format on
     };
     for (const auto& c : cases)
         EXPECT_EQ(MoveSelection(c.ordering, c.from, c.key), c.to)
