@@ -53,7 +53,7 @@ TEST(ColorGrid, CellsShowTheTableColoursInBothStyles) {
         const QImage img = g.Picture();
         for (int i = 0; i < 16; ++i) {
             const QRect r = Cell(g, i);
-            SCOPED_TRACE(i * 10 + ctl3d);
+            SCOPED_TRACE(::testing::Message() << "cell " << i << (ctl3d ? " 3D" : " plain"));
             EXPECT_EQ(r, QRect(i % 8 * 20, i / 8 * 20, 20, 20));
             EXPECT_EQ(PixelAt(img, r.center().x(), r.center().y()), colorTable[std::size_t(i)]);
             EXPECT_EQ(PixelAt(img, r.left() + 4, r.top() + 4), colorTable[std::size_t(i)]);

@@ -46,7 +46,7 @@ TEST(ButtonLayout, PlacesGlyphAndCaption) {
         {blGlyphLeft, -1, 0, 21, {19, 19, {19, 13, 21, 13}}}, // no glyph
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.layout) * 10 + c.margin);
+        SCOPED_TRACE(&c - cases); // row of the table
         EXPECT_EQ(LayoutButton(60, 40, c.gw, c.gw, c.tw, c.tw ? 13 : 0, c.layout, c.margin, 4),
                   c.expected);
     }

@@ -151,6 +151,26 @@ TEST(ShadowLabel, TextGradationColoursWholeCharacters) {
     }
 }
 
+TEST(ShadowLabel, LayoutMovesTheTextDown) {
+    TShadowLabel l;
+    Plain(l, "Hg");
+    l.resize(100, 60);
+    const auto firstInkRow = [&](TTextLayout layout) {
+        l.setLayout(layout);
+        const QImage img = l.Picture();
+        for (int y = 0; y < img.height(); ++y)
+            if (CountColor(img, clBlack, QRect(0, y, img.width(), 1)) > 0)
+                return y;
+        return -1;
+    };
+    const int top = firstInkRow(tlTop);
+    QFont f = l.font();
+    f.setStyleStrategy(QFont::NoAntialias);
+    const int h = QFontMetrics(f).height();
+    EXPECT_EQ(firstInkRow(tlBottom), top + 60 - h);
+    EXPECT_EQ(firstInkRow(tlCenter), top + (60 - h) / 2);
+}
+
 TEST(ShadowLabel, TransparentLabelShowsItsParentEvenWhenFlickerless) {
     QWidget parent;
     parent.resize(100, 50);
