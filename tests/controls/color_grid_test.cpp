@@ -3,6 +3,7 @@
 #include <QPainter>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <tuple>
 
 #include "controls/color_grid.h"
 #include "widget_util.h"

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <tuple>
+#include <vector>
 
 #include "controls/color_number.h"
 #include "controls/control_geometry.h"

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <gtest/gtest.h>
+#include <set>
 
 #include "controls/shadow_label.h"
 #include "widget_util.h"
