@@ -1,14 +1,11 @@
 // controls_gallery: every custom control in every look, for checking them by eye on a real
 // screen. Looks that need the mouse (hot, pressed) are shown as snapshots of the control's
-// picture; the controls in the bottom row are live.
+// picture; the other controls are live.
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QEnterEvent>
 #include <QFocusEvent>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QWidget>
+#include <QLabel>
 
 #include "controls/color_grid.h"
 #include "controls/shadow_label.h"
@@ -18,18 +15,14 @@ using namespace cadenzo;
 
 namespace {
 
-class Snapshot : public QWidget {
-public:
-    Snapshot(QWidget* parent, const QImage& img, QPoint at) : QWidget(parent), img_(img) {
-        setGeometry(QRect(at, img.size()));
-    }
+QWidget* window;
+QWidget* hidden; // holds the controls whose pictures are shown
 
-protected:
-    void paintEvent(QPaintEvent*) override { QPainter(this).drawImage(0, 0, img_); }
-
-private:
-    QImage img_;
-};
+void Snapshot(const QImage& img, QPoint at) {
+    auto* l = new QLabel(window);
+    l->setPixmap(QPixmap::fromImage(img));
+    l->setGeometry(QRect(at, img.size()));
+}
 
 // A 16 x 16 play glyph on an olive (transparent) ground.
 QImage PlayGlyph() {
@@ -43,236 +36,194 @@ QImage PlayGlyph() {
     return g;
 }
 
-void Scheme(TShineSpeedButton& b) {
-    for (TShineBtnColors* set : {&b.Colors(), &b.PressedColors()}) {
+// A button with the play glyph; with a caption it gets the white-to-navy gradient scheme.
+TShineSpeedButton* Button(QWidget* parent, QRect r, const QString& caption) {
+    auto* b = new TShineSpeedButton(parent);
+    b->setGeometry(r);
+    b->setGlyph(PlayGlyph());
+    b->setCaption(caption);
+    if (caption.isEmpty()) {
+        b->Colors().setColor(clSilver);
+        return b;
+    }
+    for (TShineBtnColors* set : {&b->Colors(), &b->PressedColors()}) {
         set->setColor(clWhite);
         set->setGradColor(clNavy);
         set->setGradation(true);
         set->setGradVertical(true);
     }
-    b.setFontColor(clBlack);
-    b.setActiveFontColor(clRed);
+    b->setFontColor(clBlack);
+    b->setActiveFontColor(clRed);
+    return b;
 }
 
-// The picture of a button brought into a look by the events that lead there.
-QImage ButtonIn(TShineSpeedButton& b, TShineLook look) {
+// Shows a hidden button brought into a look by the events that lead there.
+void ShowIn(TShineSpeedButton* b, TShineLook look, QPoint at) {
     if (look == slLatched || look == slPressedHot) {
-        b.setGroupIndex(1);
-        b.setDown(true);
+        b->setGroupIndex(1);
+        b->setDown(true);
     }
     if (look == slHot || look == slPressedHot) {
         QEnterEvent e{QPointF(3, 3), QPointF(3, 3), QPointF(3, 3)};
-        QCoreApplication::sendEvent(&b, &e);
+        QCoreApplication::sendEvent(b, &e);
     }
     if (look == slDisabled)
-        b.setEnabled(false);
-    return b.Picture();
+        b->setEnabled(false);
+    Snapshot(b->Picture(), at);
 }
 
-TShadowLabel* Text(QWidget* parent, const QString& text, QRect r, TColor color = clYellow) {
-    auto* l = new TShadowLabel(parent);
+TShadowLabel* Label(QRect r, const QString& text, TColor color, int pixelSize = 18) {
+    auto* l = new TShadowLabel(window);
     l->setGeometry(r);
-    l->setTransparent(true);
+    if (pixelSize) {
+        QFont f = l->font();
+        f.setPixelSize(pixelSize);
+        f.setBold(true);
+        l->setFont(f);
+    }
+    l->setColor(color);
     l->setCaption(text);
-    l->setFontColor(color);
+    return l;
+}
+
+// A caption on the window's gradient.
+void Text(const QString& text, QRect r) {
+    auto* l = Label(r, text, clBlack, 0);
+    l->setTransparent(true);
+    l->setFontColor(clYellow);
     l->Shadow().setColor(clBlack);
     l->Highlight().setVisible(false);
-    return l;
+}
+
+TColorGrid* Grid(QRect r, TGridOrdering ordering, int fg, int bg, QWidget* parent = window) {
+    auto* g = new TColorGrid(parent);
+    g->setGridOrdering(ordering);
+    g->setGeometry(r);
+    g->setForegroundIndex(fg);
+    g->setBackgroundIndex(bg);
+    return g;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle("Cadenzo controls");
-    window.resize(1020, 760);
-
-    auto* back = new TShadowLabel(&window);
-    back->setGeometry(0, 0, 1020, 760);
+    QWidget win, hide;
+    window = &win;
+    hidden = &hide;
+    win.setWindowTitle("Cadenzo controls");
+    win.resize(1020, 760);
+    auto* back = Label({0, 0, 1020, 760}, "", clBlack);
     back->setGradation(true);
     back->setGradateVert(true);
     back->setGradationColor(clNavy);
-    back->setColor(clBlack);
-    back->setCaption("");
 
-    QWidget hidden; // holds the buttons whose pictures are shown
     const TShineLook looks[] = {slUp, slHot, slPressedHot, slLatched, slDisabled};
     const char* lookNames[] = {"up", "hot", "pressed-hot", "latched", "disabled"};
-    const TFrameType frames[] = {ftFlatFrame, ftNormalFrame, ftEnclosedFrame};
     const char* frameNames[] = {"flat", "normal", "enclosed"};
-
-    // Frames x looks.
-    Text(&window, "Shine speed button: frame x look", {10, 5, 400, 20});
+    Text("Shine speed button: frame x look", {10, 5, 400, 20});
     for (int c = 0; c < 5; ++c)
-        Text(&window, lookNames[c], {90 + c * 90, 25, 90, 18});
+        Text(lookNames[c], {90 + c * 90, 25, 90, 18});
     for (int r = 0; r < 3; ++r) {
-        Text(&window, frameNames[r], {10, 48 + r * 40, 80, 18});
+        Text(frameNames[r], {10, 48 + r * 40, 80, 18});
         for (int c = 0; c < 5; ++c) {
-            auto* b = new TShineSpeedButton(&hidden);
-            b->resize(80, 32);
-            Scheme(*b);
-            b->setFrameType(frames[r]);
-            b->setGlyph(PlayGlyph());
-            b->setCaption("&Play");
-            new Snapshot(&window, ButtonIn(*b, looks[c]), {90 + c * 90, 45 + r * 40});
+            auto* b = Button(hidden, {0, 0, 80, 32}, "&Play");
+            b->setFrameType(TFrameType(r));
+            ShowIn(b, looks[c], {90 + c * 90, 45 + r * 40});
         }
     }
 
-    // Glyph modes.
-    Text(&window, "Hot glyph (ActiveImage) and disabled glyph (DisabledImage) modes",
-         {10, 170, 600, 20});
-    const char* activeNames[] = {"Normal", "Xor",   "Half",   "Quater",
-                                 "Add",    "Frame", "Frame2", "Mask"};
-    for (int i = 0; i < 8; ++i) {
-        auto* b = new TShineSpeedButton(&hidden);
-        b->resize(36, 36);
-        b->Colors().setColor(clSilver);
-        b->setGlyph(PlayGlyph());
-        b->setActiveImage(TActiveImageType(i));
-        new Snapshot(&window, ButtonIn(*b, slHot), {10 + i * 70, 195});
-        Text(&window, activeNames[i], {10 + i * 70, 233, 70, 18});
-    }
-    const char* disabledNames[] = {"Default", "Grayscale", "AlphaHalf", "AlphaQuater", "Mask"};
-    for (int i = 0; i < 5; ++i) {
-        auto* b = new TShineSpeedButton(&hidden);
-        b->resize(36, 36);
-        b->Colors().setColor(clSilver);
-        b->setGlyph(PlayGlyph());
-        b->setDisabledImage(TDisabledImageType(i));
-        new Snapshot(&window, ButtonIn(*b, slDisabled), {580 + i * 85, 195});
-        Text(&window, disabledNames[i], {580 + i * 85, 233, 85, 18});
+    Text("Hot glyph (ActiveImage) and disabled glyph (DisabledImage) modes", {10, 170, 600, 20});
+    const char* modeNames[] = {"Normal",    "Xor",         "Half", "Quater",  "Add",
+                               "Frame",     "Frame2",      "Mask", "Default", "Grayscale",
+                               "AlphaHalf", "AlphaQuater", "Mask"};
+    for (int i = 0; i < 13; ++i) {
+        auto* b = Button(hidden, {0, 0, 36, 36}, "");
+        if (i < 8)
+            b->setActiveImage(TActiveImageType(i));
+        else
+            b->setDisabledImage(TDisabledImageType(i - 8));
+        const int x = i < 8 ? 10 + i * 70 : 580 + (i - 8) * 85;
+        ShowIn(b, i < 8 ? slHot : slDisabled, {x, 195});
+        Text(modeNames[i], {x, 233, 85, 18});
     }
 
-    // Layouts, margins, caption copies, transparency.
-    Text(&window, "Layout / Margin / FontShadow + FontHighlight / Transparent", {10, 258, 600, 20});
+    Text("Layout / Margin / FontShadow + FontHighlight / Transparent", {10, 258, 600, 20});
     const char* layoutNames[] = {"Left", "Right", "Top", "Bottom"};
     for (int i = 0; i < 8; ++i) {
-        auto* b = new TShineSpeedButton(&hidden);
-        b->resize(90, 50);
-        Scheme(*b);
-        b->setGlyph(PlayGlyph());
+        auto* b =
+            Button(hidden, {0, 0, 90, 50}, QString(layoutNames[i % 4]) + (i < 4 ? "" : " m4"));
         b->setLayout(TButtonLayout(i % 4));
         b->setMargin(i < 4 ? -1 : 4);
-        b->setCaption(QString(layoutNames[i % 4]) + (i < 4 ? "" : " m4"));
-        new Snapshot(&window, ButtonIn(*b, slUp), {10 + i * 98, 282});
+        ShowIn(b, slUp, {10 + i * 98, 282});
     }
-    {
-        auto* b = new TShineSpeedButton(&hidden);
-        b->resize(110, 30);
-        b->Colors().setColor(clTeal);
-        b->setFontColor(clWhite);
-        b->setFontShadow(clBlack);
-        b->setFontHighlight(clAqua);
-        b->setCaption("Copies");
-        new Snapshot(&window, ButtonIn(*b, slUp), {10, 340});
-        auto* t = new TShineSpeedButton(&window);
-        t->setGeometry(130, 340, 110, 30);
-        t->setTransparent(true);
-        t->setFontColor(clYellow);
-        t->setGlyph(PlayGlyph());
-        t->setCaption("Transparent");
-    }
+    auto* copies = Button(window, {10, 340, 110, 30}, "Copies");
+    copies->setGlyph({});
+    copies->Colors().setGradation(false);
+    copies->Colors().setColor(clTeal);
+    copies->setFontColor(clWhite);
+    copies->setFontShadow(clBlack);
+    copies->setFontHighlight(clAqua);
+    auto* clear = Button(window, {130, 340, 110, 30}, "Transparent");
+    clear->setTransparent(true);
+    clear->setFontColor(clYellow);
 
-    // Shadow labels.
-    Text(&window, "Shadow label", {10, 380, 300, 20});
-    auto label = [&](QRect r, const QString& caption) {
-        auto* l = new TShadowLabel(&window);
-        l->setGeometry(r);
-        QFont f = l->font();
-        f.setPixelSize(18);
-        f.setBold(true);
-        l->setFont(f);
-        l->setCaption(caption);
-        return l;
-    };
-    {
-        auto* v = label({10, 405, 190, 57}, "Vertical gradient");
-        v->setGradation(true);
-        v->setGradateVert(true);
-        v->setGradationColor(clBlue);
-        v->setColor(clAqua);
-        v->setLayout(tlCenter);
-        v->setAlignment(taCenter);
-        auto* h = label({210, 405, 190, 57}, "Horizontal");
-        h->setGradation(true);
-        h->setGradationColor(clMaroon);
-        h->setColor(clYellow);
-        h->setLayout(tlBottom);
-        h->setAlignment(taRightJustify);
-        h->setFlickerless(false);
-        auto* g2 = label({410, 405, 190, 57}, "tg2Colors text");
-        g2->setColor(clWhite);
-        g2->setTextGradation(tg2Colors);
-        g2->Shadow().setVisible(false);
-        auto* g3 = label({610, 405, 190, 57}, "tg3Colors text");
-        g3->setColor(clWhite);
-        g3->setTextGradation(tg3Colors);
-        g3->setFontColor(clRed);
-        g3->Shadow().setColor(clGray);
-        auto* d = label({810, 405, 190, 57}, "Disabled");
-        d->setColor(clSilver);
-        d->setFontColor(clRed);
-        d->setEnabled(false);
-        auto* e = label({10, 470, 190, 30}, "An ellipsis shortens this long caption");
-        e->setColor(clWhite);
-        e->setEllipsis(elEnd);
-        auto* t = label({210, 470, 190, 30}, "Transparent");
-        t->setTransparent(true);
-        t->setFontColor(clYellow);
-        t->Shadow().setColor(clBlack);
-        t->Shadow().setOffsetLeft(2);
-        t->Shadow().setOffsetTop(2);
-        t->Highlight().setVisible(false);
-    }
+    Text("Shadow label", {10, 380, 300, 20});
+    auto* v = Label({10, 405, 190, 57}, "Vertical gradient", clAqua);
+    v->setGradation(true);
+    v->setGradateVert(true);
+    v->setGradationColor(clBlue);
+    v->setLayout(tlCenter);
+    v->setAlignment(taCenter);
+    auto* h = Label({210, 405, 190, 57}, "Horizontal", clYellow);
+    h->setGradation(true);
+    h->setGradationColor(clMaroon);
+    h->setLayout(tlBottom);
+    h->setAlignment(taRightJustify);
+    h->setFlickerless(false);
+    auto* g2 = Label({410, 405, 190, 57}, "tg2Colors text", clWhite);
+    g2->setTextGradation(tg2Colors);
+    g2->Shadow().setVisible(false);
+    auto* g3 = Label({610, 405, 190, 57}, "tg3Colors text", clWhite);
+    g3->setTextGradation(tg3Colors);
+    g3->setFontColor(clRed);
+    g3->Shadow().setColor(clGray);
+    auto* d = Label({810, 405, 190, 57}, "Disabled", clSilver);
+    d->setFontColor(clRed);
+    d->setEnabled(false);
+    Label({10, 470, 190, 30}, "An ellipsis shortens this long caption", clWhite)
+        ->setEllipsis(elEnd);
+    auto* t = Label({210, 470, 190, 30}, "Transparent", clBlack);
+    t->setTransparent(true);
+    t->setFontColor(clYellow);
+    t->Shadow().setColor(clBlack);
+    t->Shadow().setOffsetLeft(2);
+    t->Shadow().setOffsetTop(2);
+    t->Highlight().setVisible(false);
 
-    // Colour grids.
-    Text(&window, "Colour grid", {10, 510, 300, 20});
-    {
-        auto* a = new TColorGrid(&window);
-        a->setGeometry(10, 535, 104, 112);
-        a->setForegroundIndex(4);
-        a->setBackgroundIndex(11);
-        Text(&window, "FG navy, BG yellow", {10, 650, 160, 18});
-        auto* b = new TColorGrid(&window);
-        b->setGeometry(180, 535, 103, 110); // cut to 100 x 108
-        b->setForegroundIndex(9);
-        b->setBackgroundIndex(9);
-        b->setCtl3D(false);
-        Text(&window, "FB, plain cells", {180, 650, 160, 18});
-        TColorGrid focused(&hidden);
-        focused.setForegroundIndex(15);
-        focused.setBackgroundEnabled(false);
-        focused.setSelection(6);
-        QFocusEvent in(QEvent::FocusIn);
-        QCoreApplication::sendEvent(&focused, &in);
-        new Snapshot(&window, focused.Picture(), {350, 535});
-        Text(&window, "focus on cell 6, FG only", {350, 650, 200, 18});
-        auto* wide = new TColorGrid(&window);
-        wide->setGridOrdering(go16x1);
-        wide->setGeometry(570, 535, 420, 30);
-        wide->setForegroundIndex(16); // no mark
-        wide->setBackgroundIndex(2);
-        auto* tall = new TColorGrid(&window);
-        tall->setGridOrdering(go8x2);
-        tall->setGeometry(570, 580, 240, 60);
-        Text(&window, "go16x1 (FG 16: no mark), go8x2", {570, 650, 300, 18});
-    }
+    Text("Colour grid", {10, 510, 300, 20});
+    Grid({10, 535, 104, 112}, go4x4, 4, 11);
+    Text("FG navy, BG yellow", {10, 650, 160, 18});
+    Grid({180, 535, 103, 110}, go4x4, 9, 9)->setCtl3D(false); // cut to 100 x 108
+    Text("FB, plain cells", {180, 650, 160, 18});
+    auto* focused = Grid({0, 0, 100, 100}, go4x4, 15, 0, hidden);
+    focused->setBackgroundEnabled(false);
+    focused->setSelection(6);
+    QFocusEvent in(QEvent::FocusIn);
+    QCoreApplication::sendEvent(focused, &in);
+    Snapshot(focused->Picture(), {350, 535});
+    Text("focus on cell 6, FG only", {350, 650, 200, 18});
+    Grid({570, 535, 420, 30}, go16x1, 16, 2); // FG 16: no mark
+    Grid({570, 580, 240, 60}, go8x2, 0, 0);
+    Text("go16x1 (FG 16: no mark), go8x2", {570, 650, 300, 18});
 
-    // Live buttons: a group of three and a plain one.
-    Text(&window, "Live: group (AllowAllUp off) and a plain button", {10, 680, 400, 20});
+    Text("Live: group (AllowAllUp off) and a plain button", {10, 680, 400, 20});
     for (int i = 0; i < 4; ++i) {
-        auto* b = new TShineSpeedButton(&window);
-        b->setGeometry(10 + i * 90, 705, 80, 32);
-        Scheme(*b);
-        b->setGlyph(PlayGlyph());
-        b->setCaption(i < 3 ? QString("Grp &%1").arg(i + 1) : QString("Plain"));
-        if (i < 3)
-            b->setGroupIndex(1);
-        if (i == 0)
-            b->setDown(true);
+        auto* b = Button(window, {10 + i * 90, 705, 80, 32},
+                         i < 3 ? QString("Grp &%1").arg(i + 1) : QString("Plain"));
+        b->setGroupIndex(i < 3 ? 1 : 0);
+        b->setDown(i == 0);
     }
-
-    window.show();
+    win.show();
     return app.exec();
 }
