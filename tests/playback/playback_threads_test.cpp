@@ -25,8 +25,7 @@ TEST(PlaybackThreads, PlayingWhileEditingTheSong) {
     out.open(0);
 
     for (std::uint32_t i = 0; i < 200; ++i)
-        song.PutEvent(PlaybackFixture::Chord(i * 40, {0, 1, 2, 3, 4, 5}, 40, 20,
-                                             static_cast<std::uint8_t>(i % 2)));
+        song.PutEvent(Chord(i * 40, {0, 1, 2, 3, 4, 5}, 40, 20, static_cast<std::uint8_t>(i % 2)));
     song.SortEvents();
     ASSERT_EQ(engine.StartPlay("300"), PlaybackEngine::StartResult::Started);
 
@@ -38,12 +37,11 @@ TEST(PlaybackThreads, PlayingWhileEditingTheSong) {
             // One edit: clear, put, sort, with the tick kept out in between.
             std::lock_guard lock(song.mutex);
             song.ClearRange(t, t + 200);
-            song.PutEvent(PlaybackFixture::Chord(static_cast<std::uint32_t>(t) + 40,
-                                                 {3, 3, 3, SILENT, 0, 0}, 400, 60));
+            song.PutEvent(
+                Chord(static_cast<std::uint32_t>(t) + 40, {3, 3, 3, SILENT, 0, 0}, 400, 60));
             song.SortEvents();
         }
-        song.PutEvent(PlaybackFixture::Chord(static_cast<std::uint32_t>(t) + 120,
-                                             {0, 0, 0, 0, 0, 0}, 100, 30));
+        song.PutEvent(Chord(static_cast<std::uint32_t>(t) + 120, {0, 0, 0, 0, 0, 0}, 100, 30));
         song.SortEvents();
         engine.requestRedraw();
         if (round % 50 == 49)

@@ -3,7 +3,7 @@
 #include <jack/jack.h>
 #include <jack/midiport.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
@@ -35,17 +35,13 @@ bool JackServer::Start(const std::string& name, int rate, int period, std::strin
     jack_set_error_function(Quiet);
     jack_set_info_function(Quiet);
     name_ = name;
-    rate_ = rate;
     const std::string rateArg = std::to_string(rate);
     const std::string periodArg = std::to_string(period);
-    const char* argv[] = {"jackd", realtime ? "--realtime" : "--no-realtime",
-                          "-n",    name.c_str(),
-                          "-d",    "dummy",
-                          "-r",    rateArg.c_str(),
-                          "-p",    periodArg.c_str(),
-                          "-C",    "0",
-                          "-P",    "0",
-                          nullptr};
+    // clang-format off
+    const char* argv[] = {"jackd", realtime ? "--realtime" : "--no-realtime", "-n", name.c_str(),
+                          "-d", "dummy", "-r", rateArg.c_str(), "-p", periodArg.c_str(),
+                          "-C", "0", "-P", "0", nullptr};
+    // clang-format on
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     const std::string log = "/tmp/" + name + ".log";
@@ -135,10 +131,6 @@ std::string JackCapture::portName() const {
     return port_ ? jack_port_name(port_) : "";
 }
 
-std::uint32_t JackCapture::sampleRate() const {
-    return client_ ? jack_get_sample_rate(client_) : 0;
-}
-
 int JackCapture::XRun(void* self) {
     ++static_cast<JackCapture*>(self)->xruns_;
     return 0;
@@ -157,13 +149,9 @@ int JackCapture::Process(std::uint32_t frames, void* user) {
         jack_midi_event_t event;
         if (jack_midi_event_get(&event, buffer, i) != 0)
             continue;
-        Event& e = self->events_[n];
-        e.size = static_cast<std::uint32_t>(event.size);
-        for (std::size_t b = 0; b < 3; ++b)
-            e.bytes[b] = b < event.size ? event.buffer[b] : 0;
-        e.frame = cycleStart + event.time;
-        e.cycleNs = now;
-        ++n;
+        Event& e = self->events_[n++];
+        e = {{0, 0, 0}, static_cast<std::uint32_t>(event.size), cycleStart + event.time, now};
+        std::copy_n(event.buffer, std::min<std::size_t>(event.size, 3), e.bytes);
     }
     self->count_.store(n, std::memory_order_release);
     return 0;
@@ -171,10 +159,7 @@ int JackCapture::Process(std::uint32_t frames, void* user) {
 
 std::vector<JackCapture::Event> JackCapture::events(std::size_t from) const {
     const std::size_t n = count();
-    std::vector<Event> out;
-    for (std::size_t i = from; i < n; ++i)
-        out.push_back(events_[i]);
-    return out;
+    return {events_.get() + std::min(from, n), events_.get() + n};
 }
 
 } // namespace cadenzo::test

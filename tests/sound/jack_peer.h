@@ -23,12 +23,10 @@ public:
                int waitSeconds = 60, bool realtime = false);
     void Stop();
     const std::string& name() const { return name_; }
-    int rate() const { return rate_; }
 
 private:
     pid_t pid_ = -1;
     std::string name_;
-    int rate_ = 0;
 };
 
 // A JACK client with one MIDI input port that keeps everything that reaches it, with the frame
@@ -47,8 +45,6 @@ public:
     void Close();
     // The port's full name as other clients list it ("client:in").
     std::string portName() const;
-    std::uint32_t sampleRate() const;
-    // Events received so far.
     std::size_t count() const { return count_.load(std::memory_order_acquire); }
     std::vector<Event> events(std::size_t from = 0) const;
     // Cycles the server could not finish in time; what they carried is lost.

@@ -41,44 +41,42 @@ struct Counter {
     }
 };
 
-TEST(PeriodicTimer, ReportsOneMillisecondMinimum) {
+// One event stops itself from inside its callback, the other is killed from outside: neither
+// ticks again.
+TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
+    PeriodicTimer timer;
+    Counter inside, outside;
+    inside.timer = &timer;
+    inside.stopAfter = 5;
+    inside.id = timer.setEvent(1, 1, &Counter::Tick, &inside);
+    const std::uint32_t id = timer.setEvent(1, 1, &Counter::Tick, &outside);
+    ASSERT_NE(inside.id, 0u);
+    ASSERT_TRUE(WaitFor([&] { return inside.ticks == 5 && outside.ticks >= 3; }));
+    timer.killEvent(id);
+    const int seen = outside.ticks;
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(inside.ticks, 5);
+    EXPECT_EQ(outside.ticks, seen);
+    EXPECT_NE(inside.thread.load(), std::this_thread::get_id());
+}
+
+TEST(PeriodicTimer, SlotsAreLimitedReusedAndShared) {
     PeriodicTimer timer;
     Timer::Caps caps;
     ASSERT_TRUE(timer.getDevCaps(caps));
     EXPECT_EQ(caps.periodMin, 1u);
     EXPECT_GE(caps.periodMax, 1000u);
-}
+    EXPECT_EQ(timer.setEvent(5, 5, nullptr, nullptr), 0u);
 
-TEST(PeriodicTimer, CallbackStopsItsOwnTimerOnItsOwnThread) {
-    PeriodicTimer timer;
-    Counter counter;
-    counter.timer = &timer;
-    counter.stopAfter = 5;
-    counter.id = timer.setEvent(1, 1, &Counter::Tick, &counter);
-    ASSERT_NE(counter.id, 0u);
-    ASSERT_TRUE(WaitFor([&] { return counter.ticks == 5; }));
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(counter.ticks, 5);
-    EXPECT_NE(counter.thread.load(), std::this_thread::get_id());
-}
-
-TEST(PeriodicTimer, NoTickAfterKillReturns) {
-    PeriodicTimer timer;
-    Counter counter;
-    const std::uint32_t id = timer.setEvent(1, 1, &Counter::Tick, &counter);
-    ASSERT_TRUE(WaitFor([&] { return counter.ticks >= 3; }));
-    timer.killEvent(id);
-    const int seen = counter.ticks;
-    std::this_thread::sleep_for(20ms);
-    EXPECT_EQ(counter.ticks, seen);
-}
-
-TEST(PeriodicTimer, EventsRunSideBySideAndSlotsAreReused) {
-    PeriodicTimer timer;
-    Counter slow;
-    const std::uint32_t slowId = timer.setEvent(2, 2, &Counter::Tick, &slow);
-    ASSERT_NE(slowId, 0u);
-    // More self-stopping events than there are slots, one after another.
+    Counter counters[PeriodicTimer::MAX_EVENTS];
+    std::uint32_t ids[PeriodicTimer::MAX_EVENTS];
+    for (int i = 0; i < PeriodicTimer::MAX_EVENTS; ++i)
+        ASSERT_NE(ids[i] = timer.setEvent(2, 2, &Counter::Tick, &counters[i]), 0u);
+    Counter extra;
+    EXPECT_EQ(timer.setEvent(5, 5, &Counter::Tick, &extra), 0u);
+    for (int i = 1; i < PeriodicTimer::MAX_EVENTS; ++i)
+        timer.killEvent(ids[i]);
+    // More self-stopping events than there are slots, one after another, beside a running one.
     for (int round = 0; round < 3 * PeriodicTimer::MAX_EVENTS; ++round) {
         Counter c;
         c.timer = &timer;
@@ -88,39 +86,30 @@ TEST(PeriodicTimer, EventsRunSideBySideAndSlotsAreReused) {
         ASSERT_TRUE(WaitFor([&] { return c.ticks == 2; }));
         timer.killEvent(c.id); // already stopped: harmless
     }
-    EXPECT_GT(slow.ticks, 0);
-    timer.killEvent(slowId);
+    EXPECT_GT(counters[0].ticks, 0);
+    timer.killEvent(ids[0]);
 }
 
-TEST(PeriodicTimer, RefusesMoreEventsThanSlotsAndNullCallbacks) {
-    PeriodicTimer timer;
-    Counter counters[PeriodicTimer::MAX_EVENTS];
-    std::uint32_t ids[PeriodicTimer::MAX_EVENTS];
-    for (int i = 0; i < PeriodicTimer::MAX_EVENTS; ++i) {
-        ids[i] = timer.setEvent(5, 5, &Counter::Tick, &counters[i]);
-        ASSERT_NE(ids[i], 0u);
+// Whole strokes on the real timer, C major in standard tuning.
+class RealStroke : public ::testing::Test {
+protected:
+    RealStroke() {
+        guitar.setTuning(standardTuning);
+        guitar.setFrets({0, 1, 0, 2, 3, 0});
+        guitar.UpdateStringNotes();
+        port.MidiOpen();
     }
-    Counter extra;
-    EXPECT_EQ(timer.setEvent(5, 5, &Counter::Tick, &extra), 0u);
-    EXPECT_EQ(timer.setEvent(5, 5, nullptr, nullptr), 0u);
-    for (std::uint32_t id : ids)
-        timer.killEvent(id);
-}
-
-// A whole stroke on the real timer: the notes come from the timer thread in stroke order and the
-// stroke stops its own timer and gives back its period.
-TEST(PeriodicTimer, PlaysARealStroke) {
     Guitar guitar;
-    guitar.setTuning(standardTuning);
-    guitar.setFrets({0, 1, 0, 2, 3, 0});
-    guitar.UpdateStringNotes();
     MidiSetup setup;
     RecordingMidiOut out;
     MidiPort port{out, setup};
     PeriodicTimer timer;
     Strummer strummer{timer, port, guitar};
-    port.MidiOpen();
+};
 
+// The notes come from the timer thread in stroke order; the stroke stops its own timer and
+// gives back its period.
+TEST_F(RealStroke, PlaysOnTheTimerThreadAtAbsoluteDeadlines) {
     const auto pressed = std::chrono::steady_clock::now();
     strummer.UpStBtnMouseDown(false);
     ASSERT_TRUE(strummer.running());
@@ -140,22 +129,11 @@ TEST(PeriodicTimer, PlaysARealStroke) {
 }
 
 // A release from the window thread while the timer thread plays the stroke's last strings.
-TEST(PeriodicTimer, ReleaseDuringARealStrokeNeverLeavesNotesRinging) {
-    Guitar guitar;
-    guitar.setTuning(standardTuning);
-    guitar.setFrets({0, 1, 0, 2, 3, 0});
-    guitar.UpdateStringNotes();
-    MidiSetup setup;
-    RecordingMidiOut out;
-    MidiPort port{out, setup};
-    PeriodicTimer timer;
-    Strummer strummer{timer, port, guitar};
-    port.MidiOpen();
+TEST_F(RealStroke, ReleaseNearItsEndNeverLeavesNotesRinging) {
     for (int round = 0; round < 4; ++round) {
         out.clear();
         strummer.DownStBtnMouseDown(true);
-        // Around the end of the sixth string: 6 x 37 ms, give or take.
-        std::this_thread::sleep_for(std::chrono::milliseconds(200 + 10 * round));
+        std::this_thread::sleep_for(std::chrono::milliseconds(200 + 10 * round)); // ~6 x 37 ms
         strummer.DownStBtnMouseUp();
         ASSERT_TRUE(WaitFor([&] { return !strummer.running(); }));
         const auto sent = out.sent();

@@ -1,44 +1,96 @@
-#include "strum_fixture.h"
+#include "model/guitar.h"
+#include "sound/manual_timer.h"
+#include "sound/midi_port.h"
+#include "sound/recording_midi_out.h"
+#include "sound/strum.h"
+
+#include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
+#include <functional>
 #include <random>
 #include <set>
 #include <thread>
+#include <vector>
 
 namespace cadenzo::test {
 namespace {
 
 using Messages = std::vector<std::uint32_t>;
+constexpr int ALL_OFF = -1; // a tick or action that sends the 128 note-offs
+
+// The strumming engine on a manual timer and a recording device, C major low position held in
+// standard tuning.
+struct StrumRig {
+    StrumRig() {
+        guitar.setTuning(standardTuning);
+        Hold({0, 1, 0, 2, 3, 0});
+        out.open(0);
+    }
+    void Hold(const Frets& frets) {
+        guitar.setFrets(frets);
+        guitar.UpdateStringNotes();
+    }
+    // Messages sent since the last call.
+    Messages Take() {
+        Messages messages;
+        const auto sent = out.sent();
+        for (; taken < sent.size(); ++taken)
+            messages.push_back(sent[taken].message);
+        return messages;
+    }
+    // What each of `n` ticks sent.
+    std::vector<Messages> Ticks(int n) {
+        std::vector<Messages> perTick;
+        for (int i = 0; i < n; ++i) {
+            timer.fire();
+            perTick.push_back(Take());
+        }
+        return perTick;
+    }
+    // The messages of a tick or action: nothing (0), the 128 note-offs (ALL_OFF) or one note-on.
+    Messages Expect(int what) const {
+        Messages messages;
+        if (what == ALL_OFF)
+            for (int note = 0; note < 128; ++note)
+                messages.push_back(PackShortMsg(0x80 | setup.midiChannel, note, 0));
+        else if (what != 0)
+            messages.push_back(PackShortMsg(0x90 | setup.midiChannel, what, setup.midiVelocity));
+        return messages;
+    }
+
+    Guitar guitar;
+    MidiSetup setup;
+    RecordingMidiOut out;
+    MidiPort port{out, setup};
+    ManualTimer timer;
+    Strummer strummer{timer, port, guitar};
+    std::size_t taken = 0;
+};
+
+class StrumTest : public ::testing::Test, protected StrumRig {};
 
 struct StrokeCase {
     const char* name;
-    bool down;
-    bool left;
+    bool down, left;
     std::uint8_t mode;
-    std::vector<int> notes; // ticks 1..6 of C major low
+    std::vector<int> ticks; // 1..7 of C major low
 };
-
 class StrokeOrder : public StrumTest, public ::testing::WithParamInterface<StrokeCase> {};
 
 TEST_P(StrokeOrder, SoundsOneStringPerTickThenStopsOnTheSeventh) {
     const StrokeCase& c = GetParam();
     setup.midiChannel = 3;
     setup.midiVelocity = 90;
-    if (c.down)
-        strummer.DownStBtnMouseDown(c.left);
-    else
-        strummer.UpStBtnMouseDown(c.left);
-    EXPECT_EQ(Take(), AllOff(3)); // the press silences first
+    c.down ? strummer.DownStBtnMouseDown(c.left) : strummer.UpStBtnMouseDown(c.left);
+    EXPECT_EQ(Take(), Expect(ALL_OFF)); // the press silences first
     EXPECT_EQ(strummer.strokeMode(), c.mode);
-    EXPECT_EQ(strummer.strokePeriod(), 37u);
-    EXPECT_EQ(timer.period(), 37u);
     EXPECT_EQ(timer.begun, std::vector<std::uint32_t>{37});
-
+    EXPECT_EQ(timer.period(), 37u);
     const auto ticks = Ticks(7);
-    for (int t = 0; t < 6; ++t)
-        EXPECT_EQ(ticks[t], Messages{On(c.notes[t])}) << "tick " << t + 1;
-    EXPECT_EQ(ticks[6], (c.mode & STROKE_SILENCE) ? AllOff(3) : Messages{});
-    EXPECT_FALSE(timer.running());
+    for (int t = 0; t < 7; ++t)
+        EXPECT_EQ(ticks[t], Expect(c.ticks[t])) << "tick " << t + 1;
     EXPECT_FALSE(strummer.running());
     EXPECT_EQ(strummer.strokeStep(), 6);
     EXPECT_EQ(timer.ended, std::vector<std::uint32_t>{37});
@@ -47,147 +99,134 @@ TEST_P(StrokeOrder, SoundsOneStringPerTickThenStopsOnTheSeventh) {
 
 INSTANTIATE_TEST_SUITE_P(
     Buttons, StrokeOrder,
-    ::testing::Values(StrokeCase{"DownLeft", true, true, 1, {40, 48, 52, 55, 60, 64}},
-                      StrokeCase{"DownRight", true, false, 3, {40, 48, 52, 55, 60, 64}},
-                      StrokeCase{"UpLeft", false, true, 0, {64, 60, 55, 52, 48, 40}},
-                      StrokeCase{"UpRight", false, false, 2, {64, 60, 55, 52, 48, 40}}),
+    ::testing::Values(StrokeCase{"DownLeft", true, true, 1, {40, 48, 52, 55, 60, 64, 0}},
+                      StrokeCase{"DownRight", true, false, 3, {40, 48, 52, 55, 60, 64, ALL_OFF}},
+                      StrokeCase{"UpLeft", false, true, 0, {64, 60, 55, 52, 48, 40, 0}},
+                      StrokeCase{"UpRight", false, false, 2, {64, 60, 55, 52, 48, 40, ALL_OFF}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(StrumTest, SilentStringsKeepTheirTick) {
-    Hold({SILENT, 1, 3, 2, 3, SILENT}); // C7 low
-    strummer.DownStBtnMouseDown(true);
-    Take();
-    const auto ticks = Ticks(7);
-    EXPECT_EQ(ticks[0], Messages{});
-    EXPECT_EQ(ticks[1], Messages{On(48)});
-    EXPECT_EQ(ticks[2], Messages{On(52)});
-    EXPECT_EQ(ticks[3], Messages{On(58)});
-    EXPECT_EQ(ticks[4], Messages{On(60)});
-    EXPECT_EQ(ticks[5], Messages{});
-    EXPECT_EQ(ticks[6], Messages{});
-    EXPECT_FALSE(timer.running());
+// A down stroke (left button) with something done to the guitar before the press and after
+// `ticksBefore` ticks; then what the action sent and each later tick.
+TEST(Strum, WhatHappensDuringAStroke) {
+    using Action = std::function<void(StrumRig&)>;
+    const Action none = [](StrumRig&) {};
+    struct Case {
+        const char* name;
+        Action before;
+        int ticksBefore;
+        Action during;
+        int duringSends;
+        std::vector<int> ticks;
+    };
+    const Case cases[] = {
+        {"silent strings keep their tick",
+         [](StrumRig& r) {
+             r.Hold({SILENT, 1, 3, 2, 3, SILENT});
+         },
+         0,
+         none,
+         0,
+         {0, 48, 52, 58, 60, 0, 0}},
+        {"second press cuts the notes, not the stroke",
+         none,
+         2,
+         [](StrumRig& r) { r.strummer.UpStBtnMouseDown(false); },
+         ALL_OFF,
+         {52, 55, 60, 64, 0}},
+        {"release during the stroke silences at its end",
+         none,
+         2,
+         [](StrumRig& r) { r.strummer.DownStBtnMouseUp(); },
+         0,
+         {52, 55, 60, 64, ALL_OFF}},
+        {"release after the sixth string silences at once",
+         none,
+         6,
+         [](StrumRig& r) { r.strummer.DownStBtnMouseUp(); },
+         ALL_OFF,
+         {0}},
+        {"mute spares the strings to come",
+         none,
+         3,
+         [](StrumRig& r) { r.strummer.MuteBtnClick(); },
+         ALL_OFF,
+         {55, 60, 64, 0}},
+        {"a fret changed mid-stroke is heard",
+         none,
+         3,
+         [](StrumRig& r) {
+             r.guitar.flet[0] = 3;
+             r.guitar.flet[1] = SILENT;
+             r.guitar.UpdateStringNotes();
+         },
+         0,
+         {55, 0, 67, 0}},
+        // A hand-edited tuning can take a string above note 127, where the data byte would turn
+        // into a status byte: the string is skipped and keeps its tick.
+        {"a note above 127 is skipped",
+         [](StrumRig& r) {
+             r.guitar.tuning[4] = 91;  // 91 + 3 + 36 = 130
+             r.guitar.tuning[5] = 100; // 100 + 0 + 36 = 136
+             r.guitar.UpdateStringNotes();
+         },
+         0,
+         none,
+         0,
+         {0, 0, 52, 55, 60, 64, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        StrumRig r;
+        c.before(r);
+        r.strummer.DownStBtnMouseDown(true);
+        r.Take();
+        r.Ticks(c.ticksBefore);
+        const std::uint32_t id = r.strummer.strokeTimerId();
+        c.during(r);
+        EXPECT_EQ(r.Take(), r.Expect(c.duringSends));
+        EXPECT_EQ(r.strummer.strokeMode() & STROKE_DOWN, STROKE_DOWN);
+        EXPECT_EQ(r.strummer.strokeTimerId(), id);
+        const auto ticks = r.Ticks(static_cast<int>(c.ticks.size()));
+        for (std::size_t t = 0; t < c.ticks.size(); ++t)
+            EXPECT_EQ(ticks[t], r.Expect(c.ticks[t])) << "tick " << c.ticksBefore + t + 1;
+        EXPECT_FALSE(r.timer.running());
+        EXPECT_EQ(r.timer.begun.size(), 1u);
+    }
 }
 
-TEST_F(StrumTest, SecondPressDuringAStrokeCutsTheNotesButNotTheStroke) {
-    strummer.DownStBtnMouseDown(true);
-    Take();
-    Ticks(2);
-    const std::uint32_t id = strummer.strokeTimerId();
-    strummer.UpStBtnMouseDown(false);
-    EXPECT_EQ(Take(), AllOff(0));
-    EXPECT_EQ(strummer.strokeMode(), STROKE_DOWN); // the up stroke and its mode are dropped
-    EXPECT_EQ(strummer.strokeTimerId(), id);
-    const auto ticks = Ticks(5);
-    EXPECT_EQ(ticks[0], Messages{On(52)});
-    EXPECT_EQ(ticks[3], Messages{On(64)});
-    EXPECT_EQ(ticks[4], Messages{});
-    EXPECT_EQ(timer.begun.size(), 1u);
-}
-
-TEST_F(StrumTest, ReleaseDuringTheStrokeSilencesAtItsEnd) {
-    strummer.DownStBtnMouseDown(true);
-    Take();
-    Ticks(2);
-    strummer.DownStBtnMouseUp();
-    EXPECT_EQ(Take(), Messages{});
-    EXPECT_EQ(strummer.strokeMode(), STROKE_DOWN | STROKE_SILENCE);
-    const auto ticks = Ticks(5);
-    EXPECT_EQ(ticks[3], Messages{On(64)}); // all six strings still sound
-    EXPECT_EQ(ticks[4], AllOff(0));
-}
-
-TEST_F(StrumTest, ReleaseAfterTheSixthStringSilencesAtOnce) {
-    strummer.UpStBtnMouseDown(true);
-    Take();
-    Ticks(6);
-    strummer.UpStBtnMouseUp(); // the seventh tick has not come yet
-    EXPECT_EQ(Take(), AllOff(0));
-    EXPECT_EQ(Ticks(1)[0], Messages{});
-    strummer.UpStBtnMouseUp(); // and after it, the same
-    EXPECT_EQ(Take(), AllOff(0));
-}
-
-TEST_F(StrumTest, MuteCutsSoundingNotesButNotTheStringsToCome) {
-    strummer.DownStBtnMouseDown(true);
-    Take();
-    Ticks(3);
-    strummer.MuteBtnClick();
-    EXPECT_EQ(Take(), AllOff(0));
-    const auto ticks = Ticks(4);
-    EXPECT_EQ(ticks[0], Messages{On(55)});
-    EXPECT_EQ(ticks[1], Messages{On(60)});
-    EXPECT_EQ(ticks[2], Messages{On(64)});
-    EXPECT_EQ(ticks[3], Messages{});
-}
-
-TEST_F(StrumTest, FretChangedMidStrokeIsHeardByTheStringsToCome) {
-    strummer.DownStBtnMouseDown(true);
-    Take();
-    Ticks(3);
-    guitar.flet[0] = 3;
-    guitar.flet[1] = SILENT;
-    guitar.UpdateStringNotes();
-    const auto ticks = Ticks(3);
-    EXPECT_EQ(ticks[1], Messages{});
-    EXPECT_EQ(ticks[2], Messages{On(67)});
-}
-
-// A tuning value from a hand-edited settings file can take a string above note 127; as a data
-// byte it would turn into a status byte. The string is skipped and keeps its tick.
-TEST_F(StrumTest, NoteAbove127IsSkippedNotSent) {
-    guitar.tuning[0] = 100; // 100 + 0 + 36 = 136
-    guitar.tuning[1] = 91;  // 91 + 1 + 36 = 128
-    guitar.UpdateStringNotes();
-    strummer.UpStBtnMouseDown(true);
-    Take();
-    const auto ticks = Ticks(7);
-    EXPECT_EQ(ticks[0], Messages{});
-    EXPECT_EQ(ticks[1], Messages{});
-    EXPECT_EQ(ticks[2], Messages{On(55)});
-    EXPECT_EQ(ticks[5], Messages{On(40)});
-    EXPECT_FALSE(timer.running());
-}
-
-struct CapsCase {
-    bool capsFail;
-    Timer::Caps caps;
-    std::uint32_t period;
-};
-class StrokePeriod : public StrumTest, public ::testing::WithParamInterface<CapsCase> {};
-
-TEST_P(StrokePeriod, IsThirtySevenClampedToTheTimersRange) {
-    timer.capsFail = GetParam().capsFail;
-    timer.caps = GetParam().caps;
-    strummer.DownStBtnMouseDown(true);
-    EXPECT_EQ(strummer.strokePeriod(), GetParam().period);
-    EXPECT_EQ(timer.period(), GetParam().period);
-    EXPECT_EQ(timer.fire(7), 7);
-    EXPECT_EQ(timer.begun, timer.ended);
-}
-
-INSTANTIATE_TEST_SUITE_P(Caps, StrokePeriod,
-                         ::testing::Values(CapsCase{false, {1, 1000}, 37},
-                                           CapsCase{false, {50, 1000}, 50},
-                                           CapsCase{false, {1, 20}, 20},
-                                           // no capabilities: the stroke's own period, not 0
-                                           CapsCase{true, {0, 0}, 37}));
-
-TEST_F(StrumTest, RefusedTimerLeavesNoStrokeRunning) {
-    timer.setEventFails = true;
-    strummer.DownStBtnMouseDown(true);
-    Take();
-    EXPECT_FALSE(strummer.running());
-    EXPECT_EQ(strummer.strokeTimerId(), 0u);
-    EXPECT_EQ(strummer.strokePeriod(), 0u);
-    EXPECT_EQ(timer.begun, timer.ended); // the period begun for it is given back
-    strummer.DownStBtnMouseUp();         // nothing is sounding a stroke: silence at once
-    EXPECT_EQ(Take(), AllOff(0));
-
-    timer.setEventFails = false; // the next press is not dropped
-    strummer.UpStBtnMouseDown(true);
-    Take();
-    EXPECT_TRUE(strummer.running());
-    EXPECT_EQ(Ticks(1)[0], Messages{On(64)});
+// No capabilities: the stroke's own period, not 0. A refused timer: no stroke runs, and the
+// period begun for it is given back.
+TEST(Strum, StrokePeriodIsThirtySevenClampedToTheTimersRange) {
+    struct Case {
+        bool capsFail, setEventFails;
+        Timer::Caps caps;
+        std::uint32_t period;
+    };
+    for (const Case& c : {Case{false, false, {1, 1000}, 37}, Case{false, false, {50, 1000}, 50},
+                          Case{false, false, {1, 20}, 20}, Case{true, false, {0, 0}, 37},
+                          Case{false, true, {1, 1000}, 0}}) {
+        SCOPED_TRACE(c.period);
+        StrumRig r;
+        r.timer.capsFail = c.capsFail;
+        r.timer.caps = c.caps;
+        r.timer.setEventFails = c.setEventFails;
+        r.strummer.DownStBtnMouseDown(true);
+        EXPECT_EQ(r.strummer.strokePeriod(), c.period);
+        EXPECT_EQ(r.strummer.running(), !c.setEventFails);
+        if (!c.setEventFails) {
+            EXPECT_EQ(r.timer.period(), c.period);
+        }
+        EXPECT_EQ(r.timer.fire(7), c.setEventFails ? 0 : 7);
+        EXPECT_EQ(r.timer.begun, r.timer.ended);
+        EXPECT_EQ(r.strummer.strokeTimerId(), 0u);
+        r.Take();
+        r.strummer.DownStBtnMouseUp(); // no stroke sounding: silence at once
+        EXPECT_EQ(r.Take(), r.Expect(ALL_OFF));
+        r.timer.setEventFails = false; // the next press is not dropped
+        r.strummer.UpStBtnMouseDown(true);
+        r.Take();
+        EXPECT_EQ(r.Ticks(1)[0], r.Expect(64));
+    }
 }
 
 // The release handler's test of the step and its setting of the silence bit are one step for
@@ -212,16 +251,13 @@ TEST_F(StrumTest, ReleaseRacingTheLastTicksNeverLeavesNotesRinging) {
         strummer.DownStBtnMouseUp();
         ticker.join();
         ASSERT_FALSE(strummer.running());
-
         std::set<int> sounding;
-        for (const auto& m : out.sent()) {
+        for (const auto& m : out.sent())
             if (m.status() == 0x90 && m.data2() != 0)
                 sounding.insert(m.data1());
             else
                 sounding.erase(m.data1());
-        }
-        ASSERT_TRUE(sounding.empty())
-            << "round " << round << ": " << sounding.size() << " notes left ringing";
+        ASSERT_TRUE(sounding.empty()) << "round " << round << ": " << sounding.size() << " ringing";
     }
 }
 
