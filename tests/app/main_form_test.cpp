@@ -287,6 +287,36 @@ TEST_F(MainFormTest, SongFileWithAnotherMagicIsRefusedAndLeavesAnEmptySong) {
     EXPECT_NE(form->statusPanel[3]->text(), QString("Loaded."));
 }
 
+TEST_F(MainFormTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
+    Create();
+    SongEvent e;
+    e.tick = 0;
+    e.frets = {0, 1, 0, 2, 3, 0};
+    e.velocity = 100;
+    e.gate = 240;
+    e.strokeTime = 60;
+    app->song.PutEvent(e);
+    app->song.SortEvents();
+
+    Type(Qt::Key_Space);
+    EXPECT_EQ(app->playback.transportState(), Transport::STOP);
+    EXPECT_FALSE(clock->running());
+
+    form->SetSeqPane(1);
+    Type(Qt::Key_Space);
+    EXPECT_EQ(app->playback.transportState(), Transport::PLAY);
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("PLAY"));
+    EXPECT_TRUE(clock->running());
+    Type(Qt::Key_Space);
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("PAUSE"));
+    Type(Qt::Key_Space);
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("PLAY"));
+
+    form->NewSongN1Click(); // a new song stops playback first
+    EXPECT_FALSE(clock->running());
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("STOP"));
+}
+
 TEST_F(MainFormTest, HelpOpensTheManualBesideTheWorkingFolder) {
     Create();
     QString opened;
