@@ -43,7 +43,17 @@ protected:
 };
 
 TEST_F(SeqMouseTest, RowThirtyLocatesThirtyOnePlacesTheCursorEightyOneActsOnTheLane) {
+    Put(480);
     mouse.dragLine = DragLine{1, 2, 3, 4};
+    for (int y : {10, 50, 100}) { // the right button changes nothing but the mouse tick
+        song.edit.mouseTick = 0;
+        const MouseResult r = Press(X(480), y, MouseButton::Right);
+        EXPECT_EQ(song.edit.mouseTick, 480);
+        EXPECT_FALSE(r.locate || r.redrawAll || r.redrawEvents || r.fieldsChanged);
+    }
+    EXPECT_FALSE(SeqMouseUp(ctx, MouseButton::Right, 0, 0, 100).playRedraw);
+    EXPECT_EQ(mouse.dragLine, (DragLine{1, 2, 3, 4}));
+
     MouseResult r = Press(X(480), 30);
     EXPECT_EQ(mouse.dragMode, DragMode::Ruler);
     EXPECT_EQ(r.locate, std::optional<std::int32_t>(480));
@@ -64,22 +74,6 @@ TEST_F(SeqMouseTest, RowThirtyLocatesThirtyOnePlacesTheCursorEightyOneActsOnTheL
     EXPECT_EQ(song.edit.cursorTick, 480);
     EXPECT_EQ(mouse.dragLine, (DragLine{-20, 81, -20, 81}));
     EXPECT_TRUE(r.redrawEvents && r.redrawLane);
-}
-
-TEST_F(SeqMouseTest, RightButtonChangesNothingButTheMouseTick) {
-    Put(480);
-    mouse.dragMode = DragMode::VelocityLine;
-    mouse.dragLine = DragLine{1, 2, 3, 4};
-    for (int y : {10, 50, 100}) {
-        song.edit.mouseTick = 0;
-        const MouseResult r = Press(X(480), y, MouseButton::Right);
-        EXPECT_EQ(song.edit.mouseTick, 480);
-        EXPECT_FALSE(r.locate || r.redrawAll || r.redrawEvents || r.fieldsChanged);
-    }
-    EXPECT_FALSE(SeqMouseUp(ctx, MouseButton::Right, 0, 0, 100).playRedraw);
-    EXPECT_EQ(song.edit.cursorTick, 0);
-    EXPECT_EQ(mouse.dragMode, DragMode::VelocityLine);
-    EXPECT_EQ(mouse.dragLine, (DragLine{1, 2, 3, 4}));
 }
 
 TEST_F(SeqMouseTest, CursorIsPlacedOnlyWithinEightPixelsPerZoomStepOfItsGridPoint) {
@@ -130,19 +124,6 @@ TEST_F(SeqMouseTest, SelectionDragScrollsOneBarPerMoveWithinTheScrollBar) {
     song.ScrollView(97);
     song.edit.cursorTick = MAX_TICK;
     EXPECT_FALSE(Drag(100, 50).scrolled);
-}
-
-TEST_F(SeqMouseTest, HoverChoosesTheGateHandleWithinFourPixelsOfItsEnd) {
-    PutFull(0, 240, 60);   // velocity item 55 .. 79
-    PutFull(960, 240, 60); // 151 .. 175
-    EXPECT_EQ(Hover(82, 100).pointer, PointerShape::HorizontalResize);
-    EXPECT_EQ(mouse.dragMode, DragMode::GateHandle);
-    EXPECT_EQ(mouse.handleTick, 0);
-    EXPECT_EQ(mouse.handleStart, 240);
-    EXPECT_EQ(Hover(83, 100).pointer, PointerShape::Default);
-    EXPECT_EQ(mouse.dragMode, DragMode::VelocityLine);
-    Hover(172, 100);
-    EXPECT_EQ(mouse.handleTick, 960);
 }
 
 struct HandleCase {
@@ -199,9 +180,19 @@ TEST_F(SeqMouseTest, HandleDragIgnoresModifiersAndAnEventThatLeftItsTick) {
     EXPECT_EQ(At(480).gate, 240);
 }
 
-TEST_F(SeqMouseTest, StrokeLaneFindsHandlesInTheBarRowsAndArrowsThatFlip) {
-    ctx.lane = SeqLane::Stroke;
-    PutFull(480, 240, 200); // x 103, stroke item to 123
+TEST_F(SeqMouseTest, HoverFindsHandlesWithinFourPixelsAndArrowsThatFlip) {
+    PutFull(0, 240, 60);    // velocity item 55 .. 79
+    PutFull(480, 240, 200); // x 103, velocity item to 127, stroke item to 123
+    EXPECT_EQ(Hover(82, 100).pointer, PointerShape::HorizontalResize);
+    EXPECT_EQ(mouse.dragMode, DragMode::GateHandle);
+    EXPECT_EQ(mouse.handleTick, 0);
+    EXPECT_EQ(mouse.handleStart, 240);
+    EXPECT_EQ(Hover(83, 100).pointer, PointerShape::Default);
+    EXPECT_EQ(mouse.dragMode, DragMode::VelocityLine);
+    Hover(124, 100);
+    EXPECT_EQ(mouse.handleTick, 480);
+
+    ctx.lane = SeqLane::Stroke; // handles in the bar rows only
     EXPECT_EQ(Hover(123, 102).pointer, PointerShape::Default);
     EXPECT_EQ(mouse.dragMode, DragMode::None);
     EXPECT_EQ(Hover(123, 109).pointer, PointerShape::HorizontalResize);
