@@ -201,35 +201,12 @@ protected:
             Recorded(enabled ? 1 : 0, before);
             return "fields";
         }
-        case 14:
-        case 15: {
-            // A whole lane gesture: hover, press, drag, release. The press on a handle or an
-            // arrow and the release of a velocity line each record at most one step; it is
-            // counted from the history, so only where no old step can be dropped meanwhile.
-            if (history.UsedRecords() + static_cast<int>(song.eventCount) + 1 >= UNDO_POOL_RECORDS)
-                return "none";
-            const int steps = history.undoCount;
-            SeqMouseContext whole{song,
-                                  history,
-                                  fields,
-                                  mouse,
-                                  Uniform(0, 1) == 0 ? SeqLane::Velocity : SeqLane::Stroke,
-                                  99};
-            const int x = Uniform(50, 330);
-            const int y = Uniform(85, 128);
-            SeqMouseMove(whole, 0, x, y);
-            SeqMouseDown(whole, MouseButton::Left, LEFT_HELD, x, y);
-            const int x2 = x + Uniform(-80, 80);
-            const int y2 = Uniform(85, 128);
-            SeqMouseMove(whole, LEFT_HELD, x2, y2);
-            SeqMouseUp(whole, MouseButton::Left, 0, x2, y2);
-            Recorded(history.undoCount - steps, before);
-            return "lane gesture";
-        }
         case 12:
             song.edit.cursorTick = AnyTick();
             SendToFretboard(song, guitar);
             return "to fretboard";
+        case 14:
+        case 15:
         case 16:
         case 17:
             // Hover, then press where the pointer shape showed a handle, a line or an arrow, with
