@@ -43,7 +43,17 @@ protected:
 };
 
 TEST_F(SeqMouseTest, RowThirtyLocatesThirtyOnePlacesTheCursorEightyOneActsOnTheLane) {
+    Put(480);
     mouse.dragLine = DragLine{1, 2, 3, 4};
+    for (int y : {10, 50, 100}) { // the right button changes nothing but the mouse tick
+        song.edit.mouseTick = 0;
+        const MouseResult r = Press(X(480), y, MouseButton::Right);
+        EXPECT_EQ(song.edit.mouseTick, 480);
+        EXPECT_FALSE(r.locate || r.redrawAll || r.redrawEvents || r.fieldsChanged);
+    }
+    EXPECT_FALSE(SeqMouseUp(ctx, MouseButton::Right, 0, 0, 100).playRedraw);
+    EXPECT_EQ(mouse.dragLine, (DragLine{1, 2, 3, 4}));
+
     MouseResult r = Press(X(480), 30);
     EXPECT_EQ(mouse.dragMode, DragMode::Ruler);
     EXPECT_EQ(r.locate, std::optional<std::int32_t>(480));
@@ -64,22 +74,6 @@ TEST_F(SeqMouseTest, RowThirtyLocatesThirtyOnePlacesTheCursorEightyOneActsOnTheL
     EXPECT_EQ(song.edit.cursorTick, 480);
     EXPECT_EQ(mouse.dragLine, (DragLine{-20, 81, -20, 81}));
     EXPECT_TRUE(r.redrawEvents && r.redrawLane);
-}
-
-TEST_F(SeqMouseTest, RightButtonChangesNothingButTheMouseTick) {
-    Put(480);
-    mouse.dragMode = DragMode::VelocityLine;
-    mouse.dragLine = DragLine{1, 2, 3, 4};
-    for (int y : {10, 50, 100}) {
-        song.edit.mouseTick = 0;
-        const MouseResult r = Press(X(480), y, MouseButton::Right);
-        EXPECT_EQ(song.edit.mouseTick, 480);
-        EXPECT_FALSE(r.locate || r.redrawAll || r.redrawEvents || r.fieldsChanged);
-    }
-    EXPECT_FALSE(SeqMouseUp(ctx, MouseButton::Right, 0, 0, 100).playRedraw);
-    EXPECT_EQ(song.edit.cursorTick, 0);
-    EXPECT_EQ(mouse.dragMode, DragMode::VelocityLine);
-    EXPECT_EQ(mouse.dragLine, (DragLine{1, 2, 3, 4}));
 }
 
 TEST_F(SeqMouseTest, CursorIsPlacedOnlyWithinEightPixelsPerZoomStepOfItsGridPoint) {
@@ -132,59 +126,41 @@ TEST_F(SeqMouseTest, SelectionDragScrollsOneBarPerMoveWithinTheScrollBar) {
     EXPECT_FALSE(Drag(100, 50).scrolled);
 }
 
-TEST_F(SeqMouseTest, HoverChoosesTheGateHandleWithinFourPixelsOfItsEnd) {
-    PutFull(0, 240, 60);   // velocity item 55 .. 79
-    PutFull(960, 240, 60); // 151 .. 175
-    EXPECT_EQ(Hover(82, 100).pointer, PointerShape::HorizontalResize);
-    EXPECT_EQ(mouse.dragMode, DragMode::GateHandle);
-    EXPECT_EQ(mouse.handleTick, 0);
-    EXPECT_EQ(mouse.handleStart, 240);
-    EXPECT_EQ(Hover(83, 100).pointer, PointerShape::Default);
-    EXPECT_EQ(mouse.dragMode, DragMode::VelocityLine);
-    Hover(172, 100);
-    EXPECT_EQ(mouse.handleTick, 960);
-}
-
-struct HandleCase {
-    const char* name;
-    SeqLane lane;
-    int y;
-    int pressOffset; // from the event's x to the handle
-    int to;          // pointer x relative to the press
-    std::int32_t gate, strokeTime;
-};
-
-class HandleDragTest : public SeqMouseTest, public ::testing::WithParamInterface<HandleCase> {};
-
-// An event at 0 (gate 240, stroke 100) followed by one at 480.
-TEST_P(HandleDragTest, TwentyTicksPerZoomStepWithinTheLimits) {
-    const HandleCase c = GetParam();
-    ctx.lane = c.lane;
+// An event at 0 (gate 240, stroke 100) followed by one at 480; each drag is undone in one step.
+TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
+    struct Case {
+        const char* name;
+        SeqLane lane;
+        int y;
+        int pressOffset; // from the event's x to the handle
+        int to;          // pointer x relative to the press
+        std::int32_t gate, strokeTime;
+    };
     PutFull(0, 240, 100);
     PutFull(480, 240, 60);
-    Select(960, 960);
-    DragHandle(55 + c.pressOffset, c.y, 55 + c.pressOffset + c.to);
-    EXPECT_EQ(At(0).gate, c.gate);
-    EXPECT_EQ(At(0).strokeTime, c.strokeTime);
-    EXPECT_EQ(song.edit.cursorTick, 0); // the handle's event became the selection
-    EXPECT_TRUE(SongInvariantsHold(song));
-    Undo(history, song, 99); // one step takes the drag back
-    EXPECT_EQ(At(0).gate, 240);
-    EXPECT_EQ(At(0).strokeTime, 100);
+    for (const Case c :
+         {Case{"GateLonger", SeqLane::Velocity, 100, 24, 5, 280, 100},
+          Case{"GateShorterTruncatesTowardZero", SeqLane::Velocity, 100, 24, -5, 200, 100},
+          Case{"GateAtItsOwnLine", SeqLane::Velocity, 100, 24, -24, 20, 20},
+          Case{"GateOneStepShortOfTheNext", SeqLane::Velocity, 100, 24, 23, 460, 100},
+          Case{"GatePastTheNextStopsThere", SeqLane::Velocity, 100, 24, 100, 480, 100},
+          Case{"StrokeLonger", SeqLane::Stroke, 105, 10, 4, 240, 140},
+          Case{"StrokeNotPastTheGate", SeqLane::Stroke, 105, 10, 60, 240, 240},
+          Case{"StrokeAtLeastTwenty", SeqLane::Stroke, 105, 10, -10, 240, 20}}) {
+        SCOPED_TRACE(c.name);
+        ctx.lane = c.lane;
+        Select(960, 960);
+        DragHandle(55 + c.pressOffset, c.y, 55 + c.pressOffset + c.to);
+        EXPECT_EQ(At(0).gate, c.gate);
+        EXPECT_EQ(At(0).strokeTime, c.strokeTime);
+        EXPECT_EQ(song.edit.cursorTick, 0); // the handle's event became the selection
+        EXPECT_TRUE(SongInvariantsHold(song));
+        EXPECT_EQ(history.undoCount, 1);
+        Undo(history, song, 99);
+        EXPECT_EQ(At(0).gate, 240);
+        EXPECT_EQ(At(0).strokeTime, 100);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Handles, HandleDragTest,
-    ::testing::Values(
-        HandleCase{"GateLonger", SeqLane::Velocity, 100, 24, 5, 280, 100},
-        HandleCase{"GateShorterTruncatesTowardZero", SeqLane::Velocity, 100, 24, -5, 200, 100},
-        HandleCase{"GateAtItsOwnLine", SeqLane::Velocity, 100, 24, -24, 20, 20},
-        HandleCase{"GateOneStepShortOfTheNext", SeqLane::Velocity, 100, 24, 23, 460, 100},
-        HandleCase{"GatePastTheNextStopsThere", SeqLane::Velocity, 100, 24, 100, 480, 100},
-        HandleCase{"StrokeLonger", SeqLane::Stroke, 105, 10, 4, 240, 140},
-        HandleCase{"StrokeNotPastTheGate", SeqLane::Stroke, 105, 10, 60, 240, 240},
-        HandleCase{"StrokeAtLeastTwenty", SeqLane::Stroke, 105, 10, -10, 240, 20}),
-    [](const ::testing::TestParamInfo<HandleCase>& info) { return std::string(info.param.name); });
 
 TEST_F(SeqMouseTest, HandleDragIgnoresModifiersAndAnEventThatLeftItsTick) {
     PutFull(0, 240, 60);
@@ -199,9 +175,19 @@ TEST_F(SeqMouseTest, HandleDragIgnoresModifiersAndAnEventThatLeftItsTick) {
     EXPECT_EQ(At(480).gate, 240);
 }
 
-TEST_F(SeqMouseTest, StrokeLaneFindsHandlesInTheBarRowsAndArrowsThatFlip) {
-    ctx.lane = SeqLane::Stroke;
-    PutFull(480, 240, 200); // x 103, stroke item to 123
+TEST_F(SeqMouseTest, HoverFindsHandlesWithinFourPixelsAndArrowsThatFlip) {
+    PutFull(0, 240, 60);    // velocity item 55 .. 79
+    PutFull(480, 240, 200); // x 103, velocity item to 127, stroke item to 123
+    EXPECT_EQ(Hover(82, 100).pointer, PointerShape::HorizontalResize);
+    EXPECT_EQ(mouse.dragMode, DragMode::GateHandle);
+    EXPECT_EQ(mouse.handleTick, 0);
+    EXPECT_EQ(mouse.handleStart, 240);
+    EXPECT_EQ(Hover(83, 100).pointer, PointerShape::Default);
+    EXPECT_EQ(mouse.dragMode, DragMode::VelocityLine);
+    Hover(124, 100);
+    EXPECT_EQ(mouse.handleTick, 480);
+
+    ctx.lane = SeqLane::Stroke; // handles in the bar rows only
     EXPECT_EQ(Hover(123, 102).pointer, PointerShape::Default);
     EXPECT_EQ(mouse.dragMode, DragMode::None);
     EXPECT_EQ(Hover(123, 109).pointer, PointerShape::HorizontalResize);
@@ -241,45 +227,40 @@ TEST_F(SeqMouseTest, VelocityLineFollowsThePointerAndAppliesOnRelease) {
     EXPECT_EQ(At(120).velocity, 10);
 }
 
-struct LineCase {
-    const char* name;
-    DragLine line;
-    std::vector<int> velocities; // of the events at 0, 120, 240, 360, 480 (x 55 .. 103)
-    bool recorded;
-};
-
-class VelocityLineTest : public SeqMouseTest, public ::testing::WithParamInterface<LineCase> {};
-
-TEST_P(VelocityLineTest, SetsFourTimesTheHeightAboveTheBaseLine) {
-    for (std::int32_t t : {0, 120, 240, 360, 480})
-        PutFull(t, 40, 20, 90);
-    const LineCase c = GetParam();
-    EXPECT_EQ(ApplyVelocityLine(song, history, c.line), c.recorded);
-    EXPECT_EQ(history.undoCount, c.recorded ? 1 : 0);
-    for (int k = 0; k < 5; ++k)
-        EXPECT_EQ(At(120 * k).velocity, c.velocities[k]) << "event at " << 120 * k;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Lines, VelocityLineTest,
-    ::testing::Values(
-        LineCase{"HighFlat", {50, 90, 110, 90}, {127, 127, 127, 127, 127}, true},
-        LineCase{"OnTheBase", {50, 122, 110, 122}, {0, 0, 0, 0, 0}, true},
-        LineCase{"Reversed", {110, 90, 50, 90}, {127, 127, 127, 127, 127}, true},
+TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
+    struct Case {
+        const char* name;
+        DragLine line;
+        std::vector<int> velocities; // of the events at 0, 120, 240, 360, 480 (x 55 .. 103)
+        bool recorded;
+    };
+    const Case cases[] = {
+        {"HighFlat", {50, 90, 110, 90}, {127, 127, 127, 127, 127}, true},
+        {"OnTheBase", {50, 122, 110, 122}, {0, 0, 0, 0, 0}, true},
+        {"Reversed", {110, 90, 50, 90}, {127, 127, 127, 127, 127}, true},
         // Rises 0, 2.5, 5, 7.5, 10 pixels: halves go to the even neighbour.
-        LineCase{"HalvesToEven", {55, 122, 103, 112}, {0, 8, 20, 32, 40}, true},
-        LineCase{"HalvesToEvenReversed", {103, 112, 55, 122}, {0, 8, 20, 32, 40}, true},
+        {"HalvesToEven", {55, 122, 103, 112}, {0, 8, 20, 32, 40}, true},
+        {"HalvesToEvenReversed", {103, 112, 55, 122}, {0, 8, 20, 32, 40}, true},
         // Falls 5.5 and 16.5 at the second and fourth event: -6 and -16.
-        LineCase{"Falling", {55, 100, 103, 122}, {88, 64, 44, 24, 0}, true},
+        {"Falling", {55, 100, 103, 122}, {88, 64, 44, 24, 0}, true},
         // x1 = 57 snaps to tick 0, which lies left of the line's start.
-        LineCase{"TrimsTheFirst", {57, 100, 80, 100}, {90, 88, 88, 90, 90}, true},
-        LineCase{"TrimsTheLast", {60, 100, 77, 100}, {90, 88, 90, 90, 90}, true},
-        LineCase{
-            "NothingLeftAfterTrimmingKeepsTheStep", {57, 100, 60, 100}, {90, 90, 90, 90, 90}, true},
-        LineCase{"Vertical", {70, 90, 70, 122}, {90, 90, 90, 90, 90}, false},
-        LineCase{"NoEventInTheSpan", {120, 90, 300, 90}, {90, 90, 90, 90, 90}, false},
-        LineCase{"LeftOfTheGrid", {10, 90, 50, 90}, {90, 90, 90, 90, 90}, false}),
-    [](const ::testing::TestParamInfo<LineCase>& info) { return std::string(info.param.name); });
+        {"TrimsTheFirst", {57, 100, 80, 100}, {90, 88, 88, 90, 90}, true},
+        {"TrimsTheLast", {60, 100, 77, 100}, {90, 88, 90, 90, 90}, true},
+        {"NothingLeftAfterTrimmingKeepsTheStep", {57, 100, 60, 100}, {90, 90, 90, 90, 90}, true},
+        {"Vertical", {70, 90, 70, 122}, {90, 90, 90, 90, 90}, false},
+        {"NoEventInTheSpan", {120, 90, 300, 90}, {90, 90, 90, 90, 90}, false},
+        {"LeftOfTheGrid", {10, 90, 50, 90}, {90, 90, 90, 90, 90}, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (std::int32_t t : {0, 120, 240, 360, 480})
+            PutFull(t, 40, 20, 90);
+        const int steps = history.undoCount;
+        EXPECT_EQ(ApplyVelocityLine(song, history, c.line), c.recorded);
+        EXPECT_EQ(history.undoCount - steps, c.recorded ? 1 : 0);
+        for (int k = 0; k < 5; ++k)
+            EXPECT_EQ(At(120 * k).velocity, c.velocities[k]) << "event at " << 120 * k;
+    }
+}
 
 // A line starting left of the grid in a scrolled view took the events before the view as its
 // first ones and gave them velocities from the line extended far to the left.

@@ -8,74 +8,67 @@
 namespace cadenzo {
 namespace {
 
-struct SnapCase {
-    int zoom, triplet;
-    std::int32_t viewStart;
-    int x;
-    std::int32_t tick;
-};
-
-class XToTickSnaps : public ::testing::TestWithParam<SnapCase> {};
-
-TEST_P(XToTickSnaps, ToTheNearestGridTickWithTiesGoingRight) {
-    const SnapCase c = GetParam();
-    Song song;
-    EXPECT_EQ(XToTick(song.meterTable, ViewGeometry{c.viewStart, c.zoom}, c.triplet, c.x), c.tick)
-        << "x " << c.x << " zoom " << c.zoom;
+TEST(XToTick, SnapsToTheNearestGridTickWithTiesGoingRight) {
+    struct Case {
+        int zoom, triplet;
+        std::int32_t viewStart;
+        int x;
+        std::int32_t tick;
+    };
+    const Song song;
+    // The first grid line is at 55, yet a pointer on it is left of the threshold; 61 is 6 pixels
+    // from 55 and from 67.
+    for (const Case c :
+         {Case{2, 0, 0, 55, -1}, Case{2, 0, 0, -30, -1}, Case{2, 0, 0, 56, 0}, Case{2, 0, 0, 60, 0},
+          Case{2, 0, 0, 61, 120}, Case{1, 0, 0, 58, 120}, Case{4, 0, 0, 66, 0},
+          Case{4, 0, 0, 67, 120}, Case{2, 1, 0, 59, 80}, Case{2, 1, 1920, 59, 2000},
+          Case{1, 0, 0, 100000, MAX_TICK}, Case{4, 0, 186240, 5000, MAX_TICK}}) {
+        EXPECT_EQ(XToTick(song.meterTable, ViewGeometry{c.viewStart, c.zoom}, c.triplet, c.x),
+                  c.tick)
+            << "x " << c.x << " zoom " << c.zoom << " start " << c.viewStart;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FourFour, XToTickSnaps,
-    ::testing::Values(
-        // The first grid line is at 55, yet a pointer on it is left of the threshold.
-        SnapCase{2, 0, 0, 55, -1}, SnapCase{2, 0, 0, -30, -1}, SnapCase{2, 0, 0, 56, 0},
-        SnapCase{2, 0, 0, 60, 0}, SnapCase{2, 0, 0, 61, 120}, // 6 pixels from 55 and 67
-        SnapCase{2, 0, 0, 72, 120}, SnapCase{2, 0, 0, 73, 240}, SnapCase{1, 0, 0, 57, 0},
-        SnapCase{1, 0, 0, 58, 120}, SnapCase{4, 0, 0, 66, 0}, SnapCase{4, 0, 0, 67, 120},
-        SnapCase{2, 1, 0, 58, 0}, SnapCase{2, 1, 0, 59, 80}, SnapCase{2, 0, 1920, 61, 2040},
-        SnapCase{2, 1, 1920, 59, 2000}, SnapCase{1, 0, 0, 100000, MAX_TICK},
-        SnapCase{4, 0, 186240, 5000, MAX_TICK}));
-
-TEST(XToTick, SnapsAcrossASignatureSlotToTheNearerSide) {
+TEST(XToTick, SnapsAcrossASignatureSlotToTheNearerSideAndInvertsTickToX) {
     Song song;
     song.SetMeter(2, 3, 4); // 1800 at 145, the slot, bar 2's line (1920) at 176
     const ViewGeometry view{0, 1};
-    ASSERT_EQ(TickToX(song.meterTable, view, 1920), 176);
     EXPECT_EQ(XToTick(song.meterTable, view, 0, 160), 1800); // 15 from 145, 16 from 176
     EXPECT_EQ(XToTick(song.meterTable, view, 0, 161), 1920);
-    EXPECT_EQ(XToTick(song.meterTable, view, 0, 182), 2040);
-}
-
-TEST(XToTick, InvertsTickToXOnEveryGridPoint) {
-    Song song;
     song.SetMeter(3, 3, 8);
     song.SetMeter(5, 7, 16);
     song.SetMeter(9, 4, 4);
     for (int zoom = 1; zoom <= 4; ++zoom) {
         for (std::int32_t start : {0, 1920}) {
-            const ViewGeometry view{start, zoom};
             for (std::int32_t t = start + 240; t < start + 20000; t += 80) {
-                const int x = TickToX(song.meterTable, view, t);
-                ASSERT_EQ(XToTick(song.meterTable, view, 1, x), t) << "zoom " << zoom;
+                const int x = TickToX(song.meterTable, ViewGeometry{start, zoom}, t);
+                ASSERT_EQ(XToTick(song.meterTable, ViewGeometry{start, zoom}, 1, x), t) << zoom;
                 if ((t - start) % 120 == 0) {
-                    ASSERT_EQ(XToTick(song.meterTable, view, 0, x), t) << "zoom " << zoom;
+                    ASSERT_EQ(XToTick(song.meterTable, ViewGeometry{start, zoom}, 0, x), t) << zoom;
                 }
             }
         }
     }
 }
 
-TEST(TickToX, CountsTheSlotOfABarBeginningExactlyAtTheTickAndOnlyChangedBars) {
+TEST(TickToX, CountsTheSlotOfEveryChangedBarFromItsFirstTickOn) {
     Song song;
+    ViewGeometry view{0, 2};
+    EXPECT_EQ(TickToX(song.meterTable, view, 120), 67);
+    EXPECT_EQ(TickToX(song.meterTable, view, 1920), 247);
     song.SetMeter(3, 3, 4); // bar 3 begins at 3840
-    const ViewGeometry view{0, 2};
     EXPECT_EQ(TickToX(song.meterTable, view, 3839), 55 + 383);
     EXPECT_EQ(TickToX(song.meterTable, view, 3840), 55 + 384 + 25);
     song.SetMeter(4, 3, 4); // the same signature again: no slot
     EXPECT_EQ(TickToX(song.meterTable, view, 5280), 55 + 528 + 25);
     song.SetMeter(4, 4, 4);
     EXPECT_EQ(TickToX(song.meterTable, view, 5280), 55 + 528 + 50);
-    song.ScrollView(3); // the first bar shown always has its slot
+    view.viewStartTick = 3840; // the first bar shown always has its slot
+    EXPECT_EQ(TickToX(song.meterTable, view, 3839), -1);
+    EXPECT_EQ(TickToX(song.meterTable, view, 3840), 55);
+    EXPECT_EQ(SignatureGap(song.meterTable, 0, 3840), 0);
+    EXPECT_EQ(SignatureGap(song.meterTable, 0, 3841), 25);
+    song.ScrollView(3);
     EXPECT_EQ(TickToX(song.meterTable, ViewOf(song.edit), 5280), 55);
 }
 
@@ -91,13 +84,12 @@ struct GridRecorder {
     }
 };
 
-TEST(GridLayer, NewSongAtZoomOneHasSixteenLinesPerBarAndOneSignature) {
+TEST(GridLayer, LinesPerBarAndTheirHeights) {
     Song song;
     GridRecorder grid;
     LayoutGrid(song.meterTable, ViewGeometry{0, 1}, 0, 327, grid);
     EXPECT_EQ(grid.signatureBars, std::vector<int>{1});
     EXPECT_EQ(grid.barNumbers, (std::vector<int>{1, 2, 3})); // the last begins left of 327
-    EXPECT_EQ(grid.barLines, (std::vector<int>{55, 151, 247}));
     ASSERT_EQ(grid.lines.size(), 48u);
     EXPECT_EQ(grid.lines[1].x, 61);
     EXPECT_EQ(grid.lines[1].top, 35); // sub-beat line
@@ -107,6 +99,10 @@ TEST(GridLayer, NewSongAtZoomOneHasSixteenLinesPerBarAndOneSignature) {
     LayoutGrid(song.meterTable, ViewGeometry{0, 2}, 1, 200, triplet);
     EXPECT_EQ(triplet.lines[6].x, 55 + 48); // six lines per quarter
     EXPECT_EQ(triplet.lines[6].top, 15);
+    song.ScrollView(99); // bar 100 and above are never drawn
+    GridRecorder none;
+    LayoutGrid(song.meterTable, ViewOf(song.edit), 0, 1000, none);
+    EXPECT_TRUE(none.lines.empty());
 }
 
 TEST(GridLayer, BarLinesMeetTickToXAcrossSignatureChanges) {
@@ -124,30 +120,15 @@ TEST(GridLayer, BarLinesMeetTickToXAcrossSignatureChanges) {
                 EXPECT_EQ(grid.barLines[b - 1], TickToX(song.meterTable, view, start))
                     << "bar " << b << " zoom " << zoom << " triplet " << triplet;
             }
-            EXPECT_EQ(grid.signatureBars[1], 2);
-            EXPECT_EQ(grid.signatureBars[2], 4);
+            EXPECT_EQ(grid.signatureBars, (std::vector<int>{1, 2, 4}));
         }
     }
-}
-
-TEST(GridLayer, BarHundredAndAboveAreNeverDrawn) {
-    Song song;
-    song.ScrollView(99);
-    GridRecorder none;
-    LayoutGrid(song.meterTable, ViewOf(song.edit), 0, 1000, none);
-    EXPECT_TRUE(none.lines.empty());
-    song.ScrollView(98);
-    GridRecorder last;
-    LayoutGrid(song.meterTable, ViewOf(song.edit), 0, 1000, last);
-    EXPECT_EQ(last.barNumbers, std::vector<int>{99});
 }
 
 TEST(LaneItems, RightEndsTruncateTheirOwnWayAndReachAcrossSlots) {
     Song song;
     SongEvent e;
-    e.tick = 0;
-    e.gate = 250;
-    e.strokeTime = 250;
+    e.gate = e.strokeTime = 250;
     e.velocity = 127;
     const ViewGeometry zoom3{0, 3};
     EXPECT_EQ(VelocityItem(song.meterTable, zoom3, e, 0).x2, 37); // (3 x 250 div 10) div 2
@@ -167,39 +148,34 @@ TEST(LaneItems, RightEndsTruncateTheirOwnWayAndReachAcrossSlots) {
     EXPECT_GT(VelocityItem(song.meterTable, ViewGeometry{0, 4}, e, x).x2, x);
 }
 
-TEST(EventLayer, FretNumbersAlternateAndASilentStringRestartsOnTheLeft) {
+TEST(EventLayer, FretNumbersAlternateAndChordNamesShowOncePerRun) {
     SongEvent e;
-    e.frets = {0, SILENT, 3, 12, SILENT, 5};
+    e.frets = {0, SILENT, 3, 12, SILENT, 5}; // a silent string restarts on the left
     auto labels = FretLabels(e, 100);
     EXPECT_FALSE(labels[1].shown || labels[4].shown);
-    EXPECT_EQ(labels[0].x, 94);
-    EXPECT_EQ(labels[2].x, 94);
-    EXPECT_EQ(labels[3].x, 102);
     EXPECT_EQ(labels[3].text, "12");
     EXPECT_EQ(labels[3].y, 53);
-    EXPECT_EQ(labels[5].x, 94);
     e.frets = {1, 2, 10, 11, 3, 4};
-    labels = FretLabels(e, 100);
-    const int expected[] = {94, 102, 92, 102, 94, 102};
-    for (int s = 0; s < 6; ++s)
-        EXPECT_EQ(labels[s].x, expected[s]) << "string " << s;
-}
+    const auto wide = FretLabels(e, 100);
+    const int expected[2][6] = {{94, 0, 94, 102, 0, 94}, {94, 102, 92, 102, 94, 102}};
+    for (int s = 0; s < 6; ++s) {
+        if (labels[s].shown) {
+            EXPECT_EQ(labels[s].x, expected[0][s]) << "string " << s;
+        }
+        EXPECT_EQ(wide[s].x, expected[1][s]) << "string " << s;
+    }
 
-TEST(EventLayer, ChordNameShowsOncePerRun) {
     ChordNameRun run;
     SongEvent c, none, g;
     c.root = 1;
     c.chordType = 5;
     g.root = 8;
-    EXPECT_TRUE(run.Next(c));
-    EXPECT_FALSE(run.Next(c));
-    EXPECT_FALSE(run.Next(none)); // no root: nothing drawn, the run goes on
-    EXPECT_FALSE(run.Next(c));
-    EXPECT_TRUE(run.Next(g));
-    EXPECT_TRUE(run.Next(c));
+    std::vector<bool> shown;
+    for (const SongEvent* n : {&c, &c, &none, &c, &g, &c})
+        shown.push_back(run.Next(*n)); // no root: nothing drawn, the run goes on
+    EXPECT_EQ(shown, (std::vector<bool>{true, false, false, false, true, true}));
     EXPECT_EQ(ChordLabel(" C", " m7", 5), "Cm7");
     EXPECT_EQ(ChordLabel(" C", " M", 0), "C");
-    EXPECT_EQ(ChordLabel(" F#", " Maj7", 6), "F#Maj7");
 }
 
 TEST(EventWalk, SkipsEventsLeftOfTheViewAndStopsAfterTheFirstPastTheRightEdge) {

@@ -16,25 +16,37 @@ using UndoTest = EditingTest;
 TEST_F(ClipboardTest, CopyPastesOnceAndKeepsTheSource) {
     Put(0, 10);
     Put(480, 20);
+    Put(1920, 50);
+    Put(2400, 60);
     Select(0, 480);
     Copy(song);
-    EXPECT_EQ(song.edit.clipStart, 0);
-    EXPECT_EQ(song.edit.clipEnd, 480);
     EXPECT_EQ(song.edit.clipMode, 2);
     song.edit.cursorTick = 1920;
-    const EditResult pasted = Paste(history, song, song.edit.cursorTick);
-    EXPECT_TRUE(pasted.eventsChanged);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 480, 1920, 2400));
+    EXPECT_TRUE(Paste(history, song, song.edit.cursorTick).eventsChanged);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 480, 1920, 2400)); // the standing events are replaced
     EXPECT_EQ(VelocityAt(1920), 10);
     EXPECT_EQ(VelocityAt(2400), 20);
     EXPECT_TRUE(ClipboardEmpty());
     EXPECT_EQ(history.undoCount, 1); // a copy records only the destination
     EXPECT_EQ(song.edit.cursorTick, 1920);
-
-    const EditResult again = Paste(history, song, 3840);
-    EXPECT_FALSE(again.eventsChanged);
-    EXPECT_EQ(song.eventCount, 4u);
+    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged); // pasted once
     EXPECT_EQ(history.undoCount, 1);
+    Undo(history, song, 99);
+    EXPECT_EQ(VelocityAt(1920), 50);
+    EXPECT_EQ(VelocityAt(2400), 60);
+
+    Select(960, 1440); // a span without events keeps the clipboard
+    Copy(song);
+    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged);
+    EXPECT_EQ(history.undoCount, 0);
+    EXPECT_EQ(song.edit.clipMode, 2);
+    Select(0, 0);
+    Cut(song);
+    song.edit.cursorTick = 7680; // entering a chord abandons a pending cut
+    EnterChord(history, song, guitar, context);
+    EXPECT_TRUE(ClipboardEmpty());
+    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged);
+    EXPECT_EQ(VelocityAt(0), 10);
 }
 
 TEST_F(ClipboardTest, CutMovesOnPasteAndUndoTakesBothStepsBack) {
@@ -48,16 +60,15 @@ TEST_F(ClipboardTest, CutMovesOnPasteAndUndoTakesBothStepsBack) {
     EXPECT_THAT(Ticks(), ElementsAre(960, 1440));
     EXPECT_EQ(VelocityAt(960), 10);
     EXPECT_EQ(history.undoCount, 2);
-
     Undo(history, song, 99);
     EXPECT_THAT(Ticks(), IsEmpty());
     Undo(history, song, 99);
     EXPECT_THAT(Ticks(), ElementsAre(0, 480));
-    EXPECT_EQ(VelocityAt(0), 10);
     EXPECT_EQ(VelocityAt(480), 20);
 }
 
-TEST_F(ClipboardTest, OverlappingMoveByOneStep) {
+// Source and destination overlap: the events are taken as they were before the paste.
+TEST_F(ClipboardTest, OverlappingCutAndCopy) {
     Put(0, 10);
     Put(40, 20);
     Select(0, 40);
@@ -71,11 +82,7 @@ TEST_F(ClipboardTest, OverlappingMoveByOneStep) {
     EXPECT_THAT(Ticks(), ElementsAre(0, 40));
     EXPECT_EQ(VelocityAt(0), 10);
     EXPECT_EQ(VelocityAt(40), 20);
-}
 
-TEST_F(ClipboardTest, OverlappingCopyTakesTheEventsAsTheyWereBeforeThePaste) {
-    Put(0, 10);
-    Put(40, 20);
     Put(80, 30);
     Select(0, 80);
     Copy(song);
@@ -86,64 +93,20 @@ TEST_F(ClipboardTest, OverlappingCopyTakesTheEventsAsTheyWereBeforeThePaste) {
     EXPECT_EQ(VelocityAt(120), 30);
 }
 
-TEST_F(ClipboardTest, PasteReplacesStandingEventsAndUndoBringsThemBack) {
-    Put(0, 10);
-    Put(1920, 50);
-    Put(2400, 60);
-    Select(0, 0);
-    Copy(song);
-    Paste(history, song, 1920);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 1920, 2400));
-    EXPECT_EQ(VelocityAt(1920), 10);
-    Undo(history, song, 99);
-    EXPECT_EQ(VelocityAt(1920), 50);
-    EXPECT_EQ(VelocityAt(2400), 60);
+TEST_F(ClipboardTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
+    struct Case {
+        std::int32_t anchor, cursor, clipStart, clipEnd, collapsed;
+    };
+    for (const Case c : {Case{960, 0, 0, 960, 960}, Case{0, 960, 0, 960, 0},
+                         Case{200000, 960, 960, 192000, 192000}, Case{-40, 480, 0, 480, 0}}) {
+        Select(c.anchor, c.cursor);
+        Cut(song);
+        EXPECT_EQ(song.edit.clipStart, c.clipStart) << c.anchor;
+        EXPECT_EQ(song.edit.clipEnd, c.clipEnd) << c.anchor;
+        EXPECT_EQ(song.edit.anchorTick, c.collapsed) << c.anchor;
+        EXPECT_EQ(song.edit.cursorTick, c.collapsed) << c.anchor;
+    }
 }
-
-TEST_F(ClipboardTest, EnteringAChordAbandonsAPendingCut) {
-    Put(0, 10);
-    Select(0, 0);
-    Cut(song);
-    song.edit.cursorTick = 1920;
-    EnterChord(history, song, guitar, context);
-    EXPECT_TRUE(ClipboardEmpty());
-    const std::uint32_t before = song.eventCount;
-    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged);
-    EXPECT_EQ(song.eventCount, before);
-    EXPECT_EQ(VelocityAt(0), 10);
-}
-
-TEST_F(ClipboardTest, PasteOfASpanWithoutEventsKeepsTheClipboard) {
-    Put(1920);
-    Select(0, 480);
-    Copy(song);
-    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged);
-    EXPECT_EQ(history.undoCount, 0);
-    EXPECT_EQ(song.edit.clipMode, 2);
-}
-
-struct ClipLimitCase {
-    std::int32_t anchor, cursor;
-    std::int32_t clipStart, clipEnd, collapsed;
-};
-
-class ClipLimitTest : public EditingTest, public ::testing::WithParamInterface<ClipLimitCase> {};
-
-TEST_P(ClipLimitTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
-    const ClipLimitCase& c = GetParam();
-    Select(c.anchor, c.cursor);
-    Cut(song);
-    EXPECT_EQ(song.edit.clipStart, c.clipStart);
-    EXPECT_EQ(song.edit.clipEnd, c.clipEnd);
-    EXPECT_EQ(song.edit.anchorTick, c.collapsed);
-    EXPECT_EQ(song.edit.cursorTick, c.collapsed);
-}
-
-INSTANTIATE_TEST_SUITE_P(Spans, ClipLimitTest,
-                         ::testing::Values(ClipLimitCase{960, 0, 0, 960, 960},
-                                           ClipLimitCase{0, 960, 0, 960, 0},
-                                           ClipLimitCase{200000, 960, 960, 192000, 192000},
-                                           ClipLimitCase{-40, 480, 0, 480, 0}));
 
 TEST_F(ClipboardTest, PasteThatWouldOverfillTheSongIsRefusedUntouched) {
     Fill(MAX_EVENTS, 0);
@@ -189,25 +152,27 @@ TEST_F(ClipboardTest, EventsLandingPastTheLastTickAreNotPasted) {
     EXPECT_EQ(VelocityAt(191000), 10);
 }
 
-TEST_F(UndoTest, EmptyHistoryDoesNothing) {
+TEST_F(UndoTest, RestoresTheSpanSetsCursorAndAnchorAndEmptiesTheClipboard) {
     Put(0);
     Select(480, 960);
-    const EditResult r = Undo(history, song, 99);
-    EXPECT_FALSE(r.eventsChanged);
-    EXPECT_THAT(Ticks(), ElementsAre(0));
+    EXPECT_FALSE(Undo(history, song, 99).eventsChanged); // an empty history does nothing
     EXPECT_EQ(song.edit.cursorTick, 960);
-}
-
-TEST_F(UndoTest, DeletingAnEmptySpanRecordsNoStep) {
-    Put(0, 10);
-    Select(0, 0);
+    Put(960);
+    Put(1440);
+    Select(1440, 960);
     DeleteSelection(history, song);
-    ASSERT_EQ(history.undoCount, 1);
-    Select(960, 1440);
+    Select(3840, 3840); // a span without events records no step
     DeleteSelection(history, song);
     EXPECT_EQ(history.undoCount, 1);
-    Undo(history, song, 99);
-    EXPECT_EQ(VelocityAt(0), 10);
+    Select(0, 0);
+    Copy(song);
+    Select(5000, 7000);
+    EXPECT_TRUE(Undo(history, song, 99).refreshFields);
+    EXPECT_EQ(song.edit.anchorTick, 960);
+    EXPECT_EQ(song.edit.cursorTick, 960);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 960, 1440));
+    EXPECT_EQ(history.undoEntries[1], UndoEntry{}); // the undone step's end entry is cleared
+    EXPECT_TRUE(ClipboardEmpty());
 }
 
 TEST_F(UndoTest, StepOfAnEmptySpanRemovesWhatStandsThereNow) {
@@ -219,31 +184,6 @@ TEST_F(UndoTest, StepOfAnEmptySpanRemovesWhatStandsThereNow) {
     Put(1920, 70);
     Undo(history, song, 99);
     EXPECT_THAT(Ticks(), ElementsAre(1920));
-}
-
-TEST_F(UndoTest, SetsCursorAndAnchorToTheSpansFirstTick) {
-    Put(960);
-    Put(1440);
-    Select(1440, 960);
-    DeleteSelection(history, song);
-    Select(5000, 7000);
-    const EditResult r = Undo(history, song, 99);
-    EXPECT_TRUE(r.refreshFields);
-    EXPECT_EQ(song.edit.anchorTick, 960);
-    EXPECT_EQ(song.edit.cursorTick, 960);
-    EXPECT_THAT(Ticks(), ElementsAre(960, 1440));
-    EXPECT_EQ(history.undoEntries[1], UndoEntry{}); // the undone step's end entry is cleared
-}
-
-TEST_F(UndoTest, UndoEmptiesTheClipboard) {
-    Put(0);
-    Select(0, 0);
-    DeleteSelection(history, song);
-    Put(480);
-    Select(480, 480);
-    Copy(song);
-    Undo(history, song, 99);
-    EXPECT_TRUE(ClipboardEmpty());
 }
 
 TEST_F(UndoTest, NewSongKeepsTheHistory) {
