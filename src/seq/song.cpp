@@ -170,31 +170,27 @@ void Song::ClearRange(std::int32_t a, std::int32_t b) {
 
 void Song::SortEvents() {
     std::lock_guard lock(mutex);
-    // Compaction: close the gaps left by deleted slots; the freed top slots keep END_TICK.
+    // Compaction: close the gaps left by deleted slots in one pass, keeping the order; the freed
+    // top slots take END_TICK.
     const std::uint32_t count = std::min<std::uint32_t>(eventCount, MAX_EVENTS);
-    std::uint32_t removed = 0;
-    std::uint32_t top = count; // slot of the end marker of the shrinking list
-    for (std::uint32_t i = 0; i < top;) {
-        if (songEvents[i].isEnd()) {
-            std::copy(songEvents.begin() + i + 1, songEvents.begin() + top + 1,
-                      songEvents.begin() + i);
-            songEvents[top].tick = END_TICK;
-            --top;
-            ++removed;
-        } else {
-            ++i;
-        }
-    }
-    eventCount = count - removed;
+    std::uint32_t kept = 0;
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (!songEvents[i].isEnd())
+            songEvents[kept++] = songEvents[i];
+    for (std::uint32_t i = kept; i < count; ++i)
+        songEvents[i] = SongEvent{};
+    eventCount = kept;
 
-    // Stable insertion sort by signed tick.
-    for (int i = 1; i < EVENT_SLOTS && !songEvents[i].isEnd(); ++i) {
+    // Stable insertion sort by signed tick: an event moves behind every event of its own tick
+    // that stood before it, so events a file brought at one tick keep their file order.
+    const auto byTick = [](std::int32_t t, const SongEvent& e) { return t < e.signedTick(); };
+    for (std::uint32_t i = 1; i < eventCount; ++i) {
         if (songEvents[i - 1].signedTick() > songEvents[i].signedTick()) {
             const SongEvent moving = songEvents[i];
-            const int p = FirstEventAtOrAfter(moving.signedTick());
-            std::copy_backward(songEvents.begin() + p, songEvents.begin() + i,
-                               songEvents.begin() + i + 1);
-            songEvents[p] = moving;
+            const auto at = std::upper_bound(songEvents.begin(), songEvents.begin() + i,
+                                             moving.signedTick(), byTick);
+            std::copy_backward(at, songEvents.begin() + i, songEvents.begin() + i + 1);
+            *at = moving;
         }
     }
 

@@ -99,6 +99,21 @@ TEST(SongModel, ClearRangeMarksBothOrdersAlikeAndSortCompactsAndOrders) {
     }
 }
 
+// Fixed fault: events of one tick (a list read from a file may hold them) swapped places.
+TEST(SongModel, SortEventsKeepsTheOrderOfEventsAtTheSameTick) {
+    Song song;
+    const std::uint32_t ticks[] = {960, 480, 480, 0};
+    for (std::uint8_t i = 0; i < 4; ++i) {
+        song.songEvents[i] = Event(ticks[i]);
+        song.songEvents[i].velocity = i;
+    }
+    song.eventCount = 4;
+    song.SortEvents();
+    EXPECT_EQ(Ticks(song), (std::vector<std::uint32_t>{0, 480, 480, 960}));
+    EXPECT_EQ(song.songEvents[1].velocity, 1);
+    EXPECT_EQ(song.songEvents[2].velocity, 2);
+}
+
 TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {
     struct Case {
         std::int32_t gate, strokeTime, wantGate, wantStroke;
