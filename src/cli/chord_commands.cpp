@@ -12,14 +12,6 @@ namespace cadenzo::cli {
 
 namespace {
 
-// An item of the chord lists without its blanks: "C#", "m7", "m69".
-std::string Bare(const char* item) {
-    std::string text(item);
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    return first == std::string::npos ? std::string{} : text.substr(first, last - first + 1);
-}
-
 std::string FretText(std::uint8_t fret) {
     return fret == SILENT ? "x" : std::to_string(fret);
 }
@@ -32,26 +24,6 @@ std::string FretsText(const Frets& frets) {
         line += FretText(frets[s]);
     }
     return line;
-}
-
-// The chordTable root 0..11 of "C" .. "B".
-int ParseRoot(const std::string& text) {
-    for (int r = 0; r < CHORD_ROOTS; ++r)
-        if (text == Bare(chord1Items[r + 1]))
-            return r;
-    throw UsageError("unknown root '" + text + "': use C, C#, D, D#, E, F, F#, G, G#, A, A# or B");
-}
-
-// The Chord2 item index of "M", "m", "6", ... "m69".
-int ParseType(const std::string& text) {
-    std::string known;
-    for (int t = 0; t < CHORD_TYPES; ++t) {
-        const std::string bare = Bare(chord2Items[t]);
-        if (text == bare)
-            return t;
-        known += (t > 0 ? ", " : "") + bare;
-    }
-    throw UsageError("unknown chord type '" + text + "': use one of " + known);
 }
 
 // A fret typed on the command line: 0..24, or x for a silent string.

@@ -1,5 +1,7 @@
 #include "cli/cli_common.h"
 
+#include "model/chords.h"
+
 #include <charconv>
 #include <sstream>
 
@@ -12,6 +14,31 @@ LoadedSong::LoadedSong(const std::string& path) {
         throw RunError(path + ": " + result.error);
     if (!result.ok)
         throw RunError(result.error);
+}
+
+std::string Bare(const char* item) {
+    std::string text(item);
+    const auto first = text.find_first_not_of(' ');
+    const auto last = text.find_last_not_of(' ');
+    return first == std::string::npos ? std::string{} : text.substr(first, last - first + 1);
+}
+
+int ParseRoot(const std::string& text) {
+    for (int r = 0; r < CHORD_ROOTS; ++r)
+        if (text == Bare(chord1Items[r + 1]))
+            return r;
+    throw UsageError("unknown root '" + text + "': use C, C#, D, D#, E, F, F#, G, G#, A, A# or B");
+}
+
+int ParseType(const std::string& text) {
+    std::string known;
+    for (int t = 0; t < CHORD_TYPES; ++t) {
+        const std::string bare = Bare(chord2Items[t]);
+        if (text == bare)
+            return t;
+        known += (t > 0 ? ", " : "") + bare;
+    }
+    throw UsageError("unknown chord type '" + text + "': use one of " + known);
 }
 
 Frets ParseTuning(const std::string& text) {

@@ -16,14 +16,6 @@ namespace cadenzo::cli {
 
 namespace {
 
-// An item of the chord lists without its blanks: "C#", "m7".
-std::string Bare(const char* item) {
-    std::string text(item);
-    const auto first = text.find_first_not_of(' ');
-    const auto last = text.find_last_not_of(' ');
-    return first == std::string::npos ? std::string{} : text.substr(first, last - first + 1);
-}
-
 struct StrumArgs {
     std::string root;
     std::string type;
@@ -48,19 +40,7 @@ void RunDevices() {
 }
 
 void RunStrum(const StrumArgs& args) {
-    ChordSelection chord;
-    for (int r = 1; r < CHORD1_ITEMS; ++r)
-        if (args.root == Bare(chord1Items[r]))
-            chord.chord1 = r;
-    if (chord.chord1 == 0)
-        throw UsageError("unknown root '" + args.root +
-                         "': use C, C#, D, D#, E, F, F#, G, G#, A, A# or B");
-    chord.chord2 = -1;
-    for (int t = 0; t < CHORD_TYPES; ++t)
-        if (args.type == Bare(chord2Items[t]))
-            chord.chord2 = t;
-    if (chord.chord2 < 0)
-        throw UsageError("unknown chord type '" + args.type + "': see cadenzo-cli chord --help");
+    const ChordSelection chord{ParseRoot(args.root) + 1, ParseType(args.type)};
 
     Guitar guitar;
     guitar.setTuning(ParseTuning(args.tuning));
