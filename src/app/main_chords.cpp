@@ -173,7 +173,14 @@ void Tmain_form::dropEvent(QDropEvent* event) {
     if (urls.isEmpty())
         return;
     event->acceptProposedAction();
-    OpenFileByName(urls.first().toLocalFile().left(255));
+    FilesDropped(urls);
+}
+
+void Tmain_form::FilesDropped(const QList<QUrl>& urls) {
+    // Only the first file of a drop is opened. The whole name is taken: cutting a long path
+    // short would open another file, or none.
+    if (!urls.isEmpty())
+        OpenFileByName(urls.first().toLocalFile());
 }
 
 } // namespace cadenzo

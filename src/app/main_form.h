@@ -8,6 +8,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <QUrl>
 
 #include <functional>
 #include <memory>
@@ -56,6 +57,7 @@ public:
     int seqPane() const { return seqPane_; }
 
     void OpenFileByName(const QString& name);
+    void FilesDropped(const QList<QUrl>& urls);
     void SetSeqPane(int state);
     void DrawNeck();
     void RefreshRoll();

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <QScrollBar>
 #include <QTest>
+#include <QUrl>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -121,6 +122,20 @@ TEST_F(MainFormTest, UnsupportedFileTypesAreRefusedCaseSensitively) {
     EXPECT_EQ(warnings.size(), 2);
     form->OpenFileByName(QString());
     EXPECT_EQ(warnings.size(), 2);
+}
+
+TEST_F(MainFormTest, DroppingSeveralFilesOpensOnlyTheFirst) {
+    Create();
+    test::WriteBytes(folder / "one.crd", "1\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n");
+    test::WriteBytes(folder / "two.crd", "2\r\nA\r\n0\r\n0\r\n2\r\n2\r\n2\r\n0\r\n255\r\n"
+                                         "B\r\n0\r\n2\r\n4\r\n4\r\n4\r\n2\r\n255\r\n");
+    form->FilesDropped({QUrl::fromLocalFile(QString::fromStdString((folder / "one.crd").string())),
+                        QUrl::fromLocalFile(QString::fromStdString((folder / "two.crd").string())),
+                        QUrl::fromLocalFile(QStringLiteral("/nowhere/notes.txt"))});
+    EXPECT_EQ(form->usr->count(), 2);
+    EXPECT_EQ(form->usr->itemText(1), QString("Am : A"));
+    EXPECT_TRUE(warnings.isEmpty());
+    EXPECT_TRUE(errors.isEmpty()) << errors.join("; ").toStdString();
 }
 
 TEST_F(MainFormTest, ClosingSavesSettingsAndChordsAndClosesThePort) {
