@@ -36,7 +36,8 @@ test: deps
 	cd build-test && ctest --output-on-failure -j $(JOBS)
 
 bench: deps
-	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCADENZO_BENCH=ON
+	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCADENZO_BENCH=ON \
+	    -DCADENZO_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
 
 format:
