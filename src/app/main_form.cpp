@@ -59,7 +59,11 @@ Tmain_form::Tmain_form(AppContext& app, QWidget* parent) : QMainWindow(parent), 
     qApp->installEventFilter(this);
 }
 
-Tmain_form::~Tmain_form() = default;
+Tmain_form::~Tmain_form() {
+    // The engine outlives the window: it must not report to a window that is gone.
+    app_.playback.StopPlayTimer();
+    app_.playback.setListener(nullptr);
+}
 
 void Tmain_form::FormCreate(const QString& fileName) {
     formBusy_ = true;                               // 1
