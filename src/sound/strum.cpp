@@ -10,6 +10,11 @@ namespace {
 constexpr std::uint8_t STEPS = STRING_COUNT; // ticks that sound a string; the next one ends
 } // namespace
 
+Strummer::~Strummer() {
+    if (const std::uint32_t id = strokeTimerId_.exchange(0); id != 0)
+        timer_.killEvent(id);
+}
+
 void Strummer::StartStroke(std::uint8_t mode) {
     if (running())
         return;

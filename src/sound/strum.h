@@ -25,6 +25,9 @@ class Strummer {
 public:
     Strummer(Timer& timer, MidiPort& port, const Guitar& guitar)
         : timer_(timer), port_(port), guitar_(guitar) {}
+    // A stroke still running when the program ends is stopped: its ticks would otherwise reach a
+    // strummer, port and guitar that are gone.
+    ~Strummer();
     Strummer(const Strummer&) = delete;
     Strummer& operator=(const Strummer&) = delete;
 

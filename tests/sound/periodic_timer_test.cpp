@@ -8,6 +8,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <memory>
 #include <thread>
 
 namespace cadenzo::test {
@@ -140,6 +141,18 @@ TEST_F(RealStroke, ReleaseNearItsEndNeverLeavesNotesRinging) {
         ASSERT_FALSE(sent.empty());
         EXPECT_EQ(sent.back().message, PackShortMsg(0x80, 127, 0)) << "round " << round;
     }
+}
+
+// Fixed fault: closing the program during a stroke freed the strummer while its timer still
+// ticked into it.
+TEST_F(RealStroke, AStrummerGoneMidStrokeGetsNoMoreTicks) {
+    auto early = std::make_unique<Strummer>(timer, port, guitar);
+    early->StartStroke(STROKE_DOWN);
+    ASSERT_TRUE(early->running());
+    early.reset();
+    const std::size_t sent = out.sent().size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    EXPECT_EQ(out.sent().size(), sent);
 }
 
 } // namespace
