@@ -13,8 +13,10 @@ build: deps
 	cmake -S . -B build $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCADENZO_TESTS=OFF
 	cmake --build build -j $(JOBS) --target cadenzo cadenzo-cli
 
+# Started from the checkout, so Help finds manual/Cadenzo.html and the settings and backup chords
+# live beside it.
 run: build
-	cd build && ./src/app/cadenzo
+	./build/src/app/cadenzo
 
 # The test run has three build trees:
 #  build-test  everything, with AddressSanitizer and UndefinedBehaviorSanitizer, warnings fatal
