@@ -91,7 +91,8 @@ void Guitar::MoveNeck(std::uint8_t newPos, bool positionLock) {
 }
 
 int Guitar::ResizeNeck(int neckScreenWidth) {
-    // Round((width - 8) / 50), halves to even as the rounding of the original arithmetic does.
+    // Round((width - 8) / 50) with halves going to the even neighbour, so the column count of a
+    // width is the same however the window got there.
     const int span = std::max(0, neckScreenWidth - 8);
     int columns = span / 50;
     const int twiceRest = 2 * (span % 50);
