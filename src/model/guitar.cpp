@@ -91,8 +91,8 @@ void Guitar::MoveNeck(std::uint8_t newPos, bool positionLock) {
 }
 
 int Guitar::ResizeNeck(int neckScreenWidth) {
-    // Round((width - 8) / 50) with halves going to the even neighbour, so the column count of a
-    // width is the same however the window got there.
+    // Round((width - 8) / 50), a half going to the even neighbour: a fretboard of 283 pixels
+    // shows 6 columns, and so does one of 333.
     const int span = std::max(0, neckScreenWidth - 8);
     int columns = span / 50;
     const int twiceRest = 2 * (span % 50);
