@@ -102,6 +102,18 @@ std::vector<bool> Outline(const GlyphPixels& g, TColor t) {
     return out;
 }
 
+// A copy of g in which every glyph (non-transparent) pixel c at (x, y) becomes
+// change(c, x, y, pixel); transparent pixels stay.
+template <class Change> GlyphPixels MapGlyphPixels(const GlyphPixels& g, Change change) {
+    GlyphPixels out = g;
+    const TColor t = g.transparent();
+    for (int y = 0; y < g.h; ++y)
+        for (int x = 0; x < g.w; ++x)
+            if (const TColor c = g.at(x, y); c != t)
+                change(c, x, y, out.at(x, y));
+    return out;
+}
+
 } // namespace
 
 GlyphPixels HotGlyph(const GlyphPixels& g, TActiveImageType mode, TColor shine) {
@@ -125,66 +137,53 @@ GlyphPixels HotGlyph(const GlyphPixels& g, TActiveImageType mode, TColor shine) 
                 out.px[i] = shine;
         return out;
     }
-    for (int y = 0; y < g.h; ++y)
-        for (int x = 0; x < g.w; ++x) {
-            const TColor c = g.at(x, y);
-            if (c == t)
-                continue;
-            TColor& o = out.at(x, y);
-            switch (mode) {
-            case aiXorLight:
-                o = (c ^ shine) & 0xFFFFFF;
-                break;
-            case aiHalfLight:
-                o = PerComponent(c, shine, [](int a, int s) { return (a + s) / 2; });
-                break;
-            case aiQuaterLight:
-                o = PerComponent(c, shine, [](int a, int s) { return (a + 3 * s) / 4; });
-                break;
-            case aiAddLight:
-                o = PerComponent(c, shine, [](int a, int s) { return std::min(255, a + s); });
-                break;
-            case aiMaskLight:
-                if ((x + y) % 2 == 1)
-                    o = shine;
-                break;
-            default:
-                break;
-            }
+    return MapGlyphPixels(g, [mode, shine](TColor c, int x, int y, TColor& o) {
+        switch (mode) {
+        case aiXorLight:
+            o = (c ^ shine) & 0xFFFFFF;
+            break;
+        case aiHalfLight:
+            o = PerComponent(c, shine, [](int a, int s) { return (a + s) / 2; });
+            break;
+        case aiQuaterLight:
+            o = PerComponent(c, shine, [](int a, int s) { return (a + 3 * s) / 4; });
+            break;
+        case aiAddLight:
+            o = PerComponent(c, shine, [](int a, int s) { return std::min(255, a + s); });
+            break;
+        case aiMaskLight:
+            if ((x + y) % 2 == 1)
+                o = shine;
+            break;
+        default:
+            break;
         }
-    return out;
+    });
 }
 
 GlyphPixels DisabledGlyph(const GlyphPixels& g, TDisabledImageType mode, TColor face) {
-    GlyphPixels out = g;
     const TColor t = g.transparent();
-    for (int y = 0; y < g.h; ++y)
-        for (int x = 0; x < g.w; ++x) {
-            const TColor c = g.at(x, y);
-            if (c == t)
-                continue;
-            TColor& o = out.at(x, y);
-            switch (mode) {
-            case diGrayscale: {
-                const auto v = std::uint8_t((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3);
-                o = RGB(v, v, v);
-                break;
-            }
-            case diAlphaHalfTrans:
-                o = PerComponent(c, face, [](int a, int f) { return (a + f) / 2; });
-                break;
-            case diAlphaQuaterTrans:
-                o = PerComponent(c, face, [](int a, int f) { return (a + 3 * f) / 4; });
-                break;
-            case diMaskTrans:
-                if ((x + y) % 2 == 1)
-                    o = t;
-                break;
-            case diDefault:
-                break;
-            }
+    return MapGlyphPixels(g, [mode, face, t](TColor c, int x, int y, TColor& o) {
+        switch (mode) {
+        case diGrayscale: {
+            const auto v = std::uint8_t((GetRValue(c) + GetGValue(c) + GetBValue(c)) / 3);
+            o = RGB(v, v, v);
+            break;
         }
-    return out;
+        case diAlphaHalfTrans:
+            o = PerComponent(c, face, [](int a, int f) { return (a + f) / 2; });
+            break;
+        case diAlphaQuaterTrans:
+            o = PerComponent(c, face, [](int a, int f) { return (a + 3 * f) / 4; });
+            break;
+        case diMaskTrans:
+            if ((x + y) % 2 == 1)
+                o = t;
+            break;
+        case diDefault:
+            break;
+        }
+    });
 }
 
 std::vector<bool> EdgeMask(const GlyphPixels& g) {

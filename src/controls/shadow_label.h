@@ -8,13 +8,14 @@
 #include <QWidget>
 #include <functional>
 
+#include "controls/change_notifier.h"
 #include "controls/color_number.h"
 #include "controls/control_geometry.h"
 
 namespace cadenzo {
 
 // Settings of one text copy (shadow or highlight); changing any of them repaints the label.
-class TShadow {
+class TShadow : public ChangeNotifier {
 public:
     TShadow(TColor color, int offsetLeft, int offsetTop)
         : color_(color), offsetLeft_(offsetLeft), offsetTop_(offsetTop) {}
@@ -28,16 +29,7 @@ public:
     void setOffsetLeft(int v) { Set(offsetLeft_, v); }
     void setOffsetTop(int v) { Set(offsetTop_, v); }
 
-    std::function<void()> OnChange;
-
 private:
-    template <class T> void Set(T& field, T v) {
-        if (field == v)
-            return;
-        field = v;
-        if (OnChange)
-            OnChange();
-    }
     bool visible_ = true;
     TColor color_;
     int offsetLeft_, offsetTop_;

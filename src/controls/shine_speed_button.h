@@ -10,13 +10,14 @@
 #include <QWidget>
 #include <functional>
 
+#include "controls/change_notifier.h"
 #include "controls/color_number.h"
 #include "controls/control_geometry.h"
 
 namespace cadenzo {
 
 // One colour set of a button; changing any property repaints the owning button.
-class TShineBtnColors {
+class TShineBtnColors : public ChangeNotifier {
 public:
     explicit TShineBtnColors(TColor face) : color_(face) {}
 
@@ -36,16 +37,7 @@ public:
     void setGradVertical(bool v) { Set(gradVertical_, v); }
     void setGradation(bool v) { Set(gradation_, v); }
 
-    std::function<void()> OnChange;
-
 private:
-    template <class T> void Set(T& field, T v) {
-        if (field == v)
-            return;
-        field = v;
-        if (OnChange)
-            OnChange();
-    }
     TColor color_;
     TColor highlight_ = clBtnHighlight;
     TColor shadow_ = clBtnShadow;
