@@ -248,34 +248,42 @@ PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, i
     return PointerShape::Default;
 }
 
-void DragGateHandle(Song& song, const SeqMouse& mouse, int x) {
+namespace {
+
+// Runs edit on the handle event, found again by its tick (an edit since the hover may have moved
+// it), under the song's lock; nothing happens when it is gone.
+template <class Edit> void EditHandleEvent(Song& song, const SeqMouse& mouse, Edit edit) {
     const int i = song.FindEvent(mouse.handleTick);
     if (i < 0)
         return;
     std::lock_guard lock(song.mutex);
-    SongEvent& event = song.songEvents[i];
-    std::int64_t gate = DraggedValue(song, mouse, x, event.signedTick());
-    if (i + 1 < static_cast<int>(song.eventCount)) {
-        const std::int64_t room =
-            std::int64_t{song.songEvents[i + 1].signedTick()} - event.signedTick();
-        if (gate > room - 1)
-            gate = room;
-    }
-    event.gate = ToTicks(gate);
-    if (event.strokeTime > event.gate)
-        event.strokeTime = event.gate;
+    edit(i, song.songEvents[i]);
+}
+
+} // namespace
+
+void DragGateHandle(Song& song, const SeqMouse& mouse, int x) {
+    EditHandleEvent(song, mouse, [&](int i, SongEvent& event) {
+        std::int64_t gate = DraggedValue(song, mouse, x, event.signedTick());
+        if (i + 1 < static_cast<int>(song.eventCount)) {
+            const std::int64_t room =
+                std::int64_t{song.songEvents[i + 1].signedTick()} - event.signedTick();
+            if (gate > room - 1)
+                gate = room;
+        }
+        event.gate = ToTicks(gate);
+        if (event.strokeTime > event.gate)
+            event.strokeTime = event.gate;
+    });
 }
 
 void DragStrokeHandle(Song& song, const SeqMouse& mouse, int x) {
-    const int i = song.FindEvent(mouse.handleTick);
-    if (i < 0)
-        return;
-    std::lock_guard lock(song.mutex);
-    SongEvent& event = song.songEvents[i];
-    std::int64_t strokeTime = DraggedValue(song, mouse, x, event.signedTick());
-    if (strokeTime > event.gate)
-        strokeTime = event.gate;
-    event.strokeTime = ToTicks(strokeTime);
+    EditHandleEvent(song, mouse, [&](int, SongEvent& event) {
+        std::int64_t strokeTime = DraggedValue(song, mouse, x, event.signedTick());
+        if (strokeTime > event.gate)
+            strokeTime = event.gate;
+        event.strokeTime = ToTicks(strokeTime);
+    });
 }
 
 bool ApplyVelocityLine(Song& song, UndoHistory& history, DragLine line) {
