@@ -27,10 +27,12 @@ if [ ${#missing[@]} -eq 0 ]; then
 fi
 
 echo "Installing: ${missing[*]}"
-SUDO=""
+# As root (often with no sudo installed) apt runs directly; a normal user goes through sudo,
+# which keeps DEBIAN_FRONTEND only when it is passed on the command line.
+as_root=()
 if [ "$(id -u)" -ne 0 ]; then
-    SUDO="sudo"
+    as_root=(sudo env DEBIAN_FRONTEND=noninteractive)
 fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO -E apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
