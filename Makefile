@@ -1,7 +1,7 @@
 # Two commands for a fresh Debian machine:
 #   make run    installs what is missing, builds and starts Cadenzo
 #   make test   installs what is missing, builds and runs every test
-.PHONY: run test deps build bench clean format
+.PHONY: run test deps build bench clean format format-check
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN = -G Ninja
@@ -22,7 +22,7 @@ run: build
 #  build-test  everything, with AddressSanitizer and UndefinedBehaviorSanitizer, warnings fatal
 #  build-tsan  the core and its engine tests with ThreadSanitizer
 #  build-fuzz  the file readers' fuzz targets, built with clang and libFuzzer, run for a bounded time
-test: deps
+test: deps format-check
 	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCADENZO_SANITIZE=thread \
 	    -DCADENZO_WERROR=ON -DCADENZO_GUI=OFF -DCADENZO_BACKENDS=OFF -DCADENZO_CLI=OFF
 	cmake --build build-tsan -j $(JOBS)
@@ -44,6 +44,10 @@ bench: deps
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
+
+# Fails on any source file that `make format` would change.
+format-check: deps
+	git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf build build-test build-tsan build-fuzz build-bench

@@ -11,7 +11,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev
     xvfb xauth xdotool
-    clang libclang-rt-14-dev
+    clang libclang-rt-14-dev clang-format
     python3 python3-mido
 )
 
