@@ -114,7 +114,6 @@ bool JackCapture::Open(const std::string& server, const std::string& client, std
     }
     port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (port_ == nullptr || jack_set_process_callback(client_, &JackCapture::Process, this) != 0 ||
-        jack_set_xrun_callback(client_, &JackCapture::XRun, this) != 0 ||
         jack_activate(client_) != 0) {
         error = "cannot set up the JACK capture port";
         Close();
@@ -134,11 +133,6 @@ void JackCapture::Close() {
 
 std::string JackCapture::portName() const {
     return port_ ? jack_port_name(port_) : "";
-}
-
-int JackCapture::XRun(void* self) {
-    ++static_cast<JackCapture*>(self)->xruns_;
-    return 0;
 }
 
 int JackCapture::Process(std::uint32_t frames, void* user) {
