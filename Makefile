@@ -1,7 +1,7 @@
 # Two commands for a fresh Debian machine:
 #   make run    installs what is missing, builds and starts Cadenzo
 #   make test   installs what is missing, builds and runs every test
-.PHONY: run test deps build bench clean format format-check
+.PHONY: run test deps build bench clean format format-check fuzz fuzz-build
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN = -G Ninja
@@ -21,21 +21,28 @@ run: build
 # The test run has three build trees:
 #  build-test  everything, with AddressSanitizer and UndefinedBehaviorSanitizer, warnings fatal
 #  build-tsan  the core and its engine tests with ThreadSanitizer
-#  build-fuzz  the file readers' fuzz targets, built with clang and libFuzzer, run for a bounded time
-test: deps format-check
+#  build-fuzz  the file readers' fuzz targets, built with clang and libFuzzer, each a fixed number
+#              of runs from a fixed seed so that a failure repeats (`make fuzz` searches longer)
+test: deps format-check fuzz-build
 	cmake -S . -B build-tsan $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCADENZO_SANITIZE=thread \
 	    -DCADENZO_WERROR=ON -DCADENZO_GUI=OFF -DCADENZO_BACKENDS=OFF -DCADENZO_CLI=OFF
 	cmake --build build-tsan -j $(JOBS)
 	cd build-tsan && ctest --output-on-failure -j $(JOBS) -L engine
-	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
-	    -DCMAKE_CXX_COMPILER=clang++ -DCADENZO_FUZZ=ON -DCADENZO_SANITIZE=address,undefined \
-	    -DCADENZO_WERROR=ON -DCADENZO_GUI=OFF -DCADENZO_BACKENDS=OFF -DCADENZO_CLI=OFF -DCADENZO_TESTS=OFF
-	cmake --build build-fuzz -j $(JOBS)
-	cd build-fuzz && ctest --output-on-failure -j $(JOBS) -L fuzz
+	cd build-fuzz && ctest --output-on-failure -j $(JOBS) -L '^fuzz$$'
 	cmake -S . -B build-test $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug \
 	    -DCADENZO_SANITIZE=address,undefined -DCADENZO_WERROR=ON
 	cmake --build build-test -j $(JOBS)
 	cd build-test && ctest --output-on-failure -j $(JOBS)
+
+fuzz-build: deps
+	cmake -S . -B build-fuzz $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang \
+	    -DCMAKE_CXX_COMPILER=clang++ -DCADENZO_FUZZ=ON -DCADENZO_SANITIZE=address,undefined \
+	    -DCADENZO_WERROR=ON -DCADENZO_GUI=OFF -DCADENZO_BACKENDS=OFF -DCADENZO_CLI=OFF -DCADENZO_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+
+# The fuzz targets with fresh seeds for CADENZO_FUZZ_SECONDS (600) each.
+fuzz: fuzz-build
+	cd build-fuzz && ctest --output-on-failure -j $(JOBS) -L '^fuzz-long$$'
 
 bench: deps
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCADENZO_BENCH=ON \

@@ -1,6 +1,7 @@
 #include "app/settings_file.h"
 
 #include "files/temp_folder.h"
+#include "support/first_run_settings.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,11 +15,7 @@ using namespace test;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
-// The file of a first run, written by hand from the file's line table.
-const std::string firstRun =
-    "CZ0200\r\n0\r\n30\r\n30\r\n422\r\n270\r\n"
-    "0\r\n8388608\r\n8388608\r\n16777215\r\n65535\r\n0\r\n24\r\n100\r\n0\r\n"
-    "True\r\nFalse\r\nTrue\r\n0\r\n422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n";
+const std::string& firstRun = firstRunSettings;
 
 // Closed with the pane open and on top, a system colour (0x8000000F, signed) and Drop D.
 const std::string usedFile =
@@ -149,16 +146,6 @@ TEST(SettingsFile, AStoppedReadAppliesOnlyTheLinesBeforeTheFailure) {
     sink.log.clear();
     ApplySettings(load, sink);
     EXPECT_TRUE(sink.log.empty());
-}
-
-TEST(SettingsFile, SavingWithoutAFileWritesTheDefaultsKeepingTheWidth) {
-    TempFolder folder;
-    const SettingsSave save =
-        SaveSettingsFile(folder / "Cadenzo.ini", ReadSettingsText(usedFile, "x").values);
-    ASSERT_TRUE(save.result);
-    EXPECT_TRUE(save.defaultsWritten);
-    EXPECT_EQ(save.written, DefaultSettings(800));
-    EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), SettingsText(DefaultSettings(800)));
 }
 
 } // namespace

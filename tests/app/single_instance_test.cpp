@@ -4,8 +4,15 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocalServer>
 #include <QUuid>
+#include <cstring>
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace cadenzo {
 namespace {
@@ -34,10 +41,23 @@ TEST(SingleInstance, FirstStartFindsNobodySecondStartRaisesTheFirst) {
 TEST(SingleInstance, ASocketLeftByACrashedInstanceIsTakenOver) {
     test::App();
     const QString key = UniqueKey();
+    // A crashed instance leaves its bound socket file with nobody listening on it.
+    QString path;
     {
-        SingleInstance crashed(key);
-        ASSERT_TRUE(crashed.Listen([] {}));
-    } // the server object is gone; a stale socket file may remain on some systems
+        QLocalServer probe;
+        ASSERT_TRUE(probe.listen(key));
+        path = probe.fullServerName();
+    }
+    const QByteArray file = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    ASSERT_LT(static_cast<std::size_t>(file.size()), sizeof address.sun_path);
+    std::memcpy(address.sun_path, file.constData(), static_cast<std::size_t>(file.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(fd);
+    ASSERT_TRUE(QFileInfo::exists(path));
+
     SingleInstance next(key);
     EXPECT_FALSE(next.AskRunningInstance());
     EXPECT_TRUE(next.Listen([] {}));

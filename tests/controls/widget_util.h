@@ -1,33 +1,14 @@
 #pragma once
 
-// Pixel helpers, and mouse and hover events delivered straight to a widget, independent of where
+// Mouse and hover events delivered straight to a widget, independent of where
 // the (offscreen) cursor is.
 
 #include <QCoreApplication>
 #include <QEnterEvent>
-#include <QImage>
 #include <QMouseEvent>
 #include <QWidget>
 
-#include "controls/color_number.h"
-#include "controls/qt_color.h"
-
 namespace cadenzo::test {
-
-inline TColor PixelAt(const QImage& img, int x, int y) {
-    return FromQRgb(img.pixel(x, y));
-}
-
-// How many pixels of the area show colour c.
-inline int CountColor(const QImage& img, TColor c, QRect area = {}) {
-    if (area.isNull())
-        area = img.rect();
-    int n = 0;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            n += PixelAt(img, x, y) == c;
-    return n;
-}
 
 inline void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button,
                       Qt::MouseButtons held) {

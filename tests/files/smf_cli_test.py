@@ -72,12 +72,6 @@ class ExportSmf(unittest.TestCase):
             channel=9, program=30, reset=[0x41, 0x10, 0x42, 0x12, 0x40, 0x00, 0x7F, 0x00, 0x41],
             controllers=[[1450, 7, 100], [1460, 91, 0], [1470, 93, 127]])
 
-    def test_format0_keeps_a_program_outside_the_guitars(self):
-        self.export_and_check(self.song(program=40, channel=0), "format0",
-                              ["--format", "0", "--reset", "xg", "--reverb", "64"],
-                              channel=0, program=40, reset=[0x43, 0x10, 0x4C, 0, 0, 0x7E, 0],
-                              controllers=[[1460, 91, 64]])
-
     def test_refusals_and_failures_write_nothing(self):
         cases = [(2, ["--channel", "0"]), (2, ["--channel", "17"]), (2, ["--channel", "x"]),
                  (2, ["--program", "23"]), (2, ["--program", "31"]), (2, ["--volume", "128"]),

@@ -1,5 +1,6 @@
 #include "files/smf_export.h"
 #include "files/temp_folder.h"
+#include "support/song_events.h"
 
 #include <gtest/gtest.h>
 
@@ -67,17 +68,13 @@ protected:
     SmfOptions options = InitialSmfOptions(*song, 0, 24, NAME);
 
     void Put(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke) {
-        song->PutEvent(SongEvent{
-            .tick = tick, .frets = frets, .velocity = 100, .gate = gate, .strokeTime = stroke});
+        song->PutEvent(test::MakeEvent(tick, frets, 100, gate, stroke));
         song->SortEvents();
     }
     // A slot as a song file may leave it: unsorted, gates uncut, any values.
     SongEvent& Raw(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke) {
-        return song->songEvents[song->eventCount++] = SongEvent{.tick = tick,
-                                                                .frets = frets,
-                                                                .velocity = 100,
-                                                                .gate = gate,
-                                                                .strokeTime = stroke};
+        return song->songEvents[song->eventCount++] =
+                   test::MakeEvent(tick, frets, 100, gate, stroke);
     }
     std::vector<Bytes> Compose(int format) {
         options.format = format;
@@ -95,16 +92,6 @@ TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
                          nameEvent, tempo120, meter44, program24,
                          Hex("83 60"), // end of track at 1920
                          endOfTrack}));
-}
-
-TEST(SmfVarLen, WritesSevenBitGroupsMostSignificantFirst) {
-    const std::pair<std::uint32_t, const char*> cases[] = {
-        {0x7F, "7F"}, {200, "81 48"}, {0x4000, "81 80 00"}, {0x0FFFFFFF, "FF FF FF 7F"}};
-    for (const auto& [value, bytes] : cases) {
-        Bytes out{0xAA};
-        WriteVarLen(out, value);
-        EXPECT_EQ(out, Cat({{0xAA}, Hex(bytes)})) << value;
-    }
 }
 
 // Down stroke 60 (10 ticks a string), gate 240: strings 6..1 from 1920 on, released at 2160.
@@ -151,20 +138,6 @@ TEST_F(SmfExport, MultiTrackKeepsEachStringsTimeAndResetsOnlyInTheFirst) {
     EXPECT_EQ(Compose(SMF_FORMAT1_MULTI).at(5), Cat({program24, volume, Hex("85 46"), endOfTrack}));
 }
 
-TEST_F(SmfExport, ResetMessagesFollowTheName) {
-    const std::pair<int, const char*> cases[] = {
-        {SMF_INIT_NONE, ""},
-        {SMF_INIT_GM, "00 F0 05 7E 7F 09 01 F7"},
-        {SMF_INIT_XG, "00 F0 08 43 10 4C 00 00 7E 00 F7"},
-        {SMF_INIT_GS, "00 F0 0A 41 10 42 12 40 00 7F 00 41 F7"}};
-    for (const auto& [init, reset] : cases) {
-        options.init = init;
-        EXPECT_EQ(Compose(SMF_FORMAT0).at(0), Cat({nameEvent, Hex(reset), tempo120, meter44,
-                                                   program24, Hex("83 60"), endOfTrack}))
-            << reset;
-    }
-}
-
 // 3/4 from bar 5 starts at 4 x 1920 + 1920 = 9600. No note follows it, so the end of track
 // moves to it in every track and stays the last event. A signature goes before a note on its
 // tick.
@@ -182,41 +155,6 @@ TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
                                                Hex("92 60 FF 58 04 06 03 18 08" // 3840: 6/8
                                                    "  00 90 28 64  83 60 80 28 00  00"),
                                                endOfTrack}));
-}
-
-// Song files may hold what the editor never makes. The strings whose turn comes after the release
-// never sound (as in playback); a negative stroke spreads nothing; a negative gate sounds
-// nothing; unsorted events are taken in tick order, an event's note-offs before the next one's
-// note-ons. The end of track comes after everything. Notes and velocities stay data bytes.
-TEST_F(SmfExport, ForeignEventsStillGiveOrderedTracks) {
-    Raw(0, allOpen, 240, 600);   // 100 a string: 1920, 2020, 2120; 2220 is past 2160
-    Raw(960, allOpen, 480, -60); // all at 2880
-    Raw(240, allOpen, -100, 60);
-    Raw(480, sixthOnly, 480, 0); // ends at 2880, where the chord at 960 begins
-    using N = std::tuple<std::int64_t, int, int>;
-    std::vector<N> expected = {{1920, 0x90, 40}, {2020, 0x90, 45}, {2120, 0x90, 50},
-                               {2160, 0x80, 40}, {2160, 0x80, 45}, {2160, 0x80, 50},
-                               {2400, 0x90, 40}, {2880, 0x80, 40}};
-    for (int status : {0x90, 0x80})
-        for (int note : {40, 45, 50, 55, 59, 64})
-            expected.emplace_back(status == 0x90 ? 2880 : 3360, status, note);
-    std::vector<N> notes;
-    for (const SmfNote& n : CollectNotes(*song, tuning, 1, 1, 6))
-        notes.emplace_back(n.tick, n.status, n.note);
-    EXPECT_EQ(notes, expected);
-    // The last slot ends at 480 + 480 + 1920; the chord at 960 later, at 3360.
-    EXPECT_EQ(SmfEndTick(*song, tuning), 3360);
-
-    // Fret 254 on string 1 wraps as the guitar's pitch does: (254 + 28) mod 256 + 36 = 62.
-    // Fret 100 on string 5 would be note 145: left out, but it keeps its turn in the stroke.
-    song->NewSong();
-    Raw(0, {254, SILENT, SILENT, SILENT, 100, 0}, 480, 60).velocity = 200;
-    const std::vector<SmfNote> wrapped = CollectNotes(*song, tuning, 1, 1, 6);
-    ASSERT_EQ(wrapped.size(), 4u);
-    EXPECT_EQ(std::make_tuple(wrapped[0].tick, wrapped[0].note, wrapped[0].velocity),
-              std::make_tuple(std::int64_t{1920}, 40, 127));
-    EXPECT_EQ(std::make_tuple(wrapped[1].tick, wrapped[1].note, wrapped[1].velocity),
-              std::make_tuple(std::int64_t{1940}, 62, 127));
 }
 
 TEST(SmfOptionsCheck, RefusesValuesOutsideTheirRanges) {
@@ -239,53 +177,6 @@ TEST(SmfOptionsCheck, RefusesValuesOutsideTheirRanges) {
         change(o);
         EXPECT_EQ(CheckSmfOptions(o), message);
     }
-}
-
-TEST(SmfTempo, TakesTheIntegerOfTheTempoText) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"120", ""},
-        {" 30", ""},
-        {"", "The tempo \"\" is not an integer."},
-        {"12a", "The tempo \"12a\" is not an integer."},
-        {"99999999999", "The tempo \"99999999999\" is not an integer."},
-        {"0", "The tempo 0 is outside 30..300."}, // would divide by zero
-        {"301", "The tempo 301 is outside 30..300."}};
-    for (const auto& [text, message] : cases) {
-        int tempo = -1;
-        EXPECT_EQ(ParseSmfTempo(text, tempo), message) << text;
-        EXPECT_EQ(tempo, *message ? -1 : std::stoi(text)) << text;
-    }
-    int channel = 3;
-    EXPECT_EQ(ParseSmfInteger("1x", "channel", channel), "The channel \"1x\" is not an integer.");
-    EXPECT_EQ(ParseSmfInteger("+12 ", "channel", channel), "");
-    EXPECT_EQ(channel, 12);
-}
-
-TEST_F(SmfExport, ExportWritesTheWholeFileOrLeavesTheOldOneAsItWas) {
-    test::TempFolder folder;
-    Put(0, allOpen, 240, 60);
-    options.fileName = (folder / "song.mid").string();
-    test::WriteBytes(options.fileName, std::string(20000, 'x'));
-    ASSERT_EQ(ExportSmf(*song, tuning, "120", options), "");
-    Bytes expected;
-    ASSERT_EQ(ComposeSmf(*song, tuning, 120, options, expected), "");
-    EXPECT_EQ(test::ReadBytes(options.fileName), std::string(expected.begin(), expected.end()));
-
-    test::WriteBytes(options.fileName, "previous");
-    options.channel = 17;
-    EXPECT_EQ(ExportSmf(*song, tuning, "120", options), "The channel 17 is outside 1..16.");
-    options.channel = 1;
-    EXPECT_EQ(ExportSmf(*song, tuning, "fast", options), "The tempo \"fast\" is not an integer.");
-    Raw(0x0FFFFFFF - 1000, allOpen, 480, 0); // its end lies past what a delta can reach
-    EXPECT_NE(ExportSmf(*song, tuning, "120", options).find("beyond the last tick"),
-              std::string::npos);
-    EXPECT_EQ(test::ReadBytes(options.fileName), "previous");
-    EXPECT_EQ(folder.Entries(), 1);
-
-    song->NewSong();
-    options.fileName = (folder / "missing" / "song.mid").string();
-    EXPECT_EQ(ExportSmf(*song, tuning, "120", options),
-              "Cannot write \"" + options.fileName + "\": No such file or directory.");
 }
 
 } // namespace

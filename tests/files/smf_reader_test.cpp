@@ -2,6 +2,7 @@
 // check_smf.py) and compared with what the song says.
 #include "files/smf_export.h"
 #include "files/temp_folder.h"
+#include "support/song_events.h"
 
 #include <gtest/gtest.h>
 
@@ -18,15 +19,8 @@ protected:
 
     SongEvent& Slot(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke,
                     std::uint8_t up, std::uint8_t velocity) {
-        SongEvent& e = song->songEvents[song->eventCount++];
-        e = SongEvent{};
-        e.tick = tick;
-        e.frets = frets;
-        e.gate = gate;
-        e.strokeTime = stroke;
-        e.strokeDir = up;
-        e.velocity = velocity;
-        return e;
+        return song->songEvents[song->eventCount++] =
+                   test::MakeEvent(tick, frets, velocity, gate, stroke, up);
     }
 
     // Exports the song in the three layouts; `want` is the JSON of what every file must hold

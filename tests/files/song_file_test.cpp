@@ -116,18 +116,6 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     EXPECT_EQ(ReadBytes(folder / "again.cz0"), knownSong);
 }
 
-TEST(SongFile, SecondProgramByteWinsAndTheNameIsReadButSavedAsSample) {
-    std::string b = emptySong;
-    b[19] = 'x'; // name "samplx"
-    b[33] = 10;  // PRG: channel 0, program 10, program 24
-    Fixture f;
-    ASSERT_EQ(DecodeSongFile(B(b), f.parts), "");
-    EXPECT_EQ(f.midi.midiProgram, 24);
-    EXPECT_EQ(f.song.songName, "samplx");
-    EncodeSongFile(f.parts);
-    EXPECT_EQ(f.song.songName, "sample");
-}
-
 TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
     TempFolder folder;
     WriteBytes(folder / "lower.cz0", "c" + knownSong.substr(1));
@@ -194,47 +182,6 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
     }
 }
 
-// What the editor never writes is skipped quietly: meter records outside the table or with bad
-// signatures, records at the end marker's tick, and everything after a missing chunk mark.
-TEST(SongFile, OddRecordsAreSkipped) {
-    Fixture f;
-    EXPECT_EQ(DecodeSongFile(B("CZ0200\0\0\0\0\xFEMET\4\4\0\0\0\0"
-                               "\3\4\x65\0\0\0" // bar 101 does not exist
-                               "\2\0\3\0\0\0"   // a zero denominator
-                               "\5\3\3\0\0\0"   // not a beat unit
-                               "\0\4\3\0\0\0"   // no beats
-                               "\6\x08\2\0\0\0"
-                               "\6\x08\4\0\0\0" // same as the last record: not marked
-                               "\376END"s),
-                             f.parts),
-              "");
-    for (int bar = 1; bar <= 100; ++bar)
-        EXPECT_EQ(f.song.BarLength(bar), bar == 1 ? 1920 : 1440) << bar;
-    for (int bar = 1; bar <= 4; ++bar)
-        EXPECT_EQ(f.song.meterTable[bar].changed, bar == 2 ? 1 : 0) << bar;
-    ExpectListInvariants(f.song);
-
-    Fixture g;
-    EXPECT_EQ(DecodeSongFile(B("CZ0200\2\0\0\0\xFENOT\xFF\xFF\xFF\xFF"s + std::string(24, '\0') +
-                               "\xC0\x03\0\0"s + std::string(24, '\0') + "\376END"),
-                             g.parts),
-              "");
-    EXPECT_EQ(g.song.eventCount, 1u);
-    EXPECT_EQ(g.song.songEvents[0].tick, 960u);
-    ExpectListInvariants(g.song);
-
-    std::string noMark = knownSong;
-    noMark[10] = '\0';
-    TempFolder folder;
-    WriteBytes(folder / "nomark.cz0", noMark);
-    Fixture h;
-    const SongFileResult r = LoadSong(folder / "nomark.cz0", h.parts);
-    EXPECT_TRUE(r.ok) << r.error;
-    EXPECT_EQ(r.status, "Loaded.");
-    EXPECT_EQ(h.song.eventCount, 0u) << "no record was read, so none is counted";
-    ExpectListInvariants(h.song);
-}
-
 TEST(SongFile, SavingAListWithDeletedSlotsCountsOnlyTheRecordsWritten) {
     Fixture f;
     for (std::uint32_t t : {0u, 480u, 960u})
@@ -245,30 +192,6 @@ TEST(SongFile, SavingAListWithDeletedSlotsCountsOnlyTheRecordsWritten) {
     Fixture g;
     EXPECT_EQ(DecodeSongFile(bytes, g.parts), "");
     EXPECT_EQ(g.song.eventCount, 1u);
-}
-
-// A folder, a missing folder, a missing file, a huge file and a device: each is refused with a
-// message naming it and nothing read. (A save that fails part-way: see AtomicFile.)
-TEST(SongFile, UnusablePathsAreRefusedNamingThem) {
-    TempFolder folder;
-    fs::create_directory(folder / "folder.cz0");
-    Fixture f;
-    for (const fs::path& p : {folder / "folder.cz0", folder / "missing" / "song.cz0"}) {
-        const SongFileResult r = SaveSong(p, f.parts);
-        EXPECT_FALSE(r.ok);
-        EXPECT_EQ(r.status, "");
-        EXPECT_NE(r.error.find(p.string()), std::string::npos) << r.error;
-    }
-    WriteBytes(folder / "big.cz0", knownSong);
-    fs::resize_file(folder / "big.cz0", (16u << 20) + 1);
-    for (const fs::path& p : {folder / "big.cz0", fs::path("/dev/zero"), folder / "no.cz0"}) {
-        Fixture g;
-        const SongFileResult r = LoadSong(p, g.parts);
-        EXPECT_FALSE(r.ok) << p;
-        EXPECT_FALSE(r.wrongType) << p;
-        EXPECT_NE(r.error.find(p.string()), std::string::npos) << r.error;
-        EXPECT_EQ(g.song.eventCount, 0u);
-    }
 }
 
 } // namespace

@@ -45,25 +45,6 @@ TEST(ApplyChord, SetsTheVoicingAndMovesTheNeckUnlessNothingValidIsShown) {
     EXPECT_EQ(g.frets(), (Frets{8, 8, 9, 10, 10, 8}));
 }
 
-TEST(ApplyChord, FretsKeepThePitchesOfTheStandardVoicingInOtherTunings) {
-    const struct {
-        const char* tuning;
-        int chord1, position;
-        Frets expected;
-    } cases[] = {
-        {"Drop D", E, 0, {0, 0, 1, 2, 2, 2}},   // the low D fretted at 2 sounds E
-        {"Open E", C, 0, {0, 1, x, 0, 1, 0}},   // fret -1 is silent, not 255
-        {"Open A", C, 0, {0, x, x, 0, 3, 0}},   // -1 and -2 silent, not 255 and 254
-        {"---", C, 0, {28, 24, 19, 16, 12, 4}}, // above the drawn neck: kept as computed
-    };
-    for (const auto& c : cases) {
-        Guitar g = TunedGuitar(c.tuning);
-        g.chordPos = static_cast<std::uint8_t>(c.position);
-        ApplyChord(g, {c.chord1, major});
-        EXPECT_EQ(g.frets(), c.expected) << c.tuning;
-    }
-}
-
 // Every voicing in every tuning: silent entries stay silent, played ones keep their pitch or
 // fall silent below the open string, and a voicing with nothing silenced is named after a chord
 // that holds it, never an earlier one.
@@ -97,45 +78,6 @@ TEST(ApplyChord, EveryVoicingKeepsItsPitchesAndIsRecognizedInEveryTuning) {
                     EXPECT_GE(named.chord1 * CHORD_TYPES + named.chord2, (r + 1) * CHORD_TYPES + t);
                 }
     }
-}
-
-TEST(RecognizeChord, NamesTheChordTheFretsFormInTheCurrentTuning) {
-    const struct {
-        const char* tuning;
-        Frets frets;
-        bool search;
-        ChordSelection shown, named;
-    } cases[] = {
-        {"Standard", {0, 1, 0, 2, 3, 0}, true, {0, minor7}, {C, major}},
-        {"Standard", {3, 4, 3, 5, 3, 3}, true, {0, major}, {C, minor7}},
-        {"Standard", {0, 0, 0, 0, 0, 0}, true, {C, minor7}, {0, minor7}}, // no match: type kept
-        {"Standard", {0, 1, 0, 2, 3, 0}, false, {E, dim}, {E, dim}},      // ChordSearch off
-        {"Standard", {0, 0, 0, 0, 0, 0}, false, {E, dim}, {E, dim}},
-        // C dim L as well as G# 7b9 L and M: the last match in table order wins.
-        {"Standard", {2, 1, 2, 1, x, x}, true, {}, {Gs, sevenFlat9}},
-        {"Drop D", {0, 0, 1, 2, 2, 2}, true, {}, {E, major}},
-        {"Drop D", {0, 1, 0, 2, 3, 0}, true, {}, {0, major}}, // the sixth string sounds D
-    };
-    for (const auto& c : cases) {
-        Guitar g = TunedGuitar(c.tuning);
-        g.setFrets(c.frets);
-        EXPECT_EQ(RecognizeChord(g, c.search, c.shown), c.named)
-            << c.tuning << " " << int{c.frets[0]} << int{c.frets[1]} << " " << c.search;
-    }
-    // Whole-number comparison: 246 + 38 - 28 = 256 only matches the open string modulo 256.
-    Guitar g = TunedGuitar();
-    g.tuning[0] = 38;
-    g.setFrets({246, 1, 0, 2, 3, 0});
-    EXPECT_EQ(RecognizeChord(g, true, {}).chord1, 0);
-}
-
-TEST(ChordName, JoinsRootAndTypeWithoutBlanks) {
-    const std::pair<ChordSelection, const char*> cases[] = {
-        {{C, major}, "C"}, {{Gs, sevenFlat9}, "G#7b9"}, {{12, 6}, "BMaj7"},
-        {{C, 23}, "Cm69"}, {{0, minor7}, "--"},         {{13, 0}, "--"},
-        {{E, 99}, "E"}};
-    for (const auto& [shown, name] : cases)
-        EXPECT_EQ(ChordName(shown), name);
 }
 
 } // namespace

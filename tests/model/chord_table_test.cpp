@@ -94,17 +94,6 @@ const PrintedRow printedC[] = {
     {1, 23, {3, 3, 2, 1, 3, x}, {10, 8, 8, 7, x, 8}, {11, 10, 12, 10, 10, 10}},
 };
 
-TEST(ChordTable, RootCHoldsTheHandMadeVoicings) {
-    for (const auto& row : printedC) {
-        const auto& voicings = chordTable[row.chord1 - 1][row.chord2];
-        EXPECT_EQ(voicings[0], row.low) << Trimmed(chord2Items[row.chord2]) << " L";
-        EXPECT_EQ(voicings[1], row.middle) << Trimmed(chord2Items[row.chord2]) << " M";
-        EXPECT_EQ(voicings[2], row.high) << Trimmed(chord2Items[row.chord2]) << " H";
-    }
-    // C mb5 H was once written 10 8 9 7 7 x, which sounds D G E A E: no tone of C mb5.
-    EXPECT_NE(chordTable[0][11][2], (Frets{10, 8, 9, 7, 7, x}));
-}
-
 // The low major, minor and seventh voicings of every root.
 const Frets printedLow[CHORD_ROOTS][3] = {
     {{0, 1, 0, 2, 3, 0}, {3, 4, 5, 5, 3, 3}, {x, 1, 3, 2, 3, x}},
@@ -120,13 +109,6 @@ const Frets printedLow[CHORD_ROOTS][3] = {
     {{1, 3, 3, 3, 1, 1}, {1, 2, 3, 3, 1, 1}, {1, 3, 1, 3, 1, 1}},
     {{2, 4, 4, 4, 2, 2}, {2, 3, 4, 4, 2, 2}, {x, 0, 2, 1, 2, x}},
 };
-
-TEST(ChordTable, EveryRootHoldsTheHandMadeLowMajorMinorAndSeventh) {
-    const int types[3] = {0, 1, 4};
-    for (int r = 0; r < CHORD_ROOTS; ++r)
-        for (int k = 0; k < 3; ++k)
-            EXPECT_EQ(chordTable[r][types[k]][0], printedLow[r][k]) << Label(r, types[k], 0);
-}
 
 } // namespace
 } // namespace cadenzo

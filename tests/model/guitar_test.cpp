@@ -5,44 +5,6 @@
 namespace cadenzo {
 namespace {
 
-TEST(GuitarModel, StringNoteIsFretPlusTuningModulo256AndFollowsTheTuningOnUpdate) {
-    Guitar g;
-    g.setTuning(standardTuning);
-    g.setFrets({3, SILENT, 0, 2, 3, 0});
-    g.tuning[1] = 200;
-    g.UpdateStringNotes();
-    EXPECT_EQ(g.stringNote[0] + NOTE_BASE, 67);
-    EXPECT_EQ(g.stringNote[1], static_cast<std::uint8_t>(255 + 200));
-    EXPECT_EQ(g.stringNote[5] + NOTE_BASE, 40);
-    g.setTuning(tunePreset[7].values); // Drop D: the frets stay, the pitch moves on update
-    EXPECT_EQ(g.frets(), (Frets{3, SILENT, 0, 2, 3, 0}));
-    EXPECT_EQ(g.stringNote[5], 4);
-    g.UpdateStringNotes();
-    EXPECT_EQ(g.stringNote[5], 2);
-    EXPECT_EQ(PitchText(0), "C 1");
-    EXPECT_EQ(PitchText(13), "C#2");
-    EXPECT_EQ(PitchText(g.stringNote[0]), "G 3");
-}
-
-TEST(GuitarModel, FindNeckPosMovesToTheLowestFrettedFretBelowTheLimit) {
-    const struct {
-        Frets frets;
-        std::uint8_t before, after;
-    } cases[] = {{{3, 5, 5, 4, 3, SILENT}, 1, 3},
-                 {{0, 0, 0, 0, 0, 0}, 7, 7},
-                 {{20, 20, 20, 20, 20, 20}, 7, 7},    // none below 22 - 5
-                 {{16, 16, 17, 0, SILENT, 0}, 2, 16}, // 16 is below 17
-                 {{SILENT, SILENT, 0, 0, 9, 8}, 1, 8}};
-    for (const auto& c : cases) {
-        Guitar g;
-        g.neckSpan = 5;
-        g.neckPos = c.before;
-        g.setFrets(c.frets);
-        g.FindNeckPos();
-        EXPECT_EQ(g.neckPos, c.after) << int{c.frets[0]};
-    }
-}
-
 TEST(GuitarModel, MoveNeckCarriesFrettedStringsUnlessLockedAndClampSilencesWhatFallsOff) {
     Guitar g;
     g.setFrets({0, 3, 2, 0, 1, SILENT});

@@ -63,24 +63,6 @@ TEST(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
     EXPECT_EQ(ChordFileText(again), "1\r\nodd\r\n2\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n");
 }
 
-TEST(ChordFile, ACountAbove31KeepsTheFirst31ChordsAndNeverStoresPastTheTable) {
-    std::string text = "40\r\n";
-    for (int k = 1; k <= 40; ++k) {
-        text += "n" + std::to_string(k) + "\r\n1\r\n";
-        for (int s = 0; s < 6; ++s)
-            text += std::to_string(k) + "\r\n";
-    }
-    UserChordTable table;
-    table.userChordFlet[32].fill(9);
-    const FileResult result = ReadChordText(table, text, "big.crd");
-    EXPECT_TRUE(result);
-    EXPECT_THAT(result.message, HasSubstr("40 chords"));
-    EXPECT_EQ(table.userChordCount, 31);
-    EXPECT_EQ(table.userChordName[31], "n31");
-    EXPECT_EQ(table.userChordFlet[31][0], 31);
-    EXPECT_EQ(table.userChordFlet[32], (F{9, 9, 9, 9, 9, 9}));
-}
-
 // The message names the file and the line; the count covers the chords read completely, so the
 // usr list and the table agree, and the chord being read keeps its slot as it was.
 TEST(ChordFile, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
@@ -105,26 +87,6 @@ TEST(ChordFile, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
     }
 }
 
-// A name that does not exist empties the table and creates the file; one that cannot be opened
-// is reported and empties the table too.
-TEST(ChordFile, OpeningANewOrUnreadableNameEmptiesTheTable) {
-    TempFolder folder;
-    WriteBytes(folder / "backup.crd", twoChords);
-    std::filesystem::create_directory(folder / "dir.crd");
-    for (const char* name : {"new.crd", "dir.crd"}) {
-        UserChordTable table = FiveChords();
-        const FileResult result = LoadChordFile(table, folder / name, folder / "backup.crd");
-        EXPECT_EQ(bool(result), name[0] == 'n') << result.message;
-        EXPECT_EQ(table.userChordCount, 0);
-        EXPECT_EQ(table.userChordName[1], "");
-    }
-    EXPECT_EQ(ReadBytes(folder / "new.crd"), "0\r\n");
-    EXPECT_EQ(ReadBytes(folder / "backup.crd"), twoChords);
-    UserChordTable table;
-    EXPECT_THAT(LoadChordFile(table, folder / "dir.crd", folder / "dir.crd").message,
-                HasSubstr(QuotedName(folder / "dir.crd")));
-}
-
 class UserChords : public testing::Test {
 protected:
     void SetUp() override {
@@ -141,30 +103,6 @@ protected:
     int chord1 = 5;
     int chord2 = 7;
 };
-
-TEST_F(UserChords, ApplyingSetsTheLowBitsOfTheFretsAndMovesTheNeckUnlessAllAreOpen) {
-    EXPECT_TRUE(Apply(2));
-    EXPECT_EQ(guitar.frets(), (Frets{0, 0, 0, 0, 0, 0}));
-    EXPECT_EQ(guitar.neckPos, 9);
-    EXPECT_EQ(chord1, 0);
-    EXPECT_EQ(chord2, 0);
-    EXPECT_TRUE(Apply(3));
-    EXPECT_EQ(guitar.frets(), (Frets{0, 3, 255, 0, 0, 0}));
-    EXPECT_EQ(guitar.neckPos, 3) << "the stored frets are not all 0";
-    for (int k : {0, -1, 33})
-        EXPECT_FALSE(Apply(k));
-    EXPECT_EQ(guitar.frets(), (Frets{0, 3, 255, 0, 0, 0}));
-}
-
-TEST_F(UserChords, MatchingPicksTheLastSlotWithinTheCountWithTheSameFrets) {
-    EXPECT_EQ(MatchUserChord(table, guitar), 2);
-    table.userChordFlet[4] = {};
-    EXPECT_EQ(MatchUserChord(table, guitar), 2) << "slot 4 is above the count";
-    table.userChordCount = 4;
-    EXPECT_EQ(MatchUserChord(table, guitar), 4);
-    guitar.setFrets({0, 3, 255, 0, 0, 0}); // plays as slot 3, whose stored frets differ
-    EXPECT_EQ(MatchUserChord(table, guitar), 0);
-}
 
 TEST_F(UserChords, ATypedCharacterSelectsByKeyLetterThenReappliesTheSelectedChord) {
     for (char32_t typed : {U'g', U'G', U'x'}) {

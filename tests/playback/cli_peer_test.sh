@@ -19,13 +19,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A killed JACK server leaves its entry in the shared registry, and after eight such entries no
-# server starts. When no jackd runs at all every entry is stale: the registry can go.
-running=no
-for comm in /proc/[0-9]*/comm; do
-    [ "$(cat "$comm" 2>/dev/null)" = jackd ] && running=yes && break
-done
-[ "$running" = no ] && rm -f /dev/shm/jack-shm-registry
+sh "$(dirname "$0")/../support/clear_stale_jack_registry.sh"
 
 jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
 jackd_pid=$!
@@ -48,8 +42,15 @@ done
     | sed -E 's/^(c. ..) ..$/\1/' >"$work/want"
 "$cli" play "$song" --device 1 --from "$from" 2>"$work/cli.log" || {
     echo "cadenzo-cli play failed"; cat "$work/cli.log"; exit 1; }
-sleep 0.5
-sed -E -n 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*$/\1/p' "$work/dump" | sed -E 's/ +$//' >"$work/got"
+# The last messages may still be on their way through the server: wait until as many lines
+# have arrived as were sent (or ten seconds), then compare.
+got() { sed -E -n 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*$/\1/p' "$work/dump" | sed -E 's/ +$//'; }
+i=0
+while [ "$(got | wc -l)" -lt "$(wc -l <"$work/want")" ] && [ $i -lt 100 ]; do
+    i=$((i + 1))
+    sleep 0.1
+done
+got >"$work/got"
 diff -u "$work/want" "$work/got"
 status=$?
 echo "$(wc -l <"$work/got") messages arrived, $(wc -l <"$work/want") expected"

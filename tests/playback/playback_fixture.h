@@ -3,6 +3,7 @@
 #include "playback/playback.h"
 #include "sound/manual_timer.h"
 #include "sound/recording_midi_out.h"
+#include "support/song_events.h"
 
 #include <vector>
 
@@ -24,14 +25,7 @@ struct RecordingListener : PlaybackListener {
 
 inline SongEvent Chord(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t strokeTime,
                        std::uint8_t dir = 0) {
-    SongEvent e;
-    e.tick = tick;
-    e.frets = frets;
-    e.velocity = 100;
-    e.gate = gate;
-    e.strokeTime = strokeTime;
-    e.strokeDir = dir;
-    return e;
+    return test::MakeEvent(tick, frets, 100, gate, strokeTime, dir);
 }
 
 } // namespace cadenzo

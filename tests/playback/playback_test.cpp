@@ -77,29 +77,6 @@ struct PlaybackFixture {
 
 class Playback : public ::testing::Test, protected PlaybackFixture {};
 
-TEST_F(Playback, TransportShowsOneButtonAndSilencesOnStopAndPause) {
-    struct Case {
-        Transport state;
-        bool play, playOn, pause;
-        const char* panel;
-        std::size_t silenced;
-    };
-    for (const Case& c : {Case{Transport::PLAY, false, true, false, "PLAY", 0},
-                          Case{Transport::PAUSE, false, false, true, "PAUSE", 128},
-                          Case{Transport::STOP, true, false, false, "STOP", 128}}) {
-        const TransportView v = TransportViewOf(c.state);
-        EXPECT_EQ(v.playButton, c.play);
-        EXPECT_EQ(v.playOnButton, c.playOn);
-        EXPECT_EQ(v.pauseButton, c.pause);
-        EXPECT_STREQ(v.panel, c.panel);
-        out.clear();
-        engine.SetTransport(c.state);
-        EXPECT_EQ(out.sent().size(), c.silenced) << c.panel;
-        EXPECT_EQ(engine.transportState(), c.state);
-        EXPECT_EQ(ui.transports.back(), c.state);
-    }
-}
-
 TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
     using R = PlaybackEngine::StartResult;
     struct Case {
@@ -152,17 +129,6 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         f.engine.StopPlayTimer();
         EXPECT_EQ(f.timer.ended,
                   c.period ? std::vector<std::uint32_t>{c.period} : std::vector<std::uint32_t>{});
-    }
-}
-
-TEST_F(Playback, StartScrollsTheViewToThePlayTicksBar) {
-    song.PutEvent(Chord(9000, {0, 0, 0, 0, 0, 0}, 240, 0));
-    for (auto [tick, position] :
-         {std::pair{0, -1}, std::pair{1920, 0}, std::pair{3900, 2}, std::pair{5760, 2}}) {
-        song.playTick = tick;
-        ASSERT_EQ(start(), PlaybackEngine::StartResult::Started);
-        EXPECT_EQ(ui.scrolls.back(), position) << tick;
-        engine.StopPlayTimer();
     }
 }
 
@@ -286,63 +252,6 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
     EXPECT_EQ(notes(), want);
 }
 
-TEST_F(Playback, LocateWhilePlayingSilencesAndContinuesFromTheNewPlace) {
-    song.PutEvent(Chord(0, {0, X, X, X, X, X}, 1000, 0));
-    song.PutEvent(Chord(1920, {X, X, X, X, X, 0}, 100, 0));
-    start();
-    fire(5);
-    engine.Locate(1900);
-    collect(-1);
-    EXPECT_EQ(song.playTick, 1900);
-    EXPECT_EQ(engine.playIndex(), 1u);
-    EXPECT_DOUBLE_EQ(engine.playPos(), 1900.0);
-    EXPECT_EQ(ui.dragClears, 1);
-    EXPECT_EQ(ui.redraws, 1);
-    EXPECT_EQ(engine.transportState(), Transport::PLAY);
-    fire(70);
-    // After the locate, position 1900 + 2n passes 1920 at n = 11 and 2020 at n = 61.
-    std::vector<Sent> want = {{1, On(Note(0))}};
-    for (int note = 0; note < 128; ++note)
-        want.push_back({-1, Off(note)});
-    want.push_back({5 + 11, On(Note(5))});
-    want.push_back({5 + 60, Off(Note(5))});
-    EXPECT_EQ(notes(), want);
-
-    engine.Locate(5000);
-    EXPECT_EQ(engine.transportState(), Transport::STOP) << "nothing lies after the new place";
-    EXPECT_FALSE(timer.running());
-    EXPECT_EQ(engine.playIndex(), song.eventCount + 1);
-}
-
-TEST_F(Playback, AfterTheLastEventTheTimerRunsOnAndTheViewPages) {
-    song.PutEvent(Chord(0, {0, X, X, X, X, X}, 40, 0));
-    song.edit.seqWidth = 300;
-    start();
-    fire(3000);
-    EXPECT_TRUE(timer.running());
-    EXPECT_EQ(engine.transportState(), Transport::PLAY);
-    EXPECT_EQ(engine.playIndex(), 1u);
-    ASSERT_FALSE(ui.pages.empty());
-    // x = 55 + r / 10 at zoom 2 exceeds 300 first at r = 2460 (inside bar 2): the view pages
-    // to scroll position 1, so that it begins at bar 2.
-    EXPECT_EQ(ui.pages.front(), 1);
-    EXPECT_EQ(ui.repaints, 3000);
-}
-
-TEST_F(Playback, ThePlayLineIsDrawnEveryFiveTicksOrOnRequest) {
-    song.PutEvent(Chord(0, {0, X, X, X, X, X}, 4000, 0));
-    start();
-    fire(10); // positions 2, 4, ..., 20: lines at 10 and 20
-    const ViewGeometry view{0, 2};
-    EXPECT_EQ(ui.lines, (std::vector<int>{TickToX(song.meterTable, view, 10),
-                                          TickToX(song.meterTable, view, 20)}));
-    engine.requestRedraw();
-    fire(1); // 22
-    EXPECT_EQ(ui.lines.back(), TickToX(song.meterTable, view, 22));
-    fire(1); // 24: off the raster again
-    EXPECT_EQ(ui.lines.size(), 3u);
-}
-
 TEST_F(Playback, TheTimerStopsWhenTheListEndsBeforeThePlayedEvent) {
     song.PutEvent(Chord(0, {0, X, X, X, X, X}, 40, 0));
     song.PutEvent(Chord(480, {0, X, X, X, X, X}, 40, 0));
@@ -375,45 +284,6 @@ TEST_F(Playback, NothingAtOrAfterPlayTickStartsNothingAndAFullListIsNeverReadPas
     EXPECT_EQ(start(), PlaybackEngine::StartResult::Started);
     fire(30);
     EXPECT_EQ(engine.playIndex(), static_cast<std::uint32_t>(MAX_EVENTS));
-}
-
-TEST_F(Playback, StopBackToTopSpaceAndNewSong) {
-    song.PutEvent(Chord(0, {0, X, X, X, X, X}, 4000, 0));
-    song.edit.cursorTick = 480;
-    song.edit.anchorTick = 960;
-    song.playTick = 3840;
-    song.PutEvent(Chord(3840, {0, X, X, X, X, X}, 40, 0));
-    start();
-    engine.stopButtonMouseDown();
-    EXPECT_FALSE(timer.running()) << "the press stops the timer";
-    EXPECT_EQ(engine.transportState(), Transport::PLAY);
-    out.clear();
-    engine.stopButtonClick();
-    EXPECT_EQ(out.sent().size(), 256u) << "silenced by the click and again by the STOP state";
-    EXPECT_EQ(engine.transportState(), Transport::STOP);
-    EXPECT_EQ(song.edit.viewBar, 3);
-
-    start();
-    engine.backtopClick();
-    EXPECT_EQ(engine.transportState(), Transport::STOP);
-    EXPECT_FALSE(timer.running());
-    EXPECT_EQ(song.playTick, 0);
-    EXPECT_EQ(ui.scrolls.back(), 0);
-    EXPECT_EQ(engine.playIndex(), 0u);
-    EXPECT_EQ(song.edit.cursorTick, 0);
-    EXPECT_EQ(song.edit.anchorTick, 0);
-
-    for (Transport want : {Transport::PLAY, Transport::PAUSE, Transport::PLAY}) {
-        engine.spaceKey("120");
-        EXPECT_EQ(engine.transportState(), want);
-    }
-    EXPECT_TRUE(timer.running());
-    fire(3);
-    engine.NewSong();
-    EXPECT_EQ(engine.transportState(), Transport::STOP);
-    EXPECT_FALSE(timer.running());
-    EXPECT_EQ(song.eventCount, 0u);
-    EXPECT_EQ(engine.playIndex(), 0u);
 }
 
 } // namespace

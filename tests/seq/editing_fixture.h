@@ -4,6 +4,7 @@
 #include "seq/song.h"
 #include "seq/transfer.h"
 #include "seq/undo.h"
+#include "support/song_events.h"
 
 #include <gtest/gtest.h>
 
@@ -27,13 +28,7 @@ protected:
 
     // An event at `tick` whose velocity tells it apart from the others.
     static SongEvent Event(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40) {
-        SongEvent e;
-        e.tick = static_cast<std::uint32_t>(tick);
-        e.frets = {3, 2, 0, 0, 3, 3};
-        e.velocity = velocity;
-        e.gate = gate;
-        e.strokeTime = 20;
-        return e;
+        return test::MakeEvent(tick, {3, 2, 0, 0, 3, 3}, velocity, gate, 20);
     }
 
     void Put(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40) {

@@ -31,50 +31,6 @@ protected:
     }
 };
 
-TEST(NumFieldTest, OnlyAWholeDecimalTextConvertsAndMovesThePosition) {
-    NumField field;
-    for (const char* bad : {"", "-", "+-5", "12a", " 5", "1e3", "0x10", "99999999999"}) {
-        field.text = bad;
-        EXPECT_EQ(field.Number(), std::nullopt) << '"' << bad << '"';
-    }
-    field.text = "+7";
-    EXPECT_EQ(field.Number(), 7);
-    EventFields fields;
-    fields.vel.Type("1000");
-    EXPECT_EQ(fields.vel.text, "100"); // three characters at most
-    EXPECT_EQ(fields.vel.Position(), 100);
-    fields.vel.Type("abc");
-    fields.vel.Type("200"); // out of the limits
-    EXPECT_EQ(fields.vel.Position(), 100);
-    fields.vel.SetPosition(300);
-    EXPECT_EQ(fields.vel.text, "127");
-}
-
-TEST_F(EventFieldsTest, ShowsCommonValuesAndTheLimitsOfTheSpan) {
-    PutFull(0, 80, 240, 60);
-    PutFull(480, 100, 240, 40);
-    PutFull(720, 100, 40, 20);
-    PutFull(1920, 100, 40, 20);
-    SelectAndShow(480, 0); // either order
-    EXPECT_EQ(fields.vel.text, "");
-    EXPECT_EQ(fields.gate.text, "240");
-    EXPECT_EQ(fields.stroke.text, "");
-    EXPECT_TRUE(fields.vel.enabled && fields.gate.enabled && fields.stroke.enabled);
-    EXPECT_EQ(fields.gate.maximum, 239); // the tightest following event: 720 after 480
-    EXPECT_EQ(fields.stroke.minimum, 20);
-    EXPECT_EQ(fields.stroke.maximum, 240);
-    SelectAndShow(0, 0);
-    EXPECT_EQ(fields.gate.maximum, 479);
-    SelectAndShow(1920, 1920); // nothing follows
-    EXPECT_EQ(fields.gate.maximum, 32767);
-    SelectAndShow(960, 1440); // an empty span disables the fields, keeps the texts, takes no click
-    EXPECT_FALSE(fields.vel.enabled || fields.gate.enabled || fields.stroke.enabled);
-    EXPECT_EQ(fields.vel.text, "100");
-    FieldUpDownClick(FieldId::Velocity, 1, fields, song, history);
-    EXPECT_EQ(history.undoCount, 0);
-    EXPECT_EQ(fields.vel.text, "100");
-}
-
 struct ExitCase {
     FieldId id;
     const char* typed;
@@ -136,38 +92,6 @@ TEST_F(EventFieldsTest, LoweringTheGateBelowTheStrokeTimeTakesTheStrokeTimeAlong
     TypeAndLeave(FieldId::Gate, "240");
     EXPECT_EQ(At(0).strokeTime, 40);
     EXPECT_EQ(fields.stroke.maximum, 240);
-}
-
-TEST_F(EventFieldsTest, UpDownClicksStepFromTheTextOrTheLastPositionWithinTheLimits) {
-    PutFull(0, 126, 240, 60);
-    PutFull(480, 100, 240, 60);
-    SelectAndShow(0, 0);
-    FieldUpDownClick(FieldId::Velocity, 1, fields, song, history);
-    FieldUpDownClick(FieldId::Velocity, 1, fields, song, history);
-    EXPECT_EQ(fields.vel.text, "127");
-    EXPECT_EQ(At(0).velocity, 127);
-    EXPECT_EQ(history.undoCount, 2);
-    fields.gate.Type("478");
-    FieldUpDownClick(FieldId::Gate, 1, fields, song, history);
-    FieldUpDownClick(FieldId::Gate, 1, fields, song, history);
-    EXPECT_EQ(At(0).gate, 479);
-    SelectAndShow(0, 480); // velocities differ: the field is empty
-    FieldUpDownClick(FieldId::Velocity, -1, fields, song, history);
-    EXPECT_EQ(fields.vel.text, "126");
-    EXPECT_EQ(At(480).velocity, 126);
-    EXPECT_EQ(NextField(FieldId::Stroke), FieldId::Velocity);
-}
-
-// A paste does not refresh the fields: the gate limit shown before it allowed a gate reaching
-// past the pasted event.
-TEST_F(EventFieldsTest, GateLimitFollowsAnEventPastedAfterTheFieldsWereShown) {
-    PutFull(0, 90, 240, 60);
-    SelectAndShow(0, 0);
-    Copy(song);
-    Paste(history, song, 480);
-    TypeAndLeave(FieldId::Gate, "1000");
-    EXPECT_EQ(fields.gate.text, "479");
-    EXPECT_TRUE(SongInvariantsHold(song));
 }
 
 } // namespace

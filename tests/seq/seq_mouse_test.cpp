@@ -42,90 +42,6 @@ protected:
     }
 };
 
-TEST_F(SeqMouseTest, RowThirtyLocatesThirtyOnePlacesTheCursorEightyOneActsOnTheLane) {
-    Put(480);
-    mouse.dragLine = DragLine{1, 2, 3, 4};
-    for (int y : {10, 50, 100}) { // the right button changes nothing but the mouse tick
-        song.edit.mouseTick = 0;
-        const MouseResult r = Press(X(480), y, MouseButton::Right);
-        EXPECT_EQ(song.edit.mouseTick, 480);
-        EXPECT_FALSE(r.locate || r.redrawAll || r.redrawEvents || r.fieldsChanged);
-    }
-    EXPECT_FALSE(SeqMouseUp(ctx, MouseButton::Right, 0, 0, 100).playRedraw);
-    EXPECT_EQ(mouse.dragLine, (DragLine{1, 2, 3, 4}));
-
-    MouseResult r = Press(X(480), 30);
-    EXPECT_EQ(mouse.dragMode, DragMode::Ruler);
-    EXPECT_EQ(r.locate, std::optional<std::int32_t>(480));
-    EXPECT_TRUE(r.redrawAll);
-    EXPECT_EQ(mouse.dragLine, DragLine{});
-    EXPECT_EQ(song.edit.cursorTick, 0);
-
-    r = Press(X(480), 31);
-    EXPECT_EQ(mouse.dragMode, DragMode::Selection);
-    EXPECT_FALSE(r.locate);
-    EXPECT_EQ(song.edit.cursorTick, 480);
-    EXPECT_EQ(song.edit.anchorTick, 480);
-    EXPECT_EQ(r.panel0, song.PositionText(480));
-    EXPECT_EQ(r.panel1, std::string());
-
-    r = Press(-20, 81); // the lane keeps the raw x; the tick is that of x = 55
-    EXPECT_EQ(song.edit.mouseTick, 0);
-    EXPECT_EQ(song.edit.cursorTick, 480);
-    EXPECT_EQ(mouse.dragLine, (DragLine{-20, 81, -20, 81}));
-    EXPECT_TRUE(r.redrawEvents && r.redrawLane);
-}
-
-TEST_F(SeqMouseTest, CursorIsPlacedOnlyWithinEightPixelsPerZoomStepOfItsGridPoint) {
-    song.edit.zoom = 1;
-    song.SetMeter(2, 3, 4); // 1800 at 145, then the slot
-    Put(1800);
-    const MouseResult far = Press(160, 50); // snaps to 1800, 15 pixels away
-    EXPECT_EQ(song.edit.mouseTick, 1800);
-    EXPECT_EQ(song.edit.cursorTick, 0);
-    EXPECT_FALSE(far.panel0);
-    EXPECT_TRUE(far.fieldsChanged); // refreshed in every case
-    Press(152, 50);                 // 7 pixels away
-    EXPECT_EQ(song.edit.cursorTick, 1800);
-    EXPECT_TRUE(fields.vel.enabled);
-}
-
-TEST_F(SeqMouseTest, SelectionDragIsSuspendedByModifiersAndShowsBothEnds) {
-    Press(X(480), 50);
-    for (unsigned extra : {SHIFT_KEY, CTRL_KEY, ALT_KEY, RIGHT_HELD}) {
-        Drag(X(1440), 50, LEFT_HELD | extra);
-        EXPECT_EQ(song.edit.cursorTick, 480);
-    }
-    MouseResult r = Drag(X(1440), 50);
-    EXPECT_EQ(song.edit.cursorTick, 1440);
-    EXPECT_EQ(song.edit.anchorTick, 480);
-    EXPECT_EQ(r.panel0, song.PositionText(480));
-    EXPECT_EQ(r.panel1, song.PositionText(1440));
-    r = Drag(X(1440) + 1, 50); // the same grid tick: nothing to update
-    EXPECT_FALSE(r.redrawEvents);
-    Drag(X(240), 50);
-    EXPECT_EQ(song.edit.cursorTick, 240);
-}
-
-TEST_F(SeqMouseTest, SelectionDragScrollsOneBarPerMoveWithinTheScrollBar) {
-    song.edit.seqWidth = 327;
-    ctx.scrollMax = 97;
-    Press(X(240), 50);
-    song.edit.cursorTick = 2400; // x 320 > 327 - 50
-    MouseResult r = Drag(200, 50);
-    EXPECT_TRUE(r.scrolled);
-    EXPECT_EQ(song.edit.viewStartTick, 1920);
-    EXPECT_EQ(song.edit.cursorTick, 1440); // snapped in the view the move began in
-    song.edit.cursorTick = 1920;           // at the view's first tick
-    EXPECT_TRUE(Drag(100, 50).scrolled);
-    EXPECT_EQ(song.edit.viewBar, 0);
-    song.edit.cursorTick = 0;
-    EXPECT_FALSE(Drag(100, 50).scrolled);
-    song.ScrollView(97);
-    song.edit.cursorTick = MAX_TICK;
-    EXPECT_FALSE(Drag(100, 50).scrolled);
-}
-
 // An event at 0 (gate 240, stroke 100) followed by one at 480; each drag is undone in one step.
 TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
     struct Case {
@@ -162,71 +78,6 @@ TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
     }
 }
 
-TEST_F(SeqMouseTest, HandleDragIgnoresModifiersAndAnEventThatLeftItsTick) {
-    PutFull(0, 240, 60);
-    Hover(79, 100);
-    Press(79, 100);
-    Drag(200, 100, LEFT_HELD | SHIFT_KEY);
-    EXPECT_EQ(At(0).gate, 240);
-    song.ClearRange(0, 0); // an edit between hover and drag
-    song.SortEvents();
-    PutFull(480, 240, 60); // now in slot 0
-    Drag(150, 100);
-    EXPECT_EQ(At(480).gate, 240);
-}
-
-TEST_F(SeqMouseTest, HoverFindsHandlesWithinFourPixelsAndArrowsThatFlip) {
-    PutFull(0, 240, 60);    // velocity item 55 .. 79
-    PutFull(480, 240, 200); // x 103, velocity item to 127, stroke item to 123
-    EXPECT_EQ(Hover(82, 100).pointer, PointerShape::HorizontalResize);
-    EXPECT_EQ(mouse.dragMode, DragMode::GateHandle);
-    EXPECT_EQ(mouse.handleTick, 0);
-    EXPECT_EQ(mouse.handleStart, 240);
-    EXPECT_EQ(Hover(83, 100).pointer, PointerShape::Default);
-    EXPECT_EQ(mouse.dragMode, DragMode::VelocityLine);
-    Hover(124, 100);
-    EXPECT_EQ(mouse.handleTick, 480);
-
-    ctx.lane = SeqLane::Stroke; // handles in the bar rows only
-    EXPECT_EQ(Hover(123, 102).pointer, PointerShape::Default);
-    EXPECT_EQ(mouse.dragMode, DragMode::None);
-    EXPECT_EQ(Hover(123, 109).pointer, PointerShape::HorizontalResize);
-    EXPECT_EQ(Hover(123, 110).pointer, PointerShape::Default);
-    EXPECT_EQ(Hover(109, 120).pointer, PointerShape::Default);
-    EXPECT_EQ(Hover(108, 95).pointer, PointerShape::VerticalResize);
-    EXPECT_EQ(mouse.dragMode, DragMode::StrokeArrow);
-    Press(108, 95);
-    EXPECT_EQ(At(480).strokeDir, 1);
-    Press(98, 95);
-    EXPECT_EQ(At(480).strokeDir, 0);
-    Undo(history, song, 99);
-    EXPECT_EQ(At(480).strokeDir, 1);
-    song.songEvents[song.FindEvent(480)].strokeDir = 7; // plays down: becomes up
-    Press(103, 95);
-    EXPECT_EQ(At(480).strokeDir, 1);
-}
-
-TEST_F(SeqMouseTest, VelocityLineFollowsThePointerAndAppliesOnRelease) {
-    for (std::int32_t t : {0, 120, 240})
-        PutFull(t, 40, 20, 10);
-    Hover(50, 100);
-    ASSERT_EQ(mouse.dragMode, DragMode::VelocityLine);
-    Press(50, 90);
-    Drag(70, 90);
-    MouseResult r = Drag(90, 90);
-    EXPECT_TRUE(r.rubberBand);
-    EXPECT_EQ(r.erase, (DragLine{50, 90, 70, 90}));
-    EXPECT_EQ(r.draw, (DragLine{50, 90, 90, 90}));
-    r = SeqMouseUp(ctx, MouseButton::Left, 0, 90, 90);
-    EXPECT_TRUE(r.playRedraw && r.redrawLane && r.redrawEvents);
-    EXPECT_EQ(mouse.dragLine, DragLine{});
-    for (std::int32_t t : {0, 120, 240})
-        EXPECT_EQ(At(t).velocity, 127) << t; // 4 x 32 = 128, limited
-    EXPECT_EQ(history.undoCount, 1);
-    Undo(history, song, 99);
-    EXPECT_EQ(At(120).velocity, 10);
-}
-
 TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
     struct Case {
         const char* name;
@@ -260,18 +111,6 @@ TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
         for (int k = 0; k < 5; ++k)
             EXPECT_EQ(At(120 * k).velocity, c.velocities[k]) << "event at " << 120 * k;
     }
-}
-
-// A line starting left of the grid in a scrolled view took the events before the view as its
-// first ones and gave them velocities from the line extended far to the left.
-TEST_F(SeqMouseTest, VelocityLineFromLeftOfTheGridLeavesEventsBeforeTheView) {
-    for (std::int32_t t : {1800, 1920, 2040})
-        PutFull(t, 40, 20, 50);
-    song.ScrollView(1);
-    EXPECT_TRUE(ApplyVelocityLine(song, history, DragLine{20, 100, 80, 100}));
-    EXPECT_EQ(At(1800).velocity, 50);
-    EXPECT_EQ(At(1920).velocity, 88);
-    EXPECT_EQ(At(2040).velocity, 88);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "seq/seq_geometry.h"
 #include "seq/song.h"
+#include "support/song_events.h"
 
 #include <gtest/gtest.h>
 
@@ -10,13 +11,7 @@ namespace cadenzo {
 namespace {
 
 SongEvent Event(std::uint32_t tick, std::int32_t gate = 120, std::int32_t strokeTime = 60) {
-    SongEvent e;
-    e.tick = tick;
-    e.frets = {0, 1, 0, 2, 3, SILENT};
-    e.velocity = 100;
-    e.gate = gate;
-    e.strokeTime = strokeTime;
-    return e;
+    return test::MakeEvent(tick, {0, 1, 0, 2, 3, SILENT}, 100, gate, strokeTime);
 }
 
 std::vector<std::uint32_t> Ticks(const Song& song) {
@@ -54,19 +49,6 @@ TEST(SongEventRecord, EncodesTheTwentyEightLittleEndianBytes) {
     EXPECT_EQ(back, e);
 }
 
-TEST(SongModel, NewSongEmptiesTheListResetsTheMeterAndKeepsTheEditingState) {
-    Song song;
-    song.PutEvent(Event(0));
-    song.SetMeter(2, 3, 4);
-    song.edit.cursorTick = 480;
-    song.NewSong();
-    EXPECT_EQ(song.eventCount, 0u);
-    ExpectFreeTail(song);
-    EXPECT_EQ(song.edit.cursorTick, 480);
-    for (int k = 1; k <= BAR_COUNT; ++k)
-        ASSERT_EQ(song.meterTable[k].endTick, 1920u * k);
-}
-
 TEST(SongModel, PutEventReplacesAtAUsedTickAndReportsFullAtTwoThousand) {
     Song song;
     song.PutEvent(Event(END_TICK)); // an end marker is never stored
@@ -82,21 +64,6 @@ TEST(SongModel, PutEventReplacesAtAUsedTickAndReportsFullAtTwoThousand) {
     other.root = 7;
     song.PutEvent(other);
     EXPECT_EQ(song.songEvents[1], other);
-}
-
-TEST(SongModel, ClearRangeMarksBothOrdersAlikeAndSortCompactsAndOrders) {
-    for (auto [a, b] : {std::pair{960, 0}, std::pair{0, 960}}) {
-        Song song;
-        for (std::uint32_t t : {1440u, 960u, 0u, 480u, 1920u})
-            song.PutEvent(Event(t));
-        song.ClearRange(a, b);
-        EXPECT_EQ(song.eventCount, 5u);
-        EXPECT_TRUE(song.songEvents[1].isEnd() && song.songEvents[3].isEnd());
-        EXPECT_EQ(song.songEvents[1].frets[0], SILENT);
-        song.SortEvents();
-        EXPECT_EQ(Ticks(song), (std::vector<std::uint32_t>{1440, 1920}));
-        ExpectFreeTail(song);
-    }
 }
 
 // Fixed fault: events of one tick (a list read from a file may hold them) swapped places.
@@ -128,17 +95,6 @@ TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {
         EXPECT_EQ(song.songEvents[0].strokeTime, c.wantStroke) << c.gate << "/" << c.strokeTime;
         EXPECT_EQ(song.songEvents[1].gate, 5000) << "the last event is never cut";
     }
-}
-
-TEST(SongModel, FindInRangeGivesTheFirstAndLastEventOfASpan) {
-    Song song;
-    song.PutEvent(Event(480));
-    song.PutEvent(Event(960));
-    EXPECT_EQ(song.FindInRange(0, 1000), 0);
-    EXPECT_EQ(song.FindInRange(1000, 0), 1);
-    EXPECT_EQ(song.FindInRange(500, 900), -1);
-    EXPECT_EQ(song.FirstEventAtOrAfter(961), 2);
-    EXPECT_EQ(song.FindEvent(961), -1);
 }
 
 // The one-pass search must answer exactly as the walk does, also for unsorted lists, deleted
@@ -194,36 +150,6 @@ TEST(SongMeter, SetMeterRecomputesTheBarEndsAndMarksOnlyRealChanges) {
     EXPECT_EQ(BarTicks(6, 8), 1440);
     EXPECT_EQ(BarTicks(4, 0), 0);
     EXPECT_FALSE(ValidMeter(4, 3));
-}
-
-TEST(SongMeter, PositionTextCountsBarBeatAndTickWithTheBarsOwnBeat) {
-    struct Case {
-        int bar2num, bar2den, bar3num, bar3den;
-        std::int32_t tick;
-        const char* text;
-    };
-    const Case cases[] = {
-        {4, 4, 4, 4, 0, "   1 :  1 : 000"},
-        {4, 4, 4, 4, 2040, "   2 :  1 : 120"},
-        {4, 4, 4, 4, 3800, "   2 :  4 : 440"},
-        {3, 8, 3, 8, 2160, "   2 :  2 : 000"},
-        {4, 4, 3, 8, 2400, "   2 :  2 : 000"},
-        {4, 4, 4, 4, -40, "   1 :  1 : 000"},
-        {4, 4, 4, 4, MAX_TICK + 480, " 101 :  2 : 000"},
-    };
-    for (const Case& c : cases) {
-        Song song;
-        song.SetMeter(2, static_cast<std::uint8_t>(c.bar2num),
-                      static_cast<std::uint8_t>(c.bar2den));
-        song.SetMeter(3, static_cast<std::uint8_t>(c.bar3num),
-                      static_cast<std::uint8_t>(c.bar3den));
-        EXPECT_EQ(song.PositionText(c.tick), c.text) << c.tick;
-    }
-    Song song;               // past bar 100 the count goes on in its signature
-    song.SetMeter(1, 1, 16); // 100 bars of 120 ticks end at 12000
-    EXPECT_EQ(song.PositionText(11999), " 100 :  1 : 119");
-    EXPECT_EQ(song.PositionText(12250), " 103 :  1 : 010");
-    EXPECT_EQ(song.PositionText(MAX_TICK), "1601 :  1 : 000");
 }
 
 } // namespace

@@ -64,18 +64,6 @@ TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntr
     EXPECT_EQ(song.edit.cursorTick, 1920);
 }
 
-TEST_F(EnterChordTest, OnlyUpToTheStartOfBarOneHundred) {
-    for (auto [cursor, entered] : {std::pair{188160, true}, std::pair{190080, true},
-                                   std::pair{190200, false}, std::pair{192000, false}}) {
-        song.NewSong();
-        song.edit.cursorTick = cursor;
-        const int before = history.undoCount;
-        EnterChord(history, song, guitar, context);
-        EXPECT_EQ(song.eventCount, entered ? 1u : 0u) << cursor;
-        EXPECT_EQ(history.undoCount - before, entered ? 1 : 0) << cursor;
-    }
-}
-
 TEST_F(EnterChordTest, TheTwoThousandthIsAcceptedAndTheNextRefused) {
     Fill(MAX_EVENTS - 1, 1920);
     EXPECT_EQ(EnterChord(history, song, guitar, context).status, nullptr);
@@ -87,46 +75,6 @@ TEST_F(EnterChordTest, TheTwoThousandthIsAcceptedAndTheNextRefused) {
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     EXPECT_EQ(history.undoCount, 1);
     EXPECT_EQ(song.edit.cursorTick, cursor);
-}
-
-TEST_F(EnterChordTest, OneBarStepFollowsTheBarsLength) {
-    song.SetMeter(3, 3, 4);
-    song.edit.stepIndex = 0;
-    std::vector<std::int32_t> cursors;
-    for (int k = 0; k < 4; ++k) {
-        EnterChord(history, song, guitar, context);
-        cursors.push_back(song.edit.cursorTick);
-    }
-    EXPECT_THAT(cursors, ElementsAre(1920, 3840, 5280, 6720));
-}
-
-TEST_F(EnterChordTest, CursorStaysWhenTheStepWouldReachTheLastTick) {
-    song.SetMeter(1, 16, 4);
-    Select(191880, 191880);
-    EnterChord(history, song, guitar, context);
-    EXPECT_GE(song.FindEvent(191880), 0);
-    EXPECT_EQ(song.edit.cursorTick, 191880);
-    EXPECT_EQ(song.edit.anchorTick, 191880);
-}
-
-TEST_F(EnterChordTest, EntryOutsideTheViewScrollsWithinTheScrollBar) {
-    song.edit.cursorTick = 9600; // bar 6, far right of a 422-pixel window
-    EXPECT_TRUE(EnterChord(history, song, guitar, context).scrolled);
-    EXPECT_EQ(song.edit.viewBar, 4); // the bar before
-    EXPECT_EQ(song.edit.viewStartTick, 7680);
-    song.edit.cursorTick = 0; // now before the view
-    EnterChord(history, song, guitar, context);
-    EXPECT_EQ(song.edit.viewBar, 0);
-    // Zoom 2, width 327: tick 2640 is drawn at x 319, tick 2880 at 343: one bar on.
-    song.edit.cursorTick = 2400;
-    EnterChord(history, song, guitar, context);
-    EXPECT_EQ(song.edit.viewBar, 0);
-    EXPECT_TRUE(EnterChord(history, song, guitar, context).scrolled);
-    EXPECT_EQ(song.edit.viewBar, 1);
-    context.scrollMax = 97;
-    Select(190080, 190080);
-    EnterChord(history, song, guitar, context);
-    EXPECT_EQ(song.edit.viewBar, 97);
 }
 
 TEST_F(TransferTest, SendToFretboardTakesOnlyAnEventExactlyAtTheCursor) {
@@ -145,21 +93,6 @@ TEST_F(TransferTest, SendToFretboardTakesOnlyAnEventExactlyAtTheCursor) {
     EXPECT_EQ(guitar.frets(), e.frets);
     EXPECT_EQ(guitar.neckPos, 10);
     EXPECT_EQ(song.edit.cursorTick, 0);
-}
-
-TEST_F(TransferTest, DeleteSelectionRemovesTheSpanInEitherDirection) {
-    for (std::int32_t t : {0, 480, 960, 1440, 3840})
-        Put(t);
-    Select(2400, 1920); // an empty span only collapses the selection
-    EXPECT_TRUE(DeleteSelection(history, song).refreshFields);
-    EXPECT_EQ(history.undoCount, 0);
-    EXPECT_EQ(song.edit.anchorTick, 1920);
-    Select(1440, 480);
-    DeleteSelection(history, song);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 3840));
-    EXPECT_EQ(song.edit.anchorTick, 480);
-    Undo(history, song, 99);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 480, 960, 1440, 3840));
 }
 
 TEST_F(TransferTest, TimeSignatureAppliesFromTheBarAtOrAfterTheCursor) {
@@ -195,46 +128,6 @@ TEST_F(TransferTest, TimeSignatureAppliesFromTheBarAtOrAfterTheCursor) {
             EXPECT_EQ(song.meterTable[n].changed, c.marked ? 1 : 0);
         }
     }
-}
-
-TEST(StepTicks, GridAndStepChoicesAndTheOneBarStep) {
-    Song song;
-    const std::int32_t sixteenth[] = {1920, 960, 480, 240, 120};
-    const std::int32_t triplet[] = {1920, 960, 480, 240, 80};
-    for (int grid = 0; grid < 2; ++grid) {
-        song.edit.tripletGrid = grid;
-        for (int step = 0; step < STEP_CHOICES; ++step) {
-            song.edit.stepIndex = step;
-            EXPECT_EQ(StepAfter(song, 0), grid ? triplet[step] : sixteenth[step]) << grid << step;
-        }
-    }
-    song.SetMeter(2, 6, 8);
-    song.SetMeter(3, 2, 4);
-    song.edit.stepIndex = 0; // 1Bar: the bar at or after the event
-    EXPECT_EQ(StepAfter(song, 1920), 1440);
-    EXPECT_EQ(StepAfter(song, 1960), 960);
-}
-
-TEST(PopupMenu, ItemsAndChoicesFollowTheLabelItOpensFrom) {
-    const auto grid = PopupMenuItems(PopupSource::Grid);
-    EXPECT_STREQ(grid[1].caption, "16-3");
-    EXPECT_TRUE(grid[0].visible && grid[1].visible);
-    EXPECT_FALSE(grid[2].visible || grid[3].visible || grid[4].visible);
-    const auto step = PopupMenuItems(PopupSource::Step);
-    const char* captions[] = {"1Bar", "2", "4", "8", "16"};
-    for (int k = 0; k < 5; ++k)
-        EXPECT_TRUE(step[k].visible && std::string(step[k].caption) == captions[k]) << k;
-
-    EditState edit;
-    EXPECT_TRUE(PopupChoose(edit, PopupSource::Grid, 1));
-    EXPECT_EQ(GridCaption(edit.tripletGrid), "Grid : 16_3");
-    EXPECT_FALSE(PopupChoose(edit, PopupSource::Grid, 2)); // hidden under the grid label
-    EXPECT_EQ(edit.stepIndex, 3);
-    EXPECT_TRUE(PopupChoose(edit, PopupSource::Step, 4));
-    EXPECT_EQ(edit.tripletGrid, 1);
-    EXPECT_EQ(StepCaption(edit.stepIndex), "Step : 16"); // also under the triplet grid
-    EXPECT_TRUE(PopupChoose(edit, PopupSource::Step, 0));
-    EXPECT_EQ(StepCaption(edit.stepIndex), "Step : 1Bar");
 }
 
 } // namespace

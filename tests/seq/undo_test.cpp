@@ -13,86 +13,6 @@ using ::testing::IsEmpty;
 using ClipboardTest = EditingTest;
 using UndoTest = EditingTest;
 
-TEST_F(ClipboardTest, CopyPastesOnceAndKeepsTheSource) {
-    Put(0, 10);
-    Put(480, 20);
-    Put(1920, 50);
-    Put(2400, 60);
-    Select(0, 480);
-    Copy(song);
-    EXPECT_EQ(song.edit.clipMode, 2);
-    song.edit.cursorTick = 1920;
-    EXPECT_TRUE(Paste(history, song, song.edit.cursorTick).eventsChanged);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 480, 1920, 2400)); // the standing events are replaced
-    EXPECT_EQ(VelocityAt(1920), 10);
-    EXPECT_EQ(VelocityAt(2400), 20);
-    EXPECT_TRUE(ClipboardEmpty());
-    EXPECT_EQ(history.undoCount, 1); // a copy records only the destination
-    EXPECT_EQ(song.edit.cursorTick, 1920);
-    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged); // pasted once
-    EXPECT_EQ(history.undoCount, 1);
-    Undo(history, song, 99);
-    EXPECT_EQ(VelocityAt(1920), 50);
-    EXPECT_EQ(VelocityAt(2400), 60);
-
-    Select(960, 1440); // a span without events keeps the clipboard
-    Copy(song);
-    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged);
-    EXPECT_EQ(history.undoCount, 0);
-    EXPECT_EQ(song.edit.clipMode, 2);
-    Select(0, 0);
-    Cut(song);
-    song.edit.cursorTick = 7680; // entering a chord abandons a pending cut
-    EnterChord(history, song, guitar, context);
-    EXPECT_TRUE(ClipboardEmpty());
-    EXPECT_FALSE(Paste(history, song, 3840).eventsChanged);
-    EXPECT_EQ(VelocityAt(0), 10);
-}
-
-TEST_F(ClipboardTest, CutMovesOnPasteAndUndoTakesBothStepsBack) {
-    Put(0, 10);
-    Put(480, 20);
-    Select(0, 480);
-    Cut(song);
-    EXPECT_EQ(song.edit.clipMode, 1);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 480)); // nothing moves before the paste
-    Paste(history, song, 960);
-    EXPECT_THAT(Ticks(), ElementsAre(960, 1440));
-    EXPECT_EQ(VelocityAt(960), 10);
-    EXPECT_EQ(history.undoCount, 2);
-    Undo(history, song, 99);
-    EXPECT_THAT(Ticks(), IsEmpty());
-    Undo(history, song, 99);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 480));
-    EXPECT_EQ(VelocityAt(480), 20);
-}
-
-// Source and destination overlap: the events are taken as they were before the paste.
-TEST_F(ClipboardTest, OverlappingCutAndCopy) {
-    Put(0, 10);
-    Put(40, 20);
-    Select(0, 40);
-    Cut(song);
-    Paste(history, song, 40);
-    EXPECT_THAT(Ticks(), ElementsAre(40, 80));
-    EXPECT_EQ(VelocityAt(40), 10);
-    EXPECT_EQ(VelocityAt(80), 20);
-    Undo(history, song, 99);
-    Undo(history, song, 99);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 40));
-    EXPECT_EQ(VelocityAt(0), 10);
-    EXPECT_EQ(VelocityAt(40), 20);
-
-    Put(80, 30);
-    Select(0, 80);
-    Copy(song);
-    Paste(history, song, 40);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 40, 80, 120));
-    EXPECT_EQ(VelocityAt(40), 10);
-    EXPECT_EQ(VelocityAt(80), 20);
-    EXPECT_EQ(VelocityAt(120), 30);
-}
-
 TEST_F(ClipboardTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
     struct Case {
         std::int32_t anchor, cursor, clipStart, clipEnd, collapsed;
@@ -126,75 +46,6 @@ TEST_F(ClipboardTest, PasteThatWouldOverfillTheSongIsRefusedUntouched) {
     EXPECT_EQ(replaced.status, nullptr);
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     EXPECT_EQ(history.undoCount, 1);
-}
-
-TEST_F(ClipboardTest, MoveInAFullSongKeepsEveryEvent) {
-    Fill(MAX_EVENTS, 0);
-    const std::int32_t last = song.songEvents[MAX_EVENTS - 1].signedTick();
-    Select(0, 80);
-    Cut(song);
-    const EditResult moved = Paste(history, song, last + 40);
-    EXPECT_EQ(moved.status, nullptr);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(song.FindEvent(0), -1);
-    EXPECT_GE(song.FindEvent(last + 120), 0);
-    EXPECT_TRUE(SongInvariantsHold(song));
-}
-
-TEST_F(ClipboardTest, EventsLandingPastTheLastTickAreNotPasted) {
-    Put(0, 10);
-    Put(1920, 20);
-    Select(0, 1920);
-    Cut(song);
-    Paste(history, song, 191000);
-    EXPECT_THAT(Ticks(), ElementsAre(1920, 191000));
-    EXPECT_EQ(VelocityAt(1920), 20); // its copy would lie at 192920: it stays
-    EXPECT_EQ(VelocityAt(191000), 10);
-}
-
-TEST_F(UndoTest, RestoresTheSpanSetsCursorAndAnchorAndEmptiesTheClipboard) {
-    Put(0);
-    Select(480, 960);
-    EXPECT_FALSE(Undo(history, song, 99).eventsChanged); // an empty history does nothing
-    EXPECT_EQ(song.edit.cursorTick, 960);
-    Put(960);
-    Put(1440);
-    Select(1440, 960);
-    DeleteSelection(history, song);
-    Select(3840, 3840); // a span without events records no step
-    DeleteSelection(history, song);
-    EXPECT_EQ(history.undoCount, 1);
-    Select(0, 0);
-    Copy(song);
-    Select(5000, 7000);
-    EXPECT_TRUE(Undo(history, song, 99).refreshFields);
-    EXPECT_EQ(song.edit.anchorTick, 960);
-    EXPECT_EQ(song.edit.cursorTick, 960);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 960, 1440));
-    EXPECT_EQ(history.undoEntries[1], UndoEntry{}); // the undone step's end entry is cleared
-    EXPECT_TRUE(ClipboardEmpty());
-}
-
-TEST_F(UndoTest, StepOfAnEmptySpanRemovesWhatStandsThereNow) {
-    PushUndo(history, song, 480, 960);
-    EXPECT_EQ(history.StepRecords(0), 1);
-    EXPECT_TRUE(history.undoPool[0].isEnd());
-    Put(480);
-    Put(960);
-    Put(1920, 70);
-    Undo(history, song, 99);
-    EXPECT_THAT(Ticks(), ElementsAre(1920));
-}
-
-TEST_F(UndoTest, NewSongKeepsTheHistory) {
-    Put(0, 33);
-    Select(0, 0);
-    DeleteSelection(history, song);
-    song.NewSong();
-    Put(960, 44);
-    Undo(history, song, 99);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 960));
-    EXPECT_EQ(VelocityAt(0), 33);
 }
 
 // Marks the events of a span with an edit number in two fret bytes (velocity is too small).
@@ -243,18 +94,6 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     EXPECT_EQ(song.eventCount, 20u);
     Undo(history, song, 99); // the first step was dropped: nothing more to take back
     EXPECT_EQ(MarkAt(song, 0), 1);
-}
-
-TEST_F(UndoTest, FullSongGetsBackEveryEventOfAnEditedSpan) {
-    Fill(MAX_EVENTS, 0);
-    PushUndo(history, song, 0, 80);
-    for (int i = 0; i < 3; ++i)
-        song.songEvents[i].velocity = 1;
-    const EditResult r = Undo(history, song, 99);
-    EXPECT_EQ(r.status, nullptr);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(VelocityAt(0), 90);
-    EXPECT_EQ(VelocityAt(80), 90);
 }
 
 TEST_F(UndoTest, SurplusOfAnOldSongIsDroppedWithANotice) {

@@ -9,8 +9,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <fcntl.h>
-#include <filesystem>
-#include <fstream>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -30,28 +28,17 @@ std::int64_t MonotonicNs() {
 
 void Quiet(const char* /*message*/) {}
 
-// A JACK server that was killed leaves its entry in the shared registry, and a server with
-// another name never reclaims it: after eight such entries no server starts ("Too many servers
-// already active"). When no jackd runs at all, every entry is stale and the registry can go;
-// the next server makes a new one.
-void ClearStaleJackRegistry() {
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator("/proc", ec)) {
-        std::ifstream comm(entry.path() / "comm");
-        std::string command;
-        if (comm && std::getline(comm, command) && command == "jackd")
-            return;
-    }
-    std::filesystem::remove("/dev/shm/jack-shm-registry", ec);
-}
-
 } // namespace
 
 bool JackServer::Start(const std::string& name, int rate, int period, std::string& error,
                        int waitSeconds, bool realtime) {
     jack_set_error_function(Quiet);
     jack_set_info_function(Quiet);
-    ClearStaleJackRegistry();
+    // The same clean-up as the shell peer test's, from the one script.
+    if (std::system("sh " CADENZO_SOURCE_DIR "/tests/support/clear_stale_jack_registry.sh") != 0) {
+        error = "cannot clear the stale JACK registry";
+        return false;
+    }
     name_ = name;
     const std::string rateArg = std::to_string(rate);
     const std::string periodArg = std::to_string(period);
@@ -71,7 +58,7 @@ bool JackServer::Start(const std::string& name, int rate, int period, std::strin
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         pid_ = -1;
-        error = "cannot start jackd";
+        error = "cannot start jackd (is it installed?)";
         return false;
     }
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
@@ -127,7 +114,6 @@ bool JackCapture::Open(const std::string& server, const std::string& client, std
     }
     port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (port_ == nullptr || jack_set_process_callback(client_, &JackCapture::Process, this) != 0 ||
-        jack_set_xrun_callback(client_, &JackCapture::XRun, this) != 0 ||
         jack_activate(client_) != 0) {
         error = "cannot set up the JACK capture port";
         Close();
@@ -147,11 +133,6 @@ void JackCapture::Close() {
 
 std::string JackCapture::portName() const {
     return port_ ? jack_port_name(port_) : "";
-}
-
-int JackCapture::XRun(void* self) {
-    ++static_cast<JackCapture*>(self)->xruns_;
-    return 0;
 }
 
 int JackCapture::Process(std::uint32_t frames, void* user) {

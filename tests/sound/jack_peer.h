@@ -47,19 +47,15 @@ public:
     std::string portName() const;
     std::size_t count() const { return count_.load(std::memory_order_acquire); }
     std::vector<Event> events(std::size_t from = 0) const;
-    // Cycles the server could not finish in time; what they carried is lost.
-    int xruns() const { return xruns_.load(); }
 
 private:
     static int Process(std::uint32_t frames, void* self);
-    static int XRun(void* self);
 
     static constexpr std::size_t CAPACITY = 1 << 16;
     _jack_client* client_ = nullptr;
     _jack_port* port_ = nullptr;
     std::unique_ptr<Event[]> events_ = std::make_unique<Event[]>(CAPACITY);
     std::atomic<std::size_t> count_{0};
-    std::atomic<int> xruns_{0};
 };
 
 } // namespace cadenzo::test

@@ -6,6 +6,7 @@
 #include "sound/periodic_timer.h"
 #include "sound/strum.h"
 #include "sound/system_midi_out.h"
+#include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
@@ -26,25 +27,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
-bool JackdInstalled() {
-    return std::system("command -v jackd >/dev/null 2>&1") == 0;
-}
-
-template <typename F> bool WaitFor(F done, std::chrono::seconds limit = 30s) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(5ms);
-    }
-    return true;
-}
-
 class JackPeer : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        if (!JackdInstalled())
-            return;
         server_ = new JackServer;
         std::string error;
         const std::string name = "cadenzo-test-" + std::to_string(getpid());
@@ -57,8 +42,6 @@ protected:
     }
 
     void SetUp() override {
-        if (!JackdInstalled())
-            GTEST_SKIP() << "jackd is not installed";
         ASSERT_TRUE(startError_.empty()) << startError_;
         std::string error;
         ASSERT_TRUE(capture.Open(server_->name(), "cadenzo-peer", error)) << error;
@@ -83,22 +66,13 @@ protected:
         ASSERT_EQ(port.MidiOpen(), MIDI_OK);
     }
 
-    // Runs `send` and returns what reached the peer, once `expected` messages have come. A cycle
-    // the server could not finish in time (an xrun, on a loaded machine) loses what it carried;
-    // only then is the sending repeated, up to five times. Anything lost without an xrun is
-    // Cadenzo's and shows in the assertions.
+    // Runs `send` and returns what reached the peer once `expected` messages have come (or what
+    // came within the wait). Nothing is resent: a message lost on the way is a fault to see.
     template <typename F> std::vector<JackCapture::Event> Deliver(F send, std::size_t expected) {
-        std::vector<JackCapture::Event> got;
-        for (int attempt = 0; attempt < 5; ++attempt) {
-            const int xruns = capture.xruns();
-            const std::size_t from = capture.count();
-            send();
-            const bool all = WaitFor([&] { return capture.count() >= from + expected; });
-            got = capture.events(from);
-            if (all || capture.xruns() == xruns)
-                break;
-        }
-        return got;
+        const std::size_t from = capture.count();
+        send();
+        WaitFor([&] { return capture.count() >= from + expected; });
+        return capture.events(from);
     }
 
     static inline JackServer* server_ = nullptr;
@@ -169,7 +143,6 @@ TEST_F(JackPeer, ResetEndsEveryNoteThePeerWasSent) {
         4);
     std::this_thread::sleep_for(100ms); // nothing else may follow
     ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(capture.events(capture.count() - 4)[0].bytes[0], 0x92);
     EXPECT_EQ(got[0].bytes[0], 0x92); // sent right after the open, and not lost
     EXPECT_EQ(got[3].bytes[0], 0x82); // the reset: only the note still sounding
     EXPECT_EQ(got[3].bytes[1], 60);
@@ -185,56 +158,5 @@ TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
     EXPECT_EQ(code, MIDI_NO_DEVICE);
     EXPECT_STREQ(MidiOpenWarning(code), "No Midi Device");
 }
-
-#ifdef CADENZO_CLI_PATH
-// Runs a command, returning its exit status and what it printed on stdout and stderr.
-int RunCommand(const std::string& command, std::string& output) {
-    FILE* pipe = popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr)
-        return -1;
-    char buffer[256];
-    output.clear();
-    while (fgets(buffer, sizeof buffer, pipe) != nullptr)
-        output += buffer;
-    const int status = pclose(pipe);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-// cadenzo-cli lists the peer among its devices and strums one chord to it.
-TEST_F(JackPeer, CliListsThePeerAndStrumsToIt) {
-    const std::string cli = CADENZO_CLI_PATH;
-    std::string output, name;
-    ASSERT_EQ(RunCommand(cli + " devices", output), 0) << output;
-    EXPECT_EQ(output.rfind("0 Built-in Synthesizer\n", 0), 0u) << output;
-    const unsigned device = PeerDevice(name);
-    ASSERT_NE(device, 0u);
-    EXPECT_NE(output.find(std::to_string(device) + " " + name + "\n"), std::string::npos) << output;
-
-    const auto got = Deliver(
-        [&] {
-            ASSERT_EQ(RunCommand(cli + " strum C M --up --device " + std::to_string(device) +
-                                     " --channel 3 --velocity 90 --program 25 --hold 50",
-                                 output),
-                      0)
-                << output;
-        },
-        1 + 128 + 6 + 128);
-    ASSERT_EQ(got.size(), 1u + 128 + 6 + 128);
-    EXPECT_EQ(got[0].bytes[0], 0xC2);
-    EXPECT_EQ(got[0].bytes[1], 25);
-    const int notes[] = {64, 60, 55, 52, 48, 40};
-    for (int i = 0; i < 6; ++i) {
-        EXPECT_EQ(got[129 + i].bytes[0], 0x92);
-        EXPECT_EQ(got[129 + i].bytes[1], notes[i]);
-        EXPECT_EQ(got[129 + i].bytes[2], 90);
-    }
-    EXPECT_EQ(got.back().bytes[0], 0x82);
-    EXPECT_EQ(got.back().bytes[1], 127);
-
-    EXPECT_EQ(RunCommand(cli + " strum C M --device 250", output), 1);
-    EXPECT_NE(output.find("No Midi Device"), std::string::npos) << output;
-}
-#endif
-
 } // namespace
 } // namespace cadenzo::test

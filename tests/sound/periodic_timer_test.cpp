@@ -3,6 +3,7 @@
 #include "sound/periodic_timer.h"
 #include "sound/recording_midi_out.h"
 #include "sound/strum.h"
+#include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
@@ -15,17 +16,6 @@ namespace cadenzo::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// Waits (generously: the machine may be loaded) until `done` holds.
-template <typename F> bool WaitFor(F done) {
-    const auto until = std::chrono::steady_clock::now() + 20s;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > until)
-            return false;
-        std::this_thread::sleep_for(1ms);
-    }
-    return true;
-}
 
 struct Counter {
     PeriodicTimer* timer = nullptr;
@@ -59,36 +49,6 @@ TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
     EXPECT_EQ(inside.ticks, 5);
     EXPECT_EQ(outside.ticks, seen);
     EXPECT_NE(inside.thread.load(), std::this_thread::get_id());
-}
-
-TEST(PeriodicTimer, SlotsAreLimitedReusedAndShared) {
-    PeriodicTimer timer;
-    Timer::Caps caps;
-    ASSERT_TRUE(timer.getDevCaps(caps));
-    EXPECT_EQ(caps.periodMin, 1u);
-    EXPECT_GE(caps.periodMax, 1000u);
-    EXPECT_EQ(timer.setEvent(5, 5, nullptr, nullptr), 0u);
-
-    Counter counters[PeriodicTimer::MAX_EVENTS];
-    std::uint32_t ids[PeriodicTimer::MAX_EVENTS];
-    for (int i = 0; i < PeriodicTimer::MAX_EVENTS; ++i)
-        ASSERT_NE(ids[i] = timer.setEvent(2, 2, &Counter::Tick, &counters[i]), 0u);
-    Counter extra;
-    EXPECT_EQ(timer.setEvent(5, 5, &Counter::Tick, &extra), 0u);
-    for (int i = 1; i < PeriodicTimer::MAX_EVENTS; ++i)
-        timer.killEvent(ids[i]);
-    // More self-stopping events than there are slots, one after another, beside a running one.
-    for (int round = 0; round < 3 * PeriodicTimer::MAX_EVENTS; ++round) {
-        Counter c;
-        c.timer = &timer;
-        c.stopAfter = 2;
-        c.id = timer.setEvent(1, 1, &Counter::Tick, &c);
-        ASSERT_NE(c.id, 0u) << "round " << round;
-        ASSERT_TRUE(WaitFor([&] { return c.ticks == 2; }));
-        timer.killEvent(c.id); // already stopped: harmless
-    }
-    EXPECT_GT(counters[0].ticks, 0);
-    timer.killEvent(ids[0]);
 }
 
 // Whole strokes on the real timer, C major in standard tuning.

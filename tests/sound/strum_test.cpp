@@ -194,41 +194,6 @@ TEST(Strum, WhatHappensDuringAStroke) {
     }
 }
 
-// No capabilities: the stroke's own period, not 0. A refused timer: no stroke runs, and the
-// period begun for it is given back.
-TEST(Strum, StrokePeriodIsThirtySevenClampedToTheTimersRange) {
-    struct Case {
-        bool capsFail, setEventFails;
-        Timer::Caps caps;
-        std::uint32_t period;
-    };
-    for (const Case& c : {Case{false, false, {1, 1000}, 37}, Case{false, false, {50, 1000}, 50},
-                          Case{false, false, {1, 20}, 20}, Case{true, false, {0, 0}, 37},
-                          Case{false, true, {1, 1000}, 0}}) {
-        SCOPED_TRACE(c.period);
-        StrumRig r;
-        r.timer.capsFail = c.capsFail;
-        r.timer.caps = c.caps;
-        r.timer.setEventFails = c.setEventFails;
-        r.strummer.DownStBtnMouseDown(true);
-        EXPECT_EQ(r.strummer.strokePeriod(), c.period);
-        EXPECT_EQ(r.strummer.running(), !c.setEventFails);
-        if (!c.setEventFails) {
-            EXPECT_EQ(r.timer.period(), c.period);
-        }
-        EXPECT_EQ(r.timer.fire(7), c.setEventFails ? 0 : 7);
-        EXPECT_EQ(r.timer.begun, r.timer.ended);
-        EXPECT_EQ(r.strummer.strokeTimerId(), 0u);
-        r.Take();
-        r.strummer.DownStBtnMouseUp(); // no stroke sounding: silence at once
-        EXPECT_EQ(r.Take(), r.Expect(ALL_OFF));
-        r.timer.setEventFails = false; // the next press is not dropped
-        r.strummer.UpStBtnMouseDown(true);
-        r.Take();
-        EXPECT_EQ(r.Ticks(1)[0], r.Expect(64));
-    }
-}
-
 // The release handler's test of the step and its setting of the silence bit are one step for
 // the tick: a release racing the stroke's end never leaves notes ringing.
 TEST_F(StrumTest, ReleaseRacingTheLastTicksNeverLeavesNotesRinging) {

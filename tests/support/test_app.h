@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QCursor>
 
 namespace cadenzo::test {
 
@@ -13,7 +14,10 @@ inline QApplication& App() {
     static int argc = 1;
     static char name[] = "cadenzo_test";
     static char* argv[] = {name, nullptr};
-    return *new QApplication(argc, argv);
+    auto* app = new QApplication(argc, argv);
+    // Park the mouse far from every test window so hover checks see it outside.
+    QCursor::setPos(5000, 5000);
+    return *app;
 }
 
 } // namespace cadenzo::test

@@ -28,24 +28,6 @@ INSTANTIATE_TEST_SUITE_P(
                       HitCase{1357, 30, 0, 26}, HitCase{1407, 30, 0, 27},
                       HitCase{1408, 30, 0, -1}));
 
-TEST(NeckHover, RemembersThePreviousHoverAndLeavingClearsIt) {
-    NeckHover hover;
-    hover.HitTest(40, 30);
-    hover.HitTest(90, 45);
-    EXPECT_EQ(hover.lastString, 0);
-    EXPECT_EQ(hover.lastColumn, 0);
-    EXPECT_EQ(hover.hoverString, 1);
-    EXPECT_EQ(hover.hoverColumn, 1);
-
-    bool columnWas = false;
-    EXPECT_TRUE(hover.LeaveNeck(columnWas));
-    EXPECT_TRUE(columnWas);
-    EXPECT_EQ(hover.hoverString, NO_STRING);
-    EXPECT_EQ(hover.hoverColumn, -1);
-    EXPECT_FALSE(hover.LeaveNeck(columnWas));
-    EXPECT_FALSE(columnWas);
-}
-
 struct NoteCase {
     int string, column;
     const char* text;
@@ -65,20 +47,6 @@ INSTANTIATE_TEST_SUITE_P(StandardTuningNeckAtOne, HoverNoteTest,
                          ::testing::Values(NoteCase{1, 0, " C 3"}, NoteCase{0, 2, " G 3"},
                                            NoteCase{0, 7, " C 4"}, NoteCase{0, -1, " E 3"},
                                            NoteCase{5, 4, " A 1"}));
-
-TEST(HoverNote, KeepsTheTextWhenNoStringIsHovered) {
-    const Guitar guitar;
-    const NeckHover hover;
-    EXPECT_FALSE(HoverNoteText(guitar, hover).has_value());
-}
-
-TEST(FingerMark, SitsInTheColumnOfTheFretRelativeToTheNeck) {
-    const Box box = FingerMarkBox(2, 7, 5);
-    EXPECT_EQ(box.left, 125);
-    EXPECT_EQ(box.right, 138);
-    EXPECT_EQ(box.top, 53);
-    EXPECT_EQ(box.bottom, 66);
-}
 
 } // namespace
 } // namespace cadenzo

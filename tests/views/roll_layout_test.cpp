@@ -49,16 +49,6 @@ TEST(TabMmlLayout, SilentStringRestartsTheColumnsButNotTheOctave) {
     EXPECT_EQ(layout.mml[3].octave, 3);
 }
 
-TEST(TabMmlLayout, AllSilentWritesNothing) {
-    Guitar g;
-    g.ClearFlets();
-    const TabMmlLayout layout = LayoutTabMml(g);
-    for (int s = 0; s < STRING_COUNT; ++s) {
-        EXPECT_FALSE(layout.tab[s].present);
-        EXPECT_FALSE(layout.mml[s].present);
-    }
-}
-
 TEST(PianoRoll, BarRowFollowsThePitchAndTheScroll) {
     EXPECT_EQ(PianoBarY(71, 0), 0);    // MIDI 107 on the top row
     EXPECT_EQ(PianoBarY(28, 200), 58); // open first string at the start scroll

@@ -5,9 +5,6 @@
 #include "sound/recording_midi_out.h"
 #include "support/test_app.h"
 
-#include <QApplication>
-#include <QImage>
-
 #include <vector>
 
 namespace cadenzo::test {
@@ -32,9 +29,5 @@ struct Rig {
         return notes;
     }
 };
-
-inline QRgb Rgb(int r, int g, int b) {
-    return qRgb(r, g, b);
-}
 
 } // namespace cadenzo::test
