@@ -9,16 +9,24 @@
 namespace cadenzo {
 namespace {
 
+// A plain button `b`, and four more: btn[0..2] in group 1, btn[3] in group 2.
 class ShineButtonTest : public ::testing::Test {
 protected:
     ShineButtonTest() {
         form.resize(200, 100);
         b = new TShineSpeedButton(&form);
+        for (int i = 0; i < 4; ++i) {
+            btn[i] = new TShineSpeedButton(&form);
+            btn[i]->setGroupIndex(i < 3 ? 1 : 2);
+            btn[i]->move(30 * i, 40);
+        }
     }
     QApplication& app = test::App(); // before the first widget
     QWidget form;
     TShineSpeedButton* b = nullptr;
+    TShineSpeedButton* btn[4];
 };
+using GroupTest = ShineButtonTest;
 
 // The look after a mouse event, and the button's state.
 const auto Pressed = [](TShineSpeedButton* b, QPoint p) { return test::Press(b, p), b->Look(); };
@@ -45,20 +53,6 @@ TEST_F(ShineButtonTest, ReleaseOutsideFiresNoClickAndLeavesThePlainButtonUp) {
     EXPECT_EQ(Released(b, {0, 0}), slUp);
     EXPECT_EQ(clicks, 1);
 }
-
-class GroupTest : public ::testing::Test {
-protected:
-    GroupTest() {
-        for (int i = 0; i < 4; ++i) {
-            btn[i] = new TShineSpeedButton(&form);
-            btn[i]->setGroupIndex(i < 3 ? 1 : 2); // btn[3] is in another group
-            btn[i]->move(30 * i, 0);
-        }
-    }
-    QApplication& app = test::App(); // before the first widget
-    QWidget form;
-    TShineSpeedButton* btn[4];
-};
 
 TEST_F(GroupTest, OneMemberGoesDownAndAllowAllUpPassesOn) {
     btn[3]->setDown(true);

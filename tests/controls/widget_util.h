@@ -1,10 +1,9 @@
 #pragma once
 
-// Mouse and hover events delivered straight to a widget, independent of where
+// Mouse events delivered straight to a widget, independent of where
 // the (offscreen) cursor is.
 
 #include <QCoreApplication>
-#include <QEnterEvent>
 #include <QMouseEvent>
 #include <QWidget>
 
@@ -27,14 +26,6 @@ inline void Release(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
 inline void Click(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     Press(w, p, b);
     Release(w, p, b);
-}
-inline void Enter(QWidget* w, QPoint p = {5, 5}) {
-    QEnterEvent e{QPointF(p), QPointF(p), QPointF(w->mapToGlobal(p))};
-    QCoreApplication::sendEvent(w, &e);
-}
-inline void Leave(QWidget* w) {
-    QEvent e(QEvent::Leave);
-    QCoreApplication::sendEvent(w, &e);
 }
 
 } // namespace cadenzo::test

@@ -54,11 +54,6 @@ protected:
         return i < 0 ? -1 : song.songEvents[i].velocity;
     }
 
-    bool ClipboardEmpty() const {
-        return song.edit.clipStart == static_cast<std::int32_t>(END_TICK) &&
-               song.edit.clipEnd == static_cast<std::int32_t>(END_TICK) && song.edit.clipMode == 0;
-    }
-
     // Fills the song up to `count` events on the raster ticks from `from` on.
     void Fill(std::uint32_t count, std::int32_t from = 0) {
         for (std::int32_t t = from; song.eventCount < count; t += TICK_RASTER)

@@ -185,22 +185,6 @@ protected:
             PopupChoose(song.edit, PopupSource::Step, Uniform(0, 4));
             PopupChoose(song.edit, PopupSource::Grid, Uniform(0, 1));
             return "meter";
-        case 11: {
-            // The property fields, left after typing or stepped with their up-down buttons.
-            Select(AnyTick(), AnyTick());
-            UpdateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
-            const auto id = static_cast<FieldId>(Uniform(0, 2));
-            const bool enabled = fields.Field(id).enabled;
-            if (Uniform(0, 1) == 0) {
-                const char* typed[] = {"", "0", "20", "64", "127", "300", "-5", "480", "x"};
-                fields.Field(id).Type(typed[Uniform(0, 8)]);
-                FieldExit(id, fields, song, history);
-            } else {
-                FieldUpDownClick(id, Uniform(-3, 3), fields, song, history);
-            }
-            Recorded(enabled ? 1 : 0, before);
-            return "fields";
-        }
         case 12:
             song.edit.cursorTick = AnyTick();
             SendToFretboard(song, guitar);
@@ -234,8 +218,15 @@ protected:
                                   DragLine{SomeX(), Uniform(80, 128), SomeX(), Uniform(80, 128)});
             });
             return "velocity line";
+        case 11:
         case 20:
-            // The fields as last shown, whatever happened since (a paste does not refresh them).
+            // The property fields, left after typing or stepped with their up-down buttons:
+            // shown for a new selection, or as last shown whatever happened since (a paste does
+            // not refresh them).
+            if (Uniform(0, 1) == 0) {
+                Select(AnyTick(), AnyTick());
+                UpdateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
+            }
             Counted([&] {
                 const auto id = static_cast<FieldId>(Uniform(0, 2));
                 if (Uniform(0, 1) == 0) {
@@ -245,10 +236,10 @@ protected:
                     fields.Field(id).Type(texts[Uniform(0, 12)]);
                     FieldExit(id, fields, song, history);
                 } else {
-                    FieldUpDownClick(id, Uniform(0, 1) ? 1 : -1, fields, song, history);
+                    FieldUpDownClick(id, Uniform(-3, 3), fields, song, history);
                 }
             });
-            return "stale fields";
+            return "fields";
         case 21:
             Counted([&] {
                 SongEvent e =

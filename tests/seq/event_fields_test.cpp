@@ -67,18 +67,17 @@ TEST_P(FieldExitTest, ValidatesThenAppliesToEverySelectedEvent) {
     EXPECT_EQ(At(480).strokeTime, 60);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Fields, FieldExitTest,
-    ::testing::Values(
-        ExitCase{FieldId::Velocity, "", "0", 0}, // untouched empty field
-        ExitCase{FieldId::Velocity, "64", "64", 64}, ExitCase{FieldId::Velocity, "300", "127", 127},
-        ExitCase{FieldId::Velocity, "-5", "0", 0}, ExitCase{FieldId::Gate, "-5", "20", 20},
-        ExitCase{FieldId::Gate, "", "20", 20}, ExitCase{FieldId::Gate, "19", "20", 20},
-        ExitCase{FieldId::Gate, "240", "240", 240},
-        ExitCase{FieldId::Gate, "480", "479", 479}, // never reaches 480
-        ExitCase{FieldId::Stroke, "100", "100", 100},
-        ExitCase{FieldId::Stroke, "500", "240", 240}, // up to the gate
-        ExitCase{FieldId::Stroke, "abc", "20", 20}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Fields, FieldExitTest, ::testing::Values(
+    ExitCase{FieldId::Velocity, "", "0", 0}, // untouched empty field
+    ExitCase{FieldId::Velocity, "64", "64", 64}, ExitCase{FieldId::Velocity, "300", "127", 127},
+    ExitCase{FieldId::Gate, "-5", "20", 20}, ExitCase{FieldId::Gate, "", "20", 20},
+    ExitCase{FieldId::Gate, "19", "20", 20},
+    ExitCase{FieldId::Gate, "480", "479", 479}, // never reaches 480
+    ExitCase{FieldId::Stroke, "100", "100", 100},
+    ExitCase{FieldId::Stroke, "500", "240", 240}, // up to the gate
+    ExitCase{FieldId::Stroke, "abc", "20", 20}));
+// clang-format on
 
 TEST_F(EventFieldsTest, LoweringTheGateBelowTheStrokeTimeTakesTheStrokeTimeAlong) {
     PutFull(0, 90, 240, 60);

@@ -88,7 +88,6 @@ TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
     const Case cases[] = {
         {"HighFlat", {50, 90, 110, 90}, {127, 127, 127, 127, 127}, true},
         {"OnTheBase", {50, 122, 110, 122}, {0, 0, 0, 0, 0}, true},
-        {"Reversed", {110, 90, 50, 90}, {127, 127, 127, 127, 127}, true},
         // Rises 0, 2.5, 5, 7.5, 10 pixels: halves go to the even neighbour.
         {"HalvesToEven", {55, 122, 103, 112}, {0, 8, 20, 32, 40}, true},
         {"HalvesToEvenReversed", {103, 112, 55, 122}, {0, 8, 20, 32, 40}, true},
@@ -96,11 +95,9 @@ TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
         {"Falling", {55, 100, 103, 122}, {88, 64, 44, 24, 0}, true},
         // x1 = 57 snaps to tick 0, which lies left of the line's start.
         {"TrimsTheFirst", {57, 100, 80, 100}, {90, 88, 88, 90, 90}, true},
-        {"TrimsTheLast", {60, 100, 77, 100}, {90, 88, 90, 90, 90}, true},
         {"NothingLeftAfterTrimmingKeepsTheStep", {57, 100, 60, 100}, {90, 90, 90, 90, 90}, true},
         {"Vertical", {70, 90, 70, 122}, {90, 90, 90, 90, 90}, false},
-        {"NoEventInTheSpan", {120, 90, 300, 90}, {90, 90, 90, 90, 90}, false},
-        {"LeftOfTheGrid", {10, 90, 50, 90}, {90, 90, 90, 90, 90}, false}};
+        {"NoEventInTheSpan", {120, 90, 300, 90}, {90, 90, 90, 90, 90}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (std::int32_t t : {0, 120, 240, 360, 480})

@@ -51,18 +51,6 @@ TEST(TickToX, CountsTheSlotOfEveryChangedBarFromItsFirstTickOn) {
     EXPECT_EQ(TickToX(song.meterTable, ViewOf(song.edit), 5280), 55);
 }
 
-struct GridRecorder {
-    std::vector<int> signatureBars, barNumbers, barLines;
-    std::vector<GridLine> lines;
-    void signature(int, int bar, int, int) { signatureBars.push_back(bar); }
-    void barNumber(int, int bar) { barNumbers.push_back(bar); }
-    void line(const GridLine& l) {
-        lines.push_back(l);
-        if (l.black)
-            barLines.push_back(l.x);
-    }
-};
-
 TEST(EventWalk, SkipsEventsLeftOfTheViewAndStopsAfterTheFirstPastTheRightEdge) {
     Song song;
     for (std::uint32_t t : {0u, 1920u, 2400u, 4000u, 6000u, 8000u})

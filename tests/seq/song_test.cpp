@@ -28,44 +28,6 @@ void ExpectFreeTail(const Song& song) {
         ASSERT_TRUE(song.songEvents[i].isEnd()) << "slot " << i;
 }
 
-TEST(SongEventRecord, EncodesTheTwentyEightLittleEndianBytes) {
-    SongEvent e;
-    e.tick = 0x01020304;
-    e.frets = {0, 1, 2, 3, 4, SILENT};
-    e.velocity = 100;
-    e.reserved1 = 9; // reserved bytes are written as 0 whatever they hold
-    e.gate = -2;
-    e.strokeDir = 1;
-    e.strokeTime = 0x00000190;
-    e.root = 3;
-    e.chordType = 23;
-    std::uint8_t out[28];
-    EncodeEvent(e, out);
-    const std::uint8_t expected[28] = {4,    3,    2, 1, 0, 1, 2,    3, 4, 255, 100, 0,  0xFE, 0xFF,
-                                       0xFF, 0xFF, 1, 0, 0, 0, 0x90, 1, 0, 0,   3,   23, 0,    0};
-    EXPECT_TRUE(std::equal(out, out + 28, expected));
-    SongEvent back = DecodeEvent(out);
-    e.reserved1 = 0;
-    EXPECT_EQ(back, e);
-}
-
-TEST(SongModel, PutEventReplacesAtAUsedTickAndReportsFullAtTwoThousand) {
-    Song song;
-    song.PutEvent(Event(END_TICK)); // an end marker is never stored
-    EXPECT_EQ(song.eventCount, 0u);
-    for (int i = 0; i < MAX_EVENTS - 1; ++i)
-        ASSERT_FALSE(song.PutEvent(Event(static_cast<std::uint32_t>(i) * 40)));
-    EXPECT_TRUE(song.PutEvent(Event(static_cast<std::uint32_t>(MAX_EVENTS - 1) * 40)));
-    EXPECT_TRUE(song.PutEvent(Event(999999)));
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(song.FindEvent(999999), -1);
-    EXPECT_TRUE(song.songEvents[MAX_EVENTS].isEnd());
-    SongEvent other = Event(40, 7, 0); // replacing the whole record still works in a full list
-    other.root = 7;
-    song.PutEvent(other);
-    EXPECT_EQ(song.songEvents[1], other);
-}
-
 // Fixed fault: events of one tick (a list read from a file may hold them) swapped places.
 TEST(SongModel, SortEventsKeepsTheOrderOfEventsAtTheSameTick) {
     Song song;
@@ -126,30 +88,6 @@ TEST(SongModel, FindInRangeMatchesTheTickByTickWalkOnRandomLists) {
                 << "round " << round << " from " << from << " to " << to;
         }
     }
-}
-
-TEST(SongMeter, SetMeterRecomputesTheBarEndsAndMarksOnlyRealChanges) {
-    Song song;
-    EXPECT_EQ(song.BarAtOrAfter(1921), 3);
-    EXPECT_EQ(song.BarOfTick(1919), 1);
-    song.SetMeter(3, 3, 4);
-    EXPECT_EQ(song.meterTable[2].endTick, 3840u);
-    EXPECT_EQ(song.meterTable[3].endTick, 5280u);
-    EXPECT_EQ(song.meterTable[100].endTick, 3840u + 98u * 1440u);
-    EXPECT_EQ(song.BarOfTick(5280), 4);
-    EXPECT_EQ(song.BarLength(4), 1440);
-    for (int k = 1; k <= BAR_COUNT; ++k)
-        EXPECT_EQ(song.meterTable[k].changed, k == 3 ? 1 : 0) << "bar " << k;
-    song.SetMeter(5, 3, 4);
-    EXPECT_EQ(song.meterTable[5].changed, 0);
-    const MeterTable before = song.meterTable;
-    song.SetMeter(101, 6, 8);
-    song.SetMeter(0, 6, 8);
-    EXPECT_EQ(song.meterTable[100].num, before[100].num);
-    EXPECT_EQ(song.meterTable[0].num, 4);
-    EXPECT_EQ(BarTicks(6, 8), 1440);
-    EXPECT_EQ(BarTicks(4, 0), 0);
-    EXPECT_FALSE(ValidMeter(4, 3));
 }
 
 } // namespace

@@ -1,14 +1,9 @@
 #include "editing_fixture.h"
 
-#include <gmock/gmock.h>
-
 #include <random>
 
 namespace cadenzo::testing {
 namespace {
-
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 
 using ClipboardTest = EditingTest;
 using UndoTest = EditingTest;
@@ -94,21 +89,6 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     EXPECT_EQ(song.eventCount, 20u);
     Undo(history, song, 99); // the first step was dropped: nothing more to take back
     EXPECT_EQ(MarkAt(song, 0), 1);
-}
-
-TEST_F(UndoTest, SurplusOfAnOldSongIsDroppedWithANotice) {
-    Put(0, 11);
-    Put(40, 12);
-    Select(0, 40);
-    DeleteSelection(history, song);
-    song.NewSong();
-    Fill(MAX_EVENTS - 1, 1920);
-    const EditResult r = Undo(history, song, 99);
-    EXPECT_STREQ(r.status, "Over!");
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(VelocityAt(0), 11);
-    EXPECT_EQ(VelocityAt(40), -1);
-    EXPECT_TRUE(SongInvariantsHold(song));
 }
 
 } // namespace
