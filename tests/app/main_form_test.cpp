@@ -77,6 +77,10 @@ TEST_F(MainFormTest, FirstRunWritesTheDefaultSettingsAndAnEmptyBackup) {
     Create();
     EXPECT_EQ(test::ReadBytes(folder / "Cadenzo.ini"), test::firstRunSettings);
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "0\r\n");
+    EXPECT_EQ(form->height(), 270);
+    EXPECT_TRUE(form->Playonsetting1->isChecked());
+    EXPECT_FALSE(form->Stayontop1->isChecked());
+    EXPECT_TRUE(form->ChordSe1->isChecked());
     EXPECT_EQ(app->guitar.tunings(), standardTuning);
     EXPECT_EQ(form->statusPanel[0]->text(), QString("   1 :  1 : 000"));
     EXPECT_EQ(form->statusPanel[3]->text(), QString("STOP"));

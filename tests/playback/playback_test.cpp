@@ -95,6 +95,7 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         {{1, 1000}, false, "30", R::Started, 2, 0.48},
         {{1, 1000}, false, "1000", R::Started, 2, 4.8},
         {{1, 1000}, false, "+60", R::Started, 2, 0.96},
+        {{1, 1000}, false, "10", R::Started, 2, 0.48},
         // A tempo that is not an integer starts nothing.
         {{1, 1000}, false, "", R::BadTempo, 0, 0.0},
         {{1, 1000}, false, "12a", R::BadTempo, 0, 0.0},

@@ -95,9 +95,11 @@ TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
         {"Falling", {55, 100, 103, 122}, {88, 64, 44, 24, 0}, true},
         // x1 = 57 snaps to tick 0, which lies left of the line's start.
         {"TrimsTheFirst", {57, 100, 80, 100}, {90, 88, 88, 90, 90}, true},
+        {"TrimsTheLast", {60, 100, 77, 100}, {90, 88, 90, 90, 90}, true},
         {"NothingLeftAfterTrimmingKeepsTheStep", {57, 100, 60, 100}, {90, 90, 90, 90, 90}, true},
         {"Vertical", {70, 90, 70, 122}, {90, 90, 90, 90, 90}, false},
-        {"NoEventInTheSpan", {120, 90, 300, 90}, {90, 90, 90, 90, 90}, false}};
+        {"NoEventInTheSpan", {120, 90, 300, 90}, {90, 90, 90, 90, 90}, false},
+        {"LeftOfTheGrid", {10, 90, 50, 90}, {90, 90, 90, 90, 90}, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (std::int32_t t : {0, 120, 240, 360, 480})

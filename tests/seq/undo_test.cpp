@@ -91,6 +91,22 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     EXPECT_EQ(MarkAt(song, 0), 1);
 }
 
+// A full song takes back what fits of an undone step, and says so.
+TEST_F(UndoTest, SurplusOfAnOldSongIsDroppedWithANotice) {
+    Put(0, 11);
+    Put(40, 12);
+    Select(0, 40);
+    DeleteSelection(history, song);
+    song.NewSong();
+    Fill(MAX_EVENTS - 1, 1920);
+    const EditResult r = Undo(history, song, 99);
+    EXPECT_STREQ(r.status, "Over!");
+    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
+    EXPECT_EQ(VelocityAt(0), 11);
+    EXPECT_EQ(VelocityAt(40), -1);
+    EXPECT_TRUE(SongInvariantsHold(song));
+}
+
 } // namespace
 } // namespace cadenzo::testing
 

@@ -99,5 +99,15 @@ TEST_F(FretboardViewTest, OpenStripLeftSoundsTheOpenStringRightSilencesIt) {
     EXPECT_TRUE(rig.out.sent().empty());
 }
 
+TEST_F(FretboardViewTest, ScrollingTheNeckMovesTheHeldFretsUnlessLocked) {
+    rig.guitar.setFrets({0, 3, 2, 0, 1, SILENT});
+    view->neckBarScroll(3);
+    EXPECT_EQ(rig.guitar.frets(), (Frets{0, 5, 4, 0, 3, SILENT}));
+    positionLock = true;
+    view->neckBarScroll(1);
+    EXPECT_EQ(rig.guitar.frets(), (Frets{0, 5, 4, 0, 3, SILENT}));
+    EXPECT_EQ(rig.guitar.neckPos, 1);
+}
+
 } // namespace
 } // namespace cadenzo
