@@ -48,12 +48,6 @@ protected:
         return ticks;
     }
 
-    // Velocity of the event at `tick`, or -1 when none stands there.
-    int VelocityAt(std::int32_t tick) const {
-        const int i = song.FindEvent(tick);
-        return i < 0 ? -1 : song.songEvents[i].velocity;
-    }
-
     // Fills the song up to `count` events on the raster ticks from `from` on.
     void Fill(std::uint32_t count, std::int32_t from = 0) {
         for (std::int32_t t = from; song.eventCount < count; t += TICK_RASTER)
