@@ -1,3 +1,4 @@
+#include "model/user_chords.h"
 #include "view_fixture.h"
 #include "views/fretboard_view.h"
 
@@ -18,16 +19,16 @@ protected:
     void SetUp() override {
         test::App();
         window = std::make_unique<QWidget>();
-        FretboardView::Hooks hooks;
-        hooks.playOnSetting = [this] { return playOnSetting; };
-        hooks.positionLock = [this] { return positionLock; };
-        hooks.recognize = [this] { ++recognized; };
-        hooks.refreshRoll = [this] {
-            ++rollRefreshes;
-            rig.guitar.UpdateStringNotes();
-            view->LeaveNeck(); // a roll refresh ends with the fretboard's LeaveNeck
-        };
-        view = std::make_unique<FretboardView>(window.get(), rig.guitar, rig.port, hooks);
+        view = std::make_unique<FretboardView>(window.get(), rig.guitar, controller);
+        // What the window does with a change: the fretboard's part, and the roll refresh that
+        // clears the hover.
+        QObject::connect(view.get(), &FretboardView::guitarChanged,
+                         [this](const GuitarChange& change) {
+                             ++changes;
+                             view->ShowChange(change);
+                             if (change.roll)
+                                 view->LeaveNeck();
+                         });
         view->NeckScreen->setGeometry(24, 10, 236, 121);
         view->OpenGen->setGeometry(4, 30, 18, 101);
         rig.guitar.ResizeNeck(236);
@@ -39,31 +40,43 @@ protected:
     QRgb Open(int x, int y) { return view->OpenGen->picture().pixel(x, y); }
 
     test::Rig rig;
+    UserChordTable userChords;
+    FretboardController controller{rig.guitar, userChords, rig.port};
     std::unique_ptr<QWidget> window;
     std::unique_ptr<FretboardView> view;
-    bool playOnSetting = false;
-    bool positionLock = false;
-    int recognized = 0;
-    int rollRefreshes = 0;
+    int changes = 0;
 };
 
-TEST_F(FretboardViewTest, LeftClickSetsTheFretUnderTheMouseAndSilencesFirst) {
-    view->NeckScreenMouseDown(Qt::LeftButton, 40, 60);
-    EXPECT_EQ(rig.guitar.flet[2], 1);
-    view->NeckScreenMouseDown(Qt::LeftButton, 5, 60);
-    EXPECT_EQ(rig.guitar.flet[2], 0);
-    EXPECT_EQ(recognized, 2);
-    EXPECT_EQ(rollRefreshes, 2);
-    EXPECT_EQ(rig.out.sent().size(), 256u); // two AllNoteOffs, nothing sounded
-    EXPECT_TRUE(rig.NotesOn().empty());
-}
-
-TEST_F(FretboardViewTest, ClickOutsideTheStringRowsChangesNoFret) {
-    const Frets before = rig.guitar.frets();
-    view->NeckScreenMouseDown(Qt::LeftButton, 40, 22);
-    view->NeckScreenMouseDown(Qt::LeftButton, 40, 113);
-    EXPECT_EQ(rig.guitar.frets(), before);
-    EXPECT_EQ(rig.out.sent().size(), 256u);
+// Pixels to string and fret, once per press; the press reaches the device through the controller.
+TEST_F(FretboardViewTest, NeckPressesSetOrSoundTheStringUnderTheMouse) {
+    constexpr std::uint8_t x = SILENT;
+    const Frets open{0, 0, 0, 0, 0, 0};
+    struct Case {
+        Qt::MouseButton button;
+        int x, y;
+        Frets before, after;
+        std::size_t messages; // sent to the device
+        std::vector<int> notesOn;
+    };
+    const Case cases[] = {
+        {Qt::LeftButton, 40, 60, open, {0, 0, 1, 0, 0, 0}, 128, {}}, // string 2, column 0
+        {Qt::LeftButton, 5, 60, {0, 0, 4, 0, 0, 0}, open, 128, {}},  // left of column 0: fret 0
+        {Qt::LeftButton, 40, 22, open, open, 128, {}},               // above the first row
+        {Qt::LeftButton, 40, 113, open, open, 128, {}},              // below the last row
+        {Qt::RightButton, 140, 30, open, open, 2, {64}},             // sounds, changes nothing
+        {Qt::RightButton, 40, 45, {0, x, 0, 0, 0, 0}, {0, x, 0, 0, 0, 0}, 0, {}}, // silent: mute
+    };
+    for (const Case& c : cases) {
+        rig.guitar.setFrets(c.before);
+        rig.guitar.UpdateStringNotes();
+        rig.out.clear();
+        changes = 0;
+        view->NeckScreenMouseDown(c.button, c.x, c.y);
+        EXPECT_EQ(rig.guitar.frets(), c.after) << c.x << "," << c.y;
+        EXPECT_EQ(rig.out.sent().size(), c.messages) << c.x << "," << c.y;
+        EXPECT_EQ(rig.NotesOn(), c.notesOn) << c.x << "," << c.y;
+        EXPECT_EQ(changes, 1);
+    }
 }
 
 TEST_F(FretboardViewTest, ClickInColumnTwoWithTheNeckAtFiveSetsFretSevenAndDrawsItThere) {
@@ -76,28 +89,9 @@ TEST_F(FretboardViewTest, ClickInColumnTwoWithTheNeckAtFiveSetsFretSevenAndDraws
     EXPECT_EQ(Neck(131, 53), Rgb(0, 0, 255));
     EXPECT_NE(Neck(138, 59), Rgb(0, 0, 255));
     EXPECT_NE(Neck(124, 59), Rgb(0, 0, 255));
-}
-
-TEST_F(FretboardViewTest, RightClickSoundsTheHeldFretWithoutChangingIt) {
-    rig.guitar.flet[0] = 3;
-    rig.guitar.UpdateStringNotes();
-    view->NeckScreenMouseDown(Qt::RightButton, 140, 30);
-    EXPECT_EQ(rig.guitar.flet[0], 3);
-    ASSERT_EQ(rig.out.sent().size(), 2u);
-    EXPECT_EQ(rig.out.sent()[0].message, PackShortMsg(0x80, 67, 0));
-    EXPECT_EQ(rig.out.sent()[1].message, PackShortMsg(0x90, 67, 100));
-
-    rig.out.clear();
-    rig.guitar.flet[1] = SILENT;
-    view->NeckScreenMouseDown(Qt::RightButton, 40, 45);
-    EXPECT_TRUE(rig.out.sent().empty());
-}
-
-TEST_F(FretboardViewTest, PlayOnSettingSoundsTheNewlySetFret) {
-    playOnSetting = true;
-    view->NeckScreenMouseDown(Qt::LeftButton, 140, 30); // string 0, column 2: fret 3
-    rig.guitar.UpdateStringNotes();
-    EXPECT_EQ(rig.NotesOn(), std::vector<int>{64 + 3});
+    // The hover survives the roll refresh: the mouse still stands on string 2, column 2.
+    EXPECT_EQ(view->hover().hoverString, 2);
+    EXPECT_EQ(view->playnote->text(), QString(" D 3")); // 19 + 5 + 2 = 26
 }
 
 TEST_F(FretboardViewTest, RightDragPlucksEachStringOnceAsItEntersItsBand) {
@@ -177,14 +171,20 @@ TEST_F(FretboardViewTest, NeckBackgroundHasDotsNumbersAndStrings) {
     EXPECT_NE(neck.pixel(30, 30), neck.pixel(30, 33)); // a string row on the wood
 }
 
-TEST_F(FretboardViewTest, ScrollingTheNeckMovesTheHeldFretsUnlessLocked) {
+TEST_F(FretboardViewTest, TheScrollBarMovesTheNeckButSettingItsRangeDoesNot) {
     rig.guitar.setFrets({0, 3, 2, 0, 1, SILENT});
-    view->neckBarScroll(3);
+    view->neckBar->setValue(3);
     EXPECT_EQ(rig.guitar.frets(), (Frets{0, 5, 4, 0, 3, SILENT}));
-    positionLock = true;
-    view->neckBarScroll(1);
+    EXPECT_EQ(changes, 1);
+    // A lower maximum clamps the bar's value; that is no scroll of the neck.
+    rig.out.clear();
+    GuitarChange narrower;
+    narrower.neckBarMaximum = 2;
+    view->ShowChange(narrower);
+    EXPECT_EQ(view->neckBar->value(), 2);
     EXPECT_EQ(rig.guitar.frets(), (Frets{0, 5, 4, 0, 3, SILENT}));
-    EXPECT_EQ(rig.guitar.neckPos, 1);
+    EXPECT_TRUE(rig.out.sent().empty());
+    EXPECT_EQ(changes, 1);
 }
 
 } // namespace

@@ -18,7 +18,8 @@ protected:
     void SetUp() override {
         test::App();
         window = std::make_unique<QWidget>();
-        view = std::make_unique<RollView>(window.get(), rig.guitar, [this] { ++leaves; });
+        view = std::make_unique<RollView>(window.get(), rig.guitar);
+        QObject::connect(view.get(), &RollView::refreshed, [this] { ++refreshes; });
         view->rollScreen->setGeometry(0, 0, 120, 177);
     }
 
@@ -35,14 +36,14 @@ protected:
     test::Rig rig;
     std::unique_ptr<QWidget> window;
     std::unique_ptr<RollView> view;
-    int leaves = 0;
+    int refreshes = 0;
 };
 
 TEST_F(RollViewTest, PianoRollDrawsARedBarWithAWhiteLineAtEachSoundingPitch) {
     view->rollbar->setValue(10); // offset 100
     rig.guitar.setFrets({0, SILENT, SILENT, SILENT, SILENT, SILENT});
     view->RefreshRoll();
-    EXPECT_EQ(leaves, 2);
+    EXPECT_EQ(refreshes, 2);
     const int y = (71 - 28) * 6 - 100; // 158
     const QImage& picture = view->rollScreen->picture();
     EXPECT_EQ(picture.pixel(61, y), Rgb(255, 0, 0));
