@@ -20,7 +20,9 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace cadenzo {
 namespace {
@@ -56,6 +58,21 @@ protected:
             form->close();
     }
     void Create(const QString& file = {}) { form->FormCreate(file); }
+    std::vector<int> NotesOn() const {
+        std::vector<int> notes;
+        for (const auto& m : recorder->sent())
+            if ((m.status() & 0xF0) == 0x90)
+                notes.push_back(m.data1());
+        return notes;
+    }
+    // Whether the piano roll shows a red bar (a sounding string).
+    bool RollShowsABar() const {
+        const QImage& picture = form->roll->rollScreen->picture();
+        for (int y = 0; y < picture.height(); ++y)
+            if (picture.pixel(70, y) == qRgb(255, 0, 0))
+                return true;
+        return false;
+    }
     // Types a key where the window would receive it: the focused control, or the window.
     void Type(Qt::Key key) {
         QWidget* target = QApplication::focusWidget();
@@ -231,17 +248,64 @@ TEST_F(MainFormTest, ChoosingAChordWritesItsVoicingAndStayOnTopKeepsTheLists) {
     EXPECT_EQ(form->Chord1->currentIndex(), 1); // recognition ran: C M H is on the neck
 }
 
-TEST_F(MainFormTest, HandMadeShapeIsNamedWhenChordSearchIsOn) {
+// The fretboard walk: a click on a string reaches the device as that string's note.
+TEST_F(MainFormTest, ClickedFretsSoundAndAHandMadeShapeIsNamed) {
     Create();
-    app->guitar.neckPos = 1;
+    form->Playonsetting1->setChecked(true);
+    form->ChordSe1->setChecked(true);
     app->guitar.setFrets({0, 0, 0, 0, 0, 0});
+    recorder->clear();
     // Clicks that make C major L: string 1 fret 1, string 3 fret 2, string 4 fret 3.
-    form->fretboard->NeckScreenMouseDown(Qt::LeftButton, 30, 45);
-    form->fretboard->NeckScreenMouseDown(Qt::LeftButton, 80, 75);
-    form->fretboard->NeckScreenMouseDown(Qt::LeftButton, 130, 90);
+    for (const QPoint at : {QPoint(30, 45), QPoint(80, 75), QPoint(130, 90)})
+        QTest::mouseClick(form->fretboard->NeckScreen, Qt::LeftButton, {}, at);
     EXPECT_EQ(app->guitar.frets(), (Frets{0, 1, 0, 2, 3, 0}));
+    EXPECT_EQ(NotesOn(), (std::vector<int>{60, 52, 48}));
     EXPECT_EQ(form->Chord1->currentIndex(), 1);
     EXPECT_EQ(form->Chord2->currentIndex(), 0);
+    EXPECT_TRUE(RollShowsABar());
+}
+
+// The Clear button and Ctrl+F are changes like any other: the roll view and the chord and user
+// chord lists stop showing the chord that was cleared.
+TEST_F(MainFormTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
+    test::WriteBytes(folder / "backup.crd", "1\r\nC\r\n3\r\n0\r\n1\r\n0\r\n2\r\n3\r\n0\r\n");
+    Create();
+    form->ChordSe1->setChecked(true);
+    for (const auto& clear : std::vector<std::function<void()>>{
+             [this] { QTest::mouseClick(form->stClrBtn, Qt::LeftButton); },
+             [this] { form->AllClearonFletQ1->trigger(); }}) {
+        form->Chord1->setCurrentIndex(1); // " C"
+        form->Chord1Change();
+        ASSERT_EQ(form->usr->currentIndex(), 1);
+        ASSERT_TRUE(RollShowsABar());
+        recorder->clear();
+        clear();
+        EXPECT_EQ(app->guitar.frets(), (Frets{SILENT, SILENT, SILENT, SILENT, SILENT, SILENT}));
+        EXPECT_EQ(form->Chord1->currentIndex(), 0);
+        EXPECT_EQ(form->usr->currentIndex(), 0);
+        EXPECT_FALSE(RollShowsABar());
+        EXPECT_TRUE(recorder->sent().empty());
+    }
+}
+
+// The neck scroll bar's value is clamped when a wider window lowers its maximum; that is not the
+// user scrolling: no notes are cut and the chord lists stay as they are.
+TEST_F(MainFormTest, ResizingTheWindowIsNoNeckScroll) {
+    Create();
+    form->ChordSe1->setChecked(true);
+    QScrollBar* bar = form->fretboard->neckBar;
+    bar->setValue(bar->maximum()); // the user scrolls to the far end
+    ASSERT_EQ(app->guitar.neckPos, 19);
+    form->Chord1->setCurrentIndex(3); // shown, not applied
+    recorder->clear();
+    for (const int width : {1300, 422}) {
+        form->resize(width, form->height());
+        QApplication::processEvents();
+        EXPECT_TRUE(recorder->sent().empty()) << width;
+        EXPECT_EQ(form->Chord1->currentIndex(), 3) << width;
+        EXPECT_EQ(bar->value(), app->guitar.neckPos) << width;
+    }
+    EXPECT_EQ(app->guitar.neckPos, 2);
 }
 
 TEST_F(MainFormTest, KeyLetterRecallsAUserChord) {
