@@ -28,7 +28,7 @@ void Tmain_form::ShowChordSelection(ChordSelection shown) {
 }
 
 void Tmain_form::RecognizeAndMatch() {
-    ShowGuitarChange(app_.fretboardController.nameHeldChord());
+    ShowGuitarChange(app_.fretboardController.takeNewFrets());
 }
 
 void Tmain_form::Chord1Change() {

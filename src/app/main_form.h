@@ -158,7 +158,8 @@ private:
     void CreateStatusBar();
     void FormResize();
     void FormClose();
-    // After a change of the frets: chord recognition and user-chord matching.
+    // After the frets were written elsewhere: the chord lists, the user chord list, the neck, its
+    // scroll bar and the roll view follow them.
     void RecognizeAndMatch();
     void ShowChordSelection(ChordSelection shown);
     ChordSelection ChordShown() const;

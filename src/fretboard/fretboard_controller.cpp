@@ -180,13 +180,6 @@ GuitarChange FretboardController::takeNewFrets() {
     return change;
 }
 
-GuitarChange FretboardController::nameHeldChord() {
-    GuitarChange change;
-    nameChord(change, true, true);
-    change.neck = true;
-    return change;
-}
-
 GuitarChange FretboardController::refreshNotes() {
     GuitarChange change;
     guitar_.UpdateStringNotes();

@@ -91,11 +91,9 @@ public:
     // The open strings are tuned to `tuning`; the frets stay, so the strings sound new pitches.
     GuitarChange changeTuning(const Frets& tuning);
     // The frets were replaced elsewhere (a song file, an event sent to the fretboard, a preview
-    // of a user chord): the chord is named, and neck, roll and scroll bar follow.
+    // of a user chord, which may also have moved the neck): the chord is named and the strings'
+    // pitches, the neck, the roll view and the scroll bar follow.
     GuitarChange takeNewFrets();
-    // The chord on the neck is named again (recognition, then the user chord match); the neck
-    // is redrawn.
-    GuitarChange nameHeldChord();
     // The model was written elsewhere (settings, a dialog): the pitches the strings sound are
     // recomputed for the roll view.
     GuitarChange refreshNotes();
