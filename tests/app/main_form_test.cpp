@@ -328,11 +328,7 @@ TEST_F(MainFormTest, DownStrokeReachesTheDeviceStringByString) {
     app->strummer.DownStBtnMouseDown(true);
     ASSERT_EQ(recorder->sent().size(), 128u); // the silence before the stroke
     clock->fire(7);
-    std::vector<int> notes;
-    for (const auto& m : recorder->sent())
-        if ((m.status() & 0xF0) == 0x90)
-            notes.push_back(m.data1());
-    EXPECT_EQ(notes, (std::vector<int>{40, 45, 50, 55, 59, 64}));
+    EXPECT_EQ(NotesOn(), (std::vector<int>{40, 45, 50, 55, 59, 64}));
 }
 
 TEST_F(MainFormTest, SavedSongLoadsBackWithItsTuningAndFretsOnTheNeck) {
