@@ -1,5 +1,6 @@
 #pragma once
 
+#include "fretboard/fretboard_controller.h"
 #include "model/guitar.h"
 #include "model/user_chords.h"
 #include "playback/playback.h"
@@ -31,6 +32,8 @@ struct AppContext {
     MidiPort port;
     Strummer strummer;
     UserChordTable userChords;
+    // Every change of the guitar goes through it.
+    FretboardController fretboardController;
     Song song;
     PlaybackEngine playback;
     // The text of the tempo box, as the song file stores it.

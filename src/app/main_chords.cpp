@@ -28,15 +28,11 @@ void Tmain_form::ShowChordSelection(ChordSelection shown) {
 }
 
 void Tmain_form::RecognizeAndMatch() {
-    ShowChordSelection(RecognizeChord(app_.guitar, chordSearch(), ChordShown()));
-    usr->setCurrentIndex(MatchUserChord(app_.userChords, app_.guitar));
+    ShowGuitarChange(app_.fretboardController.takeNewFrets());
 }
 
 void Tmain_form::Chord1Change() {
-    fretboard->SetNeckBarPosition(ApplyChord(app_.guitar, ChordShown()));
-    usr->setCurrentIndex(MatchUserChord(app_.userChords, app_.guitar));
-    DrawNeck();
-    RefreshRoll();
+    ShowGuitarChange(app_.fretboardController.chooseChord(ChordShown()));
 }
 
 void Tmain_form::Chord2Change() {
@@ -44,8 +40,7 @@ void Tmain_form::Chord2Change() {
 }
 
 void Tmain_form::Position_Click(int position) {
-    app_.guitar.chordPos = static_cast<std::uint8_t>(position);
-    Chord1Change();
+    ShowGuitarChange(app_.fretboardController.choosePosition(position));
 }
 
 void Tmain_form::RebuildUserChordList() {
@@ -57,15 +52,7 @@ void Tmain_form::RebuildUserChordList() {
 
 // The chord selected in usr onto the fretboard, then the tail every fret change runs.
 void Tmain_form::ApplySelectedUserChord() {
-    ChordSelection shown = ChordShown();
-    if (!ApplyUserChord(app_.userChords, usr->currentIndex(), app_.guitar, shown.chord1,
-                        shown.chord2))
-        return;
-    ShowChordSelection(shown);
-    fretboard->SetNeckBarPosition(app_.guitar.neckPos);
-    ShowChordSelection(RecognizeChord(app_.guitar, chordSearch(), ChordShown()));
-    DrawNeck();
-    RefreshRoll();
+    ShowGuitarChange(app_.fretboardController.recallUserChord(usr->currentIndex()));
 }
 
 void Tmain_form::usrChange(int index) {
@@ -118,18 +105,7 @@ bool Tmain_form::FormKeyPress(const QString& text) {
     if (text.isEmpty() || !text.at(0).isPrint())
         return false;
     const char32_t typed = text.toUcs4().value(0);
-    int index = usr->currentIndex();
-    ChordSelection shown = ChordShown();
-    const bool applied =
-        UserChordKeyPress(app_.userChords, typed, index, app_.guitar, shown.chord1, shown.chord2);
-    usr->setCurrentIndex(index);
-    if (applied) {
-        ShowChordSelection(shown);
-        fretboard->SetNeckBarPosition(app_.guitar.neckPos);
-        ShowChordSelection(RecognizeChord(app_.guitar, chordSearch(), ChordShown()));
-        DrawNeck();
-        RefreshRoll();
-    }
+    ShowGuitarChange(app_.fretboardController.typeKey(typed));
     // Space belongs to the transport and never reaches a control.
     if (typed != U' ')
         return false;

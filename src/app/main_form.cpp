@@ -115,11 +115,11 @@ void Tmain_form::CreateControls() {
     backGround->setMouseTracking(true);
     backGround->installEventFilter(this);
 
-    fretboard = std::make_unique<FretboardView>(
-        central, app_.guitar, app_.port,
-        FretboardView::Hooks{[this] { return playOnSetting(); }, [this] { return positionLock(); },
-                             [this] { RecognizeAndMatch(); }, [this] { RefreshRoll(); }});
-    roll = std::make_unique<RollView>(central, app_.guitar, [this] { fretboard->LeaveNeck(); });
+    fretboard = std::make_unique<FretboardView>(central, app_.guitar, app_.fretboardController);
+    roll = std::make_unique<RollView>(central, app_.guitar);
+    connect(fretboard.get(), &FretboardView::guitarChanged, this, &Tmain_form::ShowGuitarChange);
+    // A redrawn roll view clears the neck's hover.
+    connect(roll.get(), &RollView::refreshed, fretboard.get(), &FretboardView::LeaveNeck);
 
     Chord1 = new QComboBox(central);
     Chord1->setObjectName(QStringLiteral("Chord1"));
@@ -133,6 +133,10 @@ void Tmain_form::CreateControls() {
     Chord2->setToolTip(QStringLiteral("Set Chord"));
     connect(Chord1, &QComboBox::activated, this, [this] { Chord1Change(); });
     connect(Chord2, &QComboBox::activated, this, [this] { Chord2Change(); });
+    // The controller names chords from what the lists show, however they came to show it.
+    for (QComboBox* list : {Chord1, Chord2})
+        connect(list, &QComboBox::currentIndexChanged, this,
+                [this] { app_.fretboardController.showChordLists(ChordShown()); });
 
     Position = new QGroupBox(QStringLiteral("Position"), central);
     Position->setObjectName(QStringLiteral("Position"));
@@ -153,6 +157,8 @@ void Tmain_form::CreateControls() {
     usr->setObjectName(QStringLiteral("usr"));
     usr->setToolTip(QStringLiteral("User Defined Chord"));
     connect(usr, &QComboBox::activated, this, [this](int index) { usrChange(index); });
+    connect(usr, &QComboBox::currentIndexChanged, this,
+            [this](int index) { app_.fretboardController.showUserChord(index); });
 
     const auto button = [central](const char* name, const char* caption) {
         auto* b = new TShineSpeedButton(central);
@@ -172,10 +178,8 @@ void Tmain_form::CreateControls() {
     SeqBtn->setToolTip(QStringLiteral("Sequencer"));
     SeqBtn->setAllowAllUp(true);
     connect(SeqBtn, &TShineSpeedButton::OnClick, this, [this] { SeqBtnClick(); });
-    connect(stClrBtn, &TShineSpeedButton::OnClick, this, [this] {
-        app_.guitar.ClearFlets();
-        DrawNeck();
-    });
+    connect(stClrBtn, &TShineSpeedButton::OnClick, this,
+            [this] { ShowGuitarChange(app_.fretboardController.clear()); });
     WireStrumButtons();
 
     // The font colour of the scheme is kept by this label of the sequencer pane.
@@ -242,10 +246,7 @@ void Tmain_form::FormResize() {
 
     if (formBusy_)
         return;
-    const int barMax = app_.guitar.ResizeNeck(neckWidth);
-    fretboard->neckBar->setMaximum(std::max(1, barMax));
-    fretboard->SetNeckBarPosition(app_.guitar.neckPos);
-    DrawNeck();
+    ShowGuitarChange(app_.fretboardController.resizeNeck(neckWidth));
 }
 
 void Tmain_form::SetSeqPane(int state) {
@@ -272,12 +273,22 @@ void Tmain_form::SeqBtnClick() {
     SetSeqPane(seqPane_ != 0 ? 0 : 1);
 }
 
+void Tmain_form::ShowGuitarChange(const GuitarChange& change) {
+    if (change.chordLists)
+        ShowChordSelection(*change.chordLists);
+    if (change.userChord)
+        usr->setCurrentIndex(*change.userChord);
+    fretboard->ShowChange(change);
+    if (change.roll)
+        roll->RefreshRoll();
+}
+
 void Tmain_form::DrawNeck() {
     fretboard->DrawNeck();
 }
 
 void Tmain_form::RefreshRoll() {
-    roll->RefreshRoll();
+    ShowGuitarChange(app_.fretboardController.refreshNotes());
 }
 
 void Tmain_form::closeEvent(QCloseEvent* event) {
@@ -347,7 +358,7 @@ bool Tmain_form::SaveSettings() {
         SetStayOnTop(d.stayOnTop);
         ChordSe1->setChecked(d.chordSearch);
         roll->rollPrintMode->setCurrentIndex(d.rollPrintMode);
-        app_.guitar.setTuning(d.tuning);
+        ShowGuitarChange(app_.fretboardController.changeTuning(d.tuning));
         PutDefaultsInForce(*this, d);
     }
     if (!save.result.ok)

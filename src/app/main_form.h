@@ -59,7 +59,11 @@ public:
     void OpenFileByName(const QString& name);
     void FilesDropped(const QList<QUrl>& urls);
     void SetSeqPane(int state);
+    // Shows what a change of the guitar left out of date: the chord lists, the user chord list,
+    // the fretboard and its scroll bar, the roll view.
+    void ShowGuitarChange(const GuitarChange& change);
     void DrawNeck();
+    // The pitches the strings sound follow the model, and the roll view shows them.
     void RefreshRoll();
     void ApplyColorScheme(bool gradation, TColor backGroundBtm, TColor fontColor, TColor buttonTop,
                           TColor buttonBtm, TColor backGroundTop);
@@ -154,7 +158,8 @@ private:
     void CreateStatusBar();
     void FormResize();
     void FormClose();
-    // After a change of the frets: chord recognition and user-chord matching.
+    // After the frets were written elsewhere: the chord lists, the user chord list, the neck, its
+    // scroll bar and the roll view follow them.
     void RecognizeAndMatch();
     void ShowChordSelection(ChordSelection shown);
     ChordSelection ChordShown() const;

@@ -94,12 +94,16 @@ void Tmain_form::CreateMenus() {
     connect(LoadUserChordL1, &QAction::triggered, this, [this] { LoadUserChordL1Click(); });
     connect(Savechord1, &QAction::triggered, this, [this] { Savechord1Click(); });
     connect(Close1, &QAction::triggered, this, [this] { Close1Click(); });
-    connect(AllClearonFletQ1, &QAction::triggered, this, [this] {
-        app_.guitar.ClearFlets();
-        DrawNeck();
-    });
-    // "ChordSearch" has no action of its own: recognition reads its check mark.
-    // "Play on setting" and "Position Lock" only toggle their marks, which the fretboard reads.
+    connect(AllClearonFletQ1, &QAction::triggered, this,
+            [this] { ShowGuitarChange(app_.fretboardController.clear()); });
+    // "ChordSearch", "Play on setting" and "Position Lock" have no action of their own: their
+    // marks switch how the fretboard controller treats the next change.
+    GuitarSwitches& switches = app_.fretboardController.switches;
+    connect(Playonsetting1, &QAction::toggled, this,
+            [&switches](bool on) { switches.playOnSetting = on; });
+    connect(PositionLock1, &QAction::toggled, this,
+            [&switches](bool on) { switches.positionLock = on; });
+    connect(ChordSe1, &QAction::toggled, this, [&switches](bool on) { switches.chordSearch = on; });
     connect(Stayontop1, &QAction::triggered, this, [this] { Stayontop1Click(); });
     connect(Help2, &QAction::triggered, this, [this] { Help2Click(); });
     connect(Version2, &QAction::triggered, this, [this] { Version2Click(); });

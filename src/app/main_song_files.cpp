@@ -2,7 +2,6 @@
 #include "app/main_form.h"
 
 #include "files/song_file.h"
-#include "views/fretboard_view.h"
 
 #include <QFileDialog>
 #include <QLabel>
@@ -44,10 +43,7 @@ void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
         app_.songFile = path;
     }
     // The file brings its own tuning and frets: the fretboard and the roll view show them at once.
-    RecognizeAndMatch();
-    fretboard->SetNeckBarPosition(app_.guitar.neckPos);
-    DrawNeck();
-    RefreshRoll();
+    ShowGuitarChange(app_.fretboardController.takeNewFrets());
 }
 
 void Tmain_form::SaveSongFile(const std::filesystem::path& path) {

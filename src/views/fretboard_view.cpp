@@ -1,7 +1,7 @@
 #include "views/fretboard_view.h"
 
+#include "fretboard/fretboard_controller.h"
 #include "model/guitar.h"
-#include "sound/midi_port.h"
 #include "views/pictures.h"
 #include "views/pixel_draw.h"
 
@@ -17,10 +17,21 @@ const QColor kHoverRed(255, 0, 0);
 const QColor kMarkBlue(0, 0, 255);
 const QColor kMarkCyan(0, 255, 255);
 
+NeckButton ButtonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return NeckButton::Left;
+    case Qt::RightButton:
+        return NeckButton::Right;
+    default:
+        return NeckButton::Other;
+    }
+}
+
 } // namespace
 
-FretboardView::FretboardView(QWidget* parent, Guitar& guitar, MidiPort& port, Hooks hooks)
-    : guitar_(guitar), port_(port), hooks_(std::move(hooks)) {
+FretboardView::FretboardView(QWidget* parent, const Guitar& guitar, FretboardController& controller)
+    : guitar_(guitar), controller_(controller) {
     NeckScreen = new ImageControl(QStringLiteral("NeckScreen"), parent);
     NeckScreen->setToolTip(QStringLiteral("Flet Area"));
     OpenGen = new ImageControl(QStringLiteral("OpenGen"), parent);
@@ -55,7 +66,7 @@ FretboardView::FretboardView(QWidget* parent, Guitar& guitar, MidiPort& port, Ho
         OpenGenMouseMove(p.x(), p.y());
     };
     OpenGen->onMouseUp = [this](Qt::MouseButton, QPoint) { OpenGenMouseUp(); };
-    QObject::connect(neckBar, &QScrollBar::valueChanged, neckBar, [this](int value) {
+    connect(neckBar, &QScrollBar::valueChanged, this, [this](int value) {
         if (!settingBar_)
             neckBarScroll(value);
     });
@@ -65,6 +76,19 @@ void FretboardView::SetNeckBarPosition(int position) {
     settingBar_ = true;
     neckBar->setValue(position);
     settingBar_ = false;
+}
+
+void FretboardView::ShowChange(const GuitarChange& change) {
+    if (change.neckBarMaximum) {
+        // A lower maximum clamps the bar's value, which the bar reports as a move: it is not one.
+        settingBar_ = true;
+        neckBar->setMaximum(*change.neckBarMaximum);
+        settingBar_ = false;
+    }
+    if (change.neckBar)
+        SetNeckBarPosition(*change.neckBar);
+    if (change.neck)
+        DrawNeck();
 }
 
 void FretboardView::DrawHoverLine(QImage& buffer) {
@@ -157,31 +181,17 @@ void FretboardView::ShowHoverNote() {
         playnote->setText(QString::fromStdString(*text));
 }
 
-void FretboardView::SoundString(int s) {
-    port_.SoundString(guitar_, s);
-    hover_.lastString = static_cast<std::uint8_t>(s);
+void FretboardView::AfterPress(const GuitarChange& change, const NeckHover& hit) {
+    emit guitarChanged(change);
+    hover_.hoverString = hit.hoverString;
+    hover_.hoverColumn = hit.hoverColumn;
+    ShowHoverNote();
 }
 
 void FretboardView::NeckScreenMouseDown(Qt::MouseButton button, int x, int y) {
-    if (button == Qt::LeftButton) {
-        port_.AllNoteOff();
-        hover_.HitTest(x, y);
-        if (hover_.hoverString != NO_STRING) {
-            guitar_.flet[hover_.hoverString] =
-                static_cast<std::uint8_t>(guitar_.neckPos + hover_.hoverColumn);
-        }
-        hooks_.recognize();
-        DrawNeck();
-        hooks_.refreshRoll();
-    }
     hover_.HitTest(x, y);
-    ShowHoverNote();
-    if (hooks_.playOnSetting() || button == Qt::RightButton) {
-        hover_.HitTest(x, y);
-        const std::uint8_t h = hover_.hoverString;
-        if (h != NO_STRING && guitar_.flet[h] != SILENT)
-            SoundString(h);
-    }
+    const NeckHover hit = hover_;
+    AfterPress(controller_.pressNeck(hit.hoverString, hit.hoverColumn, ButtonOf(button)), hit);
 }
 
 void FretboardView::NeckScreenMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers,
@@ -191,35 +201,23 @@ void FretboardView::NeckScreenMouseMove(Qt::MouseButtons buttons, Qt::KeyboardMo
         ShowHoverNote();
     if (hover_.lastString != hover_.hoverString)
         DrawStringRows();
+    // Dragging across the strings with the right button alone plucks each string once as the
+    // mouse enters its row.
     const std::uint8_t h = hover_.hoverString;
     if (buttons == Qt::RightButton && modifiers == Qt::NoModifier && h != NO_STRING &&
-        guitar_.flet[h] != SILENT && h != hover_.lastString)
-        SoundString(h);
+        h != hover_.lastString)
+        controller_.pluckString(h);
 }
 
 void FretboardView::NeckScreenMouseUp() {
-    port_.AllNoteOff();
+    controller_.silence();
 }
 
 void FretboardView::OpenGenMouseDown(Qt::MouseButton button, int x, int y) {
+    // The strip's rows are the neck's string rows shifted up.
     hover_.HitTest(x, y + OPEN_GEN_Y_SHIFT);
-    for (int s = 0; s < STRING_COUNT; ++s) {
-        if (15 * s < y && y < 15 * s + 16) {
-            if (button == Qt::LeftButton) {
-                guitar_.flet[s] = 0;
-                guitar_.stringNote[s] = guitar_.tuning[s];
-                if (hover_.hoverString != NO_STRING)
-                    SoundString(hover_.hoverString);
-            } else {
-                guitar_.flet[s] = SILENT;
-            }
-            break;
-        }
-    }
-    hooks_.recognize();
-    DrawNeck();
-    hooks_.refreshRoll();
-    ShowHoverNote();
+    const NeckHover hit = hover_;
+    AfterPress(controller_.pressOpenStrip(hit.hoverString, ButtonOf(button)), hit);
 }
 
 void FretboardView::OpenGenMouseMove(int /*x*/, int y) {
@@ -228,16 +226,11 @@ void FretboardView::OpenGenMouseMove(int /*x*/, int y) {
 }
 
 void FretboardView::OpenGenMouseUp() {
-    port_.AllNoteOff();
+    controller_.silence();
 }
 
 void FretboardView::neckBarScroll(int position) {
-    port_.AllNoteOff();
-    guitar_.MoveNeck(static_cast<std::uint8_t>(position), hooks_.positionLock());
-    hooks_.recognize();
-    guitar_.ClampFlets();
-    DrawNeck();
-    hooks_.refreshRoll();
+    emit guitarChanged(controller_.scrollNeck(position));
 }
 
 } // namespace cadenzo

@@ -1,11 +1,11 @@
 #pragma once
 
+#include "fretboard/fretboard_controller.h"
 #include "views/image_control.h"
 #include "views/neck_geometry.h"
 
 #include <QImage>
-
-#include <functional>
+#include <QObject>
 
 class QLineEdit;
 class QScrollBar;
@@ -13,23 +13,15 @@ class QWidget;
 
 namespace cadenzo {
 
-struct Guitar;
-class MidiPort;
-
 // The fretboard: the neck `NeckScreen`, the open-string strip `OpenGen`, the scroll bar `neckBar`
-// and the pitch field `playnote`. It draws the guitar model and turns mouse actions into fret
-// changes and single notes; what the rest of the window does after a change comes in through
-// the hooks.
-class FretboardView {
-public:
-    struct Hooks {
-        std::function<bool()> playOnSetting; // "Play on setting" is checked
-        std::function<bool()> positionLock;  // "Position Lock" is checked
-        std::function<void()> recognize;     // RecognizeChord, then MatchUserChord
-        std::function<void()> refreshRoll;
-    };
+// and the pitch field `playnote`. It draws the guitar model and hands every mouse action, hit
+// tested once, to the fretboard controller; what the controller reports changed goes out through
+// guitarChanged for the window to show.
+class FretboardView : public QObject {
+    Q_OBJECT
 
-    FretboardView(QWidget* parent, Guitar& guitar, MidiPort& port, Hooks hooks);
+public:
+    FretboardView(QWidget* parent, const Guitar& guitar, FretboardController& controller);
 
     ImageControl* NeckScreen;
     ImageControl* OpenGen;
@@ -52,18 +44,27 @@ public:
 
     // The neck scroll bar follows neckPos without running the scroll handler.
     void SetNeckBarPosition(int position);
+    // Shows the fretboard's part of a change: the scroll bar's range and position (neither runs
+    // the scroll handler) and the neck.
+    void ShowChange(const GuitarChange& change);
 
     const NeckHover& hover() const { return hover_; }
     const QImage& neckImage() const { return neckImage_; }
 
+signals:
+    // The guitar changed under the mouse; the window shows the change.
+    void guitarChanged(const GuitarChange& change);
+
 private:
     void DrawHoverLine(QImage& buffer);
     void DrawFingerMark(QImage& buffer, int s);
-    void SoundString(int s);
+    // Sends out the change a press made. The roll view's refresh clears the hover while the
+    // change is shown, but the mouse still stands where it pressed: the hover comes back and
+    // names its pitch.
+    void AfterPress(const GuitarChange& change, const NeckHover& hit);
 
-    Guitar& guitar_;
-    MidiPort& port_;
-    Hooks hooks_;
+    const Guitar& guitar_;
+    FretboardController& controller_;
     NeckHover hover_;
     QImage neckImage_;
     QImage neckBuffer_;

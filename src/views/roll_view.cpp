@@ -19,8 +19,7 @@ void WriteText(QPainter& p, int x, int y, const QString& text, QColor colour) {
 
 } // namespace
 
-RollView::RollView(QWidget* parent, Guitar& guitar, std::function<void()> leaveNeck)
-    : guitar_(guitar), leaveNeck_(std::move(leaveNeck)) {
+RollView::RollView(QWidget* parent, const Guitar& guitar) : guitar_(guitar) {
     rollScreen = new ImageControl(QStringLiteral("rollScreen"), parent);
     rollScreen->resize(TAB_PICTURE_WIDTH, TAB_PICTURE_HEIGHT);
     rollPrintMode = new QComboBox(parent);
@@ -36,16 +35,14 @@ RollView::RollView(QWidget* parent, Guitar& guitar, std::function<void()> leaveN
     rollbuffer3_ = MakeTabPicture();
     rollBuffer_ = QImage(TAB_PICTURE_WIDTH, ROLL_BUFFER_HEIGHT, QImage::Format_RGB32);
 
-    QObject::connect(rollPrintMode, &QComboBox::currentIndexChanged, rollScreen,
-                     [this](int) { RefreshRoll(); });
-    QObject::connect(rollbar, &QScrollBar::valueChanged, rollScreen, [this](int value) {
+    connect(rollPrintMode, &QComboBox::currentIndexChanged, this, [this](int) { RefreshRoll(); });
+    connect(rollbar, &QScrollBar::valueChanged, this, [this](int value) {
         rollOffset_ = 10 * value;
         RefreshRoll();
     });
 }
 
 void RollView::RefreshRoll() {
-    guitar_.UpdateStringNotes();
     const QSize screen = rollScreen->size();
     if (rollBuffer_.width() < screen.width()) {
         rollBuffer_ = QImage(screen.width(), ROLL_BUFFER_HEIGHT, QImage::Format_RGB32);
@@ -59,7 +56,7 @@ void RollView::RefreshRoll() {
     else if (rollPrintMode->currentIndex() == 1)
         DrawTabMml();
     CopyPicture(rollScreen->picture(), {0, 0}, rollBuffer_, {0, 0}, screen);
-    leaveNeck_();
+    emit refreshed();
     rollScreen->update();
 }
 

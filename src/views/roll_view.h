@@ -3,8 +3,7 @@
 #include "views/image_control.h"
 
 #include <QImage>
-
-#include <functional>
+#include <QObject>
 
 class QComboBox;
 class QScrollBar;
@@ -15,11 +14,13 @@ namespace cadenzo {
 struct Guitar;
 
 // The roll view beside the fretboard: `rollScreen` shows the held chord as a piano roll or as
-// TAB and MML text, chosen by `rollPrintMode`; `rollbar` scrolls the keyboard.
-class RollView {
+// TAB and MML text, chosen by `rollPrintMode`; `rollbar` scrolls the keyboard. It draws the
+// pitches the model holds (stringNote is kept current by the fretboard controller).
+class RollView : public QObject {
+    Q_OBJECT
+
 public:
-    // leaveNeck runs at the end of every refresh (the fretboard's hover is cleared).
-    RollView(QWidget* parent, Guitar& guitar, std::function<void()> leaveNeck);
+    RollView(QWidget* parent, const Guitar& guitar);
 
     ImageControl* rollScreen;
     QComboBox* rollPrintMode;
@@ -30,9 +31,12 @@ public:
     void DrawTabMml();
     int rollOffset() const { return rollOffset_; }
 
+signals:
+    // The view was drawn again; the window clears the fretboard's hover on it.
+    void refreshed();
+
 private:
-    Guitar& guitar_;
-    std::function<void()> leaveNeck_;
+    const Guitar& guitar_;
     QImage rollBuffer_;
     QImage roll_p_;
     QImage rollbuffer3_;

@@ -22,7 +22,9 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
+#include <vector>
 
 namespace cadenzo {
 namespace {
@@ -58,6 +60,14 @@ protected:
             form->close();
     }
     void Create(const QString& file = {}) { form->FormCreate(file); }
+    // Whether the piano roll shows a red bar (a sounding string).
+    bool RollShowsABar() const {
+        const QImage& picture = form->roll->rollScreen->picture();
+        for (int y = 0; y < picture.height(); ++y)
+            if (picture.pixel(70, y) == qRgb(255, 0, 0))
+                return true;
+        return false;
+    }
     // Types a key where the window would receive it: the focused control, or the window.
     void Type(Qt::Key key) {
         QWidget* target = QApplication::focusWidget();
@@ -172,3 +182,43 @@ TEST_F(MainFormTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
 
 } // namespace
 } // namespace cadenzo
+TEST_F(MainFormTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
+    test::WriteBytes(folder / "backup.crd", "1\r\nC\r\n3\r\n0\r\n1\r\n0\r\n2\r\n3\r\n0\r\n");
+    Create();
+    form->ChordSe1->setChecked(true);
+    for (const auto& clear : std::vector<std::function<void()>>{
+             [this] { QTest::mouseClick(form->stClrBtn, Qt::LeftButton); },
+             [this] { form->AllClearonFletQ1->trigger(); }}) {
+        form->Chord1->setCurrentIndex(1); // " C"
+        form->Chord1Change();
+        ASSERT_EQ(form->usr->currentIndex(), 1);
+        ASSERT_TRUE(RollShowsABar());
+        recorder->clear();
+        clear();
+        EXPECT_EQ(app->guitar.frets(), (Frets{SILENT, SILENT, SILENT, SILENT, SILENT, SILENT}));
+        EXPECT_EQ(form->Chord1->currentIndex(), 0);
+        EXPECT_EQ(form->usr->currentIndex(), 0);
+        EXPECT_FALSE(RollShowsABar());
+        EXPECT_TRUE(recorder->sent().empty());
+    }
+}
+
+// The neck scroll bar's value is clamped when a wider window lowers its maximum; that is not the
+// user scrolling: no notes are cut and the chord lists stay as they are.
+TEST_F(MainFormTest, ResizingTheWindowIsNoNeckScroll) {
+    Create();
+    form->ChordSe1->setChecked(true);
+    QScrollBar* bar = form->fretboard->neckBar;
+    bar->setValue(bar->maximum()); // the user scrolls to the far end
+    ASSERT_EQ(app->guitar.neckPos, 19);
+    form->Chord1->setCurrentIndex(3); // shown, not applied
+    recorder->clear();
+    for (const int width : {1300, 422}) {
+        form->resize(width, form->height());
+        QApplication::processEvents();
+        EXPECT_TRUE(recorder->sent().empty()) << width;
+        EXPECT_EQ(form->Chord1->currentIndex(), 3) << width;
+        EXPECT_EQ(bar->value(), app->guitar.neckPos) << width;
+    }
+    EXPECT_EQ(app->guitar.neckPos, 2);
+}

@@ -1,3 +1,4 @@
+#include "model/user_chords.h"
 #include "view_fixture.h"
 #include "views/fretboard_view.h"
 
@@ -11,21 +12,22 @@
 namespace cadenzo {
 namespace {
 
+using test::Rgb;
+
 class FretboardViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::App();
         window = std::make_unique<QWidget>();
-        FretboardView::Hooks hooks;
-        hooks.playOnSetting = [this] { return playOnSetting; };
-        hooks.positionLock = [this] { return positionLock; };
-        hooks.recognize = [this] { ++recognized; };
-        hooks.refreshRoll = [this] {
-            ++rollRefreshes;
-            rig.guitar.UpdateStringNotes();
-            view->LeaveNeck(); // a roll refresh ends with the fretboard's LeaveNeck
-        };
-        view = std::make_unique<FretboardView>(window.get(), rig.guitar, rig.port, hooks);
+        view = std::make_unique<FretboardView>(window.get(), rig.guitar, controller);
+        // What the window does with a change: the fretboard's part, and the roll refresh that
+        // clears the hover.
+        QObject::connect(view.get(), &FretboardView::guitarChanged,
+                         [this](const GuitarChange& change) {
+                             view->ShowChange(change);
+                             if (change.roll)
+                                 view->LeaveNeck();
+                         });
         view->NeckScreen->setGeometry(24, 10, 236, 121);
         view->OpenGen->setGeometry(4, 30, 18, 101);
         rig.guitar.ResizeNeck(236);
@@ -33,45 +35,28 @@ protected:
         rig.out.clear();
     }
 
+    QRgb Neck(int x, int y) { return view->NeckScreen->picture().pixel(x, y); }
+
     test::Rig rig;
+    UserChordTable userChords;
+    FretboardController controller{rig.guitar, userChords, rig.port};
     std::unique_ptr<QWidget> window;
     std::unique_ptr<FretboardView> view;
-    bool playOnSetting = false;
-    bool positionLock = false;
-    int recognized = 0;
-    int rollRefreshes = 0;
 };
 
-TEST_F(FretboardViewTest, LeftClickSetsTheFretUnderTheMouseAndSilencesFirst) {
-    view->NeckScreenMouseDown(Qt::LeftButton, 40, 60);
-    EXPECT_EQ(rig.guitar.flet[2], 1);
-    view->NeckScreenMouseDown(Qt::LeftButton, 5, 60);
-    EXPECT_EQ(rig.guitar.flet[2], 0);
-    EXPECT_EQ(recognized, 2);
-    EXPECT_EQ(rollRefreshes, 2);
-    EXPECT_EQ(rig.out.sent().size(), 256u); // two AllNoteOffs, nothing sounded
-    EXPECT_TRUE(rig.NotesOn().empty());
-}
-
-TEST_F(FretboardViewTest, ClickInColumnTwoWithTheNeckAtFiveSetsFretSeven) {
+TEST_F(FretboardViewTest, ClickInColumnTwoWithTheNeckAtFiveSetsFretSevenAndDrawsItThere) {
     rig.guitar.neckPos = 5;
     view->NeckScreenMouseDown(Qt::LeftButton, 125, 60);
     EXPECT_EQ(rig.guitar.flet[2], 7);
-}
-
-TEST_F(FretboardViewTest, RightClickSoundsTheHeldFretWithoutChangingIt) {
-    rig.guitar.flet[0] = 3;
-    rig.guitar.UpdateStringNotes();
-    view->NeckScreenMouseDown(Qt::RightButton, 140, 30);
-    EXPECT_EQ(rig.guitar.flet[0], 3);
-    ASSERT_EQ(rig.out.sent().size(), 2u);
-    EXPECT_EQ(rig.out.sent()[0].message, PackShortMsg(0x80, 67, 0));
-    EXPECT_EQ(rig.out.sent()[1].message, PackShortMsg(0x90, 67, 100));
-
-    rig.out.clear();
-    rig.guitar.flet[1] = SILENT;
-    view->NeckScreenMouseDown(Qt::RightButton, 40, 45);
-    EXPECT_TRUE(rig.out.sent().empty());
+    // The mark is a cyan disc with a blue rim in the box (125, 53)-(138, 66).
+    EXPECT_EQ(Neck(131, 59), Rgb(0, 255, 255));
+    EXPECT_EQ(Neck(125, 59), Rgb(0, 0, 255));
+    EXPECT_EQ(Neck(131, 53), Rgb(0, 0, 255));
+    EXPECT_NE(Neck(138, 59), Rgb(0, 0, 255));
+    EXPECT_NE(Neck(124, 59), Rgb(0, 0, 255));
+    // The hover survives the roll refresh: the mouse still stands on string 2, column 2.
+    EXPECT_EQ(view->hover().hoverString, 2);
+    EXPECT_EQ(view->playnote->text(), QString(" D 3")); // 19 + 5 + 2 = 26
 }
 
 TEST_F(FretboardViewTest, RightDragPlucksEachStringOnceAsItEntersItsBand) {
@@ -98,16 +83,3 @@ TEST_F(FretboardViewTest, OpenStripLeftSoundsTheOpenStringRightSilencesIt) {
     EXPECT_EQ(rig.guitar.flet[5], SILENT);
     EXPECT_TRUE(rig.out.sent().empty());
 }
-
-TEST_F(FretboardViewTest, ScrollingTheNeckMovesTheHeldFretsUnlessLocked) {
-    rig.guitar.setFrets({0, 3, 2, 0, 1, SILENT});
-    view->neckBarScroll(3);
-    EXPECT_EQ(rig.guitar.frets(), (Frets{0, 5, 4, 0, 3, SILENT}));
-    positionLock = true;
-    view->neckBarScroll(1);
-    EXPECT_EQ(rig.guitar.frets(), (Frets{0, 5, 4, 0, 3, SILENT}));
-    EXPECT_EQ(rig.guitar.neckPos, 1);
-}
-
-} // namespace
-} // namespace cadenzo

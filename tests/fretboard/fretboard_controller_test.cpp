@@ -1,0 +1,226 @@
+#include "fretboard/fretboard_controller.h"
+#include "model/user_chords.h"
+#include "sound/midi_port.h"
+#include "sound/recording_midi_out.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+namespace cadenzo {
+namespace {
+
+constexpr std::uint8_t x = SILENT;
+// What the fretboard's hit test reports for a press above or below the string rows.
+constexpr std::uint8_t NO_STRING_PRESSED = 255;
+
+// The controller on a standard-tuned guitar whose fretboard shows five columns, sounding into a
+// recording device; no Qt anywhere.
+class FretboardControllerTest : public ::testing::Test {
+protected:
+    FretboardControllerTest() {
+        guitar.setTuning(standardTuning);
+        guitar.ResizeNeck(236);
+        port.MidiOpen();
+        controller.refreshNotes();
+        controller.switches.chordSearch = true;
+        out.clear();
+    }
+
+    void AddUserChord(const char* name, std::uint8_t key, UserChordFrets frets) {
+        const int k = ++userChords.userChordCount;
+        userChords.userChordName[k] = name;
+        userChords.userChordKey[k] = key;
+        userChords.userChordFlet[k] = frets;
+    }
+    // The MIDI notes the strings sound now, string 0 first.
+    std::vector<int> Sounding() const {
+        std::vector<int> notes;
+        for (int s = 0; s < STRING_COUNT; ++s)
+            notes.push_back(guitar.stringNote[s] + NOTE_BASE);
+        return notes;
+    }
+
+    Guitar guitar;
+    UserChordTable userChords;
+    MidiSetup setup;
+    RecordingMidiOut out;
+    MidiPort port{out, setup};
+    FretboardController controller{guitar, userChords, port};
+};
+
+TEST_F(FretboardControllerTest, AClickOnAStringEndsAsTheNoteAtTheDevice) {
+    controller.switches.playOnSetting = true;
+    setup.midiChannel = 3;
+    setup.midiVelocity = 90;
+    const GuitarChange change = controller.pressNeck(2, 0, NeckButton::Left);
+    EXPECT_EQ(guitar.frets(), (Frets{0, 0, 1, 0, 0, 0}));
+    EXPECT_TRUE(change.neck && change.roll);
+    // Everything silenced, then string 2 at fret 1 (G + 1 = MIDI 56) re-attacked.
+    const auto sent = out.sent();
+    ASSERT_EQ(sent.size(), 130u);
+    for (int note = 0; note < 128; ++note)
+        EXPECT_EQ(sent[note].message, PackShortMsg(0x83, note, 0));
+    EXPECT_EQ(sent[128].message, PackShortMsg(0x83, 56, 0));
+    EXPECT_EQ(sent[129].message, PackShortMsg(0x93, 56, 90));
+
+    // The right button sounds the held fret and changes nothing; a press outside the string
+    // rows still silences and redraws.
+    out.clear();
+    EXPECT_EQ(controller.pressNeck(1, 4, NeckButton::Right), GuitarChange{});
+    EXPECT_EQ(out.sent().back().message, PackShortMsg(0x93, 59, 90));
+    out.clear();
+    EXPECT_TRUE(controller.pressNeck(NO_STRING_PRESSED, 3, NeckButton::Left).roll);
+    EXPECT_EQ(guitar.frets(), (Frets{0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(out.sent().size(), 128u);
+}
+
+// Chords from the lists and user chords, a scroll, a clear and a new tuning: each leaves the
+// strings sounding what the neck holds, moves the scroll bar where the rules say and names the
+// chord again, and none of them sounds a note except the scroll's silence.
+TEST_F(FretboardControllerTest, EveryChangeRepitchesTheStringsAndRenamesTheChord) {
+    AddUserChord("High C", 2, {8, 8, 9, 10, 10, 8});
+    EXPECT_EQ(controller.chooseChord({1, 0}).neckBar, 1); // " C" " M", low
+    EXPECT_EQ(Sounding(), (std::vector<int>{64, 60, 55, 52, 48, 40}));
+    GuitarChange change = controller.choosePosition(2);
+    EXPECT_EQ(guitar.frets(), (Frets{8, 8, 9, 10, 10, 8}));
+    EXPECT_EQ(change.neckBar, 8);
+    EXPECT_FALSE(change.chordLists) << "the lists already name the chord";
+    EXPECT_EQ(change.userChord, 1);
+    controller.chooseChord({3, 0}); // " D" " M", high
+    change = controller.recallUserChord(1);
+    EXPECT_EQ(Sounding(), (std::vector<int>{72, 67, 64, 60, 55, 48}));
+    EXPECT_EQ(change.chordLists, (ChordSelection{1, 0}));
+    EXPECT_TRUE(out.sent().empty());
+
+    // 3 2 3 2 x x one fret down is " C" " dim" and " G#" " 7b9"; the later match names it.
+    guitar.neckPos = 2;
+    guitar.setFrets({3, 2, 3, 2, x, x});
+    change = controller.scrollNeck(1);
+    EXPECT_EQ(guitar.frets(), (Frets{2, 1, 2, 1, x, x}));
+    EXPECT_EQ(change.chordLists, (ChordSelection{9, 19}));
+    EXPECT_EQ(Sounding()[0], 64 + 2);
+    EXPECT_EQ(out.sent().size(), 128u);
+
+    controller.showChordLists({1, 4}); // " C" " 7" shown, the neck cleared
+    change = controller.clear();
+    EXPECT_EQ(guitar.frets(), (Frets{x, x, x, x, x, x}));
+    EXPECT_TRUE(change.neck && change.roll);
+    EXPECT_EQ(change.chordLists, (ChordSelection{0, 4})) << "the root goes to \" --\" alone";
+
+    guitar.setFrets({0, 1, 0, 2, 3, 0});
+    EXPECT_TRUE(controller.changeTuning(tunePreset[7].values).roll); // Drop D
+    EXPECT_EQ(guitar.frets(), (Frets{0, 1, 0, 2, 3, 0}));
+    EXPECT_EQ(Sounding()[5], 38);
+}
+
+// Long random runs of everything the window and the fretboard can ask: after every call the
+// strings sound what the frets and tuning say, the change reports every visible difference,
+// and only the mouse on the strings makes a note sound.
+TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange) {
+    AddUserChord("Am", 1, {0, 1, 2, 2, 0, 255});
+    AddUserChord("G", 7, {3, 0, 0, 0, 2, 3});
+    AddUserChord("Far", 0, {30, 200, 255, 12, 0, 1});
+    std::mt19937 random(20261206);
+    const auto pick = [&](int lo, int hi) {
+        return std::uniform_int_distribution<int>(lo, hi)(random);
+    };
+    for (int step = 0; step < 10000; ++step) {
+        const Frets fretsBefore = guitar.frets();
+        const Frets tuningBefore = guitar.tunings();
+        ChordSelection listsBefore = controller.shownChord();
+        int userBefore = controller.shownUserChord();
+        const std::uint8_t string = static_cast<std::uint8_t>(pick(0, 6) == 6 ? 255 : pick(0, 5));
+        const NeckButton button = static_cast<NeckButton>(pick(0, 2));
+        out.clear();
+        GuitarChange change;
+        const int op = pick(0, 12);
+        switch (op) {
+        case 0:
+            change = controller.pressNeck(string, pick(-1, 27), button);
+            break;
+        case 1:
+            controller.pluckString(string);
+            break;
+        case 2:
+            change = controller.pressOpenStrip(string, button);
+            break;
+        case 3:
+            change = controller.scrollNeck(pick(1, std::max(1, NECK_FRETS - guitar.neckSpan)));
+            break;
+        case 4:
+            change = controller.resizeNeck(pick(50, 1200));
+            break;
+        case 5: {
+            const ChordSelection chosen{pick(0, CHORD1_ITEMS - 1), pick(0, CHORD_TYPES - 1)};
+            controller.showChordLists(chosen); // the list changed before its handler runs
+            listsBefore = chosen;
+            change = controller.chooseChord(chosen);
+            break;
+        }
+        case 6:
+            change = controller.choosePosition(pick(0, 2));
+            break;
+        case 7: {
+            const int index = pick(0, userChords.userChordCount);
+            controller.showUserChord(index);
+            userBefore = index;
+            change = controller.recallUserChord(index);
+            break;
+        }
+        case 8:
+            change = controller.typeKey(
+                static_cast<char32_t>(pick(0, 1) ? U'a' + pick(0, 25) : U'A' + pick(0, 25)));
+            break;
+        case 9:
+            change = controller.clear();
+            break;
+        case 10:
+            change = controller.changeTuning(tunePreset[pick(1, TUNE_PRESET_COUNT - 1)].values);
+            break;
+        case 11:
+            for (auto& f : guitar.flet)
+                f = static_cast<std::uint8_t>(pick(0, 4) == 0 ? 255 : pick(0, 24));
+            change = controller.takeNewFrets();
+            break;
+        default:
+            controller.switches = {pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) == 1};
+            break;
+        }
+        SCOPED_TRACE(step);
+        const bool mayStrike = op <= 2;         // the mouse on the strings
+        const bool onNeck = op == 3 || op == 4; // every fret on the neck afterwards
+
+        for (int s = 0; s < STRING_COUNT; ++s)
+            ASSERT_EQ(guitar.stringNote[s],
+                      static_cast<std::uint8_t>(guitar.flet[s] + guitar.tuning[s]));
+        ASSERT_TRUE(guitar.frets() == fretsBefore || (change.neck && change.roll));
+        ASSERT_TRUE(guitar.tunings() == tuningBefore || change.roll);
+        const ChordSelection lists = controller.shownChord();
+        ASSERT_EQ(change.chordLists, lists != listsBefore ? std::optional(lists) : std::nullopt);
+        const int user = controller.shownUserChord();
+        ASSERT_EQ(change.userChord, user != userBefore ? std::optional(user) : std::nullopt);
+        ASSERT_GE(guitar.neckPos, 1);
+        for (const auto& f : guitar.flet)
+            ASSERT_TRUE(!onNeck || f <= NECK_FRETS || f == SILENT);
+
+        // Every note-on is one sounding string, re-attacked right after its own note-off.
+        const auto sent = out.sent();
+        for (std::size_t i = 0; i < sent.size(); ++i) {
+            if ((sent[i].status() & 0xF0) != 0x90)
+                continue;
+            ASSERT_TRUE(mayStrike);
+            ASSERT_GT(i, 0u);
+            ASSERT_EQ(sent[i - 1].message, PackShortMsg(0x80, sent[i].data1(), 0));
+            bool fromAString = false;
+            for (int s = 0; s < STRING_COUNT; ++s)
+                fromAString = fromAString || (guitar.flet[s] != SILENT &&
+                                              guitar.stringNote[s] + NOTE_BASE == sent[i].data1());
+            ASSERT_TRUE(fromAString);
+        }
+    }
+}
+
+} // namespace
+} // namespace cadenzo
