@@ -17,6 +17,9 @@ MainWindowHooks Tmain_form::DialogHooks() {
     hooks.chordShown = [this] { return ChordShown(); };
     hooks.showChords = [this](ChordSelection shown) { ShowChordSelection(shown); };
     hooks.recognizeAndMatch = [this] { RecognizeAndMatch(); };
+    hooks.matchUserChord = [this] {
+        usr->setCurrentIndex(MatchUserChord(app_.userChords, app_.guitar));
+    };
     hooks.drawNeck = [this] {
         fretboard->SetNeckBarPosition(app_.guitar.neckPos);
         DrawNeck();

@@ -122,8 +122,14 @@ void EditChordsDialog::onOkClicked() {
 
 void EditChordsDialog::Closing(int result) {
     hooks_.showChords(before_.RestoreOn(app_.guitar));
-    if (result != QDialog::Accepted)
-        afterClose = hooks_.drawNeck;
+    if (result == QDialog::Accepted)
+        return;
+    // The preview left usr on the chord it showed. Left there, the next key typed in the main
+    // window would put that chord back on the fretboard in place of the one just restored.
+    afterClose = [this] {
+        hooks_.drawNeck();
+        hooks_.matchUserChord();
+    };
 }
 
 void EditChordsDialog::ClearFields() {

@@ -16,6 +16,8 @@ struct MainWindowHooks {
     std::function<void(ChordSelection)> showChords;
     // RecognizeChord, then MatchUserChord, which selects the matching user chord in usr.
     std::function<void()> recognizeAndMatch;
+    // MatchUserChord alone: usr selects the last user chord with the frets on the fretboard.
+    std::function<void()> matchUserChord;
     // The neck scroll bar follows neckPos, then the fretboard is drawn.
     std::function<void()> drawNeck;
     // Appends the display text of user chord `slot` to the usr list.

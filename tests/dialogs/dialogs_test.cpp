@@ -123,6 +123,7 @@ TEST_F(DialogsTest, EditRenameStaysAfterTheCloseBoxAndTheFretboardComesBack) {
     EXPECT_EQ(app->userChords.userChordKey[2], 0); // key letters change through OK only
     EXPECT_EQ(form->usr->itemText(2), QString("G7 : -"));
     EXPECT_EQ(app->guitar.frets(), held);
+    EXPECT_EQ(form->usr->currentIndex(), 0); // not left on the previewed chord
     EXPECT_TRUE(form->isEnabled());
 }
 
