@@ -55,14 +55,8 @@ public:
     }
 };
 
-TEST(InstrumentSetup, EveryDeviceIsListedInItsPlace) {
-    RecordingMidiOut out(3);
-    out.failNextOpen(MIDI_ERROR);
-    EXPECT_NE(out.open(0), MIDI_OK); // the start-up open failed: all three are listed still
-    const DeviceList list = ListOutputDevices(out);
-    EXPECT_EQ(list.names, (std::vector<std::string>{"Recorder 0", "Recorder 1", "Recorder 2"}));
-    EXPECT_EQ(list.error, "");
-
+// (That every device is listed after a failed start-up open is the instrument dialog's test.)
+TEST(InstrumentSetup, ADeviceWithoutANameKeepsItsPlace) {
     const DeviceList failing = ListOutputDevices(FailingLastName());
     EXPECT_EQ(failing.names, (std::vector<std::string>{"Recorder 0", "Recorder 1", ""}));
     EXPECT_EQ(failing.error, "The driver is not installed.");
