@@ -42,7 +42,10 @@ protected:
         app = std::make_unique<AppContext>(std::move(out), std::make_unique<ManualTimer>(),
                                            folder.path);
         form = std::make_unique<Tmain_form>(*app);
-        form->warn = [this](const QString& text) { warnings << text; };
+        // A box over a disabled window could not be answered.
+        form->warn = [this](const QString& text) {
+            warnings << text + (form->isEnabled() ? "" : " over a disabled window");
+        };
         form->reportError = [this](const QString& text) { warnings << text; };
     }
     void TearDown() override {
@@ -177,7 +180,9 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     // The strings sound the new tuning at once (the frets are all open).
     EXPECT_EQ(app->guitar.stringNote[0], 26);
     EXPECT_EQ(app->guitar.stringNote[5], 3);
-    dialog->tuningOkButton()->click();
+    recorder->failNextOpen(MIDI_NO_DEVICE);
+    dialog->instrumentOkButton()->click();
+    EXPECT_EQ(warnings, QStringList({"Midi Open Error", "No Midi Device"}));
     EXPECT_TRUE(form->isEnabled());
 
     form->close(); // what the settings file holds at close
