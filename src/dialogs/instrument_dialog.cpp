@@ -162,17 +162,13 @@ void InstrumentDialog::onNumberEdited(QLineEdit* box, UpDownArrows* arrows, int 
 }
 
 void InstrumentDialog::onInstrumentOkClicked() {
+    app_.port.Close();
     // With no device chosen (the stored one is gone) the stored number stays.
     if (deviceList_->currentIndex() >= 0)
         app_.midiSetup.midiDevice = static_cast<std::uint8_t>(deviceList_->currentIndex());
-    // The port is reopened once the main window is enabled again: a warning box over a disabled
-    // window could not be answered.
-    afterClose = [this] {
-        app_.port.Close();
-        if (const std::uint32_t result = app_.port.MidiOpen(); result != MIDI_OK)
-            hooks_.warn(QString::fromLatin1(MidiOpenWarning(result)));
-        app_.port.ProgramChange();
-    };
+    if (const std::uint32_t result = app_.port.MidiOpen(); result != MIDI_OK)
+        hooks_.warn(QString::fromLatin1(MidiOpenWarning(result)));
+    app_.port.ProgramChange();
     accept();
 }
 
