@@ -71,6 +71,7 @@ void Tmain_form::FormCreate(const QString& fileName) {
     app_.songFile = app_.chordFile = app_.startDir; // 3
     CreateControls();
     CreateMenus();
+    ConnectDialogCommands();
     CreateStatusBar();
     LoadSettings();                                                        // 4
     app_.playback.NewSong();                                               // 5

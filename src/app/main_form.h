@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/settings_file.h"
 #include "controls/color_number.h"
+#include "dialogs/main_window_hooks.h"
 #include "files/song_file.h"
 #include "model/chords.h"
 
@@ -172,6 +173,9 @@ private:
     void LoadSettings();
     void SetStayOnTop(bool on);
     void WireStrumButtons();
+    // The dialogs' menu commands (main_dialogs.cpp) and what the dialogs may ask of the window.
+    void ConnectDialogCommands();
+    MainWindowHooks DialogHooks();
 
     // SettingsSink: the settings file applied in its order.
     void setSeqBtnGroup(std::int32_t group) override;

@@ -37,8 +37,12 @@ char KeyLetterChar(std::uint8_t key) {
 
 std::string UserChordText(const UserChordTable& table, int slot) {
     const auto k = static_cast<std::size_t>(slot);
-    const std::uint8_t key = table.userChordKey[k];
-    std::string text = table.userChordName[k] + " : ";
+    return UserChordText(table.userChordName[k], table.userChordKey[k]);
+}
+
+std::string UserChordText(std::string_view name, std::uint8_t key) {
+    std::string text(name);
+    text += " : ";
     text += key == 0 ? '-' : KeyLetterChar(key);
     return text;
 }

@@ -42,6 +42,7 @@ char KeyLetterChar(std::uint8_t key);
 
 // What the usr list and the edit dialog show for slot k: name, " : ", key letter or "-".
 std::string UserChordText(const UserChordTable& table, int slot);
+std::string UserChordText(std::string_view name, std::uint8_t key);
 
 // The items of the usr combo box: the header, then the text of chords 1..count.
 std::vector<std::string> UserChordItems(const UserChordTable& table);

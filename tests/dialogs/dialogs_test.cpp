@@ -1,0 +1,228 @@
+#include "app/main_form.h"
+#include "dialogs/edit_chords_dialog.h"
+#include "dialogs/instrument_dialog.h"
+#include "dialogs/register_chord_dialog.h"
+#include "dialogs/up_down_arrows.h"
+#include "files/temp_folder.h"
+#include "sound/manual_timer.h"
+#include "sound/recording_midi_out.h"
+#include "support/test_app.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace cadenzo {
+namespace {
+
+// A chord file of the given chords: name, key letter and six frets each.
+std::string ChordFile(const std::vector<std::pair<std::string, int>>& chords, const Frets& frets) {
+    std::string text = std::to_string(chords.size()) + "\r\n";
+    for (const auto& [name, key] : chords) {
+        text += name + "\r\n" + std::to_string(key) + "\r\n";
+        for (const std::uint8_t f : frets)
+            text += std::to_string(f) + "\r\n";
+    }
+    return text;
+}
+
+class DialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        auto out = std::make_unique<RecordingMidiOut>(3);
+        recorder = out.get();
+        app = std::make_unique<AppContext>(std::move(out), std::make_unique<ManualTimer>(),
+                                           folder.path);
+        form = std::make_unique<Tmain_form>(*app);
+        form->warn = [this](const QString& text) { warnings << text; };
+        form->reportError = [this](const QString& text) { warnings << text; };
+    }
+    void TearDown() override {
+        if (form->isVisible())
+            form->close();
+    }
+    void Create(const std::string& backup = "0\r\n") {
+        test::WriteBytes(folder / "backup.crd", backup);
+        form->FormCreate({});
+    }
+    // Gives the menu command and returns the dialog it opened, its messages caught.
+    template <class Dialog> Dialog* Open(QAction* command) {
+        command->trigger();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<Dialog*>(window); dialog && dialog->isVisible()) {
+                dialog->showMessage = [this](const QString&, const QString& t) { messages << t; };
+                EXPECT_FALSE(form->isEnabled());
+                EXPECT_EQ(dialog->pos(), form->pos() + QPoint(30, 30));
+                return dialog;
+            }
+        ADD_FAILURE() << "no dialog opened";
+        return nullptr;
+    }
+    // Whether a box filled by a dialog's timer comes to show the text (a loaded machine may
+    // run the timer late).
+    static bool Shows(QLineEdit* box, const char* text) {
+        return QTest::qWaitFor([&] { return box->text() == QLatin1String(text); }, 2000);
+    }
+    static void Arrow(UpDownArrows* arrows, int direction) {
+        (direction > 0 ? arrows->upButton() : arrows->downButton())->click();
+    }
+
+    test::TempFolder folder;
+    RecordingMidiOut* recorder = nullptr;
+    std::unique_ptr<AppContext> app;
+    std::unique_ptr<Tmain_form> form;
+    QStringList warnings;
+    QStringList messages;
+};
+
+TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
+    std::vector<std::pair<std::string, int>> chords;
+    for (int k = 1; k <= 31; ++k)
+        chords.emplace_back("c" + std::to_string(k), 0);
+    Create(ChordFile(chords, {0, 1, 0, 2, 3, 255}));
+    QPointer dialog = Open<RegisterChordDialog>(form->Resist1);
+    ASSERT_TRUE(dialog);
+    EXPECT_EQ(dialog->windowTitle(), QString("Cadenzo -Resist Chord"));
+    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    for (const char* name : {"New", "", "c7"}) {
+        dialog->nameEdit()->setText(QString::fromLatin1(name));
+        dialog->registerButton()->click();
+    }
+    EXPECT_EQ(messages,
+              QStringList({"Too many Chord", "User chord name is empty", "same name exist"}));
+    EXPECT_EQ(app->userChords.userChordCount, 31);
+    EXPECT_EQ(form->usr->count(), 32);
+    QTest::keyClick(dialog, Qt::Key_Escape);
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); })); // gone, not just hidden
+}
+
+// A rename accepted and then closed by the close box stays; key letters wait for OK, which also
+// drops deleted lines. The up arrow ends where it stood when every letter above is taken.
+TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
+    Create(ChordFile({{"V", 22}, {"W", 23}, {"X", 24}, {"Y", 25}, {"Z", 26}}, {1, 0, 0, 0, 2, 3}));
+    const Frets held{3, 3, 5, 5, 5, 3};
+    app->guitar.setFrets(held);
+    EditChordsDialog* dialog = Open<EditChordsDialog>(form->Edit1);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), QString("Cadenzo -Edit User Chord"));
+    dialog->chordList()->setCurrentRow(0);
+    EXPECT_EQ(app->guitar.frets(), (Frets{1, 0, 0, 0, 2, 3})); // the preview
+    Arrow(dialog->keyLetterArrows(), 1); // W, X, Y and Z are all taken: back to V
+    EXPECT_TRUE(Shows(dialog->keyLetterBox(), "V"));
+    Arrow(dialog->keyLetterArrows(), -1);
+    dialog->nameEdit()->setText(QStringLiteral("G7/B"));
+    dialog->acceptButton()->click();
+    EXPECT_EQ(dialog->chordList()->item(0)->text(), QString("G7/B : U"));
+    EXPECT_EQ(dialog->nameEdit()->text(), QString());
+    dialog->close();
+    EXPECT_EQ(app->userChords.userChordName[1], "G7/B");
+    EXPECT_EQ(app->userChords.userChordKey[1], 22);
+    EXPECT_EQ(form->usr->itemText(1), QString("V : V"));
+    EXPECT_EQ(app->guitar.frets(), held);
+    EXPECT_EQ(form->usr->currentIndex(), 0); // not left on the previewed chord
+    EXPECT_TRUE(form->isEnabled());
+
+    dialog = Open<EditChordsDialog>(form->Edit1);
+    ASSERT_NE(dialog, nullptr);
+    dialog->chordList()->setCurrentRow(1);
+    dialog->deleteButton()->click();
+    EXPECT_EQ(dialog->chordList()->item(1)->text(), QString());
+    dialog->chordList()->setCurrentRow(0);
+    Arrow(dialog->keyLetterArrows(), 1); // W was freed by the deletion
+    dialog->acceptButton()->click();
+    dialog->okButton()->click();
+    QStringList items;
+    for (int i = 1; i < form->usr->count(); ++i)
+        items << form->usr->itemText(i);
+    EXPECT_EQ(items, QStringList({"G7/B : W", "X : X", "Y : Y", "Z : Z"}));
+    EXPECT_TRUE(form->isEnabled());
+}
+
+TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheStrings) {
+    recorder->failNextOpen(MIDI_ERROR);
+    Create();
+    EXPECT_EQ(warnings, QStringList({"Midi Open Error"}));
+    InstrumentDialog* dialog = Open<InstrumentDialog>(form->instrument1);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->size(), QSize(280, 250));
+    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    ASSERT_EQ(dialog->deviceList()->count(), 3);
+    EXPECT_EQ(dialog->deviceList()->itemText(2), QString("Recorder 2"));
+
+    dialog->channelEdit()->setText(QStringLiteral("20"));
+    EXPECT_EQ(dialog->channelEdit()->text(), QString("16"));
+    Arrow(dialog->velocityArrows(), 1);
+    EXPECT_EQ(dialog->velocityEdit()->text(), QString("110"));
+
+    dialog->tabs()->setCurrentIndex(1);
+    EXPECT_TRUE(Shows(dialog->stringBox(0), "E3"));
+    dialog->presetList()->setCurrentIndex(4);
+    emit dialog->presetList()->activated(4); // "Open G"
+    QStringList boxes;
+    for (int s = 0; s < STRING_COUNT; ++s)
+        boxes << dialog->stringBox(s)->text();
+    EXPECT_EQ(boxes, QStringList({"D3", "B2", "G2", "D2", "G1", "D1"}));
+    Arrow(dialog->stringArrows(5), 1);
+    EXPECT_EQ(dialog->stringBox(5)->text(), QString("D#1"));
+    EXPECT_EQ(dialog->presetList()->currentIndex(), 0);
+    // The strings sound the new tuning at once (the frets are all open).
+    EXPECT_EQ(app->guitar.stringNote[0], 26);
+    EXPECT_EQ(app->guitar.stringNote[5], 3);
+    recorder->failNextOpen(MIDI_NO_DEVICE);
+    dialog->instrumentOkButton()->click();
+    EXPECT_EQ(warnings, QStringList({"Midi Open Error", "No Midi Device"}));
+    EXPECT_TRUE(form->isEnabled());
+
+    form->close(); // what the settings file holds at close
+    const std::string ini = test::ReadBytes(folder / "Cadenzo.ini");
+    EXPECT_NE(ini.find("\r\n15\r\n24\r\n110\r\n0\r\n"), std::string::npos) << ini;
+    EXPECT_EQ(ini.substr(ini.size() - 22), "26\r\n23\r\n19\r\n14\r\n7\r\n3\r\n");
+}
+
+// Register the held chord under a key letter, recall it by typing that letter, then pick
+// another guitar and another device and hear the program change there.
+TEST_F(DialogsTest, GuitaristRegistersRecallsAndChangesTheInstrument) {
+    Create(ChordFile({{"Am", 1}}, {0, 1, 2, 2, 0, 255}));
+    const Frets cMajor{0, 1, 0, 2, 3, 255};
+    app->guitar.setFrets(cMajor);
+    RegisterChordDialog* reg = Open<RegisterChordDialog>(form->Resist1);
+    ASSERT_NE(reg, nullptr);
+    for (int direction : {1, -1, 1}) // up skips the taken "A"; down skips it back to none
+        Arrow(reg->keyLetterArrows(), direction);
+    EXPECT_TRUE(Shows(reg->keyLetterBox(), "B"));
+    reg->nameEdit()->setText(QStringLiteral("C"));
+    reg->registerButton()->click();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(form->usr->currentText(), QString("C : B"));
+
+    form->AllClearonFletQ1->trigger();
+    QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
+    EXPECT_EQ(app->guitar.frets(), cMajor);
+
+    InstrumentDialog* setup = Open<InstrumentDialog>(form->instrument1);
+    ASSERT_NE(setup, nullptr);
+    setup->programList()->setCurrentIndex(2); // "Jazz Gt."
+    setup->deviceList()->setCurrentIndex(1);
+    recorder->clear();
+    setup->instrumentOkButton()->click();
+    EXPECT_EQ(app->midiSetup.midiDevice, 1);
+    const auto sent = recorder->sent();
+    ASSERT_FALSE(sent.empty());
+    EXPECT_EQ(sent.back().status(), 0xC0 | app->midiSetup.midiChannel);
+    EXPECT_EQ(sent.back().data1(), 26);
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
+}
+
+} // namespace
+} // namespace cadenzo
