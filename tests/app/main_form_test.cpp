@@ -180,8 +180,6 @@ TEST_F(MainFormTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
     EXPECT_EQ(form->statusPanel[3]->text(), QString("STOP"));
 }
 
-} // namespace
-} // namespace cadenzo
 TEST_F(MainFormTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
     test::WriteBytes(folder / "backup.crd", "1\r\nC\r\n3\r\n0\r\n1\r\n0\r\n2\r\n3\r\n0\r\n");
     Create();
@@ -222,3 +220,6 @@ TEST_F(MainFormTest, ResizingTheWindowIsNoNeckScroll) {
     }
     EXPECT_EQ(app->guitar.neckPos, 2);
 }
+
+} // namespace
+} // namespace cadenzo
