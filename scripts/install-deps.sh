@@ -10,7 +10,7 @@ packages=(
     libjack-jackd2-dev jackd2
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev
-    xvfb xauth xdotool
+    xvfb xauth xdotool openbox
     clang libclang-rt-14-dev clang-format
     python3 python3-mido
 )

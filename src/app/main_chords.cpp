@@ -133,7 +133,6 @@ void Tmain_form::OpenFileByName(const QString& name) {
         ReportChordFile(r);
     } else if (ending == QLatin1String("cz0")) {
         LoadSongFile(path);
-        app_.song.songPath = path.string();
     } else {
         warn(QString::fromLatin1(WRONG_TYPE_TEXT));
     }

@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/placed_box.h"
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
@@ -17,6 +18,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QStatusBar>
+
+#include <algorithm>
 
 namespace cadenzo {
 
@@ -36,9 +39,7 @@ QString Caption() {
 }
 
 void ShowBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text) {
-    QMessageBox box(icon, title, text, QMessageBox::Ok, owner);
-    box.move(owner->geometry().topLeft() + QPoint(40, 40));
-    box.exec();
+    ExecPlacedBox(owner, icon, title, text, QMessageBox::Ok);
 }
 
 } // namespace
@@ -50,6 +51,10 @@ Tmain_form::Tmain_form(AppContext& app, QWidget* parent) : QMainWindow(parent), 
     };
     reportError = [this](const QString& text) {
         ShowBox(this, QMessageBox::Critical, QStringLiteral("Error"), text);
+    };
+    ask = [this](const QString& text) {
+        return ExecPlacedBox(this, QMessageBox::Question, QStringLiteral("Cadenzo"), text,
+                             QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
     resize(kDefaultWidth, kClosedHeight);
     setMinimumWidth(kMinWidth);
@@ -103,6 +108,8 @@ void Tmain_form::FormCreate(const QString& fileName) {
     app_.port.midiOpenResult = app_.port.MidiOpen(); // 16
     if (app_.port.midiOpenResult != MIDI_OK)
         warn(QString::fromLatin1(MidiOpenWarning(app_.port.midiOpenResult)));
+    else
+        app_.port.ProgramChange(); // clicks and strums sound the chosen instrument from the start
 }
 
 void Tmain_form::CreateControls() {
@@ -316,8 +323,10 @@ void Tmain_form::transportChanged(Transport state) {
 Settings Tmain_form::CurrentSettings() const {
     Settings s;
     s.seqBtnGroup = SeqBtn->GroupIndex();
-    s.top = geometry().top();
-    s.left = geometry().left();
+    // The frame's place, which move() restores: the client area's would walk by the title bar
+    // and the border at every start.
+    s.top = pos().y();
+    s.left = pos().x();
     s.width = width();
     s.height = height();
     s.backGroundBtm = static_cast<std::int32_t>(backGround->Color());
@@ -394,8 +403,9 @@ void Tmain_form::setWindowWidth(std::int32_t w) {
     resize(w, height());
 }
 void Tmain_form::setWindowHeight(std::int32_t h) {
-    // The height is fixed by the pane; the stored one lasts only until SetSeqPane.
-    setFixedHeight(std::max(1, h));
+    // The height is fixed by the pane; the stored one lasts only until SetSeqPane, and stays
+    // within the pane's two heights meanwhile.
+    setFixedHeight(std::clamp(h, kClosedHeight, kOpenHeight));
 }
 void Tmain_form::applyColorScheme(std::int32_t backGroundBtm, std::int32_t backGroundTop,
                                   std::int32_t buttonBtm, std::int32_t buttonTop,

@@ -47,6 +47,8 @@ public:
     std::function<void(const QString&)> warn;
     // How read and write failures reach the user (an error box); replaceable the same way.
     std::function<void(const QString&)> reportError;
+    // How a yes/no question reaches the user (true for yes); replaceable the same way.
+    std::function<bool(const QString&)> ask;
     // Opens the help document; replaceable so tests see what would be opened.
     std::function<void(const QString&)> openDocument;
 
@@ -134,10 +136,14 @@ public:
     void LoadSong1Click();
     void SaveSong1Click();
     void SaveSongasnew1Click();
-    // LoadSong with what the window shows afterwards; SaveSong likewise.
+    // LoadSong with what the window shows afterwards (songPath names the file only when it was
+    // read); SaveSong likewise.
     void LoadSongFile(const std::filesystem::path& path);
     void SaveSongFile(const std::filesystem::path& path);
     void LoadUserChordL1Click();
+    // The chord file chosen in "Open UserChord": a name that does not exist is created empty only
+    // when the user agrees, else the table stays as it is.
+    void OpenUserChordFile(const QString& name);
     void Savechord1Click();
     void Close1Click();
     void Help2Click();

@@ -158,8 +158,16 @@ void Tmain_form::LoadUserChordL1Click() {
     dialog.setDefaultSuffix(QStringLiteral("crd"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    const QString name = dialog.selectedFiles().first();
-    app_.chordFile = name.toStdString();
+    OpenUserChordFile(dialog.selectedFiles().first());
+}
+
+void Tmain_form::OpenUserChordFile(const QString& name) {
+    const std::filesystem::path path = name.toStdString();
+    // A mistyped name would empty the table, and at close the backup with it.
+    if (!std::filesystem::exists(path) &&
+        !ask(QStringLiteral("%1 does not exist. Create it?").arg(name)))
+        return;
+    app_.chordFile = path;
     const FileResult r = LoadChordFile(app_.userChords, app_.chordFile, app_.BackupChordPath());
     RebuildUserChordList();
     ReportChordFile(r);

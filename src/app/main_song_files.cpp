@@ -41,6 +41,13 @@ void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
         statusPanel[3]->setText(QString::fromStdString(result.status));
         statusPanel[2]->setText(QString::fromStdString(path.string()));
         app_.songFile = path;
+        app_.song.songPath = path.string();
+    } else {
+        // The song is empty now: saving it under the name of a file it failed to read (or of the
+        // song before) would overwrite that file. A name with no file yet is kept to save under.
+        std::error_code ec;
+        app_.song.songPath = (std::filesystem::exists(path, ec) || ec) ? "" : path.string();
+        statusPanel[2]->clear();
     }
     // The file brings its own tuning and frets: the fretboard and the roll view show them at once.
     ShowGuitarChange(app_.fretboardController.takeNewFrets());
@@ -90,9 +97,10 @@ void Tmain_form::LoadSong1Click() {
     const std::filesystem::path name = AskSongName(false);
     if (name.empty())
         return;
-    app_.song.songPath = name.string();
     if (std::filesystem::exists(name))
         LoadSongFile(name);
+    else
+        app_.song.songPath = name.string(); // a new name: the song is saved under it
 }
 
 } // namespace cadenzo

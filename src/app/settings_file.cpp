@@ -185,9 +185,9 @@ void ApplySettings(const SettingsRead& read, SettingsSink& sink) {
         sink.setWindowWidth(v.widthAgain);
     for (int s = 0; s < STRING_COUNT && n >= 21 + s; ++s)
         sink.setTuning(s, v.tuning[static_cast<std::size_t>(s)]);
-    // A failed read ends the command before the pane is set, so the height of line 6 stays.
-    if (read.complete())
-        sink.setSeqPane(v.seqBtnGroup);
+    // Also after a failed read: the pane, the song commands and the window height then agree
+    // with SeqBtn, and the height of line 6 never lasts.
+    sink.setSeqPane(v.seqBtnGroup);
 }
 
 } // namespace cadenzo

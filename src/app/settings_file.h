@@ -108,8 +108,9 @@ public:
     virtual void checkChordSearch() = 0;
     virtual void setRollPrintMode(std::int32_t itemIndex) = 0; // without a change event
     virtual void setTuning(int string, std::uint8_t value) = 0;
-    // Only after a complete read: opens (not 0) or closes the sequencer pane, which also sets
-    // the window height and enables the song commands.
+    // Last, also after a failed read (with line 2's value, or 0 when it was not read): opens
+    // (not 0) or closes the sequencer pane, which also sets the window height and enables the
+    // song commands.
     virtual void setSeqPane(std::int32_t group) = 0;
 };
 

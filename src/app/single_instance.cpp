@@ -1,7 +1,12 @@
 #include "app/single_instance.h"
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QThread>
 
 #include <unistd.h>
 
@@ -9,10 +14,33 @@ namespace cadenzo {
 
 namespace {
 constexpr int kAnswerMs = 1000;
+// How long a later start waits for an instance that holds the lock but is still creating its
+// window before it listens.
+constexpr int kStartingMs = 10000;
 const QByteArray kRaise = "raise\n";
+
+QString LockPath(const QString& key) {
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty())
+        folder = QDir::tempPath();
+    return QDir(folder).filePath(key + QStringLiteral(".lock"));
+}
+
+bool AskToRaise(const QString& key) {
+    QLocalSocket socket;
+    socket.connectToServer(key);
+    if (!socket.waitForConnected(kAnswerMs))
+        return false;
+    socket.write(kRaise);
+    socket.waitForBytesWritten(kAnswerMs);
+    socket.disconnectFromServer();
+    return true;
+}
 } // namespace
 
 SingleInstance::SingleInstance(const QString& key) : key_(key) {}
+
+SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::DefaultKey() {
     QString user = qEnvironmentVariable("USER");
@@ -22,13 +50,20 @@ QString SingleInstance::DefaultKey() {
 }
 
 bool SingleInstance::AskRunningInstance() {
-    QLocalSocket socket;
-    socket.connectToServer(key_);
-    if (!socket.waitForConnected(kAnswerMs))
+    auto lock = std::make_unique<QLockFile>(LockPath(key_));
+    // Only a lock whose process has ended is stale, however long the first instance runs.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        lock_ = std::move(lock);
         return false;
-    socket.write(kRaise);
-    socket.waitForBytesWritten(kAnswerMs);
-    socket.disconnectFromServer();
+    }
+    if (lock->error() != QLockFile::LockFailedError)
+        return AskToRaise(key_); // no lock can be taken here: the socket alone decides
+    // The holder runs, or is still creating its window and will listen shortly.
+    QElapsedTimer waited;
+    waited.start();
+    while (!AskToRaise(key_) && waited.elapsed() < kStartingMs)
+        QThread::msleep(20);
     return true;
 }
 
@@ -36,7 +71,8 @@ bool SingleInstance::Listen(std::function<void()> raise) {
     server_ = new QLocalServer(this);
     server_->setSocketOptions(QLocalServer::UserAccessOption);
     if (!server_->listen(key_)) {
-        // A socket left behind by an instance that crashed: nobody answered on it above.
+        // A socket left behind by an instance that crashed: this start holds the lock, so no
+        // live instance listens on it.
         QLocalServer::removeServer(key_);
         if (!server_->listen(key_))
             return false;

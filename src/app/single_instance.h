@@ -4,20 +4,26 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QLocalServer;
+class QLockFile;
 
 namespace cadenzo {
 
 // Only one Cadenzo runs per user: a second start asks the first to bring its window forward and
-// ends. The first instance listens on a local socket named after the program and the user.
+// ends. The first instance holds a lock file in the runtime folder for its whole run and listens
+// on a local socket, both named after the program and the user. The lock decides which of two
+// starts at the same moment runs; the socket only carries the request to raise the window.
 class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
     explicit SingleInstance(const QString& key = DefaultKey());
+    ~SingleInstance() override;
 
-    // True when another instance answered (and was asked to raise its window): end at once.
+    // True when another instance holds the lock (it was asked to raise its window): end at once.
+    // False when this start took the lock and is to run. Safe from any thread.
     bool AskRunningInstance();
     // Start listening; `raise` runs on the window thread whenever a later start knocks.
     bool Listen(std::function<void()> raise);
@@ -26,6 +32,7 @@ public:
 
 private:
     QString key_;
+    std::unique_ptr<QLockFile> lock_;
     QLocalServer* server_ = nullptr;
 };
 

@@ -176,20 +176,24 @@ FileResult ReadChordText(UserChordTable& table, std::string_view text, const fs:
 
 FileResult LoadChordFile(UserChordTable& table, const fs::path& path, const fs::path& backupPath) {
     table.userChordCount = 0;
-    FileResult result;
+    // A backup that cannot be created (a start folder the user may not write) does not keep the
+    // chosen file from being read; the failure is told once, with the read's own outcome.
+    FileResult backup;
     if (!PathExists(backupPath))
-        result = SaveChordFile(table, backupPath);
-    if (result) {
-        if (PathExists(path)) {
-            std::string bytes;
-            result = ReadWholeFile(path, bytes);
-            if (result)
-                result = ReadChordText(table, bytes, path);
-        } else {
-            result = SaveChordFile(table, path);
-        }
+        backup = SaveChordFile(table, backupPath);
+    FileResult result;
+    if (PathExists(path)) {
+        std::string bytes;
+        result = ReadWholeFile(path, bytes);
+        if (result)
+            result = ReadChordText(table, bytes, path);
+    } else if (backup || path != backupPath) {
+        result = SaveChordFile(table, path);
     }
     EmptyNamesAboveCount(table);
+    if (!backup)
+        return FileResult::Failure(result.message.empty() ? backup.message
+                                                          : backup.message + "\n" + result.message);
     return result;
 }
 

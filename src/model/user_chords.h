@@ -83,7 +83,9 @@ FileResult ReadChordText(UserChordTable& table, std::string_view text,
                          const std::filesystem::path& fileName);
 
 // Replaces the table by the chord file at path. A missing backup file is first created holding an
-// empty table, and a missing file at path is created the same way (the table stays empty).
+// empty table, and a missing file at path is created the same way (the table stays empty). A
+// backup that cannot be created is reported in the result, and the file at path is read all the
+// same.
 // The caller rebuilds the usr list from the table and selects item 0 whatever the outcome.
 FileResult LoadChordFile(UserChordTable& table, const std::filesystem::path& path,
                          const std::filesystem::path& backupPath);

@@ -212,8 +212,8 @@ void PlaybackEngine::Locate(std::int32_t tick) {
     PlaybackListener& ui = listener_ ? *listener_ : silent_;
     ui.clearDragLine();
     if (nothingAfter) {
+        StopPlayTimer(); // first: a tick between the silence and the stop would strike a note
         SetTransport(Transport::STOP);
-        StopPlayTimer();
     }
     ui.redrawSequence();
 }
@@ -226,8 +226,9 @@ void PlaybackEngine::stopButtonClick() {
 }
 
 void PlaybackEngine::backtopClick() {
-    SetTransport(Transport::STOP);
+    // The timer stops before the silence: a tick in between would strike a note after it.
     StopPlayTimer();
+    SetTransport(Transport::STOP);
     PlaybackListener& ui = listener_ ? *listener_ : silent_;
     song_.playTick = 0;
     ui.scrollSequence(0);
@@ -251,8 +252,8 @@ void PlaybackEngine::spaceKey(std::string_view tempoText) {
 }
 
 void PlaybackEngine::NewSong() {
+    StopPlayTimer(); // before the silence, as back-to-top does
     SetTransport(Transport::STOP);
-    StopPlayTimer();
     std::lock_guard lock(song_.mutex);
     song_.NewSong();
     playIndex_ = 0;

@@ -62,11 +62,8 @@ void PressInLane(SeqMouseContext& context, int x, int y, MouseResult& result) {
     EditState& edit = song.edit;
     mouse.dragLine = DragLine{x, y, x, y};
     if (mouse.dragMode == DragMode::GateHandle || mouse.dragMode == DragMode::StrokeHandle) {
-        if (song.FindEvent(mouse.handleTick) >= 0) {
+        if (song.FindEvent(mouse.handleTick) >= 0)
             edit.anchorTick = edit.cursorTick = mouse.handleTick;
-            // The drag changes this one event: it can be taken back as one step.
-            PushUndo(context.history, song, mouse.handleTick, mouse.handleTick);
-        }
     } else if (mouse.dragMode == DragMode::StrokeArrow) {
         const int i = song.FindEvent(edit.mouseTick);
         if (i >= 0) {
@@ -118,6 +115,9 @@ MouseResult SeqMouseDown(SeqMouseContext& context, MouseButton button, unsigned 
     MouseResult result;
     const int xp = std::max(x, FIRST_SNAP_X);
     edit.mouseTick = SnapTick(song, xp);
+    // A handle drag changes one event: it can be taken back as one step, recorded when the drag
+    // first changes it.
+    mouse.handleUndoSteps = -1;
     if (button == MouseButton::Right)
         return result;
 
@@ -170,12 +170,12 @@ MouseResult SeqMouseMove(SeqMouseContext& context, unsigned shift, int x, int y)
             result.draw = mouse.dragLine;
             break;
         case DragMode::GateHandle:
-            DragGateHandle(song, mouse, x);
+            DragGateHandle(song, mouse, context.history, x);
             RefreshFields(context, result);
             result.redrawLane = true;
             break;
         case DragMode::StrokeHandle:
-            DragStrokeHandle(song, mouse, x);
+            DragStrokeHandle(song, mouse, context.history, x);
             RefreshFields(context, result);
             result.redrawLane = true;
             break;
@@ -220,6 +220,7 @@ PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, i
                 mouse.dragMode = DragMode::GateHandle;
                 mouse.handleTick = event.signedTick();
                 mouse.handleStart = event.gate;
+                mouse.handleUndoSteps = -1;
                 return PointerShape::HorizontalResize;
             }
         }
@@ -238,6 +239,7 @@ PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, i
             mouse.dragMode = DragMode::StrokeHandle;
             mouse.handleTick = event.signedTick();
             mouse.handleStart = event.strokeTime;
+            mouse.handleUndoSteps = -1;
             return PointerShape::HorizontalResize;
         }
         if (xs - ARROW_REACH < x && x < xs + ARROW_REACH) {
@@ -250,20 +252,36 @@ PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, i
 
 namespace {
 
-// Runs edit on the handle event, found again by its tick (an edit since the hover may have moved
-// it), under the song's lock; nothing happens when it is gone.
-template <class Edit> void EditHandleEvent(Song& song, const SeqMouse& mouse, Edit edit) {
+// Runs edit on a copy of the handle event, found again by its tick (an edit since the hover may
+// have moved it), and stores the copy under the song's lock; nothing happens when the event is
+// gone. The drag's undo step is recorded at its first change, so a handle pressed and let go
+// where it was leaves no step that changes nothing.
+template <class Edit>
+void EditHandleEvent(Song& song, SeqMouse& mouse, UndoHistory& history, Edit edit) {
     const int i = song.FindEvent(mouse.handleTick);
     if (i < 0)
         return;
+    SongEvent changed = song.songEvents[i];
+    edit(i, changed);
+    const SongEvent& event = song.songEvents[i];
+    if (changed.gate == event.gate && changed.strokeTime == event.strokeTime)
+        return;
+    // The newest step is this drag's unless an undo or another edit came in between.
+    const int n = history.undoCount;
+    const UndoEntry& newest = history.undoEntries[std::max(n - 1, 0)];
+    if (mouse.handleUndoSteps != n || n == 0 || newest.first != mouse.handleTick ||
+        newest.last != mouse.handleTick) {
+        PushUndo(history, song, mouse.handleTick, mouse.handleTick);
+        mouse.handleUndoSteps = history.undoCount;
+    }
     std::lock_guard lock(song.mutex);
-    edit(i, song.songEvents[i]);
+    song.songEvents[i] = changed;
 }
 
 } // namespace
 
-void DragGateHandle(Song& song, const SeqMouse& mouse, int x) {
-    EditHandleEvent(song, mouse, [&](int i, SongEvent& event) {
+void DragGateHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x) {
+    EditHandleEvent(song, mouse, history, [&](int i, SongEvent& event) {
         std::int64_t gate = DraggedValue(song, mouse, x, event.signedTick());
         if (i + 1 < static_cast<int>(song.eventCount)) {
             const std::int64_t room =
@@ -277,8 +295,8 @@ void DragGateHandle(Song& song, const SeqMouse& mouse, int x) {
     });
 }
 
-void DragStrokeHandle(Song& song, const SeqMouse& mouse, int x) {
-    EditHandleEvent(song, mouse, [&](int, SongEvent& event) {
+void DragStrokeHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x) {
+    EditHandleEvent(song, mouse, history, [&](int, SongEvent& event) {
         std::int64_t strokeTime = DraggedValue(song, mouse, x, event.signedTick());
         if (strokeTime > event.gate)
             strokeTime = event.gate;

@@ -56,6 +56,9 @@ struct SeqMouse {
     // at that moment: the drag computes from these.
     std::int32_t handleTick = -1;
     std::int32_t handleStart = 0;
+    // The history's step count right after the drag recorded its undo step; -1 from the press or
+    // the choice of a handle until the drag first changes the event.
+    int handleUndoSteps = -1;
     // The mouseTick at which the selection was last updated during a drag.
     std::int32_t lastDragTick = 0;
 };
@@ -106,9 +109,10 @@ PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, i
 // A drag of the gate (stroke-time) handle to pixel x: the handle's starting value plus 20 ticks
 // per zoom step moved from the press point; at least 20 (also when the pointer is at or left of
 // the event's own line), the gate never past the next event and the stroke time never past the
-// gate. Nothing happens when the handle event no longer stands at its tick.
-void DragGateHandle(Song& song, const SeqMouse& mouse, int x);
-void DragStrokeHandle(Song& song, const SeqMouse& mouse, int x);
+// gate. Nothing happens when the handle event no longer stands at its tick. The first change
+// after the press records the drag's undo step in history.
+void DragGateHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x);
+void DragStrokeHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x);
 
 // Reshapes the velocities under a line drawn in the lane: each event whose x lies on the line's
 // span gets 4 x the line's height above the lane's base line there (0..127). Records an undo

@@ -21,8 +21,10 @@ void DropOldestStep(UndoHistory& history, int building) {
     for (int k = 1; k <= building + 1; ++k) {
         entries[k - 1] = entries[k];
         entries[k - 1].start -= d;
+        history.undoBefore[k - 1] = history.undoBefore[k];
     }
     entries[building + 1] = UndoEntry{};
+    history.undoBefore[building + 1] = SongEvent{};
     --history.undoCount;
 }
 
@@ -61,6 +63,11 @@ void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32
     } else {
         std::copy(song.songEvents.begin() + i, song.songEvents.begin() + j + 1, out);
     }
+    const auto* events = song.songEvents.data();
+    const auto* next =
+        std::lower_bound(events, events + song.eventCount, a,
+                         [](const SongEvent& e, std::int32_t v) { return e.signedTick() < v; });
+    history.undoBefore[n] = next != events ? *(next - 1) : SongEvent{};
     ++history.undoCount;
 }
 
@@ -124,6 +131,18 @@ EditResult Undo(UndoHistory& history, Song& song, int scrollMax) {
     if (count < song.eventCount)
         FreeTail(song, count);
     song.eventCount = count;
+    // The event before the span gets back what the edit's sort cut from it. It is found as it was
+    // but for a shorter gate and stroke time; gone (a cut's source, taken back by its own step) or
+    // another event there (another song since), it is left alone.
+    const SongEvent& before = history.undoBefore[n];
+    if (const int k = before.isEnd() ? -1 : song.FindEvent(before.signedTick()); k >= 0) {
+        SongEvent restored = events[k];
+        restored.gate = before.gate;
+        restored.strokeTime = before.strokeTime;
+        if (restored == before && events[k].gate <= before.gate &&
+            events[k].strokeTime <= before.strokeTime)
+            events[k] = restored;
+    }
     song.SortEvents();
 
     for (int r = 0; r < records; ++r)
@@ -131,6 +150,7 @@ EditResult Undo(UndoHistory& history, Song& song, int scrollMax) {
     song.edit.anchorTick = step.first;
     song.edit.cursorTick = step.first;
     history.undoEntries[n + 1] = UndoEntry{};
+    history.undoBefore[n] = SongEvent{};
     result.eventsChanged = true;
     result.refreshFields = true;
     return result;

@@ -32,6 +32,10 @@ struct UndoHistory {
     std::array<UndoEntry, UNDO_ENTRY_SLOTS> undoEntries{};
     std::int32_t undoCount = 0;
     std::array<SongEvent, UNDO_POOL_RECORDS> undoPool{};
+    // For each step, the event that stood just before its span (tick END_TICK when none): an edit
+    // in the span cuts that event's gate and stroke time when the list is sorted, and the undo
+    // gives them back.
+    std::array<SongEvent, UNDO_ENTRY_SLOTS> undoBefore{};
 
     // Records the steps use together (the start of entry undoCount).
     std::int32_t UsedRecords() const { return undoCount > 0 ? undoEntries[undoCount].start : 0; }
@@ -44,14 +48,15 @@ struct UndoHistory {
     std::array<SongEvent, MAX_EVENTS> pasteBuffer{};
 };
 
-// Saves the events between ticks a and b (either order) as a new step, before an edit changes
-// them. Call it on a sorted list. When the pool would pass 3000 records the oldest steps are
-// dropped first.
+// Saves the events between ticks a and b (either order), and the event just before them, as a
+// new step, before an edit changes them. Call it on a sorted list. When the pool would pass 3000
+// records the oldest steps are dropped first.
 void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32_t b);
 
 // Takes back the newest step: its span is cleared and its saved events are entered again (each as
 // EnterEvent enters an event, so the clipboard empties, the cursor steps on once per saved event
-// and the view may scroll), then anchor and cursor go to the span's first tick. Nothing happens
+// and the view may scroll), the event before the span gets back its gate and stroke time, then
+// anchor and cursor go to the span's first tick. Nothing happens
 // with an empty history. Saved events that no longer fit in a full song are dropped, and the result
 // then carries "Over!". `scrollMax` is the maximum of the `seqBar` scroll bar.
 EditResult Undo(UndoHistory& history, Song& song, int scrollMax);

@@ -156,6 +156,60 @@ TEST_F(MainFormTest, SavedSongLoadsBackWithItsTuningAndFretsOnTheNeck) {
     EXPECT_TRUE(errors.isEmpty());
 }
 
+// A song that did not load leaves no name behind, so Save cannot write the empty song over the
+// file (nor over the song opened before it).
+TEST_F(MainFormTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
+    Create();
+    app->song.songPath = (folder / "good.cz0").string();
+    form->SaveSong1Click();
+    test::WriteBytes(folder / "other.cz0", "CZ0100 something else");
+    for (const char* name : {"good.cz0", "other.cz0"}) {
+        form->OpenFileByName(QString::fromStdString((folder / name).string()));
+        EXPECT_EQ(app->song.songPath, name[0] == 'g' ? (folder / name).string() : "");
+    }
+    EXPECT_TRUE(form->statusPanel[2]->text().isEmpty());
+}
+
+// "Open UserChord" with a name that does not exist asks first; no keeps the table and the files.
+TEST_F(MainFormTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
+    test::WriteBytes(folder / "backup.crd", "1\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n");
+    Create();
+    QStringList asked;
+    for (const bool yes : {false, true}) {
+        form->ask = [&asked, yes](const QString& text) {
+            asked << text;
+            return yes;
+        };
+        form->OpenUserChordFile(QString::fromStdString((folder / "typo.crd").string()));
+        EXPECT_EQ(app->userChords.userChordCount, yes ? 0 : 1);
+        EXPECT_EQ(std::filesystem::exists(folder / "typo.crd"), yes);
+    }
+    ASSERT_EQ(asked.size(), 2);
+    EXPECT_EQ(asked[0], QString::fromStdString((folder / "typo.crd").string()) +
+                            " does not exist. Create it?");
+}
+
+// Clicks and strums sound the configured instrument as soon as the device is open.
+TEST_F(MainFormTest, TheProgramIsChosenOnTheChannelOnceTheDeviceOpens) {
+    test::WriteBytes(folder / "Cadenzo.ini",
+                     "CZ0200\r\n0\r\n30\r\n30\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n"
+                     "16777215\r\n65535\r\n5\r\n33\r\n100\r\n0\r\nTrue\r\nFalse\r\nTrue\r\n0\r\n"
+                     "422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n");
+    Create();
+    ASSERT_FALSE(recorder->sent().empty());
+    EXPECT_EQ(recorder->sent().back().message, PackShortMsg(0xC5, 33, 0));
+}
+
+// A settings file that breaks part-way still sets the pane: the song commands match it and the
+// window keeps its height, also when line 6 holds 0.
+TEST_F(MainFormTest, ABrokenSettingsFileStillSetsThePaneAndTheHeight) {
+    test::WriteBytes(folder / "Cadenzo.ini", "CZ0200\r\n1\r\n30\r\n30\r\n422\r\n0\r\nnavy\r\n");
+    Create();
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(form->height(), 500);
+    EXPECT_TRUE(form->SaveSong1->isEnabled());
+}
+
 TEST_F(MainFormTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
     Create();
     app->song.PutEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, 0}, 100, 240));

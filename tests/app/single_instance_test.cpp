@@ -14,6 +14,12 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <array>
+#include <atomic>
+#include <memory>
+#include <thread>
+#include <vector>
+
 namespace cadenzo {
 namespace {
 
@@ -61,6 +67,35 @@ TEST(SingleInstance, ASocketLeftByACrashedInstanceIsTakenOver) {
     SingleInstance next(key);
     EXPECT_FALSE(next.AskRunningInstance());
     EXPECT_TRUE(next.Listen([] {}));
+}
+
+// Four starts at the same moment: exactly one runs; the others wait until it listens, ask it to
+// raise its window and end.
+TEST(SingleInstance, OfStartsRacingExactlyOneRuns) {
+    test::App();
+    constexpr int kStarts = 4;
+    const QString key = UniqueKey();
+    std::array<std::unique_ptr<SingleInstance>, kStarts> starts;
+    for (auto& start : starts)
+        start = std::make_unique<SingleInstance>(key);
+    std::array<std::atomic<int>, kStarts> answer{}; // 0 pending, 1 runs, 2 ends, 3 counted
+    std::vector<std::thread> threads;
+    for (int i = 0; i < kStarts; ++i)
+        threads.emplace_back([&, i] { answer[i] = starts[i]->AskRunningInstance() ? 2 : 1; });
+    int raised = 0;
+    int runs = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (raised + runs < kStarts && waited.elapsed() < 20000) {
+        for (int i = 0; i < kStarts; ++i)
+            if (answer[i] == 1 && answer[i].exchange(3) == 1 && ++runs == 1)
+                starts[i]->Listen([&raised] { ++raised; });
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(raised, kStarts - 1);
 }
 
 } // namespace

@@ -87,6 +87,23 @@ TEST(ChordFile, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
     }
 }
 
+// A backup that cannot be written (here its folder is missing) is reported once, and the chosen
+// file is read all the same.
+TEST(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
+    TempFolder folder;
+    WriteBytes(folder / "two.crd", twoChords);
+    const auto backup = folder / "gone" / "backup.crd";
+    for (const auto& path : {folder / "two.crd", backup}) {
+        UserChordTable table;
+        const FileResult result = LoadChordFile(table, path, backup);
+        EXPECT_FALSE(result);
+        const std::string::size_type named = result.message.find(QuotedName(backup));
+        ASSERT_NE(named, std::string::npos);
+        EXPECT_EQ(result.message.find(QuotedName(backup), named + 1), std::string::npos);
+        EXPECT_EQ(table.userChordCount, path == backup ? 0 : 2);
+    }
+}
+
 class UserChords : public testing::Test {
 protected:
     void SetUp() override {

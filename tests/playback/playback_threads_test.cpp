@@ -64,5 +64,48 @@ TEST(PlaybackThreads, PlayingWhileEditingTheSong) {
     EXPECT_TRUE(noteOnSeen);
 }
 
+// The window takes its time to show STOP (a repaint, a busy desktop): back-to-top and New Song
+// must have stopped the timer by then, so no note sounds after their silence.
+TEST(PlaybackThreads, NoNoteOnAfterTheSilenceOfBackToTopOrNewSong) {
+    struct SlowWindow : RecordingListener {
+        void transportChanged(Transport s) override {
+            if (s == Transport::STOP)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    } ui;
+    Song song;
+    MidiSetup midi;
+    RecordingMidiOut out;
+    MidiPort port{out, midi};
+    Guitar guitar;
+    guitar.setTuning(standardTuning);
+    PeriodicTimer timer;
+    PlaybackEngine engine{song, port, guitar, timer};
+    engine.setListener(&ui);
+    out.open(0);
+    for (int round = 0; round < 40; ++round) {
+        for (std::uint32_t i = 0; i < 100; ++i) // a string on nearly every callback
+            song.PutEvent(Chord(i * 30, {0, 1, 2, 3, 4, 5}, 30, 0));
+        song.SortEvents();
+        out.clear();
+        ASSERT_EQ(engine.StartPlay("300"), PlaybackEngine::StartResult::Started);
+        std::this_thread::sleep_for(std::chrono::milliseconds(3 + round % 7));
+        if (round % 2 == 0)
+            engine.backtopClick();
+        else
+            engine.NewSong();
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        const auto sent = out.sent();
+        std::size_t lastOff = 0; // the last message of the last all-notes-off
+        for (std::size_t k = 0; k < sent.size(); ++k)
+            if (sent[k].status() == 0x80 && sent[k].data1() == 127)
+                lastOff = k;
+        ASSERT_GT(lastOff, 0u);
+        for (std::size_t k = lastOff; k < sent.size(); ++k)
+            ASSERT_NE(sent[k].status(), 0x90) << "round " << round << ": a note after the silence";
+        EXPECT_EQ(engine.playTimerId(), 0u);
+    }
+}
+
 } // namespace
 } // namespace cadenzo

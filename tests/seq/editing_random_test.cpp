@@ -14,17 +14,18 @@
 namespace cadenzo::testing {
 namespace {
 
-// What an undo must bring back exactly. Gates and stroke times are left out: the sort may cut the
-// gate of an event in front of an edited span, and that cut is not part of any step.
-using EventKey =
-    std::tuple<std::int32_t, Frets, std::uint8_t, std::uint8_t, std::uint8_t, std::uint8_t>;
+// What an undo must bring back exactly, gates and stroke times included: the sort cuts the gate of
+// the event in front of an edited span, and the step must give that back too.
+using EventKey = std::tuple<std::int32_t, Frets, std::uint8_t, std::int32_t, std::int32_t,
+                            std::uint8_t, std::uint8_t, std::uint8_t>;
 using Snapshot = std::vector<EventKey>;
 
 Snapshot Take(const Song& song) {
     Snapshot s;
     for (std::uint32_t i = 0; i < song.eventCount; ++i) {
         const SongEvent& e = song.songEvents[i];
-        s.emplace_back(e.signedTick(), e.frets, e.velocity, e.strokeDir, e.root, e.chordType);
+        s.emplace_back(e.signedTick(), e.frets, e.velocity, e.gate, e.strokeTime, e.strokeDir,
+                       e.root, e.chordType);
     }
     return s;
 }
@@ -314,10 +315,15 @@ protected:
             const DragMode mode = mouse.dragMode;
             if (mode != DragMode::GateHandle && mode != DragMode::StrokeHandle)
                 return; // a velocity line or an arrow: their undo is checked elsewhere
-            recorded = song.FindEvent(mouse.handleTick) >= 0;
+            const int steps = history.undoCount;
             SeqMouseDown(ctx, MouseButton::Left, LEFT_HELD, x, y);
             SeqMouseMove(ctx, LEFT_HELD, x + Uniform(-80, 80), y);
             SeqMouseUp(ctx, MouseButton::Left, 0, x, y);
+            // A step exactly when the drag changed the event.
+            recorded = !std::equal(before.begin(), before.end(), song.songEvents.begin());
+            if (!recorded) {
+                EXPECT_EQ(history.undoCount, steps) << "a drag that changed nothing left a step";
+            }
             break;
         }
         }

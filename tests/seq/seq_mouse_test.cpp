@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace cadenzo::testing {
 namespace {
 
@@ -76,6 +78,19 @@ TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
         EXPECT_EQ(At(0).gate, 240);
         EXPECT_EQ(At(0).strokeTime, 100);
     }
+}
+
+// A handle pressed and let go, or moved less than one zoom step, changes nothing and records no
+// step: the next undo takes back the edit before it.
+TEST_F(SeqMouseTest, UnchangedHandleRecordsNoUndoStep) {
+    PutFull(0, 240, 100);
+    for (const auto& [lane, y, handle] :
+         {std::tuple{SeqLane::Velocity, 100, 79}, std::tuple{SeqLane::Stroke, 105, 65}}) {
+        ctx.lane = lane;
+        DragHandle(handle, y, handle);
+        DragHandle(handle, y, handle + 1);
+    }
+    EXPECT_EQ(history.undoCount, 0);
 }
 
 TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {

@@ -1,0 +1,35 @@
+#include "app/placed_box.h"
+
+#include <QTimer>
+
+namespace cadenzo {
+
+// A message box whose frame stands at the owner's frame (the place the settings file keeps)
+// + 40, + 40. Until the window manager has framed the box, a move places its inside, below the
+// title bar, and the manager may place the box once more as it frames it; so the box is put in
+// place again until it has stood there framed for a moment (or for two seconds at most, which is
+// also all a desktop without frames costs).
+int ExecPlacedBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
+                  QMessageBox::StandardButtons buttons) {
+    QMessageBox box(icon, title, text, buttons, owner);
+    const QPoint place = owner->pos() + QPoint(40, 40);
+    box.move(place);
+    QTimer settle;
+    int looks = 0;
+    int settled = 0;
+    QObject::connect(&settle, &QTimer::timeout, &box, [&] {
+        const bool framed = box.geometry().topLeft() != box.pos();
+        if (framed && box.pos() != place) {
+            box.move(place);
+            settled = 0;
+        } else if (framed) {
+            ++settled;
+        }
+        if (settled == 5 || ++looks == 200)
+            settle.stop();
+    });
+    settle.start(10);
+    return box.exec();
+}
+
+} // namespace cadenzo
