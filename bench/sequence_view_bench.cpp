@@ -48,11 +48,12 @@ BENCHMARK(BM_RedrawAll)->Arg(1)->Arg(4)->Unit(benchmark::kMicrosecond);
 // A selection dragged across the view: every move reaches a new grid tick, so each one runs the
 // editing engine and redraws the event layer.
 void BM_SelectionDragMove(benchmark::State& state) {
-    Rig rig(static_cast<int>(state.range(0)));
+    const int zoom = static_cast<int>(state.range(0));
+    Rig rig(zoom);
     rig.Send(QEvent::MouseButtonPress, 100, Qt::LeftButton, Qt::LeftButton);
     int x = 100;
     for (auto _ : state) {
-        x = x >= 1000 ? 100 : x + 7;
+        x = x >= 1000 ? 100 : x + 6 * zoom; // one sixteenth
         rig.Send(QEvent::MouseMove, x, Qt::NoButton, Qt::LeftButton);
     }
 }

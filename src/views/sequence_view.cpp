@@ -156,14 +156,11 @@ void SequenceView::DrawGridLayer() {
         QImage& image;
         TextStamps& stamps;
         void signature(int x, int /*bar*/, int num, int den) {
-            stamps.Write(image, x, NUMERATOR_TOP, QString::number(num), kSignaturePoints, kBlack,
-                         false);
-            stamps.Write(image, x, DENOMINATOR_TOP, QString::number(den), kSignaturePoints, kBlack,
-                         false);
+            stamps.WriteNumber(image, x, NUMERATOR_TOP, num, kSignaturePoints, kBlack, false);
+            stamps.WriteNumber(image, x, DENOMINATOR_TOP, den, kSignaturePoints, kBlack, false);
         }
         void barNumber(int x, int bar) {
-            stamps.Write(image, x, BAR_NUMBER_TOP, QString::number(bar), kBarNumberPoints,
-                         kDarkGreen, false);
+            stamps.WriteNumber(image, x, BAR_NUMBER_TOP, bar, kBarNumberPoints, kDarkGreen, false);
         }
         void line(const GridLine& line) {
             FillBox(image, line.x, line.top, line.x + 1, line.bottom,
@@ -218,10 +215,11 @@ void SequenceView::DrawLaneLayer() {
 }
 
 void SequenceView::DrawEventColumn(const SongEvent& event, int x, QRgb colour, bool withName) {
-    for (const FretLabel& label : FretLabels(event, x)) {
-        if (label.shown)
-            stamps_.Write(composed_, label.x, label.y, QString::fromStdString(label.text),
-                          kFretPoints, colour, true);
+    const std::array<FretLabel, STRING_COUNT> labels = FretLabels(event, x);
+    for (int s = 0; s < STRING_COUNT; ++s) {
+        if (labels[s].shown)
+            stamps_.WriteNumber(composed_, labels[s].x, labels[s].y, event.frets[s], kFretPoints,
+                                colour, true);
     }
     if (withName && event.root < CHORD1_ITEMS) {
         const std::string name = ChordName(ChordSelection{event.root, event.chordType});

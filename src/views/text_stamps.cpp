@@ -36,7 +36,28 @@ const QImage& TextStamps::Stamp(const Key& key) {
 
 void TextStamps::Write(QImage& target, int x, int y, const QString& text, int points, QRgb colour,
                        bool opaque) {
-    const QImage& stamp = Stamp(Key{text, points, colour | 0xFF000000});
+    Copy(target, x, y, Stamp(Key{text, points, colour | 0xFF000000}), opaque);
+}
+
+void TextStamps::WriteNumber(QImage& target, int x, int y, int number, int points, QRgb colour,
+                             bool opaque) {
+    colour |= 0xFF000000;
+    if (number < 0 || number > 255) {
+        Write(target, x, y, QString::number(number), points, colour, opaque);
+        return;
+    }
+    auto set = std::find_if(numbers_.begin(), numbers_.end(), [&](const Numbers& n) {
+        return n.points == points && n.colour == colour;
+    });
+    if (set == numbers_.end())
+        set = numbers_.insert(numbers_.end(), Numbers{points, colour, {}});
+    QImage& stamp = set->stamps[static_cast<std::size_t>(number)];
+    if (stamp.isNull())
+        stamp = Stamp(Key{QString::number(number), points, colour});
+    Copy(target, x, y, stamp, opaque);
+}
+
+void TextStamps::Copy(QImage& target, int x, int y, const QImage& stamp, bool opaque) {
     const int left = std::max(x, 0), right = std::min(x + stamp.width(), target.width());
     const int top = std::max(y, 0), bottom = std::min(y + stamp.height(), target.height());
     for (int row = top; row < bottom; ++row) {

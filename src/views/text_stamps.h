@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QString>
 
+#include <array>
+#include <vector>
+
 namespace cadenzo {
 
 // Short texts of the pictures, rendered once per text, size and colour and then copied: a
@@ -20,6 +23,10 @@ public:
     // only the glyphs' pixels are set.
     void Write(QImage& target, int x, int y, const QString& text, int points, QRgb colour,
                bool opaque);
+    // The same for a number in decimal; fret, bar and signature numbers (0..255) are found
+    // without building their text.
+    void WriteNumber(QImage& target, int x, int y, int number, int points, QRgb colour,
+                     bool opaque);
 
 private:
     struct Key {
@@ -32,8 +39,16 @@ private:
         }
     };
     const QImage& Stamp(const Key& key);
+    static void Copy(QImage& target, int x, int y, const QImage& stamp, bool opaque);
 
     QHash<Key, QImage> stamps_;
+    // The stamps of the numbers 0..255 in one size and colour, filled as they are needed.
+    struct Numbers {
+        int points = 0;
+        QRgb colour = 0;
+        std::array<QImage, 256> stamps;
+    };
+    std::vector<Numbers> numbers_;
 };
 
 } // namespace cadenzo
