@@ -211,7 +211,7 @@ void SequenceView::DrawLaneLayer() {
                      InPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue);
     });
     FillBox(composed_, 0, LANE_BASE_Y, composed_.width(), LANE_BASE_Y + kBaseLineRows, kLightGrey);
-    CopyToScreen(LANE_LAYER_TOP, SEQ_HEIGHT - 87);
+    CopyToScreen(LANE_LAYER_TOP, SEQ_HEIGHT - 87); // to screen rows 86..127
 }
 
 void SequenceView::DrawEventColumn(const SongEvent& event, int x, QRgb colour, bool withName) {

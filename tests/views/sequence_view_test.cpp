@@ -17,7 +17,7 @@
 namespace cadenzo {
 namespace {
 
-constexpr QRgb kWhite = 0xFFFFFFFF, kBlack = 0xFF000000, kRed = 0xFFFF0000;
+constexpr QRgb kBlack = 0xFF000000, kRed = 0xFFFF0000;
 constexpr QRgb kBlue = 0xFF0000FF, kCyan = 0xFF00FFFF, kPink = 0xFFFFAAFF;
 constexpr int kWidth = 600;
 
@@ -233,8 +233,6 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
     EXPECT_EQ(At(x + 30, 90), kPink);
     EXPECT_EQ(At(x, 90), kPink);
     EXPECT_EQ(At(x + 10, 104), kBlue);
-    EXPECT_EQ(At(x + 10, 109), kBlue);
-    EXPECT_NE(At(x + 24, 104), kBlue);
     EXPECT_EQ(At(x, 100), kBlue); // the arrow's shaft over the pink bar's left edge
 }
 
