@@ -1,0 +1,381 @@
+#include "views/sequence_view.h"
+
+#include "model/chords.h"
+#include "seq/seq_geometry.h"
+#include "views/pixel_draw.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cstring>
+#include <optional>
+
+namespace cadenzo {
+
+namespace {
+
+// The view's colours are its own; the window's colour scheme does not reach them.
+constexpr QRgb kWhite = 0xFFFFFFFF;
+constexpr QRgb kBlack = 0xFF000000;
+constexpr QRgb kLightGrey = 0xFFDDDDDD;
+constexpr QRgb kDarkGreen = 0xFF008800;
+constexpr QRgb kPlayGreen = 0xFF00FF00;
+constexpr QRgb kEventBlue = 0xFF0000FF;
+constexpr QRgb kPendingCutCyan = 0xFF00FFFF;
+constexpr QRgb kOtherLanePink = 0xFFFFAAFF;
+constexpr QRgb kCursorRed = 0xFFFF0000;
+
+// Font sizes in points.
+constexpr int kTablatureLetterPoints = 11;
+constexpr int kSignaturePoints = 18;
+constexpr int kBarNumberPoints = 10;
+constexpr int kFretPoints = 9;
+constexpr int kChordNamePoints = 8;
+
+// The lane's base line is two pixels thick and lies on and below row 122, so the velocity bars
+// that stand on it keep their lowest row (a velocity of 0 still shows two rows).
+constexpr int kBaseLineRows = 2;
+// The play line drawn over the screen: the six columns behind it are restored from the composed
+// image, rows 1..120 of the screen; the line itself covers rows 2..119.
+constexpr int kPlayLineTrail = 6;
+constexpr int kPlayLineTop = 2;
+
+void CopyRows(QImage& to, const QImage& from, int first, int end) {
+    const auto bytes = static_cast<std::size_t>(std::min(to.bytesPerLine(), from.bytesPerLine()));
+    for (int y = std::max(first, 0); y < end && y < to.height() && y < from.height(); ++y)
+        std::memcpy(to.scanLine(y), from.constScanLine(y), bytes);
+}
+
+std::optional<MouseButton> ButtonOf(Qt::MouseButton button) {
+    switch (button) {
+    case Qt::LeftButton:
+        return MouseButton::Left;
+    case Qt::RightButton:
+        return MouseButton::Right;
+    case Qt::MiddleButton:
+        return MouseButton::Middle;
+    default:
+        return std::nullopt;
+    }
+}
+
+unsigned ShiftOf(const QMouseEvent& event) {
+    const Qt::KeyboardModifiers keys = event.modifiers();
+    const Qt::MouseButtons buttons = event.buttons();
+    unsigned shift = 0;
+    shift |= keys.testFlag(Qt::ShiftModifier) ? SHIFT_KEY : 0u;
+    shift |= keys.testFlag(Qt::ControlModifier) ? CTRL_KEY : 0u;
+    shift |= keys.testFlag(Qt::AltModifier) ? ALT_KEY : 0u;
+    shift |= buttons.testFlag(Qt::LeftButton) ? LEFT_HELD : 0u;
+    shift |= buttons.testFlag(Qt::RightButton) ? RIGHT_HELD : 0u;
+    shift |= buttons.testFlag(Qt::MiddleButton) ? MIDDLE_HELD : 0u;
+    return shift;
+}
+
+} // namespace
+
+SequenceView::SequenceView(Song& song, UndoHistory& history, EventFields& fields, SeqMouse& mouse,
+                           QWidget* parent)
+    : QWidget(parent), song_(song), history_(history), fields_(fields), mouse_(mouse),
+      scrollMax_(SEQ_BAR_INITIAL_MAX) {
+    setObjectName(QStringLiteral("seq_screen"));
+    setToolTip(QStringLiteral("Sequence Area"));
+    setFixedHeight(SEQ_HEIGHT);
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    FitImages();
+}
+
+void SequenceView::setLane(SeqLane lane) {
+    lane_ = lane;
+    redrawLaneAndEvents();
+}
+
+SeqLane SequenceView::lane() const {
+    return lane_;
+}
+
+void SequenceView::setScrollMaximum(int max) {
+    scrollMax_ = max;
+}
+
+QImage SequenceView::screenImage() const {
+    return screen_;
+}
+
+// The screen follows the widget's width; the two off-screen images are at least as wide as the
+// widest view a window can have.
+void SequenceView::FitImages() {
+    const int width = std::max(this->width(), 1);
+    const int bitmapWidth = std::max(SEQ_BITMAP_WIDTH, width);
+    if (grid_.width() != bitmapWidth) {
+        grid_ = QImage(bitmapWidth, SEQ_BITMAP_HEIGHT, QImage::Format_RGB32);
+        grid_.fill(kWhite);
+        composed_ = grid_.copy();
+    }
+    if (screen_.size() != QSize(width, SEQ_HEIGHT)) {
+        QImage screen(width, SEQ_HEIGHT, QImage::Format_RGB32);
+        screen.fill(kWhite);
+        screen_ = screen;
+        playLineX_ = -1;
+    }
+}
+
+void SequenceView::redrawAll() {
+    DrawGridLayer();
+    redrawLaneAndEvents();
+}
+
+void SequenceView::redrawLaneAndEvents() {
+    DrawLaneLayer();
+    DrawEventLayer();
+    update();
+}
+
+void SequenceView::redrawEvents() {
+    DrawEventLayer();
+    update();
+}
+
+void SequenceView::redrawLane() {
+    DrawLaneLayer();
+    update();
+}
+
+void SequenceView::DrawGridLayer() {
+    FitImages();
+    const int width = screen_.width();
+    const ViewGeometry view = ViewOf(song_.edit);
+    FillBox(grid_, 0, 0, width, SEQ_HEIGHT, kWhite);
+    stamps_.Write(grid_, 10, 35, QStringLiteral("T"), kTablatureLetterPoints, kBlack, false);
+    stamps_.Write(grid_, 10, 48, QStringLiteral("A"), kTablatureLetterPoints, kBlack, false);
+    stamps_.Write(grid_, 10, 61, QStringLiteral("B"), kTablatureLetterPoints, kBlack, false);
+
+    struct GridPainter {
+        QImage& image;
+        TextStamps& stamps;
+        void signature(int x, int /*bar*/, int num, int den) {
+            stamps.WriteNumber(image, x, NUMERATOR_TOP, num, kSignaturePoints, kBlack, false);
+            stamps.WriteNumber(image, x, DENOMINATOR_TOP, den, kSignaturePoints, kBlack, false);
+        }
+        void barNumber(int x, int bar) {
+            stamps.WriteNumber(image, x, BAR_NUMBER_TOP, bar, kBarNumberPoints, kDarkGreen, false);
+        }
+        void line(const GridLine& line) {
+            FillBox(image, line.x, line.top, line.x + 1, line.bottom,
+                    line.black ? kBlack : kLightGrey);
+        }
+    };
+    LayoutGrid(song_.meterTable, view, song_.edit.tripletGrid, width, GridPainter{grid_, stamps_});
+
+    for (int s = 0; s < STRING_COUNT; ++s) {
+        const int y = STRING_LINE_TOP + STRING_LINE_STEP * s;
+        FillBox(grid_, 0, y, width, y + 1, kBlack);
+    }
+    const int playX = TickToX(song_.meterTable, view, song_.playTick);
+    FillBox(grid_, playX, 0, playX + 1, PLAY_LINE_BOTTOM, kPlayGreen);
+}
+
+void SequenceView::DrawLaneItem(const SongEvent& event, int x, SeqLane lane, QRgb colour) {
+    const ViewGeometry view = ViewOf(song_.edit);
+    if (lane == SeqLane::Velocity) {
+        const LaneRect r = VelocityItem(song_.meterTable, view, event, x);
+        DrawFrame(composed_, r.x1, r.y1, r.x2, r.y2, colour);
+        return;
+    }
+    const LaneRect r = StrokeItem(song_.meterTable, view, event, x);
+    DrawFrame(composed_, r.x1, r.y1, r.x2, r.y2, colour);
+    const StrokeArrow arrow = ArrowOf(event, x);
+    const QColor pen = QColor::fromRgb(colour);
+    DrawLineTo(composed_, arrow.shaftFrom.x, arrow.shaftFrom.y, arrow.shaftTo.x, arrow.shaftTo.y,
+               pen);
+    for (int k = 0; k + 1 < static_cast<int>(arrow.head.size()); ++k)
+        DrawLineTo(composed_, arrow.head[k].x, arrow.head[k].y, arrow.head[k + 1].x,
+                   arrow.head[k + 1].y, pen);
+}
+
+void SequenceView::DrawLaneLayer() {
+    FitImages();
+    const int width = screen_.width();
+    const ViewGeometry view = ViewOf(song_.edit);
+    CopyRows(composed_, grid_, LANE_LAYER_TOP, SEQ_BITMAP_HEIGHT);
+    // The lane not chosen in `seqData` first, in pink, so the chosen one stands in front.
+    const SeqLane other = lane_ == SeqLane::Velocity ? SeqLane::Stroke : SeqLane::Velocity;
+    ForEachShownEvent(song_, view, width, [&](int i, int x) {
+        DrawLaneItem(song_.songEvents[i], x, other, kOtherLanePink);
+    });
+    ForEachShownEvent(song_, view, width, [&](int i, int x) {
+        const SongEvent& event = song_.songEvents[i];
+        DrawLaneItem(event, x, lane_,
+                     InPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue);
+    });
+    FillBox(composed_, 0, LANE_BASE_Y, composed_.width(), LANE_BASE_Y + kBaseLineRows, kLightGrey);
+    CopyToScreen(LANE_LAYER_TOP, SEQ_HEIGHT - 87); // to screen rows 86..127
+}
+
+void SequenceView::DrawEventColumn(const SongEvent& event, int x, QRgb colour, bool withName) {
+    const std::array<FretLabel, STRING_COUNT> labels = FretLabels(event, x);
+    for (int s = 0; s < STRING_COUNT; ++s) {
+        if (labels[s].shown)
+            stamps_.WriteNumber(composed_, labels[s].x, labels[s].y, event.frets[s], kFretPoints,
+                                colour, true);
+    }
+    if (withName && event.root < CHORD1_ITEMS) {
+        const std::string name = ChordName(ChordSelection{event.root, event.chordType});
+        stamps_.Write(composed_, x - CHORD_NAME_OFFSET, CHORD_NAME_TOP,
+                      QString::fromStdString(name), kChordNamePoints, colour, true);
+    }
+}
+
+void SequenceView::DrawEventLayer() {
+    FitImages();
+    const int width = screen_.width();
+    const ViewGeometry view = ViewOf(song_.edit);
+    CopyRows(composed_, grid_, 0, EVENT_LAYER_BOTTOM + 1);
+    ChordNameRun names;
+    ForEachShownEvent(song_, view, width, [&](int i, int x) {
+        const SongEvent& event = song_.songEvents[i];
+        DrawEventColumn(event, x, InPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue,
+                        names.Next(event));
+    });
+    const int xc = TickToX(song_.meterTable, view, song_.edit.cursorTick);
+    const LaneRect cursor = CursorRect(xc);
+    DrawFrame(composed_, cursor.x1, cursor.y1, cursor.x2, cursor.y2, kCursorRed);
+    const int xa = TickToX(song_.meterTable, view, song_.edit.anchorTick);
+    // The band is 84 rows high from row 25, but only its part in the event layer ever reaches
+    // the screen: the lane below it is left as drawn, so that a later copy of the whole composed
+    // image (the velocity line, the play line) does not show an inverted lane.
+    if (const SelectionBand band = SelectionOf(xa, xc); band.shown)
+        InvertBox(composed_, band.left, SELECTION_TOP, band.right,
+                  std::min(SELECTION_TOP + SELECTION_HEIGHT, EVENT_LAYER_BOTTOM + 1));
+    CopyToScreen(0, EVENT_LAYER_BOTTOM + 1);
+}
+
+void SequenceView::CopyToScreen(int firstRow, int rows) {
+    const int width = screen_.width();
+    if (width < 3)
+        return;
+    const auto bytes = static_cast<std::size_t>(width - 2) * sizeof(QRgb);
+    for (int y = firstRow; y < firstRow + rows && y + 1 < screen_.height(); ++y) {
+        const auto* from = reinterpret_cast<const QRgb*>(composed_.constScanLine(y));
+        auto* to = reinterpret_cast<QRgb*>(screen_.scanLine(y + 1));
+        std::memcpy(to + 1, from + 1, bytes);
+    }
+}
+
+void SequenceView::showPlayLine(int x) {
+    const int width = screen_.width();
+    // Columns x - 6 .. x of screen rows 1..120 as the composed image holds them (within the
+    // columns the screen takes from it).
+    const auto restore = [&](int at) {
+        const int left = std::max(at - kPlayLineTrail, 1), right = std::min(at, width - 2);
+        for (int y = 1; y <= PLAY_LINE_BOTTOM; ++y) {
+            const auto* from = reinterpret_cast<const QRgb*>(composed_.constScanLine(y - 1));
+            auto* to = reinterpret_cast<QRgb*>(screen_.scanLine(y));
+            for (int c = left; c <= right; ++c)
+                to[c] = from[c];
+        }
+    };
+    if (playLineX_ >= 0)
+        restore(playLineX_);
+    playLineX_ = x;
+    // Only over the columns that take the composed image, so that the next move restores it.
+    if (x >= 1 && x <= width - 2) {
+        restore(x);
+        FillBox(screen_, x, kPlayLineTop, x + 1, PLAY_LINE_BOTTOM, kBlack);
+    }
+    update();
+}
+
+void SequenceView::paintEvent(QPaintEvent* /*event*/) {
+    QPainter painter(this);
+    painter.drawImage(0, 0, screen_);
+}
+
+void SequenceView::resizeEvent(QResizeEvent* /*event*/) {
+    song_.edit.seqWidth = width();
+    redrawAll();
+}
+
+SeqMouseContext SequenceView::MouseContext() {
+    return SeqMouseContext{song_, history_, fields_, mouse_, lane_, scrollMax_};
+}
+
+void SequenceView::ApplyMouseResult(const MouseResult& result) {
+    if (result.redrawAll)
+        redrawAll();
+    else if (result.redrawEvents && result.redrawLane)
+        redrawLaneAndEvents();
+    else if (result.redrawEvents)
+        redrawEvents();
+    else if (result.redrawLane)
+        redrawLane();
+    if (result.rubberBand) {
+        // Drawn again, the old line goes; then the new one, and the whole composed image
+        // reaches the screen.
+        const QColor red = QColor::fromRgb(kCursorRed);
+        NotXorLineTo(composed_, result.erase.x1, result.erase.y1, result.erase.x2, result.erase.y2,
+                     red);
+        NotXorLineTo(composed_, result.draw.x1, result.draw.y1, result.draw.x2, result.draw.y2,
+                     red);
+        CopyToScreen(0, SEQ_HEIGHT - 2);
+    }
+    switch (result.pointer) {
+    case PointerShape::Unchanged:
+        break;
+    case PointerShape::Default:
+        setCursor(Qt::ArrowCursor);
+        break;
+    case PointerShape::HorizontalResize:
+        setCursor(Qt::SizeHorCursor);
+        break;
+    case PointerShape::VerticalResize:
+        setCursor(Qt::SizeVerCursor);
+        break;
+    }
+    if (result.repaint)
+        update();
+}
+
+void SequenceView::mousePressEvent(QMouseEvent* event) {
+    const std::optional<MouseButton> button = ButtonOf(event->button());
+    if (!button)
+        return;
+    SeqMouseContext context = MouseContext();
+    const QPoint at = event->position().toPoint();
+    const MouseResult result = SeqMouseDown(context, *button, ShiftOf(*event), at.x(), at.y());
+    ApplyMouseResult(result);
+    emit mouseEdited(result);
+}
+
+void SequenceView::mouseMoveEvent(QMouseEvent* event) {
+    SeqMouseContext context = MouseContext();
+    const QPoint at = event->position().toPoint();
+    const MouseResult result = SeqMouseMove(context, ShiftOf(*event), at.x(), at.y());
+    ApplyMouseResult(result);
+    emit mouseEdited(result);
+}
+
+void SequenceView::mouseReleaseEvent(QMouseEvent* event) {
+    const std::optional<MouseButton> button = ButtonOf(event->button());
+    if (!button)
+        return;
+    SeqMouseContext context = MouseContext();
+    const QPoint at = event->position().toPoint();
+    const MouseResult result = SeqMouseUp(context, *button, ShiftOf(*event), at.x(), at.y());
+    ApplyMouseResult(result);
+    emit mouseEdited(result);
+}
+
+// The second press of a double click is a press like any other, after the double click itself
+// has been reported.
+void SequenceView::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        const QPoint at = event->position().toPoint();
+        emit doubleClicked(at.x(), at.y());
+    }
+    mousePressEvent(event);
+}
+
+} // namespace cadenzo
