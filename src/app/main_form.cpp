@@ -1,5 +1,6 @@
 #include "app/main_form.h"
 
+#include "app/sequencer_pane.h"
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
@@ -93,8 +94,7 @@ void Tmain_form::FormCreate(const QString& fileName) {
     statusPanel[1]->clear();
     app_.song.edit.tripletGrid = 0;
     app_.song.edit.stepIndex = 3;
-    app_.playback.setListener(this);
-    app_.playback.SetTransport(Transport::STOP);
+    sequencerPane->start();
     OpenFileByName(fileName); // 14
     show();                   // 15
     FormResize(); // the neck rule for the width in force, also when no resize event comes
@@ -184,6 +184,17 @@ void Tmain_form::CreateControls() {
     l_sig->setCaption(QStringLiteral("Time Sig."));
     l_sig->setTransparent(true);
     l_sig->hide();
+    sequencerPane = new SequencerPane(app_, statusPanel, l_sig,
+                                      {[this] { return ChordShown(); },
+                                       [this] {
+                                           fretboard->SetNeckBarPosition(app_.guitar.neckPos);
+                                           DrawNeck();
+                                           RecognizeAndMatch();
+                                           RefreshRoll();
+                                       },
+                                       [this](const QString& text) { warn(text); }},
+                                      central);
+    sequencerPane->setVisible(seqPane_ != 0);
 
     // The background takes the mouse between the controls (the neck's hover is cleared there)
     // and lies under every control.
@@ -234,7 +245,7 @@ void Tmain_form::FormResize() {
     MuteBtn->setGeometry(212, 176, 34, 32);
     stClrBtn->setGeometry(248, 176, 24, 16);
     SeqBtn->setGeometry(248, 193, 24, 16);
-    l_sig->setGeometry(8, 216, 60, 16);
+    sequencerPane->layoutForWidth(w);
     if (statusBar() != nullptr)
         statusBar()->setFixedWidth(w - 8);
     const int paneExtra = seqPane_ != 0 ? 20 : 0;
@@ -256,6 +267,7 @@ void Tmain_form::SetSeqPane(int state) {
         item->setEnabled(seqPane_ != 0);
     SeqBtn->setGroupIndex(seqPane_);
     SeqBtn->setDown(seqPane_ != 0);
+    sequencerPane->setVisible(seqPane_ != 0);
     FormResize();
 }
 
@@ -293,10 +305,6 @@ void Tmain_form::FormClose() {
     if (const FileResult r = SaveChordFile(app_.userChords, app_.BackupChordPath()); !r.ok)
         reportError(QString::fromStdString(r.message));
     app_.port.Close();
-}
-
-void Tmain_form::transportChanged(Transport state) {
-    statusPanel[3]->setText(QString::fromLatin1(TransportViewOf(state).panel));
 }
 
 // ---- Settings ---------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // The menu bar of the main window and the commands that need nothing beyond the window itself.
 #include "app/main_form.h"
 
+#include "app/sequencer_pane.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
 
@@ -98,6 +99,13 @@ void Tmain_form::CreateMenus() {
         app_.guitar.ClearFlets();
         DrawNeck();
     });
+    connect(UndoZ1, &QAction::triggered, sequencerPane, &SequencerPane::undo);
+    connect(CopyC1, &QAction::triggered, sequencerPane, &SequencerPane::copy);
+    connect(CutX1, &QAction::triggered, sequencerPane, &SequencerPane::cut);
+    connect(PasteV1, &QAction::triggered, sequencerPane, &SequencerPane::paste);
+    connect(Importnote1, &QAction::triggered, sequencerPane, &SequencerPane::enterChord);
+    connect(Exportnote1, &QAction::triggered, sequencerPane, &SequencerPane::sendToFretboard);
+    connect(DeletenoteD1, &QAction::triggered, sequencerPane, &SequencerPane::deleteSelection);
     // "ChordSearch" has no action of its own: recognition reads its check mark.
     // "Play on setting" and "Position Lock" only toggle their marks, which the fretboard reads.
     connect(Stayontop1, &QAction::triggered, this, [this] { Stayontop1Click(); });

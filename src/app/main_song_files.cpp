@@ -1,6 +1,7 @@
 // The song commands of the File menu: new, open, save and save as new.
 #include "app/main_form.h"
 
+#include "app/sequencer_pane.h"
 #include "files/song_file.h"
 #include "views/fretboard_view.h"
 
@@ -32,6 +33,7 @@ void Tmain_form::NewSongN1Click() {
     app_.song.songPath.clear();
     app_.song.songName.clear();
     statusPanel[2]->clear();
+    sequencerPane->songReplaced();
 }
 
 void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
@@ -48,6 +50,7 @@ void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
     fretboard->SetNeckBarPosition(app_.guitar.neckPos);
     DrawNeck();
     RefreshRoll();
+    sequencerPane->songReplaced();
 }
 
 void Tmain_form::SaveSongFile(const std::filesystem::path& path) {

@@ -1,0 +1,44 @@
+#pragma once
+#include "seq/event_fields.h"
+#include "seq/seq_mouse.h"
+#include "seq/song.h"
+#include "seq/undo.h"
+#include <QImage>
+#include <QWidget>
+
+namespace cadenzo {
+
+// The sequence view `seq_screen`: draws the song from the core's state into its two off-screen
+// images (grid layer; event and lane layers composed) and copies them to the screen; translates
+// the mouse into the core's editing engine. Window thread only.
+class SequenceView : public QWidget {
+    Q_OBJECT
+public:
+    SequenceView(Song& song, UndoHistory& history, EventFields& fields, SeqMouse& mouse,
+                 QWidget* parent = nullptr);   // objectName "seq_screen", fixed height 129
+
+    void setLane(SeqLane lane);        // `seqData`; calls redrawLaneAndEvents()
+    SeqLane lane() const;
+    void setScrollMaximum(int max);    // maximum of `seqBar`, handed to the editing engine
+    // The four redraws of the view; each ends by repainting the widget (update()).
+    void redrawAll();                  // grid layer, then redrawLaneAndEvents()
+    void redrawLaneAndEvents();
+    void redrawEvents();
+    void redrawLane();
+    // Play line at pixel x (window thread): the columns of the previous play line are restored
+    // from the composed image first; x < 0 only removes the old one.
+    void showPlayLine(int x);
+    // The picture as the screen shows it (for tests and screenshots).
+    QImage screenImage() const;
+
+signals:
+    // After a mouse press/move/release the view has applied its own part of the result (redraws,
+    // pointer shape, the velocity rubber band); the window does the rest (fields, seqBar, locate,
+    // status panels 0 and 1, playback redraw request).
+    void mouseEdited(const cadenzo::MouseResult& result);
+    // A double click at tick position (x, y) in view pixels: the window sends the event there to
+    // the fretboard (SendToFretboard) and refreshes the neck.
+    void doubleClicked(int x, int y);
+};
+
+} // namespace cadenzo
