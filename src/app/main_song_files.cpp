@@ -33,7 +33,7 @@ void Tmain_form::NewSongN1Click() {
     app_.song.songPath.clear();
     app_.song.songName.clear();
     statusPanel[2]->clear();
-    sequencerPane->songReplaced();
+    sequencerPane->songReplaced(false);
 }
 
 void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
@@ -50,7 +50,7 @@ void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
     fretboard->SetNeckBarPosition(app_.guitar.neckPos);
     DrawNeck();
     RefreshRoll();
-    sequencerPane->songReplaced();
+    sequencerPane->songReplaced(true);
 }
 
 void Tmain_form::SaveSongFile(const std::filesystem::path& path) {

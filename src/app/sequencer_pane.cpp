@@ -247,7 +247,7 @@ void SequencerPane::layoutForWidth(int windowWidth) {
     view_->redrawAll();
 }
 
-void SequencerPane::songReplaced() {
+void SequencerPane::songReplaced(bool loaded) {
     {
         const QSignalBlocker quiet(tempoEdit_);
         tempoEdit_->setText(QString::fromStdString(app_.tempo));
@@ -255,7 +255,12 @@ void SequencerPane::songReplaced() {
     int tempo = 0;
     if (PlaybackEngine::ParseTempo(app_.tempo, tempo))
         tempoPosition_ = tempo;
-    refreshFields();
+    if (loaded) {
+        UpdateEventFields(app_.eventFields, app_.song, 0, 0);
+        showFields();
+    } else {
+        refreshFields();
+    }
     showScrollPosition();
 }
 

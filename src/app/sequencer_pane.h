@@ -62,7 +62,8 @@ public:
     // W - 207 wide with the maximum 99, the view redrawn.
     void layoutForWidth(int windowWidth);
     // New Song or a song load replaced the song: fields, tempo text, scroll bar and view follow.
-    void songReplaced();
+    // A load shows the fields for tick 0, New Song for the selection.
+    void songReplaced(bool loaded);
     // The transport at start: STOP shown, the view drawn.
     void start();
 

@@ -75,6 +75,7 @@ void SequencerPane::createTransportControls() {
 void SequencerPane::start() {
     app_.playback.setListener(this);
     app_.playback.SetTransport(Transport::STOP);
+    refreshFields();
     view_->redrawAll();
 }
 
