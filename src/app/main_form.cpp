@@ -463,6 +463,7 @@ void Tmain_form::ApplyColorScheme(bool gradation, TColor backGroundBtm, TColor f
     for (TShineSpeedButton* b : {SeqBtn, stClrBtn, MuteBtn})
         b->setFontColor(fontColor);
     l_sig->setFontColor(fontColor);
+    sequencerPane->applyColorScheme(gradation, fontColor, buttonTop, buttonBtm);
 }
 
 } // namespace cadenzo

@@ -2,6 +2,7 @@
 // grid and step, and the editing commands of the buttons and the Edit menu.
 #include "app/sequencer_pane.h"
 
+#include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
 #include "seq/seq_geometry.h"
@@ -224,7 +225,7 @@ void SequencerPane::layoutForWidth(int windowWidth) {
     sigDenominator_->setGeometry(48, kFieldRow, 42, 22);
     gridLabel_->setGeometry(96, kLabelRow + 2, 70, 16);
     stepLabel_->setGeometry(96, kFieldRow + 6, 70, 16);
-    const int fieldLeft[3] = {172, 226, 290};
+    const int fieldLeft[3] = {172, 236, 306};
     const int fieldWidth[3] = {34, 46, 46};
     for (int i = 0; i < 3; ++i) {
         FieldControls& f = fields_[i];
@@ -232,9 +233,9 @@ void SequencerPane::layoutForWidth(int windowWidth) {
         f.edit->setGeometry(fieldLeft[i], kFieldRow, fieldWidth[i], 22);
         PlaceUpDown(f.upDown, fieldLeft[i] + fieldWidth[i], kFieldRow, 14, 22, false);
     }
-    setButton_->setGeometry(172, kButtonRow, 48, 24);
-    toNeckButton_->setGeometry(222, kButtonRow, 58, 24);
-    eraseButton_->setGeometry(282, kButtonRow, 48, 24);
+    setButton_->setGeometry(172, kButtonRow, 56, 24);
+    toNeckButton_->setGeometry(236, kButtonRow, 62, 24);
+    eraseButton_->setGeometry(306, kButtonRow, 60, 24);
 
     const int right = w - 87;
     backToTopButton_->setGeometry(right, kViewTop, 40, 24);
@@ -294,6 +295,38 @@ void SequencerPane::showScrollPosition() {
 void SequencerPane::onZoomStep(int delta) {
     SetZoom(app_.song.edit, app_.song.edit.zoom + delta);
     view_->redrawAll();
+}
+
+void SequencerPane::applyColorScheme(bool gradation, TColor fontColor, TColor buttonTop,
+                                     TColor buttonBtm) {
+    for (TShineSpeedButton* b : {setButton_, toNeckButton_, eraseButton_, playingButton_,
+                                 playButton_, pausedButton_, stopButton_, backToTopButton_}) {
+        for (TShineBtnColors* set : {&b->Colors(), &b->PressedColors()}) {
+            if (b != backToTopButton_) // the back-to-top button keeps its own gradation
+                set->setGradation(gradation);
+            set->setGradVertical(true);
+            set->setGradColor(buttonBtm);
+            set->setColor(buttonTop);
+        }
+    }
+    for (TShadowLabel* label : {gridLabel_, stepLabel_})
+        label->setColor(buttonBtm);
+    for (TShadowLabel* label : {fields_[0].label, fields_[1].label, fields_[2].label, sigLabel_,
+                                gridLabel_, stepLabel_, tempoLabel_})
+        label->setFontColor(fontColor);
+    const QColor field = ToQColor(buttonBtm, palette());
+    const QColor text = ToQColor(fontColor, palette());
+    for (QWidget* w : std::initializer_list<QWidget*>{sigNumerator_, sigDenominator_, laneChoice_,
+                                                      tempoEdit_, fields_[0].edit, fields_[1].edit,
+                                                      fields_[2].edit}) {
+        QPalette p = w->palette();
+        for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
+            p.setColor(role, field);
+        for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+            p.setColor(role, text);
+        w->setAutoFillBackground(true);
+        w->setPalette(p);
+    }
 }
 
 // ---- Results of the core's commands -----------------------------------------------------------

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/app_context.h"
+#include "controls/color_number.h"
 #include "model/chords.h"
 #include "playback/play_line.h"
 #include "seq/edit_result.h"
@@ -64,8 +65,11 @@ public:
     // New Song or a song load replaced the song: fields, tempo text, scroll bar and view follow.
     // A load shows the fields for tick 0, New Song for the selection.
     void songReplaced(bool loaded);
-    // The transport at start: STOP shown, the view drawn.
+    // The transport at start: STOP shown, the fields and the view drawn.
     void start();
+    // The pane's part of the window's colour scheme: the button colour sets, the background of
+    // the grid and step labels and of the input controls, and the font colour.
+    void applyColorScheme(bool gradation, TColor fontColor, TColor buttonTop, TColor buttonBtm);
 
     // Transfer and the Edit menu (`SeqSetBtn`, `seqToNeckBtn`, `seqEraseBtn`, the Delete key).
     void enterChord();
