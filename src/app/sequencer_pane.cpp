@@ -349,10 +349,8 @@ void SequencerPane::applyEditResult(const EditResult& result) {
 void SequencerPane::applyMouseResult(const MouseResult& result) {
     if (result.fieldsChanged)
         showFields();
-    if (result.scrolled) {
-        const QSignalBlocker quiet(seqBar_);
-        seqBar_->setValue(app_.song.edit.viewBar);
-    }
+    if (result.scrolled)
+        seqBar_->setValue(app_.song.edit.viewBar); // its change handler redraws the view
     if (result.locate)
         app_.playback.Locate(*result.locate);
     if (result.panel0)

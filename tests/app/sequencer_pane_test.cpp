@@ -1,7 +1,6 @@
 // The sequencer pane's wiring in the main window, and one song entered, saved, loaded and played.
 #include "app/main_form.h"
 #include "app/sequencer_pane.h"
-#include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
 #include "controls/widget_util.h"
 #include "files/temp_folder.h"
@@ -63,8 +62,9 @@ protected:
         pane->applyMouseResult(SeqMouseUp(c, MouseButton::Left, 0, x, y));
         return r;
     }
-    void PopupChoice(const char* label, int item) {
-        pane->openPopupFrom(QString(label) == "l_grid" ? PopupSource::Grid : PopupSource::Step);
+    // `pop<item+1>` of the menu of `l_step`.
+    void ChooseStep(int item) {
+        pane->openPopupFrom(PopupSource::Step);
         Control<QAction>(("pop" + std::to_string(item + 1)).c_str())->trigger();
     }
     std::vector<RecordingMidiOut::Sent> NoteOns() const {
@@ -92,42 +92,6 @@ SongEvent Event(std::uint32_t tick, std::uint8_t velocity) {
     e.gate = 240;
     e.strokeTime = 60;
     return e;
-}
-
-TEST_F(PaneTest, PaneFollowsTheWindowWidthAndItsChoices) {
-    form->resize(800, form->height());
-    QApplication::processEvents();
-    EXPECT_EQ(pane->view()->width(), 705);
-    EXPECT_EQ(Control("seqBar")->width(), 593);
-    EXPECT_EQ(Control<QScrollBar>("seqBar")->maximum(), 99);
-    EXPECT_EQ(pane->view()->height(), 129);
-    form->SetSeqPane(0);
-    EXPECT_FALSE(pane->isVisible());
-    form->SetSeqPane(1);
-
-    for (int i = 0; i < 3; ++i)
-        ClickArrow("seq_Grid_up");
-    EXPECT_EQ(app->song.edit.zoom, 4) << "the zoom stops at 4";
-    for (int i = 0; i < 5; ++i)
-        ClickArrow("seq_Grid_down");
-    EXPECT_EQ(app->song.edit.zoom, 1) << "and at 1";
-
-    pane->openPopupFrom(PopupSource::Grid);
-    EXPECT_FALSE(Control<QAction>("pop3")->isVisible());
-    Control<QAction>("pop2")->trigger();
-    EXPECT_EQ(Control<TShadowLabel>("l_grid")->Caption(), QString("Grid : 16_3"));
-    EXPECT_EQ(app->song.edit.tripletGrid, 1);
-    PopupChoice("l_step", 0);
-    EXPECT_EQ(Control<TShadowLabel>("l_step")->Caption(), QString("Step : 1Bar"));
-    EXPECT_EQ(app->song.edit.stepIndex, 0);
-
-    app->song.edit.cursorTick = 3960; // inside bar 3: the change starts at bar 4
-    auto* numerator = Control<QComboBox>("hyoshi1");
-    numerator->setCurrentIndex(2);
-    emit numerator->activated(2);
-    EXPECT_EQ(app->song.meterTable[3].num, 4);
-    EXPECT_EQ(app->song.meterTable[4].num, 3);
-    EXPECT_EQ(app->song.meterTable[4].changed, 1);
 }
 
 TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
@@ -170,7 +134,7 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     EXPECT_EQ(app->song.songEvents[1].velocity, 100);
 }
 
-TEST_F(PaneTest, TransportButtonsTempoAndThePlayLinePages) {
+TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     EXPECT_TRUE(Control("play_button")->isVisible());
     EXPECT_FALSE(Control("play_on_button")->isVisible());
     EXPECT_FALSE(Control("pause_button")->isVisible());
@@ -209,6 +173,14 @@ TEST_F(PaneTest, TransportButtonsTempoAndThePlayLinePages) {
     ClickButton("backtop");
     EXPECT_EQ(Control<QScrollBar>("seqBar")->value(), 0);
     EXPECT_EQ(app->song.edit.viewStartTick, 0);
+
+    form->resize(800, form->height());
+    QApplication::processEvents();
+    EXPECT_EQ(pane->view()->width(), 705);
+    EXPECT_EQ(Control("seqBar")->width(), 593);
+    EXPECT_EQ(Control<QScrollBar>("seqBar")->maximum(), 99);
+    form->SetSeqPane(0);
+    EXPECT_FALSE(pane->isVisible());
 }
 
 // One short song typed in with the pane's controls and the mouse, saved, loaded and played. The
@@ -220,14 +192,14 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
         return app->guitar.frets();
     };
     const Frets c = chooseRoot(1); // " C"
-    PopupChoice("l_step", 2);      // a quarter note
+    ChooseStep(2);                 // a quarter note
     for (int i = 0; i < 4; ++i)
         ClickButton("SeqSetBtn");
     ASSERT_EQ(app->song.edit.cursorTick, 1920);
     auto* numerator = Control<QComboBox>("hyoshi1");
     numerator->setCurrentIndex(2); // 3/4 from bar 2
     emit numerator->activated(2);
-    PopupChoice("l_step", 0);      // one bar
+    ChooseStep(0);                 // one bar
     const Frets g = chooseRoot(8); // " G"
     for (int i = 0; i < 3; ++i)
         ClickButton("SeqSetBtn"); // 1920, 3360, 4800
