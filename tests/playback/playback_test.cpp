@@ -369,6 +369,56 @@ TEST_F(Playback, ThePlayLineIsDrawnEveryFiveTicksOrOnRequest) {
     EXPECT_FALSE(follower.poll(engine, song).draw) << "nothing new since";
 }
 
+// Regression: an entry before the sounding chord struck it again, and deleting it left its notes
+// hanging and skipped the next chord. Inside a ListEdit the tick finds its place by tick.
+TEST_F(Playback, EditsWhilePlayingStrikeNothingTwiceAndReleaseWhatTheyRemove) {
+    const Frets a{0, 0, 0, 0, 0, 0}, b{1, 1, 1, 1, 1, 1}, c{2, 2, 2, 2, 2, 2};
+    song.PutEvent(Chord(480, a, 400, 60));
+    song.PutEvent(Chord(960, b, 400, 60));
+    song.PutEvent(Chord(1440, c, 400, 60));
+    song.playTick = 480;
+    start();
+    const auto fireTo = [this](double tick) {
+        while (engine.playPos() <= tick)
+            fire(1);
+    };
+    fireTo(500); // three strings of the first chord sound
+    {
+        PlaybackEngine::ListEdit edit(engine);
+        song.PutEvent(Chord(0, c, 240, 60)); // behind the play position: never played
+        song.SortEvents();
+    }
+    fireTo(975); // two strings of the second chord
+    const auto onsOf = [this](int fret) {
+        std::vector<int> strings;
+        for (const Sent& m : notes())
+            if ((m.message & 0xF0) == 0x90)
+                for (int s = 0; s < 6; ++s)
+                    if (m.message == On(Note(s) + fret))
+                        strings.push_back(s);
+        return strings;
+    };
+    EXPECT_EQ(onsOf(0), (std::vector<int>{5, 4, 3, 2, 1, 0})) << "the first chord, once";
+    EXPECT_EQ(onsOf(1), (std::vector<int>{5, 4}));
+    EXPECT_TRUE(onsOf(2).empty());
+
+    const std::size_t before = log.size();
+    {
+        PlaybackEngine::ListEdit edit(engine);
+        song.ClearRange(960, 960); // the sounding chord goes
+        song.SortEvents();
+    }
+    collect(-1);
+    std::vector<Sent> released(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
+    std::vector<Sent> want;
+    for (int s = 0; s < 6; ++s)
+        want.push_back({-1, Off(Note(s) + 1)});
+    EXPECT_EQ(released, want) << "released at once";
+    fireTo(1500);
+    EXPECT_EQ(onsOf(2), (std::vector<int>{5, 4, 3, 2, 1, 0})) << "the next chord plays in time";
+    EXPECT_EQ(onsOf(1), (std::vector<int>{5, 4}));
+}
+
 TEST_F(Playback, TheTimerStopsWhenTheListEndsBeforeThePlayedEvent) {
     song.PutEvent(Chord(0, {0, X, X, X, X, X}, 40, 0));
     song.PutEvent(Chord(480, {0, X, X, X, X, X}, 40, 0));
