@@ -316,9 +316,9 @@ void SequencerPane::applyColorScheme(bool gradation, TColor fontColor, TColor bu
         label->setFontColor(fontColor);
     const QColor field = ToQColor(buttonBtm, palette());
     const QColor text = ToQColor(fontColor, palette());
-    for (QWidget* w : std::initializer_list<QWidget*>{sigNumerator_, sigDenominator_, laneChoice_,
-                                                      tempoEdit_, fields_[0].edit, fields_[1].edit,
-                                                      fields_[2].edit}) {
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{sigNumerator_, sigDenominator_, laneChoice_, tempoEdit_,
+                                         fields_[0].edit, fields_[1].edit, fields_[2].edit}) {
         QPalette p = w->palette();
         for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
             p.setColor(role, field);
