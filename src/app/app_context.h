@@ -4,7 +4,10 @@
 #include "model/guitar.h"
 #include "model/user_chords.h"
 #include "playback/playback.h"
+#include "seq/event_fields.h"
+#include "seq/seq_mouse.h"
 #include "seq/song.h"
+#include "seq/undo.h"
 #include "sound/midi_out.h"
 #include "sound/midi_port.h"
 #include "sound/strum.h"
@@ -35,6 +38,10 @@ struct AppContext {
     // Every change of the guitar goes through it.
     FretboardController fretboardController;
     Song song;
+    // The editing session of the song: undo steps, the property fields, the view's mouse state.
+    UndoHistory history;
+    EventFields eventFields;
+    SeqMouse seqMouse;
     PlaybackEngine playback;
     // The text of the tempo box, as the song file stores it.
     std::string tempo = "120";

@@ -1,6 +1,7 @@
 // The chord controls, the strum buttons, the keyboard and files from outside the window.
 #include "app/main_form.h"
 
+#include "app/sequencer_pane.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
 #include "files/song_file.h"
@@ -110,13 +111,15 @@ bool Tmain_form::FormKeyPress(const QString& text) {
     if (typed != U' ')
         return false;
     if (seqPane_ != 0)
-        app_.playback.spaceKey(app_.tempo);
+        sequencerPane->spaceKey();
     return true;
 }
 
 bool Tmain_form::FormKeyDown(int key) {
-    // Delete removes the selected events once the sequencer pane's editing is in place.
-    (void)key;
+    // Delete removes the selected events wherever the focus is; a field with the focus still
+    // receives the key as well.
+    if (key == Qt::Key_Delete)
+        sequencerPane->deleteSelection();
     return false;
 }
 

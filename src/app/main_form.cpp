@@ -1,6 +1,7 @@
 #include "app/main_form.h"
 
 #include "app/placed_box.h"
+#include "app/sequencer_pane.h"
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
@@ -99,8 +100,7 @@ void Tmain_form::FormCreate(const QString& fileName) {
     statusPanel[1]->clear();
     app_.song.edit.tripletGrid = 0;
     app_.song.edit.stepIndex = 3;
-    app_.playback.setListener(this);
-    app_.playback.SetTransport(Transport::STOP);
+    sequencerPane->start();
     OpenFileByName(fileName); // 14
     show();                   // 15
     FormResize(); // the neck rule for the width in force, also when no resize event comes
@@ -196,6 +196,17 @@ void Tmain_form::CreateControls() {
     l_sig->setCaption(QStringLiteral("Time Sig."));
     l_sig->setTransparent(true);
     l_sig->hide();
+    sequencerPane = new SequencerPane(app_, statusPanel, l_sig,
+                                      {[this] { return ChordShown(); },
+                                       [this] {
+                                           fretboard->SetNeckBarPosition(app_.guitar.neckPos);
+                                           DrawNeck();
+                                           RecognizeAndMatch();
+                                           RefreshRoll();
+                                       },
+                                       [this](const QString& text) { warn(text); }},
+                                      central);
+    sequencerPane->setVisible(seqPane_ != 0);
 
     // The background takes the mouse between the controls (the neck's hover is cleared there)
     // and lies under every control.
@@ -246,7 +257,7 @@ void Tmain_form::FormResize() {
     MuteBtn->setGeometry(212, 176, 34, 32);
     stClrBtn->setGeometry(248, 176, 24, 16);
     SeqBtn->setGeometry(248, 193, 24, 16);
-    l_sig->setGeometry(8, 216, 60, 16);
+    sequencerPane->layoutForWidth(w);
     if (statusBar() != nullptr)
         statusBar()->setFixedWidth(w - 8);
     const int paneExtra = seqPane_ != 0 ? 20 : 0;
@@ -265,6 +276,7 @@ void Tmain_form::SetSeqPane(int state) {
         item->setEnabled(seqPane_ != 0);
     SeqBtn->setGroupIndex(seqPane_);
     SeqBtn->setDown(seqPane_ != 0);
+    sequencerPane->setVisible(seqPane_ != 0);
     FormResize();
 }
 
@@ -312,10 +324,6 @@ void Tmain_form::FormClose() {
     if (const FileResult r = SaveChordFile(app_.userChords, app_.BackupChordPath()); !r.ok)
         reportError(QString::fromStdString(r.message));
     app_.port.Close();
-}
-
-void Tmain_form::transportChanged(Transport state) {
-    statusPanel[3]->setText(QString::fromLatin1(TransportViewOf(state).panel));
 }
 
 // ---- Settings ---------------------------------------------------------------------------------
@@ -477,6 +485,7 @@ void Tmain_form::ApplyColorScheme(bool gradation, TColor backGroundBtm, TColor f
     for (TShineSpeedButton* b : {SeqBtn, stClrBtn, MuteBtn})
         b->setFontColor(fontColor);
     l_sig->setFontColor(fontColor);
+    sequencerPane->applyColorScheme(gradation, fontColor, buttonTop, buttonBtm);
 }
 
 } // namespace cadenzo

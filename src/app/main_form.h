@@ -25,13 +25,14 @@ namespace cadenzo {
 
 class FretboardView;
 class RollView;
+class SequencerPane;
 class TShadowLabel;
 class TShineSpeedButton;
 
 // The main window of Cadenzo: the fretboard, the chord controls, the strum buttons and, in the
 // pane that opens below them, the sequencer. Its handlers translate events, call the core and
 // redraw; the rules themselves live in the core.
-class Tmain_form : public QMainWindow, private SettingsSink, private PlaybackListener {
+class Tmain_form : public QMainWindow, private SettingsSink {
     Q_OBJECT
 
 public:
@@ -92,6 +93,8 @@ public:
     QLabel* statusPanel[4] = {};
     std::unique_ptr<FretboardView> fretboard;
     std::unique_ptr<RollView> roll;
+    // The sequencer pane below, shown with `SeqBtn`.
+    SequencerPane* sequencerPane = nullptr;
 
     // Menu items, named as the program names them.
     QMenu* File1 = nullptr;
@@ -202,10 +205,6 @@ private:
     void setRollPrintMode(std::int32_t itemIndex) override;
     void setTuning(int string, std::uint8_t value) override;
     void setSeqPane(std::int32_t group) override;
-
-    // PlaybackListener: the transport's state in status panel 3. The sequence view's play line
-    // and paging arrive with the sequencer pane's view.
-    void transportChanged(Transport state) override;
 
     AppContext& app_;
     bool formBusy_ = false;

@@ -1,6 +1,7 @@
 // The menu bar of the main window and the commands that need nothing beyond the window itself.
 #include "app/main_form.h"
 
+#include "app/sequencer_pane.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
 
@@ -104,6 +105,13 @@ void Tmain_form::CreateMenus() {
     connect(PositionLock1, &QAction::toggled, this,
             [&switches](bool on) { switches.positionLock = on; });
     connect(ChordSe1, &QAction::toggled, this, [&switches](bool on) { switches.chordSearch = on; });
+    connect(UndoZ1, &QAction::triggered, sequencerPane, &SequencerPane::undo);
+    connect(CopyC1, &QAction::triggered, sequencerPane, &SequencerPane::copy);
+    connect(CutX1, &QAction::triggered, sequencerPane, &SequencerPane::cut);
+    connect(PasteV1, &QAction::triggered, sequencerPane, &SequencerPane::paste);
+    connect(Importnote1, &QAction::triggered, sequencerPane, &SequencerPane::enterChord);
+    connect(Exportnote1, &QAction::triggered, sequencerPane, &SequencerPane::sendToFretboard);
+    connect(DeletenoteD1, &QAction::triggered, sequencerPane, &SequencerPane::deleteSelection);
     connect(Stayontop1, &QAction::triggered, this, [this] { Stayontop1Click(); });
     connect(Help2, &QAction::triggered, this, [this] { Help2Click(); });
     connect(Version2, &QAction::triggered, this, [this] { Version2Click(); });

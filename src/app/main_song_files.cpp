@@ -1,6 +1,7 @@
 // The song commands of the File menu: new, open, save and save as new.
 #include "app/main_form.h"
 
+#include "app/sequencer_pane.h"
 #include "files/song_file.h"
 
 #include <QFileDialog>
@@ -31,6 +32,7 @@ void Tmain_form::NewSongN1Click() {
     app_.song.songPath.clear();
     app_.song.songName.clear();
     statusPanel[2]->clear();
+    sequencerPane->songReplaced(false);
 }
 
 void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
@@ -51,6 +53,7 @@ void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
     }
     // The file brings its own tuning and frets: the fretboard and the roll view show them at once.
     ShowGuitarChange(app_.fretboardController.takeNewFrets());
+    sequencerPane->songReplaced(true);
 }
 
 void Tmain_form::SaveSongFile(const std::filesystem::path& path) {

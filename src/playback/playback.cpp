@@ -133,7 +133,6 @@ void PlaybackEngine::PlayTick() {
     std::lock_guard lock(song_.mutex);
     if (transport_ == Transport::PAUSE)
         return;
-    PlaybackListener& ui = listener_ ? *listener_ : silent_;
 
     playPos_ += playIncrement_;
     // nearbyint rounds halves to even in the default rounding mode.
@@ -186,17 +185,71 @@ void PlaybackEngine::PlayTick() {
         }
     }
 
-    // Play line: every 5 ticks, or at once after an edit.
+    // Play line: every 5 ticks, or at once after an edit. Only the position is published; the
+    // window turns it into pixels and page turns on its own thread.
     if (rounded % LINE_RASTER == 0 || playRedraw_.load(std::memory_order_relaxed) == 1) {
-        const auto r = static_cast<std::int32_t>(rounded);
-        const ViewGeometry view{song_.edit.viewStartTick, song_.edit.zoom};
-        const int x = TickToX(song_.meterTable, view, r);
-        if (x > song_.edit.seqWidth)
-            ui.pageSequence(song_.BarAtOrAfter(r) - 2);
-        ui.playLine(x);
+        const std::uint64_t serial = (playLine_.load(std::memory_order_relaxed) >> 32) + 1;
+        playLine_.store((serial << 32) | static_cast<std::uint32_t>(rounded),
+                        std::memory_order_release);
     }
     playRedraw_.store(0, std::memory_order_relaxed);
-    ui.repaintSequence();
+}
+
+PlayLinePosition PlaybackEngine::playLine() const {
+    const std::uint64_t packed = playLine_.load(std::memory_order_acquire);
+    return {static_cast<std::int32_t>(static_cast<std::uint32_t>(packed)),
+            static_cast<std::uint32_t>(packed >> 32)};
+}
+
+PlaybackEngine::ListEdit::ListEdit(PlaybackEngine& engine)
+    : engine_(engine), lock_(engine.song_.mutex) {
+    // Only a running timer walks the list; a stopped engine seeks again when it starts.
+    playing_ = engine_.playTimerId_ != 0;
+    if (!playing_)
+        return;
+    const Song& song = engine_.song_;
+    const std::uint32_t count = std::min<std::uint32_t>(song.eventCount, MAX_EVENTS);
+    const auto cur = static_cast<std::uint32_t>(std::max(0.0, std::nearbyint(engine_.playPos_)));
+    const SongEvent* e =
+        engine_.playIndex_ <= count ? &song.songEvents[engine_.playIndex_] : nullptr;
+    if (e == nullptr || e->isEnd()) {
+        // Past the last event: whatever an edit puts ahead of the position still plays.
+        resumeTick_ = cur;
+    } else if (engine_.playStep_ > 0) {
+        // The event is sounding: it goes on if the edit leaves it standing, else it ends.
+        sounding_ = *e;
+        hasSounding_ = true;
+        resumeTick_ = e->tick + 1;
+    } else {
+        // Not struck yet: it (or whatever stands at its tick after the edit) plays in turn.
+        resumeTick_ = e->tick;
+    }
+}
+
+PlaybackEngine::ListEdit::~ListEdit() {
+    if (!playing_)
+        return;
+    Song& song = engine_.song_;
+    if (hasSounding_) {
+        const int kept = song.FindEvent(sounding_.signedTick());
+        if (kept >= 0 && song.songEvents[kept].frets == sounding_.frets &&
+            song.songEvents[kept].strokeDir == sounding_.strokeDir) {
+            // Still standing (perhaps in another slot): its strum and release continue.
+            engine_.playIndex_ = static_cast<std::uint32_t>(kept);
+            return;
+        }
+        const std::uint8_t channel = engine_.port_.setup().midiChannel;
+        for (int s = 0; s < STRING_COUNT; ++s)
+            if (sounding_.frets[s] != SILENT)
+                engine_.sendStringOff(sounding_, s, channel);
+    }
+    const double pos = engine_.playPos_;
+    const std::uint32_t count = std::min<std::uint32_t>(song.eventCount, MAX_EVENTS);
+    // Nothing left ahead: rest on the end marker, where the tick runs on as after the last event
+    // (and a later edit that puts events ahead finds them from the position).
+    engine_.playIndex_ = std::min(engine_.SeekEvent(static_cast<std::int32_t>(resumeTick_)), count);
+    engine_.playPos_ = pos; // SeekEvent moves the position; the edit must not
+    engine_.playStep_ = 0;
 }
 
 void PlaybackEngine::Locate(std::int32_t tick) {
@@ -219,7 +272,9 @@ void PlaybackEngine::Locate(std::int32_t tick) {
 }
 
 void PlaybackEngine::stopButtonClick() {
-    song_.edit.viewBar = song_.BarAtOrAfter(song_.playTick);
+    // Stop always stops the timer, also when no press came first (a key, or a click whose press
+    // went elsewhere). The view is left where it is: it is scrolled only through its scroll bar.
+    StopPlayTimer();
     port_.AllNoteOff();
     SetTransport(Transport::STOP);
     (listener_ ? *listener_ : silent_).redrawSequence();

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string_view>
 
 namespace cadenzo {
@@ -23,10 +24,9 @@ struct TransportView {
 };
 TransportView TransportViewOf(Transport state);
 
-// The window's side of playback. The engine never draws: it says what to show.
-// Calls marked "timer thread" come from the playback tick with the song lock held; they must not
-// wait for the window thread (queue the work, coalesced, and return). The others come from the
-// window thread.
+// The window's side of playback. The engine never draws: it says what to show. Every call comes
+// from the window thread; the playback tick never calls the window (it publishes its play line
+// position instead, see PlaybackEngine::playLine()).
 class PlaybackListener {
 public:
     virtual ~PlaybackListener() = default;
@@ -39,12 +39,14 @@ public:
     virtual void clearDragLine() {}
     // Window thread: redraw the whole sequence view.
     virtual void redrawSequence() {}
-    // Timer thread: the view pages on: `seqBar` := position (held within its range).
-    virtual void pageSequence(int /*position*/) {}
-    // Timer thread: draw the play line at x (the six columns behind it restored from seqBitmap).
-    virtual void playLine(int /*x*/) {}
-    // Timer thread: repaint `seq_screen`; sent at the end of every tick that ran.
-    virtual void repaintSequence() {}
+};
+
+// Where the playback tick last drew its play line: the rounded position and a count of such
+// callbacks, so that a reader at the display rate sees whether the line moved. Published as one
+// atomic word, so the two always belong together.
+struct PlayLinePosition {
+    std::int32_t tick = 0;
+    std::uint32_t serial = 0;
 };
 
 // Timed playback of the song as strummed chords, and the transport.
@@ -98,6 +100,33 @@ public:
     void NewSong();
     // Draw the play line at the next tick even off the 5-tick raster (after an edit).
     void requestRedraw() { playRedraw_.store(1, std::memory_order_relaxed); }
+    // Any thread: the play line the last tick asked for (the tick computes no pixels).
+    PlayLinePosition playLine() const;
+
+    // Held by the window around an edit that moves slots of the event list (entering, deleting,
+    // undo, paste). It takes the song's lock for the whole edit; while a timer runs, it finds the
+    // place in the changed list again by tick at the end: the sounding event goes on when it
+    // still stands at its tick with the same strings, otherwise its notes are released and
+    // playback continues with the first event after it. So the tick neither leaves notes
+    // hanging, nor skips an event, nor strikes a chord a second time. Window thread only; the
+    // lock is recursive, but a ListEdit must never be held around StopPlayTimer.
+    class ListEdit {
+    public:
+        explicit ListEdit(PlaybackEngine& engine);
+        ~ListEdit();
+        ListEdit(const ListEdit&) = delete;
+        ListEdit& operator=(const ListEdit&) = delete;
+
+    private:
+        PlaybackEngine& engine_;
+        std::unique_lock<std::recursive_mutex> lock_;
+        bool playing_ = false;
+        // The event whose strings were sounding when the edit began.
+        bool hasSounding_ = false;
+        SongEvent sounding_;
+        // The first tick the tick may play after the edit (unless the sounding event goes on).
+        std::uint32_t resumeTick_ = 0;
+    };
 
     // The tempo in a text: an integer (optionally signed), held to the tempo box's 30..300;
     // false when the text is not an integer. Such a text can only come from a song file, and
@@ -129,6 +158,8 @@ private:
     std::atomic<std::uint32_t> playPeriod_{0};
     std::atomic<std::uint32_t> playTimerId_{0};
     std::atomic<std::uint8_t> playRedraw_{0};
+    // PlayLinePosition packed as serial << 32 | tick; written by the tick, read by the window.
+    std::atomic<std::uint64_t> playLine_{0};
     // Guarded by the song's lock.
     double playPos_ = 0.0;
     std::uint32_t playIndex_ = 0;

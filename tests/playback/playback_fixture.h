@@ -12,15 +12,12 @@ namespace cadenzo {
 // What the engine asked the window to do.
 struct RecordingListener : PlaybackListener {
     std::vector<Transport> transports;
-    std::vector<int> scrolls, pages, lines;
-    int redraws = 0, repaints = 0, dragClears = 0;
+    std::vector<int> scrolls;
+    int redraws = 0, dragClears = 0;
     void transportChanged(Transport s) override { transports.push_back(s); }
     void scrollSequence(int p) override { scrolls.push_back(p); }
     void clearDragLine() override { ++dragClears; }
     void redrawSequence() override { ++redraws; }
-    void pageSequence(int p) override { pages.push_back(p); }
-    void playLine(int x) override { lines.push_back(x); }
-    void repaintSequence() override { ++repaints; }
 };
 
 inline SongEvent Chord(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t strokeTime,

@@ -1,8 +1,11 @@
 #include "playback_fixture.h"
 
+#include "playback/play_line.h"
 #include "seq/seq_geometry.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace cadenzo {
 namespace {
@@ -41,6 +44,10 @@ struct PlaybackFixture {
     ManualTimer timer;
     PlaybackEngine engine{song, port, guitar, timer};
     RecordingListener ui;
+    // The window's side of the play line, polled after every callback as a display refresh
+    // would: the lines drawn and the page turns (applied to the view as its scroll bar would).
+    PlayLineFollower follower;
+    std::vector<int> lines, pages;
     std::vector<Sent> log;
     std::size_t seen = 0;
 
@@ -62,8 +69,16 @@ struct PlaybackFixture {
     }
     // Fires n callbacks, logging each callback's messages under its number.
     void fire(int n) {
-        for (int i = 0; i < n && timer.fire(); ++i)
+        for (int i = 0; i < n && timer.fire(); ++i) {
             collect(timer.ticks());
+            const PlayLineStep step = follower.poll(engine, song);
+            if (step.page) {
+                pages.push_back(*step.page);
+                song.ScrollView(std::clamp(*step.page, 0, SEQ_BAR_MAX));
+            } else if (step.draw) {
+                lines.push_back(step.x);
+            }
+        }
     }
     // The logged note messages (program changes left out).
     std::vector<Sent> notes() const {
@@ -224,10 +239,10 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
     EXPECT_EQ(engine.transportState(), Transport::PAUSE);
     collect(-1);
     const std::size_t beforeWait = log.size();
-    const int repaints = ui.repaints;
+    const std::size_t linesBefore = lines.size();
     fire(100);
     EXPECT_EQ(log.size(), beforeWait) << "nothing is sent while paused";
-    EXPECT_EQ(ui.repaints, repaints) << "nothing is drawn while paused";
+    EXPECT_EQ(lines.size(), linesBefore) << "nothing is drawn while paused";
     EXPECT_DOUBLE_EQ(engine.playPos(), frozen);
     engine.pauseButtonClick();
     collect(-1);
@@ -242,6 +257,76 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
     for (int s = 0; s < 6; ++s)
         want.push_back({FirstCallbackAfter(580) - 1 + 100, Off(Note(s))});
     EXPECT_EQ(notes(), want);
+}
+
+TEST_F(Playback, ThePlayLineIsDrawnEveryFiveTicksOrOnRequest) {
+    song.PutEvent(Chord(0, {0, X, X, X, X, X}, 4000, 0));
+    start();
+    fire(10); // positions 2, 4, ..., 20: lines at 10 and 20
+    const ViewGeometry view{0, 2};
+    EXPECT_EQ(lines, (std::vector<int>{TickToX(song.meterTable, view, 10),
+                                       TickToX(song.meterTable, view, 20)}));
+    engine.requestRedraw();
+    fire(1); // 22
+    EXPECT_EQ(lines.back(), TickToX(song.meterTable, view, 22));
+    fire(1); // 24: off the raster again
+    EXPECT_EQ(lines.size(), 3u);
+    // A display refresh that comes after several lines draws only the newest one.
+    timer.fire(5); // 26 .. 34: lines at 30
+    timer.fire(1); // 36
+    timer.fire(2); // 38, 40: line at 40
+    const PlayLineStep step = follower.poll(engine, song);
+    EXPECT_TRUE(step.draw);
+    EXPECT_EQ(step.x, TickToX(song.meterTable, view, 40));
+    EXPECT_FALSE(follower.poll(engine, song).draw) << "nothing new since";
+}
+
+TEST_F(Playback, EditsWhilePlayingStrikeNothingTwiceAndReleaseWhatTheyRemove) {
+    const Frets a{0, 0, 0, 0, 0, 0}, b{1, 1, 1, 1, 1, 1}, c{2, 2, 2, 2, 2, 2};
+    song.PutEvent(Chord(480, a, 400, 60));
+    song.PutEvent(Chord(960, b, 400, 60));
+    song.PutEvent(Chord(1440, c, 400, 60));
+    song.playTick = 480;
+    start();
+    const auto fireTo = [this](double tick) {
+        while (engine.playPos() <= tick)
+            fire(1);
+    };
+    fireTo(500); // three strings of the first chord sound
+    {
+        PlaybackEngine::ListEdit edit(engine);
+        song.PutEvent(Chord(0, c, 240, 60)); // behind the play position: never played
+        song.SortEvents();
+    }
+    fireTo(975); // two strings of the second chord
+    const auto onsOf = [this](int fret) {
+        std::vector<int> strings;
+        for (const Sent& m : notes())
+            if ((m.message & 0xF0) == 0x90)
+                for (int s = 0; s < 6; ++s)
+                    if (m.message == On(Note(s) + fret))
+                        strings.push_back(s);
+        return strings;
+    };
+    EXPECT_EQ(onsOf(0), (std::vector<int>{5, 4, 3, 2, 1, 0})) << "the first chord, once";
+    EXPECT_EQ(onsOf(1), (std::vector<int>{5, 4}));
+    EXPECT_TRUE(onsOf(2).empty());
+
+    const std::size_t before = log.size();
+    {
+        PlaybackEngine::ListEdit edit(engine);
+        song.ClearRange(960, 960); // the sounding chord goes
+        song.SortEvents();
+    }
+    collect(-1);
+    std::vector<Sent> released(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
+    std::vector<Sent> want;
+    for (int s = 0; s < 6; ++s)
+        want.push_back({-1, Off(Note(s) + 1)});
+    EXPECT_EQ(released, want) << "released at once";
+    fireTo(1500);
+    EXPECT_EQ(onsOf(2), (std::vector<int>{5, 4, 3, 2, 1, 0})) << "the next chord plays in time";
+    EXPECT_EQ(onsOf(1), (std::vector<int>{5, 4}));
 }
 
 TEST_F(Playback, TheTimerStopsWhenTheListEndsBeforeThePlayedEvent) {

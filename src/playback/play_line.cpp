@@ -1,0 +1,22 @@
+#include "playback/play_line.h"
+
+#include "seq/seq_geometry.h"
+
+namespace cadenzo {
+
+PlayLineStep PlayLineFollower::poll(const PlaybackEngine& engine, const Song& song) {
+    PlayLineStep step;
+    const PlayLinePosition position = engine.playLine();
+    if (position.serial == seen_)
+        return step;
+    seen_ = position.serial;
+    // The window thread is the only writer of the meter table and the view, so no lock is needed.
+    const int x = TickToX(song.meterTable, ViewOf(song.edit), position.tick);
+    if (x > song.edit.seqWidth)
+        step.page = song.BarAtOrAfter(position.tick) - 2;
+    step.draw = true;
+    step.x = x;
+    return step;
+}
+
+} // namespace cadenzo

@@ -1,0 +1,286 @@
+// The sequencer pane's wiring in the main window, and one song entered, saved, loaded and played.
+#include "app/main_form.h"
+#include "app/sequencer_pane.h"
+#include "controls/shine_speed_button.h"
+#include "controls/widget_util.h"
+#include "files/temp_folder.h"
+#include "seq/seq_geometry.h"
+#include "sound/manual_timer.h"
+#include "sound/recording_midi_out.h"
+#include "support/test_app.h"
+#include "views/fretboard_view.h"
+#include "views/sequence_view.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace cadenzo {
+namespace {
+
+class PaneTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        auto out = std::make_unique<RecordingMidiOut>();
+        recorder = out.get();
+        auto timer = std::make_unique<ManualTimer>();
+        clock = timer.get();
+        app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
+        form = std::make_unique<Tmain_form>(*app);
+        form->warn = [this](const QString& text) { warnings << text; };
+        form->reportError = [this](const QString& text) { warnings << text; };
+        form->FormCreate({});
+        form->SetSeqPane(1);
+        pane = form->sequencerPane;
+    }
+    void TearDown() override { form->close(); }
+
+    template <typename T = QWidget> T* Control(const char* name) {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+    void ClickButton(const char* name) { test::Click(Control(name), {5, 5}); }
+    void ClickArrow(const char* name) { test::Click(Control<QToolButton>(name), {3, 3}); }
+    // A click in the view one pixel right of tick t's line (the view's first grid line itself
+    // lies left of the pixels that snap), as the view hands it on.
+    void ClickAt(std::int32_t tick, int y) {
+        SeqMouseContext c{app->song, app->history, app->eventFields, app->seqMouse};
+        const int x = TickToX(app->song.meterTable, ViewOf(app->song.edit), tick) + 1;
+        pane->applyMouseResult(SeqMouseDown(c, MouseButton::Left, LEFT_HELD, x, y));
+        pane->applyMouseResult(SeqMouseUp(c, MouseButton::Left, 0, x, y));
+    }
+    // `pop<item+1>` of the menu of `l_step`.
+    void ChooseStep(int item) {
+        pane->openPopupFrom(PopupSource::Step);
+        Control<QAction>(("pop" + std::to_string(item + 1)).c_str())->trigger();
+    }
+
+    test::TempFolder folder;
+    RecordingMidiOut* recorder = nullptr;
+    ManualTimer* clock = nullptr;
+    std::unique_ptr<AppContext> app;
+    std::unique_ptr<Tmain_form> form;
+    SequencerPane* pane = nullptr;
+    QStringList warnings;
+};
+
+SongEvent Event(std::uint32_t tick, std::uint8_t velocity) {
+    SongEvent e;
+    e.tick = tick;
+    e.frets = {0, 1, 0, 2, 3, 0};
+    e.velocity = velocity;
+    e.gate = 240;
+    e.strokeTime = 60;
+    return e;
+}
+
+TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
+    app->song.PutEvent(Event(0, 80));
+    app->song.PutEvent(Event(480, 100));
+    app->song.SortEvents();
+    auto* vel = Control<QLineEdit>("e_vel");
+    auto* gate = Control<QLineEdit>("e_gate");
+    EXPECT_FALSE(vel->isEnabled()) << "nothing is selected yet";
+
+    SeqMouseContext c{app->song, app->history, app->eventFields, app->seqMouse};
+    pane->applyMouseResult(SeqMouseDown(c, MouseButton::Left, LEFT_HELD, 55, 40));
+    pane->applyMouseResult(SeqMouseMove(c, LEFT_HELD, 103, 40)); // tick 480 at zoom 2
+    pane->applyMouseResult(SeqMouseUp(c, MouseButton::Left, 0, 103, 40));
+    ASSERT_EQ(app->song.edit.cursorTick, 480);
+    EXPECT_TRUE(vel->isEnabled());
+    EXPECT_EQ(vel->text(), QString()) << "80 and 100 differ";
+    EXPECT_EQ(gate->text(), QString("240"));
+
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    vel->setFocus();
+    QTest::keyClicks(vel, "300");
+    QTest::keyClick(vel, Qt::Key_Return);
+    EXPECT_EQ(QApplication::focusWidget(), gate);
+    EXPECT_EQ(vel->text(), QString("127"));
+    EXPECT_EQ(app->song.songEvents[0].velocity, 127);
+    EXPECT_EQ(app->song.songEvents[1].velocity, 127);
+
+    // The window sees Delete before the field that has the focus.
+    QTest::keyClick(gate, Qt::Key_Delete);
+    EXPECT_EQ(app->song.eventCount, 0u);
+    EXPECT_FALSE(gate->isEnabled());
+
+    Control<QAction>("UndoZ1")->trigger();
+    ASSERT_EQ(app->song.eventCount, 2u);
+    EXPECT_EQ(app->song.songEvents[1].velocity, 127);
+    Control<QAction>("UndoZ1")->trigger();
+    EXPECT_EQ(app->song.songEvents[0].velocity, 80);
+    EXPECT_EQ(app->song.songEvents[1].velocity, 100);
+}
+
+TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
+    EXPECT_TRUE(Control("play_button")->isVisible());
+    EXPECT_FALSE(Control("play_on_button")->isVisible());
+    EXPECT_FALSE(Control("pause_button")->isVisible());
+    app->song.PutEvent(Event(0, 100));
+    app->song.PutEvent(Event(7680, 100));
+    app->song.SortEvents();
+
+    auto* tempo = Control<QLineEdit>("tempo");
+    tempo->selectAll();
+    QTest::keyClicks(tempo, "fast");
+    ClickButton("play_button");
+    ASSERT_EQ(warnings.size(), 1) << "a tempo that is not a number is reported";
+    EXPECT_EQ(app->playback.transportState(), Transport::STOP);
+    ClickArrow("tempoUD_up");
+    EXPECT_EQ(tempo->text(), QString("121")) << "the up-down goes on from its last position";
+    tempo->selectAll();
+    QTest::keyClicks(tempo, "300");
+
+    ClickButton("play_button");
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("PLAY"));
+    EXPECT_FALSE(Control("play_button")->isVisible());
+    EXPECT_TRUE(Control("play_on_button")->isVisible());
+    // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view
+    // pages on to begin with that bar.
+    for (int i = 0; i < 200 && Control<QScrollBar>("seqBar")->value() == 0; ++i) {
+        clock->fire(5);
+        pane->followPlayLine();
+    }
+    EXPECT_EQ(Control<QScrollBar>("seqBar")->value(), 1);
+    EXPECT_EQ(app->song.edit.viewStartTick, 1920);
+
+    pane->stopClick(); // a click whose press went elsewhere
+    EXPECT_FALSE(clock->running()) << "Stop always stops the timer";
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("STOP"));
+    EXPECT_EQ(app->song.edit.viewBar, 1) << "Stop leaves the view where it is";
+    ClickButton("backtop");
+    EXPECT_EQ(Control<QScrollBar>("seqBar")->value(), 0);
+    EXPECT_EQ(app->song.edit.viewStartTick, 0);
+
+    form->resize(800, form->height());
+    QApplication::processEvents();
+    EXPECT_EQ(pane->view()->width(), 705);
+    EXPECT_EQ(Control("seqBar")->width(), 593);
+    EXPECT_EQ(Control<QScrollBar>("seqBar")->maximum(), 99);
+    form->SetSeqPane(0);
+    EXPECT_FALSE(pane->isVisible());
+}
+
+// One short song typed in with the pane's controls and the mouse, saved, loaded and played. The
+// file's bytes are built here from the song file's layout.
+TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
+    const auto chooseRoot = [this](int root) {
+        form->Chord1->setCurrentIndex(root);
+        form->Chord1Change();
+        return app->guitar.frets();
+    };
+    const Frets c = chooseRoot(1); // " C"
+    ChooseStep(2);                 // a quarter note
+    for (int i = 0; i < 4; ++i)
+        ClickButton("SeqSetBtn");
+    ASSERT_EQ(app->song.edit.cursorTick, 1920);
+    auto* numerator = Control<QComboBox>("hyoshi1");
+    numerator->setCurrentIndex(2); // 3/4 from bar 2
+    emit numerator->activated(2);
+    ChooseStep(0);                 // one bar
+    const Frets g = chooseRoot(8); // " G"
+    for (int i = 0; i < 3; ++i)
+        ClickButton("SeqSetBtn"); // 1920, 3360, 4800
+    ASSERT_EQ(app->song.eventCount, 7u);
+
+    // A velocity line along the top of the lane over bar 1, with the view scrolled back there.
+    auto* scroll = Control<QScrollBar>("seqBar");
+    scroll->setValue(0);
+    SeqMouseContext lane{app->song, app->history, app->eventFields, app->seqMouse};
+    pane->applyMouseResult(SeqMouseMove(lane, 0, 50, 90));
+    pane->applyMouseResult(SeqMouseDown(lane, MouseButton::Left, LEFT_HELD, 50, 90));
+    pane->applyMouseResult(SeqMouseMove(lane, LEFT_HELD, 200, 90));
+    pane->applyMouseResult(SeqMouseUp(lane, MouseButton::Left, 0, 200, 90));
+
+    scroll->setValue(3); // bar 4 in view
+    ASSERT_EQ(app->song.edit.viewStartTick, 4800);
+    ClickAt(4800, 40); // cut the last chord and paste it a beat later
+    Control<QAction>("CutX1")->trigger();
+    ClickAt(5280, 40);
+    Control<QAction>("PasteV1")->trigger();
+    // A wrong chord over the pasted one, taken back.
+    form->fretboard->NeckScreenMouseDown(Qt::LeftButton, 130, 45);
+    ASSERT_NE(app->guitar.frets(), g);
+    ClickButton("SeqSetBtn");
+    EXPECT_EQ(app->song.songEvents[6].frets, app->guitar.frets());
+    Control<QAction>("UndoZ1")->trigger();
+    const Frets flet = app->guitar.frets();
+
+    std::string want = "CZ0200";
+    const auto u32 = [&want](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i)
+            want += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    u32(7);
+    want += "\xFENAMsample\xFETMP120";
+    want += std::string(1, '\0') + "\xFEPRG" + std::string("\x00\x18\x18\x64", 4) + "\xFENOT";
+    const struct {
+        std::uint32_t tick;
+        Frets frets;
+        int velocity, root;
+    } events[] = {{0, c, 127, 1},    {480, c, 127, 1},  {960, c, 127, 1}, {1440, c, 127, 1},
+                  {1920, g, 100, 8}, {3360, g, 100, 8}, {5280, g, 100, 8}};
+    for (const auto& e : events) {
+        u32(e.tick);
+        for (std::uint8_t f : e.frets)
+            want += static_cast<char>(f);
+        want += static_cast<char>(e.velocity);
+        want += '\0';
+        u32(240);
+        want += std::string(4, '\0'); // down strokes: every chord stands on a beat
+        u32(60);
+        want += static_cast<char>(e.root);
+        want += std::string(3, '\0');
+    }
+    want += "\xFEMET" + std::string("\x04\x04\x00\x00\x00\x00\x03\x04\x02\x00\x00\x00", 12);
+    want += "\xFE"
+            "FLT";
+    for (int s = 0; s < 6; ++s)
+        want += {static_cast<char>(standardTuning[s]), static_cast<char>(flet[s])};
+    want += "\xFE"
+            "END";
+
+    const auto path = folder / "four bars.cz0";
+    form->SaveSongFile(path);
+    EXPECT_EQ(form->statusPanel[3]->text(), QString("Saved."));
+    EXPECT_EQ(test::ReadBytes(path), want);
+
+    form->NewSongN1Click();
+    EXPECT_EQ(app->song.eventCount, 0u);
+    form->OpenFileByName(QString::fromStdString(path.string()));
+    ASSERT_EQ(app->song.eventCount, 7u);
+    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
+
+    ClickButton("backtop");
+    recorder->clear();
+    ClickButton("play_button");
+    clock->fire(4000); // 7680 ticks at 1.92 per callback: past the last gate
+    std::vector<std::pair<int, int>> heard, expected;
+    int offs = 0;
+    for (const auto& m : recorder->sent()) {
+        if ((m.status() & 0xF0) == 0x90)
+            heard.push_back({m.data1(), m.data2()});
+        offs += (m.status() & 0xF0) == 0x80;
+    }
+    for (const auto& e : events)
+        for (int s = 5; s >= 0; --s) // down strokes from the lowest string
+            if (e.frets[s] != SILENT)
+                expected.push_back({standardTuning[s] + 36 + e.frets[s], e.velocity});
+    EXPECT_EQ(heard, expected);
+    EXPECT_EQ(offs, static_cast<int>(expected.size())) << "each string released once";
+}
+
+} // namespace
+} // namespace cadenzo
