@@ -3,6 +3,7 @@
 #include "app/app_context.h"
 #include "app/settings_file.h"
 #include "controls/color_number.h"
+#include "files/chord_file.h"
 #include "files/song_file.h"
 #include "model/chords.h"
 

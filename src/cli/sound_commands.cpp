@@ -4,7 +4,9 @@
 #include "sound/midi_port.h"
 #include "sound/periodic_timer.h"
 #include "sound/strum.h"
+#ifdef CADENZO_HAVE_BACKENDS
 #include "sound/system_midi_out.h"
+#endif
 
 #include <chrono>
 #include <iostream>
@@ -29,6 +31,7 @@ struct StrumArgs {
     int hold = 1000;
 };
 
+#ifdef CADENZO_HAVE_BACKENDS
 void RunDevices() {
     SystemMidiOut out;
     const unsigned count = out.deviceCount();
@@ -83,6 +86,15 @@ void RunStrum(const StrumArgs& args) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     port.Close();
 }
+#else
+// Without the backends there is no device to list or to strum on.
+void RunDevices() {
+    throw RunError("this cadenzo-cli was built without MIDI devices");
+}
+void RunStrum(const StrumArgs&) {
+    throw RunError("this cadenzo-cli was built without MIDI devices");
+}
+#endif
 
 } // namespace
 

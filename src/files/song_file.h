@@ -1,8 +1,8 @@
 #pragma once
 
 #include "model/guitar.h"
+#include "model/midi_setup.h"
 #include "seq/song.h"
-#include "sound/midi_port.h"
 
 #include <cstdint>
 #include <filesystem>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/relaxed.h"
+#include "model/midi_setup.h"
 #include "sound/midi_out.h"
 
 #include <cstdint>
@@ -8,15 +8,6 @@
 namespace cadenzo {
 
 struct Guitar;
-
-// The MIDI setup that every player shares, four bytes in this order as the settings and song
-// files store them. Written by the window thread, read by the strum and playback ticks.
-struct MidiSetup {
-    Relaxed<std::uint8_t> midiChannel{0}; // 0..15, shown 1..16
-    Relaxed<std::uint8_t> midiProgram{24};
-    Relaxed<std::uint8_t> midiVelocity{100};
-    Relaxed<std::uint8_t> midiDevice{0};
-};
 
 // The warning text for a failed open: "Device Already Allocated", "No Map", "No Midi Device" or
 // "Midi Open Error"; empty for MIDI_OK.

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the chord file reader. Whatever it makes of them must leave a table
 // within its 33 slots, and must write back to bytes that read again to the same chords.
-#include "model/user_chords.h"
+#include "files/chord_file.h"
 
 #include <cstddef>
 #include <cstdint>
