@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Start-up time of Cadenzo to its first mapped, painted window, under a private Xvfb display.
 # Usage: scripts/measure-startup.sh [BINARY] [RUNS]   (default build/src/app/cadenzo, 7 runs)
+# A run fails after CADENZO_STARTUP_LIMIT_MS (default 20000) without a window.
 # Prints every run and the median in milliseconds. Each run starts in a fresh folder, so the
 # first-run files are written as on a new machine.
 set -euo pipefail
 binary=$(realpath "${1:-build/src/app/cadenzo}")
 runs=${2:-7}
+# The window title carries the version of the top CMakeLists.txt.
+version=$(sed -n 's/^project(Cadenzo VERSION \([0-9.]*\).*/\1/p' "$(dirname "$0")/../CMakeLists.txt")
+title="Cadenzo v$version"
+limit_ms=${CADENZO_STARTUP_LIMIT_MS:-20000}
 command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || {
     echo "needs xvfb-run and xdotool" >&2; exit 1; }
 
@@ -44,6 +49,6 @@ for i in $(seq "$runs"); do
 done
 INNER
 chmod +x "$inner"
-times=$(xvfb-run -a -s '-screen 0 1024x768x24' "$inner" "$binary" "$runs")
+times=$(xvfb-run -a -s '-screen 0 1024x768x24' "$inner" "$binary" "$runs" "$title" "$limit_ms")
 echo "runs (ms): $(echo $times)"
 echo "median (ms): $(printf '%s\n' $times | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')"

@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "app/version.h"
 
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
@@ -32,7 +33,7 @@ constexpr int kRollHeight = 177;
 const int kPanelWidths[4] = {80, 80, 140, 50};
 
 QString Caption() {
-    return QStringLiteral("Cadenzo v2.02");
+    return QString::fromLatin1(PROGRAM_TITLE);
 }
 
 void ShowBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text) {

@@ -1,5 +1,6 @@
 // The menu bar of the main window and the commands that need nothing beyond the window itself.
 #include "app/main_form.h"
+#include "app/version.h"
 
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
@@ -184,7 +185,7 @@ void Tmain_form::Help2Click() {
 }
 
 void Tmain_form::Version2Click() {
-    QMessageBox::information(this, QStringLiteral("Cadenzo"), QStringLiteral("Cadenzo v2.02"));
+    QMessageBox::information(this, QStringLiteral("Cadenzo"), QString::fromLatin1(PROGRAM_TITLE));
 }
 
 } // namespace cadenzo
