@@ -107,11 +107,6 @@ private:
     std::int64_t lastTick_ = 0;
 };
 
-// Pitch rule of the guitar: (fret + tuning) mod 256 above MIDI note 36.
-int StringNote(std::uint8_t fret, std::uint8_t tuning) {
-    return static_cast<std::uint8_t>(fret + tuning) + NOTE_BASE;
-}
-
 // The events of the list: slots up to eventCount, never past the end marker.
 int ListedEvents(const Song& song) {
     const int count = static_cast<int>(std::min<std::uint32_t>(song.eventCount, MAX_EVENTS));
@@ -254,8 +249,8 @@ std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int cha
             const std::uint8_t fret = e.frets[static_cast<std::size_t>(s)];
             if (fret == SILENT)
                 continue;
-            const int note = StringNote(fret, tuning[static_cast<std::size_t>(s)]);
-            if (s + 1 >= first && s + 1 <= last && t <= release && note <= 127) {
+            const int note = StringMidiNote(fret, tuning[static_cast<std::size_t>(s)]);
+            if (s + 1 >= first && s + 1 <= last && t <= release && IsMidiNote(note)) {
                 sounds[static_cast<std::size_t>(s)] = true;
                 notes.push_back({t, on, static_cast<std::uint8_t>(note), velocity});
             }
@@ -265,8 +260,8 @@ std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int cha
             if (sounds[static_cast<std::size_t>(s)])
                 notes.push_back(
                     {release, off,
-                     static_cast<std::uint8_t>(StringNote(e.frets[static_cast<std::size_t>(s)],
-                                                          tuning[static_cast<std::size_t>(s)])),
+                     static_cast<std::uint8_t>(StringMidiNote(e.frets[static_cast<std::size_t>(s)],
+                                                              tuning[static_cast<std::size_t>(s)])),
                      0});
     }
     // A gate reaching past the next event puts its note-offs after that event's note-ons. Within

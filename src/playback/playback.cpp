@@ -126,7 +126,7 @@ void PlaybackEngine::StopPlayTimer() {
 
 void PlaybackEngine::sendStringOff(const SongEvent& e, int s, std::uint8_t channel) {
     // An out-of-range note (a foreign file's fret and tuning) is never sent: NoteOut drops it.
-    port_.NoteOut(0, channel, int{e.frets[s]} + guitar_.tuning[s] + NOTE_BASE, 0);
+    port_.NoteOut(0, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]), 0);
 }
 
 void PlaybackEngine::PlayTick() {
@@ -178,7 +178,7 @@ void PlaybackEngine::PlayTick() {
                         s = 5 - s;
                     if (e.frets[s] == SILENT)
                         continue;
-                    port_.NoteOut(1, channel, int{e.frets[s]} + guitar_.tuning[s] + NOTE_BASE,
+                    port_.NoteOut(1, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]),
                                   e.velocity);
                     break;
                 }

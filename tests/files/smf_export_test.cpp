@@ -207,16 +207,17 @@ TEST_F(SmfExport, ForeignEventsStillGiveOrderedTracks) {
     // The last slot ends at 480 + 480 + 1920; the chord at 960 later, at 3360.
     EXPECT_EQ(SmfEndTick(*song, tuning), 3360);
 
-    // Fret 254 on string 1 wraps as the guitar's pitch does: (254 + 28) mod 256 + 36 = 62.
-    // Fret 100 on string 5 would be note 145: left out, but it keeps its turn in the stroke.
+    // Fret 100 on string 5 would be note 145, fret 254 on string 2 note 313 (not 57, which a
+    // sum wrapped at 256 would give): both are left out, each keeping its turn in the stroke, so
+    // the first string comes fourth, 30 ticks after the sixth.
     song->NewSong();
-    Raw(0, {254, SILENT, SILENT, SILENT, 100, 0}, 480, 60).velocity = 200;
-    const std::vector<SmfNote> wrapped = CollectNotes(*song, tuning, 1, 1, 6);
-    ASSERT_EQ(wrapped.size(), 4u);
-    EXPECT_EQ(std::make_tuple(wrapped[0].tick, wrapped[0].note, wrapped[0].velocity),
+    Raw(0, {0, 254, SILENT, SILENT, 100, 0}, 480, 60).velocity = 200;
+    const std::vector<SmfNote> kept = CollectNotes(*song, tuning, 1, 1, 6);
+    ASSERT_EQ(kept.size(), 4u);
+    EXPECT_EQ(std::make_tuple(kept[0].tick, kept[0].note, kept[0].velocity),
               std::make_tuple(std::int64_t{1920}, 40, 127));
-    EXPECT_EQ(std::make_tuple(wrapped[1].tick, wrapped[1].note, wrapped[1].velocity),
-              std::make_tuple(std::int64_t{1940}, 62, 127));
+    EXPECT_EQ(std::make_tuple(kept[1].tick, kept[1].note, kept[1].velocity),
+              std::make_tuple(std::int64_t{1950}, 64, 127));
 }
 
 TEST(SmfOptionsCheck, RefusesValuesOutsideTheirRanges) {
