@@ -202,8 +202,8 @@ std::string ParseSmfTempo(std::string_view text, int& tempo) {
     int value = 0;
     if (std::string problem = ParseSmfInteger(text, "tempo", value); !problem.empty())
         return problem;
-    if (value < SMF_MIN_TEMPO || value > SMF_MAX_TEMPO)
-        return OutOfRange("tempo", value, SMF_MIN_TEMPO, SMF_MAX_TEMPO);
+    if (value < MIN_TEMPO || value > MAX_TEMPO)
+        return OutOfRange("tempo", value, MIN_TEMPO, MAX_TEMPO);
     tempo = value;
     return "";
 }
@@ -422,8 +422,8 @@ std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const S
     out.clear();
     if (std::string problem = CheckSmfOptions(options); !problem.empty())
         return problem;
-    if (tempo < SMF_MIN_TEMPO || tempo > SMF_MAX_TEMPO)
-        return OutOfRange("tempo", tempo, SMF_MIN_TEMPO, SMF_MAX_TEMPO);
+    if (tempo < MIN_TEMPO || tempo > MAX_TEMPO)
+        return OutOfRange("tempo", tempo, MIN_TEMPO, MAX_TEMPO);
     for (std::size_t k = 0; k < song.meterTable.size(); ++k) {
         const MeterEntry& m = song.meterTable[k];
         if ((k == 0 || m.changed == 1) && !ValidMeter(m.num, m.den))

@@ -24,9 +24,6 @@ inline constexpr std::uint8_t CC_REVERB = 91;
 inline constexpr std::uint8_t CC_CHORUS = 93;
 // A variable-length quantity holds at most four bytes, so no tick of the file may lie beyond this.
 inline constexpr std::int64_t SMF_MAX_TICK = 0x0FFFFFFF;
-// The tempo range of the `tempo` box.
-inline constexpr int SMF_MIN_TEMPO = 30;
-inline constexpr int SMF_MAX_TEMPO = 300;
 
 // Items of the export dialog's lists, in item order.
 inline constexpr int SMF_FORMAT0 = 0;

@@ -11,8 +11,6 @@ namespace cadenzo {
 
 namespace {
 
-constexpr int MIN_TEMPO = 30;
-constexpr int MAX_TEMPO = 300;
 // The play line is drawn when the rounded position is a multiple of this.
 constexpr std::int64_t LINE_RASTER = 5;
 

@@ -3,7 +3,7 @@
 #include "model/guitar.h"
 #include "sound/midi_port.h"
 #include "views/pictures.h"
-#include "views/pixel_draw.h"
+#include "controls/pixel_draw.h"
 
 #include <QLineEdit>
 #include <QPainter>
