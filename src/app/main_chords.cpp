@@ -58,9 +58,14 @@ void Tmain_form::RebuildUserChordList() {
 // The chord selected in usr onto the fretboard, then the tail every fret change runs.
 void Tmain_form::ApplySelectedUserChord() {
     ChordSelection shown = ChordShown();
-    if (!ApplyUserChord(app_.userChords, usr->currentIndex(), app_.guitar, shown.chord1,
-                        shown.chord2))
-        return;
+    if (ApplyUserChord(app_.userChords, usr->currentIndex(), app_.guitar, shown.chord1,
+                       shown.chord2))
+        ShowAppliedUserChord(shown);
+}
+
+// What follows a user chord put on the fretboard, by the list or by its key letter: the lists
+// as the chord left them, the neck moved to it, the chord named, then the pictures.
+void Tmain_form::ShowAppliedUserChord(ChordSelection shown) {
     ShowChordSelection(shown);
     fretboard->SetNeckBarPosition(app_.guitar.neckPos);
     ShowChordSelection(RecognizeChord(app_.guitar, chordSearch(), ChordShown()));
@@ -123,13 +128,8 @@ bool Tmain_form::FormKeyPress(const QString& text) {
     const bool applied =
         UserChordKeyPress(app_.userChords, typed, index, app_.guitar, shown.chord1, shown.chord2);
     usr->setCurrentIndex(index);
-    if (applied) {
-        ShowChordSelection(shown);
-        fretboard->SetNeckBarPosition(app_.guitar.neckPos);
-        ShowChordSelection(RecognizeChord(app_.guitar, chordSearch(), ChordShown()));
-        DrawNeck();
-        RefreshRoll();
-    }
+    if (applied)
+        ShowAppliedUserChord(shown);
     // Space belongs to the transport and never reaches a control.
     if (typed != U' ')
         return false;

@@ -165,6 +165,7 @@ private:
     void SaveSongAs(const std::filesystem::path& name);
     void ReportChordFile(const FileResult& result);
     void ApplySelectedUserChord();
+    void ShowAppliedUserChord(ChordSelection shown);
     void LoadSettings();
     void SetStayOnTop(bool on);
     void WireStrumButtons();

@@ -40,7 +40,7 @@ void PlaybackEngine::TickCallback(void* user) {
 }
 
 void PlaybackEngine::notifyTransport(Transport state) {
-    (listener_ ? *listener_ : silent_).transportChanged(state);
+    listener_->transportChanged(state);
 }
 
 void PlaybackEngine::SetTransport(Transport state) {
@@ -111,7 +111,7 @@ PlaybackEngine::StartResult PlaybackEngine::StartPlay(std::string_view tempoText
         }
     }
     notifyTransport(Transport::PLAY);
-    (listener_ ? *listener_ : silent_).scrollSequence(scrollTo);
+    listener_->scrollSequence(scrollTo);
     return StartResult::Started;
 }
 
@@ -131,7 +131,7 @@ void PlaybackEngine::PlayTick() {
     std::lock_guard lock(song_.mutex);
     if (transport_ == Transport::PAUSE)
         return;
-    PlaybackListener& ui = listener_ ? *listener_ : silent_;
+    PlaybackListener& ui = *listener_;
 
     playPos_ += playIncrement_;
     // nearbyint rounds halves to even in the default rounding mode.
@@ -207,7 +207,7 @@ void PlaybackEngine::Locate(std::int32_t tick) {
         playStep_ = 0;
         nothingAfter = playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
     }
-    PlaybackListener& ui = listener_ ? *listener_ : silent_;
+    PlaybackListener& ui = *listener_;
     ui.clearDragLine();
     if (nothingAfter) {
         SetTransport(Transport::STOP);
@@ -220,13 +220,13 @@ void PlaybackEngine::stopButtonClick() {
     song_.edit.viewBar = song_.BarAtOrAfter(song_.playTick);
     port_.AllNoteOff();
     SetTransport(Transport::STOP);
-    (listener_ ? *listener_ : silent_).redrawSequence();
+    listener_->redrawSequence();
 }
 
 void PlaybackEngine::backtopClick() {
     SetTransport(Transport::STOP);
     StopPlayTimer();
-    PlaybackListener& ui = listener_ ? *listener_ : silent_;
+    PlaybackListener& ui = *listener_;
     song_.playTick = 0;
     ui.scrollSequence(0);
     {
