@@ -263,7 +263,7 @@ void Tmain_form::SetSeqPane(int state) {
 // A failed read or write is an error; a read that succeeded with a notice (a file holding more
 // chords than the table) is a warning.
 void Tmain_form::ReportChordFile(const FileResult& result) {
-    if (!result.ok)
+    if (!result.ok())
         reportError(QString::fromStdString(result.message));
     else if (!result.message.empty())
         warn(QString::fromStdString(result.message));
@@ -291,7 +291,7 @@ void Tmain_form::FormClose() {
     app_.port.AllNoteOff();
     formBusy_ = true;
     SaveSettings();
-    if (const FileResult r = SaveChordFile(app_.userChords, app_.BackupChordPath()); !r.ok)
+    if (const FileResult r = SaveChordFile(app_.userChords, app_.BackupChordPath()); !r.ok())
         reportError(QString::fromStdString(r.message));
     app_.port.Close();
 }
@@ -351,9 +351,9 @@ bool Tmain_form::SaveSettings() {
         app_.guitar.setTuning(d.tuning);
         PutDefaultsInForce(*this, d);
     }
-    if (!save.result.ok)
+    if (!save.result.ok())
         reportError(QString::fromStdString(save.result.message));
-    return save.result.ok;
+    return save.result.ok();
 }
 
 void Tmain_form::LoadSettings() {
@@ -366,7 +366,7 @@ void Tmain_form::LoadSettings() {
         PutDefaultsInForce(*this, DefaultSettings(width()));
     ApplySettings(load, *this);
     if (!load.complete())
-        reportError(QString::fromStdString(load.error));
+        reportError(QString::fromStdString(load.result.message));
 }
 
 void Tmain_form::setSeqBtnGroup(std::int32_t group) {

@@ -171,7 +171,7 @@ void Tmain_form::Savechord1Click() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     app_.chordFile = dialog.selectedFiles().first().toStdString();
-    if (const FileResult r = SaveChordFile(app_.userChords, app_.chordFile); !r.ok)
+    if (const FileResult r = SaveChordFile(app_.userChords, app_.chordFile); !r.ok())
         reportError(QString::fromStdString(r.message));
 }
 

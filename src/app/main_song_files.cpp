@@ -35,11 +35,11 @@ void Tmain_form::NewSongN1Click() {
 }
 
 void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
-    const SongFileResult result = LoadSong(path, SongParts(), [this] { app_.playback.NewSong(); });
-    if (!result.error.empty())
-        reportError(QString::fromStdString(result.error));
-    if (result.ok) {
-        statusPanel[3]->setText(QString::fromStdString(result.status));
+    const FileResult result = LoadSong(path, SongParts(), [this] { app_.playback.NewSong(); });
+    if (!result) {
+        reportError(QString::fromStdString(result.message));
+    } else {
+        statusPanel[3]->setText(QString::fromStdString(result.message));
         statusPanel[2]->setText(QString::fromStdString(path.string()));
         app_.songFile = path;
     }
@@ -51,11 +51,11 @@ void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
 }
 
 void Tmain_form::SaveSongFile(const std::filesystem::path& path) {
-    const SongFileResult result = SaveSong(path, SongParts());
-    if (result.ok)
-        statusPanel[3]->setText(QString::fromStdString(result.status));
+    const FileResult result = SaveSong(path, SongParts());
+    if (result)
+        statusPanel[3]->setText(QString::fromStdString(result.message));
     else
-        reportError(QString::fromStdString(result.error));
+        reportError(QString::fromStdString(result.message));
 }
 
 // The save dialog; returns the chosen name or an empty path on cancel.

@@ -55,7 +55,7 @@ struct SettingsRead {
     Settings values;
     int linesRead = 0;  // lines read successfully, the version mark included; 26 = complete
     int failedLine = 0; // 0 when complete, or when the file itself could not be read
-    std::string error;  // names the file (and the line); empty when complete
+    FileResult result;  // what stopped the read, naming the file (and the line)
 
     bool complete() const { return linesRead == SETTINGS_LINES; }
 };

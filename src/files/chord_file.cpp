@@ -90,7 +90,7 @@ FileResult ReadChordText(UserChordTable& table, std::string_view text, const fs:
                              std::to_string(USER_CHORD_CAPACITY) + " were read.";
     }
     if (!failure.empty())
-        result = FileResult::Failure(ReadFailure(fileName, failure));
+        result = FileResult::Failure(FileFailure::Content, ReadFailure(fileName, failure));
     EmptyNamesAboveCount(table);
     return result;
 }

@@ -444,18 +444,18 @@ std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const S
     return "";
 }
 
-std::string ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
-                      const SmfOptions& options) {
+FileResult ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
+                     const SmfOptions& options) {
     int tempo = 0;
-    if (std::string problem = ParseSmfTempo(tempoText, tempo); !problem.empty())
-        return problem;
+    std::string problem = ParseSmfTempo(tempoText, tempo);
     std::vector<std::uint8_t> bytes;
-    if (std::string problem = ComposeSmf(song, tuning, tempo, options, bytes); !problem.empty())
-        return problem;
-    const FileResult written = WriteFileAtomically(
+    if (problem.empty())
+        problem = ComposeSmf(song, tuning, tempo, options, bytes);
+    if (!problem.empty())
+        return FileResult::Failure(FileFailure::Content, problem);
+    return WriteFileAtomically(
         options.fileName,
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return written ? "" : written.message;
 }
 
 } // namespace cadenzo

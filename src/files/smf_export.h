@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/file_result.h"
 #include "model/guitar.h"
 #include "seq/song.h"
 
@@ -148,8 +149,8 @@ std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const S
 // The export, on the window thread (which reads the song without its lock): checks the tempo
 // text and the options, composes the file and writes it to options.fileName complete or not at
 // all (a temporary file renamed over the old one). Nothing is written when a check fails.
-// Returns "" on success or one message naming the problem.
-std::string ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
-                      const SmfOptions& options);
+// A refused value is a Content failure, a failed write a Write failure.
+FileResult ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
+                     const SmfOptions& options);
 
 } // namespace cadenzo

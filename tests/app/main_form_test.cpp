@@ -106,7 +106,7 @@ TEST_F(MainFormTest, SongOnTheCommandLineIsLoadedBeforeTheDeviceOpens) {
         MidiSetup midi;
         Guitar guitar;
         guitar.setTuning(standardTuning);
-        ASSERT_EQ(WriteSongFile(folder / "a.cz0", {song, tempo, midi, guitar}), "");
+        ASSERT_TRUE(WriteSongFile(folder / "a.cz0", {song, tempo, midi, guitar}).ok());
     }
     Create(QString::fromStdString((folder / "a.cz0").string()));
     EXPECT_EQ(app->song.eventCount, 1u);

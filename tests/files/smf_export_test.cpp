@@ -267,25 +267,26 @@ TEST_F(SmfExport, ExportWritesTheWholeFileOrLeavesTheOldOneAsItWas) {
     Put(0, allOpen, 240, 60);
     options.fileName = (folder / "song.mid").string();
     test::WriteBytes(options.fileName, std::string(20000, 'x'));
-    ASSERT_EQ(ExportSmf(*song, tuning, "120", options), "");
+    ASSERT_TRUE(ExportSmf(*song, tuning, "120", options).ok());
     Bytes expected;
     ASSERT_EQ(ComposeSmf(*song, tuning, 120, options, expected), "");
     EXPECT_EQ(test::ReadBytes(options.fileName), std::string(expected.begin(), expected.end()));
 
     test::WriteBytes(options.fileName, "previous");
     options.channel = 17;
-    EXPECT_EQ(ExportSmf(*song, tuning, "120", options), "The channel 17 is outside 1..16.");
+    EXPECT_EQ(ExportSmf(*song, tuning, "120", options).message, "The channel 17 is outside 1..16.");
     options.channel = 1;
-    EXPECT_EQ(ExportSmf(*song, tuning, "fast", options), "The tempo \"fast\" is not an integer.");
+    EXPECT_EQ(ExportSmf(*song, tuning, "fast", options).message,
+              "The tempo \"fast\" is not an integer.");
     Raw(0x0FFFFFFF - 1000, allOpen, 480, 0); // its end lies past what a delta can reach
-    EXPECT_NE(ExportSmf(*song, tuning, "120", options).find("beyond the last tick"),
+    EXPECT_NE(ExportSmf(*song, tuning, "120", options).message.find("beyond the last tick"),
               std::string::npos);
     EXPECT_EQ(test::ReadBytes(options.fileName), "previous");
     EXPECT_EQ(folder.Entries(), 1);
 
     song->NewSong();
     options.fileName = (folder / "missing" / "song.mid").string();
-    EXPECT_EQ(ExportSmf(*song, tuning, "120", options),
+    EXPECT_EQ(ExportSmf(*song, tuning, "120", options).message,
               "Cannot write \"" + options.fileName + "\": No such file or directory.");
 }
 
