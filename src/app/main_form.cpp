@@ -101,7 +101,7 @@ void Tmain_form::FormCreate(const QString& fileName) {
     FormResize(); // the neck rule for the width in force, also when no resize event comes
     repaint();
     app_.port.midiOpenResult = app_.port.MidiOpen(); // 16
-    if (app_.port.midiOpenResult != MIDI_OK)
+    if (app_.port.midiOpenResult != MidiStatus::Ok)
         warn(QString::fromLatin1(MidiOpenWarning(app_.port.midiOpenResult)));
 }
 

@@ -37,7 +37,7 @@ void RunDevices() {
     const unsigned count = out.deviceCount();
     for (unsigned d = 0; d < count; ++d) {
         std::string name;
-        if (out.deviceName(d, name) == MIDI_OK)
+        if (out.deviceName(d, name) == MidiStatus::Ok)
             std::cout << d << ' ' << name << '\n';
     }
 }
@@ -60,12 +60,12 @@ void RunStrum(const StrumArgs& args) {
 
     SystemMidiOut out;
     MidiPort port(out, setup);
-    const std::uint32_t result = port.MidiOpen();
-    if (result != MIDI_OK) {
+    const MidiStatus result = port.MidiOpen();
+    if (result != MidiStatus::Ok) {
         std::string message = MidiOpenWarning(result);
-        if (result == MIDI_NO_SOUNDFONT)
+        if (result == MidiStatus::NoSoundFont)
             message += " (no General MIDI SoundFont in /usr/share/sounds/sf2)";
-        else if (result == MIDI_NO_AUDIO)
+        else if (result == MidiStatus::NoAudio)
             message += " (no audio output could be opened: " + out.lastError() + ")";
         throw RunError(message);
     }

@@ -4,24 +4,24 @@
 
 namespace cadenzo {
 
-const char* MidiOpenWarning(std::uint32_t code) {
+const char* MidiOpenWarning(MidiStatus code) {
     switch (code) {
-    case MIDI_OK:
+    case MidiStatus::Ok:
         return "";
-    case MIDI_ALLOCATED:
+    case MidiStatus::Allocated:
         return "Device Already Allocated";
-    case MIDI_NO_MAP:
+    case MidiStatus::NoMap:
         return "No Map";
-    case MIDI_NO_DEVICE:
+    case MidiStatus::NoDevice:
         return "No Midi Device";
     default:
         return "Midi Open Error";
     }
 }
 
-std::uint32_t MidiPort::MidiOpen() {
-    const std::uint32_t result = out_.open(setup_.midiDevice);
-    if (result != MIDI_OK)
+MidiStatus MidiPort::MidiOpen() {
+    const MidiStatus result = out_.open(setup_.midiDevice);
+    if (result != MidiStatus::Ok)
         out_.close();
     out_.reset();
     return result;

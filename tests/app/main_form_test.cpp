@@ -31,7 +31,7 @@ class OrderCheckingOut : public RecordingMidiOut {
 public:
     const Song* song = nullptr;
     int eventsAtOpen = -1;
-    std::uint32_t open(unsigned device) override {
+    MidiStatus open(unsigned device) override {
         eventsAtOpen = song != nullptr ? static_cast<int>(song->eventCount) : -1;
         return RecordingMidiOut::open(device);
     }

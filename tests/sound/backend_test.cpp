@@ -40,12 +40,12 @@ float Peak(FluidMidiOut& synth, int frames) {
 TEST(FluidMidiOut, PlaysNotesThatNoteOffOrResetEnd) {
     FluidMidiOut synth(Silent());
     std::string name;
-    EXPECT_EQ(synth.deviceName(0, name), MIDI_OK);
+    EXPECT_EQ(synth.deviceName(0, name), MidiStatus::Ok);
     EXPECT_EQ(name, "Built-in Synthesizer");
-    EXPECT_EQ(synth.open(1), MIDI_NO_DEVICE);
-    ASSERT_EQ(synth.open(0), MIDI_OK) << FluidMidiOut::LastError();
+    EXPECT_EQ(synth.open(1), MidiStatus::NoDevice);
+    ASSERT_EQ(synth.open(0), MidiStatus::Ok) << FluidMidiOut::LastError();
     EXPECT_FALSE(synth.soundFont().empty());
-    EXPECT_EQ(synth.open(0), MIDI_ALLOCATED);
+    EXPECT_EQ(synth.open(0), MidiStatus::Allocated);
     EXPECT_LT(Peak(synth, 4800), 1e-6f);
     synth.shortMsg(PackShortMsg(0xC0, 24, 0));
     synth.shortMsg(PackShortMsg(0x90, 40, 100));
@@ -70,19 +70,20 @@ TEST(FluidMidiOut, OpenErrorsLeaveItClosedAndQuiet) {
     std::ofstream(notAFont) << "not a SoundFont";
     struct Case {
         std::vector<std::string> fonts, drivers;
-        std::uint32_t code;
+        MidiStatus code;
     };
-    const Case cases[] = {{{"/nonexistent/a.sf2", "/nonexistent/b.sf2"}, {}, MIDI_NO_SOUNDFONT},
-                          {{notAFont}, {}, MIDI_NO_SOUNDFONT},
-                          {{}, {"no-such-driver"}, MIDI_NO_AUDIO}};
+    const Case cases[] = {
+        {{"/nonexistent/a.sf2", "/nonexistent/b.sf2"}, {}, MidiStatus::NoSoundFont},
+        {{notAFont}, {}, MidiStatus::NoSoundFont},
+        {{}, {"no-such-driver"}, MidiStatus::NoAudio}};
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.code);
+        SCOPED_TRACE(static_cast<int>(c.code));
         FluidMidiOut::Options options = Silent();
         if (!c.fonts.empty())
             options.soundFonts = c.fonts;
         options.drivers = c.drivers;
         FluidMidiOut synth(options);
-        const std::uint32_t code = synth.open(0);
+        const MidiStatus code = synth.open(0);
         EXPECT_EQ(code, c.code);
         EXPECT_STREQ(MidiOpenWarning(code), "Midi Open Error");
         EXPECT_FALSE(synth.isOpen());
@@ -102,7 +103,7 @@ TEST(FluidMidiOut, AudioDriverPlaysWhatIsSent) {
     options.wavFile = wav;
     {
         FluidMidiOut synth(options);
-        ASSERT_EQ(synth.open(0), MIDI_OK) << FluidMidiOut::LastError();
+        ASSERT_EQ(synth.open(0), MidiStatus::Ok) << FluidMidiOut::LastError();
         EXPECT_EQ(synth.driver(), "file");
         EXPECT_NEAR(synth.latencyMs(), 1000.0 * 128 * 3 / 48000, 0.01);
         synth.shortMsg(PackShortMsg(0x90, 52, 127));
@@ -123,19 +124,19 @@ TEST(SystemMidiOut, DeviceZeroIsTheBuiltInSynthesizerAndMissingDevicesFail) {
     SystemMidiOut out(std::make_unique<FluidMidiOut>(Silent()), std::make_unique<RtMidiPorts>());
     ASSERT_GE(out.deviceCount(), 1u);
     std::string name;
-    EXPECT_EQ(out.deviceName(0, name), MIDI_OK);
+    EXPECT_EQ(out.deviceName(0, name), MidiStatus::Ok);
     EXPECT_EQ(name, "Built-in Synthesizer");
     for (unsigned d = 1; d < out.deviceCount(); ++d) {
-        EXPECT_EQ(out.deviceName(d, name), MIDI_OK);
+        EXPECT_EQ(out.deviceName(d, name), MidiStatus::Ok);
         EXPECT_LE(name.size(), 31u);
     }
-    EXPECT_EQ(out.deviceName(out.deviceCount(), name), MIDI_NO_DEVICE);
+    EXPECT_EQ(out.deviceName(out.deviceCount(), name), MidiStatus::NoDevice);
 
     MidiSetup setup;
     setup.midiDevice = 200;
     MidiPort port(out, setup);
-    const std::uint32_t code = port.MidiOpen();
-    EXPECT_EQ(code, MIDI_NO_DEVICE);
+    const MidiStatus code = port.MidiOpen();
+    EXPECT_EQ(code, MidiStatus::NoDevice);
     EXPECT_STREQ(MidiOpenWarning(code), "No Midi Device");
     EXPECT_EQ(out.openDevice(), -1);
     port.AllNoteOff(); // goes nowhere, harmlessly
@@ -146,7 +147,7 @@ TEST(SystemMidiOut, SendsFromTwoThreadsAtOnce) {
     SystemMidiOut out(std::make_unique<FluidMidiOut>(Silent()), std::make_unique<RtMidiPorts>());
     MidiSetup setup;
     MidiPort port(out, setup);
-    ASSERT_EQ(port.MidiOpen(), MIDI_OK);
+    ASSERT_EQ(port.MidiOpen(), MidiStatus::Ok);
     EXPECT_EQ(out.openDevice(), 0);
     EXPECT_NE(out.describe().find("Built-in Synthesizer"), std::string::npos);
     std::thread timerThread([&] {
