@@ -174,11 +174,11 @@ bool AtTheJackPeer(Stats& stats, Stats& cycles, int jackPeriod) {
     MidiPort port(out, setup);
     const unsigned count = out.deviceCount();
     for (unsigned d = 1; d < count; ++d) {
-        if (out.deviceName(d, error) == MIDI_OK &&
+        if (out.deviceName(d, error) == MidiStatus::Ok &&
             error.find("cadenzo-bench-peer") != std::string::npos)
             setup.midiDevice = static_cast<std::uint8_t>(d);
     }
-    if (setup.midiDevice == 0 || port.MidiOpen() != MIDI_OK) {
+    if (setup.midiDevice == 0 || port.MidiOpen() != MidiStatus::Ok) {
         std::printf("JACK peer: cannot open the capture port\n");
         return false;
     }
@@ -220,11 +220,11 @@ void BuiltInSynthesizer() {
     options.effects = false;
     const auto openStart = std::chrono::steady_clock::now();
     FluidMidiOut synth(options);
-    const std::uint32_t result = synth.open(0);
+    const MidiStatus result = synth.open(0);
     const double openMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - openStart)
             .count();
-    if (result != MIDI_OK) {
+    if (result != MidiStatus::Ok) {
         std::printf("Built-in synthesizer: open failed (%u)\n", result);
         return;
     }
@@ -269,7 +269,7 @@ void BuiltInSynthesizer() {
         FluidMidiOut& synth;
         std::mutex mutex;
         explicit Direct(FluidMidiOut& s) : synth(s) {}
-        std::uint32_t open(unsigned) override { return MIDI_OK; }
+        MidiStatus open(unsigned) override { return MidiStatus::Ok; }
         void shortMsg(std::uint32_t m) override {
             std::lock_guard lock(mutex);
             synth.shortMsg(m);
@@ -280,7 +280,7 @@ void BuiltInSynthesizer() {
         }
         void close() override {}
         unsigned deviceCount() const override { return 1; }
-        std::uint32_t deviceName(unsigned, std::string&) const override { return MIDI_OK; }
+        MidiStatus deviceName(unsigned, std::string&) const override { return MidiStatus::Ok; }
     } direct(synth);
     MidiPort port(direct, setup);
     PeriodicTimer timer;

@@ -1,4 +1,4 @@
-#include "app/app_context.h"
+#include "state/app_context.h"
 #include "app/main_form.h"
 #include "app/single_instance.h"
 #include "sound/periodic_timer.h"

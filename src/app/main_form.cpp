@@ -1,4 +1,5 @@
 #include "app/main_form.h"
+#include "app/version.h"
 
 #include "app/placed_box.h"
 #include "app/sequencer_pane.h"
@@ -36,7 +37,7 @@ constexpr int kRollHeight = 177;
 const int kPanelWidths[4] = {80, 80, 140, 50};
 
 QString Caption() {
-    return QStringLiteral("Cadenzo v2.02");
+    return QString::fromLatin1(PROGRAM_TITLE);
 }
 
 void ShowBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text) {
@@ -106,7 +107,7 @@ void Tmain_form::FormCreate(const QString& fileName) {
     FormResize(); // the neck rule for the width in force, also when no resize event comes
     repaint();
     app_.port.midiOpenResult = app_.port.MidiOpen(); // 16
-    if (app_.port.midiOpenResult != MIDI_OK)
+    if (app_.port.midiOpenResult != MidiStatus::Ok)
         warn(QString::fromLatin1(MidiOpenWarning(app_.port.midiOpenResult)));
     else
         app_.port.ProgramChange(); // clicks and strums sound the chosen instrument from the start
@@ -283,7 +284,7 @@ void Tmain_form::SetSeqPane(int state) {
 // A failed read or write is an error; a read that succeeded with a notice (a file holding more
 // chords than the table) is a warning.
 void Tmain_form::ReportChordFile(const FileResult& result) {
-    if (!result.ok)
+    if (!result.ok())
         reportError(QString::fromStdString(result.message));
     else if (!result.message.empty())
         warn(QString::fromStdString(result.message));
@@ -321,7 +322,7 @@ void Tmain_form::FormClose() {
     app_.port.AllNoteOff();
     formBusy_ = true;
     SaveSettings();
-    if (const FileResult r = SaveChordFile(app_.userChords, app_.BackupChordPath()); !r.ok)
+    if (const FileResult r = SaveChordFile(app_.userChords, app_.BackupChordPath()); !r.ok())
         reportError(QString::fromStdString(r.message));
     app_.port.Close();
 }
@@ -379,9 +380,9 @@ bool Tmain_form::SaveSettings() {
         ShowGuitarChange(app_.fretboardController.changeTuning(d.tuning));
         PutDefaultsInForce(*this, d);
     }
-    if (!save.result.ok)
+    if (!save.result.ok())
         reportError(QString::fromStdString(save.result.message));
-    return save.result.ok;
+    return save.result.ok();
 }
 
 void Tmain_form::LoadSettings() {
@@ -394,7 +395,7 @@ void Tmain_form::LoadSettings() {
         PutDefaultsInForce(*this, DefaultSettings(width()));
     ApplySettings(load, *this);
     if (!load.complete())
-        reportError(QString::fromStdString(load.error));
+        reportError(QString::fromStdString(load.result.message));
 }
 
 void Tmain_form::setSeqBtnGroup(std::int32_t group) {

@@ -1,9 +1,10 @@
 #pragma once
 
-#include "app/app_context.h"
+#include "state/app_context.h"
 #include "app/settings_file.h"
 #include "controls/color_number.h"
 #include "dialogs/main_window_hooks.h"
+#include "files/chord_file.h"
 #include "files/song_file.h"
 #include "model/chords.h"
 
@@ -179,6 +180,7 @@ private:
     void SaveSongAs(const std::filesystem::path& name);
     void ReportChordFile(const FileResult& result);
     void ApplySelectedUserChord();
+    void ShowAppliedUserChord(ChordSelection shown);
     void LoadSettings();
     void SetStayOnTop(bool on);
     void WireStrumButtons();

@@ -1,5 +1,6 @@
 // The menu bar of the main window and the commands that need nothing beyond the window itself.
 #include "app/main_form.h"
+#include "app/version.h"
 
 #include "app/sequencer_pane.h"
 #include "views/fretboard_view.h"
@@ -190,7 +191,7 @@ void Tmain_form::Savechord1Click() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     app_.chordFile = dialog.selectedFiles().first().toStdString();
-    if (const FileResult r = SaveChordFile(app_.userChords, app_.chordFile); !r.ok)
+    if (const FileResult r = SaveChordFile(app_.userChords, app_.chordFile); !r.ok())
         reportError(QString::fromStdString(r.message));
 }
 
@@ -204,7 +205,7 @@ void Tmain_form::Help2Click() {
 }
 
 void Tmain_form::Version2Click() {
-    QMessageBox::information(this, QStringLiteral("Cadenzo"), QStringLiteral("Cadenzo v2.02"));
+    QMessageBox::information(this, QStringLiteral("Cadenzo"), QString::fromLatin1(PROGRAM_TITLE));
 }
 
 } // namespace cadenzo

@@ -36,15 +36,14 @@ void Tmain_form::NewSongN1Click() {
 }
 
 void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
-    const SongFileResult result = LoadSong(path, SongParts(), [this] { app_.playback.NewSong(); });
-    if (!result.error.empty())
-        reportError(QString::fromStdString(result.error));
-    if (result.ok) {
-        statusPanel[3]->setText(QString::fromStdString(result.status));
+    const FileResult result = LoadSong(path, SongParts(), [this] { app_.playback.NewSong(); });
+    if (result) {
+        statusPanel[3]->setText(QString::fromStdString(result.message));
         statusPanel[2]->setText(QString::fromStdString(path.string()));
         app_.songFile = path;
         app_.song.songPath = path.string();
     } else {
+        reportError(QString::fromStdString(result.message));
         // The song is empty now: saving it under the name of a file it failed to read (or of the
         // song before) would overwrite that file. A name with no file yet is kept to save under.
         std::error_code ec;
@@ -57,11 +56,11 @@ void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
 }
 
 void Tmain_form::SaveSongFile(const std::filesystem::path& path) {
-    const SongFileResult result = SaveSong(path, SongParts());
-    if (result.ok)
-        statusPanel[3]->setText(QString::fromStdString(result.status));
+    const FileResult result = SaveSong(path, SongParts());
+    if (result)
+        statusPanel[3]->setText(QString::fromStdString(result.message));
     else
-        reportError(QString::fromStdString(result.error));
+        reportError(QString::fromStdString(result.message));
 }
 
 // The save dialog; returns the chosen name or an empty path on cancel.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/app_context.h"
+#include "state/app_context.h"
 #include "controls/color_number.h"
 #include "model/chords.h"
 #include "playback/play_line.h"

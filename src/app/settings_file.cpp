@@ -52,8 +52,9 @@ public:
 private:
     void Fail(int lineNumber, const std::string& what) {
         read_.failedLine = lineNumber;
-        read_.error = "Cannot read the settings file " + QuotedName(fileName_) + ": line " +
-                      std::to_string(lineNumber) + " " + what + ".";
+        read_.result = FileResult::Failure(
+            FileFailure::Content, "Cannot read the settings file " + QuotedName(fileName_) +
+                                      ": line " + std::to_string(lineNumber) + " " + what + ".");
     }
 
     LineReader reader_;
@@ -113,7 +114,7 @@ std::string SettingsText(const Settings& v) {
 SettingsRead ReadSettingsText(std::string_view text, const fs::path& fileName) {
     SettingsRead read;
     SettingsLines lines(text, fileName, read);
-    ReadLines(lines, read.values); // linesRead and error say how far the read came
+    ReadLines(lines, read.values); // linesRead and result say how far the read came
     return read;
 }
 
@@ -133,7 +134,7 @@ SettingsLoad LoadSettingsFile(const fs::path& path, std::int32_t windowWidth) {
             result = ReadWholeFile(path, bytes);
     }
     if (!result) {
-        load.error = result.message;
+        load.result = result;
         return load;
     }
     static_cast<SettingsRead&>(load) = ReadSettingsText(bytes, path);

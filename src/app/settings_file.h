@@ -13,7 +13,6 @@ namespace cadenzo {
 // First line of the settings file; a file with any other first line is replaced by defaults.
 inline constexpr const char* SETTINGS_VERSION = "CZ0200";
 // Name of the settings file in the start folder.
-inline constexpr const char* SETTINGS_FILE = "Cadenzo.ini";
 inline constexpr int SETTINGS_LINES = 26;
 
 // The values of lines 2..26 of "Cadenzo.ini", in file order. Colours are the 32-bit
@@ -55,7 +54,7 @@ struct SettingsRead {
     Settings values;
     int linesRead = 0;  // lines read successfully, the version mark included; 26 = complete
     int failedLine = 0; // 0 when complete, or when the file itself could not be read
-    std::string error;  // names the file (and the line); empty when complete
+    FileResult result;  // what stopped the read, naming the file (and the line)
 
     bool complete() const { return linesRead == SETTINGS_LINES; }
 };

@@ -9,11 +9,11 @@ namespace cadenzo::cli {
 
 LoadedSong::LoadedSong(const std::string& path) {
     guitar.setTuning(standardTuning);
-    const SongFileResult result = LoadSong(path, parts);
-    if (result.wrongType)
-        throw RunError(path + ": " + result.error);
-    if (!result.ok)
-        throw RunError(result.error);
+    const FileResult result = LoadSong(path, parts);
+    if (result.failure == FileFailure::WrongType)
+        throw RunError(path + ": " + result.message);
+    if (!result)
+        throw RunError(result.message);
 }
 
 std::string Bare(const char* item) {

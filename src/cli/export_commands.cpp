@@ -101,9 +101,10 @@ void ExportSong(const ExportArgs& args) {
         problem = CheckSmfOptions(options);
     if (!problem.empty())
         throw RunError(args.song + ": " + problem);
-    problem = ExportSmf(loaded->song, loaded->guitar.tunings(), loaded->tempo, options);
-    if (!problem.empty())
-        throw RunError(problem);
+    if (const FileResult written =
+            ExportSmf(loaded->song, loaded->guitar.tunings(), loaded->tempo, options);
+        !written)
+        throw RunError(written.message);
     std::error_code ec;
     const auto size = fs::file_size(out, ec);
     std::cout << "Wrote " << out.string() << ": "

@@ -76,7 +76,7 @@ constexpr int MAX_DRY_CALLBACKS = 50'000'000;
 void DryRun(LoadedSong& loaded) {
     RecordingMidiOut out(1, 4096);
     MidiPort port(out, loaded.midi);
-    if (port.MidiOpen() != MIDI_OK)
+    if (port.MidiOpen() != MidiStatus::Ok)
         throw RunError("the recording device cannot be opened");
     out.clear(); // the open's reset is not a message
     ManualTimer timer;
@@ -120,7 +120,7 @@ void PlayLive(LoadedSong& loaded, unsigned device) {
         throw RunError("no MIDI device " + std::to_string(device) + " (there are " +
                        std::to_string(out->deviceCount()) + ")");
     MidiPort port(*out, loaded.midi);
-    if (const std::uint32_t code = port.MidiOpen(); code != MIDI_OK)
+    if (const MidiStatus code = port.MidiOpen(); code != MidiStatus::Ok)
         throw RunError(std::string(MidiOpenWarning(code)) + " (device " + std::to_string(device) +
                        ")");
     PeriodicTimer timer;

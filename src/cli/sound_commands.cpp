@@ -4,7 +4,9 @@
 #include "sound/midi_port.h"
 #include "sound/periodic_timer.h"
 #include "sound/strum.h"
+#ifdef CADENZO_HAVE_BACKENDS
 #include "sound/system_midi_out.h"
+#endif
 
 #include <chrono>
 #include <iostream>
@@ -29,12 +31,13 @@ struct StrumArgs {
     int hold = 1000;
 };
 
+#ifdef CADENZO_HAVE_BACKENDS
 void RunDevices() {
     SystemMidiOut out;
     const unsigned count = out.deviceCount();
     for (unsigned d = 0; d < count; ++d) {
         std::string name;
-        if (out.deviceName(d, name) == MIDI_OK)
+        if (out.deviceName(d, name) == MidiStatus::Ok)
             std::cout << d << ' ' << name << '\n';
     }
 }
@@ -57,12 +60,12 @@ void RunStrum(const StrumArgs& args) {
 
     SystemMidiOut out;
     MidiPort port(out, setup);
-    const std::uint32_t result = port.MidiOpen();
-    if (result != MIDI_OK) {
+    const MidiStatus result = port.MidiOpen();
+    if (result != MidiStatus::Ok) {
         std::string message = MidiOpenWarning(result);
-        if (result == MIDI_NO_SOUNDFONT)
+        if (result == MidiStatus::NoSoundFont)
             message += " (no General MIDI SoundFont in /usr/share/sounds/sf2)";
-        else if (result == MIDI_NO_AUDIO)
+        else if (result == MidiStatus::NoAudio)
             message += " (no audio output could be opened: " + out.lastError() + ")";
         throw RunError(message);
     }
@@ -83,6 +86,15 @@ void RunStrum(const StrumArgs& args) {
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     port.Close();
 }
+#else
+// Without the backends there is no device to list or to strum on.
+void RunDevices() {
+    throw RunError("this cadenzo-cli was built without MIDI devices");
+}
+void RunStrum(const StrumArgs&) {
+    throw RunError("this cadenzo-cli was built without MIDI devices");
+}
+#endif
 
 } // namespace
 

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "controls/pixel_draw.h"
 #include "controls/qt_color.h"
 
 namespace cadenzo {
@@ -33,14 +34,6 @@ GlyphPixels ToGlyphPixels(const QImage& img) {
 void SetPixelClipped(QImage& img, int x, int y, QRgb c) {
     if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
         img.setPixel(x, y, c);
-}
-
-// A straight line from (x0, y0) towards (x1, y1) without its end point.
-void DrawLineTo(QImage& img, int x0, int y0, int x1, int y1, QRgb c) {
-    const int steps = std::max(std::abs(x1 - x0), std::abs(y1 - y0));
-    const int dx = (x1 > x0) - (x1 < x0), dy = (y1 > y0) - (y1 < y0);
-    for (int i = 0; i < steps; ++i)
-        SetPixelClipped(img, x0 + dx * i, y0 + dy * i, c);
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 #include "dialogs/edit_chords_dialog.h"
 
-#include "app/app_context.h"
+#include "state/app_context.h"
 #include "dialogs/up_down_arrows.h"
 
 #include <QLineEdit>

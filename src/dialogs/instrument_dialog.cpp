@@ -1,6 +1,6 @@
 #include "dialogs/instrument_dialog.h"
 
-#include "app/app_context.h"
+#include "state/app_context.h"
 #include "dialogs/instrument_setup.h"
 #include "dialogs/up_down_arrows.h"
 
@@ -166,7 +166,7 @@ void InstrumentDialog::onInstrumentOkClicked() {
     // With no device chosen (the stored one is gone) the stored number stays.
     if (deviceList_->currentIndex() >= 0)
         app_.midiSetup.midiDevice = static_cast<std::uint8_t>(deviceList_->currentIndex());
-    if (const std::uint32_t result = app_.port.MidiOpen(); result != MIDI_OK)
+    if (const MidiStatus result = app_.port.MidiOpen(); result != MidiStatus::Ok)
         hooks_.warn(QString::fromLatin1(MidiOpenWarning(result)));
     app_.port.ProgramChange();
     accept();

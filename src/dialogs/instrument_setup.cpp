@@ -54,7 +54,7 @@ CheckedNumber CheckNumberText(std::string_view text, int minimum, int maximum) {
 const char* DeviceQueryErrorText(std::uint32_t code) {
     switch (code) {
     case MIDI_QUERY_BAD_DEVICE:
-    case MIDI_NO_DEVICE: // the backends' word for an index past the last device
+    case static_cast<std::uint32_t>(MidiStatus::NoDevice): // the backends' word for an index past the last device
         return "The specified device identifier is out of range.";
     case MIDI_QUERY_NO_DRIVER:
         return "The driver is not installed.";
@@ -72,12 +72,12 @@ DeviceList ListOutputDevices(const MidiOut& out) {
     const unsigned count = out.deviceCount();
     for (unsigned device = 0; device < count; ++device) {
         std::string name;
-        const std::uint32_t result = out.deviceName(device, name);
-        if (result != MIDI_OK)
+        const MidiStatus result = out.deviceName(device, name);
+        if (result != MidiStatus::Ok)
             name.clear();
         list.names.push_back(name);
-        if (device + 1 == count && result != MIDI_OK)
-            list.error = DeviceQueryErrorText(result);
+        if (device + 1 == count && result != MidiStatus::Ok)
+            list.error = DeviceQueryErrorText(static_cast<std::uint32_t>(result));
     }
     return list;
 }

@@ -1,6 +1,6 @@
 #include "dialogs/register_chord_dialog.h"
 
-#include "app/app_context.h"
+#include "state/app_context.h"
 #include "dialogs/up_down_arrows.h"
 #include "model/user_chord_editing.h"
 

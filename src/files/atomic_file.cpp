@@ -17,7 +17,8 @@ std::string Reason(int error) {
 }
 
 FileResult WriteFailure(const fs::path& path, int error) {
-    return FileResult::Failure("Cannot write " + QuotedName(path) + ": " + Reason(error) + ".");
+    return FileResult::Failure(FileFailure::Write,
+                               "Cannot write " + QuotedName(path) + ": " + Reason(error) + ".");
 }
 
 // Writes all of bytes, resuming after short writes and interrupted calls.
@@ -115,9 +116,27 @@ FileResult WriteFileAtomically(const fs::path& path, std::string_view bytes) {
 
 FileResult ReadWholeFile(const fs::path& path, std::string& bytes) {
     bytes.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const auto refused = [&](const std::string& why) {
+        return FileResult::Failure(FileFailure::Open,
+                                   "Cannot open " + QuotedName(path) + ": " + why + ".");
+    };
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return FileResult::Failure("Cannot open " + QuotedName(path) + ": " + Reason(errno) + ".");
+        return refused(Reason(errno));
+    struct stat info {};
+    std::string refusal;
+    if (::fstat(fd, &info) != 0)
+        refusal = Reason(errno);
+    else if (S_ISDIR(info.st_mode))
+        refusal = "it is a folder";
+    else if (!S_ISREG(info.st_mode))
+        refusal = "it is not a regular file";
+    else if (static_cast<std::uintmax_t>(info.st_size) > MAX_READ_SIZE)
+        refusal = "it is too large (" + std::to_string(info.st_size) + " bytes)";
+    if (!refusal.empty()) {
+        ::close(fd);
+        return refused(refusal);
+    }
     char buffer[65536];
     for (;;) {
         const ssize_t n = ::read(fd, buffer, sizeof buffer);
@@ -129,8 +148,8 @@ FileResult ReadWholeFile(const fs::path& path, std::string& bytes) {
             const int error = errno;
             ::close(fd);
             bytes.clear();
-            return FileResult::Failure("Cannot read " + QuotedName(path) + ": " + Reason(error) +
-                                       ".");
+            return FileResult::Failure(FileFailure::Read, "Cannot read " + QuotedName(path) + ": " +
+                                                              Reason(error) + ".");
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }

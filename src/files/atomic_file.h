@@ -1,20 +1,16 @@
 #pragma once
 
+#include "files/file_result.h"
+
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace cadenzo {
 
-// Outcome of a file operation. On failure, message is one sentence for the user's error box that
-// names the file and the reason; on success it is usually empty but may carry a notice.
-struct FileResult {
-    bool ok = true;
-    std::string message;
-
-    explicit operator bool() const { return ok; }
-    static FileResult Failure(std::string text) { return {false, std::move(text)}; }
-};
+// Far above any file of the program (a song of 2000 events is 56000 bytes).
+inline constexpr std::uintmax_t MAX_READ_SIZE = 16u << 20;
 
 // The file name as it appears in messages, in double quotes.
 std::string QuotedName(const std::filesystem::path& path);
@@ -26,7 +22,8 @@ std::string QuotedName(const std::filesystem::path& path);
 // the file it points to is replaced and the link stays.
 FileResult WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
-// Reads the whole file at path into bytes.
+// Reads the whole file at path into bytes. A folder, a device or pipe (which could be endless)
+// and a file above MAX_READ_SIZE are refused unread.
 FileResult ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
 
 // True when something exists at path. A path whose status cannot be read (a folder without

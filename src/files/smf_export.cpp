@@ -107,11 +107,6 @@ private:
     std::int64_t lastTick_ = 0;
 };
 
-// Pitch rule of the guitar: (fret + tuning) mod 256 above MIDI note 36.
-int StringNote(std::uint8_t fret, std::uint8_t tuning) {
-    return static_cast<std::uint8_t>(fret + tuning) + NOTE_BASE;
-}
-
 // The events of the list: slots up to eventCount, never past the end marker.
 int ListedEvents(const Song& song) {
     const int count = static_cast<int>(std::min<std::uint32_t>(song.eventCount, MAX_EVENTS));
@@ -207,8 +202,8 @@ std::string ParseSmfTempo(std::string_view text, int& tempo) {
     int value = 0;
     if (std::string problem = ParseSmfInteger(text, "tempo", value); !problem.empty())
         return problem;
-    if (value < SMF_MIN_TEMPO || value > SMF_MAX_TEMPO)
-        return OutOfRange("tempo", value, SMF_MIN_TEMPO, SMF_MAX_TEMPO);
+    if (value < MIN_TEMPO || value > MAX_TEMPO)
+        return OutOfRange("tempo", value, MIN_TEMPO, MAX_TEMPO);
     tempo = value;
     return "";
 }
@@ -254,8 +249,8 @@ std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int cha
             const std::uint8_t fret = e.frets[static_cast<std::size_t>(s)];
             if (fret == SILENT)
                 continue;
-            const int note = StringNote(fret, tuning[static_cast<std::size_t>(s)]);
-            if (s + 1 >= first && s + 1 <= last && t <= release && note <= 127) {
+            const int note = StringMidiNote(fret, tuning[static_cast<std::size_t>(s)]);
+            if (s + 1 >= first && s + 1 <= last && t <= release && IsMidiNote(note)) {
                 sounds[static_cast<std::size_t>(s)] = true;
                 notes.push_back({t, on, static_cast<std::uint8_t>(note), velocity});
             }
@@ -265,8 +260,8 @@ std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int cha
             if (sounds[static_cast<std::size_t>(s)])
                 notes.push_back(
                     {release, off,
-                     static_cast<std::uint8_t>(StringNote(e.frets[static_cast<std::size_t>(s)],
-                                                          tuning[static_cast<std::size_t>(s)])),
+                     static_cast<std::uint8_t>(StringMidiNote(e.frets[static_cast<std::size_t>(s)],
+                                                              tuning[static_cast<std::size_t>(s)])),
                      0});
     }
     // A gate reaching past the next event puts its note-offs after that event's note-ons. Within
@@ -427,8 +422,8 @@ std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const S
     out.clear();
     if (std::string problem = CheckSmfOptions(options); !problem.empty())
         return problem;
-    if (tempo < SMF_MIN_TEMPO || tempo > SMF_MAX_TEMPO)
-        return OutOfRange("tempo", tempo, SMF_MIN_TEMPO, SMF_MAX_TEMPO);
+    if (tempo < MIN_TEMPO || tempo > MAX_TEMPO)
+        return OutOfRange("tempo", tempo, MIN_TEMPO, MAX_TEMPO);
     for (std::size_t k = 0; k < song.meterTable.size(); ++k) {
         const MeterEntry& m = song.meterTable[k];
         if ((k == 0 || m.changed == 1) && !ValidMeter(m.num, m.den))
@@ -449,18 +444,18 @@ std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const S
     return "";
 }
 
-std::string ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
-                      const SmfOptions& options) {
+FileResult ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
+                     const SmfOptions& options) {
     int tempo = 0;
-    if (std::string problem = ParseSmfTempo(tempoText, tempo); !problem.empty())
-        return problem;
+    std::string problem = ParseSmfTempo(tempoText, tempo);
     std::vector<std::uint8_t> bytes;
-    if (std::string problem = ComposeSmf(song, tuning, tempo, options, bytes); !problem.empty())
-        return problem;
-    const FileResult written = WriteFileAtomically(
+    if (problem.empty())
+        problem = ComposeSmf(song, tuning, tempo, options, bytes);
+    if (!problem.empty())
+        return FileResult::Failure(FileFailure::Content, problem);
+    return WriteFileAtomically(
         options.fileName,
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return written ? "" : written.message;
 }
 
 } // namespace cadenzo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "files/file_result.h"
 #include "model/guitar.h"
 #include "seq/song.h"
 
@@ -24,9 +25,6 @@ inline constexpr std::uint8_t CC_REVERB = 91;
 inline constexpr std::uint8_t CC_CHORUS = 93;
 // A variable-length quantity holds at most four bytes, so no tick of the file may lie beyond this.
 inline constexpr std::int64_t SMF_MAX_TICK = 0x0FFFFFFF;
-// The tempo range of the `tempo` box.
-inline constexpr int SMF_MIN_TEMPO = 30;
-inline constexpr int SMF_MAX_TEMPO = 300;
 
 // Items of the export dialog's lists, in item order.
 inline constexpr int SMF_FORMAT0 = 0;
@@ -151,8 +149,8 @@ std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const S
 // The export, on the window thread (which reads the song without its lock): checks the tempo
 // text and the options, composes the file and writes it to options.fileName complete or not at
 // all (a temporary file renamed over the old one). Nothing is written when a check fails.
-// Returns "" on success or one message naming the problem.
-std::string ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
-                      const SmfOptions& options);
+// A refused value is a Content failure, a failed write a Write failure.
+FileResult ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
+                     const SmfOptions& options);
 
 } // namespace cadenzo

@@ -3,10 +3,6 @@
 #include "files/atomic_file.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace cadenzo {
 
@@ -14,8 +10,6 @@ namespace {
 
 constexpr std::size_t MAGIC_SIZE = 6;
 constexpr std::size_t HEADER_SIZE = MAGIC_SIZE + 4;
-// Far above any song file (2000 events are 56000 bytes); a larger file is refused unread.
-constexpr std::uintmax_t MAX_FILE_SIZE = 16u << 20;
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -76,10 +70,6 @@ std::string TagText(const std::uint8_t* tag) {
 
 std::string Named(const std::filesystem::path& path, const std::string& problem) {
     return path.string() + ": " + problem;
-}
-
-std::string Errno(const char* what) {
-    return std::string(what) + ": " + std::strerror(errno);
 }
 
 // The decoder proper; the caller holds the song's lock.
@@ -260,33 +250,8 @@ private:
     std::uint32_t recordsRead_ = 0;
 };
 
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<std::uint8_t>& bytes,
-                   std::string& error) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = "is a folder, not a song file";
-        return false;
-    }
-    // A device or pipe could be endless, and no song file comes near this size.
-    if (std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)) {
-        error = "is not a regular file";
-        return false;
-    }
-    if (const auto size = std::filesystem::file_size(path, ec); !ec && size > MAX_FILE_SIZE) {
-        error = "is too large for a song file (" + std::to_string(size) + " bytes)";
-        return false;
-    }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
-        error = Errno("cannot open the file");
-        return false;
-    }
-    bytes.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (file.bad()) {
-        error = "read error";
-        return false;
-    }
-    return true;
+std::span<const std::uint8_t> Bytes(const std::string& text) {
+    return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
 }
 
 } // namespace
@@ -352,62 +317,47 @@ std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFilePa
     return SongDecoder(bytes, parts).run();
 }
 
-std::string WriteSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
+FileResult WriteSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
     const std::vector<std::uint8_t> bytes = EncodeSongFile(parts);
-    const FileResult result = WriteFileAtomically(
+    return WriteFileAtomically(
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-    return result.ok ? "" : result.message;
 }
 
-std::string ReadSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
-    std::vector<std::uint8_t> bytes;
-    std::string problem;
-    if (!ReadWholeFile(path, bytes, problem))
-        return Named(path, problem);
-    problem = DecodeSongFile(bytes, parts);
-    return problem.empty() ? "" : Named(path, problem);
+FileResult ReadSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
+    std::string bytes;
+    if (FileResult read = ReadWholeFile(path, bytes); !read)
+        return read;
+    const std::string problem = DecodeSongFile(Bytes(bytes), parts);
+    return problem.empty() ? FileResult::Success()
+                           : FileResult::Failure(FileFailure::Content, Named(path, problem));
 }
 
-SongFileResult SaveSong(const std::filesystem::path& path, const SongFileParts& parts) {
-    SongFileResult result;
-    result.error = WriteSongFile(path, parts);
-    result.ok = result.error.empty();
-    if (result.ok)
-        result.status = SAVED_TEXT;
+FileResult SaveSong(const std::filesystem::path& path, const SongFileParts& parts) {
+    FileResult result = WriteSongFile(path, parts);
+    if (result)
+        result.message = SAVED_TEXT;
     return result;
 }
 
-SongFileResult LoadSong(const std::filesystem::path& path, const SongFileParts& parts,
-                        const std::function<void()>& newSong) {
-    SongFileResult result;
+FileResult LoadSong(const std::filesystem::path& path, const SongFileParts& parts,
+                    const std::function<void()>& newSong) {
     if (newSong)
         newSong();
     else
         parts.song.NewSong();
 
-    std::vector<std::uint8_t> bytes;
-    std::string problem;
-    if (!ReadWholeFile(path, bytes, problem)) {
-        result.error = Named(path, problem);
-        return result;
-    }
-    if (bytes.size() < MAGIC_SIZE) {
-        result.error = Named(path, "the file ends inside its header");
-        return result;
-    }
-    if (!std::equal(bytes.begin(), bytes.begin() + MAGIC_SIZE, SONG_MAGIC)) {
-        result.wrongType = true;
-        result.error = WRONG_TYPE_TEXT;
-        return result;
-    }
-    problem = DecodeSongFile(bytes, parts);
-    if (!problem.empty()) {
-        result.error = Named(path, problem);
-        return result;
-    }
-    result.ok = true;
-    result.status = LOADED_TEXT;
-    return result;
+    std::string bytes;
+    if (FileResult read = ReadWholeFile(path, bytes); !read)
+        return read;
+    if (bytes.size() < MAGIC_SIZE)
+        return FileResult::Failure(FileFailure::Content,
+                                   Named(path, "the file ends inside its header"));
+    if (!std::equal(bytes.begin(), bytes.begin() + MAGIC_SIZE, SONG_MAGIC))
+        return FileResult::Failure(FileFailure::WrongType, WRONG_TYPE_TEXT);
+    const std::string problem = DecodeSongFile(Bytes(bytes), parts);
+    if (!problem.empty())
+        return FileResult::Failure(FileFailure::Content, Named(path, problem));
+    return FileResult::Success(LOADED_TEXT);
 }
 
 } // namespace cadenzo

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "files/file_result.h"
 #include "model/guitar.h"
+#include "model/midi_setup.h"
 #include "seq/song.h"
-#include "sound/midi_port.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -43,26 +44,17 @@ std::vector<std::uint8_t> EncodeSongFile(const SongFileParts& parts);
 std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts& parts);
 
 // Write the file: a temporary file beside it, flushed to disk, then renamed over the old one, so
-// a failed save leaves an existing file as it was. Returns "" on success or a message naming the
-// file and the reason.
-std::string WriteSongFile(const std::filesystem::path& path, const SongFileParts& parts);
-// Returns "" on success or a message naming the file and the problem.
-std::string ReadSongFile(const std::filesystem::path& path, const SongFileParts& parts);
+// a failed save leaves an existing file as it was. A failure names the file and the reason.
+FileResult WriteSongFile(const std::filesystem::path& path, const SongFileParts& parts);
+FileResult ReadSongFile(const std::filesystem::path& path, const SongFileParts& parts);
 
-// What a save or a load tells the user: `status` for status panel 3 ("Saved.", "Loaded." or
-// empty), `error` for a message box (empty on success). `wrongType` is set when the magic did not
-// match; the box then carries the caption "Error".
-struct SongFileResult {
-    bool ok = false;
-    bool wrongType = false;
-    std::string status;
-    std::string error;
-};
-
-SongFileResult SaveSong(const std::filesystem::path& path, const SongFileParts& parts);
+// The song commands. On success the message is the text of status panel 3 ("Saved." or
+// "Loaded."); on failure it is for a message box. A file without the song file's magic is a
+// WrongType failure, whose box carries the caption "Error".
+FileResult SaveSong(const std::filesystem::path& path, const SongFileParts& parts);
 // Resets the song first with `newSong` (which stops playback; Song::NewSong when empty), then
 // checks the magic and reads the file.
-SongFileResult LoadSong(const std::filesystem::path& path, const SongFileParts& parts,
-                        const std::function<void()>& newSong = {});
+FileResult LoadSong(const std::filesystem::path& path, const SongFileParts& parts,
+                    const std::function<void()>& newSong = {});
 
 } // namespace cadenzo

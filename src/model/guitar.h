@@ -17,6 +17,16 @@ inline constexpr std::uint8_t NECK_FRETS = 24;
 // The MIDI note of a pitch value is value + NOTE_BASE.
 inline constexpr int NOTE_BASE = 36;
 
+// The MIDI note a string sounds at a fret under a tuning value. Nothing wraps: a sum past 127 is
+// no MIDI note (as a data byte it would read as a status byte), and such a note is never sent or
+// written. Every player and the SMF export take their notes from here.
+constexpr int StringMidiNote(std::uint8_t fret, std::uint8_t tuning) {
+    return int{fret} + int{tuning} + NOTE_BASE;
+}
+constexpr bool IsMidiNote(int note) {
+    return note >= 0 && note <= 127;
+}
+
 using Frets = std::array<std::uint8_t, STRING_COUNT>;
 
 extern const std::array<const char*, 12> noteName;

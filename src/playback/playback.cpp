@@ -11,8 +11,6 @@ namespace cadenzo {
 
 namespace {
 
-constexpr int MIN_TEMPO = 30;
-constexpr int MAX_TEMPO = 300;
 // The play line is drawn when the rounded position is a multiple of this.
 constexpr std::int64_t LINE_RASTER = 5;
 
@@ -42,7 +40,7 @@ void PlaybackEngine::TickCallback(void* user) {
 }
 
 void PlaybackEngine::notifyTransport(Transport state) {
-    (listener_ ? *listener_ : silent_).transportChanged(state);
+    listener_->transportChanged(state);
 }
 
 void PlaybackEngine::SetTransport(Transport state) {
@@ -113,7 +111,7 @@ PlaybackEngine::StartResult PlaybackEngine::StartPlay(std::string_view tempoText
         }
     }
     notifyTransport(Transport::PLAY);
-    (listener_ ? *listener_ : silent_).scrollSequence(scrollTo);
+    listener_->scrollSequence(scrollTo);
     return StartResult::Started;
 }
 
@@ -126,7 +124,7 @@ void PlaybackEngine::StopPlayTimer() {
 
 void PlaybackEngine::sendStringOff(const SongEvent& e, int s, std::uint8_t channel) {
     // An out-of-range note (a foreign file's fret and tuning) is never sent: NoteOut drops it.
-    port_.NoteOut(0, channel, int{e.frets[s]} + guitar_.tuning[s] + NOTE_BASE, 0);
+    port_.NoteOut(0, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]), 0);
 }
 
 void PlaybackEngine::PlayTick() {
@@ -177,7 +175,7 @@ void PlaybackEngine::PlayTick() {
                         s = 5 - s;
                     if (e.frets[s] == SILENT)
                         continue;
-                    port_.NoteOut(1, channel, int{e.frets[s]} + guitar_.tuning[s] + NOTE_BASE,
+                    port_.NoteOut(1, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]),
                                   e.velocity);
                     break;
                 }
@@ -262,7 +260,7 @@ void PlaybackEngine::Locate(std::int32_t tick) {
         playStep_ = 0;
         nothingAfter = playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
     }
-    PlaybackListener& ui = listener_ ? *listener_ : silent_;
+    PlaybackListener& ui = *listener_;
     ui.clearDragLine();
     if (nothingAfter) {
         StopPlayTimer(); // first: a tick between the silence and the stop would strike a note
@@ -277,14 +275,14 @@ void PlaybackEngine::stopButtonClick() {
     StopPlayTimer();
     port_.AllNoteOff();
     SetTransport(Transport::STOP);
-    (listener_ ? *listener_ : silent_).redrawSequence();
+    listener_->redrawSequence();
 }
 
 void PlaybackEngine::backtopClick() {
     // The timer stops before the silence: a tick in between would strike a note after it.
     StopPlayTimer();
     SetTransport(Transport::STOP);
-    PlaybackListener& ui = listener_ ? *listener_ : silent_;
+    PlaybackListener& ui = *listener_;
     song_.playTick = 0;
     ui.scrollSequence(0);
     {

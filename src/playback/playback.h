@@ -70,8 +70,8 @@ public:
     PlaybackEngine(const PlaybackEngine&) = delete;
     PlaybackEngine& operator=(const PlaybackEngine&) = delete;
 
-    // Set before playback starts; the tick reads it.
-    void setListener(PlaybackListener* listener) { listener_ = listener; }
+    // Set before playback starts; the tick reads it. Null: nobody listens.
+    void setListener(PlaybackListener* listener) { listener_ = listener ? listener : &silent_; }
 
     void SetTransport(Transport state);
     // Index of the first event at or after `tick` (unsigned comparison), or eventCount + 1 when
@@ -151,8 +151,8 @@ private:
     MidiPort& port_;
     const Guitar& guitar_;
     Timer& timer_;
-    PlaybackListener* listener_ = nullptr;
     PlaybackListener silent_;
+    PlaybackListener* listener_ = &silent_; // never null
 
     std::atomic<Transport> transport_{Transport::STOP};
     std::atomic<std::uint32_t> playPeriod_{0};

@@ -12,6 +12,10 @@
 namespace cadenzo {
 
 inline constexpr std::int32_t TICKS_PER_QUARTER = 480;
+// The song's tempo in quarter notes per minute, as the tempo box allows it, for playback and
+// export alike.
+inline constexpr int MIN_TEMPO = 30;
+inline constexpr int MAX_TEMPO = 300;
 // The editor addresses ticks 0..MAX_TICK: 100 bars of 4/4.
 inline constexpr std::int32_t MAX_TICK = 192000;
 // The tick of the end marker and of every free slot. Read as a signed value (-1) by the editing

@@ -4,24 +4,24 @@
 
 namespace cadenzo {
 
-const char* MidiOpenWarning(std::uint32_t code) {
+const char* MidiOpenWarning(MidiStatus code) {
     switch (code) {
-    case MIDI_OK:
+    case MidiStatus::Ok:
         return "";
-    case MIDI_ALLOCATED:
+    case MidiStatus::Allocated:
         return "Device Already Allocated";
-    case MIDI_NO_MAP:
+    case MidiStatus::NoMap:
         return "No Map";
-    case MIDI_NO_DEVICE:
+    case MidiStatus::NoDevice:
         return "No Midi Device";
     default:
         return "Midi Open Error";
     }
 }
 
-std::uint32_t MidiPort::MidiOpen() {
-    const std::uint32_t result = out_.open(setup_.midiDevice);
-    if (result != MIDI_OK)
+MidiStatus MidiPort::MidiOpen() {
+    const MidiStatus result = out_.open(setup_.midiDevice);
+    if (result != MidiStatus::Ok)
         out_.close();
     out_.reset();
     return result;
@@ -32,7 +32,7 @@ void MidiPort::Close() {
 }
 
 void MidiPort::NoteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity) {
-    if (note < 0 || note > 127)
+    if (!IsMidiNote(note))
         return;
     const auto status = static_cast<std::uint8_t>(0x80 + 16 * kind + (channel & 0x0F));
     out_.shortMsg(PackShortMsg(status, static_cast<std::uint8_t>(note), velocity & 0x7F));
@@ -46,7 +46,7 @@ void MidiPort::AllNoteOff() {
 
 void MidiPort::SoundString(const Guitar& guitar, int s) {
     const std::uint8_t channel = setup_.midiChannel;
-    const int note = guitar.stringNote[s] + NOTE_BASE;
+    const int note = StringMidiNote(guitar.flet[s], guitar.tuning[s]);
     NoteOut(0, channel, note, 0);
     NoteOut(1, channel, note, setup_.midiVelocity);
 }

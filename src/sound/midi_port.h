@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/relaxed.h"
+#include "model/midi_setup.h"
 #include "sound/midi_out.h"
 
 #include <cstdint>
@@ -9,18 +9,9 @@ namespace cadenzo {
 
 struct Guitar;
 
-// The MIDI setup that every player shares, four bytes in this order as the settings and song
-// files store them. Written by the window thread, read by the strum and playback ticks.
-struct MidiSetup {
-    Relaxed<std::uint8_t> midiChannel{0}; // 0..15, shown 1..16
-    Relaxed<std::uint8_t> midiProgram{24};
-    Relaxed<std::uint8_t> midiVelocity{100};
-    Relaxed<std::uint8_t> midiDevice{0};
-};
-
 // The warning text for a failed open: "Device Already Allocated", "No Map", "No Midi Device" or
-// "Midi Open Error"; empty for MIDI_OK.
-const char* MidiOpenWarning(std::uint32_t code);
+// "Midi Open Error"; empty for MidiStatus::Ok.
+const char* MidiOpenWarning(MidiStatus code);
 
 // The program's one output handle and the operations every player sends through.
 // Thread rules: NoteOut, AllNoteOff and ProgramChange are safe from any thread; MidiOpen and
@@ -31,7 +22,7 @@ public:
 
     // Opens device midiDevice; on failure the handle is closed again. The device is reset in
     // every case. Returns the result code; the caller shows MidiOpenWarning(code) when non-zero.
-    std::uint32_t MidiOpen();
+    MidiStatus MidiOpen();
     void Close();
 
     // kind 0 = note off, 1 = note on. A note outside 0..127 is never sent: as a data byte it
@@ -47,7 +38,7 @@ public:
     MidiOut& out() { return out_; }
 
     // Result of the MidiOpen run at start-up; read by the instrument dialog.
-    std::uint32_t midiOpenResult = MIDI_OK;
+    MidiStatus midiOpenResult = MidiStatus::Ok;
 
 private:
     MidiOut& out_;

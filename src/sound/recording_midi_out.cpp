@@ -6,17 +6,17 @@ RecordingMidiOut::RecordingMidiOut(unsigned devices, std::size_t reserve) : devi
     sent_.reserve(reserve);
 }
 
-std::uint32_t RecordingMidiOut::open(unsigned device) {
+MidiStatus RecordingMidiOut::open(unsigned device) {
     std::lock_guard lock(mutex_);
-    if (failCode_ != MIDI_OK) {
-        const std::uint32_t code = failCode_;
-        failCode_ = MIDI_OK;
+    if (failCode_ != MidiStatus::Ok) {
+        const MidiStatus code = failCode_;
+        failCode_ = MidiStatus::Ok;
         return code;
     }
     if (device >= devices_)
-        return MIDI_NO_DEVICE;
+        return MidiStatus::NoDevice;
     open_ = true;
-    return MIDI_OK;
+    return MidiStatus::Ok;
 }
 
 void RecordingMidiOut::shortMsg(std::uint32_t message) {
@@ -36,11 +36,11 @@ void RecordingMidiOut::close() {
     open_ = false;
 }
 
-std::uint32_t RecordingMidiOut::deviceName(unsigned device, std::string& name) const {
+MidiStatus RecordingMidiOut::deviceName(unsigned device, std::string& name) const {
     if (device >= devices_)
-        return MIDI_NO_DEVICE;
+        return MidiStatus::NoDevice;
     name = "Recorder " + std::to_string(device);
-    return MIDI_OK;
+    return MidiStatus::Ok;
 }
 
 std::vector<RecordingMidiOut::Sent> RecordingMidiOut::sent() const {
@@ -63,7 +63,7 @@ int RecordingMidiOut::resetCount() const {
     return resets_;
 }
 
-void RecordingMidiOut::failNextOpen(std::uint32_t code) {
+void RecordingMidiOut::failNextOpen(MidiStatus code) {
     std::lock_guard lock(mutex_);
     failCode_ = code;
 }

@@ -25,15 +25,16 @@ public:
         std::uint8_t data2() const { return (message >> 16) & 0xFF; }
     };
 
-    // Devices this recorder pretends to have; opening another index fails with MIDI_NO_DEVICE.
+    // Devices this recorder pretends to have; opening another index fails with
+    // MidiStatus::NoDevice.
     explicit RecordingMidiOut(unsigned devices = 1, std::size_t reserve = 1 << 16);
 
-    std::uint32_t open(unsigned device) override;
+    MidiStatus open(unsigned device) override;
     void shortMsg(std::uint32_t message) override;
     void reset() override;
     void close() override;
     unsigned deviceCount() const override { return devices_; }
-    std::uint32_t deviceName(unsigned device, std::string& name) const override;
+    MidiStatus deviceName(unsigned device, std::string& name) const override;
 
     // A copy of what was sent so far (messages sent while no device was open are not kept).
     std::vector<Sent> sent() const;
@@ -41,7 +42,7 @@ public:
     bool isOpen() const;
     int resetCount() const;
     // Makes the next open fail with `code` (0 = succeed again).
-    void failNextOpen(std::uint32_t code);
+    void failNextOpen(MidiStatus code);
 
 private:
     mutable std::mutex mutex_;
@@ -49,7 +50,7 @@ private:
     unsigned devices_;
     bool open_ = false;
     int resets_ = 0;
-    std::uint32_t failCode_ = MIDI_OK;
+    MidiStatus failCode_ = MidiStatus::Ok;
 };
 
 } // namespace cadenzo

@@ -18,17 +18,17 @@ SystemMidiOut::~SystemMidiOut() {
     close();
 }
 
-std::uint32_t SystemMidiOut::open(unsigned device) {
+MidiStatus SystemMidiOut::open(unsigned device) {
     std::lock_guard devices(deviceMutex_);
     {
         std::lock_guard sends(sendMutex_);
         if (active_ != nullptr)
-            return MIDI_ALLOCATED;
+            return MidiStatus::Allocated;
     }
     // No send reaches a backend that is not active, so it opens without holding up the sends.
     MidiOut& backend = device == 0 ? static_cast<MidiOut&>(*synth_) : *ports_;
-    const std::uint32_t result = backend.open(device == 0 ? 0 : device - 1);
-    if (result == MIDI_OK) {
+    const MidiStatus result = backend.open(device == 0 ? 0 : device - 1);
+    if (result == MidiStatus::Ok) {
         std::lock_guard sends(sendMutex_);
         active_ = &backend;
         openDevice_ = static_cast<int>(device);
@@ -66,7 +66,7 @@ unsigned SystemMidiOut::deviceCount() const {
     return 1 + ports_->deviceCount();
 }
 
-std::uint32_t SystemMidiOut::deviceName(unsigned device, std::string& name) const {
+MidiStatus SystemMidiOut::deviceName(unsigned device, std::string& name) const {
     std::lock_guard lock(deviceMutex_);
     if (device == 0)
         return synth_->deviceName(0, name);

@@ -22,12 +22,12 @@ public:
     SystemMidiOut(std::unique_ptr<FluidMidiOut> synth, std::unique_ptr<RtMidiPorts> ports);
     ~SystemMidiOut() override;
 
-    std::uint32_t open(unsigned device) override;
+    MidiStatus open(unsigned device) override;
     void shortMsg(std::uint32_t message) override;
     void reset() override;
     void close() override;
     unsigned deviceCount() const override;
-    std::uint32_t deviceName(unsigned device, std::string& name) const override;
+    MidiStatus deviceName(unsigned device, std::string& name) const override;
 
     // The device index open now, -1 when none.
     int openDevice() const;

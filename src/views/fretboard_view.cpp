@@ -1,9 +1,9 @@
 #include "views/fretboard_view.h"
 
+#include "controls/pixel_draw.h"
 #include "fretboard/fretboard_controller.h"
 #include "model/guitar.h"
 #include "views/pictures.h"
-#include "views/pixel_draw.h"
 
 #include <QLineEdit>
 #include <QPainter>
@@ -51,21 +51,22 @@ FretboardView::FretboardView(QWidget* parent, const Guitar& guitar, FretboardCon
     neckBuffer_ = QImage(neckImage_.size(), QImage::Format_RGB32);
     openBuffer_ = QImage(OPEN_GEN_WIDTH, OPEN_GEN_HEIGHT, QImage::Format_RGB32);
 
-    NeckScreen->onMouseDown = [this](Qt::MouseButton b, QPoint p) {
-        NeckScreenMouseDown(b, p.x(), p.y());
-    };
-    NeckScreen->onMouseMove = [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint p) {
-        NeckScreenMouseMove(b, m, p.x(), p.y());
-    };
-    NeckScreen->onMouseUp = [this](Qt::MouseButton, QPoint) { NeckScreenMouseUp(); };
-    NeckScreen->onResize = [this] { DrawNeck(); };
-    OpenGen->onMouseDown = [this](Qt::MouseButton b, QPoint p) {
-        OpenGenMouseDown(b, p.x(), p.y());
-    };
-    OpenGen->onMouseMove = [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPoint p) {
-        OpenGenMouseMove(p.x(), p.y());
-    };
-    OpenGen->onMouseUp = [this](Qt::MouseButton, QPoint) { OpenGenMouseUp(); };
+    QObject::connect(NeckScreen, &ImageControl::mousePressed, NeckScreen,
+                     [this](Qt::MouseButton b, QPoint p) { NeckScreenMouseDown(b, p.x(), p.y()); });
+    QObject::connect(NeckScreen, &ImageControl::mouseMoved, NeckScreen,
+                     [this](Qt::MouseButtons b, Qt::KeyboardModifiers m, QPoint p) {
+                         NeckScreenMouseMove(b, m, p.x(), p.y());
+                     });
+    QObject::connect(NeckScreen, &ImageControl::mouseReleased, NeckScreen,
+                     [this] { NeckScreenMouseUp(); });
+    QObject::connect(NeckScreen, &ImageControl::resized, NeckScreen, [this] { DrawNeck(); });
+    QObject::connect(OpenGen, &ImageControl::mousePressed, OpenGen,
+                     [this](Qt::MouseButton b, QPoint p) { OpenGenMouseDown(b, p.x(), p.y()); });
+    QObject::connect(OpenGen, &ImageControl::mouseMoved, OpenGen,
+                     [this](Qt::MouseButtons, Qt::KeyboardModifiers, QPoint p) {
+                         OpenGenMouseMove(p.x(), p.y());
+                     });
+    QObject::connect(OpenGen, &ImageControl::mouseReleased, OpenGen, [this] { OpenGenMouseUp(); });
     connect(neckBar, &QScrollBar::valueChanged, this, [this](int value) {
         if (!settingBar_)
             neckBarScroll(value);

@@ -37,23 +37,19 @@ void ImageControl::FitPicture() {
 
 void ImageControl::resizeEvent(QResizeEvent* /*event*/) {
     FitPicture();
-    if (onResize)
-        onResize();
+    emit resized();
 }
 
 void ImageControl::mousePressEvent(QMouseEvent* event) {
-    if (onMouseDown)
-        onMouseDown(event->button(), event->position().toPoint());
+    emit mousePressed(event->button(), event->position().toPoint());
 }
 
 void ImageControl::mouseMoveEvent(QMouseEvent* event) {
-    if (onMouseMove)
-        onMouseMove(event->buttons(), event->modifiers(), event->position().toPoint());
+    emit mouseMoved(event->buttons(), event->modifiers(), event->position().toPoint());
 }
 
 void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
-    if (onMouseUp)
-        onMouseUp(event->button(), event->position().toPoint());
+    emit mouseReleased(event->button(), event->position().toPoint());
 }
 
 void CopyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size) {

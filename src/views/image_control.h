@@ -3,8 +3,6 @@
 #include <QImage>
 #include <QWidget>
 
-#include <functional>
-
 namespace cadenzo {
 
 // A control that shows a picture composed elsewhere and reports the mouse to its owner: the
@@ -19,10 +17,12 @@ public:
     // The picture on screen, always the size of the control; owners draw into it, then update().
     QImage& picture();
 
-    std::function<void(Qt::MouseButton, QPoint)> onMouseDown;
-    std::function<void(Qt::MouseButtons, Qt::KeyboardModifiers, QPoint)> onMouseMove;
-    std::function<void(Qt::MouseButton, QPoint)> onMouseUp;
-    std::function<void()> onResize;
+signals:
+    void mousePressed(Qt::MouseButton button, QPoint at);
+    void mouseMoved(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, QPoint at);
+    void mouseReleased(Qt::MouseButton button, QPoint at);
+    // The picture already has the new size.
+    void resized();
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -2,7 +2,7 @@
 
 #include "model/chords.h"
 #include "seq/seq_geometry.h"
-#include "views/pixel_draw.h"
+#include "controls/pixel_draw.h"
 
 #include <QMouseEvent>
 #include <QPainter>

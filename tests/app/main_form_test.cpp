@@ -35,7 +35,7 @@ class OrderCheckingOut : public RecordingMidiOut {
 public:
     const Song* song = nullptr;
     int eventsAtOpen = -1;
-    std::uint32_t open(unsigned device) override {
+    MidiStatus open(unsigned device) override {
         eventsAtOpen = song != nullptr ? static_cast<int>(song->eventCount) : -1;
         return RecordingMidiOut::open(device);
     }
@@ -109,7 +109,7 @@ TEST_F(MainFormTest, SongOnTheCommandLineIsLoadedBeforeTheDeviceOpens) {
         MidiSetup midi;
         Guitar guitar;
         guitar.setTuning(standardTuning);
-        ASSERT_EQ(WriteSongFile(folder / "a.cz0", {song, tempo, midi, guitar}), "");
+        ASSERT_TRUE(WriteSongFile(folder / "a.cz0", {song, tempo, midi, guitar}).ok());
     }
     Create(QString::fromStdString((folder / "a.cz0").string()));
     EXPECT_EQ(app->song.eventCount, 1u);

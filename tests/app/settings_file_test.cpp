@@ -39,14 +39,14 @@ TEST(SettingsFile, AFirstRunOrAnotherVersionWritesTheDefaultsAndReadsThemBack) {
     TempFolder folder;
     const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
     EXPECT_TRUE(load.defaultsWritten);
-    EXPECT_TRUE(load.complete()) << load.error;
+    EXPECT_TRUE(load.complete()) << load.result.message;
     EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), firstRun);
     EXPECT_EQ(load.values, DefaultSettings());
     for (const char* version : {"CZ0100", "cz0200", "CZ0200 ", "", "(empty file)"}) {
         WriteBytes(folder / "Cadenzo.ini", version[0] == '(' ? "" : WithLine(usedFile, 1, version));
         const SettingsLoad other = LoadSettingsFile(folder / "Cadenzo.ini", 640);
         EXPECT_TRUE(other.defaultsWritten) << version;
-        EXPECT_TRUE(other.complete()) << other.error;
+        EXPECT_TRUE(other.complete()) << other.result.message;
         EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"),
                   WithLine(WithLine(firstRun, 5, "640"), 20, "640"))
             << version;
@@ -57,7 +57,7 @@ TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
     TempFolder folder;
     WriteBytes(folder / "Cadenzo.ini", usedFile);
     const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
-    ASSERT_TRUE(load.complete()) << load.error;
+    ASSERT_TRUE(load.complete()) << load.result.message;
     EXPECT_FALSE(load.defaultsWritten);
     RecordingSink sink;
     ApplySettings(load, sink);
@@ -99,8 +99,8 @@ TEST(SettingsFile, AReadStopsAtTheFailingLineNamingFileAndLine) {
         EXPECT_FALSE(load.defaultsWritten);
         EXPECT_EQ(load.linesRead, line - 1);
         EXPECT_EQ(load.failedLine, line);
-        EXPECT_THAT(load.error, HasSubstr(QuotedName(folder / "Cadenzo.ini") + ": line " +
-                                          std::to_string(line) + " "));
+        EXPECT_THAT(load.result.message, HasSubstr(QuotedName(folder / "Cadenzo.ini") + ": line " +
+                                                   std::to_string(line) + " "));
     }
 }
 
@@ -115,7 +115,7 @@ TEST(SettingsFile, AStoppedReadAppliesOnlyTheLinesBeforeTheFailure) {
     TempFolder folder; // a file that cannot be opened applies only the closed pane
     std::filesystem::create_directory(folder / "Cadenzo.ini");
     const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
-    EXPECT_THAT(load.error, HasSubstr(QuotedName(folder / "Cadenzo.ini")));
+    EXPECT_THAT(load.result.message, HasSubstr(QuotedName(folder / "Cadenzo.ini")));
     sink.log.clear();
     ApplySettings(load, sink);
     EXPECT_THAT(sink.log, ElementsAre("SetSeqPane 0"));

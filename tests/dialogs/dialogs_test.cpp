@@ -148,7 +148,7 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
 }
 
 TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheStrings) {
-    recorder->failNextOpen(MIDI_ERROR);
+    recorder->failNextOpen(MidiStatus::Error);
     Create();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error"}));
     InstrumentDialog* dialog = Open<InstrumentDialog>(form->instrument1);
@@ -177,7 +177,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     // The strings sound the new tuning at once (the frets are all open).
     EXPECT_EQ(app->guitar.stringNote[0], 26);
     EXPECT_EQ(app->guitar.stringNote[5], 3);
-    recorder->failNextOpen(MIDI_NO_DEVICE);
+    recorder->failNextOpen(MidiStatus::NoDevice);
     dialog->instrumentOkButton()->click();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error", "No Midi Device"}));
     EXPECT_TRUE(form->isEnabled());

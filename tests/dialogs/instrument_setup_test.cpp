@@ -50,8 +50,9 @@ TEST(InstrumentSetup, TuningNamesAndPresets) {
 class FailingLastName : public RecordingMidiOut {
 public:
     FailingLastName() : RecordingMidiOut(3) {}
-    std::uint32_t deviceName(unsigned device, std::string& name) const override {
-        return device == 2 ? MIDI_QUERY_NO_DRIVER : RecordingMidiOut::deviceName(device, name);
+    MidiStatus deviceName(unsigned device, std::string& name) const override {
+        return device == 2 ? static_cast<MidiStatus>(MIDI_QUERY_NO_DRIVER)
+                           : RecordingMidiOut::deviceName(device, name);
     }
 };
 

@@ -89,6 +89,17 @@ TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
                          endOfTrack}));
 }
 
+// A string whose pitch passes 127 (fret 100 on the fifth, fret 254 on the second string: 313,
+// not the 57 a sum wrapped at 256 would give) is left out but keeps its turn in the stroke.
+TEST_F(SmfExport, NotesAbove127AreLeftOutAndKeepTheirTurn) {
+    Put(0, {0, 254, SILENT, SILENT, 100, 0}, 480, 60);
+    std::vector<std::pair<std::int64_t, int>> ons;
+    for (const SmfNote& n : CollectNotes(*song, tuning, 1, 1, 6))
+        if (n.status == 0x90)
+            ons.emplace_back(n.tick, n.note);
+    EXPECT_EQ(ons, (std::vector<std::pair<std::int64_t, int>>{{1920, 40}, {1950, 64}}));
+}
+
 // Down stroke 60 (10 ticks a string), gate 240: strings 6..1 from 1920 on, released at 2160.
 TEST_F(SmfExport, StrokedChordInSingleTrackLayout) {
     Put(0, allOpen, 240, 60);

@@ -32,7 +32,7 @@ protected:
         for (const auto& [format, layout] : layouts) {
             options.format = format;
             options.fileName = (dir / (std::string(layout) + ".mid")).string();
-            ASSERT_EQ(ExportSmf(*song, standardTuning, tempo, options), "") << layout;
+            ASSERT_TRUE(ExportSmf(*song, standardTuning, tempo, options).ok()) << layout;
             files += (files.empty() ? "[\"" : ",[\"") + options.fileName + "\",\"" + layout + "\"]";
         }
         test::WriteBytes(dir / "want.json", "{\"files\":[" + files + "]," + want + "}");

@@ -67,9 +67,9 @@ void ExpectListInvariants(const Song& song) {
 TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     TempFolder folder;
     Fixture f;
-    const SongFileResult saved = SaveSong(folder / "empty.cz0", f.parts);
-    EXPECT_TRUE(saved.ok) << saved.error;
-    EXPECT_EQ(saved.status, "Saved.");
+    const FileResult saved = SaveSong(folder / "empty.cz0", f.parts);
+    EXPECT_TRUE(saved.ok()) << saved.message;
+    EXPECT_EQ(saved.message, "Saved.");
     ASSERT_EQ(emptySong.size(), 70u);
     EXPECT_EQ(ReadBytes(folder / "empty.cz0"), emptySong);
 
@@ -77,9 +77,9 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     g.tempo = "999";
     g.midi.midiProgram = 1;
     g.song.PutEvent(SongEvent{.tick = 0});
-    const SongFileResult loaded = LoadSong(folder / "empty.cz0", g.parts);
-    EXPECT_TRUE(loaded.ok) << loaded.error;
-    EXPECT_EQ(loaded.status, "Loaded.");
+    const FileResult loaded = LoadSong(folder / "empty.cz0", g.parts);
+    EXPECT_TRUE(loaded.ok()) << loaded.message;
+    EXPECT_EQ(loaded.message, "Loaded.");
     EXPECT_EQ(g.song.eventCount, 0u);
     EXPECT_EQ(g.tempo, "120");
     EXPECT_EQ(g.midi.midiProgram, 24);
@@ -91,8 +91,8 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     TempFolder folder;
     WriteBytes(folder / "known.cz0", knownSong);
     Fixture f;
-    const SongFileResult loaded = LoadSong(folder / "known.cz0", f.parts);
-    ASSERT_TRUE(loaded.ok) << loaded.error;
+    const FileResult loaded = LoadSong(folder / "known.cz0", f.parts);
+    ASSERT_TRUE(loaded.ok()) << loaded.message;
     ASSERT_EQ(f.song.eventCount, 2u);
     const SongEvent& a = f.song.songEvents[0];
     EXPECT_EQ(a.frets, (Frets{0, 0, 0, 0, 2, SILENT}));
@@ -112,7 +112,7 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     EXPECT_EQ(f.song.meterTable[6].changed, 0);
     ExpectListInvariants(f.song);
 
-    ASSERT_TRUE(SaveSong(folder / "again.cz0", f.parts).ok);
+    ASSERT_TRUE(SaveSong(folder / "again.cz0", f.parts).ok());
     EXPECT_EQ(ReadBytes(folder / "again.cz0"), knownSong);
 }
 
@@ -122,15 +122,13 @@ TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
     Fixture f;
     f.song.PutEvent(SongEvent{.tick = 480});
     bool reset = false;
-    const SongFileResult r = LoadSong(folder / "lower.cz0", f.parts, [&] {
+    const FileResult r = LoadSong(folder / "lower.cz0", f.parts, [&] {
         reset = true;
         f.song.NewSong();
     });
     EXPECT_TRUE(reset);
-    EXPECT_FALSE(r.ok);
-    EXPECT_TRUE(r.wrongType);
-    EXPECT_EQ(r.error, "out of support this file type");
-    EXPECT_EQ(r.status, "");
+    EXPECT_EQ(r.failure, FileFailure::WrongType);
+    EXPECT_EQ(r.message, "out of support this file type");
     EXPECT_EQ(f.song.eventCount, 0u);
 }
 
@@ -167,11 +165,10 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
     for (const auto& c : cases) {
         WriteBytes(folder / "bad.cz0", c.bytes);
         Fixture f;
-        const SongFileResult r = LoadSong(folder / "bad.cz0", f.parts);
-        EXPECT_FALSE(r.ok) << c.problem;
-        EXPECT_EQ(r.status, "") << c.problem;
-        EXPECT_NE(r.error.find((folder / "bad.cz0").string()), std::string::npos) << r.error;
-        EXPECT_NE(r.error.find(c.problem), std::string::npos) << r.error;
+        const FileResult r = LoadSong(folder / "bad.cz0", f.parts);
+        EXPECT_FALSE(r.ok()) << c.problem;
+        EXPECT_NE(r.message.find((folder / "bad.cz0").string()), std::string::npos) << r.message;
+        EXPECT_NE(r.message.find(c.problem), std::string::npos) << r.message;
         EXPECT_EQ(f.song.eventCount, c.eventsKept) << c.problem;
         ExpectListInvariants(f.song);
     }

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the chord file reader. Whatever it makes of them must leave a table
 // within its 33 slots, and must write back to bytes that read again to the same chords.
-#include "model/user_chords.h"
+#include "files/chord_file.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     UserChordTable table = FullTable();
     const FileResult result = ReadChordText(table, text, "fuzz.crd");
-    Require(result.ok || !result.message.empty());
+    Require(result.ok() || !result.message.empty());
     Require(table.userChordCount >= 0 && table.userChordCount <= USER_CHORD_CAPACITY);
     for (int k = table.userChordCount + 1; k < USER_CHORD_SLOTS; ++k)
         Require(table.userChordName[k].empty());
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string written = ChordFileText(table);
     UserChordTable again;
     const FileResult reread = ReadChordText(again, written, "again.crd");
-    Require(reread.ok && reread.message.empty());
+    Require(reread.ok() && reread.message.empty());
     Require(SameChords(table, again));
     Require(ChordFileText(again) == written);
 

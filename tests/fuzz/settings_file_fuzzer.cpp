@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const SettingsRead read = ReadSettingsText(text, "fuzz.ini");
     Require(read.linesRead >= 0 && read.linesRead <= SETTINGS_LINES);
-    Require(read.complete() == read.error.empty());
+    Require(read.complete() == read.result.ok());
     Require(read.complete() ? read.failedLine == 0 : read.failedLine == read.linesRead + 1);
 
     test::RecordingSink sink;

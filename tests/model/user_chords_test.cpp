@@ -1,5 +1,6 @@
 #include "model/user_chords.h"
 
+#include "files/chord_file.h"
 #include "files/temp_folder.h"
 
 #include <gmock/gmock.h>

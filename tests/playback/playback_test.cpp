@@ -192,6 +192,8 @@ TEST(PlaybackStroke, SpreadsTheAudibleStringsAndReleasesThemTogether) {
          {{5, 1}, {4, 6}, {3, 11}, {2, 16}, {1, 22}, {0, 27}}, 500},
         // 200 + 0 + 36 = 236 cannot be a data byte: the string's slot passes silently.
         {"note above 127", "125", 100, {0, 0, X, X, X, X}, 1, 60, 480, {{1, 56}}, 290, 200},
+        // 250 + 10 + 36 = 296, not 40 as a sum wrapped at 256 would give.
+        {"fret and tuning past 255", "125", 100, {10, 0, X, X, X, X}, 1, 60, 480, {{1, 56}}, 290, 250},
     };
     // clang-format on
     for (const Case& c : cases) {

@@ -40,12 +40,12 @@ float Peak(FluidMidiOut& synth, int frames) {
 TEST(FluidMidiOut, PlaysNotesThatNoteOffOrResetEnd) {
     FluidMidiOut synth(Silent());
     std::string name;
-    EXPECT_EQ(synth.deviceName(0, name), MIDI_OK);
+    EXPECT_EQ(synth.deviceName(0, name), MidiStatus::Ok);
     EXPECT_EQ(name, "Built-in Synthesizer");
-    EXPECT_EQ(synth.open(1), MIDI_NO_DEVICE);
-    ASSERT_EQ(synth.open(0), MIDI_OK) << FluidMidiOut::LastError();
+    EXPECT_EQ(synth.open(1), MidiStatus::NoDevice);
+    ASSERT_EQ(synth.open(0), MidiStatus::Ok) << FluidMidiOut::LastError();
     EXPECT_FALSE(synth.soundFont().empty());
-    EXPECT_EQ(synth.open(0), MIDI_ALLOCATED);
+    EXPECT_EQ(synth.open(0), MidiStatus::Allocated);
     EXPECT_LT(Peak(synth, 4800), 1e-6f);
     synth.shortMsg(PackShortMsg(0xC0, 24, 0));
     synth.shortMsg(PackShortMsg(0x90, 40, 100));

@@ -54,7 +54,7 @@ protected:
     unsigned PeerDevice(std::string& name) {
         const std::string wanted = "JACK: " + capture.portName();
         for (unsigned d = 1; d < out.deviceCount(); ++d)
-            if (out.deviceName(d, name) == MIDI_OK && wanted.rfind(name, 0) == 0)
+            if (out.deviceName(d, name) == MidiStatus::Ok && wanted.rfind(name, 0) == 0)
                 return d;
         name.clear();
         return 0;
@@ -63,7 +63,7 @@ protected:
         std::string name;
         setup.midiDevice = static_cast<std::uint8_t>(PeerDevice(name));
         ASSERT_NE(setup.midiDevice, 0) << "the capture port is not among the devices";
-        ASSERT_EQ(port.MidiOpen(), MIDI_OK);
+        ASSERT_EQ(port.MidiOpen(), MidiStatus::Ok);
     }
 
     // Runs `send` and returns what reached the peer once `expected` messages have come (or what
@@ -138,8 +138,8 @@ TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
     setup.midiDevice = static_cast<std::uint8_t>(PeerDevice(name));
     ASSERT_NE(setup.midiDevice, 0);
     capture.Close();
-    const std::uint32_t code = port.MidiOpen();
-    EXPECT_EQ(code, MIDI_NO_DEVICE);
+    const MidiStatus code = port.MidiOpen();
+    EXPECT_EQ(code, MidiStatus::NoDevice);
     EXPECT_STREQ(MidiOpenWarning(code), "No Midi Device");
 }
 } // namespace

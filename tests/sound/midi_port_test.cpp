@@ -18,8 +18,8 @@ TEST(MidiPort, OpenReportsTheCodeAndWarningClosesOnFailureAndAlwaysResets) {
         std::uint32_t code;
         const char* text;
     };
-    const Case cases[] = {{2, 0, MIDI_OK, ""},
-                          {3, 0, MIDI_NO_DEVICE, "No Midi Device"},
+    const Case cases[] = {{2, 0, 0, ""},
+                          {3, 0, 68, "No Midi Device"},
                           {0, 4, 4, "Device Already Allocated"},
                           {0, 66, 66, "No Map"},
                           {0, 68, 68, "No Midi Device"},
@@ -30,18 +30,18 @@ TEST(MidiPort, OpenReportsTheCodeAndWarningClosesOnFailureAndAlwaysResets) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         setup.midiDevice = 0;
-        ASSERT_EQ(port.MidiOpen(), MIDI_OK); // a device open before: a failed open closes it
+        ASSERT_EQ(port.MidiOpen(), MidiStatus::Ok); // a device open before: a failed open closes it
         setup.midiDevice = c.device;
         if (c.failWith != 0)
-            out.failNextOpen(c.failWith);
-        const std::uint32_t code = port.MidiOpen();
-        EXPECT_EQ(code, c.code);
+            out.failNextOpen(MidiStatus{c.failWith});
+        const MidiStatus code = port.MidiOpen();
+        EXPECT_EQ(code, MidiStatus{c.code});
         EXPECT_STREQ(MidiOpenWarning(code), c.text);
-        EXPECT_EQ(out.isOpen(), c.code == MIDI_OK);
+        EXPECT_EQ(out.isOpen(), c.code == 0);
         EXPECT_EQ(out.resetCount(), resets += 2);
         out.clear();
         port.AllNoteOff(); // dropped while closed
-        EXPECT_EQ(out.sent().size(), c.code == MIDI_OK ? 128u : 0u);
+        EXPECT_EQ(out.sent().size(), c.code == 0 ? 128u : 0u);
     }
 }
 

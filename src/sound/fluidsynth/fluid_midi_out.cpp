@@ -52,18 +52,18 @@ std::string FluidMidiOut::LastError() {
     return lastError;
 }
 
-std::uint32_t FluidMidiOut::deviceName(unsigned device, std::string& name) const {
+MidiStatus FluidMidiOut::deviceName(unsigned device, std::string& name) const {
     if (device != 0)
-        return MIDI_NO_DEVICE;
+        return MidiStatus::NoDevice;
     name = NAME;
-    return MIDI_OK;
+    return MidiStatus::Ok;
 }
 
-std::uint32_t FluidMidiOut::open(unsigned device) {
+MidiStatus FluidMidiOut::open(unsigned device) {
     if (device != 0)
-        return MIDI_NO_DEVICE;
+        return MidiStatus::NoDevice;
     if (synth_ != nullptr)
-        return MIDI_ALLOCATED;
+        return MidiStatus::Allocated;
 
     std::string font;
     for (const std::string& candidate : options_.soundFonts) {
@@ -74,11 +74,11 @@ std::uint32_t FluidMidiOut::open(unsigned device) {
         }
     }
     if (font.empty())
-        return MIDI_NO_SOUNDFONT;
+        return MidiStatus::NoSoundFont;
 
     settings_ = new_fluid_settings();
     if (settings_ == nullptr)
-        return MIDI_ERROR;
+        return MidiStatus::Error;
     fluid_settings_setint(settings_, "audio.period-size", options_.periodSize);
     fluid_settings_setint(settings_, "audio.periods", options_.periods);
     fluid_settings_setnum(settings_, "synth.sample-rate", options_.sampleRate);
@@ -95,11 +95,11 @@ std::uint32_t FluidMidiOut::open(unsigned device) {
     synth_ = new_fluid_synth(settings_);
     if (synth_ == nullptr) {
         close();
-        return MIDI_ERROR;
+        return MidiStatus::Error;
     }
     if (fluid_synth_sfload(synth_, font.c_str(), 1) == FLUID_FAILED) {
         close();
-        return MIDI_NO_SOUNDFONT;
+        return MidiStatus::NoSoundFont;
     }
 
     if (!options_.drivers.empty()) {
@@ -114,11 +114,11 @@ std::uint32_t FluidMidiOut::open(unsigned device) {
         }
         if (audio_ == nullptr) {
             close();
-            return MIDI_NO_AUDIO;
+            return MidiStatus::NoAudio;
         }
     }
     soundFont_ = font;
-    return MIDI_OK;
+    return MidiStatus::Ok;
 }
 
 void FluidMidiOut::shortMsg(std::uint32_t message) {

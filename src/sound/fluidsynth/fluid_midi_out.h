@@ -45,13 +45,14 @@ public:
     FluidMidiOut(const FluidMidiOut&) = delete;
     FluidMidiOut& operator=(const FluidMidiOut&) = delete;
 
-    // Device 0 only; MIDI_NO_SOUNDFONT or MIDI_NO_AUDIO when the synthesizer cannot play.
-    std::uint32_t open(unsigned device) override;
+    // Device 0 only; MidiStatus::NoSoundFont or MidiStatus::NoAudio when the synthesizer cannot
+    // play.
+    MidiStatus open(unsigned device) override;
     void shortMsg(std::uint32_t message) override;
     void reset() override;
     void close() override;
     unsigned deviceCount() const override { return 1; }
-    std::uint32_t deviceName(unsigned device, std::string& name) const override;
+    MidiStatus deviceName(unsigned device, std::string& name) const override;
 
     bool isOpen() const { return synth_ != nullptr; }
     // The SoundFont and audio driver in use, empty when closed.

@@ -134,22 +134,22 @@ std::string RtMidiPorts::fullName(unsigned device) const {
     return std::string(apis_[ports_[device].api]->label) + ": " + ports_[device].name;
 }
 
-std::uint32_t RtMidiPorts::deviceName(unsigned device, std::string& name) const {
+MidiStatus RtMidiPorts::deviceName(unsigned device, std::string& name) const {
     if (!scanned_)
         Scan();
     if (device >= ports_.size())
-        return MIDI_NO_DEVICE;
+        return MidiStatus::NoDevice;
     name = fullName(device).substr(0, NAME_MAX_LENGTH);
-    return MIDI_OK;
+    return MidiStatus::Ok;
 }
 
-std::uint32_t RtMidiPorts::open(unsigned device) {
+MidiStatus RtMidiPorts::open(unsigned device) {
     if (sender_)
-        return MIDI_ALLOCATED;
+        return MidiStatus::Allocated;
     if (!scanned_)
         Scan();
     if (device >= ports_.size())
-        return MIDI_NO_DEVICE;
+        return MidiStatus::NoDevice;
     const Port wanted = ports_[device];
     const Api& api = *apis_[wanted.api];
     // The sending client is a client of its own, so that listing the ports again (the setup
@@ -159,7 +159,7 @@ std::uint32_t RtMidiPorts::open(unsigned device) {
         sender = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
         sender->setErrorCallback(KeepError, nullptr);
     } catch (const RtMidiError&) {
-        return MIDI_NO_DEVICE;
+        return MidiStatus::NoDevice;
     }
     // The list may have changed since it was shown: the port is found again by its name.
     const unsigned count = sender->getPortCount();
@@ -168,15 +168,15 @@ std::uint32_t RtMidiPorts::open(unsigned device) {
             continue;
         sender->openPort(i, CLIENT_NAME);
         if (!sender->isPortOpen())
-            return MIDI_ERROR;
+            return MidiStatus::Error;
         if (api.api == RtMidi::UNIX_JACK)
             SettleJack(wanted.name);
         sender_ = std::move(sender);
         openName_ = fullName(device);
         sounding_.reset();
-        return MIDI_OK;
+        return MidiStatus::Ok;
     }
-    return MIDI_NO_DEVICE;
+    return MidiStatus::NoDevice;
 }
 
 void RtMidiPorts::Send(const unsigned char* bytes, std::size_t size) {

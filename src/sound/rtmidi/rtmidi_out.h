@@ -26,16 +26,16 @@ public:
     RtMidiPorts(const RtMidiPorts&) = delete;
     RtMidiPorts& operator=(const RtMidiPorts&) = delete;
 
-    // Opens the port listed as `device` by the last deviceCount(); MIDI_NO_DEVICE when that port
-    // is gone, MIDI_ALLOCATED when it is already open.
-    std::uint32_t open(unsigned device) override;
+    // Opens the port listed as `device` by the last deviceCount(); MidiStatus::NoDevice when that
+    // port is gone, MidiStatus::Allocated when it is already open.
+    MidiStatus open(unsigned device) override;
     void shortMsg(std::uint32_t message) override;
     // Note-offs for every note this device was sent a note-on for and has not ended.
     void reset() override;
     void close() override;
     // Lists the ports afresh.
     unsigned deviceCount() const override;
-    std::uint32_t deviceName(unsigned device, std::string& name) const override;
+    MidiStatus deviceName(unsigned device, std::string& name) const override;
 
     // The port's full name ("ALSA: ..." or "JACK: ...") as listed by the last deviceCount().
     std::string fullName(unsigned device) const;

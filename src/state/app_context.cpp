@@ -1,6 +1,4 @@
-#include "app/app_context.h"
-
-#include "app/settings_file.h"
+#include "state/app_context.h"
 
 namespace cadenzo {
 

@@ -19,6 +19,9 @@
 
 namespace cadenzo {
 
+// The settings file in the start folder.
+inline constexpr const char* SETTINGS_FILE = "Cadenzo.ini";
+
 // Everything Cadenzo keeps for the whole run, one instance of each, handed by reference to every
 // part that uses it. The output device and the timer are given from outside so that tests run
 // the same program on a recording device and a manual timer.

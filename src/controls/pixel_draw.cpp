@@ -1,4 +1,4 @@
-#include "views/pixel_draw.h"
+#include "controls/pixel_draw.h"
 
 #include <algorithm>
 #include <cstdlib>
