@@ -11,7 +11,7 @@ namespace {
 
 // 2000 events, one every 80 ticks from 0: the whole editable range up to tick 159920.
 void FillSong(Song& song) {
-    song.NewSong();
+    song.resetSong();
     for (int k = 0; k < MAX_EVENTS; ++k) {
         SongEvent e;
         e.tick = static_cast<std::uint32_t>(k * 80);
@@ -19,17 +19,17 @@ void FillSong(Song& song) {
         e.velocity = 100;
         e.gate = 240;
         e.strokeTime = 60;
-        song.PutEvent(e);
+        song.insertEvent(e);
     }
-    song.SortEvents();
+    song.sortEvents();
 }
 
 void BM_FindInRangeWholeSong(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     FillSong(*song);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(song->FindInRange(0, MAX_TICK));
-        benchmark::DoNotOptimize(song->FindInRange(MAX_TICK, 0));
+        benchmark::DoNotOptimize(song->findInRange(0, MAX_TICK));
+        benchmark::DoNotOptimize(song->findInRange(MAX_TICK, 0));
     }
 }
 BENCHMARK(BM_FindInRangeWholeSong)->Unit(benchmark::kMicrosecond);
@@ -38,10 +38,10 @@ BENCHMARK(BM_FindInRangeWholeSong)->Unit(benchmark::kMicrosecond);
 void BM_FindInRangeByWalkWholeSong(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     FillSong(*song);
-    song->ClearRange(80, MAX_TICK); // the walk is slowest when it finds little
-    song->SortEvents();
+    song->clearRange(80, MAX_TICK); // the walk is slowest when it finds little
+    song->sortEvents();
     for (auto _ : state)
-        benchmark::DoNotOptimize(song->FindInRangeByWalk(MAX_TICK, 0));
+        benchmark::DoNotOptimize(song->findInRangeByWalk(MAX_TICK, 0));
 }
 BENCHMARK(BM_FindInRangeByWalkWholeSong)->Unit(benchmark::kMicrosecond);
 
@@ -49,7 +49,7 @@ void BM_SortEventsSorted(benchmark::State& state) {
     auto song = std::make_unique<Song>();
     FillSong(*song);
     for (auto _ : state)
-        song->SortEvents();
+        song->sortEvents();
 }
 BENCHMARK(BM_SortEventsSorted)->Unit(benchmark::kMicrosecond);
 
@@ -61,14 +61,14 @@ void BM_SortEventsScrambled(benchmark::State& state) {
         state.PauseTiming();
         for (int k = 0; k < MAX_EVENTS; k += 2)
             song->songEvents[k].tick = END_TICK;
-        song->SortEvents();
+        song->sortEvents();
         for (int k = 0; k < MAX_EVENTS; k += 2) {
             SongEvent e = song->songEvents[0];
             e.tick = static_cast<std::uint32_t>(k * 80);
             song->songEvents[song->eventCount++] = e;
         }
         state.ResumeTiming();
-        song->SortEvents();
+        song->sortEvents();
     }
 }
 BENCHMARK(BM_SortEventsScrambled)->Unit(benchmark::kMicrosecond);
@@ -84,9 +84,9 @@ void BM_PasteWholeSong(benchmark::State& state) {
         FillSong(*song);
         song->edit.anchorTick = 0;
         song->edit.cursorTick = MAX_TICK;
-        Cut(*song);
+        cutSelection(*song);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(Paste(*history, *song, 40));
+        benchmark::DoNotOptimize(pasteAt(*history, *song, 40));
     }
 }
 BENCHMARK(BM_PasteWholeSong)->Unit(benchmark::kMicrosecond);
@@ -98,10 +98,10 @@ void BM_UndoWholeSong(benchmark::State& state) {
     FillSong(*song);
     for (auto _ : state) {
         state.PauseTiming();
-        PushUndo(*history, *song, 0, MAX_TICK);
+        pushUndo(*history, *song, 0, MAX_TICK);
         song->edit.cursorTick = 0;
         state.ResumeTiming();
-        benchmark::DoNotOptimize(Undo(*history, *song, 99));
+        benchmark::DoNotOptimize(undoLastEdit(*history, *song, 99));
     }
 }
 BENCHMARK(BM_UndoWholeSong)->Unit(benchmark::kMicrosecond);
@@ -113,9 +113,9 @@ void BM_UndoSmallStepFullSong(benchmark::State& state) {
     FillSong(*song);
     for (auto _ : state) {
         state.PauseTiming();
-        PushUndo(*history, *song, 80000, 80160);
+        pushUndo(*history, *song, 80000, 80160);
         state.ResumeTiming();
-        benchmark::DoNotOptimize(Undo(*history, *song, 99));
+        benchmark::DoNotOptimize(undoLastEdit(*history, *song, 99));
     }
 }
 BENCHMARK(BM_UndoSmallStepFullSong)->Unit(benchmark::kMicrosecond);

@@ -1,7 +1,7 @@
 // Cost of playback with the sequencer pane open, at tempo 300 on a full song: the timer thread's
 // work per tick, and the window thread's play line (display-rate refreshes, page turns included)
 // per second of playback. Prints figures; never fails on a time.
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/sequencer_pane.h"
 #include "sound/manual_timer.h"
 #include "sound/recording_midi_out.h"
@@ -34,11 +34,11 @@ int main(int argc, char** argv) {
     auto timer = std::make_unique<cadenzo::ManualTimer>();
     cadenzo::ManualTimer* clock = timer.get();
     cadenzo::AppContext app(std::move(out), std::move(timer), folder);
-    cadenzo::Tmain_form form(app);
+    cadenzo::MainWindow form(app);
     form.warn = [](const QString&) {};
     form.reportError = [](const QString&) {};
-    form.FormCreate({});
-    form.SetSeqPane(1);
+    form.start({});
+    form.showSequencerPane(1);
     form.resize(1300, form.height());
     // The view copies its whole picture when it paints: nothing behind it needs painting.
     form.sequencerPane->view()->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -52,9 +52,9 @@ int main(int argc, char** argv) {
         e.velocity = 100;
         e.gate = 70;
         e.strokeTime = 30;
-        app.song.PutEvent(e);
+        app.song.insertEvent(e);
     }
-    app.song.SortEvents();
+    app.song.sortEvents();
     app.tempo = "300";
     form.sequencerPane->songReplaced(false);
     form.sequencerPane->playClick();

@@ -24,7 +24,7 @@ bool Shoot(const QString& file, int zoom, SeqLane lane, int firstBar, std::int32
     EventFields fields;
     SeqMouse mouse;
     FillProgression(*song, 64, 240);
-    song->ScrollView(firstBar - 1);
+    song->scrollView(firstBar - 1);
     song->edit.zoom = zoom;
     song->edit.anchorTick = anchor;
     song->edit.cursorTick = cursor;

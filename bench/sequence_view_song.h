@@ -11,9 +11,9 @@ namespace cadenzo {
 
 // Events every `spacing` ticks from tick 0 until `count` events or the end of the editor's range.
 inline void FillProgression(Song& song, int count, std::int32_t spacing) {
-    song.NewSong();
-    song.SetMeter(5, 3, 4);
-    song.SetMeter(6, 4, 4);
+    song.resetSong();
+    song.setMeter(5, 3, 4);
+    song.setMeter(6, 4, 4);
     struct Chord {
         int item, type; // Chord1 item (1 = C) and Chord2 item
     };
@@ -22,16 +22,16 @@ inline void FillProgression(Song& song, int count, std::int32_t spacing) {
         const Chord chord = progression[(k / 8) % progression.size()];
         SongEvent e;
         e.tick = static_cast<std::uint32_t>(k * spacing);
-        e.frets = TunedVoicing(chord.item - 1, chord.type, 0, standardTuning);
+        e.frets = tunedVoicing(chord.item - 1, chord.type, 0, standardTuning);
         e.velocity = static_cast<std::uint8_t>(k % 2 == 0 ? 110 - (k % 8) * 4 : 70 + (k % 8) * 3);
         e.gate = spacing * 2;
         e.strokeDir = static_cast<std::uint8_t>(k % 2);
         e.strokeTime = k % 2 == 0 ? 60 : 40;
         e.root = static_cast<std::uint8_t>(chord.item);
         e.chordType = static_cast<std::uint8_t>(chord.type);
-        song.PutEvent(e);
+        song.insertEvent(e);
     }
-    song.SortEvents();
+    song.sortEvents();
 }
 
 } // namespace cadenzo

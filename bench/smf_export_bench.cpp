@@ -24,7 +24,7 @@ std::unique_ptr<Song> FullSong() {
         e.strokeDir = static_cast<std::uint8_t>(i % 2);
     }
     song->eventCount = MAX_EVENTS;
-    song->SetMeter(50, 3, 4);
+    song->setMeter(50, 3, 4);
     return song;
 }
 
@@ -42,7 +42,7 @@ void BM_ComposeSmf(benchmark::State& state) {
     const SmfOptions options = Options(static_cast<int>(state.range(0)), "/tmp/bench.mid");
     std::vector<std::uint8_t> bytes;
     for (auto _ : state) {
-        ComposeSmf(*song, standardTuning, 120, options, bytes);
+        composeSmf(*song, standardTuning, 120, options, bytes);
         benchmark::DoNotOptimize(bytes.data());
     }
     state.SetLabel(smfFormatItems[static_cast<std::size_t>(state.range(0))]);
@@ -56,7 +56,7 @@ void BM_ExportSmf(benchmark::State& state) {
     std::filesystem::create_directories(dir);
     const SmfOptions options = Options(static_cast<int>(state.range(0)), dir / "full.mid");
     for (auto _ : state) {
-        if (!ExportSmf(*song, standardTuning, "120", options)) {
+        if (!exportSmf(*song, standardTuning, "120", options)) {
             state.SkipWithError("the export failed");
             break;
         }

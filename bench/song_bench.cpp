@@ -12,7 +12,7 @@ cadenzo::Song& FullSong() {
         for (std::uint32_t i = 0; i < cadenzo::MAX_EVENTS; ++i) {
             cadenzo::SongEvent e;
             e.tick = i * 80 + 40;
-            song.PutEvent(e);
+            song.insertEvent(e);
         }
     }
     return song;
@@ -21,28 +21,28 @@ cadenzo::Song& FullSong() {
 void FindInRangeWholeSong(benchmark::State& state) {
     const cadenzo::Song& song = FullSong();
     for (auto _ : state)
-        benchmark::DoNotOptimize(song.FindInRange(cadenzo::MAX_TICK, 0));
+        benchmark::DoNotOptimize(song.findInRange(cadenzo::MAX_TICK, 0));
 }
 BENCHMARK(FindInRangeWholeSong);
 
 void FindInRangeByWalkWholeSong(benchmark::State& state) {
     const cadenzo::Song& song = FullSong();
     for (auto _ : state)
-        benchmark::DoNotOptimize(song.FindInRangeByWalk(cadenzo::MAX_TICK, 0));
+        benchmark::DoNotOptimize(song.findInRangeByWalk(cadenzo::MAX_TICK, 0));
 }
 BENCHMARK(FindInRangeByWalkWholeSong);
 
 void FindInRangeEmptySpan(benchmark::State& state) {
     cadenzo::Song song;
     for (auto _ : state)
-        benchmark::DoNotOptimize(song.FindInRange(0, cadenzo::MAX_TICK));
+        benchmark::DoNotOptimize(song.findInRange(0, cadenzo::MAX_TICK));
 }
 BENCHMARK(FindInRangeEmptySpan);
 
 void FindInRangeByWalkEmptySpan(benchmark::State& state) {
     cadenzo::Song song;
     for (auto _ : state)
-        benchmark::DoNotOptimize(song.FindInRangeByWalk(0, cadenzo::MAX_TICK));
+        benchmark::DoNotOptimize(song.findInRangeByWalk(0, cadenzo::MAX_TICK));
 }
 BENCHMARK(FindInRangeByWalkEmptySpan);
 

@@ -117,7 +117,7 @@ Guitar CMajor() {
     Guitar guitar;
     guitar.setTuning(standardTuning);
     guitar.setFrets({0, 1, 0, 2, 3, 0});
-    guitar.UpdateStringNotes();
+    guitar.updateStringNotes();
     return guitar;
 }
 
@@ -126,10 +126,10 @@ void PlayStrokes(MidiPort& port, const Guitar& guitar, int strokes = STROKES) {
     PeriodicTimer timer;
     Strummer strummer(timer, port, guitar);
     for (int i = 0; i < strokes; ++i) {
-        strummer.DownStBtnMouseDown(true);
+        strummer.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
         while (strummer.running())
             Busy();
-        strummer.DownStBtnMouseUp();
+        strummer.release();
     }
 }
 
@@ -138,7 +138,7 @@ std::vector<double> AtTheDevice(int strokes) {
     MidiSetup setup;
     RecordingMidiOut out(1, 1 << 18);
     MidiPort port(out, setup);
-    port.MidiOpen();
+    port.midiOpen();
     PlayStrokes(port, guitar, strokes);
     std::vector<double> deviations;
     std::int64_t last = -1;
@@ -178,13 +178,13 @@ bool AtTheJackPeer(Stats& stats, Stats& cycles, int jackPeriod) {
             error.find("cadenzo-bench-peer") != std::string::npos)
             setup.midiDevice = static_cast<std::uint8_t>(d);
     }
-    if (setup.midiDevice == 0 || port.MidiOpen() != MidiStatus::Ok) {
+    if (setup.midiDevice == 0 || port.midiOpen() != MidiStatus::Ok) {
         std::printf("JACK peer: cannot open the capture port\n");
         return false;
     }
     PlayStrokes(port, guitar);
     std::this_thread::sleep_for(std::chrono::milliseconds(500));
-    port.Close();
+    port.close();
 
     std::vector<double> deviations, cycleDeviations;
     std::int64_t lastFrame = -1, lastNs = -1;
@@ -253,7 +253,7 @@ void BuiltInSynthesizer() {
                         static_cast<long>(deadline % 1'000'000'000)};
             while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
             }
-            synth.Render(buffer.data(), options.periodSize);
+            synth.render(buffer.data(), options.periodSize);
             const int now = synth.activeVoices();
             if (now > voices)
                 onsets.push_back(period);
@@ -286,10 +286,10 @@ void BuiltInSynthesizer() {
     PeriodicTimer timer;
     Strummer strummer(timer, port, guitar);
     for (int i = 0; i < STROKES; ++i) {
-        strummer.DownStBtnMouseDown(true);
+        strummer.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
         while (strummer.running())
             Busy();
-        strummer.DownStBtnMouseUp();
+        strummer.release();
         direct.reset(); // no voice left for the next stroke's count
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }

@@ -37,16 +37,16 @@ QImage PlayGlyph() {
 }
 
 // A button with the play glyph; with a caption it gets the white-to-navy gradient scheme.
-TShineSpeedButton* Button(QWidget* parent, QRect r, const QString& caption) {
-    auto* b = new TShineSpeedButton(parent);
+ShineSpeedButton* Button(QWidget* parent, QRect r, const QString& caption) {
+    auto* b = new ShineSpeedButton(parent);
     b->setGeometry(r);
     b->setGlyph(PlayGlyph());
     b->setCaption(caption);
     if (caption.isEmpty()) {
-        b->Colors().setColor(clSilver);
+        b->colors().setColor(clSilver);
         return b;
     }
-    for (TShineBtnColors* set : {&b->Colors(), &b->PressedColors()}) {
+    for (ShineButtonColors* set : {&b->colors(), &b->pressedColors()}) {
         set->setColor(clWhite);
         set->setGradColor(clNavy);
         set->setGradation(true);
@@ -58,22 +58,22 @@ TShineSpeedButton* Button(QWidget* parent, QRect r, const QString& caption) {
 }
 
 // Shows a hidden button brought into a look by the events that lead there.
-void ShowIn(TShineSpeedButton* b, TShineLook look, QPoint at) {
-    if (look == slLatched || look == slPressedHot) {
+void ShowIn(ShineSpeedButton* b, ShineLook look, QPoint at) {
+    if (look == ShineLook::Latched || look == ShineLook::PressedHot) {
         b->setGroupIndex(1);
         b->setDown(true);
     }
-    if (look == slHot || look == slPressedHot) {
+    if (look == ShineLook::Hot || look == ShineLook::PressedHot) {
         QEnterEvent e{QPointF(3, 3), QPointF(3, 3), QPointF(3, 3)};
         QCoreApplication::sendEvent(b, &e);
     }
-    if (look == slDisabled)
+    if (look == ShineLook::Disabled)
         b->setEnabled(false);
-    Snapshot(b->Picture(), at);
+    Snapshot(b->picture(), at);
 }
 
-TShadowLabel* Label(QRect r, const QString& text, TColor color, int pixelSize = 18) {
-    auto* l = new TShadowLabel(window);
+ShadowLabel* Label(QRect r, const QString& text, PackedColor color, int pixelSize = 18) {
+    auto* l = new ShadowLabel(window);
     l->setGeometry(r);
     if (pixelSize) {
         QFont f = l->font();
@@ -95,8 +95,8 @@ void Text(const QString& text, QRect r) {
     l->Highlight().setVisible(false);
 }
 
-TColorGrid* Grid(QRect r, TGridOrdering ordering, int fg, int bg, QWidget* parent = window) {
-    auto* g = new TColorGrid(parent);
+ColorGrid* Grid(QRect r, GridOrder ordering, int fg, int bg, QWidget* parent = window) {
+    auto* g = new ColorGrid(parent);
     g->setGridOrdering(ordering);
     g->setGeometry(r);
     g->setForegroundIndex(fg);
@@ -118,7 +118,8 @@ int main(int argc, char** argv) {
     back->setGradateVert(true);
     back->setGradationColor(clNavy);
 
-    const TShineLook looks[] = {slUp, slHot, slPressedHot, slLatched, slDisabled};
+    const ShineLook looks[] = {ShineLook::Up, ShineLook::Hot, ShineLook::PressedHot,
+                               ShineLook::Latched, ShineLook::Disabled};
     const char* lookNames[] = {"up", "hot", "pressed-hot", "latched", "disabled"};
     const char* frameNames[] = {"flat", "normal", "enclosed"};
     Text("Shine speed button: frame x look", {10, 5, 400, 20});
@@ -128,7 +129,7 @@ int main(int argc, char** argv) {
         Text(frameNames[r], {10, 48 + r * 40, 80, 18});
         for (int c = 0; c < 5; ++c) {
             auto* b = Button(hidden, {0, 0, 80, 32}, "&Play");
-            b->setFrameType(TFrameType(r));
+            b->setFrameType(FrameStyle(r));
             ShowIn(b, looks[c], {90 + c * 90, 45 + r * 40});
         }
     }
@@ -140,11 +141,11 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 13; ++i) {
         auto* b = Button(hidden, {0, 0, 36, 36}, "");
         if (i < 8)
-            b->setActiveImage(TActiveImageType(i));
+            b->setActiveImage(ActiveImageStyle(i));
         else
-            b->setDisabledImage(TDisabledImageType(i - 8));
+            b->setDisabledImage(DisabledImageStyle(i - 8));
         const int x = i < 8 ? 10 + i * 70 : 580 + (i - 8) * 85;
-        ShowIn(b, i < 8 ? slHot : slDisabled, {x, 195});
+        ShowIn(b, i < 8 ? ShineLook::Hot : ShineLook::Disabled, {x, 195});
         Text(modeNames[i], {x, 233, 85, 18});
     }
 
@@ -153,14 +154,14 @@ int main(int argc, char** argv) {
     for (int i = 0; i < 8; ++i) {
         auto* b =
             Button(hidden, {0, 0, 90, 50}, QString(layoutNames[i % 4]) + (i < 4 ? "" : " m4"));
-        b->setLayout(TButtonLayout(i % 4));
+        b->setLayout(ButtonLayout(i % 4));
         b->setMargin(i < 4 ? -1 : 4);
-        ShowIn(b, slUp, {10 + i * 98, 282});
+        ShowIn(b, ShineLook::Up, {10 + i * 98, 282});
     }
     auto* copies = Button(window, {10, 340, 110, 30}, "Copies");
     copies->setGlyph({});
-    copies->Colors().setGradation(false);
-    copies->Colors().setColor(clTeal);
+    copies->colors().setGradation(false);
+    copies->colors().setColor(clTeal);
     copies->setFontColor(clWhite);
     copies->setFontShadow(clBlack);
     copies->setFontHighlight(clAqua);
@@ -173,26 +174,26 @@ int main(int argc, char** argv) {
     v->setGradation(true);
     v->setGradateVert(true);
     v->setGradationColor(clBlue);
-    v->setLayout(tlCenter);
-    v->setAlignment(taCenter);
+    v->setLayout(TextLayout::Center);
+    v->setAlignment(TextAlignment::Center);
     auto* h = Label({210, 405, 190, 57}, "Horizontal", clYellow);
     h->setGradation(true);
     h->setGradationColor(clMaroon);
-    h->setLayout(tlBottom);
-    h->setAlignment(taRightJustify);
+    h->setLayout(TextLayout::Bottom);
+    h->setAlignment(TextAlignment::Right);
     h->setFlickerless(false);
     auto* g2 = Label({410, 405, 190, 57}, "tg2Colors text", clWhite);
-    g2->setTextGradation(tg2Colors);
+    g2->setTextGradation(GradationStyle::TwoColors);
     g2->Shadow().setVisible(false);
     auto* g3 = Label({610, 405, 190, 57}, "tg3Colors text", clWhite);
-    g3->setTextGradation(tg3Colors);
+    g3->setTextGradation(GradationStyle::ThreeColors);
     g3->setFontColor(clRed);
     g3->Shadow().setColor(clGray);
     auto* d = Label({810, 405, 190, 57}, "Disabled", clSilver);
     d->setFontColor(clRed);
     d->setEnabled(false);
     Label({10, 470, 190, 30}, "An ellipsis shortens this long caption", clWhite)
-        ->setEllipsis(elEnd);
+        ->setEllipsis(EllipsisStyle::End);
     auto* t = Label({210, 470, 190, 30}, "Transparent", clBlack);
     t->setTransparent(true);
     t->setFontColor(clYellow);
@@ -202,19 +203,19 @@ int main(int argc, char** argv) {
     t->Highlight().setVisible(false);
 
     Text("Colour grid", {10, 510, 300, 20});
-    Grid({10, 535, 104, 112}, go4x4, 4, 11);
+    Grid({10, 535, 104, 112}, GridOrder::Grid4x4, 4, 11);
     Text("FG navy, BG yellow", {10, 650, 160, 18});
-    Grid({180, 535, 103, 110}, go4x4, 9, 9)->setCtl3D(false); // cut to 100 x 108
+    Grid({180, 535, 103, 110}, GridOrder::Grid4x4, 9, 9)->setCtl3D(false); // cut to 100 x 108
     Text("FB, plain cells", {180, 650, 160, 18});
-    auto* focused = Grid({0, 0, 100, 100}, go4x4, 15, 0, hidden);
+    auto* focused = Grid({0, 0, 100, 100}, GridOrder::Grid4x4, 15, 0, hidden);
     focused->setBackgroundEnabled(false);
     focused->setSelection(6);
     QFocusEvent in(QEvent::FocusIn);
     QCoreApplication::sendEvent(focused, &in);
-    Snapshot(focused->Picture(), {350, 535});
+    Snapshot(focused->picture(), {350, 535});
     Text("focus on cell 6, FG only", {350, 650, 200, 18});
-    Grid({570, 535, 420, 30}, go16x1, 16, 2); // FG 16: no mark
-    Grid({570, 580, 240, 60}, go8x2, 0, 0);
+    Grid({570, 535, 420, 30}, GridOrder::Grid16x1, 16, 2); // FG 16: no mark
+    Grid({570, 580, 240, 60}, GridOrder::Grid8x2, 0, 0);
     Text("go16x1 (FG 16: no mark), go8x2", {570, 650, 300, 18});
 
     Text("Live: group (AllowAllUp off) and a plain button", {10, 680, 400, 20});

@@ -1,8 +1,8 @@
-#include "state/app_context.h"
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/single_instance.h"
 #include "sound/periodic_timer.h"
 #include "sound/system_midi_out.h"
+#include "state/app_context.h"
 
 #include <QApplication>
 #include <QDir>
@@ -12,13 +12,13 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Cadenzo"));
 
     cadenzo::SingleInstance instance;
-    if (instance.AskRunningInstance())
+    if (instance.askRunningInstance())
         return 0;
 
-    cadenzo::AppContext app(cadenzo::MakeSystemMidiOut(),
+    cadenzo::AppContext app(cadenzo::makeSystemMidiOut(),
                             std::make_unique<cadenzo::PeriodicTimer>(),
                             QDir::currentPath().toStdString());
-    cadenzo::Tmain_form form(app);
+    cadenzo::MainWindow form(app);
     instance.Listen([&form] {
         form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
         form.show();
@@ -26,6 +26,6 @@ int main(int argc, char* argv[]) {
         form.activateWindow();
     });
     const QStringList args = QApplication::arguments();
-    form.FormCreate(args.size() > 1 ? args.at(1) : QString());
+    form.start(args.size() > 1 ? args.at(1) : QString());
     return application.exec();
 }

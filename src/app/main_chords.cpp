@@ -1,5 +1,5 @@
 // The chord controls, the strum buttons, the keyboard and files from outside the window.
-#include "app/main_form.h"
+#include "app/main_window.h"
 
 #include "app/sequencer_pane.h"
 #include "controls/shadow_label.h"
@@ -18,72 +18,75 @@
 
 namespace cadenzo {
 
-ChordSelection Tmain_form::ChordShown() const {
-    return {Chord1->currentIndex(), Chord2->currentIndex()};
+ChordSelection MainWindow::chordShown() const {
+    return {chordRootBox_->currentIndex(), chordTypeBox_->currentIndex()};
 }
 
 // Sets the two lists without running their change handlers.
-void Tmain_form::ShowChordSelection(ChordSelection shown) {
-    Chord1->setCurrentIndex(shown.chord1);
-    Chord2->setCurrentIndex(shown.chord2);
+void MainWindow::showChordSelection(ChordSelection shown) {
+    chordRootBox_->setCurrentIndex(shown.chord1);
+    chordTypeBox_->setCurrentIndex(shown.chord2);
 }
 
-void Tmain_form::RecognizeAndMatch() {
+void MainWindow::recognizeAndMatch() {
     ShowGuitarChange(app_.fretboardController.takeNewFrets());
 }
 
-void Tmain_form::Chord1Change() {
-    ShowGuitarChange(app_.fretboardController.chooseChord(ChordShown()));
+void MainWindow::onChordRootChanged() {
+    ShowGuitarChange(app_.fretboardController.chooseChord(chordShown()));
 }
 
-void Tmain_form::Chord2Change() {
-    Chord1Change();
+void MainWindow::onChordTypeChanged() {
+    onChordRootChanged();
 }
 
-void Tmain_form::Position_Click(int position) {
+void MainWindow::onPositionClicked(int position) {
     ShowGuitarChange(app_.fretboardController.choosePosition(position));
 }
 
-void Tmain_form::RebuildUserChordList() {
-    usr->clear();
-    for (const std::string& item : UserChordItems(app_.userChords))
-        usr->addItem(QString::fromLocal8Bit(item.data(), static_cast<int>(item.size())));
-    usr->setCurrentIndex(0);
+void MainWindow::rebuildUserChordList() {
+    userChordBox_->clear();
+    for (const std::string& item : userChordItems(app_.userChords))
+        userChordBox_->addItem(QString::fromLocal8Bit(item.data(), static_cast<int>(item.size())));
+    userChordBox_->setCurrentIndex(0);
 }
 
 // The chord selected in usr onto the fretboard, then the tail every fret change runs.
-void Tmain_form::ApplySelectedUserChord() {
-    ShowGuitarChange(app_.fretboardController.recallUserChord(usr->currentIndex()));
+void MainWindow::applySelectedUserChord() {
+    ShowGuitarChange(app_.fretboardController.recallUserChord(userChordBox_->currentIndex()));
 }
 
-void Tmain_form::usrChange(int index) {
+void MainWindow::onUserChordChosen(int index) {
     if (index > 0)
-        ApplySelectedUserChord();
+        applySelectedUserChord();
 }
 
-void Tmain_form::WireStrumButtons() {
+void MainWindow::wireStrumButtons() {
     const auto left = [](Qt::MouseButton b) { return b == Qt::LeftButton; };
-    connect(DownStBtn, &TShineSpeedButton::OnMouseDown, this,
+    connect(downStrokeButton_, &ShineSpeedButton::mousePressed, this,
             [this, left](Qt::MouseButton b, Qt::KeyboardModifiers, int, int) {
-                app_.strummer.DownStBtnMouseDown(left(b));
+                app_.strummer.strum(Strummer::Direction::Down,
+                                    left(b) ? Strummer::Release::OnRelease
+                                            : Strummer::Release::AtStrokeEnd);
             });
-    connect(UpStBtn, &TShineSpeedButton::OnMouseDown, this,
+    connect(upStrokeButton_, &ShineSpeedButton::mousePressed, this,
             [this, left](Qt::MouseButton b, Qt::KeyboardModifiers, int, int) {
-                app_.strummer.UpStBtnMouseDown(left(b));
+                app_.strummer.strum(Strummer::Direction::Up, left(b)
+                                                                 ? Strummer::Release::OnRelease
+                                                                 : Strummer::Release::AtStrokeEnd);
             });
-    for (TShineSpeedButton* b : {DownStBtn, UpStBtn})
-        connect(b, &TShineSpeedButton::OnMouseUp, this,
-                [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) {
-                    app_.strummer.StBtnMouseUp();
-                });
-    connect(MuteBtn, &TShineSpeedButton::OnClick, this, [this] { app_.strummer.MuteBtnClick(); });
+    for (ShineSpeedButton* b : {downStrokeButton_, upStrokeButton_})
+        connect(
+            b, &ShineSpeedButton::mouseReleased, this,
+            [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { app_.strummer.release(); });
+    connect(muteButton_, &ShineSpeedButton::clicked, this, [this] { app_.strummer.mute(); });
 }
 
 // ---- Keys: the window sees every key before its controls --------------------------------------
 
-bool Tmain_form::eventFilter(QObject* watched, QEvent* event) {
-    if (event->type() == QEvent::MouseMove && watched == backGround) {
-        fretboard->LeaveNeck(); // the mouse is over the window's background
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::MouseMove && watched == background_) {
+        fretboard_->clearNeckHover(); // the mouse is over the window's background
         return false;
     }
     if (event->type() != QEvent::KeyPress)
@@ -97,12 +100,12 @@ bool Tmain_form::eventFilter(QObject* watched, QEvent* event) {
     if (widget != (first != nullptr ? first : this))
         return false;
     auto* key = static_cast<QKeyEvent*>(event);
-    if (FormKeyDown(key->key()))
+    if (handleKeyDown(key->key()))
         return true;
-    return FormKeyPress(key->text());
+    return handleTypedText(key->text());
 }
 
-bool Tmain_form::FormKeyPress(const QString& text) {
+bool MainWindow::handleTypedText(const QString& text) {
     if (text.isEmpty() || !text.at(0).isPrint())
         return false;
     const char32_t typed = text.toUcs4().value(0);
@@ -111,11 +114,11 @@ bool Tmain_form::FormKeyPress(const QString& text) {
     if (typed != U' ')
         return false;
     if (seqPane_ != 0)
-        sequencerPane->spaceKey();
+        sequencerPane->togglePlay();
     return true;
 }
 
-bool Tmain_form::FormKeyDown(int key) {
+bool MainWindow::handleKeyDown(int key) {
     // Delete removes the selected events wherever the focus is; a field with the focus still
     // receives the key as well.
     if (key == Qt::Key_Delete)
@@ -125,40 +128,40 @@ bool Tmain_form::FormKeyDown(int key) {
 
 // ---- Files from outside ------------------------------------------------------------------------
 
-void Tmain_form::OpenFileByName(const QString& name) {
+void MainWindow::openFileByName(const QString& name) {
     if (name.isEmpty())
         return;
     const QString ending = name.right(3);
     const std::filesystem::path path = name.toStdString();
     if (ending == QLatin1String("crd")) {
-        const FileResult r = LoadChordFile(app_.userChords, path, app_.BackupChordPath());
-        RebuildUserChordList();
-        ReportChordFile(r);
+        const FileResult r = loadChordFile(app_.userChords, path, app_.backupChordPath());
+        rebuildUserChordList();
+        reportChordFile(r);
     } else if (ending == QLatin1String("cz0")) {
-        LoadSongFile(path);
+        loadSongFile(path);
     } else {
         warn(QString::fromLatin1(WRONG_TYPE_TEXT));
     }
 }
 
-void Tmain_form::dragEnterEvent(QDragEnterEvent* event) {
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
     if (event->mimeData()->hasUrls())
         event->acceptProposedAction();
 }
 
-void Tmain_form::dropEvent(QDropEvent* event) {
+void MainWindow::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     if (urls.isEmpty())
         return;
     event->acceptProposedAction();
-    FilesDropped(urls);
+    filesDropped(urls);
 }
 
-void Tmain_form::FilesDropped(const QList<QUrl>& urls) {
+void MainWindow::filesDropped(const QList<QUrl>& urls) {
     // Only the first file of a drop is opened. The whole name is taken: cutting a long path
     // short would open another file, or none.
     if (!urls.isEmpty())
-        OpenFileByName(urls.first().toLocalFile());
+        openFileByName(urls.first().toLocalFile());
 }
 
 } // namespace cadenzo

@@ -1,6 +1,6 @@
 // The menu commands that open a dialog: each makes a new one, which disables the window until
 // it closes.
-#include "app/main_form.h"
+#include "app/main_window.h"
 
 #include "dialogs/edit_chords_dialog.h"
 #include "dialogs/instrument_dialog.h"
@@ -12,34 +12,35 @@
 
 namespace cadenzo {
 
-MainWindowHooks Tmain_form::DialogHooks() {
+MainWindowHooks MainWindow::DialogHooks() {
     MainWindowHooks hooks;
-    hooks.chordShown = [this] { return ChordShown(); };
-    hooks.showChords = [this](ChordSelection shown) { ShowChordSelection(shown); };
-    hooks.recognizeAndMatch = [this] { RecognizeAndMatch(); };
+    hooks.chordShown = [this] { return chordShown(); };
+    hooks.showChords = [this](ChordSelection shown) { showChordSelection(shown); };
+    hooks.recognizeAndMatch = [this] { recognizeAndMatch(); };
     hooks.matchUserChord = [this] {
-        usr->setCurrentIndex(MatchUserChord(app_.userChords, app_.guitar));
+        userChordBox_->setCurrentIndex(matchUserChord(app_.userChords, app_.guitar));
     };
     hooks.drawNeck = [this] {
-        fretboard->SetNeckBarPosition(app_.guitar.neckPos);
-        DrawNeck();
+        fretboard_->setNeckBarPosition(app_.guitar.neckPos);
+        drawNeck();
     };
     hooks.addUserChordItem = [this](int slot) {
-        const std::string text = UserChordText(app_.userChords, slot);
-        usr->addItem(QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
+        const std::string text = userChordText(app_.userChords, slot);
+        userChordBox_->addItem(
+            QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size())));
     };
-    hooks.rebuildUserChords = [this] { RebuildUserChordList(); };
-    hooks.refreshRoll = [this] { RefreshRoll(); };
+    hooks.rebuildUserChords = [this] { rebuildUserChordList(); };
+    hooks.refreshRoll = [this] { refreshRollView(); };
     hooks.warn = [this](const QString& text) { warn(text); };
     return hooks;
 }
 
-void Tmain_form::ConnectDialogCommands() {
-    connect(Resist1, &QAction::triggered, this,
+void MainWindow::ConnectDialogCommands() {
+    connect(registerChordAction_, &QAction::triggered, this,
             [this] { (new RegisterChordDialog(this, app_, DialogHooks()))->OpenOver(); });
-    connect(Edit1, &QAction::triggered, this,
+    connect(editChordAction_, &QAction::triggered, this,
             [this] { (new EditChordsDialog(this, app_, DialogHooks()))->OpenOver(); });
-    connect(instrument1, &QAction::triggered, this,
+    connect(instrumentAction_, &QAction::triggered, this,
             [this] { (new InstrumentDialog(this, app_, DialogHooks()))->OpenOver(); });
 }
 

@@ -1,5 +1,5 @@
 // The menu bar of the main window and the commands that need nothing beyond the window itself.
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/version.h"
 
 #include "app/sequencer_pane.h"
@@ -40,125 +40,128 @@ QMenu* Menu(QMenuBar* bar, const char* name, const char* caption) {
 
 } // namespace
 
-void Tmain_form::CreateMenus() {
+void MainWindow::createMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
 
-    File1 = Menu(bar, "File1", "File(&F)");
-    NewSongN1 = Item(File1, "NewSongN1", "New Song(&N)", "Ctrl+N");
-    File1->addSeparator();
-    LoadUserChordL1 = Item(File1, "LoadUserChordL1", "Open UserChord");
-    LoadSong1 = Item(File1, "LoadSong1", "Open Song(&O)", "Ctrl+O");
-    File1->addSeparator();
-    Savechord1 = Item(File1, "Savechord1", "Save UserChord");
-    SaveSongasnew1 = Item(File1, "SaveSongasnew1", "Save Song as new");
-    SaveSong1 = Item(File1, "SaveSong1", "Save Song(&S)", "Ctrl+S");
-    File1->addSeparator();
-    ExportSMFE1 = Item(File1, "ExportSMFE1", "Export SMF(&E)");
-    File1->addSeparator();
-    Close1 = Item(File1, "Close1", "Close (&X)");
+    fileMenu_ = Menu(bar, "File1", "File(&F)");
+    newSongAction_ = Item(fileMenu_, "NewSongN1", "New Song(&N)", "Ctrl+N");
+    fileMenu_->addSeparator();
+    loadUserChordsAction_ = Item(fileMenu_, "LoadUserChordL1", "Open UserChord");
+    loadSongAction_ = Item(fileMenu_, "LoadSong1", "Open Song(&O)", "Ctrl+O");
+    fileMenu_->addSeparator();
+    saveUserChordsAction_ = Item(fileMenu_, "Savechord1", "Save UserChord");
+    saveSongAsAction_ = Item(fileMenu_, "SaveSongasnew1", "Save Song as new");
+    saveSongAction_ = Item(fileMenu_, "SaveSong1", "Save Song(&S)", "Ctrl+S");
+    fileMenu_->addSeparator();
+    exportSmfAction_ = Item(fileMenu_, "ExportSMFE1", "Export SMF(&E)");
+    fileMenu_->addSeparator();
+    closeAction_ = Item(fileMenu_, "Close1", "Close (&X)");
 
-    EditE1 = Menu(bar, "EditE1", "Edit (&E)");
-    UndoZ1 = Item(EditE1, "UndoZ1", "Undo (&Z)", "Ctrl+Z");
-    EditE1->addSeparator();
-    CopyC1 = Item(EditE1, "CopyC1", "Copy (&C)", "Ctrl+C");
-    CutX1 = Item(EditE1, "CutX1", "Cut (&X)", "Ctrl+X");
-    PasteV1 = Item(EditE1, "PasteV1", "Paste (&V)", "Ctrl+V");
-    AllClearonFletQ1 = Item(EditE1, "AllClearonFletQ1", "All Clear on Flet (&F)", "Ctrl+F");
-    EditE1->addSeparator();
-    Importnote1 = Item(EditE1, "Importnote1", "Import note(&I)", "Ctrl+Q");
-    Exportnote1 = Item(EditE1, "Exportnote1", "Export note(&E)", "Ctrl+A");
-    DeletenoteD1 = Item(EditE1, "DeletenoteD1", "Delete note(&D)", "Ctrl+D");
+    editMenu_ = Menu(bar, "EditE1", "Edit (&E)");
+    undoAction_ = Item(editMenu_, "UndoZ1", "Undo (&Z)", "Ctrl+Z");
+    editMenu_->addSeparator();
+    copyAction_ = Item(editMenu_, "CopyC1", "Copy (&C)", "Ctrl+C");
+    cutAction_ = Item(editMenu_, "CutX1", "Cut (&X)", "Ctrl+X");
+    pasteAction_ = Item(editMenu_, "PasteV1", "Paste (&V)", "Ctrl+V");
+    clearFretsAction_ = Item(editMenu_, "AllClearonFletQ1", "All Clear on Flet (&F)", "Ctrl+F");
+    editMenu_->addSeparator();
+    importNoteAction_ = Item(editMenu_, "Importnote1", "Import note(&I)", "Ctrl+Q");
+    exportNoteAction_ = Item(editMenu_, "Exportnote1", "Export note(&E)", "Ctrl+A");
+    deleteNoteAction_ = Item(editMenu_, "DeletenoteD1", "Delete note(&D)", "Ctrl+D");
 
-    C1 = Menu(bar, "C1", "Chord(&C)");
-    Resist1 = Item(C1, "Resist1", "Resist(&R)", "Ctrl+R");
-    Edit1 = Item(C1, "Edit1", "Edit(&E)", "Ctrl+E");
+    chordMenu_ = Menu(bar, "C1", "Chord(&C)");
+    registerChordAction_ = Item(chordMenu_, "Resist1", "Resist(&R)", "Ctrl+R");
+    editChordAction_ = Item(chordMenu_, "Edit1", "Edit(&E)", "Ctrl+E");
 
-    SetUp1 = Menu(bar, "SetUp1", "SetUp(&S)");
-    instrument1 = Item(SetUp1, "instrument1", "Instrument (&I)", "Ctrl+I");
-    SetUp1->addSeparator();
-    Playonsetting1 = Item(SetUp1, "Playonsetting1", "Play on setting", nullptr, true);
-    PositionLock1 = Item(SetUp1, "PositionLock1", "Position Lock", nullptr, true);
-    ChordSe1 = Item(SetUp1, "ChordSe1", "ChordSearch", nullptr, true);
-    Stayontop1 = Item(SetUp1, "Stayontop1", "Stay on top", nullptr, true);
-    SetUp1->addSeparator();
-    ColorsC1 = Item(SetUp1, "ColorsC1", "Colors(&C)");
+    setupMenu_ = Menu(bar, "SetUp1", "SetUp(&S)");
+    instrumentAction_ = Item(setupMenu_, "instrument1", "Instrument (&I)", "Ctrl+I");
+    setupMenu_->addSeparator();
+    playOnSettingAction_ = Item(setupMenu_, "Playonsetting1", "Play on setting", nullptr, true);
+    positionLockAction_ = Item(setupMenu_, "PositionLock1", "Position Lock", nullptr, true);
+    chordSearchAction_ = Item(setupMenu_, "ChordSe1", "ChordSearch", nullptr, true);
+    stayOnTopAction_ = Item(setupMenu_, "Stayontop1", "Stay on top", nullptr, true);
+    setupMenu_->addSeparator();
+    colorsAction_ = Item(setupMenu_, "ColorsC1", "Colors(&C)");
 
-    Help1 = Menu(bar, "Help1", "Help(&H)");
-    Help2 = Item(Help1, "Help2", "Help (&H)", "Ctrl+H");
-    Help1->addSeparator();
-    Version2 = Item(Help1, "Version2", "Version (&V)");
+    helpMenu_ = Menu(bar, "Help1", "Help(&H)");
+    helpAction_ = Item(helpMenu_, "Help2", "Help (&H)", "Ctrl+H");
+    helpMenu_->addSeparator();
+    versionAction_ = Item(helpMenu_, "Version2", "Version (&V)");
 
-    connect(NewSongN1, &QAction::triggered, this, [this] { NewSongN1Click(); });
-    connect(LoadSong1, &QAction::triggered, this, [this] { LoadSong1Click(); });
-    connect(SaveSong1, &QAction::triggered, this, [this] { SaveSong1Click(); });
-    connect(SaveSongasnew1, &QAction::triggered, this, [this] { SaveSongasnew1Click(); });
-    connect(LoadUserChordL1, &QAction::triggered, this, [this] { LoadUserChordL1Click(); });
-    connect(Savechord1, &QAction::triggered, this, [this] { Savechord1Click(); });
-    connect(Close1, &QAction::triggered, this, [this] { Close1Click(); });
-    connect(AllClearonFletQ1, &QAction::triggered, this,
+    connect(newSongAction_, &QAction::triggered, this, [this] { onNewSongTriggered(); });
+    connect(loadSongAction_, &QAction::triggered, this, [this] { onLoadSongTriggered(); });
+    connect(saveSongAction_, &QAction::triggered, this, [this] { onSaveSongTriggered(); });
+    connect(saveSongAsAction_, &QAction::triggered, this, [this] { onSaveSongAsTriggered(); });
+    connect(loadUserChordsAction_, &QAction::triggered, this,
+            [this] { onLoadUserChordsTriggered(); });
+    connect(saveUserChordsAction_, &QAction::triggered, this,
+            [this] { onSaveUserChordsTriggered(); });
+    connect(closeAction_, &QAction::triggered, this, [this] { onCloseTriggered(); });
+    connect(clearFretsAction_, &QAction::triggered, this,
             [this] { ShowGuitarChange(app_.fretboardController.clear()); });
     // "ChordSearch", "Play on setting" and "Position Lock" have no action of their own: their
     // marks switch how the fretboard controller treats the next change.
     GuitarSwitches& switches = app_.fretboardController.switches;
-    connect(Playonsetting1, &QAction::toggled, this,
+    connect(playOnSettingAction_, &QAction::toggled, this,
             [&switches](bool on) { switches.playOnSetting = on; });
-    connect(PositionLock1, &QAction::toggled, this,
+    connect(positionLockAction_, &QAction::toggled, this,
             [&switches](bool on) { switches.positionLock = on; });
-    connect(ChordSe1, &QAction::toggled, this, [&switches](bool on) { switches.chordSearch = on; });
-    connect(UndoZ1, &QAction::triggered, sequencerPane, &SequencerPane::undo);
-    connect(CopyC1, &QAction::triggered, sequencerPane, &SequencerPane::copy);
-    connect(CutX1, &QAction::triggered, sequencerPane, &SequencerPane::cut);
-    connect(PasteV1, &QAction::triggered, sequencerPane, &SequencerPane::paste);
-    connect(Importnote1, &QAction::triggered, sequencerPane, &SequencerPane::enterChord);
-    connect(Exportnote1, &QAction::triggered, sequencerPane, &SequencerPane::sendToFretboard);
-    connect(DeletenoteD1, &QAction::triggered, sequencerPane, &SequencerPane::deleteSelection);
-    connect(Stayontop1, &QAction::triggered, this, [this] { Stayontop1Click(); });
-    connect(Help2, &QAction::triggered, this, [this] { Help2Click(); });
-    connect(Version2, &QAction::triggered, this, [this] { Version2Click(); });
+    connect(chordSearchAction_, &QAction::toggled, this,
+            [&switches](bool on) { switches.chordSearch = on; });
+    connect(undoAction_, &QAction::triggered, sequencerPane, &SequencerPane::undo);
+    connect(copyAction_, &QAction::triggered, sequencerPane, &SequencerPane::copy);
+    connect(cutAction_, &QAction::triggered, sequencerPane, &SequencerPane::cut);
+    connect(pasteAction_, &QAction::triggered, sequencerPane, &SequencerPane::paste);
+    connect(importNoteAction_, &QAction::triggered, sequencerPane, &SequencerPane::enterChord);
+    connect(exportNoteAction_, &QAction::triggered, sequencerPane, &SequencerPane::sendToFretboard);
+    connect(deleteNoteAction_, &QAction::triggered, sequencerPane, &SequencerPane::deleteSelection);
+    connect(stayOnTopAction_, &QAction::triggered, this, [this] { onStayOnTopTriggered(); });
+    connect(helpAction_, &QAction::triggered, this, [this] { onHelpTriggered(); });
+    connect(versionAction_, &QAction::triggered, this, [this] { onVersionTriggered(); });
 
     openDocument = [](const QString& path) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };
 }
 
-bool Tmain_form::playOnSetting() const {
-    return Playonsetting1->isChecked();
+bool MainWindow::playOnSetting() const {
+    return playOnSettingAction_->isChecked();
 }
-bool Tmain_form::positionLock() const {
-    return PositionLock1->isChecked();
+bool MainWindow::positionLock() const {
+    return positionLockAction_->isChecked();
 }
-bool Tmain_form::chordSearch() const {
-    return ChordSe1->isChecked();
+bool MainWindow::chordSearch() const {
+    return chordSearchAction_->isChecked();
 }
-bool Tmain_form::stayOnTop() const {
+bool MainWindow::stayOnTop() const {
     return windowFlags().testFlag(Qt::WindowStaysOnTopHint);
 }
 
-void Tmain_form::SetStayOnTop(bool on) {
+void MainWindow::setStayOnTop(bool on) {
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    Stayontop1->setCheckable(true);
-    Stayontop1->setChecked(on);
+    stayOnTopAction_->setCheckable(true);
+    stayOnTopAction_->setChecked(on);
     if (visible)
         show(); // changing the window's style hides it
 }
 
-void Tmain_form::Stayontop1Click() {
-    const int rollMode = roll->rollPrintMode->currentIndex();
-    const int chord2 = Chord2->currentIndex();
-    SetStayOnTop(!stayOnTop());
-    RecognizeAndMatch();
+void MainWindow::onStayOnTopTriggered() {
+    const int rollMode = rollView_->printModeBox->currentIndex();
+    const int chord2 = chordTypeBox_->currentIndex();
+    setStayOnTop(!stayOnTop());
+    recognizeAndMatch();
     settingControls_ = true;
-    roll->rollPrintMode->blockSignals(true);
-    roll->rollPrintMode->setCurrentIndex(rollMode);
-    roll->rollPrintMode->blockSignals(false);
-    Chord2->setCurrentIndex(chord2);
+    rollView_->printModeBox->blockSignals(true);
+    rollView_->printModeBox->setCurrentIndex(rollMode);
+    rollView_->printModeBox->blockSignals(false);
+    chordTypeBox_->setCurrentIndex(chord2);
     settingControls_ = false;
-    DrawNeck();
+    drawNeck();
 }
 
-void Tmain_form::LoadUserChordL1Click() {
+void MainWindow::onLoadUserChordsTriggered() {
     QFileDialog dialog(this, QStringLiteral("Open UserChord"),
                        QString::fromStdString(app_.chordFile.string()),
                        QStringLiteral("User Chord (*.crd)"));
@@ -170,19 +173,19 @@ void Tmain_form::LoadUserChordL1Click() {
     OpenUserChordFile(dialog.selectedFiles().first());
 }
 
-void Tmain_form::OpenUserChordFile(const QString& name) {
+void MainWindow::OpenUserChordFile(const QString& name) {
     const std::filesystem::path path = name.toStdString();
     // A mistyped name would empty the table, and at close the backup with it.
     if (!std::filesystem::exists(path) &&
         !ask(QStringLiteral("%1 does not exist. Create it?").arg(name)))
         return;
     app_.chordFile = path;
-    const FileResult r = LoadChordFile(app_.userChords, app_.chordFile, app_.BackupChordPath());
-    RebuildUserChordList();
-    ReportChordFile(r);
+    const FileResult r = loadChordFile(app_.userChords, app_.chordFile, app_.backupChordPath());
+    rebuildUserChordList();
+    reportChordFile(r);
 }
 
-void Tmain_form::Savechord1Click() {
+void MainWindow::onSaveUserChordsTriggered() {
     QFileDialog dialog(this, QStringLiteral("Save UserChord"),
                        QString::fromStdString(app_.chordFile.string()),
                        QStringLiteral("User Chord (*.crd)"));
@@ -191,20 +194,20 @@ void Tmain_form::Savechord1Click() {
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     app_.chordFile = dialog.selectedFiles().first().toStdString();
-    if (const FileResult r = SaveChordFile(app_.userChords, app_.chordFile); !r.ok())
+    if (const FileResult r = saveChordFile(app_.userChords, app_.chordFile); !r.ok())
         reportError(QString::fromStdString(r.message));
 }
 
-void Tmain_form::Close1Click() {
-    SaveSettings();
+void MainWindow::onCloseTriggered() {
+    saveSettings();
     close();
 }
 
-void Tmain_form::Help2Click() {
+void MainWindow::onHelpTriggered() {
     openDocument(QDir::current().filePath(QStringLiteral("manual/Cadenzo.html")));
 }
 
-void Tmain_form::Version2Click() {
+void MainWindow::onVersionTriggered() {
     QMessageBox::information(this, QStringLiteral("Cadenzo"), QString::fromLatin1(PROGRAM_TITLE));
 }
 

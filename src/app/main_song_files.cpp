@@ -1,5 +1,5 @@
 // The song commands of the File menu: new, open, save and save as new.
-#include "app/main_form.h"
+#include "app/main_window.h"
 
 #include "app/sequencer_pane.h"
 #include "files/song_file.h"
@@ -14,7 +14,7 @@ namespace {
 const QString kSongFilter = QStringLiteral("Song file (*.cz0)");
 
 // The dialogs start where songFile points, without a trailing path delimiter.
-QString StartPlace(const std::filesystem::path& songFile) {
+QString startPlace(const std::filesystem::path& songFile) {
     QString place = QString::fromStdString(songFile.string());
     while (place.size() > 1 && place.endsWith(QLatin1Char('/')))
         place.chop(1);
@@ -23,23 +23,23 @@ QString StartPlace(const std::filesystem::path& songFile) {
 
 } // namespace
 
-SongFileParts Tmain_form::SongParts() {
+SongFileParts MainWindow::songParts() {
     return {app_.song, app_.tempo, app_.midiSetup, app_.guitar};
 }
 
-void Tmain_form::NewSongN1Click() {
-    app_.playback.NewSong();
+void MainWindow::onNewSongTriggered() {
+    app_.playback.resetSong();
     app_.song.songPath.clear();
     app_.song.songName.clear();
-    statusPanel[2]->clear();
+    statusPanels_[2]->clear();
     sequencerPane->songReplaced(false);
 }
 
-void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
-    const FileResult result = LoadSong(path, SongParts(), [this] { app_.playback.NewSong(); });
+void MainWindow::loadSongFile(const std::filesystem::path& path) {
+    const FileResult result = loadSong(path, songParts(), [this] { app_.playback.resetSong(); });
     if (result) {
-        statusPanel[3]->setText(QString::fromStdString(result.message));
-        statusPanel[2]->setText(QString::fromStdString(path.string()));
+        statusPanels_[3]->setText(QString::fromStdString(result.message));
+        statusPanels_[2]->setText(QString::fromStdString(path.string()));
         app_.songFile = path;
         app_.song.songPath = path.string();
     } else {
@@ -48,25 +48,25 @@ void Tmain_form::LoadSongFile(const std::filesystem::path& path) {
         // song before) would overwrite that file. A name with no file yet is kept to save under.
         std::error_code ec;
         app_.song.songPath = (std::filesystem::exists(path, ec) || ec) ? "" : path.string();
-        statusPanel[2]->clear();
+        statusPanels_[2]->clear();
     }
     // The file brings its own tuning and frets: the fretboard and the roll view show them at once.
     ShowGuitarChange(app_.fretboardController.takeNewFrets());
     sequencerPane->songReplaced(true);
 }
 
-void Tmain_form::SaveSongFile(const std::filesystem::path& path) {
-    const FileResult result = SaveSong(path, SongParts());
+void MainWindow::saveSongFile(const std::filesystem::path& path) {
+    const FileResult result = saveSong(path, songParts());
     if (result)
-        statusPanel[3]->setText(QString::fromStdString(result.message));
+        statusPanels_[3]->setText(QString::fromStdString(result.message));
     else
         reportError(QString::fromStdString(result.message));
 }
 
 // The save dialog; returns the chosen name or an empty path on cancel.
-std::filesystem::path Tmain_form::AskSongName(bool forSaving) {
+std::filesystem::path MainWindow::askSongName(bool forSaving) {
     QFileDialog dialog(this, forSaving ? QStringLiteral("Save Song") : QStringLiteral("Open Song"),
-                       StartPlace(app_.songFile), kSongFilter);
+                       startPlace(app_.songFile), kSongFilter);
     dialog.setDefaultSuffix(QStringLiteral("cz0"));
     dialog.setAcceptMode(forSaving ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // Opening a name that does not exist is allowed: it becomes the song's name for saving.
@@ -76,31 +76,31 @@ std::filesystem::path Tmain_form::AskSongName(bool forSaving) {
     return dialog.selectedFiles().first().toStdString();
 }
 
-void Tmain_form::SaveSongAs(const std::filesystem::path& name) {
+void MainWindow::saveSongAs(const std::filesystem::path& name) {
     if (name.empty())
         return;
     app_.song.songPath = name.string();
-    statusPanel[2]->setText(QString::fromStdString(name.string()));
-    SaveSongFile(name);
+    statusPanels_[2]->setText(QString::fromStdString(name.string()));
+    saveSongFile(name);
 }
 
-void Tmain_form::SaveSong1Click() {
+void MainWindow::onSaveSongTriggered() {
     if (app_.song.songPath.empty())
-        SaveSongAs(AskSongName(true));
+        saveSongAs(askSongName(true));
     else
-        SaveSongFile(app_.song.songPath);
+        saveSongFile(app_.song.songPath);
 }
 
-void Tmain_form::SaveSongasnew1Click() {
-    SaveSongAs(AskSongName(true));
+void MainWindow::onSaveSongAsTriggered() {
+    saveSongAs(askSongName(true));
 }
 
-void Tmain_form::LoadSong1Click() {
-    const std::filesystem::path name = AskSongName(false);
+void MainWindow::onLoadSongTriggered() {
+    const std::filesystem::path name = askSongName(false);
     if (name.empty())
         return;
     if (std::filesystem::exists(name))
-        LoadSongFile(name);
+        loadSongFile(name);
     else
         app_.song.songPath = name.string(); // a new name: the song is saved under it
 }

@@ -73,7 +73,7 @@ void PlaceUpDown(QWidget* box, int x, int y, int w, int h, bool horizontal) {
 } // namespace
 
 SequencerPane::SequencerPane(AppContext& app, QLabel* const (&statusPanels)[4],
-                             TShadowLabel* sigLabel, Hooks hooks, QWidget* parent)
+                             ShadowLabel* sigLabel, Hooks hooks, QWidget* parent)
     : QWidget(parent), app_(app), statusPanels_(statusPanels), sigLabel_(sigLabel),
       hooks_(std::move(hooks)) {
     setObjectName(QStringLiteral("sequencerPane"));
@@ -88,17 +88,17 @@ SequencerPane::~SequencerPane() {
     app_.playback.setListener(nullptr);
 }
 
-TShineSpeedButton* SequencerPane::makeButton(const char* name, const char* caption,
-                                             const char* hint) {
-    auto* button = new TShineSpeedButton(this);
+ShineSpeedButton* SequencerPane::makeButton(const char* name, const char* caption,
+                                            const char* hint) {
+    auto* button = new ShineSpeedButton(this);
     button->setObjectName(QString::fromLatin1(name));
     button->setCaption(QString::fromUtf8(caption));
     button->setToolTip(QString::fromUtf8(hint));
     return button;
 }
 
-TShadowLabel* SequencerPane::makeLabel(const char* name, const QString& caption) {
-    auto* label = new TShadowLabel(this);
+ShadowLabel* SequencerPane::makeLabel(const char* name, const QString& caption) {
+    auto* label = new ShadowLabel(this);
     label->setObjectName(QString::fromLatin1(name));
     label->setCaption(caption);
     label->setTransparent(true);
@@ -153,11 +153,11 @@ void SequencerPane::createMeterControls() {
     for (QComboBox* combo : {sigNumerator_, sigDenominator_})
         connect(combo, &QComboBox::activated, this, [this] { onSignatureChanged(); });
 
-    gridLabel_ = makeLabel("l_grid", QString::fromStdString(GridCaption(0)));
+    gridLabel_ = makeLabel("l_grid", QString::fromStdString(gridCaption(0)));
     gridLabel_->setToolTip(QStringLiteral("Grid Change"));
-    stepLabel_ = makeLabel("l_step", QString::fromStdString(StepCaption(3)));
+    stepLabel_ = makeLabel("l_step", QString::fromStdString(stepCaption(3)));
     stepLabel_->setToolTip(QStringLiteral("Step Change"));
-    for (TShadowLabel* label : {gridLabel_, stepLabel_}) {
+    for (ShadowLabel* label : {gridLabel_, stepLabel_}) {
         label->setTransparent(false);
         label->installEventFilter(this);
     }
@@ -196,9 +196,9 @@ void SequencerPane::createFieldControls() {
     toNeckButton_ =
         makeButton("seqToNeckBtn", "To Neck", "Put the chord at the cursor on the neck");
     eraseButton_ = makeButton("seqEraseBtn", "Erase", "Delete the selected chords");
-    connect(setButton_, &TShineSpeedButton::OnClick, this, [this] { enterChord(); });
-    connect(toNeckButton_, &TShineSpeedButton::OnClick, this, [this] { sendToFretboard(); });
-    connect(eraseButton_, &TShineSpeedButton::OnClick, this, [this] { deleteSelection(); });
+    connect(setButton_, &ShineSpeedButton::clicked, this, [this] { enterChord(); });
+    connect(toNeckButton_, &ShineSpeedButton::clicked, this, [this] { sendToFretboard(); });
+    connect(eraseButton_, &ShineSpeedButton::clicked, this, [this] { deleteSelection(); });
     showFields();
 }
 
@@ -206,7 +206,7 @@ void SequencerPane::layoutForWidth(int windowWidth) {
     windowWidth_ = windowWidth;
     const int w = windowWidth;
     setGeometry(0, 212, w, kPaneHeight);
-    const int viewWidth = SeqWidthForWindow(w);
+    const int viewWidth = seqWidthForWindow(w);
     view_->setGeometry(4, kViewTop, viewWidth, SEQ_HEIGHT);
     // The view writes the width itself when it is resized; written here too so that the play
     // line's page rule sees it before the first resize event arrives.
@@ -240,7 +240,7 @@ void SequencerPane::layoutForWidth(int windowWidth) {
     const int right = w - 87;
     backToTopButton_->setGeometry(right, kViewTop, 40, 24);
     stopButton_->setGeometry(right + 42, kViewTop, 40, 24);
-    for (TShineSpeedButton* b : {playButton_, playingButton_, pausedButton_})
+    for (ShineSpeedButton* b : {playButton_, playingButton_, pausedButton_})
         b->setGeometry(right, kViewTop + 28, 82, 30);
     tempoLabel_->setGeometry(right, kViewTop + 64, 82, 14);
     tempoEdit_->setGeometry(right, kViewTop + 80, 44, 22);
@@ -254,10 +254,10 @@ void SequencerPane::songReplaced(bool loaded) {
         tempoEdit_->setText(QString::fromStdString(app_.tempo));
     }
     int tempo = 0;
-    if (PlaybackEngine::ParseTempo(app_.tempo, tempo))
+    if (PlaybackEngine::parseTempo(app_.tempo, tempo))
         tempoPosition_ = tempo;
     if (loaded) {
-        UpdateEventFields(app_.eventFields, app_.song, 0, 0);
+        updateEventFields(app_.eventFields, app_.song, 0, 0);
         showFields();
     } else {
         refreshFields();
@@ -277,7 +277,7 @@ TransferContext SequencerPane::transferContext() const {
 // ---- The view's scroll bar and zoom -----------------------------------------------------------
 
 void SequencerPane::onScroll(int position) {
-    app_.song.ScrollView(position);
+    app_.song.scrollView(position);
     view_->redrawAll();
 }
 
@@ -288,20 +288,20 @@ void SequencerPane::showScrollPosition() {
     }
     // A bar the scroll bar cannot show (a view moved past its range) comes back within it.
     if (seqBar_->value() != app_.song.edit.viewBar)
-        app_.song.ScrollView(seqBar_->value());
+        app_.song.scrollView(seqBar_->value());
     view_->redrawAll();
 }
 
 void SequencerPane::onZoomStep(int delta) {
-    SetZoom(app_.song.edit, app_.song.edit.zoom + delta);
+    setZoom(app_.song.edit, app_.song.edit.zoom + delta);
     view_->redrawAll();
 }
 
-void SequencerPane::applyColorScheme(bool gradation, TColor fontColor, TColor buttonTop,
-                                     TColor buttonBtm) {
-    for (TShineSpeedButton* b : {setButton_, toNeckButton_, eraseButton_, playingButton_,
-                                 playButton_, pausedButton_, stopButton_, backToTopButton_}) {
-        for (TShineBtnColors* set : {&b->Colors(), &b->PressedColors()}) {
+void SequencerPane::applyColorScheme(bool gradation, PackedColor fontColor, PackedColor buttonTop,
+                                     PackedColor buttonBtm) {
+    for (ShineSpeedButton* b : {setButton_, toNeckButton_, eraseButton_, playingButton_,
+                                playButton_, pausedButton_, stopButton_, backToTopButton_}) {
+        for (ShineButtonColors* set : {&b->colors(), &b->pressedColors()}) {
             if (b != backToTopButton_) // the back-to-top button keeps its own gradation
                 set->setGradation(gradation);
             set->setGradVertical(true);
@@ -309,13 +309,13 @@ void SequencerPane::applyColorScheme(bool gradation, TColor fontColor, TColor bu
             set->setColor(buttonTop);
         }
     }
-    for (TShadowLabel* label : {gridLabel_, stepLabel_})
+    for (ShadowLabel* label : {gridLabel_, stepLabel_})
         label->setColor(buttonBtm);
-    for (TShadowLabel* label : {fields_[0].label, fields_[1].label, fields_[2].label, sigLabel_,
-                                gridLabel_, stepLabel_, tempoLabel_})
+    for (ShadowLabel* label : {fields_[0].label, fields_[1].label, fields_[2].label, sigLabel_,
+                               gridLabel_, stepLabel_, tempoLabel_})
         label->setFontColor(fontColor);
-    const QColor field = ToQColor(buttonBtm, palette());
-    const QColor text = ToQColor(fontColor, palette());
+    const QColor field = toQColor(buttonBtm, palette());
+    const QColor text = toQColor(fontColor, palette());
     for (QWidget* w :
          std::initializer_list<QWidget*>{sigNumerator_, sigDenominator_, laneChoice_, tempoEdit_,
                                          fields_[0].edit, fields_[1].edit, fields_[2].edit}) {
@@ -352,7 +352,7 @@ void SequencerPane::applyMouseResult(const MouseResult& result) {
     if (result.scrolled)
         seqBar_->setValue(app_.song.edit.viewBar); // its change handler redraws the view
     if (result.locate)
-        app_.playback.Locate(*result.locate);
+        app_.playback.locateTo(*result.locate);
     if (result.panel0)
         statusPanels_[0]->setText(QString::fromStdString(*result.panel0));
     if (result.panel1)
@@ -367,20 +367,20 @@ void SequencerPane::enterChord() {
     EditResult result;
     {
         PlaybackEngine::ListEdit edit(app_.playback);
-        result = EnterChord(app_.history, app_.song, app_.guitar, transferContext());
+        result = enterHeldChord(app_.history, app_.song, app_.guitar, transferContext());
     }
     applyEditResult(result);
 }
 
 void SequencerPane::sendToFretboard() {
-    applyEditResult(SendToFretboard(app_.song, app_.guitar));
+    applyEditResult(sendEventToFretboard(app_.song, app_.guitar));
 }
 
 void SequencerPane::deleteSelection() {
     EditResult result;
     {
         PlaybackEngine::ListEdit edit(app_.playback);
-        result = DeleteSelection(app_.history, app_.song);
+        result = deleteSelectedEvents(app_.history, app_.song);
     }
     applyEditResult(result);
 }
@@ -389,24 +389,24 @@ void SequencerPane::undo() {
     EditResult result;
     {
         PlaybackEngine::ListEdit edit(app_.playback);
-        result = Undo(app_.history, app_.song, scrollMaximum());
+        result = undoLastEdit(app_.history, app_.song, scrollMaximum());
     }
     applyEditResult(result);
 }
 
 void SequencerPane::copy() {
-    applyEditResult(Copy(app_.song));
+    applyEditResult(copySelection(app_.song));
 }
 
 void SequencerPane::cut() {
-    applyEditResult(Cut(app_.song));
+    applyEditResult(cutSelection(app_.song));
 }
 
 void SequencerPane::paste() {
     EditResult result;
     {
         PlaybackEngine::ListEdit edit(app_.playback);
-        result = Paste(app_.history, app_.song, app_.song.edit.cursorTick);
+        result = pasteAt(app_.history, app_.song, app_.song.edit.cursorTick);
     }
     applyEditResult(result);
 }
@@ -429,7 +429,7 @@ void SequencerPane::showFields() {
 }
 
 void SequencerPane::refreshFields() {
-    UpdateEventFields(app_.eventFields, app_.song, app_.song.edit.anchorTick,
+    updateEventFields(app_.eventFields, app_.song, app_.song.edit.anchorTick,
                       app_.song.edit.cursorTick);
     showFields();
 }
@@ -438,7 +438,7 @@ void SequencerPane::fieldExit(FieldId id) {
     {
         // Values change in place; the lock keeps the playback tick from reading half an edit.
         std::lock_guard lock(app_.song.mutex);
-        FieldExit(id, app_.eventFields, app_.song, app_.history);
+        commitField(id, app_.eventFields, app_.song, app_.history);
     }
     showFields();
     view_->redrawLane();
@@ -447,7 +447,7 @@ void SequencerPane::fieldExit(FieldId id) {
 void SequencerPane::fieldStep(FieldId id, int delta) {
     {
         std::lock_guard lock(app_.song.mutex);
-        FieldUpDownClick(id, delta, app_.eventFields, app_.song, app_.history);
+        stepField(id, delta, app_.eventFields, app_.song, app_.history);
     }
     showFields();
     view_->redrawLane();
@@ -465,7 +465,7 @@ bool SequencerPane::eventFilter(QObject* watched, QEvent* event) {
         } else if (event->type() == QEvent::KeyPress) {
             const int key = static_cast<QKeyEvent*>(event)->key();
             if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-                controlsOf(NextField(f.id)).edit->setFocus(Qt::TabFocusReason);
+                controlsOf(nextField(f.id)).edit->setFocus(Qt::TabFocusReason);
                 return true;
             }
         }
@@ -486,14 +486,14 @@ bool SequencerPane::eventFilter(QObject* watched, QEvent* event) {
 // ---- Time signature, grid and step ------------------------------------------------------------
 
 void SequencerPane::onSignatureChanged() {
-    if (TimeSignatureChange(app_.song, sigNumerator_->currentIndex(),
+    if (timeSignatureChange(app_.song, sigNumerator_->currentIndex(),
                             sigDenominator_->currentIndex()))
         view_->redrawAll();
 }
 
 void SequencerPane::openPopupFrom(PopupSource source) {
     popupSource_ = source;
-    const auto items = PopupMenuItems(source);
+    const auto items = popupMenuItems(source);
     for (int i = 0; i < STEP_CHOICES; ++i) {
         gridStepItems_[i]->setText(QString::fromLatin1(items[i].caption));
         gridStepItems_[i]->setVisible(items[i].visible);
@@ -501,10 +501,10 @@ void SequencerPane::openPopupFrom(PopupSource source) {
 }
 
 void SequencerPane::choosePopupItem(int item) {
-    if (!PopupChoose(app_.song.edit, popupSource_, item))
+    if (!popupChoose(app_.song.edit, popupSource_, item))
         return;
-    gridLabel_->setCaption(QString::fromStdString(GridCaption(app_.song.edit.tripletGrid)));
-    stepLabel_->setCaption(QString::fromStdString(StepCaption(app_.song.edit.stepIndex)));
+    gridLabel_->setCaption(QString::fromStdString(gridCaption(app_.song.edit.tripletGrid)));
+    stepLabel_->setCaption(QString::fromStdString(stepCaption(app_.song.edit.stepIndex)));
     view_->redrawAll();
 }
 

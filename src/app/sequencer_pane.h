@@ -1,6 +1,5 @@
 #pragma once
 
-#include "state/app_context.h"
 #include "controls/color_number.h"
 #include "model/chords.h"
 #include "playback/play_line.h"
@@ -9,6 +8,7 @@
 #include "seq/meter_step.h"
 #include "seq/seq_mouse.h"
 #include "seq/transfer.h"
+#include "state/app_context.h"
 
 #include <QString>
 #include <QWidget>
@@ -27,8 +27,8 @@ class QToolButton;
 namespace cadenzo {
 
 class SequenceView;
-class TShadowLabel;
-class TShineSpeedButton;
+class ShadowLabel;
+class ShineSpeedButton;
 
 // The sequencer pane below the fretboard: the sequence view with its scroll bar, zoom and lane
 // choice, the time signature, grid and step, the property fields, the transfer buttons, the tempo
@@ -46,8 +46,8 @@ public:
     struct Hooks {
         // Item indexes of `Chord1` and `Chord2` (root and type of an entered chord).
         std::function<ChordSelection()> chordShown;
-        // `flet` may have changed: move the neck's scroll bar, DrawNeck, RecognizeChord,
-        // MatchUserChord, RefreshRoll.
+        // `frets` may have changed: move the neck's scroll bar, drawNeck, recognizeChord,
+        // matchUserChord, refreshRollView.
         std::function<void()> fretboardChanged;
         // A message box with one OK button.
         std::function<void(const QString&)> warn;
@@ -55,7 +55,7 @@ public:
 
     // `statusPanels` are the four panels of the main window's status bar; `sigLabel` is the
     // window's `l_sig` (it keeps the scheme's font colour), placed over the signature combos.
-    SequencerPane(AppContext& app, QLabel* const (&statusPanels)[4], TShadowLabel* sigLabel,
+    SequencerPane(AppContext& app, QLabel* const (&statusPanels)[4], ShadowLabel* sigLabel,
                   Hooks hooks, QWidget* parent);
     ~SequencerPane() override;
 
@@ -69,7 +69,8 @@ public:
     void start();
     // The pane's part of the window's colour scheme: the button colour sets, the background of
     // the grid and step labels and of the input controls, and the font colour.
-    void applyColorScheme(bool gradation, TColor fontColor, TColor buttonTop, TColor buttonBtm);
+    void applyColorScheme(bool gradation, PackedColor fontColor, PackedColor buttonTop,
+                          PackedColor buttonBtm);
 
     // Transfer and the Edit menu (`SeqSetBtn`, `seqToNeckBtn`, `seqEraseBtn`, the Delete key).
     void enterChord();
@@ -87,7 +88,7 @@ public:
     void stopMouseDown();
     void stopClick();
     void backToTopClick();
-    void spaceKey();
+    void togglePlay();
 
     // The window's part of a mouse edit in the view: fields, `seqBar`, locate, panels 0 and 1,
     // the playback redraw request.
@@ -117,15 +118,15 @@ private:
         QWidget* upDown = nullptr;
         QToolButton* up = nullptr;
         QToolButton* down = nullptr;
-        TShadowLabel* label = nullptr;
+        ShadowLabel* label = nullptr;
     };
 
     void createViewControls();
     void createFieldControls();
     void createMeterControls();
     void createTransportControls();
-    TShineSpeedButton* makeButton(const char* name, const char* caption, const char* hint);
-    TShadowLabel* makeLabel(const char* name, const QString& caption);
+    ShineSpeedButton* makeButton(const char* name, const char* caption, const char* hint);
+    ShadowLabel* makeLabel(const char* name, const QString& caption);
 
     void applyEditResult(const EditResult& result);
     // Mirror the core's property fields into `e_vel`, `e_gate`, `e_stroke` and their up-downs.
@@ -147,7 +148,7 @@ private:
 
     AppContext& app_;
     QLabel* const* statusPanels_;
-    TShadowLabel* sigLabel_;
+    ShadowLabel* sigLabel_;
     Hooks hooks_;
     int windowWidth_ = 422;
 
@@ -157,25 +158,25 @@ private:
     QComboBox* laneChoice_ = nullptr;
     QComboBox* sigNumerator_ = nullptr;
     QComboBox* sigDenominator_ = nullptr;
-    TShadowLabel* gridLabel_ = nullptr;
-    TShadowLabel* stepLabel_ = nullptr;
+    ShadowLabel* gridLabel_ = nullptr;
+    ShadowLabel* stepLabel_ = nullptr;
     QMenu* gridStepMenu_ = nullptr;
     QAction* gridStepItems_[STEP_CHOICES] = {};
     PopupSource popupSource_ = PopupSource::Grid;
     FieldControls fields_[3] = {{FieldId::Velocity}, {FieldId::Gate}, {FieldId::Stroke}};
-    TShineSpeedButton* setButton_ = nullptr;
-    TShineSpeedButton* toNeckButton_ = nullptr;
-    TShineSpeedButton* eraseButton_ = nullptr;
+    ShineSpeedButton* setButton_ = nullptr;
+    ShineSpeedButton* toNeckButton_ = nullptr;
+    ShineSpeedButton* eraseButton_ = nullptr;
 
-    TShadowLabel* tempoLabel_ = nullptr;
+    ShadowLabel* tempoLabel_ = nullptr;
     QLineEdit* tempoEdit_ = nullptr;
     QWidget* tempoUpDown_ = nullptr;
     int tempoPosition_ = 120; // position of `tempoUD`
-    TShineSpeedButton* backToTopButton_ = nullptr;
-    TShineSpeedButton* playButton_ = nullptr;
-    TShineSpeedButton* playingButton_ = nullptr;
-    TShineSpeedButton* pausedButton_ = nullptr;
-    TShineSpeedButton* stopButton_ = nullptr;
+    ShineSpeedButton* backToTopButton_ = nullptr;
+    ShineSpeedButton* playButton_ = nullptr;
+    ShineSpeedButton* playingButton_ = nullptr;
+    ShineSpeedButton* pausedButton_ = nullptr;
+    ShineSpeedButton* stopButton_ = nullptr;
     QTimer* playLineTimer_ = nullptr;
     PlayLineFollower playLine_;
 };

@@ -18,20 +18,20 @@ public:
 
     bool Text(std::string_view& line) {
         if (!reader_.Next(line)) {
-            Fail(reader_.LineNumber() + 1, "is missing");
+            fail(reader_.lineNumber() + 1, "is missing");
             return false;
         }
-        read_.linesRead = reader_.LineNumber();
+        read_.linesRead = reader_.lineNumber();
         return true;
     }
     bool Number(std::int32_t& value) {
         std::string_view line;
         if (!Text(line))
             return false;
-        if (ParseDecimal(line, value))
+        if (parseDecimal(line, value))
             return true;
-        read_.linesRead = reader_.LineNumber() - 1;
-        Fail(reader_.LineNumber(), QuotedLine(line) + " is not a whole number");
+        read_.linesRead = reader_.lineNumber() - 1;
+        fail(reader_.lineNumber(), QuotedLine(line) + " is not a whole number");
         return false;
     }
     bool Byte(std::uint8_t& value) {
@@ -50,7 +50,7 @@ public:
     }
 
 private:
-    void Fail(int lineNumber, const std::string& what) {
+    void fail(int lineNumber, const std::string& what) {
         read_.failedLine = lineNumber;
         read_.result = FileResult::Failure(
             FileFailure::Content, "Cannot read the settings file " + QuotedName(fileName_) +
@@ -63,7 +63,7 @@ private:
 };
 
 // Reads the 26 lines in file order; the first failure ends the chain.
-bool ReadLines(SettingsLines& lines, Settings& v) {
+bool readLines(SettingsLines& lines, Settings& v) {
     std::string_view version;
     return lines.Text(version) && lines.Number(v.seqBtnGroup) && lines.Number(v.top) &&
            lines.Number(v.left) && lines.Number(v.width) && lines.Number(v.height) &&
@@ -71,14 +71,14 @@ bool ReadLines(SettingsLines& lines, Settings& v) {
            lines.Number(v.buttonBtm) && lines.Number(v.buttonTop) && lines.Number(v.fontColor) &&
            lines.Byte(v.midiChannel) && lines.Byte(v.midiProgram) && lines.Byte(v.midiVelocity) &&
            lines.Byte(v.midiDevice) && lines.Flag(v.playOnSetting) && lines.Flag(v.stayOnTop) &&
-           lines.Flag(v.chordSearch) && lines.Number(v.rollPrintMode) &&
+           lines.Flag(v.chordSearch) && lines.Number(v.printModeBox) &&
            lines.Number(v.widthAgain) && lines.Byte(v.tuning[0]) && lines.Byte(v.tuning[1]) &&
            lines.Byte(v.tuning[2]) && lines.Byte(v.tuning[3]) && lines.Byte(v.tuning[4]) &&
            lines.Byte(v.tuning[5]);
 }
 
 // True when the first line of the file is the version mark of this format.
-bool HasCurrentVersion(std::string_view text) {
+bool hasCurrentVersion(std::string_view text) {
     LineReader reader(text);
     std::string_view first;
     return reader.Next(first) && first == SETTINGS_VERSION;
@@ -86,70 +86,70 @@ bool HasCurrentVersion(std::string_view text) {
 
 } // namespace
 
-Settings DefaultSettings(std::int32_t windowWidth) {
+Settings defaultSettings(std::int32_t windowWidth) {
     Settings values;
     values.width = windowWidth;
     values.widthAgain = windowWidth;
     return values;
 }
 
-std::string SettingsText(const Settings& v) {
+std::string settingsText(const Settings& v) {
     std::string text;
-    AppendLine(text, SETTINGS_VERSION);
+    appendLine(text, SETTINGS_VERSION);
     for (const std::int32_t number :
          {v.seqBtnGroup, v.top, v.left, v.width, v.height, v.backGroundBtm, v.backGroundTop,
           v.buttonBtm, v.buttonTop, v.fontColor})
-        AppendLine(text, number);
+        appendLine(text, number);
     for (const std::uint8_t byte : {v.midiChannel, v.midiProgram, v.midiVelocity, v.midiDevice})
-        AppendLine(text, byte);
+        appendLine(text, byte);
     for (const bool flag : {v.playOnSetting, v.stayOnTop, v.chordSearch})
-        AppendLine(text, flag ? TRUE_TEXT : FALSE_TEXT);
-    AppendLine(text, v.rollPrintMode);
-    AppendLine(text, v.widthAgain);
+        appendLine(text, flag ? TRUE_TEXT : FALSE_TEXT);
+    appendLine(text, v.printModeBox);
+    appendLine(text, v.widthAgain);
     for (const std::uint8_t value : v.tuning)
-        AppendLine(text, value);
+        appendLine(text, value);
     return text;
 }
 
-SettingsRead ReadSettingsText(std::string_view text, const fs::path& fileName) {
+SettingsRead readSettingsText(std::string_view text, const fs::path& fileName) {
     SettingsRead read;
     SettingsLines lines(text, fileName, read);
-    ReadLines(lines, read.values); // linesRead and result say how far the read came
+    readLines(lines, read.values); // linesRead and result say how far the read came
     return read;
 }
 
-SettingsLoad LoadSettingsFile(const fs::path& path, std::int32_t windowWidth) {
+SettingsLoad loadSettingsFile(const fs::path& path, std::int32_t windowWidth) {
     SettingsLoad load;
     std::string bytes;
     FileResult result;
-    const bool exists = PathExists(path);
+    const bool exists = pathExists(path);
     if (exists)
-        result = ReadWholeFile(path, bytes);
+        result = readWholeFile(path, bytes);
     // A missing file or another version is replaced by the defaults. The replacement is atomic,
     // so a file of another version is only lost once the defaults are safely written.
-    if (result && (!exists || !HasCurrentVersion(bytes))) {
+    if (result && (!exists || !hasCurrentVersion(bytes))) {
         load.defaultsWritten = true;
-        result = WriteFileAtomically(path, SettingsText(DefaultSettings(windowWidth)));
+        result = writeFileAtomically(path, settingsText(defaultSettings(windowWidth)));
         if (result)
-            result = ReadWholeFile(path, bytes);
+            result = readWholeFile(path, bytes);
     }
     if (!result) {
         load.result = result;
         return load;
     }
-    static_cast<SettingsRead&>(load) = ReadSettingsText(bytes, path);
+    static_cast<SettingsRead&>(load) = readSettingsText(bytes, path);
     return load;
 }
 
-SettingsSave SaveSettingsFile(const fs::path& path, const Settings& current) {
+SettingsSave saveSettingsFile(const fs::path& path, const Settings& current) {
     SettingsSave save;
-    save.defaultsWritten = !PathExists(path);
-    save.written = save.defaultsWritten ? DefaultSettings(current.width) : current;
-    save.result = WriteFileAtomically(path, SettingsText(save.written));
+    save.defaultsWritten = !pathExists(path);
+    save.written = save.defaultsWritten ? defaultSettings(current.width) : current;
+    save.result = writeFileAtomically(path, settingsText(save.written));
     return save;
 }
 
-void ApplySettings(const SettingsRead& read, SettingsSink& sink) {
+void applySettings(const SettingsRead& read, SettingsSink& sink) {
     const Settings& v = read.values;
     const int n = read.linesRead;
     if (n >= 2)
@@ -181,7 +181,7 @@ void ApplySettings(const SettingsRead& read, SettingsSink& sink) {
     if (n >= 18 && v.chordSearch)
         sink.checkChordSearch();
     if (n >= 19)
-        sink.setRollPrintMode(v.rollPrintMode);
+        sink.setRollPrintMode(v.printModeBox);
     if (n >= 20)
         sink.setWindowWidth(v.widthAgain);
     for (int s = 0; s < STRING_COUNT && n >= 21 + s; ++s)

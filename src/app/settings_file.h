@@ -36,7 +36,7 @@ struct Settings {
     bool playOnSetting = true;            // line 16
     bool stayOnTop = false;               // line 17
     bool chordSearch = true;              // line 18
-    std::int32_t rollPrintMode = 0;       // line 19: 0 piano roll, 1 TAB and MML
+    std::int32_t printModeBox = 0;        // line 19: 0 piano roll, 1 TAB and MML
     std::int32_t widthAgain = 422;        // line 20: the window width once more
     Frets tuning = standardTuning;        // lines 21..26, strings 0..5
 
@@ -44,7 +44,7 @@ struct Settings {
 };
 
 // The state a first run starts from; the window keeps its current width on lines 5 and 20.
-Settings DefaultSettings(std::int32_t windowWidth = 422);
+Settings defaultSettings(std::int32_t windowWidth = 422);
 
 // What a read of the settings file gave. Reading stops at the first line that is missing or is
 // not a whole number where one is due; values holds what lines 2..linesRead gave and defaults
@@ -60,10 +60,10 @@ struct SettingsRead {
 };
 
 // The bytes of the settings file for values: 26 lines, CR LF each, version mark first.
-std::string SettingsText(const Settings& values);
+std::string settingsText(const Settings& values);
 
 // Reads settings file bytes. Line 1 is read but not checked here.
-SettingsRead ReadSettingsText(std::string_view text, const std::filesystem::path& fileName);
+SettingsRead readSettingsText(std::string_view text, const std::filesystem::path& fileName);
 
 // The start of the program: a missing settings file, or one whose first line is not exactly
 // "CZ0200", is replaced by a file of defaults (with the window's current width); then the file is
@@ -71,7 +71,7 @@ SettingsRead ReadSettingsText(std::string_view text, const std::filesystem::path
 struct SettingsLoad : SettingsRead {
     bool defaultsWritten = false;
 };
-SettingsLoad LoadSettingsFile(const std::filesystem::path& path, std::int32_t windowWidth);
+SettingsLoad loadSettingsFile(const std::filesystem::path& path, std::int32_t windowWidth);
 
 // The window's save: writes current, or, when no file exists at path, the defaults with the
 // current width, which the window is then to put in force (defaultsWritten). Written
@@ -81,9 +81,9 @@ struct SettingsSave {
     bool defaultsWritten = false;
     Settings written;
 };
-SettingsSave SaveSettingsFile(const std::filesystem::path& path, const Settings& current);
+SettingsSave saveSettingsFile(const std::filesystem::path& path, const Settings& current);
 
-// Where the window applies what was read. ApplySettings calls these in the order the values
+// Where the window applies what was read. applySettings calls these in the order the values
 // take effect at start-up, stopping where the read stopped.
 class SettingsSink {
 public:
@@ -113,6 +113,6 @@ public:
     virtual void setSeqPane(std::int32_t group) = 0;
 };
 
-void ApplySettings(const SettingsRead& read, SettingsSink& sink);
+void applySettings(const SettingsRead& read, SettingsSink& sink);
 
 } // namespace cadenzo

@@ -42,14 +42,14 @@ SingleInstance::SingleInstance(const QString& key) : key_(key) {}
 
 SingleInstance::~SingleInstance() = default;
 
-QString SingleInstance::DefaultKey() {
+QString SingleInstance::defaultKey() {
     QString user = qEnvironmentVariable("USER");
     if (user.isEmpty())
         user = QString::number(::getuid());
     return QStringLiteral("Cadenzo-") + user;
 }
 
-bool SingleInstance::AskRunningInstance() {
+bool SingleInstance::askRunningInstance() {
     auto lock = std::make_unique<QLockFile>(LockPath(key_));
     // Only a lock whose process has ended is stale, however long the first instance runs.
     lock->setStaleLockTime(0);

@@ -19,16 +19,16 @@ class SingleInstance : public QObject {
     Q_OBJECT
 
 public:
-    explicit SingleInstance(const QString& key = DefaultKey());
+    explicit SingleInstance(const QString& key = defaultKey());
     ~SingleInstance() override;
 
     // True when another instance holds the lock (it was asked to raise its window): end at once.
     // False when this start took the lock and is to run. Safe from any thread.
-    bool AskRunningInstance();
+    bool askRunningInstance();
     // Start listening; `raise` runs on the window thread whenever a later start knocks.
     bool Listen(std::function<void()> raise);
 
-    static QString DefaultKey();
+    static QString defaultKey();
 
 private:
     QString key_;

@@ -55,18 +55,18 @@ void SequencerPane::createTransportControls() {
     playingButton_ = makeButton("play_on_button", "Pause", "Pause");
     pausedButton_ = makeButton("pause_button", "Resume", "Resume");
     stopButton_ = makeButton("stop_button", "Stop", "Stop");
-    connect(backToTopButton_, &TShineSpeedButton::OnClick, this, [this] { backToTopClick(); });
-    connect(playButton_, &TShineSpeedButton::OnClick, this, [this] { playClick(); });
-    connect(playingButton_, &TShineSpeedButton::OnClick, this, [this] { playOnClick(); });
-    connect(pausedButton_, &TShineSpeedButton::OnClick, this, [this] { pauseClick(); });
-    connect(stopButton_, &TShineSpeedButton::OnMouseDown, this,
+    connect(backToTopButton_, &ShineSpeedButton::clicked, this, [this] { backToTopClick(); });
+    connect(playButton_, &ShineSpeedButton::clicked, this, [this] { playClick(); });
+    connect(playingButton_, &ShineSpeedButton::clicked, this, [this] { playOnClick(); });
+    connect(pausedButton_, &ShineSpeedButton::clicked, this, [this] { pauseClick(); });
+    connect(stopButton_, &ShineSpeedButton::mousePressed, this,
             [this](Qt::MouseButton, Qt::KeyboardModifiers, int, int) { stopMouseDown(); });
-    connect(stopButton_, &TShineSpeedButton::OnClick, this, [this] { stopClick(); });
+    connect(stopButton_, &ShineSpeedButton::clicked, this, [this] { stopClick(); });
 
     playLineTimer_ = new QTimer(this);
     playLineTimer_->setInterval(kPlayLineRefreshMs);
     connect(playLineTimer_, &QTimer::timeout, this, [this] { followPlayLine(); });
-    const TransportView shown = TransportViewOf(app_.playback.transportState());
+    const TransportView shown = transportViewOf(app_.playback.transportState());
     playButton_->setVisible(shown.playButton);
     playingButton_->setVisible(shown.playOnButton);
     pausedButton_->setVisible(shown.pauseButton);
@@ -74,7 +74,7 @@ void SequencerPane::createTransportControls() {
 
 void SequencerPane::start() {
     app_.playback.setListener(this);
-    app_.playback.SetTransport(Transport::STOP);
+    app_.playback.setTransport(Transport::Stop);
     refreshFields();
     view_->redrawAll();
 }
@@ -92,7 +92,7 @@ void SequencerPane::onTempoEdited(const QString& text) {
 
 void SequencerPane::onTempoStep(int delta) {
     int typed = 0;
-    if (PlaybackEngine::ParseTempo(app_.tempo, typed))
+    if (PlaybackEngine::parseTempo(app_.tempo, typed))
         tempoPosition_ = typed;
     tempoPosition_ = std::clamp(tempoPosition_ + delta, kTempoMin, kTempoMax);
     app_.tempo = std::to_string(tempoPosition_);
@@ -102,7 +102,7 @@ void SequencerPane::onTempoStep(int delta) {
 // ---- Transport --------------------------------------------------------------------------------
 
 void SequencerPane::startTransport() {
-    if (app_.playback.StartPlay(app_.tempo) == PlaybackEngine::StartResult::BadTempo)
+    if (app_.playback.start(app_.tempo) == PlaybackEngine::StartResult::BadTempo)
         hooks_.warn(QStringLiteral("The tempo \"%1\" is not a number. Enter a tempo from %2 to %3.")
                         .arg(QString::fromStdString(app_.tempo))
                         .arg(kTempoMin)
@@ -114,31 +114,31 @@ void SequencerPane::playClick() {
 }
 
 void SequencerPane::playOnClick() {
-    app_.playback.playOnButtonClick();
+    app_.playback.pause();
 }
 
 void SequencerPane::pauseClick() {
-    app_.playback.pauseButtonClick();
+    app_.playback.resume();
 }
 
 void SequencerPane::stopMouseDown() {
-    app_.playback.stopButtonMouseDown();
+    app_.playback.stopPlayTimer();
 }
 
 void SequencerPane::stopClick() {
-    app_.playback.stopButtonClick();
+    app_.playback.stop();
 }
 
 void SequencerPane::backToTopClick() {
-    app_.playback.backtopClick();
+    app_.playback.backToTop();
 }
 
-void SequencerPane::spaceKey() {
+void SequencerPane::togglePlay() {
     // The engine decides by the visible button; only the start can be refused for its tempo.
-    if (TransportViewOf(app_.playback.transportState()).playButton)
+    if (transportViewOf(app_.playback.transportState()).playButton)
         startTransport();
     else
-        app_.playback.spaceKey(app_.tempo);
+        app_.playback.togglePlay(app_.tempo);
 }
 
 void SequencerPane::followPlayLine() {
@@ -157,12 +157,12 @@ void SequencerPane::followPlayLine() {
 // ---- PlaybackListener -------------------------------------------------------------------------
 
 void SequencerPane::transportChanged(Transport state) {
-    const TransportView shown = TransportViewOf(state);
+    const TransportView shown = transportViewOf(state);
     playButton_->setVisible(shown.playButton);
     playingButton_->setVisible(shown.playOnButton);
     pausedButton_->setVisible(shown.pauseButton);
     statusPanels_[3]->setText(QString::fromLatin1(shown.panel));
-    if (state == Transport::STOP)
+    if (state == Transport::Stop)
         playLineTimer_->stop();
     else if (!playLineTimer_->isActive())
         playLineTimer_->start();

@@ -12,22 +12,22 @@ namespace cadenzo::cli {
 
 namespace {
 
-std::string FretText(std::uint8_t fret) {
+std::string fretText(std::uint8_t fret) {
     return fret == SILENT ? "x" : std::to_string(fret);
 }
 
-std::string FretsText(const Frets& frets) {
+std::string fretsText(const Frets& frets) {
     std::string line;
     for (int s = 0; s < STRING_COUNT; ++s) {
         if (s > 0)
             line += ' ';
-        line += FretText(frets[s]);
+        line += fretText(frets[s]);
     }
     return line;
 }
 
 // A fret typed on the command line: 0..24, or x for a silent string.
-std::uint8_t ParseFret(const std::string& text) {
+std::uint8_t parseFret(const std::string& text) {
     if (text == "x")
         return SILENT;
     int value = -1;
@@ -53,33 +53,33 @@ const char* const tuningHelp =
     "Tuning: a preset name (\"Standard\", \"Drop D\", \"DADGAD\", \"Open E\", ...) or six "
     "comma-separated values 0..255, string 0 (highest) first, in semitones above MIDI note 36";
 
-void RunChord(const ChordArgs& args) {
-    const int root = ParseRoot(args.root);
-    const int type = ParseType(args.type);
+void runChord(const ChordArgs& args) {
+    const int root = parseRoot(args.root);
+    const int type = parseType(args.type);
     Guitar guitar;
-    guitar.setTuning(ParseTuning(args.tuning));
+    guitar.setTuning(parseTuning(args.tuning));
     guitar.chordPos = static_cast<std::uint8_t>(std::string("LMH").find(args.pos));
-    ApplyChord(guitar, ChordSelection{root + 1, type});
-    std::cout << FretsText(guitar.frets()) << '\n';
+    applyChord(guitar, ChordSelection{root + 1, type});
+    std::cout << fretsText(guitar.currentFrets()) << '\n';
 }
 
-void RunName(const NameArgs& args) {
+void runName(const NameArgs& args) {
     if (args.frets.size() != STRING_COUNT)
         throw UsageError("name needs six frets, strings 0..5 (highest first), got " +
                          std::to_string(args.frets.size()));
     Guitar guitar;
-    guitar.setTuning(ParseTuning(args.tuning));
+    guitar.setTuning(parseTuning(args.tuning));
     for (int s = 0; s < STRING_COUNT; ++s)
-        guitar.flet[s] = ParseFret(args.frets[static_cast<std::size_t>(s)]);
-    std::cout << ChordName(RecognizeChord(guitar, true, ChordSelection{})) << '\n';
+        guitar.frets[s] = parseFret(args.frets[static_cast<std::size_t>(s)]);
+    std::cout << chordName(recognizeChord(guitar, true, ChordSelection{})) << '\n';
 }
 
-void RunChart() {
+void runChart() {
     for (int r = 0; r < CHORD_ROOTS; ++r)
         for (int t = 0; t < CHORD_TYPES; ++t)
             for (int p = 0; p < CHORD_POSITIONS; ++p)
                 std::cout << Bare(chord1Items[r + 1]) << ' ' << Bare(chord2Items[t]) << ' '
-                          << "LMH"[p] << ' ' << FretsText(chordTable[r][t][p]) << '\n';
+                          << "LMH"[p] << ' ' << fretsText(chordTable[r][t][p]) << '\n';
 }
 
 } // namespace
@@ -99,7 +99,7 @@ void addChordCommands(CLI::App& app) {
         ->check(CLI::IsMember({"L", "M", "H"}))
         ->capture_default_str();
     chord->add_option("--tuning", chordArgs->tuning, tuningHelp)->capture_default_str();
-    chord->callback([chordArgs] { RunChord(*chordArgs); });
+    chord->callback([chordArgs] { runChord(*chordArgs); });
 
     auto nameArgs = std::make_shared<NameArgs>();
     CLI::App* name = app.add_subcommand(
@@ -108,11 +108,11 @@ void addChordCommands(CLI::App& app) {
                      "Six frets, strings 0..5 (highest first): 0..24, or x for a silent string")
         ->required();
     name->add_option("--tuning", nameArgs->tuning, tuningHelp)->capture_default_str();
-    name->callback([nameArgs] { RunName(*nameArgs); });
+    name->callback([nameArgs] { runName(*nameArgs); });
 
     CLI::App* chart = app.add_subcommand(
         "chart", "Print every built-in voicing: ROOT TYPE POS and the frets of strings 0..5");
-    chart->callback([] { RunChart(); });
+    chart->callback([] { runChart(); });
 }
 
 } // namespace cadenzo::cli

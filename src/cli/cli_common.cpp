@@ -9,7 +9,7 @@ namespace cadenzo::cli {
 
 LoadedSong::LoadedSong(const std::string& path) {
     guitar.setTuning(standardTuning);
-    const FileResult result = LoadSong(path, parts);
+    const FileResult result = loadSong(path, parts);
     if (result.failure == FileFailure::WrongType)
         throw RunError(path + ": " + result.message);
     if (!result)
@@ -23,14 +23,14 @@ std::string Bare(const char* item) {
     return first == std::string::npos ? std::string{} : text.substr(first, last - first + 1);
 }
 
-int ParseRoot(const std::string& text) {
+int parseRoot(const std::string& text) {
     for (int r = 0; r < CHORD_ROOTS; ++r)
         if (text == Bare(chord1Items[r + 1]))
             return r;
     throw UsageError("unknown root '" + text + "': use C, C#, D, D#, E, F, F#, G, G#, A, A# or B");
 }
 
-int ParseType(const std::string& text) {
+int parseType(const std::string& text) {
     std::string known;
     for (int t = 0; t < CHORD_TYPES; ++t) {
         const std::string bare = Bare(chord2Items[t]);
@@ -41,7 +41,7 @@ int ParseType(const std::string& text) {
     throw UsageError("unknown chord type '" + text + "': use one of " + known);
 }
 
-Frets ParseTuning(const std::string& text) {
+Frets parseTuning(const std::string& text) {
     for (const auto& preset : tunePreset)
         if (text == preset.name)
             return preset.values;

@@ -37,13 +37,13 @@ struct LoadedSong {
 // An item of the chord lists without its blanks: "C#", "m7", "m69".
 std::string Bare(const char* item);
 // The chordTable root 0..11 of "C" .. "B" (the Chord1 item is one more).
-int ParseRoot(const std::string& text);
+int parseRoot(const std::string& text);
 // The Chord2 item index of "M", "m", "6", ... "m69".
-int ParseType(const std::string& text);
+int parseType(const std::string& text);
 
 // A preset name of the instrument dialog ("Standard", "Drop D", ...) or six comma-separated
 // values 0..255, string 0 first.
-Frets ParseTuning(const std::string& text);
+Frets parseTuning(const std::string& text);
 
 // Each subsystem adds its subcommands to the tool.
 void addChordCommands(CLI::App& app);

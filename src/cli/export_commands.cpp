@@ -33,7 +33,7 @@ struct ExportArgs {
     CLI::Option* chorusOption = nullptr;
 };
 
-int FormatItem(const std::string& text) {
+int formatItem(const std::string& text) {
     if (text == "0")
         return SMF_FORMAT0;
     if (text == "1")
@@ -45,7 +45,7 @@ int FormatItem(const std::string& text) {
                      "track per string)");
 }
 
-int InitItem(const std::string& text) {
+int initItem(const std::string& text) {
     if (text == "none")
         return SMF_INIT_NONE;
     if (text == "gm")
@@ -57,33 +57,33 @@ int InitItem(const std::string& text) {
     throw UsageError("bad --reset '" + text + "': use none, gm, xg or gs");
 }
 
-void CheckRange(const CLI::Option* option, int value, int low, int high) {
+void checkRange(const CLI::Option* option, int value, int low, int high) {
     if (option->count() > 0 && (value < low || value > high))
         throw UsageError("bad " + option->get_name() + " " + std::to_string(value) + ": use " +
                          std::to_string(low) + ".." + std::to_string(high));
 }
 
-void ExportSong(const ExportArgs& args) {
-    const int format = FormatItem(args.format);
-    const int init = InitItem(args.reset);
-    CheckRange(args.channelOption, args.channel, 1, 16);
-    CheckRange(args.programOption, args.program, SMF_FIRST_PROGRAM,
+void exportSong(const ExportArgs& args) {
+    const int format = formatItem(args.format);
+    const int init = initItem(args.reset);
+    checkRange(args.channelOption, args.channel, 1, 16);
+    checkRange(args.programOption, args.program, SMF_FIRST_PROGRAM,
                SMF_FIRST_PROGRAM + static_cast<int>(smfProgramItems.size()) - 1);
-    CheckRange(args.volumeOption, args.volume, 0, 127);
-    CheckRange(args.reverbOption, args.reverb, 0, 127);
-    CheckRange(args.chorusOption, args.chorus, 0, 127);
+    checkRange(args.volumeOption, args.volume, 0, 127);
+    checkRange(args.reverbOption, args.reverb, 0, 127);
+    checkRange(args.chorusOption, args.chorus, 0, 127);
 
     const auto loaded = std::make_unique<LoadedSong>(args.song);
     const fs::path out = fs::absolute(args.out);
     // As the dialog opens, then what the command line asks for.
-    SmfOptions options = InitialSmfOptions(loaded->song, loaded->midi.midiChannel,
+    SmfOptions options = initialSmfOptions(loaded->song, loaded->midi.midiChannel,
                                            loaded->midi.midiProgram, out.string());
     options.format = format;
     options.init = init;
     if (args.channelOption->count() > 0)
         options.channel = args.channel;
     if (args.programOption->count() > 0)
-        options.programItem = SmfProgramItem(args.program);
+        options.programItem = smfProgramItem(args.program);
     options.volumeOn = args.volumeOption->count() > 0;
     options.reverbOn = args.reverbOption->count() > 0;
     options.chorusOn = args.chorusOption->count() > 0;
@@ -96,20 +96,20 @@ void ExportSong(const ExportArgs& args) {
 
     // What is left to refuse comes from the song itself: its tempo, channel or program.
     int tempo = 0;
-    std::string problem = ParseSmfTempo(loaded->tempo, tempo);
+    std::string problem = parseSmfTempo(loaded->tempo, tempo);
     if (problem.empty())
-        problem = CheckSmfOptions(options);
+        problem = checkSmfOptions(options);
     if (!problem.empty())
         throw RunError(args.song + ": " + problem);
     if (const FileResult written =
-            ExportSmf(loaded->song, loaded->guitar.tunings(), loaded->tempo, options);
+            exportSmf(loaded->song, loaded->guitar.tunings(), loaded->tempo, options);
         !written)
         throw RunError(written.message);
     std::error_code ec;
     const auto size = fs::file_size(out, ec);
     std::cout << "Wrote " << out.string() << ": "
               << smfFormatItems[static_cast<std::size_t>(format)] << ", "
-              << SmfTracks(format).size() << " tracks, " << (ec ? 0 : size) << " bytes\n";
+              << smfTracks(format).size() << " tracks, " << (ec ? 0 : size) << " bytes\n";
 }
 
 } // namespace
@@ -139,7 +139,7 @@ void addExportCommands(CLI::App& app) {
         cmd->add_option("--reverb", args->reverb, "Write reverb (CC91) with this value 0..127");
     args->chorusOption =
         cmd->add_option("--chorus", args->chorus, "Write chorus (CC93) with this value 0..127");
-    cmd->callback([args] { ExportSong(*args); });
+    cmd->callback([args] { exportSong(*args); });
 }
 
 } // namespace cadenzo::cli

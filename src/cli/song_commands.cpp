@@ -23,14 +23,14 @@ namespace cadenzo::cli {
 
 namespace {
 
-nlohmann::json FretsJson(const Frets& frets) {
+nlohmann::json fretsJson(const Frets& frets) {
     nlohmann::json array = nlohmann::json::array();
     for (std::uint8_t f : frets)
         array.push_back(f);
     return array;
 }
 
-void PrintInfo(const std::string& path) {
+void printInfo(const std::string& path) {
     const auto loaded = std::make_unique<LoadedSong>(path);
     const Song& song = loaded->song;
     nlohmann::json out;
@@ -39,14 +39,14 @@ void PrintInfo(const std::string& path) {
     out["channel"] = loaded->midi.midiChannel.load();
     out["program"] = loaded->midi.midiProgram.load();
     out["velocity"] = loaded->midi.midiVelocity.load();
-    out["tuning"] = FretsJson(loaded->guitar.tunings());
-    out["flet"] = FretsJson(loaded->guitar.frets());
+    out["tuning"] = fretsJson(loaded->guitar.tunings());
+    out["flet"] = fretsJson(loaded->guitar.currentFrets());
     out["eventCount"] = song.eventCount;
     nlohmann::json events = nlohmann::json::array();
     for (std::uint32_t i = 0; i < song.eventCount; ++i) {
         const SongEvent& e = song.songEvents[i];
         events.push_back({{"tick", e.tick},
-                          {"frets", FretsJson(e.frets)},
+                          {"frets", fretsJson(e.frets)},
                           {"velocity", e.velocity},
                           {"gate", e.gate},
                           {"strokeDir", e.strokeDir},
@@ -76,7 +76,7 @@ constexpr int MAX_DRY_CALLBACKS = 50'000'000;
 void DryRun(LoadedSong& loaded) {
     RecordingMidiOut out(1, 4096);
     MidiPort port(out, loaded.midi);
-    if (port.MidiOpen() != MidiStatus::Ok)
+    if (port.midiOpen() != MidiStatus::Ok)
         throw RunError("the recording device cannot be opened");
     out.clear(); // the open's reset is not a message
     ManualTimer timer;
@@ -87,7 +87,7 @@ void DryRun(LoadedSong& loaded) {
             std::printf("%d %02X %02X %02X\n", callback, s.status(), s.data1(), s.data2());
         out.clear();
     };
-    const auto result = engine.StartPlay(loaded.tempo);
+    const auto result = engine.start(loaded.tempo);
     if (result == PlaybackEngine::StartResult::BadTempo)
         throw RunError("the song's tempo \"" + loaded.tempo + "\" is not an integer");
     if (result == PlaybackEngine::StartResult::NothingToPlay)
@@ -102,51 +102,51 @@ void DryRun(LoadedSong& loaded) {
         if (timer.ticks() >= MAX_DRY_CALLBACKS)
             throw RunError("the song does not end");
     }
-    engine.StopPlayTimer();
+    engine.stopPlayTimer();
     std::fflush(stdout);
 }
 
 std::atomic<bool> interrupted{false};
 
-extern "C" void OnInterrupt(int) {
+extern "C" void onInterrupt(int) {
     interrupted = true;
 }
 
-void PlayLive(LoadedSong& loaded, unsigned device) {
+void playLive(LoadedSong& loaded, unsigned device) {
 #ifdef CADENZO_HAVE_BACKENDS
-    const std::unique_ptr<MidiOut> out = MakeSystemMidiOut();
+    const std::unique_ptr<MidiOut> out = makeSystemMidiOut();
     loaded.midi.midiDevice = static_cast<std::uint8_t>(device);
     if (device >= out->deviceCount())
         throw RunError("no MIDI device " + std::to_string(device) + " (there are " +
                        std::to_string(out->deviceCount()) + ")");
     MidiPort port(*out, loaded.midi);
-    if (const MidiStatus code = port.MidiOpen(); code != MidiStatus::Ok)
-        throw RunError(std::string(MidiOpenWarning(code)) + " (device " + std::to_string(device) +
+    if (const MidiStatus code = port.midiOpen(); code != MidiStatus::Ok)
+        throw RunError(std::string(midiOpenWarning(code)) + " (device " + std::to_string(device) +
                        ")");
     PeriodicTimer timer;
     PlaybackEngine engine(loaded.song, port, loaded.guitar, timer);
 
     interrupted = false;
     struct sigaction action {};
-    action.sa_handler = OnInterrupt;
+    action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
     struct sigaction previousInt {};
     struct sigaction previousTerm {};
     sigaction(SIGINT, &action, &previousInt);
     sigaction(SIGTERM, &action, &previousTerm);
 
-    const auto result = engine.StartPlay(loaded.tempo);
+    const auto result = engine.start(loaded.tempo);
     if (result == PlaybackEngine::StartResult::Started && engine.playPeriod() != 0) {
         while (!interrupted && !Finished(engine, loaded.song))
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
-    engine.StopPlayTimer();
+    engine.stopPlayTimer();
     if (interrupted)
-        port.AllNoteOff();
+        port.allNoteOff();
     // Let the synthesizer sound out the last release before the device closes.
     if (!interrupted && result == PlaybackEngine::StartResult::Started)
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
-    port.Close();
+    port.close();
     sigaction(SIGINT, &previousInt, nullptr);
     sigaction(SIGTERM, &previousTerm, nullptr);
 
@@ -169,7 +169,7 @@ void addSongCommands(CLI::App& app) {
     auto info = app.add_subcommand("info", "Print a song file (.cz0) as JSON");
     auto infoPath = std::make_shared<std::string>();
     info->add_option("SONG", *infoPath, "Song file")->required();
-    info->callback([infoPath] { PrintInfo(*infoPath); });
+    info->callback([infoPath] { printInfo(*infoPath); });
 
     auto play = app.add_subcommand("play", "Play a song file on a MIDI device in real time");
     struct PlayOptions {
@@ -193,7 +193,7 @@ void addSongCommands(CLI::App& app) {
         if (options->dryRun)
             DryRun(*loaded);
         else
-            PlayLive(*loaded, options->device);
+            playLive(*loaded, options->device);
     });
 }
 

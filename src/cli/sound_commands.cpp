@@ -32,7 +32,7 @@ struct StrumArgs {
 };
 
 #ifdef CADENZO_HAVE_BACKENDS
-void RunDevices() {
+void runDevices() {
     SystemMidiOut out;
     const unsigned count = out.deviceCount();
     for (unsigned d = 0; d < count; ++d) {
@@ -42,14 +42,14 @@ void RunDevices() {
     }
 }
 
-void RunStrum(const StrumArgs& args) {
-    const ChordSelection chord{ParseRoot(args.root) + 1, ParseType(args.type)};
+void runStrum(const StrumArgs& args) {
+    const ChordSelection chord{parseRoot(args.root) + 1, parseType(args.type)};
 
     Guitar guitar;
-    guitar.setTuning(ParseTuning(args.tuning));
+    guitar.setTuning(parseTuning(args.tuning));
     guitar.chordPos = static_cast<std::uint8_t>(std::string("LMH").find(args.pos));
-    ApplyChord(guitar, chord);
-    guitar.UpdateStringNotes();
+    applyChord(guitar, chord);
+    guitar.updateStringNotes();
 
     MidiSetup setup;
     setup.midiDevice = static_cast<std::uint8_t>(args.device);
@@ -60,9 +60,9 @@ void RunStrum(const StrumArgs& args) {
 
     SystemMidiOut out;
     MidiPort port(out, setup);
-    const MidiStatus result = port.MidiOpen();
+    const MidiStatus result = port.midiOpen();
     if (result != MidiStatus::Ok) {
-        std::string message = MidiOpenWarning(result);
+        std::string message = midiOpenWarning(result);
         if (result == MidiStatus::NoSoundFont)
             message += " (no General MIDI SoundFont in /usr/share/sounds/sf2)";
         else if (result == MidiStatus::NoAudio)
@@ -70,28 +70,28 @@ void RunStrum(const StrumArgs& args) {
         throw RunError(message);
     }
     if (args.program >= 0)
-        port.ProgramChange();
+        port.programChange();
 
     PeriodicTimer timer;
     Strummer strummer(timer, port, guitar);
     if (args.up)
-        strummer.UpStBtnMouseDown(true);
+        strummer.strum(Strummer::Direction::Up, Strummer::Release::OnRelease);
     else
-        strummer.DownStBtnMouseDown(true);
+        strummer.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
     while (strummer.running())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::this_thread::sleep_for(std::chrono::milliseconds(args.hold));
-    strummer.UpStBtnMouseUp(); // the stroke has ended: silences at once
+    strummer.release(); // the stroke has ended: silences at once
     // Let a port that sends from its own thread (JACK) deliver the note-offs before it closes.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    port.Close();
+    port.close();
 }
 #else
 // Without the backends there is no device to list or to strum on.
-void RunDevices() {
+void runDevices() {
     throw RunError("this cadenzo-cli was built without MIDI devices");
 }
-void RunStrum(const StrumArgs&) {
+void runStrum(const StrumArgs&) {
     throw RunError("this cadenzo-cli was built without MIDI devices");
 }
 #endif
@@ -101,7 +101,7 @@ void RunStrum(const StrumArgs&) {
 void addSoundCommands(CLI::App& app) {
     CLI::App* devices = app.add_subcommand(
         "devices", "List the MIDI output devices, one per line: INDEX NAME (0 = built-in)");
-    devices->callback([] { RunDevices(); });
+    devices->callback([] { runDevices(); });
 
     auto args = std::make_shared<StrumArgs>();
     CLI::App* strum = app.add_subcommand(
@@ -133,7 +133,7 @@ void addSoundCommands(CLI::App& app) {
     strum->add_option("--hold", args->hold, "Milliseconds the notes ring after the stroke")
         ->check(CLI::Range(0, 600000))
         ->capture_default_str();
-    strum->callback([args] { RunStrum(*args); });
+    strum->callback([args] { runStrum(*args); });
 }
 
 } // namespace cadenzo::cli

@@ -10,13 +10,13 @@ namespace cadenzo {
 
 namespace {
 
-void Put(QImage& img, int x, int y, QRgb c) {
+void put(QImage& img, int x, int y, QRgb c) {
     if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
         img.setPixel(x, y, c);
 }
 
 // The border pixels of r, visited once each.
-template <class F> void ForEachBorderPixel(const PixRect& r, F f) {
+template <class F> void forEachBorderPixel(const PixRect& r, F f) {
     if (r.w <= 0 || r.h <= 0)
         return;
     const int right = r.x + r.w - 1, bottom = r.y + r.h - 1;
@@ -32,82 +32,82 @@ template <class F> void ForEachBorderPixel(const PixRect& r, F f) {
     }
 }
 
-void Outline(QImage& img, const PixRect& r, QRgb c) {
-    ForEachBorderPixel(r, [&](int x, int y) { Put(img, x, y, c); });
+void outline(QImage& img, const PixRect& r, QRgb c) {
+    forEachBorderPixel(r, [&](int x, int y) { put(img, x, y, c); });
 }
 
 void Fill(QImage& img, const PixRect& r, QRgb c) {
     for (int y = r.y; y < r.y + r.h; ++y)
         for (int x = r.x; x < r.x + r.w; ++x)
-            Put(img, x, y, c);
+            put(img, x, y, c);
 }
 
-PixRect Inset(const PixRect& r, int d) {
+PixRect inset(const PixRect& r, int d) {
     return {r.x + d, r.y + d, r.w - 2 * d, r.h - 2 * d};
 }
 
-void Invert(QImage& img, int x, int y) {
+void invert(QImage& img, int x, int y) {
     if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
         img.setPixel(x, y, img.pixel(x, y) ^ 0x00FFFFFFu);
 }
 
 } // namespace
 
-TColorGrid::TColorGrid(QWidget* parent) : QWidget(parent) {
+ColorGrid::ColorGrid(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::ClickFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     resize(100, 100);
-    ApplySize();
+    applySize();
 }
 
-void TColorGrid::setGridOrdering(TGridOrdering v) {
+void ColorGrid::setGridOrdering(GridOrder v) {
     if (v == ordering_)
         return;
     ordering_ = v;
-    ApplySize();
+    applySize();
     update();
 }
 
-void TColorGrid::ApplySize() {
-    const GridMetrics m = Metrics();
+void ColorGrid::applySize() {
+    const GridMetrics m = metrics();
     if (m.width != width() || m.height != height())
         resize(m.width, m.height);
 }
 
-void TColorGrid::resizeEvent(QResizeEvent* e) {
+void ColorGrid::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
-    ApplySize();
+    applySize();
 }
 
-void TColorGrid::setForegroundEnabled(bool v) {
+void ColorGrid::setForegroundEnabled(bool v) {
     if (v == foregroundEnabled_)
         return;
     foregroundEnabled_ = v;
     update();
 }
 
-void TColorGrid::setBackgroundEnabled(bool v) {
+void ColorGrid::setBackgroundEnabled(bool v) {
     if (v == backgroundEnabled_)
         return;
     backgroundEnabled_ = v;
     update();
 }
 
-void TColorGrid::setSelection(int v) {
+void ColorGrid::setSelection(int v) {
     if (v == selection_)
         return;
     selection_ = v;
     update();
 }
 
-void TColorGrid::setCtl3D(bool v) {
+void ColorGrid::setCtl3D(bool v) {
     if (v == ctl3D_)
         return;
     ctl3D_ = v;
     update();
 }
 
-void TColorGrid::SetIndex(bool foreground, int v) {
+void ColorGrid::setIndex(bool foreground, int v) {
     if (!(foreground ? foregroundEnabled_ : backgroundEnabled_))
         return;
     int& index = foreground ? foregroundIndex_ : backgroundIndex_;
@@ -115,10 +115,10 @@ void TColorGrid::SetIndex(bool foreground, int v) {
         return;
     index = v;
     update();
-    emit OnChange();
+    emit changed();
 }
 
-void TColorGrid::Pick(bool foreground, int cell) {
+void ColorGrid::Pick(bool foreground, int cell) {
     bool& enabled = foreground ? foregroundEnabled_ : backgroundEnabled_;
     if (!enabled && clickEnablesColor_) {
         enabled = true;
@@ -126,66 +126,66 @@ void TColorGrid::Pick(bool foreground, int cell) {
     }
     if (!enabled)
         return;
-    SetIndex(foreground, cell);
+    setIndex(foreground, cell);
     setSelection(cell);
 }
 
-void TColorGrid::changeEvent(QEvent* e) {
+void ColorGrid::changeEvent(QEvent* e) {
     if (e->type() == QEvent::FontChange || e->type() == QEvent::PaletteChange ||
         e->type() == QEvent::EnabledChange)
         update();
     QWidget::changeEvent(e);
 }
 
-void TColorGrid::focusInEvent(QFocusEvent* e) {
+void ColorGrid::focusInEvent(QFocusEvent* e) {
     hasFocus_ = true;
     update();
-    emit OnEnter();
+    emit entered();
     QWidget::focusInEvent(e);
 }
 
-void TColorGrid::focusOutEvent(QFocusEvent* e) {
+void ColorGrid::focusOutEvent(QFocusEvent* e) {
     hasFocus_ = false;
     update();
-    emit OnExit();
+    emit exited();
     QWidget::focusOutEvent(e);
 }
 
-void TColorGrid::mousePressEvent(QMouseEvent* e) {
+void ColorGrid::mousePressEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
-    emit OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    emit mousePressed(e->button(), e->modifiers(), p.x(), p.y());
     // While a button is held Qt sends every move and the release here (the capture).
     dragForeground_ = e->button() == Qt::LeftButton;
     dragging_ = true;
-    Pick(dragForeground_, CellAtPoint(p.x(), p.y()));
+    Pick(dragForeground_, cellAtPoint(p.x(), p.y()));
 }
 
-void TColorGrid::mouseMoveEvent(QMouseEvent* e) {
+void ColorGrid::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
-    emit OnMouseMove(e->modifiers(), p.x(), p.y());
+    emit mouseMoved(e->modifiers(), p.x(), p.y());
     if (!dragging_)
         return;
-    const int cell = CellAtPoint(p.x(), p.y());
+    const int cell = cellAtPoint(p.x(), p.y());
     if (dragForeground_ ? foregroundEnabled_ : backgroundEnabled_) {
-        SetIndex(dragForeground_, cell);
+        setIndex(dragForeground_, cell);
         setSelection(cell);
     }
 }
 
-void TColorGrid::mouseReleaseEvent(QMouseEvent* e) {
+void ColorGrid::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
-    emit OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    emit mouseReleased(e->button(), e->modifiers(), p.x(), p.y());
     if (!dragging_)
         return;
     dragging_ = false;
     if (!dragForeground_)
-        emit OnClick();
+        emit clicked();
     else if (e->button() == Qt::LeftButton && rect().contains(p))
-        emit OnClick();
+        emit clicked();
 }
 
-void TColorGrid::keyPressEvent(QKeyEvent* e) {
-    auto move = [&](GridKey k) { setSelection(MoveSelection(ordering_, selection_, k)); };
+void ColorGrid::keyPressEvent(QKeyEvent* e) {
+    auto move = [&](GridKey k) { setSelection(moveSelection(ordering_, selection_, k)); };
     switch (e->key()) {
     case Qt::Key_Right:
     case Qt::Key_Space:
@@ -221,8 +221,8 @@ void TColorGrid::keyPressEvent(QKeyEvent* e) {
             enabled = true;
             (foreground ? foregroundIndex_ : backgroundIndex_) = -1;
         }
-        SetIndex(foreground, selection_);
-        emit OnClick();
+        setIndex(foreground, selection_);
+        emit clicked();
         break;
     }
     default:
@@ -232,50 +232,50 @@ void TColorGrid::keyPressEvent(QKeyEvent* e) {
     e->accept();
 }
 
-void TColorGrid::DrawCell(QImage& img, int index, bool selector) const {
+void ColorGrid::drawCell(QImage& img, int index, bool selector) const {
     if (index < 0 || index > 15)
         return;
     const QPalette& pal = palette();
-    const QRgb cell = ToQRgb(CellColor(index));
-    PixRect r = CellRect(Metrics(), ordering_, index);
+    const QRgb cell = toQRgb(cellColor(index));
+    PixRect r = cellRect(metrics(), ordering_, index);
     if (ctl3D_) {
-        Outline(img, r, ToQRgb(ResolveColor(clBtnFace, pal)));
-        r = Inset(r, 1);
-        const QRgb shadow = ToQRgb(ResolveColor(clBtnShadow, pal));
-        const QRgb light = ToQRgb(ResolveColor(clBtnHighlight, pal));
+        outline(img, r, toQRgb(resolveColor(clBtnFace, pal)));
+        r = inset(r, 1);
+        const QRgb shadow = toQRgb(resolveColor(clBtnShadow, pal));
+        const QRgb light = toQRgb(resolveColor(clBtnHighlight, pal));
         for (int ring = 0; ring < 2 && r.w > 0 && r.h > 0; ++ring) {
             const int right = r.x + r.w - 1, bottom = r.y + r.h - 1;
             for (int x = r.x; x < right; ++x)
-                Put(img, x, r.y, shadow);
+                put(img, x, r.y, shadow);
             for (int y = r.y; y < bottom; ++y)
-                Put(img, r.x, y, shadow);
+                put(img, r.x, y, shadow);
             for (int x = r.x; x <= right; ++x)
-                Put(img, x, bottom, light);
+                put(img, x, bottom, light);
             for (int y = r.y; y <= bottom; ++y)
-                Put(img, right, y, light);
-            r = Inset(r, 1);
+                put(img, right, y, light);
+            r = inset(r, 1);
         }
         Fill(img, r, cell); // outline and fill both in the cell colour
         if (selector) {
             // Dotted focus rectangle: every other border pixel inverted.
-            ForEachBorderPixel(Inset(r, 1), [&](int x, int y) {
+            forEachBorderPixel(inset(r, 1), [&](int x, int y) {
                 if ((x + y) % 2 == 0)
-                    Invert(img, x, y);
+                    invert(img, x, y);
             });
         }
     } else {
         Fill(img, r, cell);
-        Outline(img, r, qRgb(0, 0, 0));
+        outline(img, r, qRgb(0, 0, 0));
         if (selector) {
-            ForEachBorderPixel(r, [&](int x, int y) { Invert(img, x, y); });
-            const PixRect in = Inset(r, 2);
+            forEachBorderPixel(r, [&](int x, int y) { invert(img, x, y); });
+            const PixRect in = inset(r, 2);
             Fill(img, in, cell);
-            Outline(img, in, qRgb(0, 0, 0));
+            outline(img, in, qRgb(0, 0, 0));
         }
     }
 }
 
-void TColorGrid::DrawMarks(QImage& img) const {
+void ColorGrid::drawMarks(QImage& img) const {
     QPainter p(&img);
     p.setRenderHint(QPainter::TextAntialiasing, false);
     QFont f = font();
@@ -284,8 +284,8 @@ void TColorGrid::DrawMarks(QImage& img) const {
     auto mark = [&](int index, const char* text) {
         if (index < 0 || index > 15)
             return;
-        const PixRect r = CellRect(Metrics(), ordering_, index);
-        p.setPen(QColor::fromRgb(ToQRgb(ContrastColor(CellColor(index)))));
+        const PixRect r = cellRect(metrics(), ordering_, index);
+        p.setPen(QColor::fromRgb(toQRgb(contrastColor(cellColor(index)))));
         p.drawText(QRect(r.x, r.y, r.w, r.h), Qt::AlignCenter, QString::fromLatin1(text));
     };
     const bool same =
@@ -296,20 +296,20 @@ void TColorGrid::DrawMarks(QImage& img) const {
         mark(backgroundIndex_, "BG");
 }
 
-QImage TColorGrid::Picture() const {
+QImage ColorGrid::picture() const {
     QImage img(size(), QImage::Format_RGB32);
-    img.fill(ToQColor(clBtnFace, palette()));
+    img.fill(toQColor(clBtnFace, palette()));
     for (int i = 0; i < 16; ++i)
-        DrawCell(img, i, false);
+        drawCell(img, i, false);
     if (hasFocus_)
-        DrawCell(img, selection_, true);
-    DrawMarks(img);
+        drawCell(img, selection_, true);
+    drawMarks(img);
     return img;
 }
 
-void TColorGrid::paintEvent(QPaintEvent*) {
+void ColorGrid::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, Picture());
+    p.drawImage(0, 0, picture());
 }
 
 } // namespace cadenzo

@@ -9,91 +9,91 @@
 
 namespace cadenzo {
 
-using TColor = std::uint32_t;
+using PackedColor = std::uint32_t;
 
-constexpr TColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
-    return TColor(r) | (TColor(g) << 8) | (TColor(b) << 16);
+constexpr PackedColor RGB(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return PackedColor(r) | (PackedColor(g) << 8) | (PackedColor(b) << 16);
 }
-constexpr std::uint8_t GetRValue(TColor c) {
+constexpr std::uint8_t getRValue(PackedColor c) {
     return std::uint8_t(c & 0xFF);
 }
-constexpr std::uint8_t GetGValue(TColor c) {
+constexpr std::uint8_t getGValue(PackedColor c) {
     return std::uint8_t((c >> 8) & 0xFF);
 }
-constexpr std::uint8_t GetBValue(TColor c) {
+constexpr std::uint8_t getBValue(PackedColor c) {
     return std::uint8_t((c >> 16) & 0xFF);
 }
 
-constexpr bool IsSystemColor(TColor c) {
+constexpr bool isSystemColor(PackedColor c) {
     return (c & 0xFF000000u) == 0x80000000u;
 }
-constexpr TColor SystemColor(std::uint8_t index) {
+constexpr PackedColor systemColor(std::uint8_t index) {
     return 0x80000000u | index;
 }
 
 // "No colour": an optional caption copy that is not drawn.
-constexpr TColor clNone = 0x1FFFFFFF;
+constexpr PackedColor clNone = 0x1FFFFFFF;
 
-constexpr TColor clBlack = RGB(0, 0, 0);
-constexpr TColor clMaroon = RGB(128, 0, 0);
-constexpr TColor clGreen = RGB(0, 128, 0);
-constexpr TColor clOlive = RGB(128, 128, 0);
-constexpr TColor clNavy = RGB(0, 0, 128);
-constexpr TColor clPurple = RGB(128, 0, 128);
-constexpr TColor clTeal = RGB(0, 128, 128);
-constexpr TColor clSilver = RGB(192, 192, 192);
-constexpr TColor clGray = RGB(128, 128, 128);
-constexpr TColor clRed = RGB(255, 0, 0);
-constexpr TColor clLime = RGB(0, 255, 0);
-constexpr TColor clYellow = RGB(255, 255, 0);
-constexpr TColor clBlue = RGB(0, 0, 255);
-constexpr TColor clFuchsia = RGB(255, 0, 255);
-constexpr TColor clAqua = RGB(0, 255, 255);
-constexpr TColor clWhite = RGB(255, 255, 255);
+constexpr PackedColor clBlack = RGB(0, 0, 0);
+constexpr PackedColor clMaroon = RGB(128, 0, 0);
+constexpr PackedColor clGreen = RGB(0, 128, 0);
+constexpr PackedColor clOlive = RGB(128, 128, 0);
+constexpr PackedColor clNavy = RGB(0, 0, 128);
+constexpr PackedColor clPurple = RGB(128, 0, 128);
+constexpr PackedColor clTeal = RGB(0, 128, 128);
+constexpr PackedColor clSilver = RGB(192, 192, 192);
+constexpr PackedColor clGray = RGB(128, 128, 128);
+constexpr PackedColor clRed = RGB(255, 0, 0);
+constexpr PackedColor clLime = RGB(0, 255, 0);
+constexpr PackedColor clYellow = RGB(255, 255, 0);
+constexpr PackedColor clBlue = RGB(0, 0, 255);
+constexpr PackedColor clFuchsia = RGB(255, 0, 255);
+constexpr PackedColor clAqua = RGB(0, 255, 255);
+constexpr PackedColor clWhite = RGB(255, 255, 255);
 
 // System colours by their desktop index.
-constexpr TColor clScrollBar = SystemColor(0);
-constexpr TColor clBackground = SystemColor(1);
-constexpr TColor clActiveCaption = SystemColor(2);
-constexpr TColor clInactiveCaption = SystemColor(3);
-constexpr TColor clMenu = SystemColor(4);
-constexpr TColor clWindow = SystemColor(5);
-constexpr TColor clWindowFrame = SystemColor(6);
-constexpr TColor clMenuText = SystemColor(7);
-constexpr TColor clWindowText = SystemColor(8);
-constexpr TColor clCaptionText = SystemColor(9);
-constexpr TColor clActiveBorder = SystemColor(10);
-constexpr TColor clInactiveBorder = SystemColor(11);
-constexpr TColor clAppWorkSpace = SystemColor(12);
-constexpr TColor clHighlight = SystemColor(13);
-constexpr TColor clHighlightText = SystemColor(14);
-constexpr TColor clBtnFace = SystemColor(15);
-constexpr TColor clBtnShadow = SystemColor(16);
-constexpr TColor clGrayText = SystemColor(17);
-constexpr TColor clBtnText = SystemColor(18);
-constexpr TColor clInactiveCaptionText = SystemColor(19);
-constexpr TColor clBtnHighlight = SystemColor(20);
-constexpr TColor cl3DDkShadow = SystemColor(21);
-constexpr TColor cl3DLight = SystemColor(22);
-constexpr TColor clInfoText = SystemColor(23);
-constexpr TColor clInfoBk = SystemColor(24);
+constexpr PackedColor clScrollBar = systemColor(0);
+constexpr PackedColor clBackground = systemColor(1);
+constexpr PackedColor clActiveCaption = systemColor(2);
+constexpr PackedColor clInactiveCaption = systemColor(3);
+constexpr PackedColor clMenu = systemColor(4);
+constexpr PackedColor clWindow = systemColor(5);
+constexpr PackedColor clWindowFrame = systemColor(6);
+constexpr PackedColor clMenuText = systemColor(7);
+constexpr PackedColor clWindowText = systemColor(8);
+constexpr PackedColor clCaptionText = systemColor(9);
+constexpr PackedColor clActiveBorder = systemColor(10);
+constexpr PackedColor clInactiveBorder = systemColor(11);
+constexpr PackedColor clAppWorkSpace = systemColor(12);
+constexpr PackedColor clHighlight = systemColor(13);
+constexpr PackedColor clHighlightText = systemColor(14);
+constexpr PackedColor clBtnFace = systemColor(15);
+constexpr PackedColor clBtnShadow = systemColor(16);
+constexpr PackedColor clGrayText = systemColor(17);
+constexpr PackedColor clBtnText = systemColor(18);
+constexpr PackedColor clInactiveCaptionText = systemColor(19);
+constexpr PackedColor clBtnHighlight = systemColor(20);
+constexpr PackedColor cl3DDkShadow = systemColor(21);
+constexpr PackedColor cl3DLight = systemColor(22);
+constexpr PackedColor clInfoText = systemColor(23);
+constexpr PackedColor clInfoBk = systemColor(24);
 
 // The 16 standard colours in the order of the colour grid's cells.
-inline constexpr std::array<TColor, 16> colorTable = {
+inline constexpr std::array<PackedColor, 16> colorTable = {
     clBlack, clMaroon, clGreen, clOlive,  clNavy, clPurple,  clTeal, clSilver,
     clGray,  clRed,    clLime,  clYellow, clBlue, clFuchsia, clAqua, clWhite};
 
 // Index of c in colorTable, or 16 when c is not one of the 16 (compared as whole numbers).
-int ColorTableIndex(TColor c);
+int colorTableIndex(PackedColor c);
 
 // Black or white per component: 0 where the component is 128 or more, 255 below.
-TColor ContrastColor(TColor c);
+PackedColor contrastColor(PackedColor c);
 
 // start + (end - start) * i / 255 per component, truncated: step i of a 256-step gradient.
-TColor GradientStep(TColor start, TColor end, int i);
+PackedColor gradientStep(PackedColor start, PackedColor end, int i);
 
 // Colour i of n running from start to end, each component rounded to the nearest integer
 // (halves away from zero). With n <= 1 the single colour is start.
-TColor BlendRounded(TColor start, TColor end, int i, int n);
+PackedColor blendRounded(PackedColor start, PackedColor end, int i, int n);
 
 } // namespace cadenzo

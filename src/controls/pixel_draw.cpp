@@ -42,7 +42,7 @@ template <class Op> void ForBox(QImage& image, int left, int top, int right, int
 
 } // namespace
 
-void DrawLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor colour) {
+void drawLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor colour) {
     const QRgb rgb = colour.rgb();
     WalkLine(x0, y0, x1, y1, [&](int x, int y) {
         if (image.valid(x, y))

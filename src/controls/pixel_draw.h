@@ -7,7 +7,7 @@ namespace cadenzo {
 
 // A one-pixel line from (x0, y0) towards (x1, y1) with the end point left undrawn, as every
 // line of Cadenzo's pictures is drawn; consecutive lines thus meet without doubling a pixel.
-void DrawLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor colour);
+void drawLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor colour);
 // The same pixels, each replaced by NOT(pen XOR pixel): drawing the line a second time gives the
 // picture back, so a rubber band can be moved without keeping what lay under it.
 void NotXorLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor pen);

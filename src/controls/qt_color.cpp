@@ -6,7 +6,7 @@ namespace {
 
 // Desktop colour index -> palette group and role. The three-dimensional shades follow the
 // palette's bevel colours: Light for highlights, Dark for shadows, Shadow for the darkest line.
-QColor SystemQColor(std::uint8_t index, const QPalette& p) {
+QColor systemQColor(std::uint8_t index, const QPalette& p) {
     using R = QPalette::ColorRole;
     auto a = [&p](R role) { return p.color(QPalette::Active, role); };
     switch (index) {
@@ -51,21 +51,21 @@ QColor SystemQColor(std::uint8_t index, const QPalette& p) {
 
 } // namespace
 
-QColor ToQColor(TColor c, const QPalette& palette) {
-    if (IsSystemColor(c)) {
-        QColor q = SystemQColor(std::uint8_t(c & 0xFF), palette);
+QColor toQColor(PackedColor c, const QPalette& palette) {
+    if (isSystemColor(c)) {
+        QColor q = systemQColor(std::uint8_t(c & 0xFF), palette);
         q.setAlpha(255);
         return q;
     }
-    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+    return QColor(getRValue(c), getGValue(c), getBValue(c));
 }
 
-TColor FromQColor(const QColor& c) {
+PackedColor fromQColor(const QColor& c) {
     return RGB(std::uint8_t(c.red()), std::uint8_t(c.green()), std::uint8_t(c.blue()));
 }
 
-TColor ResolveColor(TColor c, const QPalette& palette) {
-    return FromQColor(ToQColor(c, palette));
+PackedColor resolveColor(PackedColor c, const QPalette& palette) {
+    return fromQColor(toQColor(c, palette));
 }
 
 } // namespace cadenzo

@@ -10,17 +10,17 @@
 
 namespace cadenzo {
 
-QColor ToQColor(TColor c, const QPalette& palette);
+QColor toQColor(PackedColor c, const QPalette& palette);
 // The colour number of an opaque colour (never a system colour).
-TColor FromQColor(const QColor& c);
+PackedColor fromQColor(const QColor& c);
 // c as a plain RGB colour number, system colours resolved against the palette.
-TColor ResolveColor(TColor c, const QPalette& palette);
+PackedColor resolveColor(PackedColor c, const QPalette& palette);
 
 // QImage pixel (0xAARRGGBB) from a colour number and back.
-inline QRgb ToQRgb(TColor c) {
-    return qRgb(GetRValue(c), GetGValue(c), GetBValue(c));
+inline QRgb toQRgb(PackedColor c) {
+    return qRgb(getRValue(c), getGValue(c), getBValue(c));
 }
-inline TColor FromQRgb(QRgb p) {
+inline PackedColor fromQRgb(QRgb p) {
     return RGB(std::uint8_t(qRed(p)), std::uint8_t(qGreen(p)), std::uint8_t(qBlue(p)));
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-// TShadowLabel: a non-focusable label that can paint its background as a two-colour gradient
+// ShadowLabel: a non-focusable label that can paint its background as a two-colour gradient
 // and draws its caption with an optional shadow copy, highlight copy and per-character colour
 // gradation.
 
@@ -15,86 +15,86 @@
 namespace cadenzo {
 
 // Settings of one text copy (shadow or highlight); changing any of them repaints the label.
-class TShadow : public ChangeNotifier {
+class ShadowColors : public ChangeNotifier {
 public:
-    TShadow(TColor color, int offsetLeft, int offsetTop)
+    ShadowColors(PackedColor color, int offsetLeft, int offsetTop)
         : color_(color), offsetLeft_(offsetLeft), offsetTop_(offsetTop) {}
 
-    bool Visible() const { return visible_; }
-    TColor Color() const { return color_; }
-    int OffsetLeft() const { return offsetLeft_; }
-    int OffsetTop() const { return offsetTop_; }
+    bool visible() const { return visible_; }
+    PackedColor color() const { return color_; }
+    int offsetLeft() const { return offsetLeft_; }
+    int offsetTop() const { return offsetTop_; }
     void setVisible(bool v) { Set(visible_, v); }
-    void setColor(TColor v) { Set(color_, v); }
+    void setColor(PackedColor v) { Set(color_, v); }
     void setOffsetLeft(int v) { Set(offsetLeft_, v); }
     void setOffsetTop(int v) { Set(offsetTop_, v); }
 
 private:
     bool visible_ = true;
-    TColor color_;
+    PackedColor color_;
     int offsetLeft_, offsetTop_;
 };
 
-enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+enum class TextAlignment { Left, Right, Center };
 
-class TShadowLabel : public QWidget {
+class ShadowLabel : public QWidget {
     Q_OBJECT
 public:
-    explicit TShadowLabel(QWidget* parent = nullptr);
-    ~TShadowLabel() override;
+    explicit ShadowLabel(QWidget* parent = nullptr);
+    ~ShadowLabel() override;
 
     // The ordinary label's settings.
-    QString Caption() const { return caption_; }
+    QString caption() const { return caption_; }
     void setCaption(const QString& v);
     // Fits the label to its text whenever the caption or the font changes. Off by default,
     // since Cadenzo's labels are placed with fixed sizes (the background fills the window).
-    bool AutoSize() const { return autoSize_; }
+    bool autoSize() const { return autoSize_; }
     void setAutoSize(bool v);
-    TAlignment Alignment() const { return alignment_; }
-    void setAlignment(TAlignment v) { Set(alignment_, v); }
-    TTextLayout Layout() const { return layout_; }
-    void setLayout(TTextLayout v) { Set(layout_, v); }
-    bool WordWrap() const { return wordWrap_; }
+    TextAlignment alignment() const { return alignment_; }
+    void setAlignment(TextAlignment v) { Set(alignment_, v); }
+    TextLayout layout() const { return layout_; }
+    void setLayout(TextLayout v) { Set(layout_, v); }
+    bool wordWrap() const { return wordWrap_; }
     void setWordWrap(bool v) { Set(wordWrap_, v); }
-    bool ShowAccelChar() const { return showAccelChar_; }
+    bool showAccelChar() const { return showAccelChar_; }
     void setShowAccelChar(bool v) { Set(showAccelChar_, v); }
-    bool Transparent() const { return transparent_; }
+    bool transparent() const { return transparent_; }
     void setTransparent(bool v);
-    TColor Color() const { return color_; }
-    void setColor(TColor v) { Set(color_, v); }
+    PackedColor color() const { return color_; }
+    void setColor(PackedColor v) { Set(color_, v); }
     // Font is the widget's font; its colour is kept as a colour number beside it.
-    TColor FontColor() const { return fontColor_; }
-    void setFontColor(TColor v) { Set(fontColor_, v); }
+    PackedColor fontColor() const { return fontColor_; }
+    void setFontColor(PackedColor v) { Set(fontColor_, v); }
 
-    bool Gradation() const { return gradation_; }
+    bool gradation() const { return gradation_; }
     void setGradation(bool v) { Set(gradation_, v); }
-    bool GradateVert() const { return gradateVert_; }
+    bool gradateVert() const { return gradateVert_; }
     void setGradateVert(bool v) { Set(gradateVert_, v); }
-    TColor GradationColor() const { return gradationColor_; }
-    void setGradationColor(TColor v) { Set(gradationColor_, v); }
-    bool Flickerless() const { return flickerless_; }
+    PackedColor gradationColor() const { return gradationColor_; }
+    void setGradationColor(PackedColor v) { Set(gradationColor_, v); }
+    bool flickerless() const { return flickerless_; }
     void setFlickerless(bool v);
-    TShadow& Shadow() { return shadow_; }
-    TShadow& Highlight() { return highlight_; }
-    TEllipsis Ellipsis() const { return ellipsis_; }
-    void setEllipsis(TEllipsis v) { Set(ellipsis_, v); }
-    TTextGradation TextGradation() const { return textGradation_; }
-    void setTextGradation(TTextGradation v) { Set(textGradation_, v); }
-    TColor TextGradationColor() const { return textGradationColor_; }
-    void setTextGradationColor(TColor v) { Set(textGradationColor_, v); }
-    TColor TextMidColor() const { return textMidColor_; }
-    void setTextMidColor(TColor v) { Set(textMidColor_, v); }
+    ShadowColors& Shadow() { return shadow_; }
+    ShadowColors& Highlight() { return highlight_; }
+    EllipsisStyle ellipsis() const { return ellipsis_; }
+    void setEllipsis(EllipsisStyle v) { Set(ellipsis_, v); }
+    GradationStyle textGradation() const { return textGradation_; }
+    void setTextGradation(GradationStyle v) { Set(textGradation_, v); }
+    PackedColor textGradationColor() const { return textGradationColor_; }
+    void setTextGradationColor(PackedColor v) { Set(textGradationColor_, v); }
+    PackedColor textMidColor() const { return textMidColor_; }
+    void setTextMidColor(PackedColor v) { Set(textMidColor_, v); }
 
     // The label's picture as paintEvent puts it on screen; transparent where no background is
     // painted.
-    QImage Picture() const;
+    QImage picture() const;
 
 signals:
-    void OnClick();
-    void OnDblClick();
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void clicked();
+    void doubleClicked();
+    void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void mouseMoved(Qt::KeyboardModifiers shift, int x, int y);
+    void mouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     void paintEvent(QPaintEvent* e) override;
@@ -111,34 +111,34 @@ private:
         field = v;
         update();
     }
-    bool UsesOffscreenBitmap() const { return flickerless_ && !transparent_; }
-    void UpdateOpacity();
-    void FitToText();
-    QString DrawnText() const;
-    int TextFlags() const;
+    bool usesOffscreenBitmap() const { return flickerless_ && !transparent_; }
+    void updateOpacity();
+    void fitToText();
+    QString drawnText() const;
+    int textFlags() const;
     // Draws the whole label; viaStrip computes the gradient on a strip and stretches it, as the
     // direct (not off-screen) drawing does.
-    void PaintTo(QPainter& p, bool viaStrip) const;
+    void paintTo(QPainter& p, bool viaStrip) const;
 
     QString caption_;
     bool autoSize_ = false;
-    TAlignment alignment_ = taLeftJustify;
-    TTextLayout layout_ = tlTop;
+    TextAlignment alignment_ = TextAlignment::Left;
+    TextLayout layout_ = TextLayout::Top;
     bool wordWrap_ = false;
     bool showAccelChar_ = true;
     bool transparent_ = false;
-    TColor color_ = clBtnFace;
-    TColor fontColor_ = clWindowText;
+    PackedColor color_ = clBtnFace;
+    PackedColor fontColor_ = clWindowText;
     bool gradation_ = false;
     bool gradateVert_ = false;
-    TColor gradationColor_ = clBlue;
+    PackedColor gradationColor_ = clBlue;
     bool flickerless_ = true;
-    TShadow shadow_{clSilver, 1, 1};
-    TShadow highlight_{clWhite, -1, -1};
-    TEllipsis ellipsis_ = elNone;
-    TTextGradation textGradation_ = tgNone;
-    TColor textGradationColor_ = clMaroon;
-    TColor textMidColor_ = clNavy;
+    ShadowColors shadow_{clSilver, 1, 1};
+    ShadowColors highlight_{clWhite, -1, -1};
+    EllipsisStyle ellipsis_ = EllipsisStyle::None;
+    GradationStyle textGradation_ = GradationStyle::None;
+    PackedColor textGradationColor_ = clMaroon;
+    PackedColor textMidColor_ = clNavy;
     bool pressed_ = false;
 };
 

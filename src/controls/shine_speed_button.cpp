@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kCheckInterval = 200; // ms between checks that the mouse is still over the button
 
-GlyphPixels ToGlyphPixels(const QImage& img) {
+GlyphPixels toGlyphPixels(const QImage& img) {
     GlyphPixels g;
     g.w = img.width();
     g.h = img.height();
@@ -26,52 +26,52 @@ GlyphPixels ToGlyphPixels(const QImage& img) {
     for (int y = 0; y < g.h; ++y) {
         const auto* row = reinterpret_cast<const QRgb*>(img.constScanLine(y));
         for (int x = 0; x < g.w; ++x)
-            g.at(x, y) = FromQRgb(row[x]);
+            g.at(x, y) = fromQRgb(row[x]);
     }
     return g;
 }
 
-void SetPixelClipped(QImage& img, int x, int y, QRgb c) {
+void setPixelClipped(QImage& img, int x, int y, QRgb c) {
     if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
         img.setPixel(x, y, c);
 }
 
 } // namespace
 
-TShineSpeedButton::TShineSpeedButton(QWidget* parent) : QWidget(parent) {
+ShineSpeedButton::ShineSpeedButton(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
     activeFont_ = font();
-    colors_.OnChange = [this] { Invalidate(); };
-    pressedColors_.OnChange = [this] { Invalidate(); };
+    colors_.changed = [this] { invalidate(); };
+    pressedColors_.changed = [this] { invalidate(); };
     checkTimer_.setInterval(kCheckInterval);
-    connect(&checkTimer_, &QTimer::timeout, this, &TShineSpeedButton::CheckMouseTick);
+    connect(&checkTimer_, &QTimer::timeout, this, &ShineSpeedButton::checkMouseTick);
     resize(25, 25);
 }
 
-TShineSpeedButton::~TShineSpeedButton() {
+ShineSpeedButton::~ShineSpeedButton() {
     // The colour sets may outlive a repaint request only through these callbacks.
-    colors_.OnChange = nullptr;
-    pressedColors_.OnChange = nullptr;
+    colors_.changed = nullptr;
+    pressedColors_.changed = nullptr;
 }
 
-void TShineSpeedButton::setCaption(const QString& caption) {
+void ShineSpeedButton::setCaption(const QString& caption) {
     if (caption == caption_)
         return;
     caption_ = caption;
-    UpdateShortcut();
-    Invalidate();
+    updateShortcut();
+    invalidate();
 }
 
-void TShineSpeedButton::setGroupIndex(int v) {
+void ShineSpeedButton::setGroupIndex(int v) {
     groupIndex_ = v;
     if (v == 0 && down_) {
         down_ = false;
-        SetLook(RestingLook());
+        setLook(restingLook());
     }
 }
 
-void TShineSpeedButton::setDown(bool v) {
+void ShineSpeedButton::setDown(bool v) {
     if (groupIndex_ == 0 || v == down_)
         return;
     if (down_ && !allowAllUp_)
@@ -79,122 +79,122 @@ void TShineSpeedButton::setDown(bool v) {
     down_ = v;
     if (v && parentWidget()) {
         const auto siblings =
-            parentWidget()->findChildren<TShineSpeedButton*>(Qt::FindDirectChildrenOnly);
-        for (TShineSpeedButton* b : siblings) {
+            parentWidget()->findChildren<ShineSpeedButton*>(Qt::FindDirectChildrenOnly);
+        for (ShineSpeedButton* b : siblings) {
             if (b == this || b->groupIndex_ != groupIndex_ || !b->down_)
                 continue;
             b->down_ = false;
             b->allowAllUp_ = allowAllUp_;
-            b->SetLook(b->RestingLook());
+            b->setLook(b->restingLook());
         }
     }
-    SetLook(RestingLook());
+    setLook(restingLook());
 }
 
-void TShineSpeedButton::setTransparent(bool v) {
+void ShineSpeedButton::setTransparent(bool v) {
     setAttribute(Qt::WA_OpaquePaintEvent, !v);
     Set(transparent_, v);
 }
 
-void TShineSpeedButton::setActiveFont(const QFont& f) {
+void ShineSpeedButton::setActiveFont(const QFont& f) {
     activeFont_ = f;
-    Invalidate();
+    invalidate();
 }
 
-void TShineSpeedButton::setGlyph(const QImage& glyph) {
+void ShineSpeedButton::setGlyph(const QImage& glyph) {
     glyph_ = glyph.isNull() ? QImage() : glyph.convertToFormat(QImage::Format_RGB32);
-    Invalidate();
+    invalidate();
 }
 
-void TShineSpeedButton::Invalidate() {
+void ShineSpeedButton::invalidate() {
     dirty_ = true;
     update();
 }
 
-void TShineSpeedButton::SetLook(TShineLook look) {
+void ShineSpeedButton::setLook(ShineLook look) {
     if (look == look_)
         return;
     look_ = look;
-    Invalidate();
+    invalidate();
 }
 
-TShineLook TShineSpeedButton::RestingLook() const {
+ShineLook ShineSpeedButton::restingLook() const {
     if (!isEnabled())
-        return slDisabled;
+        return ShineLook::Disabled;
     if (down_)
-        return mouseInControl_ ? slPressedHot : slLatched;
-    return mouseInControl_ ? slHot : slUp;
+        return mouseInControl_ ? ShineLook::PressedHot : ShineLook::Latched;
+    return mouseInControl_ ? ShineLook::Hot : ShineLook::Up;
 }
 
-bool TShineSpeedButton::CursorWithin() const {
+bool ShineSpeedButton::cursorWithin() const {
     return isVisible() && rect().contains(mapFromGlobal(QCursor::pos()));
 }
 
-void TShineSpeedButton::MouseEntered() {
+void ShineSpeedButton::mouseEntered() {
     if (!isEnabled() || mouseInControl_ || QWidget::mouseGrabber() != nullptr)
         return;
     mouseInControl_ = true;
-    if (look_ == slUp)
-        SetLook(slHot);
-    else if (look_ == slLatched)
-        SetLook(slPressedHot);
+    if (look_ == ShineLook::Up)
+        setLook(ShineLook::Hot);
+    else if (look_ == ShineLook::Latched)
+        setLook(ShineLook::PressedHot);
     checkTimer_.start();
 }
 
-void TShineSpeedButton::MouseLeft() {
+void ShineSpeedButton::mouseLeft() {
     if (!mouseInControl_ || !isEnabled() || dragging_)
         return;
     checkTimer_.stop();
     mouseInControl_ = false;
-    if (look_ == slHot)
-        SetLook(slUp);
-    else if (look_ == slPressedHot)
-        SetLook(slLatched);
+    if (look_ == ShineLook::Hot)
+        setLook(ShineLook::Up);
+    else if (look_ == ShineLook::PressedHot)
+        setLook(ShineLook::Latched);
 }
 
-void TShineSpeedButton::CheckMouseTick() {
+void ShineSpeedButton::checkMouseTick() {
     if (isEnabled() && mouseInControl_ && !dragging_) {
-        if (!CursorWithin()) {
+        if (!cursorWithin()) {
             const QPoint p = mapFromGlobal(QCursor::pos());
-            emit OnMouseLeave(QGuiApplication::keyboardModifiers(), p.x(), p.y());
-            MouseLeft();
+            emit pointerLeft(QGuiApplication::keyboardModifiers(), p.x(), p.y());
+            mouseLeft();
         }
         return;
     }
     checkTimer_.stop();
 }
 
-void TShineSpeedButton::RetestMouseOver() {
+void ShineSpeedButton::retestMouseOver() {
     if (!isEnabled())
         return;
-    if (CursorWithin()) {
+    if (cursorWithin()) {
         if (QWidget::mouseGrabber() != nullptr)
             return;
         mouseInControl_ = true;
-        SetLook(RestingLook());
+        setLook(restingLook());
         checkTimer_.start();
     } else {
         checkTimer_.stop();
         mouseInControl_ = false;
-        SetLook(RestingLook());
+        setLook(restingLook());
     }
 }
 
-void TShineSpeedButton::Click() {
-    QPointer<TShineSpeedButton> self(this);
+void ShineSpeedButton::click() {
+    QPointer<ShineSpeedButton> self(this);
     if (!clickDownHook_) {
-        emit OnClick();
+        emit clicked();
         return;
     }
-    const TShineLook saved = look_;
-    SetLook(slPressedHot);
+    const ShineLook saved = look_;
+    setLook(ShineLook::PressedHot);
     repaint();
-    emit OnClick();
+    emit clicked();
     if (self)
-        SetLook(saved);
+        setLook(saved);
 }
 
-void TShineSpeedButton::UpdateShortcut() {
+void ShineSpeedButton::updateShortcut() {
     if (shortcutId_ != 0)
         releaseShortcut(shortcutId_);
     shortcutId_ = 0;
@@ -203,21 +203,21 @@ void TShineSpeedButton::UpdateShortcut() {
         shortcutId_ = grabShortcut(seq);
 }
 
-bool TShineSpeedButton::event(QEvent* e) {
+bool ShineSpeedButton::event(QEvent* e) {
     if (e->type() == QEvent::Shortcut) {
         auto* se = static_cast<QShortcutEvent*>(e);
         if (se->shortcutId() == shortcutId_ && isEnabled() && isVisible() &&
             (parentWidget() == nullptr || parentWidget()->isVisible())) {
             if (accelCharDown_)
                 setDown(!down_);
-            Click();
+            click();
         }
         return true;
     }
     return QWidget::event(e);
 }
 
-void TShineSpeedButton::changeEvent(QEvent* e) {
+void ShineSpeedButton::changeEvent(QEvent* e) {
     switch (e->type()) {
     case QEvent::EnabledChange:
         down_ = false;
@@ -226,14 +226,14 @@ void TShineSpeedButton::changeEvent(QEvent* e) {
             checkTimer_.stop();
             mouseInControl_ = false;
         }
-        look_ = isEnabled() ? slUp : slDisabled;
-        Invalidate();
-        RetestMouseOver();
+        look_ = isEnabled() ? ShineLook::Up : ShineLook::Disabled;
+        invalidate();
+        retestMouseOver();
         break;
     case QEvent::FontChange:
     case QEvent::PaletteChange:
     case QEvent::StyleChange:
-        Invalidate();
+        invalidate();
         break;
     default:
         break;
@@ -241,108 +241,108 @@ void TShineSpeedButton::changeEvent(QEvent* e) {
     QWidget::changeEvent(e);
 }
 
-void TShineSpeedButton::enterEvent(QEnterEvent* e) {
+void ShineSpeedButton::enterEvent(QEnterEvent* e) {
     const QPoint p = e->position().toPoint();
-    emit OnMouseEnter(QGuiApplication::keyboardModifiers(), p.x(), p.y());
-    MouseEntered();
+    emit pointerEntered(QGuiApplication::keyboardModifiers(), p.x(), p.y());
+    mouseEntered();
 }
 
-void TShineSpeedButton::leaveEvent(QEvent*) {
+void ShineSpeedButton::leaveEvent(QEvent*) {
     const QPoint p = mapFromGlobal(QCursor::pos());
-    emit OnMouseLeave(QGuiApplication::keyboardModifiers(), p.x(), p.y());
-    MouseLeft();
+    emit pointerLeft(QGuiApplication::keyboardModifiers(), p.x(), p.y());
+    mouseLeft();
 }
 
-void TShineSpeedButton::mousePressEvent(QMouseEvent* e) {
+void ShineSpeedButton::mousePressEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
-    emit OnMouseDown(e->button(), e->modifiers(), p.x(), p.y());
+    emit mousePressed(e->button(), e->modifiers(), p.x(), p.y());
     if (e->button() == Qt::LeftButton && isEnabled()) {
-        SetLook(slPressedHot);
+        setLook(ShineLook::PressedHot);
         dragging_ = true;
     }
 }
 
-void TShineSpeedButton::mouseMoveEvent(QMouseEvent* e) {
+void ShineSpeedButton::mouseMoveEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
-    emit OnMouseMove(e->modifiers(), p.x(), p.y());
+    emit mouseMoved(e->modifiers(), p.x(), p.y());
     if (!dragging_)
         return;
     const bool inside = p.x() > 0 && p.x() < width() && p.y() > 0 && p.y() < height();
-    SetLook(inside ? slPressedHot : down_ ? slLatched : slUp);
+    setLook(inside ? ShineLook::PressedHot : down_ ? ShineLook::Latched : ShineLook::Up);
 }
 
-void TShineSpeedButton::mouseReleaseEvent(QMouseEvent* e) {
+void ShineSpeedButton::mouseReleaseEvent(QMouseEvent* e) {
     const QPoint p = e->position().toPoint();
-    emit OnMouseUp(e->button(), e->modifiers(), p.x(), p.y());
+    emit mouseReleased(e->button(), e->modifiers(), p.x(), p.y());
     if (!dragging_ || e->button() != Qt::LeftButton)
         return;
-    QPointer<TShineSpeedButton> self(this);
+    QPointer<ShineSpeedButton> self(this);
     const bool inside = p.x() >= 0 && p.x() < width() && p.y() >= 0 && p.y() < height();
     if (groupIndex_ == 0) {
         down_ = false;
-        SetLook(slUp);
+        setLook(ShineLook::Up);
     } else if (inside) {
         setDown(!down_);
-        SetLook(down_ ? slPressedHot : slHot);
+        setLook(down_ ? ShineLook::PressedHot : ShineLook::Hot);
     } else {
-        SetLook(down_ ? slPressedHot : slHot);
+        setLook(down_ ? ShineLook::PressedHot : ShineLook::Hot);
     }
     dragging_ = false;
     if (inside)
-        Click();
+        click();
     if (self)
-        RetestMouseOver();
+        retestMouseOver();
 }
 
-void TShineSpeedButton::mouseDoubleClickEvent(QMouseEvent* e) {
+void ShineSpeedButton::mouseDoubleClickEvent(QMouseEvent* e) {
     mousePressEvent(e);
     if (down_)
-        emit OnDblClick();
+        emit doubleClicked();
 }
 
-void TShineSpeedButton::resizeEvent(QResizeEvent* e) {
-    Invalidate();
+void ShineSpeedButton::resizeEvent(QResizeEvent* e) {
+    invalidate();
     QWidget::resizeEvent(e);
 }
 
-void TShineSpeedButton::paintEvent(QPaintEvent*) {
+void ShineSpeedButton::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, Picture());
+    p.drawImage(0, 0, picture());
 }
 
-QImage TShineSpeedButton::Picture() {
+QImage ShineSpeedButton::picture() {
     if (dirty_ || picture_.size() != size())
-        Render();
+        render();
     return picture_;
 }
 
-void TShineSpeedButton::Render() {
+void ShineSpeedButton::render() {
     dirty_ = false;
     const int W = std::max(0, width()), H = std::max(0, height());
     QImage img(W, H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const QPalette& pal = palette();
-    auto resolve = [&pal](TColor c) { return ResolveColor(c, pal); };
-    auto qrgb = [&](TColor c) { return ToQRgb(resolve(c)); };
+    auto resolve = [&pal](PackedColor c) { return resolveColor(c, pal); };
+    auto qrgb = [&](PackedColor c) { return toQRgb(resolve(c)); };
 
-    const bool pressed = look_ == slPressedHot || look_ == slLatched;
-    const bool hot = look_ == slPressedHot || look_ == slHot;
-    const bool disabled = look_ == slDisabled;
-    const TShineBtnColors& set = pressed ? pressedColors_ : colors_;
+    const bool pressed = look_ == ShineLook::PressedHot || look_ == ShineLook::Latched;
+    const bool hot = look_ == ShineLook::PressedHot || look_ == ShineLook::Hot;
+    const bool disabled = look_ == ShineLook::Disabled;
+    const ShineButtonColors& set = pressed ? pressedColors_ : colors_;
 
     // 1. Face.
     if (transparent_) {
         img.fill(Qt::transparent);
-    } else if (set.Gradation()) {
-        const TColor c0 = resolve(set.Color()), c1 = resolve(set.GradColor());
+    } else if (set.gradation()) {
+        const PackedColor c0 = resolve(set.color()), c1 = resolve(set.gradColor());
         for (int y = 0; y < H; ++y) {
             auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
             for (int x = 0; x < W; ++x) {
-                const int step = set.GradVertical() ? FaceStep(y, H) : FaceStep(x, W);
-                row[x] = ToQRgb(GradientStep(c0, c1, step));
+                const int step = set.gradVertical() ? faceStep(y, H) : faceStep(x, W);
+                row[x] = toQRgb(gradientStep(c0, c1, step));
             }
         }
     } else {
-        img.fill(qrgb(set.Color()));
+        img.fill(qrgb(set.color()));
     }
 
     // 2. Glyph and caption block.
@@ -350,34 +350,34 @@ void TShineSpeedButton::Render() {
     f.setStyleStrategy(QFont::NoAntialias);
     const QFontMetrics fm(f);
     const QSize ts = caption_.isEmpty() ? QSize() : fm.size(Qt::TextShowMnemonic, caption_);
-    const ButtonBlock block = LayoutButton(W, H, glyph_.width(), glyph_.height(), ts.width(),
+    const ButtonBlock block = layoutButton(W, H, glyph_.width(), glyph_.height(), ts.width(),
                                            ts.height(), layout_, margin_, spacing_);
     const int shift = pressed ? 1 : 0;
 
     // 3. Glyph.
     if (!glyph_.isNull()) {
-        const GlyphPixels g = ToGlyphPixels(glyph_);
+        const GlyphPixels g = toGlyphPixels(glyph_);
         const int gx = block.glyphX + shift, gy = block.glyphY + shift;
-        if (disabled && disabledImage_ == diDefault) {
-            const std::vector<bool> mask = EdgeMask(g);
+        if (disabled && disabledImage_ == DisabledImageStyle::Default) {
+            const std::vector<bool> mask = edgeMask(g);
             auto drawMask = [&](int ox, int oy, QRgb c) {
                 for (int y = 0; y < g.h; ++y)
                     for (int x = 0; x < g.w; ++x)
                         if (mask[std::size_t(y * g.w + x)])
-                            SetPixelClipped(img, ox + x, oy + y, c);
+                            setPixelClipped(img, ox + x, oy + y, c);
             };
             drawMask(gx + 1, gy + 1, qrgb(disabledHighlight_));
             drawMask(gx, gy, qrgb(disabledShadow_));
         } else {
             const GlyphPixels shown =
-                disabled ? DisabledGlyph(g, disabledImage_, resolve(colors_.Color()))
-                : hot    ? HotGlyph(g, activeImage_, resolve(shineColor_))
+                disabled ? disabledGlyph(g, disabledImage_, resolve(colors_.color()))
+                : hot    ? hotGlyph(g, activeImage_, resolve(shineColor_))
                          : g;
-            const TColor t = g.transparent();
+            const PackedColor t = g.transparent();
             for (int y = 0; y < shown.h; ++y)
                 for (int x = 0; x < shown.w; ++x)
                     if (shown.at(x, y) != t)
-                        SetPixelClipped(img, gx + x, gy + y, ToQRgb(shown.at(x, y)));
+                        setPixelClipped(img, gx + x, gy + y, toQRgb(shown.at(x, y)));
         }
     }
 
@@ -389,8 +389,8 @@ void TShineSpeedButton::Render() {
         p.setFont(f);
         const QRect r(block.text.x + shift, block.text.y + shift, block.text.w, block.text.h);
         const int flags = Qt::AlignCenter | Qt::TextShowMnemonic;
-        auto copy = [&](int dx, int dy, TColor c) {
-            p.setPen(ToQColor(c, pal));
+        auto copy = [&](int dx, int dy, PackedColor c) {
+            p.setPen(toQColor(c, pal));
             p.drawText(r.translated(dx, dy), flags, caption_);
         };
         if (!disabled) {
@@ -406,24 +406,25 @@ void TShineSpeedButton::Render() {
     }
 
     // 5. Frame.
-    const bool pressedFrame =
-        (look_ == slLatched && downFrame_) || (look_ == slPressedHot && activeFrame_);
+    const bool pressedFrame = (look_ == ShineLook::Latched && downFrame_) ||
+                              (look_ == ShineLook::PressedHot && activeFrame_);
     const bool raisedFrame =
-        ((look_ == slUp || look_ == slDisabled) && upFrame_) || (look_ == slHot && activeFrame_);
+        ((look_ == ShineLook::Up || look_ == ShineLook::Disabled) && upFrame_) ||
+        (look_ == ShineLook::Hot && activeFrame_);
     if (pressedFrame || raisedFrame) {
-        const TShineBtnColors& fs = pressedFrame ? pressedColors_ : colors_;
-        for (const FrameLine& l : FrameLines(frameType_, pressedFrame, W, H)) {
-            const TColor ink = l.ink == FrameInk::Shadow       ? fs.Shadow()
-                               : l.ink == FrameInk::DarkShadow ? fs.DarkShadow()
-                                                               : fs.Highlight();
-            DrawLineTo(img, l.x0, l.y0, l.x1, l.y1, qrgb(ink));
+        const ShineButtonColors& fs = pressedFrame ? pressedColors_ : colors_;
+        for (const FrameLine& l : frameLines(frameType_, pressedFrame, W, H)) {
+            const PackedColor ink = l.ink == FrameInk::Shadow       ? fs.Shadow()
+                                    : l.ink == FrameInk::DarkShadow ? fs.DarkShadow()
+                                                                    : fs.Highlight();
+            drawLineTo(img, l.x0, l.y0, l.x1, l.y1, qrgb(ink));
         }
-        if (frameType_ == ftEnclosedFrame) {
+        if (frameType_ == FrameStyle::Enclosed) {
             const QRgb c = qrgb(colors_.DarkShadow());
-            DrawLineTo(img, 0, 0, W, 0, c);
-            DrawLineTo(img, 0, H - 1, W, H - 1, c);
-            DrawLineTo(img, 0, 0, 0, H, c);
-            DrawLineTo(img, W - 1, 0, W - 1, H, c);
+            drawLineTo(img, 0, 0, W, 0, c);
+            drawLineTo(img, 0, H - 1, W, H - 1, c);
+            drawLineTo(img, 0, 0, 0, H, c);
+            drawLineTo(img, W - 1, 0, W - 1, H, c);
         }
     }
     picture_ = std::move(img);

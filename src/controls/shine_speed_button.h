@@ -1,6 +1,6 @@
 #pragma once
 
-// TShineSpeedButton: a non-focusable owner-drawn push button with a gradient face, three frame
+// ShineSpeedButton: a non-focusable owner-drawn push button with a gradient face, three frame
 // styles, a hot look under the mouse, generated glyph looks, latching and groups. Every setting
 // is a property; the picture is composed off screen and paintEvent only copies it.
 
@@ -17,128 +17,128 @@
 namespace cadenzo {
 
 // One colour set of a button; changing any property repaints the owning button.
-class TShineBtnColors : public ChangeNotifier {
+class ShineButtonColors : public ChangeNotifier {
 public:
-    explicit TShineBtnColors(TColor face) : color_(face) {}
+    explicit ShineButtonColors(PackedColor face) : color_(face) {}
 
-    TColor Color() const { return color_; }
-    TColor Highlight() const { return highlight_; }
-    TColor Shadow() const { return shadow_; }
-    TColor DarkShadow() const { return darkShadow_; }
-    TColor GradColor() const { return gradColor_; }
-    bool GradVertical() const { return gradVertical_; }
-    bool Gradation() const { return gradation_; }
+    PackedColor color() const { return color_; }
+    PackedColor Highlight() const { return highlight_; }
+    PackedColor Shadow() const { return shadow_; }
+    PackedColor DarkShadow() const { return darkShadow_; }
+    PackedColor gradColor() const { return gradColor_; }
+    bool gradVertical() const { return gradVertical_; }
+    bool gradation() const { return gradation_; }
 
-    void setColor(TColor v) { Set(color_, v); }
-    void setHighlight(TColor v) { Set(highlight_, v); }
-    void setShadow(TColor v) { Set(shadow_, v); }
-    void setDarkShadow(TColor v) { Set(darkShadow_, v); }
-    void setGradColor(TColor v) { Set(gradColor_, v); }
+    void setColor(PackedColor v) { Set(color_, v); }
+    void setHighlight(PackedColor v) { Set(highlight_, v); }
+    void setShadow(PackedColor v) { Set(shadow_, v); }
+    void setDarkShadow(PackedColor v) { Set(darkShadow_, v); }
+    void setGradColor(PackedColor v) { Set(gradColor_, v); }
     void setGradVertical(bool v) { Set(gradVertical_, v); }
     void setGradation(bool v) { Set(gradation_, v); }
 
 private:
-    TColor color_;
-    TColor highlight_ = clBtnHighlight;
-    TColor shadow_ = clBtnShadow;
-    TColor darkShadow_ = clWindowFrame;
-    TColor gradColor_ = clBlue;
+    PackedColor color_;
+    PackedColor highlight_ = clBtnHighlight;
+    PackedColor shadow_ = clBtnShadow;
+    PackedColor darkShadow_ = clWindowFrame;
+    PackedColor gradColor_ = clBlue;
     bool gradVertical_ = false;
     bool gradation_ = false;
 };
 
 // The button's look.
-enum TShineLook { slPressedHot, slLatched, slHot, slUp, slDisabled };
+enum class ShineLook { PressedHot, Latched, Hot, Up, Disabled };
 
-class TShineSpeedButton : public QWidget {
+class ShineSpeedButton : public QWidget {
     Q_OBJECT
 public:
-    explicit TShineSpeedButton(QWidget* parent = nullptr);
-    ~TShineSpeedButton() override;
+    explicit ShineSpeedButton(QWidget* parent = nullptr);
+    ~ShineSpeedButton() override;
 
-    QString Caption() const { return caption_; }
+    QString caption() const { return caption_; }
     void setCaption(const QString& caption);
 
-    int GroupIndex() const { return groupIndex_; }
+    int groupIndex() const { return groupIndex_; }
     void setGroupIndex(int v);
     bool Down() const { return down_; }
     void setDown(bool v);
-    bool AllowAllUp() const { return allowAllUp_; }
+    bool allowAllUp() const { return allowAllUp_; }
     void setAllowAllUp(bool v) { allowAllUp_ = v; }
-    bool ClickDownHook() const { return clickDownHook_; }
+    bool clickDownHook() const { return clickDownHook_; }
     void setClickDownHook(bool v) { clickDownHook_ = v; }
-    bool AccelCharDown() const { return accelCharDown_; }
+    bool accelCharDown() const { return accelCharDown_; }
     void setAccelCharDown(bool v) { accelCharDown_ = v; }
 
-    TFrameType FrameType() const { return frameType_; }
-    void setFrameType(TFrameType v) { Set(frameType_, v); }
-    bool UpFrame() const { return upFrame_; }
+    FrameStyle frameType() const { return frameType_; }
+    void setFrameType(FrameStyle v) { Set(frameType_, v); }
+    bool upFrame() const { return upFrame_; }
     void setUpFrame(bool v) { Set(upFrame_, v); }
-    bool DownFrame() const { return downFrame_; }
+    bool downFrame() const { return downFrame_; }
     void setDownFrame(bool v) { Set(downFrame_, v); }
-    bool ActiveFrame() const { return activeFrame_; }
+    bool activeFrame() const { return activeFrame_; }
     void setActiveFrame(bool v) { Set(activeFrame_, v); }
-    bool Transparent() const { return transparent_; }
+    bool transparent() const { return transparent_; }
     void setTransparent(bool v);
 
-    TActiveImageType ActiveImage() const { return activeImage_; }
-    void setActiveImage(TActiveImageType v) { Set(activeImage_, v); }
-    TDisabledImageType DisabledImage() const { return disabledImage_; }
-    void setDisabledImage(TDisabledImageType v) { Set(disabledImage_, v); }
-    TColor DisabledHighlight() const { return disabledHighlight_; }
-    void setDisabledHighlight(TColor v) { Set(disabledHighlight_, v); }
-    TColor DisabledShadow() const { return disabledShadow_; }
-    void setDisabledShadow(TColor v) { Set(disabledShadow_, v); }
+    ActiveImageStyle activeImage() const { return activeImage_; }
+    void setActiveImage(ActiveImageStyle v) { Set(activeImage_, v); }
+    DisabledImageStyle disabledImage() const { return disabledImage_; }
+    void setDisabledImage(DisabledImageStyle v) { Set(disabledImage_, v); }
+    PackedColor disabledHighlight() const { return disabledHighlight_; }
+    void setDisabledHighlight(PackedColor v) { Set(disabledHighlight_, v); }
+    PackedColor disabledShadow() const { return disabledShadow_; }
+    void setDisabledShadow(PackedColor v) { Set(disabledShadow_, v); }
 
-    TShineBtnColors& Colors() { return colors_; }
-    const TShineBtnColors& Colors() const { return colors_; }
-    TShineBtnColors& PressedColors() { return pressedColors_; }
-    const TShineBtnColors& PressedColors() const { return pressedColors_; }
-    TColor ShineColor() const { return shineColor_; }
-    void setShineColor(TColor v) { Set(shineColor_, v); }
+    ShineButtonColors& colors() { return colors_; }
+    const ShineButtonColors& colors() const { return colors_; }
+    ShineButtonColors& pressedColors() { return pressedColors_; }
+    const ShineButtonColors& pressedColors() const { return pressedColors_; }
+    PackedColor shineColor() const { return shineColor_; }
+    void setShineColor(PackedColor v) { Set(shineColor_, v); }
 
     // Font is the widget's font; its colour is kept as a colour number beside it.
-    TColor FontColor() const { return fontColor_; }
-    void setFontColor(TColor v) { Set(fontColor_, v); }
-    QFont ActiveFont() const { return activeFont_; }
+    PackedColor fontColor() const { return fontColor_; }
+    void setFontColor(PackedColor v) { Set(fontColor_, v); }
+    QFont activeFont() const { return activeFont_; }
     void setActiveFont(const QFont& f);
-    TColor ActiveFontColor() const { return activeFontColor_; }
-    void setActiveFontColor(TColor v) { Set(activeFontColor_, v); }
-    TColor FontHighlight() const { return fontHighlight_; }
-    void setFontHighlight(TColor v) { Set(fontHighlight_, v); }
-    TColor FontShadow() const { return fontShadow_; }
-    void setFontShadow(TColor v) { Set(fontShadow_, v); }
+    PackedColor activeFontColor() const { return activeFontColor_; }
+    void setActiveFontColor(PackedColor v) { Set(activeFontColor_, v); }
+    PackedColor fontHighlight() const { return fontHighlight_; }
+    void setFontHighlight(PackedColor v) { Set(fontHighlight_, v); }
+    PackedColor fontShadow() const { return fontShadow_; }
+    void setFontShadow(PackedColor v) { Set(fontShadow_, v); }
 
-    TButtonLayout Layout() const { return layout_; }
-    void setLayout(TButtonLayout v) { Set(layout_, v); }
-    int Margin() const { return margin_; }
+    ButtonLayout layout() const { return layout_; }
+    void setLayout(ButtonLayout v) { Set(layout_, v); }
+    int margin() const { return margin_; }
     void setMargin(int v) { Set(margin_, v); }
-    int Spacing() const { return spacing_; }
+    int spacing() const { return spacing_; }
     void setSpacing(int v) { Set(spacing_, v); }
-    QImage Glyph() const { return glyph_; }
+    QImage glyph() const { return glyph_; }
     void setGlyph(const QImage& glyph);
 
-    TShineLook Look() const { return look_; }
-    bool MouseInControl() const { return mouseInControl_; }
-    bool Dragging() const { return dragging_; }
-    bool CheckTimerActive() const { return checkTimer_.isActive(); }
+    ShineLook look() const { return look_; }
+    bool mouseInControl() const { return mouseInControl_; }
+    bool dragging() const { return dragging_; }
+    bool checkTimerActive() const { return checkTimer_.isActive(); }
 
     // The composed picture of the current look (what paintEvent copies).
-    QImage Picture();
+    QImage picture();
 
-    // Fires the click, with the pressed look while the handlers run when ClickDownHook is on.
-    void Click();
+    // Fires the click, with the pressed look while the handlers run when clickDownHook is on.
+    void click();
     // One tick of the 200 ms check whether the mouse is still over the button.
-    void CheckMouseTick();
+    void checkMouseTick();
 
 signals:
-    void OnClick();
-    void OnDblClick();
-    void OnMouseEnter(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseLeave(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseMove(Qt::KeyboardModifiers shift, int x, int y);
-    void OnMouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void clicked();
+    void doubleClicked();
+    void pointerEntered(Qt::KeyboardModifiers shift, int x, int y);
+    void pointerLeft(Qt::KeyboardModifiers shift, int x, int y);
+    void mousePressed(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
+    void mouseMoved(Qt::KeyboardModifiers shift, int x, int y);
+    void mouseReleased(Qt::MouseButton button, Qt::KeyboardModifiers shift, int x, int y);
 
 protected:
     bool event(QEvent* e) override;
@@ -157,17 +157,17 @@ private:
         if (field == v)
             return;
         field = v;
-        Invalidate();
+        invalidate();
     }
-    void Invalidate();
-    void SetLook(TShineLook look);
-    TShineLook RestingLook() const;
-    void MouseEntered();
-    void MouseLeft();
-    void RetestMouseOver();
-    bool CursorWithin() const;
-    void UpdateShortcut();
-    void Render();
+    void invalidate();
+    void setLook(ShineLook look);
+    ShineLook restingLook() const;
+    void mouseEntered();
+    void mouseLeft();
+    void retestMouseOver();
+    bool cursorWithin() const;
+    void updateShortcut();
+    void render();
 
     QString caption_;
     int groupIndex_ = 0;
@@ -175,29 +175,29 @@ private:
     bool allowAllUp_ = false;
     bool clickDownHook_ = false;
     bool accelCharDown_ = false;
-    TFrameType frameType_ = ftNormalFrame;
+    FrameStyle frameType_ = FrameStyle::Normal;
     bool upFrame_ = true;
     bool downFrame_ = true;
     bool activeFrame_ = true;
     bool transparent_ = false;
-    TActiveImageType activeImage_ = aiFrameLight;
-    TDisabledImageType disabledImage_ = diDefault;
-    TColor disabledHighlight_ = clBtnHighlight;
-    TColor disabledShadow_ = clBtnShadow;
-    TShineBtnColors colors_{clBtnFace};
-    TShineBtnColors pressedColors_{clBtnHighlight};
-    TColor shineColor_ = clYellow;
-    TColor fontColor_ = clBtnText;
+    ActiveImageStyle activeImage_ = ActiveImageStyle::FrameLight;
+    DisabledImageStyle disabledImage_ = DisabledImageStyle::Default;
+    PackedColor disabledHighlight_ = clBtnHighlight;
+    PackedColor disabledShadow_ = clBtnShadow;
+    ShineButtonColors colors_{clBtnFace};
+    ShineButtonColors pressedColors_{clBtnHighlight};
+    PackedColor shineColor_ = clYellow;
+    PackedColor fontColor_ = clBtnText;
     QFont activeFont_;
-    TColor activeFontColor_ = clHighlight;
-    TColor fontHighlight_ = clNone;
-    TColor fontShadow_ = clNone;
-    TButtonLayout layout_ = blGlyphLeft;
+    PackedColor activeFontColor_ = clHighlight;
+    PackedColor fontHighlight_ = clNone;
+    PackedColor fontShadow_ = clNone;
+    ButtonLayout layout_ = ButtonLayout::GlyphLeft;
     int margin_ = -1;
     int spacing_ = 4;
     QImage glyph_;
 
-    TShineLook look_ = slUp;
+    ShineLook look_ = ShineLook::Up;
     bool mouseInControl_ = false;
     bool dragging_ = false;
     QTimer checkTimer_;

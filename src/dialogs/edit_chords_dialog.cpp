@@ -1,7 +1,7 @@
 #include "dialogs/edit_chords_dialog.h"
 
-#include "state/app_context.h"
 #include "dialogs/up_down_arrows.h"
+#include "state/app_context.h"
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -111,7 +111,7 @@ void EditChordsDialog::onDeleteClicked() {
 }
 
 void EditChordsDialog::onOkClicked() {
-    editing_.Apply();
+    editing_.apply();
     hooks_.rebuildUserChords();
     afterClose = [this] {
         hooks_.drawNeck();

@@ -1,8 +1,8 @@
 #include "dialogs/instrument_dialog.h"
 
-#include "state/app_context.h"
 #include "dialogs/instrument_setup.h"
 #include "dialogs/up_down_arrows.h"
+#include "state/app_context.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -162,13 +162,13 @@ void InstrumentDialog::onNumberEdited(QLineEdit* box, UpDownArrows* arrows, int 
 }
 
 void InstrumentDialog::onInstrumentOkClicked() {
-    app_.port.Close();
+    app_.port.close();
     // With no device chosen (the stored one is gone) the stored number stays.
     if (deviceList_->currentIndex() >= 0)
         app_.midiSetup.midiDevice = static_cast<std::uint8_t>(deviceList_->currentIndex());
-    if (const MidiStatus result = app_.port.MidiOpen(); result != MidiStatus::Ok)
-        hooks_.warn(QString::fromLatin1(MidiOpenWarning(result)));
-    app_.port.ProgramChange();
+    if (const MidiStatus result = app_.port.midiOpen(); result != MidiStatus::Ok)
+        hooks_.warn(QString::fromLatin1(midiOpenWarning(result)));
+    app_.port.programChange();
     accept();
 }
 

@@ -34,7 +34,7 @@ bool ApplyTuningPreset(Guitar& guitar, int item) {
 
 CheckedNumber CheckNumberText(std::string_view text, int minimum, int maximum) {
     std::int32_t parsed = 0;
-    if (ParseDecimal(text, parsed)) {
+    if (parseDecimal(text, parsed)) {
         if (parsed < minimum)
             return {minimum, true};
         if (parsed > maximum)
@@ -54,7 +54,8 @@ CheckedNumber CheckNumberText(std::string_view text, int minimum, int maximum) {
 const char* DeviceQueryErrorText(std::uint32_t code) {
     switch (code) {
     case MIDI_QUERY_BAD_DEVICE:
-    case static_cast<std::uint32_t>(MidiStatus::NoDevice): // the backends' word for an index past the last device
+    case static_cast<std::uint32_t>(
+        MidiStatus::NoDevice): // the backends' word for an index past the last device
         return "The specified device identifier is out of range.";
     case MIDI_QUERY_NO_DRIVER:
         return "The driver is not installed.";

@@ -14,9 +14,9 @@ struct MainWindowHooks {
     std::function<ChordSelection()> chordShown;
     // Sets the two chord lists without running their change handlers.
     std::function<void(ChordSelection)> showChords;
-    // RecognizeChord, then MatchUserChord, which selects the matching user chord in usr.
+    // recognizeChord, then matchUserChord, which selects the matching user chord in usr.
     std::function<void()> recognizeAndMatch;
-    // MatchUserChord alone: usr selects the last user chord with the frets on the fretboard.
+    // matchUserChord alone: usr selects the last user chord with the frets on the fretboard.
     std::function<void()> matchUserChord;
     // The neck scroll bar follows neckPos, then the fretboard is drawn.
     std::function<void()> drawNeck;

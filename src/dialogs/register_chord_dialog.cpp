@@ -1,8 +1,8 @@
 #include "dialogs/register_chord_dialog.h"
 
-#include "state/app_context.h"
 #include "dialogs/up_down_arrows.h"
 #include "model/user_chord_editing.h"
+#include "state/app_context.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -59,7 +59,7 @@ void RegisterChordDialog::onRegisterClicked() {
     }
     const int slot = RegisterUserChord(app_.userChords, bytes,
                                        static_cast<std::uint8_t>(keyLetterArrows_->position()),
-                                       app_.guitar.frets());
+                                       app_.guitar.currentFrets());
     hooks_.addUserChordItem(slot);
     // Chord recognition and matching run once the dialog is gone; the match selects the new
     // chord in usr, as it is the last whose frets are those on the fretboard.

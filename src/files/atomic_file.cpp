@@ -12,17 +12,17 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string Reason(int error) {
+std::string reason(int error) {
     return std::generic_category().message(error);
 }
 
-FileResult WriteFailure(const fs::path& path, int error) {
+FileResult writeFailure(const fs::path& path, int error) {
     return FileResult::Failure(FileFailure::Write,
-                               "Cannot write " + QuotedName(path) + ": " + Reason(error) + ".");
+                               "Cannot write " + QuotedName(path) + ": " + reason(error) + ".");
 }
 
 // Writes all of bytes, resuming after short writes and interrupted calls.
-bool WriteAll(int fd, std::string_view bytes) {
+bool writeAll(int fd, std::string_view bytes) {
     while (!bytes.empty()) {
         const ssize_t n = ::write(fd, bytes.data(), bytes.size());
         if (n < 0) {
@@ -38,7 +38,7 @@ bool WriteAll(int fd, std::string_view bytes) {
 // Creates a new, empty temporary file beside target. The name is hidden and unique to this
 // process and call; O_EXCL guarantees that no existing file is ever opened. The mode 0666 lets the
 // user's umask decide the permissions of a file that did not exist before.
-int CreateTemporary(const fs::path& target, fs::path& temporary) {
+int createTemporary(const fs::path& target, fs::path& temporary) {
     static std::atomic<unsigned> counter{0};
     const fs::path folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -55,7 +55,7 @@ int CreateTemporary(const fs::path& target, fs::path& temporary) {
 }
 
 // A symbolic link is replaced through: the file it points to gets the new bytes.
-fs::path ResolveTarget(const fs::path& path) {
+fs::path resolveTarget(const fs::path& path) {
     std::error_code ec;
     if (!fs::is_symlink(fs::symlink_status(path, ec)))
         return path;
@@ -65,7 +65,7 @@ fs::path ResolveTarget(const fs::path& path) {
 
 // Makes the rename itself durable. Failing here loses nothing that is already written, so the
 // result is not reported.
-void SyncFolder(const fs::path& target) {
+void syncFolder(const fs::path& target) {
     const fs::path folder = target.parent_path().empty() ? fs::path(".") : target.parent_path();
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd >= 0) {
@@ -80,12 +80,12 @@ std::string QuotedName(const fs::path& path) {
     return "\"" + path.string() + "\"";
 }
 
-FileResult WriteFileAtomically(const fs::path& path, std::string_view bytes) {
-    const fs::path target = ResolveTarget(path);
+FileResult writeFileAtomically(const fs::path& path, std::string_view bytes) {
+    const fs::path target = resolveTarget(path);
     fs::path temporary;
-    const int fd = CreateTemporary(target, temporary);
+    const int fd = createTemporary(target, temporary);
     if (fd < 0)
-        return WriteFailure(path, errno);
+        return writeFailure(path, errno);
 
     struct stat old {};
     bool ok = true;
@@ -94,7 +94,7 @@ FileResult WriteFileAtomically(const fs::path& path, std::string_view bytes) {
         ok = false;
         error = errno;
     }
-    if (ok && (!WriteAll(fd, bytes) || ::fsync(fd) != 0)) {
+    if (ok && (!writeAll(fd, bytes) || ::fsync(fd) != 0)) {
         ok = false;
         error = errno;
     }
@@ -108,13 +108,13 @@ FileResult WriteFileAtomically(const fs::path& path, std::string_view bytes) {
     }
     if (!ok) {
         ::unlink(temporary.c_str());
-        return WriteFailure(path, error);
+        return writeFailure(path, error);
     }
-    SyncFolder(target);
+    syncFolder(target);
     return {};
 }
 
-FileResult ReadWholeFile(const fs::path& path, std::string& bytes) {
+FileResult readWholeFile(const fs::path& path, std::string& bytes) {
     bytes.clear();
     const auto refused = [&](const std::string& why) {
         return FileResult::Failure(FileFailure::Open,
@@ -122,11 +122,11 @@ FileResult ReadWholeFile(const fs::path& path, std::string& bytes) {
     };
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
-        return refused(Reason(errno));
+        return refused(reason(errno));
     struct stat info {};
     std::string refusal;
     if (::fstat(fd, &info) != 0)
-        refusal = Reason(errno);
+        refusal = reason(errno);
     else if (S_ISDIR(info.st_mode))
         refusal = "it is a folder";
     else if (!S_ISREG(info.st_mode))
@@ -149,7 +149,7 @@ FileResult ReadWholeFile(const fs::path& path, std::string& bytes) {
             ::close(fd);
             bytes.clear();
             return FileResult::Failure(FileFailure::Read, "Cannot read " + QuotedName(path) + ": " +
-                                                              Reason(error) + ".");
+                                                              reason(error) + ".");
         }
         bytes.append(buffer, static_cast<std::size_t>(n));
     }
@@ -157,7 +157,7 @@ FileResult ReadWholeFile(const fs::path& path, std::string& bytes) {
     return {};
 }
 
-bool PathExists(const fs::path& path) {
+bool pathExists(const fs::path& path) {
     std::error_code ec;
     const fs::file_status status = fs::status(path, ec);
     if (ec)

@@ -20,14 +20,14 @@ std::string QuotedName(const std::filesystem::path& path);
 // then renamed over the target. A failure leaves the previous file untouched and removes the
 // temporary file. An existing target keeps its permission bits; a symbolic link is followed, so
 // the file it points to is replaced and the link stays.
-FileResult WriteFileAtomically(const std::filesystem::path& path, std::string_view bytes);
+FileResult writeFileAtomically(const std::filesystem::path& path, std::string_view bytes);
 
 // Reads the whole file at path into bytes. A folder, a device or pipe (which could be endless)
 // and a file above MAX_READ_SIZE are refused unread.
-FileResult ReadWholeFile(const std::filesystem::path& path, std::string& bytes);
+FileResult readWholeFile(const std::filesystem::path& path, std::string& bytes);
 
 // True when something exists at path. A path whose status cannot be read (a folder without
 // search permission on the way) counts as existing, so that the following open reports why.
-bool PathExists(const std::filesystem::path& path);
+bool pathExists(const std::filesystem::path& path);
 
 } // namespace cadenzo

@@ -9,7 +9,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadFailure(const fs::path& fileName, const std::string& what) {
+std::string readFailure(const fs::path& fileName, const std::string& what) {
     return "Cannot read the user chord file " + QuotedName(fileName) + ": " + what + ".";
 }
 
@@ -21,21 +21,21 @@ struct ChordLines {
 
 } // namespace
 
-std::string ChordFileText(const UserChordTable& table) {
-    const int count = SlotsInUse(table);
+std::string chordFileText(const UserChordTable& table) {
+    const int count = slotsInUse(table);
     std::string text;
-    AppendLine(text, count);
+    appendLine(text, count);
     for (int k = 1; k <= count; ++k) {
         const auto slot = static_cast<std::size_t>(k);
-        AppendLine(text, table.userChordName[slot]);
-        AppendLine(text, table.userChordKey[slot]);
+        appendLine(text, table.userChordName[slot]);
+        appendLine(text, table.userChordKey[slot]);
         for (const std::int32_t fret : table.userChordFlet[slot])
-            AppendLine(text, fret);
+            appendLine(text, fret);
     }
     return text;
 }
 
-FileResult ReadChordText(UserChordTable& table, std::string_view text, const fs::path& fileName) {
+FileResult readChordText(UserChordTable& table, std::string_view text, const fs::path& fileName) {
     LineReader reader(text);
     std::string_view line;
     std::string failure;
@@ -44,15 +44,15 @@ FileResult ReadChordText(UserChordTable& table, std::string_view text, const fs:
     const auto nextLine = [&]() {
         if (reader.Next(line))
             return true;
-        failure = "line " + std::to_string(reader.LineNumber() + 1) + " is missing";
+        failure = "line " + std::to_string(reader.lineNumber() + 1) + " is missing";
         return false;
     };
     const auto nextNumber = [&](std::int32_t& value) {
         if (!nextLine())
             return false;
-        if (ParseDecimal(line, value))
+        if (parseDecimal(line, value))
             return true;
-        failure = "line " + std::to_string(reader.LineNumber()) + " " + QuotedLine(line) +
+        failure = "line " + std::to_string(reader.lineNumber()) + " " + QuotedLine(line) +
                   " is not a whole number";
         return false;
     };
@@ -90,28 +90,28 @@ FileResult ReadChordText(UserChordTable& table, std::string_view text, const fs:
                              std::to_string(USER_CHORD_CAPACITY) + " were read.";
     }
     if (!failure.empty())
-        result = FileResult::Failure(FileFailure::Content, ReadFailure(fileName, failure));
-    EmptyNamesAboveCount(table);
+        result = FileResult::Failure(FileFailure::Content, readFailure(fileName, failure));
+    emptyNamesAboveCount(table);
     return result;
 }
 
-FileResult LoadChordFile(UserChordTable& table, const fs::path& path, const fs::path& backupPath) {
+FileResult loadChordFile(UserChordTable& table, const fs::path& path, const fs::path& backupPath) {
     table.userChordCount = 0;
     // A backup that cannot be created (a start folder the user may not write) does not keep the
     // chosen file from being read; the failure is told once, with the read's own outcome.
     FileResult backup;
-    if (!PathExists(backupPath))
-        backup = SaveChordFile(table, backupPath);
+    if (!pathExists(backupPath))
+        backup = saveChordFile(table, backupPath);
     FileResult result;
-    if (PathExists(path)) {
+    if (pathExists(path)) {
         std::string bytes;
-        result = ReadWholeFile(path, bytes);
+        result = readWholeFile(path, bytes);
         if (result)
-            result = ReadChordText(table, bytes, path);
+            result = readChordText(table, bytes, path);
     } else if (backup || path != backupPath) {
-        result = SaveChordFile(table, path);
+        result = saveChordFile(table, path);
     }
-    EmptyNamesAboveCount(table);
+    emptyNamesAboveCount(table);
     if (!backup)
         return FileResult::Failure(backup.failure, result.message.empty()
                                                        ? backup.message
@@ -119,8 +119,8 @@ FileResult LoadChordFile(UserChordTable& table, const fs::path& path, const fs::
     return result;
 }
 
-FileResult SaveChordFile(const UserChordTable& table, const fs::path& path) {
-    return WriteFileAtomically(path, ChordFileText(table));
+FileResult saveChordFile(const UserChordTable& table, const fs::path& path) {
+    return writeFileAtomically(path, chordFileText(table));
 }
 
 } // namespace cadenzo

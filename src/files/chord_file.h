@@ -12,14 +12,14 @@ namespace cadenzo {
 // Chord files ("crd"): a count line, then 8 lines per chord: name, key letter, six frets.
 
 // The file's bytes for chords 1..count.
-std::string ChordFileText(const UserChordTable& table);
+std::string chordFileText(const UserChordTable& table);
 
 // Reads chord file bytes into the table (userChordCount first). Values are taken as they stand,
 // key letters keep their low 8 bits. A file that counts more chords than the table holds gives
 // its first 31 and a notice. A missing or non-numeric line stops the read with a failure that
 // names the file and the line; the count then covers the chords read completely and the chord
 // being read is left out. In every case the names of the slots above the count are emptied.
-FileResult ReadChordText(UserChordTable& table, std::string_view text,
+FileResult readChordText(UserChordTable& table, std::string_view text,
                          const std::filesystem::path& fileName);
 
 // Replaces the table by the chord file at path. A missing backup file is first created holding an
@@ -27,10 +27,10 @@ FileResult ReadChordText(UserChordTable& table, std::string_view text,
 // backup that cannot be created is reported in the result, and the file at path is read all the
 // same.
 // The caller rebuilds the usr list from the table and selects item 0 whatever the outcome.
-FileResult LoadChordFile(UserChordTable& table, const std::filesystem::path& path,
+FileResult loadChordFile(UserChordTable& table, const std::filesystem::path& path,
                          const std::filesystem::path& backupPath);
 
 // Writes chords 1..count to path; a failing save leaves the previous file as it was.
-FileResult SaveChordFile(const UserChordTable& table, const std::filesystem::path& path);
+FileResult saveChordFile(const UserChordTable& table, const std::filesystem::path& path);
 
 } // namespace cadenzo

@@ -27,24 +27,24 @@ void Append(std::vector<std::uint8_t>& out, std::initializer_list<std::uint8_t> 
     out.insert(out.end(), bytes);
 }
 
-void AppendText(std::vector<std::uint8_t>& out, std::string_view text) {
+void appendText(std::vector<std::uint8_t>& out, std::string_view text) {
     out.insert(out.end(), text.begin(), text.end());
 }
 
-void PutU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
+void putU32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
     out[at] = static_cast<std::uint8_t>(value >> 24);
     out[at + 1] = static_cast<std::uint8_t>(value >> 16);
     out[at + 2] = static_cast<std::uint8_t>(value >> 8);
     out[at + 3] = static_cast<std::uint8_t>(value);
 }
 
-std::string OutOfRange(const char* what, int value, int low, int high) {
+std::string outOfRange(const char* what, int value, int low, int high) {
     return "The " + std::string(what) + " " + std::to_string(value) + " is outside " +
            std::to_string(low) + ".." + std::to_string(high) + ".";
 }
 
 // log2 of a denominator the editor can produce (1, 2, 4, 8, 16).
-std::uint8_t DenominatorPower(std::uint8_t den) {
+std::uint8_t denominatorPower(std::uint8_t den) {
     std::uint8_t power = 0;
     while ((1u << power) < den)
         ++power;
@@ -70,14 +70,14 @@ public:
     // is never negative.
     void delta(std::int64_t tick) {
         assert(tick >= lastTick_ && tick <= SMF_MAX_TICK);
-        WriteVarLen(out_, static_cast<std::uint32_t>(tick - lastTick_));
+        writeVarLen(out_, static_cast<std::uint32_t>(tick - lastTick_));
         lastTick_ = tick;
     }
     void name(std::string_view text) {
         delta(0);
         Append(out_, {0xFF, 0x03});
-        WriteVarLen(out_, static_cast<std::uint32_t>(text.size()));
-        AppendText(out_, text);
+        writeVarLen(out_, static_cast<std::uint32_t>(text.size()));
+        appendText(out_, text);
     }
     void bytes(std::int64_t tick, const std::uint8_t* data, std::size_t size) {
         delta(tick);
@@ -91,7 +91,7 @@ public:
     }
     void meter(const SmfMeter& m) {
         delta(m.tick);
-        Append(out_, {0xFF, 0x58, 0x04, m.num, DenominatorPower(m.den), 0x18, 0x08});
+        Append(out_, {0xFF, 0x58, 0x04, m.num, denominatorPower(m.den), 0x18, 0x08});
     }
     void message(std::int64_t tick, std::initializer_list<std::uint8_t> data) {
         delta(tick);
@@ -108,7 +108,7 @@ private:
 };
 
 // The events of the list: slots up to eventCount, never past the end marker.
-int ListedEvents(const Song& song) {
+int listedEvents(const Song& song) {
     const int count = static_cast<int>(std::min<std::uint32_t>(song.eventCount, MAX_EVENTS));
     for (int i = 0; i < count; ++i)
         if (song.songEvents[static_cast<std::size_t>(i)].isEnd())
@@ -118,8 +118,8 @@ int ListedEvents(const Song& song) {
 
 // The listed events in tick order. The editor keeps the list sorted; a song file need not be, and
 // the notes of an event must be collected after those of every earlier event.
-std::vector<int> EventsByTick(const Song& song) {
-    std::vector<int> order(static_cast<std::size_t>(ListedEvents(song)));
+std::vector<int> eventsByTick(const Song& song) {
+    std::vector<int> order(static_cast<std::size_t>(listedEvents(song)));
     for (std::size_t i = 0; i < order.size(); ++i)
         order[i] = static_cast<int>(i);
     std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
@@ -131,18 +131,18 @@ std::vector<int> EventsByTick(const Song& song) {
 
 } // namespace
 
-int SmfProgramItem(int midiProgram) {
+int smfProgramItem(int midiProgram) {
     const int item = midiProgram - SMF_FIRST_PROGRAM;
     return item >= 0 && item < static_cast<int>(smfProgramItems.size()) ? item : -1;
 }
 
-SmfOptions InitialSmfOptions(const Song& song, int midiChannel, int midiProgram,
+SmfOptions initialSmfOptions(const Song& song, int midiChannel, int midiProgram,
                              std::string fileName) {
     SmfOptions options;
     options.format = SMF_FORMAT1_SINGLE;
     options.init = SMF_INIT_NONE;
     options.channel = midiChannel + 1;
-    options.programItem = SmfProgramItem(midiProgram);
+    options.programItem = smfProgramItem(midiProgram);
     options.midiProgram = midiProgram;
     options.volume = song.smfVolume;
     options.reverb = song.smfReverb;
@@ -151,11 +151,11 @@ SmfOptions InitialSmfOptions(const Song& song, int midiChannel, int midiProgram,
     return options;
 }
 
-int SmfProgram(const SmfOptions& options) {
+int smfProgram(const SmfOptions& options) {
     return options.programItem >= 0 ? options.programItem + SMF_FIRST_PROGRAM : options.midiProgram;
 }
 
-std::string CheckSmfOptions(const SmfOptions& options) {
+std::string checkSmfOptions(const SmfOptions& options) {
     if (options.format < 0 || options.format >= static_cast<int>(smfFormatItems.size()))
         return "The format item " + std::to_string(options.format) + " is not one of the " +
                std::to_string(smfFormatItems.size()) + " layouts.";
@@ -163,18 +163,18 @@ std::string CheckSmfOptions(const SmfOptions& options) {
         return "The reset item " + std::to_string(options.init) + " is not one of the " +
                std::to_string(smfInitItems.size()) + " reset messages.";
     if (options.channel < 1 || options.channel > 16)
-        return OutOfRange("channel", options.channel, 1, 16);
+        return outOfRange("channel", options.channel, 1, 16);
     if (options.programItem < -1 || options.programItem >= static_cast<int>(smfProgramItems.size()))
         return "The program item " + std::to_string(options.programItem) + " is not one of the " +
                std::to_string(smfProgramItems.size()) + " guitars.";
     if (options.programItem < 0 && (options.midiProgram < 0 || options.midiProgram > 127))
-        return OutOfRange("program", options.midiProgram, 0, 127);
+        return outOfRange("program", options.midiProgram, 0, 127);
     if (options.volumeOn && (options.volume < 0 || options.volume > 127))
-        return OutOfRange("volume", options.volume, 0, 127);
+        return outOfRange("volume", options.volume, 0, 127);
     if (options.reverbOn && (options.reverb < 0 || options.reverb > 127))
-        return OutOfRange("reverb", options.reverb, 0, 127);
+        return outOfRange("reverb", options.reverb, 0, 127);
     if (options.chorusOn && (options.chorus < 0 || options.chorus > 127))
-        return OutOfRange("chorus", options.chorus, 0, 127);
+        return outOfRange("chorus", options.chorus, 0, 127);
     if (options.fileName.empty())
         return "No file name is given.";
     if (options.fileName.size() > static_cast<std::size_t>(SMF_MAX_TICK))
@@ -182,7 +182,7 @@ std::string CheckSmfOptions(const SmfOptions& options) {
     return "";
 }
 
-std::string ParseSmfInteger(std::string_view text, const char* what, int& value) {
+std::string parseSmfInteger(std::string_view text, const char* what, int& value) {
     std::string_view digits = text;
     while (!digits.empty() && digits.front() == ' ')
         digits.remove_prefix(1);
@@ -198,17 +198,17 @@ std::string ParseSmfInteger(std::string_view text, const char* what, int& value)
     return "";
 }
 
-std::string ParseSmfTempo(std::string_view text, int& tempo) {
+std::string parseSmfTempo(std::string_view text, int& tempo) {
     int value = 0;
-    if (std::string problem = ParseSmfInteger(text, "tempo", value); !problem.empty())
+    if (std::string problem = parseSmfInteger(text, "tempo", value); !problem.empty())
         return problem;
     if (value < MIN_TEMPO || value > MAX_TEMPO)
-        return OutOfRange("tempo", value, MIN_TEMPO, MAX_TEMPO);
+        return outOfRange("tempo", value, MIN_TEMPO, MAX_TEMPO);
     tempo = value;
     return "";
 }
 
-void WriteVarLen(std::vector<std::uint8_t>& out, std::uint32_t value) {
+void writeVarLen(std::vector<std::uint8_t>& out, std::uint32_t value) {
     std::uint8_t groups[4];
     int count = 0;
     do {
@@ -220,18 +220,18 @@ void WriteVarLen(std::vector<std::uint8_t>& out, std::uint32_t value) {
     out.push_back(groups[0]);
 }
 
-void WriteSmfHeader(std::vector<std::uint8_t>& out, int format, int trackCount) {
-    AppendText(out, "MThd");
+void writeSmfHeader(std::vector<std::uint8_t>& out, int format, int trackCount) {
+    appendText(out, "MThd");
     Append(out, {0, 0, 0, 6, 0, static_cast<std::uint8_t>(format), 0,
                  static_cast<std::uint8_t>(trackCount), SMF_DIVISION >> 8, SMF_DIVISION & 0xFF});
 }
 
-std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int channel, int first,
+std::vector<SmfNote> collectNotes(const Song& song, const Frets& tuning, int channel, int first,
                                   int last) {
     const auto on = static_cast<std::uint8_t>(NOTE_ON + channel - 1);
     const auto off = static_cast<std::uint8_t>(NOTE_OFF + channel - 1);
     std::vector<SmfNote> notes;
-    const std::vector<int> events = EventsByTick(song);
+    const std::vector<int> events = eventsByTick(song);
     notes.reserve(events.size() * 2 * static_cast<std::size_t>(std::max(0, last - first + 1)));
     for (int i : events) {
         const SongEvent& e = song.songEvents[static_cast<std::size_t>(i)];
@@ -274,7 +274,7 @@ std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int cha
     return notes;
 }
 
-std::vector<SmfMeter> CollectMeters(const MeterTable& meterTable) {
+std::vector<SmfMeter> collectMeters(const MeterTable& meterTable) {
     std::vector<SmfMeter> meters;
     meters.push_back({0, meterTable[0].num, meterTable[0].den});
     for (std::size_t k = 1; k < meterTable.size(); ++k)
@@ -284,20 +284,20 @@ std::vector<SmfMeter> CollectMeters(const MeterTable& meterTable) {
     return meters;
 }
 
-std::int64_t SmfEndTick(const Song& song, const Frets& tuning) {
-    const int events = ListedEvents(song);
+std::int64_t smfEndTick(const Song& song, const Frets& tuning) {
+    const int events = listedEvents(song);
     std::int64_t end = LEAD_IN_TICKS;
     if (events > 0) {
         const SongEvent& lastEvent = song.songEvents[static_cast<std::size_t>(events - 1)];
         end = std::max(end, std::int64_t{lastEvent.tick} + lastEvent.gate + LEAD_IN_TICKS);
     }
-    const std::vector<SmfNote> notes = CollectNotes(song, tuning, 1, 1, STRING_COUNT);
+    const std::vector<SmfNote> notes = collectNotes(song, tuning, 1, 1, STRING_COUNT);
     if (!notes.empty())
         end = std::max(end, notes.back().tick);
-    return std::max(end, CollectMeters(song.meterTable).back().tick);
+    return std::max(end, collectMeters(song.meterTable).back().tick);
 }
 
-std::vector<SmfTrack> SmfTracks(int format) {
+std::vector<SmfTrack> smfTracks(int format) {
     if (format == SMF_FORMAT0)
         return {{SmfTrackKind::A, 1, STRING_COUNT, true}};
     if (format == SMF_FORMAT1_SINGLE)
@@ -308,12 +308,12 @@ std::vector<SmfTrack> SmfTracks(int format) {
     return tracks;
 }
 
-void BuildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const SmfTrack& track) {
+void buildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const SmfTrack& track) {
     const SmfOptions& options = context.options;
     const bool conductor = track.kind != SmfTrackKind::B;
     const bool strings = track.kind != SmfTrackKind::C;
 
-    AppendText(out, "MTrk");
+    appendText(out, "MTrk");
     const std::size_t lengthAt = out.size();
     Append(out, {0, 0, 0, 0});
     TrackWriter w(out);
@@ -342,7 +342,7 @@ void BuildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const
     const bool hasTempo = conductor;
     bool hasProgram = false;
     if (conductor)
-        meters = CollectMeters(context.song.meterTable);
+        meters = collectMeters(context.song.meterTable);
     if (strings) {
         hasProgram = true;
         if (options.volumeOn)
@@ -354,7 +354,7 @@ void BuildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const
         if (options.chorusOn)
             controllers.push_back(
                 {SMF_CHORUS_TICK, CC_CHORUS, static_cast<std::uint8_t>(options.chorus)});
-        notes = CollectNotes(context.song, context.tuning, options.channel, track.firstString,
+        notes = collectNotes(context.song, context.tuning, options.channel, track.firstString,
                              track.lastString);
     }
 
@@ -402,7 +402,7 @@ void BuildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const
             break;
         case PROGRAM:
             w.message(pickTick, {static_cast<std::uint8_t>(PROGRAM_CHANGE + channel),
-                                 static_cast<std::uint8_t>(SmfProgram(options))});
+                                 static_cast<std::uint8_t>(smfProgram(options))});
             break;
         case CONTROLLER:
             w.message(pickTick, {static_cast<std::uint8_t>(CONTROL_CHANGE + channel),
@@ -414,46 +414,46 @@ void BuildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const
         }
     }
     w.end(context.endTick);
-    PutU32(out, lengthAt, static_cast<std::uint32_t>(out.size() - lengthAt - 4));
+    putU32(out, lengthAt, static_cast<std::uint32_t>(out.size() - lengthAt - 4));
 }
 
-std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const SmfOptions& options,
+std::string composeSmf(const Song& song, const Frets& tuning, int tempo, const SmfOptions& options,
                        std::vector<std::uint8_t>& out) {
     out.clear();
-    if (std::string problem = CheckSmfOptions(options); !problem.empty())
+    if (std::string problem = checkSmfOptions(options); !problem.empty())
         return problem;
     if (tempo < MIN_TEMPO || tempo > MAX_TEMPO)
-        return OutOfRange("tempo", tempo, MIN_TEMPO, MAX_TEMPO);
+        return outOfRange("tempo", tempo, MIN_TEMPO, MAX_TEMPO);
     for (std::size_t k = 0; k < song.meterTable.size(); ++k) {
         const MeterEntry& m = song.meterTable[k];
-        if ((k == 0 || m.changed == 1) && !ValidMeter(m.num, m.den))
+        if ((k == 0 || m.changed == 1) && !validMeter(m.num, m.den))
             return "The time signature " + std::to_string(m.num) + "/" + std::to_string(m.den) +
                    " of bar " + std::to_string(k) + " cannot be written.";
     }
-    const std::int64_t endTick = SmfEndTick(song, tuning);
+    const std::int64_t endTick = smfEndTick(song, tuning);
     if (endTick > SMF_MAX_TICK)
         return "The song ends at tick " + std::to_string(endTick) +
                ", beyond the last tick a Standard MIDI File can hold (" +
                std::to_string(SMF_MAX_TICK) + ").";
 
-    const std::vector<SmfTrack> tracks = SmfTracks(options.format);
-    WriteSmfHeader(out, options.format == SMF_FORMAT0 ? 0 : 1, static_cast<int>(tracks.size()));
+    const std::vector<SmfTrack> tracks = smfTracks(options.format);
+    writeSmfHeader(out, options.format == SMF_FORMAT0 ? 0 : 1, static_cast<int>(tracks.size()));
     const SmfContext context{song, tuning, tempo, options, endTick};
     for (const SmfTrack& track : tracks)
-        BuildTrack(out, context, track);
+        buildTrack(out, context, track);
     return "";
 }
 
-FileResult ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
+FileResult exportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
                      const SmfOptions& options) {
     int tempo = 0;
-    std::string problem = ParseSmfTempo(tempoText, tempo);
+    std::string problem = parseSmfTempo(tempoText, tempo);
     std::vector<std::uint8_t> bytes;
     if (problem.empty())
-        problem = ComposeSmf(song, tuning, tempo, options, bytes);
+        problem = composeSmf(song, tuning, tempo, options, bytes);
     if (!problem.empty())
         return FileResult::Failure(FileFailure::Content, problem);
-    return WriteFileAtomically(
+    return writeFileAtomically(
         options.fileName,
         std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

@@ -67,29 +67,29 @@ struct SmfOptions {
 };
 
 // The `e_pc` item showing midiProgram, or -1 when it is not one of the seven guitars.
-int SmfProgramItem(int midiProgram);
+int smfProgramItem(int midiProgram);
 // The options the dialog opens with: "Format 1 (Single Tr.)", "none", the song's channel, its
 // program, no controllers (their values from the song's smfVolume, smfReverb, smfChorus).
-SmfOptions InitialSmfOptions(const Song& song, int midiChannel, int midiProgram,
+SmfOptions initialSmfOptions(const Song& song, int midiChannel, int midiProgram,
                              std::string fileName);
 // The program the program change carries.
-int SmfProgram(const SmfOptions& options);
+int smfProgram(const SmfOptions& options);
 
 // "" when every option is in range, else one sentence naming the first value that is not. A
 // controller's value is checked only when its controller is written.
-std::string CheckSmfOptions(const SmfOptions& options);
+std::string checkSmfOptions(const SmfOptions& options);
 // The integer of a text box (blanks around it and a leading "+" allowed), for the boxes of the
 // export dialog: "" on success, else `The <what> "<text>" is not an integer.`; value is then kept.
-std::string ParseSmfInteger(std::string_view text, const char* what, int& value);
+std::string parseSmfInteger(std::string_view text, const char* what, int& value);
 // The integer of the `tempo` box's text, 30..300. Returns "" or the reason it cannot be used.
-std::string ParseSmfTempo(std::string_view text, int& tempo);
+std::string parseSmfTempo(std::string_view text, int& tempo);
 
 // The pieces the file is built from, in the order the file uses them.
 
 // 7 bits per byte, most significant group first, bit 7 set on all but the last byte.
 // value must not exceed SMF_MAX_TICK.
-void WriteVarLen(std::vector<std::uint8_t>& out, std::uint32_t value);
-void WriteSmfHeader(std::vector<std::uint8_t>& out, int format, int trackCount);
+void writeVarLen(std::vector<std::uint8_t>& out, std::uint32_t value);
+void writeSmfHeader(std::vector<std::uint8_t>& out, int format, int trackCount);
 
 // One pending note-on or note-off. Ticks are those of the file (lead-in included).
 struct SmfNote {
@@ -111,15 +111,15 @@ struct SmfMeter {
 // A string whose place in the stroke comes after the end of the gate never sounds (as in
 // playback) and is left out; a negative stroke time spreads nothing. A string whose pitch lies
 // above MIDI note 127 is left out too, and a velocity above 127 is written as 127.
-std::vector<SmfNote> CollectNotes(const Song& song, const Frets& tuning, int channel, int first,
+std::vector<SmfNote> collectNotes(const Song& song, const Frets& tuning, int channel, int first,
                                   int last);
 // The signature of the lead-in bar at tick 0, then one entry at the start of every bar whose
 // signature changes.
-std::vector<SmfMeter> CollectMeters(const MeterTable& meterTable);
+std::vector<SmfMeter> collectMeters(const MeterTable& meterTable);
 
 // The tick at which every track ends: the end of the last event's gate, or later when a note or
 // a time signature of the file lies beyond it, so the end of track is always the last event.
-std::int64_t SmfEndTick(const Song& song, const Frets& tuning);
+std::int64_t smfEndTick(const Song& song, const Frets& tuning);
 
 // Track A: everything in one track; B: the strings first..last; C: the conductor track.
 enum class SmfTrackKind { A, B, C };
@@ -130,27 +130,27 @@ struct SmfTrack {
     bool withReset = false; // the first track that carries notes carries the reset message
 };
 // The tracks of the chosen layout, in file order.
-std::vector<SmfTrack> SmfTracks(int format);
+std::vector<SmfTrack> smfTracks(int format);
 
 struct SmfContext {
     const Song& song;
     const Frets& tuning;
     int tempo;
     const SmfOptions& options;
-    std::int64_t endTick; // SmfEndTick
+    std::int64_t endTick; // smfEndTick
 };
-void BuildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const SmfTrack& track);
+void buildTrack(std::vector<std::uint8_t>& out, const SmfContext& context, const SmfTrack& track);
 
 // The whole file in memory. Returns "" on success, else the reason (options out of range, a tempo
 // out of range, a song reaching past the last tick a file can hold); out is then empty.
-std::string ComposeSmf(const Song& song, const Frets& tuning, int tempo, const SmfOptions& options,
+std::string composeSmf(const Song& song, const Frets& tuning, int tempo, const SmfOptions& options,
                        std::vector<std::uint8_t>& out);
 
 // The export, on the window thread (which reads the song without its lock): checks the tempo
 // text and the options, composes the file and writes it to options.fileName complete or not at
 // all (a temporary file renamed over the old one). Nothing is written when a check fails.
 // A refused value is a Content failure, a failed write a Write failure.
-FileResult ExportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
+FileResult exportSmf(const Song& song, const Frets& tuning, std::string_view tempoText,
                      const SmfOptions& options);
 
 } // namespace cadenzo

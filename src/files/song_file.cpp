@@ -11,12 +11,12 @@ namespace {
 constexpr std::size_t MAGIC_SIZE = 6;
 constexpr std::size_t HEADER_SIZE = MAGIC_SIZE + 4;
 
-void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
+void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
 }
 
-void PutTag(std::vector<std::uint8_t>& out, const char* tag) {
+void putTag(std::vector<std::uint8_t>& out, const char* tag) {
     out.push_back(CHUNK_MARK);
     out.insert(out.end(), tag, tag + 3);
 }
@@ -54,7 +54,7 @@ private:
 };
 
 // A tag as text for a message: printable bytes as they are, others as \xNN.
-std::string TagText(const std::uint8_t* tag) {
+std::string tagText(const std::uint8_t* tag) {
     std::string text;
     for (int i = 0; i < 3; ++i) {
         if (tag[i] >= 0x20 && tag[i] < 0x7F) {
@@ -81,7 +81,7 @@ public:
     std::string run() {
         std::string problem = readAll();
         // The list that was read stays; the bar ends always follow the signatures read.
-        RecomputeBarEnds(song_.meterTable);
+        recomputeBarEnds(song_.meterTable);
         return problem;
     }
 
@@ -102,7 +102,7 @@ private:
             std::uint8_t tag[3];
             if (!in_.bytes(tag, 3))
                 return "the file ends before its END chunk";
-            const std::string name = TagText(tag);
+            const std::string name = tagText(tag);
             std::string problem;
             if (name == "NAM")
                 problem = readName();
@@ -183,7 +183,7 @@ private:
                 return "the header counts " + std::to_string(count_) +
                        " events but the NOT chunk holds " + std::to_string(recordsRead_);
             ++recordsRead_;
-            const SongEvent event = DecodeEvent(record);
+            const SongEvent event = decodeEvent(record);
             // A record with the end marker's tick would end the list early: it is left out.
             if (!event.isEnd())
                 song_.songEvents[song_.eventCount++] = event;
@@ -212,7 +212,7 @@ private:
                 return "the file ends inside the MET chunk";
             // A bar outside the table, or a signature the editor cannot make (a zero or odd
             // denominator would break all bar arithmetic), is skipped.
-            if (k > BAR_COUNT || !ValidMeter(num, den))
+            if (k > BAR_COUNT || !validMeter(num, den))
                 continue;
             for (std::uint32_t i = k; i < METER_ENTRIES; ++i) {
                 song_.meterTable[i].num = num;
@@ -232,7 +232,7 @@ private:
             return "the file ends inside the FLT chunk";
         for (int s = 0; s < STRING_COUNT; ++s) {
             parts_.guitar.tuning[s] = pairs[2 * s];
-            parts_.guitar.flet[s] = pairs[2 * s + 1];
+            parts_.guitar.frets[s] = pairs[2 * s + 1];
         }
         return nextMark("FLT");
     }
@@ -256,7 +256,7 @@ std::span<const std::uint8_t> Bytes(const std::string& text) {
 
 } // namespace
 
-std::vector<std::uint8_t> EncodeSongFile(const SongFileParts& parts) {
+std::vector<std::uint8_t> encodeSongFile(const SongFileParts& parts) {
     Song& song = parts.song;
     song.songName = "sample";
     std::lock_guard lock(song.mutex);
@@ -268,93 +268,93 @@ std::vector<std::uint8_t> EncodeSongFile(const SongFileParts& parts) {
     while (records < MAX_EVENTS && !song.songEvents[records].isEnd())
         ++records;
     out.insert(out.end(), SONG_MAGIC, SONG_MAGIC + MAGIC_SIZE);
-    PutU32(out, records);
+    putU32(out, records);
 
-    PutTag(out, "NAM");
+    putTag(out, "NAM");
     out.insert(out.end(), song.songName.begin(), song.songName.end());
 
     // Up to three digits and a zero byte, padded with zero bytes to four.
-    PutTag(out, "TMP");
+    putTag(out, "TMP");
     std::uint8_t tempo[4] = {0, 0, 0, 0};
     std::copy_n(parts.tempo.begin(), std::min<std::size_t>(parts.tempo.size(), 3), tempo);
     out.insert(out.end(), tempo, tempo + 4);
 
-    PutTag(out, "PRG");
+    putTag(out, "PRG");
     out.push_back(parts.midi.midiChannel);
     out.push_back(parts.midi.midiProgram);
     out.push_back(parts.midi.midiProgram);
     out.push_back(parts.midi.midiVelocity);
 
-    PutTag(out, "NOT");
+    putTag(out, "NOT");
     std::uint8_t record[EVENT_RECORD_SIZE];
     for (std::uint32_t i = 0; i < records; ++i) {
-        EncodeEvent(song.songEvents[i], record);
+        encodeEvent(song.songEvents[i], record);
         out.insert(out.end(), record, record + EVENT_RECORD_SIZE);
     }
 
-    PutTag(out, "MET");
+    putTag(out, "MET");
     for (int k = 0; k < METER_ENTRIES; ++k) {
         const MeterEntry& m = song.meterTable[k];
         if (m.changed == 0)
             continue;
         out.push_back(m.num);
         out.push_back(m.den);
-        PutU32(out, static_cast<std::uint32_t>(k));
+        putU32(out, static_cast<std::uint32_t>(k));
     }
 
-    PutTag(out, "FLT");
+    putTag(out, "FLT");
     for (int s = 0; s < STRING_COUNT; ++s) {
         out.push_back(parts.guitar.tuning[s]);
-        out.push_back(parts.guitar.flet[s]);
+        out.push_back(parts.guitar.frets[s]);
     }
 
-    PutTag(out, "END");
+    putTag(out, "END");
     return out;
 }
 
-std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts& parts) {
+std::string decodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts& parts) {
     std::lock_guard lock(parts.song.mutex);
     return SongDecoder(bytes, parts).run();
 }
 
-FileResult WriteSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
-    const std::vector<std::uint8_t> bytes = EncodeSongFile(parts);
-    return WriteFileAtomically(
+FileResult writeSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
+    const std::vector<std::uint8_t> bytes = encodeSongFile(parts);
+    return writeFileAtomically(
         path, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }
 
-FileResult ReadSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
+FileResult readSongFile(const std::filesystem::path& path, const SongFileParts& parts) {
     std::string bytes;
-    if (FileResult read = ReadWholeFile(path, bytes); !read)
+    if (FileResult read = readWholeFile(path, bytes); !read)
         return read;
-    const std::string problem = DecodeSongFile(Bytes(bytes), parts);
+    const std::string problem = decodeSongFile(Bytes(bytes), parts);
     return problem.empty() ? FileResult::Success()
                            : FileResult::Failure(FileFailure::Content, Named(path, problem));
 }
 
-FileResult SaveSong(const std::filesystem::path& path, const SongFileParts& parts) {
-    FileResult result = WriteSongFile(path, parts);
+FileResult saveSong(const std::filesystem::path& path, const SongFileParts& parts) {
+    FileResult result = writeSongFile(path, parts);
     if (result)
         result.message = SAVED_TEXT;
     return result;
 }
 
-FileResult LoadSong(const std::filesystem::path& path, const SongFileParts& parts,
+FileResult loadSong(const std::filesystem::path& path, const SongFileParts& parts,
                     const std::function<void()>& newSong) {
     if (newSong)
         newSong();
     else
-        parts.song.NewSong();
+        parts.song.resetSong();
 
     std::string bytes;
-    if (FileResult read = ReadWholeFile(path, bytes); !read)
+    if (FileResult read = readWholeFile(path, bytes); !read)
         return read;
     if (bytes.size() < MAGIC_SIZE)
         return FileResult::Failure(FileFailure::Content,
                                    Named(path, "the file ends inside its header"));
     if (!std::equal(bytes.begin(), bytes.begin() + MAGIC_SIZE, SONG_MAGIC))
         return FileResult::Failure(FileFailure::WrongType, WRONG_TYPE_TEXT);
-    const std::string problem = DecodeSongFile(Bytes(bytes), parts);
+    const std::string problem = decodeSongFile(Bytes(bytes), parts);
     if (!problem.empty())
         return FileResult::Failure(FileFailure::Content, Named(path, problem));
     return FileResult::Success(LOADED_TEXT);

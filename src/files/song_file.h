@@ -35,26 +35,26 @@ struct SongFileParts {
 
 // The bytes of the song file for the current state. songName becomes "sample" first, as every
 // saved song is named.
-std::vector<std::uint8_t> EncodeSongFile(const SongFileParts& parts);
+std::vector<std::uint8_t> encodeSongFile(const SongFileParts& parts);
 
 // Reads a song file's bytes (magic skipped, not checked) into the parts, under the song's lock.
 // Returns "" on success, else the problem (without the file name). Whatever the bytes, the list
 // keeps at most 2000 events, its end marker and free slots past eventCount, and the bar ends
 // match the signatures; what was read before a problem stays.
-std::string DecodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts& parts);
+std::string decodeSongFile(std::span<const std::uint8_t> bytes, const SongFileParts& parts);
 
 // Write the file: a temporary file beside it, flushed to disk, then renamed over the old one, so
 // a failed save leaves an existing file as it was. A failure names the file and the reason.
-FileResult WriteSongFile(const std::filesystem::path& path, const SongFileParts& parts);
-FileResult ReadSongFile(const std::filesystem::path& path, const SongFileParts& parts);
+FileResult writeSongFile(const std::filesystem::path& path, const SongFileParts& parts);
+FileResult readSongFile(const std::filesystem::path& path, const SongFileParts& parts);
 
 // The song commands. On success the message is the text of status panel 3 ("Saved." or
 // "Loaded."); on failure it is for a message box. A file without the song file's magic is a
 // WrongType failure, whose box carries the caption "Error".
-FileResult SaveSong(const std::filesystem::path& path, const SongFileParts& parts);
-// Resets the song first with `newSong` (which stops playback; Song::NewSong when empty), then
+FileResult saveSong(const std::filesystem::path& path, const SongFileParts& parts);
+// Resets the song first with `newSong` (which stops playback; Song::resetSong when empty), then
 // checks the magic and reads the file.
-FileResult LoadSong(const std::filesystem::path& path, const SongFileParts& parts,
+FileResult loadSong(const std::filesystem::path& path, const SongFileParts& parts,
                     const std::function<void()>& newSong = {});
 
 } // namespace cadenzo

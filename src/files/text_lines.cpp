@@ -21,7 +21,7 @@ bool LineReader::Next(std::string_view& line) {
     return true;
 }
 
-bool ParseDecimal(std::string_view text, std::int32_t& value) {
+bool parseDecimal(std::string_view text, std::int32_t& value) {
     if (!text.empty() && text.front() == '+') {
         text.remove_prefix(1);
         if (!text.empty() && text.front() == '-')
@@ -37,13 +37,13 @@ bool ParseDecimal(std::string_view text, std::int32_t& value) {
     return true;
 }
 
-void AppendLine(std::string& out, std::string_view line) {
+void appendLine(std::string& out, std::string_view line) {
     out.append(line);
     out.append("\r\n");
 }
 
-void AppendLine(std::string& out, std::int64_t number) {
-    AppendLine(out, std::to_string(number));
+void appendLine(std::string& out, std::int64_t number) {
+    appendLine(out, std::to_string(number));
 }
 
 std::string QuotedLine(std::string_view line) {

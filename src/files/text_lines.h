@@ -16,7 +16,7 @@ public:
     // The next line without its line end; false when the text is used up.
     bool Next(std::string_view& line);
     // Number of the line Next returned last, counted from 1.
-    int LineNumber() const { return lineNumber_; }
+    int lineNumber() const { return lineNumber_; }
 
 private:
     std::string_view rest_;
@@ -24,11 +24,11 @@ private:
 };
 
 // A number line: optional sign, then decimal digits, nothing else, within 32 bits.
-bool ParseDecimal(std::string_view text, std::int32_t& value);
+bool parseDecimal(std::string_view text, std::int32_t& value);
 
 // Appends one line and its CR LF.
-void AppendLine(std::string& out, std::string_view line);
-void AppendLine(std::string& out, std::int64_t number);
+void appendLine(std::string& out, std::string_view line);
+void appendLine(std::string& out, std::int64_t number);
 
 // A line's text as shown in an error message: quoted, cut short when long.
 std::string QuotedLine(std::string_view line);

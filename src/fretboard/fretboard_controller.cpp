@@ -32,30 +32,30 @@ void FretboardController::reportUserChord(GuitarChange& change, int index) {
     shownUserChord_ = index;
 }
 
-void FretboardController::nameChord(GuitarChange& change, bool recognise, bool matchUserChord) {
+void FretboardController::nameChord(GuitarChange& change, bool recognise, bool matchUser) {
     if (recognise)
-        reportChordLists(change, RecognizeChord(guitar_, switches.chordSearch, shownChord_));
-    if (matchUserChord)
-        reportUserChord(change, MatchUserChord(userChords_, guitar_));
+        reportChordLists(change, recognizeChord(guitar_, switches.chordSearch, shownChord_));
+    if (matchUser)
+        reportUserChord(change, matchUserChord(userChords_, guitar_));
 }
 
 void FretboardController::fretsChanged(GuitarChange& change) {
-    guitar_.UpdateStringNotes();
+    guitar_.updateStringNotes();
     change.neck = true;
     change.roll = true;
 }
 
 void FretboardController::sound(std::uint8_t string) {
-    if (IsString(string) && guitar_.flet[string] != SILENT)
-        port_.SoundString(guitar_, string);
+    if (IsString(string) && guitar_.frets[string] != SILENT)
+        port_.soundString(guitar_, string);
 }
 
 GuitarChange FretboardController::pressNeck(std::uint8_t string, int column, NeckButton button) {
     GuitarChange change;
     if (button == NeckButton::Left) {
-        port_.AllNoteOff();
+        port_.allNoteOff();
         if (IsString(string))
-            guitar_.flet[string] = static_cast<std::uint8_t>(guitar_.neckPos + column);
+            guitar_.frets[string] = static_cast<std::uint8_t>(guitar_.neckPos + column);
         nameChord(change, true, true);
         fretsChanged(change);
     }
@@ -72,11 +72,11 @@ GuitarChange FretboardController::pressOpenStrip(std::uint8_t string, NeckButton
     GuitarChange change;
     if (IsString(string)) {
         if (button == NeckButton::Left) {
-            guitar_.flet[string] = 0;
-            guitar_.UpdateStringNotes();
+            guitar_.frets[string] = 0;
+            guitar_.updateStringNotes();
             sound(string);
         } else {
-            guitar_.flet[string] = SILENT;
+            guitar_.frets[string] = SILENT;
         }
     }
     nameChord(change, true, true);
@@ -85,28 +85,28 @@ GuitarChange FretboardController::pressOpenStrip(std::uint8_t string, NeckButton
 }
 
 void FretboardController::silence() {
-    port_.AllNoteOff();
+    port_.allNoteOff();
 }
 
 GuitarChange FretboardController::scrollNeck(int position) {
     GuitarChange change;
-    port_.AllNoteOff();
-    guitar_.MoveNeck(static_cast<std::uint8_t>(position), switches.positionLock);
+    port_.allNoteOff();
+    guitar_.moveNeck(static_cast<std::uint8_t>(position), switches.positionLock);
     nameChord(change, true, true);
-    guitar_.ClampFlets();
+    guitar_.clampFrets();
     fretsChanged(change);
     return change;
 }
 
 GuitarChange FretboardController::resizeNeck(int neckScreenWidth) {
     GuitarChange change;
-    const Frets before = guitar_.frets();
-    const int barMax = guitar_.ResizeNeck(neckScreenWidth);
+    const Frets before = guitar_.currentFrets();
+    const int barMax = guitar_.resizeNeck(neckScreenWidth);
     change.neckBarMaximum = std::max(1, barMax);
-    change.neckBar = guitar_.neckPos;
+    change.neckScrollBar = guitar_.neckPos;
     change.neck = true;
     // Frets beyond a narrower neck fall silent; the roll view must not keep showing them.
-    if (guitar_.frets() != before)
+    if (guitar_.currentFrets() != before)
         fretsChanged(change);
     return change;
 }
@@ -114,7 +114,7 @@ GuitarChange FretboardController::resizeNeck(int neckScreenWidth) {
 GuitarChange FretboardController::chooseChord(ChordSelection shown) {
     GuitarChange change;
     shownChord_ = shown;
-    change.neckBar = ApplyChord(guitar_, shown);
+    change.neckScrollBar = applyChord(guitar_, shown);
     // The lists name the chord already: only the user chords are matched.
     nameChord(change, false, true);
     fretsChanged(change);
@@ -131,7 +131,7 @@ GuitarChange FretboardController::recallUserChord(int index) {
     reportUserChord(change, index);
     int chord1 = shownChord_.chord1;
     int chord2 = shownChord_.chord2;
-    if (ApplyUserChord(userChords_, index, guitar_, chord1, chord2))
+    if (applyUserChord(userChords_, index, guitar_, chord1, chord2))
         userChordApplied(change, {chord1, chord2});
     return change;
 }
@@ -141,7 +141,7 @@ GuitarChange FretboardController::typeKey(char32_t typed) {
     int index = shownUserChord_;
     int chord1 = shownChord_.chord1;
     int chord2 = shownChord_.chord2;
-    const bool applied = UserChordKeyPress(userChords_, typed, index, guitar_, chord1, chord2);
+    const bool applied = userChordKeyPress(userChords_, typed, index, guitar_, chord1, chord2);
     reportUserChord(change, index);
     if (applied)
         userChordApplied(change, {chord1, chord2});
@@ -151,14 +151,14 @@ GuitarChange FretboardController::typeKey(char32_t typed) {
 void FretboardController::userChordApplied(GuitarChange& change, ChordSelection cleared) {
     // A user chord clears the chord lists; recognition may then name it from the table. The user
     // chord list already shows it, so it is not matched again.
-    reportChordLists(change, RecognizeChord(guitar_, switches.chordSearch, cleared));
-    change.neckBar = guitar_.neckPos;
+    reportChordLists(change, recognizeChord(guitar_, switches.chordSearch, cleared));
+    change.neckScrollBar = guitar_.neckPos;
     fretsChanged(change);
 }
 
 GuitarChange FretboardController::clear() {
     GuitarChange change;
-    guitar_.ClearFlets();
+    guitar_.clearFrets();
     nameChord(change, true, true);
     fretsChanged(change);
     return change;
@@ -167,7 +167,7 @@ GuitarChange FretboardController::clear() {
 GuitarChange FretboardController::changeTuning(const Frets& tuning) {
     GuitarChange change;
     guitar_.setTuning(tuning);
-    guitar_.UpdateStringNotes();
+    guitar_.updateStringNotes();
     change.roll = true;
     return change;
 }
@@ -175,14 +175,14 @@ GuitarChange FretboardController::changeTuning(const Frets& tuning) {
 GuitarChange FretboardController::takeNewFrets() {
     GuitarChange change;
     nameChord(change, true, true);
-    change.neckBar = guitar_.neckPos;
+    change.neckScrollBar = guitar_.neckPos;
     fretsChanged(change);
     return change;
 }
 
 GuitarChange FretboardController::refreshNotes() {
     GuitarChange change;
-    guitar_.UpdateStringNotes();
+    guitar_.updateStringNotes();
     change.roll = true;
     return change;
 }

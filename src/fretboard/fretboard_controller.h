@@ -28,7 +28,7 @@ struct GuitarChange {
     bool roll = false;                        // the roll view must be redrawn
     std::optional<ChordSelection> chordLists; // the two chord lists show other items
     std::optional<int> userChord;             // the user chord list shows another item (-1 none)
-    std::optional<int> neckBar;               // the neck scroll bar is set to this position
+    std::optional<int> neckScrollBar;         // the neck scroll bar is set to this position
     std::optional<int> neckBarMaximum;        // the neck scroll bar gets this maximum
 
     bool operator==(const GuitarChange&) const = default;
@@ -106,7 +106,7 @@ public:
 
 private:
     // The chord lists (unless `recognise` is false) and the user chord list follow the frets.
-    void nameChord(GuitarChange& change, bool recognise, bool matchUserChord);
+    void nameChord(GuitarChange& change, bool recognise, bool matchUser);
     // The new chord selection and user chord index go into the change when they differ from
     // what the lists showed.
     void reportChordLists(GuitarChange& change, ChordSelection shown);

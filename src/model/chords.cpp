@@ -12,7 +12,7 @@ const std::array<const char*, CHORD_TYPES> chord2Items{
 
 namespace {
 
-bool InRange(int value, int count) {
+bool inRange(int value, int count) {
     return value >= 0 && value < count;
 }
 
@@ -26,7 +26,7 @@ std::string ItemText(const char* item) {
 
 bool Sounds(const Guitar& guitar, const Frets& voicing) {
     for (int s = 0; s < STRING_COUNT; ++s) {
-        const int fret = guitar.flet[s];
+        const int fret = guitar.frets[s];
         const int entry = voicing[s];
         if (fret == SILENT && entry == SILENT)
             continue;
@@ -38,7 +38,7 @@ bool Sounds(const Guitar& guitar, const Frets& voicing) {
 
 } // namespace
 
-Frets TunedVoicing(int root, int type, int position, const Frets& tuning) {
+Frets tunedVoicing(int root, int type, int position, const Frets& tuning) {
     const Frets& voicing = chordTable[root][type][position];
     Frets out{};
     for (int s = 0; s < STRING_COUNT; ++s) {
@@ -48,17 +48,17 @@ Frets TunedVoicing(int root, int type, int position, const Frets& tuning) {
     return out;
 }
 
-std::uint8_t ApplyChord(Guitar& guitar, ChordSelection shown) {
+std::uint8_t applyChord(Guitar& guitar, ChordSelection shown) {
     const int root = shown.chord1 - 1;
-    if (!InRange(root, CHORD_ROOTS) || !InRange(shown.chord2, CHORD_TYPES) ||
-        !InRange(guitar.chordPos, CHORD_POSITIONS))
+    if (!inRange(root, CHORD_ROOTS) || !inRange(shown.chord2, CHORD_TYPES) ||
+        !inRange(guitar.chordPos, CHORD_POSITIONS))
         return guitar.neckPos;
-    guitar.setFrets(TunedVoicing(root, shown.chord2, guitar.chordPos, guitar.tunings()));
-    guitar.FindNeckPos();
+    guitar.setFrets(tunedVoicing(root, shown.chord2, guitar.chordPos, guitar.tunings()));
+    guitar.findNeckPos();
     return guitar.neckPos;
 }
 
-ChordSelection RecognizeChord(const Guitar& guitar, bool chordSearch, ChordSelection shown) {
+ChordSelection recognizeChord(const Guitar& guitar, bool chordSearch, ChordSelection shown) {
     if (!chordSearch)
         return shown;
     shown.chord1 = 0;
@@ -72,11 +72,11 @@ ChordSelection RecognizeChord(const Guitar& guitar, bool chordSearch, ChordSelec
     return shown;
 }
 
-std::string ChordName(ChordSelection shown) {
-    if (!InRange(shown.chord1 - 1, CHORD_ROOTS))
+std::string chordName(ChordSelection shown) {
+    if (!inRange(shown.chord1 - 1, CHORD_ROOTS))
         return "--";
     std::string name = ItemText(chord1Items[shown.chord1]);
-    if (shown.chord2 != 0 && InRange(shown.chord2, CHORD_TYPES))
+    if (shown.chord2 != 0 && inRange(shown.chord2, CHORD_TYPES))
         name += ItemText(chord2Items[shown.chord2]);
     return name;
 }

@@ -32,24 +32,24 @@ struct ChordSelection {
 // silence it by accident or keep a fret the neck cannot show. Frets above 24 (a guitar tuned far
 // below standard) are kept as computed, as fretting wider than the drawn neck.
 // root 0..11, type 0..23, position 0..2.
-Frets TunedVoicing(int root, int type, int position, const Frets& tuning);
+Frets tunedVoicing(int root, int type, int position, const Frets& tuning);
 
-// Writes the voicing chosen by the chord lists and guitar.chordPos into flet, corrected for
-// guitar.tuning, then moves the neck so that it is in view (FindNeckPos). With Chord1 at " --"
+// Writes the voicing chosen by the chord lists and guitar.chordPos into frets, corrected for
+// guitar.tuning, then moves the neck so that it is in view (findNeckPos). With Chord1 at " --"
 // (or an index outside the lists) the frets stay as they are. Returns the position to set into
-// the neckBar scroll bar, which is neckPos in every case.
-std::uint8_t ApplyChord(Guitar& guitar, ChordSelection shown);
+// the neckScrollBar scroll bar, which is neckPos in every case.
+std::uint8_t applyChord(Guitar& guitar, ChordSelection shown);
 
-// Names the chord flet holds. With ChordSearch off, returns shown unchanged. Otherwise Chord1
+// Names the chord frets holds. With ChordSearch off, returns shown unchanged. Otherwise Chord1
 // becomes " --" and the table is searched root by root, type by type, position by position; every
-// voicing that flet sounds in guitar.tuning (flet + tuning - standardTuning equals the entry, or
+// voicing that frets sounds in guitar.tuning (frets + tuning - standardTuning equals the entry, or
 // both are silent) selects its root and type, so the last match in that order wins. Chord2 keeps
 // its item when nothing matches; chordPos is never changed.
-ChordSelection RecognizeChord(const Guitar& guitar, bool chordSearch, ChordSelection shown);
+ChordSelection recognizeChord(const Guitar& guitar, bool chordSearch, ChordSelection shown);
 
 // The chord name as the song's tablature shows it: the root item and, unless the type is " M",
 // the type item, without their leading blanks and the trailing one ("C", "Cm7", "G#7b9", "Cm69").
 // "--" when Chord1 is " --" or outside the list; a type outside the list shows the root alone.
-std::string ChordName(ChordSelection shown);
+std::string chordName(ChordSelection shown);
 
 } // namespace cadenzo

@@ -24,21 +24,21 @@ const std::array<TunePreset, TUNE_PRESET_COUNT> tunePreset{{
     {"Bass 6", {48, 43, 38, 33, 28, 23}},
 }};
 
-std::string PitchText(int value) {
+std::string pitchText(int value) {
     return std::string(noteName[static_cast<std::size_t>(value % 12)]) +
            std::to_string(value / 12 + 1);
 }
 
-Frets Guitar::frets() const {
+Frets Guitar::currentFrets() const {
     Frets out{};
     for (int s = 0; s < STRING_COUNT; ++s)
-        out[s] = flet[s];
+        out[s] = frets[s];
     return out;
 }
 
-void Guitar::setFrets(const Frets& frets) {
+void Guitar::setFrets(const Frets& values) {
     for (int s = 0; s < STRING_COUNT; ++s)
-        flet[s] = frets[s];
+        frets[s] = values[s];
 }
 
 Frets Guitar::tunings() const {
@@ -53,25 +53,25 @@ void Guitar::setTuning(const Frets& values) {
         tuning[s] = values[s];
 }
 
-void Guitar::UpdateStringNotes() {
+void Guitar::updateStringNotes() {
     for (int s = 0; s < STRING_COUNT; ++s)
-        stringNote[s] = static_cast<std::uint8_t>(flet[s] + tuning[s]);
+        stringNote[s] = static_cast<std::uint8_t>(frets[s] + tuning[s]);
 }
 
-void Guitar::ClampFlets() {
-    for (auto& f : flet)
+void Guitar::clampFrets() {
+    for (auto& f : frets)
         if (f > NECK_FRETS)
             f = SILENT;
 }
 
-void Guitar::ClearFlets() {
-    for (auto& f : flet)
+void Guitar::clearFrets() {
+    for (auto& f : frets)
         f = SILENT;
 }
 
-void Guitar::FindNeckPos() {
+void Guitar::findNeckPos() {
     int limit = 22 - neckSpan;
-    for (const auto& f : flet) {
+    for (const auto& f : frets) {
         const int fret = f;
         if (fret != 0 && fret < limit) {
             neckPos = static_cast<std::uint8_t>(fret);
@@ -80,17 +80,17 @@ void Guitar::FindNeckPos() {
     }
 }
 
-void Guitar::MoveNeck(std::uint8_t newPos, bool positionLock) {
+void Guitar::moveNeck(std::uint8_t newPos, bool positionLock) {
     const int delta = int{newPos} - int{neckPos};
     if (!positionLock) {
-        for (auto& f : flet)
+        for (auto& f : frets)
             if (f != 0 && f != SILENT)
                 f = static_cast<std::uint8_t>(f + delta);
     }
     neckPos = newPos;
 }
 
-int Guitar::ResizeNeck(int neckScreenWidth) {
+int Guitar::resizeNeck(int neckScreenWidth) {
     // Round((width - 8) / 50), a half going to the even neighbour: a fretboard of 283 pixels
     // shows 6 columns, and so does one of 333.
     const int span = std::max(0, neckScreenWidth - 8);
@@ -104,7 +104,7 @@ int Guitar::ResizeNeck(int neckScreenWidth) {
     // instead of wrapping the byte below zero.
     if (neckPos + neckSpan > NECK_FRETS)
         neckPos = static_cast<std::uint8_t>(std::max(1, barMax));
-    ClampFlets();
+    clampFrets();
     return barMax;
 }
 

@@ -43,13 +43,13 @@ inline constexpr Frets standardTuning{28, 23, 19, 14, 9, 4};
 
 // The pitch name of a value above MIDI note 36 in the program's octave numbering, where value 0
 // (MIDI 36) is "C 1": noteName of value mod 12, then the octave value div 12 + 1.
-std::string PitchText(int value);
+std::string pitchText(int value);
 
 // What the six strings are doing now. One instance lives for the whole run and every part of the
-// program works on it. Only the window thread writes; the strum and playback ticks read flet,
+// program works on it. Only the window thread writes; the strum and playback ticks read frets,
 // tuning and stringNote from the timer thread, hence the relaxed atomics.
 struct Guitar {
-    std::array<Relaxed<std::uint8_t>, STRING_COUNT> flet{0, 0, 0, 0, 0, 0};
+    std::array<Relaxed<std::uint8_t>, STRING_COUNT> frets{0, 0, 0, 0, 0, 0};
     std::array<Relaxed<std::uint8_t>, STRING_COUNT> tuning{0, 0, 0, 0, 0, 0};
     std::array<Relaxed<std::uint8_t>, STRING_COUNT> stringNote{0, 0, 0, 0, 0, 0};
     std::uint8_t tuneKind = 0; // preset row last chosen in the instrument dialog; 0 = none
@@ -57,25 +57,25 @@ struct Guitar {
     std::uint8_t neckSpan = 0; // fret columns that fit in the fretboard; 0 until the first resize
     std::uint8_t chordPos = 0; // 0 low, 1 middle, 2 high voicing
 
-    Frets frets() const;
-    void setFrets(const Frets& frets);
+    Frets currentFrets() const;
+    void setFrets(const Frets& values);
     Frets tunings() const;
     void setTuning(const Frets& values);
 
-    // stringNote := (flet + tuning) mod 256 for every string.
-    void UpdateStringNotes();
+    // stringNote := (frets + tuning) mod 256 for every string.
+    void updateStringNotes();
     // Every fret above 24 becomes silent.
-    void ClampFlets();
+    void clampFrets();
     // All six strings silent (the caller redraws the fretboard).
-    void ClearFlets();
+    void clearFrets();
     // Moves neckPos to the lowest fretted fret below 22 - neckSpan, so a new chord is in view.
-    void FindNeckPos();
+    void findNeckPos();
     // The neck moves to newPos; unless the position is locked the held frets move along (mod 256).
-    // The caller then recognises the chord, matches user chords and calls ClampFlets.
-    void MoveNeck(std::uint8_t newPos, bool positionLock);
+    // The caller then recognises the chord, matches user chords and calls clampFrets.
+    void moveNeck(std::uint8_t newPos, bool positionLock);
     // The fretboard changed width: recompute neckSpan, keep the neck in range, clamp the frets.
     // Returns the new maximum of the neck scroll bar.
-    int ResizeNeck(int neckScreenWidth);
+    int resizeNeck(int neckScreenWidth);
 };
 
 } // namespace cadenzo

@@ -25,7 +25,7 @@ bool Conflicts(const KeyLetters& keys, int ownKey, int position) {
 std::string KeyLetterText(int key) {
     if (key <= 0 || key > KEY_LETTER_MAX)
         return "-";
-    return std::string(1, KeyLetterChar(static_cast<std::uint8_t>(key)));
+    return std::string(1, keyLetterChar(static_cast<std::uint8_t>(key)));
 }
 
 const char* RegisterRefusal(const UserChordTable& table, std::string_view name) {
@@ -71,11 +71,11 @@ int SkipKeyLetterRepeated(const KeyLetters& keys, int ownKey, int position, int 
 }
 
 FretboardSnapshot FretboardSnapshot::Take(const Guitar& guitar, ChordSelection shown) {
-    return {guitar.frets(), shown, guitar.chordPos, guitar.neckPos};
+    return {guitar.currentFrets(), shown, guitar.chordPos, guitar.neckPos};
 }
 
 ChordSelection FretboardSnapshot::RestoreOn(Guitar& guitar) const {
-    guitar.setFrets(flet);
+    guitar.setFrets(frets);
     guitar.chordPos = chordPos;
     guitar.neckPos = neckPos;
     return shown;
@@ -85,7 +85,7 @@ UserChordEditing::UserChordEditing(UserChordTable& table)
     : table_(table), keys_(table.userChordKey) {
     const int count = std::clamp(table.userChordCount, 0, USER_CHORD_CAPACITY);
     for (int slot = 1; slot <= count; ++slot)
-        lines_.push_back(UserChordText(table, slot));
+        lines_.push_back(userChordText(table, slot));
 }
 
 bool UserChordEditing::Select(int j) {
@@ -109,8 +109,8 @@ int UserChordEditing::selectedKey() const {
 void UserChordEditing::PreviewOn(Guitar& guitar) const {
     const UserChordFrets& stored = table_.userChordFlet[static_cast<std::size_t>(selected_ + 1)];
     for (int s = 0; s < STRING_COUNT; ++s)
-        guitar.flet[s] = static_cast<std::uint8_t>(stored[s] & 0xFF);
-    guitar.FindNeckPos();
+        guitar.frets[s] = static_cast<std::uint8_t>(stored[s] & 0xFF);
+    guitar.findNeckPos();
 }
 
 int UserChordEditing::SkipKeyLetter(int position, int direction, int before) const {
@@ -131,7 +131,7 @@ const char* UserChordEditing::Accept(std::string_view name, int key, bool& store
     const auto slot = static_cast<std::size_t>(selected_ + 1);
     table_.userChordName[slot] = name;
     keys_[slot] = static_cast<std::uint8_t>(std::clamp(key, 0, KEY_LETTER_MAX));
-    lines_[static_cast<std::size_t>(selected_)] = UserChordText(name, keys_[slot]);
+    lines_[static_cast<std::size_t>(selected_)] = userChordText(name, keys_[slot]);
     stored = true;
     return nullptr;
 }
@@ -144,7 +144,7 @@ bool UserChordEditing::Delete() {
     return true;
 }
 
-void UserChordEditing::Apply() {
+void UserChordEditing::apply() {
     int k = 0;
     for (int i = 1; i <= lineCount(); ++i) {
         if (line(i - 1).empty())

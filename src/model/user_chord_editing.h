@@ -49,13 +49,13 @@ int SkipKeyLetterRepeated(const KeyLetters& keys, int ownKey, int position, int 
 
 // What the edit dialog puts back on the fretboard when it closes: the preview is undone.
 struct FretboardSnapshot {
-    Frets flet{};
+    Frets frets{};
     ChordSelection shown;
     std::uint8_t chordPos = 0;
     std::uint8_t neckPos = 1;
 
     static FretboardSnapshot Take(const Guitar& guitar, ChordSelection shown);
-    // Restores flet, chordPos and neckPos; returns the chord lists' items to show.
+    // Restores frets, chordPos and neckPos; returns the chord lists' items to show.
     ChordSelection RestoreOn(Guitar& guitar) const;
 };
 
@@ -90,7 +90,7 @@ public:
     bool Delete();
     // OK: the lines still standing become chords 1..k in their order with their working key
     // letters. Slots above k keep what stood there.
-    void Apply();
+    void apply();
 
 private:
     UserChordTable& table_;

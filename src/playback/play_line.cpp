@@ -11,9 +11,9 @@ PlayLineStep PlayLineFollower::poll(const PlaybackEngine& engine, const Song& so
         return step;
     seen_ = position.serial;
     // The window thread is the only writer of the meter table and the view, so no lock is needed.
-    const int x = TickToX(song.meterTable, ViewOf(song.edit), position.tick);
+    const int x = tickToX(song.meterTable, viewOf(song.edit), position.tick);
     if (x > song.edit.seqWidth)
-        step.page = song.BarAtOrAfter(position.tick) - 2;
+        step.page = song.barAtOrAfter(position.tick) - 2;
     step.draw = true;
     step.x = x;
     return step;

@@ -16,13 +16,13 @@ constexpr std::int64_t LINE_RASTER = 5;
 
 } // namespace
 
-TransportView TransportViewOf(Transport state) {
+TransportView transportViewOf(Transport state) {
     switch (state) {
-    case Transport::PLAY:
+    case Transport::Play:
         return {false, true, false, "PLAY"};
-    case Transport::PAUSE:
+    case Transport::Pause:
         return {false, false, true, "PAUSE"};
-    case Transport::STOP:
+    case Transport::Stop:
         break;
     }
     return {true, false, false, "STOP"};
@@ -32,29 +32,29 @@ PlaybackEngine::PlaybackEngine(Song& song, MidiPort& port, const Guitar& guitar,
     : song_(song), port_(port), guitar_(guitar), timer_(timer) {}
 
 PlaybackEngine::~PlaybackEngine() {
-    StopPlayTimer();
+    stopPlayTimer();
 }
 
-void PlaybackEngine::TickCallback(void* user) {
-    static_cast<PlaybackEngine*>(user)->PlayTick();
+void PlaybackEngine::tickCallback(void* user) {
+    static_cast<PlaybackEngine*>(user)->playOneTick();
 }
 
 void PlaybackEngine::notifyTransport(Transport state) {
     listener_->transportChanged(state);
 }
 
-void PlaybackEngine::SetTransport(Transport state) {
+void PlaybackEngine::setTransport(Transport state) {
     {
         std::lock_guard lock(song_.mutex);
         transport_ = state;
         // Under the lock, so no tick can strike a note after the silence.
-        if (state != Transport::PLAY)
-            port_.AllNoteOff();
+        if (state != Transport::Play)
+            port_.allNoteOff();
     }
     notifyTransport(state);
 }
 
-std::uint32_t PlaybackEngine::SeekEvent(std::int32_t tick) {
+std::uint32_t PlaybackEngine::seekEvent(std::int32_t tick) {
     playPos_ = tick;
     const auto wanted = static_cast<std::uint32_t>(tick);
     const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
@@ -66,7 +66,7 @@ std::uint32_t PlaybackEngine::SeekEvent(std::int32_t tick) {
     return count + 1;
 }
 
-bool PlaybackEngine::ParseTempo(std::string_view text, int& tempo) {
+bool PlaybackEngine::parseTempo(std::string_view text, int& tempo) {
     int value = 0;
     const char* first = text.data();
     const char* last = text.data() + text.size();
@@ -79,27 +79,27 @@ bool PlaybackEngine::ParseTempo(std::string_view text, int& tempo) {
     return true;
 }
 
-PlaybackEngine::StartResult PlaybackEngine::StartPlay(std::string_view tempoText) {
+PlaybackEngine::StartResult PlaybackEngine::start(std::string_view tempoText) {
     if (playTimerId_ != 0 || playPeriod_ != 0)
         return StartResult::Running;
     int scrollTo = 0;
     {
         std::lock_guard lock(song_.mutex);
         const std::int32_t start = song_.playTick;
-        playIndex_ = SeekEvent(start);
+        playIndex_ = seekEvent(start);
         if (playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS))
             return StartResult::NothingToPlay;
         // Checked before anything is sent or shown, so a bad tempo changes nothing.
         int tempo = 0;
-        if (!ParseTempo(tempoText, tempo))
+        if (!parseTempo(tempoText, tempo))
             return StartResult::BadTempo;
 
         Timer::Caps caps;
         if (timer_.getDevCaps(caps))
             playPeriod_ = std::min(std::max<std::uint32_t>(2, caps.periodMin), caps.periodMax);
-        port_.ProgramChange();
-        transport_ = Transport::PLAY;
-        scrollTo = song_.BarAtOrAfter(start) - 2;
+        port_.programChange();
+        transport_ = Transport::Play;
+        scrollTo = song_.barAtOrAfter(start) - 2;
         const std::uint32_t period = playPeriod_;
         const std::int64_t product = std::int64_t{tempo} * period;
         playIncrement_ = static_cast<double>(product) * 0.001 * 480 / 60;
@@ -107,15 +107,15 @@ PlaybackEngine::StartResult PlaybackEngine::StartPlay(std::string_view tempoText
         // The lock is held until the id is stored, so the first tick sees it.
         if (period != 0) {
             timer_.beginPeriod(period);
-            playTimerId_ = timer_.setEvent(period, period, &TickCallback, this);
+            playTimerId_ = timer_.setEvent(period, period, &tickCallback, this);
         }
     }
-    notifyTransport(Transport::PLAY);
+    notifyTransport(Transport::Play);
     listener_->scrollSequence(scrollTo);
     return StartResult::Started;
 }
 
-void PlaybackEngine::StopPlayTimer() {
+void PlaybackEngine::stopPlayTimer() {
     if (const std::uint32_t id = playTimerId_.exchange(0); id != 0)
         timer_.killEvent(id);
     if (const std::uint32_t period = playPeriod_.exchange(0); period != 0)
@@ -123,13 +123,13 @@ void PlaybackEngine::StopPlayTimer() {
 }
 
 void PlaybackEngine::sendStringOff(const SongEvent& e, int s, std::uint8_t channel) {
-    // An out-of-range note (a foreign file's fret and tuning) is never sent: NoteOut drops it.
-    port_.NoteOut(0, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]), 0);
+    // An out-of-range note (a foreign file's fret and tuning) is never sent: noteOut drops it.
+    port_.noteOut(0, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]), 0);
 }
 
-void PlaybackEngine::PlayTick() {
+void PlaybackEngine::playOneTick() {
     std::lock_guard lock(song_.mutex);
-    if (transport_ == Transport::PAUSE)
+    if (transport_ == Transport::Pause)
         return;
 
     playPos_ += playIncrement_;
@@ -141,7 +141,7 @@ void PlaybackEngine::PlayTick() {
     if (playIndex_ > count) {
         // The list ends before the event being played (edited away): the timer stops, the
         // transport stays as it is.
-        StopPlayTimer();
+        stopPlayTimer();
         return;
     }
     const std::uint8_t channel = port_.setup().midiChannel;
@@ -175,7 +175,7 @@ void PlaybackEngine::PlayTick() {
                         s = 5 - s;
                     if (e.frets[s] == SILENT)
                         continue;
-                    port_.NoteOut(1, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]),
+                    port_.noteOut(1, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]),
                                   e.velocity);
                     break;
                 }
@@ -229,7 +229,7 @@ PlaybackEngine::ListEdit::~ListEdit() {
         return;
     Song& song = engine_.song_;
     if (hasSounding_) {
-        const int kept = song.FindEvent(sounding_.signedTick());
+        const int kept = song.findEvent(sounding_.signedTick());
         if (kept >= 0 && song.songEvents[kept].frets == sounding_.frets &&
             song.songEvents[kept].strokeDir == sounding_.strokeDir) {
             // Still standing (perhaps in another slot): its strum and release continue.
@@ -245,70 +245,70 @@ PlaybackEngine::ListEdit::~ListEdit() {
     const std::uint32_t count = std::min<std::uint32_t>(song.eventCount, MAX_EVENTS);
     // Nothing left ahead: rest on the end marker, where the tick runs on as after the last event
     // (and a later edit that puts events ahead finds them from the position).
-    engine_.playIndex_ = std::min(engine_.SeekEvent(static_cast<std::int32_t>(resumeTick_)), count);
-    engine_.playPos_ = pos; // SeekEvent moves the position; the edit must not
+    engine_.playIndex_ = std::min(engine_.seekEvent(static_cast<std::int32_t>(resumeTick_)), count);
+    engine_.playPos_ = pos; // seekEvent moves the position; the edit must not
     engine_.playStep_ = 0;
 }
 
-void PlaybackEngine::Locate(std::int32_t tick) {
+void PlaybackEngine::locateTo(std::int32_t tick) {
     bool nothingAfter = false;
     {
         std::lock_guard lock(song_.mutex);
-        port_.AllNoteOff();
+        port_.allNoteOff();
         song_.playTick = tick;
-        playIndex_ = SeekEvent(tick);
+        playIndex_ = seekEvent(tick);
         playStep_ = 0;
         nothingAfter = playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
     }
     PlaybackListener& ui = *listener_;
     ui.clearDragLine();
     if (nothingAfter) {
-        StopPlayTimer(); // first: a tick between the silence and the stop would strike a note
-        SetTransport(Transport::STOP);
+        stopPlayTimer(); // first: a tick between the silence and the stop would strike a note
+        setTransport(Transport::Stop);
     }
     ui.redrawSequence();
 }
 
-void PlaybackEngine::stopButtonClick() {
+void PlaybackEngine::stop() {
     // Stop always stops the timer, also when no press came first (a key, or a click whose press
     // went elsewhere). The view is left where it is: it is scrolled only through its scroll bar.
-    StopPlayTimer();
-    port_.AllNoteOff();
-    SetTransport(Transport::STOP);
+    stopPlayTimer();
+    port_.allNoteOff();
+    setTransport(Transport::Stop);
     listener_->redrawSequence();
 }
 
-void PlaybackEngine::backtopClick() {
+void PlaybackEngine::backToTop() {
     // The timer stops before the silence: a tick in between would strike a note after it.
-    StopPlayTimer();
-    SetTransport(Transport::STOP);
+    stopPlayTimer();
+    setTransport(Transport::Stop);
     PlaybackListener& ui = *listener_;
     song_.playTick = 0;
     ui.scrollSequence(0);
     {
         std::lock_guard lock(song_.mutex);
-        playIndex_ = SeekEvent(0);
+        playIndex_ = seekEvent(0);
     }
     song_.edit.anchorTick = 0;
     song_.edit.cursorTick = 0;
     ui.redrawSequence();
 }
 
-void PlaybackEngine::spaceKey(std::string_view tempoText) {
-    const TransportView view = TransportViewOf(transport_);
+void PlaybackEngine::togglePlay(std::string_view tempoText) {
+    const TransportView view = transportViewOf(transport_);
     if (view.playButton)
-        StartPlay(tempoText);
+        start(tempoText);
     else if (view.playOnButton)
-        SetTransport(Transport::PAUSE);
+        setTransport(Transport::Pause);
     else
-        SetTransport(Transport::PLAY);
+        setTransport(Transport::Play);
 }
 
-void PlaybackEngine::NewSong() {
-    StopPlayTimer(); // before the silence, as back-to-top does
-    SetTransport(Transport::STOP);
+void PlaybackEngine::resetSong() {
+    stopPlayTimer(); // before the silence, as back-to-top does
+    setTransport(Transport::Stop);
     std::lock_guard lock(song_.mutex);
-    song_.NewSong();
+    song_.resetSong();
     playIndex_ = 0;
 }
 

@@ -12,7 +12,7 @@
 
 namespace cadenzo {
 
-enum class Transport : std::uint8_t { STOP = 0, PLAY = 1, PAUSE = 2 };
+enum class Transport : std::uint8_t { Stop = 0, Play = 1, Pause = 2 };
 
 // What the transport shows in a state: which of play_button, play_on_button and pause_button is
 // visible, and the text of status panel 3.
@@ -22,7 +22,7 @@ struct TransportView {
     bool pauseButton;
     const char* panel;
 };
-TransportView TransportViewOf(Transport state);
+TransportView transportViewOf(Transport state);
 
 // The window's side of playback. The engine never draws: it says what to show. Every call comes
 // from the window thread; the playback tick never calls the window (it publishes its play line
@@ -30,7 +30,7 @@ TransportView TransportViewOf(Transport state);
 class PlaybackListener {
 public:
     virtual ~PlaybackListener() = default;
-    // Window thread: show the buttons and panel text of TransportViewOf(state).
+    // Window thread: show the buttons and panel text of transportViewOf(state).
     virtual void transportChanged(Transport /*state*/) {}
     // Window thread: move `seqBar` to `position`, held within its range; viewBar and
     // viewStartTick follow as on any scroll.
@@ -51,10 +51,10 @@ struct PlayLinePosition {
 
 // Timed playback of the song as strummed chords, and the transport.
 //
-// Thread rules: PlayTick runs on the timer's thread and does all its work under the song's lock;
+// Thread rules: playOneTick runs on the timer's thread and does all its work under the song's lock;
 // every other member belongs to the window thread and takes the lock where it touches the state
-// the tick uses. StopPlayTimer is safe from both threads and from inside the tick; it (and so
-// every member that calls it: Locate, NewSong, the stop and back-to-top handlers) must not be
+// the tick uses. stopPlayTimer is safe from both threads and from inside the tick; it (and so
+// every member that calls it: Locate, resetSong, the stop and back-to-top handlers) must not be
 // called while the caller holds the song's lock, since stopping a timer waits for a running tick.
 class PlaybackEngine {
 public:
@@ -73,31 +73,29 @@ public:
     // Set before playback starts; the tick reads it. Null: nobody listens.
     void setListener(PlaybackListener* listener) { listener_ = listener ? listener : &silent_; }
 
-    void SetTransport(Transport state);
+    void setTransport(Transport state);
     // Index of the first event at or after `tick` (unsigned comparison), or eventCount + 1 when
     // there is none; playPos := tick. The caller holds the song's lock. For a full list that
     // "none" is 2001, one past the last slot: no slot is ever read at an index above eventCount
-    // (StartPlay then does nothing, Locate stops, and a tick that meets it stops its timer).
-    std::uint32_t SeekEvent(std::int32_t tick);
+    // (start then does nothing, Locate stops, and a tick that meets it stops its timer).
+    std::uint32_t seekEvent(std::int32_t tick);
     // Starts playback at playTick with the tempo in `tempoText` (read once, here).
-    StartResult StartPlay(std::string_view tempoText);
+    StartResult start(std::string_view tempoText);
     // One timer callback.
-    void PlayTick();
-    void StopPlayTimer();
+    void playOneTick();
+    void stopPlayTimer();
     // The ruler was clicked at `tick`: playback (running or not) continues from there.
-    void Locate(std::int32_t tick);
+    void locateTo(std::int32_t tick);
 
     // Main-window handlers.
-    StartResult playButtonClick(std::string_view tempoText) { return StartPlay(tempoText); }
-    void playOnButtonClick() { SetTransport(Transport::PAUSE); }
-    void pauseButtonClick() { SetTransport(Transport::PLAY); }
-    void stopButtonMouseDown() { StopPlayTimer(); }
-    void stopButtonClick();
-    void backtopClick();
+    void pause() { setTransport(Transport::Pause); }
+    void resume() { setTransport(Transport::Play); }
+    void stop();
+    void backToTop();
     // Space on the main window while the sequencer pane is open.
-    void spaceKey(std::string_view tempoText);
-    // Stops playback, then resets the song (NewSong) and the play index.
-    void NewSong();
+    void togglePlay(std::string_view tempoText);
+    // Stops playback, then resets the song (resetSong) and the play index.
+    void resetSong();
     // Draw the play line at the next tick even off the 5-tick raster (after an edit).
     void requestRedraw() { playRedraw_.store(1, std::memory_order_relaxed); }
     // Any thread: the play line the last tick asked for (the tick computes no pixels).
@@ -109,7 +107,7 @@ public:
     // still stands at its tick with the same strings, otherwise its notes are released and
     // playback continues with the first event after it. So the tick neither leaves notes
     // hanging, nor skips an event, nor strikes a chord a second time. Window thread only; the
-    // lock is recursive, but a ListEdit must never be held around StopPlayTimer.
+    // lock is recursive, but a ListEdit must never be held around stopPlayTimer.
     class ListEdit {
     public:
         explicit ListEdit(PlaybackEngine& engine);
@@ -131,7 +129,7 @@ public:
     // The tempo in a text: an integer (optionally signed), held to the tempo box's 30..300;
     // false when the text is not an integer. Such a text can only come from a song file, and
     // playback then refuses to start rather than start with a guessed tempo.
-    static bool ParseTempo(std::string_view text, int& tempo);
+    static bool parseTempo(std::string_view text, int& tempo);
 
     // State, for the window and for tests (any thread).
     Transport transportState() const { return transport_.load(); }
@@ -143,7 +141,7 @@ public:
     std::uint8_t playStep() const;
 
 private:
-    static void TickCallback(void* user);
+    static void tickCallback(void* user);
     void notifyTransport(Transport state);
     void sendStringOff(const SongEvent& e, int s, std::uint8_t channel);
 
@@ -154,7 +152,7 @@ private:
     PlaybackListener silent_;
     PlaybackListener* listener_ = &silent_; // never null
 
-    std::atomic<Transport> transport_{Transport::STOP};
+    std::atomic<Transport> transport_{Transport::Stop};
     std::atomic<std::uint32_t> playPeriod_{0};
     std::atomic<std::uint32_t> playTimerId_{0};
     std::atomic<std::uint8_t> playRedraw_{0};

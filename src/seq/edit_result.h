@@ -11,7 +11,8 @@ struct EditResult {
     bool refreshFields = false;
     // `viewBar` moved: set `seqBar` to it and redraw the whole view.
     bool scrolled = false;
-    // `flet` may have changed: DrawNeck, RecognizeChord, MatchUserChord, RefreshRoll, in order.
+    // `frets` may have changed: drawNeck, recognizeChord, matchUserChord, refreshRollView, in
+    // order.
     bool fretboardChanged = false;
     // A short notice for status panel 3 ("Over!"), or nullptr.
     const char* status = nullptr;

@@ -20,12 +20,12 @@ std::int32_t Limit(std::int64_t value, std::int32_t minimum, std::int32_t maximu
 }
 
 // The number a field applies: the text's, or the up-down's position when the text holds none.
-std::int32_t AppliedNumber(NumField& field) {
+std::int32_t appliedNumber(NumField& field) {
     const auto number = field.Number();
     return number ? *number : field.Position();
 }
 
-template <typename Set> void ForSpan(Song& song, EventSpan span, Set set) {
+template <typename Set> void forSpan(Song& song, EventSpan span, Set set) {
     if (span.empty())
         return;
     std::lock_guard lock(song.mutex);
@@ -35,7 +35,7 @@ template <typename Set> void ForSpan(Song& song, EventSpan span, Set set) {
 
 // One tick short of the nearest event that follows one of the span's events; 32767 when none
 // follows.
-std::int32_t GateLimit(const Song& song, EventSpan span) {
+std::int32_t gateLimit(const Song& song, EventSpan span) {
     std::int64_t gateMax = GATE_FIELD_MAX;
     bool followed = false;
     for (int i = span.first; i <= span.last; ++i) {
@@ -51,11 +51,11 @@ std::int32_t GateLimit(const Song& song, EventSpan span) {
 }
 
 EventSpan Selection(const Song& song) {
-    return SelectedSpan(song, song.edit.anchorTick, song.edit.cursorTick);
+    return selectedSpan(song, song.edit.anchorTick, song.edit.cursorTick);
 }
 
 // Text of a value common to every event of the span, or empty.
-template <typename Get> std::string CommonText(const Song& song, EventSpan span, Get get) {
+template <typename Get> std::string commonText(const Song& song, EventSpan span, Get get) {
     const std::int64_t value = get(song.songEvents[span.first]);
     for (int i = span.first + 1; i <= span.last; ++i) {
         if (get(song.songEvents[i]) != value)
@@ -64,26 +64,26 @@ template <typename Get> std::string CommonText(const Song& song, EventSpan span,
     return std::to_string(value);
 }
 
-void ValidateOnExit(FieldId id, NumField& field) {
+void validateOnExit(FieldId id, NumField& field) {
     const auto number = field.Number();
     if (number && *number >= field.minimum)
         return;
     if (id == FieldId::Gate)
-        field.SetPosition(field.minimum);
+        field.setPosition(field.minimum);
     else
         field.text = std::to_string(field.minimum);
 }
 
-void Apply(FieldId id, EventFields& fields, Song& song) {
+void apply(FieldId id, EventFields& fields, Song& song) {
     switch (id) {
     case FieldId::Velocity:
-        ApplyVelocity(fields, song);
+        applyVelocity(fields, song);
         break;
     case FieldId::Gate:
-        ApplyGate(fields, song);
+        applyGate(fields, song);
         break;
     case FieldId::Stroke:
-        ApplyStroke(fields, song);
+        applyStroke(fields, song);
         break;
     }
 }
@@ -114,7 +114,7 @@ std::int32_t NumField::Position() {
     return position;
 }
 
-void NumField::SetPosition(std::int32_t value) {
+void NumField::setPosition(std::int32_t value) {
     position = Limit(value, minimum, maximum);
     text = std::to_string(position);
 }
@@ -131,10 +131,10 @@ NumField& EventFields::Field(FieldId id) {
     return vel;
 }
 
-EventSpan SelectedSpan(const Song& song, std::int32_t a, std::int32_t b) {
+EventSpan selectedSpan(const Song& song, std::int32_t a, std::int32_t b) {
     if (a > b)
         std::swap(a, b);
-    EventSpan span{song.FindInRange(a, b), song.FindInRange(b, a)};
+    EventSpan span{song.findInRange(a, b), song.findInRange(b, a)};
     if (span.first < 0 || span.last < 0)
         return EventSpan{};
     if (span.first > span.last)
@@ -142,41 +142,41 @@ EventSpan SelectedSpan(const Song& song, std::int32_t a, std::int32_t b) {
     return span;
 }
 
-void UpdateEventFields(EventFields& fields, const Song& song, std::int32_t a, std::int32_t b) {
-    const EventSpan span = SelectedSpan(song, a, b);
+void updateEventFields(EventFields& fields, const Song& song, std::int32_t a, std::int32_t b) {
+    const EventSpan span = selectedSpan(song, a, b);
     if (span.empty()) {
         fields.vel.enabled = fields.gate.enabled = fields.stroke.enabled = false;
         return;
     }
-    fields.vel.text = CommonText(song, span, [](const SongEvent& e) { return e.velocity; });
-    fields.gate.text = CommonText(song, span, [](const SongEvent& e) { return e.gate; });
-    fields.stroke.text = CommonText(song, span, [](const SongEvent& e) { return e.strokeTime; });
+    fields.vel.text = commonText(song, span, [](const SongEvent& e) { return e.velocity; });
+    fields.gate.text = commonText(song, span, [](const SongEvent& e) { return e.gate; });
+    fields.stroke.text = commonText(song, span, [](const SongEvent& e) { return e.strokeTime; });
     fields.vel.enabled = fields.gate.enabled = fields.stroke.enabled = true;
 
-    fields.gate.maximum = GateLimit(song, span);
+    fields.gate.maximum = gateLimit(song, span);
     fields.stroke.minimum = MIN_GATE;
     fields.stroke.maximum = song.songEvents[span.first].gate;
 }
 
-void ApplyVelocity(EventFields& fields, Song& song) {
+void applyVelocity(EventFields& fields, Song& song) {
     NumField& vel = fields.vel;
     const auto number = vel.Number();
     if (number && *number > vel.maximum)
         vel.text = std::to_string(vel.maximum);
-    const auto velocity = static_cast<std::uint8_t>(Limit(AppliedNumber(vel), 0, 127));
-    ForSpan(song, Selection(song), [velocity](SongEvent& e) { e.velocity = velocity; });
+    const auto velocity = static_cast<std::uint8_t>(Limit(appliedNumber(vel), 0, 127));
+    forSpan(song, Selection(song), [velocity](SongEvent& e) { e.velocity = velocity; });
 }
 
-void ApplyStroke(EventFields& fields, Song& song) {
+void applyStroke(EventFields& fields, Song& song) {
     NumField& stroke = fields.stroke;
     const auto number = stroke.Number();
     if (number && *number > stroke.maximum)
         stroke.text = std::to_string(stroke.maximum);
-    const std::int32_t strokeTime = AppliedNumber(stroke);
-    ForSpan(song, Selection(song), [strokeTime](SongEvent& e) { e.strokeTime = strokeTime; });
+    const std::int32_t strokeTime = appliedNumber(stroke);
+    forSpan(song, Selection(song), [strokeTime](SongEvent& e) { e.strokeTime = strokeTime; });
 }
 
-void ApplyGate(EventFields& fields, Song& song) {
+void applyGate(EventFields& fields, Song& song) {
     const EventSpan span = Selection(song);
     if (span.empty())
         return;
@@ -184,43 +184,42 @@ void ApplyGate(EventFields& fields, Song& song) {
     NumField& stroke = fields.stroke;
     // The limit as the list stands now: a paste does not refresh the fields, and a gate set
     // from a stale limit would reach past an event pasted after the selection.
-    gate.maximum = GateLimit(song, span);
+    gate.maximum = gateLimit(song, span);
     const auto number = gate.Number();
     if (number && *number > gate.maximum)
-        gate.SetPosition(gate.maximum);
+        gate.setPosition(gate.maximum);
     if (stroke.Position() > gate.Position())
-        stroke.SetPosition(AppliedNumber(gate));
+        stroke.setPosition(appliedNumber(gate));
     const std::int32_t newGate = gate.Position();
-    ForSpan(song, span, [newGate](SongEvent& e) { e.gate = newGate; });
+    forSpan(song, span, [newGate](SongEvent& e) { e.gate = newGate; });
     if (newGate < stroke.maximum && stroke.Position() >= newGate) {
         stroke.text = gate.text;
-        ForSpan(song, span, [newGate](SongEvent& e) { e.strokeTime = newGate; });
+        forSpan(song, span, [newGate](SongEvent& e) { e.strokeTime = newGate; });
     }
     stroke.maximum = newGate;
 }
 
-void FieldExit(FieldId id, EventFields& fields, Song& song, UndoHistory& history) {
+void commitField(FieldId id, EventFields& fields, Song& song, UndoHistory& history) {
     NumField& field = fields.Field(id);
     if (!field.enabled)
         return; // a disabled field never holds the focus
-    ValidateOnExit(id, field);
-    PushUndo(history, song, song.edit.anchorTick, song.edit.cursorTick);
-    Apply(id, fields, song);
+    validateOnExit(id, field);
+    pushUndo(history, song, song.edit.anchorTick, song.edit.cursorTick);
+    apply(id, fields, song);
 }
 
-void FieldUpDownClick(FieldId id, int delta, EventFields& fields, Song& song,
-                      UndoHistory& history) {
+void stepField(FieldId id, int delta, EventFields& fields, Song& song, UndoHistory& history) {
     NumField& field = fields.Field(id);
     if (!field.enabled)
         return;
-    field.SetPosition(Limit(std::int64_t{field.Position()} + delta,
+    field.setPosition(Limit(std::int64_t{field.Position()} + delta,
                             std::numeric_limits<std::int32_t>::min(),
                             std::numeric_limits<std::int32_t>::max()));
-    PushUndo(history, song, song.edit.anchorTick, song.edit.cursorTick);
-    Apply(id, fields, song);
+    pushUndo(history, song, song.edit.anchorTick, song.edit.cursorTick);
+    apply(id, fields, song);
 }
 
-FieldId NextField(FieldId id) {
+FieldId nextField(FieldId id) {
     switch (id) {
     case FieldId::Velocity:
         return FieldId::Gate;

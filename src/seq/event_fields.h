@@ -33,7 +33,7 @@ struct NumField {
     // limits.
     std::int32_t Position();
     // The up-down is set: the value is kept within the limits and shown as the text.
-    void SetPosition(std::int32_t value);
+    void setPosition(std::int32_t value);
 };
 
 enum class FieldId { Velocity, Gate, Stroke };
@@ -57,30 +57,30 @@ struct EventSpan {
     int last = -1;
     bool empty() const { return first < 0; }
 };
-EventSpan SelectedSpan(const Song& song, std::int32_t a, std::int32_t b);
+EventSpan selectedSpan(const Song& song, std::int32_t a, std::int32_t b);
 
 // Shows the properties of the events between ticks a and b: a value common to all of them, or
 // an empty text; the six controls are disabled (texts kept) when the span holds no event. The
 // gate can go up to one tick short of the nearest following event (32767 when none follows);
 // the stroke time from 20 up to the gate of the first event.
-void UpdateEventFields(EventFields& fields, const Song& song, std::int32_t a, std::int32_t b);
+void updateEventFields(EventFields& fields, const Song& song, std::int32_t a, std::int32_t b);
 
 // Write a field's value into the selected events (anchorTick..cursorTick); a value above the
-// field's maximum is first brought down to it. ApplyGate also keeps the stroke time within the
+// field's maximum is first brought down to it. applyGate also keeps the stroke time within the
 // new gate and makes the gate the stroke field's maximum.
-void ApplyVelocity(EventFields& fields, Song& song);
-void ApplyGate(EventFields& fields, Song& song);
-void ApplyStroke(EventFields& fields, Song& song);
+void applyVelocity(EventFields& fields, Song& song);
+void applyGate(EventFields& fields, Song& song);
+void applyStroke(EventFields& fields, Song& song);
 
 // The field lost the input focus: an invalid or too small text becomes the minimum, then an
 // undo step for the selection is recorded and the value applied (also when it did not change).
 // The window then redraws the lane and repaints `seq_screen`.
-void FieldExit(FieldId id, EventFields& fields, Song& song, UndoHistory& history);
+void commitField(FieldId id, EventFields& fields, Song& song, UndoHistory& history);
 // An up-down button was clicked (delta +1 up, -1 down): the position moves within the limits,
 // then an undo step is recorded and the value applied.
-void FieldUpDownClick(FieldId id, int delta, EventFields& fields, Song& song, UndoHistory& history);
+void stepField(FieldId id, int delta, EventFields& fields, Song& song, UndoHistory& history);
 // Enter in a field moves the input focus on: velocity, gate, stroke, and back to velocity. The
-// window then runs FieldExit for the field that lost the focus.
-FieldId NextField(FieldId id);
+// window then runs commitField for the field that lost the focus.
+FieldId nextField(FieldId id);
 
 } // namespace cadenzo

@@ -17,11 +17,11 @@ inline constexpr std::array<std::array<std::int32_t, 5>, 2> STEP_TICKS{{
 inline constexpr int STEP_CHOICES = 5;
 
 // The snapping distance of the mouse: a sixteenth, or a sixteenth triplet.
-std::int32_t GridTicks(int tripletGrid);
+std::int32_t gridTicks(int tripletGrid);
 
 // The cursor step after an event at `eventTick` was stored: STEP_TICKS, or the length of the
 // bar that begins at or after the event for "1Bar". Out-of-range choices read as the defaults.
-std::int32_t StepAfter(const Song& song, std::int32_t eventTick);
+std::int32_t stepAfter(const Song& song, std::int32_t eventTick);
 
 // The fixed item lists of the signature combos and their items at start-up (4/4).
 inline constexpr std::array<const char*, 16> HYOSHI1_ITEMS{
@@ -34,7 +34,7 @@ inline constexpr int HYOSHI2_START_ITEM = 2;
 // from the bar that begins at or after the cursor. Returns false when nothing changed (the
 // cursor lies past the start of bar 100, or an index outside the combos' lists); on true the
 // window redraws the whole view.
-bool TimeSignatureChange(Song& song, int hyoshi1Index, int hyoshi2Index);
+bool timeSignatureChange(Song& song, int numeratorItem, int hyoshi2Index);
 
 // The shared pop-up menu of `l_grid` and `l_step`.
 enum class PopupSource { Grid, Step };
@@ -45,15 +45,15 @@ struct PopupItem {
 };
 
 // Captions and visibility of `pop1` .. `pop5` when the menu opens from `source`.
-std::array<PopupItem, 5> PopupMenuItems(PopupSource source);
+std::array<PopupItem, 5> popupMenuItems(PopupSource source);
 
 // `pop<item+1>` chosen (item 0..4): sets `tripletGrid` or `stepIndex`. Returns false for an item
-// the menu does not show; on true the window sets the label from GridCaption / StepCaption and
+// the menu does not show; on true the window sets the label from gridCaption / stepCaption and
 // redraws the whole view.
-bool PopupChoose(EditState& edit, PopupSource source, int item);
+bool popupChoose(EditState& edit, PopupSource source, int item);
 
 // "Grid : 16" / "Grid : 16_3" and "Step : 1Bar" .. "Step : 16".
-std::string GridCaption(int tripletGrid);
-std::string StepCaption(int stepIndex);
+std::string gridCaption(int tripletGrid);
+std::string stepCaption(int stepIndex);
 
 } // namespace cadenzo

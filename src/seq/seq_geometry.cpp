@@ -9,52 +9,52 @@ namespace {
 
 // A tick plus a length as the lane draws it; files may hold any 32-bit gate, so the end is kept
 // within the signed range instead of wrapping.
-std::int32_t EndOf(std::int32_t tick, std::int32_t length) {
+std::int32_t endOf(std::int32_t tick, std::int32_t length) {
     const std::int64_t end = std::int64_t{tick} + length;
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(
         end, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-int ToPixel(std::int64_t x) {
+int toPixel(std::int64_t x) {
     return static_cast<int>(std::clamp<std::int64_t>(x, std::numeric_limits<int>::min(),
                                                      std::numeric_limits<int>::max()));
 }
 
 } // namespace
 
-ViewGeometry ViewOf(const EditState& edit) {
+ViewGeometry viewOf(const EditState& edit) {
     return ViewGeometry{edit.viewStartTick, edit.zoom};
 }
 
-void SetZoom(EditState& edit, int zoom) {
+void setZoom(EditState& edit, int zoom) {
     edit.zoom = std::clamp(zoom, MIN_ZOOM, MAX_ZOOM);
 }
 
-int SeqWidthForWindow(int windowWidth) {
+int seqWidthForWindow(int windowWidth) {
     return windowWidth - SEQ_WIDTH_MARGIN;
 }
 
-int TickToX(const MeterTable& meter, const ViewGeometry& view, std::int32_t t) {
+int tickToX(const MeterTable& meter, const ViewGeometry& view, std::int32_t t) {
     if (t < view.viewStartTick)
         return -1;
     const std::int64_t delta = std::int64_t{t} - view.viewStartTick;
     std::int64_t x = SEQ_LEFT + (view.zoom * delta) / 2 / 10;
-    const int b0 = BarAtOrAfter(meter, view.viewStartTick);
+    const int b0 = barAtOrAfter(meter, view.viewStartTick);
     std::int64_t s = view.viewStartTick;
     for (int b = b0;; ++b) {
         if (s > t)
             break;
-        const std::int32_t length = BarLength(meter, b);
+        const std::int32_t length = barLength(meter, b);
         s += length;
         if (b == b0 || (b <= BAR_COUNT && meter[b].changed == 1))
             x += SIGNATURE_SLOT;
         if (length <= 0 && b > BAR_COUNT)
             break; // a table of empty bars: nothing lies further on
     }
-    return ToPixel(x);
+    return toPixel(x);
 }
 
-int SignatureGap(const MeterTable& meter, std::int32_t s, std::int32_t e) {
+int signatureGap(const MeterTable& meter, std::int32_t s, std::int32_t e) {
     int gap = 0;
     for (int k = 1; k <= BAR_COUNT; ++k) {
         const auto first = static_cast<std::int64_t>(meter[k - 1].endTick);
@@ -67,12 +67,12 @@ int SignatureGap(const MeterTable& meter, std::int32_t s, std::int32_t e) {
 std::int32_t XToTick(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int x) {
     if (x < 56)
         return -1;
-    const std::int32_t step = GridStep(tripletGrid);
+    const std::int32_t step = gridStep(tripletGrid);
     std::int32_t t = view.viewStartTick;
     int d = 9999;
     int px = 0;
     for (;;) {
-        px = TickToX(meter, view, t);
+        px = tickToX(meter, view, t);
         if (x < px)
             break;
         // Both candidates already lie past the editor's last tick: the answer is that tick.
@@ -86,7 +86,7 @@ std::int32_t XToTick(const MeterTable& meter, const ViewGeometry& view, int trip
     return std::min(t, MAX_TICK);
 }
 
-SeqRow RowOf(int y) {
+SeqRow rowOf(int y) {
     if (y >= 0 && y <= RULER_BOTTOM)
         return SeqRow::Ruler;
     if (y > RULER_BOTTOM && y <= EVENT_ROWS_BOTTOM)
@@ -94,34 +94,34 @@ SeqRow RowOf(int y) {
     return SeqRow::Lane;
 }
 
-LaneRect VelocityItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
+LaneRect velocityItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
                       int x) {
     const std::int32_t tick = event.signedTick();
     const std::int64_t width = (std::int64_t{view.zoom} * event.gate) / 10 / 2;
-    const int xe = ToPixel(x + width + SignatureGap(meter, tick, EndOf(tick, event.gate)));
+    const int xe = toPixel(x + width + signatureGap(meter, tick, endOf(tick, event.gate)));
     return LaneRect{x, LANE_BASE_Y, xe, 120 - event.velocity / 4};
 }
 
-LaneRect StrokeItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
+LaneRect strokeItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
                     int x) {
     const std::int32_t tick = event.signedTick();
     const std::int64_t width = std::int64_t{view.zoom} * ((event.strokeTime / 10) / 2);
-    const int xe = ToPixel(x + width + SignatureGap(meter, tick, EndOf(tick, event.strokeTime)));
+    const int xe = toPixel(x + width + signatureGap(meter, tick, endOf(tick, event.strokeTime)));
     return LaneRect{x, STROKE_BAR_BOTTOM, xe, STROKE_BAR_TOP};
 }
 
-StrokeArrow ArrowOf(const SongEvent& event, int x) {
+StrokeArrow arrowOf(const SongEvent& event, int x) {
     if (event.strokeDir == 1)
         return StrokeArrow{{x, LANE_BASE_Y}, {x, ARROW_TOP}, {{{x - 4, 98}, {x, 90}, {x + 4, 98}}}};
     return StrokeArrow{{x, ARROW_TOP}, {x, LANE_BASE_Y}, {{{x - 4, 114}, {x, 122}, {x + 4, 114}}}};
 }
 
-bool InPendingCut(const EditState& edit, const SongEvent& event) {
+bool inPendingCut(const EditState& edit, const SongEvent& event) {
     const std::int32_t tick = event.signedTick();
     return edit.clipMode == 1 && tick >= edit.clipStart && tick <= edit.clipEnd;
 }
 
-std::array<FretLabel, STRING_COUNT> FretLabels(const SongEvent& event, int x) {
+std::array<FretLabel, STRING_COUNT> fretLabels(const SongEvent& event, int x) {
     std::array<FretLabel, STRING_COUNT> labels{};
     bool right = true;
     for (int s = 0; s < STRING_COUNT; ++s) {
@@ -153,18 +153,18 @@ bool ChordNameRun::Next(const SongEvent& event) {
     return true;
 }
 
-std::string ChordLabel(std::string_view rootItem, std::string_view typeItem, int chordType) {
+std::string chordLabel(std::string_view rootItem, std::string_view typeItem, int chordType) {
     std::string text(rootItem.empty() ? rootItem : rootItem.substr(1));
     if (chordType != 0 && !typeItem.empty())
         text.append(typeItem.substr(1));
     return text;
 }
 
-LaneRect CursorRect(int xc) {
+LaneRect cursorRect(int xc) {
     return LaneRect{xc - 1, CURSOR_TOP, xc + 1, CURSOR_BOTTOM};
 }
 
-SelectionBand SelectionOf(int xa, int xc) {
+SelectionBand selectionOf(int xa, int xc) {
     if (xa == xc)
         return SelectionBand{};
     return SelectionBand{true, std::min(xa, xc), std::max(xa, xc)};

@@ -58,33 +58,33 @@ struct ViewGeometry {
 };
 
 // The view the editing state describes.
-ViewGeometry ViewOf(const EditState& edit);
+ViewGeometry viewOf(const EditState& edit);
 // `seq_Grid` moved: the scale is kept within 1..4.
-void SetZoom(EditState& edit, int zoom);
+void setZoom(EditState& edit, int zoom);
 // Width of `seq_screen` for a main window of the given width.
-int SeqWidthForWindow(int windowWidth);
+int seqWidthForWindow(int windowWidth);
 
 // x of tick t in `seq_screen`, or -1 when t lies before the view. A tick distance d covers
 // (zoom x d) div 20 pixels, and every signature slot in front of a bar that begins at or before t
 // (the first bar shown always has one) shifts t by 25 pixels.
-int TickToX(const MeterTable& meter, const ViewGeometry& view, std::int32_t t);
+int tickToX(const MeterTable& meter, const ViewGeometry& view, std::int32_t t);
 // 25 x the number of bars with a signature slot whose first tick lies strictly between s and e.
-int SignatureGap(const MeterTable& meter, std::int32_t s, std::int32_t e);
+int signatureGap(const MeterTable& meter, std::int32_t s, std::int32_t e);
 
 // Ticks between two grid points: sixteenths, or sixteenth triplets.
-inline constexpr std::int32_t GridStep(int tripletGrid) {
+inline constexpr std::int32_t gridStep(int tripletGrid) {
     return tripletGrid != 0 ? 80 : 120;
 }
 // The grid tick nearest to pixel x, counted from the view's first tick, or -1 when x < 56 (left
 // of the first grid line's right neighbour pixel). A tie between two grid points goes to the
-// right one; the walk goes through TickToX, so a pixel inside a signature slot snaps to the
+// right one; the walk goes through tickToX, so a pixel inside a signature slot snaps to the
 // nearer of the last point before the slot and the bar line after it. Never above 192000.
 std::int32_t XToTick(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int x);
 
 // Which part of the view a row belongs to. Rows above the view count as lane, as the press
 // handler treats them.
 enum class SeqRow { Ruler, Events, Lane };
-SeqRow RowOf(int y);
+SeqRow rowOf(int y);
 
 // --- Grid layer -----------------------------------------------------------------------------
 
@@ -102,7 +102,7 @@ struct GridLine {
 //   line(GridLine)
 // Bars from 100 on are never drawn.
 template <typename Visitor>
-void LayoutGrid(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int width,
+void layoutGrid(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int width,
                 Visitor&& visit);
 
 // --- Lane layer -----------------------------------------------------------------------------
@@ -118,10 +118,10 @@ struct LaneRect {
 
 // Velocity item of an event drawn at x: from (x, 122) to (xe, 120 - velocity div 4), with xe the
 // right end that the gate handle is found at.
-LaneRect VelocityItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
+LaneRect velocityItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
                       int x);
 // Stroke-time item of an event drawn at x: from (x, 109) to (xe, 103).
-LaneRect StrokeItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
+LaneRect strokeItem(const MeterTable& meter, const ViewGeometry& view, const SongEvent& event,
                     int x);
 
 struct Point {
@@ -135,16 +135,16 @@ struct StrokeArrow {
     Point shaftTo;
     std::array<Point, 3> head; // drawn as a polyline: wing, tip, wing
 };
-StrokeArrow ArrowOf(const SongEvent& event, int x);
+StrokeArrow arrowOf(const SongEvent& event, int x);
 
 // Colour choice of an event: inside a pending cut it is drawn cyan instead of blue.
-bool InPendingCut(const EditState& edit, const SongEvent& event);
+bool inPendingCut(const EditState& edit, const SongEvent& event);
 
 // The events the lane and event layers draw: from the first, stopping after the first event
 // drawn right of the view (or at the end marker). The visitor gets (index, x) for every event
 // with x >= 1; events left of the view are walked but not drawn.
 template <typename Visitor>
-void ForEachShownEvent(const Song& song, const ViewGeometry& view, int width, Visitor&& visit);
+void forEachShownEvent(const Song& song, const ViewGeometry& view, int width, Visitor&& visit);
 
 // --- Event layer ----------------------------------------------------------------------------
 
@@ -157,7 +157,7 @@ struct FretLabel {
 };
 // Neighbouring sounding strings alternate left and right of the event's line; a silent string
 // starts the alternation again on the left.
-std::array<FretLabel, STRING_COUNT> FretLabels(const SongEvent& event, int x);
+std::array<FretLabel, STRING_COUNT> fretLabels(const SongEvent& event, int x);
 
 // The chord name of a run of events is shown once: this remembers the last name drawn in one
 // pass over the event layer (forgotten at the start of every pass).
@@ -170,25 +170,25 @@ struct ChordNameRun {
 };
 // The text of a chord name from the items of Chord1 and Chord2: each item without its first
 // character, the type left out for item 0 (" M"), so " C" and " m7" give "Cm7".
-std::string ChordLabel(std::string_view rootItem, std::string_view typeItem, int chordType);
+std::string chordLabel(std::string_view rootItem, std::string_view typeItem, int chordType);
 inline constexpr int CHORD_NAME_OFFSET = 8; // written at x - 8
 
 // The red cursor rectangle and the inverted selection band.
-LaneRect CursorRect(int xc);
+LaneRect cursorRect(int xc);
 struct SelectionBand {
     bool shown = false;
     int left = 0; // the band covers x from left up to, not including, right
     int right = 0;
 };
-SelectionBand SelectionOf(int xa, int xc);
+SelectionBand selectionOf(int xa, int xc);
 
 // --- templates ------------------------------------------------------------------------------
 
 template <typename Visitor>
-void LayoutGrid(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int width,
+void layoutGrid(const MeterTable& meter, const ViewGeometry& view, int tripletGrid, int width,
                 Visitor&& visit) {
     int x = SEQ_LEFT;
-    int b = BarAtOrAfter(meter, view.viewStartTick);
+    int b = barAtOrAfter(meter, view.viewStartTick);
     const int b0 = b;
     while (x < width && b < BAR_COUNT) {
         const int num = meter[b].num;
@@ -219,12 +219,12 @@ void LayoutGrid(const MeterTable& meter, const ViewGeometry& view, int tripletGr
 }
 
 template <typename Visitor>
-void ForEachShownEvent(const Song& song, const ViewGeometry& view, int width, Visitor&& visit) {
+void forEachShownEvent(const Song& song, const ViewGeometry& view, int width, Visitor&& visit) {
     for (int i = 0; i < EVENT_SLOTS; ++i) {
         const SongEvent& event = song.songEvents[i];
         if (event.isEnd())
             break;
-        const int x = TickToX(song.meterTable, view, event.signedTick());
+        const int x = tickToX(song.meterTable, view, event.signedTick());
         if (x >= 1)
             visit(i, x);
         if (x > width)

@@ -15,34 +15,34 @@ inline constexpr int HANDLE_REACH = 4;  // pixels either side of a handle's righ
 inline constexpr int ARROW_REACH = 6;   // pixels either side of an arrow's shaft
 inline constexpr int SCROLL_MARGIN = 50;
 
-std::int32_t SnapTick(const Song& song, int x) {
-    const std::int32_t t = XToTick(song.meterTable, ViewOf(song.edit), song.edit.tripletGrid, x);
+std::int32_t snapTick(const Song& song, int x) {
+    const std::int32_t t = XToTick(song.meterTable, viewOf(song.edit), song.edit.tripletGrid, x);
     return t < 0 ? 0 : t;
 }
 
 int XOf(const Song& song, std::int32_t t) {
-    return TickToX(song.meterTable, ViewOf(song.edit), t);
+    return tickToX(song.meterTable, viewOf(song.edit), t);
 }
 
 void RefreshFields(SeqMouseContext& context, MouseResult& result) {
-    UpdateEventFields(context.fields, context.song, context.song.edit.anchorTick,
+    updateEventFields(context.fields, context.song, context.song.edit.anchorTick,
                       context.song.edit.cursorTick);
     result.fieldsChanged = true;
 }
 
 // Moves `seqBar` one step, within its range; true when the view moved.
-bool ScrollBy(SeqMouseContext& context, int delta) {
+bool scrollBy(SeqMouseContext& context, int delta) {
     Song& song = context.song;
     const int position = std::clamp(song.edit.viewBar + delta, 0, std::max(context.scrollMax, 0));
     if (position == song.edit.viewBar)
         return false;
-    song.ScrollView(position);
+    song.scrollView(position);
     return true;
 }
 
 // A handle drag's value: start + 20 ticks per zoom step from the press point, at least 20, and
 // 20 when the pointer is at or left of the event's own line.
-std::int64_t DraggedValue(const Song& song, const SeqMouse& mouse, int x, std::int32_t tick) {
+std::int64_t draggedValue(const Song& song, const SeqMouse& mouse, int x, std::int32_t tick) {
     const int zoom = std::max<int>(song.edit.zoom, 1);
     std::int64_t value = std::int64_t{mouse.handleStart} +
                          std::int64_t{(std::int64_t{x} - mouse.dragLine.x1) / zoom} * 20;
@@ -51,54 +51,54 @@ std::int64_t DraggedValue(const Song& song, const SeqMouse& mouse, int x, std::i
     return value;
 }
 
-std::int32_t ToTicks(std::int64_t value) {
+std::int32_t toTicks(std::int64_t value) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(
         value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-void PressInLane(SeqMouseContext& context, int x, int y, MouseResult& result) {
+void pressInLane(SeqMouseContext& context, int x, int y, MouseResult& result) {
     Song& song = context.song;
     SeqMouse& mouse = context.mouse;
     EditState& edit = song.edit;
     mouse.dragLine = DragLine{x, y, x, y};
     if (mouse.dragMode == DragMode::GateHandle || mouse.dragMode == DragMode::StrokeHandle) {
-        if (song.FindEvent(mouse.handleTick) >= 0)
+        if (song.findEvent(mouse.handleTick) >= 0)
             edit.anchorTick = edit.cursorTick = mouse.handleTick;
     } else if (mouse.dragMode == DragMode::StrokeArrow) {
-        const int i = song.FindEvent(edit.mouseTick);
+        const int i = song.findEvent(edit.mouseTick);
         if (i >= 0) {
-            PushUndo(context.history, song, edit.mouseTick, edit.mouseTick);
+            pushUndo(context.history, song, edit.mouseTick, edit.mouseTick);
             std::lock_guard lock(song.mutex);
             SongEvent& event = song.songEvents[i];
             event.strokeDir = event.strokeDir == 1 ? 0 : 1;
         }
     }
     RefreshFields(context, result);
-    result.panel0 = song.PositionText(edit.mouseTick);
+    result.panel0 = song.positionText(edit.mouseTick);
     result.panel1 = std::string();
     result.redrawEvents = result.redrawLane = true;
 }
 
-void DragSelection(SeqMouseContext& context, MouseResult& result) {
+void dragSelection(SeqMouseContext& context, MouseResult& result) {
     Song& song = context.song;
     EditState& edit = song.edit;
     result.pointer = PointerShape::Default;
-    if (XOf(song, edit.cursorTick) > edit.seqWidth - SCROLL_MARGIN && ScrollBy(context, 1))
+    if (XOf(song, edit.cursorTick) > edit.seqWidth - SCROLL_MARGIN && scrollBy(context, 1))
         result.scrolled = true;
-    if (edit.cursorTick == edit.viewStartTick && ScrollBy(context, -1))
+    if (edit.cursorTick == edit.viewStartTick && scrollBy(context, -1))
         result.scrolled = true;
     if (edit.mouseTick != context.mouse.lastDragTick) {
         edit.cursorTick = edit.mouseTick;
         result.redrawEvents = true;
         context.mouse.lastDragTick = edit.mouseTick;
-        result.panel0 = song.PositionText(edit.anchorTick);
-        result.panel1 = song.PositionText(edit.cursorTick);
+        result.panel0 = song.positionText(edit.anchorTick);
+        result.panel1 = song.positionText(edit.cursorTick);
     }
 }
 
 } // namespace
 
-std::int64_t RoundHalfEven(double value) {
+std::int64_t roundHalfEven(double value) {
     const double floor = std::floor(value);
     const double fraction = value - floor;
     auto result = static_cast<std::int64_t>(floor);
@@ -107,21 +107,21 @@ std::int64_t RoundHalfEven(double value) {
     return result;
 }
 
-MouseResult SeqMouseDown(SeqMouseContext& context, MouseButton button, unsigned /*shift*/, int x,
-                         int y) {
+MouseResult pressSequence(SeqMouseContext& context, MouseButton button, unsigned /*shift*/, int x,
+                          int y) {
     Song& song = context.song;
     SeqMouse& mouse = context.mouse;
     EditState& edit = song.edit;
     MouseResult result;
     const int xp = std::max(x, FIRST_SNAP_X);
-    edit.mouseTick = SnapTick(song, xp);
+    edit.mouseTick = snapTick(song, xp);
     // A handle drag changes one event: it can be taken back as one step, recorded when the drag
     // first changes it.
     mouse.handleUndoSteps = -1;
     if (button == MouseButton::Right)
         return result;
 
-    switch (RowOf(y)) {
+    switch (rowOf(y)) {
     case SeqRow::Ruler:
         mouse.dragMode = DragMode::Ruler;
         result.locate = edit.mouseTick;
@@ -135,7 +135,7 @@ MouseResult SeqMouseDown(SeqMouseContext& context, MouseButton button, unsigned 
         if (xp >= xm - reach && xp < xm + reach) {
             edit.anchorTick = edit.cursorTick = edit.mouseTick;
             mouse.lastDragTick = edit.mouseTick;
-            result.panel0 = song.PositionText(edit.anchorTick);
+            result.panel0 = song.positionText(edit.anchorTick);
             result.panel1 = std::string();
         }
         RefreshFields(context, result);
@@ -143,23 +143,23 @@ MouseResult SeqMouseDown(SeqMouseContext& context, MouseButton button, unsigned 
         break;
     }
     case SeqRow::Lane:
-        PressInLane(context, x, y, result);
+        pressInLane(context, x, y, result);
         break;
     }
     result.repaint = true;
     return result;
 }
 
-MouseResult SeqMouseMove(SeqMouseContext& context, unsigned shift, int x, int y) {
+MouseResult moveOverSequence(SeqMouseContext& context, unsigned shift, int x, int y) {
     Song& song = context.song;
     SeqMouse& mouse = context.mouse;
     MouseResult result;
-    song.edit.mouseTick = SnapTick(song, x);
+    song.edit.mouseTick = snapTick(song, x);
 
     if (shift == LEFT_HELD) {
         switch (mouse.dragMode) {
         case DragMode::Selection:
-            DragSelection(context, result);
+            dragSelection(context, result);
             break;
         case DragMode::VelocityLine:
             result.pointer = PointerShape::Default;
@@ -170,12 +170,12 @@ MouseResult SeqMouseMove(SeqMouseContext& context, unsigned shift, int x, int y)
             result.draw = mouse.dragLine;
             break;
         case DragMode::GateHandle:
-            DragGateHandle(song, mouse, context.history, x);
+            dragGateHandle(song, mouse, context.history, x);
             RefreshFields(context, result);
             result.redrawLane = true;
             break;
         case DragMode::StrokeHandle:
-            DragStrokeHandle(song, mouse, context.history, x);
+            dragStrokeHandle(song, mouse, context.history, x);
             RefreshFields(context, result);
             result.redrawLane = true;
             break;
@@ -185,20 +185,20 @@ MouseResult SeqMouseMove(SeqMouseContext& context, unsigned shift, int x, int y)
     } else if (shift == 0) {
         result.pointer = PointerShape::Default;
         if (y > EVENT_ROWS_BOTTOM)
-            result.pointer = LaneHover(mouse, song, context.lane, x, y);
+            result.pointer = laneHover(mouse, song, context.lane, x, y);
     }
     result.repaint = true;
     return result;
 }
 
-MouseResult SeqMouseUp(SeqMouseContext& context, MouseButton button, unsigned /*shift*/, int /*x*/,
-                       int /*y*/) {
+MouseResult releaseSequence(SeqMouseContext& context, MouseButton button, unsigned /*shift*/,
+                            int /*x*/, int /*y*/) {
     MouseResult result;
     if (button != MouseButton::Left)
         return result;
     SeqMouse& mouse = context.mouse;
     if (mouse.dragMode == DragMode::VelocityLine)
-        ApplyVelocityLine(context.song, context.history, mouse.dragLine);
+        applyVelocityLine(context.song, context.history, mouse.dragLine);
     mouse.dragLine = DragLine{};
     RefreshFields(context, result);
     result.playRedraw = true;
@@ -206,16 +206,16 @@ MouseResult SeqMouseUp(SeqMouseContext& context, MouseButton button, unsigned /*
     return result;
 }
 
-PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, int y) {
-    const ViewGeometry view = ViewOf(song.edit);
+PointerShape laneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, int y) {
+    const ViewGeometry view = viewOf(song.edit);
     const auto count = static_cast<int>(std::min<std::uint32_t>(song.eventCount, MAX_EVENTS));
     if (lane == SeqLane::Velocity) {
         for (int i = 0; i < count; ++i) {
             const SongEvent& event = song.songEvents[i];
-            const int xs = TickToX(song.meterTable, view, event.signedTick());
+            const int xs = tickToX(song.meterTable, view, event.signedTick());
             if (xs < 1)
                 continue; // not drawn: left of the view
-            const int xe = VelocityItem(song.meterTable, view, event, xs).x2;
+            const int xe = velocityItem(song.meterTable, view, event, xs).x2;
             if (xe - HANDLE_REACH < x && x < xe + HANDLE_REACH) {
                 mouse.dragMode = DragMode::GateHandle;
                 mouse.handleTick = event.signedTick();
@@ -230,10 +230,10 @@ PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, i
     mouse.dragMode = DragMode::None;
     for (int i = 0; i < count; ++i) {
         const SongEvent& event = song.songEvents[i];
-        const int xs = TickToX(song.meterTable, view, event.signedTick());
+        const int xs = tickToX(song.meterTable, view, event.signedTick());
         if (xs < 1)
             continue;
-        const int xe = StrokeItem(song.meterTable, view, event, xs).x2;
+        const int xe = strokeItem(song.meterTable, view, event, xs).x2;
         if (xe - HANDLE_REACH < x && x < xe + HANDLE_REACH && STROKE_BAR_TOP - 1 < y &&
             y < STROKE_BAR_BOTTOM + 1) {
             mouse.dragMode = DragMode::StrokeHandle;
@@ -257,8 +257,8 @@ namespace {
 // gone. The drag's undo step is recorded at its first change, so a handle pressed and let go
 // where it was leaves no step that changes nothing.
 template <class Edit>
-void EditHandleEvent(Song& song, SeqMouse& mouse, UndoHistory& history, Edit edit) {
-    const int i = song.FindEvent(mouse.handleTick);
+void editHandleEvent(Song& song, SeqMouse& mouse, UndoHistory& history, Edit edit) {
+    const int i = song.findEvent(mouse.handleTick);
     if (i < 0)
         return;
     SongEvent changed = song.songEvents[i];
@@ -271,7 +271,7 @@ void EditHandleEvent(Song& song, SeqMouse& mouse, UndoHistory& history, Edit edi
     const UndoEntry& newest = history.undoEntries[std::max(n - 1, 0)];
     if (mouse.handleUndoSteps != n || n == 0 || newest.first != mouse.handleTick ||
         newest.last != mouse.handleTick) {
-        PushUndo(history, song, mouse.handleTick, mouse.handleTick);
+        pushUndo(history, song, mouse.handleTick, mouse.handleTick);
         mouse.handleUndoSteps = history.undoCount;
     }
     std::lock_guard lock(song.mutex);
@@ -280,31 +280,31 @@ void EditHandleEvent(Song& song, SeqMouse& mouse, UndoHistory& history, Edit edi
 
 } // namespace
 
-void DragGateHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x) {
-    EditHandleEvent(song, mouse, history, [&](int i, SongEvent& event) {
-        std::int64_t gate = DraggedValue(song, mouse, x, event.signedTick());
+void dragGateHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x) {
+    editHandleEvent(song, mouse, history, [&](int i, SongEvent& event) {
+        std::int64_t gate = draggedValue(song, mouse, x, event.signedTick());
         if (i + 1 < static_cast<int>(song.eventCount)) {
             const std::int64_t room =
                 std::int64_t{song.songEvents[i + 1].signedTick()} - event.signedTick();
             if (gate > room - 1)
                 gate = room;
         }
-        event.gate = ToTicks(gate);
+        event.gate = toTicks(gate);
         if (event.strokeTime > event.gate)
             event.strokeTime = event.gate;
     });
 }
 
-void DragStrokeHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x) {
-    EditHandleEvent(song, mouse, history, [&](int, SongEvent& event) {
-        std::int64_t strokeTime = DraggedValue(song, mouse, x, event.signedTick());
+void dragStrokeHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x) {
+    editHandleEvent(song, mouse, history, [&](int, SongEvent& event) {
+        std::int64_t strokeTime = draggedValue(song, mouse, x, event.signedTick());
         if (strokeTime > event.gate)
             strokeTime = event.gate;
-        event.strokeTime = ToTicks(strokeTime);
+        event.strokeTime = toTicks(strokeTime);
     });
 }
 
-bool ApplyVelocityLine(Song& song, UndoHistory& history, DragLine line) {
+bool applyVelocityLine(Song& song, UndoHistory& history, DragLine line) {
     if (song.eventCount == 0 || line.x1 == line.x2)
         return false;
     if (line.x2 < line.x1) {
@@ -312,7 +312,7 @@ bool ApplyVelocityLine(Song& song, UndoHistory& history, DragLine line) {
         std::swap(line.y1, line.y2);
     }
     const double slope = static_cast<double>(line.y1 - line.y2) / (line.x2 - line.x1);
-    const ViewGeometry view = ViewOf(song.edit);
+    const ViewGeometry view = viewOf(song.edit);
     // A line that starts left of the grid begins at the view's first tick: the events before
     // the view are not under it.
     std::int32_t from = XToTick(song.meterTable, view, song.edit.tripletGrid, line.x1);
@@ -320,23 +320,23 @@ bool ApplyVelocityLine(Song& song, UndoHistory& history, DragLine line) {
         from = view.viewStartTick;
     const std::int32_t to = XToTick(song.meterTable, view, song.edit.tripletGrid, line.x2);
     const auto count = static_cast<int>(song.eventCount);
-    int first = song.FirstEventAtOrAfter(from);
-    int last = to < 0 ? -1 : song.FirstEventAtOrAfter(to + 1) - 1;
+    int first = song.firstEventAtOrAfter(from);
+    int last = to < 0 ? -1 : song.firstEventAtOrAfter(to + 1) - 1;
     if (first >= count || last < 0 || last < first)
         return false;
 
-    PushUndo(history, song, song.songEvents[first].signedTick(),
+    pushUndo(history, song, song.songEvents[first].signedTick(),
              song.songEvents[last].signedTick());
-    if (TickToX(song.meterTable, view, song.songEvents[first].signedTick()) < line.x1)
+    if (tickToX(song.meterTable, view, song.songEvents[first].signedTick()) < line.x1)
         ++first;
-    if (TickToX(song.meterTable, view, song.songEvents[last].signedTick()) > line.x2)
+    if (tickToX(song.meterTable, view, song.songEvents[last].signedTick()) > line.x2)
         --last;
     std::lock_guard lock(song.mutex);
     for (int i = first; i <= last; ++i) {
         SongEvent& event = song.songEvents[i];
-        const int x = TickToX(song.meterTable, view, event.signedTick());
+        const int x = tickToX(song.meterTable, view, event.signedTick());
         const double rise = std::clamp(slope * (x - line.x1), -1e9, 1e9);
-        const std::int64_t h = RoundHalfEven(rise) + LANE_BASE_Y - line.y1;
+        const std::int64_t h = roundHalfEven(rise) + LANE_BASE_Y - line.y1;
         event.velocity = static_cast<std::uint8_t>(std::clamp<std::int64_t>(4 * h, 0, 127));
     }
     return true;

@@ -96,30 +96,32 @@ struct SeqMouseContext {
 };
 
 // `seq_screenMouseDown`, `seq_screenMouseMove`, `seq_screenMouseUp`: x and y in `seq_screen`
-// pixels, shift the keys and buttons held (ShiftFlag). (`seq_screenDblClick` is SendToFretboard.)
-MouseResult SeqMouseDown(SeqMouseContext& context, MouseButton button, unsigned shift, int x,
-                         int y);
-MouseResult SeqMouseMove(SeqMouseContext& context, unsigned shift, int x, int y);
-MouseResult SeqMouseUp(SeqMouseContext& context, MouseButton button, unsigned shift, int x, int y);
+// pixels, shift the keys and buttons held (ShiftFlag). (`seq_screenDblClick` is
+// sendEventToFretboard.)
+MouseResult pressSequence(SeqMouseContext& context, MouseButton button, unsigned shift, int x,
+                          int y);
+MouseResult moveOverSequence(SeqMouseContext& context, unsigned shift, int x, int y);
+MouseResult releaseSequence(SeqMouseContext& context, MouseButton button, unsigned shift, int x,
+                            int y);
 
 // The lane hover (pointer over the lane, no button held): chooses the drag mode and the handle
 // event, and returns the pointer shape to show.
-PointerShape LaneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, int y);
+PointerShape laneHover(SeqMouse& mouse, const Song& song, SeqLane lane, int x, int y);
 
 // A drag of the gate (stroke-time) handle to pixel x: the handle's starting value plus 20 ticks
 // per zoom step moved from the press point; at least 20 (also when the pointer is at or left of
 // the event's own line), the gate never past the next event and the stroke time never past the
 // gate. Nothing happens when the handle event no longer stands at its tick. The first change
 // after the press records the drag's undo step in history.
-void DragGateHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x);
-void DragStrokeHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x);
+void dragGateHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x);
+void dragStrokeHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x);
 
 // Reshapes the velocities under a line drawn in the lane: each event whose x lies on the line's
 // span gets 4 x the line's height above the lane's base line there (0..127). Records an undo
 // step for the events in the line's tick span first. Returns true when a step was recorded.
-bool ApplyVelocityLine(Song& song, UndoHistory& history, DragLine line);
+bool applyVelocityLine(Song& song, UndoHistory& history, DragLine line);
 
 // Nearest to the value, halves to the even neighbour (the rounding the velocity line uses).
-std::int64_t RoundHalfEven(double value);
+std::int64_t roundHalfEven(double value);
 
 } // namespace cadenzo

@@ -7,18 +7,18 @@ namespace cadenzo {
 
 namespace {
 
-void PutU32(std::uint8_t* out, std::uint32_t v) {
+void putU32(std::uint8_t* out, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         out[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-std::uint32_t GetU32(const std::uint8_t* in) {
+std::uint32_t getU32(const std::uint8_t* in) {
     return std::uint32_t{in[0]} | (std::uint32_t{in[1]} << 8) | (std::uint32_t{in[2]} << 16) |
            (std::uint32_t{in[3]} << 24);
 }
 
-// A deleted slot: what ClearRange leaves for SortEvents to remove.
-void MarkDeleted(SongEvent& e) {
+// A deleted slot: what clearRange leaves for sortEvents to remove.
+void markDeleted(SongEvent& e) {
     e.tick = END_TICK;
     e.frets.fill(SILENT);
     e.velocity = 0;
@@ -29,49 +29,49 @@ void MarkDeleted(SongEvent& e) {
 
 } // namespace
 
-void EncodeEvent(const SongEvent& e, std::uint8_t* out) {
+void encodeEvent(const SongEvent& e, std::uint8_t* out) {
     std::fill(out, out + EVENT_RECORD_SIZE, std::uint8_t{0});
-    PutU32(out, e.tick);
+    putU32(out, e.tick);
     std::copy(e.frets.begin(), e.frets.end(), out + 4);
     out[10] = e.velocity;
-    PutU32(out + 12, static_cast<std::uint32_t>(e.gate));
+    putU32(out + 12, static_cast<std::uint32_t>(e.gate));
     out[16] = e.strokeDir;
-    PutU32(out + 20, static_cast<std::uint32_t>(e.strokeTime));
+    putU32(out + 20, static_cast<std::uint32_t>(e.strokeTime));
     out[24] = e.root;
     out[25] = e.chordType;
 }
 
-SongEvent DecodeEvent(const std::uint8_t* in) {
+SongEvent decodeEvent(const std::uint8_t* in) {
     SongEvent e;
-    e.tick = GetU32(in);
+    e.tick = getU32(in);
     std::copy(in + 4, in + 10, e.frets.begin());
     e.velocity = in[10];
-    e.gate = static_cast<std::int32_t>(GetU32(in + 12));
+    e.gate = static_cast<std::int32_t>(getU32(in + 12));
     e.strokeDir = in[16];
-    e.strokeTime = static_cast<std::int32_t>(GetU32(in + 20));
+    e.strokeTime = static_cast<std::int32_t>(getU32(in + 20));
     e.root = in[24];
     e.chordType = in[25];
     return e;
 }
 
-std::int32_t BarTicks(int num, int den) {
+std::int32_t barTicks(int num, int den) {
     if (den < 1 || den > 16)
         return 0;
     return num * (16 / den) * 120;
 }
 
-bool ValidMeter(int num, int den) {
+bool validMeter(int num, int den) {
     return num >= 1 && num <= 16 && (den == 1 || den == 2 || den == 4 || den == 8 || den == 16);
 }
 
-int BarAtOrAfter(const MeterTable& meter, std::int32_t t) {
+int barAtOrAfter(const MeterTable& meter, std::int32_t t) {
     for (int k = 0; k < METER_ENTRIES; ++k)
         if (static_cast<std::int32_t>(meter[k].endTick) >= t)
             return k + 1;
     return METER_ENTRIES + 1;
 }
 
-int BarOfTick(const MeterTable& meter, std::int32_t t) {
+int barOfTick(const MeterTable& meter, std::int32_t t) {
     int bars = 0;
     for (const MeterEntry& m : meter)
         if (static_cast<std::int32_t>(m.endTick) <= t)
@@ -79,7 +79,7 @@ int BarOfTick(const MeterTable& meter, std::int32_t t) {
     return bars;
 }
 
-std::int32_t BarLength(const MeterTable& meter, int n) {
+std::int32_t barLength(const MeterTable& meter, int n) {
     if (n < 1)
         return 0;
     if (n > BAR_COUNT)
@@ -87,36 +87,36 @@ std::int32_t BarLength(const MeterTable& meter, int n) {
     return static_cast<std::int32_t>(meter[n].endTick - meter[n - 1].endTick);
 }
 
-void RecomputeBarEnds(MeterTable& meter) {
+void recomputeBarEnds(MeterTable& meter) {
     meter[0].endTick = 0;
     for (int k = 1; k < METER_ENTRIES; ++k)
         meter[k].endTick =
-            meter[k - 1].endTick + static_cast<std::uint32_t>(BarTicks(meter[k].num, meter[k].den));
+            meter[k - 1].endTick + static_cast<std::uint32_t>(barTicks(meter[k].num, meter[k].den));
 }
 
 Song::Song() {
-    NewSong();
+    resetSong();
 }
 
-int Song::FindEvent(std::int32_t t) const {
+int Song::findEvent(std::int32_t t) const {
     for (int i = 0; i < EVENT_SLOTS; ++i)
         if (songEvents[i].signedTick() == t)
             return i;
     return -1;
 }
 
-int Song::FirstEventAtOrAfter(std::int32_t t) const {
+int Song::firstEventAtOrAfter(std::int32_t t) const {
     for (int i = 0; i < EVENT_SLOTS; ++i)
         if (songEvents[i].isEnd() || songEvents[i].signedTick() >= t)
             return i;
     return EVENT_SLOTS - 1; // unreachable while the end marker is present
 }
 
-int Song::FindInRangeByWalk(std::int32_t from, std::int32_t to) const {
+int Song::findInRangeByWalk(std::int32_t from, std::int32_t to) const {
     const std::int64_t step = to >= from ? 1 : -1;
     for (std::int64_t t = from;; t += step) {
         if (t % TICK_RASTER == 0) {
-            const int i = FindEvent(static_cast<std::int32_t>(t));
+            const int i = findEvent(static_cast<std::int32_t>(t));
             if (i >= 0)
                 return i;
         }
@@ -126,8 +126,8 @@ int Song::FindInRangeByWalk(std::int32_t from, std::int32_t to) const {
 }
 
 // One pass over the slots instead of a scan per raster tick: the walk finds the raster tick
-// nearest `from` that holds an event, and for that tick FindEvent's lowest slot.
-int Song::FindInRange(std::int32_t from, std::int32_t to) const {
+// nearest `from` that holds an event, and for that tick findEvent's lowest slot.
+int Song::findInRange(std::int32_t from, std::int32_t to) const {
     const bool upward = to >= from;
     const std::int32_t lo = upward ? from : to;
     const std::int32_t hi = upward ? to : from;
@@ -145,11 +145,11 @@ int Song::FindInRange(std::int32_t from, std::int32_t to) const {
     return best;
 }
 
-bool Song::PutEvent(const SongEvent& event) {
+bool Song::insertEvent(const SongEvent& event) {
     std::lock_guard lock(mutex);
     if (event.isEnd())
         return eventCount >= MAX_EVENTS;
-    const int found = FindEvent(event.signedTick());
+    const int found = findEvent(event.signedTick());
     if (found >= 0) {
         songEvents[found] = event;
     } else if (eventCount < MAX_EVENTS) {
@@ -159,16 +159,16 @@ bool Song::PutEvent(const SongEvent& event) {
     return eventCount >= MAX_EVENTS;
 }
 
-void Song::ClearRange(std::int32_t a, std::int32_t b) {
+void Song::clearRange(std::int32_t a, std::int32_t b) {
     std::lock_guard lock(mutex);
     if (a > b)
         std::swap(a, b);
     for (SongEvent& e : songEvents)
         if (e.signedTick() >= a && e.signedTick() <= b)
-            MarkDeleted(e);
+            markDeleted(e);
 }
 
-void Song::SortEvents() {
+void Song::sortEvents() {
     std::lock_guard lock(mutex);
     // Compaction: close the gaps left by deleted slots in one pass, keeping the order; the freed
     // top slots take END_TICK.
@@ -206,7 +206,7 @@ void Song::SortEvents() {
     }
 }
 
-void Song::SetMeter(int n, std::uint8_t num, std::uint8_t den) {
+void Song::setMeter(int n, std::uint8_t num, std::uint8_t den) {
     if (n < 1 || n > BAR_COUNT)
         return;
     std::lock_guard lock(mutex);
@@ -215,27 +215,27 @@ void Song::SetMeter(int n, std::uint8_t num, std::uint8_t den) {
         m.num = num;
         m.den = den;
         m.changed = 0;
-        m.endTick = meterTable[k - 1].endTick + static_cast<std::uint32_t>(BarTicks(num, den));
+        m.endTick = meterTable[k - 1].endTick + static_cast<std::uint32_t>(barTicks(num, den));
     }
     if (meterTable[n - 1].num != num || meterTable[n - 1].den != den)
         meterTable[n].changed = 1;
 }
 
-std::string Song::PositionText(std::int32_t t) const {
+std::string Song::positionText(std::int32_t t) const {
     t = std::max(t, 0);
-    int bar = BarOfTick(t);
+    int bar = barOfTick(t);
     int sigBar = std::min(bar, BAR_COUNT);
     std::int64_t offset = std::int64_t{t} - meterTable[sigBar - 1].endTick;
     if (bar > BAR_COUNT) {
         // Bars past the last one continue in its signature.
-        const std::int64_t last = BarLength(BAR_COUNT);
+        const std::int64_t last = barLength(BAR_COUNT);
         offset = std::int64_t{t} - meterTable[BAR_COUNT].endTick;
         if (last > 0) {
             bar = BAR_COUNT + 1 + static_cast<int>(offset / last);
             offset %= last;
         }
     }
-    const std::int64_t beatLength = BarTicks(1, meterTable[sigBar].den);
+    const std::int64_t beatLength = barTicks(1, meterTable[sigBar].den);
     const std::int64_t beat = beatLength > 0 ? offset / beatLength + 1 : 1;
     const std::int64_t inBeat = beatLength > 0 ? offset % beatLength : offset;
     char text[64];
@@ -244,7 +244,7 @@ std::string Song::PositionText(std::int32_t t) const {
     return text;
 }
 
-void Song::NewSong() {
+void Song::resetSong() {
     std::lock_guard lock(mutex);
     eventCount = 0;
     smfVolume = 100;
@@ -262,7 +262,7 @@ void Song::NewSong() {
         meterTable[k] = MeterEntry{4, 4, static_cast<std::uint32_t>(1920 * k), 0};
 }
 
-void Song::ScrollView(int position) {
+void Song::scrollView(int position) {
     position = std::clamp(position, 0, BAR_COUNT);
     edit.viewBar = position;
     edit.viewStartTick = static_cast<std::int32_t>(meterTable[position].endTick);

@@ -62,8 +62,8 @@ static_assert(offsetof(SongEvent, chordType) == 25);
 
 // The 28 little-endian bytes of the record, reserved bytes as 0; and back (reserved bytes
 // ignored). Independent of the machine's byte order.
-void EncodeEvent(const SongEvent& event, std::uint8_t* out);
-SongEvent DecodeEvent(const std::uint8_t* in);
+void encodeEvent(const SongEvent& event, std::uint8_t* out);
+SongEvent decodeEvent(const std::uint8_t* in);
 
 struct MeterEntry {
     std::uint8_t num = 4;      // beats per bar, 1..16
@@ -75,16 +75,16 @@ using MeterTable = std::array<MeterEntry, METER_ENTRIES>;
 
 // Ticks of one bar of num/den: num x (16 div den) x 120. 0 for a denominator that is not
 // 1..16 (it cannot be entered; a file's signatures are checked before they reach the table).
-std::int32_t BarTicks(int num, int den);
+std::int32_t barTicks(int num, int den);
 // True for a signature the editor can produce: num 1..16, den one of 1, 2, 4, 8, 16.
-bool ValidMeter(int num, int den);
+bool validMeter(int num, int den);
 
 // Bar arithmetic on a meter table (the Song members below forward to these).
-int BarAtOrAfter(const MeterTable& meter, std::int32_t t);
-int BarOfTick(const MeterTable& meter, std::int32_t t);
-std::int32_t BarLength(const MeterTable& meter, int n);
+int barAtOrAfter(const MeterTable& meter, std::int32_t t);
+int barOfTick(const MeterTable& meter, std::int32_t t);
+std::int32_t barLength(const MeterTable& meter, int n);
 // endTick of entries 1..100 from their signatures; entry 0 ends at 0.
-void RecomputeBarEnds(MeterTable& meter);
+void recomputeBarEnds(MeterTable& meter);
 
 // The editing state the sequence view, the editing commands and playback share.
 // viewBar and viewStartTick are also read by the playback tick (play line, paging): they are
@@ -110,8 +110,8 @@ struct EditState {
 // state. Owned by the application for the whole run; nothing here allocates per operation.
 //
 // Thread rules: only the window thread writes. The playback tick reads songEvents, eventCount
-// and meterTable under `mutex`. Every operation that moves or writes slots (PutEvent,
-// ClearRange, SortEvents, SetMeter, NewSong) takes the lock itself; a caller that makes several
+// and meterTable under `mutex`. Every operation that moves or writes slots (insertEvent,
+// clearRange, sortEvents, setMeter, resetSong) takes the lock itself; a caller that makes several
 // of them in a row (clear, then sort) holds the lock around the whole edit so the tick never sees
 // the list between two steps. Reads from the window thread need no lock.
 struct Song {
@@ -134,41 +134,41 @@ struct Song {
     Song();
 
     // Slot holding exactly tick t (signed), or -1. Looks at all slots.
-    int FindEvent(std::int32_t t) const;
+    int findEvent(std::int32_t t) const;
     // First slot whose tick is END_TICK or >= t (signed).
-    int FirstEventAtOrAfter(std::int32_t t) const;
+    int firstEventAtOrAfter(std::int32_t t) const;
     // The first event met walking the multiples of 40 from `from` to `to` (both included), in the
     // direction of `to`; -1 when none. (a, b) gives the first event of a span, (b, a) the last.
-    int FindInRange(std::int32_t from, std::int32_t to) const;
+    int findInRange(std::int32_t from, std::int32_t to) const;
     // The same answer by the tick-by-tick walk the range operations are defined by; kept as the
-    // reference that FindInRange is checked against.
-    int FindInRangeByWalk(std::int32_t from, std::int32_t to) const;
+    // reference that findInRange is checked against.
+    int findInRangeByWalk(std::int32_t from, std::int32_t to) const;
     // Stores a copy: replaces the event at the same tick, or appends it after the last event
-    // (the list is unsorted until SortEvents). Returns true ("full") when 2000 events are stored
+    // (the list is unsorted until sortEvents). Returns true ("full") when 2000 events are stored
     // afterwards. An event that does not fit, or that carries the end marker's tick, is not
     // stored.
-    bool PutEvent(const SongEvent& event);
-    // Marks every slot whose tick lies in [min(a,b), max(a,b)] as deleted; SortEvents compacts.
-    void ClearRange(std::int32_t a, std::int32_t b);
+    bool insertEvent(const SongEvent& event);
+    // Marks every slot whose tick lies in [min(a,b), max(a,b)] as deleted; sortEvents compacts.
+    void clearRange(std::int32_t a, std::int32_t b);
     // Compaction, stable ordering by tick, then gates (and stroke times) cut at the next event.
-    void SortEvents();
+    void sortEvents();
 
-    int BarAtOrAfter(std::int32_t t) const { return cadenzo::BarAtOrAfter(meterTable, t); }
-    int BarOfTick(std::int32_t t) const { return cadenzo::BarOfTick(meterTable, t); }
-    std::int32_t BarLength(int n) const { return cadenzo::BarLength(meterTable, n); }
+    int barAtOrAfter(std::int32_t t) const { return cadenzo::barAtOrAfter(meterTable, t); }
+    int barOfTick(std::int32_t t) const { return cadenzo::barOfTick(meterTable, t); }
+    std::int32_t barLength(int n) const { return cadenzo::barLength(meterTable, n); }
     // Bars n..100 become num/den (nothing happens for n > 100 or n < 1: entry 0 is the origin
     // and no edit alters it).
-    void SetMeter(int n, std::uint8_t num, std::uint8_t den);
+    void setMeter(int n, std::uint8_t num, std::uint8_t den);
     // "%4d : %2d : %03d": bar, beat in the bar, tick in the beat. Past the end of bar 100 the
     // bars are counted on in bar 100's signature (bar 101, 102, ...); a negative tick reads as 0.
-    std::string PositionText(std::int32_t t) const;
+    std::string positionText(std::int32_t t) const;
 
     // Empties the list, resets the song-level values and the signatures to 4/4. The editing
     // state stays. (Stopping playback first and refreshing the fields is the caller's part.)
-    void NewSong();
+    void resetSong();
 
     // The scroll bar of the view moved to `position`: the view begins at bar position + 1.
-    void ScrollView(int position);
+    void scrollView(int position);
 };
 
 } // namespace cadenzo

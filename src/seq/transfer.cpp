@@ -10,20 +10,20 @@ namespace cadenzo {
 
 namespace {
 
-int CursorX(const Song& song, std::int32_t t) {
+int cursorX(const Song& song, std::int32_t t) {
     const ViewGeometry view{song.edit.viewStartTick, song.edit.zoom};
-    return TickToX(song.meterTable, view, t);
+    return tickToX(song.meterTable, view, t);
 }
 
 void ScrollTo(Song& song, int position, int scrollMax, EditResult& result) {
     position = std::clamp(position, 0, std::max(0, scrollMax));
     if (position != song.edit.viewBar) {
-        song.ScrollView(position);
+        song.scrollView(position);
         result.scrolled = true;
     }
 }
 
-bool AllSilent(const Frets& frets) {
+bool allSilent(const Frets& frets) {
     return std::all_of(frets.begin(), frets.end(), [](std::uint8_t f) { return f == SILENT; });
 }
 
@@ -33,49 +33,49 @@ bool EnterEvent(Song& song, const SongEvent& event, int scrollMax, EditResult& r
     bool stored = true;
     {
         std::lock_guard lock(song.mutex);
-        stored = song.FindEvent(event.signedTick()) >= 0 || song.eventCount < MAX_EVENTS;
-        song.PutEvent(event);
-        song.SortEvents();
+        stored = song.findEvent(event.signedTick()) >= 0 || song.eventCount < MAX_EVENTS;
+        song.insertEvent(event);
+        song.sortEvents();
     }
-    AdvanceAfterEntry(song, event.signedTick(), scrollMax, result);
+    advanceAfterEntry(song, event.signedTick(), scrollMax, result);
     return stored;
 }
 
-void AdvanceAfterEntry(Song& song, std::int32_t eventTick, int scrollMax, EditResult& result) {
+void advanceAfterEntry(Song& song, std::int32_t eventTick, int scrollMax, EditResult& result) {
     EditState& edit = song.edit;
     edit.clipStart = static_cast<std::int32_t>(END_TICK);
     edit.clipEnd = static_cast<std::int32_t>(END_TICK);
     edit.clipMode = 0;
 
-    const std::int32_t step = StepAfter(song, eventTick);
+    const std::int32_t step = stepAfter(song, eventTick);
     if (std::int64_t{edit.cursorTick} + step < MAX_TICK) {
         edit.cursorTick += step;
         edit.anchorTick = edit.cursorTick;
     }
-    if (CursorX(song, edit.cursorTick) > song.edit.seqWidth)
+    if (cursorX(song, edit.cursorTick) > song.edit.seqWidth)
         ScrollTo(song, edit.viewBar + 1, scrollMax, result);
     result.eventsChanged = true;
 }
 
-EditResult EnterChord(UndoHistory& history, Song& song, const Guitar& guitar,
-                      const TransferContext& context) {
+EditResult enterHeldChord(UndoHistory& history, Song& song, const Guitar& guitar,
+                          const TransferContext& context) {
     EditResult result;
     EditState& edit = song.edit;
     if (song.eventCount >= MAX_EVENTS) {
         result.status = FULL_SONG_NOTICE;
         return result;
     }
-    const Frets flet = guitar.frets();
-    if (AllSilent(flet))
+    const Frets frets = guitar.currentFrets();
+    if (allSilent(frets))
         return result;
-    if (song.BarAtOrAfter(edit.cursorTick) > BAR_COUNT)
+    if (song.barAtOrAfter(edit.cursorTick) > BAR_COUNT)
         return result;
 
     std::lock_guard lock(song.mutex);
-    PushUndo(history, song, edit.cursorTick, edit.cursorTick);
+    pushUndo(history, song, edit.cursorTick, edit.cursorTick);
 
     SongEvent event;
-    const int standing = song.FindEvent(edit.cursorTick);
+    const int standing = song.findEvent(edit.cursorTick);
     if (standing >= 0) {
         event = song.songEvents[standing];
     } else {
@@ -85,42 +85,42 @@ EditResult EnterChord(UndoHistory& history, Song& song, const Guitar& guitar,
         event.strokeTime = DEFAULT_ENTRY_STROKE_TIME;
         event.strokeDir = edit.cursorTick % TICKS_PER_QUARTER == 0 ? 0 : 1;
     }
-    event.frets = flet;
+    event.frets = frets;
     event.root = static_cast<std::uint8_t>(context.chord1Index);
     event.chordType = static_cast<std::uint8_t>(context.chord2Index);
 
     // An entry outside the view brings the view to one bar before the entry's bar.
-    const int x = CursorX(song, event.signedTick());
+    const int x = cursorX(song, event.signedTick());
     if (x == -1 || x > context.windowWidth)
-        ScrollTo(song, song.BarAtOrAfter(event.signedTick()) - 2, context.scrollMax, result);
+        ScrollTo(song, song.barAtOrAfter(event.signedTick()) - 2, context.scrollMax, result);
 
     EnterEvent(song, event, context.scrollMax, result);
     result.refreshFields = true;
-    song.SortEvents();
+    song.sortEvents();
     return result;
 }
 
-EditResult SendToFretboard(Song& song, Guitar& guitar) {
+EditResult sendEventToFretboard(Song& song, Guitar& guitar) {
     EditResult result;
-    const int found = song.FindEvent(song.edit.cursorTick);
+    const int found = song.findEvent(song.edit.cursorTick);
     if (found >= 0) {
         guitar.setFrets(song.songEvents[found].frets);
-        guitar.FindNeckPos();
+        guitar.findNeckPos();
         song.edit.cursorTick = song.edit.anchorTick;
     }
     result.fretboardChanged = true;
     return result;
 }
 
-EditResult DeleteSelection(UndoHistory& history, Song& song) {
+EditResult deleteSelectedEvents(UndoHistory& history, Song& song) {
     EditResult result;
     EditState& edit = song.edit;
     std::lock_guard lock(song.mutex);
-    if (song.FindInRange(edit.anchorTick, edit.cursorTick) >= 0)
-        PushUndo(history, song, edit.anchorTick, edit.cursorTick);
-    song.ClearRange(edit.anchorTick, edit.cursorTick);
+    if (song.findInRange(edit.anchorTick, edit.cursorTick) >= 0)
+        pushUndo(history, song, edit.anchorTick, edit.cursorTick);
+    song.clearRange(edit.anchorTick, edit.cursorTick);
     edit.anchorTick = edit.cursorTick;
-    song.SortEvents();
+    song.sortEvents();
     result.eventsChanged = true;
     result.refreshFields = true;
     return result;

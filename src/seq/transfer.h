@@ -25,8 +25,8 @@ inline constexpr std::int32_t DEFAULT_ENTRY_STROKE_TIME = 60;
 // Enters the fretboard's chord as an event at the cursor and advances the cursor by the step.
 // Refused with "Over!" when the song holds 2000 events; ignored with no string played or a cursor
 // past the start of bar 100.
-EditResult EnterChord(UndoHistory& history, Song& song, const Guitar& guitar,
-                      const TransferContext& context);
+EditResult enterHeldChord(UndoHistory& history, Song& song, const Guitar& guitar,
+                          const TransferContext& context);
 
 // Stores an event, empties the clipboard and advances the cursor (from where it stands) by one
 // step, scrolling the view one bar when the cursor went right of it. Also how Undo re-enters its
@@ -35,14 +35,14 @@ bool EnterEvent(Song& song, const SongEvent& event, int scrollMax, EditResult& r
 
 // What EnterEvent does after storing an event at `eventTick`: the clipboard empties, the cursor
 // advances and the view follows it.
-void AdvanceAfterEntry(Song& song, std::int32_t eventTick, int scrollMax, EditResult& result);
+void advanceAfterEntry(Song& song, std::int32_t eventTick, int scrollMax, EditResult& result);
 
 // The event standing exactly at the cursor goes to the fretboard (and the neck moves to it); the
 // selection collapses onto the anchor. In every case the result asks for the fretboard tail.
-EditResult SendToFretboard(Song& song, Guitar& guitar);
+EditResult sendEventToFretboard(Song& song, Guitar& guitar);
 
 // Deletes the events of the selection (recording an undo step only when there is one) and
 // collapses the selection onto the cursor.
-EditResult DeleteSelection(UndoHistory& history, Song& song);
+EditResult deleteSelectedEvents(UndoHistory& history, Song& song);
 
 } // namespace cadenzo

@@ -13,7 +13,7 @@ constexpr std::int32_t EMPTY_CLIP = static_cast<std::int32_t>(END_TICK);
 
 // Drops step 0 while step `building` (not yet counted, its records not yet copied) is being
 // recorded: the records and entries above it move down by step 0's share.
-void DropOldestStep(UndoHistory& history, int building) {
+void dropOldestStep(UndoHistory& history, int building) {
     auto& entries = history.undoEntries;
     const std::int32_t d = entries[1].start;
     std::copy(history.undoPool.begin() + d, history.undoPool.begin() + entries[building].start,
@@ -30,7 +30,7 @@ void DropOldestStep(UndoHistory& history, int building) {
 
 } // namespace
 
-void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32_t b) {
+void pushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32_t b) {
     if (a > b)
         std::swap(a, b);
     auto& entries = history.undoEntries;
@@ -40,8 +40,8 @@ void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32
     if (n == 0)
         entries[0].start = 0;
 
-    int i = song.FindInRange(a, b);
-    int j = song.FindInRange(b, a);
+    int i = song.findInRange(a, b);
+    int j = song.findInRange(b, a);
     if (i > j)
         std::swap(i, j); // only on a list a caller left unsorted: still save a valid range
     const std::int32_t records = i < 0 ? 1 : j - i + 1;
@@ -49,10 +49,10 @@ void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32
 
     // Room in the pool: the oldest steps give way to the new one.
     if (entries[n + 1].start >= UNDO_POOL_RECORDS && n > 0) {
-        DropOldestStep(history, n);
+        dropOldestStep(history, n);
         --n;
         while (entries[n + 1].start > UNDO_POOL_RECORDS && n > 0) {
-            DropOldestStep(history, n);
+            dropOldestStep(history, n);
             --n;
         }
     }
@@ -74,14 +74,14 @@ void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32
 namespace {
 
 // Index of the first of the first `count` (sorted) events whose tick is >= t, or > t.
-int LowerBound(const Song& song, std::int32_t t) {
+int lowerBound(const Song& song, std::int32_t t) {
     const auto* first = song.songEvents.data();
     return static_cast<int>(
         std::lower_bound(first, first + song.eventCount, t,
                          [](const SongEvent& e, std::int32_t v) { return e.signedTick() < v; }) -
         first);
 }
-int UpperBound(const Song& song, std::int32_t t) {
+int upperBound(const Song& song, std::int32_t t) {
     const auto* first = song.songEvents.data();
     return static_cast<int>(
         std::upper_bound(first, first + song.eventCount, t,
@@ -90,7 +90,7 @@ int UpperBound(const Song& song, std::int32_t t) {
 }
 
 // The slots from `count` up are free again.
-void FreeTail(Song& song, std::uint32_t count) {
+void freeTail(Song& song, std::uint32_t count) {
     std::fill(song.songEvents.begin() + count, song.songEvents.end(), SongEvent{});
     song.eventCount = count;
 }
@@ -100,7 +100,7 @@ void FreeTail(Song& song, std::uint32_t count) {
 // Clearing the span and entering the saved events one by one (each stored, then the list sorted)
 // comes down to putting the saved events, which are sorted and lie inside the span, in place of
 // the span's events in one move. A full song takes the saved events in order while there is room.
-EditResult Undo(UndoHistory& history, Song& song, int scrollMax) {
+EditResult undoLastEdit(UndoHistory& history, Song& song, int scrollMax) {
     EditResult result;
     if (history.undoCount == 0)
         return result;
@@ -112,9 +112,9 @@ EditResult Undo(UndoHistory& history, Song& song, int scrollMax) {
     if (records == 1 && saved[0].isEnd())
         records = 0;
 
-    song.SortEvents(); // a list left unsorted by a caller is put right first
-    const int lo = LowerBound(song, step.first);
-    const int hi = UpperBound(song, step.last);
+    song.sortEvents(); // a list left unsorted by a caller is put right first
+    const int lo = lowerBound(song, step.first);
+    const int hi = upperBound(song, step.last);
     const std::uint32_t kept = song.eventCount - static_cast<std::uint32_t>(hi - lo);
     const int stored = std::min<int>(records, MAX_EVENTS - static_cast<int>(kept));
     if (stored < records)
@@ -129,13 +129,13 @@ EditResult Undo(UndoHistory& history, Song& song, int scrollMax) {
                   events.begin() + lo + stored);
     std::copy(saved, saved + stored, events.begin() + lo);
     if (count < song.eventCount)
-        FreeTail(song, count);
+        freeTail(song, count);
     song.eventCount = count;
     // The event before the span gets back what the edit's sort cut from it. It is found as it was
     // but for a shorter gate and stroke time; gone (a cut's source, taken back by its own step) or
     // another event there (another song since), it is left alone.
     const SongEvent& before = history.undoBefore[n];
-    if (const int k = before.isEnd() ? -1 : song.FindEvent(before.signedTick()); k >= 0) {
+    if (const int k = before.isEnd() ? -1 : song.findEvent(before.signedTick()); k >= 0) {
         SongEvent restored = events[k];
         restored.gate = before.gate;
         restored.strokeTime = before.strokeTime;
@@ -143,10 +143,10 @@ EditResult Undo(UndoHistory& history, Song& song, int scrollMax) {
             events[k].strokeTime <= before.strokeTime)
             events[k] = restored;
     }
-    song.SortEvents();
+    song.sortEvents();
 
     for (int r = 0; r < records; ++r)
-        AdvanceAfterEntry(song, saved[r].signedTick(), scrollMax, result);
+        advanceAfterEntry(song, saved[r].signedTick(), scrollMax, result);
     song.edit.anchorTick = step.first;
     song.edit.cursorTick = step.first;
     history.undoEntries[n + 1] = UndoEntry{};
@@ -158,7 +158,7 @@ EditResult Undo(UndoHistory& history, Song& song, int scrollMax) {
 
 namespace {
 
-EditResult TakeSelection(Song& song, std::uint8_t mode) {
+EditResult takeSelection(Song& song, std::uint8_t mode) {
     EditState& edit = song.edit;
     const std::int32_t anchor = std::clamp(edit.anchorTick, 0, MAX_TICK);
     const std::int32_t cursor = std::clamp(edit.cursorTick, 0, MAX_TICK);
@@ -174,27 +174,27 @@ EditResult TakeSelection(Song& song, std::uint8_t mode) {
 
 } // namespace
 
-EditResult Cut(Song& song) {
-    return TakeSelection(song, 1);
+EditResult cutSelection(Song& song) {
+    return takeSelection(song, 1);
 }
 
-EditResult Copy(Song& song) {
-    return TakeSelection(song, 2);
+EditResult copySelection(Song& song) {
+    return takeSelection(song, 2);
 }
 
 // Deleting the moved sources one by one, storing each copy (replacing what stands at its tick)
 // and sorting comes down to one merge of the remaining list with the shifted copies, both sorted.
 // The merge is composed aside, so a paste that does not fit changes nothing.
-EditResult Paste(UndoHistory& history, Song& song, std::int32_t dest) {
+EditResult pasteAt(UndoHistory& history, Song& song, std::int32_t dest) {
     EditResult result;
     EditState& edit = song.edit;
     if (edit.clipStart == EMPTY_CLIP && edit.clipEnd == EMPTY_CLIP)
         return result;
     std::lock_guard lock(song.mutex);
-    const int i = song.FindInRange(edit.clipStart, edit.clipEnd);
+    const int i = song.findInRange(edit.clipStart, edit.clipEnd);
     if (i < 0)
         return result;
-    const int j = song.FindInRange(edit.clipEnd, 0);
+    const int j = song.findInRange(edit.clipEnd, 0);
     const std::int64_t offset = std::int64_t{dest} - edit.clipStart;
     const bool moving = edit.clipMode == 1;
     const auto& events = song.songEvents;
@@ -233,12 +233,12 @@ EditResult Paste(UndoHistory& history, Song& song, std::int32_t dest) {
     }
 
     if (moving)
-        PushUndo(history, song, edit.clipStart, edit.clipEnd);
-    PushUndo(history, song, static_cast<std::int32_t>(events[i].signedTick() + offset),
+        pushUndo(history, song, edit.clipStart, edit.clipEnd);
+    pushUndo(history, song, static_cast<std::int32_t>(events[i].signedTick() + offset),
              static_cast<std::int32_t>(events[j].signedTick() + offset));
     std::copy(merged.begin(), merged.begin() + out, song.songEvents.begin());
-    FreeTail(song, static_cast<std::uint32_t>(out));
-    song.SortEvents();
+    freeTail(song, static_cast<std::uint32_t>(out));
+    song.sortEvents();
     edit.clipMode = 0;
     edit.clipStart = EMPTY_CLIP;
     edit.clipEnd = EMPTY_CLIP;

@@ -38,9 +38,9 @@ struct UndoHistory {
     std::array<SongEvent, UNDO_ENTRY_SLOTS> undoBefore{};
 
     // Records the steps use together (the start of entry undoCount).
-    std::int32_t UsedRecords() const { return undoCount > 0 ? undoEntries[undoCount].start : 0; }
+    std::int32_t usedRecords() const { return undoCount > 0 ? undoEntries[undoCount].start : 0; }
     // Records step n owns.
-    std::int32_t StepRecords(int n) const {
+    std::int32_t stepRecords(int n) const {
         return undoEntries[n + 1].start - undoEntries[n].start;
     }
 
@@ -51,7 +51,7 @@ struct UndoHistory {
 // Saves the events between ticks a and b (either order), and the event just before them, as a
 // new step, before an edit changes them. Call it on a sorted list. When the pool would pass 3000
 // records the oldest steps are dropped first.
-void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32_t b);
+void pushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32_t b);
 
 // Takes back the newest step: its span is cleared and its saved events are entered again (each as
 // EnterEvent enters an event, so the clipboard empties, the cursor steps on once per saved event
@@ -59,12 +59,12 @@ void PushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32
 // anchor and cursor go to the span's first tick. Nothing happens
 // with an empty history. Saved events that no longer fit in a full song are dropped, and the result
 // then carries "Over!". `scrollMax` is the maximum of the `seqBar` scroll bar.
-EditResult Undo(UndoHistory& history, Song& song, int scrollMax);
+EditResult undoLastEdit(UndoHistory& history, Song& song, int scrollMax);
 
 // Remember the selection, limited to 0..192000, as the clipboard; the selection collapses onto its
 // anchor. A cut moves nothing until the paste.
-EditResult Cut(Song& song);
-EditResult Copy(Song& song);
+EditResult cutSelection(Song& song);
+EditResult copySelection(Song& song);
 
 // Copies (or, after a cut, moves) the clipboard's events so that the span starts at `dest`,
 // replacing events that stand at their new ticks; records an undo step for the source (after a
@@ -73,6 +73,6 @@ EditResult Copy(Song& song);
 // A paste that would leave more than 2000 events is refused before anything changes: the result
 // carries "Over!" and the clipboard stays. Events whose new tick would lie past 192000 (beyond
 // what the editor can reach) are not pasted; after a cut they stay where they were.
-EditResult Paste(UndoHistory& history, Song& song, std::int32_t dest);
+EditResult pasteAt(UndoHistory& history, Song& song, std::int32_t dest);
 
 } // namespace cadenzo

@@ -18,7 +18,7 @@ enum class MidiStatus : std::uint32_t {
 };
 
 // A short message: status in bits 0..7, data 1 in bits 8..15, data 2 in bits 16..23.
-constexpr std::uint32_t PackShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
+constexpr std::uint32_t packShortMsg(std::uint8_t status, std::uint8_t data1, std::uint8_t data2) {
     return std::uint32_t{status} | (std::uint32_t{data1} << 8) | (std::uint32_t{data2} << 16);
 }
 

@@ -4,7 +4,7 @@
 
 namespace cadenzo {
 
-const char* MidiOpenWarning(MidiStatus code) {
+const char* midiOpenWarning(MidiStatus code) {
     switch (code) {
     case MidiStatus::Ok:
         return "";
@@ -19,7 +19,7 @@ const char* MidiOpenWarning(MidiStatus code) {
     }
 }
 
-MidiStatus MidiPort::MidiOpen() {
+MidiStatus MidiPort::midiOpen() {
     const MidiStatus result = out_.open(setup_.midiDevice);
     if (result != MidiStatus::Ok)
         out_.close();
@@ -27,33 +27,33 @@ MidiStatus MidiPort::MidiOpen() {
     return result;
 }
 
-void MidiPort::Close() {
+void MidiPort::close() {
     out_.close();
 }
 
-void MidiPort::NoteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity) {
+void MidiPort::noteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity) {
     if (!IsMidiNote(note))
         return;
     const auto status = static_cast<std::uint8_t>(0x80 + 16 * kind + (channel & 0x0F));
-    out_.shortMsg(PackShortMsg(status, static_cast<std::uint8_t>(note), velocity & 0x7F));
+    out_.shortMsg(packShortMsg(status, static_cast<std::uint8_t>(note), velocity & 0x7F));
 }
 
-void MidiPort::AllNoteOff() {
+void MidiPort::allNoteOff() {
     const std::uint8_t channel = setup_.midiChannel;
     for (int note = 0; note < 128; ++note)
-        NoteOut(0, channel, note, 0);
+        noteOut(0, channel, note, 0);
 }
 
-void MidiPort::SoundString(const Guitar& guitar, int s) {
+void MidiPort::soundString(const Guitar& guitar, int s) {
     const std::uint8_t channel = setup_.midiChannel;
-    const int note = StringMidiNote(guitar.flet[s], guitar.tuning[s]);
-    NoteOut(0, channel, note, 0);
-    NoteOut(1, channel, note, setup_.midiVelocity);
+    const int note = StringMidiNote(guitar.frets[s], guitar.tuning[s]);
+    noteOut(0, channel, note, 0);
+    noteOut(1, channel, note, setup_.midiVelocity);
 }
 
-void MidiPort::ProgramChange() {
+void MidiPort::programChange() {
     const auto status = static_cast<std::uint8_t>(0xC0 + (setup_.midiChannel & 0x0F));
-    out_.shortMsg(PackShortMsg(status, setup_.midiProgram & 0x7F, 0));
+    out_.shortMsg(packShortMsg(status, setup_.midiProgram & 0x7F, 0));
 }
 
 } // namespace cadenzo

@@ -11,33 +11,33 @@ struct Guitar;
 
 // The warning text for a failed open: "Device Already Allocated", "No Map", "No Midi Device" or
 // "Midi Open Error"; empty for MidiStatus::Ok.
-const char* MidiOpenWarning(MidiStatus code);
+const char* midiOpenWarning(MidiStatus code);
 
 // The program's one output handle and the operations every player sends through.
-// Thread rules: NoteOut, AllNoteOff and ProgramChange are safe from any thread; MidiOpen and
+// Thread rules: noteOut, allNoteOff and programChange are safe from any thread; midiOpen and
 // Close belong to the window thread.
 class MidiPort {
 public:
     MidiPort(MidiOut& out, MidiSetup& setup) : out_(out), setup_(setup) {}
 
     // Opens device midiDevice; on failure the handle is closed again. The device is reset in
-    // every case. Returns the result code; the caller shows MidiOpenWarning(code) when non-zero.
-    MidiStatus MidiOpen();
-    void Close();
+    // every case. Returns the result code; the caller shows midiOpenWarning(code) when non-zero.
+    MidiStatus midiOpen();
+    void close();
 
     // kind 0 = note off, 1 = note on. A note outside 0..127 is never sent: as a data byte it
     // would be read as a status byte by the device.
-    void NoteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity);
+    void noteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity);
     // 128 note-offs, notes 0..127 ascending, velocity 0: the program's way to silence the guitar.
-    void AllNoteOff();
+    void allNoteOff();
     // Re-attacks string s of the guitar: note-off, then note-on at midiVelocity.
-    void SoundString(const Guitar& guitar, int s);
-    void ProgramChange();
+    void soundString(const Guitar& guitar, int s);
+    void programChange();
 
     MidiSetup& setup() { return setup_; }
     MidiOut& out() { return out_; }
 
-    // Result of the MidiOpen run at start-up; read by the instrument dialog.
+    // Result of the midiOpen run at start-up; read by the instrument dialog.
     MidiStatus midiOpenResult = MidiStatus::Ok;
 
 private:

@@ -20,7 +20,7 @@ std::int64_t Now() {
     return std::int64_t{ts.tv_sec} * NS_PER_S + ts.tv_nsec;
 }
 
-void SleepUntil(std::int64_t deadline) {
+void sleepUntil(std::int64_t deadline) {
     timespec ts{};
     ts.tv_sec = static_cast<time_t>(deadline / NS_PER_S);
     ts.tv_nsec = static_cast<long>(deadline % NS_PER_S);
@@ -66,7 +66,7 @@ void PeriodicTimer::Run(Slot& slot, std::uint32_t id) {
     const std::int64_t period = std::int64_t{slot.periodMs == 0 ? 1 : slot.periodMs} * NS_PER_MS;
     std::int64_t deadline = Now() + std::int64_t{slot.delayMs} * NS_PER_MS;
     while (true) {
-        SleepUntil(deadline);
+        sleepUntil(deadline);
         if (slot.id.load(std::memory_order_acquire) != id)
             break;
         slot.callback(slot.user);

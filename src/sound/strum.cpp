@@ -15,7 +15,7 @@ Strummer::~Strummer() {
         timer_.killEvent(id);
 }
 
-void Strummer::StartStroke(std::uint8_t mode) {
+void Strummer::startStroke(std::uint8_t mode) {
     if (running())
         return;
     state_.store(State(0, mode));
@@ -31,7 +31,7 @@ void Strummer::StartStroke(std::uint8_t mode) {
     strokePeriod_.store(period);
     timer_.beginPeriod(period);
 
-    const std::uint32_t id = timer_.setEvent(period, period, &Strummer::StrokeTick, this);
+    const std::uint32_t id = timer_.setEvent(period, period, &Strummer::strokeTick, this);
     if (id == 0) {
         // No timer: nothing will sound and nothing will end the stroke, so it must not count as
         // running (every later press would be dropped). It is treated as already finished, so
@@ -47,7 +47,7 @@ void Strummer::StartStroke(std::uint8_t mode) {
     strokeTimerId_.store(id);
 }
 
-void Strummer::StrokeTick(void* user) {
+void Strummer::strokeTick(void* user) {
     static_cast<Strummer*>(user)->Tick();
 }
 
@@ -56,11 +56,11 @@ void Strummer::Tick() {
     const std::uint8_t step = Step(state);
     if (step < STEPS) {
         const int s = (Mode(state) & STROKE_DOWN) ? STEPS - 1 - step : step;
-        if (guitar_.flet[s] != SILENT) {
+        if (guitar_.frets[s] != SILENT) {
             // A tuning value from a hand-edited settings file can take the note past 127; the
             // port drops such a note, and the string keeps its tick like a silent one.
             const MidiSetup& setup = port_.setup();
-            port_.NoteOut(1, setup.midiChannel, StringMidiNote(guitar_.flet[s], guitar_.tuning[s]),
+            port_.noteOut(1, setup.midiChannel, StringMidiNote(guitar_.frets[s], guitar_.tuning[s]),
                           setup.midiVelocity);
         }
         // Only the tick moves the step; the release handler only sets a mode bit.
@@ -75,33 +75,31 @@ void Strummer::Tick() {
     // Silenced while the stroke still counts as running, so that a stroke started from the
     // window thread right after is never cut by this one's end.
     if (Mode(state) & STROKE_SILENCE)
-        port_.AllNoteOff();
+        port_.allNoteOff();
     const std::uint32_t period = strokePeriod_.exchange(0);
     if (period != 0)
         timer_.endPeriod(period);
 }
 
-void Strummer::DownStBtnMouseDown(bool left) {
-    port_.AllNoteOff();
-    StartStroke(left ? STROKE_DOWN : STROKE_DOWN | STROKE_SILENCE);
+void Strummer::strum(Direction direction, Release release) {
+    port_.allNoteOff();
+    std::uint8_t mode = direction == Direction::Down ? STROKE_DOWN : 0;
+    if (release == Release::AtStrokeEnd)
+        mode |= STROKE_SILENCE;
+    startStroke(mode);
 }
 
-void Strummer::UpStBtnMouseDown(bool left) {
-    port_.AllNoteOff();
-    StartStroke(left ? 0 : STROKE_SILENCE);
-}
-
-void Strummer::StBtnMouseUp() {
+void Strummer::release() {
     std::uint16_t state = state_.load();
     while (Step(state) < STEPS) {
         if (state_.compare_exchange_weak(state, State(Step(state), Mode(state) | STROKE_SILENCE)))
             return;
     }
-    port_.AllNoteOff();
+    port_.allNoteOff();
 }
 
-void Strummer::MuteBtnClick() {
-    port_.AllNoteOff();
+void Strummer::mute() {
+    port_.allNoteOff();
 }
 
 } // namespace cadenzo

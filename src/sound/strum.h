@@ -12,13 +12,13 @@ struct Guitar;
 
 // Bits of strokeMode.
 inline constexpr std::uint8_t STROKE_DOWN = 1;    // sixth string first
-inline constexpr std::uint8_t STROKE_SILENCE = 2; // AllNoteOff when the stroke ends
+inline constexpr std::uint8_t STROKE_SILENCE = 2; // allNoteOff when the stroke ends
 // Time between two strings of a stroke when the timer allows it.
 inline constexpr std::uint32_t STROKE_PERIOD_MS = 37;
 
 // The stroke buttons: one string of the held chord per timer tick, lowest string first for a down
 // stroke, highest first for an up stroke, then the timer stops on the seventh tick.
-// Thread rules: StrokeTick runs on the timer thread; everything else on the window thread. The
+// Thread rules: strokeTick runs on the timer thread; everything else on the window thread. The
 // tick reads the guitar and the MIDI setup while the window thread may change them, so a fret
 // changed mid-stroke is heard by the strings still to come.
 class Strummer {
@@ -32,19 +32,20 @@ public:
     Strummer& operator=(const Strummer&) = delete;
 
     // Starts a stroke with strokeMode `mode` unless one is running (the request is then dropped).
-    void StartStroke(std::uint8_t mode);
+    void startStroke(std::uint8_t mode);
     // The timer callback; `user` is the Strummer.
-    static void StrokeTick(void* user);
+    static void strokeTick(void* user);
 
-    // Handlers of the stroke buttons; `left` tells the left mouse button from any other.
-    void DownStBtnMouseDown(bool left);
-    void UpStBtnMouseDown(bool left);
-    // DownStBtnMouseUp and UpStBtnMouseUp: a stroke still sounding strings silences itself when
-    // it ends, otherwise the notes are silenced at once.
-    void StBtnMouseUp();
-    void DownStBtnMouseUp() { StBtnMouseUp(); }
-    void UpStBtnMouseUp() { StBtnMouseUp(); }
-    void MuteBtnClick();
+    enum class Direction { Down, Up }; // Down sounds the sixth string first
+    // OnRelease: the strings ring until release(). AtStrokeEnd: the stroke silences them
+    // itself once its last string has sounded (what the right mouse button does).
+    enum class Release { OnRelease, AtStrokeEnd };
+    // Silences what still sounds, then strokes the six strings.
+    void strum(Direction direction, Release release);
+    // The stroke button is let go: a stroke still sounding strings silences itself when it
+    // ends, otherwise the notes are silenced at once.
+    void release();
+    void mute();
 
     // Any thread.
     std::uint32_t strokePeriod() const { return strokePeriod_.load(); }

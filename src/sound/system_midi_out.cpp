@@ -93,10 +93,10 @@ std::string SystemMidiOut::describe() const {
 }
 
 std::string SystemMidiOut::lastError() const {
-    return FluidMidiOut::LastError();
+    return FluidMidiOut::lastError();
 }
 
-std::unique_ptr<MidiOut> MakeSystemMidiOut() {
+std::unique_ptr<MidiOut> makeSystemMidiOut() {
     return std::make_unique<SystemMidiOut>();
 }
 

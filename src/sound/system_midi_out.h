@@ -49,6 +49,6 @@ private:
 };
 
 // The program's MIDI output service.
-std::unique_ptr<MidiOut> MakeSystemMidiOut();
+std::unique_ptr<MidiOut> makeSystemMidiOut();
 
 } // namespace cadenzo

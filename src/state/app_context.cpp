@@ -9,11 +9,11 @@ AppContext::AppContext(std::unique_ptr<MidiOut> out, std::unique_ptr<Timer> time
       playback(song, port, guitar, *timer), startDir(std::move(start)), songFile(startDir),
       chordFile(startDir) {}
 
-std::filesystem::path AppContext::SettingsPath() const {
+std::filesystem::path AppContext::settingsPath() const {
     return startDir / SETTINGS_FILE;
 }
 
-std::filesystem::path AppContext::BackupChordPath() const {
+std::filesystem::path AppContext::backupChordPath() const {
     return startDir / BACKUP_CHORD_FILE;
 }
 

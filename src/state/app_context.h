@@ -55,8 +55,8 @@ struct AppContext {
     std::filesystem::path songFile;
     std::filesystem::path chordFile;
 
-    std::filesystem::path SettingsPath() const;
-    std::filesystem::path BackupChordPath() const;
+    std::filesystem::path settingsPath() const;
+    std::filesystem::path backupChordPath() const;
 };
 
 } // namespace cadenzo

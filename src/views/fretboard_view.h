@@ -13,37 +13,36 @@ class QWidget;
 
 namespace cadenzo {
 
-// The fretboard: the neck `NeckScreen`, the open-string strip `OpenGen`, the scroll bar `neckBar`
-// and the pitch field `playnote`. It draws the guitar model and hands every mouse action, hit
-// tested once, to the fretboard controller; what the controller reports changed goes out through
-// guitarChanged for the window to show.
+// The fretboard: the neck `neckArea`, the open-string strip `openStringsArea`, the scroll bar
+// `neckScrollBar` and the pitch field `playnote`. It draws the guitar model and hands every mouse
+// action, hit tested once, to the fretboard controller; what the controller reports changed goes
+// out through guitarChanged for the window to show.
 class FretboardView : public QObject {
     Q_OBJECT
 
 public:
     FretboardView(QWidget* parent, const Guitar& guitar, FretboardController& controller);
 
-    ImageControl* NeckScreen;
-    ImageControl* OpenGen;
-    QScrollBar* neckBar;
-    QLineEdit* playnote;
+    ImageControl* neckArea;
+    ImageControl* openStringsArea;
+    QScrollBar* neckScrollBar;
+    QLineEdit* hoverNoteEdit;
 
-    void DrawNeck();
-    void DrawStringRows();
-    void LeaveNeck();
-    void ShowHoverNote();
+    void drawNeck();
+    void drawStringRows();
+    void clearNeckHover();
+    void showHoverNote();
 
-    void NeckScreenMouseDown(Qt::MouseButton button, int x, int y);
-    void NeckScreenMouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
-                             int y);
-    void NeckScreenMouseUp();
-    void OpenGenMouseDown(Qt::MouseButton button, int x, int y);
-    void OpenGenMouseMove(int x, int y);
-    void OpenGenMouseUp();
-    void neckBarScroll(int position);
+    void pressNeck(Qt::MouseButton button, int x, int y);
+    void moveOverNeck(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    void releaseNeck();
+    void pressOpenStrings(Qt::MouseButton button, int x, int y);
+    void moveOverOpenStrings(int x, int y);
+    void releaseOpenStrings();
+    void onNeckScrolled(int position);
 
     // The neck scroll bar follows neckPos without running the scroll handler.
-    void SetNeckBarPosition(int position);
+    void setNeckBarPosition(int position);
     // Shows the fretboard's part of a change: the scroll bar's range and position (neither runs
     // the scroll handler) and the neck.
     void ShowChange(const GuitarChange& change);
@@ -56,8 +55,8 @@ signals:
     void guitarChanged(const GuitarChange& change);
 
 private:
-    void DrawHoverLine(QImage& buffer);
-    void DrawFingerMark(QImage& buffer, int s);
+    void drawHoverLine(QImage& buffer);
+    void drawFingerMark(QImage& buffer, int s);
     // Sends out the change a press made. The roll view's refresh clears the hover while the
     // change is shown, but the mouse still stands where it pressed: the hover comes back and
     // names its pitch.

@@ -19,24 +19,24 @@ void ImageControl::paintEvent(QPaintEvent* /*event*/) {
 }
 
 QImage& ImageControl::picture() {
-    FitPicture();
+    fitPicture();
     return picture_;
 }
 
 // A hidden control gets its resize event only when shown; the picture follows the size at once
 // so that owners can draw into it before that.
-void ImageControl::FitPicture() {
+void ImageControl::fitPicture() {
     const QSize wanted = size().expandedTo(QSize(1, 1));
     if (picture_.size() == wanted)
         return;
     QImage fitted(wanted, QImage::Format_RGB32);
     fitted.fill(Qt::white);
-    CopyPicture(fitted, {0, 0}, picture_, {0, 0}, picture_.size());
+    copyPicture(fitted, {0, 0}, picture_, {0, 0}, picture_.size());
     picture_ = fitted;
 }
 
 void ImageControl::resizeEvent(QResizeEvent* /*event*/) {
-    FitPicture();
+    fitPicture();
     emit resized();
 }
 
@@ -52,7 +52,7 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
     emit mouseReleased(event->button(), event->position().toPoint());
 }
 
-void CopyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size) {
+void copyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size) {
     QPainter painter(&target);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QRect(to, size), source, QRect(from, size));

@@ -32,11 +32,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void FitPicture();
+    void fitPicture();
     QImage picture_;
 };
 
 // Copies `source` (from `from`, in `size`) into `target` at `to`, clipped to both pictures.
-void CopyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size);
+void copyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size);
 
 } // namespace cadenzo

@@ -2,7 +2,7 @@
 
 namespace cadenzo {
 
-void NeckHover::HitTest(int x, int y) {
+void NeckHover::hitTest(int x, int y) {
     lastString = hoverString;
     hoverString = NO_STRING;
     for (int s = 0; s < STRING_COUNT; ++s) {
@@ -21,7 +21,7 @@ void NeckHover::HitTest(int x, int y) {
     }
 }
 
-bool NeckHover::LeaveNeck(bool& columnWas) {
+bool NeckHover::clearNeckHover(bool& columnWas) {
     lastString = hoverString;
     hoverString = NO_STRING;
     lastColumn = hoverColumn;
@@ -30,11 +30,11 @@ bool NeckHover::LeaveNeck(bool& columnWas) {
     return lastString != NO_STRING;
 }
 
-std::optional<std::string> HoverNoteText(const Guitar& guitar, const NeckHover& hover) {
+std::optional<std::string> hoverNoteText(const Guitar& guitar, const NeckHover& hover) {
     if (hover.hoverString == NO_STRING)
         return std::nullopt;
     const int n = guitar.neckPos + hover.hoverColumn + guitar.tuning[hover.hoverString];
-    return " " + PitchText(n);
+    return " " + pitchText(n);
 }
 
 } // namespace cadenzo

@@ -17,11 +17,11 @@ inline constexpr int NECK_IMAGE_WIDTH = 1250;
 inline constexpr int NECK_SCREEN_HEIGHT = 121;
 inline constexpr int OPEN_GEN_WIDTH = 18;
 inline constexpr int OPEN_GEN_HEIGHT = 101;
-// OpenGen rows line up with the neck's when their y is shifted by this much.
+// openStringsArea rows line up with the neck's when their y is shifted by this much.
 inline constexpr int OPEN_GEN_Y_SHIFT = 22;
 inline constexpr std::uint8_t NO_STRING = 255;
 
-constexpr int StringRowY(int s) {
+constexpr int stringRowY(int s) {
     return 15 * s + 30;
 }
 
@@ -30,7 +30,7 @@ struct Box {
 };
 
 // The finger mark of string s held at fret `fret` with the neck at neckPos.
-constexpr Box FingerMarkBox(int s, int fret, int neckPos) {
+constexpr Box fingerMarkBox(int s, int fret, int neckPos) {
     const int c = fret - neckPos;
     return {50 * c + 25, 15 * s + 23, 50 * c + 38, 15 * s + 36};
 }
@@ -42,14 +42,14 @@ struct NeckHover {
     std::uint8_t lastString = NO_STRING;
     int lastColumn = -1;
 
-    void HitTest(int x, int y);
+    void hitTest(int x, int y);
     // Clears the hover; returns whether the string row was hovered (the fretboard then redraws)
     // and, in `columnWas`, whether a column was (the pitch field is then emptied).
-    bool LeaveNeck(bool& columnWas);
+    bool clearNeckHover(bool& columnWas);
 };
 
 // The pitch text of the string and column under the mouse (" E 3"), or nothing when no string is
 // hovered (the field then keeps its text).
-std::optional<std::string> HoverNoteText(const Guitar& guitar, const NeckHover& hover);
+std::optional<std::string> hoverNoteText(const Guitar& guitar, const NeckHover& hover);
 
 } // namespace cadenzo

@@ -19,7 +19,7 @@ const QColor kFretShine(250, 250, 250);
 
 } // namespace
 
-QImage MakeFretCellPicture() {
+QImage makeFretCellPicture() {
     QImage cell(FRET_CELL_WIDTH, 120, QImage::Format_RGB32);
     cell.fill(Qt::white);
     QPainter p(&cell);
@@ -31,7 +31,7 @@ QImage MakeFretCellPicture() {
     p.fillRect(2, 19, 5, 96, kFretGrey);
     p.fillRect(4, 19, 1, 96, kFretShine);
     for (int s = 0; s < 6; ++s) {
-        const int y = StringRowY(s);
+        const int y = stringRowY(s);
         if (s < 3) {
             p.fillRect(0, y, FRET_CELL_WIDTH, 1, kPlainString);
         } else {
@@ -44,12 +44,12 @@ QImage MakeFretCellPicture() {
     return cell;
 }
 
-QImage MakeNeckImage(int height) {
+QImage makeNeckImage(int height) {
     QImage neck(NECK_IMAGE_WIDTH, height, QImage::Format_RGB32);
     neck.fill(Qt::white);
     QPainter p(&neck);
     p.setRenderHint(QPainter::Antialiasing, false);
-    const QImage cell = MakeFretCellPicture();
+    const QImage cell = makeFretCellPicture();
     for (int i = 0; i < NECK_CELLS; ++i)
         p.drawImage(FRET_CELL_WIDTH * i, 0, cell);
 
@@ -83,7 +83,7 @@ QImage MakeNeckImage(int height) {
     return neck;
 }
 
-QImage MakeKeyboardPicture() {
+QImage makeKeyboardPicture() {
     QImage keys(ROLL_PICTURE_WIDTH, ROLL_PICTURE_HEIGHT, QImage::Format_RGB32);
     keys.fill(Qt::white);
     QPainter p(&keys);
@@ -112,7 +112,7 @@ QImage MakeKeyboardPicture() {
     return keys;
 }
 
-QImage MakeTabPicture() {
+QImage makeTabPicture() {
     QImage tab(TAB_PICTURE_WIDTH, TAB_PICTURE_HEIGHT, QImage::Format_RGB32);
     tab.fill(Qt::white);
     QPainter p(&tab);

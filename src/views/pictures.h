@@ -9,15 +9,15 @@ namespace cadenzo {
 // One fret cell, 50 x 120: white room for the fret number on rows 0..18, the wooden fingerboard
 // on rows 19..114, six strings on rows 30, 45, ... 105 (the lower three wound), the fret wire at
 // x = 2..6.
-QImage MakeFretCellPicture();
+QImage makeFretCellPicture();
 
 // The whole neck background, 1250 x `height`: 25 fret cells, position dots and fret numbers.
-QImage MakeNeckImage(int height);
+QImage makeNeckImage(int height);
 
 // The piano roll's keyboard strip, 105 x 432, six rows per semitone, MIDI 107 on top.
-QImage MakeKeyboardPicture();
+QImage makeKeyboardPicture();
 
 // The background of the TAB & MML view, 120 x 177.
-QImage MakeTabPicture();
+QImage makeTabPicture();
 
 } // namespace cadenzo

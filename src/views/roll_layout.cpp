@@ -2,14 +2,14 @@
 
 namespace cadenzo {
 
-TabMmlLayout LayoutTabMml(const Guitar& guitar) {
+TabMmlLayout layoutTabMml(const Guitar& guitar) {
     TabMmlLayout layout;
     // Consecutive sounding strings alternate between two columns so that two-digit frets do not
     // run into each other; a silent string starts the alternation afresh.
     int toggle = 1;
     for (int s = 0; s < STRING_COUNT; ++s) {
         toggle = 1 - toggle;
-        const std::uint8_t fret = guitar.flet[s];
+        const std::uint8_t fret = guitar.frets[s];
         if (fret == SILENT) {
             toggle = 1;
             continue;
@@ -19,7 +19,7 @@ TabMmlLayout LayoutTabMml(const Guitar& guitar) {
 
     int lastOctave = -1;
     for (int s = 0; s < STRING_COUNT; ++s) {
-        if (guitar.flet[s] == SILENT)
+        if (guitar.frets[s] == SILENT)
             continue;
         const int note = guitar.stringNote[s];
         const int octave = note / 12 + 1;

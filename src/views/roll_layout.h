@@ -16,7 +16,7 @@ inline constexpr int TAB_PICTURE_WIDTH = 120;
 inline constexpr int TAB_PICTURE_HEIGHT = 177;
 
 // Top row of the red bar of a string sounding `stringNote` (semitones above MIDI 36).
-constexpr int PianoBarY(int stringNote, int rollOffset) {
+constexpr int pianoBarY(int stringNote, int rollOffset) {
     return (71 - stringNote) * ROLL_ROWS_PER_SEMITONE - rollOffset;
 }
 
@@ -38,7 +38,7 @@ struct TabMmlLayout {
     std::array<MmlMark, STRING_COUNT> mml;
 };
 
-// Lays out the TAB and MML columns from flet and stringNote (stringNote must be current).
-TabMmlLayout LayoutTabMml(const Guitar& guitar);
+// Lays out the TAB and MML columns from frets and stringNote (stringNote must be current).
+TabMmlLayout layoutTabMml(const Guitar& guitar);
 
 } // namespace cadenzo

@@ -12,7 +12,7 @@ namespace cadenzo {
 
 namespace {
 
-void WriteText(QPainter& p, int x, int y, const QString& text, QColor colour) {
+void writeText(QPainter& p, int x, int y, const QString& text, QColor colour) {
     p.setPen(colour);
     p.drawText(QRect(x, y, 60, 30), Qt::AlignLeft | Qt::AlignTop, text);
 }
@@ -20,30 +20,31 @@ void WriteText(QPainter& p, int x, int y, const QString& text, QColor colour) {
 } // namespace
 
 RollView::RollView(QWidget* parent, const Guitar& guitar) : guitar_(guitar) {
-    rollScreen = new ImageControl(QStringLiteral("rollScreen"), parent);
-    rollScreen->resize(TAB_PICTURE_WIDTH, TAB_PICTURE_HEIGHT);
-    rollPrintMode = new QComboBox(parent);
-    rollPrintMode->setObjectName(QStringLiteral("rollPrintMode"));
-    rollPrintMode->addItem(QStringLiteral("Piano roll"));
-    rollPrintMode->addItem(QString::fromUtf8("TAB ＆ MML"));
-    rollbar = new QScrollBar(Qt::Vertical, parent);
-    rollbar->setObjectName(QStringLiteral("rollbar"));
-    rollbar->setRange(0, 26);
-    rollbar->setValue(20);
+    rollImage = new ImageControl(QStringLiteral("rollScreen"), parent);
+    rollImage->resize(TAB_PICTURE_WIDTH, TAB_PICTURE_HEIGHT);
+    printModeBox = new QComboBox(parent);
+    printModeBox->setObjectName(QStringLiteral("rollPrintMode"));
+    printModeBox->addItem(QStringLiteral("Piano roll"));
+    printModeBox->addItem(QString::fromUtf8("TAB ＆ MML"));
+    rollScrollBar = new QScrollBar(Qt::Vertical, parent);
+    rollScrollBar->setObjectName(QStringLiteral("rollbar"));
+    rollScrollBar->setRange(0, 26);
+    rollScrollBar->setValue(20);
 
-    roll_p_ = MakeKeyboardPicture();
-    rollbuffer3_ = MakeTabPicture();
+    roll_p_ = makeKeyboardPicture();
+    rollbuffer3_ = makeTabPicture();
     rollBuffer_ = QImage(TAB_PICTURE_WIDTH, ROLL_BUFFER_HEIGHT, QImage::Format_RGB32);
 
-    connect(rollPrintMode, &QComboBox::currentIndexChanged, this, [this](int) { RefreshRoll(); });
-    connect(rollbar, &QScrollBar::valueChanged, this, [this](int value) {
+    connect(printModeBox, &QComboBox::currentIndexChanged, this,
+            [this](int) { refreshRollView(); });
+    connect(rollScrollBar, &QScrollBar::valueChanged, this, [this](int value) {
         rollOffset_ = 10 * value;
-        RefreshRoll();
+        refreshRollView();
     });
 }
 
-void RollView::RefreshRoll() {
-    const QSize screen = rollScreen->size();
+void RollView::refreshRollView() {
+    const QSize screen = rollImage->size();
     if (rollBuffer_.width() < screen.width()) {
         rollBuffer_ = QImage(screen.width(), ROLL_BUFFER_HEIGHT, QImage::Format_RGB32);
     }
@@ -51,32 +52,32 @@ void RollView::RefreshRoll() {
         QPainter p(&rollBuffer_);
         p.fillRect(QRect(QPoint(0, 0), screen), Qt::white);
     }
-    if (rollPrintMode->currentIndex() == 0)
-        DrawPianoRoll();
-    else if (rollPrintMode->currentIndex() == 1)
-        DrawTabMml();
-    CopyPicture(rollScreen->picture(), {0, 0}, rollBuffer_, {0, 0}, screen);
+    if (printModeBox->currentIndex() == 0)
+        drawPianoRoll();
+    else if (printModeBox->currentIndex() == 1)
+        drawTabMml();
+    copyPicture(rollImage->picture(), {0, 0}, rollBuffer_, {0, 0}, screen);
     emit refreshed();
-    rollScreen->update();
+    rollImage->update();
 }
 
-void RollView::DrawPianoRoll() {
-    rollbar->show();
-    CopyPicture(rollBuffer_, {0, 0}, roll_p_, {0, rollOffset_}, rollScreen->size());
+void RollView::drawPianoRoll() {
+    rollScrollBar->show();
+    copyPicture(rollBuffer_, {0, 0}, roll_p_, {0, rollOffset_}, rollImage->size());
     QPainter p(&rollBuffer_);
     for (int s = 0; s < STRING_COUNT; ++s) {
-        if (guitar_.flet[s] == SILENT)
+        if (guitar_.frets[s] == SILENT)
             continue;
-        const int y = PianoBarY(guitar_.stringNote[s], rollOffset_);
+        const int y = pianoBarY(guitar_.stringNote[s], rollOffset_);
         p.fillRect(61, y, 34, 5, QColor(255, 0, 0));
         p.fillRect(61, y + 1, 34, 1, Qt::white);
     }
 }
 
-void RollView::DrawTabMml() {
-    rollbar->hide();
-    CopyPicture(rollBuffer_, {0, 0}, rollbuffer3_, {0, 0}, rollScreen->size());
-    const TabMmlLayout layout = LayoutTabMml(guitar_);
+void RollView::drawTabMml() {
+    rollScrollBar->hide();
+    copyPicture(rollBuffer_, {0, 0}, rollbuffer3_, {0, 0}, rollImage->size());
+    const TabMmlLayout layout = layoutTabMml(guitar_);
     QPainter p(&rollBuffer_);
     QFont font = p.font();
     font.setStyleStrategy(QFont::NoAntialias); // exact colours, no blending
@@ -87,8 +88,8 @@ void RollView::DrawTabMml() {
         if (!mark.present)
             continue;
         const QString fret = QString::number(mark.fret);
-        WriteText(p, mark.x + 1, mark.y + 1, fret, QColor(0, 255, 255));
-        WriteText(p, mark.x, mark.y, fret, QColor(0, 0, 255));
+        writeText(p, mark.x + 1, mark.y + 1, fret, QColor(0, 255, 255));
+        writeText(p, mark.x, mark.y, fret, QColor(0, 0, 255));
     }
     font.setBold(false);
     font.setPixelSize(15); // 11 points
@@ -98,12 +99,12 @@ void RollView::DrawTabMml() {
             continue;
         if (mark.showOctave) {
             const QString octave = QString::number(mark.octave);
-            WriteText(p, 93, mark.y, octave, QColor(128, 0, 0));
-            WriteText(p, 92, mark.y, octave, QColor(255, 0, 255));
+            writeText(p, 93, mark.y, octave, QColor(128, 0, 0));
+            writeText(p, 92, mark.y, octave, QColor(255, 0, 255));
         }
         const QString name = QString::fromLatin1(noteName[mark.pitchClass]);
-        WriteText(p, 101, mark.y, name, Qt::black);
-        WriteText(p, 100, mark.y, name, QColor(255, 0, 0));
+        writeText(p, 101, mark.y, name, Qt::black);
+        writeText(p, 100, mark.y, name, QColor(255, 0, 0));
     }
 }
 

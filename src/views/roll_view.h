@@ -13,8 +13,8 @@ namespace cadenzo {
 
 struct Guitar;
 
-// The roll view beside the fretboard: `rollScreen` shows the held chord as a piano roll or as
-// TAB and MML text, chosen by `rollPrintMode`; `rollbar` scrolls the keyboard. It draws the
+// The roll view beside the fretboard: `rollImage` shows the held chord as a piano roll or as
+// TAB and MML text, chosen by `printModeBox`; `rollbar` scrolls the keyboard. It draws the
 // pitches the model holds (stringNote is kept current by the fretboard controller).
 class RollView : public QObject {
     Q_OBJECT
@@ -22,13 +22,13 @@ class RollView : public QObject {
 public:
     RollView(QWidget* parent, const Guitar& guitar);
 
-    ImageControl* rollScreen;
-    QComboBox* rollPrintMode;
-    QScrollBar* rollbar;
+    ImageControl* rollImage;
+    QComboBox* printModeBox;
+    QScrollBar* rollScrollBar;
 
-    void RefreshRoll();
-    void DrawPianoRoll();
-    void DrawTabMml();
+    void refreshRollView();
+    void drawPianoRoll();
+    void drawTabMml();
     int rollOffset() const { return rollOffset_; }
 
 signals:

@@ -1,8 +1,8 @@
 #include "views/sequence_view.h"
 
+#include "controls/pixel_draw.h"
 #include "model/chords.h"
 #include "seq/seq_geometry.h"
-#include "controls/pixel_draw.h"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -146,7 +146,7 @@ void SequenceView::redrawLane() {
 void SequenceView::DrawGridLayer() {
     FitImages();
     const int width = screen_.width();
-    const ViewGeometry view = ViewOf(song_.edit);
+    const ViewGeometry view = viewOf(song_.edit);
     FillBox(grid_, 0, 0, width, SEQ_HEIGHT, kWhite);
     stamps_.Write(grid_, 10, 35, QStringLiteral("T"), kTablatureLetterPoints, kBlack, false);
     stamps_.Write(grid_, 10, 48, QStringLiteral("A"), kTablatureLetterPoints, kBlack, false);
@@ -167,62 +167,62 @@ void SequenceView::DrawGridLayer() {
                     line.black ? kBlack : kLightGrey);
         }
     };
-    LayoutGrid(song_.meterTable, view, song_.edit.tripletGrid, width, GridPainter{grid_, stamps_});
+    layoutGrid(song_.meterTable, view, song_.edit.tripletGrid, width, GridPainter{grid_, stamps_});
 
     for (int s = 0; s < STRING_COUNT; ++s) {
         const int y = STRING_LINE_TOP + STRING_LINE_STEP * s;
         FillBox(grid_, 0, y, width, y + 1, kBlack);
     }
-    const int playX = TickToX(song_.meterTable, view, song_.playTick);
+    const int playX = tickToX(song_.meterTable, view, song_.playTick);
     FillBox(grid_, playX, 0, playX + 1, PLAY_LINE_BOTTOM, kPlayGreen);
 }
 
 void SequenceView::DrawLaneItem(const SongEvent& event, int x, SeqLane lane, QRgb colour) {
-    const ViewGeometry view = ViewOf(song_.edit);
+    const ViewGeometry view = viewOf(song_.edit);
     if (lane == SeqLane::Velocity) {
-        const LaneRect r = VelocityItem(song_.meterTable, view, event, x);
+        const LaneRect r = velocityItem(song_.meterTable, view, event, x);
         DrawFrame(composed_, r.x1, r.y1, r.x2, r.y2, colour);
         return;
     }
-    const LaneRect r = StrokeItem(song_.meterTable, view, event, x);
+    const LaneRect r = strokeItem(song_.meterTable, view, event, x);
     DrawFrame(composed_, r.x1, r.y1, r.x2, r.y2, colour);
-    const StrokeArrow arrow = ArrowOf(event, x);
+    const StrokeArrow arrow = arrowOf(event, x);
     const QColor pen = QColor::fromRgb(colour);
-    DrawLineTo(composed_, arrow.shaftFrom.x, arrow.shaftFrom.y, arrow.shaftTo.x, arrow.shaftTo.y,
+    drawLineTo(composed_, arrow.shaftFrom.x, arrow.shaftFrom.y, arrow.shaftTo.x, arrow.shaftTo.y,
                pen);
     for (int k = 0; k + 1 < static_cast<int>(arrow.head.size()); ++k)
-        DrawLineTo(composed_, arrow.head[k].x, arrow.head[k].y, arrow.head[k + 1].x,
+        drawLineTo(composed_, arrow.head[k].x, arrow.head[k].y, arrow.head[k + 1].x,
                    arrow.head[k + 1].y, pen);
 }
 
 void SequenceView::DrawLaneLayer() {
     FitImages();
     const int width = screen_.width();
-    const ViewGeometry view = ViewOf(song_.edit);
+    const ViewGeometry view = viewOf(song_.edit);
     CopyRows(composed_, grid_, LANE_LAYER_TOP, SEQ_BITMAP_HEIGHT);
     // The lane not chosen in `seqData` first, in pink, so the chosen one stands in front.
     const SeqLane other = lane_ == SeqLane::Velocity ? SeqLane::Stroke : SeqLane::Velocity;
-    ForEachShownEvent(song_, view, width, [&](int i, int x) {
+    forEachShownEvent(song_, view, width, [&](int i, int x) {
         DrawLaneItem(song_.songEvents[i], x, other, kOtherLanePink);
     });
-    ForEachShownEvent(song_, view, width, [&](int i, int x) {
+    forEachShownEvent(song_, view, width, [&](int i, int x) {
         const SongEvent& event = song_.songEvents[i];
         DrawLaneItem(event, x, lane_,
-                     InPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue);
+                     inPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue);
     });
     FillBox(composed_, 0, LANE_BASE_Y, composed_.width(), LANE_BASE_Y + kBaseLineRows, kLightGrey);
     CopyToScreen(LANE_LAYER_TOP, SEQ_HEIGHT - 87); // to screen rows 86..127
 }
 
 void SequenceView::DrawEventColumn(const SongEvent& event, int x, QRgb colour, bool withName) {
-    const std::array<FretLabel, STRING_COUNT> labels = FretLabels(event, x);
+    const std::array<FretLabel, STRING_COUNT> labels = fretLabels(event, x);
     for (int s = 0; s < STRING_COUNT; ++s) {
         if (labels[s].shown)
             stamps_.WriteNumber(composed_, labels[s].x, labels[s].y, event.frets[s], kFretPoints,
                                 colour, true);
     }
     if (withName && event.root < CHORD1_ITEMS) {
-        const std::string name = ChordName(ChordSelection{event.root, event.chordType});
+        const std::string name = chordName(ChordSelection{event.root, event.chordType});
         stamps_.Write(composed_, x - CHORD_NAME_OFFSET, CHORD_NAME_TOP,
                       QString::fromStdString(name), kChordNamePoints, colour, true);
     }
@@ -231,22 +231,22 @@ void SequenceView::DrawEventColumn(const SongEvent& event, int x, QRgb colour, b
 void SequenceView::DrawEventLayer() {
     FitImages();
     const int width = screen_.width();
-    const ViewGeometry view = ViewOf(song_.edit);
+    const ViewGeometry view = viewOf(song_.edit);
     CopyRows(composed_, grid_, 0, EVENT_LAYER_BOTTOM + 1);
     ChordNameRun names;
-    ForEachShownEvent(song_, view, width, [&](int i, int x) {
+    forEachShownEvent(song_, view, width, [&](int i, int x) {
         const SongEvent& event = song_.songEvents[i];
-        DrawEventColumn(event, x, InPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue,
+        DrawEventColumn(event, x, inPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue,
                         names.Next(event));
     });
-    const int xc = TickToX(song_.meterTable, view, song_.edit.cursorTick);
-    const LaneRect cursor = CursorRect(xc);
+    const int xc = tickToX(song_.meterTable, view, song_.edit.cursorTick);
+    const LaneRect cursor = cursorRect(xc);
     DrawFrame(composed_, cursor.x1, cursor.y1, cursor.x2, cursor.y2, kCursorRed);
-    const int xa = TickToX(song_.meterTable, view, song_.edit.anchorTick);
+    const int xa = tickToX(song_.meterTable, view, song_.edit.anchorTick);
     // The band is 84 rows high from row 25, but only its part in the event layer ever reaches
     // the screen: the lane below it is left as drawn, so that a later copy of the whole composed
     // image (the velocity line, the play line) does not show an inverted lane.
-    if (const SelectionBand band = SelectionOf(xa, xc); band.shown)
+    if (const SelectionBand band = selectionOf(xa, xc); band.shown)
         InvertBox(composed_, band.left, SELECTION_TOP, band.right,
                   std::min(SELECTION_TOP + SELECTION_HEIGHT, EVENT_LAYER_BOTTOM + 1));
     CopyToScreen(0, EVENT_LAYER_BOTTOM + 1);
@@ -344,7 +344,7 @@ void SequenceView::mousePressEvent(QMouseEvent* event) {
         return;
     SeqMouseContext context = MouseContext();
     const QPoint at = event->position().toPoint();
-    const MouseResult result = SeqMouseDown(context, *button, ShiftOf(*event), at.x(), at.y());
+    const MouseResult result = pressSequence(context, *button, ShiftOf(*event), at.x(), at.y());
     ApplyMouseResult(result);
     emit mouseEdited(result);
 }
@@ -352,7 +352,7 @@ void SequenceView::mousePressEvent(QMouseEvent* event) {
 void SequenceView::mouseMoveEvent(QMouseEvent* event) {
     SeqMouseContext context = MouseContext();
     const QPoint at = event->position().toPoint();
-    const MouseResult result = SeqMouseMove(context, ShiftOf(*event), at.x(), at.y());
+    const MouseResult result = moveOverSequence(context, ShiftOf(*event), at.x(), at.y());
     ApplyMouseResult(result);
     emit mouseEdited(result);
 }
@@ -363,7 +363,7 @@ void SequenceView::mouseReleaseEvent(QMouseEvent* event) {
         return;
     SeqMouseContext context = MouseContext();
     const QPoint at = event->position().toPoint();
-    const MouseResult result = SeqMouseUp(context, *button, ShiftOf(*event), at.x(), at.y());
+    const MouseResult result = releaseSequence(context, *button, ShiftOf(*event), at.x(), at.y());
     ApplyMouseResult(result);
     emit mouseEdited(result);
 }

@@ -40,7 +40,7 @@ signals:
     // status panels 0 and 1, playback redraw request).
     void mouseEdited(const cadenzo::MouseResult& result);
     // A double click at tick position (x, y) in view pixels: the window sends the event there to
-    // the fretboard (SendToFretboard) and refreshes the neck.
+    // the fretboard (sendEventToFretboard) and refreshes the neck.
     void doubleClicked(int x, int y);
 
 protected:

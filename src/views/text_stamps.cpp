@@ -36,7 +36,7 @@ const QImage& TextStamps::Stamp(const Key& key) {
 
 void TextStamps::Write(QImage& target, int x, int y, const QString& text, int points, QRgb colour,
                        bool opaque) {
-    Copy(target, x, y, Stamp(Key{text, points, colour | 0xFF000000}), opaque);
+    copySelection(target, x, y, Stamp(Key{text, points, colour | 0xFF000000}), opaque);
 }
 
 void TextStamps::WriteNumber(QImage& target, int x, int y, int number, int points, QRgb colour,
@@ -54,10 +54,10 @@ void TextStamps::WriteNumber(QImage& target, int x, int y, int number, int point
     QImage& stamp = set->stamps[static_cast<std::size_t>(number)];
     if (stamp.isNull())
         stamp = Stamp(Key{QString::number(number), points, colour});
-    Copy(target, x, y, stamp, opaque);
+    copySelection(target, x, y, stamp, opaque);
 }
 
-void TextStamps::Copy(QImage& target, int x, int y, const QImage& stamp, bool opaque) {
+void TextStamps::copySelection(QImage& target, int x, int y, const QImage& stamp, bool opaque) {
     const int left = std::max(x, 0), right = std::min(x + stamp.width(), target.width());
     const int top = std::max(y, 0), bottom = std::min(y + stamp.height(), target.height());
     for (int row = top; row < bottom; ++row) {

@@ -39,7 +39,7 @@ private:
         }
     };
     const QImage& Stamp(const Key& key);
-    static void Copy(QImage& target, int x, int y, const QImage& stamp, bool opaque);
+    static void copySelection(QImage& target, int x, int y, const QImage& stamp, bool opaque);
 
     QHash<Key, QImage> stamps_;
     // The stamps of the numbers 0..255 in one size and colour, filled as they are needed.

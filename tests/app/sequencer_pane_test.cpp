@@ -1,5 +1,5 @@
 // The sequencer pane's wiring in the main window, and one song entered, saved, loaded and played.
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "app/sequencer_pane.h"
 #include "controls/shine_speed_button.h"
 #include "controls/widget_util.h"
@@ -35,11 +35,11 @@ protected:
         auto timer = std::make_unique<ManualTimer>();
         clock = timer.get();
         app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
-        form = std::make_unique<Tmain_form>(*app);
+        form = std::make_unique<MainWindow>(*app);
         form->warn = [this](const QString& text) { warnings << text; };
         form->reportError = [this](const QString& text) { warnings << text; };
-        form->FormCreate({});
-        form->SetSeqPane(1);
+        form->start({});
+        form->showSequencerPane(1);
         pane = form->sequencerPane;
     }
     void TearDown() override { form->close(); }
@@ -49,15 +49,15 @@ protected:
         EXPECT_NE(found, nullptr) << name;
         return found;
     }
-    void ClickButton(const char* name) { test::Click(Control(name), {5, 5}); }
-    void ClickArrow(const char* name) { test::Click(Control<QToolButton>(name), {3, 3}); }
+    void ClickButton(const char* name) { test::click(Control(name), {5, 5}); }
+    void ClickArrow(const char* name) { test::click(Control<QToolButton>(name), {3, 3}); }
     // A click in the view one pixel right of tick t's line (the view's first grid line itself
     // lies left of the pixels that snap), as the view hands it on.
     void ClickAt(std::int32_t tick, int y) {
         SeqMouseContext c{app->song, app->history, app->eventFields, app->seqMouse};
-        const int x = TickToX(app->song.meterTable, ViewOf(app->song.edit), tick) + 1;
-        pane->applyMouseResult(SeqMouseDown(c, MouseButton::Left, LEFT_HELD, x, y));
-        pane->applyMouseResult(SeqMouseUp(c, MouseButton::Left, 0, x, y));
+        const int x = tickToX(app->song.meterTable, viewOf(app->song.edit), tick) + 1;
+        pane->applyMouseResult(pressSequence(c, MouseButton::Left, LEFT_HELD, x, y));
+        pane->applyMouseResult(releaseSequence(c, MouseButton::Left, 0, x, y));
     }
     // `pop<item+1>` of the menu of `l_step`.
     void ChooseStep(int item) {
@@ -69,7 +69,7 @@ protected:
     RecordingMidiOut* recorder = nullptr;
     ManualTimer* clock = nullptr;
     std::unique_ptr<AppContext> app;
-    std::unique_ptr<Tmain_form> form;
+    std::unique_ptr<MainWindow> form;
     SequencerPane* pane = nullptr;
     QStringList warnings;
 };
@@ -85,17 +85,17 @@ SongEvent Event(std::uint32_t tick, std::uint8_t velocity) {
 }
 
 TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
-    app->song.PutEvent(Event(0, 80));
-    app->song.PutEvent(Event(480, 100));
-    app->song.SortEvents();
+    app->song.insertEvent(Event(0, 80));
+    app->song.insertEvent(Event(480, 100));
+    app->song.sortEvents();
     auto* vel = Control<QLineEdit>("e_vel");
     auto* gate = Control<QLineEdit>("e_gate");
     EXPECT_FALSE(vel->isEnabled()) << "nothing is selected yet";
 
     SeqMouseContext c{app->song, app->history, app->eventFields, app->seqMouse};
-    pane->applyMouseResult(SeqMouseDown(c, MouseButton::Left, LEFT_HELD, 55, 40));
-    pane->applyMouseResult(SeqMouseMove(c, LEFT_HELD, 103, 40)); // tick 480 at zoom 2
-    pane->applyMouseResult(SeqMouseUp(c, MouseButton::Left, 0, 103, 40));
+    pane->applyMouseResult(pressSequence(c, MouseButton::Left, LEFT_HELD, 55, 40));
+    pane->applyMouseResult(moveOverSequence(c, LEFT_HELD, 103, 40)); // tick 480 at zoom 2
+    pane->applyMouseResult(releaseSequence(c, MouseButton::Left, 0, 103, 40));
     ASSERT_EQ(app->song.edit.cursorTick, 480);
     EXPECT_TRUE(vel->isEnabled());
     EXPECT_EQ(vel->text(), QString()) << "80 and 100 differ";
@@ -128,23 +128,23 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     EXPECT_TRUE(Control("play_button")->isVisible());
     EXPECT_FALSE(Control("play_on_button")->isVisible());
     EXPECT_FALSE(Control("pause_button")->isVisible());
-    app->song.PutEvent(Event(0, 100));
-    app->song.PutEvent(Event(7680, 100));
-    app->song.SortEvents();
+    app->song.insertEvent(Event(0, 100));
+    app->song.insertEvent(Event(7680, 100));
+    app->song.sortEvents();
 
     auto* tempo = Control<QLineEdit>("tempo");
     tempo->selectAll();
     QTest::keyClicks(tempo, "fast");
     ClickButton("play_button");
     ASSERT_EQ(warnings.size(), 1) << "a tempo that is not a number is reported";
-    EXPECT_EQ(app->playback.transportState(), Transport::STOP);
+    EXPECT_EQ(app->playback.transportState(), Transport::Stop);
     ClickArrow("tempoUD_up");
     EXPECT_EQ(tempo->text(), QString("121")) << "the up-down goes on from its last position";
     tempo->selectAll();
     QTest::keyClicks(tempo, "300");
 
     ClickButton("play_button");
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("PLAY"));
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("StatusPanel3"))->text(), QString("PLAY"));
     EXPECT_FALSE(Control("play_button")->isVisible());
     EXPECT_TRUE(Control("play_on_button")->isVisible());
     // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view
@@ -158,7 +158,7 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
 
     pane->stopClick(); // a click whose press went elsewhere
     EXPECT_FALSE(clock->running()) << "Stop always stops the timer";
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("STOP"));
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("StatusPanel3"))->text(), QString("STOP"));
     EXPECT_EQ(app->song.edit.viewBar, 1) << "Stop leaves the view where it is";
     ClickButton("backtop");
     EXPECT_EQ(Control<QScrollBar>("seqBar")->value(), 0);
@@ -169,7 +169,7 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     EXPECT_EQ(pane->view()->width(), 705);
     EXPECT_EQ(Control("seqBar")->width(), 593);
     EXPECT_EQ(Control<QScrollBar>("seqBar")->maximum(), 99);
-    form->SetSeqPane(0);
+    form->showSequencerPane(0);
     EXPECT_FALSE(pane->isVisible());
 }
 
@@ -177,9 +177,9 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
 // file's bytes are built here from the song file's layout.
 TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     const auto chooseRoot = [this](int root) {
-        form->Chord1->setCurrentIndex(root);
-        form->Chord1Change();
-        return app->guitar.frets();
+        form->findChild<QComboBox*>(QStringLiteral("Chord1"))->setCurrentIndex(root);
+        form->onChordRootChanged();
+        return app->guitar.currentFrets();
     };
     const Frets c = chooseRoot(1); // " C"
     ChooseStep(2);                 // a quarter note
@@ -199,10 +199,10 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     auto* scroll = Control<QScrollBar>("seqBar");
     scroll->setValue(0);
     SeqMouseContext lane{app->song, app->history, app->eventFields, app->seqMouse};
-    pane->applyMouseResult(SeqMouseMove(lane, 0, 50, 90));
-    pane->applyMouseResult(SeqMouseDown(lane, MouseButton::Left, LEFT_HELD, 50, 90));
-    pane->applyMouseResult(SeqMouseMove(lane, LEFT_HELD, 200, 90));
-    pane->applyMouseResult(SeqMouseUp(lane, MouseButton::Left, 0, 200, 90));
+    pane->applyMouseResult(moveOverSequence(lane, 0, 50, 90));
+    pane->applyMouseResult(pressSequence(lane, MouseButton::Left, LEFT_HELD, 50, 90));
+    pane->applyMouseResult(moveOverSequence(lane, LEFT_HELD, 200, 90));
+    pane->applyMouseResult(releaseSequence(lane, MouseButton::Left, 0, 200, 90));
 
     scroll->setValue(3); // bar 4 in view
     ASSERT_EQ(app->song.edit.viewStartTick, 4800);
@@ -211,12 +211,12 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     ClickAt(5280, 40);
     Control<QAction>("PasteV1")->trigger();
     // A wrong chord over the pasted one, taken back.
-    form->fretboard->NeckScreenMouseDown(Qt::LeftButton, 130, 45);
-    ASSERT_NE(app->guitar.frets(), g);
+    form->fretboardView().pressNeck(Qt::LeftButton, 130, 45);
+    ASSERT_NE(app->guitar.currentFrets(), g);
     ClickButton("SeqSetBtn");
-    EXPECT_EQ(app->song.songEvents[6].frets, app->guitar.frets());
+    EXPECT_EQ(app->song.songEvents[6].frets, app->guitar.currentFrets());
     Control<QAction>("UndoZ1")->trigger();
-    const Frets flet = app->guitar.frets();
+    const Frets frets = app->guitar.currentFrets();
 
     std::string want = "CZ0200";
     const auto u32 = [&want](std::uint32_t v) {
@@ -248,18 +248,18 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     want += "\xFE"
             "FLT";
     for (int s = 0; s < 6; ++s)
-        want += {static_cast<char>(standardTuning[s]), static_cast<char>(flet[s])};
+        want += {static_cast<char>(standardTuning[s]), static_cast<char>(frets[s])};
     want += "\xFE"
             "END";
 
     const auto path = folder / "four bars.cz0";
-    form->SaveSongFile(path);
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("Saved."));
+    form->saveSongFile(path);
+    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("StatusPanel3"))->text(), QString("Saved."));
     EXPECT_EQ(test::ReadBytes(path), want);
 
-    form->NewSongN1Click();
+    form->onNewSongTriggered();
     EXPECT_EQ(app->song.eventCount, 0u);
-    form->OpenFileByName(QString::fromStdString(path.string()));
+    form->openFileByName(QString::fromStdString(path.string()));
     ASSERT_EQ(app->song.eventCount, 7u);
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
 

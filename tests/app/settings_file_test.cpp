@@ -37,14 +37,14 @@ std::string WithLine(const std::string& file, int number, const char* text) {
 // A first run, and a file of another version (or none), get the defaults with the current width.
 TEST(SettingsFile, AFirstRunOrAnotherVersionWritesTheDefaultsAndReadsThemBack) {
     TempFolder folder;
-    const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
+    const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
     EXPECT_TRUE(load.defaultsWritten);
     EXPECT_TRUE(load.complete()) << load.result.message;
     EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), firstRun);
-    EXPECT_EQ(load.values, DefaultSettings());
+    EXPECT_EQ(load.values, defaultSettings());
     for (const char* version : {"CZ0100", "cz0200", "CZ0200 ", "", "(empty file)"}) {
         WriteBytes(folder / "Cadenzo.ini", version[0] == '(' ? "" : WithLine(usedFile, 1, version));
-        const SettingsLoad other = LoadSettingsFile(folder / "Cadenzo.ini", 640);
+        const SettingsLoad other = loadSettingsFile(folder / "Cadenzo.ini", 640);
         EXPECT_TRUE(other.defaultsWritten) << version;
         EXPECT_TRUE(other.complete()) << other.result.message;
         EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"),
@@ -56,11 +56,11 @@ TEST(SettingsFile, AFirstRunOrAnotherVersionWritesTheDefaultsAndReadsThemBack) {
 TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
     TempFolder folder;
     WriteBytes(folder / "Cadenzo.ini", usedFile);
-    const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
+    const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
     ASSERT_TRUE(load.complete()) << load.result.message;
     EXPECT_FALSE(load.defaultsWritten);
     RecordingSink sink;
-    ApplySettings(load, sink);
+    applySettings(load, sink);
     EXPECT_THAT(sink.log, ElementsAre("SeqBtn 1", "top 112", "left -8", "width 800", "height 500",
                                       "colours -2147483633..0", "channel 9", "program 0",
                                       "velocity 127", "device 3", "Stayontop1", "roll 1",
@@ -68,17 +68,17 @@ TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
                                       "tuning3 14", "tuning4 9", "tuning5 2", "SetSeqPane 1"));
     // "Close (&X)" saves twice; both saves write the same bytes.
     for (int save = 0; save < 2; ++save) {
-        ASSERT_TRUE(SaveSettingsFile(folder / "Cadenzo.ini", load.values).result);
+        ASSERT_TRUE(saveSettingsFile(folder / "Cadenzo.ini", load.values).result);
         EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), usedFile);
     }
     // A last line without its line end is still read.
-    EXPECT_EQ(ReadSettingsText(usedFile.substr(0, usedFile.size() - 2), "x").values, load.values);
+    EXPECT_EQ(readSettingsText(usedFile.substr(0, usedFile.size() - 2), "x").values, load.values);
 }
 
 TEST(SettingsFile, FlagsAreTrueOnlyForExactlyTrueAndBytesKeepTheirLowEightBits) {
     std::string text = WithLine(WithLine(WithLine(firstRun, 12, "-1"), 13, "300"), 26, "260");
     for (const char* flag : {"true", "TRUE", "True ", ""}) {
-        const SettingsRead read = ReadSettingsText(WithLine(text, 16, flag), "x");
+        const SettingsRead read = readSettingsText(WithLine(text, 16, flag), "x");
         ASSERT_TRUE(read.complete());
         EXPECT_FALSE(read.values.playOnSetting) << flag;
         EXPECT_EQ(read.values.midiChannel, 255);
@@ -95,7 +95,7 @@ TEST(SettingsFile, AReadStopsAtTheFailingLineNamingFileAndLine) {
     TempFolder folder;
     for (const auto& [line, text] : cases) {
         WriteBytes(folder / "Cadenzo.ini", WithLine(usedFile, line, text));
-        const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
+        const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
         EXPECT_FALSE(load.defaultsWritten);
         EXPECT_EQ(load.linesRead, line - 1);
         EXPECT_EQ(load.failedLine, line);
@@ -108,16 +108,16 @@ TEST(SettingsFile, AReadStopsAtTheFailingLineNamingFileAndLine) {
 // the pane is set as after a complete read, so the menus match it and the height is its own.
 TEST(SettingsFile, AStoppedReadAppliesOnlyTheLinesBeforeTheFailure) {
     RecordingSink sink;
-    ApplySettings(ReadSettingsText(WithLine(usedFile, 10, "x"), "x"), sink);
+    applySettings(readSettingsText(WithLine(usedFile, 10, "x"), "x"), sink);
     EXPECT_THAT(sink.log, ElementsAre("SeqBtn 1", "top 112", "left -8", "width 800", "height 500",
                                       "SetSeqPane 1"));
 
     TempFolder folder; // a file that cannot be opened applies only the closed pane
     std::filesystem::create_directory(folder / "Cadenzo.ini");
-    const SettingsLoad load = LoadSettingsFile(folder / "Cadenzo.ini", 422);
+    const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
     EXPECT_THAT(load.result.message, HasSubstr(QuotedName(folder / "Cadenzo.ini")));
     sink.log.clear();
-    ApplySettings(load, sink);
+    applySettings(load, sink);
     EXPECT_THAT(sink.log, ElementsAre("SetSeqPane 0"));
 }
 

@@ -31,12 +31,12 @@ TEST(SingleInstance, FirstStartFindsNobodySecondStartRaisesTheFirst) {
     test::App();
     const QString key = UniqueKey();
     SingleInstance first(key);
-    EXPECT_FALSE(first.AskRunningInstance());
+    EXPECT_FALSE(first.askRunningInstance());
     int raised = 0;
     ASSERT_TRUE(first.Listen([&raised] { ++raised; }));
 
     SingleInstance second(key);
-    EXPECT_TRUE(second.AskRunningInstance());
+    EXPECT_TRUE(second.askRunningInstance());
     QElapsedTimer waited;
     waited.start();
     while (raised == 0 && waited.elapsed() < 5000)
@@ -65,7 +65,7 @@ TEST(SingleInstance, ASocketLeftByACrashedInstanceIsTakenOver) {
     ASSERT_TRUE(QFileInfo::exists(path));
 
     SingleInstance next(key);
-    EXPECT_FALSE(next.AskRunningInstance());
+    EXPECT_FALSE(next.askRunningInstance());
     EXPECT_TRUE(next.Listen([] {}));
 }
 
@@ -81,7 +81,7 @@ TEST(SingleInstance, OfStartsRacingExactlyOneRuns) {
     std::array<std::atomic<int>, kStarts> answer{}; // 0 pending, 1 runs, 2 ends, 3 counted
     std::vector<std::thread> threads;
     for (int i = 0; i < kStarts; ++i)
-        threads.emplace_back([&, i] { answer[i] = starts[i]->AskRunningInstance() ? 2 : 1; });
+        threads.emplace_back([&, i] { answer[i] = starts[i]->askRunningInstance() ? 2 : 1; });
     int raised = 0;
     int runs = 0;
     QElapsedTimer waited;

@@ -23,7 +23,7 @@ inline void Move(QWidget* w, QPoint p, Qt::MouseButtons held = Qt::LeftButton) {
 inline void Release(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     SendMouse(w, QEvent::MouseButtonRelease, p, b, Qt::NoButton);
 }
-inline void Click(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
+inline void click(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     Press(w, p, b);
     Release(w, p, b);
 }

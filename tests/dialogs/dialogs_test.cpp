@@ -1,4 +1,4 @@
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "dialogs/edit_chords_dialog.h"
 #include "dialogs/instrument_dialog.h"
 #include "dialogs/register_chord_dialog.h"
@@ -41,7 +41,7 @@ protected:
         recorder = out.get();
         app = std::make_unique<AppContext>(std::move(out), std::make_unique<ManualTimer>(),
                                            folder.path);
-        form = std::make_unique<Tmain_form>(*app);
+        form = std::make_unique<MainWindow>(*app);
         form->warn = [this](const QString& text) { warnings << text; };
         form->reportError = [this](const QString& text) { warnings << text; };
     }
@@ -51,7 +51,7 @@ protected:
     }
     void Create(const std::string& backup = "0\r\n") {
         test::WriteBytes(folder / "backup.crd", backup);
-        form->FormCreate({});
+        form->start({});
     }
     // Gives the menu command and returns the dialog it opened, its messages caught.
     template <class Dialog> Dialog* Open(QAction* command) {
@@ -78,7 +78,7 @@ protected:
     test::TempFolder folder;
     RecordingMidiOut* recorder = nullptr;
     std::unique_ptr<AppContext> app;
-    std::unique_ptr<Tmain_form> form;
+    std::unique_ptr<MainWindow> form;
     QStringList warnings;
     QStringList messages;
 };
@@ -88,7 +88,8 @@ TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
     for (int k = 1; k <= 31; ++k)
         chords.emplace_back("c" + std::to_string(k), 0);
     Create(ChordFile(chords, {0, 1, 0, 2, 3, 255}));
-    QPointer dialog = Open<RegisterChordDialog>(form->Resist1);
+    QPointer dialog =
+        Open<RegisterChordDialog>(form->findChild<QAction*>(QStringLiteral("Resist1")));
     ASSERT_TRUE(dialog);
     EXPECT_EQ(dialog->windowTitle(), QString("Cadenzo -Resist Chord"));
     EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -99,7 +100,7 @@ TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
     EXPECT_EQ(messages,
               QStringList({"Too many Chord", "User chord name is empty", "same name exist"}));
     EXPECT_EQ(app->userChords.userChordCount, 31);
-    EXPECT_EQ(form->usr->count(), 32);
+    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("usr"))->count(), 32);
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_TRUE(form->isEnabled());
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); })); // gone, not just hidden
@@ -111,11 +112,12 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     Create(ChordFile({{"V", 22}, {"W", 23}, {"X", 24}, {"Y", 25}, {"Z", 26}}, {1, 0, 0, 0, 2, 3}));
     const Frets held{3, 3, 5, 5, 5, 3};
     app->guitar.setFrets(held);
-    EditChordsDialog* dialog = Open<EditChordsDialog>(form->Edit1);
+    EditChordsDialog* dialog =
+        Open<EditChordsDialog>(form->findChild<QAction*>(QStringLiteral("Edit1")));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->windowTitle(), QString("Cadenzo -Edit User Chord"));
     dialog->chordList()->setCurrentRow(0);
-    EXPECT_EQ(app->guitar.frets(), (Frets{1, 0, 0, 0, 2, 3})); // the preview
+    EXPECT_EQ(app->guitar.currentFrets(), (Frets{1, 0, 0, 0, 2, 3})); // the preview
     Arrow(dialog->keyLetterArrows(), 1); // W, X, Y and Z are all taken: back to V
     EXPECT_TRUE(Shows(dialog->keyLetterBox(), "V"));
     Arrow(dialog->keyLetterArrows(), -1);
@@ -126,12 +128,13 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     dialog->close();
     EXPECT_EQ(app->userChords.userChordName[1], "G7/B");
     EXPECT_EQ(app->userChords.userChordKey[1], 22);
-    EXPECT_EQ(form->usr->itemText(1), QString("V : V"));
-    EXPECT_EQ(app->guitar.frets(), held);
-    EXPECT_EQ(form->usr->currentIndex(), 0); // not left on the previewed chord
+    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("usr"))->itemText(1), QString("V : V"));
+    EXPECT_EQ(app->guitar.currentFrets(), held);
+    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("usr"))->currentIndex(),
+              0); // not left on the previewed chord
     EXPECT_TRUE(form->isEnabled());
 
-    dialog = Open<EditChordsDialog>(form->Edit1);
+    dialog = Open<EditChordsDialog>(form->findChild<QAction*>(QStringLiteral("Edit1")));
     ASSERT_NE(dialog, nullptr);
     dialog->chordList()->setCurrentRow(1);
     dialog->deleteButton()->click();
@@ -141,8 +144,8 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     dialog->acceptButton()->click();
     dialog->okButton()->click();
     QStringList items;
-    for (int i = 1; i < form->usr->count(); ++i)
-        items << form->usr->itemText(i);
+    for (int i = 1; i < form->findChild<QComboBox*>(QStringLiteral("usr"))->count(); ++i)
+        items << form->findChild<QComboBox*>(QStringLiteral("usr"))->itemText(i);
     EXPECT_EQ(items, QStringList({"G7/B : W", "X : X", "Y : Y", "Z : Z"}));
     EXPECT_TRUE(form->isEnabled());
 }
@@ -151,7 +154,8 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     recorder->failNextOpen(MidiStatus::Error);
     Create();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error"}));
-    InstrumentDialog* dialog = Open<InstrumentDialog>(form->instrument1);
+    InstrumentDialog* dialog =
+        Open<InstrumentDialog>(form->findChild<QAction*>(QStringLiteral("instrument1")));
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(dialog->size(), QSize(280, 250));
     EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
@@ -194,7 +198,8 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsAndChangesTheInstrument) {
     Create(ChordFile({{"Am", 1}}, {0, 1, 2, 2, 0, 255}));
     const Frets cMajor{0, 1, 0, 2, 3, 255};
     app->guitar.setFrets(cMajor);
-    RegisterChordDialog* reg = Open<RegisterChordDialog>(form->Resist1);
+    RegisterChordDialog* reg =
+        Open<RegisterChordDialog>(form->findChild<QAction*>(QStringLiteral("Resist1")));
     ASSERT_NE(reg, nullptr);
     for (int direction : {1, -1, 1}) // up skips the taken "A"; down skips it back to none
         Arrow(reg->keyLetterArrows(), direction);
@@ -203,13 +208,14 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsAndChangesTheInstrument) {
     reg->registerButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
     EXPECT_TRUE(form->isEnabled());
-    EXPECT_EQ(form->usr->currentText(), QString("C : B"));
+    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("usr"))->currentText(), QString("C : B"));
 
-    form->AllClearonFletQ1->trigger();
+    form->findChild<QAction*>(QStringLiteral("AllClearonFletQ1"))->trigger();
     QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
-    EXPECT_EQ(app->guitar.frets(), cMajor);
+    EXPECT_EQ(app->guitar.currentFrets(), cMajor);
 
-    InstrumentDialog* setup = Open<InstrumentDialog>(form->instrument1);
+    InstrumentDialog* setup =
+        Open<InstrumentDialog>(form->findChild<QAction*>(QStringLiteral("instrument1")));
     ASSERT_NE(setup, nullptr);
     setup->programList()->setCurrentIndex(2); // "Jazz Gt."
     setup->deviceList()->setCurrentIndex(1);

@@ -20,7 +20,7 @@ TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
     WriteBytes(folder / "real.crd", "old contents, longer than the new\r\n");
     ASSERT_EQ(::chmod((folder / "real.crd").c_str(), 0640), 0);
     std::filesystem::create_symlink(folder / "real.crd", folder / "link.crd");
-    ASSERT_TRUE(WriteFileAtomically(folder / "link.crd", bytes));
+    ASSERT_TRUE(writeFileAtomically(folder / "link.crd", bytes));
     EXPECT_EQ(ReadBytes(folder / "real.crd"), bytes);
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.crd"));
     struct stat st {};
@@ -33,7 +33,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     TempFolder folder;
     std::filesystem::create_directories(folder / "dir.crd" / "inside"); // rename cannot replace it
     for (const auto& path : {folder / "missing" / "song.cz0", folder / "dir.crd"}) {
-        const FileResult result = WriteFileAtomically(path, "0\r\n");
+        const FileResult result = writeFileAtomically(path, "0\r\n");
         EXPECT_FALSE(result);
         EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));
     }
@@ -42,7 +42,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
 
     std::string bytes = "stale";
     for (const auto& path : {folder / "missing.crd", folder.path}) {
-        const FileResult result = ReadWholeFile(path, bytes);
+        const FileResult result = readWholeFile(path, bytes);
         EXPECT_FALSE(result);
         EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));
         EXPECT_EQ(bytes, "");
@@ -60,7 +60,7 @@ TEST(AtomicFile, AWriteThatFailsPartWayLeavesThePreviousFileAsItWas) {
     rlimit small = saved;
     small.rlim_cur = 4096;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const FileResult result = WriteFileAtomically(folder / "Cadenzo.ini", std::string(10000, 'x'));
+    const FileResult result = writeFileAtomically(folder / "Cadenzo.ini", std::string(10000, 'x'));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 

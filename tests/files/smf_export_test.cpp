@@ -65,16 +65,16 @@ class SmfExport : public ::testing::Test {
 protected:
     std::unique_ptr<Song> song = std::make_unique<Song>();
     Frets tuning = standardTuning;
-    SmfOptions options = InitialSmfOptions(*song, 0, 24, NAME);
+    SmfOptions options = initialSmfOptions(*song, 0, 24, NAME);
 
-    void Put(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke) {
-        song->PutEvent(test::MakeEvent(tick, frets, 100, gate, stroke));
-        song->SortEvents();
+    void put(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke) {
+        song->insertEvent(test::MakeEvent(tick, frets, 100, gate, stroke));
+        song->sortEvents();
     }
     std::vector<Bytes> Compose(int format) {
         options.format = format;
         Bytes out;
-        EXPECT_EQ(ComposeSmf(*song, tuning, 120, options, out), "");
+        EXPECT_EQ(composeSmf(*song, tuning, 120, options, out), "");
         return Tracks(out);
     }
 };
@@ -82,7 +82,7 @@ protected:
 TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
     options.format = SMF_FORMAT0;
     Bytes file;
-    ASSERT_EQ(ComposeSmf(*song, tuning, 120, options, file), "");
+    ASSERT_EQ(composeSmf(*song, tuning, 120, options, file), "");
     EXPECT_EQ(file, Cat({Hex("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 26"),
                          nameEvent, tempo120, meter44, program24,
                          Hex("83 60"), // end of track at 1920
@@ -92,9 +92,9 @@ TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
 // A string whose pitch passes 127 (fret 100 on the fifth, fret 254 on the second string: 313,
 // not the 57 a sum wrapped at 256 would give) is left out but keeps its turn in the stroke.
 TEST_F(SmfExport, NotesAbove127AreLeftOutAndKeepTheirTurn) {
-    Put(0, {0, 254, SILENT, SILENT, 100, 0}, 480, 60);
+    put(0, {0, 254, SILENT, SILENT, 100, 0}, 480, 60);
     std::vector<std::pair<std::int64_t, int>> ons;
-    for (const SmfNote& n : CollectNotes(*song, tuning, 1, 1, 6))
+    for (const SmfNote& n : collectNotes(*song, tuning, 1, 1, 6))
         if (n.status == 0x90)
             ons.emplace_back(n.tick, n.note);
     EXPECT_EQ(ons, (std::vector<std::pair<std::int64_t, int>>{{1920, 40}, {1950, 64}}));
@@ -102,7 +102,7 @@ TEST_F(SmfExport, NotesAbove127AreLeftOutAndKeepTheirTurn) {
 
 // Down stroke 60 (10 ticks a string), gate 240: strings 6..1 from 1920 on, released at 2160.
 TEST_F(SmfExport, StrokedChordInSingleTrackLayout) {
-    Put(0, allOpen, 240, 60);
+    put(0, allOpen, 240, 60);
     const std::vector<Bytes> tracks = Compose(SMF_FORMAT1_SINGLE);
     ASSERT_EQ(tracks.size(), 2u);
     EXPECT_EQ(tracks[0], conductor);
@@ -115,7 +115,7 @@ TEST_F(SmfExport, StrokedChordInSingleTrackLayout) {
 }
 
 TEST_F(SmfExport, MultiTrackKeepsEachStringsTimeAndResetsOnlyInTheFirst) {
-    Put(0, allOpen, 240, 60);
+    put(0, allOpen, 240, 60);
     options.init = SMF_INIT_GS;
     options.volumeOn = true; // 100 at 1450
     const Bytes volume = Hex("0A B0 07 64");
@@ -131,8 +131,8 @@ TEST_F(SmfExport, MultiTrackKeepsEachStringsTimeAndResetsOnlyInTheFirst) {
         EXPECT_EQ(Bytes(tracks[t].begin(), tracks[t].begin() + 8), Cat({program24, volume})) << t;
 
     // A string without notes keeps the set-up and ends with the others, 710 after 1450.
-    song->NewSong();
-    Put(0, fifthSilent, 240, 60);
+    song->resetSong();
+    put(0, fifthSilent, 240, 60);
     EXPECT_EQ(Compose(SMF_FORMAT1_MULTI).at(5), Cat({program24, volume, Hex("85 46"), endOfTrack}));
 }
 
@@ -140,15 +140,15 @@ TEST_F(SmfExport, MultiTrackKeepsEachStringsTimeAndResetsOnlyInTheFirst) {
 // moves to it in every track and stays the last event. A signature goes before a note on its
 // tick.
 TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
-    song->SetMeter(5, 3, 4);
+    song->setMeter(5, 3, 4);
     const std::vector<Bytes> tracks = Compose(SMF_FORMAT1_SINGLE);
     EXPECT_EQ(tracks.at(0), Cat({nameEvent, tempo120, meter44,
                                  Hex("CB 00 FF 58 04 03 02 18 08  00"), endOfTrack}));
     EXPECT_EQ(tracks.at(1), Cat({program24, Hex("BF 60"), endOfTrack})); // 9600 - 1440
 
-    song->NewSong();
-    song->SetMeter(2, 6, 8);
-    Put(1920, sixthOnly, 480, 0);
+    song->resetSong();
+    song->setMeter(2, 6, 8);
+    put(1920, sixthOnly, 480, 0);
     EXPECT_EQ(Compose(SMF_FORMAT0).at(0), Cat({nameEvent, tempo120, meter44, program24,
                                                Hex("92 60 FF 58 04 06 03 18 08" // 3840: 6/8
                                                    "  00 90 28 64  83 60 80 28 00  00"),
@@ -173,7 +173,7 @@ TEST(SmfOptionsCheck, RefusesValuesOutsideTheirRanges) {
         SmfOptions o;
         o.fileName = "a.mid";
         change(o);
-        EXPECT_EQ(CheckSmfOptions(o), message);
+        EXPECT_EQ(checkSmfOptions(o), message);
     }
 }
 

@@ -32,7 +32,7 @@ protected:
         for (const auto& [format, layout] : layouts) {
             options.format = format;
             options.fileName = (dir / (std::string(layout) + ".mid")).string();
-            ASSERT_TRUE(ExportSmf(*song, standardTuning, tempo, options).ok()) << layout;
+            ASSERT_TRUE(exportSmf(*song, standardTuning, tempo, options).ok()) << layout;
             files += (files.empty() ? "[\"" : ",[\"") + options.fileName + "\",\"" + layout + "\"]";
         }
         test::WriteBytes(dir / "want.json", "{\"files\":[" + files + "]," + want + "}");
@@ -49,13 +49,13 @@ protected:
 // Strokes both ways, a silent string, 3/4 from bar 5, a stroke wider than its gate, 6/8 from
 // bar 10 after the last note, every set-up message, channel 3, tempo 96.
 TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
-    song->SetMeter(5, 3, 4);
-    song->SetMeter(10, 6, 8);
+    song->setMeter(5, 3, 4);
+    song->setMeter(10, 6, 8);
     Slot(0, {0, 1, 0, 2, 3, SILENT}, 480, 60, 0, 100);
     Slot(480, {0, 0, 0, 2, 2, 0}, 960, 120, 1, 90);
     Slot(7680, {3, 3, 4, 5, 5, 3}, 1440, 0, 0, 127);
     Slot(9120, {0, 0, 0, 0, 0, 0}, 100, 600, 0, 80);
-    SmfOptions options = InitialSmfOptions(*song, 2, 26, "");
+    SmfOptions options = initialSmfOptions(*song, 2, 26, "");
     options.init = SMF_INIT_GM;
     options.volumeOn = options.reverbOn = options.chorusOn = true;
     options.volume = 90;
@@ -89,7 +89,7 @@ TEST_F(SmfReader, FullSongReadsBackInEveryLayout) {
                      std::to_string(s + 1) + "]";
         }
     }
-    ExportAndRead(InitialSmfOptions(*song, 0, 24, ""), "120",
+    ExportAndRead(initialSmfOptions(*song, 0, 24, ""), "120",
                   R"("tempo": 500000, "channel": 0, "program": 24, "reset": null,
                      "time_signatures": [[0, 4, 4]], "controllers": [], "end_tick": 161920,
                      "notes": [)" +

@@ -59,7 +59,7 @@ void ExpectListInvariants(const Song& song) {
         ASSERT_EQ(song.songEvents[i].isEnd(), i >= static_cast<int>(song.eventCount)) << i;
     std::uint32_t end = 0;
     for (int k = 1; k < METER_ENTRIES; ++k) {
-        end += static_cast<std::uint32_t>(BarTicks(song.meterTable[k].num, song.meterTable[k].den));
+        end += static_cast<std::uint32_t>(barTicks(song.meterTable[k].num, song.meterTable[k].den));
         ASSERT_EQ(song.meterTable[k].endTick, end) << "bar " << k;
     }
 }
@@ -67,7 +67,7 @@ void ExpectListInvariants(const Song& song) {
 TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     TempFolder folder;
     Fixture f;
-    const FileResult saved = SaveSong(folder / "empty.cz0", f.parts);
+    const FileResult saved = saveSong(folder / "empty.cz0", f.parts);
     EXPECT_TRUE(saved.ok()) << saved.message;
     EXPECT_EQ(saved.message, "Saved.");
     ASSERT_EQ(emptySong.size(), 70u);
@@ -76,8 +76,8 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     Fixture g;
     g.tempo = "999";
     g.midi.midiProgram = 1;
-    g.song.PutEvent(SongEvent{.tick = 0});
-    const FileResult loaded = LoadSong(folder / "empty.cz0", g.parts);
+    g.song.insertEvent(SongEvent{.tick = 0});
+    const FileResult loaded = loadSong(folder / "empty.cz0", g.parts);
     EXPECT_TRUE(loaded.ok()) << loaded.message;
     EXPECT_EQ(loaded.message, "Loaded.");
     EXPECT_EQ(g.song.eventCount, 0u);
@@ -91,7 +91,7 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     TempFolder folder;
     WriteBytes(folder / "known.cz0", knownSong);
     Fixture f;
-    const FileResult loaded = LoadSong(folder / "known.cz0", f.parts);
+    const FileResult loaded = loadSong(folder / "known.cz0", f.parts);
     ASSERT_TRUE(loaded.ok()) << loaded.message;
     ASSERT_EQ(f.song.eventCount, 2u);
     const SongEvent& a = f.song.songEvents[0];
@@ -105,14 +105,14 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     EXPECT_EQ(std::make_tuple(f.midi.midiChannel, f.midi.midiProgram, f.midi.midiVelocity),
               std::make_tuple(2, 40, 90));
     EXPECT_EQ(f.guitar.tunings(), (Frets{26, 23, 19, 14, 7, 2}));
-    EXPECT_EQ(f.guitar.frets(), (Frets{0, 0, 0, 0, 2, 255}));
+    EXPECT_EQ(f.guitar.currentFrets(), (Frets{0, 0, 0, 0, 2, 255}));
     for (int bar = 1; bar <= 100; ++bar)
-        EXPECT_EQ(f.song.BarLength(bar), bar < 5 ? 1920 : 1440) << bar;
+        EXPECT_EQ(f.song.barLength(bar), bar < 5 ? 1920 : 1440) << bar;
     EXPECT_EQ(f.song.meterTable[5].changed, 1);
     EXPECT_EQ(f.song.meterTable[6].changed, 0);
     ExpectListInvariants(f.song);
 
-    ASSERT_TRUE(SaveSong(folder / "again.cz0", f.parts).ok());
+    ASSERT_TRUE(saveSong(folder / "again.cz0", f.parts).ok());
     EXPECT_EQ(ReadBytes(folder / "again.cz0"), knownSong);
 }
 
@@ -120,11 +120,11 @@ TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
     TempFolder folder;
     WriteBytes(folder / "lower.cz0", "c" + knownSong.substr(1));
     Fixture f;
-    f.song.PutEvent(SongEvent{.tick = 480});
+    f.song.insertEvent(SongEvent{.tick = 480});
     bool reset = false;
-    const FileResult r = LoadSong(folder / "lower.cz0", f.parts, [&] {
+    const FileResult r = loadSong(folder / "lower.cz0", f.parts, [&] {
         reset = true;
-        f.song.NewSong();
+        f.song.resetSong();
     });
     EXPECT_TRUE(reset);
     EXPECT_EQ(r.failure, FileFailure::WrongType);
@@ -165,7 +165,7 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
     for (const auto& c : cases) {
         WriteBytes(folder / "bad.cz0", c.bytes);
         Fixture f;
-        const FileResult r = LoadSong(folder / "bad.cz0", f.parts);
+        const FileResult r = loadSong(folder / "bad.cz0", f.parts);
         EXPECT_FALSE(r.ok()) << c.problem;
         EXPECT_NE(r.message.find((folder / "bad.cz0").string()), std::string::npos) << r.message;
         EXPECT_NE(r.message.find(c.problem), std::string::npos) << r.message;
@@ -174,7 +174,7 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
     }
     for (std::size_t n = 6; n < knownSong.size(); ++n) {
         Fixture f;
-        EXPECT_NE(DecodeSongFile(B(knownSong.substr(0, n)), f.parts), "") << n << " bytes";
+        EXPECT_NE(decodeSongFile(B(knownSong.substr(0, n)), f.parts), "") << n << " bytes";
         ExpectListInvariants(f.song);
     }
 }
@@ -182,12 +182,12 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
 TEST(SongFile, SavingAListWithDeletedSlotsCountsOnlyTheRecordsWritten) {
     Fixture f;
     for (std::uint32_t t : {0u, 480u, 960u})
-        f.song.PutEvent(SongEvent{.tick = t});
-    f.song.ClearRange(480, 480); // not yet sorted: slot 1 is a hole
-    const std::vector<std::uint8_t> bytes = EncodeSongFile(f.parts);
+        f.song.insertEvent(SongEvent{.tick = t});
+    f.song.clearRange(480, 480); // not yet sorted: slot 1 is a hole
+    const std::vector<std::uint8_t> bytes = encodeSongFile(f.parts);
     EXPECT_EQ(bytes[6], 1);
     Fixture g;
-    EXPECT_EQ(DecodeSongFile(bytes, g.parts), "");
+    EXPECT_EQ(decodeSongFile(bytes, g.parts), "");
     EXPECT_EQ(g.song.eventCount, 1u);
 }
 

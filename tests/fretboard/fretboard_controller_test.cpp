@@ -21,8 +21,8 @@ class FretboardControllerTest : public ::testing::Test {
 protected:
     FretboardControllerTest() {
         guitar.setTuning(standardTuning);
-        guitar.ResizeNeck(236);
-        port.MidiOpen();
+        guitar.resizeNeck(236);
+        port.midiOpen();
         controller.refreshNotes();
         controller.switches.chordSearch = true;
         out.clear();
@@ -55,24 +55,24 @@ TEST_F(FretboardControllerTest, AClickOnAStringEndsAsTheNoteAtTheDevice) {
     setup.midiChannel = 3;
     setup.midiVelocity = 90;
     const GuitarChange change = controller.pressNeck(2, 0, NeckButton::Left);
-    EXPECT_EQ(guitar.frets(), (Frets{0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(guitar.currentFrets(), (Frets{0, 0, 1, 0, 0, 0}));
     EXPECT_TRUE(change.neck && change.roll);
     // Everything silenced, then string 2 at fret 1 (G + 1 = MIDI 56) re-attacked.
     const auto sent = out.sent();
     ASSERT_EQ(sent.size(), 130u);
     for (int note = 0; note < 128; ++note)
-        EXPECT_EQ(sent[note].message, PackShortMsg(0x83, note, 0));
-    EXPECT_EQ(sent[128].message, PackShortMsg(0x83, 56, 0));
-    EXPECT_EQ(sent[129].message, PackShortMsg(0x93, 56, 90));
+        EXPECT_EQ(sent[note].message, packShortMsg(0x83, note, 0));
+    EXPECT_EQ(sent[128].message, packShortMsg(0x83, 56, 0));
+    EXPECT_EQ(sent[129].message, packShortMsg(0x93, 56, 90));
 
     // The right button sounds the held fret and changes nothing; a press outside the string
     // rows still silences and redraws.
     out.clear();
     EXPECT_EQ(controller.pressNeck(1, 4, NeckButton::Right), GuitarChange{});
-    EXPECT_EQ(out.sent().back().message, PackShortMsg(0x93, 59, 90));
+    EXPECT_EQ(out.sent().back().message, packShortMsg(0x93, 59, 90));
     out.clear();
     EXPECT_TRUE(controller.pressNeck(NO_STRING_PRESSED, 3, NeckButton::Left).roll);
-    EXPECT_EQ(guitar.frets(), (Frets{0, 0, 1, 0, 0, 0}));
+    EXPECT_EQ(guitar.currentFrets(), (Frets{0, 0, 1, 0, 0, 0}));
     EXPECT_EQ(out.sent().size(), 128u);
 }
 
@@ -81,11 +81,11 @@ TEST_F(FretboardControllerTest, AClickOnAStringEndsAsTheNoteAtTheDevice) {
 // chord again, and none of them sounds a note except the scroll's silence.
 TEST_F(FretboardControllerTest, EveryChangeRepitchesTheStringsAndRenamesTheChord) {
     AddUserChord("High C", 2, {8, 8, 9, 10, 10, 8});
-    EXPECT_EQ(controller.chooseChord({1, 0}).neckBar, 1); // " C" " M", low
+    EXPECT_EQ(controller.chooseChord({1, 0}).neckScrollBar, 1); // " C" " M", low
     EXPECT_EQ(Sounding(), (std::vector<int>{64, 60, 55, 52, 48, 40}));
     GuitarChange change = controller.choosePosition(2);
-    EXPECT_EQ(guitar.frets(), (Frets{8, 8, 9, 10, 10, 8}));
-    EXPECT_EQ(change.neckBar, 8);
+    EXPECT_EQ(guitar.currentFrets(), (Frets{8, 8, 9, 10, 10, 8}));
+    EXPECT_EQ(change.neckScrollBar, 8);
     EXPECT_FALSE(change.chordLists) << "the lists already name the chord";
     EXPECT_EQ(change.userChord, 1);
     controller.chooseChord({3, 0}); // " D" " M", high
@@ -98,20 +98,20 @@ TEST_F(FretboardControllerTest, EveryChangeRepitchesTheStringsAndRenamesTheChord
     guitar.neckPos = 2;
     guitar.setFrets({3, 2, 3, 2, x, x});
     change = controller.scrollNeck(1);
-    EXPECT_EQ(guitar.frets(), (Frets{2, 1, 2, 1, x, x}));
+    EXPECT_EQ(guitar.currentFrets(), (Frets{2, 1, 2, 1, x, x}));
     EXPECT_EQ(change.chordLists, (ChordSelection{9, 19}));
     EXPECT_EQ(Sounding()[0], 64 + 2);
     EXPECT_EQ(out.sent().size(), 128u);
 
     controller.showChordLists({1, 4}); // " C" " 7" shown, the neck cleared
     change = controller.clear();
-    EXPECT_EQ(guitar.frets(), (Frets{x, x, x, x, x, x}));
+    EXPECT_EQ(guitar.currentFrets(), (Frets{x, x, x, x, x, x}));
     EXPECT_TRUE(change.neck && change.roll);
     EXPECT_EQ(change.chordLists, (ChordSelection{0, 4})) << "the root goes to \" --\" alone";
 
     guitar.setFrets({0, 1, 0, 2, 3, 0});
     EXPECT_TRUE(controller.changeTuning(tunePreset[7].values).roll); // Drop D
-    EXPECT_EQ(guitar.frets(), (Frets{0, 1, 0, 2, 3, 0}));
+    EXPECT_EQ(guitar.currentFrets(), (Frets{0, 1, 0, 2, 3, 0}));
     EXPECT_EQ(Sounding()[5], 38);
 }
 
@@ -127,7 +127,7 @@ TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange
         return std::uniform_int_distribution<int>(lo, hi)(random);
     };
     for (int step = 0; step < 10000; ++step) {
-        const Frets fretsBefore = guitar.frets();
+        const Frets fretsBefore = guitar.currentFrets();
         const Frets tuningBefore = guitar.tunings();
         ChordSelection listsBefore = controller.shownChord();
         int userBefore = controller.shownUserChord();
@@ -180,7 +180,7 @@ TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange
             change = controller.changeTuning(tunePreset[pick(1, TUNE_PRESET_COUNT - 1)].values);
             break;
         case 11:
-            for (auto& f : guitar.flet)
+            for (auto& f : guitar.frets)
                 f = static_cast<std::uint8_t>(pick(0, 4) == 0 ? 255 : pick(0, 24));
             change = controller.takeNewFrets();
             break;
@@ -194,15 +194,15 @@ TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange
 
         for (int s = 0; s < STRING_COUNT; ++s)
             ASSERT_EQ(guitar.stringNote[s],
-                      static_cast<std::uint8_t>(guitar.flet[s] + guitar.tuning[s]));
-        ASSERT_TRUE(guitar.frets() == fretsBefore || (change.neck && change.roll));
+                      static_cast<std::uint8_t>(guitar.frets[s] + guitar.tuning[s]));
+        ASSERT_TRUE(guitar.currentFrets() == fretsBefore || (change.neck && change.roll));
         ASSERT_TRUE(guitar.tunings() == tuningBefore || change.roll);
         const ChordSelection lists = controller.shownChord();
         ASSERT_EQ(change.chordLists, lists != listsBefore ? std::optional(lists) : std::nullopt);
         const int user = controller.shownUserChord();
         ASSERT_EQ(change.userChord, user != userBefore ? std::optional(user) : std::nullopt);
         ASSERT_GE(guitar.neckPos, 1);
-        for (const auto& f : guitar.flet)
+        for (const auto& f : guitar.frets)
             ASSERT_TRUE(!onNeck || f <= NECK_FRETS || f == SILENT);
 
         // Every note-on is one sounding string, re-attacked right after its own note-off.
@@ -212,10 +212,10 @@ TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange
                 continue;
             ASSERT_TRUE(mayStrike);
             ASSERT_GT(i, 0u);
-            ASSERT_EQ(sent[i - 1].message, PackShortMsg(0x80, sent[i].data1(), 0));
+            ASSERT_EQ(sent[i - 1].message, packShortMsg(0x80, sent[i].data1(), 0));
             bool fromAString = false;
             for (int s = 0; s < STRING_COUNT; ++s)
-                fromAString = fromAString || (guitar.flet[s] != SILENT &&
+                fromAString = fromAString || (guitar.frets[s] != SILENT &&
                                               guitar.stringNote[s] + NOTE_BASE == sent[i].data1());
             ASSERT_TRUE(fromAString);
         }

@@ -41,32 +41,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
     UserChordTable table = FullTable();
-    const FileResult result = ReadChordText(table, text, "fuzz.crd");
+    const FileResult result = readChordText(table, text, "fuzz.crd");
     Require(result.ok() || !result.message.empty());
     Require(table.userChordCount >= 0 && table.userChordCount <= USER_CHORD_CAPACITY);
     for (int k = table.userChordCount + 1; k < USER_CHORD_SLOTS; ++k)
         Require(table.userChordName[k].empty());
-    Require(UserChordItems(table).size() == static_cast<std::size_t>(table.userChordCount) + 1);
+    Require(userChordItems(table).size() == static_cast<std::size_t>(table.userChordCount) + 1);
 
-    const std::string written = ChordFileText(table);
+    const std::string written = chordFileText(table);
     UserChordTable again;
-    const FileResult reread = ReadChordText(again, written, "again.crd");
+    const FileResult reread = readChordText(again, written, "again.crd");
     Require(reread.ok() && reread.message.empty());
     Require(SameChords(table, again));
-    Require(ChordFileText(again) == written);
+    Require(chordFileText(again) == written);
 
     // The operations on the table stay within it whatever it holds.
     Guitar guitar;
     int chord1 = 0;
     int chord2 = 0;
     for (int k = 0; k <= table.userChordCount; ++k) {
-        ApplyUserChord(table, k, guitar, chord1, chord2);
-        const int match = MatchUserChord(table, guitar);
+        applyUserChord(table, k, guitar, chord1, chord2);
+        const int match = matchUserChord(table, guitar);
         Require(match >= 0 && match <= table.userChordCount);
     }
     for (char32_t typed = U'@'; typed <= U'z'; ++typed) {
         int usr = table.userChordCount;
-        UserChordKeyPress(table, typed, usr, guitar, chord1, chord2);
+        userChordKeyPress(table, typed, usr, guitar, chord1, chord2);
         Require(usr >= -1 && usr <= table.userChordCount);
     }
     return 0;

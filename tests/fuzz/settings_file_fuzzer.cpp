@@ -20,13 +20,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace cadenzo;
     const std::string_view text(reinterpret_cast<const char*>(data), size);
 
-    const SettingsRead read = ReadSettingsText(text, "fuzz.ini");
+    const SettingsRead read = readSettingsText(text, "fuzz.ini");
     Require(read.linesRead >= 0 && read.linesRead <= SETTINGS_LINES);
     Require(read.complete() == read.result.ok());
     Require(read.complete() ? read.failedLine == 0 : read.failedLine == read.linesRead + 1);
 
     test::RecordingSink sink;
-    ApplySettings(read, sink);
+    applySettings(read, sink);
     const auto panes = std::count_if(sink.log.begin(), sink.log.end(), [](const std::string& s) {
         return s.rfind("SetSeqPane", 0) == 0;
     });
@@ -34,10 +34,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Require(static_cast<int>(sink.log.size() - panes) <= read.linesRead);
 
     if (read.complete()) {
-        const std::string written = SettingsText(read.values);
-        const SettingsRead again = ReadSettingsText(written, "again.ini");
+        const std::string written = settingsText(read.values);
+        const SettingsRead again = readSettingsText(written, "again.ini");
         Require(again.complete() && again.values == read.values);
-        Require(SettingsText(again.values) == written);
+        Require(settingsText(again.values) == written);
     }
     return 0;
 }

@@ -21,10 +21,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static MidiSetup midi;
     static Guitar guitar;
     const SongFileParts parts{song, tempo, midi, guitar};
-    song.NewSong();
+    song.resetSong();
     tempo = "120";
 
-    DecodeSongFile(std::span<const std::uint8_t>(data, size), parts);
+    decodeSongFile(std::span<const std::uint8_t>(data, size), parts);
 
     Check(song.eventCount <= MAX_EVENTS);
     for (int i = 0; i < EVENT_SLOTS; ++i)
@@ -32,15 +32,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(song.songName.size() <= MAX_SONG_NAME);
     Check(tempo.size() <= 4);
     for (int k = 1; k < METER_ENTRIES; ++k)
-        Check(song.BarLength(k) > 0);
+        Check(song.barLength(k) > 0);
 
     // What was read saves again, and the saved bytes read back to the same list.
-    const std::vector<std::uint8_t> saved = EncodeSongFile(parts);
+    const std::vector<std::uint8_t> saved = encodeSongFile(parts);
     static Song again;
     static std::string tempo2;
-    again.NewSong();
+    again.resetSong();
     const SongFileParts parts2{again, tempo2, midi, guitar};
-    Check(DecodeSongFile(saved, parts2).empty());
+    Check(decodeSongFile(saved, parts2).empty());
     Check(again.eventCount == song.eventCount);
     for (std::uint32_t i = 0; i < song.eventCount; ++i)
         Check(again.songEvents[i] == song.songEvents[i]);

@@ -21,34 +21,34 @@ Guitar TunedGuitar(const char* name = "Standard") {
     throw std::invalid_argument(name);
 }
 
-TEST(ApplyChord, SetsTheVoicingAndMovesTheNeckUnlessNothingValidIsShown) {
+TEST(applyChord, SetsTheVoicingAndMovesTheNeckUnlessNothingValidIsShown) {
     Guitar g = TunedGuitar();
     g.neckSpan = 5;
     g.neckPos = 12;
-    EXPECT_EQ(ApplyChord(g, {C, major}), 1);
-    EXPECT_EQ(g.frets(), (Frets{0, 1, 0, 2, 3, 0}));
+    EXPECT_EQ(applyChord(g, {C, major}), 1);
+    EXPECT_EQ(g.currentFrets(), (Frets{0, 1, 0, 2, 3, 0}));
     EXPECT_EQ(g.neckPos, 1);
     g.chordPos = 2;
-    EXPECT_EQ(ApplyChord(g, {C, major}), 8);
-    EXPECT_EQ(g.frets(), (Frets{8, 8, 9, 10, 10, 8}));
+    EXPECT_EQ(applyChord(g, {C, major}), 8);
+    EXPECT_EQ(g.currentFrets(), (Frets{8, 8, 9, 10, 10, 8}));
     EXPECT_EQ(g.neckPos, 8);
 
     // " --" (no root), indexes outside the lists and an unknown position keep the frets.
     g.neckPos = 4;
     const ChordSelection kept[] = {{0, minor7}, {13, 0}, {-1, 0}, {C, 24}, {C, -1}};
     for (const auto& shown : kept) {
-        EXPECT_EQ(ApplyChord(g, shown), 4);
-        EXPECT_EQ(g.frets(), (Frets{8, 8, 9, 10, 10, 8}));
+        EXPECT_EQ(applyChord(g, shown), 4);
+        EXPECT_EQ(g.currentFrets(), (Frets{8, 8, 9, 10, 10, 8}));
     }
     g.chordPos = 3;
-    EXPECT_EQ(ApplyChord(g, {C, major}), 4);
-    EXPECT_EQ(g.frets(), (Frets{8, 8, 9, 10, 10, 8}));
+    EXPECT_EQ(applyChord(g, {C, major}), 4);
+    EXPECT_EQ(g.currentFrets(), (Frets{8, 8, 9, 10, 10, 8}));
 }
 
 // Every voicing in every tuning: silent entries stay silent, played ones keep their pitch or
 // fall silent below the open string, and a voicing with nothing silenced is named after a chord
 // that holds it, never an earlier one.
-TEST(ApplyChord, EveryVoicingKeepsItsPitchesAndIsRecognizedInEveryTuning) {
+TEST(applyChord, EveryVoicingKeepsItsPitchesAndIsRecognizedInEveryTuning) {
     for (const auto& preset : tunePreset) {
         Guitar g = TunedGuitar(preset.name);
         for (int r = 0; r < CHORD_ROOTS; ++r)
@@ -57,21 +57,21 @@ TEST(ApplyChord, EveryVoicingKeepsItsPitchesAndIsRecognizedInEveryTuning) {
                     SCOPED_TRACE(std::string(preset.name) + " " + std::to_string(r) + " " +
                                  std::to_string(t) + " " + std::to_string(p));
                     g.chordPos = static_cast<std::uint8_t>(p);
-                    ApplyChord(g, {r + 1, t});
+                    applyChord(g, {r + 1, t});
                     const Frets& entry = chordTable[r][t][p];
                     bool silenced = false;
                     for (int s = 0; s < STRING_COUNT; ++s) {
                         const int pitch = entry[s] + standardTuning[s];
                         if (entry[s] == SILENT || pitch < preset.values[s]) {
-                            EXPECT_EQ(g.flet[s], SILENT) << "string " << s;
+                            EXPECT_EQ(g.frets[s], SILENT) << "string " << s;
                             silenced |= entry[s] != SILENT;
                         } else {
-                            EXPECT_EQ(g.flet[s] + preset.values[s], pitch) << "string " << s;
+                            EXPECT_EQ(g.frets[s] + preset.values[s], pitch) << "string " << s;
                         }
                     }
                     if (silenced)
                         continue;
-                    const ChordSelection named = RecognizeChord(g, true, {});
+                    const ChordSelection named = recognizeChord(g, true, {});
                     ASSERT_GT(named.chord1, 0);
                     const auto& held = chordTable[named.chord1 - 1][named.chord2];
                     EXPECT_TRUE(held[0] == entry || held[1] == entry || held[2] == entry);

@@ -36,17 +36,17 @@ TEST(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
     TempFolder folder;
     WriteBytes(folder / "two.crd", twoChords);
     UserChordTable table = FiveChords();
-    const FileResult result = LoadChordFile(table, folder / "two.crd", folder / "backup.crd");
+    const FileResult result = loadChordFile(table, folder / "two.crd", folder / "backup.crd");
     ASSERT_TRUE(result) << result.message;
     EXPECT_EQ(table.userChordCount, 2);
     EXPECT_EQ(table.userChordFlet[1], (F{0, 3, 2, 0, 1, 255}));
-    EXPECT_THAT(UserChordItems(table),
+    EXPECT_THAT(userChordItems(table),
                 ElementsAre("\xE2\x86\x93UserChord", "\xE3\x82\xA2m7 : Z", "\xC9t\xE9 x : -"));
     // The leftovers above the count lose their names only, and are not written.
     EXPECT_EQ(table.userChordName[3], "");
     EXPECT_EQ(table.userChordKey[5], 5);
     EXPECT_EQ(table.userChordFlet[5], (F{5, 5, 5, 5, 5, 5}));
-    ASSERT_TRUE(SaveChordFile(table, folder / "again.crd"));
+    ASSERT_TRUE(saveChordFile(table, folder / "again.crd"));
     EXPECT_EQ(ReadBytes(folder / "again.crd"), twoChords);
     EXPECT_EQ(ReadBytes(folder / "backup.crd"), "0\r\n") << "a missing backup is created empty";
 
@@ -56,12 +56,12 @@ TEST(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
         if (c != '\r')
             loose += c;
     UserChordTable again;
-    ASSERT_TRUE(ReadChordText(again, loose, "loose.crd"));
-    EXPECT_EQ(ChordFileText(again), twoChords);
+    ASSERT_TRUE(readChordText(again, loose, "loose.crd"));
+    EXPECT_EQ(chordFileText(again), twoChords);
     // Key letters keep their low eight bits; frets are taken as they stand.
     ASSERT_TRUE(
-        ReadChordText(again, "1\r\nodd\r\n258\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n", "x"));
-    EXPECT_EQ(ChordFileText(again), "1\r\nodd\r\n2\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n");
+        readChordText(again, "1\r\nodd\r\n258\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n", "x"));
+    EXPECT_EQ(chordFileText(again), "1\r\nodd\r\n2\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n");
 }
 
 // The message names the file and the line; the count covers the chords read completely, so the
@@ -79,7 +79,7 @@ TEST(ChordFile, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
                  {twoChords.substr(0, 50) + "2147483648\r\n", 1, "line 14 \"2147483648\" is not"}};
     for (const auto& c : cases) {
         UserChordTable table = FiveChords();
-        const FileResult result = ReadChordText(table, c.text, "/home/u/my.crd");
+        const FileResult result = readChordText(table, c.text, "/home/u/my.crd");
         EXPECT_FALSE(result);
         EXPECT_THAT(result.message, HasSubstr("\"/home/u/my.crd\": " + std::string(c.error)));
         EXPECT_EQ(table.userChordCount, c.count) << c.error;
@@ -96,7 +96,7 @@ TEST(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
     const auto backup = folder / "gone" / "backup.crd";
     for (const auto& path : {folder / "two.crd", backup}) {
         UserChordTable table;
-        const FileResult result = LoadChordFile(table, path, backup);
+        const FileResult result = loadChordFile(table, path, backup);
         EXPECT_FALSE(result);
         const std::string::size_type named = result.message.find(QuotedName(backup));
         ASSERT_NE(named, std::string::npos);
@@ -115,7 +115,7 @@ protected:
         table.userChordFlet[3] = {256, 259, 255, 0, 0, 0};
         table.userChordCount = 3; // slot 2 holds six open strings
     }
-    bool Apply(int k) { return ApplyUserChord(table, k, guitar, chord1, chord2); }
+    bool apply(int k) { return applyUserChord(table, k, guitar, chord1, chord2); }
     UserChordTable table;
     Guitar guitar;
     int chord1 = 5;
@@ -126,22 +126,22 @@ TEST_F(UserChords, ATypedCharacterSelectsByKeyLetterThenReappliesTheSelectedChor
     for (char32_t typed : {U'g', U'G', U'x'}) {
         int usr = typed == U'x' ? 1 : 0;
         guitar.setFrets({9, 9, 9, 9, 9, 9});
-        EXPECT_TRUE(UserChordKeyPress(table, typed, usr, guitar, chord1, chord2));
+        EXPECT_TRUE(userChordKeyPress(table, typed, usr, guitar, chord1, chord2));
         EXPECT_EQ(usr, 1);
-        EXPECT_EQ(guitar.frets(), (Frets{3, 0, 0, 0, 2, 3}));
+        EXPECT_EQ(guitar.currentFrets(), (Frets{3, 0, 0, 0, 2, 3}));
     }
     int usr = 0;
-    EXPECT_FALSE(UserChordKeyPress(table, U'x', usr, guitar, chord1, chord2));
-    EXPECT_EQ(guitar.frets(), (Frets{3, 0, 0, 0, 2, 3}));
+    EXPECT_FALSE(userChordKeyPress(table, U'x', usr, guitar, chord1, chord2));
+    EXPECT_EQ(guitar.currentFrets(), (Frets{3, 0, 0, 0, 2, 3}));
     // A leftover above the count deselects; slot 32 is never searched; the key 0 of slot 0
     // stands for "@".
     table.userChordKey[20] = 2;
     table.userChordKey[32] = 3;
     usr = 1;
-    EXPECT_FALSE(UserChordKeyPress(table, U'b', usr, guitar, chord1, chord2));
+    EXPECT_FALSE(userChordKeyPress(table, U'b', usr, guitar, chord1, chord2));
     EXPECT_EQ(usr, -1);
-    EXPECT_EQ(UserChordKeyLookup(table, U'c', 1), 1);
-    EXPECT_EQ(UserChordKeyLookup(table, U'@', 1), 0);
+    EXPECT_EQ(userChordKeyLookup(table, U'c', 1), 1);
+    EXPECT_EQ(userChordKeyLookup(table, U'@', 1), 0);
 }
 
 } // namespace

@@ -20,10 +20,10 @@ struct Sent {
 };
 
 std::uint32_t On(int note) {
-    return PackShortMsg(0x90, static_cast<std::uint8_t>(note), 100);
+    return packShortMsg(0x90, static_cast<std::uint8_t>(note), 100);
 }
 std::uint32_t Off(int note) {
-    return PackShortMsg(0x80, static_cast<std::uint8_t>(note), 0);
+    return packShortMsg(0x80, static_cast<std::uint8_t>(note), 0);
 }
 // Standard-tuning MIDI note of open string s.
 int Note(int s) {
@@ -63,7 +63,7 @@ struct PlaybackFixture {
             log.push_back({callback, sent[seen].message});
     }
     PlaybackEngine::StartResult start(const char* tempo = "125") {
-        const auto result = engine.StartPlay(tempo);
+        const auto result = engine.start(tempo);
         collect(0);
         return result;
     }
@@ -74,7 +74,7 @@ struct PlaybackFixture {
             const PlayLineStep step = follower.poll(engine, song);
             if (step.page) {
                 pages.push_back(*step.page);
-                song.ScrollView(std::clamp(*step.page, 0, SEQ_BAR_MAX));
+                song.scrollView(std::clamp(*step.page, 0, SEQ_BAR_MAX));
             } else if (step.draw) {
                 lines.push_back(step.x);
             }
@@ -121,33 +121,33 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         PlaybackFixture f;
         f.midi.midiChannel = 3;
         f.midi.midiProgram = 40;
-        f.song.PutEvent(Chord(0, {0, 0, 0, 0, 0, 0}, 240, 0));
+        f.song.insertEvent(Chord(0, {0, 0, 0, 0, 0, 0}, 240, 0));
         f.timer.caps = c.caps;
         f.timer.capsFail = c.capsFail;
         ASSERT_EQ(f.start(c.tempo), c.result);
         EXPECT_EQ(f.engine.playPeriod(), c.period);
         if (c.result == R::BadTempo) {
-            EXPECT_EQ(f.engine.transportState(), Transport::STOP);
+            EXPECT_EQ(f.engine.transportState(), Transport::Stop);
             EXPECT_FALSE(f.timer.running());
             EXPECT_TRUE(f.log.empty());
             continue;
         }
         EXPECT_DOUBLE_EQ(f.engine.playIncrement(), c.increment);
-        EXPECT_EQ(f.engine.transportState(), Transport::PLAY);
+        EXPECT_EQ(f.engine.transportState(), Transport::Play);
         EXPECT_EQ(f.timer.running(), c.period != 0);
-        EXPECT_EQ(f.log, (std::vector<Sent>{{0, PackShortMsg(0xC3, 40, 0)}}));
+        EXPECT_EQ(f.log, (std::vector<Sent>{{0, packShortMsg(0xC3, 40, 0)}}));
         if (c.period != 0) { // a second start does nothing while a timer runs
-            EXPECT_EQ(f.engine.StartPlay("120"), R::Running);
+            EXPECT_EQ(f.engine.start("120"), R::Running);
         }
-        f.engine.StopPlayTimer();
+        f.engine.stopPlayTimer();
         EXPECT_EQ(f.timer.ended,
                   c.period ? std::vector<std::uint32_t>{c.period} : std::vector<std::uint32_t>{});
     }
 }
 
 TEST_F(Playback, TheEventAtPlayTickPlaysAndTheOnesBeforeDoNot) {
-    song.PutEvent(Chord(0, {0, X, X, X, X, X}, 100, 0));
-    song.PutEvent(Chord(480, {X, 0, X, X, X, X}, 100, 0));
+    song.insertEvent(Chord(0, {0, X, X, X, X, X}, 100, 0));
+    song.insertEvent(Chord(480, {X, 0, X, X, X, X}, 100, 0));
     song.playTick = 480;
     start();
     fire(FirstCallbackAfter(480 + 100));
@@ -200,7 +200,7 @@ TEST(PlaybackStroke, SpreadsTheAudibleStringsAndReleasesThemTogether) {
         SCOPED_TRACE(c.name);
         PlaybackFixture f;
         f.guitar.tuning[0] = c.tuning0;
-        f.song.PutEvent(Chord(c.tick, c.frets, c.gate, c.strokeTime, c.dir));
+        f.song.insertEvent(Chord(c.tick, c.frets, c.gate, c.strokeTime, c.dir));
         f.start(c.tempo);
         f.fire(c.release + 10);
         std::vector<Sent> want;
@@ -233,12 +233,12 @@ TEST_F(Playback, AnEventInsideThePreviousGateStartsWhenThatGateEnds) {
 }
 
 TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
-    song.PutEvent(Chord(100, {0, 0, 0, 0, 0, 0}, 480, 60));
+    song.insertEvent(Chord(100, {0, 0, 0, 0, 0, 0}, 480, 60));
     start();
     fire(FirstCallbackAfter(110)); // strings 5 and 4 have sounded
     const double frozen = engine.playPos();
-    engine.playOnButtonClick();
-    EXPECT_EQ(engine.transportState(), Transport::PAUSE);
+    engine.pause();
+    EXPECT_EQ(engine.transportState(), Transport::Pause);
     collect(-1);
     const std::size_t beforeWait = log.size();
     const std::size_t linesBefore = lines.size();
@@ -246,7 +246,7 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
     EXPECT_EQ(log.size(), beforeWait) << "nothing is sent while paused";
     EXPECT_EQ(lines.size(), linesBefore) << "nothing is drawn while paused";
     EXPECT_DOUBLE_EQ(engine.playPos(), frozen);
-    engine.pauseButtonClick();
+    engine.resume();
     collect(-1);
     fire(FirstCallbackAfter(580) - FirstCallbackAfter(110));
 
@@ -262,15 +262,15 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
 }
 
 TEST_F(Playback, ThePlayLineIsDrawnEveryFiveTicksOrOnRequest) {
-    song.PutEvent(Chord(0, {0, X, X, X, X, X}, 4000, 0));
+    song.insertEvent(Chord(0, {0, X, X, X, X, X}, 4000, 0));
     start();
     fire(10); // positions 2, 4, ..., 20: lines at 10 and 20
     const ViewGeometry view{0, 2};
-    EXPECT_EQ(lines, (std::vector<int>{TickToX(song.meterTable, view, 10),
-                                       TickToX(song.meterTable, view, 20)}));
+    EXPECT_EQ(lines, (std::vector<int>{tickToX(song.meterTable, view, 10),
+                                       tickToX(song.meterTable, view, 20)}));
     engine.requestRedraw();
     fire(1); // 22
-    EXPECT_EQ(lines.back(), TickToX(song.meterTable, view, 22));
+    EXPECT_EQ(lines.back(), tickToX(song.meterTable, view, 22));
     fire(1); // 24: off the raster again
     EXPECT_EQ(lines.size(), 3u);
     // A display refresh that comes after several lines draws only the newest one.
@@ -279,15 +279,15 @@ TEST_F(Playback, ThePlayLineIsDrawnEveryFiveTicksOrOnRequest) {
     timer.fire(2); // 38, 40: line at 40
     const PlayLineStep step = follower.poll(engine, song);
     EXPECT_TRUE(step.draw);
-    EXPECT_EQ(step.x, TickToX(song.meterTable, view, 40));
+    EXPECT_EQ(step.x, tickToX(song.meterTable, view, 40));
     EXPECT_FALSE(follower.poll(engine, song).draw) << "nothing new since";
 }
 
 TEST_F(Playback, EditsWhilePlayingStrikeNothingTwiceAndReleaseWhatTheyRemove) {
     const Frets a{0, 0, 0, 0, 0, 0}, b{1, 1, 1, 1, 1, 1}, c{2, 2, 2, 2, 2, 2};
-    song.PutEvent(Chord(480, a, 400, 60));
-    song.PutEvent(Chord(960, b, 400, 60));
-    song.PutEvent(Chord(1440, c, 400, 60));
+    song.insertEvent(Chord(480, a, 400, 60));
+    song.insertEvent(Chord(960, b, 400, 60));
+    song.insertEvent(Chord(1440, c, 400, 60));
     song.playTick = 480;
     start();
     const auto fireTo = [this](double tick) {
@@ -297,8 +297,8 @@ TEST_F(Playback, EditsWhilePlayingStrikeNothingTwiceAndReleaseWhatTheyRemove) {
     fireTo(500); // three strings of the first chord sound
     {
         PlaybackEngine::ListEdit edit(engine);
-        song.PutEvent(Chord(0, c, 240, 60)); // behind the play position: never played
-        song.SortEvents();
+        song.insertEvent(Chord(0, c, 240, 60)); // behind the play position: never played
+        song.sortEvents();
     }
     fireTo(975); // two strings of the second chord
     const auto onsOf = [this](int fret) {
@@ -317,8 +317,8 @@ TEST_F(Playback, EditsWhilePlayingStrikeNothingTwiceAndReleaseWhatTheyRemove) {
     const std::size_t before = log.size();
     {
         PlaybackEngine::ListEdit edit(engine);
-        song.ClearRange(960, 960); // the sounding chord goes
-        song.SortEvents();
+        song.clearRange(960, 960); // the sounding chord goes
+        song.sortEvents();
     }
     collect(-1);
     std::vector<Sent> released(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
@@ -332,32 +332,32 @@ TEST_F(Playback, EditsWhilePlayingStrikeNothingTwiceAndReleaseWhatTheyRemove) {
 }
 
 TEST_F(Playback, TheTimerStopsWhenTheListEndsBeforeThePlayedEvent) {
-    song.PutEvent(Chord(0, {0, X, X, X, X, X}, 40, 0));
-    song.PutEvent(Chord(480, {0, X, X, X, X, X}, 40, 0));
+    song.insertEvent(Chord(0, {0, X, X, X, X, X}, 40, 0));
+    song.insertEvent(Chord(480, {0, X, X, X, X, X}, 40, 0));
     start();
     fire(FirstCallbackAfter(480)); // on the second event
     ASSERT_EQ(engine.playIndex(), 1u);
-    song.ClearRange(0, 960);
-    song.SortEvents();
+    song.clearRange(0, 960);
+    song.sortEvents();
     EXPECT_EQ(timer.fire(2), 1) << "the tick stops its own timer";
-    EXPECT_EQ(engine.transportState(), Transport::PLAY);
+    EXPECT_EQ(engine.transportState(), Transport::Play);
     EXPECT_EQ(engine.playPeriod(), 0u);
-    engine.StopPlayTimer(); // safe when nothing runs
+    engine.stopPlayTimer(); // safe when nothing runs
 }
 
 TEST_F(Playback, NothingAtOrAfterPlayTickStartsNothingAndAFullListIsNeverReadPast) {
     EXPECT_EQ(start(), PlaybackEngine::StartResult::NothingToPlay);
     for (int i = 0; i < MAX_EVENTS; ++i)
-        song.PutEvent(Chord(static_cast<std::uint32_t>(i) * 40, {0, X, X, X, X, X}, 40, 0));
+        song.insertEvent(Chord(static_cast<std::uint32_t>(i) * 40, {0, X, X, X, X, X}, 40, 0));
     song.playTick = MAX_EVENTS * 40 - 39;
     EXPECT_EQ(start(), PlaybackEngine::StartResult::NothingToPlay);
-    EXPECT_EQ(engine.transportState(), Transport::STOP);
+    EXPECT_EQ(engine.transportState(), Transport::Stop);
     EXPECT_FALSE(timer.running());
     EXPECT_TRUE(log.empty());
     EXPECT_TRUE(ui.transports.empty());
-    engine.Locate(MAX_EVENTS * 40);
+    engine.locateTo(MAX_EVENTS * 40);
     EXPECT_EQ(engine.playIndex(), static_cast<std::uint32_t>(MAX_EVENTS + 1));
-    EXPECT_EQ(engine.transportState(), Transport::STOP);
+    EXPECT_EQ(engine.transportState(), Transport::Stop);
     // The last event still plays from its own tick.
     song.playTick = (MAX_EVENTS - 1) * 40;
     EXPECT_EQ(start(), PlaybackEngine::StartResult::Started);

@@ -32,9 +32,10 @@ TEST(PlaybackThreads, PlayingWhileEditingTheSong) {
     out.open(0);
 
     for (std::uint32_t i = 0; i < 200; ++i)
-        song.PutEvent(Chord(i * 40, {0, 1, 2, 3, 4, 5}, 40, 20, static_cast<std::uint8_t>(i % 2)));
-    song.SortEvents();
-    ASSERT_EQ(engine.StartPlay("300"), PlaybackEngine::StartResult::Started);
+        song.insertEvent(
+            Chord(i * 40, {0, 1, 2, 3, 4, 5}, 40, 20, static_cast<std::uint8_t>(i % 2)));
+    song.sortEvents();
+    ASSERT_EQ(engine.start("300"), PlaybackEngine::StartResult::Started);
 
     const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(400);
     std::uint32_t round = 0;
@@ -43,25 +44,25 @@ TEST(PlaybackThreads, PlayingWhileEditingTheSong) {
         {
             // One edit: clear, put, sort, with the tick kept out in between.
             std::lock_guard lock(song.mutex);
-            song.ClearRange(t, t + 200);
-            song.PutEvent(
+            song.clearRange(t, t + 200);
+            song.insertEvent(
                 Chord(static_cast<std::uint32_t>(t) + 40, {3, 3, 3, SILENT, 0, 0}, 400, 60));
-            song.SortEvents();
+            song.sortEvents();
         }
-        song.PutEvent(Chord(static_cast<std::uint32_t>(t) + 120, {0, 0, 0, 0, 0, 0}, 100, 30));
-        song.SortEvents();
+        song.insertEvent(Chord(static_cast<std::uint32_t>(t) + 120, {0, 0, 0, 0, 0, 0}, 100, 30));
+        song.sortEvents();
         engine.requestRedraw();
         if (round % 50 == 49)
-            engine.Locate(t);
+            engine.locateTo(t);
         if (round % 70 == 69) {
-            engine.playOnButtonClick();
-            engine.pauseButtonClick();
+            engine.pause();
+            engine.resume();
         }
         ++round;
         std::this_thread::sleep_for(std::chrono::microseconds(300));
     }
-    engine.stopButtonMouseDown();
-    engine.stopButtonClick();
+    engine.stopPlayTimer();
+    engine.stop();
     EXPECT_EQ(engine.playTimerId(), 0u);
     EXPECT_EQ(timer.periodsBegun(), 0);
     EXPECT_GT(engine.playLine().serial, 0u) << "the play line was published";
@@ -76,7 +77,7 @@ TEST(PlaybackThreads, PlayingWhileEditingTheSong) {
 TEST(PlaybackThreads, NoNoteOnAfterTheSilenceOfBackToTopOrNewSong) {
     struct SlowWindow : RecordingListener {
         void transportChanged(Transport s) override {
-            if (s == Transport::STOP)
+            if (s == Transport::Stop)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     } ui;
@@ -92,15 +93,15 @@ TEST(PlaybackThreads, NoNoteOnAfterTheSilenceOfBackToTopOrNewSong) {
     out.open(0);
     for (int round = 0; round < 40; ++round) {
         for (std::uint32_t i = 0; i < 100; ++i) // a string on nearly every callback
-            song.PutEvent(Chord(i * 30, {0, 1, 2, 3, 4, 5}, 30, 0));
-        song.SortEvents();
+            song.insertEvent(Chord(i * 30, {0, 1, 2, 3, 4, 5}, 30, 0));
+        song.sortEvents();
         out.clear();
-        ASSERT_EQ(engine.StartPlay("300"), PlaybackEngine::StartResult::Started);
+        ASSERT_EQ(engine.start("300"), PlaybackEngine::StartResult::Started);
         std::this_thread::sleep_for(std::chrono::milliseconds(3 + round % 7));
         if (round % 2 == 0)
-            engine.backtopClick();
+            engine.backToTop();
         else
-            engine.NewSong();
+            engine.resetSong();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const auto sent = out.sent();
         std::size_t lastOff = 0; // the last message of the last all-notes-off
@@ -138,9 +139,9 @@ TEST(PlaybackThreads, EditsWhilePlayingLeaveNoNoteHangingAndStrikeNoChordTwice) 
         return e;
     };
     for (std::int32_t t = 0; t < kLastTick; t += 160)
-        song.PutEvent(chord(t));
-    song.SortEvents();
-    ASSERT_EQ(engine.StartPlay("300"), PlaybackEngine::StartResult::Started);
+        song.insertEvent(chord(t));
+    song.sortEvents();
+    ASSERT_EQ(engine.start("300"), PlaybackEngine::StartResult::Started);
 
     std::uniform_int_distribution<std::int32_t> anyTick(0, kLastTick / 40 - 1);
     int edits = 0;
@@ -155,15 +156,15 @@ TEST(PlaybackThreads, EditsWhilePlayingLeaveNoNoteHangingAndStrikeNoChordTwice) 
         {
             PlaybackEngine::ListEdit edit(engine);
             if (op <= 1 && nextId < 127) {
-                PushUndo(*history, song, a, a);
-                song.PutEvent(chord(a));
-                song.SortEvents();
+                pushUndo(*history, song, a, a);
+                song.insertEvent(chord(a));
+                song.sortEvents();
             } else if (op == 2) {
                 song.edit.anchorTick = a;
                 song.edit.cursorTick = a + 40 * static_cast<std::int32_t>(rng() % 6);
-                DeleteSelection(*history, song);
+                deleteSelectedEvents(*history, song);
             } else {
-                Undo(*history, song, SEQ_BAR_MAX);
+                undoLastEdit(*history, song, SEQ_BAR_MAX);
             }
         }
         ++edits;
@@ -173,7 +174,7 @@ TEST(PlaybackThreads, EditsWhilePlayingLeaveNoNoteHangingAndStrikeNoChordTwice) 
     while (running() && engine.playPos() < kLastTick + 400)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     EXPECT_NE(engine.playTimerId(), 0u) << "the timer ran until it was stopped";
-    engine.stopButtonMouseDown();
+    engine.stopPlayTimer();
     ASSERT_EQ(engine.playTimerId(), 0u);
     EXPECT_GE(engine.playPos(), kLastTick + 400);
     EXPECT_GT(edits, 50);

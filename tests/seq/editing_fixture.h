@@ -31,9 +31,9 @@ protected:
         return test::MakeEvent(tick, {3, 2, 0, 0, 3, 3}, velocity, gate, 20);
     }
 
-    void Put(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40) {
-        song.PutEvent(Event(tick, velocity, gate));
-        song.SortEvents();
+    void put(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40) {
+        song.insertEvent(Event(tick, velocity, gate));
+        song.sortEvents();
     }
 
     void Select(std::int32_t anchor, std::int32_t cursor) {
@@ -51,8 +51,8 @@ protected:
     // Fills the song up to `count` events on the raster ticks from `from` on.
     void Fill(std::uint32_t count, std::int32_t from = 0) {
         for (std::int32_t t = from; song.eventCount < count; t += TICK_RASTER)
-            song.PutEvent(Event(t));
-        song.SortEvents();
+            song.insertEvent(Event(t));
+        song.sortEvents();
     }
 };
 

@@ -26,19 +26,19 @@ namespace cadenzo::testing {
 ::testing::AssertionResult HistoryInvariantsHold(const UndoHistory& history) {
     if (history.undoCount < 0 || history.undoCount >= UNDO_ENTRY_SLOTS - 1)
         return ::testing::AssertionFailure() << "undoCount " << history.undoCount;
-    if (history.UsedRecords() > UNDO_POOL_RECORDS)
-        return ::testing::AssertionFailure() << "pool holds " << history.UsedRecords();
+    if (history.usedRecords() > UNDO_POOL_RECORDS)
+        return ::testing::AssertionFailure() << "pool holds " << history.usedRecords();
     if (history.undoCount > 0 && history.undoEntries[0].start != 0)
         return ::testing::AssertionFailure() << "step 0 does not start the pool";
     for (int n = 0; n < history.undoCount; ++n) {
         const UndoEntry& e = history.undoEntries[n];
         if (e.first > e.last)
             return ::testing::AssertionFailure() << "step " << n << " span reversed";
-        if (history.StepRecords(n) < 1)
+        if (history.stepRecords(n) < 1)
             return ::testing::AssertionFailure() << "step " << n << " owns no record";
         for (std::int32_t r = e.start; r < history.undoEntries[n + 1].start; ++r) {
             const SongEvent& saved = history.undoPool[r];
-            if (saved.isEnd() ? history.StepRecords(n) != 1
+            if (saved.isEnd() ? history.stepRecords(n) != 1
                               : saved.signedTick() < e.first || saved.signedTick() > e.last)
                 return ::testing::AssertionFailure() << "step " << n << " record " << r;
         }

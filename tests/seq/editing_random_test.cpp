@@ -74,7 +74,7 @@ protected:
     template <class Edit> void Counted(Edit&& edit) {
         const Snapshot before = Take(song);
         const bool mayDrop =
-            history.UsedRecords() + static_cast<int>(song.eventCount) + 1 >= UNDO_POOL_RECORDS;
+            history.usedRecords() + static_cast<int>(song.eventCount) + 1 >= UNDO_POOL_RECORDS;
         const int steps = history.undoCount;
         edit();
         if (!mayDrop) {
@@ -89,15 +89,15 @@ protected:
     int SomeX() {
         if (song.eventCount > 0 && Uniform(0, 2) > 0) {
             const SongEvent& e = song.songEvents[Uniform(0, static_cast<int>(song.eventCount) - 1)];
-            const ViewGeometry view = ViewOf(song.edit);
-            const int x = TickToX(song.meterTable, view, e.signedTick());
+            const ViewGeometry view = viewOf(song.edit);
+            const int x = tickToX(song.meterTable, view, e.signedTick());
             switch (Uniform(0, 2)) {
             case 0:
                 return x + Uniform(-7, 7);
             case 1:
-                return VelocityItem(song.meterTable, view, e, x).x2 + Uniform(-4, 4);
+                return velocityItem(song.meterTable, view, e, x).x2 + Uniform(-4, 4);
             default:
-                return StrokeItem(song.meterTable, view, e, x).x2 + Uniform(-4, 4);
+                return strokeItem(song.meterTable, view, e, x).x2 + Uniform(-4, 4);
             }
         }
         return Uniform(-20, song.edit.seqWidth + 20);
@@ -122,10 +122,10 @@ protected:
             const int x = gestureX + Uniform(-80, 80);
             Counted([&] {
                 if (--gestureLeft == 0)
-                    SeqMouseUp(ctx, MouseButton::Left, 0, x, Uniform(-5, 128));
+                    releaseSequence(ctx, MouseButton::Left, 0, x, Uniform(-5, 128));
                 else
-                    SeqMouseMove(ctx, Uniform(0, 4) > 0 ? LEFT_HELD : SomeShift(), x,
-                                 Uniform(-5, 128));
+                    moveOverSequence(ctx, Uniform(0, 4) > 0 ? LEFT_HELD : SomeShift(), x,
+                                     Uniform(-5, 128));
             });
             return "gesture";
         }
@@ -139,30 +139,30 @@ protected:
                 song.edit.cursorTick = AnyTick();
             context.chord1Index = Uniform(0, 12);
             context.chord2Index = Uniform(0, 23);
-            const EditResult r = EnterChord(history, song, guitar, context);
+            const EditResult r = enterHeldChord(history, song, guitar, context);
             Recorded(r.eventsChanged ? 1 : 0, before);
             return "enter";
         }
         case 3: {
             Select(AnyTick(), AnyTick());
-            const bool any = song.FindInRange(song.edit.anchorTick, song.edit.cursorTick) >= 0;
-            DeleteSelection(history, song);
+            const bool any = song.findInRange(song.edit.anchorTick, song.edit.cursorTick) >= 0;
+            deleteSelectedEvents(history, song);
             Recorded(any ? 1 : 0, before);
             return "delete";
         }
         case 4:
             Select(AnyTick(), AnyTick());
-            Cut(song);
+            cutSelection(song);
             return "cut";
         case 5:
             Select(AnyTick(), AnyTick());
-            Copy(song);
+            copySelection(song);
             return "copy";
         case 6:
         case 7: {
             song.edit.cursorTick = AnyTick();
             const bool moving = song.edit.clipMode == 1;
-            const EditResult r = Paste(history, song, song.edit.cursorTick);
+            const EditResult r = pasteAt(history, song, song.edit.cursorTick);
             Recorded(r.eventsChanged ? (moving ? 2 : 1) : 0, before, true);
             return "paste";
         }
@@ -171,24 +171,24 @@ protected:
             if (history.undoCount > 0) {
                 const std::optional<Snapshot> back = expected.back();
                 expected.pop_back();
-                Undo(history, song, 99);
+                undoLastEdit(history, song, 99);
                 if (back) {
                     EXPECT_EQ(Take(song), *back) << "undo did not restore the song";
                 }
             } else {
-                Undo(history, song, 99);
+                undoLastEdit(history, song, 99);
             }
             return "undo";
         }
         case 10:
             song.edit.cursorTick = AnyTick();
-            TimeSignatureChange(song, Uniform(0, 15), Uniform(0, 4));
-            PopupChoose(song.edit, PopupSource::Step, Uniform(0, 4));
-            PopupChoose(song.edit, PopupSource::Grid, Uniform(0, 1));
+            timeSignatureChange(song, Uniform(0, 15), Uniform(0, 4));
+            popupChoose(song.edit, PopupSource::Step, Uniform(0, 4));
+            popupChoose(song.edit, PopupSource::Grid, Uniform(0, 1));
             return "meter";
         case 12:
             song.edit.cursorTick = AnyTick();
-            SendToFretboard(song, guitar);
+            sendEventToFretboard(song, guitar);
             return "to fretboard";
         case 14:
         case 15:
@@ -199,23 +199,23 @@ protected:
             gestureX = SomeX();
             Counted([&] {
                 const int y = Uniform(0, 3) > 0 ? Uniform(81, 128) : Uniform(-5, 80);
-                SeqMouseMove(ctx, 0, gestureX, y);
-                SeqMouseDown(ctx, static_cast<MouseButton>(Uniform(0, 2)), LEFT_HELD, gestureX, y);
+                moveOverSequence(ctx, 0, gestureX, y);
+                pressSequence(ctx, static_cast<MouseButton>(Uniform(0, 2)), LEFT_HELD, gestureX, y);
             });
             gestureLeft = Uniform(1, 5);
             return "press";
         case 18:
             Counted([&] {
                 if (Uniform(0, 1) == 0)
-                    SeqMouseMove(ctx, SomeShift(), SomeX(), Uniform(-5, 128));
+                    moveOverSequence(ctx, SomeShift(), SomeX(), Uniform(-5, 128));
                 else
-                    SeqMouseUp(ctx, Uniform(0, 3) > 0 ? MouseButton::Left : MouseButton::Right, 0,
-                               SomeX(), Uniform(-5, 128));
+                    releaseSequence(ctx, Uniform(0, 3) > 0 ? MouseButton::Left : MouseButton::Right,
+                                    0, SomeX(), Uniform(-5, 128));
             });
             return "stray move or release";
         case 19:
             Counted([&] {
-                ApplyVelocityLine(song, history,
+                applyVelocityLine(song, history,
                                   DragLine{SomeX(), Uniform(80, 128), SomeX(), Uniform(80, 128)});
             });
             return "velocity line";
@@ -226,7 +226,7 @@ protected:
             // not refresh them).
             if (Uniform(0, 1) == 0) {
                 Select(AnyTick(), AnyTick());
-                UpdateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
+                updateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
             }
             Counted([&] {
                 const auto id = static_cast<FieldId>(Uniform(0, 2));
@@ -235,9 +235,9 @@ protected:
                                                   "127",   "300",   "479", "-5", "abc",
                                                   "32767", "99999", "40"};
                     fields.Field(id).Type(texts[Uniform(0, 12)]);
-                    FieldExit(id, fields, song, history);
+                    commitField(id, fields, song, history);
                 } else {
-                    FieldUpDownClick(id, Uniform(-3, 3), fields, song, history);
+                    stepField(id, Uniform(-3, 3), fields, song, history);
                 }
             });
             return "fields";
@@ -248,21 +248,21 @@ protected:
                           Uniform(1, 30) * 40);
                 e.strokeTime = Uniform(1, 20) * 20;
                 if (song.eventCount < MAX_EVENTS) {
-                    PushUndo(history, song, e.signedTick(), e.signedTick());
-                    song.PutEvent(e);
-                    song.SortEvents();
+                    pushUndo(history, song, e.signedTick(), e.signedTick());
+                    song.insertEvent(e);
+                    song.sortEvents();
                 }
             });
             return "put";
         case 22:
             ctx.lane = Uniform(0, 1) ? SeqLane::Stroke : SeqLane::Velocity;
-            SetZoom(song.edit, Uniform(0, 5));
-            song.ScrollView(std::clamp(song.edit.viewBar + Uniform(-1, 1), 0, ctx.scrollMax));
+            setZoom(song.edit, Uniform(0, 5));
+            song.scrollView(std::clamp(song.edit.viewBar + Uniform(-1, 1), 0, ctx.scrollMax));
             return "view";
         case 23:
-            song.SetMeter(Uniform(1, 100), static_cast<std::uint8_t>(Uniform(1, 16)),
+            song.setMeter(Uniform(1, 100), static_cast<std::uint8_t>(Uniform(1, 16)),
                           static_cast<std::uint8_t>(1 << Uniform(0, 4)));
-            song.ScrollView(song.edit.viewBar);
+            song.scrollView(song.edit.viewBar);
             song.edit.tripletGrid = Uniform(0, 1);
             return "set meter";
         case 24:
@@ -273,13 +273,13 @@ protected:
             if (Uniform(0, 9) != 0)
                 return "none";
             // A new song, sometimes loaded nearly full: the history stays.
-            song.NewSong();
+            song.resetSong();
             if (Uniform(0, 1) == 0) {
                 const int count = Uniform(1500, MAX_EVENTS);
                 for (std::int32_t t = 0; static_cast<int>(song.eventCount) < count;
                      t += TICK_RASTER * Uniform(1, 2))
-                    song.PutEvent(Event(t, static_cast<std::uint8_t>(Uniform(0, 127))));
-                song.SortEvents();
+                    song.insertEvent(Event(t, static_cast<std::uint8_t>(Uniform(0, 127))));
+                song.sortEvents();
             }
             ForgetSnapshots();
             return "new song";
@@ -294,31 +294,31 @@ protected:
         bool recorded = false;
         switch (Uniform(0, 2)) {
         case 0: {
-            UpdateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
+            updateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
             const auto id = static_cast<FieldId>(Uniform(0, 2));
             recorded = fields.Field(id).enabled;
             fields.Field(id).Type(std::to_string(Uniform(-10, 600)));
             if (Uniform(0, 1) == 0)
-                FieldExit(id, fields, song, history);
+                commitField(id, fields, song, history);
             else
-                FieldUpDownClick(id, Uniform(0, 1) ? 1 : -1, fields, song, history);
+                stepField(id, Uniform(0, 1) ? 1 : -1, fields, song, history);
             break;
         }
         case 1:
-            recorded = ApplyVelocityLine(
+            recorded = applyVelocityLine(
                 song, history, DragLine{SomeX(), Uniform(80, 128), SomeX(), Uniform(80, 128)});
             break;
         default: {
             const int x = SomeX();
             const int y = Uniform(81, 128);
-            SeqMouseMove(ctx, 0, x, y);
+            moveOverSequence(ctx, 0, x, y);
             const DragMode mode = mouse.dragMode;
             if (mode != DragMode::GateHandle && mode != DragMode::StrokeHandle)
                 return; // a velocity line or an arrow: their undo is checked elsewhere
             const int steps = history.undoCount;
-            SeqMouseDown(ctx, MouseButton::Left, LEFT_HELD, x, y);
-            SeqMouseMove(ctx, LEFT_HELD, x + Uniform(-80, 80), y);
-            SeqMouseUp(ctx, MouseButton::Left, 0, x, y);
+            pressSequence(ctx, MouseButton::Left, LEFT_HELD, x, y);
+            moveOverSequence(ctx, LEFT_HELD, x + Uniform(-80, 80), y);
+            releaseSequence(ctx, MouseButton::Left, 0, x, y);
             // A step exactly when the drag changed the event.
             recorded = !std::equal(before.begin(), before.end(), song.songEvents.begin());
             if (!recorded) {
@@ -329,7 +329,7 @@ protected:
         }
         if (!recorded)
             return;
-        Undo(history, song, ctx.scrollMax);
+        undoLastEdit(history, song, ctx.scrollMax);
         const std::vector<SongEvent> after(song.songEvents.begin(),
                                            song.songEvents.begin() + song.eventCount);
         EXPECT_EQ(after, before) << "undo did not restore the events";

@@ -17,17 +17,17 @@ protected:
                  std::int32_t strokeTime) {
         SongEvent e = Event(tick, velocity, gate);
         e.strokeTime = strokeTime;
-        song.PutEvent(e);
-        song.SortEvents();
+        song.insertEvent(e);
+        song.sortEvents();
     }
     void SelectAndShow(std::int32_t anchor, std::int32_t cursor) {
         Select(anchor, cursor);
-        UpdateEventFields(fields, song, anchor, cursor);
+        updateEventFields(fields, song, anchor, cursor);
     }
-    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.FindEvent(tick)]; }
+    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.findEvent(tick)]; }
     void TypeAndLeave(FieldId id, const std::string& text) {
         fields.Field(id).Type(text);
-        FieldExit(id, fields, song, history);
+        commitField(id, fields, song, history);
     }
 };
 
@@ -61,7 +61,7 @@ TEST_P(FieldExitTest, ValidatesThenAppliesToEverySelectedEvent) {
     EXPECT_TRUE(other.velocity == 90 && other.gate == 240 && other.strokeTime == 60);
     EXPECT_EQ(history.undoCount, 1); // recorded also when nothing changes
     EXPECT_TRUE(SongInvariantsHold(song));
-    Undo(history, song, 99);
+    undoLastEdit(history, song, 99);
     EXPECT_EQ(At(0).velocity, 80);
     EXPECT_EQ(At(480).gate, 240);
     EXPECT_EQ(At(480).strokeTime, 60);

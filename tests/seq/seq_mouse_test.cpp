@@ -23,24 +23,24 @@ protected:
                  std::uint8_t velocity = 90) {
         SongEvent e = Event(tick, velocity, gate);
         e.strokeTime = strokeTime;
-        song.PutEvent(e);
-        song.SortEvents();
+        song.insertEvent(e);
+        song.sortEvents();
     }
-    int X(std::int32_t tick) const { return TickToX(song.meterTable, ViewOf(song.edit), tick); }
-    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.FindEvent(tick)]; }
+    int X(std::int32_t tick) const { return tickToX(song.meterTable, viewOf(song.edit), tick); }
+    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.findEvent(tick)]; }
     MouseResult Press(int x, int y, MouseButton b = MouseButton::Left) {
-        return SeqMouseDown(ctx, b, LEFT_HELD, x, y);
+        return pressSequence(ctx, b, LEFT_HELD, x, y);
     }
     MouseResult Drag(int x, int y, unsigned shift = LEFT_HELD) {
-        return SeqMouseMove(ctx, shift, x, y);
+        return moveOverSequence(ctx, shift, x, y);
     }
-    MouseResult Hover(int x, int y) { return SeqMouseMove(ctx, 0, x, y); }
+    MouseResult Hover(int x, int y) { return moveOverSequence(ctx, 0, x, y); }
     // Hover over a handle, press there, drag to x and release.
     void DragHandle(int from, int y, int to) {
         Hover(from, y);
         Press(from, y);
         Drag(to, y);
-        SeqMouseUp(ctx, MouseButton::Left, 0, to, y);
+        releaseSequence(ctx, MouseButton::Left, 0, to, y);
     }
 };
 
@@ -74,7 +74,7 @@ TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
         EXPECT_EQ(song.edit.cursorTick, 0); // the handle's event became the selection
         EXPECT_TRUE(SongInvariantsHold(song));
         EXPECT_EQ(history.undoCount, 1);
-        Undo(history, song, 99);
+        undoLastEdit(history, song, 99);
         EXPECT_EQ(At(0).gate, 240);
         EXPECT_EQ(At(0).strokeTime, 100);
     }
@@ -120,7 +120,7 @@ TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
         for (std::int32_t t : {0, 120, 240, 360, 480})
             PutFull(t, 40, 20, 90);
         const int steps = history.undoCount;
-        EXPECT_EQ(ApplyVelocityLine(song, history, c.line), c.recorded);
+        EXPECT_EQ(applyVelocityLine(song, history, c.line), c.recorded);
         EXPECT_EQ(history.undoCount - steps, c.recorded ? 1 : 0);
         for (int k = 0; k < 5; ++k)
             EXPECT_EQ(At(120 * k).velocity, c.velocities[k]) << "event at " << 120 * k;

@@ -30,38 +30,38 @@ TEST(XToTick, SnapsToTheNearestGridTickWithTiesGoingRight) {
     }
 }
 
-TEST(TickToX, CountsTheSlotOfEveryChangedBarFromItsFirstTickOn) {
+TEST(tickToX, CountsTheSlotOfEveryChangedBarFromItsFirstTickOn) {
     Song song;
     ViewGeometry view{0, 2};
-    EXPECT_EQ(TickToX(song.meterTable, view, 120), 67);
-    EXPECT_EQ(TickToX(song.meterTable, view, 1920), 247);
-    song.SetMeter(3, 3, 4); // bar 3 begins at 3840
-    EXPECT_EQ(TickToX(song.meterTable, view, 3839), 55 + 383);
-    EXPECT_EQ(TickToX(song.meterTable, view, 3840), 55 + 384 + 25);
-    song.SetMeter(4, 3, 4); // the same signature again: no slot
-    EXPECT_EQ(TickToX(song.meterTable, view, 5280), 55 + 528 + 25);
-    song.SetMeter(4, 4, 4);
-    EXPECT_EQ(TickToX(song.meterTable, view, 5280), 55 + 528 + 50);
+    EXPECT_EQ(tickToX(song.meterTable, view, 120), 67);
+    EXPECT_EQ(tickToX(song.meterTable, view, 1920), 247);
+    song.setMeter(3, 3, 4); // bar 3 begins at 3840
+    EXPECT_EQ(tickToX(song.meterTable, view, 3839), 55 + 383);
+    EXPECT_EQ(tickToX(song.meterTable, view, 3840), 55 + 384 + 25);
+    song.setMeter(4, 3, 4); // the same signature again: no slot
+    EXPECT_EQ(tickToX(song.meterTable, view, 5280), 55 + 528 + 25);
+    song.setMeter(4, 4, 4);
+    EXPECT_EQ(tickToX(song.meterTable, view, 5280), 55 + 528 + 50);
     view.viewStartTick = 3840; // the first bar shown always has its slot
-    EXPECT_EQ(TickToX(song.meterTable, view, 3839), -1);
-    EXPECT_EQ(TickToX(song.meterTable, view, 3840), 55);
-    EXPECT_EQ(SignatureGap(song.meterTable, 0, 3840), 0);
-    EXPECT_EQ(SignatureGap(song.meterTable, 0, 3841), 25);
-    song.ScrollView(3);
-    EXPECT_EQ(TickToX(song.meterTable, ViewOf(song.edit), 5280), 55);
+    EXPECT_EQ(tickToX(song.meterTable, view, 3839), -1);
+    EXPECT_EQ(tickToX(song.meterTable, view, 3840), 55);
+    EXPECT_EQ(signatureGap(song.meterTable, 0, 3840), 0);
+    EXPECT_EQ(signatureGap(song.meterTable, 0, 3841), 25);
+    song.scrollView(3);
+    EXPECT_EQ(tickToX(song.meterTable, viewOf(song.edit), 5280), 55);
 }
 
 TEST(EventWalk, SkipsEventsLeftOfTheViewAndStopsAfterTheFirstPastTheRightEdge) {
     Song song;
     for (std::uint32_t t : {0u, 1920u, 2400u, 4000u, 6000u, 8000u})
-        song.PutEvent(test::MakeEvent(t));
-    song.SortEvents();
-    song.ScrollView(1);
+        song.insertEvent(test::MakeEvent(t));
+    song.sortEvents();
+    song.scrollView(1);
     std::vector<int> shown;
-    ForEachShownEvent(song, ViewOf(song.edit), 327, [&](int i, int) { shown.push_back(i); });
+    forEachShownEvent(song, viewOf(song.edit), 327, [&](int i, int) { shown.push_back(i); });
     EXPECT_EQ(shown, (std::vector<int>{1, 2, 3, 4})); // 6000 lies at 463, past 327
-    EXPECT_EQ(SelectionOf(100, 55).left, 55);         // a leftward selection
-    EXPECT_FALSE(SelectionOf(55, 55).shown);
+    EXPECT_EQ(selectionOf(100, 55).left, 55);         // a leftward selection
+    EXPECT_FALSE(selectionOf(55, 55).shown);
 }
 
 } // namespace

@@ -31,17 +31,17 @@ void ExpectFreeTail(const Song& song) {
 // The list never grows past 2000: a new tick is refused once full, a used one still replaced.
 TEST(SongModel, PutEventReplacesAtAUsedTickAndReportsFullAtTwoThousand) {
     Song song;
-    song.PutEvent(Event(END_TICK)); // an end marker is never stored
+    song.insertEvent(Event(END_TICK)); // an end marker is never stored
     EXPECT_EQ(song.eventCount, 0u);
     for (int i = 0; i < MAX_EVENTS - 1; ++i)
-        ASSERT_FALSE(song.PutEvent(Event(static_cast<std::uint32_t>(i) * 40)));
-    EXPECT_TRUE(song.PutEvent(Event(static_cast<std::uint32_t>(MAX_EVENTS - 1) * 40)));
-    EXPECT_TRUE(song.PutEvent(Event(999999)));
+        ASSERT_FALSE(song.insertEvent(Event(static_cast<std::uint32_t>(i) * 40)));
+    EXPECT_TRUE(song.insertEvent(Event(static_cast<std::uint32_t>(MAX_EVENTS - 1) * 40)));
+    EXPECT_TRUE(song.insertEvent(Event(999999)));
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     EXPECT_TRUE(song.songEvents[MAX_EVENTS].isEnd());
     SongEvent other = Event(40, 7, 0);
     other.root = 7;
-    song.PutEvent(other);
+    song.insertEvent(other);
     EXPECT_EQ(song.songEvents[1], other);
 }
 
@@ -54,7 +54,7 @@ TEST(SongModel, SortEventsKeepsTheOrderOfEventsAtTheSameTick) {
         song.songEvents[i].velocity = i;
     }
     song.eventCount = 4;
-    song.SortEvents();
+    song.sortEvents();
     EXPECT_EQ(Ticks(song), (std::vector<std::uint32_t>{0, 480, 480, 960}));
     EXPECT_EQ(song.songEvents[1].velocity, 1);
     EXPECT_EQ(song.songEvents[2].velocity, 2);
@@ -67,9 +67,9 @@ TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {
     for (const Case c : {Case{480, 300, 240, 240}, Case{480, 100, 240, 100},
                          Case{240, 300, 240, 300}, Case{100, 300, 100, 300}}) {
         Song song;
-        song.PutEvent(Event(240, 5000, 5000));
-        song.PutEvent(Event(0, c.gate, c.strokeTime));
-        song.SortEvents();
+        song.insertEvent(Event(240, 5000, 5000));
+        song.insertEvent(Event(0, c.gate, c.strokeTime));
+        song.sortEvents();
         EXPECT_EQ(song.songEvents[0].gate, c.wantGate) << c.gate << "/" << c.strokeTime;
         EXPECT_EQ(song.songEvents[0].strokeTime, c.wantStroke) << c.gate << "/" << c.strokeTime;
         EXPECT_EQ(song.songEvents[1].gate, 5000) << "the last event is never cut";
@@ -88,12 +88,12 @@ TEST(SongModel, FindInRangeMatchesTheTickByTickWalkOnRandomLists) {
         const int n = countDist(rng);
         for (int i = 0; i < n; ++i) {
             const int raw = tickDist(rng) * 40 + (rng() % 5 == 0 ? 20 : 0);
-            song.PutEvent(Event(static_cast<std::uint32_t>(raw)));
+            song.insertEvent(Event(static_cast<std::uint32_t>(raw)));
         }
         if (round % 3 == 0)
-            song.ClearRange(tickDist(rng) * 40, tickDist(rng) * 40);
+            song.clearRange(tickDist(rng) * 40, tickDist(rng) * 40);
         if (round % 2 == 0) {
-            song.SortEvents();
+            song.sortEvents();
             ExpectFreeTail(song);
             for (std::uint32_t i = 1; i < song.eventCount; ++i)
                 ASSERT_LT(song.songEvents[i - 1].signedTick(), song.songEvents[i].signedTick());
@@ -101,7 +101,7 @@ TEST(SongModel, FindInRangeMatchesTheTickByTickWalkOnRandomLists) {
         for (int q = 0; q < 20; ++q) {
             const int from = tickDist(rng) * 40 + static_cast<int>(rng() % 40);
             const int to = tickDist(rng) * 40 + static_cast<int>(rng() % 40);
-            ASSERT_EQ(song.FindInRange(from, to), song.FindInRangeByWalk(from, to))
+            ASSERT_EQ(song.findInRange(from, to), song.findInRangeByWalk(from, to))
                 << "round " << round << " from " << from << " to " << to;
         }
     }
@@ -109,8 +109,8 @@ TEST(SongModel, FindInRangeMatchesTheTickByTickWalkOnRandomLists) {
 
 TEST(SongMeter, SetMeterIgnoresBarsOutsideTheSong) {
     Song song;
-    song.SetMeter(0, 6, 8);
-    song.SetMeter(BAR_COUNT + 1, 6, 8);
+    song.setMeter(0, 6, 8);
+    song.setMeter(BAR_COUNT + 1, 6, 8);
     for (int k = 0; k < METER_ENTRIES; ++k)
         ASSERT_EQ(song.meterTable[k].num, 4) << "bar " << k;
 }

@@ -14,7 +14,7 @@ using TransferTest = EditingTest;
 TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
     context.chord1Index = 1;
     context.chord2Index = 5;
-    const EditResult r = EnterChord(history, song, guitar, context);
+    const EditResult r = enterHeldChord(history, song, guitar, context);
     EXPECT_TRUE(r.eventsChanged && r.refreshFields);
     ASSERT_EQ(song.eventCount, 1u);
     SongEvent want;
@@ -27,15 +27,15 @@ TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
     want.chordType = 5;
     EXPECT_EQ(song.songEvents[0], want);
     EXPECT_EQ(song.edit.anchorTick, 240);
-    EnterChord(history, song, guitar, context);
-    EnterChord(history, song, guitar, context);
+    enterHeldChord(history, song, guitar, context);
+    enterHeldChord(history, song, guitar, context);
     EXPECT_THAT(Ticks(), ElementsAre(0, 240, 480));
     EXPECT_EQ(song.songEvents[1].strokeDir, 1);
     EXPECT_EQ(song.songEvents[2].strokeDir, 0);
     EXPECT_EQ(history.undoCount, 3);
 
-    guitar.ClearFlets(); // no string played: ignored
-    EXPECT_FALSE(EnterChord(history, song, guitar, context).eventsChanged);
+    guitar.clearFrets(); // no string played: ignored
+    EXPECT_FALSE(enterHeldChord(history, song, guitar, context).eventsChanged);
     EXPECT_EQ(song.eventCount, 3u);
     EXPECT_EQ(song.edit.cursorTick, 720);
 }
@@ -44,32 +44,32 @@ TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntr
     SongEvent old = Event(960, 77, 400);
     old.strokeDir = 1;
     old.strokeTime = 150;
-    song.PutEvent(old);
-    song.SortEvents();
+    song.insertEvent(old);
+    song.sortEvents();
     song.edit.cursorTick = 960;
     context.chord1Index = 8;
-    EnterChord(history, song, guitar, context);
+    enterHeldChord(history, song, guitar, context);
     ASSERT_EQ(song.eventCount, 1u);
     SongEvent want = old;
     want.frets = {0, 1, 0, 2, 3, SILENT};
     want.root = 8;
     EXPECT_EQ(song.songEvents[0], want);
 
-    Put(0, 10);
+    put(0, 10);
     Select(0, 1920); // after a selection too
-    EnterChord(history, song, guitar, context);
+    enterHeldChord(history, song, guitar, context);
     EXPECT_THAT(Ticks(), ElementsAre(0, 960, 1920));
-    Undo(history, song, 99);
+    undoLastEdit(history, song, 99);
     EXPECT_THAT(Ticks(), ElementsAre(0, 960));
     EXPECT_EQ(song.edit.cursorTick, 1920);
 }
 
 TEST_F(EnterChordTest, TheTwoThousandthIsAcceptedAndTheNextRefused) {
     Fill(MAX_EVENTS - 1, 1920);
-    EXPECT_EQ(EnterChord(history, song, guitar, context).status, nullptr);
+    EXPECT_EQ(enterHeldChord(history, song, guitar, context).status, nullptr);
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     const std::int32_t cursor = song.edit.cursorTick;
-    const EditResult r = EnterChord(history, song, guitar, context);
+    const EditResult r = enterHeldChord(history, song, guitar, context);
     EXPECT_STREQ(r.status, "Over!");
     EXPECT_FALSE(r.eventsChanged);
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
@@ -80,17 +80,17 @@ TEST_F(EnterChordTest, TheTwoThousandthIsAcceptedAndTheNextRefused) {
 TEST_F(TransferTest, SendToFretboardTakesOnlyAnEventExactlyAtTheCursor) {
     SongEvent e = Event(480);
     e.frets = {SILENT, 10, 12, 12, 10, SILENT};
-    song.PutEvent(e);
-    song.SortEvents();
+    song.insertEvent(e);
+    song.sortEvents();
     guitar.neckSpan = 6;
     Select(0, 520); // no event exactly there: the frets stay, the rest runs
-    const Frets before = guitar.frets();
-    EXPECT_TRUE(SendToFretboard(song, guitar).fretboardChanged);
-    EXPECT_EQ(guitar.frets(), before);
+    const Frets before = guitar.currentFrets();
+    EXPECT_TRUE(sendEventToFretboard(song, guitar).fretboardChanged);
+    EXPECT_EQ(guitar.currentFrets(), before);
     EXPECT_EQ(song.edit.cursorTick, 520);
     Select(0, 480);
-    EXPECT_TRUE(SendToFretboard(song, guitar).fretboardChanged);
-    EXPECT_EQ(guitar.frets(), e.frets);
+    EXPECT_TRUE(sendEventToFretboard(song, guitar).fretboardChanged);
+    EXPECT_EQ(guitar.currentFrets(), e.frets);
     EXPECT_EQ(guitar.neckPos, 10);
     EXPECT_EQ(song.edit.cursorTick, 0);
 }
@@ -111,10 +111,10 @@ TEST_F(TransferTest, TimeSignatureAppliesFromTheBarAtOrAfterTheCursor) {
           Case{0, 16, 2, 0, false},                                    // not an item of hyoshi1
           Case{0, 3, 5, 0, false}}) {                                  // not an item of hyoshi2
         SCOPED_TRACE(c.cursor);
-        song.NewSong();
+        song.resetSong();
         song.edit.cursorTick = c.cursor;
         const MeterTable before = song.meterTable;
-        EXPECT_EQ(TimeSignatureChange(song, c.num1Index, c.den2Index), c.firstChangedBar != 0);
+        EXPECT_EQ(timeSignatureChange(song, c.num1Index, c.den2Index), c.firstChangedBar != 0);
         const int n = c.firstChangedBar == 0 ? METER_ENTRIES : c.firstChangedBar;
         for (int k = 1; k < n; ++k) {
             ASSERT_EQ(song.meterTable[k].num, before[k].num) << k;

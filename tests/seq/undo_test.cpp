@@ -16,7 +16,7 @@ TEST_F(ClipboardTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
     for (const Case c : {Case{960, 0, 0, 960, 960}, Case{0, 960, 0, 960, 0},
                          Case{200000, 960, 960, 192000, 192000}, Case{-40, 480, 0, 480, 0}}) {
         Select(c.anchor, c.cursor);
-        Cut(song);
+        cutSelection(song);
         EXPECT_EQ(song.edit.clipStart, c.clipStart) << c.anchor;
         EXPECT_EQ(song.edit.clipEnd, c.clipEnd) << c.anchor;
         EXPECT_EQ(song.edit.anchorTick, c.collapsed) << c.anchor;
@@ -27,10 +27,10 @@ TEST_F(ClipboardTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
 TEST_F(ClipboardTest, PasteThatWouldOverfillTheSongIsRefusedUntouched) {
     Fill(MAX_EVENTS, 0);
     Select(0, 40);
-    Copy(song);
+    copySelection(song);
     // Two copies, one of them on a free tick past the last event: 2001 events.
     const std::int32_t last = song.songEvents[song.eventCount - 1].signedTick();
-    const EditResult refused = Paste(history, song, last);
+    const EditResult refused = pasteAt(history, song, last);
     EXPECT_STREQ(refused.status, "Over!");
     EXPECT_FALSE(refused.eventsChanged);
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
@@ -38,7 +38,7 @@ TEST_F(ClipboardTest, PasteThatWouldOverfillTheSongIsRefusedUntouched) {
     EXPECT_EQ(song.edit.clipMode, 2); // the clipboard waits for room
 
     // Pasting onto standing events only replaces them, which fits.
-    const EditResult replaced = Paste(history, song, 400);
+    const EditResult replaced = pasteAt(history, song, 400);
     EXPECT_EQ(replaced.status, nullptr);
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     EXPECT_EQ(history.undoCount, 1);
@@ -56,39 +56,39 @@ void MarkSpan(Song& song, std::int32_t a, std::int32_t b, int mark) {
 }
 
 int MarkAt(const Song& song, std::int32_t tick) {
-    const int i = song.FindEvent(tick);
+    const int i = song.findEvent(tick);
     return i < 0 ? -1 : song.songEvents[i].frets[0] + 256 * song.songEvents[i].frets[1];
 }
 
 TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     for (int k = 0; k < 20; ++k)
-        Put(40 * k);
+        put(40 * k);
     MarkSpan(song, 0, 760, 0);
     // 299 steps of 10 saved events each: 2990 records.
     for (int k = 0; k < 299; ++k) {
-        PushUndo(history, song, 0, 360);
+        pushUndo(history, song, 0, 360);
         MarkSpan(song, 0, 360, k + 1);
     }
     ASSERT_EQ(history.undoCount, 299);
-    ASSERT_EQ(history.UsedRecords(), 2990);
+    ASSERT_EQ(history.usedRecords(), 2990);
     // A step of 20 records would pass 3000: step 0 gives way.
-    PushUndo(history, song, 0, 760);
+    pushUndo(history, song, 0, 760);
     MarkSpan(song, 0, 760, 1000);
     EXPECT_EQ(history.undoCount, 299);
-    EXPECT_EQ(history.UsedRecords(), 3000);
+    EXPECT_EQ(history.usedRecords(), 3000);
     EXPECT_TRUE(HistoryInvariantsHold(history));
 
-    Undo(history, song, 99);
+    undoLastEdit(history, song, 99);
     EXPECT_EQ(MarkAt(song, 0), 299);
     EXPECT_EQ(MarkAt(song, 400), 0);
     for (int k = 298; k >= 1; --k) {
-        Undo(history, song, 99);
+        undoLastEdit(history, song, 99);
         ASSERT_EQ(MarkAt(song, 0), k) << "after undoing step " << k;
         ASSERT_EQ(MarkAt(song, 360), k);
     }
     EXPECT_EQ(history.undoCount, 0);
     EXPECT_EQ(song.eventCount, 20u);
-    Undo(history, song, 99); // the first step was dropped: nothing more to take back
+    undoLastEdit(history, song, 99); // the first step was dropped: nothing more to take back
     EXPECT_EQ(MarkAt(song, 0), 1);
 }
 
@@ -117,9 +117,9 @@ protected:
                                 static_cast<std::uint8_t>(Uniform(0, 127)), Uniform(20, 2000));
             e.strokeTime = Uniform(0, 500);
             e.root = static_cast<std::uint8_t>(Uniform(0, 12));
-            song.PutEvent(e);
+            song.insertEvent(e);
         }
-        song.SortEvents();
+        song.sortEvents();
     }
 
     std::int32_t Near() { return Uniform(0, 400) * TICK_RASTER; }
@@ -146,37 +146,37 @@ TEST_P(OneByOneTest, PasteMatchesMovingEachEvent) {
     RandomSong();
     Select(Near(), Near());
     if (Uniform(0, 1) == 0)
-        Cut(song);
+        cutSelection(song);
     else
-        Copy(song);
+        copySelection(song);
     const std::int32_t dest = Uniform(0, 9) == 0 ? Uniform(4700, 4800) * TICK_RASTER : Near();
     CopyInto(ref, song);
-    const EditResult r = Paste(history, song, dest);
+    const EditResult r = pasteAt(history, song, dest);
     if (r.status != nullptr) {
         EXPECT_FALSE(r.eventsChanged);
         ExpectSameList(); // refused: the list is as it was
         return;
     }
 
-    const int i = ref.FindInRange(ref.edit.clipStart, ref.edit.clipEnd);
+    const int i = ref.findInRange(ref.edit.clipStart, ref.edit.clipEnd);
     if (i < 0) {
         ExpectSameList();
         return;
     }
-    const int j = ref.FindInRange(ref.edit.clipEnd, 0);
+    const int j = ref.findInRange(ref.edit.clipEnd, 0);
     const std::int32_t offset = dest - ref.edit.clipStart;
     std::vector<SongEvent> copies(ref.songEvents.begin() + i, ref.songEvents.begin() + j + 1);
     std::erase_if(copies, [&](const SongEvent& e) { return e.signedTick() + offset > MAX_TICK; });
     if (ref.edit.clipMode == 1) {
         for (const SongEvent& e : copies)
-            ref.ClearRange(e.signedTick(), e.signedTick());
-        ref.SortEvents();
+            ref.clearRange(e.signedTick(), e.signedTick());
+        ref.sortEvents();
     }
     for (SongEvent e : copies) {
         e.tick += static_cast<std::uint32_t>(offset);
-        ref.PutEvent(e);
+        ref.insertEvent(e);
     }
-    ref.SortEvents();
+    ref.sortEvents();
     ExpectSameList();
 }
 
@@ -184,27 +184,27 @@ TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
     RandomSong();
     const std::int32_t a = Near();
     const std::int32_t b = Near();
-    PushUndo(history, song, a, b);
+    pushUndo(history, song, a, b);
     const std::vector<SongEvent> saved(history.undoPool.begin(),
-                                       history.undoPool.begin() + history.StepRecords(0));
+                                       history.undoPool.begin() + history.stepRecords(0));
     // Whatever happened since: another song, sometimes nearly full, sometimes full but for the
     // span, so that the saved events do not all fit.
-    song.NewSong();
+    song.resetSong();
     RandomSong();
     if (Uniform(0, 2) == 0)
         Fill(MAX_EVENTS, std::max(a, b) + TICK_RASTER);
     CopyInto(ref, song);
-    const EditResult r = Undo(history, song, 99);
+    const EditResult r = undoLastEdit(history, song, 99);
 
-    ref.ClearRange(a, b);
-    ref.SortEvents();
+    ref.clearRange(a, b);
+    ref.sortEvents();
     bool full = false;
     for (const SongEvent& e : saved) {
         if (e.isEnd())
             continue;
-        full = full || (ref.FindEvent(e.signedTick()) < 0 && ref.eventCount == MAX_EVENTS);
-        ref.PutEvent(e);
-        ref.SortEvents();
+        full = full || (ref.findEvent(e.signedTick()) < 0 && ref.eventCount == MAX_EVENTS);
+        ref.insertEvent(e);
+        ref.sortEvents();
     }
     ExpectSameList();
     EXPECT_EQ(r.status != nullptr, full);

@@ -116,13 +116,13 @@ bool JackCapture::Open(const std::string& server, const std::string& client, std
     if (port_ == nullptr || jack_set_process_callback(client_, &JackCapture::Process, this) != 0 ||
         jack_activate(client_) != 0) {
         error = "cannot set up the JACK capture port";
-        Close();
+        close();
         return false;
     }
     return true;
 }
 
-void JackCapture::Close() {
+void JackCapture::close() {
     if (client_ == nullptr)
         return;
     jack_deactivate(client_);

@@ -40,9 +40,9 @@ public:
         std::int64_t cycleNs; // CLOCK_MONOTONIC when its cycle ran
     };
 
-    ~JackCapture() { Close(); }
+    ~JackCapture() { close(); }
     bool Open(const std::string& server, const std::string& client, std::string& error);
-    void Close();
+    void close();
     // The port's full name as other clients list it ("client:in").
     std::string portName() const;
     std::size_t count() const { return count_.load(std::memory_order_acquire); }

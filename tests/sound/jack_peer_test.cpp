@@ -47,7 +47,7 @@ protected:
         ASSERT_TRUE(capture.Open(server_->name(), "cadenzo-peer", error)) << error;
         guitar.setTuning(standardTuning);
         guitar.setFrets({0, 1, 0, 2, 3, 0});
-        guitar.UpdateStringNotes();
+        guitar.updateStringNotes();
     }
 
     // The capture port's number and name among Cadenzo's devices (0 and "" if it is missing).
@@ -63,7 +63,7 @@ protected:
         std::string name;
         setup.midiDevice = static_cast<std::uint8_t>(PeerDevice(name));
         ASSERT_NE(setup.midiDevice, 0) << "the capture port is not among the devices";
-        ASSERT_EQ(port.MidiOpen(), MidiStatus::Ok);
+        ASSERT_EQ(port.midiOpen(), MidiStatus::Ok);
     }
 
     // Runs `send` and returns what reached the peer once `expected` messages have come (or what
@@ -95,9 +95,9 @@ TEST_F(JackPeer, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
     setup.midiVelocity = 64;
     const auto got = Deliver(
         [&] {
-            strummer.UpStBtnMouseDown(true);
+            strummer.strum(Strummer::Direction::Up, Strummer::Release::OnRelease);
             ASSERT_TRUE(WaitFor([&] { return !strummer.running(); }));
-            strummer.DownStBtnMouseUp();
+            strummer.release();
         },
         128 + 6 + 128);
     ASSERT_EQ(got.size(), 128u + 6 + 128);
@@ -112,16 +112,16 @@ TEST_F(JackPeer, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
         EXPECT_EQ(got[i].bytes[0], 0x89);
         EXPECT_EQ(got[i].bytes[1], i < 128 ? i : i - 134);
     }
-    port.Close();
+    port.close();
 }
 
 TEST_F(JackPeer, ResetEndsEveryNoteThePeerWasSent) {
     OpenPeer();
     const auto got = Deliver(
         [&] {
-            port.NoteOut(1, 2, 60, 90);
-            port.NoteOut(1, 5, 40, 90);
-            port.NoteOut(0, 5, 40, 0);
+            port.noteOut(1, 2, 60, 90);
+            port.noteOut(1, 5, 40, 90);
+            port.noteOut(0, 5, 40, 0);
             out.reset();
         },
         4);
@@ -130,17 +130,17 @@ TEST_F(JackPeer, ResetEndsEveryNoteThePeerWasSent) {
     EXPECT_EQ(got[0].bytes[0], 0x92); // sent right after the open, and not lost
     EXPECT_EQ(got[3].bytes[0], 0x82); // the reset: only the note still sounding
     EXPECT_EQ(got[3].bytes[1], 60);
-    port.Close();
+    port.close();
 }
 
 TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
     std::string name;
     setup.midiDevice = static_cast<std::uint8_t>(PeerDevice(name));
     ASSERT_NE(setup.midiDevice, 0);
-    capture.Close();
-    const MidiStatus code = port.MidiOpen();
+    capture.close();
+    const MidiStatus code = port.midiOpen();
     EXPECT_EQ(code, MidiStatus::NoDevice);
-    EXPECT_STREQ(MidiOpenWarning(code), "No Midi Device");
+    EXPECT_STREQ(midiOpenWarning(code), "No Midi Device");
 }
 } // namespace
 } // namespace cadenzo::test

@@ -30,17 +30,17 @@ TEST(MidiPort, OpenReportsTheCodeAndWarningClosesOnFailureAndAlwaysResets) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.code);
         setup.midiDevice = 0;
-        ASSERT_EQ(port.MidiOpen(), MidiStatus::Ok); // a device open before: a failed open closes it
+        ASSERT_EQ(port.midiOpen(), MidiStatus::Ok); // a device open before: a failed open closes it
         setup.midiDevice = c.device;
         if (c.failWith != 0)
             out.failNextOpen(MidiStatus{c.failWith});
-        const MidiStatus code = port.MidiOpen();
+        const MidiStatus code = port.midiOpen();
         EXPECT_EQ(code, MidiStatus{c.code});
-        EXPECT_STREQ(MidiOpenWarning(code), c.text);
+        EXPECT_STREQ(midiOpenWarning(code), c.text);
         EXPECT_EQ(out.isOpen(), c.code == 0);
         EXPECT_EQ(out.resetCount(), resets += 2);
         out.clear();
-        port.AllNoteOff(); // dropped while closed
+        port.allNoteOff(); // dropped while closed
         EXPECT_EQ(out.sent().size(), c.code == 0 ? 128u : 0u);
     }
 }

@@ -30,7 +30,7 @@ struct StrumRig {
     }
     void Hold(const Frets& frets) {
         guitar.setFrets(frets);
-        guitar.UpdateStringNotes();
+        guitar.updateStringNotes();
     }
     // Messages sent since the last call.
     Messages Take() {
@@ -54,9 +54,9 @@ struct StrumRig {
         Messages messages;
         if (what == ALL_OFF)
             for (int note = 0; note < 128; ++note)
-                messages.push_back(PackShortMsg(0x80 | setup.midiChannel, note, 0));
+                messages.push_back(packShortMsg(0x80 | setup.midiChannel, note, 0));
         else if (what != 0)
-            messages.push_back(PackShortMsg(0x90 | setup.midiChannel, what, setup.midiVelocity));
+            messages.push_back(packShortMsg(0x90 | setup.midiChannel, what, setup.midiVelocity));
         return messages;
     }
 
@@ -87,7 +87,11 @@ TEST(StrokeOrder, SoundsOneStringPerTickThenStopsOnTheSeventh) {
         StrumRig r;
         r.setup.midiChannel = 3;
         r.setup.midiVelocity = 90;
-        c.down ? r.strummer.DownStBtnMouseDown(c.left) : r.strummer.UpStBtnMouseDown(c.left);
+        c.down
+            ? r.strummer.strum(Strummer::Direction::Down, c.left ? Strummer::Release::OnRelease
+                                                                 : Strummer::Release::AtStrokeEnd)
+            : r.strummer.strum(Strummer::Direction::Up, c.left ? Strummer::Release::OnRelease
+                                                               : Strummer::Release::AtStrokeEnd);
         EXPECT_EQ(r.Take(), r.Expect(ALL_OFF)); // the press silences first
         EXPECT_EQ(r.strummer.strokeMode(), c.mode);
         EXPECT_EQ(r.timer.begun, std::vector<std::uint32_t>{37});
@@ -115,18 +119,18 @@ TEST(Strum, WhatHappensDuringAStroke) {
         int duringSends;
         std::vector<int> ticks;
     };
-    const Action release = [](StrumRig& r) { r.strummer.DownStBtnMouseUp(); };
+    const Action release = [](StrumRig& r) { r.strummer.release(); };
     // clang-format off
     const Case cases[] = {
         {"silent strings keep their tick",
          [](StrumRig& r) { r.Hold({SILENT, 1, 3, 2, 3, SILENT}); }, 0, none, 0,
          {0, 48, 52, 58, 60, 0, 0}},
         {"second press cuts the notes, not the stroke", none, 2,
-         [](StrumRig& r) { r.strummer.UpStBtnMouseDown(false); }, ALL_OFF, {52, 55, 60, 64, 0}},
+         [](StrumRig& r) { r.strummer.strum(Strummer::Direction::Up, Strummer::Release::AtStrokeEnd); }, ALL_OFF, {52, 55, 60, 64, 0}},
         {"release during the stroke silences at its end", none, 2, release, 0,
          {52, 55, 60, 64, ALL_OFF}},
         {"release after the sixth string silences at once", none, 6, release, ALL_OFF, {0}},
-        {"mute spares the strings to come", none, 3, [](StrumRig& r) { r.strummer.MuteBtnClick(); },
+        {"mute spares the strings to come", none, 3, [](StrumRig& r) { r.strummer.mute(); },
          ALL_OFF, {55, 60, 64, 0}},
         {"a fret changed mid-stroke is heard", none, 3,
          [](StrumRig& r) { r.Hold({3, SILENT, 0, 2, 3, 0}); }, 0, {55, 0, 67, 0}},
@@ -134,7 +138,7 @@ TEST(Strum, WhatHappensDuringAStroke) {
         // where the data byte would turn into a status byte: the string is skipped and keeps its
         // tick.
         {"a note above 127 is skipped", [](StrumRig& r) {
-             r.guitar.tuning[4] = 91, r.guitar.tuning[5] = 100, r.Hold(r.guitar.frets()); },
+             r.guitar.tuning[4] = 91, r.guitar.tuning[5] = 100, r.Hold(r.guitar.currentFrets()); },
          0, none, 0, {0, 0, 52, 55, 60, 64, 0}},
     };
     // clang-format on
@@ -142,7 +146,7 @@ TEST(Strum, WhatHappensDuringAStroke) {
         SCOPED_TRACE(c.name);
         StrumRig r;
         c.before(r);
-        r.strummer.DownStBtnMouseDown(true);
+        r.strummer.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
         r.Take();
         r.Ticks(c.ticksBefore);
         const std::uint32_t id = r.strummer.strokeTimerId();
@@ -164,7 +168,7 @@ TEST_F(StrumTest, ReleaseRacingTheLastTicksNeverLeavesNotesRinging) {
     std::mt19937 random(7);
     for (int round = 0; round < 2000; ++round) {
         out.clear();
-        strummer.DownStBtnMouseDown(true);
+        strummer.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
         ASSERT_TRUE(strummer.running());
         std::atomic<bool> go{false};
         std::thread ticker([&] {
@@ -177,7 +181,7 @@ TEST_F(StrumTest, ReleaseRacingTheLastTicksNeverLeavesNotesRinging) {
         std::atomic<int> spun{0};
         while (spun.fetch_add(1, std::memory_order_relaxed) < spin) {
         }
-        strummer.DownStBtnMouseUp();
+        strummer.release();
         ticker.join();
         ASSERT_FALSE(strummer.running());
         std::set<int> sounding;

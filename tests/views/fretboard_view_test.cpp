@@ -24,12 +24,12 @@ protected:
                          [this](const GuitarChange& change) {
                              view->ShowChange(change);
                              if (change.roll)
-                                 view->LeaveNeck();
+                                 view->clearNeckHover();
                          });
-        view->NeckScreen->setGeometry(24, 10, 236, 121);
-        view->OpenGen->setGeometry(4, 30, 18, 101);
-        rig.guitar.ResizeNeck(236);
-        view->DrawNeck();
+        view->neckArea->setGeometry(24, 10, 236, 121);
+        view->openStringsArea->setGeometry(4, 30, 18, 101);
+        rig.guitar.resizeNeck(236);
+        view->drawNeck();
         rig.out.clear();
     }
 
@@ -42,35 +42,35 @@ protected:
 
 TEST_F(FretboardViewTest, ClickInColumnTwoWithTheNeckAtFiveSetsFretSevenAndDrawsItThere) {
     rig.guitar.neckPos = 5;
-    view->NeckScreenMouseDown(Qt::LeftButton, 125, 60);
-    EXPECT_EQ(rig.guitar.flet[2], 7);
+    view->pressNeck(Qt::LeftButton, 125, 60);
+    EXPECT_EQ(rig.guitar.frets[2], 7);
     // The hover survives the roll refresh: the mouse still stands on string 2, column 2.
     EXPECT_EQ(view->hover().hoverString, 2);
-    EXPECT_EQ(view->playnote->text(), QString(" D 3")); // 19 + 5 + 2 = 26
+    EXPECT_EQ(view->hoverNoteEdit->text(), QString(" D 3")); // 19 + 5 + 2 = 26
 }
 
 TEST_F(FretboardViewTest, RightDragPlucksEachStringOnceAsItEntersItsBand) {
     for (int y = 25; y <= 110; y += 3) {
-        view->NeckScreenMouseMove(Qt::RightButton, Qt::NoModifier, 40, y);
-        view->NeckScreenMouseMove(Qt::RightButton, Qt::NoModifier, 40, y); // jitter in the band
+        view->moveOverNeck(Qt::RightButton, Qt::NoModifier, 40, y);
+        view->moveOverNeck(Qt::RightButton, Qt::NoModifier, 40, y); // jitter in the band
     }
     EXPECT_EQ(rig.NotesOn(), (std::vector<int>{64, 59, 55, 50, 45, 40}));
 
     rig.out.clear();
-    view->NeckScreenMouseMove(Qt::RightButton, Qt::ShiftModifier, 40, 30);
-    view->NeckScreenMouseMove(Qt::LeftButton | Qt::RightButton, Qt::NoModifier, 40, 45);
+    view->moveOverNeck(Qt::RightButton, Qt::ShiftModifier, 40, 30);
+    view->moveOverNeck(Qt::LeftButton | Qt::RightButton, Qt::NoModifier, 40, 45);
     EXPECT_TRUE(rig.NotesOn().empty());
 }
 
 TEST_F(FretboardViewTest, OpenStripLeftSoundsTheOpenStringRightSilencesIt) {
-    rig.guitar.flet[5] = 3;
-    view->OpenGenMouseDown(Qt::LeftButton, 9, 83); // band of string 5: 75 < y < 91
-    EXPECT_EQ(rig.guitar.flet[5], 0);
+    rig.guitar.frets[5] = 3;
+    view->pressOpenStrings(Qt::LeftButton, 9, 83); // band of string 5: 75 < y < 91
+    EXPECT_EQ(rig.guitar.frets[5], 0);
     EXPECT_EQ(rig.NotesOn(), std::vector<int>{40});
 
     rig.out.clear();
-    view->OpenGenMouseDown(Qt::RightButton, 9, 83);
-    EXPECT_EQ(rig.guitar.flet[5], SILENT);
+    view->pressOpenStrings(Qt::RightButton, 9, 83);
+    EXPECT_EQ(rig.guitar.frets[5], SILENT);
     EXPECT_TRUE(rig.out.sent().empty());
 }
 

@@ -13,7 +13,7 @@ class HitTestTest : public ::testing::TestWithParam<HitCase> {};
 
 TEST_P(HitTestTest, FindsStringRowAndFretColumn) {
     NeckHover hover;
-    hover.HitTest(GetParam().x, GetParam().y);
+    hover.hitTest(GetParam().x, GetParam().y);
     EXPECT_EQ(hover.hoverString, GetParam().string);
     EXPECT_EQ(hover.hoverColumn, GetParam().column);
 }
@@ -40,7 +40,7 @@ TEST_P(HoverNoteTest, NamesThePitchUnderTheMouse) {
     NeckHover hover;
     hover.hoverString = static_cast<std::uint8_t>(GetParam().string);
     hover.hoverColumn = GetParam().column;
-    EXPECT_EQ(HoverNoteText(guitar, hover), std::optional<std::string>(GetParam().text));
+    EXPECT_EQ(hoverNoteText(guitar, hover), std::optional<std::string>(GetParam().text));
 }
 
 INSTANTIATE_TEST_SUITE_P(StandardTuningNeckAtOne, HoverNoteTest,

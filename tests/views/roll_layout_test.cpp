@@ -8,12 +8,12 @@ namespace {
 Guitar OpenStandard() {
     Guitar g;
     g.setTuning(standardTuning);
-    g.UpdateStringNotes();
+    g.updateStringNotes();
     return g;
 }
 
 TEST(TabMmlLayout, OpenStandardTuningAlternatesColumnsAndWritesEachOctaveOnce) {
-    const TabMmlLayout layout = LayoutTabMml(OpenStandard());
+    const TabMmlLayout layout = layoutTabMml(OpenStandard());
     const int xs[] = {50, 65, 50, 65, 50, 65};
     for (int s = 0; s < STRING_COUNT; ++s) {
         ASSERT_TRUE(layout.tab[s].present);
@@ -35,10 +35,10 @@ TEST(TabMmlLayout, OpenStandardTuningAlternatesColumnsAndWritesEachOctaveOnce) {
 
 TEST(TabMmlLayout, SilentStringRestartsTheColumnsButNotTheOctave) {
     Guitar g = OpenStandard();
-    g.flet[2] = SILENT;
-    g.flet[3] = 10; // D string at 10 = C, octave 3 again after the B of octave 2
-    g.UpdateStringNotes();
-    const TabMmlLayout layout = LayoutTabMml(g);
+    g.frets[2] = SILENT;
+    g.frets[3] = 10; // D string at 10 = C, octave 3 again after the B of octave 2
+    g.updateStringNotes();
+    const TabMmlLayout layout = layoutTabMml(g);
     EXPECT_EQ(layout.tab[0].x, 50);
     EXPECT_EQ(layout.tab[1].x, 65);
     EXPECT_FALSE(layout.tab[2].present);
@@ -50,9 +50,9 @@ TEST(TabMmlLayout, SilentStringRestartsTheColumnsButNotTheOctave) {
 }
 
 TEST(PianoRoll, BarRowFollowsThePitchAndTheScroll) {
-    EXPECT_EQ(PianoBarY(71, 0), 0);    // MIDI 107 on the top row
-    EXPECT_EQ(PianoBarY(28, 200), 58); // open first string at the start scroll
-    EXPECT_EQ(PianoBarY(0, 0), 426);   // MIDI 36 at the bottom of the strip
+    EXPECT_EQ(pianoBarY(71, 0), 0);    // MIDI 107 on the top row
+    EXPECT_EQ(pianoBarY(28, 200), 58); // open first string at the start scroll
+    EXPECT_EQ(pianoBarY(0, 0), 426);   // MIDI 36 at the bottom of the strip
 }
 
 } // namespace

@@ -43,7 +43,7 @@ protected:
         });
     }
 
-    void Put(std::int32_t tick, Frets frets = {0, SILENT, SILENT, SILENT, SILENT, SILENT},
+    void put(std::int32_t tick, Frets frets = {0, SILENT, SILENT, SILENT, SILENT, SILENT},
              std::uint8_t velocity = 100, std::int32_t gate = 240, std::int32_t stroke = 60,
              std::uint8_t root = 0, std::uint8_t type = 0) {
         SongEvent e;
@@ -54,8 +54,8 @@ protected:
         e.strokeTime = stroke;
         e.root = root;
         e.chordType = type;
-        song->PutEvent(e);
-        song->SortEvents();
+        song->insertEvent(e);
+        song->sortEvents();
     }
     void Show(int zoom) {
         song->edit.zoom = zoom;
@@ -95,7 +95,7 @@ protected:
         Send(QEvent::MouseButtonRelease, x, y, Qt::LeftButton, Qt::NoButton);
     }
     const SongEvent& EventAt(std::int32_t tick) const {
-        return song->songEvents[song->FindEvent(tick)];
+        return song->songEvents[song->findEvent(tick)];
     }
 
     std::unique_ptr<Song> song = std::make_unique<Song>();
@@ -140,7 +140,7 @@ TEST_F(SequenceViewTest, AThreeFourChangeOpensASignatureSlotBeforeBarTwo) {
         return n;
     };
     EXPECT_EQ(signatureInk(36, 56) + signatureInk(56, 82), 0);
-    song->SetMeter(2, 3, 4);
+    song->setMeter(2, 3, 4);
     Show(1);
     EXPECT_NE(At(bar2, 16), kBlack);
     EXPECT_EQ(At(bar2 + 25, 16), kBlack); // 176
@@ -158,7 +158,7 @@ TEST_F(SequenceViewTest, AChordNameShowsOnceForEachRunOfTheSameChord) {
     } cases[] = {{0, C, M, true},   {120, C, M, false}, {240, 0, M, false}, {360, C, M, false},
                  {480, D, m, true}, {600, C, M, true},  {720, C, m, true},  {840, C, m, false}};
     for (const auto& c : cases)
-        Put(c.tick, {3, SILENT, SILENT, SILENT, SILENT, SILENT}, 100, 120, 60, c.root, c.type);
+        put(c.tick, {3, SILENT, SILENT, SILENT, SILENT, SILENT}, 100, 120, 60, c.root, c.type);
     song->edit.cursorTick = song->edit.anchorTick = 1800;
     Show(4);
     for (const auto& c : cases) {
@@ -171,7 +171,7 @@ TEST_F(SequenceViewTest, AChordNameShowsOnceForEachRunOfTheSameChord) {
 TEST_F(SequenceViewTest, FretNumbersAlternateSidesAndTakeThePendingCutColour) {
     const Frets frets{0, SILENT, 3, 12, SILENT, 5};
     const bool right[] = {false, false, false, true, false, false};
-    Put(480, frets);
+    put(480, frets);
     song->edit.cursorTick = song->edit.anchorTick = 1800;
     for (const bool cut : {false, true}) {
         song->edit.clipMode = cut ? 1 : 0;
@@ -194,7 +194,7 @@ TEST_F(SequenceViewTest, FretNumbersAlternateSidesAndTakeThePendingCutColour) {
 }
 
 TEST_F(SequenceViewTest, TheSelectionBandInvertsTheEventRowsInEitherDirection) {
-    Put(240, {7, 8, 9, 10, 11, 12});
+    put(240, {7, 8, 9, 10, 11, 12});
     for (const bool leftward : {false, true}) {
         const int from = leftward ? 480 : 0, to = leftward ? 0 : 480;
         song->edit.anchorTick = song->edit.cursorTick = to;
@@ -214,8 +214,8 @@ TEST_F(SequenceViewTest, TheSelectionBandInvertsTheEventRowsInEitherDirection) {
 TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBehind) {
     // Velocity v reaches up to row 120 - v div 4; the gate of 480 ticks is 48 pixels at zoom 2.
     for (const int velocity : {0, 64, 127}) {
-        song->NewSong();
-        Put(0, {0, SILENT, SILENT, SILENT, SILENT, SILENT}, static_cast<std::uint8_t>(velocity),
+        song->resetSong();
+        put(0, {0, SILENT, SILENT, SILENT, SILENT, SILENT}, static_cast<std::uint8_t>(velocity),
             480, 240);
         view->setLane(SeqLane::Velocity);
         Show(2);
@@ -237,8 +237,8 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
 }
 
 TEST_F(SequenceViewTest, ThePlayLineLeavesThePictureAsItWasWhenItMovesOrGoes) {
-    Put(0);
-    Put(960, {1, 2, 3, 4, 5, 6});
+    put(0);
+    put(960, {1, 2, 3, 4, 5, 6});
     song->edit.anchorTick = 0; // a selection: its band must not reach the lane through the line
     song->edit.cursorTick = 3840;
     Show(2);
@@ -313,8 +313,8 @@ TEST_F(SequenceViewTest, ShiftOrCtrlSuspendsASelectionDrag) {
 }
 
 TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
-    Put(0, {0, SILENT, SILENT, SILENT, SILENT, SILENT}, 100, 240, 200);
-    Put(480);
+    put(0, {0, SILENT, SILENT, SILENT, SILENT, SILENT}, 100, 240, 200);
+    put(480);
     Show(2);
     const int handle = X(2, 0) + (2 * 240 / 10) / 2; // right end of the velocity bar
     // pointer x -> gate: 20 ticks per zoom step from the press, at least 20 (also left of the
@@ -334,7 +334,7 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
         EXPECT_EQ(EventAt(0).gate, gate) << to;
         EXPECT_EQ(EventAt(0).strokeTime, stroke) << to;
         // Put the gate back for the next drag.
-        song->songEvents[song->FindEvent(0)].gate = 240;
+        song->songEvents[song->findEvent(0)].gate = 240;
         view->redrawLaneAndEvents();
     }
     Hover(X(2, 100), 100);
@@ -343,7 +343,7 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
 
 TEST_F(SequenceViewTest, AVelocityLineSetsFourTimesItsHeightAboveTheBaseLine) {
     for (const int t : {480, 960, 1440})
-        Put(t, {0, SILENT, SILENT, SILENT, SILENT, SILENT}, 50, 120);
+        put(t, {0, SILENT, SILENT, SILENT, SILENT, SILENT}, 50, 120);
     Show(2);
     // Away from the gate handles (4 pixels either side of a bar's right end).
     const int left = X(2, 480) - 10, right = X(2, 1440) + 20;

@@ -17,8 +17,8 @@ struct Rig {
     MidiPort port{out, setup};
     Rig() {
         guitar.setTuning(standardTuning);
-        guitar.UpdateStringNotes();
-        port.MidiOpen();
+        guitar.updateStringNotes();
+        port.midiOpen();
     }
     // The note-ons sent, as MIDI note numbers.
     std::vector<int> NotesOn() const {

@@ -11,15 +11,15 @@ namespace cadenzo {
 namespace {
 
 std::mutex logMutex;
-std::string lastError;
+std::string lastMessage;
 
 // FluidSynth would print to the terminal of a desktop program; its last complaint is kept for
 // the command-line tool instead.
-void KeepLog(int level, const char* message, void* /*data*/) {
+void keepLog(int level, const char* message, void* /*data*/) {
     if (level > FLUID_WARN || message == nullptr)
         return;
     std::lock_guard lock(logMutex);
-    lastError = message;
+    lastMessage = message;
 }
 
 // alsa-lib reports a missing sound card on the terminal as well.
@@ -31,7 +31,7 @@ void QuietLogs() {
     std::call_once(once, [] {
         snd_lib_error_set_handler(QuietAlsa);
         for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, KeepLog, nullptr);
+            fluid_set_log_function(level, keepLog, nullptr);
     });
 }
 
@@ -47,9 +47,9 @@ FluidMidiOut::~FluidMidiOut() {
     close();
 }
 
-std::string FluidMidiOut::LastError() {
+std::string FluidMidiOut::lastError() {
     std::lock_guard lock(logMutex);
-    return lastError;
+    return lastMessage;
 }
 
 MidiStatus FluidMidiOut::deviceName(unsigned device, std::string& name) const {
@@ -187,7 +187,7 @@ int FluidMidiOut::activeVoices() const {
     return synth_ != nullptr ? fluid_synth_get_active_voice_count(synth_) : 0;
 }
 
-bool FluidMidiOut::Render(float* interleaved, int frames) {
+bool FluidMidiOut::render(float* interleaved, int frames) {
     if (synth_ == nullptr || audio_ != nullptr)
         return false;
     return fluid_synth_write_float(synth_, frames, interleaved, 0, 2, interleaved, 1, 2) ==

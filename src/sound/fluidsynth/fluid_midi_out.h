@@ -61,11 +61,11 @@ public:
     // The audio buffered between the synthesizer and the output, in milliseconds.
     double latencyMs() const;
     // Renders `frames` stereo frames without an audio driver (interleaved float, for tests).
-    bool Render(float* interleaved, int frames);
+    bool render(float* interleaved, int frames);
     // Voices sounding now (a note-on starts one or more).
     int activeVoices() const;
     // The last error FluidSynth reported (it is kept off the terminal).
-    static std::string LastError();
+    static std::string lastError();
 
 private:
     Options options_;

@@ -19,7 +19,7 @@ constexpr const char* CLIENT_NAME = "Cadenzo";
 constexpr std::size_t NAME_MAX_LENGTH = 31;
 
 // RtMidi reports to the terminal or by exceptions; Cadenzo reports by result codes instead.
-void KeepError(RtMidiError::Type /*type*/, const std::string& /*text*/, void* /*user*/) {}
+void keepError(RtMidiError::Type /*type*/, const std::string& /*text*/, void* /*user*/) {}
 
 // libjack prints every failed attempt to reach a server; having no JACK server is normal.
 void QuietJack(const char* /*message*/) {}
@@ -54,7 +54,7 @@ RtMidiPorts::~RtMidiPorts() {
 
 // RtMidi reports a missing MIDI system on the terminal while it is constructed, before an error
 // callback can be set; so it is only asked when the system is there.
-static bool Reachable(RtMidi::Api api) {
+static bool reachable(RtMidi::Api api) {
     if (api == RtMidi::LINUX_ALSA)
         return access("/dev/snd/seq", R_OK | W_OK) == 0;
     if (api == RtMidi::UNIX_JACK) {
@@ -67,7 +67,7 @@ static bool Reachable(RtMidi::Api api) {
     return true;
 }
 
-static int CountCycle(jack_nframes_t /*frames*/, void* cycles) {
+static int countCycle(jack_nframes_t /*frames*/, void* cycles) {
     static_cast<std::atomic<int>*>(cycles)->fetch_add(1, std::memory_order_relaxed);
     return 0;
 }
@@ -76,7 +76,7 @@ static int CountCycle(jack_nframes_t /*frames*/, void* cycles) {
 // what is sent before is lost, such as the program change that follows an open. Waits until the
 // port shows the connection and the server has run a few cycles since, counted by a client of
 // its own (a busy server's cycles can be far apart; about a second at most is spent).
-static void SettleJack(const std::string& target) {
+static void settleJack(const std::string& target) {
     jack_status_t status{};
     jack_client_t* probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
     if (probe == nullptr)
@@ -85,7 +85,7 @@ static void SettleJack(const std::string& target) {
     for (int i = 0; i < 200 && port != nullptr && jack_port_connected(port) == 0; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     std::atomic<int> cycles{0};
-    if (jack_set_process_callback(probe, CountCycle, &cycles) == 0 && jack_activate(probe) == 0) {
+    if (jack_set_process_callback(probe, countCycle, &cycles) == 0 && jack_activate(probe) == 0) {
         for (int i = 0; i < 1000 && cycles.load(std::memory_order_relaxed) < 3; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         jack_deactivate(probe);
@@ -93,7 +93,7 @@ static void SettleJack(const std::string& target) {
     jack_client_close(probe);
 }
 
-void RtMidiPorts::Scan() const {
+void RtMidiPorts::scan() const {
     ports_.clear();
     for (std::size_t a = 0; a < apis_.size(); ++a) {
         Api& api = *apis_[a];
@@ -102,11 +102,11 @@ void RtMidiPorts::Scan() const {
         if (api.api == RtMidi::UNIX_JACK)
             api.out.reset();
         if (!api.out) {
-            if (!Reachable(api.api))
+            if (!reachable(api.api))
                 continue;
             try {
                 api.out = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
-                api.out->setErrorCallback(KeepError, nullptr);
+                api.out->setErrorCallback(keepError, nullptr);
             } catch (const RtMidiError&) {
                 continue; // no sequencer device: no ports of this kind
             }
@@ -122,13 +122,13 @@ void RtMidiPorts::Scan() const {
 }
 
 unsigned RtMidiPorts::deviceCount() const {
-    Scan();
+    scan();
     return static_cast<unsigned>(ports_.size());
 }
 
 std::string RtMidiPorts::fullName(unsigned device) const {
     if (!scanned_)
-        Scan();
+        scan();
     if (device >= ports_.size())
         return {};
     return std::string(apis_[ports_[device].api]->label) + ": " + ports_[device].name;
@@ -136,7 +136,7 @@ std::string RtMidiPorts::fullName(unsigned device) const {
 
 MidiStatus RtMidiPorts::deviceName(unsigned device, std::string& name) const {
     if (!scanned_)
-        Scan();
+        scan();
     if (device >= ports_.size())
         return MidiStatus::NoDevice;
     name = fullName(device).substr(0, NAME_MAX_LENGTH);
@@ -147,7 +147,7 @@ MidiStatus RtMidiPorts::open(unsigned device) {
     if (sender_)
         return MidiStatus::Allocated;
     if (!scanned_)
-        Scan();
+        scan();
     if (device >= ports_.size())
         return MidiStatus::NoDevice;
     const Port wanted = ports_[device];
@@ -157,7 +157,7 @@ MidiStatus RtMidiPorts::open(unsigned device) {
     std::unique_ptr<RtMidiOut> sender;
     try {
         sender = std::make_unique<RtMidiOut>(api.api, CLIENT_NAME);
-        sender->setErrorCallback(KeepError, nullptr);
+        sender->setErrorCallback(keepError, nullptr);
     } catch (const RtMidiError&) {
         return MidiStatus::NoDevice;
     }
@@ -170,7 +170,7 @@ MidiStatus RtMidiPorts::open(unsigned device) {
         if (!sender->isPortOpen())
             return MidiStatus::Error;
         if (api.api == RtMidi::UNIX_JACK)
-            SettleJack(wanted.name);
+            settleJack(wanted.name);
         sender_ = std::move(sender);
         openName_ = fullName(device);
         sounding_.reset();

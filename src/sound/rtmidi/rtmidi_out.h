@@ -49,7 +49,7 @@ private:
     };
     struct Api;
 
-    void Scan() const;
+    void scan() const;
     void Send(const unsigned char* bytes, std::size_t size);
 
     std::vector<std::unique_ptr<Api>> apis_;

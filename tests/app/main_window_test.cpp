@@ -1,4 +1,4 @@
-#include "app/main_form.h"
+#include "app/main_window.h"
 #include "controls/shine_speed_button.h"
 #include "files/song_file.h"
 #include "files/temp_folder.h"
@@ -24,6 +24,8 @@
 
 #include <functional>
 #include <memory>
+#include <stdexcept>
+#include <string>
 #include <vector>
 
 namespace cadenzo {
@@ -41,7 +43,7 @@ public:
     }
 };
 
-class MainFormTest : public ::testing::Test {
+class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         test::App();
@@ -51,7 +53,7 @@ protected:
         clock = timer.get();
         app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
         recorder->song = &app->song;
-        form = std::make_unique<Tmain_form>(*app);
+        form = std::make_unique<MainWindow>(*app);
         form->warn = [this](const QString& text) { warnings << text; };
         form->reportError = [this](const QString& text) { errors << text; };
     }
@@ -59,10 +61,17 @@ protected:
         if (form->isVisible())
             form->close();
     }
-    void Create(const QString& file = {}) { form->FormCreate(file); }
+    void Create(const QString& file = {}) { form->start(file); }
+    // A widget, menu or action of the window, found by its objectName.
+    template <class T> T* child(const char* name) const {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        if (found == nullptr)
+            throw std::runtime_error(std::string("no child named ") + name);
+        return found;
+    }
     // Whether the piano roll shows a red bar (a sounding string).
     bool RollShowsABar() const {
-        const QImage& picture = form->roll->rollScreen->picture();
+        const QImage& picture = form->rollView().rollImage->picture();
         for (int y = 0; y < picture.height(); ++y)
             if (picture.pixel(70, y) == qRgb(255, 0, 0))
                 return true;
@@ -78,38 +87,38 @@ protected:
     OrderCheckingOut* recorder = nullptr;
     ManualTimer* clock = nullptr;
     std::unique_ptr<AppContext> app;
-    std::unique_ptr<Tmain_form> form;
+    std::unique_ptr<MainWindow> form;
     QStringList warnings;
     QStringList errors;
 };
 
-TEST_F(MainFormTest, FirstRunWritesTheDefaultSettingsAndAnEmptyBackup) {
+TEST_F(MainWindowTest, FirstRunWritesTheDefaultSettingsAndAnEmptyBackup) {
     Create();
     EXPECT_EQ(test::ReadBytes(folder / "Cadenzo.ini"), test::firstRunSettings);
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "0\r\n");
     EXPECT_EQ(form->height(), 270);
-    EXPECT_TRUE(form->Playonsetting1->isChecked());
-    EXPECT_FALSE(form->Stayontop1->isChecked());
-    EXPECT_TRUE(form->ChordSe1->isChecked());
+    EXPECT_TRUE(child<QAction>("Playonsetting1")->isChecked());
+    EXPECT_FALSE(child<QAction>("Stayontop1")->isChecked());
+    EXPECT_TRUE(child<QAction>("ChordSe1")->isChecked());
     EXPECT_EQ(app->guitar.tunings(), standardTuning);
-    EXPECT_EQ(form->statusPanel[0]->text(), QString("   1 :  1 : 000"));
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("STOP"));
+    EXPECT_EQ(child<QLabel>("StatusPanel0")->text(), QString("   1 :  1 : 000"));
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("STOP"));
     EXPECT_TRUE(errors.isEmpty()) << errors.join("; ").toStdString();
     EXPECT_TRUE(recorder->isOpen());
     EXPECT_GE(recorder->resetCount(), 1);
 }
 
-TEST_F(MainFormTest, SongOnTheCommandLineIsLoadedBeforeTheDeviceOpens) {
+TEST_F(MainWindowTest, SongOnTheCommandLineIsLoadedBeforeTheDeviceOpens) {
     {
         Song song;
-        song.NewSong();
-        song.PutEvent(test::MakeEvent(480, {0, 1, 0, 2, 3, 0}, 100, 240));
-        song.SortEvents();
+        song.resetSong();
+        song.insertEvent(test::MakeEvent(480, {0, 1, 0, 2, 3, 0}, 100, 240));
+        song.sortEvents();
         std::string tempo = "120";
         MidiSetup midi;
         Guitar guitar;
         guitar.setTuning(standardTuning);
-        ASSERT_TRUE(WriteSongFile(folder / "a.cz0", {song, tempo, midi, guitar}).ok());
+        ASSERT_TRUE(writeSongFile(folder / "a.cz0", {song, tempo, midi, guitar}).ok());
     }
     Create(QString::fromStdString((folder / "a.cz0").string()));
     EXPECT_EQ(app->song.eventCount, 1u);
@@ -117,9 +126,9 @@ TEST_F(MainFormTest, SongOnTheCommandLineIsLoadedBeforeTheDeviceOpens) {
     EXPECT_TRUE(warnings.isEmpty());
 }
 
-TEST_F(MainFormTest, ClosingSavesSettingsAndChordsAndClosesThePort) {
+TEST_F(MainWindowTest, ClosingSavesSettingsAndChordsAndClosesThePort) {
     Create();
-    form->SetSeqPane(1);
+    form->showSequencerPane(1);
     app->guitar.tuning[5] = 2;
     app->userChords.userChordCount = 1;
     app->userChords.userChordName[1] = "Dsus";
@@ -135,43 +144,45 @@ TEST_F(MainFormTest, ClosingSavesSettingsAndChordsAndClosesThePort) {
     EXPECT_FALSE(recorder->isOpen());
 }
 
-TEST_F(MainFormTest, SavedSongLoadsBackWithItsTuningAndFretsOnTheNeck) {
+TEST_F(MainWindowTest, SavedSongLoadsBackWithItsTuningAndFretsOnTheNeck) {
     Create();
     app->song.songPath = (folder / "tune.cz0").string();
     app->guitar.setTuning(tunePreset[7].values); // Drop D
     app->guitar.setFrets({0, 0, 1, 2, 2, 2});
-    form->SaveSong1Click(); // a song with a name is saved without asking
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("Saved."));
-    form->NewSongN1Click();
+    form->onSaveSongTriggered(); // a song with a name is saved without asking
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("Saved."));
+    form->onNewSongTriggered();
     EXPECT_TRUE(app->song.songPath.empty());
     app->guitar.setTuning(standardTuning);
     app->guitar.setFrets({0, 0, 0, 0, 0, 0});
 
-    form->OpenFileByName(QString::fromStdString((folder / "tune.cz0").string()));
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("Loaded."));
-    EXPECT_EQ(form->statusPanel[2]->text(), QString::fromStdString((folder / "tune.cz0").string()));
+    form->openFileByName(QString::fromStdString((folder / "tune.cz0").string()));
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("Loaded."));
+    EXPECT_EQ(child<QLabel>("StatusPanel2")->text(),
+              QString::fromStdString((folder / "tune.cz0").string()));
     EXPECT_EQ(app->guitar.tunings(), tunePreset[7].values);
-    EXPECT_EQ(app->guitar.frets(), (Frets{0, 0, 1, 2, 2, 2}));
-    EXPECT_EQ(form->Chord1->currentIndex(), 5); // E major in Drop D, named on the neck
+    EXPECT_EQ(app->guitar.currentFrets(), (Frets{0, 0, 1, 2, 2, 2}));
+    EXPECT_EQ(child<QComboBox>("Chord1")->currentIndex(),
+              5); // E major in Drop D, named on the neck
     EXPECT_TRUE(errors.isEmpty());
 }
 
 // A song that did not load leaves no name behind, so Save cannot write the empty song over the
 // file (nor over the song opened before it).
-TEST_F(MainFormTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
+TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
     Create();
     app->song.songPath = (folder / "good.cz0").string();
-    form->SaveSong1Click();
+    form->onSaveSongTriggered();
     test::WriteBytes(folder / "other.cz0", "CZ0100 something else");
     for (const char* name : {"good.cz0", "other.cz0"}) {
-        form->OpenFileByName(QString::fromStdString((folder / name).string()));
+        form->openFileByName(QString::fromStdString((folder / name).string()));
         EXPECT_EQ(app->song.songPath, name[0] == 'g' ? (folder / name).string() : "");
     }
-    EXPECT_TRUE(form->statusPanel[2]->text().isEmpty());
+    EXPECT_TRUE(child<QLabel>("StatusPanel2")->text().isEmpty());
 }
 
 // "Open UserChord" with a name that does not exist asks first; no keeps the table and the files.
-TEST_F(MainFormTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
+TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
     test::WriteBytes(folder / "backup.crd", "1\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n");
     Create();
     QStringList asked;
@@ -190,66 +201,67 @@ TEST_F(MainFormTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
 }
 
 // Clicks and strums sound the configured instrument as soon as the device is open.
-TEST_F(MainFormTest, TheProgramIsChosenOnTheChannelOnceTheDeviceOpens) {
+TEST_F(MainWindowTest, TheProgramIsChosenOnTheChannelOnceTheDeviceOpens) {
     test::WriteBytes(folder / "Cadenzo.ini",
                      "CZ0200\r\n0\r\n30\r\n30\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n"
                      "16777215\r\n65535\r\n5\r\n33\r\n100\r\n0\r\nTrue\r\nFalse\r\nTrue\r\n0\r\n"
                      "422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n");
     Create();
     ASSERT_FALSE(recorder->sent().empty());
-    EXPECT_EQ(recorder->sent().back().message, PackShortMsg(0xC5, 33, 0));
+    EXPECT_EQ(recorder->sent().back().message, packShortMsg(0xC5, 33, 0));
 }
 
 // A settings file that breaks part-way still sets the pane: the song commands match it and the
 // window keeps its height, also when line 6 holds 0.
-TEST_F(MainFormTest, ABrokenSettingsFileStillSetsThePaneAndTheHeight) {
+TEST_F(MainWindowTest, ABrokenSettingsFileStillSetsThePaneAndTheHeight) {
     test::WriteBytes(folder / "Cadenzo.ini", "CZ0200\r\n1\r\n30\r\n30\r\n422\r\n0\r\nnavy\r\n");
     Create();
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(form->height(), 500);
-    EXPECT_TRUE(form->SaveSong1->isEnabled());
+    EXPECT_TRUE(child<QAction>("SaveSong1")->isEnabled());
 }
 
-TEST_F(MainFormTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
+TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
     Create();
-    app->song.PutEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, 0}, 100, 240));
-    app->song.SortEvents();
+    app->song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, 0}, 100, 240));
+    app->song.sortEvents();
 
     Type(Qt::Key_Space);
-    EXPECT_EQ(app->playback.transportState(), Transport::STOP);
+    EXPECT_EQ(app->playback.transportState(), Transport::Stop);
     EXPECT_FALSE(clock->running());
 
-    form->SetSeqPane(1);
+    form->showSequencerPane(1);
     Type(Qt::Key_Space);
-    EXPECT_EQ(app->playback.transportState(), Transport::PLAY);
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("PLAY"));
+    EXPECT_EQ(app->playback.transportState(), Transport::Play);
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("PLAY"));
     EXPECT_TRUE(clock->running());
     Type(Qt::Key_Space);
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("PAUSE"));
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("PAUSE"));
     Type(Qt::Key_Space);
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("PLAY"));
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("PLAY"));
 
-    form->NewSongN1Click(); // a new song stops playback first
+    form->onNewSongTriggered(); // a new song stops playback first
     EXPECT_FALSE(clock->running());
-    EXPECT_EQ(form->statusPanel[3]->text(), QString("STOP"));
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("STOP"));
 }
 
-TEST_F(MainFormTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
+TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
     test::WriteBytes(folder / "backup.crd", "1\r\nC\r\n3\r\n0\r\n1\r\n0\r\n2\r\n3\r\n0\r\n");
     Create();
-    form->ChordSe1->setChecked(true);
+    child<QAction>("ChordSe1")->setChecked(true);
     for (const auto& clear : std::vector<std::function<void()>>{
-             [this] { QTest::mouseClick(form->stClrBtn, Qt::LeftButton); },
-             [this] { form->AllClearonFletQ1->trigger(); }}) {
-        form->Chord1->setCurrentIndex(1); // " C"
-        form->Chord1Change();
-        ASSERT_EQ(form->usr->currentIndex(), 1);
+             [this] { QTest::mouseClick(child<ShineSpeedButton>("stClrBtn"), Qt::LeftButton); },
+             [this] { child<QAction>("AllClearonFletQ1")->trigger(); }}) {
+        child<QComboBox>("Chord1")->setCurrentIndex(1); // " C"
+        form->onChordRootChanged();
+        ASSERT_EQ(child<QComboBox>("usr")->currentIndex(), 1);
         ASSERT_TRUE(RollShowsABar());
         recorder->clear();
         clear();
-        EXPECT_EQ(app->guitar.frets(), (Frets{SILENT, SILENT, SILENT, SILENT, SILENT, SILENT}));
-        EXPECT_EQ(form->Chord1->currentIndex(), 0);
-        EXPECT_EQ(form->usr->currentIndex(), 0);
+        EXPECT_EQ(app->guitar.currentFrets(),
+                  (Frets{SILENT, SILENT, SILENT, SILENT, SILENT, SILENT}));
+        EXPECT_EQ(child<QComboBox>("Chord1")->currentIndex(), 0);
+        EXPECT_EQ(child<QComboBox>("usr")->currentIndex(), 0);
         EXPECT_FALSE(RollShowsABar());
         EXPECT_TRUE(recorder->sent().empty());
     }
@@ -257,19 +269,19 @@ TEST_F(MainFormTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
 
 // The neck scroll bar's value is clamped when a wider window lowers its maximum; that is not the
 // user scrolling: no notes are cut and the chord lists stay as they are.
-TEST_F(MainFormTest, ResizingTheWindowIsNoNeckScroll) {
+TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScroll) {
     Create();
-    form->ChordSe1->setChecked(true);
-    QScrollBar* bar = form->fretboard->neckBar;
+    child<QAction>("ChordSe1")->setChecked(true);
+    QScrollBar* bar = form->fretboardView().neckScrollBar;
     bar->setValue(bar->maximum()); // the user scrolls to the far end
     ASSERT_EQ(app->guitar.neckPos, 19);
-    form->Chord1->setCurrentIndex(3); // shown, not applied
+    child<QComboBox>("Chord1")->setCurrentIndex(3); // shown, not applied
     recorder->clear();
     for (const int width : {1300, 422}) {
         form->resize(width, form->height());
         QApplication::processEvents();
         EXPECT_TRUE(recorder->sent().empty()) << width;
-        EXPECT_EQ(form->Chord1->currentIndex(), 3) << width;
+        EXPECT_EQ(child<QComboBox>("Chord1")->currentIndex(), 3) << width;
         EXPECT_EQ(bar->value(), app->guitar.neckPos) << width;
     }
     EXPECT_EQ(app->guitar.neckPos, 2);

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "state/app_context.h"
 #include "app/settings_file.h"
 #include "controls/color_number.h"
 #include "dialogs/main_window_hooks.h"
 #include "files/chord_file.h"
 #include "files/song_file.h"
 #include "model/chords.h"
+#include "state/app_context.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -27,22 +27,22 @@ namespace cadenzo {
 class FretboardView;
 class RollView;
 class SequencerPane;
-class TShadowLabel;
-class TShineSpeedButton;
+class ShadowLabel;
+class ShineSpeedButton;
 
 // The main window of Cadenzo: the fretboard, the chord controls, the strum buttons and, in the
 // pane that opens below them, the sequencer. Its handlers translate events, call the core and
 // redraw; the rules themselves live in the core.
-class Tmain_form : public QMainWindow, private SettingsSink {
+class MainWindow : public QMainWindow, private SettingsSink {
     Q_OBJECT
 
 public:
-    explicit Tmain_form(AppContext& app, QWidget* parent = nullptr);
-    ~Tmain_form() override;
+    explicit MainWindow(AppContext& app, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     // The creation of the window, in its fixed order, ending with the MIDI device opened last.
     // `fileName` is the first command-line argument (empty when none).
-    void FormCreate(const QString& fileName);
+    void start(const QString& fileName);
 
     // How warnings reach the user: a message box with one OK button at the window's left + 40,
     // top + 40. Tests replace it to read the text.
@@ -61,100 +61,100 @@ public:
     bool stayOnTop() const;
     int seqPane() const { return seqPane_; }
 
-    void OpenFileByName(const QString& name);
-    void FilesDropped(const QList<QUrl>& urls);
-    void SetSeqPane(int state);
+    void openFileByName(const QString& name);
+    void filesDropped(const QList<QUrl>& urls);
+    void showSequencerPane(int state);
     // Shows what a change of the guitar left out of date: the chord lists, the user chord list,
     // the fretboard and its scroll bar, the roll view.
     void ShowGuitarChange(const GuitarChange& change);
-    void DrawNeck();
+    void drawNeck();
     // The pitches the strings sound follow the model, and the roll view shows them.
-    void RefreshRoll();
-    void ApplyColorScheme(bool gradation, TColor backGroundBtm, TColor fontColor, TColor buttonTop,
-                          TColor buttonBtm, TColor backGroundTop);
+    void refreshRollView();
+    void setColorScheme(bool gradation, PackedColor backGroundBtm, PackedColor fontColor,
+                        PackedColor buttonTop, PackedColor buttonBtm, PackedColor backGroundTop);
     // The current state as the settings file writes it.
-    Settings CurrentSettings() const;
-    bool SaveSettings();
+    Settings currentSettings() const;
+    bool saveSettings();
 
     // The program's named controls.
-    TShadowLabel* backGround = nullptr;
-    QComboBox* Chord1 = nullptr;
-    QComboBox* Chord2 = nullptr;
-    QGroupBox* Position = nullptr;
-    QRadioButton* Position_L = nullptr;
-    QRadioButton* Position_M = nullptr;
-    QRadioButton* Position_H = nullptr;
-    QComboBox* usr = nullptr;
-    TShineSpeedButton* DownStBtn = nullptr;
-    TShineSpeedButton* UpStBtn = nullptr;
-    TShineSpeedButton* MuteBtn = nullptr;
-    TShineSpeedButton* stClrBtn = nullptr;
-    TShineSpeedButton* SeqBtn = nullptr;
-    TShadowLabel* l_sig = nullptr;
-    QLabel* statusPanel[4] = {};
-    std::unique_ptr<FretboardView> fretboard;
-    std::unique_ptr<RollView> roll;
+    ShadowLabel* background_ = nullptr;
+    QComboBox* chordRootBox_ = nullptr;
+    QComboBox* chordTypeBox_ = nullptr;
+    QGroupBox* positionGroup_ = nullptr;
+    QRadioButton* positionLowRadio_ = nullptr;
+    QRadioButton* positionMiddleRadio_ = nullptr;
+    QRadioButton* positionHighRadio_ = nullptr;
+    QComboBox* userChordBox_ = nullptr;
+    ShineSpeedButton* downStrokeButton_ = nullptr;
+    ShineSpeedButton* upStrokeButton_ = nullptr;
+    ShineSpeedButton* muteButton_ = nullptr;
+    ShineSpeedButton* clearFretsButton_ = nullptr;
+    ShineSpeedButton* sequencerButton_ = nullptr;
+    ShadowLabel* timeSignatureLabel_ = nullptr;
+    QLabel* statusPanels_[4] = {};
+    std::unique_ptr<FretboardView> fretboard_;
+    std::unique_ptr<RollView> rollView_;
     // The sequencer pane below, shown with `SeqBtn`.
     SequencerPane* sequencerPane = nullptr;
 
     // Menu items, named as the program names them.
-    QMenu* File1 = nullptr;
-    QMenu* EditE1 = nullptr;
-    QMenu* C1 = nullptr;
-    QMenu* SetUp1 = nullptr;
-    QMenu* Help1 = nullptr;
-    QAction* NewSongN1 = nullptr;
-    QAction* LoadUserChordL1 = nullptr;
-    QAction* LoadSong1 = nullptr;
-    QAction* Savechord1 = nullptr;
-    QAction* SaveSongasnew1 = nullptr;
-    QAction* SaveSong1 = nullptr;
-    QAction* ExportSMFE1 = nullptr;
-    QAction* Close1 = nullptr;
-    QAction* UndoZ1 = nullptr;
-    QAction* CopyC1 = nullptr;
-    QAction* CutX1 = nullptr;
-    QAction* PasteV1 = nullptr;
-    QAction* AllClearonFletQ1 = nullptr;
-    QAction* Importnote1 = nullptr;
-    QAction* Exportnote1 = nullptr;
-    QAction* DeletenoteD1 = nullptr;
-    QAction* Resist1 = nullptr;
-    QAction* Edit1 = nullptr;
-    QAction* instrument1 = nullptr;
-    QAction* Playonsetting1 = nullptr;
-    QAction* PositionLock1 = nullptr;
-    QAction* ChordSe1 = nullptr;
-    QAction* Stayontop1 = nullptr;
-    QAction* ColorsC1 = nullptr;
-    QAction* Help2 = nullptr;
-    QAction* Version2 = nullptr;
+    QMenu* fileMenu_ = nullptr;
+    QMenu* editMenu_ = nullptr;
+    QMenu* chordMenu_ = nullptr;
+    QMenu* setupMenu_ = nullptr;
+    QMenu* helpMenu_ = nullptr;
+    QAction* newSongAction_ = nullptr;
+    QAction* loadUserChordsAction_ = nullptr;
+    QAction* loadSongAction_ = nullptr;
+    QAction* saveUserChordsAction_ = nullptr;
+    QAction* saveSongAsAction_ = nullptr;
+    QAction* saveSongAction_ = nullptr;
+    QAction* exportSmfAction_ = nullptr;
+    QAction* closeAction_ = nullptr;
+    QAction* undoAction_ = nullptr;
+    QAction* copyAction_ = nullptr;
+    QAction* cutAction_ = nullptr;
+    QAction* pasteAction_ = nullptr;
+    QAction* clearFretsAction_ = nullptr;
+    QAction* importNoteAction_ = nullptr;
+    QAction* exportNoteAction_ = nullptr;
+    QAction* deleteNoteAction_ = nullptr;
+    QAction* registerChordAction_ = nullptr;
+    QAction* editChordAction_ = nullptr;
+    QAction* instrumentAction_ = nullptr;
+    QAction* playOnSettingAction_ = nullptr;
+    QAction* positionLockAction_ = nullptr;
+    QAction* chordSearchAction_ = nullptr;
+    QAction* stayOnTopAction_ = nullptr;
+    QAction* colorsAction_ = nullptr;
+    QAction* helpAction_ = nullptr;
+    QAction* versionAction_ = nullptr;
 
     // Handlers.
-    void Chord1Change();
-    void Chord2Change();
-    void Position_Click(int position);
-    void usrChange(int index);
-    void Stayontop1Click();
-    void NewSongN1Click();
-    void LoadSong1Click();
-    void SaveSong1Click();
-    void SaveSongasnew1Click();
-    // LoadSong with what the window shows afterwards (songPath names the file only when it was
-    // read); SaveSong likewise.
-    void LoadSongFile(const std::filesystem::path& path);
-    void SaveSongFile(const std::filesystem::path& path);
-    void LoadUserChordL1Click();
+    void onChordRootChanged();
+    void onChordTypeChanged();
+    void onPositionClicked(int position);
+    void onUserChordChosen(int index);
+    void onStayOnTopTriggered();
+    void onNewSongTriggered();
+    void onLoadSongTriggered();
+    void onSaveSongTriggered();
+    void onSaveSongAsTriggered();
+    // loadSong with what the window shows afterwards (songPath names the file only when it was
+    // read); saveSong likewise.
+    void loadSongFile(const std::filesystem::path& path);
+    void saveSongFile(const std::filesystem::path& path);
+    void onLoadUserChordsTriggered();
     // The chord file chosen in "Open UserChord": a name that does not exist is created empty only
     // when the user agrees, else the table stays as it is.
     void OpenUserChordFile(const QString& name);
-    void Savechord1Click();
-    void Close1Click();
-    void Help2Click();
-    void Version2Click();
-    void SeqBtnClick();
-    bool FormKeyPress(const QString& text);
-    bool FormKeyDown(int key);
+    void onSaveUserChordsTriggered();
+    void onCloseTriggered();
+    void onHelpTriggered();
+    void onVersionTriggered();
+    void onSequencerButtonClicked();
+    bool handleTypedText(const QString& text);
+    bool handleKeyDown(int key);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -164,26 +164,26 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CreateControls();
-    void CreateMenus();
-    void CreateStatusBar();
-    void FormResize();
-    void FormClose();
+    void createControls();
+    void createMenus();
+    void createStatusBar();
+    void layoutForWidth();
+    void prepareToClose();
     // After the frets were written elsewhere: the chord lists, the user chord list, the neck, its
     // scroll bar and the roll view follow them.
-    void RecognizeAndMatch();
-    void ShowChordSelection(ChordSelection shown);
-    ChordSelection ChordShown() const;
-    void RebuildUserChordList();
-    SongFileParts SongParts();
-    std::filesystem::path AskSongName(bool forSaving);
-    void SaveSongAs(const std::filesystem::path& name);
-    void ReportChordFile(const FileResult& result);
-    void ApplySelectedUserChord();
+    void recognizeAndMatch();
+    void showChordSelection(ChordSelection shown);
+    ChordSelection chordShown() const;
+    void rebuildUserChordList();
+    SongFileParts songParts();
+    std::filesystem::path askSongName(bool forSaving);
+    void saveSongAs(const std::filesystem::path& name);
+    void reportChordFile(const FileResult& result);
+    void applySelectedUserChord();
     void ShowAppliedUserChord(ChordSelection shown);
-    void LoadSettings();
-    void SetStayOnTop(bool on);
-    void WireStrumButtons();
+    void loadSettings();
+    void setStayOnTop(bool on);
+    void wireStrumButtons();
     // The dialogs' menu commands (main_dialogs.cpp) and what the dialogs may ask of the window.
     void ConnectDialogCommands();
     MainWindowHooks DialogHooks();
@@ -209,7 +209,7 @@ private:
     void setSeqPane(std::int32_t group) override;
 
     AppContext& app_;
-    bool formBusy_ = false;
+    bool starting_ = false;
     int seqPane_ = 0;
     bool settingControls_ = false;
 };
