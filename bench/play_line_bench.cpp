@@ -41,7 +41,7 @@ int main(int argc, char** argv) {
     form.showSequencerPane(1);
     form.resize(1300, form.height());
     // The view copies its whole picture when it paints: nothing behind it needs painting.
-    form.sequencerPane->view()->setAttribute(Qt::WA_OpaquePaintEvent);
+    form.sequencerPane_->view()->setAttribute(Qt::WA_OpaquePaintEvent);
     QApplication::processEvents();
 
     // 2000 chords, one every 80 ticks (about 83 bars), all six strings.
@@ -56,8 +56,8 @@ int main(int argc, char** argv) {
     }
     app.song.sortEvents();
     app.tempo = "300";
-    form.sequencerPane->songReplaced(false);
-    form.sequencerPane->playClick();
+    form.sequencerPane_->songReplaced(false);
+    form.sequencerPane_->playClick();
 
     // One second of playback is 500 ticks of 2 ms; the window refreshes the line 60 times in it.
     constexpr int kSeconds = 60;
@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
             for (; ticks < s * kTicksPerSecond + upTo; ++ticks)
                 clock->fire();
             const auto t1 = Clock::now();
-            form.sequencerPane->followPlayLine();
+            form.sequencerPane_->followPlayLine();
             const auto t2 = Clock::now();
             QApplication::processEvents(); // the repaint the line asked for
             paintTime += Clock::now() - t2;

@@ -29,11 +29,11 @@ void MainWindow::showChordSelection(ChordSelection shown) {
 }
 
 void MainWindow::recognizeAndMatch() {
-    ShowGuitarChange(app_.fretboardController.takeNewFrets());
+    showGuitarChange(app_.fretboardController.takeNewFrets());
 }
 
 void MainWindow::onChordRootChanged() {
-    ShowGuitarChange(app_.fretboardController.chooseChord(chordShown()));
+    showGuitarChange(app_.fretboardController.chooseChord(chordShown()));
 }
 
 void MainWindow::onChordTypeChanged() {
@@ -41,7 +41,7 @@ void MainWindow::onChordTypeChanged() {
 }
 
 void MainWindow::onPositionClicked(int position) {
-    ShowGuitarChange(app_.fretboardController.choosePosition(position));
+    showGuitarChange(app_.fretboardController.choosePosition(position));
 }
 
 void MainWindow::rebuildUserChordList() {
@@ -53,7 +53,7 @@ void MainWindow::rebuildUserChordList() {
 
 // The chord selected in usr onto the fretboard, then the tail every fret change runs.
 void MainWindow::applySelectedUserChord() {
-    ShowGuitarChange(app_.fretboardController.recallUserChord(userChordBox_->currentIndex()));
+    showGuitarChange(app_.fretboardController.recallUserChord(userChordBox_->currentIndex()));
 }
 
 void MainWindow::onUserChordChosen(int index) {
@@ -109,12 +109,12 @@ bool MainWindow::handleTypedText(const QString& text) {
     if (text.isEmpty() || !text.at(0).isPrint())
         return false;
     const char32_t typed = text.toUcs4().value(0);
-    ShowGuitarChange(app_.fretboardController.typeKey(typed));
+    showGuitarChange(app_.fretboardController.typeKey(typed));
     // Space belongs to the transport and never reaches a control.
     if (typed != U' ')
         return false;
     if (seqPane_ != 0)
-        sequencerPane->togglePlay();
+        sequencerPane_->togglePlay();
     return true;
 }
 
@@ -122,7 +122,7 @@ bool MainWindow::handleKeyDown(int key) {
     // Delete removes the selected events wherever the focus is; a field with the focus still
     // receives the key as well.
     if (key == Qt::Key_Delete)
-        sequencerPane->deleteSelection();
+        sequencerPane_->deleteSelection();
     return false;
 }
 

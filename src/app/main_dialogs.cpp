@@ -12,7 +12,7 @@
 
 namespace cadenzo {
 
-MainWindowHooks MainWindow::DialogHooks() {
+MainWindowHooks MainWindow::dialogHooks() {
     MainWindowHooks hooks;
     hooks.chordShown = [this] { return chordShown(); };
     hooks.showChords = [this](ChordSelection shown) { showChordSelection(shown); };
@@ -35,13 +35,13 @@ MainWindowHooks MainWindow::DialogHooks() {
     return hooks;
 }
 
-void MainWindow::ConnectDialogCommands() {
+void MainWindow::connectDialogCommands() {
     connect(registerChordAction_, &QAction::triggered, this,
-            [this] { (new RegisterChordDialog(this, app_, DialogHooks()))->OpenOver(); });
+            [this] { (new RegisterChordDialog(this, app_, dialogHooks()))->OpenOver(); });
     connect(editChordAction_, &QAction::triggered, this,
-            [this] { (new EditChordsDialog(this, app_, DialogHooks()))->OpenOver(); });
+            [this] { (new EditChordsDialog(this, app_, dialogHooks()))->OpenOver(); });
     connect(instrumentAction_, &QAction::triggered, this,
-            [this] { (new InstrumentDialog(this, app_, DialogHooks()))->OpenOver(); });
+            [this] { (new InstrumentDialog(this, app_, dialogHooks()))->OpenOver(); });
 }
 
 } // namespace cadenzo

@@ -99,7 +99,7 @@ void MainWindow::createMenus() {
             [this] { onSaveUserChordsTriggered(); });
     connect(closeAction_, &QAction::triggered, this, [this] { onCloseTriggered(); });
     connect(clearFretsAction_, &QAction::triggered, this,
-            [this] { ShowGuitarChange(app_.fretboardController.clear()); });
+            [this] { showGuitarChange(app_.fretboardController.clear()); });
     // "ChordSearch", "Play on setting" and "Position Lock" have no action of their own: their
     // marks switch how the fretboard controller treats the next change.
     GuitarSwitches& switches = app_.fretboardController.switches;
@@ -109,13 +109,15 @@ void MainWindow::createMenus() {
             [&switches](bool on) { switches.positionLock = on; });
     connect(chordSearchAction_, &QAction::toggled, this,
             [&switches](bool on) { switches.chordSearch = on; });
-    connect(undoAction_, &QAction::triggered, sequencerPane, &SequencerPane::undo);
-    connect(copyAction_, &QAction::triggered, sequencerPane, &SequencerPane::copy);
-    connect(cutAction_, &QAction::triggered, sequencerPane, &SequencerPane::cut);
-    connect(pasteAction_, &QAction::triggered, sequencerPane, &SequencerPane::paste);
-    connect(importNoteAction_, &QAction::triggered, sequencerPane, &SequencerPane::enterChord);
-    connect(exportNoteAction_, &QAction::triggered, sequencerPane, &SequencerPane::sendToFretboard);
-    connect(deleteNoteAction_, &QAction::triggered, sequencerPane, &SequencerPane::deleteSelection);
+    connect(undoAction_, &QAction::triggered, sequencerPane_, &SequencerPane::undo);
+    connect(copyAction_, &QAction::triggered, sequencerPane_, &SequencerPane::copy);
+    connect(cutAction_, &QAction::triggered, sequencerPane_, &SequencerPane::cut);
+    connect(pasteAction_, &QAction::triggered, sequencerPane_, &SequencerPane::paste);
+    connect(importNoteAction_, &QAction::triggered, sequencerPane_, &SequencerPane::enterChord);
+    connect(exportNoteAction_, &QAction::triggered, sequencerPane_,
+            &SequencerPane::sendToFretboard);
+    connect(deleteNoteAction_, &QAction::triggered, sequencerPane_,
+            &SequencerPane::deleteSelection);
     connect(stayOnTopAction_, &QAction::triggered, this, [this] { onStayOnTopTriggered(); });
     connect(helpAction_, &QAction::triggered, this, [this] { onHelpTriggered(); });
     connect(versionAction_, &QAction::triggered, this, [this] { onVersionTriggered(); });
@@ -170,10 +172,10 @@ void MainWindow::onLoadUserChordsTriggered() {
     dialog.setDefaultSuffix(QStringLiteral("crd"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
-    OpenUserChordFile(dialog.selectedFiles().first());
+    openUserChordFile(dialog.selectedFiles().first());
 }
 
-void MainWindow::OpenUserChordFile(const QString& name) {
+void MainWindow::openUserChordFile(const QString& name) {
     const std::filesystem::path path = name.toStdString();
     // A mistyped name would empty the table, and at close the backup with it.
     if (!std::filesystem::exists(path) &&

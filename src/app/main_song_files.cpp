@@ -32,7 +32,7 @@ void MainWindow::onNewSongTriggered() {
     app_.song.songPath.clear();
     app_.song.songName.clear();
     statusPanels_[2]->clear();
-    sequencerPane->songReplaced(false);
+    sequencerPane_->songReplaced(false);
 }
 
 void MainWindow::loadSongFile(const std::filesystem::path& path) {
@@ -51,8 +51,8 @@ void MainWindow::loadSongFile(const std::filesystem::path& path) {
         statusPanels_[2]->clear();
     }
     // The file brings its own tuning and frets: the fretboard and the roll view show them at once.
-    ShowGuitarChange(app_.fretboardController.takeNewFrets());
-    sequencerPane->songReplaced(true);
+    showGuitarChange(app_.fretboardController.takeNewFrets());
+    sequencerPane_->songReplaced(true);
 }
 
 void MainWindow::saveSongFile(const std::filesystem::path& path) {

@@ -78,7 +78,7 @@ void MainWindow::start(const QString& fileName) {
     app_.songFile = app_.chordFile = app_.startDir; // 3
     createControls();
     createMenus();
-    ConnectDialogCommands();
+    connectDialogCommands();
     createStatusBar();
     loadSettings();                                                        // 4
     app_.playback.resetSong();                                             // 5
@@ -101,7 +101,7 @@ void MainWindow::start(const QString& fileName) {
     statusPanels_[1]->clear();
     app_.song.edit.tripletGrid = 0;
     app_.song.edit.stepIndex = 3;
-    sequencerPane->start();
+    sequencerPane_->start();
     openFileByName(fileName); // 14
     show();                   // 15
     layoutForWidth(); // the neck rule for the width in force, also when no resize event comes
@@ -126,7 +126,7 @@ void MainWindow::createControls() {
 
     fretboard_ = std::make_unique<FretboardView>(central, app_.guitar, app_.fretboardController);
     rollView_ = std::make_unique<RollView>(central, app_.guitar);
-    connect(fretboard_.get(), &FretboardView::guitarChanged, this, &MainWindow::ShowGuitarChange);
+    connect(fretboard_.get(), &FretboardView::guitarChanged, this, &MainWindow::showGuitarChange);
     // A redrawn roll view clears the neck's hover.
     connect(rollView_.get(), &RollView::refreshed, fretboard_.get(),
             &FretboardView::clearNeckHover);
@@ -191,7 +191,7 @@ void MainWindow::createControls() {
     connect(sequencerButton_, &ShineSpeedButton::clicked, this,
             [this] { onSequencerButtonClicked(); });
     connect(clearFretsButton_, &ShineSpeedButton::clicked, this,
-            [this] { ShowGuitarChange(app_.fretboardController.clear()); });
+            [this] { showGuitarChange(app_.fretboardController.clear()); });
     wireStrumButtons();
 
     // The font colour of the scheme is kept by this label of the sequencer pane.
@@ -200,17 +200,17 @@ void MainWindow::createControls() {
     timeSignatureLabel_->setCaption(QStringLiteral("Time Sig."));
     timeSignatureLabel_->setTransparent(true);
     timeSignatureLabel_->hide();
-    sequencerPane = new SequencerPane(app_, statusPanels_, timeSignatureLabel_,
-                                      {[this] { return chordShown(); },
-                                       [this] {
-                                           fretboard_->setNeckBarPosition(app_.guitar.neckPos);
-                                           drawNeck();
-                                           recognizeAndMatch();
-                                           refreshRollView();
-                                       },
-                                       [this](const QString& text) { warn(text); }},
-                                      central);
-    sequencerPane->setVisible(seqPane_ != 0);
+    sequencerPane_ = new SequencerPane(app_, statusPanels_, timeSignatureLabel_,
+                                       {[this] { return chordShown(); },
+                                        [this] {
+                                            fretboard_->setNeckBarPosition(app_.guitar.neckPos);
+                                            drawNeck();
+                                            recognizeAndMatch();
+                                            refreshRollView();
+                                        },
+                                        [this](const QString& text) { warn(text); }},
+                                       central);
+    sequencerPane_->setVisible(seqPane_ != 0);
 
     // The background takes the mouse between the controls (the neck's hover is cleared there)
     // and lies under every control.
@@ -261,7 +261,7 @@ void MainWindow::layoutForWidth() {
     muteButton_->setGeometry(212, 176, 34, 32);
     clearFretsButton_->setGeometry(248, 176, 24, 16);
     sequencerButton_->setGeometry(248, 193, 24, 16);
-    sequencerPane->layoutForWidth(w);
+    sequencerPane_->layoutForWidth(w);
     if (statusBar() != nullptr)
         statusBar()->setFixedWidth(w - 8);
     const int paneExtra = seqPane_ != 0 ? 20 : 0;
@@ -269,7 +269,7 @@ void MainWindow::layoutForWidth() {
 
     if (starting_)
         return;
-    ShowGuitarChange(app_.fretboardController.resizeNeck(neckWidth));
+    showGuitarChange(app_.fretboardController.resizeNeck(neckWidth));
 }
 
 void MainWindow::showSequencerPane(int state) {
@@ -280,7 +280,7 @@ void MainWindow::showSequencerPane(int state) {
         item->setEnabled(seqPane_ != 0);
     sequencerButton_->setGroupIndex(seqPane_);
     sequencerButton_->setDown(seqPane_ != 0);
-    sequencerPane->setVisible(seqPane_ != 0);
+    sequencerPane_->setVisible(seqPane_ != 0);
     layoutForWidth();
 }
 
@@ -297,7 +297,7 @@ void MainWindow::onSequencerButtonClicked() {
     showSequencerPane(seqPane_ != 0 ? 0 : 1);
 }
 
-void MainWindow::ShowGuitarChange(const GuitarChange& change) {
+void MainWindow::showGuitarChange(const GuitarChange& change) {
     if (change.chordLists)
         showChordSelection(*change.chordLists);
     if (change.userChord)
@@ -312,7 +312,7 @@ void MainWindow::drawNeck() {
 }
 
 void MainWindow::refreshRollView() {
-    ShowGuitarChange(app_.fretboardController.refreshNotes());
+    showGuitarChange(app_.fretboardController.refreshNotes());
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -381,7 +381,7 @@ bool MainWindow::saveSettings() {
         setStayOnTop(d.stayOnTop);
         chordSearchAction_->setChecked(d.chordSearch);
         rollView_->printModeBox->setCurrentIndex(d.printModeBox);
-        ShowGuitarChange(app_.fretboardController.changeTuning(d.tuning));
+        showGuitarChange(app_.fretboardController.changeTuning(d.tuning));
         putDefaultsInForce(*this, d);
     }
     if (!save.result.ok())
@@ -493,7 +493,7 @@ void MainWindow::setColorScheme(bool gradation, PackedColor backGroundBtm, Packe
     for (ShineSpeedButton* b : {sequencerButton_, clearFretsButton_, muteButton_})
         b->setFontColor(fontColor);
     timeSignatureLabel_->setFontColor(fontColor);
-    sequencerPane->applyColorScheme(gradation, fontColor, buttonTop, buttonBtm);
+    sequencerPane_->applyColorScheme(gradation, fontColor, buttonTop, buttonBtm);
 }
 
 } // namespace cadenzo

@@ -66,7 +66,7 @@ public:
     void showSequencerPane(int state);
     // Shows what a change of the guitar left out of date: the chord lists, the user chord list,
     // the fretboard and its scroll bar, the roll view.
-    void ShowGuitarChange(const GuitarChange& change);
+    void showGuitarChange(const GuitarChange& change);
     void drawNeck();
     // The pitches the strings sound follow the model, and the roll view shows them.
     void refreshRollView();
@@ -76,7 +76,45 @@ public:
     Settings currentSettings() const;
     bool saveSettings();
 
-    // The program's named controls.
+    // The two drawn views, which are not widgets themselves.
+    FretboardView& fretboardView() { return *fretboard_; }
+    RollView& rollView() { return *rollView_; }
+
+    // Handlers.
+    void onChordRootChanged();
+    void onChordTypeChanged();
+    void onPositionClicked(int position);
+    void onUserChordChosen(int index);
+    void onStayOnTopTriggered();
+    void onNewSongTriggered();
+    void onLoadSongTriggered();
+    void onSaveSongTriggered();
+    void onSaveSongAsTriggered();
+    // loadSong with what the window shows afterwards (songPath names the file only when it was
+    // read); saveSong likewise.
+    void loadSongFile(const std::filesystem::path& path);
+    void saveSongFile(const std::filesystem::path& path);
+    void onLoadUserChordsTriggered();
+    // The chord file chosen in "Open UserChord": a name that does not exist is created empty only
+    // when the user agrees, else the table stays as it is.
+    void openUserChordFile(const QString& name);
+    void onSaveUserChordsTriggered();
+    void onCloseTriggered();
+    void onHelpTriggered();
+    void onVersionTriggered();
+    void onSequencerButtonClicked();
+    bool handleTypedText(const QString& text);
+    bool handleKeyDown(int key);
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // The widgets; each has its design name as objectName(), which is how tests find it.
     ShadowLabel* background_ = nullptr;
     QComboBox* chordRootBox_ = nullptr;
     QComboBox* chordTypeBox_ = nullptr;
@@ -95,9 +133,9 @@ public:
     std::unique_ptr<FretboardView> fretboard_;
     std::unique_ptr<RollView> rollView_;
     // The sequencer pane below, shown with `SeqBtn`.
-    SequencerPane* sequencerPane = nullptr;
+    SequencerPane* sequencerPane_ = nullptr;
 
-    // Menu items, named as the program names them.
+    // Menus and their items.
     QMenu* fileMenu_ = nullptr;
     QMenu* editMenu_ = nullptr;
     QMenu* chordMenu_ = nullptr;
@@ -130,40 +168,6 @@ public:
     QAction* helpAction_ = nullptr;
     QAction* versionAction_ = nullptr;
 
-    // Handlers.
-    void onChordRootChanged();
-    void onChordTypeChanged();
-    void onPositionClicked(int position);
-    void onUserChordChosen(int index);
-    void onStayOnTopTriggered();
-    void onNewSongTriggered();
-    void onLoadSongTriggered();
-    void onSaveSongTriggered();
-    void onSaveSongAsTriggered();
-    // loadSong with what the window shows afterwards (songPath names the file only when it was
-    // read); saveSong likewise.
-    void loadSongFile(const std::filesystem::path& path);
-    void saveSongFile(const std::filesystem::path& path);
-    void onLoadUserChordsTriggered();
-    // The chord file chosen in "Open UserChord": a name that does not exist is created empty only
-    // when the user agrees, else the table stays as it is.
-    void OpenUserChordFile(const QString& name);
-    void onSaveUserChordsTriggered();
-    void onCloseTriggered();
-    void onHelpTriggered();
-    void onVersionTriggered();
-    void onSequencerButtonClicked();
-    bool handleTypedText(const QString& text);
-    bool handleKeyDown(int key);
-
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
     void createControls();
     void createMenus();
     void createStatusBar();
@@ -180,13 +184,13 @@ private:
     void saveSongAs(const std::filesystem::path& name);
     void reportChordFile(const FileResult& result);
     void applySelectedUserChord();
-    void ShowAppliedUserChord(ChordSelection shown);
+    void showAppliedUserChord(ChordSelection shown);
     void loadSettings();
     void setStayOnTop(bool on);
     void wireStrumButtons();
     // The dialogs' menu commands (main_dialogs.cpp) and what the dialogs may ask of the window.
-    void ConnectDialogCommands();
-    MainWindowHooks DialogHooks();
+    void connectDialogCommands();
+    MainWindowHooks dialogHooks();
 
     // SettingsSink: the settings file applied in its order.
     void setSeqBtnGroup(std::int32_t group) override;

@@ -191,7 +191,7 @@ TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
             asked << text;
             return yes;
         };
-        form->OpenUserChordFile(QString::fromStdString((folder / "typo.crd").string()));
+        form->openUserChordFile(QString::fromStdString((folder / "typo.crd").string()));
         EXPECT_EQ(app->userChords.userChordCount, yes ? 0 : 1);
         EXPECT_EQ(std::filesystem::exists(folder / "typo.crd"), yes);
     }

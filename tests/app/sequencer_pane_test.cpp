@@ -40,7 +40,7 @@ protected:
         form->reportError = [this](const QString& text) { warnings << text; };
         form->start({});
         form->showSequencerPane(1);
-        pane = form->sequencerPane;
+        pane = form->findChild<SequencerPane*>(QStringLiteral("sequencerPane"));
     }
     void TearDown() override { form->close(); }
 
