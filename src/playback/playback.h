@@ -14,8 +14,8 @@ namespace cadenzo {
 
 enum class Transport : std::uint8_t { Stop = 0, Play = 1, Pause = 2 };
 
-// What the transport shows in a state: which of play_button, play_on_button and pause_button is
-// visible, and the text of status panel 3.
+// What the transport shows in a state: which of the play, play-on and pause buttons is visible,
+// and the text of status panel 3.
 struct TransportView {
     bool playButton;
     bool playOnButton;
@@ -54,7 +54,7 @@ struct PlayLinePosition {
 // Thread rules: playOneTick runs on the timer's thread and does all its work under the song's lock;
 // every other member belongs to the window thread and takes the lock where it touches the state
 // the tick uses. stopPlayTimer is safe from both threads and from inside the tick; it (and so
-// every member that calls it: Locate, resetSong, the stop and back-to-top handlers) must not be
+// every member that calls it: locateTo, resetSong, the stop and back-to-top handlers) must not be
 // called while the caller holds the song's lock, since stopping a timer waits for a running tick.
 class PlaybackEngine {
 public:
@@ -77,7 +77,7 @@ public:
     // Index of the first event at or after `tick` (unsigned comparison), or eventCount + 1 when
     // there is none; playPos := tick. The caller holds the song's lock. For a full list that
     // "none" is 2001, one past the last slot: no slot is ever read at an index above eventCount
-    // (start then does nothing, Locate stops, and a tick that meets it stops its timer).
+    // (start then does nothing, locateTo stops, and a tick that meets it stops its timer).
     std::uint32_t seekEvent(std::int32_t tick);
     // Starts playback at playTick with the tempo in `tempoText` (read once, here).
     StartResult start(std::string_view tempoText);

@@ -74,7 +74,7 @@ struct MouseResult {
     bool fieldsChanged = false; // mirror the property fields into their controls
     bool scrolled = false;      // viewBar moved: set `seqBar` to it (which redraws the view)
     bool playRedraw = false;    // playback draws its play line again at its next callback
-    std::optional<std::int32_t> locate; // move the playback position there (Locate)
+    std::optional<std::int32_t> locate; // move the playback position there (locateTo)
     std::optional<std::string> panel0;  // new text of status panel 0
     std::optional<std::string> panel1;  // new text of status panel 1
     PointerShape pointer = PointerShape::Unchanged;
@@ -95,9 +95,8 @@ struct SeqMouseContext {
     int scrollMax = SEQ_BAR_MAX; // maximum of the `seqBar` scroll bar
 };
 
-// `seq_screenMouseDown`, `seq_screenMouseMove`, `seq_screenMouseUp`: x and y in `seq_screen`
-// pixels, shift the keys and buttons held (ShiftFlag). (`seq_screenDblClick` is
-// sendEventToFretboard.)
+// A press, a move and a release over the `seq_screen` view: x and y in its pixels, shift the keys
+// and buttons held (ShiftFlag). A double click there is sendEventToFretboard.
 MouseResult pressSequence(SeqMouseContext& context, MouseButton button, unsigned shift, int x,
                           int y);
 MouseResult moveOverSequence(SeqMouseContext& context, unsigned shift, int x, int y);
