@@ -478,18 +478,10 @@ void MainWindow::setColorScheme(bool gradation, PackedColor backGroundBtm, Packe
     }
     const QColor field = toQColor(buttonBtm, palette());
     const QColor text = toQColor(fontColor, palette());
-    for (QWidget* w : std::initializer_list<QWidget*>{
-             chordRootBox_, chordTypeBox_, userChordBox_, rollView_->printModeBox,
-             fretboard_->hoverNoteEdit, positionGroup_, positionLowRadio_, positionMiddleRadio_,
-             positionHighRadio_}) {
-        QPalette p = w->palette();
-        for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
-            p.setColor(role, field);
-        for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
-            p.setColor(role, text);
-        w->setAutoFillBackground(true);
-        w->setPalette(p);
-    }
+    applyFieldColors({chordRootBox_, chordTypeBox_, userChordBox_, rollView_->printModeBox,
+                      fretboard_->hoverNoteEdit, positionGroup_, positionLowRadio_,
+                      positionMiddleRadio_, positionHighRadio_},
+                     field, text);
     for (ShineSpeedButton* b : {sequencerButton_, clearFretsButton_, muteButton_})
         b->setFontColor(fontColor);
     timeSignatureLabel_->setFontColor(fontColor);

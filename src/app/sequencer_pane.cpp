@@ -316,17 +316,9 @@ void SequencerPane::applyColorScheme(bool gradation, PackedColor fontColor, Pack
         label->setFontColor(fontColor);
     const QColor field = toQColor(buttonBtm, palette());
     const QColor text = toQColor(fontColor, palette());
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{sigNumerator_, sigDenominator_, laneChoice_, tempoEdit_,
-                                         fields_[0].edit, fields_[1].edit, fields_[2].edit}) {
-        QPalette p = w->palette();
-        for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
-            p.setColor(role, field);
-        for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
-            p.setColor(role, text);
-        w->setAutoFillBackground(true);
-        w->setPalette(p);
-    }
+    applyFieldColors({sigNumerator_, sigDenominator_, laneChoice_, tempoEdit_, fields_[0].edit,
+                      fields_[1].edit, fields_[2].edit},
+                     field, text);
 }
 
 // ---- Results of the core's commands -----------------------------------------------------------

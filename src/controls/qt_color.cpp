@@ -1,5 +1,7 @@
 #include "controls/qt_color.h"
 
+#include <QWidget>
+
 namespace cadenzo {
 
 namespace {
@@ -66,6 +68,19 @@ PackedColor fromQColor(const QColor& c) {
 
 PackedColor resolveColor(PackedColor c, const QPalette& palette) {
     return fromQColor(toQColor(c, palette));
+}
+
+void applyFieldColors(std::initializer_list<QWidget*> widgets, const QColor& field,
+                      const QColor& text) {
+    for (QWidget* w : widgets) {
+        QPalette p = w->palette();
+        for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
+            p.setColor(role, field);
+        for (auto role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+            p.setColor(role, text);
+        w->setAutoFillBackground(true);
+        w->setPalette(p);
+    }
 }
 
 } // namespace cadenzo

@@ -6,7 +6,11 @@
 #include <QColor>
 #include <QPalette>
 
+#include <initializer_list>
+
 #include "controls/color_number.h"
+
+class QWidget;
 
 namespace cadenzo {
 
@@ -23,5 +27,10 @@ inline QRgb toQRgb(PackedColor c) {
 inline PackedColor fromQRgb(QRgb p) {
     return RGB(std::uint8_t(qRed(p)), std::uint8_t(qGreen(p)), std::uint8_t(qBlue(p)));
 }
+
+// The colour scheme on ordinary controls (lists, edits, radio buttons): their field in `field`,
+// their text in `text`.
+void applyFieldColors(std::initializer_list<QWidget*> widgets, const QColor& field,
+                      const QColor& text);
 
 } // namespace cadenzo
