@@ -42,6 +42,7 @@ void MainWindow::connectDialogCommands() {
             [this] { (new EditChordsDialog(this, app_, dialogHooks()))->OpenOver(); });
     connect(instrumentAction_, &QAction::triggered, this,
             [this] { (new InstrumentDialog(this, app_, dialogHooks()))->OpenOver(); });
+    connectExportAndColorCommands();
 }
 
 } // namespace cadenzo

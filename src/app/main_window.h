@@ -190,6 +190,8 @@ private:
     void wireStrumButtons();
     // The dialogs' menu commands (main_dialogs.cpp) and what the dialogs may ask of the window.
     void connectDialogCommands();
+    // "Colors" and "Export SMF" (main_window_export_colors.cpp).
+    void connectExportAndColorCommands();
     MainWindowHooks dialogHooks();
 
     // SettingsSink: the settings file applied in its order.

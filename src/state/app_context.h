@@ -54,6 +54,8 @@ struct AppContext {
     // Last names used by the song and chord file dialogs; they start at the start folder.
     std::filesystem::path songFile;
     std::filesystem::path chordFile;
+    // The last Standard MIDI File exported; kept for the run only, empty until the first export.
+    std::filesystem::path smfFile;
 
     std::filesystem::path settingsPath() const;
     std::filesystem::path backupChordPath() const;

@@ -1,0 +1,174 @@
+#include "app/main_window.h"
+#include "controls/color_grid.h"
+#include "controls/shadow_label.h"
+#include "controls/shine_speed_button.h"
+#include "dialogs/color_dialog.h"
+#include "dialogs/export_smf_dialog.h"
+#include "dialogs/up_down_arrows.h"
+#include "files/song_file.h"
+#include "files/temp_folder.h"
+#include "sound/manual_timer.h"
+#include "sound/recording_midi_out.h"
+#include "support/song_events.h"
+#include "support/test_app.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QToolButton>
+#include <gtest/gtest.h>
+
+namespace cadenzo {
+namespace {
+
+class ExportColorDialogsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        test::App();
+        app = std::make_unique<AppContext>(std::make_unique<RecordingMidiOut>(3),
+                                           std::make_unique<ManualTimer>(), folder.path);
+        form = std::make_unique<MainWindow>(*app);
+        test::WriteBytes(folder / "backup.crd", "0\r\n");
+        form->start({});
+        form->showSequencerPane(1); // "Export SMF" is offered with the sequencer open
+    }
+    template <class Dialog> Dialog* Open(QAction* command) {
+        command->trigger();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<Dialog*>(window); dialog && dialog->isVisible()) {
+                dialog->showMessage = [this](const QString&, const QString& t) { messages << t; };
+                EXPECT_FALSE(form->isEnabled());
+                EXPECT_EQ(dialog->pos(), form->pos() + QPoint(30, 30));
+                return dialog;
+            }
+        ADD_FAILURE() << "no dialog opened";
+        return nullptr;
+    }
+    ColorScheme WindowScheme() const {
+        const Settings s = form->currentSettings(); // what Cadenzo.ini would be written from
+        return {PackedColor(s.backGroundTop), PackedColor(s.backGroundBtm),
+                PackedColor(s.buttonTop), PackedColor(s.buttonBtm), PackedColor(s.fontColor)};
+    }
+
+    test::TempFolder folder;
+    std::unique_ptr<AppContext> app;
+    std::unique_ptr<MainWindow> form;
+    QStringList messages;
+};
+
+void Mouse(QWidget* grid, QEvent::Type type, int cell, Qt::MouseButton button,
+           Qt::MouseButtons held) {
+    const QPointF at(12 + 25 * (cell % 4), 12 + 25 * (cell / 4)); // 25 x 25 cells
+    QMouseEvent event(type, at, grid->mapToGlobal(at), button, held, Qt::NoModifier);
+    QApplication::sendEvent(grid, &event);
+}
+
+// A press or a left drag previews the cell selected just before, the click on release the final
+// one; a colour that is not one of the 16 selects no cell and a press keeps it; the window
+// changes only on OK, to what the dialog shows.
+TEST_F(ExportColorDialogsTest, ColourPreviewFollowsTheGridsEventOrder) {
+    form->findChild<ShadowLabel*>(QStringLiteral("l_sig"))->setFontColor(RGB(1, 2, 3));
+    const ColorScheme before{clNavy, clBlack, clWhite, clNavy, RGB(1, 2, 3)};
+    ASSERT_EQ(WindowScheme(), before);
+    ColorDialog* dialog = Open<ColorDialog>(form->findChild<QAction*>(QStringLiteral("ColorsC1")));
+    ASSERT_NE(dialog, nullptr);
+    ColorGrid* grid = dialog->grid();
+    EXPECT_EQ(grid->foregroundIndex(), 4); // navy, the background top
+    dialog->schemeButton(SchemeColor::ButtonTop)->click();
+    EXPECT_EQ(grid->foregroundIndex(), 15); // white
+    Mouse(grid, QEvent::MouseButtonPress, 9, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(dialog->shownScheme().buttonTop, clWhite);
+    Mouse(grid, QEvent::MouseMove, 10, Qt::NoButton, Qt::LeftButton);
+    EXPECT_EQ(dialog->shownScheme().buttonTop, clRed);
+    Mouse(grid, QEvent::MouseButtonRelease, 10, Qt::LeftButton, Qt::NoButton);
+    EXPECT_EQ(dialog->cancelButton()->colors().color(), clLime);
+    dialog->schemeButton(SchemeColor::Font)->click();
+    EXPECT_EQ(grid->foregroundIndex(), 16);
+    Mouse(grid, QEvent::MouseButtonPress, 11, Qt::LeftButton, Qt::LeftButton);
+    EXPECT_EQ(dialog->caption()->fontColor(), RGB(1, 2, 3));
+    Mouse(grid, QEvent::MouseButtonRelease, 11, Qt::LeftButton, Qt::NoButton);
+    dialog->schemeButton(SchemeColor::BackGroundBtm)->click();
+    Mouse(grid, QEvent::MouseButtonPress, 12, Qt::LeftButton, Qt::LeftButton);
+    Mouse(grid, QEvent::MouseButtonRelease, 12, Qt::LeftButton, Qt::NoButton);
+    // The radio buttons read like the window's controls: drawn on the background bottom colour.
+    const QImage radio = dialog->schemeButton(SchemeColor::ButtonTop)->grab().toImage();
+    EXPECT_EQ(radio.pixelColor(radio.width() - 2, radio.height() / 2), QColor(0, 0, 255));
+    EXPECT_EQ(WindowScheme(), before);
+    dialog->okButton()->click();
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(WindowScheme(), (ColorScheme{clNavy, clBlue, clLime, clNavy, clYellow}));
+}
+
+// Every option set in the dialog: a failure says why and loses nothing (the dialog stays, an
+// older file stays, a folder that does not exist gets no file); the export that succeeds reads
+// back with python3-mido as the song says, and cadenzo-cli writes the same bytes from the song.
+TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
+    app->song.insertEvent(test::MakeEvent(0, {0, 0, 0, 0, 0, 0}, 100, 240, 60, 0));
+    app->song.insertEvent(test::MakeEvent(480, {3, 3, 4, 5, 5, 3}, 90, 480, 0, 1));
+    app->tempo = "96";
+    app->midiSetup.midiChannel = 2;
+    const std::filesystem::path out = app->smfFile = folder / "song.mid";
+    test::WriteBytes(out, "older");
+    auto* dialog = Open<ExportSmfDialog>(form->findChild<QAction*>(QStringLiteral("ExportSMFE1")));
+    ASSERT_NE(dialog, nullptr);
+    dialog->formatList()->setCurrentIndex(SMF_FORMAT1_MULTI);
+    dialog->resetList()->setCurrentIndex(SMF_INIT_GS);
+    dialog->channelArrows()->upButton()->click(); // 3 -> 4
+    dialog->programCheck()->click();
+    dialog->programList()->setCurrentIndex(3);
+    for (auto [fields, text] : {std::pair{&dialog->volume(), "loud"},
+                                {&dialog->reverb(), "33"},
+                                {&dialog->chorus(), "12"}}) {
+        EXPECT_FALSE(fields->edit->isEnabled());
+        fields->check->click();
+        fields->edit->setText(text);
+    }
+    dialog->okButton()->click();
+    dialog->volume().edit->setText("90");
+    const std::filesystem::path missing = folder / "missing" / "song.mid";
+    dialog->askFileName = [&](const QString&) { return QString::fromStdString(missing.string()); };
+    dialog->referButton()->click();
+    dialog->okButton()->click();
+    ASSERT_EQ(messages.size(), 2);
+    EXPECT_TRUE(messages[0].contains("loud") && messages[1].contains("missing"))
+        << messages.join('\n').toStdString();
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(test::ReadBytes(out), "older");
+    EXPECT_FALSE(std::filesystem::exists(missing.parent_path()));
+    dialog->askFileName = [&](const QString&) { return QString::fromStdString(out.string()); };
+    dialog->referButton()->click();
+    dialog->okButton()->click();
+    EXPECT_EQ(messages.size(), 2);
+    EXPECT_TRUE(form->isEnabled());
+
+    test::WriteBytes(folder / "want.json", R"({"files":[[")" + out.string() + R"(","multi"]],
+        "tempo":625000,"channel":3,"time_signatures":[[0,4,4]],"program":27,"end_tick":2880,
+        "controllers":[[1450,7,90],[1460,91,33],[1470,93,12]],"reset":[65,16,66,18,64,0,127,0,65],
+        "notes":[[1920,2160,40,100,6],[1930,2160,45,100,5],[1940,2160,50,100,4],
+                 [1950,2160,55,100,3],[1960,2160,59,100,2],[1970,2160,64,100,1],
+                 [2400,2880,67,90,1],[2400,2880,62,90,2],[2400,2880,59,90,3],
+                 [2400,2880,55,90,4],[2400,2880,50,90,5],[2400,2880,43,90,6]]})");
+    EXPECT_EQ(QProcess::execute("/usr/bin/python3",
+                                {CADENZO_CHECK_SMF_SCRIPT,
+                                 QString::fromStdString((folder / "want.json").string())}),
+              0);
+    const std::string fromDialog = test::ReadBytes(out);
+    const std::filesystem::path song = folder / "song.cz0";
+    ASSERT_TRUE(writeSongFile(song, {app->song, app->tempo, app->midiSetup, app->guitar}).ok());
+    std::filesystem::remove(out);
+    EXPECT_EQ(
+        QProcess::execute(CADENZO_CLI, {"export-smf", QString::fromStdString(song.string()),
+                                        QString::fromStdString(out.string()), "--format", "1m",
+                                        "--reset", "gs", "--channel", "4", "--program", "27",
+                                        "--volume", "90", "--reverb", "33", "--chorus", "12"}),
+        0);
+    EXPECT_TRUE(test::ReadBytes(out) == fromDialog);
+}
+
+} // namespace
+} // namespace cadenzo
