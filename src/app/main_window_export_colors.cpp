@@ -21,10 +21,10 @@ void MainWindow::connectExportAndColorCommands() {
             setColorScheme(true, s.backGroundBtm, s.fontColor, s.buttonTop, s.buttonBtm,
                            s.backGroundTop);
         };
-        (new ColorDialog(this, current, apply))->OpenOver();
+        (new ColorDialog(this, current, apply))->openOver();
     });
     connect(exportSmfAction_, &QAction::triggered, this,
-            [this] { (new ExportSmfDialog(this, app_))->OpenOver(); });
+            [this] { (new ExportSmfDialog(this, app_))->openOver(); });
 }
 
 } // namespace cadenzo

@@ -58,7 +58,7 @@ ColorDialog::ColorDialog(QWidget* mainWindow, const ColorScheme& current,
     grid_->setGeometry(8, 26, 100, 100);
     grid_->setBackgroundEnabled(false);
     grid_->installEventFilter(this);
-    connect(grid_, &ColorGrid::clicked, this, [this] { PreviewColor(); });
+    connect(grid_, &ColorGrid::clicked, this, [this] { previewColor(); });
 
     auto* group = new QButtonGroup(this);
     for (int k = 0; k < SCHEME_COLOR_COUNT; ++k) {
@@ -82,9 +82,9 @@ ColorDialog::ColorDialog(QWidget* mainWindow, const ColorScheme& current,
     connect(cancel_, &ShineSpeedButton::clicked, this, [this] { reject(); });
 
     background_->setGradationColor(current.backGroundTop);
-    ShowBackGroundBtm(current.backGroundBtm);
-    ShowButtonColors(current.buttonTop, current.buttonBtm);
-    ShowFontColor(current.fontColor);
+    showBackGroundBtm(current.backGroundBtm);
+    showButtonColors(current.buttonTop, current.buttonBtm);
+    showFontColor(current.fontColor);
     grid_->setForegroundIndex(colorTableIndex(current.backGroundTop));
 }
 
@@ -113,17 +113,17 @@ void ColorDialog::onSchemeChosen(SchemeColor which) {
 bool ColorDialog::eventFilter(QObject* watched, QEvent* event) {
     if (watched == grid_) {
         if (event->type() == QEvent::MouseButtonPress) {
-            PreviewColor();
+            previewColor();
         } else if (event->type() == QEvent::MouseMove) {
             const auto* move = static_cast<QMouseEvent*>(event);
             if (move->buttons() == Qt::LeftButton && move->modifiers() == Qt::NoModifier)
-                PreviewColor();
+                previewColor();
         }
     }
     return MainWindowDialog::eventFilter(watched, event);
 }
 
-void ColorDialog::PreviewColor() {
+void ColorDialog::previewColor() {
     const int cell = grid_->foregroundIndex();
     if (cell < 0 || cell >= static_cast<int>(colorTable.size()))
         return;
@@ -134,21 +134,21 @@ void ColorDialog::PreviewColor() {
         background_->setGradationColor(color);
         break;
     case SchemeColor::BackGroundBtm:
-        ShowBackGroundBtm(color);
+        showBackGroundBtm(color);
         break;
     case SchemeColor::ButtonTop:
-        ShowButtonColors(color, shown.buttonBtm);
+        showButtonColors(color, shown.buttonBtm);
         break;
     case SchemeColor::ButtonBtm:
-        ShowButtonColors(shown.buttonTop, color);
+        showButtonColors(shown.buttonTop, color);
         break;
     case SchemeColor::Font:
-        ShowFontColor(color);
+        showFontColor(color);
         break;
     }
 }
 
-void ColorDialog::ShowBackGroundBtm(PackedColor color) {
+void ColorDialog::showBackGroundBtm(PackedColor color) {
     background_->setColor(color);
     for (QRadioButton* button : schemeButtons_) {
         QPalette p = button->palette();
@@ -159,7 +159,7 @@ void ColorDialog::ShowBackGroundBtm(PackedColor color) {
     }
 }
 
-void ColorDialog::ShowButtonColors(PackedColor top, PackedColor bottom) {
+void ColorDialog::showButtonColors(PackedColor top, PackedColor bottom) {
     for (ShineSpeedButton* button : {ok_, cancel_})
         for (ShineButtonColors* set : {&button->colors(), &button->pressedColors()}) {
             set->setColor(top);
@@ -167,7 +167,7 @@ void ColorDialog::ShowButtonColors(PackedColor top, PackedColor bottom) {
         }
 }
 
-void ColorDialog::ShowFontColor(PackedColor color) {
+void ColorDialog::showFontColor(PackedColor color) {
     caption_->setFontColor(color);
     for (QRadioButton* button : schemeButtons_) {
         QPalette p = button->palette();

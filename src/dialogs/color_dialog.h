@@ -59,10 +59,10 @@ private:
     void onSchemeChosen(SchemeColor which);
     // Shows the grid's selected colour as the checked scheme colour. With no cell selected (a
     // scheme colour that is not one of the 16) the dialog keeps showing what it showed.
-    void PreviewColor();
-    void ShowBackGroundBtm(PackedColor color);
-    void ShowButtonColors(PackedColor top, PackedColor bottom);
-    void ShowFontColor(PackedColor color);
+    void previewColor();
+    void showBackGroundBtm(PackedColor color);
+    void showButtonColors(PackedColor top, PackedColor bottom);
+    void showFontColor(PackedColor color);
 
     std::function<void(const ColorScheme&)> apply_;
     ShadowLabel* background_;

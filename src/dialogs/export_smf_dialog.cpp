@@ -33,7 +33,7 @@ QComboBox* List(QWidget* parent, const char* name, const std::array<const char*,
 
 // A number box with its arrows to the right: the arrows write their position into the box, and
 // a box that holds an integer moves the arrows there, so a click steps on from what was typed.
-QLineEdit* NumberBox(QWidget* parent, const char* name, UpDownArrows* arrows, QRect place,
+QLineEdit* numberBox(QWidget* parent, const char* name, UpDownArrows* arrows, QRect place,
                      int value) {
     auto* box = new QLineEdit(QString::number(value), parent);
     box->setObjectName(QString::fromLatin1(name));
@@ -52,7 +52,7 @@ QLineEdit* NumberBox(QWidget* parent, const char* name, UpDownArrows* arrows, QR
     return box;
 }
 
-std::string Integer(const QLineEdit* box, const char* what, int& value) {
+std::string integer(const QLineEdit* box, const char* what, int& value) {
     return parseSmfInteger(box->text().toStdString(), what, value);
 }
 
@@ -74,7 +74,7 @@ ExportSmfDialog::ExportSmfDialog(QWidget* mainWindow, AppContext& app)
     resetList_->setCurrentIndex(start.init);
     Label(this, "Channel", {8, 66, 110, 20});
     channelArrows_ = new UpDownArrows(1, 16, this);
-    channelEdit_ = NumberBox(this, "e_channel", channelArrows_, {122, 64, 40, 22}, start.channel);
+    channelEdit_ = numberBox(this, "e_channel", channelArrows_, {122, 64, 40, 22}, start.channel);
 
     programCheck_ = new QCheckBox(QStringLiteral("Program"), this);
     programCheck_->setObjectName(QStringLiteral("c_pc"));
@@ -130,7 +130,7 @@ ExportSmfDialog::ControllerFields ExportSmfDialog::Controller(const char* checkN
     fields.check->setGeometry(8, top + 2, 20, 20);
     Label(this, label, {28, top + 2, 92, 20});
     fields.arrows = new UpDownArrows(0, 127, this);
-    fields.edit = NumberBox(this, editName, fields.arrows, {122, top, 40, 22}, value);
+    fields.edit = numberBox(this, editName, fields.arrows, {122, top, 40, 22}, value);
     for (QWidget* field :
          {static_cast<QWidget*>(fields.edit), static_cast<QWidget*>(fields.arrows)}) {
         field->setEnabled(false);
@@ -145,17 +145,17 @@ std::string ExportSmfDialog::readOptions(SmfOptions& options) const {
     options.format = formatList_->currentIndex();
     options.init = resetList_->currentIndex();
     options.programItem = programList_->currentIndex();
-    std::string problem = Integer(channelEdit_, "channel", options.channel);
+    std::string problem = integer(channelEdit_, "channel", options.channel);
     options.volumeOn = volume_.check->isChecked();
     options.reverbOn = reverb_.check->isChecked();
     options.chorusOn = chorus_.check->isChecked();
     // An edit of a controller that is not written may hold anything.
     if (problem.empty() && options.volumeOn)
-        problem = Integer(volume_.edit, "volume", options.volume);
+        problem = integer(volume_.edit, "volume", options.volume);
     if (problem.empty() && options.reverbOn)
-        problem = Integer(reverb_.edit, "reverb", options.reverb);
+        problem = integer(reverb_.edit, "reverb", options.reverb);
     if (problem.empty() && options.chorusOn)
-        problem = Integer(chorus_.edit, "chorus", options.chorus);
+        problem = integer(chorus_.edit, "chorus", options.chorus);
     return problem;
 }
 
