@@ -100,10 +100,7 @@ TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
     Create();
     QStringList asked;
     for (const bool yes : {false, true}) {
-        form->ask = [&asked, yes](const QString& text) {
-            asked << text;
-            return yes;
-        };
+        form->ask = [&asked, yes](const QString& text) { return asked << text, yes; };
         form->openUserChordFile(QString::fromStdString((folder / "typo.crd").string()));
         EXPECT_EQ(app->userChords.userChordCount, yes ? 0 : 1);
         EXPECT_EQ(std::filesystem::exists(folder / "typo.crd"), yes);

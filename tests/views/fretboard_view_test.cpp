@@ -30,6 +30,7 @@ protected:
                                  view->clearNeckHover();
                          });
         view->neckArea->setGeometry(24, 10, 236, 121);
+        view->openStringsArea->setGeometry(4, 30, 18, 101);
         guitar.resizeNeck(236);
         view->drawNeck();
         out.clear();
@@ -70,6 +71,16 @@ TEST_F(FretboardViewTest, RightDragPlucksEachStringOnceAsItEntersItsBand) {
     view->moveOverNeck(Qt::RightButton, Qt::ShiftModifier, 40, 30);
     view->moveOverNeck(Qt::LeftButton | Qt::RightButton, Qt::NoModifier, 40, 45);
     EXPECT_TRUE(NotesOn().empty());
+}
+
+TEST_F(FretboardViewTest, OpenStripLeftSoundsTheOpenStringRightSilencesIt) {
+    guitar.frets[5] = 3;
+    view->pressOpenStrings(Qt::LeftButton, 9, 83); // the band of string 5: 75 < y < 91
+    EXPECT_EQ(std::pair(int(guitar.frets[5]), NotesOn()), std::pair(0, std::vector<int>{40}));
+    out.clear();
+    view->pressOpenStrings(Qt::RightButton, 9, 83);
+    EXPECT_EQ(guitar.frets[5], SILENT);
+    EXPECT_TRUE(out.sent().empty());
 }
 
 } // namespace

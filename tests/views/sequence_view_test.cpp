@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <random>
 #include <vector>
 
 namespace cadenzo {
@@ -184,6 +185,24 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
     view->setLane(SeqLane::Stroke);
     EXPECT_EQ(std::vector<QRgb>({At(x + 30, 90), At(x, 90), At(x + 10, 104), At(x, 100)}),
               std::vector<QRgb>({kPink, kPink, kBlue, kBlue}));
+}
+
+// Random moves of the play line over a selection: wherever it went, taking it away leaves the
+// picture exactly as it was, and the line covers rows 2..119 only.
+TEST_F(SequenceViewTest, ThePlayLineLeavesThePictureAsItWasWhenItMovesOrGoes) {
+    Put(test::MakeEvent(0));
+    Put(test::MakeEvent(960, {1, 2, 3, 4, 5, 6}));
+    song->edit.anchorTick = 0;
+    Show(2, 3840);
+    const QImage clean = view->screenImage();
+    std::mt19937 random(7);
+    for (int step = 0; step < 200; ++step)
+        view->showPlayLine(std::uniform_int_distribution<int>(0, kWidth + 10)(random));
+    view->showPlayLine(300);
+    EXPECT_EQ(std::vector<QRgb>({At(300, 1), At(300, 2), At(300, 119), At(300, 120)}),
+              std::vector<QRgb>({clean.pixel(300, 1), kBlack, kBlack, clean.pixel(300, 120)}));
+    view->showPlayLine(-1);
+    EXPECT_EQ(view->screenImage(), clean);
 }
 
 TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADrag) {
