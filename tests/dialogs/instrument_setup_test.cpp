@@ -17,7 +17,7 @@ TEST(InstrumentSetup, NumberBoxesAreHeldWithinTheirLimits) {
                  {"200", 0, 127, 127, true},      {"-3", 0, 127, 0, true}, {"12a", 0, 127, 0, true},
                  {"99999999999", 1, 16, 16, true}};
     for (const auto& c : cases) {
-        const CheckedNumber got = CheckNumberText(c.text, c.minimum, c.maximum);
+        const CheckedNumber got = checkNumberText(c.text, c.minimum, c.maximum);
         EXPECT_EQ(std::pair(got.value, got.changed), std::pair(c.value, c.changed)) << c.text;
     }
 }
@@ -27,11 +27,11 @@ TEST(InstrumentSetup, NumberBoxesAreHeldWithinTheirLimits) {
 TEST(InstrumentSetup, TuningPresets) {
     Guitar guitar;
     guitar.setTuning(standardTuning);
-    EXPECT_TRUE(ApplyTuningPreset(guitar, 7));
+    EXPECT_TRUE(applyTuningPreset(guitar, 7));
     const Frets dropD{28, 23, 19, 14, 9, 2};
     EXPECT_EQ(std::pair(guitar.tunings(), int(guitar.tuneKind)), std::pair(dropD, 7));
     for (int item : {0, 14, 15})
-        EXPECT_FALSE(ApplyTuningPreset(guitar, item));
+        EXPECT_FALSE(applyTuningPreset(guitar, item));
     EXPECT_EQ(guitar.tunings(), dropD);
 }
 
@@ -46,7 +46,7 @@ public:
 };
 
 TEST(InstrumentSetup, ADeviceWithoutANameKeepsItsPlace) {
-    const DeviceList failing = ListOutputDevices(FailingLastName());
+    const DeviceList failing = listOutputDevices(FailingLastName());
     EXPECT_EQ(failing.names, (std::vector<std::string>{"Recorder 0", "Recorder 1", ""}));
     EXPECT_EQ(failing.error, "The driver is not installed.");
 }

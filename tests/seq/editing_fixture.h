@@ -36,7 +36,7 @@ protected:
         song.sortEvents();
     }
 
-    void Select(std::int32_t anchor, std::int32_t cursor) {
+    void select(std::int32_t anchor, std::int32_t cursor) {
         song.edit.anchorTick = anchor;
         song.edit.cursorTick = cursor;
     }

@@ -21,7 +21,7 @@ protected:
         song.sortEvents();
     }
     void SelectAndShow(std::int32_t anchor, std::int32_t cursor) {
-        Select(anchor, cursor);
+        select(anchor, cursor);
         updateEventFields(fields, song, anchor, cursor);
     }
     const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.findEvent(tick)]; }

@@ -33,7 +33,7 @@ struct StrumRig {
         guitar.updateStringNotes();
     }
     // Messages sent since the last call.
-    Messages Take() {
+    Messages take() {
         Messages messages;
         const auto sent = out.sent();
         for (; taken < sent.size(); ++taken)
@@ -45,7 +45,7 @@ struct StrumRig {
         std::vector<Messages> perTick;
         for (int i = 0; i < n; ++i) {
             timer.fire();
-            perTick.push_back(Take());
+            perTick.push_back(take());
         }
         return perTick;
     }
@@ -92,7 +92,7 @@ TEST(StrokeOrder, SoundsOneStringPerTickThenStopsOnTheSeventh) {
                                                                  : Strummer::Release::AtStrokeEnd)
             : r.strummer.strum(Strummer::Direction::Up, c.left ? Strummer::Release::OnRelease
                                                                : Strummer::Release::AtStrokeEnd);
-        EXPECT_EQ(r.Take(), r.Expect(ALL_OFF)); // the press silences first
+        EXPECT_EQ(r.take(), r.Expect(ALL_OFF)); // the press silences first
         EXPECT_EQ(r.strummer.strokeMode(), c.mode);
         EXPECT_EQ(r.timer.begun, std::vector<std::uint32_t>{37});
         EXPECT_EQ(r.timer.period(), 37u);
@@ -147,11 +147,11 @@ TEST(Strum, WhatHappensDuringAStroke) {
         StrumRig r;
         c.before(r);
         r.strummer.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
-        r.Take();
+        r.take();
         r.Ticks(c.ticksBefore);
         const std::uint32_t id = r.strummer.strokeTimerId();
         c.during(r);
-        EXPECT_EQ(r.Take(), r.Expect(c.duringSends));
+        EXPECT_EQ(r.take(), r.Expect(c.duringSends));
         EXPECT_EQ(r.strummer.strokeMode() & STROKE_DOWN, STROKE_DOWN);
         EXPECT_EQ(r.strummer.strokeTimerId(), id);
         const auto ticks = r.Ticks(static_cast<int>(c.ticks.size()));

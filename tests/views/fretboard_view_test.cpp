@@ -25,7 +25,7 @@ protected:
         view = std::make_unique<FretboardView>(&window, guitar, controller);
         QObject::connect(view.get(), &FretboardView::guitarChanged,
                          [this](const GuitarChange& change) {
-                             view->ShowChange(change);
+                             view->showChange(change);
                              if (change.roll)
                                  view->clearNeckHover();
                          });

@@ -40,7 +40,7 @@ protected:
         QObject::connect(view.get(), &SequenceView::mouseEdited,
                          [this](const MouseResult& r) { results.push_back(r); });
     }
-    void Put(SongEvent e, std::uint8_t root = 0, std::uint8_t type = 0) {
+    void put(SongEvent e, std::uint8_t root = 0, std::uint8_t type = 0) {
         e.root = root;
         e.chordType = type;
         song->insertEvent(e);
@@ -127,14 +127,14 @@ TEST_F(SequenceViewTest, ChordNamesOncePerRunAndFretDigitsAlternateSides) {
     } names[] = {{0, 1, 0, true},   {120, 1, 0, false}, {240, 0, 0, false}, {360, 1, 0, false},
                  {480, 3, 1, true}, {600, 1, 0, true},  {720, 1, 1, true},  {840, 1, 1, false}};
     for (const auto& c : names)
-        Put(test::MakeEvent(c.tick, {3, x_, x_, x_, x_, x_}, 100, 120), c.root, c.type);
+        put(test::MakeEvent(c.tick, {3, x_, x_, x_, x_, x_}, 100, 120), c.root, c.type);
     Show(4, 1800);
     for (const auto& c : names) // the name's top is row 16; string 0's digits begin at row 29
         EXPECT_EQ(Count(X(4, c.tick) - 8, 17, X(4, c.tick) + 14, 30, kBlue) > 0, c.shown) << c.tick;
 
     song->resetSong();
     const Frets frets{0, x_, 3, 12, x_, 5}; // only the two-digit 12 stands right of the line
-    Put(test::MakeEvent(480, frets, 100, 240));
+    put(test::MakeEvent(480, frets, 100, 240));
     song->edit.clipStart = 240;
     song->edit.clipEnd = 960;
     for (const bool cut : {false, true}) {
@@ -152,7 +152,7 @@ TEST_F(SequenceViewTest, ChordNamesOncePerRunAndFretDigitsAlternateSides) {
 }
 
 TEST_F(SequenceViewTest, TheSelectionBandInvertsTheEventRowsInEitherDirection) {
-    Put(test::MakeEvent(240, {7, 8, 9, 10, 11, 12}));
+    put(test::MakeEvent(240, {7, 8, 9, 10, 11, 12}));
     for (const bool leftward : {false, true}) {
         Show(2, leftward ? 0 : 480);
         const QImage plain = view->screenImage();
@@ -170,7 +170,7 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
     // Velocity v reaches up to row 120 - v div 4; a gate of 480 ticks is 48 pixels at zoom 2.
     for (const int velocity : {0, 64, 127}) {
         song->resetSong();
-        Put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, std::uint8_t(velocity), 480, 240));
+        put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, std::uint8_t(velocity), 480, 240));
         view->setLane(SeqLane::Velocity);
         Show(2);
         const int top = 120 - velocity / 4, height = 122 - top;
@@ -190,8 +190,8 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
 // Random moves of the play line over a selection: wherever it went, taking it away leaves the
 // picture exactly as it was, and the line covers rows 2..119 only.
 TEST_F(SequenceViewTest, ThePlayLineLeavesThePictureAsItWasWhenItMovesOrGoes) {
-    Put(test::MakeEvent(0));
-    Put(test::MakeEvent(960, {1, 2, 3, 4, 5, 6}));
+    put(test::MakeEvent(0));
+    put(test::MakeEvent(960, {1, 2, 3, 4, 5, 6}));
     song->edit.anchorTick = 0;
     Show(2, 3840);
     const QImage clean = view->screenImage();
@@ -249,8 +249,8 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
 }
 
 TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
-    Put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, 100, 240, 200));
-    Put(test::MakeEvent(480));
+    put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, 100, 240, 200));
+    put(test::MakeEvent(480));
     Show(2);
     const int handle = X(2, 0) + 24; // the right end of the velocity bar (240 ticks)
     // pointer x -> gate and stroke: 20 ticks a step, at least 20, at most up to the next event;
@@ -277,7 +277,7 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
 
 TEST_F(SequenceViewTest, AVelocityLineSetsFourTimesItsHeightAboveTheBaseLine) {
     for (const int t : {480, 960, 1440})
-        Put(test::MakeEvent(t, {0, x_, x_, x_, x_, x_}, 50, 120));
+        put(test::MakeEvent(t, {0, x_, x_, x_, x_, x_}, 50, 120));
     Show(2);
     const int left = X(2, 480) - 10, right = X(2, 1440) + 20; // away from the gate handles
     // (from, to, velocity): y 90 is 32 rows above the base line, 4 x 32 limited to 127.
