@@ -1,13 +1,10 @@
 // The sequencer pane's wiring in the main window, and one song entered, saved, loaded and played.
-#include "app/main_window.h"
 #include "app/sequencer_pane.h"
+#include "app/window_fixture.h"
 #include "controls/shine_speed_button.h"
 #include "controls/widget_util.h"
-#include "files/temp_folder.h"
 #include "seq/seq_geometry.h"
-#include "sound/manual_timer.h"
-#include "sound/recording_midi_out.h"
-#include "support/test_app.h"
+#include "support/song_events.h"
 #include "views/fretboard_view.h"
 #include "views/sequence_view.h"
 
@@ -26,29 +23,14 @@
 namespace cadenzo {
 namespace {
 
-class PaneTest : public ::testing::Test {
+class PaneTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        test::App();
-        auto out = std::make_unique<RecordingMidiOut>();
-        recorder = out.get();
-        auto timer = std::make_unique<ManualTimer>();
-        clock = timer.get();
-        app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
-        form = std::make_unique<MainWindow>(*app);
-        form->warn = [this](const QString& text) { warnings << text; };
-        form->reportError = [this](const QString& text) { warnings << text; };
         form->start({});
         form->showSequencerPane(1);
-        pane = form->findChild<SequencerPane*>(QStringLiteral("sequencerPane"));
+        pane = child<SequencerPane>("sequencerPane");
     }
-    void TearDown() override { form->close(); }
-
-    template <typename T = QWidget> T* Control(const char* name) {
-        T* found = form->findChild<T*>(QString::fromLatin1(name));
-        EXPECT_NE(found, nullptr) << name;
-        return found;
-    }
+    template <typename T = QWidget> T* Control(const char* name) { return child<T>(name); }
     void ClickButton(const char* name) { test::click(Control(name), {5, 5}); }
     void ClickArrow(const char* name) { test::click(Control<QToolButton>(name), {3, 3}); }
     // A click in the view one pixel right of tick t's line (the view's first grid line itself
@@ -65,23 +47,11 @@ protected:
         Control<QAction>(("pop" + std::to_string(item + 1)).c_str())->trigger();
     }
 
-    test::TempFolder folder;
-    RecordingMidiOut* recorder = nullptr;
-    ManualTimer* clock = nullptr;
-    std::unique_ptr<AppContext> app;
-    std::unique_ptr<MainWindow> form;
     SequencerPane* pane = nullptr;
-    QStringList warnings;
 };
 
 SongEvent Event(std::uint32_t tick, std::uint8_t velocity) {
-    SongEvent e;
-    e.tick = tick;
-    e.frets = {0, 1, 0, 2, 3, 0};
-    e.velocity = velocity;
-    e.gate = 240;
-    e.strokeTime = 60;
-    return e;
+    return test::MakeEvent(tick, {0, 1, 0, 2, 3, 0}, velocity, 240);
 }
 
 TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
@@ -107,9 +77,11 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     QTest::keyClicks(vel, "300");
     QTest::keyClick(vel, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), gate);
+    const auto velocities = [this] {
+        return std::vector<int>{app->song.songEvents[0].velocity, app->song.songEvents[1].velocity};
+    };
     EXPECT_EQ(vel->text(), QString("127"));
-    EXPECT_EQ(app->song.songEvents[0].velocity, 127);
-    EXPECT_EQ(app->song.songEvents[1].velocity, 127);
+    EXPECT_EQ(velocities(), (std::vector<int>{127, 127}));
 
     // The window sees Delete before the field that has the focus.
     QTest::keyClick(gate, Qt::Key_Delete);
@@ -118,16 +90,17 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
 
     Control<QAction>("UndoZ1")->trigger();
     ASSERT_EQ(app->song.eventCount, 2u);
-    EXPECT_EQ(app->song.songEvents[1].velocity, 127);
+    EXPECT_EQ(velocities(), (std::vector<int>{127, 127}));
     Control<QAction>("UndoZ1")->trigger();
-    EXPECT_EQ(app->song.songEvents[0].velocity, 80);
-    EXPECT_EQ(app->song.songEvents[1].velocity, 100);
+    EXPECT_EQ(velocities(), (std::vector<int>{80, 100}));
 }
 
 TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
-    EXPECT_TRUE(Control("play_button")->isVisible());
-    EXPECT_FALSE(Control("play_on_button")->isVisible());
-    EXPECT_FALSE(Control("pause_button")->isVisible());
+    const auto shown = [this] {
+        return std::vector<bool>{Control("play_button")->isVisible(),
+                                 Control("play_on_button")->isVisible()};
+    };
+    EXPECT_EQ(shown(), (std::vector<bool>{true, false}));
     app->song.insertEvent(Event(0, 100));
     app->song.insertEvent(Event(7680, 100));
     app->song.sortEvents();
@@ -144,9 +117,8 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     QTest::keyClicks(tempo, "300");
 
     ClickButton("play_button");
-    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("StatusPanel3"))->text(), QString("PLAY"));
-    EXPECT_FALSE(Control("play_button")->isVisible());
-    EXPECT_TRUE(Control("play_on_button")->isVisible());
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("PLAY"));
+    EXPECT_EQ(shown(), (std::vector<bool>{false, true}));
     // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view
     // pages on to begin with that bar.
     for (int i = 0; i < 200 && Control<QScrollBar>("seqBar")->value() == 0; ++i) {
@@ -158,7 +130,6 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
 
     pane->stopClick(); // a click whose press went elsewhere
     EXPECT_FALSE(clock->running()) << "Stop always stops the timer";
-    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("StatusPanel3"))->text(), QString("STOP"));
     EXPECT_EQ(app->song.edit.viewBar, 1) << "Stop leaves the view where it is";
     ClickButton("backtop");
     EXPECT_EQ(Control<QScrollBar>("seqBar")->value(), 0);
@@ -166,9 +137,9 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
 
     form->resize(800, form->height());
     QApplication::processEvents();
-    EXPECT_EQ(pane->view()->width(), 705);
-    EXPECT_EQ(Control("seqBar")->width(), 593);
-    EXPECT_EQ(Control<QScrollBar>("seqBar")->maximum(), 99);
+    EXPECT_EQ(std::vector<int>({pane->view()->width(), Control("seqBar")->width(),
+                                Control<QScrollBar>("seqBar")->maximum()}),
+              std::vector<int>({705, 593, 99}));
     form->showSequencerPane(0);
     EXPECT_FALSE(pane->isVisible());
 }
@@ -177,7 +148,7 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
 // file's bytes are built here from the song file's layout.
 TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     const auto chooseRoot = [this](int root) {
-        form->findChild<QComboBox*>(QStringLiteral("Chord1"))->setCurrentIndex(root);
+        child<QComboBox>("Chord1")->setCurrentIndex(root);
         form->onChordRootChanged();
         return app->guitar.currentFrets();
     };
@@ -232,35 +203,32 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
         int velocity, root;
     } events[] = {{0, c, 127, 1},    {480, c, 127, 1},  {960, c, 127, 1}, {1440, c, 127, 1},
                   {1920, g, 100, 8}, {3360, g, 100, 8}, {5280, g, 100, 8}};
-    for (const auto& e : events) {
+    for (const auto& e : events) { // down strokes: every chord stands on a beat
         u32(e.tick);
-        for (std::uint8_t f : e.frets)
-            want += static_cast<char>(f);
-        want += static_cast<char>(e.velocity);
-        want += '\0';
+        want += std::string(e.frets.begin(), e.frets.end()) + char(e.velocity) + '\0';
         u32(240);
-        want += std::string(4, '\0'); // down strokes: every chord stands on a beat
+        u32(0);
         u32(60);
-        want += static_cast<char>(e.root);
-        want += std::string(3, '\0');
+        u32(e.root);
     }
     want += "\xFEMET" + std::string("\x04\x04\x00\x00\x00\x00\x03\x04\x02\x00\x00\x00", 12);
-    want += "\xFE"
-            "FLT";
+    want += std::string("\xFE") + "FLT";
     for (int s = 0; s < 6; ++s)
         want += {static_cast<char>(standardTuning[s]), static_cast<char>(frets[s])};
-    want += "\xFE"
-            "END";
+    want += std::string("\xFE") + "END";
 
     const auto path = folder / "four bars.cz0";
     form->saveSongFile(path);
-    EXPECT_EQ(form->findChild<QLabel*>(QStringLiteral("StatusPanel3"))->text(), QString("Saved."));
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("Saved."));
     EXPECT_EQ(test::ReadBytes(path), want);
 
     form->onNewSongTriggered();
+    child<QAction>("AllClearonFletQ1")->trigger();
     EXPECT_EQ(app->song.eventCount, 0u);
     form->openFileByName(QString::fromStdString(path.string()));
     ASSERT_EQ(app->song.eventCount, 7u);
+    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("Loaded."));
+    EXPECT_EQ(app->guitar.currentFrets(), frets); // the cleared neck comes back
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
 
     ClickButton("backtop");

@@ -7,25 +7,20 @@ namespace {
 
 TEST(GridGeometry, KeyMovesWrapAround) {
     using K = GridKey;
+    constexpr auto G4 = GridOrder::Grid4x4, G8 = GridOrder::Grid8x2, G16 = GridOrder::Grid16x1;
+    // The last row goes on at the top of the next column and back; 16 is "no colour".
     const struct {
-        GridOrder ordering;
+        GridOrder order;
         int from;
         GridKey key;
         int to;
-    } cases[] = {
-        // clang-format off
-        {GridOrder::Grid4x4, 5, K::Right, 6}, {GridOrder::Grid4x4, 15, K::Right, 0}, {GridOrder::Grid4x4, 0, K::Left, 15},
-        {GridOrder::Grid4x4, 4, K::Left, 3}, {GridOrder::Grid4x4, 1, K::Down, 5}, {GridOrder::Grid4x4, 15, K::Down, 0},
-        {GridOrder::Grid4x4, 13, K::Down, 2}, // last row -> top of the next column
-        {GridOrder::Grid4x4, 2, K::Up, 13},   // first row -> bottom of the previous column
-        {GridOrder::Grid4x4, 6, K::Up, 2}, {GridOrder::Grid4x4, 0, K::Up, 15}, {GridOrder::Grid8x2, 9, K::Down, 2}, {GridOrder::Grid8x2, 3, K::Up, 10},
-        {GridOrder::Grid16x1, 4, K::Down, 5}, {GridOrder::Grid4x4, 9, K::Home, 0}, {GridOrder::Grid4x4, 9, K::End, 15},
-        {GridOrder::Grid4x4, 16, K::Right, 0}, {GridOrder::Grid4x4, 16, K::Left, 15}, // from "no colour" into the grid
-        // clang-format on
-    };
+    } cases[] = {{G4, 5, K::Right, 6},  {G4, 15, K::Right, 0}, {G4, 0, K::Left, 15},
+                 {G4, 1, K::Down, 5},   {G4, 13, K::Down, 2},  {G4, 2, K::Up, 13},
+                 {G4, 0, K::Up, 15},    {G8, 9, K::Down, 2},   {G8, 3, K::Up, 10},
+                 {G16, 4, K::Down, 5},  {G4, 9, K::Home, 0},   {G4, 9, K::End, 15},
+                 {G4, 16, K::Right, 0}, {G4, 16, K::Left, 15}};
     for (const auto& c : cases)
-        EXPECT_EQ(moveSelection(c.ordering, c.from, c.key), c.to)
-            << int(c.ordering) << " from " << c.from << " key " << int(c.key);
+        EXPECT_EQ(moveSelection(c.order, c.from, c.key), c.to) << c.from << " " << int(c.key);
 }
 
 } // namespace

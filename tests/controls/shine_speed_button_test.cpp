@@ -9,7 +9,7 @@
 namespace cadenzo {
 namespace {
 
-// A plain button `b`, and four more: btn[0..2] in group 1, btn[3] in group 2.
+// A plain button `b`, and btn[0..2] in group 1, btn[3] in group 2.
 class ShineButtonTest : public ::testing::Test {
 protected:
     ShineButtonTest() {
@@ -21,83 +21,74 @@ protected:
             btn[i]->move(30 * i, 40);
         }
     }
+    // The button's state and look after a mouse event at p.
+    static std::pair<bool, ShineLook> After(void (*event)(QWidget*, QPoint, Qt::MouseButton),
+                                            ShineSpeedButton* b, QPoint p) {
+        event(b, p, Qt::LeftButton);
+        return {b->Down(), b->look()};
+    }
+    static void Move(QWidget* w, QPoint p, Qt::MouseButton) { test::Move(w, p); }
+
     QApplication& app = test::App(); // before the first widget
     QWidget form;
     ShineSpeedButton* b = nullptr;
     ShineSpeedButton* btn[4];
 };
-using GroupTest = ShineButtonTest;
 
-// The look after a mouse event, and the button's state.
-const auto Pressed = [](ShineSpeedButton* b, QPoint p) { return test::Press(b, p), b->look(); };
-const auto Moved = [](ShineSpeedButton* b, QPoint p) { return test::Move(b, p), b->look(); };
-const auto Released = [](ShineSpeedButton* b, QPoint p) { return test::Release(b, p), b->look(); };
-const auto State = [](ShineSpeedButton* b) { return std::pair(b->Down(), b->look()); };
-
-TEST_F(ShineButtonTest, ReleaseOutsideFiresNoClickAndLeavesThePlainButtonUp) {
+// Moves count the edge as outside, the release counts it inside; a plain button never stays
+// down, a group member released outside keeps its state, and disabling releases it.
+TEST_F(ShineButtonTest, ReleaseOutsideFiresNoClickAndKeepsTheState) {
     int clicks = 0;
     QObject::connect(b, &ShineSpeedButton::clicked, [&] { ++clicks; });
+    QObject::connect(btn[0], &ShineSpeedButton::clicked, [&] { ++clicks; });
+    using S = std::pair<bool, ShineLook>;
     b->setDown(true); // ignored on a group index 0 button
-    EXPECT_FALSE(b->Down());
-    EXPECT_EQ(Pressed(b, {10, 10}), ShineLook::PressedHot);
-    EXPECT_EQ(Moved(b, {30, 30}), ShineLook::Up);
-    EXPECT_EQ(Released(b, {30, 30}), ShineLook::Up);
+    EXPECT_EQ(After(test::Press, b, {10, 10}), S(false, ShineLook::PressedHot));
+    EXPECT_EQ(After(Move, b, {30, 30}), S(false, ShineLook::Up));
+    EXPECT_EQ(After(test::Release, b, {30, 30}), S(false, ShineLook::Up));
     EXPECT_EQ(clicks, 0);
-    EXPECT_FALSE(b->Down());
     EXPECT_FALSE(b->dragging());
-    // Moves count the edge as outside, the release counts it inside.
     test::Press(b, {10, 10});
-    EXPECT_EQ(Moved(b, {0, 10}), ShineLook::Up);
-    EXPECT_EQ(Moved(b, {1, 1}), ShineLook::PressedHot);
-    EXPECT_EQ(Moved(b, {24, 25}), ShineLook::Up);
-    EXPECT_EQ(Released(b, {0, 0}), ShineLook::Up);
+    EXPECT_EQ(After(Move, b, {0, 10}).second, ShineLook::Up);
+    EXPECT_EQ(After(Move, b, {1, 1}).second, ShineLook::PressedHot);
+    EXPECT_EQ(After(Move, b, {24, 25}).second, ShineLook::Up);
+    EXPECT_EQ(After(test::Release, b, {0, 0}), S(false, ShineLook::Up));
     EXPECT_EQ(clicks, 1);
+
+    ShineSpeedButton* m = btn[0];
+    test::Press(m, {5, 5});
+    EXPECT_EQ(After(test::Release, m, {-3, 5}), S(false, ShineLook::Up));
+    m->setDown(true);
+    test::Press(m, {5, 5});
+    EXPECT_EQ(After(Move, m, {40, 5}), S(true, ShineLook::Latched));
+    EXPECT_EQ(After(test::Release, m, {40, 5}), S(true, ShineLook::Latched));
+    EXPECT_EQ(clicks, 1);
+    m->setEnabled(false);
+    EXPECT_EQ(S(m->Down(), m->look()), S(false, ShineLook::Disabled));
+    test::click(m, {5, 5});
+    EXPECT_FALSE(m->Down());
+    m->setEnabled(true);
+    EXPECT_EQ(m->look(), ShineLook::Up);
 }
 
-TEST_F(GroupTest, OneMemberGoesDownAndAllowAllUpPassesOn) {
+TEST_F(ShineButtonTest, OneGroupMemberGoesDownAndAllowAllUpPassesOn) {
     btn[3]->setDown(true);
     test::click(btn[0], {5, 5});
-    EXPECT_TRUE(btn[0]->Down());
     test::click(btn[1], {5, 5});
-    EXPECT_EQ(State(btn[0]), std::pair(false, ShineLook::Up));
-    EXPECT_EQ(State(btn[1]),
-              std::pair(true, ShineLook::Latched)); // the mouse is not over it any more
-    EXPECT_TRUE(btn[3]->Down());                    // another group
+    EXPECT_EQ(std::vector<bool>({btn[0]->Down(), btn[1]->Down(), btn[3]->Down()}),
+              std::vector<bool>({false, true, true}));
+    EXPECT_EQ(btn[1]->look(), ShineLook::Latched); // the mouse is not over it any more
     // Without allowAllUp the down member cannot be released directly.
     test::click(btn[1], {5, 5});
-    EXPECT_TRUE(btn[1]->Down());
     btn[1]->setDown(false);
     EXPECT_TRUE(btn[1]->Down());
-    // Members released by a down one with allowAllUp take it over.
+    // Members released by a down one with allowAllUp take it over, if they were down.
     btn[0]->setAllowAllUp(true);
     btn[0]->setDown(true);
     EXPECT_FALSE(btn[1]->Down());
-    EXPECT_TRUE(btn[1]->allowAllUp());
-    EXPECT_FALSE(btn[2]->allowAllUp()); // was not down
+    EXPECT_EQ(std::pair(btn[1]->allowAllUp(), btn[2]->allowAllUp()), std::pair(true, false));
     test::click(btn[0], {5, 5});
-    EXPECT_FALSE(btn[0]->Down()); // all up is allowed
-}
-
-TEST_F(GroupTest, ReleaseOutsideKeepsDownAndDisablingReleasesIt) {
-    ShineSpeedButton* b = btn[0];
-    int clicks = 0;
-    QObject::connect(b, &ShineSpeedButton::clicked, [&] { ++clicks; });
-    test::Press(b, {5, 5});
-    test::Release(b, {-3, 5});
-    EXPECT_EQ(State(b), std::pair(false, ShineLook::Up));
-    b->setDown(true);
-    test::Press(b, {5, 5});
-    EXPECT_EQ(Moved(b, {40, 5}), ShineLook::Latched);
-    test::Release(b, {40, 5});
-    EXPECT_EQ(State(b), std::pair(true, ShineLook::Latched));
-    EXPECT_EQ(clicks, 0);
-
-    b->setEnabled(false);
-    EXPECT_EQ(State(b), std::pair(false, ShineLook::Disabled));
-    test::click(b, {5, 5});
-    EXPECT_FALSE(b->Down());
-    b->setEnabled(true);
-    EXPECT_EQ(b->look(), ShineLook::Up);
+    EXPECT_FALSE(btn[0]->Down());
 }
 
 TEST_F(ShineButtonTest, AcceleratorTogglesDownAndClicks) {
@@ -110,14 +101,12 @@ TEST_F(ShineButtonTest, AcceleratorTogglesDownAndClicks) {
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
-    EXPECT_EQ(clicks, 1);
-    EXPECT_TRUE(b->Down());
-    QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
-    EXPECT_EQ(clicks, 2);
-    EXPECT_FALSE(b->Down());
-    b->setEnabled(false);
-    QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
+    for (const bool enabled : {true, true, false}) {
+        const bool wasDown = b->Down();
+        b->setEnabled(enabled);
+        QTest::keyClick(&form, Qt::Key_P, Qt::AltModifier);
+        EXPECT_EQ(b->Down(), enabled && !wasDown);
+    }
     EXPECT_EQ(clicks, 2);
 }
 

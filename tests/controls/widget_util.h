@@ -1,7 +1,6 @@
 #pragma once
 
-// Mouse events delivered straight to a widget, independent of where
-// the (offscreen) cursor is.
+// Mouse events delivered straight to a widget, wherever the (offscreen) cursor is.
 
 #include <QCoreApplication>
 #include <QMouseEvent>
@@ -10,22 +9,22 @@
 namespace cadenzo::test {
 
 inline void SendMouse(QWidget* w, QEvent::Type type, QPoint p, Qt::MouseButton button,
-                      Qt::MouseButtons held) {
-    QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held, Qt::NoModifier);
+                      Qt::MouseButtons held, Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    QMouseEvent e(type, QPointF(p), QPointF(w->mapToGlobal(p)), button, held, keys);
     QCoreApplication::sendEvent(w, &e);
 }
 inline void Press(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     SendMouse(w, QEvent::MouseButtonPress, p, b, b);
 }
-inline void Move(QWidget* w, QPoint p, Qt::MouseButtons held = Qt::LeftButton) {
-    SendMouse(w, QEvent::MouseMove, p, Qt::NoButton, held);
+inline void Move(QWidget* w, QPoint p, Qt::MouseButtons held = Qt::LeftButton,
+                 Qt::KeyboardModifiers keys = Qt::NoModifier) {
+    SendMouse(w, QEvent::MouseMove, p, Qt::NoButton, held, keys);
 }
 inline void Release(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
     SendMouse(w, QEvent::MouseButtonRelease, p, b, Qt::NoButton);
 }
 inline void click(QWidget* w, QPoint p, Qt::MouseButton b = Qt::LeftButton) {
-    Press(w, p, b);
-    Release(w, p, b);
+    Press(w, p, b), Release(w, p, b);
 }
 
 } // namespace cadenzo::test

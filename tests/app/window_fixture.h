@@ -1,0 +1,67 @@
+#pragma once
+
+// The main window on a recording device and a hand-fired timer, with its settings folder fresh.
+
+#include "app/main_window.h"
+#include "files/temp_folder.h"
+#include "sound/manual_timer.h"
+#include "sound/recording_midi_out.h"
+#include "support/test_app.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <stdexcept>
+#include <string>
+
+namespace cadenzo::test {
+
+// Three recording outputs; opening one notes how many events the song held then, so a test
+// can see that a song named on the command line was loaded before the device opened.
+class OrderCheckingOut : public RecordingMidiOut {
+public:
+    OrderCheckingOut() : RecordingMidiOut(3) {}
+    const Song* song = nullptr;
+    int eventsAtOpen = -1;
+    MidiStatus open(unsigned device) override {
+        eventsAtOpen = song != nullptr ? static_cast<int>(song->eventCount) : -1;
+        return RecordingMidiOut::open(device);
+    }
+};
+
+class WindowTest : public ::testing::Test {
+protected:
+    WindowTest() {
+        App();
+        auto out = std::make_unique<OrderCheckingOut>();
+        recorder = out.get();
+        auto timer = std::make_unique<ManualTimer>();
+        clock = timer.get();
+        app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
+        recorder->song = &app->song;
+        form = std::make_unique<MainWindow>(*app);
+        // Every box shown goes to `warnings`; error boxes also to `errors`.
+        form->warn = [this](const QString& text) { warnings << text; };
+        form->reportError = [this](const QString& text) { warnings << text, errors << text; };
+    }
+    void TearDown() override {
+        if (form->isVisible())
+            form->close();
+    }
+    // A widget, menu or action of the window, found by its objectName.
+    template <class T = QWidget> T* child(const char* name) const {
+        T* found = form->findChild<T*>(QString::fromLatin1(name));
+        if (found == nullptr)
+            throw std::runtime_error(std::string("no child named ") + name);
+        return found;
+    }
+
+    TempFolder folder;
+    OrderCheckingOut* recorder = nullptr;
+    ManualTimer* clock = nullptr;
+    std::unique_ptr<AppContext> app;
+    std::unique_ptr<MainWindow> form;
+    QStringList warnings, errors;
+};
+
+} // namespace cadenzo::test
