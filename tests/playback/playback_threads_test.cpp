@@ -53,6 +53,10 @@ TEST(PlaybackThreads, NoNoteOnAfterTheSilenceOfBackToTopOrNewSong) {
         out.clear();
         ASSERT_EQ(engine.start("300"), PlaybackEngine::StartResult::Started);
         std::this_thread::sleep_for(std::chrono::milliseconds(3 + round % 7));
+        if (round % 3 == 0) { // a locate while the timer plays, then on for a moment
+            engine.locateTo(1200);
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        }
         if (round % 2 == 0)
             engine.backToTop();
         else
