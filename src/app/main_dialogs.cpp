@@ -37,11 +37,11 @@ MainWindowHooks MainWindow::dialogHooks() {
 
 void MainWindow::connectDialogCommands() {
     connect(registerChordAction_, &QAction::triggered, this,
-            [this] { (new RegisterChordDialog(this, app_, dialogHooks()))->OpenOver(); });
+            [this] { (new RegisterChordDialog(this, app_, dialogHooks()))->openOver(); });
     connect(editChordAction_, &QAction::triggered, this,
-            [this] { (new EditChordsDialog(this, app_, dialogHooks()))->OpenOver(); });
+            [this] { (new EditChordsDialog(this, app_, dialogHooks()))->openOver(); });
     connect(instrumentAction_, &QAction::triggered, this,
-            [this] { (new InstrumentDialog(this, app_, dialogHooks()))->OpenOver(); });
+            [this] { (new InstrumentDialog(this, app_, dialogHooks()))->openOver(); });
 }
 
 } // namespace cadenzo

@@ -41,7 +41,7 @@ QString caption() {
 }
 
 void showBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text) {
-    ExecPlacedBox(owner, icon, title, text, QMessageBox::Ok);
+    execPlacedBox(owner, icon, title, text, QMessageBox::Ok);
 }
 
 } // namespace
@@ -55,7 +55,7 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent) : QMainWindow(parent), 
         showBox(this, QMessageBox::Critical, QStringLiteral("Error"), text);
     };
     ask = [this](const QString& text) {
-        return ExecPlacedBox(this, QMessageBox::Question, QStringLiteral("Cadenzo"), text,
+        return execPlacedBox(this, QMessageBox::Question, QStringLiteral("Cadenzo"), text,
                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
     resize(kDefaultWidth, kClosedHeight);
@@ -302,7 +302,7 @@ void MainWindow::showGuitarChange(const GuitarChange& change) {
         showChordSelection(*change.chordLists);
     if (change.userChord)
         userChordBox_->setCurrentIndex(*change.userChord);
-    fretboard_->ShowChange(change);
+    fretboard_->showChange(change);
     if (change.roll)
         rollView_->refreshRollView();
 }

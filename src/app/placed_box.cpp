@@ -9,7 +9,7 @@ namespace cadenzo {
 // title bar, and the manager may place the box once more as it frames it; so the box is put in
 // place again until it has stood there framed for a moment (or for two seconds at most, which is
 // also all a desktop without frames costs).
-int ExecPlacedBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
+int execPlacedBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
                   QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, title, text, buttons, owner);
     const QPoint place = owner->pos() + QPoint(40, 40);

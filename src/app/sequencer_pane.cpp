@@ -36,7 +36,7 @@ constexpr int kFieldRow = kLabelRow + 16;
 constexpr int kButtonRow = kFieldRow + 27;
 constexpr int kPaneHeight = kButtonRow + 28;
 
-QToolButton* ArrowButton(QWidget* parent, Qt::ArrowType arrow) {
+QToolButton* arrowButton(QWidget* parent, Qt::ArrowType arrow) {
     auto* button = new QToolButton(parent);
     button->setArrowType(arrow);
     button->setAutoRepeat(true);
@@ -49,14 +49,14 @@ QWidget* UpDown(QWidget* parent, const char* name, bool horizontal, QToolButton*
                 QToolButton*& down) {
     auto* box = new QWidget(parent);
     box->setObjectName(QString::fromLatin1(name));
-    up = ArrowButton(box, horizontal ? Qt::RightArrow : Qt::UpArrow);
-    down = ArrowButton(box, horizontal ? Qt::LeftArrow : Qt::DownArrow);
+    up = arrowButton(box, horizontal ? Qt::RightArrow : Qt::UpArrow);
+    down = arrowButton(box, horizontal ? Qt::LeftArrow : Qt::DownArrow);
     up->setObjectName(QString::fromLatin1(name) + QStringLiteral("_up"));
     down->setObjectName(QString::fromLatin1(name) + QStringLiteral("_down"));
     return box;
 }
 
-void PlaceUpDown(QWidget* box, int x, int y, int w, int h, bool horizontal) {
+void placeUpDown(QWidget* box, int x, int y, int w, int h, bool horizontal) {
     box->setGeometry(x, y, w, h);
     const auto buttons = box->findChildren<QToolButton*>(Qt::FindDirectChildrenOnly);
     QToolButton* up = buttons.value(0);
@@ -217,7 +217,7 @@ void SequencerPane::layoutForWidth(int windowWidth) {
         seqBar_->setMaximum(SEQ_BAR_MAX);
     }
     view_->setScrollMaximum(SEQ_BAR_MAX);
-    PlaceUpDown(zoomUpDown_, w - 200, kBarTop, 34, 17, true);
+    placeUpDown(zoomUpDown_, w - 200, kBarTop, 34, 17, true);
     laneChoice_->setGeometry(w - 164, kBarTop - 2, 70, 21);
 
     sigLabel_->setGeometry(4, kLabelRow, 84, 14);
@@ -231,7 +231,7 @@ void SequencerPane::layoutForWidth(int windowWidth) {
         FieldControls& f = fields_[i];
         f.label->setGeometry(fieldLeft[i], kLabelRow, fieldWidth[i] + 30, 14);
         f.edit->setGeometry(fieldLeft[i], kFieldRow, fieldWidth[i], 22);
-        PlaceUpDown(f.upDown, fieldLeft[i] + fieldWidth[i], kFieldRow, 14, 22, false);
+        placeUpDown(f.upDown, fieldLeft[i] + fieldWidth[i], kFieldRow, 14, 22, false);
     }
     setButton_->setGeometry(172, kButtonRow, 56, 24);
     toNeckButton_->setGeometry(236, kButtonRow, 62, 24);
@@ -244,7 +244,7 @@ void SequencerPane::layoutForWidth(int windowWidth) {
         b->setGeometry(right, kViewTop + 28, 82, 30);
     tempoLabel_->setGeometry(right, kViewTop + 64, 82, 14);
     tempoEdit_->setGeometry(right, kViewTop + 80, 44, 22);
-    PlaceUpDown(tempoUpDown_, right + 44, kViewTop + 80, 14, 22, false);
+    placeUpDown(tempoUpDown_, right + 44, kViewTop + 80, 14, 22, false);
     view_->redrawAll();
 }
 

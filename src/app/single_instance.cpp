@@ -19,14 +19,14 @@ constexpr int kAnswerMs = 1000;
 constexpr int kStartingMs = 10000;
 const QByteArray kRaise = "raise\n";
 
-QString LockPath(const QString& key) {
+QString lockPath(const QString& key) {
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
     return QDir(folder).filePath(key + QStringLiteral(".lock"));
 }
 
-bool AskToRaise(const QString& key) {
+bool askToRaise(const QString& key) {
     QLocalSocket socket;
     socket.connectToServer(key);
     if (!socket.waitForConnected(kAnswerMs))
@@ -50,7 +50,7 @@ QString SingleInstance::defaultKey() {
 }
 
 bool SingleInstance::askRunningInstance() {
-    auto lock = std::make_unique<QLockFile>(LockPath(key_));
+    auto lock = std::make_unique<QLockFile>(lockPath(key_));
     // Only a lock whose process has ended is stale, however long the first instance runs.
     lock->setStaleLockTime(0);
     if (lock->tryLock(0)) {
@@ -58,11 +58,11 @@ bool SingleInstance::askRunningInstance() {
         return false;
     }
     if (lock->error() != QLockFile::LockFailedError)
-        return AskToRaise(key_); // no lock can be taken here: the socket alone decides
+        return askToRaise(key_); // no lock can be taken here: the socket alone decides
     // The holder runs, or is still creating its window and will listen shortly.
     QElapsedTimer waited;
     waited.start();
-    while (!AskToRaise(key_) && waited.elapsed() < kStartingMs)
+    while (!askToRaise(key_) && waited.elapsed() < kStartingMs)
         QThread::msleep(20);
     return true;
 }

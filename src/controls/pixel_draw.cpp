@@ -8,7 +8,7 @@ namespace cadenzo {
 namespace {
 
 // Bresenham's walk from (x0, y0) to (x1, y1), the end point left out.
-template <class Plot> void WalkLine(int x0, int y0, int x1, int y1, Plot plot) {
+template <class Plot> void walkLine(int x0, int y0, int x1, int y1, Plot plot) {
     const int dx = std::abs(x1 - x0), sx = x0 < x1 ? 1 : -1;
     const int dy = -std::abs(y1 - y0), sy = y0 < y1 ? 1 : -1;
     int err = dx + dy;
@@ -28,7 +28,7 @@ template <class Plot> void WalkLine(int x0, int y0, int x1, int y1, Plot plot) {
 }
 
 // Runs op on every pixel of the clipped box, row by row.
-template <class Op> void ForBox(QImage& image, int left, int top, int right, int bottom, Op op) {
+template <class Op> void forBox(QImage& image, int left, int top, int right, int bottom, Op op) {
     left = std::max(left, 0);
     top = std::max(top, 0);
     right = std::min(right, image.width());
@@ -44,37 +44,37 @@ template <class Op> void ForBox(QImage& image, int left, int top, int right, int
 
 void drawLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor colour) {
     const QRgb rgb = colour.rgb();
-    WalkLine(x0, y0, x1, y1, [&](int x, int y) {
+    walkLine(x0, y0, x1, y1, [&](int x, int y) {
         if (image.valid(x, y))
             image.setPixel(x, y, rgb);
     });
 }
 
-void NotXorLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor pen) {
+void notXorLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor pen) {
     const QRgb bits = pen.rgb() & 0xFFFFFF;
-    WalkLine(x0, y0, x1, y1, [&](int x, int y) {
+    walkLine(x0, y0, x1, y1, [&](int x, int y) {
         if (image.valid(x, y))
             image.setPixel(x, y, 0xFF000000 | (~(image.pixel(x, y) ^ bits) & 0xFFFFFF));
     });
 }
 
-void FillBox(QImage& image, int left, int top, int right, int bottom, QRgb colour) {
-    ForBox(image, left, top, right, bottom, [colour](QRgb) { return colour; });
+void fillBox(QImage& image, int left, int top, int right, int bottom, QRgb colour) {
+    forBox(image, left, top, right, bottom, [colour](QRgb) { return colour; });
 }
 
-void InvertBox(QImage& image, int left, int top, int right, int bottom) {
-    ForBox(image, left, top, right, bottom, [](QRgb pixel) { return pixel ^ 0x00FFFFFF; });
+void invertBox(QImage& image, int left, int top, int right, int bottom) {
+    forBox(image, left, top, right, bottom, [](QRgb pixel) { return pixel ^ 0x00FFFFFF; });
 }
 
-void DrawFrame(QImage& image, int x1, int y1, int x2, int y2, QRgb colour) {
+void drawFrame(QImage& image, int x1, int y1, int x2, int y2, QRgb colour) {
     const int left = std::min(x1, x2), right = std::max(x1, x2);
     const int top = std::min(y1, y2), bottom = std::max(y1, y2);
     if (left == right || top == bottom)
         return;
-    FillBox(image, left, top, right, top + 1, colour);
-    FillBox(image, left, bottom - 1, right, bottom, colour);
-    FillBox(image, left, top, left + 1, bottom, colour);
-    FillBox(image, right - 1, top, right, bottom, colour);
+    fillBox(image, left, top, right, top + 1, colour);
+    fillBox(image, left, bottom - 1, right, bottom, colour);
+    fillBox(image, left, top, left + 1, bottom, colour);
+    fillBox(image, right - 1, top, right, bottom, colour);
 }
 
 } // namespace cadenzo

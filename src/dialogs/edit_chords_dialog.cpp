@@ -11,7 +11,7 @@ namespace cadenzo {
 
 namespace {
 
-QString FromBytes(const std::string& bytes) {
+QString fromBytes(const std::string& bytes) {
     return QString::fromLocal8Bit(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
@@ -27,7 +27,7 @@ QPushButton* Button(QWidget* parent, const char* name, const char* caption, QRec
 
 EditChordsDialog::EditChordsDialog(QWidget* mainWindow, AppContext& app, MainWindowHooks hooks)
     : MainWindowDialog(mainWindow, "TCEdit_form", "Cadenzo -Edit User Chord", false), app_(app),
-      hooks_(std::move(hooks)), before_(FretboardSnapshot::Take(app.guitar, hooks_.chordShown())),
+      hooks_(std::move(hooks)), before_(FretboardSnapshot::take(app.guitar, hooks_.chordShown())),
       editing_(app.userChords), chordList_(new QListWidget(this)), nameEdit_(new QLineEdit(this)),
       keyLetterBox_(new QLineEdit(this)),
       keyLetterArrows_(new UpDownArrows(0, KEY_LETTER_MAX, this)),
@@ -38,10 +38,10 @@ EditChordsDialog::EditChordsDialog(QWidget* mainWindow, AppContext& app, MainWin
     chordList_->setObjectName(QStringLiteral("chordbox"));
     chordList_->setGeometry(8, 8, 132, 182);
     for (int j = 0; j < editing_.lineCount(); ++j)
-        chordList_->addItem(FromBytes(editing_.line(j)));
+        chordList_->addItem(fromBytes(editing_.line(j)));
     nameEdit_->setObjectName(QStringLiteral("Edit1"));
     nameEdit_->setGeometry(148, 8, 104, 22);
-    LimitChordNameField(nameEdit_);
+    limitChordNameField(nameEdit_);
     keyLetterBox_->setObjectName(QStringLiteral("Edit2"));
     keyLetterBox_->setGeometry(148, 36, 28, 22);
     keyLetterBox_->setReadOnly(true);
@@ -64,7 +64,7 @@ EditChordsDialog::EditChordsDialog(QWidget* mainWindow, AppContext& app, MainWin
     connect(&refreshTimer_, &QTimer::timeout, this, [this] {
         if (chordList_->currentRow() < 0)
             return;
-        const QString letter = QString::fromStdString(KeyLetterText(keyLetterArrows_->position()));
+        const QString letter = QString::fromStdString(keyLetterText(keyLetterArrows_->position()));
         if (keyLetterBox_->text() != letter)
             keyLetterBox_->setText(letter);
     });
@@ -72,18 +72,18 @@ EditChordsDialog::EditChordsDialog(QWidget* mainWindow, AppContext& app, MainWin
 }
 
 void EditChordsDialog::onLineSelected(int line) {
-    if (!editing_.Select(line))
+    if (!editing_.select(line))
         return;
-    editing_.PreviewOn(app_.guitar);
+    editing_.previewOn(app_.guitar);
     hooks_.recognizeAndMatch();
     hooks_.drawNeck();
-    nameEdit_->setText(FromBytes(editing_.selectedName()));
+    nameEdit_->setText(fromBytes(editing_.selectedName()));
     keyLetterArrows_->setPosition(editing_.selectedKey());
-    keyLetterBox_->setText(QString::fromStdString(KeyLetterText(editing_.selectedKey())));
+    keyLetterBox_->setText(QString::fromStdString(keyLetterText(editing_.selectedKey())));
 }
 
 void EditChordsDialog::onKeyLetterClicked(int direction) {
-    keyLetterArrows_->setPosition(editing_.SkipKeyLetter(keyLetterArrows_->position(), direction,
+    keyLetterArrows_->setPosition(editing_.skipKeyLetter(keyLetterArrows_->position(), direction,
                                                          keyLetterArrows_->previousPosition()));
 }
 
@@ -99,15 +99,15 @@ void EditChordsDialog::onAcceptClicked() {
     }
     if (!stored)
         return;
-    chordList_->item(editing_.selected())->setText(FromBytes(editing_.line(editing_.selected())));
-    ClearFields();
+    chordList_->item(editing_.selected())->setText(fromBytes(editing_.line(editing_.selected())));
+    clearFields();
 }
 
 void EditChordsDialog::onDeleteClicked() {
     if (!editing_.Delete())
         return;
     chordList_->item(editing_.selected())->setText(QString());
-    ClearFields();
+    clearFields();
 }
 
 void EditChordsDialog::onOkClicked() {
@@ -120,8 +120,8 @@ void EditChordsDialog::onOkClicked() {
     accept();
 }
 
-void EditChordsDialog::Closing(int result) {
-    hooks_.showChords(before_.RestoreOn(app_.guitar));
+void EditChordsDialog::closing(int result) {
+    hooks_.showChords(before_.restoreOn(app_.guitar));
     if (result == QDialog::Accepted)
         return;
     // The preview left usr on the chord it showed. Left there, the next key typed in the main
@@ -132,7 +132,7 @@ void EditChordsDialog::Closing(int result) {
     };
 }
 
-void EditChordsDialog::ClearFields() {
+void EditChordsDialog::clearFields() {
     nameEdit_->clear();
     keyLetterBox_->clear();
 }

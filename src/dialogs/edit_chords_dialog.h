@@ -34,7 +34,7 @@ public:
     QPushButton* okButton() const { return okButton_; }
 
 protected:
-    void Closing(int result) override;
+    void closing(int result) override;
 
 private:
     void onLineSelected(int line);
@@ -42,7 +42,7 @@ private:
     void onAcceptClicked();
     void onDeleteClicked();
     void onOkClicked();
-    void ClearFields();
+    void clearFields();
 
     AppContext& app_;
     MainWindowHooks hooks_;

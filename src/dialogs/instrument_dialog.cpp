@@ -46,11 +46,11 @@ InstrumentDialog::InstrumentDialog(QWidget* mainWindow, AppContext& app, MainWin
     setFixedSize(280, 250);
     tabs_->setObjectName(QStringLiteral("tabs"));
     tabs_->setGeometry(4, 4, 272, 242);
-    CreateInstrumentPage();
-    CreateTuningPage();
+    createInstrumentPage();
+    createTuningPage();
     tabs_->setCurrentIndex(0);
 
-    const DeviceList devices = ListOutputDevices(*app_.midiOut);
+    const DeviceList devices = listOutputDevices(*app_.midiOut);
     for (const std::string& name : devices.names)
         deviceList_->addItem(
             QString::fromLocal8Bit(name.data(), static_cast<qsizetype>(name.size())));
@@ -64,12 +64,12 @@ InstrumentDialog::InstrumentDialog(QWidget* mainWindow, AppContext& app, MainWin
     tuningFill_.setSingleShot(true);
     connect(&tuningFill_, &QTimer::timeout, this, [this] {
         for (int s = 0; s < STRING_COUNT; ++s)
-            ShowString(s, app_.guitar.tuning[s]);
+            showString(s, app_.guitar.tuning[s]);
     });
     tuningFill_.start(10);
 }
 
-void InstrumentDialog::CreateInstrumentPage() {
+void InstrumentDialog::createInstrumentPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("instrumentPage"));
     tabs_->addTab(page, QStringLiteral("Instrument"));
@@ -114,7 +114,7 @@ void InstrumentDialog::CreateInstrumentPage() {
     connect(instrumentOk_, &QPushButton::clicked, this, [this] { onInstrumentOkClicked(); });
 }
 
-void InstrumentDialog::CreateTuningPage() {
+void InstrumentDialog::createTuningPage() {
     auto* page = new QWidget;
     page->setObjectName(QStringLiteral("tuningPage"));
     tabs_->addTab(page, QStringLiteral("Tuning"));
@@ -138,7 +138,7 @@ void InstrumentDialog::CreateTuningPage() {
     presetList_->setObjectName(QStringLiteral("tune_kind"));
     presetList_->setGeometry(8, 120, 160, 22);
     for (int item = 0; item < TUNE_KIND_ITEMS; ++item)
-        presetList_->addItem(QString::fromLatin1(TuneKindItem(item)));
+        presetList_->addItem(QString::fromLatin1(tuneKindItem(item)));
     presetList_->setCurrentIndex(0);
     tuningOk_ = OkButton(page, "ok");
 
@@ -148,7 +148,7 @@ void InstrumentDialog::CreateTuningPage() {
 
 void InstrumentDialog::onNumberEdited(QLineEdit* box, UpDownArrows* arrows, int minimum,
                                       int maximum) {
-    const CheckedNumber checked = CheckNumberText(box->text().toStdString(), minimum, maximum);
+    const CheckedNumber checked = checkNumberText(box->text().toStdString(), minimum, maximum);
     if (checked.changed) {
         box->setText(QString::number(checked.value)); // checked and stored again
         return;
@@ -172,14 +172,14 @@ void InstrumentDialog::onInstrumentOkClicked() {
     accept();
 }
 
-void InstrumentDialog::ShowString(int s, int value) {
+void InstrumentDialog::showString(int s, int value) {
     stringArrows_[static_cast<std::size_t>(s)]->setPosition(value);
-    stringBoxes_[static_cast<std::size_t>(s)]->setText(QString::fromStdString(TuningName(value)));
+    stringBoxes_[static_cast<std::size_t>(s)]->setText(QString::fromStdString(tuningName(value)));
 }
 
 void InstrumentDialog::onStringClicked(int s) {
     const int value = stringArrows_[static_cast<std::size_t>(s)]->position();
-    ShowString(s, value);
+    showString(s, value);
     app_.guitar.tuning[s] = static_cast<std::uint8_t>(value);
     presetList_->setCurrentIndex(0);
     hooks_.refreshRoll();
@@ -187,16 +187,16 @@ void InstrumentDialog::onStringClicked(int s) {
 
 // The string boxes follow the preset, so that an arrow click starts from what is tuned.
 void InstrumentDialog::onPresetChosen(int item) {
-    if (!ApplyTuningPreset(app_.guitar, item))
+    if (!applyTuningPreset(app_.guitar, item))
         return;
     for (int s = 0; s < STRING_COUNT; ++s)
-        ShowString(s, app_.guitar.tuning[s]);
+        showString(s, app_.guitar.tuning[s]);
     hooks_.refreshRoll();
 }
 
 // The tuning was stored as it changed; the pitches the strings sound follow it however the
 // dialog closes.
-void InstrumentDialog::Closing(int result) {
+void InstrumentDialog::closing(int result) {
     (void)result;
     hooks_.refreshRoll();
 }

@@ -41,17 +41,17 @@ public:
     QPushButton* tuningOkButton() const { return tuningOk_; }
 
 protected:
-    void Closing(int result) override;
+    void closing(int result) override;
 
 private:
-    void CreateInstrumentPage();
-    void CreateTuningPage();
+    void createInstrumentPage();
+    void createTuningPage();
     // The channel and velocity boxes: corrected to their limits on every change, then stored.
     void onNumberEdited(QLineEdit* box, UpDownArrows* arrows, int minimum, int maximum);
     void onInstrumentOkClicked();
     void onStringClicked(int s);
     void onPresetChosen(int item);
-    void ShowString(int s, int value);
+    void showString(int s, int value);
 
     AppContext& app_;
     MainWindowHooks hooks_;

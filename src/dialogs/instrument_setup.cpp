@@ -10,13 +10,13 @@ const std::array<const char*, GUITAR_PROGRAMS> instrumentItems{
     "Nylon-str. Gt", "Steel-str. Gt.", "Jazz Gt.",       "Clean Gt.",
     "Muted Gt.",     "Overdrive Gt.",  "Distortion Gt.", "Gt. Harmonics"};
 
-const char* TuneKindItem(int item) {
+const char* tuneKindItem(int item) {
     if (item >= 0 && item < TUNE_PRESET_COUNT)
         return tunePreset[static_cast<std::size_t>(item)].name;
     return "";
 }
 
-std::string TuningName(int value) {
+std::string tuningName(int value) {
     value = std::max(value, 0);
     std::string name = noteName[static_cast<std::size_t>(value % 12)];
     if (name.back() == ' ')
@@ -24,7 +24,7 @@ std::string TuningName(int value) {
     return name + std::to_string(value / 12 + 1);
 }
 
-bool ApplyTuningPreset(Guitar& guitar, int item) {
+bool applyTuningPreset(Guitar& guitar, int item) {
     if (item < 1 || item >= TUNE_PRESET_COUNT)
         return false;
     guitar.setTuning(tunePreset[static_cast<std::size_t>(item)].values);
@@ -32,7 +32,7 @@ bool ApplyTuningPreset(Guitar& guitar, int item) {
     return true;
 }
 
-CheckedNumber CheckNumberText(std::string_view text, int minimum, int maximum) {
+CheckedNumber checkNumberText(std::string_view text, int minimum, int maximum) {
     std::int32_t parsed = 0;
     if (parseDecimal(text, parsed)) {
         if (parsed < minimum)
@@ -51,7 +51,7 @@ CheckedNumber CheckNumberText(std::string_view text, int minimum, int maximum) {
     return {allDigits ? maximum : minimum, true};
 }
 
-const char* DeviceQueryErrorText(std::uint32_t code) {
+const char* deviceQueryErrorText(std::uint32_t code) {
     switch (code) {
     case MIDI_QUERY_BAD_DEVICE:
     case static_cast<std::uint32_t>(
@@ -68,7 +68,7 @@ const char* DeviceQueryErrorText(std::uint32_t code) {
     }
 }
 
-DeviceList ListOutputDevices(const MidiOut& out) {
+DeviceList listOutputDevices(const MidiOut& out) {
     DeviceList list;
     const unsigned count = out.deviceCount();
     for (unsigned device = 0; device < count; ++device) {
@@ -78,7 +78,7 @@ DeviceList ListOutputDevices(const MidiOut& out) {
             name.clear();
         list.names.push_back(name);
         if (device + 1 == count && result != MidiStatus::Ok)
-            list.error = DeviceQueryErrorText(static_cast<std::uint32_t>(result));
+            list.error = deviceQueryErrorText(static_cast<std::uint32_t>(result));
     }
     return list;
 }

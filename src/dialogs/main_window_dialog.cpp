@@ -7,7 +7,7 @@
 
 namespace cadenzo {
 
-void LimitChordNameField(QLineEdit* field) {
+void limitChordNameField(QLineEdit* field) {
     field->setMaxLength(12);
     field->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[^\\x00-\\x1f\\x7f]*")), field));
@@ -33,7 +33,7 @@ MainWindowDialog::MainWindowDialog(QWidget* mainWindow, const char* objectName, 
         connect(mainWindow, &QObject::destroyed, this, [this] { delete this; });
 }
 
-void MainWindowDialog::OpenOver() {
+void MainWindowDialog::openOver() {
     if (mainWindow_ != nullptr) {
         mainWindow_->setEnabled(false);
         move(mainWindow_->pos() + QPoint(30, 30));
@@ -48,7 +48,7 @@ void MainWindowDialog::done(int result) {
     if (closed_)
         return;
     closed_ = true;
-    Closing(result);
+    closing(result);
     if (mainWindow_ != nullptr)
         mainWindow_->setEnabled(true);
     QDialog::done(result);

@@ -15,7 +15,7 @@ namespace cadenzo {
 // widget, since a child would be disabled along with the main window.
 // Both chord dialogs' name field: at most 12 characters, and no control characters, which would
 // break the one-value-per-line chord files.
-void LimitChordNameField(QLineEdit* field);
+void limitChordNameField(QLineEdit* field);
 
 class MainWindowDialog : public QDialog {
     Q_OBJECT
@@ -26,7 +26,7 @@ public:
 
     // Disables the main window and shows the dialog 30 pixels right of and below the main
     // window's top-left corner.
-    void OpenOver();
+    void openOver();
 
     // How a message reaches the user: a box with one OK button. Tests replace it to read it.
     std::function<void(const QString& title, const QString& text)> showMessage;
@@ -35,7 +35,7 @@ public:
 
 protected:
     // The dialog's own last work, while the main window is still disabled.
-    virtual void Closing(int result) { (void)result; }
+    virtual void closing(int result) { (void)result; }
     // Runs after the dialog has closed and the main window is enabled again.
     std::function<void()> afterClose;
     QWidget* mainWindow() const { return mainWindow_; }

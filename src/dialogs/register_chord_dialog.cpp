@@ -22,7 +22,7 @@ RegisterChordDialog::RegisterChordDialog(QWidget* mainWindow, AppContext& app,
     nameLabel_->setGeometry(8, 6, 150, 18);
     nameEdit_->setObjectName(QStringLiteral("Edit1"));
     nameEdit_->setGeometry(8, 26, 122, 22);
-    LimitChordNameField(nameEdit_);
+    limitChordNameField(nameEdit_);
     keyLetterBox_->setObjectName(QStringLiteral("Edit2"));
     keyLetterBox_->setGeometry(138, 26, 28, 22);
     keyLetterBox_->setReadOnly(true);
@@ -38,7 +38,7 @@ RegisterChordDialog::RegisterChordDialog(QWidget* mainWindow, AppContext& app,
             [this](int direction) { onKeyLetterClicked(direction); });
     connect(registerButton_, &QPushButton::clicked, this, [this] { onRegisterClicked(); });
     connect(&refreshTimer_, &QTimer::timeout, this, [this] {
-        const QString letter = QString::fromStdString(KeyLetterText(keyLetterArrows_->position()));
+        const QString letter = QString::fromStdString(keyLetterText(keyLetterArrows_->position()));
         if (keyLetterBox_->text() != letter)
             keyLetterBox_->setText(letter);
     });
@@ -47,17 +47,17 @@ RegisterChordDialog::RegisterChordDialog(QWidget* mainWindow, AppContext& app,
 
 void RegisterChordDialog::onKeyLetterClicked(int direction) {
     keyLetterArrows_->setPosition(
-        SkipKeyLetterOnce(app_.userChords.userChordKey, keyLetterArrows_->position(), direction));
+        skipKeyLetterOnce(app_.userChords.userChordKey, keyLetterArrows_->position(), direction));
 }
 
 void RegisterChordDialog::onRegisterClicked() {
     const QByteArray name = nameEdit_->text().toLocal8Bit();
     const std::string_view bytes(name.constData(), static_cast<std::size_t>(name.size()));
-    if (const char* refusal = RegisterRefusal(app_.userChords, bytes)) {
+    if (const char* refusal = registerRefusal(app_.userChords, bytes)) {
         showMessage(QStringLiteral("Cadenzo"), QString::fromLatin1(refusal));
         return;
     }
-    const int slot = RegisterUserChord(app_.userChords, bytes,
+    const int slot = registerUserChord(app_.userChords, bytes,
                                        static_cast<std::uint8_t>(keyLetterArrows_->position()),
                                        app_.guitar.currentFrets());
     hooks_.addUserChordItem(slot);

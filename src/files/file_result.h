@@ -28,7 +28,7 @@ struct FileResult {
     static FileResult Failure(FileFailure what, std::string text) {
         return {what, std::move(text)};
     }
-    static FileResult Success(std::string notice = {}) {
+    static FileResult success(std::string notice = {}) {
         return {FileFailure::None, std::move(notice)};
     }
 };

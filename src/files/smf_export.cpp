@@ -249,8 +249,8 @@ std::vector<SmfNote> collectNotes(const Song& song, const Frets& tuning, int cha
             const std::uint8_t fret = e.frets[static_cast<std::size_t>(s)];
             if (fret == SILENT)
                 continue;
-            const int note = StringMidiNote(fret, tuning[static_cast<std::size_t>(s)]);
-            if (s + 1 >= first && s + 1 <= last && t <= release && IsMidiNote(note)) {
+            const int note = stringMidiNote(fret, tuning[static_cast<std::size_t>(s)]);
+            if (s + 1 >= first && s + 1 <= last && t <= release && isMidiNote(note)) {
                 sounds[static_cast<std::size_t>(s)] = true;
                 notes.push_back({t, on, static_cast<std::uint8_t>(note), velocity});
             }
@@ -260,7 +260,7 @@ std::vector<SmfNote> collectNotes(const Song& song, const Frets& tuning, int cha
             if (sounds[static_cast<std::size_t>(s)])
                 notes.push_back(
                     {release, off,
-                     static_cast<std::uint8_t>(StringMidiNote(e.frets[static_cast<std::size_t>(s)],
+                     static_cast<std::uint8_t>(stringMidiNote(e.frets[static_cast<std::size_t>(s)],
                                                               tuning[static_cast<std::size_t>(s)])),
                      0});
     }

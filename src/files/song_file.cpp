@@ -328,7 +328,7 @@ FileResult readSongFile(const std::filesystem::path& path, const SongFileParts& 
     if (FileResult read = readWholeFile(path, bytes); !read)
         return read;
     const std::string problem = decodeSongFile(Bytes(bytes), parts);
-    return problem.empty() ? FileResult::Success()
+    return problem.empty() ? FileResult::success()
                            : FileResult::Failure(FileFailure::Content, Named(path, problem));
 }
 
@@ -357,7 +357,7 @@ FileResult loadSong(const std::filesystem::path& path, const SongFileParts& part
     const std::string problem = decodeSongFile(Bytes(bytes), parts);
     if (!problem.empty())
         return FileResult::Failure(FileFailure::Content, Named(path, problem));
-    return FileResult::Success(LOADED_TEXT);
+    return FileResult::success(LOADED_TEXT);
 }
 
 } // namespace cadenzo

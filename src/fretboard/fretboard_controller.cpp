@@ -10,7 +10,7 @@ namespace cadenzo {
 namespace {
 
 // The hit test reports NO_STRING for a press above or below the string rows.
-bool IsString(std::uint8_t string) {
+bool isString(std::uint8_t string) {
     return string < STRING_COUNT;
 }
 
@@ -46,7 +46,7 @@ void FretboardController::fretsChanged(GuitarChange& change) {
 }
 
 void FretboardController::sound(std::uint8_t string) {
-    if (IsString(string) && guitar_.frets[string] != SILENT)
+    if (isString(string) && guitar_.frets[string] != SILENT)
         port_.soundString(guitar_, string);
 }
 
@@ -54,7 +54,7 @@ GuitarChange FretboardController::pressNeck(std::uint8_t string, int column, Nec
     GuitarChange change;
     if (button == NeckButton::Left) {
         port_.allNoteOff();
-        if (IsString(string))
+        if (isString(string))
             guitar_.frets[string] = static_cast<std::uint8_t>(guitar_.neckPos + column);
         nameChord(change, true, true);
         fretsChanged(change);
@@ -70,7 +70,7 @@ void FretboardController::pluckString(std::uint8_t string) {
 
 GuitarChange FretboardController::pressOpenStrip(std::uint8_t string, NeckButton button) {
     GuitarChange change;
-    if (IsString(string)) {
+    if (isString(string)) {
         if (button == NeckButton::Left) {
             guitar_.frets[string] = 0;
             guitar_.updateStringNotes();

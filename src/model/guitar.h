@@ -20,10 +20,10 @@ inline constexpr int NOTE_BASE = 36;
 // The MIDI note a string sounds at a fret under a tuning value. Nothing wraps: a sum past 127 is
 // no MIDI note (as a data byte it would read as a status byte), and such a note is never sent or
 // written. Every player and the SMF export take their notes from here.
-constexpr int StringMidiNote(std::uint8_t fret, std::uint8_t tuning) {
+constexpr int stringMidiNote(std::uint8_t fret, std::uint8_t tuning) {
     return int{fret} + int{tuning} + NOTE_BASE;
 }
-constexpr bool IsMidiNote(int note) {
+constexpr bool isMidiNote(int note) {
     return note >= 0 && note <= 127;
 }
 

@@ -7,14 +7,14 @@ namespace cadenzo {
 namespace {
 
 // Whether any of the slots from `first` up, other than `except`, holds `name`.
-bool NameHeld(const UserChordTable& table, std::string_view name, int first, int except) {
+bool nameHeld(const UserChordTable& table, std::string_view name, int first, int except) {
     for (int slot = first; slot < USER_CHORD_SLOTS; ++slot)
         if (slot != except && table.userChordName[static_cast<std::size_t>(slot)] == name)
             return true;
     return false;
 }
 
-bool Conflicts(const KeyLetters& keys, int ownKey, int position) {
+bool conflicts(const KeyLetters& keys, int ownKey, int position) {
     if (position == 0 || position == ownKey)
         return false;
     return std::find(keys.begin(), keys.end(), position) != keys.end();
@@ -22,24 +22,24 @@ bool Conflicts(const KeyLetters& keys, int ownKey, int position) {
 
 } // namespace
 
-std::string KeyLetterText(int key) {
+std::string keyLetterText(int key) {
     if (key <= 0 || key > KEY_LETTER_MAX)
         return "-";
     return std::string(1, keyLetterChar(static_cast<std::uint8_t>(key)));
 }
 
-const char* RegisterRefusal(const UserChordTable& table, std::string_view name) {
+const char* registerRefusal(const UserChordTable& table, std::string_view name) {
     const char* refusal = nullptr;
     if (table.userChordCount >= USER_CHORD_CAPACITY)
         refusal = TOO_MANY_CHORDS_TEXT;
-    if (NameHeld(table, name, 1, -1))
+    if (nameHeld(table, name, 1, -1))
         refusal = SAME_NAME_TEXT;
     if (name.empty())
         refusal = EMPTY_NAME_TEXT;
     return refusal;
 }
 
-int RegisterUserChord(UserChordTable& table, std::string_view name, std::uint8_t key,
+int registerUserChord(UserChordTable& table, std::string_view name, std::uint8_t key,
                       const Frets& frets) {
     const int k = std::clamp(table.userChordCount, 0, USER_CHORD_CAPACITY - 1) + 1;
     const auto slot = static_cast<std::size_t>(k);
@@ -51,18 +51,18 @@ int RegisterUserChord(UserChordTable& table, std::string_view name, std::uint8_t
     return k;
 }
 
-int SkipKeyLetterOnce(const KeyLetters& keys, int position, int direction) {
+int skipKeyLetterOnce(const KeyLetters& keys, int position, int direction) {
     for (const std::uint8_t key : keys)
         if (position == key)
             position = std::clamp(position + direction, 0, KEY_LETTER_MAX);
     return position;
 }
 
-int SkipKeyLetterRepeated(const KeyLetters& keys, int ownKey, int position, int direction,
+int skipKeyLetterRepeated(const KeyLetters& keys, int ownKey, int position, int direction,
                           int before) {
     // Each pass that finds a conflict moves one letter, so at most 27 passes run before the
     // position is free or has run off an end of the alphabet.
-    while (Conflicts(keys, ownKey, position)) {
+    while (conflicts(keys, ownKey, position)) {
         position += direction;
         if (position > KEY_LETTER_MAX || position < 0)
             return before;
@@ -70,11 +70,11 @@ int SkipKeyLetterRepeated(const KeyLetters& keys, int ownKey, int position, int 
     return position;
 }
 
-FretboardSnapshot FretboardSnapshot::Take(const Guitar& guitar, ChordSelection shown) {
+FretboardSnapshot FretboardSnapshot::take(const Guitar& guitar, ChordSelection shown) {
     return {guitar.currentFrets(), shown, guitar.chordPos, guitar.neckPos};
 }
 
-ChordSelection FretboardSnapshot::RestoreOn(Guitar& guitar) const {
+ChordSelection FretboardSnapshot::restoreOn(Guitar& guitar) const {
     guitar.setFrets(frets);
     guitar.chordPos = chordPos;
     guitar.neckPos = neckPos;
@@ -88,7 +88,7 @@ UserChordEditing::UserChordEditing(UserChordTable& table)
         lines_.push_back(userChordText(table, slot));
 }
 
-bool UserChordEditing::Select(int j) {
+bool UserChordEditing::select(int j) {
     if (j < 0 || j >= lineCount())
         return false;
     selected_ = j;
@@ -106,15 +106,15 @@ int UserChordEditing::selectedKey() const {
     return keys_[static_cast<std::size_t>(selected_ + 1)];
 }
 
-void UserChordEditing::PreviewOn(Guitar& guitar) const {
+void UserChordEditing::previewOn(Guitar& guitar) const {
     const UserChordFrets& stored = table_.userChordFlet[static_cast<std::size_t>(selected_ + 1)];
     for (int s = 0; s < STRING_COUNT; ++s)
         guitar.frets[s] = static_cast<std::uint8_t>(stored[s] & 0xFF);
     guitar.findNeckPos();
 }
 
-int UserChordEditing::SkipKeyLetter(int position, int direction, int before) const {
-    return SkipKeyLetterRepeated(keys_, ownKey_, position, direction, before);
+int UserChordEditing::skipKeyLetter(int position, int direction, int before) const {
+    return skipKeyLetterRepeated(keys_, ownKey_, position, direction, before);
 }
 
 const char* UserChordEditing::Accept(std::string_view name, int key, bool& stored) {
@@ -122,7 +122,7 @@ const char* UserChordEditing::Accept(std::string_view name, int key, bool& store
     if (selected_ < 0)
         return nullptr;
     const char* refusal = nullptr;
-    if (!name.empty() && NameHeld(table_, name, 0, selected_ + 1))
+    if (!name.empty() && nameHeld(table_, name, 0, selected_ + 1))
         refusal = SAME_NAME_TEXT;
     if (name.empty())
         refusal = EMPTY_NAME_TEXT;

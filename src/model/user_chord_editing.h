@@ -23,28 +23,28 @@ inline constexpr const char* EMPTY_NAME_TEXT = "User chord name is empty";
 using KeyLetters = std::array<std::uint8_t, USER_CHORD_SLOTS>;
 
 // What a key letter field shows: "A".."Z", or "-" for none.
-std::string KeyLetterText(int key);
+std::string keyLetterText(int key);
 
 // Why `name` cannot be registered, or nullptr when it can. The checks run in a fixed order and a
 // later one wins: a full table, then a name held by any of slots 1..32 (removed chords' names
 // above the count included), then an empty name. Names compare byte for byte, so case matters.
-const char* RegisterRefusal(const UserChordTable& table, std::string_view name);
+const char* registerRefusal(const UserChordTable& table, std::string_view name);
 
-// Adds the chord as slot count + 1 and returns that slot. Only after RegisterRefusal said yes.
-int RegisterUserChord(UserChordTable& table, std::string_view name, std::uint8_t key,
+// Adds the chord as slot count + 1 and returns that slot. Only after registerRefusal said yes.
+int registerUserChord(UserChordTable& table, std::string_view name, std::uint8_t key,
                       const Frets& frets);
 
 // The register dialog's spinner after a click that moved it to `position` (direction +1 up,
 // -1 down): one pass over slots 0..32, stepping on whenever the position equals the slot's key
 // letter. The pass is not repeated, so a letter already passed can still be landed on; the
 // position never leaves 0..26.
-int SkipKeyLetterOnce(const KeyLetters& keys, int position, int direction);
+int skipKeyLetterOnce(const KeyLetters& keys, int position, int direction);
 
 // The edit dialog's spinner: passes over the working key letters are repeated until none
 // conflicts. A letter conflicts when a slot holds it, it is not 0 and it is not the selected
 // line's own letter. Moving down always ends (0 never conflicts); moving up past "Z" finds
 // nothing, and the spinner then goes back to `before`, where it stood before the click.
-int SkipKeyLetterRepeated(const KeyLetters& keys, int ownKey, int position, int direction,
+int skipKeyLetterRepeated(const KeyLetters& keys, int ownKey, int position, int direction,
                           int before);
 
 // What the edit dialog puts back on the fretboard when it closes: the preview is undone.
@@ -54,9 +54,9 @@ struct FretboardSnapshot {
     std::uint8_t chordPos = 0;
     std::uint8_t neckPos = 1;
 
-    static FretboardSnapshot Take(const Guitar& guitar, ChordSelection shown);
+    static FretboardSnapshot take(const Guitar& guitar, ChordSelection shown);
     // Restores frets, chordPos and neckPos; returns the chord lists' items to show.
-    ChordSelection RestoreOn(Guitar& guitar) const;
+    ChordSelection restoreOn(Guitar& guitar) const;
 };
 
 // The edit dialog's work on the user chord table. Lines 0..count-1 stand for slots 1..count; a
@@ -74,13 +74,13 @@ public:
 
     // Line j was selected. A removed line gives false and nothing else changes but the
     // selection; otherwise its key letter becomes the line's own, which never conflicts.
-    bool Select(int j);
+    bool select(int j);
     const std::string& selectedName() const;
     int selectedKey() const;
     // Puts the selected chord on the fretboard and moves the neck to it.
-    void PreviewOn(Guitar& guitar) const;
+    void previewOn(Guitar& guitar) const;
 
-    int SkipKeyLetter(int position, int direction, int before) const;
+    int skipKeyLetter(int position, int direction, int before) const;
 
     // Stores the name in the table and the key letter in the working list; returns the refusal
     // instead when the name is held by another slot (0..32) or is empty. No line selected: does

@@ -124,7 +124,7 @@ void PlaybackEngine::stopPlayTimer() {
 
 void PlaybackEngine::sendStringOff(const SongEvent& e, int s, std::uint8_t channel) {
     // An out-of-range note (a foreign file's fret and tuning) is never sent: noteOut drops it.
-    port_.noteOut(0, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]), 0);
+    port_.noteOut(0, channel, stringMidiNote(e.frets[s], guitar_.tuning[s]), 0);
 }
 
 void PlaybackEngine::playOneTick() {
@@ -175,7 +175,7 @@ void PlaybackEngine::playOneTick() {
                         s = 5 - s;
                     if (e.frets[s] == SILENT)
                         continue;
-                    port_.noteOut(1, channel, StringMidiNote(e.frets[s], guitar_.tuning[s]),
+                    port_.noteOut(1, channel, stringMidiNote(e.frets[s], guitar_.tuning[s]),
                                   e.velocity);
                     break;
                 }

@@ -32,7 +32,7 @@ void MidiPort::close() {
 }
 
 void MidiPort::noteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity) {
-    if (!IsMidiNote(note))
+    if (!isMidiNote(note))
         return;
     const auto status = static_cast<std::uint8_t>(0x80 + 16 * kind + (channel & 0x0F));
     out_.shortMsg(packShortMsg(status, static_cast<std::uint8_t>(note), velocity & 0x7F));
@@ -46,7 +46,7 @@ void MidiPort::allNoteOff() {
 
 void MidiPort::soundString(const Guitar& guitar, int s) {
     const std::uint8_t channel = setup_.midiChannel;
-    const int note = StringMidiNote(guitar.frets[s], guitar.tuning[s]);
+    const int note = stringMidiNote(guitar.frets[s], guitar.tuning[s]);
     noteOut(0, channel, note, 0);
     noteOut(1, channel, note, setup_.midiVelocity);
 }

@@ -60,7 +60,7 @@ void Strummer::Tick() {
             // A tuning value from a hand-edited settings file can take the note past 127; the
             // port drops such a note, and the string keeps its tick like a silent one.
             const MidiSetup& setup = port_.setup();
-            port_.noteOut(1, setup.midiChannel, StringMidiNote(guitar_.frets[s], guitar_.tuning[s]),
+            port_.noteOut(1, setup.midiChannel, stringMidiNote(guitar_.frets[s], guitar_.tuning[s]),
                           setup.midiVelocity);
         }
         // Only the tick moves the step; the release handler only sets a mode bit.

@@ -17,7 +17,7 @@ const QColor kHoverRed(255, 0, 0);
 const QColor kMarkBlue(0, 0, 255);
 const QColor kMarkCyan(0, 255, 255);
 
-NeckButton ButtonOf(Qt::MouseButton button) {
+NeckButton buttonOf(Qt::MouseButton button) {
     switch (button) {
     case Qt::LeftButton:
         return NeckButton::Left;
@@ -79,7 +79,7 @@ void FretboardView::setNeckBarPosition(int position) {
     settingBar_ = false;
 }
 
-void FretboardView::ShowChange(const GuitarChange& change) {
+void FretboardView::showChange(const GuitarChange& change) {
     if (change.neckBarMaximum) {
         // A lower maximum clamps the bar's value, which the bar reports as a move: it is not one.
         settingBar_ = true;
@@ -182,7 +182,7 @@ void FretboardView::showHoverNote() {
         hoverNoteEdit->setText(QString::fromStdString(*text));
 }
 
-void FretboardView::AfterPress(const GuitarChange& change, const NeckHover& hit) {
+void FretboardView::afterPress(const GuitarChange& change, const NeckHover& hit) {
     emit guitarChanged(change);
     hover_.hoverString = hit.hoverString;
     hover_.hoverColumn = hit.hoverColumn;
@@ -192,7 +192,7 @@ void FretboardView::AfterPress(const GuitarChange& change, const NeckHover& hit)
 void FretboardView::pressNeck(Qt::MouseButton button, int x, int y) {
     hover_.hitTest(x, y);
     const NeckHover hit = hover_;
-    AfterPress(controller_.pressNeck(hit.hoverString, hit.hoverColumn, ButtonOf(button)), hit);
+    afterPress(controller_.pressNeck(hit.hoverString, hit.hoverColumn, buttonOf(button)), hit);
 }
 
 void FretboardView::moveOverNeck(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
@@ -218,7 +218,7 @@ void FretboardView::pressOpenStrings(Qt::MouseButton button, int x, int y) {
     // The strip's rows are the neck's string rows shifted up.
     hover_.hitTest(x, y + OPEN_GEN_Y_SHIFT);
     const NeckHover hit = hover_;
-    AfterPress(controller_.pressOpenStrip(hit.hoverString, ButtonOf(button)), hit);
+    afterPress(controller_.pressOpenStrip(hit.hoverString, buttonOf(button)), hit);
 }
 
 void FretboardView::moveOverOpenStrings(int /*x*/, int y) {

@@ -45,7 +45,7 @@ public:
     void setNeckBarPosition(int position);
     // Shows the fretboard's part of a change: the scroll bar's range and position (neither runs
     // the scroll handler) and the neck.
-    void ShowChange(const GuitarChange& change);
+    void showChange(const GuitarChange& change);
 
     const NeckHover& hover() const { return hover_; }
     const QImage& neckImage() const { return neckImage_; }
@@ -60,7 +60,7 @@ private:
     // Sends out the change a press made. The roll view's refresh clears the hover while the
     // change is shown, but the mouse still stands where it pressed: the hover comes back and
     // names its pitch.
-    void AfterPress(const GuitarChange& change, const NeckHover& hit);
+    void afterPress(const GuitarChange& change, const NeckHover& hit);
 
     const Guitar& guitar_;
     FretboardController& controller_;

@@ -41,13 +41,13 @@ constexpr int kBaseLineRows = 2;
 constexpr int kPlayLineTrail = 6;
 constexpr int kPlayLineTop = 2;
 
-void CopyRows(QImage& to, const QImage& from, int first, int end) {
+void copyRows(QImage& to, const QImage& from, int first, int end) {
     const auto bytes = static_cast<std::size_t>(std::min(to.bytesPerLine(), from.bytesPerLine()));
     for (int y = std::max(first, 0); y < end && y < to.height() && y < from.height(); ++y)
         std::memcpy(to.scanLine(y), from.constScanLine(y), bytes);
 }
 
-std::optional<MouseButton> ButtonOf(Qt::MouseButton button) {
+std::optional<MouseButton> buttonOf(Qt::MouseButton button) {
     switch (button) {
     case Qt::LeftButton:
         return MouseButton::Left;
@@ -60,7 +60,7 @@ std::optional<MouseButton> ButtonOf(Qt::MouseButton button) {
     }
 }
 
-unsigned ShiftOf(const QMouseEvent& event) {
+unsigned shiftOf(const QMouseEvent& event) {
     const Qt::KeyboardModifiers keys = event.modifiers();
     const Qt::MouseButtons buttons = event.buttons();
     unsigned shift = 0;
@@ -84,7 +84,7 @@ SequenceView::SequenceView(Song& song, UndoHistory& history, EventFields& fields
     setFixedHeight(SEQ_HEIGHT);
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    FitImages();
+    fitImages();
 }
 
 void SequenceView::setLane(SeqLane lane) {
@@ -106,7 +106,7 @@ QImage SequenceView::screenImage() const {
 
 // The screen follows the widget's width; the two off-screen images are at least as wide as the
 // widest view a window can have.
-void SequenceView::FitImages() {
+void SequenceView::fitImages() {
     const int width = std::max(this->width(), 1);
     const int bitmapWidth = std::max(SEQ_BITMAP_WIDTH, width);
     if (grid_.width() != bitmapWidth) {
@@ -123,31 +123,31 @@ void SequenceView::FitImages() {
 }
 
 void SequenceView::redrawAll() {
-    DrawGridLayer();
+    drawGridLayer();
     redrawLaneAndEvents();
 }
 
 void SequenceView::redrawLaneAndEvents() {
-    DrawLaneLayer();
-    DrawEventLayer();
+    drawLaneLayer();
+    drawEventLayer();
     update();
 }
 
 void SequenceView::redrawEvents() {
-    DrawEventLayer();
+    drawEventLayer();
     update();
 }
 
 void SequenceView::redrawLane() {
-    DrawLaneLayer();
+    drawLaneLayer();
     update();
 }
 
-void SequenceView::DrawGridLayer() {
-    FitImages();
+void SequenceView::drawGridLayer() {
+    fitImages();
     const int width = screen_.width();
     const ViewGeometry view = viewOf(song_.edit);
-    FillBox(grid_, 0, 0, width, SEQ_HEIGHT, kWhite);
+    fillBox(grid_, 0, 0, width, SEQ_HEIGHT, kWhite);
     stamps_.Write(grid_, 10, 35, QStringLiteral("T"), kTablatureLetterPoints, kBlack, false);
     stamps_.Write(grid_, 10, 48, QStringLiteral("A"), kTablatureLetterPoints, kBlack, false);
     stamps_.Write(grid_, 10, 61, QStringLiteral("B"), kTablatureLetterPoints, kBlack, false);
@@ -156,14 +156,14 @@ void SequenceView::DrawGridLayer() {
         QImage& image;
         TextStamps& stamps;
         void signature(int x, int /*bar*/, int num, int den) {
-            stamps.WriteNumber(image, x, NUMERATOR_TOP, num, kSignaturePoints, kBlack, false);
-            stamps.WriteNumber(image, x, DENOMINATOR_TOP, den, kSignaturePoints, kBlack, false);
+            stamps.writeNumber(image, x, NUMERATOR_TOP, num, kSignaturePoints, kBlack, false);
+            stamps.writeNumber(image, x, DENOMINATOR_TOP, den, kSignaturePoints, kBlack, false);
         }
         void barNumber(int x, int bar) {
-            stamps.WriteNumber(image, x, BAR_NUMBER_TOP, bar, kBarNumberPoints, kDarkGreen, false);
+            stamps.writeNumber(image, x, BAR_NUMBER_TOP, bar, kBarNumberPoints, kDarkGreen, false);
         }
         void line(const GridLine& line) {
-            FillBox(image, line.x, line.top, line.x + 1, line.bottom,
+            fillBox(image, line.x, line.top, line.x + 1, line.bottom,
                     line.black ? kBlack : kLightGrey);
         }
     };
@@ -171,21 +171,21 @@ void SequenceView::DrawGridLayer() {
 
     for (int s = 0; s < STRING_COUNT; ++s) {
         const int y = STRING_LINE_TOP + STRING_LINE_STEP * s;
-        FillBox(grid_, 0, y, width, y + 1, kBlack);
+        fillBox(grid_, 0, y, width, y + 1, kBlack);
     }
     const int playX = tickToX(song_.meterTable, view, song_.playTick);
-    FillBox(grid_, playX, 0, playX + 1, PLAY_LINE_BOTTOM, kPlayGreen);
+    fillBox(grid_, playX, 0, playX + 1, PLAY_LINE_BOTTOM, kPlayGreen);
 }
 
-void SequenceView::DrawLaneItem(const SongEvent& event, int x, SeqLane lane, QRgb colour) {
+void SequenceView::drawLaneItem(const SongEvent& event, int x, SeqLane lane, QRgb colour) {
     const ViewGeometry view = viewOf(song_.edit);
     if (lane == SeqLane::Velocity) {
         const LaneRect r = velocityItem(song_.meterTable, view, event, x);
-        DrawFrame(composed_, r.x1, r.y1, r.x2, r.y2, colour);
+        drawFrame(composed_, r.x1, r.y1, r.x2, r.y2, colour);
         return;
     }
     const LaneRect r = strokeItem(song_.meterTable, view, event, x);
-    DrawFrame(composed_, r.x1, r.y1, r.x2, r.y2, colour);
+    drawFrame(composed_, r.x1, r.y1, r.x2, r.y2, colour);
     const StrokeArrow arrow = arrowOf(event, x);
     const QColor pen = QColor::fromRgb(colour);
     drawLineTo(composed_, arrow.shaftFrom.x, arrow.shaftFrom.y, arrow.shaftTo.x, arrow.shaftTo.y,
@@ -195,30 +195,30 @@ void SequenceView::DrawLaneItem(const SongEvent& event, int x, SeqLane lane, QRg
                    arrow.head[k + 1].y, pen);
 }
 
-void SequenceView::DrawLaneLayer() {
-    FitImages();
+void SequenceView::drawLaneLayer() {
+    fitImages();
     const int width = screen_.width();
     const ViewGeometry view = viewOf(song_.edit);
-    CopyRows(composed_, grid_, LANE_LAYER_TOP, SEQ_BITMAP_HEIGHT);
+    copyRows(composed_, grid_, LANE_LAYER_TOP, SEQ_BITMAP_HEIGHT);
     // The lane not chosen in `seqData` first, in pink, so the chosen one stands in front.
     const SeqLane other = lane_ == SeqLane::Velocity ? SeqLane::Stroke : SeqLane::Velocity;
     forEachShownEvent(song_, view, width, [&](int i, int x) {
-        DrawLaneItem(song_.songEvents[i], x, other, kOtherLanePink);
+        drawLaneItem(song_.songEvents[i], x, other, kOtherLanePink);
     });
     forEachShownEvent(song_, view, width, [&](int i, int x) {
         const SongEvent& event = song_.songEvents[i];
-        DrawLaneItem(event, x, lane_,
+        drawLaneItem(event, x, lane_,
                      inPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue);
     });
-    FillBox(composed_, 0, LANE_BASE_Y, composed_.width(), LANE_BASE_Y + kBaseLineRows, kLightGrey);
-    CopyToScreen(LANE_LAYER_TOP, SEQ_HEIGHT - 87); // to screen rows 86..127
+    fillBox(composed_, 0, LANE_BASE_Y, composed_.width(), LANE_BASE_Y + kBaseLineRows, kLightGrey);
+    copyToScreen(LANE_LAYER_TOP, SEQ_HEIGHT - 87); // to screen rows 86..127
 }
 
-void SequenceView::DrawEventColumn(const SongEvent& event, int x, QRgb colour, bool withName) {
+void SequenceView::drawEventColumn(const SongEvent& event, int x, QRgb colour, bool withName) {
     const std::array<FretLabel, STRING_COUNT> labels = fretLabels(event, x);
     for (int s = 0; s < STRING_COUNT; ++s) {
         if (labels[s].shown)
-            stamps_.WriteNumber(composed_, labels[s].x, labels[s].y, event.frets[s], kFretPoints,
+            stamps_.writeNumber(composed_, labels[s].x, labels[s].y, event.frets[s], kFretPoints,
                                 colour, true);
     }
     if (withName && event.root < CHORD1_ITEMS) {
@@ -228,31 +228,31 @@ void SequenceView::DrawEventColumn(const SongEvent& event, int x, QRgb colour, b
     }
 }
 
-void SequenceView::DrawEventLayer() {
-    FitImages();
+void SequenceView::drawEventLayer() {
+    fitImages();
     const int width = screen_.width();
     const ViewGeometry view = viewOf(song_.edit);
-    CopyRows(composed_, grid_, 0, EVENT_LAYER_BOTTOM + 1);
+    copyRows(composed_, grid_, 0, EVENT_LAYER_BOTTOM + 1);
     ChordNameRun names;
     forEachShownEvent(song_, view, width, [&](int i, int x) {
         const SongEvent& event = song_.songEvents[i];
-        DrawEventColumn(event, x, inPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue,
+        drawEventColumn(event, x, inPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue,
                         names.Next(event));
     });
     const int xc = tickToX(song_.meterTable, view, song_.edit.cursorTick);
     const LaneRect cursor = cursorRect(xc);
-    DrawFrame(composed_, cursor.x1, cursor.y1, cursor.x2, cursor.y2, kCursorRed);
+    drawFrame(composed_, cursor.x1, cursor.y1, cursor.x2, cursor.y2, kCursorRed);
     const int xa = tickToX(song_.meterTable, view, song_.edit.anchorTick);
     // The band is 84 rows high from row 25, but only its part in the event layer ever reaches
     // the screen: the lane below it is left as drawn, so that a later copy of the whole composed
     // image (the velocity line, the play line) does not show an inverted lane.
     if (const SelectionBand band = selectionOf(xa, xc); band.shown)
-        InvertBox(composed_, band.left, SELECTION_TOP, band.right,
+        invertBox(composed_, band.left, SELECTION_TOP, band.right,
                   std::min(SELECTION_TOP + SELECTION_HEIGHT, EVENT_LAYER_BOTTOM + 1));
-    CopyToScreen(0, EVENT_LAYER_BOTTOM + 1);
+    copyToScreen(0, EVENT_LAYER_BOTTOM + 1);
 }
 
-void SequenceView::CopyToScreen(int firstRow, int rows) {
+void SequenceView::copyToScreen(int firstRow, int rows) {
     const int width = screen_.width();
     if (width < 3)
         return;
@@ -283,7 +283,7 @@ void SequenceView::showPlayLine(int x) {
     // Only over the columns that take the composed image, so that the next move restores it.
     if (x >= 1 && x <= width - 2) {
         restore(x);
-        FillBox(screen_, x, kPlayLineTop, x + 1, PLAY_LINE_BOTTOM, kBlack);
+        fillBox(screen_, x, kPlayLineTop, x + 1, PLAY_LINE_BOTTOM, kBlack);
     }
     update();
 }
@@ -298,7 +298,7 @@ void SequenceView::resizeEvent(QResizeEvent* /*event*/) {
     redrawAll();
 }
 
-SeqMouseContext SequenceView::MouseContext() {
+SeqMouseContext SequenceView::mouseContext() {
     return SeqMouseContext{song_, history_, fields_, mouse_, lane_, scrollMax_};
 }
 
@@ -315,11 +315,11 @@ void SequenceView::ApplyMouseResult(const MouseResult& result) {
         // Drawn again, the old line goes; then the new one, and the whole composed image
         // reaches the screen.
         const QColor red = QColor::fromRgb(kCursorRed);
-        NotXorLineTo(composed_, result.erase.x1, result.erase.y1, result.erase.x2, result.erase.y2,
+        notXorLineTo(composed_, result.erase.x1, result.erase.y1, result.erase.x2, result.erase.y2,
                      red);
-        NotXorLineTo(composed_, result.draw.x1, result.draw.y1, result.draw.x2, result.draw.y2,
+        notXorLineTo(composed_, result.draw.x1, result.draw.y1, result.draw.x2, result.draw.y2,
                      red);
-        CopyToScreen(0, SEQ_HEIGHT - 2);
+        copyToScreen(0, SEQ_HEIGHT - 2);
     }
     switch (result.pointer) {
     case PointerShape::Unchanged:
@@ -339,31 +339,31 @@ void SequenceView::ApplyMouseResult(const MouseResult& result) {
 }
 
 void SequenceView::mousePressEvent(QMouseEvent* event) {
-    const std::optional<MouseButton> button = ButtonOf(event->button());
+    const std::optional<MouseButton> button = buttonOf(event->button());
     if (!button)
         return;
-    SeqMouseContext context = MouseContext();
+    SeqMouseContext context = mouseContext();
     const QPoint at = event->position().toPoint();
-    const MouseResult result = pressSequence(context, *button, ShiftOf(*event), at.x(), at.y());
+    const MouseResult result = pressSequence(context, *button, shiftOf(*event), at.x(), at.y());
     ApplyMouseResult(result);
     emit mouseEdited(result);
 }
 
 void SequenceView::mouseMoveEvent(QMouseEvent* event) {
-    SeqMouseContext context = MouseContext();
+    SeqMouseContext context = mouseContext();
     const QPoint at = event->position().toPoint();
-    const MouseResult result = moveOverSequence(context, ShiftOf(*event), at.x(), at.y());
+    const MouseResult result = moveOverSequence(context, shiftOf(*event), at.x(), at.y());
     ApplyMouseResult(result);
     emit mouseEdited(result);
 }
 
 void SequenceView::mouseReleaseEvent(QMouseEvent* event) {
-    const std::optional<MouseButton> button = ButtonOf(event->button());
+    const std::optional<MouseButton> button = buttonOf(event->button());
     if (!button)
         return;
-    SeqMouseContext context = MouseContext();
+    SeqMouseContext context = mouseContext();
     const QPoint at = event->position().toPoint();
-    const MouseResult result = releaseSequence(context, *button, ShiftOf(*event), at.x(), at.y());
+    const MouseResult result = releaseSequence(context, *button, shiftOf(*event), at.x(), at.y());
     ApplyMouseResult(result);
     emit mouseEdited(result);
 }

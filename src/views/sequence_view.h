@@ -52,16 +52,16 @@ protected:
     void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
-    SeqMouseContext MouseContext();
+    SeqMouseContext mouseContext();
     void ApplyMouseResult(const MouseResult& result);
-    void FitImages();
-    void DrawGridLayer();
-    void DrawLaneLayer();
-    void DrawEventLayer();
-    void DrawLaneItem(const SongEvent& event, int x, SeqLane lane, QRgb colour);
-    void DrawEventColumn(const SongEvent& event, int x, QRgb colour, bool withName);
+    void fitImages();
+    void drawGridLayer();
+    void drawLaneLayer();
+    void drawEventLayer();
+    void drawLaneItem(const SongEvent& event, int x, SeqLane lane, QRgb colour);
+    void drawEventColumn(const SongEvent& event, int x, QRgb colour, bool withName);
     // Copies rows of the composed image to the screen one row lower, leaving the outer columns.
-    void CopyToScreen(int firstRow, int rows);
+    void copyToScreen(int firstRow, int rows);
 
     Song& song_;
     UndoHistory& history_;

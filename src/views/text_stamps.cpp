@@ -39,7 +39,7 @@ void TextStamps::Write(QImage& target, int x, int y, const QString& text, int po
     copySelection(target, x, y, Stamp(Key{text, points, colour | 0xFF000000}), opaque);
 }
 
-void TextStamps::WriteNumber(QImage& target, int x, int y, int number, int points, QRgb colour,
+void TextStamps::writeNumber(QImage& target, int x, int y, int number, int points, QRgb colour,
                              bool opaque) {
     colour |= 0xFF000000;
     if (number < 0 || number > 255) {

@@ -25,7 +25,7 @@ public:
                bool opaque);
     // The same for a number in decimal; fret, bar and signature numbers (0..255) are found
     // without building their text.
-    void WriteNumber(QImage& target, int x, int y, int number, int points, QRgb colour,
+    void writeNumber(QImage& target, int x, int y, int number, int points, QRgb colour,
                      bool opaque);
 
 private:

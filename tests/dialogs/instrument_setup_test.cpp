@@ -21,7 +21,7 @@ TEST(InstrumentSetup, NumberBoxesAreHeldWithinTheirLimits) {
         {"12a", 0, 127, 0, true},
     };
     for (const Case& c : cases) {
-        const CheckedNumber got = CheckNumberText(c.text, c.minimum, c.maximum);
+        const CheckedNumber got = checkNumberText(c.text, c.minimum, c.maximum);
         EXPECT_EQ(got.value, c.value) << '"' << c.text << '"';
         EXPECT_EQ(got.changed, c.changed) << '"' << c.text << '"';
     }
@@ -31,17 +31,17 @@ TEST(InstrumentSetup, TuningNamesAndPresets) {
     const std::pair<int, const char*> names[] = {{0, "C1"},  {1, "C#1"}, {4, "E1"},
                                                  {28, "E3"}, {47, "B4"}, {48, "C5"}};
     for (auto [value, name] : names)
-        EXPECT_EQ(TuningName(value), name);
+        EXPECT_EQ(tuningName(value), name);
 
     Guitar guitar;
     guitar.setTuning(standardTuning);
-    ASSERT_STREQ(TuneKindItem(7), "Drop D");
-    EXPECT_TRUE(ApplyTuningPreset(guitar, 7));
+    ASSERT_STREQ(tuneKindItem(7), "Drop D");
+    EXPECT_TRUE(applyTuningPreset(guitar, 7));
     EXPECT_EQ(guitar.tunings(), (Frets{28, 23, 19, 14, 9, 2})); // only the sixth string, E1 to D1
     EXPECT_EQ(guitar.tuneKind, 7);
     for (int item : {0, 14, 15}) {
-        EXPECT_FALSE(ApplyTuningPreset(guitar, item));
-        EXPECT_STREQ(TuneKindItem(item), item == 0 ? "---" : "");
+        EXPECT_FALSE(applyTuningPreset(guitar, item));
+        EXPECT_STREQ(tuneKindItem(item), item == 0 ? "---" : "");
     }
     EXPECT_EQ(guitar.tunings(), (Frets{28, 23, 19, 14, 9, 2}));
 }
@@ -58,7 +58,7 @@ public:
 
 // (That every device is listed after a failed start-up open is the instrument dialog's test.)
 TEST(InstrumentSetup, ADeviceWithoutANameKeepsItsPlace) {
-    const DeviceList failing = ListOutputDevices(FailingLastName());
+    const DeviceList failing = listOutputDevices(FailingLastName());
     EXPECT_EQ(failing.names, (std::vector<std::string>{"Recorder 0", "Recorder 1", ""}));
     EXPECT_EQ(failing.error, "The driver is not installed.");
 }

@@ -11,12 +11,12 @@ namespace {
 UserChordTable Table(int count) {
     UserChordTable table;
     for (int k = 1; k <= count; ++k)
-        RegisterUserChord(table, "n" + std::to_string(k), 0,
+        registerUserChord(table, "n" + std::to_string(k), 0,
                           {0, 0, 0, 0, 0, static_cast<std::uint8_t>(k)});
     return table;
 }
 
-TEST(RegisterRefusal, ALaterCheckReplacesAnEarlierOne) {
+TEST(registerRefusal, ALaterCheckReplacesAnEarlierOne) {
     struct Case {
         int count;
         int slot; // a slot given the name "Am" (0: none); above count it is a removed chord's
@@ -33,7 +33,7 @@ TEST(RegisterRefusal, ALaterCheckReplacesAnEarlierOne) {
         UserChordTable table = Table(c.count);
         if (c.slot > 0)
             table.userChordName[static_cast<std::size_t>(c.slot)] = "Am";
-        const char* got = RegisterRefusal(table, c.name);
+        const char* got = registerRefusal(table, c.name);
         EXPECT_STREQ(got, c.expected) << c.count << " chords, name \"" << c.name << '"';
     }
 }
@@ -55,7 +55,7 @@ TEST(KeyLetterSkip, OnePassStepsOverTakenLettersInSlotOrderOnly) {
         KeyLetters keys{};
         for (auto [slot, letter] : c.taken)
             keys[static_cast<std::size_t>(slot)] = static_cast<std::uint8_t>(letter);
-        EXPECT_EQ(SkipKeyLetterOnce(keys, c.position, c.direction), c.expected)
+        EXPECT_EQ(skipKeyLetterOnce(keys, c.position, c.direction), c.expected)
             << "from " << c.position << " direction " << c.direction;
     }
 }
@@ -78,7 +78,7 @@ TEST(KeyLetterSkip, RepeatedPassesEndOnTheNearestFreeLetter) {
             return letter != 0 && letter != own &&
                    std::find(keys.begin(), keys.end(), letter) != keys.end();
         };
-        const int got = SkipKeyLetterRepeated(keys, own, position, direction, before);
+        const int got = skipKeyLetterRepeated(keys, own, position, direction, before);
         int nearest = -1;
         for (int p = position; p >= 0 && p <= KEY_LETTER_MAX && nearest < 0; p += direction)
             if (!taken(p))
@@ -96,7 +96,7 @@ TEST(UserChordEditing, AcceptRefusesNamesOfOtherSlotsOnly) {
     bool stored = true;
     EXPECT_EQ(editing.Accept("x", 0, stored), nullptr); // no line selected
     EXPECT_FALSE(stored);
-    ASSERT_TRUE(editing.Select(1));
+    ASSERT_TRUE(editing.select(1));
     EXPECT_STREQ(editing.Accept("n1", 0, stored), SAME_NAME_TEXT);
     EXPECT_STREQ(editing.Accept("gone", 0, stored), SAME_NAME_TEXT);
     EXPECT_STREQ(editing.Accept("", 0, stored), EMPTY_NAME_TEXT);

@@ -40,7 +40,7 @@ protected:
     }
     const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.findEvent(tick)]; }
 
-    void Select(std::int32_t anchor, std::int32_t cursor) {
+    void select(std::int32_t anchor, std::int32_t cursor) {
         song.edit.anchorTick = anchor;
         song.edit.cursorTick = cursor;
     }

@@ -20,7 +20,7 @@ using EventKey = std::tuple<std::int32_t, Frets, std::uint8_t, std::int32_t, std
                             std::uint8_t, std::uint8_t, std::uint8_t>;
 using Snapshot = std::vector<EventKey>;
 
-Snapshot Take(const Song& song) {
+Snapshot take(const Song& song) {
     Snapshot s;
     for (std::uint32_t i = 0; i < song.eventCount; ++i) {
         const SongEvent& e = song.songEvents[i];
@@ -72,7 +72,7 @@ protected:
     // An edit whose steps are counted from the history: exactly, unless an old step may give way
     // meanwhile, when the snapshots are no longer known.
     template <class Edit> void Counted(Edit&& edit) {
-        const Snapshot before = Take(song);
+        const Snapshot before = take(song);
         const bool mayDrop =
             history.usedRecords() + static_cast<int>(song.eventCount) + 1 >= UNDO_POOL_RECORDS;
         const int steps = history.undoCount;
@@ -129,7 +129,7 @@ protected:
             });
             return "gesture";
         }
-        const Snapshot before = Take(song);
+        const Snapshot before = take(song);
         switch (Uniform(0, 25)) {
         case 0:
         case 1:
@@ -144,18 +144,18 @@ protected:
             return "enter";
         }
         case 3: {
-            Select(AnyTick(), AnyTick());
+            select(AnyTick(), AnyTick());
             const bool any = song.findInRange(song.edit.anchorTick, song.edit.cursorTick) >= 0;
             deleteSelectedEvents(history, song);
             Recorded(any ? 1 : 0, before);
             return "delete";
         }
         case 4:
-            Select(AnyTick(), AnyTick());
+            select(AnyTick(), AnyTick());
             cutSelection(song);
             return "cut";
         case 5:
-            Select(AnyTick(), AnyTick());
+            select(AnyTick(), AnyTick());
             copySelection(song);
             return "copy";
         case 6:
@@ -173,7 +173,7 @@ protected:
                 expected.pop_back();
                 undoLastEdit(history, song, 99);
                 if (back) {
-                    EXPECT_EQ(Take(song), *back) << "undo did not restore the song";
+                    EXPECT_EQ(take(song), *back) << "undo did not restore the song";
                 }
             } else {
                 undoLastEdit(history, song, 99);
@@ -225,7 +225,7 @@ protected:
             // shown for a new selection, or as last shown whatever happened since (a paste does
             // not refresh them).
             if (Uniform(0, 1) == 0) {
-                Select(AnyTick(), AnyTick());
+                select(AnyTick(), AnyTick());
                 updateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
             }
             Counted([&] {

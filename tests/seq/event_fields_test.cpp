@@ -14,7 +14,7 @@ protected:
     EventFields fields;
 
     void SelectAndShow(std::int32_t anchor, std::int32_t cursor) {
-        Select(anchor, cursor);
+        select(anchor, cursor);
         updateEventFields(fields, song, anchor, cursor);
     }
     void TypeAndLeave(FieldId id, const std::string& text) {

@@ -50,7 +50,7 @@ TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
           Case{"StrokeAtLeastTwenty", SeqLane::Stroke, 105, 10, -10, 240, 20}}) {
         SCOPED_TRACE(c.name);
         ctx.lane = c.lane;
-        Select(960, 960);
+        select(960, 960);
         DragHandle(55 + c.pressOffset, c.y, 55 + c.pressOffset + c.to);
         EXPECT_EQ(At(0).gate, c.gate);
         EXPECT_EQ(At(0).strokeTime, c.strokeTime);

@@ -51,7 +51,7 @@ TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntr
     EXPECT_EQ(song.songEvents[0], want);
 
     put(0, 10);
-    Select(0, 1920); // after a selection too
+    select(0, 1920); // after a selection too
     enterHeldChord(history, song, guitar, context);
     EXPECT_THAT(Ticks(), ElementsAre(0, 960, 1920));
     undoLastEdit(history, song, 99);
@@ -78,12 +78,12 @@ TEST_F(TransferTest, SendToFretboardTakesOnlyAnEventExactlyAtTheCursor) {
     song.insertEvent(e);
     song.sortEvents();
     guitar.neckSpan = 6;
-    Select(0, 520); // no event exactly there: the frets stay, the rest runs
+    select(0, 520); // no event exactly there: the frets stay, the rest runs
     const Frets before = guitar.currentFrets();
     EXPECT_TRUE(sendEventToFretboard(song, guitar).fretboardChanged);
     EXPECT_EQ(guitar.currentFrets(), before);
     EXPECT_EQ(song.edit.cursorTick, 520);
-    Select(0, 480);
+    select(0, 480);
     EXPECT_TRUE(sendEventToFretboard(song, guitar).fretboardChanged);
     EXPECT_EQ(guitar.currentFrets(), e.frets);
     EXPECT_EQ(guitar.neckPos, 10);

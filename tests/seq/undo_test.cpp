@@ -15,7 +15,7 @@ TEST_F(ClipboardTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
     };
     for (const Case c : {Case{960, 0, 0, 960, 960}, Case{0, 960, 0, 960, 0},
                          Case{200000, 960, 960, 192000, 192000}, Case{-40, 480, 0, 480, 0}}) {
-        Select(c.anchor, c.cursor);
+        select(c.anchor, c.cursor);
         cutSelection(song);
         EXPECT_EQ(song.edit.clipStart, c.clipStart) << c.anchor;
         EXPECT_EQ(song.edit.clipEnd, c.clipEnd) << c.anchor;
@@ -26,7 +26,7 @@ TEST_F(ClipboardTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
 
 TEST_F(ClipboardTest, PasteThatWouldOverfillTheSongIsRefusedUntouched) {
     Fill(MAX_EVENTS, 0);
-    Select(0, 40);
+    select(0, 40);
     copySelection(song);
     // Two copies, one of them on a free tick past the last event: 2001 events.
     const std::int32_t last = song.songEvents[song.eventCount - 1].signedTick();
@@ -138,7 +138,7 @@ protected:
 
 TEST_P(OneByOneTest, PasteMatchesMovingEachEvent) {
     RandomSong();
-    Select(Near(), Near());
+    select(Near(), Near());
     if (Uniform(0, 1) == 0)
         cutSelection(song);
     else

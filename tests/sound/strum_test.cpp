@@ -33,7 +33,7 @@ struct StrumRig {
         guitar.updateStringNotes();
     }
     // Messages sent since the last call.
-    Messages Take() {
+    Messages take() {
         Messages messages;
         const auto sent = out.sent();
         for (; taken < sent.size(); ++taken)
@@ -45,7 +45,7 @@ struct StrumRig {
         std::vector<Messages> perTick;
         for (int i = 0; i < n; ++i) {
             timer.fire();
-            perTick.push_back(Take());
+            perTick.push_back(take());
         }
         return perTick;
     }
@@ -125,11 +125,11 @@ TEST(Strum, WhatHappensDuringAStroke) {
         r.setup.midiVelocity = 90;
         c.before(r);
         r.strummer.strum(c.direction, c.release);
-        EXPECT_EQ(r.Take(), r.Expect(ALL_OFF)); // the press silences first
+        EXPECT_EQ(r.take(), r.Expect(ALL_OFF)); // the press silences first
         r.Ticks(c.ticksBefore);
         const std::uint32_t id = r.strummer.strokeTimerId();
         c.during(r);
-        EXPECT_EQ(r.Take(), r.Expect(c.duringSends));
+        EXPECT_EQ(r.take(), r.Expect(c.duringSends));
         EXPECT_EQ(r.strummer.strokeTimerId(), id);
         const auto ticks = r.Ticks(static_cast<int>(c.ticks.size()));
         for (std::size_t t = 0; t < c.ticks.size(); ++t)

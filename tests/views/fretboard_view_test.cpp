@@ -22,7 +22,7 @@ protected:
         // clears the hover.
         QObject::connect(view.get(), &FretboardView::guitarChanged,
                          [this](const GuitarChange& change) {
-                             view->ShowChange(change);
+                             view->showChange(change);
                              if (change.roll)
                                  view->clearNeckHover();
                          });
