@@ -145,16 +145,6 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
     }
 }
 
-TEST_F(Playback, TheEventAtPlayTickPlaysAndTheOnesBeforeDoNot) {
-    song.insertEvent(Chord(0, {0, X, X, X, X, X}, 100, 0));
-    song.insertEvent(Chord(480, {X, 0, X, X, X, X}, 100, 0));
-    song.playTick = 480;
-    start();
-    fire(FirstCallbackAfter(480 + 100));
-    // The position starts at 480: callback n is at 480 + 2n.
-    EXPECT_EQ(notes(), (std::vector<Sent>{{1, On(Note(1))}, {50, Off(Note(1))}}));
-}
-
 // One event on open strings: the callback of each string's note-on, then the release of every
 // audible string at once when the gate ends.
 TEST(PlaybackStroke, SpreadsTheAudibleStringsAndReleasesThemTogether) {
@@ -345,7 +335,7 @@ TEST_F(Playback, TheTimerStopsWhenTheListEndsBeforeThePlayedEvent) {
     engine.stopPlayTimer(); // safe when nothing runs
 }
 
-TEST_F(Playback, NothingAtOrAfterPlayTickStartsNothingAndAFullListIsNeverReadPast) {
+TEST_F(Playback, PlayStartsAtPlayTickAndAFullListIsNeverReadPast) {
     EXPECT_EQ(start(), PlaybackEngine::StartResult::NothingToPlay);
     for (int i = 0; i < MAX_EVENTS; ++i)
         song.insertEvent(Chord(static_cast<std::uint32_t>(i) * 40, {0, X, X, X, X, X}, 40, 0));
@@ -358,11 +348,14 @@ TEST_F(Playback, NothingAtOrAfterPlayTickStartsNothingAndAFullListIsNeverReadPas
     engine.locateTo(MAX_EVENTS * 40);
     EXPECT_EQ(engine.playIndex(), static_cast<std::uint32_t>(MAX_EVENTS + 1));
     EXPECT_EQ(engine.transportState(), Transport::Stop);
-    // The last event still plays from its own tick.
+    // The last event still plays from its own tick, and none of the 1999 before it.
     song.playTick = (MAX_EVENTS - 1) * 40;
+    collect(-1);
+    log.clear(); // the locate's silence
     EXPECT_EQ(start(), PlaybackEngine::StartResult::Started);
     fire(30);
     EXPECT_EQ(engine.playIndex(), static_cast<std::uint32_t>(MAX_EVENTS));
+    EXPECT_EQ(notes(), (std::vector<Sent>{{1, On(Note(0))}, {20, Off(Note(0))}}));
 }
 
 } // namespace

@@ -31,10 +31,14 @@ protected:
         return test::MakeEvent(tick, {3, 2, 0, 0, 3, 3}, velocity, gate, 20);
     }
 
-    void put(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40) {
-        song.insertEvent(Event(tick, velocity, gate));
+    void put(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40,
+             std::int32_t strokeTime = 20) {
+        SongEvent e = Event(tick, velocity, gate);
+        e.strokeTime = strokeTime;
+        song.insertEvent(e);
         song.sortEvents();
     }
+    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.findEvent(tick)]; }
 
     void select(std::int32_t anchor, std::int32_t cursor) {
         song.edit.anchorTick = anchor;

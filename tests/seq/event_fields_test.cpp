@@ -13,18 +13,10 @@ class EventFieldsTest : public EditingTest {
 protected:
     EventFields fields;
 
-    void PutFull(std::int32_t tick, std::uint8_t velocity, std::int32_t gate,
-                 std::int32_t strokeTime) {
-        SongEvent e = Event(tick, velocity, gate);
-        e.strokeTime = strokeTime;
-        song.insertEvent(e);
-        song.sortEvents();
-    }
     void SelectAndShow(std::int32_t anchor, std::int32_t cursor) {
         select(anchor, cursor);
         updateEventFields(fields, song, anchor, cursor);
     }
-    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.findEvent(tick)]; }
     void TypeAndLeave(FieldId id, const std::string& text) {
         fields.Field(id).Type(text);
         commitField(id, fields, song, history);
@@ -43,9 +35,9 @@ class FieldExitTest : public EventFieldsTest, public ::testing::WithParamInterfa
 // Events at 0 and 480 selected (velocities 80 and 100, gate 240, stroke 60), one at 1920 not.
 TEST_P(FieldExitTest, ValidatesThenAppliesToEverySelectedEvent) {
     const ExitCase c = GetParam();
-    PutFull(0, 80, 240, 60);
-    PutFull(480, 100, 240, 60);
-    PutFull(1920, 90, 240, 60);
+    put(0, 80, 240, 60);
+    put(480, 100, 240, 60);
+    put(1920, 90, 240, 60);
     SelectAndShow(0, 480);
     TypeAndLeave(c.id, c.typed);
     EXPECT_EQ(fields.Field(c.id).text, c.text);
@@ -59,12 +51,8 @@ TEST_P(FieldExitTest, ValidatesThenAppliesToEverySelectedEvent) {
     }
     const SongEvent& other = At(1920);
     EXPECT_TRUE(other.velocity == 90 && other.gate == 240 && other.strokeTime == 60);
-    EXPECT_EQ(history.undoCount, 1); // recorded also when nothing changes
-    EXPECT_TRUE(SongInvariantsHold(song));
-    undoLastEdit(history, song, 99);
-    EXPECT_EQ(At(0).velocity, 80);
-    EXPECT_EQ(At(480).gate, 240);
-    EXPECT_EQ(At(480).strokeTime, 60);
+    // Recorded also when nothing changes (the random editing test undoes such steps byte for byte).
+    EXPECT_EQ(history.undoCount, 1);
 }
 
 // clang-format off
@@ -80,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(Fields, FieldExitTest, ::testing::Values(
 // clang-format on
 
 TEST_F(EventFieldsTest, LoweringTheGateBelowTheStrokeTimeTakesTheStrokeTimeAlong) {
-    PutFull(0, 90, 240, 60);
+    put(0, 90, 240, 60);
     SelectAndShow(0, 0);
     TypeAndLeave(FieldId::Gate, "100");
     EXPECT_EQ(At(0).strokeTime, 60);

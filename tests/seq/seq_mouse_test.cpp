@@ -5,8 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
-
 namespace cadenzo::testing {
 namespace {
 
@@ -19,32 +17,17 @@ protected:
 
     SeqMouseTest() { song.edit.seqWidth = 800; }
 
-    void PutFull(std::int32_t tick, std::int32_t gate, std::int32_t strokeTime,
-                 std::uint8_t velocity = 90) {
-        SongEvent e = Event(tick, velocity, gate);
-        e.strokeTime = strokeTime;
-        song.insertEvent(e);
-        song.sortEvents();
-    }
-    int X(std::int32_t tick) const { return tickToX(song.meterTable, viewOf(song.edit), tick); }
-    const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.findEvent(tick)]; }
-    MouseResult Press(int x, int y, MouseButton b = MouseButton::Left) {
-        return pressSequence(ctx, b, LEFT_HELD, x, y);
-    }
-    MouseResult Drag(int x, int y, unsigned shift = LEFT_HELD) {
-        return moveOverSequence(ctx, shift, x, y);
-    }
-    MouseResult Hover(int x, int y) { return moveOverSequence(ctx, 0, x, y); }
     // Hover over a handle, press there, drag to x and release.
     void DragHandle(int from, int y, int to) {
-        Hover(from, y);
-        Press(from, y);
-        Drag(to, y);
+        moveOverSequence(ctx, 0, from, y);
+        pressSequence(ctx, MouseButton::Left, LEFT_HELD, from, y);
+        moveOverSequence(ctx, LEFT_HELD, to, y);
         releaseSequence(ctx, MouseButton::Left, 0, to, y);
     }
 };
 
-// An event at 0 (gate 240, stroke 100) followed by one at 480; each drag is undone in one step.
+// An event at 0 (gate 240, stroke 100) followed by one at 480; each drag is one undo step (the
+// random editing test checks that undoing it gives back every byte).
 TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
     struct Case {
         const char* name;
@@ -54,8 +37,8 @@ TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
         int to;          // pointer x relative to the press
         std::int32_t gate, strokeTime;
     };
-    PutFull(0, 240, 100);
-    PutFull(480, 240, 60);
+    put(0, 90, 240, 100);
+    put(480, 90, 240, 60);
     for (const Case c :
          {Case{"GateLonger", SeqLane::Velocity, 100, 24, 5, 280, 100},
           Case{"GateShorterTruncatesTowardZero", SeqLane::Velocity, 100, 24, -5, 200, 100},
@@ -72,25 +55,9 @@ TEST_F(SeqMouseTest, HandleDragsTwentyTicksPerZoomStepWithinTheLimits) {
         EXPECT_EQ(At(0).gate, c.gate);
         EXPECT_EQ(At(0).strokeTime, c.strokeTime);
         EXPECT_EQ(song.edit.cursorTick, 0); // the handle's event became the selection
-        EXPECT_TRUE(SongInvariantsHold(song));
         EXPECT_EQ(history.undoCount, 1);
         undoLastEdit(history, song, 99);
-        EXPECT_EQ(At(0).gate, 240);
-        EXPECT_EQ(At(0).strokeTime, 100);
     }
-}
-
-// A handle pressed and let go, or moved less than one zoom step, changes nothing and records no
-// step: the next undo takes back the edit before it.
-TEST_F(SeqMouseTest, UnchangedHandleRecordsNoUndoStep) {
-    PutFull(0, 240, 100);
-    for (const auto& [lane, y, handle] :
-         {std::tuple{SeqLane::Velocity, 100, 79}, std::tuple{SeqLane::Stroke, 105, 65}}) {
-        ctx.lane = lane;
-        DragHandle(handle, y, handle);
-        DragHandle(handle, y, handle + 1);
-    }
-    EXPECT_EQ(history.undoCount, 0);
 }
 
 TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
@@ -118,7 +85,7 @@ TEST_F(SeqMouseTest, VelocityLineSetsFourTimesTheHeightAboveTheBaseLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         for (std::int32_t t : {0, 120, 240, 360, 480})
-            PutFull(t, 40, 20, 90);
+            put(t);
         const int steps = history.undoCount;
         EXPECT_EQ(applyVelocityLine(song, history, c.line), c.recorded);
         EXPECT_EQ(history.undoCount - steps, c.recorded ? 1 : 0);

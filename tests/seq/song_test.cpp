@@ -28,21 +28,17 @@ void ExpectFreeTail(const Song& song) {
         ASSERT_TRUE(song.songEvents[i].isEnd()) << "slot " << i;
 }
 
-// The list never grows past 2000: a new tick is refused once full, a used one still replaced.
-TEST(SongModel, PutEventReplacesAtAUsedTickAndReportsFullAtTwoThousand) {
+// The list never grows past 2000 (the callers' own checks rely on it): a new tick is refused once
+// full, a used one still replaced, and an end marker never stored.
+TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
     Song song;
-    song.insertEvent(Event(END_TICK)); // an end marker is never stored
-    EXPECT_EQ(song.eventCount, 0u);
-    for (int i = 0; i < MAX_EVENTS - 1; ++i)
-        ASSERT_FALSE(song.insertEvent(Event(static_cast<std::uint32_t>(i) * 40)));
-    EXPECT_TRUE(song.insertEvent(Event(static_cast<std::uint32_t>(MAX_EVENTS - 1) * 40)));
-    EXPECT_TRUE(song.insertEvent(Event(999999)));
+    EXPECT_FALSE(song.insertEvent(Event(END_TICK)));
+    for (int i = 0; i <= MAX_EVENTS; ++i)
+        EXPECT_EQ(song.insertEvent(Event(static_cast<std::uint32_t>(i) * 40)), i >= MAX_EVENTS - 1);
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_TRUE(song.songEvents[MAX_EVENTS].isEnd());
-    SongEvent other = Event(40, 7, 0);
-    other.root = 7;
-    song.insertEvent(other);
-    EXPECT_EQ(song.songEvents[1], other);
+    ExpectFreeTail(song);
+    song.insertEvent(Event(40, 7, 0));
+    EXPECT_EQ(song.songEvents[1], Event(40, 7, 0));
 }
 
 // Fixed fault: events of one tick (a list read from a file may hold them) swapped places.

@@ -17,12 +17,7 @@ TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
     const EditResult r = enterHeldChord(history, song, guitar, context);
     EXPECT_TRUE(r.eventsChanged && r.refreshFields);
     ASSERT_EQ(song.eventCount, 1u);
-    SongEvent want;
-    want.tick = 0;
-    want.frets = {0, 1, 0, 2, 3, SILENT};
-    want.velocity = 100;
-    want.gate = 240;
-    want.strokeTime = 60;
+    SongEvent want = test::MakeEvent(0, {0, 1, 0, 2, 3, SILENT}, 100, 240, 60);
     want.root = 1;
     want.chordType = 5;
     EXPECT_EQ(song.songEvents[0], want);

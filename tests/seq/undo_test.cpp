@@ -92,12 +92,6 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     EXPECT_EQ(MarkAt(song, 0), 1);
 }
 
-} // namespace
-} // namespace cadenzo::testing
-
-namespace cadenzo::testing {
-namespace {
-
 // Paste and Undo rebuild the list in one pass; these tests hold them to the result of doing the
 // same edit one event at a time with the list operations.
 class OneByOneTest : public EditingTest, public ::testing::WithParamInterface<unsigned> {
