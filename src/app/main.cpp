@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "app/termination_signals.h"
 #include "sound/periodic_timer.h"
 #include "sound/system_midi_out.h"
 #include "state/app_context.h"
@@ -8,7 +9,9 @@
 #include <QDir>
 
 int main(int argc, char* argv[]) {
+    cadenzo::installTerminationHandlers();
     QApplication application(argc, argv);
+    cadenzo::TerminationRequests termination;
     QApplication::setApplicationName(QStringLiteral("Cadenzo"));
 
     cadenzo::SingleInstance instance;
@@ -27,5 +30,6 @@ int main(int argc, char* argv[]) {
     });
     const QStringList args = QApplication::arguments();
     form.start(args.size() > 1 ? args.at(1) : QString());
+    termination.closeWhenReady(form);
     return application.exec();
 }

@@ -1,4 +1,5 @@
 #include "cli/cli_common.h"
+#include "cli/interrupt_watch.h"
 
 #include "files/song_file.h"
 #include "playback/playback.h"
@@ -11,9 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include <atomic>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -106,12 +105,6 @@ void DryRun(LoadedSong& loaded) {
     std::fflush(stdout);
 }
 
-std::atomic<bool> interrupted{false};
-
-extern "C" void onInterrupt(int) {
-    interrupted = true;
-}
-
 void playLive(LoadedSong& loaded, unsigned device) {
 #ifdef CADENZO_HAVE_BACKENDS
     const std::unique_ptr<MidiOut> out = makeSystemMidiOut();
@@ -126,29 +119,23 @@ void playLive(LoadedSong& loaded, unsigned device) {
     PeriodicTimer timer;
     PlaybackEngine engine(loaded.song, port, loaded.guitar, timer);
 
-    interrupted = false;
-    struct sigaction action {};
-    action.sa_handler = onInterrupt;
-    sigemptyset(&action.sa_mask);
-    struct sigaction previousInt {};
-    struct sigaction previousTerm {};
-    sigaction(SIGINT, &action, &previousInt);
-    sigaction(SIGTERM, &action, &previousTerm);
-
+    const InterruptWatch watch;
     const auto result = engine.start(loaded.tempo);
     if (result == PlaybackEngine::StartResult::Started && engine.playPeriod() != 0) {
-        while (!interrupted && !Finished(engine, loaded.song))
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        while (!Finished(engine, loaded.song) && watch.sleepFor(std::chrono::milliseconds(5))) {
+        }
     }
     engine.stopPlayTimer();
-    if (interrupted)
+    const bool interrupted = watch.interrupted();
+    if (interrupted) {
         port.allNoteOff();
-    // Let the synthesizer sound out the last release before the device closes.
-    if (!interrupted && result == PlaybackEngine::StartResult::Started)
+        // A port that sends from its own thread (JACK) delivers the note-offs before it closes.
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    } else if (result == PlaybackEngine::StartResult::Started) {
+        // Let the synthesizer sound out the last release before the device closes.
         std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
     port.close();
-    sigaction(SIGINT, &previousInt, nullptr);
-    sigaction(SIGTERM, &previousTerm, nullptr);
 
     if (result == PlaybackEngine::StartResult::BadTempo)
         throw RunError("the song's tempo \"" + loaded.tempo + "\" is not an integer");

@@ -1,5 +1,6 @@
 // cadenzo-cli devices and strum: the MIDI output devices and one real stroke from the terminal.
 #include "cli/cli_common.h"
+#include "cli/interrupt_watch.h"
 #include "model/chords.h"
 #include "sound/midi_port.h"
 #include "sound/periodic_timer.h"
@@ -72,16 +73,21 @@ void runStrum(const StrumArgs& args) {
     if (args.program >= 0)
         port.programChange();
 
+    const InterruptWatch watch;
     PeriodicTimer timer;
     Strummer strummer(timer, port, guitar);
     if (args.up)
         strummer.strum(Strummer::Direction::Up, Strummer::Release::OnRelease);
     else
         strummer.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
+    while (strummer.running() && watch.sleepFor(std::chrono::milliseconds(5))) {
+    }
+    watch.sleepFor(std::chrono::milliseconds(args.hold)); // a signal cuts the hold short
+    // Silences at once, or, when a signal came mid-stroke, as soon as the stroke's last string
+    // has sounded (within 259 ms).
+    strummer.release();
     while (strummer.running())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    std::this_thread::sleep_for(std::chrono::milliseconds(args.hold));
-    strummer.release(); // the stroke has ended: silences at once
     // Let a port that sends from its own thread (JACK) deliver the note-offs before it closes.
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     port.close();
