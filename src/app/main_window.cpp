@@ -27,13 +27,13 @@ namespace cadenzo {
 
 namespace {
 
-constexpr int kDefaultWidth = 422;
-constexpr int kClosedHeight = 270;
-constexpr int kOpenHeight = 500;
-constexpr int kMinWidth = 400;
-constexpr int kMaxWidth = 1300;
-constexpr int kRollWidth = 122; // the keyboard picture and the roll scroll bar beside it
-constexpr int kRollHeight = 177;
+constexpr int DEFAULT_WIDTH = 422;
+constexpr int CLOSED_HEIGHT = 270;
+constexpr int OPEN_HEIGHT = 500;
+constexpr int MIN_WIDTH = 400;
+constexpr int MAX_WIDTH = 1300;
+constexpr int ROLL_WIDTH = 122; // the keyboard picture and the roll scroll bar beside it
+constexpr int ROLL_HEIGHT = 177;
 const int kPanelWidths[4] = {80, 80, 140, 50};
 
 QString caption() {
@@ -58,10 +58,10 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent) : QMainWindow(parent), 
         return execPlacedBox(this, QMessageBox::Question, QStringLiteral("Cadenzo"), text,
                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
-    resize(kDefaultWidth, kClosedHeight);
-    setMinimumWidth(kMinWidth);
-    setMaximumWidth(kMaxWidth);
-    setFixedHeight(kClosedHeight);
+    resize(DEFAULT_WIDTH, CLOSED_HEIGHT);
+    setMinimumWidth(MIN_WIDTH);
+    setMaximumWidth(MAX_WIDTH);
+    setFixedHeight(CLOSED_HEIGHT);
     // The window sees every key before the control that has the focus.
     qApp->installEventFilter(this);
 }
@@ -248,10 +248,10 @@ void MainWindow::layoutForWidth() {
     fretboard_->neckArea->setGeometry(24, 4, neckWidth, NECK_SCREEN_HEIGHT);
     fretboard_->neckScrollBar->setGeometry(24, 127, w - 234, 17);
     fretboard_->hoverNoteEdit->setGeometry(w - 208, 126, 44, 19);
-    const int rollLeft = w - (kRollWidth + 25);
-    rollView_->rollImage->setGeometry(rollLeft, 4, kRollWidth, kRollHeight);
-    rollView_->rollScrollBar->setGeometry(w - 42, 4, 17, kRollHeight);
-    rollView_->printModeBox->setGeometry(rollLeft, kRollHeight + 7, kRollWidth, 22);
+    const int rollLeft = w - (ROLL_WIDTH + 25);
+    rollView_->rollImage->setGeometry(rollLeft, 4, ROLL_WIDTH, ROLL_HEIGHT);
+    rollView_->rollScrollBar->setGeometry(w - 42, 4, 17, ROLL_HEIGHT);
+    rollView_->printModeBox->setGeometry(rollLeft, ROLL_HEIGHT + 7, ROLL_WIDTH, 22);
     chordRootBox_->setGeometry(4, 148, 54, 22);
     chordTypeBox_->setGeometry(60, 148, 74, 22);
     userChordBox_->setGeometry(136, 148, 124, 22);
@@ -274,7 +274,7 @@ void MainWindow::layoutForWidth() {
 
 void MainWindow::showSequencerPane(int state) {
     seqPane_ = state != 0 ? 1 : 0;
-    setFixedHeight(seqPane_ != 0 ? kOpenHeight : kClosedHeight);
+    setFixedHeight(seqPane_ != 0 ? OPEN_HEIGHT : CLOSED_HEIGHT);
     for (QAction* item : {editMenu_->menuAction(), newSongAction_, loadSongAction_,
                           saveSongAsAction_, saveSongAction_, exportSmfAction_})
         item->setEnabled(seqPane_ != 0);
@@ -418,7 +418,7 @@ void MainWindow::setWindowWidth(std::int32_t w) {
 void MainWindow::setWindowHeight(std::int32_t h) {
     // The height is fixed by the pane; the stored one lasts only until showSequencerPane, and stays
     // within the pane's two heights meanwhile.
-    setFixedHeight(std::clamp(h, kClosedHeight, kOpenHeight));
+    setFixedHeight(std::clamp(h, CLOSED_HEIGHT, OPEN_HEIGHT));
 }
 void MainWindow::applyColorScheme(std::int32_t backGroundBtm, std::int32_t backGroundTop,
                                   std::int32_t buttonBtm, std::int32_t buttonTop,

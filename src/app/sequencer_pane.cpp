@@ -29,12 +29,12 @@ namespace cadenzo {
 namespace {
 
 // Local coordinates of the pane's rows.
-constexpr int kViewTop = 4;
-constexpr int kBarTop = kViewTop + SEQ_HEIGHT + 3;
-constexpr int kLabelRow = kBarTop + 22;
-constexpr int kFieldRow = kLabelRow + 16;
-constexpr int kButtonRow = kFieldRow + 27;
-constexpr int kPaneHeight = kButtonRow + 28;
+constexpr int VIEW_TOP = 4;
+constexpr int BAR_TOP = VIEW_TOP + SEQ_HEIGHT + 3;
+constexpr int LABEL_ROW = BAR_TOP + 22;
+constexpr int FIELD_ROW = LABEL_ROW + 16;
+constexpr int BUTTON_ROW = FIELD_ROW + 27;
+constexpr int PANE_HEIGHT = BUTTON_ROW + 28;
 
 QToolButton* arrowButton(QWidget* parent, Qt::ArrowType arrow) {
     auto* button = new QToolButton(parent);
@@ -205,46 +205,46 @@ void SequencerPane::createFieldControls() {
 void SequencerPane::layoutForWidth(int windowWidth) {
     windowWidth_ = windowWidth;
     const int w = windowWidth;
-    setGeometry(0, 212, w, kPaneHeight);
+    setGeometry(0, 212, w, PANE_HEIGHT);
     const int viewWidth = seqWidthForWindow(w);
-    view_->setGeometry(4, kViewTop, viewWidth, SEQ_HEIGHT);
+    view_->setGeometry(4, VIEW_TOP, viewWidth, SEQ_HEIGHT);
     // The view writes the width itself when it is resized; written here too so that the play
     // line's page rule sees it before the first resize event arrives.
     app_.song.edit.seqWidth = viewWidth;
-    seqBar_->setGeometry(4, kBarTop, w - 207, 17);
+    seqBar_->setGeometry(4, BAR_TOP, w - 207, 17);
     {
         const QSignalBlocker quiet(seqBar_);
         seqBar_->setMaximum(SEQ_BAR_MAX);
     }
     view_->setScrollMaximum(SEQ_BAR_MAX);
-    placeUpDown(zoomUpDown_, w - 200, kBarTop, 34, 17, true);
-    laneChoice_->setGeometry(w - 164, kBarTop - 2, 70, 21);
+    placeUpDown(zoomUpDown_, w - 200, BAR_TOP, 34, 17, true);
+    laneChoice_->setGeometry(w - 164, BAR_TOP - 2, 70, 21);
 
-    sigLabel_->setGeometry(4, kLabelRow, 84, 14);
-    sigNumerator_->setGeometry(4, kFieldRow, 42, 22);
-    sigDenominator_->setGeometry(48, kFieldRow, 42, 22);
-    gridLabel_->setGeometry(96, kLabelRow + 2, 70, 16);
-    stepLabel_->setGeometry(96, kFieldRow + 6, 70, 16);
+    sigLabel_->setGeometry(4, LABEL_ROW, 84, 14);
+    sigNumerator_->setGeometry(4, FIELD_ROW, 42, 22);
+    sigDenominator_->setGeometry(48, FIELD_ROW, 42, 22);
+    gridLabel_->setGeometry(96, LABEL_ROW + 2, 70, 16);
+    stepLabel_->setGeometry(96, FIELD_ROW + 6, 70, 16);
     const int fieldLeft[3] = {172, 236, 306};
     const int fieldWidth[3] = {34, 46, 46};
     for (int i = 0; i < 3; ++i) {
         FieldControls& f = fields_[i];
-        f.label->setGeometry(fieldLeft[i], kLabelRow, fieldWidth[i] + 30, 14);
-        f.edit->setGeometry(fieldLeft[i], kFieldRow, fieldWidth[i], 22);
-        placeUpDown(f.upDown, fieldLeft[i] + fieldWidth[i], kFieldRow, 14, 22, false);
+        f.label->setGeometry(fieldLeft[i], LABEL_ROW, fieldWidth[i] + 30, 14);
+        f.edit->setGeometry(fieldLeft[i], FIELD_ROW, fieldWidth[i], 22);
+        placeUpDown(f.upDown, fieldLeft[i] + fieldWidth[i], FIELD_ROW, 14, 22, false);
     }
-    setButton_->setGeometry(172, kButtonRow, 56, 24);
-    toNeckButton_->setGeometry(236, kButtonRow, 62, 24);
-    eraseButton_->setGeometry(306, kButtonRow, 60, 24);
+    setButton_->setGeometry(172, BUTTON_ROW, 56, 24);
+    toNeckButton_->setGeometry(236, BUTTON_ROW, 62, 24);
+    eraseButton_->setGeometry(306, BUTTON_ROW, 60, 24);
 
     const int right = w - 87;
-    backToTopButton_->setGeometry(right, kViewTop, 40, 24);
-    stopButton_->setGeometry(right + 42, kViewTop, 40, 24);
+    backToTopButton_->setGeometry(right, VIEW_TOP, 40, 24);
+    stopButton_->setGeometry(right + 42, VIEW_TOP, 40, 24);
     for (ShineSpeedButton* b : {playButton_, playingButton_, pausedButton_})
-        b->setGeometry(right, kViewTop + 28, 82, 30);
-    tempoLabel_->setGeometry(right, kViewTop + 64, 82, 14);
-    tempoEdit_->setGeometry(right, kViewTop + 80, 44, 22);
-    placeUpDown(tempoUpDown_, right + 44, kViewTop + 80, 14, 22, false);
+        b->setGeometry(right, VIEW_TOP + 28, 82, 30);
+    tempoLabel_->setGeometry(right, VIEW_TOP + 64, 82, 14);
+    tempoEdit_->setGeometry(right, VIEW_TOP + 80, 44, 22);
+    placeUpDown(tempoUpDown_, right + 44, VIEW_TOP + 80, 14, 22, false);
     view_->redrawAll();
 }
 

@@ -13,10 +13,10 @@
 namespace cadenzo {
 
 namespace {
-constexpr int kAnswerMs = 1000;
+constexpr int ANSWER_MS = 1000;
 // How long a later start waits for an instance that holds the lock but is still creating its
 // window before it listens.
-constexpr int kStartingMs = 10000;
+constexpr int STARTING_MS = 10000;
 const QByteArray kRaise = "raise\n";
 
 QString lockPath(const QString& key) {
@@ -29,10 +29,10 @@ QString lockPath(const QString& key) {
 bool askToRaise(const QString& key) {
     QLocalSocket socket;
     socket.connectToServer(key);
-    if (!socket.waitForConnected(kAnswerMs))
+    if (!socket.waitForConnected(ANSWER_MS))
         return false;
     socket.write(kRaise);
-    socket.waitForBytesWritten(kAnswerMs);
+    socket.waitForBytesWritten(ANSWER_MS);
     socket.disconnectFromServer();
     return true;
 }
@@ -62,7 +62,7 @@ bool SingleInstance::askRunningInstance() {
     // The holder runs, or is still creating its window and will listen shortly.
     QElapsedTimer waited;
     waited.start();
-    while (!askToRaise(key_) && waited.elapsed() < kStartingMs)
+    while (!askToRaise(key_) && waited.elapsed() < STARTING_MS)
         QThread::msleep(20);
     return true;
 }

@@ -20,10 +20,10 @@ namespace cadenzo {
 
 namespace {
 
-constexpr int kTempoMin = 30;
-constexpr int kTempoMax = 300;
+constexpr int TEMPO_MIN = 30;
+constexpr int TEMPO_MAX = 300;
 // The play line is redrawn at about the display's rate, whatever the timer's period.
-constexpr int kPlayLineRefreshMs = 16;
+constexpr int PLAY_LINE_REFRESH_MS = 16;
 
 } // namespace
 
@@ -64,7 +64,7 @@ void SequencerPane::createTransportControls() {
     connect(stopButton_, &ShineSpeedButton::clicked, this, [this] { stopClick(); });
 
     playLineTimer_ = new QTimer(this);
-    playLineTimer_->setInterval(kPlayLineRefreshMs);
+    playLineTimer_->setInterval(PLAY_LINE_REFRESH_MS);
     connect(playLineTimer_, &QTimer::timeout, this, [this] { followPlayLine(); });
     const TransportView shown = transportViewOf(app_.playback.transportState());
     playButton_->setVisible(shown.playButton);
@@ -86,7 +86,7 @@ void SequencerPane::onTempoEdited(const QString& text) {
     // The up-down follows a number typed within its range; other text leaves it where it was.
     bool ok = false;
     const int value = text.toInt(&ok);
-    if (ok && value >= kTempoMin && value <= kTempoMax)
+    if (ok && value >= TEMPO_MIN && value <= TEMPO_MAX)
         tempoPosition_ = value;
 }
 
@@ -94,7 +94,7 @@ void SequencerPane::onTempoStep(int delta) {
     int typed = 0;
     if (PlaybackEngine::parseTempo(app_.tempo, typed))
         tempoPosition_ = typed;
-    tempoPosition_ = std::clamp(tempoPosition_ + delta, kTempoMin, kTempoMax);
+    tempoPosition_ = std::clamp(tempoPosition_ + delta, TEMPO_MIN, TEMPO_MAX);
     app_.tempo = std::to_string(tempoPosition_);
     tempoEdit_->setText(QString::fromStdString(app_.tempo));
 }
@@ -105,8 +105,8 @@ void SequencerPane::startTransport() {
     if (app_.playback.start(app_.tempo) == PlaybackEngine::StartResult::BadTempo)
         hooks_.warn(QStringLiteral("The tempo \"%1\" is not a number. Enter a tempo from %2 to %3.")
                         .arg(QString::fromStdString(app_.tempo))
-                        .arg(kTempoMin)
-                        .arg(kTempoMax));
+                        .arg(TEMPO_MIN)
+                        .arg(TEMPO_MAX));
 }
 
 void SequencerPane::playClick() {

@@ -16,7 +16,7 @@ namespace cadenzo {
 
 namespace {
 
-constexpr int kCheckInterval = 200; // ms between checks that the mouse is still over the button
+constexpr int CHECK_INTERVAL = 200; // ms between checks that the mouse is still over the button
 
 GlyphPixels toGlyphPixels(const QImage& img) {
     GlyphPixels g;
@@ -44,7 +44,7 @@ ShineSpeedButton::ShineSpeedButton(QWidget* parent) : QWidget(parent) {
     activeFont_ = font();
     colors_.changed = [this] { invalidate(); };
     pressedColors_.changed = [this] { invalidate(); };
-    checkTimer_.setInterval(kCheckInterval);
+    checkTimer_.setInterval(CHECK_INTERVAL);
     connect(&checkTimer_, &QTimer::timeout, this, &ShineSpeedButton::checkMouseTick);
     resize(25, 25);
 }

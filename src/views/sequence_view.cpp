@@ -16,30 +16,30 @@ namespace cadenzo {
 namespace {
 
 // The view's colours are its own; the window's colour scheme does not reach them.
-constexpr QRgb kWhite = 0xFFFFFFFF;
-constexpr QRgb kBlack = 0xFF000000;
-constexpr QRgb kLightGrey = 0xFFDDDDDD;
-constexpr QRgb kDarkGreen = 0xFF008800;
-constexpr QRgb kPlayGreen = 0xFF00FF00;
-constexpr QRgb kEventBlue = 0xFF0000FF;
-constexpr QRgb kPendingCutCyan = 0xFF00FFFF;
-constexpr QRgb kOtherLanePink = 0xFFFFAAFF;
-constexpr QRgb kCursorRed = 0xFFFF0000;
+constexpr QRgb WHITE = 0xFFFFFFFF;
+constexpr QRgb BLACK = 0xFF000000;
+constexpr QRgb LIGHT_GREY = 0xFFDDDDDD;
+constexpr QRgb DARK_GREEN = 0xFF008800;
+constexpr QRgb PLAY_GREEN = 0xFF00FF00;
+constexpr QRgb EVENT_BLUE = 0xFF0000FF;
+constexpr QRgb PENDING_CUT_CYAN = 0xFF00FFFF;
+constexpr QRgb OTHER_LANE_PINK = 0xFFFFAAFF;
+constexpr QRgb CURSOR_RED = 0xFFFF0000;
 
 // Font sizes in points.
-constexpr int kTablatureLetterPoints = 11;
-constexpr int kSignaturePoints = 18;
-constexpr int kBarNumberPoints = 10;
-constexpr int kFretPoints = 9;
-constexpr int kChordNamePoints = 8;
+constexpr int TABLATURE_LETTER_POINTS = 11;
+constexpr int SIGNATURE_POINTS = 18;
+constexpr int BAR_NUMBER_POINTS = 10;
+constexpr int FRET_POINTS = 9;
+constexpr int CHORD_NAME_POINTS = 8;
 
 // The lane's base line is two pixels thick and lies on and below row 122, so the velocity bars
 // that stand on it keep their lowest row (a velocity of 0 still shows two rows).
-constexpr int kBaseLineRows = 2;
+constexpr int BASE_LINE_ROWS = 2;
 // The play line drawn over the screen: the six columns behind it are restored from the composed
 // image, rows 1..120 of the screen; the line itself covers rows 2..119.
-constexpr int kPlayLineTrail = 6;
-constexpr int kPlayLineTop = 2;
+constexpr int PLAY_LINE_TRAIL = 6;
+constexpr int PLAY_LINE_TOP = 2;
 
 void copyRows(QImage& to, const QImage& from, int first, int end) {
     const auto bytes = static_cast<std::size_t>(std::min(to.bytesPerLine(), from.bytesPerLine()));
@@ -111,12 +111,12 @@ void SequenceView::fitImages() {
     const int bitmapWidth = std::max(SEQ_BITMAP_WIDTH, width);
     if (grid_.width() != bitmapWidth) {
         grid_ = QImage(bitmapWidth, SEQ_BITMAP_HEIGHT, QImage::Format_RGB32);
-        grid_.fill(kWhite);
+        grid_.fill(WHITE);
         composed_ = grid_.copy();
     }
     if (screen_.size() != QSize(width, SEQ_HEIGHT)) {
         QImage screen(width, SEQ_HEIGHT, QImage::Format_RGB32);
-        screen.fill(kWhite);
+        screen.fill(WHITE);
         screen_ = screen;
         playLineX_ = -1;
     }
@@ -147,34 +147,34 @@ void SequenceView::drawGridLayer() {
     fitImages();
     const int width = screen_.width();
     const ViewGeometry view = viewOf(song_.edit);
-    fillBox(grid_, 0, 0, width, SEQ_HEIGHT, kWhite);
-    stamps_.Write(grid_, 10, 35, QStringLiteral("T"), kTablatureLetterPoints, kBlack, false);
-    stamps_.Write(grid_, 10, 48, QStringLiteral("A"), kTablatureLetterPoints, kBlack, false);
-    stamps_.Write(grid_, 10, 61, QStringLiteral("B"), kTablatureLetterPoints, kBlack, false);
+    fillBox(grid_, 0, 0, width, SEQ_HEIGHT, WHITE);
+    stamps_.Write(grid_, 10, 35, QStringLiteral("T"), TABLATURE_LETTER_POINTS, BLACK, false);
+    stamps_.Write(grid_, 10, 48, QStringLiteral("A"), TABLATURE_LETTER_POINTS, BLACK, false);
+    stamps_.Write(grid_, 10, 61, QStringLiteral("B"), TABLATURE_LETTER_POINTS, BLACK, false);
 
     struct GridPainter {
         QImage& image;
         TextStamps& stamps;
         void signature(int x, int /*bar*/, int num, int den) {
-            stamps.writeNumber(image, x, NUMERATOR_TOP, num, kSignaturePoints, kBlack, false);
-            stamps.writeNumber(image, x, DENOMINATOR_TOP, den, kSignaturePoints, kBlack, false);
+            stamps.writeNumber(image, x, NUMERATOR_TOP, num, SIGNATURE_POINTS, BLACK, false);
+            stamps.writeNumber(image, x, DENOMINATOR_TOP, den, SIGNATURE_POINTS, BLACK, false);
         }
         void barNumber(int x, int bar) {
-            stamps.writeNumber(image, x, BAR_NUMBER_TOP, bar, kBarNumberPoints, kDarkGreen, false);
+            stamps.writeNumber(image, x, BAR_NUMBER_TOP, bar, BAR_NUMBER_POINTS, DARK_GREEN, false);
         }
         void line(const GridLine& line) {
             fillBox(image, line.x, line.top, line.x + 1, line.bottom,
-                    line.black ? kBlack : kLightGrey);
+                    line.black ? BLACK : LIGHT_GREY);
         }
     };
     layoutGrid(song_.meterTable, view, song_.edit.tripletGrid, width, GridPainter{grid_, stamps_});
 
     for (int s = 0; s < STRING_COUNT; ++s) {
         const int y = STRING_LINE_TOP + STRING_LINE_STEP * s;
-        fillBox(grid_, 0, y, width, y + 1, kBlack);
+        fillBox(grid_, 0, y, width, y + 1, BLACK);
     }
     const int playX = tickToX(song_.meterTable, view, song_.playTick);
-    fillBox(grid_, playX, 0, playX + 1, PLAY_LINE_BOTTOM, kPlayGreen);
+    fillBox(grid_, playX, 0, playX + 1, PLAY_LINE_BOTTOM, PLAY_GREEN);
 }
 
 void SequenceView::drawLaneItem(const SongEvent& event, int x, SeqLane lane, QRgb colour) {
@@ -203,14 +203,14 @@ void SequenceView::drawLaneLayer() {
     // The lane not chosen in `seqData` first, in pink, so the chosen one stands in front.
     const SeqLane other = lane_ == SeqLane::Velocity ? SeqLane::Stroke : SeqLane::Velocity;
     forEachShownEvent(song_, view, width, [&](int i, int x) {
-        drawLaneItem(song_.songEvents[i], x, other, kOtherLanePink);
+        drawLaneItem(song_.songEvents[i], x, other, OTHER_LANE_PINK);
     });
     forEachShownEvent(song_, view, width, [&](int i, int x) {
         const SongEvent& event = song_.songEvents[i];
         drawLaneItem(event, x, lane_,
-                     inPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue);
+                     inPendingCut(song_.edit, event) ? PENDING_CUT_CYAN : EVENT_BLUE);
     });
-    fillBox(composed_, 0, LANE_BASE_Y, composed_.width(), LANE_BASE_Y + kBaseLineRows, kLightGrey);
+    fillBox(composed_, 0, LANE_BASE_Y, composed_.width(), LANE_BASE_Y + BASE_LINE_ROWS, LIGHT_GREY);
     copyToScreen(LANE_LAYER_TOP, SEQ_HEIGHT - 87); // to screen rows 86..127
 }
 
@@ -218,13 +218,13 @@ void SequenceView::drawEventColumn(const SongEvent& event, int x, QRgb colour, b
     const std::array<FretLabel, STRING_COUNT> labels = fretLabels(event, x);
     for (int s = 0; s < STRING_COUNT; ++s) {
         if (labels[s].shown)
-            stamps_.writeNumber(composed_, labels[s].x, labels[s].y, event.frets[s], kFretPoints,
+            stamps_.writeNumber(composed_, labels[s].x, labels[s].y, event.frets[s], FRET_POINTS,
                                 colour, true);
     }
     if (withName && event.root < CHORD1_ITEMS) {
         const std::string name = chordName(ChordSelection{event.root, event.chordType});
         stamps_.Write(composed_, x - CHORD_NAME_OFFSET, CHORD_NAME_TOP,
-                      QString::fromStdString(name), kChordNamePoints, colour, true);
+                      QString::fromStdString(name), CHORD_NAME_POINTS, colour, true);
     }
 }
 
@@ -236,12 +236,12 @@ void SequenceView::drawEventLayer() {
     ChordNameRun names;
     forEachShownEvent(song_, view, width, [&](int i, int x) {
         const SongEvent& event = song_.songEvents[i];
-        drawEventColumn(event, x, inPendingCut(song_.edit, event) ? kPendingCutCyan : kEventBlue,
+        drawEventColumn(event, x, inPendingCut(song_.edit, event) ? PENDING_CUT_CYAN : EVENT_BLUE,
                         names.Next(event));
     });
     const int xc = tickToX(song_.meterTable, view, song_.edit.cursorTick);
     const LaneRect cursor = cursorRect(xc);
-    drawFrame(composed_, cursor.x1, cursor.y1, cursor.x2, cursor.y2, kCursorRed);
+    drawFrame(composed_, cursor.x1, cursor.y1, cursor.x2, cursor.y2, CURSOR_RED);
     const int xa = tickToX(song_.meterTable, view, song_.edit.anchorTick);
     // The band is 84 rows high from row 25, but only its part in the event layer ever reaches
     // the screen: the lane below it is left as drawn, so that a later copy of the whole composed
@@ -269,7 +269,7 @@ void SequenceView::showPlayLine(int x) {
     // Columns x - 6 .. x of screen rows 1..120 as the composed image holds them (within the
     // columns the screen takes from it).
     const auto restore = [&](int at) {
-        const int left = std::max(at - kPlayLineTrail, 1), right = std::min(at, width - 2);
+        const int left = std::max(at - PLAY_LINE_TRAIL, 1), right = std::min(at, width - 2);
         for (int y = 1; y <= PLAY_LINE_BOTTOM; ++y) {
             const auto* from = reinterpret_cast<const QRgb*>(composed_.constScanLine(y - 1));
             auto* to = reinterpret_cast<QRgb*>(screen_.scanLine(y));
@@ -283,7 +283,7 @@ void SequenceView::showPlayLine(int x) {
     // Only over the columns that take the composed image, so that the next move restores it.
     if (x >= 1 && x <= width - 2) {
         restore(x);
-        fillBox(screen_, x, kPlayLineTop, x + 1, PLAY_LINE_BOTTOM, kBlack);
+        fillBox(screen_, x, PLAY_LINE_TOP, x + 1, PLAY_LINE_BOTTOM, BLACK);
     }
     update();
 }
@@ -314,7 +314,7 @@ void SequenceView::ApplyMouseResult(const MouseResult& result) {
     if (result.rubberBand) {
         // Drawn again, the old line goes; then the new one, and the whole composed image
         // reaches the screen.
-        const QColor red = QColor::fromRgb(kCursorRed);
+        const QColor red = QColor::fromRgb(CURSOR_RED);
         notXorLineTo(composed_, result.erase.x1, result.erase.y1, result.erase.x2, result.erase.y2,
                      red);
         notXorLineTo(composed_, result.draw.x1, result.draw.y1, result.draw.x2, result.draw.y2,

@@ -10,7 +10,7 @@ namespace cadenzo {
 
 namespace {
 
-constexpr QRgb kPaper = 0xFFFFFFFF;
+constexpr QRgb PAPER = 0xFFFFFFFF;
 
 } // namespace
 
@@ -24,7 +24,7 @@ const QImage& TextStamps::Stamp(const Key& key) {
     const QFontMetrics metrics(font);
     QImage stamp(std::max(metrics.horizontalAdvance(key.text), 1), std::max(metrics.height(), 1),
                  QImage::Format_RGB32);
-    stamp.fill(kPaper);
+    stamp.fill(PAPER);
     {
         QPainter p(&stamp);
         p.setFont(font);
@@ -65,7 +65,7 @@ void TextStamps::copySelection(QImage& target, int x, int y, const QImage& stamp
         auto* to = reinterpret_cast<QRgb*>(target.scanLine(row));
         for (int col = left; col < right; ++col) {
             const QRgb pixel = from[col - x];
-            if (opaque || pixel != kPaper)
+            if (opaque || pixel != PAPER)
                 to[col] = pixel;
         }
     }
