@@ -9,7 +9,7 @@ namespace cadenzo {
 namespace {
 
 // The left button drags the foreground, the right one the background; only a release inside
-// (or any right release) clicks. Keys move the selection and pick sides.
+// (or any right release) clicks. Keys pick sides.
 TEST(ColorGrid, MouseAndKeysPickAndDragTheirSides) {
     test::App();
     ColorGrid g;
@@ -37,12 +37,7 @@ TEST(ColorGrid, MouseAndKeysPickAndDragTheirSides) {
     EXPECT_EQ(clicks, 2);
 
     const auto key = [&](int k) { return QTest::keyClick(&g, Qt::Key(k)), g.Selection(); };
-    g.setSelection(16); // no colour: moves still land in the grid, and wrap around
-    const std::pair<int, int> moves[] = {{Qt::Key_Left, 15}, {Qt::Key_Right, 0}, {Qt::Key_Up, 15},
-                                         {Qt::Key_Space, 0}, {Qt::Key_Down, 4},  {Qt::Key_Down, 8},
-                                         {Qt::Key_Right, 9}};
-    for (const auto& [k, to] : moves)
-        EXPECT_EQ(key(k), to) << k;
+    g.setSelection(9);
     QTest::keyClick(&g, 'f');
     key(Qt::Key_End);
     QTest::keyClick(&g, 'B');

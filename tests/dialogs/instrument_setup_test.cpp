@@ -22,19 +22,6 @@ TEST(InstrumentSetup, NumberBoxesAreHeldWithinTheirLimits) {
     }
 }
 
-// Only real presets apply: Drop D lowers the sixth string alone; "---" and the empty items
-// beyond the list change nothing. (The names of tunings are the instrument dialog's test.)
-TEST(InstrumentSetup, TuningPresets) {
-    Guitar guitar;
-    guitar.setTuning(standardTuning);
-    EXPECT_TRUE(applyTuningPreset(guitar, 7));
-    const Frets dropD{28, 23, 19, 14, 9, 2};
-    EXPECT_EQ(std::pair(guitar.tunings(), int(guitar.tuneKind)), std::pair(dropD, 7));
-    for (int item : {0, 14, 15})
-        EXPECT_FALSE(applyTuningPreset(guitar, item));
-    EXPECT_EQ(guitar.tunings(), dropD);
-}
-
 // A device service whose last device cannot be named.
 class FailingLastName : public RecordingMidiOut {
 public:

@@ -12,10 +12,6 @@
 namespace cadenzo {
 namespace {
 
-constexpr std::uint8_t x = SILENT;
-// What the fretboard's hit test reports for a press above or below the string rows.
-constexpr std::uint8_t NO_STRING_PRESSED = 255;
-
 // The controller on a standard-tuned guitar whose fretboard shows five columns, sounding into a
 // recording device; no Qt anywhere.
 class FretboardControllerTest : public ::testing::Test {
@@ -34,13 +30,6 @@ protected:
         userChords.userChordName[k] = name;
         userChords.userChordKey[k] = key;
         userChords.userChordFlet[k] = frets;
-    }
-    // The MIDI notes the strings sound now, string 0 first.
-    std::vector<int> Sounding() const {
-        std::vector<int> notes;
-        for (int s = 0; s < STRING_COUNT; ++s)
-            notes.push_back(guitar.stringNote[s] + NOTE_BASE);
-        return notes;
     }
 
     Guitar guitar;
@@ -65,55 +54,6 @@ TEST_F(FretboardControllerTest, AClickOnAStringEndsAsTheNoteAtTheDevice) {
         EXPECT_EQ(sent[note].message, packShortMsg(0x83, note, 0));
     EXPECT_EQ(sent[128].message, packShortMsg(0x83, 56, 0));
     EXPECT_EQ(sent[129].message, packShortMsg(0x93, 56, 90));
-
-    // The right button sounds the held fret and changes nothing; a press outside the string
-    // rows still silences and redraws.
-    out.clear();
-    EXPECT_EQ(controller.pressNeck(1, 4, NeckButton::Right), GuitarChange{});
-    EXPECT_EQ(out.sent().back().message, packShortMsg(0x93, 59, 90));
-    out.clear();
-    EXPECT_TRUE(controller.pressNeck(NO_STRING_PRESSED, 3, NeckButton::Left).roll);
-    EXPECT_EQ(guitar.currentFrets(), (Frets{0, 0, 1, 0, 0, 0}));
-    EXPECT_EQ(out.sent().size(), 128u);
-}
-
-// Chords from the lists and user chords, a scroll, a clear and a new tuning: each leaves the
-// strings sounding what the neck holds, moves the scroll bar where the rules say and names the
-// chord again, and none of them sounds a note except the scroll's silence.
-TEST_F(FretboardControllerTest, EveryChangeRepitchesTheStringsAndRenamesTheChord) {
-    AddUserChord("High C", 2, {8, 8, 9, 10, 10, 8});
-    EXPECT_EQ(controller.chooseChord({1, 0}).neckScrollBar, 1); // " C" " M", low
-    EXPECT_EQ(Sounding(), (std::vector<int>{64, 60, 55, 52, 48, 40}));
-    GuitarChange change = controller.choosePosition(2);
-    EXPECT_EQ(guitar.currentFrets(), (Frets{8, 8, 9, 10, 10, 8}));
-    EXPECT_EQ(change.neckScrollBar, 8);
-    EXPECT_FALSE(change.chordLists) << "the lists already name the chord";
-    EXPECT_EQ(change.userChord, 1);
-    controller.chooseChord({3, 0}); // " D" " M", high
-    change = controller.recallUserChord(1);
-    EXPECT_EQ(Sounding(), (std::vector<int>{72, 67, 64, 60, 55, 48}));
-    EXPECT_EQ(change.chordLists, (ChordSelection{1, 0}));
-    EXPECT_TRUE(out.sent().empty());
-
-    // 3 2 3 2 x x one fret down is " C" " dim" and " G#" " 7b9"; the later match names it.
-    guitar.neckPos = 2;
-    guitar.setFrets({3, 2, 3, 2, x, x});
-    change = controller.scrollNeck(1);
-    EXPECT_EQ(guitar.currentFrets(), (Frets{2, 1, 2, 1, x, x}));
-    EXPECT_EQ(change.chordLists, (ChordSelection{9, 19}));
-    EXPECT_EQ(Sounding()[0], 64 + 2);
-    EXPECT_EQ(out.sent().size(), 128u);
-
-    controller.showChordLists({1, 4}); // " C" " 7" shown, the neck cleared
-    change = controller.clear();
-    EXPECT_EQ(guitar.currentFrets(), (Frets{x, x, x, x, x, x}));
-    EXPECT_TRUE(change.neck && change.roll);
-    EXPECT_EQ(change.chordLists, (ChordSelection{0, 4})) << "the root goes to \" --\" alone";
-
-    guitar.setFrets({0, 1, 0, 2, 3, 0});
-    EXPECT_TRUE(controller.changeTuning(tunePreset[7].values).roll); // Drop D
-    EXPECT_EQ(guitar.currentFrets(), (Frets{0, 1, 0, 2, 3, 0}));
-    EXPECT_EQ(Sounding()[5], 38);
 }
 
 // Long random runs of everything the window and the fretboard can ask: after every call the

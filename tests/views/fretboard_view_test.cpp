@@ -4,7 +4,6 @@
 #include "support/test_app.h"
 #include "views/fretboard_view.h"
 
-#include <QLineEdit>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -53,14 +52,6 @@ protected:
     QWidget window;
     std::unique_ptr<FretboardView> view;
 };
-
-TEST_F(FretboardViewTest, AClickSetsTheFretUnderItAndTheHoverSurvivesTheRedraw) {
-    guitar.neckPos = 5;
-    view->pressNeck(Qt::LeftButton, 125, 60); // column 2, string 2
-    EXPECT_EQ(guitar.frets[2], 7);
-    EXPECT_EQ(view->hover().hoverString, 2);
-    EXPECT_EQ(view->hoverNoteEdit->text(), QString(" D 3")); // 19 + 5 + 2 = 26
-}
 
 TEST_F(FretboardViewTest, RightDragPlucksEachStringOnceAsItEntersItsBand) {
     for (int y = 25; y <= 110; y += 3)
