@@ -1,5 +1,6 @@
 #include "app/window_fixture.h"
 #include "dialogs/edit_chords_dialog.h"
+#include "dialogs/export_smf_dialog.h"
 #include "dialogs/instrument_dialog.h"
 #include "dialogs/register_chord_dialog.h"
 #include "dialogs/up_down_arrows.h"
@@ -9,6 +10,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPointer>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
@@ -165,7 +167,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
 
 // Register the held chord under a key letter, recall it by typing that letter, then pick
 // another guitar and another device and hear the program change there.
-TEST_F(DialogsTest, GuitaristRegistersRecallsAndChangesTheInstrument) {
+TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     Create(ChordFile({{"Am", 1}}, {0, 1, 2, 2, 0, 255}));
     const Frets cMajor{0, 1, 0, 2, 3, 255};
     app->guitar.setFrets(cMajor);
@@ -197,6 +199,27 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsAndChangesTheInstrument) {
     EXPECT_EQ(sent.back().data1(), 26);
     EXPECT_TRUE(form->isEnabled());
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
+
+    // The recalled chord goes into the song, which is exported and read back by mido.
+    form->showSequencerPane(1);
+    Command("Importnote1")->trigger();
+    app->smfFile = folder / "path.mid";
+    ExportSmfDialog* exporter = Open<ExportSmfDialog>(Command("ExportSMFE1"));
+    ASSERT_NE(exporter, nullptr);
+    exporter->okButton()->click();
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
+    QProcess reader;
+    reader.start("/usr/bin/python3",
+                 {"-c",
+                  "import mido, sys\n"
+                  "for m in mido.merge_tracks(mido.MidiFile(sys.argv[1]).tracks):\n"
+                  "    if m.type == 'program_change': print('program', m.channel, m.program)\n"
+                  "    if m.type == 'note_on' and m.velocity: print('on', m.note, m.velocity)",
+                  QString::fromStdString(app->smfFile.string())});
+    ASSERT_TRUE(reader.waitForFinished(20000));
+    // C major low on the first five strings, struck down (lowest first) at velocity 100.
+    EXPECT_EQ(reader.readAllStandardOutput().toStdString(),
+              "program 0 26\non 48 100\non 52 100\non 55 100\non 60 100\non 64 100\n");
 }
 
 } // namespace
