@@ -8,6 +8,8 @@
 #include "sound/recording_midi_out.h"
 #include "support/test_app.h"
 
+#include <QAction>
+#include <QApplication>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -56,12 +58,27 @@ protected:
         return found;
     }
 
+    // Gives the menu command and returns the dialog it opened, its messages caught.
+    template <class Dialog> Dialog* open(QAction* command) {
+        command->trigger();
+        for (QWidget* window : QApplication::topLevelWidgets())
+            if (auto* dialog = qobject_cast<Dialog*>(window); dialog && dialog->isVisible()) {
+                dialog->showMessage = [this](const QString&, const QString& t) { messages << t; };
+                EXPECT_FALSE(form->isEnabled());
+                EXPECT_EQ(dialog->pos(), form->pos() + QPoint(30, 30));
+                return dialog;
+            }
+        ADD_FAILURE() << "no dialog opened";
+        return nullptr;
+    }
+
     TempFolder folder;
     OrderCheckingOut* recorder = nullptr;
     ManualTimer* clock = nullptr;
     std::unique_ptr<AppContext> app;
     std::unique_ptr<MainWindow> form;
     QStringList warnings, errors;
+    QStringList messages; // what opened dialogs showed
 };
 
 } // namespace cadenzo::test

@@ -37,19 +37,6 @@ protected:
         test::WriteBytes(folder / "backup.crd", backup);
         form->start({});
     }
-    // Gives the menu command and returns the dialog it opened, its messages caught.
-    template <class Dialog> Dialog* Open(QAction* command) {
-        command->trigger();
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<Dialog*>(window); dialog && dialog->isVisible()) {
-                dialog->showMessage = [this](const QString&, const QString& t) { messages << t; };
-                EXPECT_FALSE(form->isEnabled());
-                EXPECT_EQ(dialog->pos(), form->pos() + QPoint(30, 30));
-                return dialog;
-            }
-        ADD_FAILURE() << "no dialog opened";
-        return nullptr;
-    }
     // Whether a box filled by a dialog's timer comes to show the text (a loaded machine may
     // run the timer late).
     static bool Shows(QLineEdit* box, const char* text) {
@@ -60,8 +47,6 @@ protected:
     static void Arrow(UpDownArrows* arrows, int direction) {
         (direction > 0 ? arrows->upButton() : arrows->downButton())->click();
     }
-
-    QStringList messages;
 };
 
 TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
@@ -69,7 +54,7 @@ TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
     for (int k = 1; k <= 31; ++k)
         chords.emplace_back("c" + std::to_string(k), 0);
     Create(ChordFile(chords, {0, 1, 0, 2, 3, 255}));
-    QPointer dialog = Open<RegisterChordDialog>(Command("Resist1"));
+    QPointer dialog = open<RegisterChordDialog>(Command("Resist1"));
     ASSERT_TRUE(dialog);
     EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     for (const char* name : {"New", "", "c7"}) {
@@ -91,7 +76,7 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     Create(ChordFile({{"V", 22}, {"W", 23}, {"X", 24}, {"Y", 25}, {"Z", 26}}, {1, 0, 0, 0, 2, 3}));
     const Frets held{3, 3, 5, 5, 5, 3};
     app->guitar.setFrets(held);
-    EditChordsDialog* dialog = Open<EditChordsDialog>(Command("Edit1"));
+    EditChordsDialog* dialog = open<EditChordsDialog>(Command("Edit1"));
     ASSERT_NE(dialog, nullptr);
     dialog->chordList()->setCurrentRow(0);
     EXPECT_EQ(app->guitar.currentFrets(), (Frets{1, 0, 0, 0, 2, 3})); // the preview
@@ -110,7 +95,7 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     EXPECT_EQ(Usr()->currentIndex(), 0); // not left on the previewed chord
     EXPECT_TRUE(form->isEnabled());
 
-    dialog = Open<EditChordsDialog>(Command("Edit1"));
+    dialog = open<EditChordsDialog>(Command("Edit1"));
     ASSERT_NE(dialog, nullptr);
     dialog->chordList()->setCurrentRow(1);
     dialog->deleteButton()->click();
@@ -130,7 +115,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     recorder->failNextOpen(MidiStatus::Error);
     Create();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error"}));
-    InstrumentDialog* dialog = Open<InstrumentDialog>(Command("instrument1"));
+    InstrumentDialog* dialog = open<InstrumentDialog>(Command("instrument1"));
     ASSERT_NE(dialog, nullptr);
     ASSERT_EQ(dialog->deviceList()->count(), 3);
     EXPECT_EQ(dialog->deviceList()->itemText(2), QString("Recorder 2"));
@@ -171,7 +156,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     Create(ChordFile({{"Am", 1}}, {0, 1, 2, 2, 0, 255}));
     const Frets cMajor{0, 1, 0, 2, 3, 255};
     app->guitar.setFrets(cMajor);
-    RegisterChordDialog* reg = Open<RegisterChordDialog>(Command("Resist1"));
+    RegisterChordDialog* reg = open<RegisterChordDialog>(Command("Resist1"));
     ASSERT_NE(reg, nullptr);
     for (int direction : {1, -1, 1}) // up skips the taken "A"; down skips it back to none
         Arrow(reg->keyLetterArrows(), direction);
@@ -186,7 +171,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
     EXPECT_EQ(app->guitar.currentFrets(), cMajor);
 
-    InstrumentDialog* setup = Open<InstrumentDialog>(Command("instrument1"));
+    InstrumentDialog* setup = open<InstrumentDialog>(Command("instrument1"));
     ASSERT_NE(setup, nullptr);
     setup->programList()->setCurrentIndex(2); // "Jazz Gt."
     setup->deviceList()->setCurrentIndex(1);
@@ -204,7 +189,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     form->showSequencerPane(1);
     Command("Importnote1")->trigger();
     app->smfFile = folder / "path.mid";
-    ExportSmfDialog* exporter = Open<ExportSmfDialog>(Command("ExportSMFE1"));
+    ExportSmfDialog* exporter = open<ExportSmfDialog>(Command("ExportSMFE1"));
     ASSERT_NE(exporter, nullptr);
     exporter->okButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();

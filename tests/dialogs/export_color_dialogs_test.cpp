@@ -1,4 +1,4 @@
-#include "app/main_window.h"
+#include "app/window_fixture.h"
 #include "controls/color_grid.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
@@ -6,11 +6,7 @@
 #include "dialogs/export_smf_dialog.h"
 #include "dialogs/up_down_arrows.h"
 #include "files/song_file.h"
-#include "files/temp_folder.h"
-#include "sound/manual_timer.h"
-#include "sound/recording_midi_out.h"
 #include "support/song_events.h"
-#include "support/test_app.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,39 +22,18 @@
 namespace cadenzo {
 namespace {
 
-class ExportColorDialogsTest : public ::testing::Test {
+class ExportColorDialogsTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        test::App();
-        app = std::make_unique<AppContext>(std::make_unique<RecordingMidiOut>(3),
-                                           std::make_unique<ManualTimer>(), folder.path);
-        form = std::make_unique<MainWindow>(*app);
         test::WriteBytes(folder / "backup.crd", "0\r\n");
         form->start({});
         form->showSequencerPane(1); // "Export SMF" is offered with the sequencer open
-    }
-    template <class Dialog> Dialog* Open(QAction* command) {
-        command->trigger();
-        for (QWidget* window : QApplication::topLevelWidgets())
-            if (auto* dialog = qobject_cast<Dialog*>(window); dialog && dialog->isVisible()) {
-                dialog->showMessage = [this](const QString&, const QString& t) { messages << t; };
-                EXPECT_FALSE(form->isEnabled());
-                EXPECT_EQ(dialog->pos(), form->pos() + QPoint(30, 30));
-                return dialog;
-            }
-        ADD_FAILURE() << "no dialog opened";
-        return nullptr;
     }
     ColorScheme WindowScheme() const {
         const Settings s = form->currentSettings(); // what Cadenzo.ini would be written from
         return {PackedColor(s.backGroundTop), PackedColor(s.backGroundBtm),
                 PackedColor(s.buttonTop), PackedColor(s.buttonBtm), PackedColor(s.fontColor)};
     }
-
-    test::TempFolder folder;
-    std::unique_ptr<AppContext> app;
-    std::unique_ptr<MainWindow> form;
-    QStringList messages;
 };
 
 void Mouse(QWidget* grid, QEvent::Type type, int cell, Qt::MouseButton button,
@@ -75,7 +50,7 @@ TEST_F(ExportColorDialogsTest, ColourPreviewFollowsTheGridsEventOrder) {
     form->findChild<ShadowLabel*>(QStringLiteral("l_sig"))->setFontColor(RGB(1, 2, 3));
     const ColorScheme before{clNavy, clBlack, clWhite, clNavy, RGB(1, 2, 3)};
     ASSERT_EQ(WindowScheme(), before);
-    ColorDialog* dialog = Open<ColorDialog>(form->findChild<QAction*>(QStringLiteral("ColorsC1")));
+    ColorDialog* dialog = open<ColorDialog>(form->findChild<QAction*>(QStringLiteral("ColorsC1")));
     ASSERT_NE(dialog, nullptr);
     ColorGrid* grid = dialog->grid();
     EXPECT_EQ(grid->foregroundIndex(), 4); // navy, the background top
@@ -114,7 +89,7 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
     app->midiSetup.midiChannel = 2;
     const std::filesystem::path out = app->smfFile = folder / "song.mid";
     test::WriteBytes(out, "older");
-    auto* dialog = Open<ExportSmfDialog>(form->findChild<QAction*>(QStringLiteral("ExportSMFE1")));
+    auto* dialog = open<ExportSmfDialog>(form->findChild<QAction*>(QStringLiteral("ExportSMFE1")));
     ASSERT_NE(dialog, nullptr);
     dialog->formatList()->setCurrentIndex(SMF_FORMAT1_MULTI);
     dialog->resetList()->setCurrentIndex(SMF_INIT_GS);
