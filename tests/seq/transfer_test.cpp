@@ -59,37 +59,6 @@ TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntr
     EXPECT_EQ(song.edit.cursorTick, 1920);
 }
 
-TEST_F(EnterChordTest, TheTwoThousandthIsAcceptedAndTheNextRefused) {
-    Fill(MAX_EVENTS - 1, 1920);
-    EXPECT_EQ(enterHeldChord(history, song, guitar, context).status, nullptr);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    const std::int32_t cursor = song.edit.cursorTick;
-    const EditResult r = enterHeldChord(history, song, guitar, context);
-    EXPECT_STREQ(r.status, "Over!");
-    EXPECT_FALSE(r.eventsChanged);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(history.undoCount, 1);
-    EXPECT_EQ(song.edit.cursorTick, cursor);
-}
-
-TEST_F(TransferTest, SendToFretboardTakesOnlyAnEventExactlyAtTheCursor) {
-    SongEvent e = Event(480);
-    e.frets = {SILENT, 10, 12, 12, 10, SILENT};
-    song.insertEvent(e);
-    song.sortEvents();
-    guitar.neckSpan = 6;
-    select(0, 520); // no event exactly there: the frets stay, the rest runs
-    const Frets before = guitar.currentFrets();
-    EXPECT_TRUE(sendEventToFretboard(song, guitar).fretboardChanged);
-    EXPECT_EQ(guitar.currentFrets(), before);
-    EXPECT_EQ(song.edit.cursorTick, 520);
-    select(0, 480);
-    EXPECT_TRUE(sendEventToFretboard(song, guitar).fretboardChanged);
-    EXPECT_EQ(guitar.currentFrets(), e.frets);
-    EXPECT_EQ(guitar.neckPos, 10);
-    EXPECT_EQ(song.edit.cursorTick, 0);
-}
-
 TEST_F(TransferTest, TimeSignatureAppliesFromTheBarAtOrAfterTheCursor) {
     struct Case {
         std::int32_t cursor;
