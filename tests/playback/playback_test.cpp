@@ -206,22 +206,6 @@ TEST(PlaybackStroke, SpreadsTheAudibleStringsAndReleasesThemTogether) {
     }
 }
 
-TEST_F(Playback, AnEventInsideThePreviousGateStartsWhenThatGateEnds) {
-    // Written straight into the list, as a foreign file could hold it (sorting would cut the gate).
-    song.songEvents[0] = Chord(0, {0, X, X, X, X, X}, 480, 0);
-    song.songEvents[1] = Chord(240, {X, 0, X, X, X, X}, 100, 0);
-    song.eventCount = 2;
-    start();
-    fire(FirstCallbackAfter(480));
-    const int release = FirstCallbackAfter(480) - 1;
-    // The late event's own gate (240 + 100) has passed already: it ends at the next callback.
-    const std::vector<Sent> want = {{FirstCallbackAfter(0), On(Note(0))},
-                                    {release, Off(Note(0))},
-                                    {release, On(Note(1))},
-                                    {release + 1, Off(Note(1))}};
-    EXPECT_EQ(notes(), want);
-}
-
 TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
     song.insertEvent(Chord(100, {0, 0, 0, 0, 0, 0}, 480, 60));
     start();
