@@ -42,9 +42,7 @@ protected:
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     // A raster tick near the events, sometimes anywhere in the editor's range.
     std::int32_t AnyTick() {
-        if (Uniform(0, 9) == 0)
-            return Uniform(0, MAX_TICK / TICK_RASTER) * TICK_RASTER;
-        return Uniform(0, 240) * TICK_RASTER;
+        return Uniform(0, Uniform(0, 9) == 0 ? MAX_TICK / TICK_RASTER : 240) * TICK_RASTER;
     }
 
     void Recorded(int steps, const Snapshot& before, bool firstOnly = false) {
@@ -159,15 +157,13 @@ protected:
         }
         case 8:
         case 9: {
-            if (history.undoCount > 0) {
-                const std::optional<Snapshot> back = expected.back();
+            // The size of `expected` follows undoCount, as the test checks after every step.
+            const std::optional<Snapshot> back = expected.empty() ? std::nullopt : expected.back();
+            if (!expected.empty())
                 expected.pop_back();
-                undoLastEdit(history, song, 99);
-                if (back) {
-                    EXPECT_EQ(take(song), *back) << "undo did not restore the song";
-                }
-            } else {
-                undoLastEdit(history, song, 99);
+            undoLastEdit(history, song, 99);
+            if (back) {
+                EXPECT_EQ(take(song), *back) << "undo did not restore the song";
             }
             return "undo";
         }

@@ -67,19 +67,5 @@ INSTANTIATE_TEST_SUITE_P(Fields, FieldExitTest, ::testing::Values(
     ExitCase{FieldId::Stroke, "abc", "20", 20}));
 // clang-format on
 
-TEST_F(EventFieldsTest, LoweringTheGateBelowTheStrokeTimeTakesTheStrokeTimeAlong) {
-    put(0, 90, 240, 60);
-    SelectAndShow(0, 0);
-    TypeAndLeave(FieldId::Gate, "100");
-    EXPECT_EQ(At(0).strokeTime, 60);
-    TypeAndLeave(FieldId::Gate, "40");
-    EXPECT_EQ(At(0).gate, 40);
-    EXPECT_EQ(At(0).strokeTime, 40);
-    EXPECT_EQ(fields.stroke.text, "40");
-    TypeAndLeave(FieldId::Gate, "240");
-    EXPECT_EQ(At(0).strokeTime, 40);
-    EXPECT_EQ(fields.stroke.maximum, 240);
-}
-
 } // namespace
 } // namespace cadenzo::testing
