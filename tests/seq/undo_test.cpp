@@ -6,28 +6,7 @@
 namespace cadenzo::testing {
 namespace {
 
-using ClipboardTest = EditingTest;
 using UndoTest = EditingTest;
-
-TEST_F(ClipboardTest, PasteThatWouldOverfillTheSongIsRefusedUntouched) {
-    Fill(MAX_EVENTS, 0);
-    select(0, 40);
-    copySelection(song);
-    // Two copies, one of them on a free tick past the last event: 2001 events.
-    const std::int32_t last = song.songEvents[song.eventCount - 1].signedTick();
-    const EditResult refused = pasteAt(history, song, last);
-    EXPECT_STREQ(refused.status, "Over!");
-    EXPECT_FALSE(refused.eventsChanged);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(history.undoCount, 0);
-    EXPECT_EQ(song.edit.clipMode, 2); // the clipboard waits for room
-
-    // Pasting onto standing events only replaces them, which fits.
-    const EditResult replaced = pasteAt(history, song, 400);
-    EXPECT_EQ(replaced.status, nullptr);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(history.undoCount, 1);
-}
 
 // A step that would pass the pool's 3000 records drops the oldest; the others still undo in order.
 TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
