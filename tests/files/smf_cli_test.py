@@ -35,11 +35,7 @@ NOTES += [[2400, 2880, note, 90, s + 1] for s, note in enumerate((67, 62, 59, 55
 
 class ExportSmf(unittest.TestCase):
     def setUp(self):
-        self.tmp = tempfile.TemporaryDirectory()
-        self.dir = self.tmp.name
-
-    def tearDown(self):
-        self.tmp.cleanup()
+        self.dir = self.enterContext(tempfile.TemporaryDirectory())
 
     def song(self, **kwargs):
         path = os.path.join(self.dir, "song.cz0")

@@ -147,27 +147,5 @@ TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
                                                endOfTrack}));
 }
 
-TEST(SmfOptionsCheck, RefusesValuesOutsideTheirRanges) {
-    const std::pair<void (*)(SmfOptions&), const char*> cases[] = {
-        {[](SmfOptions& o) { o.channel = 17; }, "The channel 17 is outside 1..16."},
-        {[](SmfOptions& o) { o.volumeOn = true, o.volume = 128; },
-         "The volume 128 is outside 0..127."},
-        {[](SmfOptions& o) { o.programItem = 7; },
-         "The program item 7 is not one of the 7 guitars."},
-        {[](SmfOptions& o) { o.format = 3; }, "The format item 3 is not one of the 3 layouts."},
-        {[](SmfOptions& o) { o.init = -1; },
-         "The reset item -1 is not one of the 4 reset messages."},
-        {[](SmfOptions& o) { o.fileName.clear(); }, "No file name is given."},
-        {[](SmfOptions& o) { o.volume = 500; }, ""}, // not written, not checked
-        {[](SmfOptions& o) { o.channel = 16, o.chorusOn = true, o.chorus = 127; }, ""},
-    };
-    for (const auto& [change, message] : cases) {
-        SmfOptions o;
-        o.fileName = "a.mid";
-        change(o);
-        EXPECT_EQ(checkSmfOptions(o), message);
-    }
-}
-
 } // namespace
 } // namespace cadenzo

@@ -1,5 +1,6 @@
 #include "files/song_file.h"
 #include "files/temp_folder.h"
+#include "support/song_events.h"
 
 #include <gtest/gtest.h>
 
@@ -94,13 +95,11 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     const FileResult loaded = loadSong(folder / "known.cz0", f.parts);
     ASSERT_TRUE(loaded.ok()) << loaded.message;
     ASSERT_EQ(f.song.eventCount, 2u);
-    const SongEvent& a = f.song.songEvents[0];
-    EXPECT_EQ(a.frets, (Frets{0, 0, 0, 0, 2, SILENT}));
-    EXPECT_EQ(std::make_tuple(a.tick, a.gate, a.strokeDir, a.strokeTime, a.root),
-              std::make_tuple(0u, 480, std::uint8_t{1}, 60, std::uint8_t{8}));
-    const SongEvent& b = f.song.songEvents[1];
-    EXPECT_EQ(std::make_tuple(b.tick, b.velocity, b.chordType),
-              std::make_tuple(7680u, std::uint8_t{127}, std::uint8_t{5}));
+    SongEvent a = MakeEvent(0, {0, 0, 0, 0, 2, SILENT}, 100, 480, 60, 1);
+    SongEvent b = MakeEvent(7680, {3, 3, 4, 5, 5, 3}, 127, 1440, 0, 0);
+    a.root = 8, b.root = 1, b.chordType = 5;
+    EXPECT_EQ(f.song.songEvents[0], a);
+    EXPECT_EQ(f.song.songEvents[1], b);
     EXPECT_EQ(f.tempo, "96");
     EXPECT_EQ(std::make_tuple(f.midi.midiChannel, f.midi.midiProgram, f.midi.midiVelocity),
               std::make_tuple(2, 40, 90));

@@ -1,16 +1,12 @@
 // Feeds arbitrary bytes to the chord file reader. Whatever it makes of them must leave a table
 // within its 33 slots, and must write back to bytes that read again to the same chords.
 #include "files/chord_file.h"
+#include "fuzz/fuzz_require.h"
 
 #include <cstddef>
 #include <cstdint>
 
 namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        __builtin_trap();
-}
 
 // A table whose every slot holds something, so that stale entries would show.
 cadenzo::UserChordTable FullTable() {

@@ -2,20 +2,12 @@
 // than that (and the pane's state, which follows every read, good or not), and a complete read
 // must write back to bytes that read again to the same values.
 #include "app/settings_file.h"
+#include "fuzz/fuzz_require.h"
 #include "support/recording_settings_sink.h"
 
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-
-namespace {
-
-void Require(bool condition) {
-    if (!condition)
-        __builtin_trap();
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace cadenzo;

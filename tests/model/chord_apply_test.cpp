@@ -7,10 +7,6 @@
 namespace cadenzo {
 namespace {
 
-constexpr std::uint8_t x = SILENT;
-constexpr int C = 1, E = 5, Gs = 9; // Chord1 items
-constexpr int major = 0, minor7 = 5, dim = 12, sevenFlat9 = 19;
-
 Guitar TunedGuitar(const char* name = "Standard") {
     for (const auto& preset : tunePreset)
         if (std::string(preset.name) == name) {
@@ -19,30 +15,6 @@ Guitar TunedGuitar(const char* name = "Standard") {
             return g;
         }
     throw std::invalid_argument(name);
-}
-
-TEST(applyChord, SetsTheVoicingAndMovesTheNeckUnlessNothingValidIsShown) {
-    Guitar g = TunedGuitar();
-    g.neckSpan = 5;
-    g.neckPos = 12;
-    EXPECT_EQ(applyChord(g, {C, major}), 1);
-    EXPECT_EQ(g.currentFrets(), (Frets{0, 1, 0, 2, 3, 0}));
-    EXPECT_EQ(g.neckPos, 1);
-    g.chordPos = 2;
-    EXPECT_EQ(applyChord(g, {C, major}), 8);
-    EXPECT_EQ(g.currentFrets(), (Frets{8, 8, 9, 10, 10, 8}));
-    EXPECT_EQ(g.neckPos, 8);
-
-    // " --" (no root), indexes outside the lists and an unknown position keep the frets.
-    g.neckPos = 4;
-    const ChordSelection kept[] = {{0, minor7}, {13, 0}, {-1, 0}, {C, 24}, {C, -1}};
-    for (const auto& shown : kept) {
-        EXPECT_EQ(applyChord(g, shown), 4);
-        EXPECT_EQ(g.currentFrets(), (Frets{8, 8, 9, 10, 10, 8}));
-    }
-    g.chordPos = 3;
-    EXPECT_EQ(applyChord(g, {C, major}), 4);
-    EXPECT_EQ(g.currentFrets(), (Frets{8, 8, 9, 10, 10, 8}));
 }
 
 // Every voicing in every tuning: silent entries stay silent, played ones keep their pitch or

@@ -105,44 +105,5 @@ TEST(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
     }
 }
 
-class UserChords : public testing::Test {
-protected:
-    void SetUp() override {
-        guitar.neckSpan = 5;
-        guitar.neckPos = 9;
-        table.userChordFlet[1] = {3, 0, 0, 0, 2, 3};
-        table.userChordKey[1] = 7; // "G"
-        table.userChordFlet[3] = {256, 259, 255, 0, 0, 0};
-        table.userChordCount = 3; // slot 2 holds six open strings
-    }
-    bool apply(int k) { return applyUserChord(table, k, guitar, chord1, chord2); }
-    UserChordTable table;
-    Guitar guitar;
-    int chord1 = 5;
-    int chord2 = 7;
-};
-
-TEST_F(UserChords, ATypedCharacterSelectsByKeyLetterThenReappliesTheSelectedChord) {
-    for (char32_t typed : {U'g', U'G', U'x'}) {
-        int usr = typed == U'x' ? 1 : 0;
-        guitar.setFrets({9, 9, 9, 9, 9, 9});
-        EXPECT_TRUE(userChordKeyPress(table, typed, usr, guitar, chord1, chord2));
-        EXPECT_EQ(usr, 1);
-        EXPECT_EQ(guitar.currentFrets(), (Frets{3, 0, 0, 0, 2, 3}));
-    }
-    int usr = 0;
-    EXPECT_FALSE(userChordKeyPress(table, U'x', usr, guitar, chord1, chord2));
-    EXPECT_EQ(guitar.currentFrets(), (Frets{3, 0, 0, 0, 2, 3}));
-    // A leftover above the count deselects; slot 32 is never searched; the key 0 of slot 0
-    // stands for "@".
-    table.userChordKey[20] = 2;
-    table.userChordKey[32] = 3;
-    usr = 1;
-    EXPECT_FALSE(userChordKeyPress(table, U'b', usr, guitar, chord1, chord2));
-    EXPECT_EQ(usr, -1);
-    EXPECT_EQ(userChordKeyLookup(table, U'c', 1), 1);
-    EXPECT_EQ(userChordKeyLookup(table, U'@', 1), 0);
-}
-
 } // namespace
 } // namespace cadenzo

@@ -20,23 +20,23 @@ cleanup() {
 trap cleanup EXIT
 
 sh "$(dirname "$0")/../support/clear_stale_jack_registry.sh"
+# wait_for COMMAND: true once COMMAND succeeds, false after ten seconds.
+wait_for() {
+    i=0
+    until eval "$1"; do
+        i=$((i + 1))
+        [ $i -gt 100 ] && return 1
+        sleep 0.1
+    done
+}
 
 jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
 jackd_pid=$!
-i=0
-until jack_lsp >/dev/null 2>&1; do
-    i=$((i + 1))
-    [ $i -gt 100 ] && { echo "jackd did not start"; cat "$work/jackd.log"; exit 1; }
-    sleep 0.1
-done
+wait_for 'jack_lsp >/dev/null 2>&1' || { echo "jackd did not start"; cat "$work/jackd.log"; exit 1; }
 jack_midi_dump >"$work/dump" 2>/dev/null &
 dump_pid=$!
-i=0
-until jack_lsp 2>/dev/null | grep -q 'midi-monitor:input'; do
-    i=$((i + 1))
-    [ $i -gt 100 ] && { echo "jack_midi_dump did not start"; exit 1; }
-    sleep 0.1
-done
+wait_for "jack_lsp 2>/dev/null | grep -q 'midi-monitor:input'" || {
+    echo "jack_midi_dump did not start"; exit 1; }
 
 "$cli" play "$song" --dry-run --from "$from" | awk '{ print tolower($2 " " $3 " " $4) }' \
     | sed -E 's/^(c. ..) ..$/\1/' >"$work/want"
@@ -45,11 +45,7 @@ done
 # The last messages may still be on their way through the server: wait until as many lines
 # have arrived as were sent (or ten seconds), then compare.
 got() { sed -E -n 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*$/\1/p' "$work/dump" | sed -E 's/ +$//'; }
-i=0
-while [ "$(got | wc -l)" -lt "$(wc -l <"$work/want")" ] && [ $i -lt 100 ]; do
-    i=$((i + 1))
-    sleep 0.1
-done
+wait_for '[ "$(got | wc -l)" -ge "$(wc -l <"$work/want")" ]'
 got >"$work/got"
 diff -u "$work/want" "$work/got"
 status=$?

@@ -47,7 +47,7 @@ struct PlaybackFixture {
     // The window's side of the play line, polled after every callback as a display refresh
     // would: the lines drawn and the page turns (applied to the view as its scroll bar would).
     PlayLineFollower follower;
-    std::vector<int> lines, pages;
+    std::vector<int> lines;
     std::vector<Sent> log;
     std::size_t seen = 0;
 
@@ -72,12 +72,10 @@ struct PlaybackFixture {
         for (int i = 0; i < n && timer.fire(); ++i) {
             collect(timer.ticks());
             const PlayLineStep step = follower.poll(engine, song);
-            if (step.page) {
-                pages.push_back(*step.page);
+            if (step.page)
                 song.scrollView(std::clamp(*step.page, 0, SEQ_BAR_MAX));
-            } else if (step.draw) {
+            else if (step.draw)
                 lines.push_back(step.x);
-            }
         }
     }
     // The logged note messages (program changes left out).
@@ -125,17 +123,15 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         f.timer.caps = c.caps;
         f.timer.capsFail = c.capsFail;
         ASSERT_EQ(f.start(c.tempo), c.result);
+        const bool started = c.result == R::Started;
         EXPECT_EQ(f.engine.playPeriod(), c.period);
-        if (c.result == R::BadTempo) {
-            EXPECT_EQ(f.engine.transportState(), Transport::Stop);
-            EXPECT_FALSE(f.timer.running());
-            EXPECT_TRUE(f.log.empty());
-            continue;
-        }
-        EXPECT_DOUBLE_EQ(f.engine.playIncrement(), c.increment);
-        EXPECT_EQ(f.engine.transportState(), Transport::Play);
         EXPECT_EQ(f.timer.running(), c.period != 0);
-        EXPECT_EQ(f.log, (std::vector<Sent>{{0, packShortMsg(0xC3, 40, 0)}}));
+        EXPECT_EQ(f.engine.transportState(), started ? Transport::Play : Transport::Stop);
+        EXPECT_EQ(f.log, (started ? std::vector<Sent>{{0, packShortMsg(0xC3, 40, 0)}}
+                                  : std::vector<Sent>{}));
+        if (!started)
+            continue;
+        EXPECT_DOUBLE_EQ(f.engine.playIncrement(), c.increment);
         if (c.period != 0) { // a second start does nothing while a timer runs
             EXPECT_EQ(f.engine.start("120"), R::Running);
         }
@@ -206,22 +202,6 @@ TEST(PlaybackStroke, SpreadsTheAudibleStringsAndReleasesThemTogether) {
     }
 }
 
-TEST_F(Playback, AnEventInsideThePreviousGateStartsWhenThatGateEnds) {
-    // Written straight into the list, as a foreign file could hold it (sorting would cut the gate).
-    song.songEvents[0] = Chord(0, {0, X, X, X, X, X}, 480, 0);
-    song.songEvents[1] = Chord(240, {X, 0, X, X, X, X}, 100, 0);
-    song.eventCount = 2;
-    start();
-    fire(FirstCallbackAfter(480));
-    const int release = FirstCallbackAfter(480) - 1;
-    // The late event's own gate (240 + 100) has passed already: it ends at the next callback.
-    const std::vector<Sent> want = {{FirstCallbackAfter(0), On(Note(0))},
-                                    {release, Off(Note(0))},
-                                    {release, On(Note(1))},
-                                    {release + 1, Off(Note(1))}};
-    EXPECT_EQ(notes(), want);
-}
-
 TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
     song.insertEvent(Chord(100, {0, 0, 0, 0, 0, 0}, 480, 60));
     start();
@@ -249,76 +229,6 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
     for (int s = 0; s < 6; ++s)
         want.push_back({FirstCallbackAfter(580) - 1 + 100, Off(Note(s))});
     EXPECT_EQ(notes(), want);
-}
-
-TEST_F(Playback, ThePlayLineIsDrawnEveryFiveTicksOrOnRequest) {
-    song.insertEvent(Chord(0, {0, X, X, X, X, X}, 4000, 0));
-    start();
-    fire(10); // positions 2, 4, ..., 20: lines at 10 and 20
-    const ViewGeometry view{0, 2};
-    EXPECT_EQ(lines, (std::vector<int>{tickToX(song.meterTable, view, 10),
-                                       tickToX(song.meterTable, view, 20)}));
-    engine.requestRedraw();
-    fire(1); // 22
-    EXPECT_EQ(lines.back(), tickToX(song.meterTable, view, 22));
-    fire(1); // 24: off the raster again
-    EXPECT_EQ(lines.size(), 3u);
-    // A display refresh that comes after several lines draws only the newest one.
-    timer.fire(5); // 26 .. 34: lines at 30
-    timer.fire(1); // 36
-    timer.fire(2); // 38, 40: line at 40
-    const PlayLineStep step = follower.poll(engine, song);
-    EXPECT_TRUE(step.draw);
-    EXPECT_EQ(step.x, tickToX(song.meterTable, view, 40));
-    EXPECT_FALSE(follower.poll(engine, song).draw) << "nothing new since";
-}
-
-TEST_F(Playback, EditsWhilePlayingStrikeNothingTwiceAndReleaseWhatTheyRemove) {
-    const Frets a{0, 0, 0, 0, 0, 0}, b{1, 1, 1, 1, 1, 1}, c{2, 2, 2, 2, 2, 2};
-    song.insertEvent(Chord(480, a, 400, 60));
-    song.insertEvent(Chord(960, b, 400, 60));
-    song.insertEvent(Chord(1440, c, 400, 60));
-    song.playTick = 480;
-    start();
-    const auto fireTo = [this](double tick) {
-        while (engine.playPos() <= tick)
-            fire(1);
-    };
-    fireTo(500); // three strings of the first chord sound
-    {
-        PlaybackEngine::ListEdit edit(engine);
-        song.insertEvent(Chord(0, c, 240, 60)); // behind the play position: never played
-        song.sortEvents();
-    }
-    fireTo(975); // two strings of the second chord
-    const auto onsOf = [this](int fret) {
-        std::vector<int> strings;
-        for (const Sent& m : notes())
-            if ((m.message & 0xF0) == 0x90)
-                for (int s = 0; s < 6; ++s)
-                    if (m.message == On(Note(s) + fret))
-                        strings.push_back(s);
-        return strings;
-    };
-    EXPECT_EQ(onsOf(0), (std::vector<int>{5, 4, 3, 2, 1, 0})) << "the first chord, once";
-    EXPECT_EQ(onsOf(1), (std::vector<int>{5, 4}));
-    EXPECT_TRUE(onsOf(2).empty());
-
-    const std::size_t before = log.size();
-    {
-        PlaybackEngine::ListEdit edit(engine);
-        song.clearRange(960, 960); // the sounding chord goes
-        song.sortEvents();
-    }
-    collect(-1);
-    std::vector<Sent> released(log.begin() + static_cast<std::ptrdiff_t>(before), log.end());
-    std::vector<Sent> want;
-    for (int s = 0; s < 6; ++s)
-        want.push_back({-1, Off(Note(s) + 1)});
-    EXPECT_EQ(released, want) << "released at once";
-    fireTo(1500);
-    EXPECT_EQ(onsOf(2), (std::vector<int>{5, 4, 3, 2, 1, 0})) << "the next chord plays in time";
-    EXPECT_EQ(onsOf(1), (std::vector<int>{5, 4}));
 }
 
 TEST_F(Playback, TheTimerStopsWhenTheListEndsBeforeThePlayedEvent) {

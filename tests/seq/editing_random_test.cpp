@@ -9,25 +9,16 @@
 #include <optional>
 #include <random>
 #include <string>
-#include <tuple>
 
 namespace cadenzo::testing {
 namespace {
 
-// What an undo must bring back exactly, gates and stroke times included: the sort cuts the gate of
-// the event in front of an edited span, and the step must give that back too.
-using EventKey = std::tuple<std::int32_t, Frets, std::uint8_t, std::int32_t, std::int32_t,
-                            std::uint8_t, std::uint8_t, std::uint8_t>;
-using Snapshot = std::vector<EventKey>;
+// What an undo must bring back byte for byte, gates and stroke times included: the sort cuts the
+// gate of the event in front of an edited span, and the step must give that back too.
+using Snapshot = std::vector<SongEvent>;
 
 Snapshot take(const Song& song) {
-    Snapshot s;
-    for (std::uint32_t i = 0; i < song.eventCount; ++i) {
-        const SongEvent& e = song.songEvents[i];
-        s.emplace_back(e.signedTick(), e.frets, e.velocity, e.gate, e.strokeTime, e.strokeDir,
-                       e.root, e.chordType);
-    }
-    return s;
+    return {song.songEvents.begin(), song.songEvents.begin() + song.eventCount};
 }
 
 // Random sessions of every editing operation, mouse gestures (also unfinished or with modifiers)
@@ -51,9 +42,7 @@ protected:
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     // A raster tick near the events, sometimes anywhere in the editor's range.
     std::int32_t AnyTick() {
-        if (Uniform(0, 9) == 0)
-            return Uniform(0, MAX_TICK / TICK_RASTER) * TICK_RASTER;
-        return Uniform(0, 240) * TICK_RASTER;
+        return Uniform(0, Uniform(0, 9) == 0 ? MAX_TICK / TICK_RASTER : 240) * TICK_RASTER;
     }
 
     void Recorded(int steps, const Snapshot& before, bool firstOnly = false) {
@@ -168,15 +157,13 @@ protected:
         }
         case 8:
         case 9: {
-            if (history.undoCount > 0) {
-                const std::optional<Snapshot> back = expected.back();
+            // The size of `expected` follows undoCount, as the test checks after every step.
+            const std::optional<Snapshot> back = expected.empty() ? std::nullopt : expected.back();
+            if (!expected.empty())
                 expected.pop_back();
-                undoLastEdit(history, song, 99);
-                if (back) {
-                    EXPECT_EQ(take(song), *back) << "undo did not restore the song";
-                }
-            } else {
-                undoLastEdit(history, song, 99);
+            undoLastEdit(history, song, 99);
+            if (back) {
+                EXPECT_EQ(take(song), *back) << "undo did not restore the song";
             }
             return "undo";
         }
@@ -289,8 +276,7 @@ protected:
     // One edit of the view or the fields that records exactly one undo step when it records any;
     // undoing that step at once must give back every event as it was, to the byte.
     void EditThenUndo() {
-        const std::vector<SongEvent> before(song.songEvents.begin(),
-                                            song.songEvents.begin() + song.eventCount);
+        const Snapshot before = take(song);
         bool recorded = false;
         switch (Uniform(0, 2)) {
         case 0: {
@@ -330,9 +316,7 @@ protected:
         if (!recorded)
             return;
         undoLastEdit(history, song, ctx.scrollMax);
-        const std::vector<SongEvent> after(song.songEvents.begin(),
-                                           song.songEvents.begin() + song.eventCount);
-        EXPECT_EQ(after, before) << "undo did not restore the events";
+        EXPECT_EQ(take(song), before) << "undo did not restore the events";
     }
 
     ::testing::AssertionResult EditorRangesHold() const {
@@ -359,12 +343,12 @@ protected:
 TEST_P(RandomEditing, InvariantsHoldAfterEveryOperation) {
     for (int op = 0; op < 2000; ++op) {
         const char* name = Step();
-        ASSERT_TRUE(SongInvariantsHold(song)) << "after op " << op << " (" << name << ")";
-        ASSERT_TRUE(HistoryInvariantsHold(history)) << "after op " << op << " (" << name << ")";
-        ASSERT_TRUE(EditorRangesHold()) << "after op " << op << " (" << name << ")";
-        ASSERT_EQ(static_cast<int>(expected.size()), history.undoCount)
-            << "after op " << op << " (" << name << ")";
-        ASSERT_FALSE(::testing::Test::HasFailure()) << "after op " << op << " (" << name << ")";
+        SCOPED_TRACE(::testing::Message() << "after op " << op << " (" << name << ")");
+        ASSERT_TRUE(SongInvariantsHold(song));
+        ASSERT_TRUE(HistoryInvariantsHold(history));
+        ASSERT_TRUE(EditorRangesHold());
+        ASSERT_EQ(static_cast<int>(expected.size()), history.undoCount);
+        ASSERT_FALSE(::testing::Test::HasFailure());
     }
 }
 

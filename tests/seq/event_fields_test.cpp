@@ -3,25 +3,8 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-#include <string>
-
 namespace cadenzo::testing {
 namespace {
-
-class EventFieldsTest : public EditingTest {
-protected:
-    EventFields fields;
-
-    void SelectAndShow(std::int32_t anchor, std::int32_t cursor) {
-        select(anchor, cursor);
-        updateEventFields(fields, song, anchor, cursor);
-    }
-    void TypeAndLeave(FieldId id, const std::string& text) {
-        fields.Field(id).Type(text);
-        commitField(id, fields, song, history);
-    }
-};
 
 struct ExitCase {
     FieldId id;
@@ -30,16 +13,19 @@ struct ExitCase {
     std::int32_t value; // the selected events' value afterwards
 };
 
-class FieldExitTest : public EventFieldsTest, public ::testing::WithParamInterface<ExitCase> {};
+class FieldExitTest : public EditingTest, public ::testing::WithParamInterface<ExitCase> {};
 
 // Events at 0 and 480 selected (velocities 80 and 100, gate 240, stroke 60), one at 1920 not.
 TEST_P(FieldExitTest, ValidatesThenAppliesToEverySelectedEvent) {
     const ExitCase c = GetParam();
+    EventFields fields;
     put(0, 80, 240, 60);
     put(480, 100, 240, 60);
     put(1920, 90, 240, 60);
-    SelectAndShow(0, 480);
-    TypeAndLeave(c.id, c.typed);
+    select(0, 480);
+    updateEventFields(fields, song, 0, 480);
+    fields.Field(c.id).Type(c.typed);
+    commitField(c.id, fields, song, history);
     EXPECT_EQ(fields.Field(c.id).text, c.text);
     for (std::int32_t t : {0, 480}) {
         const SongEvent& e = At(t);
@@ -66,20 +52,6 @@ INSTANTIATE_TEST_SUITE_P(Fields, FieldExitTest, ::testing::Values(
     ExitCase{FieldId::Stroke, "500", "240", 240}, // up to the gate
     ExitCase{FieldId::Stroke, "abc", "20", 20}));
 // clang-format on
-
-TEST_F(EventFieldsTest, LoweringTheGateBelowTheStrokeTimeTakesTheStrokeTimeAlong) {
-    put(0, 90, 240, 60);
-    SelectAndShow(0, 0);
-    TypeAndLeave(FieldId::Gate, "100");
-    EXPECT_EQ(At(0).strokeTime, 60);
-    TypeAndLeave(FieldId::Gate, "40");
-    EXPECT_EQ(At(0).gate, 40);
-    EXPECT_EQ(At(0).strokeTime, 40);
-    EXPECT_EQ(fields.stroke.text, "40");
-    TypeAndLeave(FieldId::Gate, "240");
-    EXPECT_EQ(At(0).strokeTime, 40);
-    EXPECT_EQ(fields.stroke.maximum, 240);
-}
 
 } // namespace
 } // namespace cadenzo::testing

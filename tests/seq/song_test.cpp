@@ -1,24 +1,15 @@
-#include "seq/seq_geometry.h"
 #include "seq/song.h"
 #include "support/song_events.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
-#include <vector>
 
 namespace cadenzo {
 namespace {
 
 SongEvent Event(std::uint32_t tick, std::int32_t gate = 120, std::int32_t strokeTime = 60) {
     return test::MakeEvent(tick, {0, 1, 0, 2, 3, SILENT}, 100, gate, strokeTime);
-}
-
-std::vector<std::uint32_t> Ticks(const Song& song) {
-    std::vector<std::uint32_t> ticks;
-    for (std::uint32_t i = 0; i < song.eventCount; ++i)
-        ticks.push_back(song.songEvents[i].tick);
-    return ticks;
 }
 
 // Every slot from eventCount up must be free: the end marker is always there.
@@ -39,21 +30,6 @@ TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
     ExpectFreeTail(song);
     song.insertEvent(Event(40, 7, 0));
     EXPECT_EQ(song.songEvents[1], Event(40, 7, 0));
-}
-
-// Fixed fault: events of one tick (a list read from a file may hold them) swapped places.
-TEST(SongModel, SortEventsKeepsTheOrderOfEventsAtTheSameTick) {
-    Song song;
-    const std::uint32_t ticks[] = {960, 480, 480, 0};
-    for (std::uint8_t i = 0; i < 4; ++i) {
-        song.songEvents[i] = Event(ticks[i]);
-        song.songEvents[i].velocity = i;
-    }
-    song.eventCount = 4;
-    song.sortEvents();
-    EXPECT_EQ(Ticks(song), (std::vector<std::uint32_t>{0, 480, 480, 960}));
-    EXPECT_EQ(song.songEvents[1].velocity, 1);
-    EXPECT_EQ(song.songEvents[2].velocity, 2);
 }
 
 TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {

@@ -1,5 +1,4 @@
 #include "editing_fixture.h"
-#include "seq/meter_step.h"
 
 #include <gmock/gmock.h>
 
@@ -9,7 +8,6 @@ namespace {
 using ::testing::ElementsAre;
 
 using EnterChordTest = EditingTest;
-using TransferTest = EditingTest;
 
 TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
     context.chord1Index = 1;
@@ -57,72 +55,6 @@ TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntr
     undoLastEdit(history, song, 99);
     EXPECT_THAT(Ticks(), ElementsAre(0, 960));
     EXPECT_EQ(song.edit.cursorTick, 1920);
-}
-
-TEST_F(EnterChordTest, TheTwoThousandthIsAcceptedAndTheNextRefused) {
-    Fill(MAX_EVENTS - 1, 1920);
-    EXPECT_EQ(enterHeldChord(history, song, guitar, context).status, nullptr);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    const std::int32_t cursor = song.edit.cursorTick;
-    const EditResult r = enterHeldChord(history, song, guitar, context);
-    EXPECT_STREQ(r.status, "Over!");
-    EXPECT_FALSE(r.eventsChanged);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(history.undoCount, 1);
-    EXPECT_EQ(song.edit.cursorTick, cursor);
-}
-
-TEST_F(TransferTest, SendToFretboardTakesOnlyAnEventExactlyAtTheCursor) {
-    SongEvent e = Event(480);
-    e.frets = {SILENT, 10, 12, 12, 10, SILENT};
-    song.insertEvent(e);
-    song.sortEvents();
-    guitar.neckSpan = 6;
-    select(0, 520); // no event exactly there: the frets stay, the rest runs
-    const Frets before = guitar.currentFrets();
-    EXPECT_TRUE(sendEventToFretboard(song, guitar).fretboardChanged);
-    EXPECT_EQ(guitar.currentFrets(), before);
-    EXPECT_EQ(song.edit.cursorTick, 520);
-    select(0, 480);
-    EXPECT_TRUE(sendEventToFretboard(song, guitar).fretboardChanged);
-    EXPECT_EQ(guitar.currentFrets(), e.frets);
-    EXPECT_EQ(guitar.neckPos, 10);
-    EXPECT_EQ(song.edit.cursorTick, 0);
-}
-
-TEST_F(TransferTest, TimeSignatureAppliesFromTheBarAtOrAfterTheCursor) {
-    struct Case {
-        std::int32_t cursor;
-        int num1Index, den2Index;
-        int firstChangedBar; // 0: nothing changes
-        bool marked;
-    };
-    for (const Case c :
-         {Case{3840, 2, 2, 3, true},  // on the first tick of bar 3
-          Case{3960, 2, 2, 4, true},  // inside bar 3
-          Case{3840, 3, 2, 3, false}, // the same as bar 2: no mark
-          Case{3840, 3, 4, 3, true},  // only the denominator differs
-          Case{190080, 2, 2, 100, true}, Case{190200, 2, 2, 0, false}, // past the start of bar 100
-          Case{0, 16, 2, 0, false},                                    // not an item of hyoshi1
-          Case{0, 3, 5, 0, false}}) {                                  // not an item of hyoshi2
-        SCOPED_TRACE(c.cursor);
-        song.resetSong();
-        song.edit.cursorTick = c.cursor;
-        const MeterTable before = song.meterTable;
-        EXPECT_EQ(timeSignatureChange(song, c.num1Index, c.den2Index), c.firstChangedBar != 0);
-        const int n = c.firstChangedBar == 0 ? METER_ENTRIES : c.firstChangedBar;
-        for (int k = 1; k < n; ++k) {
-            ASSERT_EQ(song.meterTable[k].num, before[k].num) << k;
-            ASSERT_EQ(song.meterTable[k].endTick, before[k].endTick) << k;
-        }
-        for (int k = n; k < METER_ENTRIES; ++k) {
-            ASSERT_EQ(song.meterTable[k].num, c.num1Index + 1) << k;
-            ASSERT_EQ(song.meterTable[k].den, 1 << c.den2Index) << k;
-        }
-        if (c.firstChangedBar != 0) {
-            EXPECT_EQ(song.meterTable[n].changed, c.marked ? 1 : 0);
-        }
-    }
 }
 
 } // namespace

@@ -6,90 +6,42 @@
 namespace cadenzo::testing {
 namespace {
 
-using ClipboardTest = EditingTest;
 using UndoTest = EditingTest;
 
-TEST_F(ClipboardTest, SelectionIsLimitedAndCollapsesOntoTheAnchor) {
-    struct Case {
-        std::int32_t anchor, cursor, clipStart, clipEnd, collapsed;
-    };
-    for (const Case c : {Case{960, 0, 0, 960, 960}, Case{0, 960, 0, 960, 0},
-                         Case{200000, 960, 960, 192000, 192000}, Case{-40, 480, 0, 480, 0}}) {
-        select(c.anchor, c.cursor);
-        cutSelection(song);
-        EXPECT_EQ(song.edit.clipStart, c.clipStart) << c.anchor;
-        EXPECT_EQ(song.edit.clipEnd, c.clipEnd) << c.anchor;
-        EXPECT_EQ(song.edit.anchorTick, c.collapsed) << c.anchor;
-        EXPECT_EQ(song.edit.cursorTick, c.collapsed) << c.anchor;
-    }
-}
-
-TEST_F(ClipboardTest, PasteThatWouldOverfillTheSongIsRefusedUntouched) {
-    Fill(MAX_EVENTS, 0);
-    select(0, 40);
-    copySelection(song);
-    // Two copies, one of them on a free tick past the last event: 2001 events.
-    const std::int32_t last = song.songEvents[song.eventCount - 1].signedTick();
-    const EditResult refused = pasteAt(history, song, last);
-    EXPECT_STREQ(refused.status, "Over!");
-    EXPECT_FALSE(refused.eventsChanged);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(history.undoCount, 0);
-    EXPECT_EQ(song.edit.clipMode, 2); // the clipboard waits for room
-
-    // Pasting onto standing events only replaces them, which fits.
-    const EditResult replaced = pasteAt(history, song, 400);
-    EXPECT_EQ(replaced.status, nullptr);
-    EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    EXPECT_EQ(history.undoCount, 1);
-}
-
-// Marks the events of a span with an edit number in two fret bytes (velocity is too small).
-void MarkSpan(Song& song, std::int32_t a, std::int32_t b, int mark) {
-    for (std::uint32_t i = 0; i < song.eventCount; ++i) {
-        SongEvent& e = song.songEvents[i];
-        if (e.signedTick() >= a && e.signedTick() <= b) {
-            e.frets[0] = static_cast<std::uint8_t>(mark % 256);
-            e.frets[1] = static_cast<std::uint8_t>(mark / 256);
-        }
-    }
-}
-
-int MarkAt(const Song& song, std::int32_t tick) {
-    const int i = song.findEvent(tick);
-    return i < 0 ? -1 : song.songEvents[i].frets[0] + 256 * song.songEvents[i].frets[1];
-}
-
+// A step that would pass the pool's 3000 records drops the oldest; the others still undo in order.
 TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     for (int k = 0; k < 20; ++k)
         put(40 * k);
-    MarkSpan(song, 0, 760, 0);
-    // 299 steps of 10 saved events each: 2990 records.
-    for (int k = 0; k < 299; ++k) {
-        pushUndo(history, song, 0, 360);
-        MarkSpan(song, 0, 360, k + 1);
-    }
-    ASSERT_EQ(history.undoCount, 299);
+    // Every step marks the events it saved with its number, in two fret bytes.
+    const auto step = [&](std::int32_t last, int mark) {
+        if (mark > 0)
+            pushUndo(history, song, 0, last);
+        for (std::uint32_t i = 0; i < song.eventCount; ++i)
+            if (song.songEvents[i].signedTick() <= last)
+                song.songEvents[i].frets = {static_cast<std::uint8_t>(mark % 256),
+                                            static_cast<std::uint8_t>(mark / 256)};
+    };
+    const auto markAt = [&](std::int32_t tick) {
+        return At(tick).frets[0] + 256 * At(tick).frets[1];
+    };
+    step(760, 0);
+    for (int k = 1; k < 300; ++k)
+        step(360, k); // ten records each
     ASSERT_EQ(history.usedRecords(), 2990);
-    // A step of 20 records would pass 3000: step 0 gives way.
-    pushUndo(history, song, 0, 760);
-    MarkSpan(song, 0, 760, 1000);
+    step(760, 1000); // twenty more would pass 3000: step 1 gives way
     EXPECT_EQ(history.undoCount, 299);
     EXPECT_EQ(history.usedRecords(), 3000);
     EXPECT_TRUE(HistoryInvariantsHold(history));
-
     undoLastEdit(history, song, 99);
-    EXPECT_EQ(MarkAt(song, 0), 299);
-    EXPECT_EQ(MarkAt(song, 400), 0);
-    for (int k = 298; k >= 1; --k) {
-        undoLastEdit(history, song, 99);
-        ASSERT_EQ(MarkAt(song, 0), k) << "after undoing step " << k;
-        ASSERT_EQ(MarkAt(song, 360), k);
+    EXPECT_EQ(markAt(400), 0);
+    for (int k = 299; k >= 1; --k) {
+        ASSERT_EQ(markAt(0), k) << "before undoing step " << k;
+        ASSERT_EQ(markAt(360), k);
+        undoLastEdit(history, song, 99); // the last of these finds the dropped step gone
     }
     EXPECT_EQ(history.undoCount, 0);
     EXPECT_EQ(song.eventCount, 20u);
-    undoLastEdit(history, song, 99); // the first step was dropped: nothing more to take back
-    EXPECT_EQ(MarkAt(song, 0), 1);
+    EXPECT_EQ(markAt(0), 1);
 }
 
 // Paste and Undo rebuild the list in one pass; these tests hold them to the result of doing the

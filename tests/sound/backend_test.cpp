@@ -1,16 +1,9 @@
 #include "sound/fluidsynth/fluid_midi_out.h"
 #include "sound/midi_port.h"
-#include "sound/rtmidi/rtmidi_out.h"
-#include "sound/system_midi_out.h"
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cmath>
-#include <filesystem>
-#include <fstream>
-#include <thread>
-#include <unistd.h>
 #include <vector>
 
 extern "C" const char* __asan_default_options() {

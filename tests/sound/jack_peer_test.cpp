@@ -11,9 +11,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdio>
-#include <cstdlib>
-#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 

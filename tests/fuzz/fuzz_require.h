@@ -1,0 +1,7 @@
+#pragma once
+
+// A broken promise stops the fuzzer at once, with the input that broke it.
+inline void Require(bool condition) {
+    if (!condition)
+        __builtin_trap();
+}
