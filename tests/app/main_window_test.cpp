@@ -1,21 +1,16 @@
 #include "app/window_fixture.h"
 #include "controls/shine_speed_button.h"
-#include "files/song_file.h"
 #include "support/first_run_settings.h"
 #include "support/song_events.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace cadenzo {

@@ -1,24 +1,18 @@
 // The sequencer pane's wiring in the main window, and one song entered, saved, loaded and played.
 #include "app/sequencer_pane.h"
 #include "app/window_fixture.h"
-#include "controls/shine_speed_button.h"
 #include "controls/widget_util.h"
 #include "seq/seq_geometry.h"
 #include "support/song_events.h"
 #include "views/fretboard_view.h"
 #include "views/sequence_view.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace cadenzo {
 namespace {
@@ -206,10 +200,8 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     for (const auto& e : events) { // down strokes: every chord stands on a beat
         u32(e.tick);
         want += std::string(e.frets.begin(), e.frets.end()) + char(e.velocity) + '\0';
-        u32(240);
-        u32(0);
-        u32(60);
-        u32(e.root);
+        for (const int v : {240, 0, 60, e.root})
+            u32(std::uint32_t(v));
     }
     want += "\xFEMET" + std::string("\x04\x04\x00\x00\x00\x00\x03\x04\x02\x00\x00\x00", 12);
     want += std::string("\xFE") + "FLT";

@@ -10,28 +10,20 @@ program=$1
 for tool in Xvfb openbox xdotool xwininfo; do
     command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
 done
-work=$(mktemp -d)
-xpid=
-wmpid=
-cleanup() {
-    [ -n "$wmpid" ] && kill "$wmpid" 2>/dev/null
-    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+work=$(mktemp -d) pids=
+trap 'kill $pids 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run"
 # A private lock and socket: a Cadenzo running elsewhere for the same user is not disturbed.
 export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
 export ASAN_OPTIONS=detect_leaks=0
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xpid=$!
+pids=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 openbox >/dev/null 2>&1 &
-wmpid=$!
+pids="$pids $!"
 for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1
 done
 
 # The place of a window's frame: its client's place less the client's offset in the frame.
@@ -43,11 +35,9 @@ frame() {
 find_window() { # title
     for _ in $(seq 200); do
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
+        [ -n "$id" ] && { echo "$id"; return 0; }; sleep 0.1
     done
-    echo "no window $1" >&2
-    return 1
+    echo "no window $1" >&2; return 1
 }
 
 cd "$work"
@@ -61,8 +51,7 @@ for run in 1 2 3 4 5; do
     # The window manager frames the box a moment after it shows.
     for _ in $(seq 50); do
         set -- $(frame "$main") $(frame "$box")
-        [ "$3 $4" = "$(($1 + 40)) $(($2 + 40))" ] && break
-        sleep 0.1
+        [ "$3 $4" = "$(($1 + 40)) $(($2 + 40))" ] && break; sleep 0.1
     done
     saved="$(sed -n 4p Cadenzo.ini | tr -d '\r') $(sed -n 3p Cadenzo.ini | tr -d '\r')"
     echo "run $run: window at $1 $2, box at $3 $4, settings left top $saved"
@@ -72,9 +61,7 @@ for run in 1 2 3 4 5; do
     sleep 0.3
     xdotool windowactivate --sync "$main" key alt+F4
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$pid" 2>/dev/null; then
-        echo "Cadenzo did not close"; kill "$pid"; cat "$work/out.txt"; exit 1
-    fi
+    ! kill -0 "$pid" 2>/dev/null || { echo "Cadenzo did not close"; kill "$pid"; cat "$work/out.txt"; exit 1; }
     wait "$pid" || { echo "Cadenzo failed"; cat "$work/out.txt"; exit 1; }
 done
 after="$(sed -n 4p Cadenzo.ini | tr -d '\r') $(sed -n 3p Cadenzo.ini | tr -d '\r')"

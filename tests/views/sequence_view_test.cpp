@@ -1,8 +1,4 @@
 #include "controls/widget_util.h"
-#include "seq/event_fields.h"
-#include "seq/seq_mouse.h"
-#include "seq/song.h"
-#include "seq/undo.h"
 #include "support/song_events.h"
 #include "support/test_app.h"
 #include "views/sequence_view.h"
