@@ -1,21 +1,16 @@
 #!/bin/sh
-# Starts and closes Cadenzo five times as a user does, on a private Xvfb display with a real
-# window manager (openbox, which decorates its windows), in a fresh folder. The window must open
-# where the settings file says and stay put (lines 3 and 4 of Cadenzo.ini), and the warning box
-# must stand 40 pixels right of and below the window's frame. MIDI device 200 does not exist, so
-# every start shows that box.
+# Starts and closes Cadenzo five times on a private Xvfb display with openbox (which decorates its
+# windows), in a fresh folder: the window opens where lines 3 and 4 of Cadenzo.ini say and stays
+# put; the warning box (MIDI device 200 does not exist) stands 40 pixels right of and below it.
 # Usage: window_place_test.sh CADENZO_BINARY
 set -eu
-program=$1
-for tool in Xvfb openbox xdotool xwininfo; do
-    command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
-done
+program=$1 failed=0
+for tool in Xvfb openbox xdotool xwininfo; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
 work=$(mktemp -d) pids=
 trap 'kill $pids 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run"
 # A private lock and socket: a Cadenzo running elsewhere for the same user is not disturbed.
-export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS=detect_leaks=0
+export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
 pids=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
@@ -42,7 +37,6 @@ find_window() { # title
 
 cd "$work"
 printf 'CZ0200\r\n0\r\n30\r\n30\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n16777215\r\n65535\r\n0\r\n24\r\n100\r\n200\r\nTrue\r\nFalse\r\nTrue\r\n0\r\n422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n' >Cadenzo.ini
-failed=0
 for run in 1 2 3 4 5; do
     "$program" >"$work/out.txt" 2>&1 &
     pid=$!
