@@ -1,21 +1,16 @@
 #include "app/window_fixture.h"
 #include "controls/shine_speed_button.h"
-#include "files/song_file.h"
 #include "support/first_run_settings.h"
 #include "support/song_events.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QScrollBar>
 #include <QTest>
-#include <gtest/gtest.h>
 
 #include <functional>
-#include <string>
 #include <vector>
 
 namespace cadenzo {
@@ -23,7 +18,6 @@ namespace {
 
 class MainWindowTest : public test::WindowTest {
 protected:
-    void Create(const QString& file = {}) { form->start(file); }
     // Whether the piano roll shows a red bar (a sounding string).
     bool RollShowsABar() const {
         const QImage& picture = form->rollView().rollImage->picture();
@@ -40,7 +34,7 @@ protected:
 };
 
 TEST_F(MainWindowTest, FirstRunWritesTheDefaultsAndClosingSavesSettingsChordsAndThePort) {
-    Create();
+    form->start({});
     EXPECT_EQ(test::ReadBytes(folder / "Cadenzo.ini"), test::firstRunSettings);
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "0\r\n");
     EXPECT_EQ(form->height(), 270);
@@ -74,7 +68,7 @@ TEST_F(MainWindowTest, SongOnTheCommandLineIsLoadedBeforeTheDeviceOpens) {
     Guitar guitar;
     guitar.setTuning(standardTuning);
     ASSERT_TRUE(writeSongFile(folder / "a.cz0", {song, tempo, midi, guitar}).ok());
-    Create(QString::fromStdString((folder / "a.cz0").string()));
+    form->start(QString::fromStdString((folder / "a.cz0").string()));
     EXPECT_EQ(app->song.eventCount, 1u);
     EXPECT_EQ(recorder->eventsAtOpen, 1);
     EXPECT_TRUE(warnings.isEmpty());
@@ -83,7 +77,7 @@ TEST_F(MainWindowTest, SongOnTheCommandLineIsLoadedBeforeTheDeviceOpens) {
 // A song that did not load leaves no name behind, so Save cannot write the empty song over the
 // file (nor over the song opened before it).
 TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
-    Create();
+    form->start({});
     app->song.songPath = (folder / "good.cz0").string();
     form->onSaveSongTriggered();
     test::WriteBytes(folder / "other.cz0", "CZ0100 something else");
@@ -97,7 +91,7 @@ TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
 // "Open UserChord" with a name that does not exist asks first; no keeps the table and the files.
 TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
     test::WriteBytes(folder / "backup.crd", "1\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n");
-    Create();
+    form->start({});
     QStringList asked;
     for (const bool yes : {false, true}) {
         form->ask = [&asked, yes](const QString& text) { return asked << text, yes; };
@@ -116,7 +110,7 @@ TEST_F(MainWindowTest, TheProgramIsChosenOnTheChannelOnceTheDeviceOpens) {
                      "CZ0200\r\n0\r\n30\r\n30\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n"
                      "16777215\r\n65535\r\n5\r\n33\r\n100\r\n0\r\nTrue\r\nFalse\r\nTrue\r\n0\r\n"
                      "422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n");
-    Create();
+    form->start({});
     ASSERT_FALSE(recorder->sent().empty());
     EXPECT_EQ(recorder->sent().back().message, packShortMsg(0xC5, 33, 0));
 }
@@ -125,14 +119,14 @@ TEST_F(MainWindowTest, TheProgramIsChosenOnTheChannelOnceTheDeviceOpens) {
 // window keeps its height, also when line 6 holds 0.
 TEST_F(MainWindowTest, ABrokenSettingsFileStillSetsThePaneAndTheHeight) {
     test::WriteBytes(folder / "Cadenzo.ini", "CZ0200\r\n1\r\n30\r\n30\r\n422\r\n0\r\nnavy\r\n");
-    Create();
+    form->start({});
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(form->height(), 500);
     EXPECT_TRUE(child<QAction>("SaveSong1")->isEnabled());
 }
 
 TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
-    Create();
+    form->start({});
     app->song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, 0}, 100, 240));
     app->song.sortEvents();
     const auto status = [this] { return child<QLabel>("StatusPanel3")->text(); };
@@ -150,7 +144,7 @@ TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
 
 TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
     test::WriteBytes(folder / "backup.crd", "1\r\nC\r\n3\r\n0\r\n1\r\n0\r\n2\r\n3\r\n0\r\n");
-    Create();
+    form->start({});
     child<QAction>("ChordSe1")->setChecked(true);
     for (const auto& clear : std::vector<std::function<void()>>{
              [this] { QTest::mouseClick(child<ShineSpeedButton>("stClrBtn"), Qt::LeftButton); },
@@ -173,7 +167,7 @@ TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
 // The neck scroll bar's value is clamped when a wider window lowers its maximum; that is not the
 // user scrolling: no notes are cut and the chord lists stay as they are.
 TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScroll) {
-    Create();
+    form->start({});
     child<QAction>("ChordSe1")->setChecked(true);
     QScrollBar* bar = form->fretboardView().neckScrollBar;
     bar->setValue(bar->maximum()); // the user scrolls to the far end

@@ -1,24 +1,20 @@
 // The sequencer pane's wiring in the main window, and one song entered, saved, loaded and played.
 #include "app/sequencer_pane.h"
 #include "app/window_fixture.h"
-#include "controls/shine_speed_button.h"
 #include "controls/widget_util.h"
 #include "seq/seq_geometry.h"
 #include "support/song_events.h"
 #include "views/fretboard_view.h"
 #include "views/sequence_view.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
-#include <memory>
+#include <tuple>
 
 namespace cadenzo {
 namespace {
@@ -30,9 +26,8 @@ protected:
         form->showSequencerPane(1);
         pane = child<SequencerPane>("sequencerPane");
     }
-    template <typename T = QWidget> T* Control(const char* name) { return child<T>(name); }
-    void ClickButton(const char* name) { test::click(Control(name), {5, 5}); }
-    void ClickArrow(const char* name) { test::click(Control<QToolButton>(name), {3, 3}); }
+    void ClickButton(const char* name) { test::click(child(name), {5, 5}); }
+    void ClickArrow(const char* name) { test::click(child<QToolButton>(name), {3, 3}); }
     // A click in the view one pixel right of tick t's line (the view's first grid line itself
     // lies left of the pixels that snap), as the view hands it on.
     void ClickAt(std::int32_t tick, int y) {
@@ -44,7 +39,7 @@ protected:
     // `pop<item+1>` of the menu of `l_step`.
     void ChooseStep(int item) {
         pane->openPopupFrom(PopupSource::Step);
-        Control<QAction>(("pop" + std::to_string(item + 1)).c_str())->trigger();
+        child<QAction>(("pop" + std::to_string(item + 1)).c_str())->trigger();
     }
 
     SequencerPane* pane = nullptr;
@@ -58,8 +53,8 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     app->song.insertEvent(Event(0, 80));
     app->song.insertEvent(Event(480, 100));
     app->song.sortEvents();
-    auto* vel = Control<QLineEdit>("e_vel");
-    auto* gate = Control<QLineEdit>("e_gate");
+    auto* vel = child<QLineEdit>("e_vel");
+    auto* gate = child<QLineEdit>("e_gate");
     EXPECT_FALSE(vel->isEnabled()) << "nothing is selected yet";
 
     SeqMouseContext c{app->song, app->history, app->eventFields, app->seqMouse};
@@ -88,24 +83,24 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     EXPECT_EQ(app->song.eventCount, 0u);
     EXPECT_FALSE(gate->isEnabled());
 
-    Control<QAction>("UndoZ1")->trigger();
+    child<QAction>("UndoZ1")->trigger();
     ASSERT_EQ(app->song.eventCount, 2u);
     EXPECT_EQ(velocities(), (std::vector<int>{127, 127}));
-    Control<QAction>("UndoZ1")->trigger();
+    child<QAction>("UndoZ1")->trigger();
     EXPECT_EQ(velocities(), (std::vector<int>{80, 100}));
 }
 
 TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     const auto shown = [this] {
-        return std::vector<bool>{Control("play_button")->isVisible(),
-                                 Control("play_on_button")->isVisible()};
+        return std::vector<bool>{child("play_button")->isVisible(),
+                                 child("play_on_button")->isVisible()};
     };
     EXPECT_EQ(shown(), (std::vector<bool>{true, false}));
     app->song.insertEvent(Event(0, 100));
     app->song.insertEvent(Event(7680, 100));
     app->song.sortEvents();
 
-    auto* tempo = Control<QLineEdit>("tempo");
+    auto* tempo = child<QLineEdit>("tempo");
     tempo->selectAll();
     QTest::keyClicks(tempo, "fast");
     ClickButton("play_button");
@@ -121,24 +116,24 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     EXPECT_EQ(shown(), (std::vector<bool>{false, true}));
     // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view
     // pages on to begin with that bar.
-    for (int i = 0; i < 200 && Control<QScrollBar>("seqBar")->value() == 0; ++i) {
+    for (int i = 0; i < 200 && child<QScrollBar>("seqBar")->value() == 0; ++i) {
         clock->fire(5);
         pane->followPlayLine();
     }
-    EXPECT_EQ(Control<QScrollBar>("seqBar")->value(), 1);
+    EXPECT_EQ(child<QScrollBar>("seqBar")->value(), 1);
     EXPECT_EQ(app->song.edit.viewStartTick, 1920);
 
     pane->stopClick(); // a click whose press went elsewhere
     EXPECT_FALSE(clock->running()) << "Stop always stops the timer";
     EXPECT_EQ(app->song.edit.viewBar, 1) << "Stop leaves the view where it is";
     ClickButton("backtop");
-    EXPECT_EQ(Control<QScrollBar>("seqBar")->value(), 0);
+    EXPECT_EQ(child<QScrollBar>("seqBar")->value(), 0);
     EXPECT_EQ(app->song.edit.viewStartTick, 0);
 
     form->resize(800, form->height());
     QApplication::processEvents();
-    EXPECT_EQ(std::vector<int>({pane->view()->width(), Control("seqBar")->width(),
-                                Control<QScrollBar>("seqBar")->maximum()}),
+    EXPECT_EQ(std::vector<int>({pane->view()->width(), child("seqBar")->width(),
+                                child<QScrollBar>("seqBar")->maximum()}),
               std::vector<int>({705, 593, 99}));
     form->showSequencerPane(0);
     EXPECT_FALSE(pane->isVisible());
@@ -157,7 +152,7 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     for (int i = 0; i < 4; ++i)
         ClickButton("SeqSetBtn");
     ASSERT_EQ(app->song.edit.cursorTick, 1920);
-    auto* numerator = Control<QComboBox>("hyoshi1");
+    auto* numerator = child<QComboBox>("hyoshi1");
     numerator->setCurrentIndex(2); // 3/4 from bar 2
     emit numerator->activated(2);
     ChooseStep(0);                 // one bar
@@ -167,7 +162,7 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     ASSERT_EQ(app->song.eventCount, 7u);
 
     // A velocity line along the top of the lane over bar 1, with the view scrolled back there.
-    auto* scroll = Control<QScrollBar>("seqBar");
+    auto* scroll = child<QScrollBar>("seqBar");
     scroll->setValue(0);
     SeqMouseContext lane{app->song, app->history, app->eventFields, app->seqMouse};
     pane->applyMouseResult(moveOverSequence(lane, 0, 50, 90));
@@ -178,15 +173,15 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     scroll->setValue(3); // bar 4 in view
     ASSERT_EQ(app->song.edit.viewStartTick, 4800);
     ClickAt(4800, 40); // cut the last chord and paste it a beat later
-    Control<QAction>("CutX1")->trigger();
+    child<QAction>("CutX1")->trigger();
     ClickAt(5280, 40);
-    Control<QAction>("PasteV1")->trigger();
+    child<QAction>("PasteV1")->trigger();
     // A wrong chord over the pasted one, taken back.
     form->fretboardView().pressNeck(Qt::LeftButton, 130, 45);
     ASSERT_NE(app->guitar.currentFrets(), g);
     ClickButton("SeqSetBtn");
     EXPECT_EQ(app->song.songEvents[6].frets, app->guitar.currentFrets());
-    Control<QAction>("UndoZ1")->trigger();
+    child<QAction>("UndoZ1")->trigger();
     const Frets frets = app->guitar.currentFrets();
 
     std::string want = "CZ0200";
@@ -197,19 +192,14 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     u32(7);
     want += "\xFENAMsample\xFETMP120";
     want += std::string(1, '\0') + "\xFEPRG" + std::string("\x00\x18\x18\x64", 4) + "\xFENOT";
-    const struct {
-        std::uint32_t tick;
-        Frets frets;
-        int velocity, root;
-    } events[] = {{0, c, 127, 1},    {480, c, 127, 1},  {960, c, 127, 1}, {1440, c, 127, 1},
-                  {1920, g, 100, 8}, {3360, g, 100, 8}, {5280, g, 100, 8}};
-    for (const auto& e : events) { // down strokes: every chord stands on a beat
-        u32(e.tick);
-        want += std::string(e.frets.begin(), e.frets.end()) + char(e.velocity) + '\0';
-        u32(240);
-        u32(0);
-        u32(60);
-        u32(e.root);
+    const std::tuple<std::uint32_t, Frets, int, int> events[] = {
+        {0, c, 127, 1},    {480, c, 127, 1},  {960, c, 127, 1}, {1440, c, 127, 1},
+        {1920, g, 100, 8}, {3360, g, 100, 8}, {5280, g, 100, 8}};
+    for (const auto& [tick, f, velocity, root] : events) { // down strokes: each on a beat
+        u32(tick);
+        want += std::string(f.begin(), f.end()) + char(velocity) + '\0';
+        for (const int v : {240, 0, 60, root})
+            u32(std::uint32_t(v));
     }
     want += "\xFEMET" + std::string("\x04\x04\x00\x00\x00\x00\x03\x04\x02\x00\x00\x00", 12);
     want += std::string("\xFE") + "FLT";
@@ -242,10 +232,10 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
             heard.push_back({m.data1(), m.data2()});
         offs += (m.status() & 0xF0) == 0x80;
     }
-    for (const auto& e : events)
+    for (const auto& [tick, f, velocity, root] : events)
         for (int s = 5; s >= 0; --s) // down strokes from the lowest string
-            if (e.frets[s] != SILENT)
-                expected.push_back({standardTuning[s] + 36 + e.frets[s], e.velocity});
+            if (f[s] != SILENT)
+                expected.push_back({standardTuning[s] + 36 + f[s], velocity});
     EXPECT_EQ(heard, expected);
     EXPECT_EQ(offs, static_cast<int>(expected.size())) << "each string released once";
 }

@@ -6,8 +6,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <vector>
+#include <tuple>
 
 namespace cadenzo {
 namespace {
@@ -15,8 +14,6 @@ namespace {
 using namespace test;
 using testing::ElementsAre;
 using testing::HasSubstr;
-
-const std::string& firstRun = firstRunSettings;
 
 // Closed with the pane open and on top, a system colour (0x8000000F, signed) and Drop D.
 const std::string usedFile =
@@ -43,7 +40,7 @@ TEST(SettingsFile, AnotherVersionWritesTheDefaultsAndReadsThemBack) {
         const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 640);
         EXPECT_TRUE(load.defaultsWritten && load.complete()) << version << load.result.message;
         EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"),
-                  WithLine(WithLine(firstRun, 5, "640"), 20, "640"))
+                  WithLine(WithLine(firstRunSettings, 5, "640"), 20, "640"))
             << version;
     }
 }
@@ -71,14 +68,16 @@ TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
 }
 
 TEST(SettingsFile, FlagsAreTrueOnlyForExactlyTrueAndBytesKeepTheirLowEightBits) {
-    std::string text = WithLine(WithLine(WithLine(firstRun, 12, "-1"), 13, "300"), 26, "260");
+    std::string text =
+        WithLine(WithLine(WithLine(firstRunSettings, 12, "-1"), 13, "300"), 26, "260");
     for (const char* flag : {"true", "TRUE", "True ", ""}) {
         const SettingsRead read = readSettingsText(WithLine(text, 16, flag), "x");
         ASSERT_TRUE(read.complete());
-        EXPECT_FALSE(read.values.playOnSetting) << flag;
-        EXPECT_EQ(read.values.midiChannel, 255);
-        EXPECT_EQ(read.values.midiProgram, 44);
-        EXPECT_EQ(read.values.tuning[5], 4);
+        const Settings& v = read.values;
+        EXPECT_EQ(std::tuple(bool(v.playOnSetting), int(v.midiChannel), int(v.midiProgram),
+                             int(v.tuning[5])),
+                  std::tuple(false, 255, 44, 4))
+            << flag;
     }
 }
 
@@ -91,9 +90,8 @@ TEST(SettingsFile, AReadStopsAtTheFailingLineNamingFileAndLine) {
     for (const auto& [line, text] : cases) {
         WriteBytes(folder / "Cadenzo.ini", WithLine(usedFile, line, text));
         const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
-        EXPECT_FALSE(load.defaultsWritten);
-        EXPECT_EQ(load.linesRead, line - 1);
-        EXPECT_EQ(load.failedLine, line);
+        EXPECT_EQ(std::tuple(load.defaultsWritten, int(load.linesRead), int(load.failedLine)),
+                  std::tuple(false, line - 1, line));
         EXPECT_THAT(load.result.message, HasSubstr(QuotedName(folder / "Cadenzo.ini") + ": line " +
                                                    std::to_string(line) + " "));
     }

@@ -65,8 +65,7 @@ TEST(SingleInstance, OfStartsRacingExactlyOneRuns) {
     std::vector<std::thread> threads;
     for (int i = 0; i < kStarts; ++i)
         threads.emplace_back([&, i] { answer[i] = starts[i]->askRunningInstance() ? 2 : 1; });
-    int raised = 0;
-    int runs = 0;
+    int raised = 0, runs = 0;
     QElapsedTimer waited;
     waited.start();
     while (raised + runs < kStarts && waited.elapsed() < 20000) {

@@ -20,9 +20,7 @@ start() { # in a fresh folder $1, opening a chord file; blocked at first, so tha
 check_close() { # folder, signal, name of the chord registered through the window (if any)
     (sleep 60 && kill -s KILL "$pid") >/dev/null 2>&1 &
     watchdog=$!
-    wait "$pid"
-    rc=$?
-    kill "$watchdog" 2>/dev/null
+    wait "$pid"; rc=$?; kill "$watchdog" 2>/dev/null
     [ "$rc" -eq 0 ] || fail "$1: exit status $rc after SIG$2 ($(cat "$work/$1/out"))"
     want="${3:+2 SignalProbe $3}"
     [ "$(tr -d '\r' <"$work/$1/backup.crd" | sed -n '1p; 2p; 10p' | xargs)" = \
@@ -34,8 +32,7 @@ check_close() { # folder, signal, name of the chord registered through the windo
 window() { # the first visible window of Cadenzo titled $1
     for _ in $(seq 300); do
         xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1 \
-            | grep . && return 0
-        sleep 0.1
+            | grep . && return 0; sleep 0.1
     done
     return 1
 }
@@ -45,11 +42,9 @@ interrupt() { # cadenzo-cli $2... to the peer, SIGINT once $1 of its note-ons ha
     "$program" "$@" --device 1 >"$work/cli.log" 2>&1 &
     pid=$!
     for _ in $(seq 300); do
-        [ "$(tail -n "+$from" "$work/dump" | grep -c ': 9')" -ge "$wanted" ] && break
-        sleep 0.02
+        [ "$(tail -n "+$from" "$work/dump" | grep -c ': 9')" -ge "$wanted" ] && break; sleep 0.02
     done
-    sent=$(date +%s%N)
-    kill -s INT "$pid"
+    sent=$(date +%s%N); kill -s INT "$pid"
     wait "$pid" || fail "$1: exit status $? ($(cat "$work/cli.log"))"
     took=$((($(date +%s%N) - sent) / 1000000))
     [ "$took" -lt 2000 ] || fail "$1: ended $took ms after SIGINT"

@@ -1,37 +1,24 @@
 #!/bin/sh
-# Starts and closes Cadenzo five times as a user does, on a private Xvfb display with a real
-# window manager (openbox, which decorates its windows), in a fresh folder. The window must open
-# where the settings file says and stay put (lines 3 and 4 of Cadenzo.ini), and the warning box
-# must stand 40 pixels right of and below the window's frame. MIDI device 200 does not exist, so
-# every start shows that box.
+# Starts and closes Cadenzo five times on a private Xvfb display with openbox (which decorates its
+# windows), in a fresh folder: the window opens where lines 3 and 4 of Cadenzo.ini say and stays
+# put; the warning box (MIDI device 200 does not exist) stands 40 pixels right of and below it.
 # Usage: window_place_test.sh CADENZO_BINARY
 set -eu
-program=$1
-for tool in Xvfb openbox xdotool xwininfo; do
-    command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }
-done
-work=$(mktemp -d)
-xpid=
-wmpid=
-cleanup() {
-    [ -n "$wmpid" ] && kill "$wmpid" 2>/dev/null
-    [ -n "$xpid" ] && kill "$xpid" 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+program=$1 failed=0
+for tool in Xvfb openbox xdotool xwininfo; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
+work=$(mktemp -d) pids=
+trap 'kill $pids 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run"
 # A private lock and socket: a Cadenzo running elsewhere for the same user is not disturbed.
-export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
-export ASAN_OPTIONS=detect_leaks=0
+export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-xpid=$!
+pids=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(cat "$work/display")"
 openbox >/dev/null 2>&1 &
-wmpid=$!
+pids="$pids $!"
 for _ in $(seq 100); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1
 done
 
 # The place of a window's frame: its client's place less the client's offset in the frame.
@@ -43,16 +30,13 @@ frame() {
 find_window() { # title
     for _ in $(seq 200); do
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
+        [ -n "$id" ] && { echo "$id"; return 0; }; sleep 0.1
     done
-    echo "no window $1" >&2
-    return 1
+    echo "no window $1" >&2; return 1
 }
 
 cd "$work"
 printf 'CZ0200\r\n0\r\n30\r\n30\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n16777215\r\n65535\r\n0\r\n24\r\n100\r\n200\r\nTrue\r\nFalse\r\nTrue\r\n0\r\n422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n' >Cadenzo.ini
-failed=0
 for run in 1 2 3 4 5; do
     "$program" >"$work/out.txt" 2>&1 &
     pid=$!
@@ -61,8 +45,7 @@ for run in 1 2 3 4 5; do
     # The window manager frames the box a moment after it shows.
     for _ in $(seq 50); do
         set -- $(frame "$main") $(frame "$box")
-        [ "$3 $4" = "$(($1 + 40)) $(($2 + 40))" ] && break
-        sleep 0.1
+        [ "$3 $4" = "$(($1 + 40)) $(($2 + 40))" ] && break; sleep 0.1
     done
     saved="$(sed -n 4p Cadenzo.ini | tr -d '\r') $(sed -n 3p Cadenzo.ini | tr -d '\r')"
     echo "run $run: window at $1 $2, box at $3 $4, settings left top $saved"
@@ -72,9 +55,7 @@ for run in 1 2 3 4 5; do
     sleep 0.3
     xdotool windowactivate --sync "$main" key alt+F4
     for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    if kill -0 "$pid" 2>/dev/null; then
-        echo "Cadenzo did not close"; kill "$pid"; cat "$work/out.txt"; exit 1
-    fi
+    ! kill -0 "$pid" 2>/dev/null || { echo "Cadenzo did not close"; kill "$pid"; cat "$work/out.txt"; exit 1; }
     wait "$pid" || { echo "Cadenzo failed"; cat "$work/out.txt"; exit 1; }
 done
 after="$(sed -n 4p Cadenzo.ini | tr -d '\r') $(sed -n 3p Cadenzo.ini | tr -d '\r')"

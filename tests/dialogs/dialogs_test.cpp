@@ -5,7 +5,6 @@
 #include "dialogs/register_chord_dialog.h"
 #include "dialogs/up_down_arrows.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
@@ -15,7 +14,6 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 namespace cadenzo {
 namespace {

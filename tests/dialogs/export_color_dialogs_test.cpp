@@ -5,10 +5,8 @@
 #include "dialogs/color_dialog.h"
 #include "dialogs/export_smf_dialog.h"
 #include "dialogs/up_down_arrows.h"
-#include "files/song_file.h"
 #include "support/song_events.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -17,7 +15,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QToolButton>
-#include <gtest/gtest.h>
 
 namespace cadenzo {
 namespace {

@@ -4,7 +4,6 @@
 #include "support/test_app.h"
 #include "views/fretboard_view.h"
 
-#include <QWidget>
 #include <gtest/gtest.h>
 
 #include <memory>

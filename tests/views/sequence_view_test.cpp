@@ -1,8 +1,4 @@
 #include "controls/widget_util.h"
-#include "seq/event_fields.h"
-#include "seq/seq_mouse.h"
-#include "seq/song.h"
-#include "seq/undo.h"
 #include "support/song_events.h"
 #include "support/test_app.h"
 #include "views/sequence_view.h"
@@ -12,6 +8,7 @@
 #include <algorithm>
 #include <memory>
 #include <random>
+#include <tuple>
 #include <vector>
 
 namespace cadenzo {
@@ -120,17 +117,14 @@ TEST_F(SequenceViewTest, CursorBarLinesAndAThreeFourSlotStandWhereTheScaleSays) 
 
 TEST_F(SequenceViewTest, ChordNamesOncePerRunAndFretDigitsAlternateSides) {
     // (tick, root, type, name shown); an event without a root does not break the run.
-    const struct {
-        int tick;
-        std::uint8_t root, type;
-        bool shown;
-    } names[] = {{0, 1, 0, true},   {120, 1, 0, false}, {240, 0, 0, false}, {360, 1, 0, false},
-                 {480, 3, 1, true}, {600, 1, 0, true},  {720, 1, 1, true},  {840, 1, 1, false}};
-    for (const auto& c : names)
-        put(test::MakeEvent(c.tick, {3, x_, x_, x_, x_, x_}, 100, 120), c.root, c.type);
+    const std::tuple<int, std::uint8_t, std::uint8_t, bool> names[] = {
+        {0, 1, 0, true},   {120, 1, 0, false}, {240, 0, 0, false}, {360, 1, 0, false},
+        {480, 3, 1, true}, {600, 1, 0, true},  {720, 1, 1, true},  {840, 1, 1, false}};
+    for (const auto& [tick, root, type, shown] : names)
+        put(test::MakeEvent(tick, {3, x_, x_, x_, x_, x_}, 100, 120), root, type);
     Show(4, 1800);
-    for (const auto& c : names) // the name's top is row 16; string 0's digits begin at row 29
-        EXPECT_EQ(Count(X(4, c.tick) - 8, 17, X(4, c.tick) + 14, 30, kBlue) > 0, c.shown) << c.tick;
+    for (const auto& [tick, root, type, shown] : names) // name top row 16; string 0 from row 29
+        EXPECT_EQ(Count(X(4, tick) - 8, 17, X(4, tick) + 14, 30, kBlue) > 0, shown) << tick;
 
     song->resetSong();
     const Frets frets{0, x_, 3, 12, x_, 5}; // only the two-digit 12 stands right of the line
@@ -233,17 +227,15 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
     Show(2, 480);
     Press(X(2, 0), 50);
     // (keys held, pointer tick, cursor tick after the move)
-    const struct {
-        Qt::KeyboardModifiers keys;
-        int to, cursor;
-    } moves[] = {{Qt::ShiftModifier, 480, 0},
-                 {Qt::ControlModifier, 480, 0},
-                 {Qt::NoModifier, 480, 480},
-                 {Qt::ShiftModifier | Qt::ControlModifier, 720, 480},
-                 {Qt::NoModifier, 720, 720}};
-    for (const auto& m : moves) {
-        Drag(X(2, m.to), 50, m.keys);
-        EXPECT_EQ(song->edit.cursorTick, m.cursor) << m.to;
+    const std::tuple<Qt::KeyboardModifiers, int, int> moves[] = {
+        {Qt::ShiftModifier, 480, 0},
+        {Qt::ControlModifier, 480, 0},
+        {Qt::NoModifier, 480, 480},
+        {Qt::ShiftModifier | Qt::ControlModifier, 720, 480},
+        {Qt::NoModifier, 720, 720}};
+    for (const auto& [keys, to, cursor] : moves) {
+        Drag(X(2, to), 50, keys);
+        EXPECT_EQ(song->edit.cursorTick, cursor) << to;
     }
     EXPECT_EQ(song->edit.anchorTick, 0);
 }
@@ -255,12 +247,10 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
     const int handle = X(2, 0) + 24; // the right end of the velocity bar (240 ticks)
     // pointer x -> gate and stroke: 20 ticks a step, at least 20, at most up to the next event;
     // the stroke time follows a shorter gate.
-    const struct {
-        int to, gate, stroke;
-    } drags[] = {{handle + 10, 340, 200},
-                 {handle - 20, 40, 40},
-                 {X(2, 0) - 5, 20, 20},
-                 {handle + 400, 480, 20}};
+    const std::tuple<int, int, int> drags[] = {{handle + 10, 340, 200},
+                                               {handle - 20, 40, 40},
+                                               {X(2, 0) - 5, 20, 20},
+                                               {handle + 400, 480, 20}};
     for (const auto& [to, gate, stroke] : drags) {
         Hover(handle, 100);
         EXPECT_EQ(view->cursor().shape(), Qt::SizeHorCursor);
@@ -281,12 +271,10 @@ TEST_F(SequenceViewTest, AVelocityLineSetsFourTimesItsHeightAboveTheBaseLine) {
     Show(2);
     const int left = X(2, 480) - 10, right = X(2, 1440) + 20; // away from the gate handles
     // (from, to, velocity): y 90 is 32 rows above the base line, 4 x 32 limited to 127.
-    const struct {
-        int x1, y1, x2, y2, velocity;
-    } lines[] = {{left, 90, right, 90, 127},
-                 {left, 122, right, 122, 0},
-                 {right, 90, left, 90, 127},
-                 {left, 112, right, 112, 40}};
+    const std::tuple<int, int, int, int, int> lines[] = {{left, 90, right, 90, 127},
+                                                         {left, 122, right, 122, 0},
+                                                         {right, 90, left, 90, 127},
+                                                         {left, 112, right, 112, 40}};
     for (const auto& [x1, y1, x2, y2, velocity] : lines) {
         Show(2, 0);
         const QImage before = view->screenImage();
