@@ -41,10 +41,6 @@ const std::string knownSong =
     "\376FLT\x1A\0\x17\0\x13\0\x0E\0\x07\x02\x02\xFF"
     "\376END"s;
 
-std::vector<std::uint8_t> B(const std::string& s) {
-    return {s.begin(), s.end()};
-}
-
 struct Fixture {
     Song song;
     std::string tempo = "120";
@@ -98,8 +94,8 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     SongEvent a = MakeEvent(0, {0, 0, 0, 0, 2, SILENT}, 100, 480, 60, 1);
     SongEvent b = MakeEvent(7680, {3, 3, 4, 5, 5, 3}, 127, 1440, 0, 0);
     a.root = 8, b.root = 1, b.chordType = 5;
-    EXPECT_EQ(f.song.songEvents[0], a);
-    EXPECT_EQ(f.song.songEvents[1], b);
+    EXPECT_EQ(std::vector(f.song.songEvents.begin(), f.song.songEvents.begin() + 2),
+              (std::vector{a, b}));
     EXPECT_EQ(f.tempo, "96");
     EXPECT_EQ(std::make_tuple(f.midi.midiChannel, f.midi.midiProgram, f.midi.midiVelocity),
               std::make_tuple(2, 40, 90));
@@ -107,8 +103,8 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     EXPECT_EQ(f.guitar.currentFrets(), (Frets{0, 0, 0, 0, 2, 255}));
     for (int bar = 1; bar <= 100; ++bar)
         EXPECT_EQ(f.song.barLength(bar), bar < 5 ? 1920 : 1440) << bar;
-    EXPECT_EQ(f.song.meterTable[5].changed, 1);
-    EXPECT_EQ(f.song.meterTable[6].changed, 0);
+    EXPECT_EQ((std::pair<int, int>(f.song.meterTable[5].changed, f.song.meterTable[6].changed)),
+              std::pair(1, 0));
     ExpectListInvariants(f.song);
 
     ASSERT_TRUE(saveSong(folder / "again.cz0", f.parts).ok());
@@ -173,7 +169,10 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
     }
     for (std::size_t n = 6; n < knownSong.size(); ++n) {
         Fixture f;
-        EXPECT_NE(decodeSongFile(B(knownSong.substr(0, n)), f.parts), "") << n << " bytes";
+        EXPECT_NE(decodeSongFile(
+                      std::vector<std::uint8_t>(knownSong.begin(), knownSong.begin() + n), f.parts),
+                  "")
+            << n;
         ExpectListInvariants(f.song);
     }
 }

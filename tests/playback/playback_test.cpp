@@ -35,14 +35,7 @@ constexpr int FirstCallbackAfter(int tick) {
 }
 
 // A song on the manual timer and the recording device, in standard tuning.
-struct PlaybackFixture {
-    Song song;
-    MidiSetup midi;
-    RecordingMidiOut out;
-    MidiPort port{out, midi};
-    Guitar guitar;
-    ManualTimer timer;
-    PlaybackEngine engine{song, port, guitar, timer};
+struct PlaybackFixture : EngineRig<ManualTimer> {
     RecordingListener ui;
     // The window's side of the play line, polled after every callback as a display refresh
     // would: the lines drawn and the page turns (applied to the view as its scroll bar would).
@@ -51,11 +44,7 @@ struct PlaybackFixture {
     std::vector<Sent> log;
     std::size_t seen = 0;
 
-    PlaybackFixture() {
-        guitar.setTuning(standardTuning);
-        out.open(0);
-        engine.setListener(&ui);
-    }
+    PlaybackFixture() { engine.setListener(&ui); }
     // Moves what the device received since the last call into `log`, tagged with `callback`.
     void collect(int callback) {
         const auto sent = out.sent();
