@@ -53,11 +53,6 @@ protected:
             expected.pop_front();
     }
 
-    void ForgetSnapshots() {
-        for (auto& s : expected)
-            s.reset();
-    }
-
     // An edit whose steps are counted from the history: exactly, unless an old step may give way
     // meanwhile, when the snapshots are no longer known.
     template <class Edit> void Counted(Edit&& edit) {
@@ -70,7 +65,7 @@ protected:
             Recorded(history.undoCount - steps, before);
             return;
         }
-        ForgetSnapshots();
+        std::fill(expected.begin(), expected.end(), std::nullopt);
         expected.resize(static_cast<std::size_t>(history.undoCount));
     }
 
@@ -268,7 +263,7 @@ protected:
                     song.insertEvent(Event(t, static_cast<std::uint8_t>(Uniform(0, 127))));
                 song.sortEvents();
             }
-            ForgetSnapshots();
+            std::fill(expected.begin(), expected.end(), std::nullopt);
             return "new song";
         }
     }
