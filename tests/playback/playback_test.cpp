@@ -89,20 +89,18 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         std::uint32_t period;
         double increment;
     };
+    constexpr R S = R::Started, B = R::BadTempo;
+    // clang-format off
     const Case cases[] = {
-        {{1, 1000000}, false, "120", R::Started, 2, 1.92},
-        {{5, 1000}, false, "120", R::Started, 5, 4.8},
-        {{1, 1}, false, "120", R::Started, 1, 0.96},
-        {{1, 1000}, true, "120", R::Started, 0, 0.0},
-        {{1, 1000}, false, "30", R::Started, 2, 0.48},
-        {{1, 1000}, false, "1000", R::Started, 2, 4.8},
-        {{1, 1000}, false, "+60", R::Started, 2, 0.96},
-        {{1, 1000}, false, "10", R::Started, 2, 0.48},
+        {{1, 1000000}, false, "120", S, 2, 1.92}, {{5, 1000}, false, "120", S, 5, 4.8},
+        {{1, 1}, false, "120", S, 1, 0.96},       {{1, 1000}, true, "120", S, 0, 0.0},
+        {{1, 1000}, false, "30", S, 2, 0.48},     {{1, 1000}, false, "1000", S, 2, 4.8},
+        {{1, 1000}, false, "+60", S, 2, 0.96},    {{1, 1000}, false, "10", S, 2, 0.48},
         // A tempo that is not an integer starts nothing.
-        {{1, 1000}, false, "", R::BadTempo, 0, 0.0},
-        {{1, 1000}, false, "12a", R::BadTempo, 0, 0.0},
-        {{1, 1000}, false, " 120", R::BadTempo, 0, 0.0},
+        {{1, 1000}, false, "", B, 0, 0.0},        {{1, 1000}, false, "12a", B, 0, 0.0},
+        {{1, 1000}, false, " 120", B, 0, 0.0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tempo);
         PlaybackFixture f;
