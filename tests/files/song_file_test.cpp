@@ -138,8 +138,9 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
         const char* problem;
         std::uint32_t eventsKept;
     } cases[] = {
-        {with(knownSong, 6, "\xD1\x07"), "the header counts 2001 events; a song holds at most 2000",
-         0},
+        // clang-format off
+        {with(knownSong, 6, "\xD1\x07"),
+         "the header counts 2001 events; a song holds at most 2000", 0},
         {with(knownSong, 6, "\xFF\xFF\xFF\xFF"), "the header counts 4294967295 events", 0},
         // One more than present: the MET and FLT bytes are taken for a record.
         {with(knownSong, 6, "\x03"), "event count 3 does not match the records", 3},
@@ -152,10 +153,8 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
         {knownSong.substr(0, knownSong.size() - 3), "the file ends before its END chunk", 2},
         {knownSong.substr(0, knownSong.size() - 10), "the file ends inside the FLT chunk", 2},
         {emptySong.substr(0, 8), "the file ends inside its header", 0},
-        {"CZ0200\1\0\0\0\xFE"
-         "END"s,
-         "the header counts 1 events but the file holds 0", 0},
-    };
+        {"CZ0200\1\0\0\0\xFE" "END"s, "the header counts 1 events but the file holds 0", 0},
+    }; // clang-format on
     TempFolder folder;
     for (const auto& c : cases) {
         WriteBytes(folder / "bad.cz0", c.bytes);
