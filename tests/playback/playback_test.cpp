@@ -19,20 +19,12 @@ struct Sent {
     friend bool operator==(const Sent&, const Sent&) = default;
 };
 
-std::uint32_t On(int note) {
-    return packShortMsg(0x90, static_cast<std::uint8_t>(note), 100);
-}
-std::uint32_t Off(int note) {
-    return packShortMsg(0x80, static_cast<std::uint8_t>(note), 0);
-}
+const auto On = [](int note) { return packShortMsg(0x90, static_cast<std::uint8_t>(note), 100); };
+const auto Off = [](int note) { return packShortMsg(0x80, static_cast<std::uint8_t>(note), 0); };
 // Standard-tuning MIDI note of open string s.
-int Note(int s) {
-    return standardTuning[s] + NOTE_BASE;
-}
+const auto Note = [](int s) { return standardTuning[s] + NOTE_BASE; };
 // At tempo 125 and a 2 ms period every callback advances exactly 2 ticks: callback n is at 2n.
-constexpr int FirstCallbackAfter(int tick) {
-    return tick / 2 + 1;
-}
+constexpr auto FirstCallbackAfter = [](int tick) { return tick / 2 + 1; };
 
 // A song on the manual timer and the recording device, in standard tuning.
 struct PlaybackFixture : EngineRig<ManualTimer> {

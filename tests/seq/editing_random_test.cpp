@@ -93,13 +93,6 @@ protected:
         return shifts[Uniform(0, 7)];
     }
 
-    void RandomFrets() {
-        Frets f;
-        for (auto& x : f)
-            x = Uniform(0, 3) == 0 ? SILENT : static_cast<std::uint8_t>(Uniform(0, 24));
-        guitar.setFrets(f);
-    }
-
     // One editing operation; returns its name for the failure message.
     const char* Step() {
         if (gestureLeft > 0) {
@@ -119,7 +112,10 @@ protected:
                                         13, 14, 14, 14, 14, 18, 19, 11, 21, 22, 23, 24, 24};
         switch (kinds[Uniform(0, 25)]) {
         case 0: {
-            RandomFrets();
+            Frets frets;
+            for (auto& f : frets)
+                f = Uniform(0, 3) == 0 ? SILENT : static_cast<std::uint8_t>(Uniform(0, 24));
+            guitar.setFrets(frets);
             if (Uniform(0, 3) == 0)
                 song.edit.cursorTick = AnyTick();
             context.chord1Index = Uniform(0, 12);
