@@ -77,9 +77,8 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     const FileResult loaded = loadSong(folder / "empty.cz0", g.parts);
     EXPECT_TRUE(loaded.ok()) << loaded.message;
     EXPECT_EQ(loaded.message, "Loaded.");
-    EXPECT_EQ(g.song.eventCount, 0u);
-    EXPECT_EQ(g.tempo, "120");
-    EXPECT_EQ(g.midi.midiProgram, 24);
+    EXPECT_EQ(std::tuple(g.song.eventCount, g.tempo, static_cast<int>(g.midi.midiProgram)),
+              std::tuple(0u, std::string("120"), 24));
     EXPECT_EQ(g.guitar.tunings(), standardTuning);
     ExpectListInvariants(g.song);
 }

@@ -88,8 +88,7 @@ protected:
 // the peer reads them. The press's and the release's note-offs frame it.
 TEST_F(JackPeer, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
     OpenPeer();
-    setup.midiChannel = 9;
-    setup.midiVelocity = 64;
+    setup.midiChannel = 9, setup.midiVelocity = 64;
     const auto got = Deliver(
         [&] {
             strummer.strum(Strummer::Direction::Up, Strummer::Release::OnRelease);

@@ -37,8 +37,7 @@ struct Counter {
 TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
     PeriodicTimer timer;
     Counter inside, outside;
-    inside.timer = &timer;
-    inside.stopAfter = 5;
+    inside.timer = &timer, inside.stopAfter = 5;
     inside.id = timer.setEvent(1, 1, &Counter::Tick, &inside);
     const std::uint32_t id = timer.setEvent(1, 1, &Counter::Tick, &outside);
     ASSERT_NE(inside.id, 0u);
