@@ -44,10 +44,7 @@ TEST(PlaybackThreads, NoNoteOnAfterTheSilenceOfBackToTopOrNewSong) {
             engine.locateTo(1200);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        if (round % 2 == 0)
-            engine.backToTop();
-        else
-            engine.resetSong();
+        round % 2 == 0 ? engine.backToTop() : engine.resetSong();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const auto sent = out.sent();
         std::size_t lastOff = 0; // the last message of the last all-notes-off
