@@ -11,17 +11,11 @@ The name event must hold the file's path. Prints one line per difference; exits 
 """
 import json
 import sys
+from itertools import accumulate
 
 import mido
 
 LAYOUTS = {"format0": (0, 1), "single": (1, 2), "multi": (1, 7)}
-
-
-def absolute(track):
-    tick = 0
-    for msg in track:
-        tick += msg.time
-        yield tick, msg
 
 
 def check(path, layout, want, fail):
@@ -34,7 +28,7 @@ def check(path, layout, want, fail):
     note_tracks = [0] if layout == "format0" else list(range(1, len(mid.tracks)))
     meta, found = [], []
     for index, track in enumerate(mid.tracks):
-        events = list(absolute(track))
+        events = list(zip(accumulate(m.time for m in track), track))  # absolute ticks
         ends = [t for t, m in events if m.type == "end_of_track"]
         if ends != [want["end_tick"]] or events[-1][1].type != "end_of_track":
             fail(f"track {index}: end of track {ends}, expected only {want['end_tick']}, last")

@@ -101,21 +101,19 @@ TEST_F(SmfExport, NotesAbove127AreLeftOutAndKeepTheirTurn) {
 }
 
 // Down stroke 60 (10 ticks a string), gate 240: strings 6..1 from 1920 on, released at 2160.
-TEST_F(SmfExport, StrokedChordInSingleTrackLayout) {
+// The multi-track layout keeps each string's time and resets only in its first track.
+TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
     put(0, allOpen, 240, 60);
-    const std::vector<Bytes> tracks = Compose(SMF_FORMAT1_SINGLE);
-    ASSERT_EQ(tracks.size(), 2u);
-    EXPECT_EQ(tracks[0], conductor);
-    EXPECT_EQ(tracks[1], Cat({program24,
+    const std::vector<Bytes> single = Compose(SMF_FORMAT1_SINGLE);
+    ASSERT_EQ(single.size(), 2u);
+    EXPECT_EQ(single[0], conductor);
+    EXPECT_EQ(single[1], Cat({program24,
                               Hex("83 60 90 28 64  0A 90 2D 64  0A 90 32 64  0A 90 37 64"
                                   "  0A 90 3B 64  0A 90 40 64" // 1970 string 1
                                   "  81 3E 80 28 00  00 80 2D 00  00 80 32 00  00 80 37 00"
                                   "  00 80 3B 00  00 80 40 00  00"),
                               endOfTrack}));
-}
 
-TEST_F(SmfExport, MultiTrackKeepsEachStringsTimeAndResetsOnlyInTheFirst) {
-    put(0, allOpen, 240, 60);
     options.init = SMF_INIT_GS;
     options.volumeOn = true; // 100 at 1450
     const Bytes volume = Hex("0A B0 07 64");

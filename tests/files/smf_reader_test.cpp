@@ -58,9 +58,7 @@ TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
     SmfOptions options = initialSmfOptions(*song, 2, 26, "");
     options.init = SMF_INIT_GM;
     options.volumeOn = options.reverbOn = options.chorusOn = true;
-    options.volume = 90;
-    options.reverb = 30;
-    options.chorus = 10;
+    options.volume = 90, options.reverb = 30, options.chorus = 10;
     ExportAndRead(options, "96", R"(
         "tempo": 625000, "channel": 2, "program": 26, "reset": [126, 127, 9, 1],
         "time_signatures": [[0, 4, 4], [9600, 3, 4], [16800, 6, 8]],

@@ -41,10 +41,6 @@ const std::string knownSong =
     "\376FLT\x1A\0\x17\0\x13\0\x0E\0\x07\x02\x02\xFF"
     "\376END"s;
 
-std::vector<std::uint8_t> B(const std::string& s) {
-    return {s.begin(), s.end()};
-}
-
 struct Fixture {
     Song song;
     std::string tempo = "120";
@@ -81,9 +77,8 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     const FileResult loaded = loadSong(folder / "empty.cz0", g.parts);
     EXPECT_TRUE(loaded.ok()) << loaded.message;
     EXPECT_EQ(loaded.message, "Loaded.");
-    EXPECT_EQ(g.song.eventCount, 0u);
-    EXPECT_EQ(g.tempo, "120");
-    EXPECT_EQ(g.midi.midiProgram, 24);
+    EXPECT_EQ(std::tuple(g.song.eventCount, g.tempo, static_cast<int>(g.midi.midiProgram)),
+              std::tuple(0u, std::string("120"), 24));
     EXPECT_EQ(g.guitar.tunings(), standardTuning);
     ExpectListInvariants(g.song);
 }
@@ -98,8 +93,8 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     SongEvent a = MakeEvent(0, {0, 0, 0, 0, 2, SILENT}, 100, 480, 60, 1);
     SongEvent b = MakeEvent(7680, {3, 3, 4, 5, 5, 3}, 127, 1440, 0, 0);
     a.root = 8, b.root = 1, b.chordType = 5;
-    EXPECT_EQ(f.song.songEvents[0], a);
-    EXPECT_EQ(f.song.songEvents[1], b);
+    EXPECT_EQ(std::vector(f.song.songEvents.begin(), f.song.songEvents.begin() + 2),
+              (std::vector{a, b}));
     EXPECT_EQ(f.tempo, "96");
     EXPECT_EQ(std::make_tuple(f.midi.midiChannel, f.midi.midiProgram, f.midi.midiVelocity),
               std::make_tuple(2, 40, 90));
@@ -107,8 +102,8 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     EXPECT_EQ(f.guitar.currentFrets(), (Frets{0, 0, 0, 0, 2, 255}));
     for (int bar = 1; bar <= 100; ++bar)
         EXPECT_EQ(f.song.barLength(bar), bar < 5 ? 1920 : 1440) << bar;
-    EXPECT_EQ(f.song.meterTable[5].changed, 1);
-    EXPECT_EQ(f.song.meterTable[6].changed, 0);
+    EXPECT_EQ((std::pair<int, int>(f.song.meterTable[5].changed, f.song.meterTable[6].changed)),
+              std::pair(1, 0));
     ExpectListInvariants(f.song);
 
     ASSERT_TRUE(saveSong(folder / "again.cz0", f.parts).ok());
@@ -142,8 +137,9 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
         const char* problem;
         std::uint32_t eventsKept;
     } cases[] = {
-        {with(knownSong, 6, "\xD1\x07"), "the header counts 2001 events; a song holds at most 2000",
-         0},
+        // clang-format off
+        {with(knownSong, 6, "\xD1\x07"),
+         "the header counts 2001 events; a song holds at most 2000", 0},
         {with(knownSong, 6, "\xFF\xFF\xFF\xFF"), "the header counts 4294967295 events", 0},
         // One more than present: the MET and FLT bytes are taken for a record.
         {with(knownSong, 6, "\x03"), "event count 3 does not match the records", 3},
@@ -156,10 +152,8 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
         {knownSong.substr(0, knownSong.size() - 3), "the file ends before its END chunk", 2},
         {knownSong.substr(0, knownSong.size() - 10), "the file ends inside the FLT chunk", 2},
         {emptySong.substr(0, 8), "the file ends inside its header", 0},
-        {"CZ0200\1\0\0\0\xFE"
-         "END"s,
-         "the header counts 1 events but the file holds 0", 0},
-    };
+        {"CZ0200\1\0\0\0\xFE" "END"s, "the header counts 1 events but the file holds 0", 0},
+    }; // clang-format on
     TempFolder folder;
     for (const auto& c : cases) {
         WriteBytes(folder / "bad.cz0", c.bytes);
@@ -173,7 +167,10 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
     }
     for (std::size_t n = 6; n < knownSong.size(); ++n) {
         Fixture f;
-        EXPECT_NE(decodeSongFile(B(knownSong.substr(0, n)), f.parts), "") << n << " bytes";
+        EXPECT_NE(decodeSongFile(
+                      std::vector<std::uint8_t>(knownSong.begin(), knownSong.begin() + n), f.parts),
+                  "")
+            << n;
         ExpectListInvariants(f.song);
     }
 }

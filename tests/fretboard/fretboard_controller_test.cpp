@@ -42,8 +42,7 @@ protected:
 
 TEST_F(FretboardControllerTest, AClickOnAStringEndsAsTheNoteAtTheDevice) {
     controller.switches.playOnSetting = true;
-    setup.midiChannel = 3;
-    setup.midiVelocity = 90;
+    setup.midiChannel = 3, setup.midiVelocity = 90;
     const GuitarChange change = controller.pressNeck(2, 0, NeckButton::Left);
     EXPECT_EQ(guitar.currentFrets(), (Frets{0, 0, 1, 0, 0, 0}));
     EXPECT_TRUE(change.neck && change.roll);

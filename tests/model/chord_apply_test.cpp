@@ -7,22 +7,13 @@
 namespace cadenzo {
 namespace {
 
-Guitar TunedGuitar(const char* name = "Standard") {
-    for (const auto& preset : tunePreset)
-        if (std::string(preset.name) == name) {
-            Guitar g;
-            g.setTuning(preset.values);
-            return g;
-        }
-    throw std::invalid_argument(name);
-}
-
 // Every voicing in every tuning: silent entries stay silent, played ones keep their pitch or
 // fall silent below the open string, and a voicing with nothing silenced is named after a chord
 // that holds it, never an earlier one.
 TEST(applyChord, EveryVoicingKeepsItsPitchesAndIsRecognizedInEveryTuning) {
     for (const auto& preset : tunePreset) {
-        Guitar g = TunedGuitar(preset.name);
+        Guitar g;
+        g.setTuning(preset.values);
         for (int r = 0; r < CHORD_ROOTS; ++r)
             for (int t = 0; t < CHORD_TYPES; ++t)
                 for (int p = 0; p < CHORD_POSITIONS; ++p) {

@@ -57,7 +57,5 @@ TEST(KeyLetterSkip, RepeatedPassesEndOnTheNearestFreeLetter) {
     }
 }
 
-// The edit dialog's widget tests cover renaming, deleting and OK; here the refusals of Accept,
-
 } // namespace
 } // namespace cadenzo

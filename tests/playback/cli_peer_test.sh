@@ -9,15 +9,8 @@ from=$3
 export JACK_DEFAULT_SERVER="cadenzo-song-peer-$$"
 export JACK_NO_AUDIO_RESERVATION=1
 work=$(mktemp -d)
-jackd_pid=
-dump_pid=
-cleanup() {
-    [ -n "$dump_pid" ] && kill "$dump_pid" 2>/dev/null
-    [ -n "$jackd_pid" ] && kill "$jackd_pid" 2>/dev/null
-    wait 2>/dev/null
-    rm -rf "$work"
-}
-trap cleanup EXIT
+jackd_pid= dump_pid=
+trap 'kill $dump_pid $jackd_pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 
 sh "$(dirname "$0")/../support/clear_stale_jack_registry.sh"
 # wait_for COMMAND: true once COMMAND succeeds, false after ten seconds.

@@ -20,6 +20,18 @@ struct RecordingListener : PlaybackListener {
     void redrawSequence() override { ++redraws; }
 };
 
+// The engine on a timer of type T and a recording device, in standard tuning.
+template <class T> struct EngineRig {
+    Song song;
+    MidiSetup midi;
+    RecordingMidiOut out;
+    MidiPort port{out, midi};
+    Guitar guitar;
+    T timer;
+    PlaybackEngine engine{song, port, guitar, timer};
+    EngineRig() { guitar.setTuning(standardTuning), out.open(0); }
+};
+
 inline SongEvent Chord(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t strokeTime,
                        std::uint8_t dir = 0) {
     return test::MakeEvent(tick, frets, 100, gate, strokeTime, dir);

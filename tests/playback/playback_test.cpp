@@ -19,30 +19,15 @@ struct Sent {
     friend bool operator==(const Sent&, const Sent&) = default;
 };
 
-std::uint32_t On(int note) {
-    return packShortMsg(0x90, static_cast<std::uint8_t>(note), 100);
-}
-std::uint32_t Off(int note) {
-    return packShortMsg(0x80, static_cast<std::uint8_t>(note), 0);
-}
+const auto On = [](int note) { return packShortMsg(0x90, static_cast<std::uint8_t>(note), 100); };
+const auto Off = [](int note) { return packShortMsg(0x80, static_cast<std::uint8_t>(note), 0); };
 // Standard-tuning MIDI note of open string s.
-int Note(int s) {
-    return standardTuning[s] + NOTE_BASE;
-}
+const auto Note = [](int s) { return standardTuning[s] + NOTE_BASE; };
 // At tempo 125 and a 2 ms period every callback advances exactly 2 ticks: callback n is at 2n.
-constexpr int FirstCallbackAfter(int tick) {
-    return tick / 2 + 1;
-}
+constexpr auto FirstCallbackAfter = [](int tick) { return tick / 2 + 1; };
 
 // A song on the manual timer and the recording device, in standard tuning.
-struct PlaybackFixture {
-    Song song;
-    MidiSetup midi;
-    RecordingMidiOut out;
-    MidiPort port{out, midi};
-    Guitar guitar;
-    ManualTimer timer;
-    PlaybackEngine engine{song, port, guitar, timer};
+struct PlaybackFixture : EngineRig<ManualTimer> {
     RecordingListener ui;
     // The window's side of the play line, polled after every callback as a display refresh
     // would: the lines drawn and the page turns (applied to the view as its scroll bar would).
@@ -51,11 +36,7 @@ struct PlaybackFixture {
     std::vector<Sent> log;
     std::size_t seen = 0;
 
-    PlaybackFixture() {
-        guitar.setTuning(standardTuning);
-        out.open(0);
-        engine.setListener(&ui);
-    }
+    PlaybackFixture() { engine.setListener(&ui); }
     // Moves what the device received since the last call into `log`, tagged with `callback`.
     void collect(int callback) {
         const auto sent = out.sent();
@@ -100,20 +81,18 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         std::uint32_t period;
         double increment;
     };
+    constexpr R S = R::Started, B = R::BadTempo;
+    // clang-format off
     const Case cases[] = {
-        {{1, 1000000}, false, "120", R::Started, 2, 1.92},
-        {{5, 1000}, false, "120", R::Started, 5, 4.8},
-        {{1, 1}, false, "120", R::Started, 1, 0.96},
-        {{1, 1000}, true, "120", R::Started, 0, 0.0},
-        {{1, 1000}, false, "30", R::Started, 2, 0.48},
-        {{1, 1000}, false, "1000", R::Started, 2, 4.8},
-        {{1, 1000}, false, "+60", R::Started, 2, 0.96},
-        {{1, 1000}, false, "10", R::Started, 2, 0.48},
+        {{1, 1000000}, false, "120", S, 2, 1.92}, {{5, 1000}, false, "120", S, 5, 4.8},
+        {{1, 1}, false, "120", S, 1, 0.96},       {{1, 1000}, true, "120", S, 0, 0.0},
+        {{1, 1000}, false, "30", S, 2, 0.48},     {{1, 1000}, false, "1000", S, 2, 4.8},
+        {{1, 1000}, false, "+60", S, 2, 0.96},    {{1, 1000}, false, "10", S, 2, 0.48},
         // A tempo that is not an integer starts nothing.
-        {{1, 1000}, false, "", R::BadTempo, 0, 0.0},
-        {{1, 1000}, false, "12a", R::BadTempo, 0, 0.0},
-        {{1, 1000}, false, " 120", R::BadTempo, 0, 0.0},
+        {{1, 1000}, false, "", B, 0, 0.0},        {{1, 1000}, false, "12a", B, 0, 0.0},
+        {{1, 1000}, false, " 120", B, 0, 0.0},
     };
+    // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tempo);
         PlaybackFixture f;

@@ -19,20 +19,7 @@
 namespace cadenzo {
 namespace {
 
-// The engine on the real periodic timer and a recording device, standard tuning.
-struct ThreadRig {
-    Song song;
-    MidiSetup midi;
-    RecordingMidiOut out;
-    MidiPort port{out, midi};
-    Guitar guitar;
-    PeriodicTimer timer;
-    PlaybackEngine engine{song, port, guitar, timer};
-    ThreadRig() {
-        guitar.setTuning(standardTuning);
-        out.open(0);
-    }
-};
+using ThreadRig = EngineRig<PeriodicTimer>;
 
 // The window takes its time to show STOP (a repaint, a busy desktop): back-to-top and New Song
 // must have stopped the timer by then, so no note sounds after their silence.
@@ -57,10 +44,7 @@ TEST(PlaybackThreads, NoNoteOnAfterTheSilenceOfBackToTopOrNewSong) {
             engine.locateTo(1200);
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
-        if (round % 2 == 0)
-            engine.backToTop();
-        else
-            engine.resetSong();
+        round % 2 == 0 ? engine.backToTop() : engine.resetSong();
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
         const auto sent = out.sent();
         std::size_t lastOff = 0; // the last message of the last all-notes-off

@@ -33,9 +33,7 @@ protected:
 
     void put(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40,
              std::int32_t strokeTime = 20) {
-        SongEvent e = Event(tick, velocity, gate);
-        e.strokeTime = strokeTime;
-        song.insertEvent(e);
+        song.insertEvent(test::MakeEvent(tick, {3, 2, 0, 0, 3, 3}, velocity, gate, strokeTime));
         song.sortEvents();
     }
     const SongEvent& At(std::int32_t tick) const { return song.songEvents[song.findEvent(tick)]; }

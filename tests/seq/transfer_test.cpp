@@ -16,15 +16,14 @@ TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
     EXPECT_TRUE(r.eventsChanged && r.refreshFields);
     ASSERT_EQ(song.eventCount, 1u);
     SongEvent want = test::MakeEvent(0, {0, 1, 0, 2, 3, SILENT}, 100, 240, 60);
-    want.root = 1;
-    want.chordType = 5;
+    want.root = 1, want.chordType = 5;
     EXPECT_EQ(song.songEvents[0], want);
     EXPECT_EQ(song.edit.anchorTick, 240);
     enterHeldChord(history, song, guitar, context);
     enterHeldChord(history, song, guitar, context);
     EXPECT_THAT(Ticks(), ElementsAre(0, 240, 480));
-    EXPECT_EQ(song.songEvents[1].strokeDir, 1);
-    EXPECT_EQ(song.songEvents[2].strokeDir, 0);
+    EXPECT_EQ(std::pair(song.songEvents[1].strokeDir, song.songEvents[2].strokeDir),
+              (std::pair<std::uint8_t, std::uint8_t>(1, 0)));
     EXPECT_EQ(history.undoCount, 3);
 
     guitar.clearFrets(); // no string played: ignored
@@ -35,8 +34,7 @@ TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
 
 TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntry) {
     SongEvent old = Event(960, 77, 400);
-    old.strokeDir = 1;
-    old.strokeTime = 150;
+    old.strokeDir = 1, old.strokeTime = 150;
     song.insertEvent(old);
     song.sortEvents();
     song.edit.cursorTick = 960;
@@ -44,8 +42,7 @@ TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntr
     enterHeldChord(history, song, guitar, context);
     ASSERT_EQ(song.eventCount, 1u);
     SongEvent want = old;
-    want.frets = {0, 1, 0, 2, 3, SILENT};
-    want.root = 8;
+    want.frets = {0, 1, 0, 2, 3, SILENT}, want.root = 8;
     EXPECT_EQ(song.songEvents[0], want);
 
     put(0, 10);

@@ -37,8 +37,7 @@ struct Counter {
 TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
     PeriodicTimer timer;
     Counter inside, outside;
-    inside.timer = &timer;
-    inside.stopAfter = 5;
+    inside.timer = &timer, inside.stopAfter = 5;
     inside.id = timer.setEvent(1, 1, &Counter::Tick, &inside);
     const std::uint32_t id = timer.setEvent(1, 1, &Counter::Tick, &outside);
     ASSERT_NE(inside.id, 0u);
@@ -51,26 +50,18 @@ TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
     EXPECT_NE(inside.thread.load(), std::this_thread::get_id());
 }
 
-// Whole strokes on the real timer, C major in standard tuning.
-class RealStroke : public ::testing::Test {
-protected:
-    RealStroke() {
-        guitar.setTuning(standardTuning);
-        guitar.setFrets({0, 1, 0, 2, 3, 0});
-        guitar.updateStringNotes();
-        port.midiOpen();
-    }
+// Fixed fault: closing the program during a stroke freed the strummer while its timer still
+// ticked into it. C major in standard tuning on the real timer.
+TEST(RealStroke, AStrummerGoneMidStrokeGetsNoMoreTicks) {
     Guitar guitar;
+    guitar.setTuning(standardTuning);
+    guitar.setFrets({0, 1, 0, 2, 3, 0});
+    guitar.updateStringNotes();
     MidiSetup setup;
     RecordingMidiOut out;
     MidiPort port{out, setup};
+    port.midiOpen();
     PeriodicTimer timer;
-    Strummer strummer{timer, port, guitar};
-};
-
-// Fixed fault: closing the program during a stroke freed the strummer while its timer still
-// ticked into it.
-TEST_F(RealStroke, AStrummerGoneMidStrokeGetsNoMoreTicks) {
     auto early = std::make_unique<Strummer>(timer, port, guitar);
     early->startStroke(STROKE_DOWN);
     ASSERT_TRUE(early->running());

@@ -121,8 +121,7 @@ TEST(Strum, WhatHappensDuringAStroke) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         StrumRig r;
-        r.setup.midiChannel = 3;
-        r.setup.midiVelocity = 90;
+        r.setup.midiChannel = 3, r.setup.midiVelocity = 90;
         c.before(r);
         r.strummer.strum(c.direction, c.release);
         EXPECT_EQ(r.take(), r.Expect(ALL_OFF)); // the press silences first
