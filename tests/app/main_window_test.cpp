@@ -58,22 +58,6 @@ TEST_F(MainWindowTest, FirstRunWritesTheDefaultsAndClosingSavesSettingsChordsAnd
     EXPECT_FALSE(recorder->isOpen());
 }
 
-TEST_F(MainWindowTest, SongOnTheCommandLineIsLoadedBeforeTheDeviceOpens) {
-    Song song;
-    song.resetSong();
-    song.insertEvent(test::MakeEvent(480, {0, 1, 0, 2, 3, 0}, 100, 240));
-    song.sortEvents();
-    std::string tempo = "120";
-    MidiSetup midi;
-    Guitar guitar;
-    guitar.setTuning(standardTuning);
-    ASSERT_TRUE(writeSongFile(folder / "a.cz0", {song, tempo, midi, guitar}).ok());
-    form->start(QString::fromStdString((folder / "a.cz0").string()));
-    EXPECT_EQ(app->song.eventCount, 1u);
-    EXPECT_EQ(recorder->eventsAtOpen, 1);
-    EXPECT_TRUE(warnings.isEmpty());
-}
-
 // A song that did not load leaves no name behind, so Save cannot write the empty song over the
 // file (nor over the song opened before it).
 TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {

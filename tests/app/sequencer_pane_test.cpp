@@ -1,9 +1,9 @@
 // The sequencer pane's wiring in the main window, and one song entered, saved, loaded and played.
 #include "app/sequencer_pane.h"
 #include "app/window_fixture.h"
-#include "controls/widget_util.h"
 #include "seq/seq_geometry.h"
 #include "support/song_events.h"
+#include "support/widget_util.h"
 #include "views/fretboard_view.h"
 #include "views/sequence_view.h"
 

@@ -18,29 +18,15 @@
 
 namespace cadenzo::test {
 
-// Three recording outputs; opening one notes how many events the song held then, so a test
-// can see that a song named on the command line was loaded before the device opened.
-class OrderCheckingOut : public RecordingMidiOut {
-public:
-    OrderCheckingOut() : RecordingMidiOut(3) {}
-    const Song* song = nullptr;
-    int eventsAtOpen = -1;
-    MidiStatus open(unsigned device) override {
-        eventsAtOpen = song != nullptr ? static_cast<int>(song->eventCount) : -1;
-        return RecordingMidiOut::open(device);
-    }
-};
-
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
         App();
-        auto out = std::make_unique<OrderCheckingOut>();
+        auto out = std::make_unique<RecordingMidiOut>(3); // three devices to choose from
         recorder = out.get();
         auto timer = std::make_unique<ManualTimer>();
         clock = timer.get();
         app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
-        recorder->song = &app->song;
         form = std::make_unique<MainWindow>(*app);
         // Every box shown goes to `warnings`; error boxes also to `errors`.
         form->warn = [this](const QString& text) { warnings << text; };
@@ -73,7 +59,7 @@ protected:
     }
 
     TempFolder folder;
-    OrderCheckingOut* recorder = nullptr;
+    RecordingMidiOut* recorder = nullptr;
     ManualTimer* clock = nullptr;
     std::unique_ptr<AppContext> app;
     std::unique_ptr<MainWindow> form;

@@ -1,5 +1,4 @@
 #include "dialogs/instrument_setup.h"
-#include "sound/recording_midi_out.h"
 
 #include <gtest/gtest.h>
 
@@ -19,22 +18,6 @@ TEST(InstrumentSetup, NumberBoxesAreHeldWithinTheirLimits) {
         const CheckedNumber got = checkNumberText(text, minimum, maximum);
         EXPECT_EQ(std::pair(got.value, got.changed), std::pair(value, changed)) << text;
     }
-}
-
-// A device service whose last device cannot be named.
-class FailingLastName : public RecordingMidiOut {
-public:
-    FailingLastName() : RecordingMidiOut(3) {}
-    MidiStatus deviceName(unsigned device, std::string& name) const override {
-        return device == 2 ? static_cast<MidiStatus>(MIDI_QUERY_NO_DRIVER)
-                           : RecordingMidiOut::deviceName(device, name);
-    }
-};
-
-TEST(InstrumentSetup, ADeviceWithoutANameKeepsItsPlace) {
-    const DeviceList failing = listOutputDevices(FailingLastName());
-    EXPECT_EQ(failing.names, (std::vector<std::string>{"Recorder 0", "Recorder 1", ""}));
-    EXPECT_EQ(failing.error, "The driver is not installed.");
 }
 
 } // namespace

@@ -1,6 +1,6 @@
-#include "controls/widget_util.h"
 #include "support/song_events.h"
 #include "support/test_app.h"
+#include "support/widget_util.h"
 #include "views/sequence_view.h"
 
 #include <gtest/gtest.h>
