@@ -4,15 +4,16 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "controls/pixel_draw.h"
 #include "controls/qt_color.h"
 
 namespace cadenzo {
 
 namespace {
 
+// Pixels are logical: on a high-DPI screen each covers whole device pixels.
 void put(QImage& img, int x, int y, QRgb c) {
-    if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
-        img.setPixel(x, y, c);
+    fillBox(img, x, y, x + 1, y + 1, c);
 }
 
 // The border pixels of r, visited once each.
@@ -37,9 +38,7 @@ void outline(QImage& img, const PixRect& r, QRgb c) {
 }
 
 void Fill(QImage& img, const PixRect& r, QRgb c) {
-    for (int y = r.y; y < r.y + r.h; ++y)
-        for (int x = r.x; x < r.x + r.w; ++x)
-            put(img, x, y, c);
+    fillBox(img, r.x, r.y, r.x + r.w, r.y + r.h, c);
 }
 
 PixRect inset(const PixRect& r, int d) {
@@ -47,8 +46,7 @@ PixRect inset(const PixRect& r, int d) {
 }
 
 void invert(QImage& img, int x, int y) {
-    if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
-        img.setPixel(x, y, img.pixel(x, y) ^ 0x00FFFFFFu);
+    invertBox(img, x, y, x + 1, y + 1);
 }
 
 } // namespace
@@ -297,7 +295,7 @@ void ColorGrid::drawMarks(QImage& img) const {
 }
 
 QImage ColorGrid::picture() const {
-    QImage img(size(), QImage::Format_RGB32);
+    QImage img = makePicture(size(), devicePixelRatioF());
     img.fill(toQColor(clBtnFace, palette()));
     for (int i = 0; i < 16; ++i)
         drawCell(img, i, false);

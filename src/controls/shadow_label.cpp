@@ -3,6 +3,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "controls/pixel_draw.h"
 #include "controls/qt_color.h"
 
 namespace cadenzo {
@@ -83,7 +84,8 @@ void ShadowLabel::changeEvent(QEvent* e) {
 }
 
 QImage ShadowLabel::picture() const {
-    QImage img(size(), transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QImage img = makePicture(size(), devicePixelRatioF(),
+                             transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     img.fill(Qt::transparent);
     QPainter p(&img);
     paintTo(p, !usesOffscreenBitmap());

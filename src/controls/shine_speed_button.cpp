@@ -31,9 +31,9 @@ GlyphPixels toGlyphPixels(const QImage& img) {
     return g;
 }
 
+// A glyph pixel is a logical pixel: on a high-DPI screen it covers whole device pixels.
 void setPixelClipped(QImage& img, int x, int y, QRgb c) {
-    if (x >= 0 && y >= 0 && x < img.width() && y < img.height())
-        img.setPixel(x, y, c);
+    fillBox(img, x, y, x + 1, y + 1, c);
 }
 
 } // namespace
@@ -311,7 +311,8 @@ void ShineSpeedButton::paintEvent(QPaintEvent*) {
 }
 
 QImage ShineSpeedButton::picture() {
-    if (dirty_ || picture_.size() != size())
+    if (dirty_ || logicalSize(picture_) != size() ||
+        picture_.devicePixelRatio() != devicePixelRatioF())
         render();
     return picture_;
 }
@@ -319,7 +320,8 @@ QImage ShineSpeedButton::picture() {
 void ShineSpeedButton::render() {
     dirty_ = false;
     const int W = std::max(0, width()), H = std::max(0, height());
-    QImage img(W, H, transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    QImage img = makePicture({W, H}, devicePixelRatioF(),
+                             transparent_ ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     const QPalette& pal = palette();
     auto resolve = [&pal](PackedColor c) { return resolveColor(c, pal); };
     auto qrgb = [&](PackedColor c) { return toQRgb(resolve(c)); };
@@ -333,13 +335,15 @@ void ShineSpeedButton::render() {
     if (transparent_) {
         img.fill(Qt::transparent);
     } else if (set.gradation()) {
+        // One step per logical row (or column), whatever the screen's ratio.
         const PackedColor c0 = resolve(set.color()), c1 = resolve(set.gradColor());
-        for (int y = 0; y < H; ++y) {
-            auto* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-            for (int x = 0; x < W; ++x) {
-                const int step = set.gradVertical() ? faceStep(y, H) : faceStep(x, W);
-                row[x] = toQRgb(gradientStep(c0, c1, step));
-            }
+        const int steps = set.gradVertical() ? H : W;
+        for (int i = 0; i < steps; ++i) {
+            const QRgb c = toQRgb(gradientStep(c0, c1, faceStep(i, steps)));
+            if (set.gradVertical())
+                fillBox(img, 0, i, W, i + 1, c);
+            else
+                fillBox(img, i, 0, i + 1, H, c);
         }
     } else {
         img.fill(qrgb(set.color()));

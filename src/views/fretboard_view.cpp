@@ -47,9 +47,7 @@ FretboardView::FretboardView(QWidget* parent, const Guitar& guitar, FretboardCon
     hoverNoteEdit->setReadOnly(true);
     hoverNoteEdit->setFocusPolicy(Qt::NoFocus);
 
-    neckImage_ = makeNeckImage(NECK_SCREEN_HEIGHT);
-    neckBuffer_ = QImage(neckImage_.size(), QImage::Format_RGB32);
-    openBuffer_ = QImage(OPEN_GEN_WIDTH, OPEN_GEN_HEIGHT, QImage::Format_RGB32);
+    makePictures();
 
     QObject::connect(neckArea, &ImageControl::mousePressed, neckArea,
                      [this](Qt::MouseButton b, QPoint p) { pressNeck(b, p.x(), p.y()); });
@@ -59,6 +57,9 @@ FretboardView::FretboardView(QWidget* parent, const Guitar& guitar, FretboardCon
                      });
     QObject::connect(neckArea, &ImageControl::mouseReleased, neckArea, [this] { releaseNeck(); });
     QObject::connect(neckArea, &ImageControl::resized, neckArea, [this] { drawNeck(); });
+    QObject::connect(neckArea, &ImageControl::ratioChanged, neckArea, [this] { drawNeck(); });
+    QObject::connect(openStringsArea, &ImageControl::ratioChanged, openStringsArea,
+                     [this] { drawNeck(); });
     QObject::connect(openStringsArea, &ImageControl::mousePressed, openStringsArea,
                      [this](Qt::MouseButton b, QPoint p) { pressOpenStrings(b, p.x(), p.y()); });
     QObject::connect(openStringsArea, &ImageControl::mouseMoved, openStringsArea,
@@ -71,6 +72,14 @@ FretboardView::FretboardView(QWidget* parent, const Guitar& guitar, FretboardCon
         if (!settingBar_)
             onNeckScrolled(value);
     });
+}
+
+// The neck's pictures at the neck's device pixel ratio.
+void FretboardView::makePictures() {
+    const qreal ratio = neckArea->devicePixelRatioF();
+    neckImage_ = makeNeckImage(NECK_SCREEN_HEIGHT, ratio);
+    neckBuffer_ = makePicture(logicalSize(neckImage_), ratio);
+    openBuffer_ = makePicture({OPEN_GEN_WIDTH, OPEN_GEN_HEIGHT}, ratio);
 }
 
 void FretboardView::setNeckBarPosition(int position) {
@@ -111,6 +120,8 @@ void FretboardView::drawFingerMark(QImage& buffer, int s) {
 }
 
 void FretboardView::drawNeck() {
+    if (neckImage_.devicePixelRatio() != neckArea->devicePixelRatioF())
+        makePictures();
     const QSize screen = neckArea->size();
     const int from = FRET_CELL_WIDTH * (guitar_.neckPos - 1);
     neckBuffer_.fill(Qt::white);
@@ -124,11 +135,11 @@ void FretboardView::drawNeck() {
     drawLineTo(neckBuffer_, w - 1, 0, w - 1, h - 1, Qt::black);
     drawLineTo(neckBuffer_, w - 1, h - 1, 0, h - 1, Qt::black);
     openBuffer_.fill(Qt::white);
+    drawFrame(openBuffer_, 0, 0, 21, 101, qRgb(0, 0, 0));
     {
         QPainter p(&openBuffer_);
         p.setPen(Qt::black);
         p.setBrush(Qt::NoBrush);
-        p.drawRect(0, 0, 20, 100); // the outline (0, 0)-(21, 101) without its far edges
         for (int s = 0; s < STRING_COUNT; ++s) {
             const std::uint8_t fret = guitar_.frets[s];
             if (fret == 0) {

@@ -55,6 +55,7 @@ signals:
     void guitarChanged(const GuitarChange& change);
 
 private:
+    void makePictures();
     void drawHoverLine(QImage& buffer);
     void drawFingerMark(QImage& buffer, int s);
     // Sends out the change a press made. The roll view's refresh clears the hover while the

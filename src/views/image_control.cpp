@@ -1,5 +1,7 @@
 #include "views/image_control.h"
 
+#include "controls/pixel_draw.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -13,7 +15,18 @@ ImageControl::ImageControl(const QString& name, QWidget* parent) : QWidget(paren
     picture_.fill(Qt::white);
 }
 
+// Moved to a screen of another ratio, the control is drawn again at the new one. Qt 6.4 tells
+// a widget only that its screen changed; the check in paintEvent also catches a screen whose
+// own ratio changed.
+bool ImageControl::event(QEvent* event) {
+    if (event->type() == QEvent::ScreenChangeInternal)
+        update();
+    return QWidget::event(event);
+}
+
 void ImageControl::paintEvent(QPaintEvent* /*event*/) {
+    if (fitPicture())
+        emit ratioChanged();
     QPainter painter(this);
     painter.drawImage(0, 0, picture());
 }
@@ -25,14 +38,17 @@ QImage& ImageControl::picture() {
 
 // A hidden control gets its resize event only when shown; the picture follows the size at once
 // so that owners can draw into it before that.
-void ImageControl::fitPicture() {
+bool ImageControl::fitPicture() {
     const QSize wanted = size().expandedTo(QSize(1, 1));
-    if (picture_.size() == wanted)
-        return;
-    QImage fitted(wanted, QImage::Format_RGB32);
+    const qreal ratio = devicePixelRatioF();
+    const bool newRatio = picture_.devicePixelRatio() != ratio;
+    if (logicalSize(picture_) == wanted && !newRatio)
+        return false;
+    QImage fitted = makePicture(wanted, ratio);
     fitted.fill(Qt::white);
-    copyPicture(fitted, {0, 0}, picture_, {0, 0}, picture_.size());
+    copyPicture(fitted, {0, 0}, picture_, {0, 0}, logicalSize(picture_));
     picture_ = fitted;
+    return newRatio;
 }
 
 void ImageControl::resizeEvent(QResizeEvent* /*event*/) {
@@ -53,9 +69,7 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void copyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size) {
-    QPainter painter(&target);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.drawImage(QRect(to, size), source, QRect(from, size));
+    copyBox(target, to, source, from, size);
 }
 
 } // namespace cadenzo

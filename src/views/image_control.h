@@ -14,7 +14,8 @@ class ImageControl : public QWidget {
 public:
     ImageControl(const QString& name, QWidget* parent = nullptr);
 
-    // The picture on screen, always the size of the control; owners draw into it, then update().
+    // The picture on screen, always the size of the control in logical pixels and device-sized
+    // for the control's screen; owners draw into it, then update().
     QImage& picture();
 
 signals:
@@ -23,8 +24,12 @@ signals:
     void mouseReleased(Qt::MouseButton button, QPoint at);
     // The picture already has the new size.
     void resized();
+    // The control is now on a screen of another device pixel ratio: the picture has the new
+    // ratio (its old content scaled) and the owner draws it again.
+    void ratioChanged();
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -32,11 +37,13 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
-    void fitPicture();
+    // Fits the picture to the control's size and ratio; true if the ratio changed.
+    bool fitPicture();
     QImage picture_;
 };
 
-// Copies `source` (from `from`, in `size`) into `target` at `to`, clipped to both pictures.
+// Copies `source` (from `from`, in `size`) into `target` at `to`, clipped to both pictures; all
+// in logical pixels, at any device pixel ratio (see copyBox).
 void copyPicture(QImage& target, QPoint to, const QImage& source, QPoint from, QSize size);
 
 } // namespace cadenzo

@@ -1,5 +1,7 @@
 #include "views/pictures.h"
 
+#include "controls/pixel_draw.h"
+
 #include "views/neck_geometry.h"
 #include "views/roll_layout.h"
 
@@ -19,8 +21,8 @@ const QColor kFretShine(250, 250, 250);
 
 } // namespace
 
-QImage makeFretCellPicture() {
-    QImage cell(FRET_CELL_WIDTH, 120, QImage::Format_RGB32);
+QImage makeFretCellPicture(qreal ratio) {
+    QImage cell = makePicture({FRET_CELL_WIDTH, 120}, ratio);
     cell.fill(Qt::white);
     QPainter p(&cell);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -44,14 +46,14 @@ QImage makeFretCellPicture() {
     return cell;
 }
 
-QImage makeNeckImage(int height) {
-    QImage neck(NECK_IMAGE_WIDTH, height, QImage::Format_RGB32);
+QImage makeNeckImage(int height, qreal ratio) {
+    QImage neck = makePicture({NECK_IMAGE_WIDTH, height}, ratio);
     neck.fill(Qt::white);
+    const QImage cell = makeFretCellPicture(ratio);
+    for (int i = 0; i < NECK_CELLS; ++i)
+        copyBox(neck, {FRET_CELL_WIDTH * i, 0}, cell, {0, 0}, logicalSize(cell));
     QPainter p(&neck);
     p.setRenderHint(QPainter::Antialiasing, false);
-    const QImage cell = makeFretCellPicture();
-    for (int i = 0; i < NECK_CELLS; ++i)
-        p.drawImage(FRET_CELL_WIDTH * i, 0, cell);
 
     // Position dots at frets 3, 5, 7, 9, 15, 17, 19, 21 and the double dot of fret 12; the boxes
     // run from (left, top) to (right, bottom) exclusive, as ellipses are drawn on this neck.
@@ -83,8 +85,8 @@ QImage makeNeckImage(int height) {
     return neck;
 }
 
-QImage makeKeyboardPicture() {
-    QImage keys(ROLL_PICTURE_WIDTH, ROLL_PICTURE_HEIGHT, QImage::Format_RGB32);
+QImage makeKeyboardPicture(qreal ratio) {
+    QImage keys = makePicture({ROLL_PICTURE_WIDTH, ROLL_PICTURE_HEIGHT}, ratio);
     keys.fill(Qt::white);
     QPainter p(&keys);
     p.setRenderHint(QPainter::Antialiasing, false);
@@ -112,8 +114,8 @@ QImage makeKeyboardPicture() {
     return keys;
 }
 
-QImage makeTabPicture() {
-    QImage tab(TAB_PICTURE_WIDTH, TAB_PICTURE_HEIGHT, QImage::Format_RGB32);
+QImage makeTabPicture(qreal ratio) {
+    QImage tab = makePicture({TAB_PICTURE_WIDTH, TAB_PICTURE_HEIGHT}, ratio);
     tab.fill(Qt::white);
     QPainter p(&tab);
     p.setRenderHint(QPainter::Antialiasing, false);

@@ -1,5 +1,6 @@
 #include "views/roll_view.h"
 
+#include "controls/pixel_draw.h"
 #include "model/guitar.h"
 #include "views/pictures.h"
 #include "views/roll_layout.h"
@@ -7,6 +8,8 @@
 #include <QComboBox>
 #include <QPainter>
 #include <QScrollBar>
+
+#include <algorithm>
 
 namespace cadenzo {
 
@@ -31,10 +34,9 @@ RollView::RollView(QWidget* parent, const Guitar& guitar) : guitar_(guitar) {
     rollScrollBar->setRange(0, 26);
     rollScrollBar->setValue(20);
 
-    roll_p_ = makeKeyboardPicture();
-    rollbuffer3_ = makeTabPicture();
-    rollBuffer_ = QImage(TAB_PICTURE_WIDTH, ROLL_BUFFER_HEIGHT, QImage::Format_RGB32);
+    makePictures();
 
+    connect(rollImage, &ImageControl::ratioChanged, this, [this] { refreshRollView(); });
     connect(printModeBox, &QComboBox::currentIndexChanged, this,
             [this](int) { refreshRollView(); });
     connect(rollScrollBar, &QScrollBar::valueChanged, this, [this](int value) {
@@ -43,11 +45,21 @@ RollView::RollView(QWidget* parent, const Guitar& guitar) : guitar_(guitar) {
     });
 }
 
+// The view's pictures at the view's device pixel ratio, the buffer at least `width` wide.
+void RollView::makePictures(int width) {
+    const qreal ratio = rollImage->devicePixelRatioF();
+    roll_p_ = makeKeyboardPicture(ratio);
+    rollbuffer3_ = makeTabPicture(ratio);
+    rollBuffer_ = makePicture({std::max(width, TAB_PICTURE_WIDTH), ROLL_BUFFER_HEIGHT}, ratio);
+}
+
 void RollView::refreshRollView() {
     const QSize screen = rollImage->size();
-    if (rollBuffer_.width() < screen.width()) {
-        rollBuffer_ = QImage(screen.width(), ROLL_BUFFER_HEIGHT, QImage::Format_RGB32);
-    }
+    if (rollBuffer_.devicePixelRatio() != rollImage->devicePixelRatioF())
+        makePictures(screen.width());
+    else if (logicalSize(rollBuffer_).width() < screen.width())
+        rollBuffer_ =
+            makePicture({screen.width(), ROLL_BUFFER_HEIGHT}, rollBuffer_.devicePixelRatio());
     {
         QPainter p(&rollBuffer_);
         p.fillRect(QRect(QPoint(0, 0), screen), Qt::white);

@@ -36,6 +36,8 @@ signals:
     void refreshed();
 
 private:
+    void makePictures(int width = 0);
+
     const Guitar& guitar_;
     QImage rollBuffer_;
     QImage roll_p_;

@@ -41,9 +41,11 @@ constexpr int BASE_LINE_ROWS = 2;
 constexpr int PLAY_LINE_TRAIL = 6;
 constexpr int PLAY_LINE_TOP = 2;
 
+// Rows [first, end) of two pictures of one size and ratio.
 void copyRows(QImage& to, const QImage& from, int first, int end) {
     const auto bytes = static_cast<std::size_t>(std::min(to.bytesPerLine(), from.bytesPerLine()));
-    for (int y = std::max(first, 0); y < end && y < to.height() && y < from.height(); ++y)
+    const int last = std::min(deviceEdge(to, end, true), deviceEdge(from, end, true));
+    for (int y = std::max(deviceEdge(to, first, true), 0); y < last; ++y)
         std::memcpy(to.scanLine(y), from.constScanLine(y), bytes);
 }
 
@@ -105,21 +107,34 @@ QImage SequenceView::screenImage() const {
 }
 
 // The screen follows the widget's width; the two off-screen images are at least as wide as the
-// widest view a window can have.
+// widest view a window can have. All three are device-sized for the widget's screen.
 void SequenceView::fitImages() {
     const int width = std::max(this->width(), 1);
     const int bitmapWidth = std::max(SEQ_BITMAP_WIDTH, width);
-    if (grid_.width() != bitmapWidth) {
-        grid_ = QImage(bitmapWidth, SEQ_BITMAP_HEIGHT, QImage::Format_RGB32);
+    const qreal ratio = devicePixelRatioF();
+    const bool newRatio = screen_.devicePixelRatio() != ratio;
+    if (logicalSize(grid_).width() != bitmapWidth || newRatio) {
+        grid_ = makePicture({bitmapWidth, SEQ_BITMAP_HEIGHT}, ratio);
         grid_.fill(WHITE);
         composed_ = grid_.copy();
     }
-    if (screen_.size() != QSize(width, SEQ_HEIGHT)) {
-        QImage screen(width, SEQ_HEIGHT, QImage::Format_RGB32);
-        screen.fill(WHITE);
-        screen_ = screen;
+    if (logicalSize(screen_) != QSize(width, SEQ_HEIGHT) || newRatio) {
+        screen_ = makePicture({width, SEQ_HEIGHT}, ratio);
+        screen_.fill(WHITE);
         playLineX_ = -1;
     }
+}
+
+bool SequenceView::followRatio() {
+    if (screen_.devicePixelRatio() == devicePixelRatioF())
+        return false;
+    const int playLine = playLineX_; // the new pictures start without one
+    drawGridLayer();
+    drawLaneLayer();
+    drawEventLayer();
+    if (playLine >= 0)
+        showPlayLine(playLine);
+    return true;
 }
 
 void SequenceView::redrawAll() {
@@ -128,24 +143,28 @@ void SequenceView::redrawAll() {
 }
 
 void SequenceView::redrawLaneAndEvents() {
-    drawLaneLayer();
-    drawEventLayer();
+    if (!followRatio()) {
+        drawLaneLayer();
+        drawEventLayer();
+    }
     update();
 }
 
 void SequenceView::redrawEvents() {
-    drawEventLayer();
+    if (!followRatio())
+        drawEventLayer();
     update();
 }
 
 void SequenceView::redrawLane() {
-    drawLaneLayer();
+    if (!followRatio())
+        drawLaneLayer();
     update();
 }
 
 void SequenceView::drawGridLayer() {
     fitImages();
-    const int width = screen_.width();
+    const int width = logicalSize(screen_).width();
     const ViewGeometry view = viewOf(song_.edit);
     fillBox(grid_, 0, 0, width, SEQ_HEIGHT, WHITE);
     stamps_.Write(grid_, 10, 35, QStringLiteral("T"), TABLATURE_LETTER_POINTS, BLACK, false);
@@ -197,7 +216,7 @@ void SequenceView::drawLaneItem(const SongEvent& event, int x, SeqLane lane, QRg
 
 void SequenceView::drawLaneLayer() {
     fitImages();
-    const int width = screen_.width();
+    const int width = logicalSize(screen_).width();
     const ViewGeometry view = viewOf(song_.edit);
     copyRows(composed_, grid_, LANE_LAYER_TOP, SEQ_BITMAP_HEIGHT);
     // The lane not chosen in `seqData` first, in pink, so the chosen one stands in front.
@@ -210,7 +229,8 @@ void SequenceView::drawLaneLayer() {
         drawLaneItem(event, x, lane_,
                      inPendingCut(song_.edit, event) ? PENDING_CUT_CYAN : EVENT_BLUE);
     });
-    fillBox(composed_, 0, LANE_BASE_Y, composed_.width(), LANE_BASE_Y + BASE_LINE_ROWS, LIGHT_GREY);
+    fillBox(composed_, 0, LANE_BASE_Y, logicalSize(composed_).width(), LANE_BASE_Y + BASE_LINE_ROWS,
+            LIGHT_GREY);
     copyToScreen(LANE_LAYER_TOP, SEQ_HEIGHT - 87); // to screen rows 86..127
 }
 
@@ -230,7 +250,7 @@ void SequenceView::drawEventColumn(const SongEvent& event, int x, QRgb colour, b
 
 void SequenceView::drawEventLayer() {
     fitImages();
-    const int width = screen_.width();
+    const int width = logicalSize(screen_).width();
     const ViewGeometry view = viewOf(song_.edit);
     copyRows(composed_, grid_, 0, EVENT_LAYER_BOTTOM + 1);
     ChordNameRun names;
@@ -253,29 +273,19 @@ void SequenceView::drawEventLayer() {
 }
 
 void SequenceView::copyToScreen(int firstRow, int rows) {
-    const int width = screen_.width();
+    const int width = logicalSize(screen_).width();
     if (width < 3)
         return;
-    const auto bytes = static_cast<std::size_t>(width - 2) * sizeof(QRgb);
-    for (int y = firstRow; y < firstRow + rows && y + 1 < screen_.height(); ++y) {
-        const auto* from = reinterpret_cast<const QRgb*>(composed_.constScanLine(y));
-        auto* to = reinterpret_cast<QRgb*>(screen_.scanLine(y + 1));
-        std::memcpy(to + 1, from + 1, bytes);
-    }
+    copyBox(screen_, {1, firstRow + 1}, composed_, {1, firstRow}, {width - 2, rows});
 }
 
 void SequenceView::showPlayLine(int x) {
-    const int width = screen_.width();
+    const int width = logicalSize(screen_).width();
     // Columns x - 6 .. x of screen rows 1..120 as the composed image holds them (within the
     // columns the screen takes from it).
     const auto restore = [&](int at) {
         const int left = std::max(at - PLAY_LINE_TRAIL, 1), right = std::min(at, width - 2);
-        for (int y = 1; y <= PLAY_LINE_BOTTOM; ++y) {
-            const auto* from = reinterpret_cast<const QRgb*>(composed_.constScanLine(y - 1));
-            auto* to = reinterpret_cast<QRgb*>(screen_.scanLine(y));
-            for (int c = left; c <= right; ++c)
-                to[c] = from[c];
-        }
+        copyBox(screen_, {left, 1}, composed_, {left, 0}, {right - left + 1, PLAY_LINE_BOTTOM});
     };
     if (playLineX_ >= 0)
         restore(playLineX_);
@@ -288,7 +298,15 @@ void SequenceView::showPlayLine(int x) {
     update();
 }
 
+// Moved to a screen of another ratio, the view is drawn again at the new one (see ImageControl).
+bool SequenceView::event(QEvent* event) {
+    if (event->type() == QEvent::ScreenChangeInternal)
+        update();
+    return QWidget::event(event);
+}
+
 void SequenceView::paintEvent(QPaintEvent* /*event*/) {
+    followRatio();
     QPainter painter(this);
     painter.drawImage(0, 0, screen_);
 }

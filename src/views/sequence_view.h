@@ -31,7 +31,7 @@ public:
     // Play line at pixel x (window thread): the columns of the previous play line are restored
     // from the composed image first; x < 0 only removes the old one.
     void showPlayLine(int x);
-    // The picture as the screen shows it (for tests and screenshots).
+    // The picture as the screen shows it (for tests and screenshots), device-sized.
     QImage screenImage() const;
 
 signals:
@@ -44,6 +44,7 @@ signals:
     void doubleClicked(int x, int y);
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -55,6 +56,9 @@ private:
     SeqMouseContext mouseContext();
     void ApplyMouseResult(const MouseResult& result);
     void fitImages();
+    // On a screen of another ratio than the pictures', draws every layer again at the new one
+    // (the play line too) and returns true.
+    bool followRatio();
     void drawGridLayer();
     void drawLaneLayer();
     void drawEventLayer();

@@ -1,5 +1,7 @@
 #include "views/text_stamps.h"
 
+#include "controls/pixel_draw.h"
+
 #include <QFont>
 #include <QFontMetrics>
 #include <QPainter>
@@ -22,25 +24,36 @@ const QImage& TextStamps::Stamp(const Key& key) {
     font.setStyleStrategy(QFont::NoAntialias); // exact colours, no blending
     font.setPixelSize(PixelSize(key.points));
     const QFontMetrics metrics(font);
-    QImage stamp(std::max(metrics.horizontalAdvance(key.text), 1), std::max(metrics.height(), 1),
-                 QImage::Format_RGB32);
+    const QSize cell(std::max(metrics.horizontalAdvance(key.text), 1),
+                     std::max(metrics.height(), 1));
+    QImage stamp = makePicture(cell, ratio_);
     stamp.fill(PAPER);
     {
         QPainter p(&stamp);
         p.setFont(font);
         p.setPen(QColor::fromRgb(key.colour));
-        p.drawText(stamp.rect(), Qt::AlignLeft | Qt::AlignTop, key.text);
+        p.drawText(QRect(QPoint(0, 0), cell), Qt::AlignLeft | Qt::AlignTop, key.text);
     }
     return *stamps_.insert(key, stamp);
 }
 
+void TextStamps::useRatio(qreal ratio) {
+    if (ratio == ratio_)
+        return;
+    ratio_ = ratio;
+    stamps_.clear();
+    numbers_.clear();
+}
+
 void TextStamps::Write(QImage& target, int x, int y, const QString& text, int points, QRgb colour,
                        bool opaque) {
+    useRatio(target.devicePixelRatio());
     copySelection(target, x, y, Stamp(Key{text, points, colour | 0xFF000000}), opaque);
 }
 
 void TextStamps::writeNumber(QImage& target, int x, int y, int number, int points, QRgb colour,
                              bool opaque) {
+    useRatio(target.devicePixelRatio());
     colour |= 0xFF000000;
     if (number < 0 || number > 255) {
         Write(target, x, y, QString::number(number), points, colour, opaque);
@@ -57,7 +70,11 @@ void TextStamps::writeNumber(QImage& target, int x, int y, int number, int point
     copySelection(target, x, y, stamp, opaque);
 }
 
+// Device pixel for device pixel from the device pixel where logical (x, y) starts: glyphs keep
+// their shapes.
 void TextStamps::copySelection(QImage& target, int x, int y, const QImage& stamp, bool opaque) {
+    x = deviceEdge(target, x);
+    y = deviceEdge(target, y, true);
     const int left = std::max(x, 0), right = std::min(x + stamp.width(), target.width());
     const int top = std::max(y, 0), bottom = std::min(y + stamp.height(), target.height());
     for (int row = top; row < bottom; ++row) {

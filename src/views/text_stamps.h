@@ -12,7 +12,8 @@ namespace cadenzo {
 // Short texts of the pictures, rendered once per text, size and colour and then copied: a
 // picture with hundreds of fret numbers is redrawn in a fraction of the time QPainter would
 // take to lay each one out again. Glyphs are drawn without antialiasing, so a text pixel has
-// exactly the text colour.
+// exactly the text colour. Stamps are rendered at the target picture's device pixel ratio, so
+// text on a high-DPI screen has the screen's own resolution.
 class TextStamps {
 public:
     // Font size in points on a 96 dpi screen.
@@ -39,6 +40,8 @@ private:
         }
     };
     const QImage& Stamp(const Key& key);
+    // Stamps of another ratio than the target's are dropped.
+    void useRatio(qreal ratio);
     static void copySelection(QImage& target, int x, int y, const QImage& stamp, bool opaque);
 
     QHash<Key, QImage> stamps_;
@@ -49,6 +52,7 @@ private:
         std::array<QImage, 256> stamps;
     };
     std::vector<Numbers> numbers_;
+    qreal ratio_ = 1.0;
 };
 
 } // namespace cadenzo
