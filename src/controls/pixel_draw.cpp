@@ -146,6 +146,26 @@ void copyBox(QImage& target, QPoint to, const QImage& source, QPoint from, QSize
         return; // every picture of Cadenzo is 32-bit
     const QImage same =
         source.format() == target.format() ? source : source.convertToFormat(target.format());
+    const qreal r = target.devicePixelRatio();
+    if (same.devicePixelRatio() == r && r == std::floor(r)) {
+        // A whole ratio maps every logical pixel alike: whole rows of device pixels, as at 1.
+        const int k = static_cast<int>(r);
+        const QSize t = logicalSize(target), s = logicalSize(same);
+        const int skipX = std::max({0, -to.x(), -from.x()}),
+                  skipY = std::max({0, -to.y(), -from.y()});
+        const int w = std::min({size.width(), t.width() - to.x(), s.width() - from.x()}) - skipX;
+        const int h = std::min({size.height(), t.height() - to.y(), s.height() - from.y()}) - skipY;
+        if (w <= 0 || h <= 0)
+            return;
+        const auto bytes = static_cast<std::size_t>(w * k) * sizeof(QRgb);
+        for (int y = 0; y < h * k; ++y) {
+            const auto* in =
+                reinterpret_cast<const QRgb*>(same.constScanLine((from.y() + skipY) * k + y));
+            auto* out = reinterpret_cast<QRgb*>(target.scanLine((to.y() + skipY) * k + y));
+            std::memcpy(out + (to.x() + skipX) * k, in + (from.x() + skipX) * k, bytes);
+        }
+        return;
+    }
     const AxisMap columns = mapAxis(target, to.x(), same, from.x(), size.width(), false);
     const AxisMap rows = mapAxis(target, to.y(), same, from.y(), size.height(), true);
     if (columns.source.empty() || rows.source.empty())
@@ -153,14 +173,14 @@ void copyBox(QImage& target, QPoint to, const QImage& source, QPoint from, QSize
     const bool straight = columns.contiguous();
     const auto bytes = columns.source.size() * sizeof(QRgb);
     for (std::size_t i = 0; i < rows.source.size(); ++i) {
-        const auto* from = reinterpret_cast<const QRgb*>(same.constScanLine(rows.source[i]));
+        const auto* in = reinterpret_cast<const QRgb*>(same.constScanLine(rows.source[i]));
         auto* row = reinterpret_cast<QRgb*>(target.scanLine(rows.first + static_cast<int>(i)));
         row += columns.first;
         if (straight)
-            std::memcpy(row, from + columns.source[0], bytes);
+            std::memcpy(row, in + columns.source[0], bytes);
         else
             for (std::size_t c = 0; c < columns.source.size(); ++c)
-                row[c] = from[columns.source[c]];
+                row[c] = in[columns.source[c]];
     }
 }
 
