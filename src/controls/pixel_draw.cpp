@@ -103,6 +103,8 @@ QSize logicalSize(const QImage& image) {
 }
 
 int deviceEdge(const QImage& image, int x, bool vertical) {
+    if (image.devicePixelRatio() == 1)
+        return std::min(x, vertical ? image.height() : image.width());
     const int logical = vertical ? logicalSize(image).height() : logicalSize(image).width();
     if (x >= logical)
         return vertical ? image.height() : image.width();
@@ -111,11 +113,26 @@ int deviceEdge(const QImage& image, int x, bool vertical) {
 
 void drawLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor colour) {
     const QRgb rgb = colour.rgb();
+    // At ratio 1 a logical pixel is a device pixel: no box to work out per step.
+    if (image.devicePixelRatio() == 1) {
+        walkLine(x0, y0, x1, y1, [&](int x, int y) {
+            if (image.valid(x, y))
+                image.setPixel(x, y, rgb);
+        });
+        return;
+    }
     walkLine(x0, y0, x1, y1, [&](int x, int y) { fillBox(image, x, y, x + 1, y + 1, rgb); });
 }
 
 void notXorLineTo(QImage& image, int x0, int y0, int x1, int y1, QColor pen) {
     const QRgb bits = pen.rgb() & 0xFFFFFF;
+    if (image.devicePixelRatio() == 1) {
+        walkLine(x0, y0, x1, y1, [&](int x, int y) {
+            if (image.valid(x, y))
+                image.setPixel(x, y, 0xFF000000 | (~(image.pixel(x, y) ^ bits) & 0xFFFFFF));
+        });
+        return;
+    }
     walkLine(x0, y0, x1, y1, [&](int x, int y) {
         forBox(image, x, y, x + 1, y + 1,
                [bits](QRgb pixel) { return 0xFF000000 | (~(pixel ^ bits) & 0xFFFFFF); });
