@@ -4,7 +4,7 @@
 # package, man's warnings, and the installed program's Help (needs an X display).
 set -euo pipefail
 work=$(mktemp -d) program=
-trap 'kill $program 2>/dev/null && wait $program; rm -rf "$work"' EXIT
+trap 'set +e; kill $program 2>/dev/null && wait $program; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 prefix=$work/prefix share=$work/prefix/share id=org.cadenzo.Cadenzo
 cmake --install "$1" --prefix "$prefix" >"$work/log" 2>&1 || fail "install: $(cat "$work/log")"
