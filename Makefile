@@ -1,7 +1,7 @@
 # Two commands for a fresh Debian machine:
 #   make run    installs what is missing, builds and starts Cadenzo
 #   make test   installs what is missing, builds and runs every test
-.PHONY: run test deps build bench clean format format-check fuzz fuzz-build
+.PHONY: run test deps build install bench clean format format-check fuzz fuzz-build
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN = -G Ninja
@@ -17,6 +17,12 @@ build: deps
 # live beside it.
 run: build
 	./build/src/app/cadenzo
+
+# Installs the programs, desktop entry, icons, file types, metainfo, manual pages and the user's
+# guide under PREFIX; DESTDIR stages them for a package.
+PREFIX ?= /usr/local
+install: build
+	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
 
 # The test run has three build trees:
 #  build-test  everything, with AddressSanitizer and UndefinedBehaviorSanitizer, warnings fatal

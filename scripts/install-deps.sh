@@ -13,6 +13,12 @@ packages=(
     xvfb xauth xdotool openbox
     clang libclang-rt-14-dev clang-format
     python3 python3-mido
+    # The roll view's "TAB ＆ MML" needs a full-width ampersand, which no font of a stock Debian
+    # desktop has; WenQuanYi Micro Hei is the smallest package with it, and Qt falls back to it
+    # through fontconfig. Help opens the user's guide through xdg-open.
+    fonts-wqy-microhei xdg-utils
+    # make install's caches and the test of the installed tree.
+    desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db groff-base
 )
 
 missing=()

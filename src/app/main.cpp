@@ -7,12 +7,16 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 
 int main(int argc, char* argv[]) {
     cadenzo::installTerminationHandlers();
     QApplication application(argc, argv);
     cadenzo::TerminationRequests termination;
     QApplication::setApplicationName(QStringLiteral("Cadenzo"));
+    // The installed desktop entry and icon carry this id; the desktop ties the window to them.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.cadenzo.Cadenzo"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.cadenzo.Cadenzo")));
 
     cadenzo::SingleInstance instance;
     if (instance.askRunningInstance())

@@ -1,5 +1,6 @@
 // The menu bar of the main window and the commands that need nothing beyond the window itself.
 #include "app/main_window.h"
+#include "app/manual_location.h"
 #include "app/version.h"
 
 #include "app/sequencer_pane.h"
@@ -206,7 +207,15 @@ void MainWindow::onCloseTriggered() {
 }
 
 void MainWindow::onHelpTriggered() {
-    openDocument(QDir::current().filePath(QStringLiteral("manual/Cadenzo.html")));
+    const std::filesystem::path manual = findManual(
+        QDir::currentPath().toStdString(), QCoreApplication::applicationDirPath().toStdString());
+    if (manual.empty()) {
+        reportError(QStringLiteral("The user's guide manual/Cadenzo.html was found neither in %1 "
+                                   "nor where Cadenzo is installed.")
+                        .arg(QDir::currentPath()));
+        return;
+    }
+    openDocument(QString::fromStdString(manual.string()));
 }
 
 void MainWindow::onVersionTriggered() {

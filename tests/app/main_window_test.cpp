@@ -168,5 +168,20 @@ TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScroll) {
     EXPECT_EQ(app->guitar.neckPos, 2);
 }
 
+// A fallback font draws the full-width ampersand: not as a code point no font has (the box of
+// the missing glyph), nor as a space.
+TEST_F(MainWindowTest, TheRollModeListDrawsTheFullWidthAmpersandWithoutABox) {
+    form->start({});
+    auto* list = child<QComboBox>("rollPrintMode");
+    const QString text = list->itemText(1);
+    const auto drawn = [list](const QString& shown) {
+        list->setItemText(list->currentIndex(), shown);
+        return list->grab().toImage();
+    };
+    const QImage real = drawn(text);
+    for (const char16_t standIn : {u'\u0378', u' '})
+        EXPECT_FALSE(real == drawn(QString(text).replace(u'＆', standIn))) << int(standIn);
+}
+
 } // namespace
 } // namespace cadenzo
