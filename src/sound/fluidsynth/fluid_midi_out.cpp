@@ -1,6 +1,5 @@
 #include "sound/fluidsynth/fluid_midi_out.h"
 
-#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
 #include <filesystem>
@@ -8,39 +7,10 @@
 
 namespace cadenzo {
 
-namespace {
-
-std::mutex logMutex;
-std::string lastMessage;
-
-// FluidSynth would print to the terminal of a desktop program; its last complaint is kept for
-// the command-line tool instead.
-void keepLog(int level, const char* message, void* /*data*/) {
-    if (level > FLUID_WARN || message == nullptr)
-        return;
-    std::lock_guard lock(logMutex);
-    lastMessage = message;
-}
-
-// alsa-lib reports a missing sound card on the terminal as well.
-void QuietAlsa(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
-               const char* /*fmt*/, ...) {}
-
-void QuietLogs() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        snd_lib_error_set_handler(QuietAlsa);
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, keepLog, nullptr);
-    });
-}
-
-} // namespace
-
 FluidMidiOut::FluidMidiOut() : FluidMidiOut(Options{}) {}
 
 FluidMidiOut::FluidMidiOut(Options options) : options_(std::move(options)) {
-    QuietLogs();
+    quietFluidLogs();
 }
 
 FluidMidiOut::~FluidMidiOut() {
@@ -48,8 +18,7 @@ FluidMidiOut::~FluidMidiOut() {
 }
 
 std::string FluidMidiOut::lastError() {
-    std::lock_guard lock(logMutex);
-    return lastMessage;
+    return fluidLastError();
 }
 
 MidiStatus FluidMidiOut::deviceName(unsigned device, std::string& name) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sound/fluidsynth/timed_synth.h"
 #include "sound/midi_out.h"
 
 #include <cstdint>
@@ -25,9 +26,7 @@ public:
         // audio at all (tests drive the synthesizer with Render).
         std::vector<std::string> drivers{"pipewire", "pulseaudio", "alsa"};
         // SoundFonts tried in order.
-        std::vector<std::string> soundFonts{"/usr/share/sounds/sf2/default-GM.sf2",
-                                            "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                                            "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+        std::vector<std::string> soundFonts = defaultSoundFonts();
         std::string wavFile; // output of the "file" driver
         bool effects = true; // reverb and chorus
         // Low latency: three periods of 128 frames at 48 kHz, 8 ms of buffered audio; the third
