@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <limits>
 
 namespace cadenzo {
 
@@ -60,7 +61,7 @@ MidiStatus FluidMidiOut::open(unsigned device) {
         close();
         return loaded;
     }
-    clockOffsetNs_ = 0;
+    blockEarliest_ = lastBlockEarliest_ = std::numeric_limits<double>::infinity();
     periodsSeen_ = 0;
     queue_.reserve(1024);
     taken_.reserve(1024);
@@ -155,18 +156,20 @@ bool FluidMidiOut::render(float* interleaved, int frames) {
 }
 
 void FluidMidiOut::renderPeriod(int frames, float* left, float* right) {
-    // Where frame 0 lies on the steady clock, from when the periods are asked for: followed
-    // closely over the first periods (a driver fills its buffer at start), then slowly, so that
-    // one late wake-up moves it little and the sound card's drift is still followed.
+    // Where frame 0 lies on the steady clock. A period is asked for when the sound card needs
+    // it, or later when the thread wakes late, never earlier: so the earliest request of the
+    // last 64 to 128 periods (a third of a second) shows the sound card's clock, unmoved by late
+    // wake-ups, while still following its drift and forgetting the burst of requests a driver
+    // makes at start to fill its buffer.
     const double nsPerFrame = 1e9 / options_.sampleRate;
-    const double periodNs = frames * nsPerFrame;
     const double seen =
         static_cast<double>(SteadyNs()) - static_cast<double>(synth_->position()) * nsPerFrame;
-    if (periodsSeen_++ == 0)
-        clockOffsetNs_ = seen;
-    else
-        clockOffsetNs_ += (periodsSeen_ < 64 ? 0.2 : 0.01) *
-                          std::clamp(seen - clockOffsetNs_, -periodNs, periodNs);
+    blockEarliest_ = std::min(blockEarliest_, seen);
+    clockOffsetNs_ = std::min(lastBlockEarliest_, blockEarliest_);
+    if (++periodsSeen_ % 64 == 0) {
+        lastBlockEarliest_ = blockEarliest_;
+        blockEarliest_ = std::numeric_limits<double>::infinity();
+    }
 
     takeQueue();
     for (const Sent& sent : taken_) {

@@ -99,9 +99,11 @@ private:
     // the vectors.
     std::mutex queueMutex_;
     std::vector<Sent> queue_;
-    std::vector<Sent> taken_;   // the audio thread's
-    std::vector<float> stereo_; // the audio thread's interleaved period
-    double clockOffsetNs_ = 0;  // steady-clock time of frame 0 as the periods show it
+    std::vector<Sent> taken_;      // the audio thread's
+    std::vector<float> stereo_;    // the audio thread's interleaved period
+    double clockOffsetNs_ = 0;     // steady-clock time of frame 0 as the periods show it
+    double blockEarliest_ = 0;     // its earliest sighting in this block of 64 periods
+    double lastBlockEarliest_ = 0; // and in the block before
     std::int64_t periodsSeen_ = 0;
 };
 

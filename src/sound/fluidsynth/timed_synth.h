@@ -25,10 +25,11 @@ std::string fluidLastError();
 // One thread at a time (the real-time path wraps it; the offline renderer owns it).
 //
 // FluidSynth renders in blocks of 64 frames and starts a note only at the beginning of a block,
-// so one synthesizer places notes only to within 64 frames (1.33 ms at 48 kHz). Here eight
-// synthesizers share one loaded SoundFont and render with their blocks staggered by 8 frames; a
-// note-on goes to the one whose block starts nearest its frame (at most 4 frames off), every
-// other message to all of them, and the output is their sum.
+// so one synthesizer places notes only to within 64 frames (1.33 ms at 48 kHz). Here sixteen
+// synthesizers share one loaded SoundFont and render with their blocks staggered by 4 frames; a
+// note-on goes to the one whose block starts nearest its frame (at most 2 frames, 0.04 ms, off,
+// so two strings' spacing is off by at most 0.08 ms), every other message to all of them, and
+// the output is their sum.
 class TimedSynth {
 public:
     struct Options {
@@ -37,7 +38,7 @@ public:
         bool effects = true; // reverb and chorus
     };
     static constexpr int BLOCK = 64; // FluidSynth's block: its grid for starting notes
-    static constexpr int INSTANCES = 8;
+    static constexpr int INSTANCES = 16;
     static constexpr int GRID = BLOCK / INSTANCES; // the grid the note-ons land on
 
     explicit TimedSynth(Options options);
