@@ -1,6 +1,9 @@
 // Notes through TimedSynth start at the frame they were given, found in the rendered audio.
 #include "sound/fluidsynth/timed_synth.h"
 
+#include "sound/fluidsynth/fluid_midi_out.h"
+#include "sound/midi_port.h"
+
 #include <gtest/gtest.h>
 
 #include <fluidsynth.h>
@@ -81,6 +84,34 @@ TEST(TimedSynth, NotesStartWithinTwoFramesOfTheirFrame) {
     const auto single = OnsetErrors(false, lead);
     const auto [low, high] = std::minmax_element(single.begin(), single.end());
     EXPECT_GT(*high - *low, 40);
+}
+
+// The built-in synthesizer that cannot play says why and what to do under "Midi Open Error".
+TEST(FluidMidiOut, AFailedOpenNamesWhatWasTriedAndTheWayOut) {
+    struct Case {
+        std::vector<std::string> fonts, drivers;
+        MidiStatus status;
+        std::string names;
+    };
+    const Case cases[] = {
+        {{"/nonexistent/a.sf2", "/nonexistent/b.sf2"},
+         {},
+         MidiStatus::NoSoundFont,
+         "/nonexistent/a.sf2, /nonexistent/b.sf2"},
+        {defaultSoundFonts(), {"warp-drive"}, MidiStatus::NoAudio, "Drivers tried: warp-drive: "},
+    };
+    for (const Case& c : cases) {
+        FluidMidiOut synth({.drivers = c.drivers, .soundFonts = c.fonts});
+        MidiSetup setup;
+        MidiPort port(synth, setup);
+        const MidiStatus status = port.midiOpen();
+        EXPECT_EQ(status, c.status);
+        const std::string message = port.midiOpenMessage(status);
+        EXPECT_EQ(message.rfind("Midi Open Error\n\n", 0), 0u) << message;
+        EXPECT_NE(message.find(c.names), std::string::npos) << message;
+        EXPECT_NE(message.find("SetUp \u2192 Instrument"), std::string::npos) << message;
+        EXPECT_FALSE(synth.isOpen());
+    }
 }
 
 } // namespace

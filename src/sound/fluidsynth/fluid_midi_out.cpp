@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 
 namespace cadenzo {
@@ -46,6 +47,23 @@ int RenderPeriod(void* data, int len, int /*nfx*/, float* /*fx*/[], int nout, fl
     return FLUID_OK;
 }
 
+std::string SoundFontFailure(const std::vector<std::string>& fonts, const std::string& said) {
+    std::string looked;
+    bool found = false;
+    for (const std::string& font : fonts) {
+        std::error_code ec;
+        found = found || std::filesystem::is_regular_file(font, ec);
+        looked += (looked.empty() ? "" : ", ") + font;
+    }
+    std::string why = found ? "The built-in synthesizer could not load its SoundFont (" + said +
+                                  "). Files looked for: " + looked + "."
+                            : "The built-in synthesizer found no General MIDI SoundFont. Files "
+                              "looked for: " +
+                                  looked + ".";
+    return why + "\nInstall one (the Debian package fluid-soundfont-gm) or choose another "
+                 "device in SetUp \u2192 Instrument.";
+}
+
 } // namespace
 
 MidiStatus FluidMidiOut::open(unsigned device) {
@@ -54,10 +72,12 @@ MidiStatus FluidMidiOut::open(unsigned device) {
     if (synth_ != nullptr)
         return MidiStatus::Allocated;
 
+    failure_.clear();
     synth_ = std::make_unique<TimedSynth>(
         TimedSynth::Options{options_.soundFonts, options_.sampleRate, options_.effects});
     const MidiStatus loaded = synth_->open();
     if (loaded != MidiStatus::Ok) {
+        failure_ = SoundFontFailure(options_.soundFonts, fluidLastError());
         close();
         return loaded;
     }
@@ -76,16 +96,28 @@ MidiStatus FluidMidiOut::open(unsigned device) {
         fluid_settings_setint(settings_, "audio.period-size", options_.periodSize);
         fluid_settings_setint(settings_, "audio.periods", options_.periods);
         fluid_settings_setnum(settings_, "synth.sample-rate", options_.sampleRate);
+        std::string tried;
         for (const std::string& driver : options_.drivers) {
-            if (fluid_settings_setstr(settings_, "audio.driver", driver.c_str()) != FLUID_OK)
-                continue; // not built into this FluidSynth
+            tried += (tried.empty() ? "" : "; ") + driver + ": ";
+            if (fluid_settings_setstr(settings_, "audio.driver", driver.c_str()) != FLUID_OK) {
+                tried += "not built into this FluidSynth";
+                continue;
+            }
+            clearFluidLastError();
             audio_ = new_fluid_audio_driver2(settings_, RenderPeriod, this);
             if (audio_ != nullptr) {
                 driver_ = driver;
                 break;
             }
+            std::string said = fluidLastError();
+            if (!said.empty() && said.back() == '.')
+                said.pop_back();
+            tried += said.empty() ? "did not open" : said;
         }
         if (audio_ == nullptr) {
+            failure_ =
+                "The built-in synthesizer could open no audio output. Drivers tried: " + tried +
+                ".\nChoose another device in SetUp \u2192 Instrument.";
             close();
             return MidiStatus::NoAudio;
         }

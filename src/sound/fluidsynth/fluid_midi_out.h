@@ -57,6 +57,9 @@ public:
     void shortMsg(std::uint32_t message) override;
     void reset() override;
     void close() override;
+    // Why the synthesizer could not play: the SoundFonts looked for, or the audio drivers tried
+    // and what FluidSynth said of each; and what to do.
+    std::string openFailure() const override { return failure_; }
     unsigned deviceCount() const override { return 1; }
     MidiStatus deviceName(unsigned device, std::string& name) const override;
 
@@ -93,6 +96,7 @@ private:
     _fluid_audio_driver_t* audio_ = nullptr;
     std::string soundFont_;
     std::string driver_;
+    std::string failure_;
     std::atomic<int> voices_{0};
 
     // Messages sent and not yet taken by the audio thread, which holds the lock only to swap

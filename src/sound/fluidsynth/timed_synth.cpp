@@ -54,6 +54,11 @@ std::string fluidLastError() {
     return lastMessage;
 }
 
+void clearFluidLastError() {
+    std::lock_guard lock(logMutex);
+    lastMessage.clear();
+}
+
 const std::vector<std::string>& defaultSoundFonts() {
     static const std::vector<std::string> fonts{"/usr/share/sounds/sf2/default-GM.sf2",
                                                 "/usr/share/sounds/sf2/FluidR3_GM.sf2",

@@ -20,6 +20,7 @@ const std::vector<std::string>& defaultSoundFonts();
 // kept instead, the last one readable here.
 void quietFluidLogs();
 std::string fluidLastError();
+void clearFluidLastError();
 
 // A FluidSynth General MIDI synthesizer whose messages sound at exact frames of its output.
 // One thread at a time (the real-time path wraps it; the offline renderer owns it).
