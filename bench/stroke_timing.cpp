@@ -225,7 +225,7 @@ void BuiltInSynthesizer() {
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - openStart)
             .count();
     if (result != MidiStatus::Ok) {
-        std::printf("Built-in synthesizer: open failed (%u)\n", result);
+        std::printf("Built-in synthesizer: open failed (%u)\n", static_cast<unsigned>(result));
         return;
     }
     const double periodNs = 1e9 * options.periodSize / options.sampleRate;

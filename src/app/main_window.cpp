@@ -108,7 +108,7 @@ void MainWindow::start(const QString& fileName) {
     repaint();
     app_.port.midiOpenResult = app_.port.midiOpen(); // 16
     if (app_.port.midiOpenResult != MidiStatus::Ok)
-        warn(QString::fromLatin1(midiOpenWarning(app_.port.midiOpenResult)));
+        warn(QString::fromStdString(app_.port.midiOpenMessage(app_.port.midiOpenResult)));
     else
         app_.port.programChange(); // clicks and strums sound the chosen instrument from the start
 }

@@ -9,6 +9,7 @@
 #include "sound/system_midi_out.h"
 #endif
 
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 #include <memory>
@@ -63,11 +64,12 @@ void runStrum(const StrumArgs& args) {
     MidiPort port(out, setup);
     const MidiStatus result = port.midiOpen();
     if (result != MidiStatus::Ok) {
+        // One line on the terminal: the warning, then the reason.
         std::string message = midiOpenWarning(result);
-        if (result == MidiStatus::NoSoundFont)
-            message += " (no General MIDI SoundFont in /usr/share/sounds/sf2)";
-        else if (result == MidiStatus::NoAudio)
-            message += " (no audio output could be opened: " + out.lastError() + ")";
+        if (std::string why = out.openFailure(); !why.empty()) {
+            std::replace(why.begin(), why.end(), '\n', ' ');
+            message += ": " + why;
+        }
         throw RunError(message);
     }
     if (args.program >= 0)

@@ -167,7 +167,7 @@ void InstrumentDialog::onInstrumentOkClicked() {
     if (deviceList_->currentIndex() >= 0)
         app_.midiSetup.midiDevice = static_cast<std::uint8_t>(deviceList_->currentIndex());
     if (const MidiStatus result = app_.port.midiOpen(); result != MidiStatus::Ok)
-        hooks_.warn(QString::fromLatin1(midiOpenWarning(result)));
+        hooks_.warn(QString::fromStdString(app_.port.midiOpenMessage(result)));
     app_.port.programChange();
     accept();
 }

@@ -38,6 +38,10 @@ public:
     virtual void reset() = 0;
     virtual void close() = 0;
 
+    // Why the last open failed and what to do about it, in the program's words; empty when the
+    // device gave no reason.
+    virtual std::string openFailure() const { return {}; }
+
     virtual unsigned deviceCount() const = 0;
     // The device's name, at most 31 characters; returns how the capability query went.
     virtual MidiStatus deviceName(unsigned device, std::string& name) const = 0;

@@ -27,6 +27,13 @@ MidiStatus MidiPort::midiOpen() {
     return result;
 }
 
+std::string MidiPort::midiOpenMessage(MidiStatus code) const {
+    std::string message = midiOpenWarning(code);
+    if (const std::string why = out_.openFailure(); code != MidiStatus::Ok && !why.empty())
+        message += "\n\n" + why;
+    return message;
+}
+
 void MidiPort::close() {
     out_.close();
 }

@@ -4,6 +4,7 @@
 #include "sound/midi_out.h"
 
 #include <cstdint>
+#include <string>
 
 namespace cadenzo {
 
@@ -23,6 +24,8 @@ public:
     // Opens device midiDevice; on failure the handle is closed again. The device is reset in
     // every case. Returns the result code; the caller shows midiOpenWarning(code) when non-zero.
     MidiStatus midiOpen();
+    // The warning for a failed open: midiOpenWarning(code), then the device's reason, if any.
+    std::string midiOpenMessage(MidiStatus code) const;
     void close();
 
     // kind 0 = note off, 1 = note on. A note outside 0..127 is never sent: as a data byte it

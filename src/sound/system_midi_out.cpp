@@ -96,6 +96,11 @@ std::string SystemMidiOut::lastError() const {
     return FluidMidiOut::lastError();
 }
 
+std::string SystemMidiOut::openFailure() const {
+    std::lock_guard lock(deviceMutex_);
+    return synth_->openFailure();
+}
+
 std::unique_ptr<MidiOut> makeSystemMidiOut() {
     return std::make_unique<SystemMidiOut>();
 }

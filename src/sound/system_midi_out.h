@@ -36,6 +36,7 @@ public:
     std::string describe() const;
     // The built-in synthesizer's reason for its last failed open, if it gave one.
     std::string lastError() const;
+    std::string openFailure() const override;
 
 private:
     // Sends (and the swap of the device they go to) and the window thread's listing and opening
