@@ -1,46 +1,17 @@
 #include "sound/fluidsynth/fluid_midi_out.h"
 
-#include <alsa/asoundlib.h>
 #include <fluidsynth.h>
 
-#include <filesystem>
-#include <mutex>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
 
 namespace cadenzo {
-
-namespace {
-
-std::mutex logMutex;
-std::string lastMessage;
-
-// FluidSynth would print to the terminal of a desktop program; its last complaint is kept for
-// the command-line tool instead.
-void keepLog(int level, const char* message, void* /*data*/) {
-    if (level > FLUID_WARN || message == nullptr)
-        return;
-    std::lock_guard lock(logMutex);
-    lastMessage = message;
-}
-
-// alsa-lib reports a missing sound card on the terminal as well.
-void QuietAlsa(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
-               const char* /*fmt*/, ...) {}
-
-void QuietLogs() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        snd_lib_error_set_handler(QuietAlsa);
-        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
-            fluid_set_log_function(level, keepLog, nullptr);
-    });
-}
-
-} // namespace
 
 FluidMidiOut::FluidMidiOut() : FluidMidiOut(Options{}) {}
 
 FluidMidiOut::FluidMidiOut(Options options) : options_(std::move(options)) {
-    QuietLogs();
+    quietFluidLogs();
 }
 
 FluidMidiOut::~FluidMidiOut() {
@@ -48,8 +19,7 @@ FluidMidiOut::~FluidMidiOut() {
 }
 
 std::string FluidMidiOut::lastError() {
-    std::lock_guard lock(logMutex);
-    return lastMessage;
+    return fluidLastError();
 }
 
 MidiStatus FluidMidiOut::deviceName(unsigned device, std::string& name) const {
@@ -59,54 +29,56 @@ MidiStatus FluidMidiOut::deviceName(unsigned device, std::string& name) const {
     return MidiStatus::Ok;
 }
 
+namespace {
+
+std::int64_t SteadyNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// FluidSynth's audio thread asks for each period here.
+int RenderPeriod(void* data, int len, int /*nfx*/, float* /*fx*/[], int nout, float* out[]) {
+    if (nout < 2)
+        return FLUID_FAILED;
+    static_cast<FluidMidiOut*>(data)->renderPeriod(len, out[0], out[1]);
+    return FLUID_OK;
+}
+
+} // namespace
+
 MidiStatus FluidMidiOut::open(unsigned device) {
     if (device != 0)
         return MidiStatus::NoDevice;
     if (synth_ != nullptr)
         return MidiStatus::Allocated;
 
-    std::string font;
-    for (const std::string& candidate : options_.soundFonts) {
-        std::error_code ec;
-        if (std::filesystem::is_regular_file(candidate, ec)) {
-            font = candidate;
-            break;
-        }
-    }
-    if (font.empty())
-        return MidiStatus::NoSoundFont;
-
-    settings_ = new_fluid_settings();
-    if (settings_ == nullptr)
-        return MidiStatus::Error;
-    fluid_settings_setint(settings_, "audio.period-size", options_.periodSize);
-    fluid_settings_setint(settings_, "audio.periods", options_.periods);
-    fluid_settings_setnum(settings_, "synth.sample-rate", options_.sampleRate);
-    // Samples are read when a program first needs them, not all 140 MB at start.
-    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-    // The guitar never needs more; fewer voices keep each period's work small.
-    fluid_settings_setint(settings_, "synth.polyphony", 128);
-    fluid_settings_setint(settings_, "synth.threadsafe-api", 1);
-    fluid_settings_setint(settings_, "synth.reverb.active", options_.effects ? 1 : 0);
-    fluid_settings_setint(settings_, "synth.chorus.active", options_.effects ? 1 : 0);
-    if (!options_.wavFile.empty())
-        fluid_settings_setstr(settings_, "audio.file.name", options_.wavFile.c_str());
-
-    synth_ = new_fluid_synth(settings_);
-    if (synth_ == nullptr) {
+    synth_ = std::make_unique<TimedSynth>(
+        TimedSynth::Options{options_.soundFonts, options_.sampleRate, options_.effects});
+    const MidiStatus loaded = synth_->open();
+    if (loaded != MidiStatus::Ok) {
         close();
-        return MidiStatus::Error;
+        return loaded;
     }
-    if (fluid_synth_sfload(synth_, font.c_str(), 1) == FLUID_FAILED) {
-        close();
-        return MidiStatus::NoSoundFont;
-    }
+    clockOffsetNs_ = 0;
+    periodsSeen_ = 0;
+    queue_.reserve(1024);
+    taken_.reserve(1024);
+    stereo_.assign(2 * static_cast<std::size_t>(options_.periodSize), 0.0f);
 
     if (!options_.drivers.empty()) {
+        settings_ = new_fluid_settings();
+        if (settings_ == nullptr) {
+            close();
+            return MidiStatus::Error;
+        }
+        fluid_settings_setint(settings_, "audio.period-size", options_.periodSize);
+        fluid_settings_setint(settings_, "audio.periods", options_.periods);
+        fluid_settings_setnum(settings_, "synth.sample-rate", options_.sampleRate);
         for (const std::string& driver : options_.drivers) {
             if (fluid_settings_setstr(settings_, "audio.driver", driver.c_str()) != FLUID_OK)
                 continue; // not built into this FluidSynth
-            audio_ = new_fluid_audio_driver(settings_, synth_);
+            audio_ = new_fluid_audio_driver2(settings_, RenderPeriod, this);
             if (audio_ != nullptr) {
                 driver_ = driver;
                 break;
@@ -117,81 +89,100 @@ MidiStatus FluidMidiOut::open(unsigned device) {
             return MidiStatus::NoAudio;
         }
     }
-    soundFont_ = font;
+    soundFont_ = synth_->soundFont();
     return MidiStatus::Ok;
 }
 
+void FluidMidiOut::send(std::uint32_t message) {
+    std::lock_guard lock(queueMutex_);
+    // Stamped under the lock, so the queue is in time order whichever thread sends.
+    queue_.push_back({SteadyNs(), message});
+}
+
 void FluidMidiOut::shortMsg(std::uint32_t message) {
-    if (synth_ == nullptr)
-        return;
-    const int status = message & 0xFF;
-    const int channel = status & 0x0F;
-    const int data1 = (message >> 8) & 0x7F;
-    const int data2 = (message >> 16) & 0x7F;
-    switch (status & 0xF0) {
-    case 0x80:
-        fluid_synth_noteoff(synth_, channel, data1);
-        break;
-    case 0x90:
-        if (data2 == 0)
-            fluid_synth_noteoff(synth_, channel, data1);
-        else
-            fluid_synth_noteon(synth_, channel, data1, data2);
-        break;
-    case 0xB0:
-        fluid_synth_cc(synth_, channel, data1, data2);
-        break;
-    case 0xC0:
-        fluid_synth_program_change(synth_, channel, data1);
-        break;
-    case 0xE0:
-        fluid_synth_pitch_bend(synth_, channel, data1 | (data2 << 7));
-        break;
-    default:
-        break; // the guitar sends nothing else
-    }
+    if (synth_ != nullptr)
+        send(message);
 }
 
 void FluidMidiOut::reset() {
-    if (synth_ != nullptr)
-        fluid_synth_all_sounds_off(synth_, -1);
+    if (synth_ == nullptr)
+        return;
+    for (std::uint8_t channel = 0; channel < 16; ++channel)
+        send(packShortMsg(0xB0 | channel, 120, 0)); // all sound off
 }
 
 void FluidMidiOut::close() {
     if (audio_ != nullptr)
         delete_fluid_audio_driver(audio_);
-    if (synth_ != nullptr)
-        delete_fluid_synth(synth_);
     if (settings_ != nullptr)
         delete_fluid_settings(settings_);
     audio_ = nullptr;
-    synth_ = nullptr;
     settings_ = nullptr;
+    synth_.reset();
+    voices_ = 0;
     soundFont_.clear();
     driver_.clear();
+    std::lock_guard lock(queueMutex_);
+    queue_.clear();
 }
 
 double FluidMidiOut::latencyMs() const {
-    if (settings_ == nullptr)
+    if (synth_ == nullptr)
         return 0;
-    int size = 0;
-    int count = 0;
-    double rate = 0;
-    fluid_settings_getint(settings_, "audio.period-size", &size);
-    fluid_settings_getint(settings_, "audio.periods", &count);
-    fluid_settings_getnum(settings_, "synth.sample-rate", &rate);
-    return rate > 0 ? 1000.0 * size * count / rate : 0;
+    const int buffered = audio_ != nullptr ? options_.periodSize * options_.periods : 0;
+    return 1000.0 * (buffered + options_.scheduleFrames) / options_.sampleRate;
 }
 
 int FluidMidiOut::activeVoices() const {
-    return synth_ != nullptr ? fluid_synth_get_active_voice_count(synth_) : 0;
+    return voices_;
+}
+
+void FluidMidiOut::takeQueue() {
+    std::lock_guard lock(queueMutex_);
+    taken_.swap(queue_);
 }
 
 bool FluidMidiOut::render(float* interleaved, int frames) {
     if (synth_ == nullptr || audio_ != nullptr)
         return false;
-    return fluid_synth_write_float(synth_, frames, interleaved, 0, 2, interleaved, 1, 2) ==
-           FLUID_OK;
+    takeQueue();
+    for (const Sent& sent : taken_)
+        synth_->schedule(synth_->position(), sent.message);
+    taken_.clear();
+    synth_->render(interleaved, frames);
+    voices_ = synth_->activeVoices();
+    return true;
+}
+
+void FluidMidiOut::renderPeriod(int frames, float* left, float* right) {
+    // Where frame 0 lies on the steady clock, from when the periods are asked for: followed
+    // closely over the first periods (a driver fills its buffer at start), then slowly, so that
+    // one late wake-up moves it little and the sound card's drift is still followed.
+    const double nsPerFrame = 1e9 / options_.sampleRate;
+    const double periodNs = frames * nsPerFrame;
+    const double seen =
+        static_cast<double>(SteadyNs()) - static_cast<double>(synth_->position()) * nsPerFrame;
+    if (periodsSeen_++ == 0)
+        clockOffsetNs_ = seen;
+    else
+        clockOffsetNs_ += (periodsSeen_ < 64 ? 0.2 : 0.01) *
+                          std::clamp(seen - clockOffsetNs_, -periodNs, periodNs);
+
+    takeQueue();
+    for (const Sent& sent : taken_) {
+        const double frame = (static_cast<double>(sent.ns) - clockOffsetNs_) / nsPerFrame;
+        synth_->schedule(std::llround(frame) + options_.scheduleFrames, sent.message);
+    }
+    taken_.clear();
+
+    if (stereo_.size() < 2 * static_cast<std::size_t>(frames))
+        stereo_.resize(2 * static_cast<std::size_t>(frames)); // a driver with longer periods
+    synth_->render(stereo_.data(), frames);
+    for (int i = 0; i < frames; ++i) {
+        left[i] = stereo_[2 * i];
+        right[i] = stereo_[2 * i + 1];
+    }
+    voices_ = synth_->activeVoices();
 }
 
 } // namespace cadenzo

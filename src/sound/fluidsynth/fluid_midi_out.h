@@ -1,23 +1,29 @@
 #pragma once
 
+#include "sound/fluidsynth/timed_synth.h"
 #include "sound/midi_out.h"
 
+#include <atomic>
 #include <cstdint>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 // Opaque FluidSynth handles, so users of this header need no FluidSynth include.
 struct _fluid_hashtable_t;
-struct _fluid_synth_t;
 struct _fluid_audio_driver_t;
 
 namespace cadenzo {
 
 // The built-in synthesizer: FluidSynth playing the General MIDI SoundFont through the desktop's
 // audio output, so that a fresh install makes sound without any MIDI hardware.
-// Thread rules: shortMsg and reset from any thread (FluidSynth serialises its own API calls);
-// open and close from one thread at a time, never while another thread sends (SystemMidiOut
-// makes sure of that).
+// Each message is stamped with the time it is sent and sounds at the frame of that time plus a
+// fixed delay (scheduleFrames), so the 37 ms between the strings of a strum reach the audio
+// exactly, not rounded to the audio thread's periods.
+// Thread rules: shortMsg and reset from any thread (they only queue the message; the audio
+// thread takes the queue); open and close from one thread at a time, never while another thread
+// sends (SystemMidiOut makes sure of that).
 class FluidMidiOut : public MidiOut {
 public:
     struct Options {
@@ -25,16 +31,16 @@ public:
         // audio at all (tests drive the synthesizer with Render).
         std::vector<std::string> drivers{"pipewire", "pulseaudio", "alsa"};
         // SoundFonts tried in order.
-        std::vector<std::string> soundFonts{"/usr/share/sounds/sf2/default-GM.sf2",
-                                            "/usr/share/sounds/sf2/FluidR3_GM.sf2",
-                                            "/usr/share/sounds/sf2/TimGM6mb.sf2"};
-        std::string wavFile; // output of the "file" driver
+        std::vector<std::string> soundFonts = defaultSoundFonts();
         bool effects = true; // reverb and chorus
         // Low latency: three periods of 128 frames at 48 kHz, 8 ms of buffered audio; the third
         // period covers an audio thread that the desktop does not give real-time priority.
         int periodSize = 128;
         int periods = 3;
         double sampleRate = 48000;
+        // The delay from a message's sending to its frame: it covers one period between the
+        // audio thread's wake-ups plus their lateness (5.3 ms at 48 kHz).
+        int scheduleFrames = 256;
     };
 
     static constexpr const char* NAME = "Built-in Synthesizer";
@@ -58,22 +64,45 @@ public:
     // The SoundFont and audio driver in use, empty when closed.
     const std::string& soundFont() const { return soundFont_; }
     const std::string& driver() const { return driver_; }
-    // The audio buffered between the synthesizer and the output, in milliseconds.
+    // The delay from a message to its sound, in milliseconds: the audio buffered between the
+    // synthesizer and the output plus scheduleFrames.
     double latencyMs() const;
-    // Renders `frames` stereo frames without an audio driver (interleaved float, for tests).
+    // Renders `frames` stereo frames without an audio driver (interleaved float, for tests):
+    // the messages sent since the last call sound from the first frame.
     bool render(float* interleaved, int frames);
+    // The audio driver's work for one period: the messages sent so far are placed at the frames
+    // of their send times, then `frames` frames are rendered into `left` and `right`. Called by
+    // the audio thread (and by a benchmark standing in for it).
+    void renderPeriod(int frames, float* left, float* right);
     // Voices sounding now (a note-on starts one or more).
     int activeVoices() const;
     // The last error FluidSynth reported (it is kept off the terminal).
     static std::string lastError();
 
 private:
+    struct Sent {
+        std::int64_t ns; // steady clock
+        std::uint32_t message;
+    };
+    void takeQueue();
+    void send(std::uint32_t message);
+
     Options options_;
-    _fluid_hashtable_t* settings_ = nullptr;
-    _fluid_synth_t* synth_ = nullptr;
+    _fluid_hashtable_t* settings_ = nullptr; // the audio driver's
+    std::unique_ptr<TimedSynth> synth_;
     _fluid_audio_driver_t* audio_ = nullptr;
     std::string soundFont_;
     std::string driver_;
+    std::atomic<int> voices_{0};
+
+    // Messages sent and not yet taken by the audio thread, which holds the lock only to swap
+    // the vectors.
+    std::mutex queueMutex_;
+    std::vector<Sent> queue_;
+    std::vector<Sent> taken_;   // the audio thread's
+    std::vector<float> stereo_; // the audio thread's interleaved period
+    double clockOffsetNs_ = 0;  // steady-clock time of frame 0 as the periods show it
+    std::int64_t periodsSeen_ = 0;
 };
 
 } // namespace cadenzo

@@ -1,0 +1,256 @@
+#include "sound/fluidsynth/timed_synth.h"
+
+#include <alsa/asoundlib.h>
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <atomic>
+#include <filesystem>
+#include <mutex>
+
+namespace cadenzo {
+
+namespace {
+
+// A message is handed over this many frames before its frame: a synthesizer then starts it at
+// its first block boundary at or after that point, which for the chosen one is within
+// [frame - GRID / 2, frame + GRID / 2).
+constexpr int EARLY = TimedSynth::GRID / 2;
+// Frames rendered per FluidSynth call at most (the size of the mixing scratch buffer).
+constexpr int CHUNK = 1024;
+
+std::mutex logMutex;
+std::string lastMessage;
+// Set while the synthesizers are taken down: FluidSynth then warns of every channel left
+// without a program, which is no news and would hide the error that led there.
+std::atomic<int> logMuted{0};
+
+// FluidSynth would print to the terminal of a desktop program; its last complaint is kept for
+// the command-line tool instead.
+void keepLog(int level, const char* message, void* /*data*/) {
+    if (level > FLUID_WARN || message == nullptr || logMuted > 0)
+        return;
+    std::lock_guard lock(logMutex);
+    lastMessage = message;
+}
+
+// alsa-lib reports a missing sound card on the terminal as well.
+void QuietAlsa(const char* /*file*/, int /*line*/, const char* /*function*/, int /*err*/,
+               const char* /*fmt*/, ...) {}
+
+} // namespace
+
+void quietFluidLogs() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        snd_lib_error_set_handler(QuietAlsa);
+        for (int level : {FLUID_PANIC, FLUID_ERR, FLUID_WARN, FLUID_INFO, FLUID_DBG})
+            fluid_set_log_function(level, keepLog, nullptr);
+    });
+}
+
+std::string fluidLastError() {
+    std::lock_guard lock(logMutex);
+    return lastMessage;
+}
+
+const std::vector<std::string>& defaultSoundFonts() {
+    static const std::vector<std::string> fonts{"/usr/share/sounds/sf2/default-GM.sf2",
+                                                "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+                                                "/usr/share/sounds/sf2/TimGM6mb.sf2"};
+    return fonts;
+}
+
+TimedSynth::TimedSynth(Options options) : options_(std::move(options)) {
+    quietFluidLogs();
+    for (auto& channel : keyOwner_)
+        channel.fill(-1);
+}
+
+TimedSynth::~TimedSynth() {
+    close();
+}
+
+void TimedSynth::close() {
+    // The SoundFont belongs to the first synthesizer; the others only borrow it.
+    ++logMuted;
+    for (std::size_t i = synths_.size(); i-- > 0;) {
+        if (i > 0 && sharedFont_ != nullptr)
+            fluid_synth_remove_sfont(synths_[i], sharedFont_);
+        delete_fluid_synth(synths_[i]);
+    }
+    --logMuted;
+    synths_.clear();
+    sharedFont_ = nullptr;
+    if (settings_ != nullptr)
+        delete_fluid_settings(settings_);
+    settings_ = nullptr;
+    soundFont_.clear();
+}
+
+MidiStatus TimedSynth::open() {
+    close();
+    std::string font;
+    for (const std::string& candidate : options_.soundFonts) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) {
+            font = candidate;
+            break;
+        }
+    }
+    if (font.empty())
+        return MidiStatus::NoSoundFont;
+
+    settings_ = new_fluid_settings();
+    if (settings_ == nullptr)
+        return MidiStatus::Error;
+    fluid_settings_setnum(settings_, "synth.sample-rate", options_.sampleRate);
+    // Samples are read when a program first needs them, not all 140 MB at start.
+    fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+    // Each synthesizer plays only its share of the notes.
+    fluid_settings_setint(settings_, "synth.polyphony", 64);
+    // One thread at a time calls in: FluidSynth's own locking is not needed.
+    fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
+    fluid_settings_setint(settings_, "synth.reverb.active", options_.effects ? 1 : 0);
+    fluid_settings_setint(settings_, "synth.chorus.active", options_.effects ? 1 : 0);
+
+    std::vector<float> silence(2 * BLOCK);
+    for (int i = 0; i < instances_; ++i) {
+        fluid_synth_t* synth = new_fluid_synth(settings_);
+        if (synth == nullptr) {
+            close();
+            return MidiStatus::Error;
+        }
+        synths_.push_back(synth);
+        if (i == 0) {
+            const int id = fluid_synth_sfload(synth, font.c_str(), 1);
+            if (id == FLUID_FAILED) {
+                close();
+                return MidiStatus::NoSoundFont;
+            }
+            sharedFont_ = fluid_synth_get_sfont_by_id(synth, id);
+        } else if (fluid_synth_add_sfont(synth, sharedFont_) == FLUID_FAILED) {
+            close();
+            return MidiStatus::Error;
+        }
+        // Synthesizer i runs i * GRID frames ahead of the output, so its blocks start at output
+        // frames p with (p + i * GRID) % BLOCK == 0.
+        if (i > 0)
+            fluid_synth_write_float(synth, i * GRID, silence.data(), 0, 2, silence.data(), 1, 2);
+    }
+    scratch_.assign(2 * CHUNK, 0.0f);
+    events_.reserve(1024);
+    soundFont_ = font;
+    return MidiStatus::Ok;
+}
+
+int TimedSynth::instanceFor(std::int64_t frame) const {
+    // The synthesizer whose next block boundary at or after `frame` comes first.
+    int best = 0;
+    int bestDistance = BLOCK;
+    for (int i = 0; i < instances_; ++i) {
+        const int phase = static_cast<int>((frame + std::int64_t{i} * GRID) % BLOCK);
+        const int distance = (BLOCK - phase) % BLOCK;
+        if (distance < bestDistance) {
+            best = i;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
+
+void TimedSynth::schedule(std::int64_t frame, std::uint32_t message) {
+    const Event event{std::max(frame - EARLY, position_), message};
+    const auto at =
+        std::upper_bound(events_.begin(), events_.end(), event.apply,
+                         [](std::int64_t apply, const Event& e) { return apply < e.apply; });
+    events_.insert(at, event);
+}
+
+void TimedSynth::dispatch(std::uint32_t message) {
+    const int status = message & 0xFF;
+    const int channel = status & 0x0F;
+    const int data1 = (message >> 8) & 0x7F;
+    const int data2 = (message >> 16) & 0x7F;
+    const int kind = status & 0xF0;
+    if (kind == 0x90 && data2 > 0) {
+        const int target = instanceFor(position_);
+        std::int8_t& owner = keyOwner_[channel][data1];
+        if (owner >= 0 && owner != target)
+            fluid_synth_noteoff(synths_[owner], channel, data1);
+        owner = static_cast<std::int8_t>(target);
+        fluid_synth_noteon(synths_[target], channel, data1, data2);
+        return;
+    }
+    if (kind == 0x80 || kind == 0x90)
+        keyOwner_[channel][data1] = -1;
+    // Everything else reaches every synthesizer: a note-off too, which so releases the key
+    // wherever it sounds, as on one synthesizer.
+    for (fluid_synth_t* synth : synths_) {
+        switch (kind) {
+        case 0x80:
+        case 0x90:
+            fluid_synth_noteoff(synth, channel, data1);
+            break;
+        case 0xA0:
+            fluid_synth_key_pressure(synth, channel, data1, data2);
+            break;
+        case 0xB0:
+            fluid_synth_cc(synth, channel, data1, data2);
+            break;
+        case 0xC0:
+            fluid_synth_program_change(synth, channel, data1);
+            break;
+        case 0xD0:
+            fluid_synth_channel_pressure(synth, channel, data1);
+            break;
+        case 0xE0:
+            fluid_synth_pitch_bend(synth, channel, data1 | (data2 << 7));
+            break;
+        default:
+            break; // system messages mean nothing to a synthesizer here
+        }
+    }
+}
+
+void TimedSynth::renderChunk(float* interleaved, int frames) {
+    std::fill(interleaved, interleaved + 2 * frames, 0.0f);
+    for (fluid_synth_t* synth : synths_) {
+        fluid_synth_write_float(synth, frames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
+        for (int i = 0; i < 2 * frames; ++i)
+            interleaved[i] += scratch_[i];
+    }
+    position_ += frames;
+}
+
+void TimedSynth::render(float* interleaved, int frames) {
+    if (synths_.empty()) {
+        std::fill(interleaved, interleaved + 2 * frames, 0.0f);
+        position_ += frames;
+        return;
+    }
+    const std::int64_t end = position_ + frames;
+    std::size_t next = 0;
+    while (true) {
+        while (next < events_.size() && events_[next].apply <= position_)
+            dispatch(events_[next++].message);
+        if (position_ >= end)
+            break;
+        std::int64_t until = end;
+        if (next < events_.size())
+            until = std::min(until, events_[next].apply);
+        const int count = static_cast<int>(std::min<std::int64_t>(until - position_, CHUNK));
+        renderChunk(interleaved, count);
+        interleaved += 2 * count;
+    }
+    events_.erase(events_.begin(), events_.begin() + static_cast<std::ptrdiff_t>(next));
+}
+
+int TimedSynth::activeVoices() const {
+    int voices = 0;
+    for (fluid_synth_t* synth : synths_)
+        voices += fluid_synth_get_active_voice_count(synth);
+    return voices;
+}
+
+} // namespace cadenzo

@@ -1,0 +1,86 @@
+// Notes through TimedSynth start at the frame they were given, found in the rendered audio.
+#include "sound/fluidsynth/timed_synth.h"
+
+#include <gtest/gtest.h>
+
+#include <fluidsynth.h>
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+namespace cadenzo::test {
+namespace {
+
+constexpr std::uint32_t NOTE_ON = 0x643C90; // middle C, velocity 100, channel 1
+constexpr std::uint32_t SOUND_OFF = 0x0078B0;
+constexpr std::uint32_t NYLON_GUITAR = 0x0018C0;
+
+// The first frame at or after `from` whose left sample is audible.
+std::int64_t Onset(const std::vector<float>& audio, std::int64_t from) {
+    for (auto i = static_cast<std::size_t>(from); i < audio.size() / 2; ++i)
+        if (std::fabs(audio[2 * i]) > 1e-4f)
+            return static_cast<std::int64_t>(i);
+    return -1;
+}
+
+// A plain FluidSynth playing the note at frame 0 of a fresh synthesizer (a block boundary):
+// how long the note itself takes to become audible.
+std::int64_t PlainLead(const std::string& font) {
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", 48000);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    fluid_synth_sfload(synth, font.c_str(), 1);
+    fluid_synth_program_change(synth, 0, NYLON_GUITAR >> 8);
+    fluid_synth_noteon(synth, 0, 60, 100);
+    std::vector<float> audio(2 * 4800);
+    fluid_synth_write_float(synth, 4800, audio.data(), 0, 2, audio.data(), 1, 2);
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+    return Onset(audio, 0);
+}
+
+// Notes at random frames, rendered in random chunk sizes; each note's onset error in frames.
+std::vector<std::int64_t> OnsetErrors(bool staggered, std::int64_t lead) {
+    TimedSynth synth({.effects = false});
+    if (!staggered)
+        synth.useSingleSynth();
+    EXPECT_EQ(synth.open(), MidiStatus::Ok);
+    synth.schedule(0, NYLON_GUITAR);
+    std::mt19937 random(17);
+    std::vector<std::int64_t> frames;
+    for (std::int64_t window = 4800; window < 60 * 4800; window += 4800) {
+        frames.push_back(window + random() % 2400);
+        synth.schedule(frames.back(), NOTE_ON);
+        synth.schedule(frames.back() + 1000, SOUND_OFF);
+    }
+    std::vector<float> audio(2 * 60 * 4800);
+    for (std::int64_t done = 0; done < 60 * 4800;) {
+        const int count = std::min<int>(1 + random() % 700, 60 * 4800 - done);
+        synth.render(audio.data() + 2 * done, count);
+        done += count;
+    }
+    EXPECT_EQ(synth.position(), 60 * 4800);
+    std::vector<std::int64_t> errors;
+    for (std::int64_t frame : frames) {
+        EXPECT_EQ(Onset(audio, frame - 1200), Onset(audio, frame - 100)) << "noise before note";
+        errors.push_back(Onset(audio, frame - 100) - lead - frame);
+    }
+    return errors;
+}
+
+TEST(TimedSynth, NotesStartWithinATenthOfAMillisecondOfTheirFrame) {
+    const std::string font = defaultSoundFonts().front();
+    const std::int64_t lead = PlainLead(font);
+    ASSERT_GT(lead, 0);
+    // 0.1 ms at 48 kHz is 4.8 frames.
+    for (std::int64_t error : OnsetErrors(true, lead))
+        EXPECT_LE(std::abs(error), 4) << error;
+    // One synthesizer alone lands on its 64-frame blocks, so the same measurement spreads.
+    const auto single = OnsetErrors(false, lead);
+    const auto [low, high] = std::minmax_element(single.begin(), single.end());
+    EXPECT_GT(*high - *low, 40);
+}
+
+} // namespace
+} // namespace cadenzo::test
