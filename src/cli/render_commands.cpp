@@ -4,7 +4,7 @@
 #include "files/wav_file.h"
 #include "playback/offline_render.h"
 #include "playback/playback_schedule.h"
-#if defined(CADENZO_HAVE_BACKENDS) && __has_include("sound/fluidsynth/timed_synth.h")
+#ifdef CADENZO_HAVE_BACKENDS
 #include "sound/fluidsynth/timed_synth.h"
 #endif
 
@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <string_view>
 
 namespace cadenzo::cli {
 
@@ -32,6 +33,20 @@ struct RenderOptions {
     std::string soundFont;
 };
 
+// A SoundFont (SF2 or SF3) or a DLS bank is a RIFF file of its own form. Anything else is refused
+// here, before the synthesizer's loaders see it and complain on the terminal in their own words.
+void checkSoundFont(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw RunError("Cannot open the SoundFont " + QuotedName(path) + ".");
+    char head[12] = {};
+    in.read(head, sizeof head);
+    const std::string_view riff(head, sizeof head);
+    if (in.gcount() != sizeof head || riff.substr(0, 4) != "RIFF" ||
+        (riff.substr(8) != "sfbk" && riff.substr(8) != "DLS "))
+        throw RunError(QuotedName(path) + " is not a SoundFont.");
+}
+
 void checkOptions(const RenderOptions& options) {
     if (options.from < 0 || options.from > 0x7FFFFFFF)
         throw UsageError("--from must be a tick from 0 to 2147483647");
@@ -47,11 +62,11 @@ void checkOptions(const RenderOptions& options) {
     if (!folder.empty() && !fs::is_directory(folder, ec))
         throw RunError("Cannot write " + QuotedName(options.wavPath) + ": there is no folder " +
                        QuotedName(folder) + ".");
-    if (!options.soundFont.empty() && !std::ifstream(options.soundFont, std::ios::binary))
-        throw RunError("Cannot open the SoundFont " + QuotedName(options.soundFont) + ".");
+    if (!options.soundFont.empty())
+        checkSoundFont(options.soundFont);
 }
 
-#if defined(CADENZO_HAVE_BACKENDS) && __has_include("sound/fluidsynth/timed_synth.h")
+#ifdef CADENZO_HAVE_BACKENDS
 void render(const RenderOptions& options) {
     checkOptions(options);
     auto loaded = std::make_unique<LoadedSong>(options.songPath);
