@@ -1,4 +1,3 @@
-#include "files/temp_folder.h"
 #include "files/wav_file.h"
 
 #include <gtest/gtest.h>
@@ -9,7 +8,7 @@ namespace cadenzo {
 namespace {
 
 // Four frames at 44100 Hz: full scale both ways, clipping, a non-number, and rounding to nearest.
-TEST(WavFile, HeaderAndSamplesByteExactAndWrittenWhole) {
+TEST(WavFile, HeaderAndSamplesByteExact) {
     const float samples[] = {0.0f, 1.0f, -1.0f, 2.0f, -3.0f, NAN, 0.5f, -0.25f};
     const std::string expected("RIFF\x34\0\0\0WAVEfmt \x10\0\0\0\x01\0\x02\0"
                                "\x44\xAC\0\0\x10\xB1\x02\0\x04\0\x10\0data\x10\0\0\0"
@@ -23,10 +22,6 @@ TEST(WavFile, HeaderAndSamplesByteExactAndWrittenWhole) {
     wav.append(samples + 2, 3);
     EXPECT_EQ(wav.frames(), 4u);
     EXPECT_EQ(wav.bytes(), expected);
-
-    test::TempFolder folder;
-    ASSERT_TRUE(writeWavFile(folder / "out.wav", wav));
-    EXPECT_EQ(test::ReadBytes(folder / "out.wav"), expected);
 }
 
 } // namespace
