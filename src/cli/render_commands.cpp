@@ -9,6 +9,7 @@
 #endif
 
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -74,6 +75,12 @@ void render(const RenderOptions& options) {
     const PlaybackSchedule schedule =
         schedulePlayback(loaded->song, loaded->midi, loaded->guitar, loaded->tempo);
     throwUnlessComplete(schedule, *loaded);
+    // Refused before rendering: a song from elsewhere may lie far beyond the editor's range.
+    const double longest = schedule.secondsOf(schedule.messages.back()) + MAX_RING_OUT_SECONDS;
+    if (longest * options.sampleRate > static_cast<double>(MAX_WAV_FRAMES))
+        throw RunError("the song lasts up to " + std::to_string(std::lround(longest)) +
+                       " s, more than a WAV file holds at " + std::to_string(options.sampleRate) +
+                       " Hz");
 
     TimedSynth::Options synthOptions;
     synthOptions.sampleRate = options.sampleRate;
@@ -86,7 +93,7 @@ void render(const RenderOptions& options) {
             tried += (tried.empty() ? "" : ", ") + QuotedName(file);
         throw RunError(status == MidiStatus::NoSoundFont
                            ? "no SoundFont could be loaded (tried " + tried + ")"
-                           : "the built-in synthesizer cannot start");
+                           : "the built-in synthesizer cannot start (" + fluidLastError() + ")");
     }
 
     const auto started = std::chrono::steady_clock::now();
@@ -98,10 +105,11 @@ void render(const RenderOptions& options) {
         throw RunError(written.message);
 
     const double seconds = static_cast<double>(done.frames) / options.sampleRate;
-    std::printf("%s: %.3f s at %d Hz, %zu messages, rendered in %.3f s (%.1f x real time)%s\n",
+    std::printf("%s: %.3f s at %d Hz, %zu messages, rendered in %.3f s (%.1f x real time)\n",
                 options.wavPath.c_str(), seconds, options.sampleRate, schedule.messages.size(),
-                took.count(), took.count() > 0 ? seconds / took.count() : 0.0,
-                done.rangOut ? "" : "; the last notes were cut after 30 s of ring-out");
+                took.count(), took.count() > 0 ? seconds / took.count() : 0.0);
+    if (!done.rangOut)
+        std::printf("The last notes were cut after %.0f s of ring-out.\n", MAX_RING_OUT_SECONDS);
 }
 #else
 void render(const RenderOptions& options) {
