@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
         }
     }
     const PlaybackSchedule schedule = schedulePlayback(*song, midi, guitar, tempo);
-    std::printf("%u events, %zu messages, last at %.1f s\n", song->eventCount.load(),
+    std::printf("%u events, %zu messages, last at %.1f s\n", song->eventCount,
                 schedule.messages.size(), schedule.secondsOf(schedule.messages.back()));
     for (const bool single : {false, true}) {
         TimedSynth synth(TimedSynth::Options{});
