@@ -16,6 +16,23 @@ LoadedSong::LoadedSong(const std::string& path) {
         throw RunError(result.message);
 }
 
+void throwUnlessComplete(const PlaybackSchedule& schedule, const LoadedSong& loaded) {
+    switch (schedule.outcome) {
+    case PlaybackSchedule::Outcome::Complete:
+        return;
+    case PlaybackSchedule::Outcome::BadTempo:
+        throw RunError("the song's tempo \"" + loaded.tempo + "\" is not an integer");
+    case PlaybackSchedule::Outcome::NothingToPlay:
+        throw RunError("no event lies at or after tick " +
+                       std::to_string(loaded.song.playTick.load()));
+    case PlaybackSchedule::Outcome::NoPeriod:
+        throw RunError("the timer gives no period");
+    case PlaybackSchedule::Outcome::NoEnd:
+        break;
+    }
+    throw RunError("the song does not end");
+}
+
 std::string Bare(const char* item) {
     std::string text(item);
     const auto first = text.find_first_not_of(' ');

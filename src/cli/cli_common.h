@@ -2,6 +2,7 @@
 
 #include "files/song_file.h"
 #include "model/guitar.h"
+#include "playback/playback_schedule.h"
 #include "seq/song.h"
 #include "sound/midi_port.h"
 
@@ -34,6 +35,10 @@ struct LoadedSong {
     explicit LoadedSong(const std::string& path);
 };
 
+// Throws RunError with the reason when the engine's run over the song did not end with the
+// release of its last event (a bad tempo, nothing at or after the start tick, no end).
+void throwUnlessComplete(const PlaybackSchedule& schedule, const LoadedSong& loaded);
+
 // An item of the chord lists without its blanks: "C#", "m7", "m69".
 std::string Bare(const char* item);
 // The chordTable root 0..11 of "C" .. "B" (the Chord1 item is one more).
@@ -50,5 +55,6 @@ void addChordCommands(CLI::App& app);
 void addSoundCommands(CLI::App& app);
 void addSongCommands(CLI::App& app);
 void addExportCommands(CLI::App& app);
+void addRenderCommands(CLI::App& app);
 
 } // namespace cadenzo::cli

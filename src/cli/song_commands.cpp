@@ -3,9 +3,8 @@
 
 #include "files/song_file.h"
 #include "playback/playback.h"
-#include "sound/manual_timer.h"
+#include "playback/playback_schedule.h"
 #include "sound/periodic_timer.h"
-#include "sound/recording_midi_out.h"
 #ifdef CADENZO_HAVE_BACKENDS
 #include "sound/system_midi_out.h"
 #endif
@@ -68,41 +67,14 @@ bool Finished(const PlaybackEngine& engine, const Song& song) {
     return engine.playIndex() >= song.eventCount;
 }
 
-// Past this many callbacks a dry run gives up (only a foreign tick far beyond the editor's range
-// can get there).
-constexpr int MAX_DRY_CALLBACKS = 50'000'000;
-
 void DryRun(LoadedSong& loaded) {
-    RecordingMidiOut out(1, 4096);
-    MidiPort port(out, loaded.midi);
-    if (port.midiOpen() != MidiStatus::Ok)
-        throw RunError("the recording device cannot be opened");
-    out.clear(); // the open's reset is not a message
-    ManualTimer timer;
-    PlaybackEngine engine(loaded.song, port, loaded.guitar, timer);
-
-    auto print = [&](int callback) {
-        for (const RecordingMidiOut::Sent& s : out.sent())
-            std::printf("%d %02X %02X %02X\n", callback, s.status(), s.data1(), s.data2());
-        out.clear();
-    };
-    const auto result = engine.start(loaded.tempo);
-    if (result == PlaybackEngine::StartResult::BadTempo)
-        throw RunError("the song's tempo \"" + loaded.tempo + "\" is not an integer");
-    if (result == PlaybackEngine::StartResult::NothingToPlay)
-        throw RunError("no event lies at or after tick " + std::to_string(loaded.song.playTick));
-    print(0);
-    if (engine.playPeriod() == 0)
-        throw RunError("the timer gives no period");
-    while (!Finished(engine, loaded.song)) {
-        if (!timer.fire())
-            break;
-        print(timer.ticks());
-        if (timer.ticks() >= MAX_DRY_CALLBACKS)
-            throw RunError("the song does not end");
-    }
-    engine.stopPlayTimer();
+    const PlaybackSchedule schedule =
+        schedulePlayback(loaded.song, loaded.midi, loaded.guitar, loaded.tempo);
+    for (const ScheduledMessage& m : schedule.messages)
+        std::printf("%d %02X %02X %02X\n", m.callback, m.message & 0xFF, (m.message >> 8) & 0xFF,
+                    (m.message >> 16) & 0xFF);
     std::fflush(stdout);
+    throwUnlessComplete(schedule, loaded);
 }
 
 void playLive(LoadedSong& loaded, unsigned device) {
