@@ -175,7 +175,9 @@ void StrumOnsets() {
         stems.push_back(std::move(stem));
     }
     std::printf("Strums: %d down strokes of 6 strings, %u ms apart, into %d-frame periods at "
-                "%.0f Hz;\n  messages placed %d frames (%.2f ms) after they are sent\n",
+                "%.0f Hz;\n  messages placed %d frames (%.2f ms) after they are due (the deadline "
+                "of the timer "
+                "tick that sends them)\n",
                 STROKES, STROKE_PERIOD_MS, PERIOD, RATE, options.scheduleFrames,
                 options.scheduleFrames / RATE * 1000);
 
@@ -271,8 +273,8 @@ void StrumOnsets() {
     }
     Print("spacing error vs 37 ms, placed at frames", timedNominal);
     Print("spacing error vs 37 ms, next period (old)", plainNominal);
-    Print("spacing error vs sends, placed at frames", timedSent);
-    Print("spacing error vs sends, next period (old)", plainSent);
+    Print("spacing error vs when the ticks ran, placed", timedSent);
+    Print("spacing error vs when the ticks ran, old", plainSent);
     Print("send to onset, placed at frames", timedDelay);
     Print("send to onset, next period (old)", plainDelay);
     Print("added latency (placed minus old)", added);

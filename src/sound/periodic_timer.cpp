@@ -13,6 +13,8 @@ constexpr std::int64_t NS_PER_S = 1'000'000'000;
 
 // The slot whose callback this thread runs, so killEvent knows it is called from inside a tick.
 thread_local const void* tRunningSlot = nullptr;
+// The deadline of the tick this thread runs now.
+thread_local std::int64_t tTickDueNs = 0;
 
 std::int64_t Now() {
     timespec ts{};
@@ -30,6 +32,10 @@ void sleepUntil(std::int64_t deadline) {
 }
 
 } // namespace
+
+std::int64_t runningTickDueNs() {
+    return tTickDueNs;
+}
 
 PeriodicTimer::~PeriodicTimer() {
     std::lock_guard lock(mutex_);
@@ -69,7 +75,9 @@ void PeriodicTimer::Run(Slot& slot, std::uint32_t id) {
         sleepUntil(deadline);
         if (slot.id.load(std::memory_order_acquire) != id)
             break;
+        tTickDueNs = deadline;
         slot.callback(slot.user);
+        tTickDueNs = 0;
         if (slot.id.load(std::memory_order_acquire) != id)
             break;
         deadline += period;

@@ -33,4 +33,10 @@ public:
     virtual void killEvent(std::uint32_t id) = 0;
 };
 
+// The monotonic-clock time, in nanoseconds, at which the PeriodicTimer tick now running on this
+// thread was due; 0 on a thread that runs no such tick. A message sent from a tick belongs to
+// that moment of the stroke or song, not to whenever the thread got the processor, and an output
+// that can place messages in time (the built-in synthesizer) places it there.
+std::int64_t runningTickDueNs();
+
 } // namespace cadenzo

@@ -23,10 +23,18 @@ struct Counter {
     std::atomic<int> ticks{0};
     int stopAfter = 0; // the callback kills its own timer at this tick; 0 = never
     std::atomic<std::thread::id> thread{};
+    std::atomic<std::int64_t> lastDue{0};
+    std::atomic<bool> dueInOrder{true}; // each tick's due time set, past, and after the last one
 
     static void Tick(void* user) {
         auto* self = static_cast<Counter*>(user);
         self->thread = std::this_thread::get_id();
+        const std::int64_t due = runningTickDueNs(),
+                           now = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch())
+                                     .count();
+        if (due <= self->lastDue.exchange(due) || due > now)
+            self->dueInOrder = false;
         if (++self->ticks == self->stopAfter)
             self->timer->killEvent(self->id);
     }
@@ -48,6 +56,8 @@ TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
     EXPECT_EQ(inside.ticks, 5);
     EXPECT_EQ(outside.ticks, seen);
     EXPECT_NE(inside.thread.load(), std::this_thread::get_id());
+    EXPECT_TRUE(inside.dueInOrder && outside.dueInOrder);
+    EXPECT_EQ(runningTickDueNs(), 0); // this thread runs no tick
 }
 
 // Fixed fault: closing the program during a stroke freed the strummer while its timer still

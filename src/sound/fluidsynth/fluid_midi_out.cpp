@@ -1,5 +1,7 @@
 #include "sound/fluidsynth/fluid_midi_out.h"
 
+#include "sound/timer.h"
+
 #include <fluidsynth.h>
 
 #include <algorithm>
@@ -127,9 +129,11 @@ MidiStatus FluidMidiOut::open(unsigned device) {
 }
 
 void FluidMidiOut::send(std::uint32_t message) {
+    // A message from a timer tick is due when the tick was, however late its thread ran; the
+    // synthesizer orders messages by their due frames.
+    const std::int64_t due = runningTickDueNs();
     std::lock_guard lock(queueMutex_);
-    // Stamped under the lock, so the queue is in time order whichever thread sends.
-    queue_.push_back({SteadyNs(), message});
+    queue_.push_back({due != 0 ? due : SteadyNs(), message});
 }
 
 void FluidMidiOut::shortMsg(std::uint32_t message) {

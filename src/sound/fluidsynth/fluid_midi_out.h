@@ -18,9 +18,10 @@ namespace cadenzo {
 
 // The built-in synthesizer: FluidSynth playing the General MIDI SoundFont through the desktop's
 // audio output, so that a fresh install makes sound without any MIDI hardware.
-// Each message is stamped with the time it is sent and sounds at the frame of that time plus a
+// Each message is stamped with the time it is due (the deadline of the timer tick that sends it,
+// or the moment it is sent from any other thread) and sounds at the frame of that time plus a
 // fixed delay (scheduleFrames), so the 37 ms between the strings of a strum reach the audio
-// exactly, not rounded to the audio thread's periods.
+// exactly: neither rounded to the audio thread's periods nor moved by a tick that ran late.
 // Thread rules: shortMsg and reset from any thread (they only queue the message; the audio
 // thread takes the queue); open and close from one thread at a time, never while another thread
 // sends (SystemMidiOut makes sure of that).
@@ -38,8 +39,8 @@ public:
         int periodSize = 128;
         int periods = 3;
         double sampleRate = 48000;
-        // The delay from a message's sending to its frame: it covers one period between the
-        // audio thread's wake-ups plus their lateness (5.3 ms at 48 kHz).
+        // The delay from a message's due time to its frame: it covers one period between the
+        // audio thread's wake-ups plus their lateness and a tick's (5.3 ms at 48 kHz).
         int scheduleFrames = 256;
     };
 
@@ -74,7 +75,7 @@ public:
     // the messages sent since the last call sound from the first frame.
     bool render(float* interleaved, int frames);
     // The audio driver's work for one period: the messages sent so far are placed at the frames
-    // of their send times, then `frames` frames are rendered into `left` and `right`. Called by
+    // of their due times, then `frames` frames are rendered into `left` and `right`. Called by
     // the audio thread (and by a benchmark standing in for it).
     void renderPeriod(int frames, float* left, float* right);
     // Voices sounding now (a note-on starts one or more).
