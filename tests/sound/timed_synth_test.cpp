@@ -27,20 +27,33 @@ std::int64_t Onset(const std::vector<float>& audio, std::int64_t from) {
     return -1;
 }
 
-// A plain FluidSynth playing the note at frame 0 of a fresh synthesizer (a block boundary):
-// how long the note itself takes to become audible.
-std::int64_t PlainLead(const std::string& font) {
+// A plain FluidSynth playing the note at frame 0 of a fresh synthesizer (a block boundary).
+std::vector<float> PlainNote(const std::string& font, int frames, bool effects = false) {
     fluid_settings_t* settings = new_fluid_settings();
     fluid_settings_setnum(settings, "synth.sample-rate", 48000);
+    fluid_settings_setint(settings, "synth.reverb.active", effects);
+    fluid_settings_setint(settings, "synth.chorus.active", effects);
     fluid_synth_t* synth = new_fluid_synth(settings);
     fluid_synth_sfload(synth, font.c_str(), 1);
     fluid_synth_program_change(synth, 0, NYLON_GUITAR >> 8);
     fluid_synth_noteon(synth, 0, 60, 100);
-    std::vector<float> audio(2 * 4800);
-    fluid_synth_write_float(synth, 4800, audio.data(), 0, 2, audio.data(), 1, 2);
+    std::vector<float> audio(2 * static_cast<std::size_t>(frames));
+    fluid_synth_write_float(synth, frames, audio.data(), 0, 2, audio.data(), 1, 2);
     delete_fluid_synth(synth);
     delete_fluid_settings(settings);
-    return Onset(audio, 0);
+    return audio;
+}
+
+// How long the note itself takes to become audible.
+std::int64_t PlainLead(const std::string& font) {
+    return Onset(PlainNote(font, 4800), 0);
+}
+
+double Energy(const std::vector<float>& audio, std::int64_t from, int frames) {
+    double sum = 0;
+    for (auto i = 2 * from; i < 2 * (from + frames); ++i)
+        sum += double{audio[static_cast<std::size_t>(i)]} * audio[static_cast<std::size_t>(i)];
+    return sum;
 }
 
 // Notes at random frames, rendered in random chunk sizes; each note's onset error in frames.
@@ -84,6 +97,24 @@ TEST(TimedSynth, NotesStartWithinTwoFramesOfTheirFrame) {
     const auto single = OnsetErrors(false, lead);
     const auto [low, high] = std::minmax_element(single.begin(), single.end());
     EXPECT_GT(*high - *low, 40);
+}
+
+// Reverb and chorus rest while a synthesizer is silent and sound again with its next note.
+TEST(TimedSynth, EffectsComeBackForANoteAfterSilence) {
+    const std::string font = defaultSoundFonts().front();
+    const std::vector<float> wet = PlainNote(font, 96000, true), dry = PlainNote(font, 96000);
+    TimedSynth synth({});
+    ASSERT_EQ(synth.open(), MidiStatus::Ok);
+    synth.schedule(0, NYLON_GUITAR);
+    synth.schedule(100, NOTE_ON);
+    synth.schedule(4900, SOUND_OFF);
+    synth.schedule(3 * 48000, NOTE_ON);
+    std::vector<float> audio(2 * 5 * 48000);
+    synth.render(audio.data(), 5 * 48000);
+    const double energy = Energy(audio, Onset(audio, 3 * 48000 - 100), 90000);
+    const double wetEnergy = Energy(wet, Onset(wet, 0), 90000);
+    const double dryEnergy = Energy(dry, Onset(dry, 0), 90000);
+    EXPECT_NEAR(energy, wetEnergy, std::fabs(wetEnergy - dryEnergy) / 4);
 }
 
 // The built-in synthesizer that cannot play says why and what to do under "Midi Open Error".

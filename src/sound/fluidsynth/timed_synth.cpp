@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <filesystem>
 #include <mutex>
 
@@ -18,6 +19,10 @@ namespace {
 constexpr int EARLY = TimedSynth::GRID / 2;
 // Frames rendered per FluidSynth call at most (the size of the mixing scratch buffer).
 constexpr int CHUNK = 1024;
+// A synthesizer whose output has stayed below this level (-120 dB) for EFFECTS_IDLE_SECONDS
+// has no voice and no reverb or chorus tail left: its effects can rest.
+constexpr float INAUDIBLE = 1e-6f;
+constexpr double EFFECTS_IDLE_SECONDS = 0.25;
 
 std::mutex logMutex;
 std::string lastMessage;
@@ -86,6 +91,7 @@ void TimedSynth::close() {
     }
     --logMuted;
     synths_.clear();
+    effects_.clear();
     sharedFont_ = nullptr;
     if (settings_ != nullptr)
         delete_fluid_settings(settings_);
@@ -127,6 +133,7 @@ MidiStatus TimedSynth::open() {
             return MidiStatus::Error;
         }
         synths_.push_back(synth);
+        effects_.push_back({options_.effects, 0});
         if (i == 0) {
             const int id = fluid_synth_sfload(synth, font.c_str(), 1);
             if (id == FLUID_FAILED) {
@@ -184,6 +191,8 @@ void TimedSynth::dispatch(std::uint32_t message) {
         if (owner >= 0 && owner != target)
             fluid_synth_noteoff(synths_[owner], channel, data1);
         owner = static_cast<std::int8_t>(target);
+        if (options_.effects && !effects_[static_cast<std::size_t>(target)].on)
+            switchEffects(static_cast<std::size_t>(target), true);
         fluid_synth_noteon(synths_[target], channel, data1, data2);
         return;
     }
@@ -218,12 +227,29 @@ void TimedSynth::dispatch(std::uint32_t message) {
     }
 }
 
+void TimedSynth::switchEffects(std::size_t instance, bool on) {
+    fluid_synth_reverb_on(synths_[instance], -1, on ? 1 : 0);
+    fluid_synth_chorus_on(synths_[instance], -1, on ? 1 : 0);
+    effects_[instance] = {on, 0};
+}
+
 void TimedSynth::renderChunk(float* interleaved, int frames) {
     std::fill(interleaved, interleaved + 2 * frames, 0.0f);
-    for (fluid_synth_t* synth : synths_) {
-        fluid_synth_write_float(synth, frames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
-        for (int i = 0; i < 2 * frames; ++i)
+    const auto idleFrames = static_cast<std::int64_t>(EFFECTS_IDLE_SECONDS * options_.sampleRate);
+    for (std::size_t k = 0; k < synths_.size(); ++k) {
+        fluid_synth_write_float(synths_[k], frames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
+        float peak = 0;
+        for (int i = 0; i < 2 * frames; ++i) {
             interleaved[i] += scratch_[i];
+            peak = std::max(peak, std::fabs(scratch_[i]));
+        }
+        Effects& effects = effects_[k];
+        if (!effects.on)
+            continue;
+        effects.quietFrames = peak < INAUDIBLE ? effects.quietFrames + frames : 0;
+        if (effects.quietFrames >= idleFrames &&
+            fluid_synth_get_active_voice_count(synths_[k]) == 0)
+            switchEffects(k, false);
     }
     position_ += frames;
 }

@@ -74,12 +74,21 @@ private:
     void close();
     void dispatch(std::uint32_t message);
     void renderChunk(float* interleaved, int frames);
+    void switchEffects(std::size_t instance, bool on);
     int instanceFor(std::int64_t frame) const;
 
     Options options_;
     int instances_ = INSTANCES;
     _fluid_hashtable_t* settings_ = nullptr;
     std::vector<_fluid_synth_t*> synths_;
+    // Reverb and chorus of each synthesizer, switched off once it has been silent for a while
+    // and on again before its next note: sixteen effect units running on silence would cost
+    // more than all the voices of a strum.
+    struct Effects {
+        bool on = false;
+        std::int64_t quietFrames = 0; // frames rendered since its output was last audible
+    };
+    std::vector<Effects> effects_;
     _fluid_sfont_t* sharedFont_ = nullptr;
     std::string soundFont_;
     std::int64_t position_ = 0;
