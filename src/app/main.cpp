@@ -16,7 +16,11 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("Cadenzo"));
     // The installed desktop entry and icon carry this id; the desktop ties the window to them.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.cadenzo.Cadenzo"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("org.cadenzo.Cadenzo")));
+    QIcon bundledIcon;
+    for (const char* size : {"32x32", "256x256"})
+        bundledIcon.addFile(QStringLiteral(":/icons/%1/org.cadenzo.Cadenzo.png").arg(size));
+    QApplication::setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("org.cadenzo.Cadenzo"), bundledIcon));
 
     cadenzo::SingleInstance instance;
     if (instance.askRunningInstance())

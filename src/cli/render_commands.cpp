@@ -1,4 +1,5 @@
 #include "cli/cli_common.h"
+#include "cli/interrupt_watch.h"
 
 #include "files/atomic_file.h"
 #include "files/wav_file.h"
@@ -96,10 +97,16 @@ void render(const RenderOptions& options) {
                            : "the built-in synthesizer cannot start (" + fluidLastError() + ")");
     }
 
+    // Ctrl+C ends a long render between two blocks, before anything is written; once the file is
+    // being written, it is finished first, so no temporary file is left behind.
+    const InterruptWatch watch;
     const auto started = std::chrono::steady_clock::now();
     WavBuffer wav(static_cast<std::uint32_t>(options.sampleRate));
-    const OfflineRender done = renderOffline(
-        schedule, synth, [&](const float* block, int frames) { wav.append(block, frames); });
+    const OfflineRender done = renderOffline(schedule, synth, [&](const float* block, int frames) {
+        if (watch.interrupted())
+            throw RunError("interrupted: " + QuotedName(options.wavPath) + " was not written");
+        wav.append(block, frames);
+    });
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
     if (const FileResult written = writeWavFile(options.wavPath, wav); !written)
         throw RunError(written.message);

@@ -2,6 +2,7 @@
 #include "jack_peer.h"
 
 #include "model/guitar.h"
+#include "sound/fluidsynth/fluid_midi_out.h"
 #include "sound/midi_port.h"
 #include "sound/periodic_timer.h"
 #include "sound/strum.h"
@@ -122,6 +123,22 @@ TEST_F(JackPeer, ResetEndsEveryNoteThePeerWasSent) {
     EXPECT_EQ((std::pair<int, int>(got[3].bytes[0], got[3].bytes[1])), std::pair(0x82, 60))
         << "the reset: only the note still sounding";
     port.close();
+}
+
+// The built-in synthesizer on a real audio driver: JACK asks it for every period, and a stroke
+// reaches its voices through the queue the audio thread takes.
+TEST_F(JackPeer, TheBuiltInSynthesizerPlaysAStrokeThroughJack) {
+    FluidMidiOut synth({.drivers = {"jack"}});
+    MidiPort synthPort{synth, setup};
+    ASSERT_EQ(synthPort.midiOpen(), MidiStatus::Ok) << synth.openFailure();
+    EXPECT_EQ(synth.driver(), "jack");
+    Strummer stroke{timer, synthPort, guitar};
+    stroke.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
+    EXPECT_TRUE(WaitFor([&] { return !stroke.running() && synth.activeVoices() >= 6; }))
+        << synth.activeVoices();
+    stroke.release();
+    EXPECT_TRUE(WaitFor([&] { return synth.activeVoices() == 0; }));
+    synthPort.close();
 }
 
 TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
