@@ -29,11 +29,9 @@ struct Counter {
     static void Tick(void* user) {
         auto* self = static_cast<Counter*>(user);
         self->thread = std::this_thread::get_id();
-        const std::int64_t due = runningTickDueNs(),
-                           now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                     std::chrono::steady_clock::now().time_since_epoch())
-                                     .count();
-        if (due <= self->lastDue.exchange(due) || due > now)
+        const std::chrono::nanoseconds due{runningTickDueNs()};
+        if (due.count() <= self->lastDue.exchange(due.count()) ||
+            due > std::chrono::steady_clock::now().time_since_epoch())
             self->dueInOrder = false;
         if (++self->ticks == self->stopAfter)
             self->timer->killEvent(self->id);

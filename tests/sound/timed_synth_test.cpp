@@ -119,30 +119,21 @@ TEST(TimedSynth, EffectsComeBackForANoteAfterSilence) {
 
 // The built-in synthesizer that cannot play says why and what to do under "Midi Open Error".
 TEST(FluidMidiOut, AFailedOpenNamesWhatWasTriedAndTheWayOut) {
-    struct Case {
-        std::vector<std::string> fonts, drivers;
-        MidiStatus status;
-        std::string names;
-    };
-    const Case cases[] = {
-        {{"/nonexistent/a.sf2", "/nonexistent/b.sf2"},
-         {},
-         MidiStatus::NoSoundFont,
-         "/nonexistent/a.sf2, /nonexistent/b.sf2"},
-        {defaultSoundFonts(), {"warp-drive"}, MidiStatus::NoAudio, "Drivers tried: warp-drive: "},
-    };
-    for (const Case& c : cases) {
-        FluidMidiOut synth({.drivers = c.drivers, .soundFonts = c.fonts});
+    const auto check = [](FluidMidiOut::Options options, MidiStatus wanted, std::string names) {
+        FluidMidiOut synth(std::move(options));
         MidiSetup setup;
         MidiPort port(synth, setup);
         const MidiStatus status = port.midiOpen();
-        EXPECT_EQ(status, c.status);
         const std::string message = port.midiOpenMessage(status);
+        EXPECT_EQ(status, wanted) << message;
         EXPECT_EQ(message.rfind("Midi Open Error\n\n", 0), 0u) << message;
-        EXPECT_NE(message.find(c.names), std::string::npos) << message;
+        EXPECT_NE(message.find(names), std::string::npos) << message;
         EXPECT_NE(message.find("SetUp \u2192 Instrument"), std::string::npos) << message;
         EXPECT_FALSE(synth.isOpen());
-    }
+    };
+    check({.drivers = {}, .soundFonts = {"/nonexistent/a.sf2", "/nonexistent/b.sf2"}},
+          MidiStatus::NoSoundFont, "/nonexistent/a.sf2, /nonexistent/b.sf2");
+    check({.drivers = {"warp-drive"}}, MidiStatus::NoAudio, "Drivers tried: warp-drive: ");
 }
 
 } // namespace
