@@ -1,7 +1,7 @@
 # Two commands for a fresh Debian machine:
 #   make run    installs what is missing, builds and starts Cadenzo
 #   make test   installs what is missing, builds and runs every test
-.PHONY: run test deps build install bench clean format format-check fuzz fuzz-build
+.PHONY: run test deps build install uninstall bench clean format format-check fuzz fuzz-build
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN = -G Ninja
@@ -23,6 +23,19 @@ run: build
 PREFIX ?= /usr/local
 install: build
 	DESTDIR="$(DESTDIR)" cmake --install build --prefix "$(PREFIX)"
+
+# Removes every file the last `make install` put in place, by the list cmake kept of them, and
+# tells the desktop's caches, as the install did.
+uninstall:
+	@test -f build/install_manifest.txt || { echo "Nothing was installed from build/."; exit 1; }
+	xargs -d '\n' rm -f -- <build/install_manifest.txt
+	share=$$(sed -n 's|/applications/org.cadenzo.Cadenzo.desktop$$||p' build/install_manifest.txt); \
+	if [ -z "$(DESTDIR)" ] && [ -n "$$share" ]; then \
+	    ! command -v update-mime-database >/dev/null || update-mime-database "$$share/mime"; \
+	    ! command -v update-desktop-database >/dev/null || update-desktop-database -q "$$share/applications"; \
+	    ! command -v gtk-update-icon-cache >/dev/null || gtk-update-icon-cache -q -t -f "$$share/icons/hicolor"; \
+	fi
+	rm build/install_manifest.txt
 
 # The test run has three build trees:
 #  build-test  everything, with AddressSanitizer and UndefinedBehaviorSanitizer, warnings fatal
