@@ -7,8 +7,9 @@ namespace cadenzo {
 // A message box whose frame stands at the owner's frame (the place the settings file keeps)
 // + 40, + 40. Until the window manager has framed the box, a move places its inside, below the
 // title bar, and the manager may place the box once more as it frames it; so the box is put in
-// place again until it has stood there framed for a moment (or for two seconds at most, which is
-// also all a desktop without frames costs).
+// place again until it has stood there framed for a fifth of a second, long enough for a busy
+// window manager's late placement to show (or for two seconds at most, which is also all a
+// desktop without frames costs).
 int execPlacedBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
                   QMessageBox::StandardButtons buttons) {
     QMessageBox box(icon, title, text, buttons, owner);
@@ -25,7 +26,7 @@ int execPlacedBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, 
         } else if (framed) {
             ++settled;
         }
-        if (settled == 5 || ++looks == 200)
+        if (settled == 20 || ++looks == 200)
             settle.stop();
     });
     settle.start(10);
