@@ -34,11 +34,7 @@ std::optional<std::string> hoverNoteText(const Guitar& guitar, const NeckHover& 
     if (hover.hoverString == NO_STRING)
         return std::nullopt;
     const int n = guitar.neckPos + hover.hoverColumn + guitar.tuning[hover.hoverString];
-    // Appended rather than `" " + pitchText(n)`, which GCC 12 at -O2 wrongly reports as an
-    // overlapping copy (-Wrestrict).
-    std::string text = " ";
-    text += pitchText(n);
-    return text;
+    return " " + pitchText(n);
 }
 
 } // namespace cadenzo
