@@ -15,7 +15,7 @@ std::int64_t PlaybackSchedule::frameOf(const ScheduledMessage& m, double sampleR
     return std::llround(static_cast<double>(m.callback) * periodMs * sampleRate / 1000.0);
 }
 
-PlaybackSchedule schedulePlayback(Song& song, MidiSetup& midi, const Guitar& guitar,
+PlaybackSchedule schedulePlayback(Song& song, const MidiSetup& midi, const Guitar& guitar,
                                   std::string_view tempoText, int maxCallbacks) {
     PlaybackSchedule schedule;
     RecordingMidiOut out(1, 4096);

@@ -45,7 +45,7 @@ inline constexpr int MAX_SCHEDULE_CALLBACKS = 50'000'000;
 
 // Runs the playback engine over `song` from song.playTick with the tempo text of the song file.
 // The engine's open-time reset is not part of the schedule; the program change at the start is.
-PlaybackSchedule schedulePlayback(Song& song, MidiSetup& midi, const Guitar& guitar,
+PlaybackSchedule schedulePlayback(Song& song, const MidiSetup& midi, const Guitar& guitar,
                                   std::string_view tempoText,
                                   int maxCallbacks = MAX_SCHEDULE_CALLBACKS);
 

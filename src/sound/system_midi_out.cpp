@@ -27,6 +27,7 @@ MidiStatus SystemMidiOut::open(unsigned device) {
     }
     // No send reaches a backend that is not active, so it opens without holding up the sends.
     MidiOut& backend = device == 0 ? static_cast<MidiOut&>(*synth_) : *ports_;
+    lastTried_ = &backend;
     const MidiStatus result = backend.open(device == 0 ? 0 : device - 1);
     if (result == MidiStatus::Ok) {
         std::lock_guard sends(sendMutex_);
@@ -92,13 +93,11 @@ std::string SystemMidiOut::describe() const {
            latency + " buffered";
 }
 
-std::string SystemMidiOut::lastError() const {
-    return FluidMidiOut::lastError();
-}
-
 std::string SystemMidiOut::openFailure() const {
     std::lock_guard lock(deviceMutex_);
-    return synth_->openFailure();
+    // Only the backend of the last open speaks: an earlier failure of the built-in synthesizer
+    // is no reason why a port did not open.
+    return lastTried_ != nullptr ? lastTried_->openFailure() : std::string();
 }
 
 std::unique_ptr<MidiOut> makeSystemMidiOut() {

@@ -34,8 +34,7 @@ public:
     // What the open device says about itself: SoundFont, audio driver and latency of the
     // built-in synthesizer, or the full port name; empty when none is open.
     std::string describe() const;
-    // The built-in synthesizer's reason for its last failed open, if it gave one.
-    std::string lastError() const;
+    // The reason the last open gave, from the backend that was asked.
     std::string openFailure() const override;
 
 private:
@@ -47,6 +46,7 @@ private:
     std::unique_ptr<RtMidiPorts> ports_;
     MidiOut* active_ = nullptr;
     int openDevice_ = -1;
+    MidiOut* lastTried_ = nullptr; // the backend of the last open, whatever its result
 };
 
 // The program's MIDI output service.

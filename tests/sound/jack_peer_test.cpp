@@ -133,8 +133,7 @@ TEST_F(JackPeer, TheBuiltInSynthesizerPlaysAStrokeThroughJack) {
     ASSERT_EQ(synthPort.midiOpen(), MidiStatus::Ok) << synth.openFailure();
     Strummer stroke{timer, synthPort, guitar};
     stroke.strum(Strummer::Direction::Down, Strummer::Release::OnRelease);
-    EXPECT_TRUE(WaitFor([&] { return !stroke.running() && synth.activeVoices() >= 6; }))
-        << synth.activeVoices();
+    EXPECT_TRUE(WaitFor([&] { return !stroke.running() && synth.activeVoices() >= 6; }));
     stroke.release();
     EXPECT_TRUE(WaitFor([&] { return synth.activeVoices() == 0; }));
     synthPort.close();

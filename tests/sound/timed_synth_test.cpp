@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <random>
 
 namespace cadenzo::test {
@@ -50,10 +51,8 @@ std::int64_t PlainLead(const std::string& font) {
 }
 
 double Energy(const std::vector<float>& audio, std::int64_t from, int frames) {
-    double sum = 0;
-    for (auto i = 2 * from; i < 2 * (from + frames); ++i)
-        sum += double{audio[static_cast<std::size_t>(i)]} * audio[static_cast<std::size_t>(i)];
-    return sum;
+    const auto first = audio.begin() + 2 * from;
+    return std::inner_product(first, first + 2 * frames, first, 0.0);
 }
 
 // Notes at random frames, rendered in random chunk sizes; each note's onset error in frames.

@@ -22,10 +22,6 @@ FluidMidiOut::~FluidMidiOut() {
     close();
 }
 
-std::string FluidMidiOut::lastError() {
-    return fluidLastError();
-}
-
 MidiStatus FluidMidiOut::deviceName(unsigned device, std::string& name) const {
     if (device != 0)
         return MidiStatus::NoDevice;
@@ -124,7 +120,6 @@ MidiStatus FluidMidiOut::open(unsigned device) {
             return MidiStatus::NoAudio;
         }
     }
-    soundFont_ = synth_->soundFont();
     return MidiStatus::Ok;
 }
 
@@ -157,7 +152,6 @@ void FluidMidiOut::close() {
     settings_ = nullptr;
     synth_.reset();
     voices_ = 0;
-    soundFont_.clear();
     driver_.clear();
     std::lock_guard lock(queueMutex_);
     queue_.clear();

@@ -66,7 +66,7 @@ public:
 
     bool isOpen() const { return synth_ != nullptr; }
     // The SoundFont and audio driver in use, empty when closed.
-    const std::string& soundFont() const { return soundFont_; }
+    std::string soundFont() const { return synth_ ? synth_->soundFont() : std::string(); }
     const std::string& driver() const { return driver_; }
     // The delay from a message to its sound, in milliseconds: the audio buffered between the
     // synthesizer and the output plus scheduleFrames.
@@ -80,8 +80,6 @@ public:
     void renderPeriod(int frames, float* left, float* right);
     // Voices sounding now (a note-on starts one or more).
     int activeVoices() const;
-    // The last error FluidSynth reported (it is kept off the terminal).
-    static std::string lastError();
 
 private:
     struct Sent {
@@ -95,7 +93,6 @@ private:
     _fluid_hashtable_t* settings_ = nullptr; // the audio driver's
     std::unique_ptr<TimedSynth> synth_;
     _fluid_audio_driver_t* audio_ = nullptr;
-    std::string soundFont_;
     std::string driver_;
     std::string failure_;
     std::atomic<int> voices_{0};
