@@ -1,6 +1,7 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
+#include "files/recovery.h"
 #include "sound/periodic_timer.h"
 #include "sound/system_midi_out.h"
 #include "state/app_context.h"
@@ -29,6 +30,7 @@ int main(int argc, char* argv[]) {
     cadenzo::AppContext app(cadenzo::makeSystemMidiOut(),
                             std::make_unique<cadenzo::PeriodicTimer>(),
                             QDir::currentPath().toStdString());
+    app.recoveryFolder = cadenzo::defaultRecoveryFolder();
     cadenzo::MainWindow form(app);
     instance.Listen([&form] {
         form.setWindowState(form.windowState() & ~Qt::WindowMinimized);

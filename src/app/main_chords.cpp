@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QRadioButton>
 
 namespace cadenzo {
@@ -85,6 +86,20 @@ void MainWindow::wireStrumButtons() {
 // ---- Keys: the window sees every key before its controls --------------------------------------
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        scheduleSongCheck(); // any of them may have edited the song
+        break;
+    case QEvent::MouseMove:
+        if (static_cast<QMouseEvent*>(event)->buttons() != Qt::NoButton)
+            scheduleSongCheck(); // a drag in the sequence view edits as it goes
+        break;
+    default:
+        break;
+    }
     if (event->type() == QEvent::MouseMove && watched == background_) {
         fretboard_->clearNeckHover(); // the mouse is over the window's background
         return false;
@@ -138,7 +153,8 @@ void MainWindow::openFileByName(const QString& name) {
         rebuildUserChordList();
         reportChordFile(r);
     } else if (ending == QLatin1String("cz0")) {
-        loadSongFile(path);
+        if (maySongBeReplaced())
+            loadSongFile(path);
     } else {
         warn(QString::fromLatin1(WRONG_TYPE_TEXT));
     }

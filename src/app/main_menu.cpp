@@ -4,6 +4,7 @@
 #include "app/version.h"
 
 #include "app/sequencer_pane.h"
+#include "app/termination_signals.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
 
@@ -202,8 +203,12 @@ void MainWindow::onSaveUserChordsTriggered() {
 }
 
 void MainWindow::onCloseTriggered() {
+    if (!endingBySignal() && !maySongBeReplaced())
+        return;
+    closeAgreed_ = true;
     saveSettings();
-    close();
+    if (!close())
+        closeAgreed_ = false;
 }
 
 void MainWindow::onHelpTriggered() {

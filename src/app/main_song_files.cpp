@@ -2,6 +2,7 @@
 #include "app/main_window.h"
 
 #include "app/sequencer_pane.h"
+#include "files/recovery.h"
 #include "files/song_file.h"
 
 #include <QFileDialog>
@@ -28,15 +29,24 @@ SongFileParts MainWindow::songParts() {
 }
 
 void MainWindow::onNewSongTriggered() {
+    if (!maySongBeReplaced())
+        return;
     app_.playback.resetSong();
     app_.song.songPath.clear();
     app_.song.songName.clear();
     statusPanels_[2]->clear();
     sequencerPane_->songReplaced(false);
+    markSongClean();
 }
 
 void MainWindow::loadSongFile(const std::filesystem::path& path) {
-    const FileResult result = loadSong(path, songParts(), [this] { app_.playback.resetSong(); });
+    // A file that fails part way leaves what was read: that counts as a change of the new, empty
+    // song, so it is not discarded without a question either.
+    std::vector<std::uint8_t> emptySong;
+    const FileResult result = loadSong(path, songParts(), [&] {
+        app_.playback.resetSong();
+        emptySong = songChangeBytes(songParts());
+    });
     if (result) {
         statusPanels_[3]->setText(QString::fromStdString(result.message));
         statusPanels_[2]->setText(QString::fromStdString(path.string()));
@@ -53,14 +63,22 @@ void MainWindow::loadSongFile(const std::filesystem::path& path) {
     // The file brings its own tuning and frets: the fretboard and the roll view show them at once.
     showGuitarChange(app_.fretboardController.takeNewFrets());
     sequencerPane_->songReplaced(true);
+    markSongClean();
+    if (!result && !emptySong.empty()) {
+        cleanBytes_ = std::move(emptySong);
+        checkSongChanged();
+    }
 }
 
-void MainWindow::saveSongFile(const std::filesystem::path& path) {
+bool MainWindow::saveSongFile(const std::filesystem::path& path) {
     const FileResult result = saveSong(path, songParts());
-    if (result)
+    if (result) {
         statusPanels_[3]->setText(QString::fromStdString(result.message));
-    else
+        markSongClean();
+    } else {
         reportError(QString::fromStdString(result.message));
+    }
+    return result.ok();
 }
 
 // The save dialog; returns the chosen name or an empty path on cancel.
@@ -76,19 +94,18 @@ std::filesystem::path MainWindow::askSongName(bool forSaving) {
     return dialog.selectedFiles().first().toStdString();
 }
 
-void MainWindow::saveSongAs(const std::filesystem::path& name) {
+bool MainWindow::saveSongAs(const std::filesystem::path& name) {
     if (name.empty())
-        return;
+        return false;
     app_.song.songPath = name.string();
     statusPanels_[2]->setText(QString::fromStdString(name.string()));
-    saveSongFile(name);
+    return saveSongFile(name);
 }
 
-void MainWindow::onSaveSongTriggered() {
+bool MainWindow::onSaveSongTriggered() {
     if (app_.song.songPath.empty())
-        saveSongAs(askSongName(true));
-    else
-        saveSongFile(app_.song.songPath);
+        return saveSongAs(askSongName(true));
+    return saveSongFile(app_.song.songPath);
 }
 
 void MainWindow::onSaveSongAsTriggered() {
@@ -99,9 +116,10 @@ void MainWindow::onLoadSongTriggered() {
     const std::filesystem::path name = askSongName(false);
     if (name.empty())
         return;
-    if (std::filesystem::exists(name))
-        loadSongFile(name);
-    else
+    if (std::filesystem::exists(name)) {
+        if (maySongBeReplaced())
+            loadSongFile(name);
+    } else
         app_.song.songPath = name.string(); // a new name: the song is saved under it
 }
 

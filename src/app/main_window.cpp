@@ -3,9 +3,11 @@
 
 #include "app/placed_box.h"
 #include "app/sequencer_pane.h"
+#include "app/termination_signals.h"
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
+#include "files/recovery.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
 
@@ -36,8 +38,9 @@ constexpr int ROLL_WIDTH = 122; // the keyboard picture and the roll scroll bar 
 constexpr int ROLL_HEIGHT = 177;
 const int kPanelWidths[4] = {80, 80, 140, 50};
 
+// The caption, with the place where Qt shows the mark of a song with unsaved changes.
 QString caption() {
-    return QString::fromLatin1(PROGRAM_TITLE);
+    return QString::fromLatin1(PROGRAM_TITLE) + QStringLiteral("[*]");
 }
 
 void showBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text) {
@@ -58,6 +61,7 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent) : QMainWindow(parent), 
         return execPlacedBox(this, QMessageBox::Question, QStringLiteral("Cadenzo"), text,
                              QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     };
+    createUnsavedSongWatch();
     resize(DEFAULT_WIDTH, CLOSED_HEIGHT);
     setMinimumWidth(MIN_WIDTH);
     setMaximumWidth(MAX_WIDTH);
@@ -102,6 +106,8 @@ void MainWindow::start(const QString& fileName) {
     app_.song.edit.tripletGrid = 0;
     app_.song.edit.stepIndex = 3;
     sequencerPane_->start();
+    markSongClean();
+    offerRecovery();
     openFileByName(fileName); // 14
     show();                   // 15
     layoutForWidth(); // the neck rule for the width in force, also when no resize event comes
@@ -316,6 +322,11 @@ void MainWindow::refreshRollView() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    // An end by signal cannot ask: the song is kept as a recovery copy instead.
+    if (!closeAgreed_ && !endingBySignal() && !maySongBeReplaced()) {
+        event->ignore();
+        return;
+    }
     prepareToClose();
     event->accept();
 }
@@ -324,6 +335,12 @@ void MainWindow::prepareToClose() {
     app_.playback.stopPlayTimer();
     app_.port.allNoteOff();
     starting_ = true;
+    recoveryTimer_->stop();
+    if (endingBySignal() && songChanged())
+        keepRecoveryCopy();
+    else
+        recovery_->forget();
+    recovery_->flush();
     saveSettings();
     if (const FileResult r = saveChordFile(app_.userChords, app_.backupChordPath()); !r.ok())
         reportError(QString::fromStdString(r.message));

@@ -12,8 +12,10 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QAction;
 class QComboBox;
@@ -21,10 +23,12 @@ class QGroupBox;
 class QLabel;
 class QMenu;
 class QRadioButton;
+class QTimer;
 
 namespace cadenzo {
 
 class FretboardView;
+class RecoverySession;
 class RollView;
 class SequencerPane;
 class ShadowLabel;
@@ -53,6 +57,23 @@ public:
     std::function<bool(const QString&)> ask;
     // Opens the help document; replaceable so tests see what would be opened.
     std::function<void(const QString&)> openDocument;
+    // "Save changes to the song?" with Save / Discard / Cancel; replaceable the same way.
+    enum class SaveChoice { Save, Discard, Cancel };
+    std::function<SaveChoice(const QString&)> askToSave;
+    // The offer to restore a song left unsaved by a run that did not close properly. Closing
+    // the box without an answer keeps the copy for a later start.
+    enum class RestoreChoice { Restore, Discard, Later };
+    std::function<RestoreChoice(const QString&)> askToRestore;
+
+    // The song differs from what was last saved or loaded (the frets on the neck aside).
+    bool songChanged();
+    // Shows the changed state in the caption and keeps the recovery copy up to date. The window
+    // runs it after every input that may have edited the song; tests that edit the core
+    // directly call it themselves.
+    void checkSongChanged();
+    // Before the song is replaced or the window closes: a changed song asks "Save changes to the
+    // song?". False when the user cancels, or when the save fails or is cancelled.
+    bool maySongBeReplaced();
 
     // Control state the core reads.
     bool playOnSetting() const;
@@ -88,12 +109,12 @@ public:
     void onStayOnTopTriggered();
     void onNewSongTriggered();
     void onLoadSongTriggered();
-    void onSaveSongTriggered();
+    bool onSaveSongTriggered();
     void onSaveSongAsTriggered();
     // loadSong with what the window shows afterwards (songPath names the file only when it was
     // read); saveSong likewise.
     void loadSongFile(const std::filesystem::path& path);
-    void saveSongFile(const std::filesystem::path& path);
+    bool saveSongFile(const std::filesystem::path& path);
     void onLoadUserChordsTriggered();
     // The chord file chosen in "Open UserChord": a name that does not exist is created empty only
     // when the user agrees, else the table stays as it is.
@@ -181,7 +202,16 @@ private:
     void rebuildUserChordList();
     SongFileParts songParts();
     std::filesystem::path askSongName(bool forSaving);
-    void saveSongAs(const std::filesystem::path& name);
+    bool saveSongAs(const std::filesystem::path& name);
+    // The question boxes, the timers and the recovery session of the unsaved song.
+    void createUnsavedSongWatch();
+    // The song as it is now counts as saved: the caption loses its mark, the recovery copy goes.
+    void markSongClean();
+    // Runs checkSongChanged once the events being handled are done.
+    void scheduleSongCheck();
+    void keepRecoveryCopy();
+    // At start: a copy left by a run that did not close properly is offered for restoring.
+    void offerRecovery();
     void reportChordFile(const FileResult& result);
     void applySelectedUserChord();
     void showAppliedUserChord(ChordSelection shown);
@@ -215,6 +245,15 @@ private:
     void setSeqPane(std::int32_t group) override;
 
     AppContext& app_;
+    std::unique_ptr<RecoverySession> recovery_;
+    // What songChanged compares with: the song's bytes when last saved or loaded.
+    std::vector<std::uint8_t> cleanBytes_;
+    // The bytes of the last recovery copy handed to the writer; empty when there is none.
+    std::vector<std::uint8_t> keptBytes_;
+    QTimer* songCheckTimer_ = nullptr;
+    QTimer* recoveryTimer_ = nullptr;
+    // The close was already agreed to by "Close (&X)": the close event does not ask again.
+    bool closeAgreed_ = false;
     bool starting_ = false;
     int seqPane_ = 0;
     bool settingControls_ = false;

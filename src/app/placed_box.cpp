@@ -11,8 +11,11 @@ namespace cadenzo {
 // window manager's late placement to show (or for two seconds at most, which is also all a
 // desktop without frames costs).
 int execPlacedBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
-                  QMessageBox::StandardButtons buttons) {
+                  QMessageBox::StandardButtons buttons,
+                  const std::function<void(QMessageBox&)>& adjust) {
     QMessageBox box(icon, title, text, buttons, owner);
+    if (adjust)
+        adjust(box);
     const QPoint place = owner->pos() + QPoint(40, 40);
     box.move(place);
     QTimer settle;

@@ -56,6 +56,10 @@ bool installTerminationHandlers() {
     return true;
 }
 
+bool endingBySignal() {
+    return signalsTaken.load() > 0;
+}
+
 TerminationRequests::TerminationRequests(QObject* parent) : QObject(parent) {
     dismisser_ = new QTimer(this);
     dismisser_->setInterval(20);

@@ -23,6 +23,9 @@ namespace cadenzo {
 // started with them blocked.
 bool installTerminationHandlers();
 
+// True once a termination signal was taken: the close that follows cannot ask the user anything.
+bool endingBySignal();
+
 // Turns the signals that reached the pipe into a close of the main window, on its thread.
 class TerminationRequests : public QObject {
 public:

@@ -56,6 +56,9 @@ struct AppContext {
     std::filesystem::path chordFile;
     // The last Standard MIDI File exported; kept for the run only, empty until the first export.
     std::filesystem::path smfFile;
+    // Where the unsaved song is copied for crash recovery; empty switches recovery off (tests
+    // that do not look at it).
+    std::filesystem::path recoveryFolder;
 
     std::filesystem::path settingsPath() const;
     std::filesystem::path backupChordPath() const;

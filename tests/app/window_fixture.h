@@ -27,10 +27,18 @@ protected:
         auto timer = std::make_unique<ManualTimer>();
         clock = timer.get();
         app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
+        NewForm();
+    }
+    // A new window on the same context (a later run), its boxes caught.
+    void NewForm() {
         form = std::make_unique<MainWindow>(*app);
         // Every box shown goes to `warnings`; error boxes also to `errors`.
         form->warn = [this](const QString& text) { warnings << text; };
         form->reportError = [this](const QString& text) { warnings << text, errors << text; };
+        form->askToSave = [this](const QString& text) { return questions << text, saveAnswer; };
+        form->askToRestore = [this](const QString& text) {
+            return questions << text, restoreAnswer;
+        };
     }
     void TearDown() override {
         if (form->isVisible())
@@ -64,7 +72,10 @@ protected:
     std::unique_ptr<AppContext> app;
     std::unique_ptr<MainWindow> form;
     QStringList warnings, errors;
-    QStringList messages; // what opened dialogs showed
+    QStringList messages;  // what opened dialogs showed
+    QStringList questions; // "Save changes to the song?" and the offer to restore, as asked
+    MainWindow::SaveChoice saveAnswer = MainWindow::SaveChoice::Discard;
+    MainWindow::RestoreChoice restoreAnswer = MainWindow::RestoreChoice::Later;
 };
 
 } // namespace cadenzo::test
