@@ -62,6 +62,9 @@ void MainWindow::createMenus() {
 
     editMenu_ = Menu(bar, "EditE1", "Edit (&E)");
     undoAction_ = Item(editMenu_, "UndoZ1", "Undo (&Z)", "Ctrl+Z");
+    redoAction_ = Item(editMenu_, "RedoY1", "Redo (&Y)");
+    redoAction_->setShortcuts(
+        {QKeySequence(QStringLiteral("Ctrl+Y")), QKeySequence(QStringLiteral("Ctrl+Shift+Z"))});
     editMenu_->addSeparator();
     copyAction_ = Item(editMenu_, "CopyC1", "Copy (&C)", "Ctrl+C");
     cutAction_ = Item(editMenu_, "CutX1", "Cut (&X)", "Ctrl+X");
@@ -112,6 +115,7 @@ void MainWindow::createMenus() {
     connect(chordSearchAction_, &QAction::toggled, this,
             [&switches](bool on) { switches.chordSearch = on; });
     connect(undoAction_, &QAction::triggered, sequencerPane_, &SequencerPane::undo);
+    connect(redoAction_, &QAction::triggered, sequencerPane_, &SequencerPane::redo);
     connect(copyAction_, &QAction::triggered, sequencerPane_, &SequencerPane::copy);
     connect(cutAction_, &QAction::triggered, sequencerPane_, &SequencerPane::cut);
     connect(pasteAction_, &QAction::triggered, sequencerPane_, &SequencerPane::paste);

@@ -281,8 +281,16 @@ void MainWindow::layoutForWidth() {
 void MainWindow::showSequencerPane(int state) {
     seqPane_ = state != 0 ? 1 : 0;
     setFixedHeight(seqPane_ != 0 ? OPEN_HEIGHT : CLOSED_HEIGHT);
-    for (QAction* item : {editMenu_->menuAction(), newSongAction_, loadSongAction_,
-                          saveSongAsAction_, saveSongAction_, exportSmfAction_})
+    // The Edit menu is switched as a widget: a window enabled again after a dialog leaves a
+    // menu disabled on purpose alone, whereas the menu's title alone would come back with it.
+    // Its song commands are switched too, since the shortcuts of a disabled menu's commands still
+    // act; "All Clear on Flet" works on the fretboard, which is always there.
+    editMenu_->setEnabled(seqPane_ != 0);
+    QList<QAction*> items = editMenu_->actions();
+    items.removeOne(clearFretsAction_);
+    items << newSongAction_ << loadSongAction_ << saveSongAsAction_ << saveSongAction_
+          << exportSmfAction_;
+    for (QAction* item : items)
         item->setEnabled(seqPane_ != 0);
     sequencerButton_->setGroupIndex(seqPane_);
     sequencerButton_->setDown(seqPane_ != 0);

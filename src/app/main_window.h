@@ -171,6 +171,7 @@ private:
     QAction* exportSmfAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     QAction* undoAction_ = nullptr;
+    QAction* redoAction_ = nullptr;
     QAction* copyAction_ = nullptr;
     QAction* cutAction_ = nullptr;
     QAction* pasteAction_ = nullptr;

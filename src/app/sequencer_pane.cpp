@@ -386,6 +386,15 @@ void SequencerPane::undo() {
     applyEditResult(result);
 }
 
+void SequencerPane::redo() {
+    EditResult result;
+    {
+        PlaybackEngine::ListEdit edit(app_.playback);
+        result = redoLastUndo(app_.history, app_.song, scrollMaximum());
+    }
+    applyEditResult(result);
+}
+
 void SequencerPane::copy() {
     applyEditResult(copySelection(app_.song));
 }

@@ -77,6 +77,7 @@ public:
     void sendToFretboard();
     void deleteSelection();
     void undo();
+    void redo();
     void copy();
     void cut();
     void paste();

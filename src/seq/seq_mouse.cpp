@@ -289,7 +289,9 @@ void dragGateHandle(Song& song, SeqMouse& mouse, UndoHistory& history, int x) {
             if (gate > room - 1)
                 gate = room;
         }
-        event.gate = toTicks(gate);
+        // With no event after it, the gate stops where the gate field does: dragged again and
+        // again it would otherwise grow past what the field can show.
+        event.gate = toTicks(std::min<std::int64_t>(gate, GATE_FIELD_MAX));
         if (event.strokeTime > event.gate)
             event.strokeTime = event.gate;
     });

@@ -11,7 +11,7 @@ namespace {
 
 constexpr std::int32_t EMPTY_CLIP = static_cast<std::int32_t>(END_TICK);
 
-// Drops step 0 while step `building` (not yet counted, its records not yet copied) is being
+// Drops undo step 0 while step `building` (not yet counted, its records not yet copied) is being
 // recorded: the records and entries above it move down by step 0's share.
 void dropOldestStep(UndoHistory& history, int building) {
     auto& entries = history.undoEntries;
@@ -28,47 +28,116 @@ void dropOldestStep(UndoHistory& history, int building) {
     --history.undoCount;
 }
 
+// Drops redo step 0, the one that would be redone last: the newer redo steps move up by its share.
+void dropFarthestRedoStep(UndoHistory& history) {
+    auto& entries = history.undoEntries;
+    auto& pool = history.undoPool;
+    const int m = history.redoCount;
+    const std::int32_t low = entries[UndoHistory::redoSlot(m - 1)].start;
+    const std::int32_t d = history.redoStepRecords(0);
+    std::copy_backward(pool.begin() + low, pool.begin() + (UNDO_POOL_RECORDS - d), pool.end());
+    for (int k = 1; k < m; ++k) {
+        entries[UndoHistory::redoSlot(k - 1)] = entries[UndoHistory::redoSlot(k)];
+        entries[UndoHistory::redoSlot(k - 1)].start += d;
+        history.undoBefore[UndoHistory::redoSlot(k - 1)] =
+            history.undoBefore[UndoHistory::redoSlot(k)];
+    }
+    entries[UndoHistory::redoSlot(m - 1)] = UndoEntry{};
+    history.undoBefore[UndoHistory::redoSlot(m - 1)] = SongEvent{};
+    --history.redoCount;
+}
+
+void clearRedoSteps(UndoHistory& history) {
+    for (int k = 0; k < history.redoCount; ++k) {
+        history.undoEntries[UndoHistory::redoSlot(k)] = UndoEntry{};
+        history.undoBefore[UndoHistory::redoSlot(k)] = SongEvent{};
+    }
+    history.redoCount = 0;
+}
+
+// What a step keeps: its span, its events (none: the placeholder) and the event before the span.
+struct StepContent {
+    std::int32_t first = 0;
+    std::int32_t last = 0;
+    const SongEvent* events = nullptr;
+    std::int32_t count = 0;
+    SongEvent before;
+};
+
+void copyRecords(const StepContent& step, SongEvent* out) {
+    if (step.count == 0)
+        *out = SongEvent{}; // the placeholder: tick END_TICK
+    else
+        std::copy(step.events, step.events + step.count, out);
+}
+
+// Records a new undo step on top of the undo steps. An edit's step that would fill the pool to
+// the last record already makes the oldest give way, as it always has.
+void addUndoStep(UndoHistory& history, const StepContent& step) {
+    auto& entries = history.undoEntries;
+    int n = history.undoCount;
+    entries[n].first = step.first;
+    entries[n].last = step.last;
+    if (n == 0)
+        entries[0].start = 0;
+    entries[n + 1].start = entries[n].start + std::max(step.count, 1);
+
+    // Room in the pool: the oldest steps give way to the new one, then the farthest redo steps.
+    const auto top = [&] { return UNDO_POOL_RECORDS - history.redoRecords(); };
+    if (entries[n + 1].start >= top() && n > 0) {
+        dropOldestStep(history, n);
+        --n;
+        while (entries[n + 1].start > top() && n > 0) {
+            dropOldestStep(history, n);
+            --n;
+        }
+    }
+    while (entries[n + 1].start > top() && history.redoCount > 0)
+        dropFarthestRedoStep(history);
+
+    copyRecords(step, history.undoPool.data() + entries[n].start);
+    history.undoBefore[n] = step.before;
+    ++history.undoCount;
+}
+
+// Records a new redo step, the next one Redo puts back.
+void addRedoStep(UndoHistory& history, const StepContent& step) {
+    const std::int32_t records = std::max(step.count, 1);
+    while (history.usedRecords() + history.redoRecords() + records > UNDO_POOL_RECORDS) {
+        if (history.undoCount > 0)
+            dropOldestStep(history, history.undoCount); // with no step being built above it
+        else
+            dropFarthestRedoStep(history);
+    }
+    const int slot = UndoHistory::redoSlot(history.redoCount);
+    const std::int32_t start = UNDO_POOL_RECORDS - history.redoRecords() - records;
+    history.undoEntries[slot] = UndoEntry{step.first, step.last, start};
+    copyRecords(step, history.undoPool.data() + start);
+    history.undoBefore[slot] = step.before;
+    ++history.redoCount;
+}
+
+// The event just before tick a on a sorted list, or the end marker.
+SongEvent eventBefore(const Song& song, std::int32_t a) {
+    const auto* events = song.songEvents.data();
+    const auto* next =
+        std::lower_bound(events, events + song.eventCount, a,
+                         [](const SongEvent& e, std::int32_t v) { return e.signedTick() < v; });
+    return next != events ? *(next - 1) : SongEvent{};
+}
+
 } // namespace
 
 void pushUndo(UndoHistory& history, const Song& song, std::int32_t a, std::int32_t b) {
     if (a > b)
         std::swap(a, b);
-    auto& entries = history.undoEntries;
-    int n = history.undoCount;
-    entries[n].first = a;
-    entries[n].last = b;
-    if (n == 0)
-        entries[0].start = 0;
-
+    clearRedoSteps(history);
     int i = song.findInRange(a, b);
     int j = song.findInRange(b, a);
     if (i > j)
         std::swap(i, j); // only on a list a caller left unsorted: still save a valid range
-    const std::int32_t records = i < 0 ? 1 : j - i + 1;
-    entries[n + 1].start = entries[n].start + records;
-
-    // Room in the pool: the oldest steps give way to the new one.
-    if (entries[n + 1].start >= UNDO_POOL_RECORDS && n > 0) {
-        dropOldestStep(history, n);
-        --n;
-        while (entries[n + 1].start > UNDO_POOL_RECORDS && n > 0) {
-            dropOldestStep(history, n);
-            --n;
-        }
-    }
-
-    SongEvent* out = history.undoPool.data() + entries[n].start;
-    if (i < 0) {
-        *out = SongEvent{}; // the placeholder: tick END_TICK
-    } else {
-        std::copy(song.songEvents.begin() + i, song.songEvents.begin() + j + 1, out);
-    }
-    const auto* events = song.songEvents.data();
-    const auto* next =
-        std::lower_bound(events, events + song.eventCount, a,
-                         [](const SongEvent& e, std::int32_t v) { return e.signedTick() < v; });
-    history.undoBefore[n] = next != events ? *(next - 1) : SongEvent{};
-    ++history.undoCount;
+    addUndoStep(history, StepContent{a, b, song.songEvents.data() + std::max(i, 0),
+                                     i < 0 ? 0 : j - i + 1, eventBefore(song, a)});
 }
 
 namespace {
@@ -95,65 +164,106 @@ void freeTail(Song& song, std::uint32_t count) {
     song.eventCount = count;
 }
 
-} // namespace
+// Which way a step is taken: an undo gives the event before the span back a gate and stroke time
+// the edit cut; a redo gives it back whatever the undo had found.
+enum class StepWay { Undo, Redo };
 
 // Clearing the span and entering the saved events one by one (each stored, then the list sorted)
 // comes down to putting the saved events, which are sorted and lie inside the span, in place of
 // the span's events in one move. A full song takes the saved events in order while there is room.
-EditResult undoLastEdit(UndoHistory& history, Song& song, int scrollMax) {
+// What the span held, and the event before it, are kept in the paste buffer for the opposite
+// step, which is recorded last: the pool may give the taken step's records to it.
+EditResult takeStep(UndoHistory& history, Song& song, int scrollMax, const StepContent& step,
+                    StepWay way) {
     EditResult result;
-    if (history.undoCount == 0)
-        return result;
-    std::lock_guard lock(song.mutex);
-    const int n = --history.undoCount;
-    const UndoEntry step = history.undoEntries[n];
-    const SongEvent* saved = history.undoPool.data() + step.start;
-    int records = history.undoEntries[n + 1].start - step.start;
-    if (records == 1 && saved[0].isEnd())
-        records = 0;
-
     song.sortEvents(); // a list left unsorted by a caller is put right first
     const int lo = lowerBound(song, step.first);
     const int hi = upperBound(song, step.last);
+    auto& events = song.songEvents;
+    std::copy(events.begin() + lo, events.begin() + hi, history.pasteBuffer.begin());
+    const StepContent replaced{step.first, step.last, history.pasteBuffer.data(), hi - lo,
+                               eventBefore(song, step.first)};
+
+    const int records = step.count;
     const std::uint32_t kept = song.eventCount - static_cast<std::uint32_t>(hi - lo);
     const int stored = std::min<int>(records, MAX_EVENTS - static_cast<int>(kept));
     if (stored < records)
         result.status = FULL_SONG_NOTICE;
     const std::uint32_t count = kept + static_cast<std::uint32_t>(stored);
-    auto& events = song.songEvents;
     if (lo + stored > hi)
         std::copy_backward(events.begin() + hi, events.begin() + song.eventCount,
                            events.begin() + count);
     else
         std::copy(events.begin() + hi, events.begin() + song.eventCount,
                   events.begin() + lo + stored);
-    std::copy(saved, saved + stored, events.begin() + lo);
+    std::copy(step.events, step.events + stored, events.begin() + lo);
     if (count < song.eventCount)
         freeTail(song, count);
     song.eventCount = count;
-    // The event before the span gets back what the edit's sort cut from it. It is found as it was
-    // but for a shorter gate and stroke time; gone (a cut's source, taken back by its own step) or
-    // another event there (another song since), it is left alone.
-    const SongEvent& before = history.undoBefore[n];
+    // The event before the span gets back its gate and stroke time. It is found as it was but for
+    // those (after an edit: shorter); gone (a cut's source, taken back by its own step) or another
+    // event there (another song since), it is left alone.
+    const SongEvent& before = step.before;
     if (const int k = before.isEnd() ? -1 : song.findEvent(before.signedTick()); k >= 0) {
         SongEvent restored = events[k];
         restored.gate = before.gate;
         restored.strokeTime = before.strokeTime;
-        if (restored == before && events[k].gate <= before.gate &&
-            events[k].strokeTime <= before.strokeTime)
+        if (restored == before &&
+            (way == StepWay::Redo ||
+             (events[k].gate <= before.gate && events[k].strokeTime <= before.strokeTime)))
             events[k] = restored;
     }
     song.sortEvents();
 
     for (int r = 0; r < records; ++r)
-        advanceAfterEntry(song, saved[r].signedTick(), scrollMax, result);
+        advanceAfterEntry(song, step.events[r].signedTick(), scrollMax, result);
     song.edit.anchorTick = step.first;
     song.edit.cursorTick = step.first;
-    history.undoEntries[n + 1] = UndoEntry{};
-    history.undoBefore[n] = SongEvent{};
     result.eventsChanged = true;
     result.refreshFields = true;
+
+    if (way == StepWay::Undo) {
+        const int n = --history.undoCount;
+        history.undoEntries[n + 1] = UndoEntry{};
+        history.undoBefore[n] = SongEvent{};
+        addRedoStep(history, replaced);
+    } else {
+        const int slot = UndoHistory::redoSlot(--history.redoCount);
+        history.undoEntries[slot] = UndoEntry{};
+        history.undoBefore[slot] = SongEvent{};
+        addUndoStep(history, replaced);
+    }
     return result;
+}
+
+// A placeholder record stands for no events.
+StepContent savedStep(const UndoHistory& history, int slot, std::int32_t records) {
+    const UndoEntry& entry = history.undoEntries[slot];
+    const SongEvent* saved = history.undoPool.data() + entry.start;
+    if (records == 1 && saved[0].isEnd())
+        records = 0;
+    return {entry.first, entry.last, saved, records, history.undoBefore[slot]};
+}
+
+} // namespace
+
+EditResult undoLastEdit(UndoHistory& history, Song& song, int scrollMax) {
+    if (history.undoCount == 0)
+        return {};
+    std::lock_guard lock(song.mutex);
+    const int n = history.undoCount - 1;
+    return takeStep(history, song, scrollMax, savedStep(history, n, history.stepRecords(n)),
+                    StepWay::Undo);
+}
+
+EditResult redoLastUndo(UndoHistory& history, Song& song, int scrollMax) {
+    if (history.redoCount == 0)
+        return {};
+    std::lock_guard lock(song.mutex);
+    const int k = history.redoCount - 1;
+    return takeStep(history, song, scrollMax,
+                    savedStep(history, UndoHistory::redoSlot(k), history.redoStepRecords(k)),
+                    StepWay::Redo);
 }
 
 namespace {

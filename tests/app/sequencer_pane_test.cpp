@@ -88,6 +88,11 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     EXPECT_EQ(velocities(), (std::vector<int>{127, 127}));
     child<QAction>("UndoZ1")->trigger();
     EXPECT_EQ(velocities(), (std::vector<int>{80, 100}));
+    // Both redo keys reach "Redo (&Y)": the velocities again, then the deletion.
+    QTest::keyClick(form.get(), Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(velocities(), (std::vector<int>{127, 127}));
+    QTest::keyClick(form.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(app->song.eventCount, 0u);
 }
 
 TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {

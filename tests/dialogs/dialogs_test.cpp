@@ -4,10 +4,12 @@
 #include "dialogs/instrument_dialog.h"
 #include "dialogs/register_chord_dialog.h"
 #include "dialogs/up_down_arrows.h"
+#include "support/song_events.h"
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QPointer>
 #include <QProcess>
 #include <QPushButton>
@@ -146,6 +148,44 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     const std::string ini = test::ReadBytes(folder / "Cadenzo.ini");
     EXPECT_NE(ini.find("\r\n15\r\n24\r\n110\r\n0\r\n"), std::string::npos) << ini;
     EXPECT_EQ(ini.substr(ini.size() - 22), "26\r\n23\r\n19\r\n14\r\n7\r\n3\r\n");
+}
+
+// With the sequencer closed the Edit commands act on nothing the user can see: they and their
+// keys stay off, also after a dialog has enabled the window again.
+TEST_F(DialogsTest, EditCommandsStayOffWithTheSequencerClosedAfterEveryDialog) {
+    Create();
+    form->show();
+    Song& song = app->song;
+    for (const std::int32_t t : {0, 480}) {
+        pushUndo(app->history, song, t, t);
+        song.insertEvent(test::MakeEvent(t));
+        song.sortEvents();
+    }
+    undoLastEdit(app->history, song, 99); // a step to undo and one to redo
+    song.edit.cursorTick = 480;
+    const auto state = [&] {
+        return std::tuple(std::vector(song.songEvents.begin(), song.songEvents.begin() + 2),
+                          song.eventCount, song.edit.clipMode, app->history.undoCount,
+                          app->history.redoCount);
+    };
+    const auto before = state();
+    for (const char* dialog : {"Resist1", "Edit1", "instrument1", "ColorsC1"}) {
+        QTest::keyClick(open<MainWindowDialog>(Command(dialog)), Qt::Key_Escape);
+        form->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+        for (const QKeyCombination key :
+             {Qt::CTRL | Qt::Key_Q, Qt::CTRL | Qt::Key_D, Qt::CTRL | Qt::Key_X,
+              Qt::CTRL | Qt::Key_Z, Qt::CTRL | Qt::Key_Y})
+            QTest::keyClick(form.get(), key.key(), key.keyboardModifiers());
+        EXPECT_EQ(state(), before) << dialog;
+        QList<QAction*> commands = child<QMenu>("EditE1")->actions();
+        commands.removeOne(Command("AllClearonFletQ1")); // the fretboard is always there
+        commands << child<QMenu>("EditE1")->menuAction() << Command("NewSongN1")
+                 << Command("LoadSong1") << Command("SaveSongasnew1") << Command("SaveSong1")
+                 << Command("ExportSMFE1");
+        for (QAction* command : commands)
+            EXPECT_FALSE(command->isEnabled()) << dialog << " " << command->text().toStdString();
+    }
 }
 
 // Register the held chord under a key letter, recall it by typing that letter, then pick

@@ -24,23 +24,31 @@ namespace cadenzo::testing {
 }
 
 ::testing::AssertionResult HistoryInvariantsHold(const UndoHistory& history) {
-    if (history.undoCount < 0 || history.undoCount >= UNDO_ENTRY_SLOTS - 1)
-        return ::testing::AssertionFailure() << "undoCount " << history.undoCount;
-    if (history.usedRecords() > UNDO_POOL_RECORDS)
-        return ::testing::AssertionFailure() << "pool holds " << history.usedRecords();
+    if (history.undoCount < 0 || history.redoCount < 0 ||
+        history.undoCount + history.redoCount >= UNDO_ENTRY_SLOTS - 1)
+        return ::testing::AssertionFailure()
+               << "steps " << history.undoCount << "+" << history.redoCount;
+    if (history.usedRecords() + history.redoRecords() > UNDO_POOL_RECORDS)
+        return ::testing::AssertionFailure()
+               << "pool holds " << history.usedRecords() << "+" << history.redoRecords();
     if (history.undoCount > 0 && history.undoEntries[0].start != 0)
         return ::testing::AssertionFailure() << "step 0 does not start the pool";
-    for (int n = 0; n < history.undoCount; ++n) {
-        const UndoEntry& e = history.undoEntries[n];
+    // Undo steps from slot 0 up, then redo steps from the last slot down.
+    for (int s = 0; s < history.undoCount + history.redoCount; ++s) {
+        const bool undo = s < history.undoCount;
+        const int slot = undo ? s : UndoHistory::redoSlot(s - history.undoCount);
+        const UndoEntry& e = history.undoEntries[slot];
+        const int records =
+            undo ? history.stepRecords(s) : history.redoStepRecords(s - history.undoCount);
         if (e.first > e.last)
-            return ::testing::AssertionFailure() << "step " << n << " span reversed";
-        if (history.stepRecords(n) < 1)
-            return ::testing::AssertionFailure() << "step " << n << " owns no record";
-        for (std::int32_t r = e.start; r < history.undoEntries[n + 1].start; ++r) {
+            return ::testing::AssertionFailure() << "slot " << slot << " span reversed";
+        if (records < 1)
+            return ::testing::AssertionFailure() << "slot " << slot << " owns no record";
+        for (std::int32_t r = e.start; r < e.start + records; ++r) {
             const SongEvent& saved = history.undoPool[r];
-            if (saved.isEnd() ? history.stepRecords(n) != 1
+            if (saved.isEnd() ? records != 1
                               : saved.signedTick() < e.first || saved.signedTick() > e.last)
-                return ::testing::AssertionFailure() << "step " << n << " record " << r;
+                return ::testing::AssertionFailure() << "slot " << slot << " record " << r;
         }
     }
     return ::testing::AssertionSuccess();

@@ -1,4 +1,5 @@
 #include "editing_fixture.h"
+#include "files/song_file.h"
 #include "seq/event_fields.h"
 #include "seq/meter_step.h"
 #include "seq/seq_geometry.h"
@@ -21,10 +22,18 @@ Snapshot take(const Song& song) {
     return {song.songEvents.begin(), song.songEvents.begin() + song.eventCount};
 }
 
+// The song file's bytes: the events and the time signatures as a save writes them.
+std::vector<std::uint8_t> fileBytes(Song& song) {
+    std::string tempo = "120";
+    MidiSetup midi;
+    Guitar guitar;
+    return encodeSongFile({song, tempo, midi, guitar});
+}
+
 // Random sessions of every editing operation, mouse gestures (also unfinished or with modifiers)
 // and property fields included: after every step the event list keeps its order, its end marker
 // and its gates, the undo history stays consistent, what the editor writes stays within its
-// ranges, and every undo gives back the song it should.
+// ranges, every undo gives back the song it should, and every redo the song before its undo.
 class RandomEditing : public EditingTest, public ::testing::WithParamInterface<unsigned> {
 protected:
     std::mt19937 rng{GetParam()};
@@ -32,6 +41,8 @@ protected:
     // undoing that step alone does not lead back to a whole earlier state (the destination step
     // of a move, or any step recorded before the song was replaced).
     std::deque<std::optional<Snapshot>> expected;
+    // The same for the redo steps (the next redo last): the song before the undo that made it.
+    std::deque<std::optional<Snapshot>> redoExpected;
     EventFields fields;
     SeqMouse mouse;
     SeqMouseContext ctx{song, history, fields, mouse, SeqLane::Velocity, SEQ_BAR_MAX};
@@ -107,10 +118,10 @@ protected:
             return "gesture";
         }
         const Snapshot before = take(song);
-        // One draw of 26, each operation weighted by its number of entries.
-        static constexpr int kinds[] = {0,  0,  0,  3,  4,  5,  6,  6,  8,  8,  10, 11, 12,
-                                        13, 14, 14, 14, 14, 18, 19, 11, 21, 22, 23, 24, 24};
-        switch (kinds[Uniform(0, 25)]) {
+        // One draw of 29, each operation weighted by its number of entries.
+        static constexpr int kinds[] = {0,  0,  0,  3,  4,  5,  6,  6,  8,  8,  9,  9,  10, 11, 12,
+                                        13, 14, 14, 14, 14, 18, 19, 11, 21, 22, 23, 24, 24, 25};
+        switch (const int kind = kinds[Uniform(0, 28)]) {
         case 0: {
             Frets frets;
             for (auto& f : frets)
@@ -146,16 +157,23 @@ protected:
             Recorded(r.eventsChanged ? (moving ? 2 : 1) : 0, before, true);
             return "paste";
         }
-        case 8: {
-            // The size of `expected` follows undoCount, as the test checks after every step.
-            const std::optional<Snapshot> back = expected.empty() ? std::nullopt : expected.back();
-            if (!expected.empty())
-                expected.pop_back();
-            undoLastEdit(history, song, 99);
-            if (back) {
-                EXPECT_EQ(take(song), *back) << "undo did not restore the song";
-            }
-            return "undo";
+        case 8:
+        case 9:
+            UndoOrRedo(kind == 9);
+            return kind == 9 ? "redo" : "undo";
+        case 25: {
+            // Undo everything, then redo what was undone: the song comes back to the byte, time
+            // signatures included, unless the pool dropped some of those redo steps.
+            const std::vector<std::uint8_t> bytes = fileBytes(song);
+            int undone = 0;
+            for (; history.undoCount > 0; ++undone)
+                UndoOrRedo(false);
+            if (history.redoCount < undone)
+                return "undo all";
+            for (int k = 0; k < undone; ++k)
+                UndoOrRedo(true);
+            EXPECT_EQ(fileBytes(song), bytes) << "redo after undoing all changed the song";
+            return "undo all, redo all";
         }
         case 10:
             song.edit.cursorTick = AnyTick();
@@ -254,6 +272,7 @@ protected:
                 song.sortEvents();
             }
             std::fill(expected.begin(), expected.end(), std::nullopt);
+            std::fill(redoExpected.begin(), redoExpected.end(), std::nullopt);
             return "new song";
         }
     }
@@ -300,8 +319,38 @@ protected:
         }
         if (!recorded)
             return;
-        undoLastEdit(history, song, ctx.scrollMax);
-        EXPECT_EQ(take(song), before) << "undo did not restore the events";
+        // Undo, redo, undo again: each gives back the events before it.
+        const Snapshot edited = take(song);
+        for (int k = 0; k < 3; ++k) {
+            (k == 1 ? redoLastUndo : undoLastEdit)(history, song, ctx.scrollMax);
+            EXPECT_EQ(take(song), k == 1 ? edited : before) << "step " << k << " of undo-redo-undo";
+        }
+        redoExpected.assign(1, edited);
+    }
+
+    // Undo or redo one step: the song comes back as the step's snapshot holds it (unchanged
+    // without a step), and the song before becomes the snapshot of the opposite step.
+    void UndoOrRedo(bool redo) {
+        auto& from = redo ? redoExpected : expected;
+        auto& to = redo ? expected : redoExpected;
+        const Snapshot before = take(song);
+        const bool any = !from.empty();
+        const std::optional<Snapshot> back = any ? from.back() : before;
+        if (any) {
+            from.pop_back();
+            to.push_back(before);
+        }
+        EXPECT_EQ((redo ? redoLastUndo : undoLastEdit)(history, song, 99).eventsChanged, any);
+        if (back) {
+            EXPECT_EQ(take(song), *back) << (redo ? "redo" : "undo") << " gave back another song";
+        }
+        // The pool gives way with the oldest undo steps and the farthest redo steps.
+        const auto trim = [](auto& q, int n) {
+            while (static_cast<int>(q.size()) > n)
+                q.pop_front();
+        };
+        trim(expected, history.undoCount);
+        trim(redoExpected, history.redoCount);
     }
 
     ::testing::AssertionResult EditorRangesHold() const {
@@ -327,8 +376,18 @@ protected:
 
 TEST_P(RandomEditing, InvariantsHoldAfterEveryOperation) {
     for (int op = 0; op < 2000; ++op) {
-        const char* name = Step();
+        const UndoEntry newest = history.undoEntries[std::max(history.undoCount - 1, 0)];
+        const int undoCount = history.undoCount, redoCount = history.redoCount;
+        const std::string name = Step();
         SCOPED_TRACE(::testing::Message() << "after op " << op << " (" << name << ")");
+        // Any other operation keeps the redo steps, but a new step clears them.
+        if (name.find("undo") == std::string::npos && name != "redo") {
+            const bool stepped = history.undoCount != undoCount ||
+                                 history.undoEntries[std::max(undoCount - 1, 0)] != newest;
+            ASSERT_EQ(history.redoCount, stepped ? 0 : redoCount);
+            redoExpected.resize(static_cast<std::size_t>(history.redoCount));
+        }
+        ASSERT_EQ(static_cast<int>(redoExpected.size()), history.redoCount);
         ASSERT_TRUE(SongInvariantsHold(song));
         ASSERT_TRUE(HistoryInvariantsHold(history));
         ASSERT_TRUE(EditorRangesHold());

@@ -44,6 +44,29 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     EXPECT_EQ(markAt(0), 1);
 }
 
+// After the song was replaced, a redo still gives back the song as it was before its undo: the
+// event before the span with its own short gate, not the long one the undo gave it; and in a full
+// song, what fits ("Over!").
+TEST_F(UndoTest, RedoGivesBackTheSongBeforeItsUndoInAnotherSong) {
+    put(0, 90, 960);
+    pushUndo(history, song, 480, 480);
+    song.resetSong();
+    put(0, 90, 40);
+    put(480, 70);
+    const std::vector<SongEvent> before(song.songEvents.begin(), song.songEvents.begin() + 2);
+    undoLastEdit(history, song, 99);
+    ASSERT_EQ(Ticks(), std::vector<std::int32_t>{0});
+    EXPECT_EQ(At(0).gate, 960);
+    EXPECT_EQ(redoLastUndo(history, song, 99).status, nullptr);
+    EXPECT_TRUE(std::equal(before.begin(), before.end(), song.songEvents.begin()));
+    undoLastEdit(history, song, 99);
+    Fill(MAX_EVENTS, 520);
+    EXPECT_STREQ(redoLastUndo(history, song, 99).status, FULL_SONG_NOTICE);
+    EXPECT_EQ(song.findEvent(480), -1);
+    EXPECT_EQ(std::tuple(history.undoCount, history.redoCount, song.edit.cursorTick),
+              std::tuple(1, 0, 480));
+}
+
 // Paste and Undo rebuild the list in one pass; these tests hold them to the result of doing the
 // same edit one event at a time with the list operations.
 class OneByOneTest : public EditingTest, public ::testing::WithParamInterface<unsigned> {
