@@ -3,6 +3,7 @@
 
 #include "app/placed_box.h"
 #include "app/sequencer_pane.h"
+#include "app/termination_signals.h"
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
@@ -321,6 +322,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::prepareToClose() {
+    markClosingSaveStarted();
     app_.playback.stopPlayTimer();
     app_.port.allNoteOff();
     starting_ = true;
