@@ -13,8 +13,8 @@ constexpr std::size_t PLAIN_KEY_LENGTH = 40;
 constexpr std::size_t HASHED_KEY_PREFIX = 31;
 
 bool isSafe(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           c == '.' || c == '_' || c == '-';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' ||
+           c == '_' || c == '-';
 }
 
 std::uint64_t fnv1a(std::string_view text) {

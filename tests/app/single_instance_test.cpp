@@ -89,10 +89,18 @@ TEST(SingleInstance, KeyNamesTheUserAndTheDisplay) {
     const struct {
         const char* display;
         int same;
-    } displays[] = {{":0", 0},           {":0.0", 0},       {"unix:0", 0},
-                    {"unix:00.1", 0},    {":1", 1},         {":10.0", 10},
-                    {"remote:10.0", 11}, {"remote:10", 11}, {"localhost:10", 12},
-                    {"", 13},            {":x", 14},        {"a host/with:many:7", 15}};
+    } displays[] = {{":0", 0},
+                    {":0.0", 0},
+                    {"unix:0", 0},
+                    {"unix:00.1", 0},
+                    {":1", 1},
+                    {":10.0", 10},
+                    {"remote:10.0", 11},
+                    {"remote:10", 11},
+                    {"localhost:10", 12},
+                    {"", 13},
+                    {":x", 14},
+                    {"a host/with:many:7", 15}};
     const auto key = [](const char* user, const std::string& display) {
         return instanceKey(user, "xcb", display);
     };
