@@ -8,10 +8,8 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocalServer>
 #include <QUuid>
-#include <cstring>
 #include <gtest/gtest.h>
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -20,166 +18,103 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <mutex>
+#include <regex>
 #include <thread>
 #include <vector>
 
 namespace cadenzo {
 namespace {
 
-QString UniqueKey() {
-    return QStringLiteral("cadenzo-test-") + QUuid::createUuid().toString();
-}
-
-TEST(SingleInstance, ASocketLeftByACrashedInstanceIsTakenOver) {
+// Four starts at the same moment, three of them given a file, where a crashed instance left its
+// socket: exactly one finds nobody and runs, taking the socket over; the others wait until it
+// listens, hand it the absolute name of their file, every byte of it (or ask it to raise its
+// window), and end only once it has taken the name.
+TEST(SingleInstance, OfStartsRacingOneRunsAndTakesTheOthersFiles) {
     test::App();
-    const QString key = UniqueKey();
-    // A crashed instance leaves its bound socket file with nobody listening on it.
-    QString path;
-    {
-        QLocalServer probe;
-        ASSERT_TRUE(probe.listen(key));
-        path = probe.fullServerName();
-    }
-    const QByteArray file = QFile::encodeName(path);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    ASSERT_LT(static_cast<std::size_t>(file.size()), sizeof address.sun_path);
-    std::memcpy(address.sun_path, file.constData(), static_cast<std::size_t>(file.size()));
+    constexpr int kStarts = 4;
+    const QString key = QStringLiteral("cadenzo-test-") + QUuid::createUuid().toString();
+    auto probe = std::make_unique<QLocalServer>(); // the crashed instance's socket file, unheard
+    ASSERT_TRUE(probe->listen(key));
+    sockaddr_un address{AF_UNIX, {}};
+    qstrncpy(address.sun_path, QFile::encodeName(probe->fullServerName()), sizeof address.sun_path);
+    probe.reset();
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     ::close(fd);
-    ASSERT_TRUE(QFileInfo::exists(path));
-
-    SingleInstance next(key);
-    EXPECT_FALSE(next.askRunningInstance());
-    EXPECT_TRUE(next.Listen([](const QString&) {}));
-}
-
-// Four starts at the same moment: exactly one finds nobody and runs; the others wait until it
-// listens, ask it to raise its window and end.
-TEST(SingleInstance, OfStartsRacingExactlyOneRuns) {
-    test::App();
-    constexpr int kStarts = 4;
-    const QString key = UniqueKey();
+    const QString here = QDir::currentPath() + QLatin1Char('/');
+    const QByteArray odd = "/tmp/a b\n%41\t\xc3\xa9.cz0", given[] = {"x.crd", odd, "", "sub/y.cz0"};
+    const QString expected[] = {here + "x.crd", QFile::decodeName(odd), {}, here + "sub/y.cz0"};
     std::array<std::unique_ptr<SingleInstance>, kStarts> starts;
     for (auto& start : starts)
         start = std::make_unique<SingleInstance>(key);
+    std::mutex mutex; // guards `taken` while the window thread adds to it
+    QStringList taken, wanted;
+    std::array<bool, kStarts> endedBeforeTaken{};
     std::array<std::atomic<int>, kStarts> answer{}; // 0 pending, 1 runs, 2 ends, 3 counted
     std::vector<std::thread> threads;
     for (int i = 0; i < kStarts; ++i)
-        threads.emplace_back([&, i] { answer[i] = starts[i]->askRunningInstance() ? 2 : 1; });
-    int raised = 0, runs = 0;
+        threads.emplace_back([&, i] {
+            const bool ends = starts[i]->askRunningInstance(given[i]);
+            const std::lock_guard lock(mutex);
+            endedBeforeTaken[i] = ends && !given[i].isEmpty() && !taken.contains(expected[i]);
+            answer[i] = ends ? 2 : 1;
+        });
+    int runs = 0;
     QElapsedTimer waited;
     waited.start();
-    while (raised + runs < kStarts && waited.elapsed() < 20000) {
+    while (taken.size() + runs < kStarts && waited.elapsed() < 20000) {
         for (int i = 0; i < kStarts; ++i)
-            if (answer[i] == 1 && answer[i].exchange(3) == 1 && ++runs == 1)
-                starts[i]->Listen([&raised](const QString&) { ++raised; });
+            if (answer[i] == 1 && answer[i].exchange(3) == 1 && ++runs == 1) {
+                EXPECT_TRUE(starts[i]->Listen([&](const QString& name) {
+                    const std::lock_guard lock(mutex);
+                    taken.append(name);
+                }));
+            }
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
     }
-    for (std::thread& t : threads)
-        t.join();
+    for (int i = 0; i < kStarts; ++i) {
+        threads[i].join();
+        if (answer[i] == 2)
+            wanted.append(expected[i]);
+    }
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(raised, kStarts - 1);
+    taken.sort();
+    wanted.sort();
+    EXPECT_EQ(taken.join('|').toStdString(), wanted.join('|').toStdString());
+    EXPECT_EQ(endedBeforeTaken, (std::array<bool, kStarts>{}));
 }
 
-// Keys are equal exactly for the names of one display, and stay safe and short as socket names.
+// Keys are equal exactly for the names of one display (displays apart by ';'), and stay safe and
+// short as socket names.
 TEST(SingleInstance, KeyNamesTheUserAndTheDisplay) {
     test::App();
-    const struct {
-        const char* display;
-        int same;
-    } displays[] = {{":0", 0},
-                    {":0.0", 0},
-                    {"unix:0", 0},
-                    {"unix:00.1", 0},
-                    {":1", 1},
-                    {":10.0", 10},
-                    {"remote:10.0", 11},
-                    {"remote:10", 11},
-                    {"localhost:10", 12},
-                    {"", 13},
-                    {":x", 14},
-                    {"a host/with:many:7", 15}};
-    const auto key = [](const char* user, const std::string& display) {
-        return instanceKey(user, "xcb", display);
-    };
-    EXPECT_EQ(key("alice", xDisplayId(":0.0")), "Cadenzo-alice-xcb-0");
-    EXPECT_EQ(instanceKey("alice", "offscreen", ""), "Cadenzo-alice-offscreen");
-    for (const auto& a : displays) {
-        const std::string keyA = key("alice", xDisplayId(a.display));
-        SCOPED_TRACE(a.display + (" -> " + keyA));
-        EXPECT_LE(keyA.size(), 48u);
-        EXPECT_EQ(keyA.find_first_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ"
-                                         "0123456789._-"),
-                  std::string::npos);
-        for (const auto& b : displays)
-            EXPECT_EQ(keyA == key("alice", xDisplayId(b.display)), a.same == b.same) << b.display;
-        EXPECT_NE(keyA, key("bob", xDisplayId(a.display)));
+    const QStringList displays = QStringLiteral(":0,:0.0,unix:0,unix:00.1;:1;:10.0;remote:10.0,"
+                                                "remote:10;localhost:10;;:x;a host/with:many:7")
+                                     .split(';');
+    std::vector<std::pair<std::string, qsizetype>> keys;
+    for (qsizetype display = 0; display < displays.size(); ++display)
+        for (const QString& name : displays[display].split(','))
+            keys.emplace_back(instanceKey("alice", "xcb", xDisplayId(name.toStdString())), display);
+    for (const auto& [a, displayA] : keys) {
+        EXPECT_TRUE(std::regex_match(a, std::regex("[A-Za-z0-9._-]{1,48}"))) << a;
+        for (const auto& [b, displayB] : keys)
+            EXPECT_EQ(a == b, displayA == displayB) << a << " " << b;
     }
+    EXPECT_EQ(keys[1].first, "Cadenzo-alice-xcb-0");
     // Names that differ only in characters a file name cannot take, or beyond the length kept.
     EXPECT_NE(instanceKey("a b", "xcb", "0"), instanceKey("a_b", "xcb", "0"));
-    EXPECT_NE(instanceKey("u", "wayland", std::string(60, 'w') + "1"),
-              instanceKey("u", "wayland", std::string(60, 'w') + "2"));
+    const std::string socket(60, 'w');
+    EXPECT_NE(instanceKey("u", "wayland", socket + "1"), instanceKey("u", "wayland", socket + "2"));
     EXPECT_NE(SingleInstance::defaultKey().indexOf(QLatin1String("-offscreen")), -1);
 }
 
-// A later start hands its file's absolute name, every byte of it, to the running instance, and
-// ends only once the name was taken. A plain start only raises.
-TEST(SingleInstance, ALaterStartHandsOverItsFileBeforeItEnds) {
-    test::App();
-    const QString key = UniqueKey();
-    SingleInstance first(key);
-    ASSERT_FALSE(first.askRunningInstance());
-    std::vector<QString> taken;
-    std::atomic<int> count{0};
-    ASSERT_TRUE(first.Listen([&](const QString& name) {
-        taken.push_back(name);
-        ++count;
-    }));
-    const QByteArray odd = "/tmp/a b\n%41\t\xc3\xa9.cz0";
-    const struct {
-        QByteArray given;
-        QString expected;
-    } starts[] = {{"x.crd", QDir::currentPath() + QStringLiteral("/x.crd")},
-                  {"", QString()},
-                  {odd, QFile::decodeName(odd)}};
-    for (const auto& start : starts) {
-        std::atomic<int> countAtEnd{-1};
-        std::thread later([&] {
-            SingleInstance next(key);
-            EXPECT_TRUE(next.askRunningInstance(start.given));
-            countAtEnd = count.load();
-        });
-        const int before = static_cast<int>(taken.size());
-        QElapsedTimer waited;
-        waited.start();
-        while ((countAtEnd < 0 || count == before) && waited.elapsed() < 10000)
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        later.join();
-        ASSERT_EQ(taken.size(), before + 1u);
-        EXPECT_EQ(taken.back(), start.expected);
-        if (!start.given.isEmpty()) {
-            EXPECT_EQ(countAtEnd, before + 1) << "ended before its file was taken";
-        }
-    }
-}
-
-// A further termination signal ends Cadenzo at once only when the close's saving has run for
+// A further termination signal ends Cadenzo at once only once the close's saving has run for
 // more than SAVE_GRACE_NS; before the saving starts it is the same request once more.
 TEST(TerminationSignals, AFurtherSignalEndsOnlyASaveThatHangs) {
-    constexpr std::int64_t started = 5'000'000'000;
-    const struct {
-        std::int64_t started, now;
-        bool ends;
-    } cases[] = {{0, 1, false},
-                 {0, 100 * SAVE_GRACE_NS, false},
-                 {started, started, false},
-                 {started, started + SAVE_GRACE_NS, false},
-                 {started, started + SAVE_GRACE_NS + 1, true},
-                 {started, started + 10 * SAVE_GRACE_NS, true}};
-    for (const auto& c : cases)
-        EXPECT_EQ(furtherSignalEndsAtOnce(c.started, c.now), c.ends) << c.started << " " << c.now;
+    EXPECT_FALSE(furtherSignalEndsAtOnce(0, 100 * SAVE_GRACE_NS));
+    EXPECT_FALSE(furtherSignalEndsAtOnce(SAVE_GRACE_NS, 2 * SAVE_GRACE_NS));
+    EXPECT_TRUE(furtherSignalEndsAtOnce(SAVE_GRACE_NS, 2 * SAVE_GRACE_NS + 1));
 }
 
 } // namespace

@@ -1,11 +1,9 @@
 #!/bin/sh
 # Ending Cadenzo and cadenzo-cli from outside. Modes:
-#   window PROGRAM   (X display) register a chord through the window, then SIGTERM/INT/HUP,
-#                    and two signals back to back (TERM then HUP, two HUPs)
+#   window PROGRAM   (X display) register a chord, then SIGTERM/INT/HUP, TERM+HUP, HUP+HUP
 #   startup PROGRAM  (X display) SIGTERM at 20 moments of the first second
 #     both: exit 0, backup.crd holds the chords, Cadenzo.ini is complete
-#   instance PROGRAM (X display) while one runs, a start on another display (offscreen) runs
-#                    too; a start from another folder given x.crd ends and the first opens it
+#   instance PROGRAM (X display) a start on another display runs; one given x.crd hands it over
 #   cli CLI SONG     play and strum to a JACK peer, SIGINT: a note-off follows every note-on
 set -u
 mode=$1 program=$2 work=$(mktemp -d) pids= failed=0
@@ -20,10 +18,13 @@ start() { # in a fresh folder $1, opening a chord file; blocked at first, so tha
     (cd "$work/$1" && exec env --block-signal=HUP,INT,TERM "$program" probe.crd >out 2>&1) &
     pid=$!
 }
-check_close() { # folder, signal, count and names of the first two chords backup.crd is to hold
+ended() { # wait for $pid, killed after a minute; $rc its exit status
     (sleep 60 && kill -s KILL "$pid") >/dev/null 2>&1 &
     watchdog=$!
     wait "$pid"; rc=$?; kill "$watchdog" 2>/dev/null
+}
+check_close() { # folder, signal, count and names of the first two chords backup.crd is to hold
+    ended
     [ "$rc" -eq 0 ] || fail "$1: exit status $rc after SIG$2 ($(cat "$work/$1/out"))"
     [ "$(tr -d '\r' <"$work/$1/backup.crd" | sed -n '1p; 2p; 10p' | xargs)" = \
         "${3:-1 SignalProbe}" ] || fail "$1: backup.crd lacks the chords"
@@ -37,6 +38,10 @@ window() { # the first visible window of Cadenzo titled $1
             | grep . && return 0; sleep 0.1
     done
     return 1
+}
+answer_box() { # the device's warning (no sound card here), if it is shown
+    box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Cadenzo$' | head -n 1)
+    [ -n "$box" ] && xdotool mousemove --window "$box" 20 20 key Return
 }
 interrupt() { # cadenzo-cli $2... to the peer, SIGINT once $1 of its note-ons have arrived
     wanted=$1 from=$(($(wc -l <"$work/dump") + 1))
@@ -62,9 +67,8 @@ window) for sigs in TERM INT HUP TERM,HUP HUP,HUP; do
     sig=$(echo "$sigs" | tr -d ,)
     start "$sig"
     main=$(window '^Cadenzo v2.02$') || fail "$sig: no window"
-    sleep 1 # no sound card here: the device's warning is read and dismissed
-    box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Cadenzo$' | head -n 1)
-    [ -n "$box" ] && xdotool mousemove --window "$box" 20 20 key Return
+    sleep 1
+    answer_box
     xdotool mousemove --window "$main" 200 100 windowfocus --sync "$main" key ctrl+r
     dialog=$(window '^Cadenzo -Resist Chord$') || fail "$sig: no Resist dialog"
     xdotool mousemove --window "$dialog" 40 36 click 1 type "By$sig"
@@ -76,27 +80,18 @@ instance)
     start first
     first=$pid
     window '^Cadenzo v2.02$' >/dev/null || fail "first: no window"
-    export QT_QPA_PLATFORM=offscreen # the same user and runtime folder, another display
-    start offscreen
-    export QT_QPA_PLATFORM=xcb
-    sleep 2
-    kill -0 "$pid" 2>/dev/null || fail "offscreen: ended as if the first ran on its display"
+    QT_QPA_PLATFORM=offscreen start offscreen # the same user and runtime folder, another display
+    sleep 1 # past the exec: the shell in between would end at once
     kill -s TERM "$pid"
     check_close offscreen TERM
-    sleep 1 # the first's device warning, if any, is still open: the file waits for it
-    mkdir "$work/other"
-    printf '2\r\nFromX1\r\n19\r\n0\r\n1\r\n0\r\n2\r\n3\r\n255\r\nFromX2\r\n20\r\n3\r\n2\r\n0\r\n0\r\n0\r\n3\r\n' \
-        >"$work/other/x.crd"
+    mkdir "$work/other" # a file given while the first shows its device's warning waits for it
+    printf '%s\r\n' 2 FromX1 19 0 1 0 2 3 255 FromX2 20 3 2 0 0 0 3 >"$work/other/x.crd"
     (cd "$work/other" && exec "$program" x.crd >out 2>&1) &
     pid=$!
-    (sleep 20 && kill -s KILL "$pid") >/dev/null 2>&1 &
-    watchdog=$!
-    wait "$pid" && [ ! -e "$work/other/Cadenzo.ini" ] \
-        || fail "other: the second start ran on its own or did not end ($(cat "$work/other/out"))"
-    kill "$watchdog" 2>/dev/null
+    ended
+    [ "$rc" -eq 0 ] && [ ! -e "$work/other/Cadenzo.ini" ] || fail "other: ran on its own ($rc)"
     pid=$first
-    box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Cadenzo$' | head -n 1)
-    [ -n "$box" ] && xdotool mousemove --window "$box" 20 20 key Return
+    answer_box
     sleep 1
     kill -s TERM "$pid"
     check_close first TERM "2 FromX1 FromX2"
