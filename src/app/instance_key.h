@@ -11,7 +11,7 @@ namespace cadenzo {
 // The X display that DISPLAY names, as "N" for the local display N and "host-N" for display N of
 // another host: ":0", ":0.0" and "unix:0" name the same display (the screen is left out, every
 // screen of a display shares one window manager). A name that does not read as an X display is
-// returned as it stands, so that it still names its own display.
+// returned as it stands, so that it still names its own display. Any thread.
 std::string xDisplayId(std::string_view display);
 
 // "Cadenzo-<user>-<platform>[-<displayId>]", safe as a file and socket name: characters other
