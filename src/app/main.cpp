@@ -9,6 +9,22 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QTimer>
+
+namespace {
+
+// A file handed over by a later start is opened once no box of the window waits for an answer
+// (a device's warning, a question of the running start-up): the box's own work comes first, and
+// the file's load, which may ask about the song in hand, never stacks under it.
+void openWhenNoBoxIsOpen(cadenzo::MainWindow& form, const QString& fileName) {
+    if (QApplication::activeModalWidget() == nullptr) {
+        form.openFileByName(fileName);
+        return;
+    }
+    QTimer::singleShot(100, &form, [&form, fileName] { openWhenNoBoxIsOpen(form, fileName); });
+}
+
+} // namespace
 
 int main(int argc, char* argv[]) {
     cadenzo::installTerminationHandlers();
@@ -24,7 +40,8 @@ int main(int argc, char* argv[]) {
         QIcon::fromTheme(QStringLiteral("org.cadenzo.Cadenzo"), bundledIcon));
 
     cadenzo::SingleInstance instance;
-    if (instance.askRunningInstance())
+    // The command line's own bytes: Qt's options were taken out of argv by the application object.
+    if (instance.askRunningInstance(argc > 1 ? QByteArray(argv[1]) : QByteArray()))
         return 0;
 
     cadenzo::AppContext app(cadenzo::makeSystemMidiOut(),
@@ -32,11 +49,15 @@ int main(int argc, char* argv[]) {
                             QDir::currentPath().toStdString());
     app.recoveryFolder = cadenzo::defaultRecoveryFolder();
     cadenzo::MainWindow form(app);
-    instance.Listen([&form] {
+    instance.Listen([&form](const QString& fileName) {
         form.setWindowState(form.windowState() & ~Qt::WindowMinimized);
         form.show();
         form.raise();
         form.activateWindow();
+        // Not from within the socket's signal: the open may show boxes of its own.
+        if (!fileName.isEmpty())
+            QTimer::singleShot(0, &form,
+                               [&form, fileName] { openWhenNoBoxIsOpen(form, fileName); });
     });
     const QStringList args = QApplication::arguments();
     form.start(args.size() > 1 ? args.at(1) : QString());

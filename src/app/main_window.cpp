@@ -340,6 +340,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 void MainWindow::prepareToClose() {
+    markClosingSaveStarted();
     app_.playback.stopPlayTimer();
     app_.port.allNoteOff();
     starting_ = true;

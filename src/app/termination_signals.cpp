@@ -7,9 +7,11 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <ctime>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -19,14 +21,27 @@ namespace {
 
 int requestPipe[2] = {-1, -1};
 std::atomic<int> signalsTaken{0};
+// CLOCK_MONOTONIC nanoseconds at which the close began to save; 0 while it has not.
+std::atomic<std::int64_t> saveStartedNs{0};
 static_assert(std::atomic<int>::is_always_lock_free, "the handler may only touch lock-free data");
+static_assert(std::atomic<std::int64_t>::is_always_lock_free,
+              "the handler may only touch lock-free data");
 
 constexpr int TERMINATION_SIGNALS[] = {SIGTERM, SIGINT, SIGHUP};
 
-// Async-signal-safe only: a lock-free atomic add, write() and _exit().
+std::int64_t monotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return std::int64_t{now.tv_sec} * 1'000'000'000 + now.tv_nsec;
+}
+
+// Async-signal-safe only: lock-free atomics, clock_gettime(), write() and _exit().
 extern "C" void onTerminationSignal(int signalNumber) {
-    if (signalsTaken.fetch_add(1) > 0)
-        _exit(128 + signalNumber); // the second one: the close takes too long for the user
+    if (signalsTaken.fetch_add(1) > 0) {
+        if (furtherSignalEndsAtOnce(saveStartedNs.load(), monotonicNs()))
+            _exit(128 + signalNumber);
+        return; // the same request once more: the close is under way
+    }
     const int savedErrno = errno;
     const auto byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = write(requestPipe[1], &byte, 1);
@@ -34,6 +49,20 @@ extern "C" void onTerminationSignal(int signalNumber) {
 }
 
 } // namespace
+
+bool furtherSignalEndsAtOnce(std::int64_t saveStartedNs, std::int64_t nowNs) {
+    return saveStartedNs != 0 && nowNs - saveStartedNs > SAVE_GRACE_NS;
+}
+
+void markClosingSaveStarted() {
+    std::int64_t notYet = 0;
+    // The first close's start counts; 0 itself is kept for "not yet".
+    saveStartedNs.compare_exchange_strong(notYet, std::max<std::int64_t>(monotonicNs(), 1));
+}
+
+bool endingBySignal() {
+    return signalsTaken.load() > 0;
+}
 
 bool installTerminationHandlers() {
     if (requestPipe[0] < 0 && pipe2(requestPipe, O_CLOEXEC | O_NONBLOCK) != 0)
@@ -54,10 +83,6 @@ bool installTerminationHandlers() {
     // handler; one that is pending since then is delivered now, into the pipe.
     sigprocmask(SIG_UNBLOCK, &taken, nullptr);
     return true;
-}
-
-bool endingBySignal() {
-    return signalsTaken.load() > 0;
 }
 
 TerminationRequests::TerminationRequests(QObject* parent) : QObject(parent) {

@@ -2,6 +2,7 @@
 
 #include <QObject>
 
+#include <cstdint>
 #include <functional>
 
 class QSocketNotifier;
@@ -14,8 +15,10 @@ namespace cadenzo {
 // "Close (&X)" does, so that the settings and the user chords are written as at any close.
 //
 // The handler itself only writes the signal's number into a pipe; the window's thread reads it
-// through a socket notifier. A second signal, once the first has been taken, ends the process at
-// once: a close that hangs (a device that does not let go) can still be ended from outside.
+// through a socket notifier. Further signals are the same request once more (a `kill` and the
+// terminal's hang-up together, two hang-ups of a closing terminal): the close is left to save.
+// Only when its saving began more than SAVE_GRACE_NS ago does a further signal end the process
+// at once: a close that hangs (a device that does not let go) can still be ended from outside.
 //
 // Installs the handlers. Called first in main(), before the application object exists, so that
 // no moment of the start-up is left to the signals' default action. False when the pipe cannot
@@ -23,8 +26,20 @@ namespace cadenzo {
 // started with them blocked.
 bool installTerminationHandlers();
 
-// True once a termination signal was taken: the close that follows cannot ask the user anything.
+constexpr std::int64_t SAVE_GRACE_NS = 3'000'000'000;
+
+// The close begins to write the settings and the chords: from now on, and once SAVE_GRACE_NS
+// have passed, a further termination signal ends the process at once. Only the first call counts.
+// Window thread.
+void markClosingSaveStarted();
+
+// True once a termination signal was taken: the close under way was asked for from outside, and
+// nobody is there to answer a question. Any thread.
 bool endingBySignal();
+
+// Whether a further signal ends the process at once, given the CLOCK_MONOTONIC nanoseconds at
+// which the saving started (0: not yet) and now. Any thread, also the signal handler.
+bool furtherSignalEndsAtOnce(std::int64_t saveStartedNs, std::int64_t nowNs);
 
 // Turns the signals that reached the pipe into a close of the main window, on its thread.
 class TerminationRequests : public QObject {

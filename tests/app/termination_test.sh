@@ -1,8 +1,9 @@
 #!/bin/sh
 # Ending Cadenzo and cadenzo-cli from outside. Modes:
-#   window PROGRAM   (X display) register a chord through the window, then SIGTERM/INT/HUP
+#   window PROGRAM   (X display) register a chord, then SIGTERM/INT/HUP, TERM+HUP, HUP+HUP
 #   startup PROGRAM  (X display) SIGTERM at 20 moments of the first second
 #     both: exit 0, backup.crd holds the chords, Cadenzo.ini is complete
+#   instance PROGRAM (X display) a start on another display runs; one given x.crd hands it over
 #   cli CLI SONG     play and strum to a JACK peer, SIGINT: a note-off follows every note-on
 set -u
 mode=$1 program=$2 work=$(mktemp -d) pids= failed=0
@@ -17,14 +18,16 @@ start() { # in a fresh folder $1, opening a chord file; blocked at first, so tha
     (cd "$work/$1" && exec env --block-signal=HUP,INT,TERM "$program" probe.crd >out 2>&1) &
     pid=$!
 }
-check_close() { # folder, signal, name of the chord registered through the window (if any)
+ended() { # wait for $pid, killed after a minute; $rc its exit status
     (sleep 60 && kill -s KILL "$pid") >/dev/null 2>&1 &
     watchdog=$!
     wait "$pid"; rc=$?; kill "$watchdog" 2>/dev/null
+}
+check_close() { # folder, signal, count and names of the first two chords backup.crd is to hold
+    ended
     [ "$rc" -eq 0 ] || fail "$1: exit status $rc after SIG$2 ($(cat "$work/$1/out"))"
-    want="${3:+2 SignalProbe $3}"
     [ "$(tr -d '\r' <"$work/$1/backup.crd" | sed -n '1p; 2p; 10p' | xargs)" = \
-        "${want:-1 SignalProbe}" ] || fail "$1: backup.crd lacks the chords"
+        "${3:-1 SignalProbe}" ] || fail "$1: backup.crd lacks the chords"
     [ "$(grep -c "$(printf '\r')$" "$work/$1/Cadenzo.ini")" -eq 26 ] && [ "$(wc -l \
         <"$work/$1/Cadenzo.ini")" -eq 26 ] && grep -q '^CZ0200' "$work/$1/Cadenzo.ini" \
         || fail "$1: Cadenzo.ini is not complete"
@@ -35,6 +38,10 @@ window() { # the first visible window of Cadenzo titled $1
             | grep . && return 0; sleep 0.1
     done
     return 1
+}
+answer_box() { # the device's warning (no sound card here), if it is shown
+    box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Cadenzo$' | head -n 1)
+    [ -n "$box" ] && xdotool mousemove --window "$box" 20 20 key Return
 }
 interrupt() { # cadenzo-cli $2... to the peer, SIGINT once $1 of its note-ons have arrived
     wanted=$1 from=$(($(wc -l <"$work/dump") + 1))
@@ -56,19 +63,39 @@ interrupt() { # cadenzo-cli $2... to the peer, SIGINT once $1 of its note-ons ha
               exit !(on > 0 && left == 0) }' || fail "$1: notes left ringing"
 }
 case $mode in
-window) for sig in TERM INT HUP; do
+window) for sigs in TERM INT HUP TERM,HUP HUP,HUP; do
+    sig=$(echo "$sigs" | tr -d ,)
     start "$sig"
     main=$(window '^Cadenzo v2.02$') || fail "$sig: no window"
-    sleep 1 # no sound card here: the device's warning is read and dismissed
-    box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Cadenzo$' | head -n 1)
-    [ -n "$box" ] && xdotool mousemove --window "$box" 20 20 key Return
+    sleep 1
+    answer_box
     xdotool mousemove --window "$main" 200 100 windowfocus --sync "$main" key ctrl+r
     dialog=$(window '^Cadenzo -Resist Chord$') || fail "$sig: no Resist dialog"
     xdotool mousemove --window "$dialog" 40 36 click 1 type "By$sig"
     xdotool mousemove --window "$dialog" 48 71 click 1 sleep 0.5
-    kill -s "$sig" "$pid"
-    check_close "$sig" "$sig" "By$sig"
+    for s in $(echo "$sigs" | tr , ' '); do kill -s "$s" "$pid"; done
+    check_close "$sig" "$sigs" "2 SignalProbe By$sig"
 done ;;
+instance)
+    start first
+    first=$pid
+    window '^Cadenzo v2.02$' >/dev/null || fail "first: no window"
+    QT_QPA_PLATFORM=offscreen start offscreen # the same user and runtime folder, another display
+    sleep 1 # past the exec: the shell in between would end at once
+    kill -s TERM "$pid"
+    check_close offscreen TERM
+    mkdir "$work/other" # a file given while the first shows its device's warning waits for it
+    printf '%s\r\n' 2 FromX1 19 0 1 0 2 3 255 FromX2 20 3 2 0 0 0 3 >"$work/other/x.crd"
+    (cd "$work/other" && exec "$program" x.crd >out 2>&1) &
+    pid=$!
+    ended
+    [ "$rc" -eq 0 ] && [ ! -e "$work/other/Cadenzo.ini" ] || fail "other: ran on its own ($rc)"
+    pid=$first
+    answer_box
+    sleep 1
+    kill -s TERM "$pid"
+    check_close first TERM "2 FromX1 FromX2"
+    ;;
 startup) for n in $(seq 20); do
     start "at$n"
     sleep "$(awk "BEGIN { print $n * 0.05 }")"
