@@ -80,10 +80,9 @@ void MainWindow::start(const QString& fileName) {
     createMenus();
     connectDialogCommands();
     createStatusBar();
-    loadSettings();                                                        // 4
-    app_.playback.resetSong();                                             // 5
-    reportChordFile(loadChordFile(app_.userChords, app_.backupChordPath(), // 6
-                                  app_.backupChordPath()));
+    loadSettings();                                                                     // 4
+    app_.playback.resetSong();                                                          // 5
+    reportChordFile(chordBackup_.loadAtStart(app_.userChords, app_.backupChordPath())); // 6
     rebuildUserChordList();
     setWindowTitle(caption()); // 7
     layoutForWidth();          // 8: lay out for the width in force
@@ -325,7 +324,8 @@ void MainWindow::prepareToClose() {
     app_.port.allNoteOff();
     starting_ = true;
     saveSettings();
-    if (const FileResult r = saveChordFile(app_.userChords, app_.backupChordPath()); !r.ok())
+    if (const FileResult r = chordBackup_.saveAtClose(app_.userChords, app_.backupChordPath());
+        !r.ok())
         reportError(QString::fromStdString(r.message));
     app_.port.close();
 }

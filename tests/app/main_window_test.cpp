@@ -72,20 +72,38 @@ TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
     EXPECT_TRUE(child<QLabel>("StatusPanel2")->text().isEmpty());
 }
 
-// "Open UserChord" with a name that does not exist asks first; no keeps the table and the files.
+// "Open UserChord", or a name on the command line or dropped, that does not exist asks first; no
+// keeps the table and the files.
 TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
     test::WriteBytes(folder / "backup.crd", "1\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n");
     form->start({});
     QStringList asked;
-    for (const bool yes : {false, true}) {
-        form->ask = [&asked, yes](const QString& text) { return asked << text, yes; };
-        form->openUserChordFile(QString::fromStdString((folder / "typo.crd").string()));
-        EXPECT_EQ(app->userChords.userChordCount, yes ? 0 : 1);
-        EXPECT_EQ(std::filesystem::exists(folder / "typo.crd"), yes);
-    }
-    ASSERT_EQ(asked.size(), 2);
-    EXPECT_EQ(asked[0], QString::fromStdString((folder / "typo.crd").string()) +
+    for (const bool byName : {false, true})
+        for (const bool yes : {false, true}) {
+            const auto name = folder / (byName ? "typo2.crd" : "typo.crd");
+            form->ask = [&asked, yes](const QString& text) { return asked << text, yes; };
+            if (byName)
+                form->openFileByName(QString::fromStdString(name.string()));
+            else
+                form->openUserChordFile(QString::fromStdString(name.string()));
+            EXPECT_EQ(app->userChords.userChordCount, yes ? 0 : 1);
+            EXPECT_EQ(std::filesystem::exists(name), yes);
+            if (yes) // the next round starts from the chord again
+                form->openUserChordFile(QString::fromStdString((folder / "backup.crd").string()));
+        }
+    ASSERT_EQ(asked.size(), 4);
+    EXPECT_EQ(asked[2], QString::fromStdString((folder / "typo2.crd").string()) +
                             " does not exist. Create it?");
+}
+
+// A backup that fails to read at start may hold chords the read could not take: the close
+// leaves it as it was.
+TEST_F(MainWindowTest, ABackupThatFailedToReadIsNotWrittenAtClose) {
+    test::WriteBytes(folder / "backup.crd", "2\r\nAm\r\n1\r\n");
+    form->start({});
+    EXPECT_EQ(errors.size(), 1);
+    form->close();
+    EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "2\r\nAm\r\n1\r\n");
 }
 
 // Clicks and strums sound the configured instrument as soon as the device is open.

@@ -105,5 +105,52 @@ TEST(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
     }
 }
 
+// A failed open must not wipe the chords: they would be lost, and at close the backup with them.
+TEST(ChordFile, AFileThatFailsToLoadLeavesTheTableAsItWas) {
+    TempFolder folder;
+    WriteBytes(folder / "text.crd", "Dear diary,\r\n");
+    WriteBytes(folder / "short.crd", twoChords.substr(0, 40));
+    std::vector<std::filesystem::path> paths = UnreadablePaths(folder, "my.crd");
+    paths.insert(paths.end(), {folder / "text.crd", folder / "short.crd"});
+    const UserChordTable before = FiveChords();
+    for (const auto& path : paths) {
+        UserChordTable table = before;
+        FileResult result;
+        EXPECT_NO_THROW(result = loadChordFile(table, path, folder / "backup.crd"));
+        EXPECT_FALSE(result);
+        EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));
+        EXPECT_EQ(chordFileText(table), chordFileText(before)) << path;
+        EXPECT_EQ(table.userChordName, before.userChordName) << path;
+    }
+}
+
+// A backup.crd that fails to read at start is left as it is at close, until the table changes.
+TEST(ChordFile, ABackupThatFailedToReadIsWrittenOnlyAfterAChange) {
+    TempFolder folder;
+    const auto backup = folder / "backup.crd";
+    const std::string broken = twoChords.substr(0, 40);
+    WriteBytes(folder / "empty.crd", "0\r\n");
+    for (const bool reopen : {false, true}) {
+        WriteBytes(backup, broken);
+        UserChordTable table;
+        ChordBackup chordBackup;
+        EXPECT_FALSE(chordBackup.loadAtStart(table, backup));
+        EXPECT_EQ(table.userChordCount, 0);
+        ASSERT_TRUE(chordBackup.saveAtClose(table, backup));
+        EXPECT_EQ(ReadBytes(backup), broken);
+        if (reopen) // a file read on purpose replaces the backup even when it is empty too
+            ASSERT_TRUE(chordBackup.open(table, folder / "empty.crd", backup));
+        else
+            table = FiveChords(); // as registering chords does
+        ASSERT_TRUE(chordBackup.saveAtClose(table, backup));
+        EXPECT_EQ(ReadBytes(backup), chordFileText(table));
+    }
+    WriteBytes(backup, twoChords);
+    UserChordTable table;
+    ChordBackup chordBackup;
+    ASSERT_TRUE(chordBackup.loadAtStart(table, backup));
+    EXPECT_TRUE(chordBackup.mayWrite(UserChordTable{}));
+}
+
 } // namespace
 } // namespace cadenzo
