@@ -99,7 +99,7 @@ void MainWindow::onLoadSongTriggered() {
     const std::filesystem::path name = askSongName(false);
     if (name.empty())
         return;
-    if (std::filesystem::exists(name))
+    if (pathExists(name))
         loadSongFile(name);
     else
         app_.song.songPath = name.string(); // a new name: the song is saved under it
