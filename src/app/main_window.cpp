@@ -3,6 +3,7 @@
 
 #include "app/placed_box.h"
 #include "app/sequencer_pane.h"
+#include "app/window_place.h"
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
@@ -18,8 +19,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -398,8 +401,32 @@ void MainWindow::loadSettings() {
     if (load.defaultsWritten)
         putDefaultsInForce(*this, defaultSettings(width()));
     applySettings(load, *this);
+    keepTitleBarOnScreen();
     if (!load.complete())
         reportError(QString::fromStdString(load.result.message));
+}
+
+// A place saved on a monitor since unplugged, or typed into the settings, could put the title
+// bar out of reach: the frame moves onto the nearest screen's free area.
+void MainWindow::keepTitleBarOnScreen() {
+    std::vector<DesktopRect> screens;
+    QList<QScreen*> all = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        all.removeAll(primary);
+        all.prepend(primary);
+    }
+    for (const QScreen* screen : all) {
+        const QRect free = screen->availableGeometry();
+        screens.push_back({free.x(), free.y(), free.width(), free.height()});
+    }
+    // Before the window is first shown its frame is not known: the style's title bar stands in.
+    const QRect frame = frameGeometry();
+    const int titleHeight =
+        std::max(geometry().top() - frame.top(), style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const DesktopPoint place =
+        placeOnScreen({pos().x(), pos().y(), frame.width(), frame.height()}, screens, titleHeight);
+    if (place.left != pos().x() || place.top != pos().y())
+        move(place.left, place.top);
 }
 
 void MainWindow::setSeqBtnGroup(std::int32_t group) {

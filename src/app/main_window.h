@@ -188,6 +188,7 @@ private:
     void applySelectedUserChord();
     void showAppliedUserChord(ChordSelection shown);
     void loadSettings();
+    void keepTitleBarOnScreen();
     void setStayOnTop(bool on);
     void wireStrumButtons();
     // The dialogs' menu commands (main_dialogs.cpp) and what the dialogs may ask of the window.

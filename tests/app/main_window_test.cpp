@@ -6,7 +6,9 @@
 #include "views/roll_view.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -125,6 +127,15 @@ TEST_F(MainWindowTest, ABrokenSettingsFileStillSetsThePaneAndTheHeight) {
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(form->height(), 500);
     EXPECT_TRUE(child<QAction>("SaveSong1")->isEnabled());
+}
+
+// A place off every screen (a monitor since unplugged) brings the window back whole.
+TEST_F(MainWindowTest, AWindowSavedOffEveryScreenOpensOnOne) {
+    test::WriteBytes(folder / "Cadenzo.ini",
+                     "CZ0200\r\n0\r\n-5000\r\n5000\r\n" + test::firstRunSettings.substr(19));
+    form->start({});
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(QRect(form->pos(), form->size()))) << form->x() << "," << form->y();
 }
 
 TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
