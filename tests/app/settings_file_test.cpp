@@ -1,4 +1,5 @@
 #include "app/settings_file.h"
+#include "app/window_place.h"
 
 #include "files/temp_folder.h"
 #include "support/first_run_settings.h"
@@ -90,86 +91,75 @@ std::vector<std::string> Lines(const std::string& file) {
     return lines;
 }
 
-// Random files with random lines made unreadable and a random tail cut off: every good line is
-// read as written, every other one takes its default, and the message names exactly those.
+// Random lines made unreadable and a random tail cut off: every good line is read as written, every
+// other one takes its default, and the message names exactly those.
 TEST(SettingsFile, EachBadLineTakesItsDefaultAndEveryOtherLineIsRead) {
     const unsigned seed = std::random_device()();
     std::mt19937 random(seed);
-    const auto number = [&](std::int64_t low, std::int64_t high) {
-        return static_cast<std::int32_t>(
-            std::uniform_int_distribution<std::int64_t>(low, high)(random));
-    };
     const char* bad[] = {"wide", "", " 1", "1.5", "2147483648", "+-1", "True"};
-    const std::vector<std::string> defaults = Lines(settingsText(defaultSettings(640)));
+    const auto good = Lines(usedFile), defaults = Lines(settingsText(defaultSettings(640)));
     for (int round = 0; round < 300; ++round) {
-        Settings v;
-        for (std::int32_t* n : {&v.seqBtnGroup, &v.top, &v.left, &v.width, &v.height,
-                                &v.backGroundBtm, &v.backGroundTop, &v.buttonBtm, &v.buttonTop,
-                                &v.fontColor, &v.printModeBox, &v.widthAgain})
-            *n = number(INT32_MIN, INT32_MAX);
-        for (std::uint8_t* b : {&v.midiChannel, &v.midiProgram, &v.midiVelocity, &v.midiDevice,
-                                &v.tuning[0], &v.tuning[2], &v.tuning[5]})
-            *b = static_cast<std::uint8_t>(number(0, 255));
-        v.playOnSetting = number(0, 1) == 0;
-        v.chordSearch = number(0, 1) == 0;
-        std::vector<std::string> lines = Lines(settingsText(v)), expected = lines;
-        const int cut = number(0, 2) == 0 ? number(2, 26) : 27; // first missing line
+        const int cut = random() % 3 == 0 ? 2 + int(random() % 25) : 27; // first missing line
+        std::vector<std::string> expected = good;
         std::vector<int> replaced;
         std::string file, notes;
-        for (int k = 1; k <= 26; ++k) {
-            auto& line = lines[static_cast<std::size_t>(k - 1)];
-            const bool flag = k >= 16 && k <= 18;
-            if (k > 1 && !flag && number(0, 3) == 0 && k < cut) {
-                line = bad[number(0, 6)];
+        for (int k = 1; k < 27; ++k) {
+            std::string line = good[k - 1];
+            if (k > 1 && (k < 16 || k > 18) && k < cut && random() % 4 == 0) {
+                line = bad[random() % 7];
                 notes += "line " + std::to_string(k) + " \"" + line + "\" is not a whole number; ";
             }
-            if (k < cut)
-                file += line + "\r\n";
-            if (k >= cut || line != expected[static_cast<std::size_t>(k - 1)]) {
-                expected[static_cast<std::size_t>(k - 1)] =
-                    defaults[static_cast<std::size_t>(k - 1)];
-                replaced.push_back(k);
-            }
+            file += k < cut ? line + "\r\n" : "";
+            if (k >= cut || line != good[k - 1])
+                expected[k - 1] = defaults[k - 1], replaced.push_back(k);
         }
-        if (cut <= 26)
+        if (cut < 27)
             notes += cut == 26 ? "line 26 is missing; "
                                : "lines " + std::to_string(cut) + " to 26 are missing; ";
         const SettingsRead read = readSettingsText(file, "a.ini", 640);
         ASSERT_EQ(Lines(settingsText(read.values)), expected) << "seed " << seed << "\n" << file;
-        ASSERT_EQ(read.replacedLines, replaced) << "seed " << seed;
-        const std::string ending =
+        ASSERT_EQ(read.replacedLines, replaced);
+        const char* end =
             replaced.size() == 1 ? ". Its default was used." : ". Their defaults were used.";
-        ASSERT_EQ(read.result.message, replaced.empty()
-                                           ? ""
-                                           : "The settings file \"a.ini\": " +
-                                                 notes.substr(0, notes.size() - 2) + ending);
-        ASSERT_EQ(read.complete(), replaced.empty());
+        ASSERT_EQ(read.result.message,
+                  replaced.empty()
+                      ? ""
+                      : "The settings file \"a.ini\": " + notes.substr(0, notes.size() - 2) + end);
     }
 }
 
-// One bad line does not retune the guitar nor unset the colours and switches after it; a file that
-// cannot be opened applies the defaults. The pane is set last in every case.
-TEST(SettingsFile, ABadLineAppliesItsDefaultAndEveryOtherLine) {
-    const SettingsRead read =
-        readSettingsText(WithLine(WithLine(usedFile, 5, "wide"), 26, nullptr), "/a/Cadenzo.ini");
-    EXPECT_EQ(read.result.message, "The settings file \"/a/Cadenzo.ini\": line 5 \"wide\" is not a "
-                                   "whole number; line 26 is missing. Their defaults were used.");
-    RecordingSink sink;
-    applySettings(read, sink);
-    EXPECT_THAT(sink.log, ElementsAre("SeqBtn 1", "top 112", "left -8", "width 422", "height 500",
-                                      "colours -2147483633..0", "channel 9", "program 0",
-                                      "velocity 127", "device 3", "Stayontop1", "roll 1",
-                                      "width 800", "tuning0 28", "tuning1 23", "tuning2 19",
-                                      "tuning3 14", "tuning4 9", "tuning5 4", "SetSeqPane 1"));
-
+// The message names every replaced line; a file that cannot be opened gives the first-run state.
+TEST(SettingsFile, TheMessageNamesEveryReplacedLine) {
+    EXPECT_EQ(
+        readSettingsText(WithLine(WithLine(usedFile, 5, "wide"), 26, nullptr), "/a/Cadenzo.ini")
+            .result.message,
+        "The settings file \"/a/Cadenzo.ini\": line 5 \"wide\" is not a whole number; line 26 "
+        "is missing. Their defaults were used.");
     TempFolder folder;
     std::filesystem::create_directory(folder / "Cadenzo.ini");
     const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
     EXPECT_THAT(load.result.message, HasSubstr(QuotedName(folder / "Cadenzo.ini")));
-    sink.log.clear();
-    applySettings(load, sink);
-    EXPECT_EQ(sink.log.size(), 21u); // both default switches checked
     EXPECT_EQ(settingsText(load.values), firstRunSettings);
+}
+
+TEST(WindowPlace, TheTitleBarAndTheWidthComeOnTheNearestScreen) {
+    // A 1920x1050 primary (a panel below) and a 1280x1024 monitor on its right, reaching higher.
+    const std::vector<DesktopRect> screens{{0, 0, 1920, 1050}, {1920, -200, 1280, 1024}};
+    const std::pair<DesktopRect, DesktopPoint> cases[] = {
+        {{30, 30, 422, 300}, {30, 30}},                    // on a screen: stays
+        {{100, 900, 422, 500}, {100, 900}},                // bottom below the screen: stays
+        {{5000, -5000, 422, 300}, {2778, -200}},           // far up and right: the second
+        {{-900, 400, 422, 300}, {0, 400}},                 // off the left: the primary
+        {{1700, 400, 422, 300}, {1498, 400}},              // mostly on the primary
+        {{1800, 400, 422, 300}, {1920, 400}},              // mostly on the second
+        {{100, 1040, 422, 300}, {100, 1020}},              // title bar under the panel
+        {{2000, 900, 422, 300}, {2000, 794}},              // the second ends higher
+        {{-50, 10, 2500, 300}, {0, 10}},                   // wider than any: its left shows
+        {{2147483000, 2147483000, 422, 270}, {2778, 794}}, // no overflow
+    };
+    for (const auto& [frame, place] : cases)
+        EXPECT_EQ(placeOnScreen(frame, screens, 30), place) << frame.left << "," << frame.top;
+    EXPECT_EQ(placeOnScreen({-100, -100, 422, 270}, {}, 30), (DesktopPoint{-100, -100}));
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include "files/atomic_file.h"
 #include "files/song_file.h"
 #include "files/temp_folder.h"
 #include "support/song_events.h"
@@ -165,13 +164,6 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
         EXPECT_NE(r.message.find(c.problem), std::string::npos) << r.message;
         EXPECT_EQ(f.song.eventCount, c.eventsKept) << c.problem;
         ExpectListInvariants(f.song);
-    }
-    for (const auto& path : UnreadablePaths(folder, "song.cz0")) {
-        Fixture f;
-        FileResult r;
-        EXPECT_NO_THROW(r = loadSong(path, f.parts));
-        EXPECT_EQ(r.failure, FileFailure::Open) << path;
-        EXPECT_EQ(r.message.rfind("Cannot open " + QuotedName(path) + ": ", 0), 0u) << r.message;
     }
     for (std::size_t n = 6; n < knownSong.size(); ++n) {
         Fixture f;
