@@ -116,13 +116,15 @@ TEST_F(MainWindowTest, TheProgramIsChosenOnTheChannelOnceTheDeviceOpens) {
 }
 
 // A settings file that breaks part-way still sets the pane: the song commands match it and the
-// window keeps its height, also when line 6 holds 0.
+// window keeps its height, also when line 6 holds 0; the lines after the break take their
+// defaults, so the guitar keeps its standard tuning.
 TEST_F(MainWindowTest, ABrokenSettingsFileStillSetsThePaneAndTheHeight) {
     test::WriteBytes(folder / "Cadenzo.ini", "CZ0200\r\n1\r\n30\r\n30\r\n422\r\n0\r\nnavy\r\n");
     form->start({});
     EXPECT_EQ(errors.size(), 1);
     EXPECT_EQ(form->height(), 500);
     EXPECT_TRUE(child<QAction>("SaveSong1")->isEnabled());
+    EXPECT_EQ(app->guitar.tunings(), standardTuning);
 }
 
 // A place off every screen (a monitor since unplugged) brings the window back whole.
