@@ -149,9 +149,7 @@ void MainWindow::openFileByName(const QString& name) {
     const QString ending = name.right(3);
     const std::filesystem::path path = name.toStdString();
     if (ending == QLatin1String("crd")) {
-        const FileResult r = loadChordFile(app_.userChords, path, app_.backupChordPath());
-        rebuildUserChordList();
-        reportChordFile(r);
+        openUserChordFile(name);
     } else if (ending == QLatin1String("cz0")) {
         if (maySongBeReplaced())
             loadSongFile(path);

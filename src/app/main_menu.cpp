@@ -184,11 +184,10 @@ void MainWindow::onLoadUserChordsTriggered() {
 void MainWindow::openUserChordFile(const QString& name) {
     const std::filesystem::path path = name.toStdString();
     // A mistyped name would empty the table, and at close the backup with it.
-    if (!std::filesystem::exists(path) &&
-        !ask(QStringLiteral("%1 does not exist. Create it?").arg(name)))
+    if (!pathExists(path) && !ask(QStringLiteral("%1 does not exist. Create it?").arg(name)))
         return;
     app_.chordFile = path;
-    const FileResult r = loadChordFile(app_.userChords, app_.chordFile, app_.backupChordPath());
+    const FileResult r = chordBackup_.open(app_.userChords, app_.chordFile, app_.backupChordPath());
     rebuildUserChordList();
     reportChordFile(r);
 }

@@ -116,7 +116,7 @@ void MainWindow::onLoadSongTriggered() {
     const std::filesystem::path name = askSongName(false);
     if (name.empty())
         return;
-    if (std::filesystem::exists(name)) {
+    if (pathExists(name)) {
         if (maySongBeReplaced())
             loadSongFile(name);
     } else

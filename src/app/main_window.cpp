@@ -4,6 +4,7 @@
 #include "app/placed_box.h"
 #include "app/sequencer_pane.h"
 #include "app/termination_signals.h"
+#include "app/window_place.h"
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
@@ -20,8 +21,10 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QRadioButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
+#include <QStyle>
 
 #include <algorithm>
 
@@ -84,10 +87,9 @@ void MainWindow::start(const QString& fileName) {
     createMenus();
     connectDialogCommands();
     createStatusBar();
-    loadSettings();                                                        // 4
-    app_.playback.resetSong();                                             // 5
-    reportChordFile(loadChordFile(app_.userChords, app_.backupChordPath(), // 6
-                                  app_.backupChordPath()));
+    loadSettings();                                                                     // 4
+    app_.playback.resetSong();                                                          // 5
+    reportChordFile(chordBackup_.loadAtStart(app_.userChords, app_.backupChordPath())); // 6
     rebuildUserChordList();
     setWindowTitle(caption()); // 7
     layoutForWidth();          // 8: lay out for the width in force
@@ -351,7 +353,8 @@ void MainWindow::prepareToClose() {
         recovery_->forget();
     recovery_->flush();
     saveSettings();
-    if (const FileResult r = saveChordFile(app_.userChords, app_.backupChordPath()); !r.ok())
+    if (const FileResult r = chordBackup_.saveAtClose(app_.userChords, app_.backupChordPath());
+        !r.ok())
         reportError(QString::fromStdString(r.message));
     app_.port.close();
 }
@@ -424,8 +427,32 @@ void MainWindow::loadSettings() {
     if (load.defaultsWritten)
         putDefaultsInForce(*this, defaultSettings(width()));
     applySettings(load, *this);
+    keepTitleBarOnScreen();
     if (!load.complete())
         reportError(QString::fromStdString(load.result.message));
+}
+
+// A place saved on a monitor since unplugged, or typed into the settings, could put the title
+// bar out of reach: the frame moves onto the nearest screen's free area.
+void MainWindow::keepTitleBarOnScreen() {
+    std::vector<DesktopRect> screens;
+    QList<QScreen*> all = QGuiApplication::screens();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        all.removeAll(primary);
+        all.prepend(primary);
+    }
+    for (const QScreen* screen : all) {
+        const QRect free = screen->availableGeometry();
+        screens.push_back({free.x(), free.y(), free.width(), free.height()});
+    }
+    // Before the window is first shown its frame is not known: the style's title bar stands in.
+    const QRect frame = frameGeometry();
+    const int titleHeight =
+        std::max(geometry().top() - frame.top(), style()->pixelMetric(QStyle::PM_TitleBarHeight));
+    const DesktopPoint place =
+        placeOnScreen({pos().x(), pos().y(), frame.width(), frame.height()}, screens, titleHeight);
+    if (place.left != pos().x() || place.top != pos().y())
+        move(place.left, place.top);
 }
 
 void MainWindow::setSeqBtnGroup(std::int32_t group) {

@@ -116,8 +116,8 @@ public:
     void loadSongFile(const std::filesystem::path& path);
     bool saveSongFile(const std::filesystem::path& path);
     void onLoadUserChordsTriggered();
-    // The chord file chosen in "Open UserChord": a name that does not exist is created empty only
-    // when the user agrees, else the table stays as it is.
+    // The chord file chosen in "Open UserChord", named on the command line or dropped: a name that
+    // does not exist is created empty only when the user agrees, else the table stays as it is.
     void openUserChordFile(const QString& name);
     void onSaveUserChordsTriggered();
     void onCloseTriggered();
@@ -135,6 +135,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Whether backup.crd may be written at close.
+    ChordBackup chordBackup_;
     // The widgets; each has its design name as objectName(), which is how tests find it.
     ShadowLabel* background_ = nullptr;
     QComboBox* chordRootBox_ = nullptr;
@@ -217,6 +219,7 @@ private:
     void applySelectedUserChord();
     void showAppliedUserChord(ChordSelection shown);
     void loadSettings();
+    void keepTitleBarOnScreen();
     void setStayOnTop(bool on);
     void wireStrumButtons();
     // The dialogs' menu commands (main_dialogs.cpp) and what the dialogs may ask of the window.

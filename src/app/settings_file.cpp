@@ -2,6 +2,8 @@
 
 #include "files/text_lines.h"
 
+#include <vector>
+
 namespace cadenzo {
 namespace fs = std::filesystem;
 
@@ -10,71 +12,81 @@ namespace {
 constexpr const char* TRUE_TEXT = "True";
 constexpr const char* FALSE_TEXT = "False";
 
-// Reads the lines of the file in order, one value each, and remembers where it stopped.
+// Reads the lines of the file in order, one value each. A line that is missing, or is not a whole
+// number where one is due, leaves its value as it was (the default) and is noted for the message.
 class SettingsLines {
 public:
-    SettingsLines(std::string_view text, const fs::path& fileName, SettingsRead& read)
-        : reader_(text), fileName_(fileName), read_(read) {}
+    explicit SettingsLines(std::string_view text) : reader_(text) {}
 
     bool Text(std::string_view& line) {
-        if (!reader_.Next(line)) {
-            fail(reader_.lineNumber() + 1, "is missing");
-            return false;
-        }
-        read_.linesRead = reader_.lineNumber();
-        return true;
-    }
-    bool Number(std::int32_t& value) {
-        std::string_view line;
-        if (!Text(line))
-            return false;
-        if (parseDecimal(line, value))
+        ++lineNumber_;
+        if (reader_.Next(line))
             return true;
-        read_.linesRead = reader_.lineNumber() - 1;
-        fail(reader_.lineNumber(), QuotedLine(line) + " is not a whole number");
+        if (firstMissing_ == 0)
+            firstMissing_ = lineNumber_;
+        replaced_.push_back(lineNumber_);
         return false;
     }
-    bool Byte(std::uint8_t& value) {
-        std::int32_t number = 0;
-        if (!Number(number))
-            return false;
-        value = static_cast<std::uint8_t>(number & 0xFF);
-        return true;
-    }
-    bool Flag(bool& value) {
+    void Number(std::int32_t& value) {
         std::string_view line;
-        if (!Text(line))
-            return false;
-        value = line == TRUE_TEXT;
-        return true;
+        if (!Text(line) || parseDecimal(line, value))
+            return;
+        replaced_.push_back(lineNumber_);
+        notes_.push_back("line " + std::to_string(lineNumber_) + " " + QuotedLine(line) +
+                         " is not a whole number");
+    }
+    void Byte(std::uint8_t& value) {
+        std::int32_t number = value;
+        Number(number);
+        value = static_cast<std::uint8_t>(number & 0xFF);
+    }
+    void Flag(bool& value) {
+        std::string_view line;
+        if (Text(line))
+            value = line == TRUE_TEXT;
+    }
+
+    const std::vector<int>& replaced() const { return replaced_; }
+
+    // What the window reports: every unreadable line, then the missing ones at the end.
+    std::string message(const fs::path& fileName) const {
+        std::vector<std::string> notes = notes_;
+        if (firstMissing_ == lineNumber_)
+            notes.push_back("line " + std::to_string(lineNumber_) + " is missing");
+        else if (firstMissing_ != 0)
+            notes.push_back("lines " + std::to_string(firstMissing_) + " to " +
+                            std::to_string(lineNumber_) + " are missing");
+        std::string text = "The settings file " + QuotedName(fileName) + ": ";
+        for (std::size_t k = 0; k < notes.size(); ++k)
+            text += (k == 0 ? "" : "; ") + notes[k];
+        return text +
+               (replaced_.size() == 1 ? ". Its default was used." : ". Their defaults were used.");
     }
 
 private:
-    void fail(int lineNumber, const std::string& what) {
-        read_.failedLine = lineNumber;
-        read_.result = FileResult::Failure(
-            FileFailure::Content, "Cannot read the settings file " + QuotedName(fileName_) +
-                                      ": line " + std::to_string(lineNumber) + " " + what + ".");
-    }
-
     LineReader reader_;
-    const fs::path& fileName_;
-    SettingsRead& read_;
+    int lineNumber_ = 0;
+    int firstMissing_ = 0; // a missing line is followed only by missing ones
+    std::vector<int> replaced_;
+    std::vector<std::string> notes_;
 };
 
-// Reads the 26 lines in file order; the first failure ends the chain.
-bool readLines(SettingsLines& lines, Settings& v) {
+// Reads the 26 lines in file order.
+void readLines(SettingsLines& lines, Settings& v) {
     std::string_view version;
-    return lines.Text(version) && lines.Number(v.seqBtnGroup) && lines.Number(v.top) &&
-           lines.Number(v.left) && lines.Number(v.width) && lines.Number(v.height) &&
-           lines.Number(v.backGroundBtm) && lines.Number(v.backGroundTop) &&
-           lines.Number(v.buttonBtm) && lines.Number(v.buttonTop) && lines.Number(v.fontColor) &&
-           lines.Byte(v.midiChannel) && lines.Byte(v.midiProgram) && lines.Byte(v.midiVelocity) &&
-           lines.Byte(v.midiDevice) && lines.Flag(v.playOnSetting) && lines.Flag(v.stayOnTop) &&
-           lines.Flag(v.chordSearch) && lines.Number(v.printModeBox) &&
-           lines.Number(v.widthAgain) && lines.Byte(v.tuning[0]) && lines.Byte(v.tuning[1]) &&
-           lines.Byte(v.tuning[2]) && lines.Byte(v.tuning[3]) && lines.Byte(v.tuning[4]) &&
-           lines.Byte(v.tuning[5]);
+    lines.Text(version);
+    for (std::int32_t* number :
+         {&v.seqBtnGroup, &v.top, &v.left, &v.width, &v.height, &v.backGroundBtm, &v.backGroundTop,
+          &v.buttonBtm, &v.buttonTop, &v.fontColor})
+        lines.Number(*number);
+    for (std::uint8_t* byte : {&v.midiChannel, &v.midiProgram, &v.midiVelocity, &v.midiDevice})
+        lines.Byte(*byte);
+    for (bool* flag : {&v.playOnSetting, &v.stayOnTop, &v.chordSearch})
+        lines.Flag(*flag);
+    lines.Number(v.printModeBox);
+    lines.Number(v.widthAgain);
+    for (std::uint8_t& string : v.tuning)
+        lines.Byte(string);
 }
 
 // True when the first line of the file is the version mark of this format.
@@ -111,10 +123,15 @@ std::string settingsText(const Settings& v) {
     return text;
 }
 
-SettingsRead readSettingsText(std::string_view text, const fs::path& fileName) {
+SettingsRead readSettingsText(std::string_view text, const fs::path& fileName,
+                              std::int32_t windowWidth) {
     SettingsRead read;
-    SettingsLines lines(text, fileName, read);
-    readLines(lines, read.values); // linesRead and result say how far the read came
+    read.values = defaultSettings(windowWidth);
+    SettingsLines lines(text);
+    readLines(lines, read.values);
+    read.replacedLines = lines.replaced();
+    if (!read.replacedLines.empty())
+        read.result = FileResult::Failure(FileFailure::Content, lines.message(fileName));
     return read;
 }
 
@@ -134,10 +151,11 @@ SettingsLoad loadSettingsFile(const fs::path& path, std::int32_t windowWidth) {
             result = readWholeFile(path, bytes);
     }
     if (!result) {
+        load.values = defaultSettings(windowWidth);
         load.result = result;
         return load;
     }
-    static_cast<SettingsRead&>(load) = readSettingsText(bytes, path);
+    static_cast<SettingsRead&>(load) = readSettingsText(bytes, path, windowWidth);
     return load;
 }
 
@@ -151,43 +169,28 @@ SettingsSave saveSettingsFile(const fs::path& path, const Settings& current) {
 
 void applySettings(const SettingsRead& read, SettingsSink& sink) {
     const Settings& v = read.values;
-    const int n = read.linesRead;
-    if (n >= 2)
-        sink.setSeqBtnGroup(v.seqBtnGroup);
-    if (n >= 3)
-        sink.setWindowTop(v.top);
-    if (n >= 4)
-        sink.setWindowLeft(v.left);
-    if (n >= 5)
-        sink.setWindowWidth(v.width);
-    if (n >= 6)
-        sink.setWindowHeight(v.height);
-    // The scheme takes effect only once all five colours are read.
-    if (n >= 11)
-        sink.applyColorScheme(v.backGroundBtm, v.backGroundTop, v.buttonBtm, v.buttonTop,
-                              v.fontColor);
-    if (n >= 12)
-        sink.setMidiChannel(v.midiChannel);
-    if (n >= 13)
-        sink.setMidiProgram(v.midiProgram);
-    if (n >= 14)
-        sink.setMidiVelocity(v.midiVelocity);
-    if (n >= 15)
-        sink.setMidiDevice(v.midiDevice);
-    if (n >= 16 && v.playOnSetting)
+    sink.setSeqBtnGroup(v.seqBtnGroup);
+    sink.setWindowTop(v.top);
+    sink.setWindowLeft(v.left);
+    sink.setWindowWidth(v.width);
+    sink.setWindowHeight(v.height);
+    sink.applyColorScheme(v.backGroundBtm, v.backGroundTop, v.buttonBtm, v.buttonTop, v.fontColor);
+    sink.setMidiChannel(v.midiChannel);
+    sink.setMidiProgram(v.midiProgram);
+    sink.setMidiVelocity(v.midiVelocity);
+    sink.setMidiDevice(v.midiDevice);
+    if (v.playOnSetting)
         sink.checkPlayOnSetting();
-    if (n >= 17 && v.stayOnTop)
+    if (v.stayOnTop)
         sink.checkStayOnTop();
-    if (n >= 18 && v.chordSearch)
+    if (v.chordSearch)
         sink.checkChordSearch();
-    if (n >= 19)
-        sink.setRollPrintMode(v.printModeBox);
-    if (n >= 20)
-        sink.setWindowWidth(v.widthAgain);
-    for (int s = 0; s < STRING_COUNT && n >= 21 + s; ++s)
+    sink.setRollPrintMode(v.printModeBox);
+    sink.setWindowWidth(v.widthAgain);
+    for (int s = 0; s < STRING_COUNT; ++s)
         sink.setTuning(s, v.tuning[static_cast<std::size_t>(s)]);
-    // Also after a failed read: the pane, the song commands and the window height then agree
-    // with SeqBtn, and the height of line 6 never lasts.
+    // The pane, the song commands and the window height then agree with SeqBtn, and the height
+    // of line 6 never lasts.
     sink.setSeqPane(v.seqBtnGroup);
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace cadenzo {
 
@@ -46,28 +47,29 @@ struct Settings {
 // The state a first run starts from; the window keeps its current width on lines 5 and 20.
 Settings defaultSettings(std::int32_t windowWidth = 422);
 
-// What a read of the settings file gave. Reading stops at the first line that is missing or is
-// not a whole number where one is due; values holds what lines 2..linesRead gave and defaults
-// beyond. A flag is true only for a line that is exactly "True"; byte values keep their low
-// 8 bits.
+// What a read of the settings file gave. Every line is read: values holds what each line gave,
+// and the default (defaultSettings with the window's width) for a line that is missing or is not a
+// whole number where one is due, so that one bad line does not unset the lines after it. A flag is
+// true only for a line that is exactly "True"; byte values keep their low 8 bits.
 struct SettingsRead {
     Settings values;
-    int linesRead = 0;  // lines read successfully, the version mark included; 26 = complete
-    int failedLine = 0; // 0 when complete, or when the file itself could not be read
-    FileResult result;  // what stopped the read, naming the file (and the line)
+    std::vector<int> replacedLines; // lines that got their default, in file order
+    FileResult result; // a failure names the file and every replaced line, or why it was not read
 
-    bool complete() const { return linesRead == SETTINGS_LINES; }
+    bool complete() const { return result.ok(); }
 };
 
 // The bytes of the settings file for values: 26 lines, CR LF each, version mark first.
 std::string settingsText(const Settings& values);
 
 // Reads settings file bytes. Line 1 is read but not checked here.
-SettingsRead readSettingsText(std::string_view text, const std::filesystem::path& fileName);
+SettingsRead readSettingsText(std::string_view text, const std::filesystem::path& fileName,
+                              std::int32_t windowWidth = 422);
 
 // The start of the program: a missing settings file, or one whose first line is not exactly
 // "CZ0200", is replaced by a file of defaults (with the window's current width); then the file is
-// read. defaultsWritten tells the window to put the default state in force before applying.
+// read. defaultsWritten tells the window to put the default state in force before applying. A
+// file that cannot be read gives the defaults and the reason.
 struct SettingsLoad : SettingsRead {
     bool defaultsWritten = false;
 };
@@ -84,7 +86,7 @@ struct SettingsSave {
 SettingsSave saveSettingsFile(const std::filesystem::path& path, const Settings& current);
 
 // Where the window applies what was read. applySettings calls these in the order the values
-// take effect at start-up, stopping where the read stopped.
+// take effect at start-up, every one of them whatever the read gave.
 class SettingsSink {
 public:
     virtual ~SettingsSink() = default;
@@ -107,9 +109,8 @@ public:
     virtual void checkChordSearch() = 0;
     virtual void setRollPrintMode(std::int32_t itemIndex) = 0; // without a change event
     virtual void setTuning(int string, std::uint8_t value) = 0;
-    // Last, also after a failed read (with line 2's value, or 0 when it was not read): opens
-    // (not 0) or closes the sequencer pane, which also sets the window height and enables the
-    // song commands.
+    // Last: opens (not 0) or closes the sequencer pane, which also sets the window height and
+    // enables the song commands.
     virtual void setSeqPane(std::int32_t group) = 0;
 };
 

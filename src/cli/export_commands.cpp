@@ -74,7 +74,10 @@ void exportSong(const ExportArgs& args) {
     checkRange(args.chorusOption, args.chorus, 0, 127);
 
     const auto loaded = std::make_unique<LoadedSong>(args.song);
-    const fs::path out = fs::absolute(args.out);
+    std::error_code ec;
+    fs::path out = fs::absolute(args.out, ec);
+    if (ec) // the working folder is gone: the name as given still says where to write
+        out = args.out;
     // As the dialog opens, then what the command line asks for.
     SmfOptions options = initialSmfOptions(loaded->song, loaded->midi.midiChannel,
                                            loaded->midi.midiProgram, out.string());
@@ -105,7 +108,6 @@ void exportSong(const ExportArgs& args) {
             exportSmf(loaded->song, loaded->guitar.tunings(), loaded->tempo, options);
         !written)
         throw RunError(written.message);
-    std::error_code ec;
     const auto size = fs::file_size(out, ec);
     std::cout << "Wrote " << out.string() << ": "
               << smfFormatItems[static_cast<std::size_t>(format)] << ", "

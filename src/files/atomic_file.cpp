@@ -35,16 +35,16 @@ bool writeAll(int fd, std::string_view bytes) {
     return true;
 }
 
-// Creates a new, empty temporary file beside target. The name is hidden and unique to this
-// process and call; O_EXCL guarantees that no existing file is ever opened. The mode 0666 lets the
-// user's umask decide the permissions of a file that did not exist before.
+// Creates a new, empty temporary file beside target. The name is short (".cz", the process and a
+// counter), so that a target whose name is as long as the file system allows still gets one; it is
+// hidden, and O_EXCL guarantees that no existing file is ever opened. The mode 0666 lets the user's
+// umask decide the permissions of a file that did not exist before.
 int createTemporary(const fs::path& target, fs::path& temporary) {
     static std::atomic<unsigned> counter{0};
     const fs::path folder = target.parent_path();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        const std::string name = "." + target.filename().string() + "." +
-                                 std::to_string(::getpid()) + "." +
-                                 std::to_string(counter.fetch_add(1)) + ".tmp";
+        const std::string name =
+            ".cz" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));
         temporary = folder.empty() ? fs::path(name) : folder / name;
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST)
@@ -54,13 +54,33 @@ int createTemporary(const fs::path& target, fs::path& temporary) {
     return -1;
 }
 
-// A symbolic link is replaced through: the file it points to gets the new bytes.
-fs::path resolveTarget(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(path, ec)))
-        return path;
-    fs::path resolved = fs::canonical(path, ec);
-    return ec ? path : resolved;
+// A symbolic link is written through: the file at the end of the chain of links gets the new bytes
+// and every link stays. A relative link points from the link's own folder; a dangling link names
+// the file to create. Returns false with errno ELOOP for a chain that does not end.
+bool resolveTarget(const fs::path& path, fs::path& target) {
+    constexpr int MAX_LINKS = 40; // as the kernel allows in one path
+    target = path;
+    for (int links = 0; links < MAX_LINKS; ++links) {
+        std::error_code ec;
+        const fs::path next = fs::read_symlink(target, ec);
+        if (ec) // not a link (or nothing there): the chain ends here
+            return true;
+        target = next.is_absolute() ? next : target.parent_path() / next;
+    }
+    errno = ELOOP;
+    return false;
+}
+
+// An existing target the user made read-only is refused rather than replaced: the rename would
+// pass, since only the folder's permission counts for it. Root may write any file, so for root a
+// file without any write bit counts as read-only, which is what chmod 444 means.
+bool isReadOnly(const fs::path& target) {
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0 || !S_ISREG(info.st_mode))
+        return false;
+    if (::geteuid() == 0)
+        return (info.st_mode & 0222) == 0;
+    return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 && errno == EACCES;
 }
 
 // Makes the rename itself durable. Failing here loses nothing that is already written, so the
@@ -81,7 +101,12 @@ std::string QuotedName(const fs::path& path) {
 }
 
 FileResult writeFileAtomically(const fs::path& path, std::string_view bytes) {
-    const fs::path target = resolveTarget(path);
+    fs::path target;
+    if (!resolveTarget(path, target))
+        return writeFailure(path, errno);
+    if (isReadOnly(target))
+        return FileResult::Failure(FileFailure::Write,
+                                   "Cannot write " + QuotedName(path) + ": the file is read-only.");
     fs::path temporary;
     const int fd = createTemporary(target, temporary);
     if (fd < 0)
@@ -159,10 +184,7 @@ FileResult readWholeFile(const fs::path& path, std::string& bytes) {
 
 bool pathExists(const fs::path& path) {
     std::error_code ec;
-    const fs::file_status status = fs::status(path, ec);
-    if (ec)
-        return status.type() != fs::file_type::not_found;
-    return fs::exists(status);
+    return fs::status(path, ec).type() != fs::file_type::not_found;
 }
 
 } // namespace cadenzo

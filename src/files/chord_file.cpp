@@ -95,28 +95,73 @@ FileResult readChordText(UserChordTable& table, std::string_view text, const fs:
     return result;
 }
 
-FileResult loadChordFile(UserChordTable& table, const fs::path& path, const fs::path& backupPath) {
-    table.userChordCount = 0;
-    // A backup that cannot be created (a start folder the user may not write) does not keep the
-    // chosen file from being read; the failure is told once, with the read's own outcome.
+namespace {
+
+// loadChordFile's work; replaced tells whether the table now holds the file (read, or created
+// empty), which a failed backup does not prevent.
+FileResult loadInto(UserChordTable& table, const fs::path& path, const fs::path& backupPath,
+                    bool& replaced) {
+    // A missing backup is created holding an empty table. One that cannot be created (a start
+    // folder the user may not write) does not keep the chosen file from being read; the failure
+    // is told once, with the read's own outcome.
     FileResult backup;
     if (!pathExists(backupPath))
-        backup = saveChordFile(table, backupPath);
+        backup = saveChordFile(UserChordTable{}, backupPath);
+    // The file is read into a copy: a broken or unreadable file leaves the table as it was.
+    UserChordTable loaded = table;
+    loaded.userChordCount = 0;
     FileResult result;
     if (pathExists(path)) {
         std::string bytes;
         result = readWholeFile(path, bytes);
         if (result)
-            result = readChordText(table, bytes, path);
+            result = readChordText(loaded, bytes, path);
     } else if (backup || path != backupPath) {
-        result = saveChordFile(table, path);
+        result = saveChordFile(loaded, path);
     }
-    emptyNamesAboveCount(table);
+    replaced = result.ok();
+    if (replaced) {
+        emptyNamesAboveCount(loaded);
+        table = std::move(loaded);
+    }
     if (!backup)
         return FileResult::Failure(backup.failure, result.message.empty()
                                                        ? backup.message
                                                        : backup.message + "\n" + result.message);
     return result;
+}
+
+} // namespace
+
+FileResult loadChordFile(UserChordTable& table, const fs::path& path, const fs::path& backupPath) {
+    bool replaced = false;
+    return loadInto(table, path, backupPath, replaced);
+}
+
+FileResult ChordBackup::loadAtStart(UserChordTable& table, const fs::path& backupPath) {
+    bool replaced = false;
+    const FileResult result = loadInto(table, backupPath, backupPath, replaced);
+    unreadText_.reset();
+    if (!replaced)
+        unreadText_ = chordFileText(table);
+    return result;
+}
+
+FileResult ChordBackup::open(UserChordTable& table, const fs::path& path,
+                             const fs::path& backupPath) {
+    bool replaced = false;
+    const FileResult result = loadInto(table, path, backupPath, replaced);
+    if (replaced)
+        unreadText_.reset();
+    return result;
+}
+
+bool ChordBackup::mayWrite(const UserChordTable& table) const {
+    return !unreadText_ || chordFileText(table) != *unreadText_;
+}
+
+FileResult ChordBackup::saveAtClose(const UserChordTable& table, const fs::path& backupPath) const {
+    return mayWrite(table) ? saveChordFile(table, backupPath) : FileResult{};
 }
 
 FileResult saveChordFile(const UserChordTable& table, const fs::path& path) {

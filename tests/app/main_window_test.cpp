@@ -6,7 +6,9 @@
 #include "views/roll_view.h"
 
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLabel>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -72,7 +74,8 @@ TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
     EXPECT_TRUE(child<QLabel>("StatusPanel2")->text().isEmpty());
 }
 
-// "Open UserChord" with a name that does not exist asks first; no keeps the table and the files.
+// "Open UserChord", or a name on the command line or dropped, that does not exist asks first; no
+// keeps the table and the files.
 TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
     test::WriteBytes(folder / "backup.crd", "1\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n");
     form->start({});
@@ -83,7 +86,10 @@ TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
         EXPECT_EQ(app->userChords.userChordCount, yes ? 0 : 1);
         EXPECT_EQ(std::filesystem::exists(folder / "typo.crd"), yes);
     }
-    ASSERT_EQ(asked.size(), 2);
+    form->ask = [&asked](const QString& text) { return asked << text, false; };
+    form->openFileByName(QString::fromStdString((folder / "typo2.crd").string()));
+    EXPECT_FALSE(std::filesystem::exists(folder / "typo2.crd"));
+    ASSERT_EQ(asked.size(), 3);
     EXPECT_EQ(asked[0], QString::fromStdString((folder / "typo.crd").string()) +
                             " does not exist. Create it?");
 }
@@ -100,13 +106,28 @@ TEST_F(MainWindowTest, TheProgramIsChosenOnTheChannelOnceTheDeviceOpens) {
 }
 
 // A settings file that breaks part-way still sets the pane: the song commands match it and the
-// window keeps its height, also when line 6 holds 0.
-TEST_F(MainWindowTest, ABrokenSettingsFileStillSetsThePaneAndTheHeight) {
+// window keeps its height, also when line 6 holds 0; the lines after the break take their
+// defaults, so the guitar keeps its standard tuning. A backup that fails to read may hold chords
+// the read could not take: the close leaves it as it was.
+TEST_F(MainWindowTest, BrokenSettingsAndBackupFilesStillSetThePaneAndAreKept) {
     test::WriteBytes(folder / "Cadenzo.ini", "CZ0200\r\n1\r\n30\r\n30\r\n422\r\n0\r\nnavy\r\n");
+    test::WriteBytes(folder / "backup.crd", "2\r\nAm\r\n1\r\n");
     form->start({});
-    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(errors.size(), 2);
     EXPECT_EQ(form->height(), 500);
     EXPECT_TRUE(child<QAction>("SaveSong1")->isEnabled());
+    EXPECT_EQ(app->guitar.tunings(), standardTuning);
+    form->close();
+    EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "2\r\nAm\r\n1\r\n");
+}
+
+// A place off every screen (a monitor since unplugged) brings the window back whole.
+TEST_F(MainWindowTest, AWindowSavedOffEveryScreenOpensOnOne) {
+    test::WriteBytes(folder / "Cadenzo.ini",
+                     "CZ0200\r\n0\r\n-5000\r\n5000\r\n" + test::firstRunSettings.substr(19));
+    form->start({});
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(QRect(form->pos(), form->size()))) << form->x() << "," << form->y();
 }
 
 TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {

@@ -1,4 +1,5 @@
 #include "app/settings_file.h"
+#include "app/window_place.h"
 
 #include "files/temp_folder.h"
 #include "support/first_run_settings.h"
@@ -6,7 +7,9 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <random>
 #include <tuple>
+#include <vector>
 
 namespace cadenzo {
 namespace {
@@ -81,37 +84,82 @@ TEST(SettingsFile, FlagsAreTrueOnlyForExactlyTrueAndBytesKeepTheirLowEightBits) 
     }
 }
 
-TEST(SettingsFile, AReadStopsAtTheFailingLineNamingFileAndLine) {
-    const std::pair<int, const char*> cases[] = {// null: the file ends before the line
-                                                 {2, nullptr},       {3, ""},     {9, "navy"},
-                                                 {13, "2147483648"}, {14, "+-1"}, {15, " 1"},
-                                                 {19, nullptr},      {26, "4a"}};
-    TempFolder folder;
-    for (const auto& [line, text] : cases) {
-        WriteBytes(folder / "Cadenzo.ini", WithLine(usedFile, line, text));
-        const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
-        EXPECT_EQ(std::tuple(load.defaultsWritten, int(load.linesRead), int(load.failedLine)),
-                  std::tuple(false, line - 1, line));
-        EXPECT_THAT(load.result.message, HasSubstr(QuotedName(folder / "Cadenzo.ini") + ": line " +
-                                                   std::to_string(line) + " "));
+std::vector<std::string> Lines(const std::string& file) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0, end; (end = file.find("\r\n", at)) != std::string::npos; at = end + 2)
+        lines.push_back(file.substr(at, end - at));
+    return lines;
+}
+
+// Random lines made unreadable and a random tail cut off: every good line is read as written, every
+// other one takes its default, and the message names exactly those.
+TEST(SettingsFile, EachBadLineTakesItsDefaultAndEveryOtherLineIsRead) {
+    const unsigned seed = std::random_device()();
+    std::mt19937 random(seed);
+    const char* bad[] = {"wide", "", " 1", "1.5", "2147483648", "+-1", "True"};
+    const auto good = Lines(usedFile), defaults = Lines(settingsText(defaultSettings(640)));
+    for (int round = 0; round < 300; ++round) {
+        const int cut = random() % 3 == 0 ? 2 + int(random() % 25) : 27; // first missing line
+        std::vector<std::string> expected = good;
+        std::vector<int> replaced;
+        std::string file, notes;
+        for (int k = 1; k < 27; ++k) {
+            std::string line = good[k - 1];
+            if (k > 1 && (k < 16 || k > 18) && k < cut && random() % 4 == 0) {
+                line = bad[random() % 7];
+                notes += "line " + std::to_string(k) + " \"" + line + "\" is not a whole number; ";
+            }
+            file += k < cut ? line + "\r\n" : "";
+            if (k >= cut || line != good[k - 1])
+                expected[k - 1] = defaults[k - 1], replaced.push_back(k);
+        }
+        if (cut < 27)
+            notes += cut == 26 ? "line 26 is missing; "
+                               : "lines " + std::to_string(cut) + " to 26 are missing; ";
+        const SettingsRead read = readSettingsText(file, "a.ini", 640);
+        ASSERT_EQ(Lines(settingsText(read.values)), expected) << "seed " << seed << "\n" << file;
+        ASSERT_EQ(read.replacedLines, replaced);
+        const char* end =
+            replaced.size() == 1 ? ". Its default was used." : ". Their defaults were used.";
+        ASSERT_EQ(read.result.message,
+                  replaced.empty()
+                      ? ""
+                      : "The settings file \"a.ini\": " + notes.substr(0, notes.size() - 2) + end);
     }
 }
 
-// The values before the failing line stay in force and the colour scheme needs all five colours;
-// the pane is set as after a complete read, so the menus match it and the height is its own.
-TEST(SettingsFile, AStoppedReadAppliesOnlyTheLinesBeforeTheFailure) {
-    RecordingSink sink;
-    applySettings(readSettingsText(WithLine(usedFile, 10, "x"), "x"), sink);
-    EXPECT_THAT(sink.log, ElementsAre("SeqBtn 1", "top 112", "left -8", "width 800", "height 500",
-                                      "SetSeqPane 1"));
-
-    TempFolder folder; // a file that cannot be opened applies only the closed pane
+// The message names every replaced line; a file that cannot be opened gives the first-run state.
+TEST(SettingsFile, TheMessageNamesEveryReplacedLine) {
+    EXPECT_EQ(
+        readSettingsText(WithLine(WithLine(usedFile, 5, "wide"), 26, nullptr), "/a/Cadenzo.ini")
+            .result.message,
+        "The settings file \"/a/Cadenzo.ini\": line 5 \"wide\" is not a whole number; line 26 "
+        "is missing. Their defaults were used.");
+    TempFolder folder;
     std::filesystem::create_directory(folder / "Cadenzo.ini");
     const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
     EXPECT_THAT(load.result.message, HasSubstr(QuotedName(folder / "Cadenzo.ini")));
-    sink.log.clear();
-    applySettings(load, sink);
-    EXPECT_THAT(sink.log, ElementsAre("SetSeqPane 0"));
+    EXPECT_EQ(settingsText(load.values), firstRunSettings);
+}
+
+TEST(WindowPlace, TheTitleBarAndTheWidthComeOnTheNearestScreen) {
+    // A 1920x1050 primary (a panel below) and a 1280x1024 monitor on its right, reaching higher.
+    const std::vector<DesktopRect> screens{{0, 0, 1920, 1050}, {1920, -200, 1280, 1024}};
+    const std::pair<DesktopRect, DesktopPoint> cases[] = {
+        {{30, 30, 422, 300}, {30, 30}},                    // on a screen: stays
+        {{100, 900, 422, 500}, {100, 900}},                // bottom below the screen: stays
+        {{5000, -5000, 422, 300}, {2778, -200}},           // far up and right: the second
+        {{-900, 400, 422, 300}, {0, 400}},                 // off the left: the primary
+        {{1700, 400, 422, 300}, {1498, 400}},              // mostly on the primary
+        {{1800, 400, 422, 300}, {1920, 400}},              // mostly on the second
+        {{100, 1040, 422, 300}, {100, 1020}},              // title bar under the panel
+        {{2000, 900, 422, 300}, {2000, 794}},              // the second ends higher
+        {{-50, 10, 2500, 300}, {0, 10}},                   // wider than any: its left shows
+        {{2147483000, 2147483000, 422, 270}, {2778, 794}}, // no overflow
+    };
+    for (const auto& [frame, place] : cases)
+        EXPECT_EQ(placeOnScreen(frame, screens, 30), place) << frame.left << "," << frame.top;
+    EXPECT_EQ(placeOnScreen({-100, -100, 422, 270}, {}, 30), (DesktopPoint{-100, -100}));
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 #include <csignal>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <utility>
+#include <vector>
 
 namespace cadenzo {
 namespace {
@@ -17,28 +19,53 @@ using testing::HasSubstr;
 TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
     TempFolder folder;
     const std::string bytes("one\r\ntwo\0\xFF\r\n", 11);
-    WriteBytes(folder / "real.crd", "old contents, longer than the new\r\n");
-    ASSERT_EQ(::chmod((folder / "real.crd").c_str(), 0640), 0);
-    std::filesystem::create_symlink(folder / "real.crd", folder / "link.crd");
-    ASSERT_TRUE(writeFileAtomically(folder / "link.crd", bytes));
-    EXPECT_EQ(ReadBytes(folder / "real.crd"), bytes);
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "link.crd"));
-    struct stat st {};
-    ASSERT_EQ(::stat((folder / "real.crd").c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
-    EXPECT_EQ(folder.Entries(), 2) << "no temporary file is left";
+    std::filesystem::create_directory(folder / "sub");
+    // link name -> where it points; each save must reach the file named last, links untouched.
+    const struct {
+        std::vector<std::pair<std::string, std::string>> links;
+        std::string file;
+    } cases[] = {
+        {{{"link.crd", (folder / "real.crd").string()}}, "real.crd"},
+        {{{"rel.crd", "sub/chain.crd"}, {"sub/chain.crd", "../real.crd"}}, "real.crd"},
+        {{{"dangling.crd", "sub/new.crd"}}, "sub/new.crd"},
+        {{}, std::string(250, 'n')}, // the temporary name must still fit
+    };
+    for (const auto& c : cases) {
+        WriteBytes(folder / "real.crd", "old contents, longer than the new\r\n");
+        ASSERT_EQ(::chmod((folder / "real.crd").c_str(), 0640), 0);
+        for (const auto& [name, to] : c.links)
+            std::filesystem::create_symlink(to, folder / name);
+        const auto saved = folder / (c.links.empty() ? c.file : c.links.front().first);
+        ASSERT_TRUE(writeFileAtomically(saved, bytes)) << c.file;
+        EXPECT_EQ(ReadBytes(folder / c.file), bytes) << c.file;
+        for (const auto& link : c.links)
+            EXPECT_TRUE(std::filesystem::is_symlink(folder / link.first)) << link.first;
+        struct stat st {};
+        ASSERT_EQ(::stat((folder / "real.crd").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, 0640u);
+    }
+    EXPECT_EQ(folder.Entries(), 6) << "no temporary file is left";
 }
 
+// A missing folder, a folder in the way, a read-only file (also for root) and a loop of links.
 TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     TempFolder folder;
     std::filesystem::create_directories(folder / "dir.crd" / "inside"); // rename cannot replace it
-    for (const auto& path : {folder / "missing" / "song.cz0", folder / "dir.crd"}) {
+    WriteBytes(folder / "out.mid", "MThd");
+    ASSERT_EQ(::chmod((folder / "out.mid").c_str(), 0444), 0);
+    std::filesystem::create_symlink("loop.crd", folder / "loop.crd");
+    for (const auto& [path, why] : {std::pair(folder / "missing" / "song.cz0", ": No such file"),
+                                    {folder / "dir.crd", ": Is a directory"},
+                                    {folder / "out.mid", ": the file is read-only."},
+                                    {folder / "loop.crd", ": Too many levels of symbolic links"}}) {
         const FileResult result = writeFileAtomically(path, "0\r\n");
         EXPECT_FALSE(result);
-        EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));
+        EXPECT_THAT(result.message, HasSubstr(QuotedName(path) + why));
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.crd" / "inside"));
-    EXPECT_EQ(folder.Entries(), 1);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder / "loop.crd"));
+    EXPECT_EQ(ReadBytes(folder / "out.mid"), "MThd");
+    EXPECT_EQ(folder.Entries(), 3);
 
     std::string bytes = "stale";
     for (const auto& path : {folder / "missing.crd", folder.path}) {

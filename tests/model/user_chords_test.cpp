@@ -13,6 +13,7 @@ using namespace test;
 using testing::ElementsAre;
 using testing::HasSubstr;
 using F = UserChordFrets;
+using namespace std::string_literals;
 
 // Two chords written by hand from the file format: a UTF-8 name with the last key letter, and a
 // name in an 8-bit code page (not valid UTF-8) without a key letter.
@@ -103,6 +104,39 @@ TEST(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
         EXPECT_EQ(result.message.find(QuotedName(backup), named + 1), std::string::npos);
         EXPECT_EQ(table.userChordCount, path == backup ? 0 : 2);
     }
+}
+
+// A failed open must not wipe the chords: they would be lost, and at close the backup with them.
+TEST(ChordFile, AFileThatFailsToLoadLeavesTheTableAsItWas) {
+    TempFolder folder;
+    // Paths whose status cannot be read (also by root): a 300-byte folder name, a loop of links.
+    std::filesystem::create_directory_symlink("loop", folder / "loop");
+    std::vector paths{folder / std::string(300, 'd') / "my.crd", folder / "loop" / "my.crd"};
+    for (const std::string& text : {"Dear diary,\r\n"s, twoChords.substr(0, 40)})
+        WriteBytes(paths.emplace_back(folder / (std::to_string(paths.size()) + ".crd")), text);
+    const UserChordTable before = FiveChords();
+    for (const auto& path : paths) {
+        UserChordTable table = before;
+        const FileResult result = loadChordFile(table, path, folder / "backup.crd");
+        EXPECT_FALSE(result);
+        EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));
+        EXPECT_EQ(chordFileText(table), chordFileText(before)) << path;
+        EXPECT_EQ(table.userChordName, before.userChordName) << path;
+    }
+}
+
+// A backup.crd that fails to read at start is left as it is at close, until the table changes.
+TEST(ChordFile, ABackupThatFailedToReadIsWrittenOnlyAfterAChange) {
+    TempFolder folder;
+    WriteBytes(folder / "backup.crd", twoChords.substr(0, 40));
+    WriteBytes(folder / "empty.crd", "0\r\n");
+    UserChordTable table;
+    ChordBackup chordBackup;
+    EXPECT_FALSE(chordBackup.loadAtStart(table, folder / "backup.crd"));
+    EXPECT_FALSE(chordBackup.mayWrite(table));
+    EXPECT_TRUE(chordBackup.mayWrite(FiveChords())); // as registering chords makes it
+    ASSERT_TRUE(chordBackup.open(table, folder / "empty.crd", folder / "backup.crd"));
+    EXPECT_TRUE(chordBackup.mayWrite(table)); // a file read on purpose, even an empty one
 }
 
 } // namespace
