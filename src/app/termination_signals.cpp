@@ -123,6 +123,9 @@ void TerminationRequests::close() {
     if (closing_ || window_ == nullptr)
         return;
     closing_ = true;
+    // A question on the screen ("Save changes to the song?") has nobody to answer it now: it is
+    // cancelled, and the close keeps the song as a recovery copy instead.
+    dismissModalBox();
     if (auto* command = window_->findChild<QAction*>(QStringLiteral("Close1")))
         command->trigger();
     else
