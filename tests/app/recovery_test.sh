@@ -9,6 +9,7 @@ program=$1 cli=$2 rounds=${3:-20} work=$(mktemp -d) pid= failed=0
 empty=$(cd "$(dirname "$0")/../fuzz/corpus/song_file" && pwd)/empty.cz0
 trap 'kill -s KILL $pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; failed=1; }
+give_up() { fail "$@"; ls -la "$work/state/cadenzo"; cat out; kill -s KILL "$pid"; wait "$pid"; }
 mkdir -m 700 "$work/run" "$work/song"
 export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" TMPDIR="$work/run" \
     QT_QPA_PLATFORM=xcb
@@ -64,11 +65,11 @@ for round in $(seq "$rounds"); do
     "$program" >out 2>&1 &
     pid=$!
     if [ "$copies" -gt 0 ]; then
-        window '^Cadenzo$' >/dev/null || { fail "$round: no offer to restore"; continue; }
+        window '^Cadenzo$' >/dev/null || { give_up "$round: no offer to restore"; continue; }
         answer # Restore
     fi
     answer # the device's warning
-    main=$(window 'Cadenzo v2.02') || { fail "$round: no window after restoring"; continue; }
+    main=$(window 'Cadenzo v2.02') || { give_up "$round: no window after restoring"; continue; }
     if [ "$copies" -gt 0 ]; then
         [ "$(xdotool getwindowname "$main")" = 'Cadenzo v2.02*' ] || fail "$round: not shown as changed"
         xdotool mousemove --window "$main" 200 60 windowfocus --sync "$main" key ctrl+s
