@@ -1,22 +1,18 @@
 #!/bin/sh
-# Starts and closes Cadenzo five times on a private Xvfb display with openbox (which decorates its
-# windows), in a fresh folder: the window opens where lines 3 and 4 of Cadenzo.ini say and stays
+# Starts and closes Cadenzo five times on a private 1280x1024 display with openbox (which decorates
+# its windows), in a fresh folder: the window opens where lines 3 and 4 of Cadenzo.ini say and stays
 # put; the warning box (MIDI device 200 does not exist) stands 40 pixels right of and below it.
-# Usage: window_place_test.sh CADENZO_BINARY
+# Usage: xvfb-run -a window_place_test.sh CADENZO_BINARY
 set -eu
 program=$1 failed=0
-for tool in Xvfb openbox xdotool xwininfo; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
+for tool in openbox xdotool xwininfo; do command -v "$tool" >/dev/null || { echo "missing $tool"; exit 1; }; done
 work=$(mktemp -d) pids=
 trap 'kill $pids 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run"
 # A private lock and socket: a Cadenzo running elsewhere for the same user is not disturbed.
 export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
 openbox >/dev/null 2>&1 &
-pids="$pids $!"
+pids=$!
 for _ in $(seq 100); do
     xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break; sleep 0.1
 done

@@ -2,14 +2,8 @@
 # cadenzo-cli play in real time to a JACK peer: a private dummy server with jack_midi_dump as the
 # receiving port (device 1). What arrives must be the dry run's message list, in its order.
 set -u
-cli=$1
-song=$2
-from=$3
-
-export JACK_DEFAULT_SERVER="cadenzo-song-peer-$$"
-export JACK_NO_AUDIO_RESERVATION=1
-work=$(mktemp -d)
-jackd_pid= dump_pid=
+cli=$1 song=$2 from=$3 work=$(mktemp -d) jackd_pid= dump_pid=
+export JACK_DEFAULT_SERVER="cadenzo-song-peer-$$" JACK_NO_AUDIO_RESERVATION=1
 trap 'kill $dump_pid $jackd_pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 
 sh "$(dirname "$0")/../support/clear_stale_jack_registry.sh"

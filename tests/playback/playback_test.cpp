@@ -189,11 +189,10 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNote) {
     engine.pause();
     EXPECT_EQ(engine.transportState(), Transport::Pause);
     collect(-1);
-    const std::size_t beforeWait = log.size();
-    const std::size_t linesBefore = lines.size();
+    const std::size_t sent = log.size(), drawn = lines.size();
     fire(100);
-    EXPECT_EQ(log.size(), beforeWait) << "nothing is sent while paused";
-    EXPECT_EQ(lines.size(), linesBefore) << "nothing is drawn while paused";
+    EXPECT_EQ(log.size(), sent) << "nothing is sent while paused";
+    EXPECT_EQ(lines.size(), drawn) << "nothing is drawn while paused";
     EXPECT_DOUBLE_EQ(engine.playPos(), frozen);
     engine.resume();
     collect(-1);

@@ -50,18 +50,15 @@ bool JackServer::Start(const std::string& name, int rate, int period, std::strin
     }
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
 
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(waitSeconds);
-    while (std::chrono::steady_clock::now() < until) {
-        int status = 0;
-        if (waitpid(pid_, &status, WNOHANG) == pid_) {
+    for (int i = 0; i < 10 * waitSeconds; ++i) {
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
             pid_ = -1;
             error = "jackd ended at start; see " + log;
             return false;
         }
-        jack_status_t jackStatus{};
         jack_client_t* probe = jack_client_open(
             "cadenzo-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
-            &jackStatus, name.c_str());
+            nullptr, name.c_str());
         if (probe != nullptr) {
             jack_client_close(probe);
             return true;
@@ -77,15 +74,13 @@ void JackServer::Stop() {
     if (pid_ <= 0)
         return;
     kill(pid_, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            pid_ = -1;
-            return;
-        }
+    int waited = 0; // in 50 ms steps, up to five seconds
+    while (waitpid(pid_, nullptr, WNOHANG) != pid_ && ++waited < 100)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (waited == 100) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
     }
-    kill(pid_, SIGKILL);
-    waitpid(pid_, nullptr, 0);
     pid_ = -1;
 }
 

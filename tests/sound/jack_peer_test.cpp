@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <unistd.h>
 
@@ -28,16 +29,11 @@ using namespace std::chrono_literals;
 class JackPeer : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        server_ = new JackServer;
-        std::string error;
-        const std::string name = "cadenzo-test-" + std::to_string(getpid());
-        if (!server_->Start(name, 48000, 256, error, 60, true))
-            startError_ = error;
+        server_ = std::make_unique<JackServer>();
+        server_->Start("cadenzo-test-" + std::to_string(getpid()), 48000, 256, startError_, 60,
+                       true);
     }
-    static void TearDownTestSuite() {
-        delete server_;
-        server_ = nullptr;
-    }
+    static void TearDownTestSuite() { server_.reset(); }
 
     void SetUp() override {
         ASSERT_TRUE(startError_.empty()) << startError_;
@@ -48,20 +44,15 @@ protected:
         guitar.updateStringNotes();
     }
 
-    // The capture port's number and name among Cadenzo's devices (0 and "" if it is missing).
-    unsigned PeerDevice(std::string& name) {
+    // Chooses the capture port among Cadenzo's devices and, if `open`, opens it.
+    void OpenPeer(bool open = true) {
         const std::string wanted = "JACK: " + capture.portName();
-        for (unsigned d = 1; d < out.deviceCount(); ++d)
-            if (out.deviceName(d, name) == MidiStatus::Ok && wanted.rfind(name, 0) == 0)
-                return d;
-        name.clear();
-        return 0;
-    }
-    void OpenPeer() {
         std::string name;
-        setup.midiDevice = static_cast<std::uint8_t>(PeerDevice(name));
+        for (unsigned d = 1; d < out.deviceCount() && setup.midiDevice == 0; ++d)
+            if (out.deviceName(d, name) == MidiStatus::Ok && wanted.rfind(name, 0) == 0)
+                setup.midiDevice = static_cast<std::uint8_t>(d);
         ASSERT_NE(setup.midiDevice, 0) << "the capture port is not among the devices";
-        ASSERT_EQ(port.midiOpen(), MidiStatus::Ok);
+        ASSERT_EQ(open ? port.midiOpen() : MidiStatus::Ok, MidiStatus::Ok);
     }
 
     // Runs `send` and returns what reached the peer once `expected` messages have come (or what
@@ -73,7 +64,7 @@ protected:
         return capture.events(from);
     }
 
-    static inline JackServer* server_ = nullptr;
+    static inline std::unique_ptr<JackServer> server_;
     static inline std::string startError_;
 
     JackCapture capture;
@@ -140,9 +131,7 @@ TEST_F(JackPeer, TheBuiltInSynthesizerPlaysAStrokeThroughJack) {
 }
 
 TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
-    std::string name;
-    setup.midiDevice = static_cast<std::uint8_t>(PeerDevice(name));
-    ASSERT_NE(setup.midiDevice, 0);
+    OpenPeer(false);
     capture.close();
     const MidiStatus code = port.midiOpen();
     EXPECT_EQ(code, MidiStatus::NoDevice);

@@ -1,14 +1,18 @@
 #include "model/guitar.h"
 #include "sound/manual_timer.h"
 #include "sound/midi_port.h"
+#include "sound/periodic_timer.h"
 #include "sound/recording_midi_out.h"
 #include "sound/strum.h"
+#include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <random>
 #include <set>
 #include <thread>
@@ -17,12 +21,13 @@
 namespace cadenzo::test {
 namespace {
 
+using namespace std::chrono_literals;
 using Messages = std::vector<std::uint32_t>;
 constexpr int ALL_OFF = -1; // a tick or action that sends the 128 note-offs
 
-// The strumming engine on a manual timer and a recording device, C major low position held in
-// standard tuning.
-struct StrumRig {
+// The strumming engine on a timer of type T (by default fired by hand) and a recording device,
+// C major low position held in standard tuning.
+template <class T = ManualTimer> struct StrumRig {
     StrumRig() {
         guitar.setTuning(standardTuning);
         Hold({0, 1, 0, 2, 3, 0});
@@ -64,21 +69,21 @@ struct StrumRig {
     MidiSetup setup;
     RecordingMidiOut out;
     MidiPort port{out, setup};
-    ManualTimer timer;
+    T timer;
     Strummer strummer{timer, port, guitar};
     std::size_t taken = 0;
 };
 
-class StrumTest : public ::testing::Test, protected StrumRig {};
+class StrumTest : public ::testing::Test, protected StrumRig<> {};
 
 // A stroke on channel 4 at velocity 90 (down with the left button unless the case says
 // otherwise) with something done to the guitar before the press and after `ticksBefore` ticks;
 // then what the action sent and each later tick.
 TEST(Strum, WhatHappensDuringAStroke) {
-    using Action = std::function<void(StrumRig&)>;
+    using Action = std::function<void(StrumRig<>&)>;
     using D = Strummer::Direction;
     using R = Strummer::Release;
-    const Action none = [](StrumRig&) {};
+    const Action none = [](StrumRig<>&) {};
     struct Case {
         const char* name;
         Action before;
@@ -89,7 +94,7 @@ TEST(Strum, WhatHappensDuringAStroke) {
         D direction = D::Down;
         R release = R::OnRelease;
     };
-    const Action release = [](StrumRig& r) { r.strummer.release(); };
+    const Action release = [](StrumRig<>& r) { r.strummer.release(); };
     // clang-format off
     const Case cases[] = {
         // Each button with either mouse button: one string a tick, then the seventh tick stops
@@ -99,28 +104,28 @@ TEST(Strum, WhatHappensDuringAStroke) {
         {"up left", none, 0, none, 0, {64, 60, 55, 52, 48, 40, 0}, D::Up},
         {"up right", none, 0, none, 0, {64, 60, 55, 52, 48, 40, ALL_OFF}, D::Up, R::AtStrokeEnd},
         {"silent strings keep their tick",
-         [](StrumRig& r) { r.Hold({SILENT, 1, 3, 2, 3, SILENT}); }, 0, none, 0,
+         [](StrumRig<>& r) { r.Hold({SILENT, 1, 3, 2, 3, SILENT}); }, 0, none, 0,
          {0, 48, 52, 58, 60, 0, 0}},
         {"second press cuts the notes, not the stroke", none, 2,
-         [](StrumRig& r) { r.strummer.strum(Strummer::Direction::Up, Strummer::Release::AtStrokeEnd); }, ALL_OFF, {52, 55, 60, 64, 0}},
+         [](StrumRig<>& r) { r.strummer.strum(Strummer::Direction::Up, Strummer::Release::AtStrokeEnd); }, ALL_OFF, {52, 55, 60, 64, 0}},
         {"release during the stroke silences at its end", none, 2, release, 0,
          {52, 55, 60, 64, ALL_OFF}},
         {"release after the sixth string silences at once", none, 6, release, ALL_OFF, {0}},
-        {"mute spares the strings to come", none, 3, [](StrumRig& r) { r.strummer.mute(); },
+        {"mute spares the strings to come", none, 3, [](StrumRig<>& r) { r.strummer.mute(); },
          ALL_OFF, {55, 60, 64, 0}},
         {"a fret changed mid-stroke is heard", none, 3,
-         [](StrumRig& r) { r.Hold({3, SILENT, 0, 2, 3, 0}); }, 0, {55, 0, 67, 0}},
+         [](StrumRig<>& r) { r.Hold({3, SILENT, 0, 2, 3, 0}); }, 0, {55, 0, 67, 0}},
         // A hand-edited tuning can take a string above note 127 (91 + 3 + 36, 100 + 0 + 36),
         // where the data byte would turn into a status byte: the string is skipped and keeps its
         // tick.
-        {"a note above 127 is skipped", [](StrumRig& r) {
+        {"a note above 127 is skipped", [](StrumRig<>& r) {
              r.guitar.tuning[4] = 91, r.guitar.tuning[5] = 100, r.Hold(r.guitar.currentFrets()); },
          0, none, 0, {0, 0, 52, 55, 60, 64, 0}},
     };
     // clang-format on
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        StrumRig r;
+        StrumRig<> r;
         r.setup.midiChannel = 3, r.setup.midiVelocity = 90;
         c.before(r);
         r.strummer.strum(c.direction, c.release);
@@ -168,6 +173,60 @@ TEST_F(StrumTest, ReleaseRacingTheLastTicksNeverLeavesNotesRinging) {
                 sounding.erase(m.data1());
         ASSERT_TRUE(sounding.empty()) << "round " << round << ": " << sounding.size() << " ringing";
     }
+}
+
+struct Counter {
+    PeriodicTimer* timer = nullptr;
+    std::atomic<std::uint32_t> id{0};
+    std::atomic<int> ticks{0};
+    int stopAfter = 0; // the callback kills its own timer at this tick; 0 = never
+    std::atomic<std::thread::id> thread{};
+    std::atomic<std::int64_t> lastDue{0};
+    std::atomic<bool> dueInOrder{true}; // each tick's due time set, past, and after the last one
+
+    static void Tick(void* user) {
+        auto* self = static_cast<Counter*>(user);
+        self->thread = std::this_thread::get_id();
+        const std::chrono::nanoseconds due{runningTickDueNs()};
+        if (due.count() <= self->lastDue.exchange(due.count()) ||
+            due > std::chrono::steady_clock::now().time_since_epoch())
+            self->dueInOrder = false;
+        if (++self->ticks == self->stopAfter)
+            self->timer->killEvent(self->id);
+    }
+};
+
+// One event stops itself from inside its callback, the other is killed from outside: neither
+// ticks again.
+TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
+    PeriodicTimer timer;
+    Counter inside, outside;
+    inside.timer = &timer, inside.stopAfter = 5;
+    inside.id = timer.setEvent(1, 1, &Counter::Tick, &inside);
+    const std::uint32_t id = timer.setEvent(1, 1, &Counter::Tick, &outside);
+    ASSERT_NE(inside.id, 0u);
+    ASSERT_TRUE(WaitFor([&] { return inside.ticks == 5 && outside.ticks >= 3; }));
+    timer.killEvent(id);
+    const int seen = outside.ticks;
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(inside.ticks, 5);
+    EXPECT_EQ(outside.ticks, seen);
+    EXPECT_NE(inside.thread.load(), std::this_thread::get_id());
+    EXPECT_TRUE(inside.dueInOrder && outside.dueInOrder);
+    EXPECT_EQ(runningTickDueNs(), 0); // this thread runs no tick
+}
+
+// Fixed fault: closing the program during a stroke freed the strummer while its timer still
+// ticked into it. C major in standard tuning on the real timer.
+TEST(RealStroke, AStrummerGoneMidStrokeGetsNoMoreTicks) {
+    StrumRig<PeriodicTimer> r;
+    auto early = std::make_unique<Strummer>(r.timer, r.port, r.guitar);
+    early->startStroke(STROKE_DOWN);
+    ASSERT_TRUE(early->running());
+    early.reset();
+    const std::size_t sent = r.out.sent().size();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(r.out.sent().size(), sent);
 }
 
 } // namespace

@@ -45,11 +45,6 @@ std::vector<float> PlainNote(const std::string& font, int frames, bool effects =
     return audio;
 }
 
-// How long the note itself takes to become audible.
-std::int64_t PlainLead(const std::string& font) {
-    return Onset(PlainNote(font, 4800), 0);
-}
-
 double Energy(const std::vector<float>& audio, std::int64_t from, int frames) {
     const auto first = audio.begin() + 2 * from;
     return std::inner_product(first, first + 2 * frames, first, 0.0);
@@ -85,8 +80,8 @@ std::vector<std::int64_t> OnsetErrors(bool staggered, std::int64_t lead) {
 }
 
 TEST(TimedSynth, NotesStartWithinTwoFramesOfTheirFrame) {
-    const std::string font = defaultSoundFonts().front();
-    const std::int64_t lead = PlainLead(font);
+    // How long the note itself takes to become audible.
+    const std::int64_t lead = Onset(PlainNote(defaultSoundFonts().front(), 4800), 0);
     ASSERT_GT(lead, 0);
     // A strum's spacing is the difference of two onsets: each within 2 frames (0.04 ms at
     // 48 kHz) keeps it within 0.1 ms.

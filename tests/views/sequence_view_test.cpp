@@ -257,9 +257,8 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
         Press(handle, 100);
         Drag(to, 100);
         Release(to, 100);
-        EXPECT_EQ(std::pair(int(EventAt(0).gate), int(EventAt(0).strokeTime)),
-                  std::pair(gate, stroke))
-            << to;
+        EXPECT_EQ(EventAt(0).gate, gate) << to;
+        EXPECT_EQ(EventAt(0).strokeTime, stroke) << to;
         EventAt(0).gate = 240;
         view->redrawLaneAndEvents();
     }
