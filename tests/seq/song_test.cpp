@@ -1,7 +1,4 @@
-#include "seq/song.h"
-#include "support/song_events.h"
-
-#include <gtest/gtest.h>
+#include "editing_fixture.h"
 
 #include <random>
 
@@ -12,13 +9,6 @@ SongEvent Event(std::uint32_t tick, std::int32_t gate = 120, std::int32_t stroke
     return test::MakeEvent(tick, {0, 1, 0, 2, 3, SILENT}, 100, gate, strokeTime);
 }
 
-// Every slot from eventCount up must be free: the end marker is always there.
-void ExpectFreeTail(const Song& song) {
-    ASSERT_LE(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    for (int i = static_cast<int>(song.eventCount); i < EVENT_SLOTS; ++i)
-        ASSERT_TRUE(song.songEvents[i].isEnd()) << "slot " << i;
-}
-
 // The list never grows past 2000 (the callers' own checks rely on it): a new tick is refused once
 // full, a used one still replaced, and an end marker never stored.
 TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
@@ -27,7 +17,8 @@ TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
     for (int i = 0; i <= MAX_EVENTS; ++i)
         EXPECT_EQ(song.insertEvent(Event(static_cast<std::uint32_t>(i) * 40)), i >= MAX_EVENTS - 1);
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
-    ExpectFreeTail(song);
+    for (int i = MAX_EVENTS; i < EVENT_SLOTS; ++i)
+        EXPECT_TRUE(song.songEvents[i].isEnd()) << "slot " << i;
     song.insertEvent(Event(40, 7, 0));
     EXPECT_EQ(song.songEvents[1], Event(40, 7, 0));
 }
@@ -66,9 +57,7 @@ TEST(SongModel, FindInRangeMatchesTheTickByTickWalkOnRandomLists) {
             song.clearRange(tickDist(rng) * 40, tickDist(rng) * 40);
         if (round % 2 == 0) {
             song.sortEvents();
-            ExpectFreeTail(song);
-            for (std::uint32_t i = 1; i < song.eventCount; ++i)
-                ASSERT_LT(song.songEvents[i - 1].signedTick(), song.songEvents[i].signedTick());
+            ASSERT_TRUE(testing::SongInvariantsHold(song)); // also strictly ordered
         }
         for (int q = 0; q < 20; ++q) {
             const int from = tickDist(rng) * 40 + static_cast<int>(rng() % 40);
