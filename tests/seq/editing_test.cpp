@@ -1,4 +1,7 @@
 #include "editing_fixture.h"
+#include "seq/event_fields.h"
+
+#include <gmock/gmock.h>
 
 #include <algorithm>
 #include <random>
@@ -6,6 +9,8 @@
 namespace cadenzo::testing {
 namespace {
 
+using ::testing::ElementsAre;
+using EnterChordTest = EditingTest;
 using UndoTest = EditingTest;
 
 // A step that would pass the pool's 3000 records drops the oldest; the others still undo in order.
@@ -173,6 +178,98 @@ TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, OneByOneTest, ::testing::Range(1u, 151u));
+
+TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
+    context.chord1Index = 1;
+    context.chord2Index = 5;
+    const EditResult r = enterHeldChord(history, song, guitar, context);
+    EXPECT_TRUE(r.eventsChanged && r.refreshFields);
+    ASSERT_EQ(song.eventCount, 1u);
+    SongEvent want = test::MakeEvent(0, {0, 1, 0, 2, 3, SILENT}, 100, 240, 60);
+    want.root = 1, want.chordType = 5;
+    EXPECT_EQ(song.songEvents[0], want);
+    EXPECT_EQ(song.edit.anchorTick, 240);
+    enterHeldChord(history, song, guitar, context);
+    enterHeldChord(history, song, guitar, context);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 240, 480));
+    EXPECT_EQ(std::pair(song.songEvents[1].strokeDir, song.songEvents[2].strokeDir),
+              (std::pair<std::uint8_t, std::uint8_t>(1, 0)));
+    EXPECT_EQ(history.undoCount, 3);
+
+    guitar.clearFrets(); // no string played: ignored
+    EXPECT_FALSE(enterHeldChord(history, song, guitar, context).eventsChanged);
+    EXPECT_EQ(song.eventCount, 3u);
+    EXPECT_EQ(song.edit.cursorTick, 720);
+}
+
+TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntry) {
+    SongEvent old = Event(960, 77, 400);
+    old.strokeDir = 1, old.strokeTime = 150;
+    song.insertEvent(old);
+    song.sortEvents();
+    song.edit.cursorTick = 960;
+    context.chord1Index = 8;
+    enterHeldChord(history, song, guitar, context);
+    ASSERT_EQ(song.eventCount, 1u);
+    SongEvent want = old;
+    want.frets = {0, 1, 0, 2, 3, SILENT}, want.root = 8;
+    EXPECT_EQ(song.songEvents[0], want);
+
+    put(0, 10);
+    select(0, 1920); // after a selection too
+    enterHeldChord(history, song, guitar, context);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 960, 1920));
+    undoLastEdit(history, song, 99);
+    EXPECT_THAT(Ticks(), ElementsAre(0, 960));
+    EXPECT_EQ(song.edit.cursorTick, 1920);
+}
+
+struct ExitCase {
+    FieldId id;
+    const char* typed;
+    const char* text;   // the field afterwards
+    std::int32_t value; // the selected events' value afterwards
+};
+
+class FieldExitTest : public EditingTest, public ::testing::WithParamInterface<ExitCase> {};
+
+// Events at 0 and 480 selected (velocities 80 and 100, gate 240, stroke 60), one at 1920 not.
+TEST_P(FieldExitTest, ValidatesThenAppliesToEverySelectedEvent) {
+    const ExitCase c = GetParam();
+    EventFields fields;
+    put(0, 80, 240, 60);
+    put(480, 100, 240, 60);
+    put(1920, 90, 240, 60);
+    select(0, 480);
+    updateEventFields(fields, song, 0, 480);
+    fields.Field(c.id).Type(c.typed);
+    commitField(c.id, fields, song, history);
+    EXPECT_EQ(fields.Field(c.id).text, c.text);
+    for (std::int32_t t : {0, 480}) {
+        const SongEvent& e = At(t);
+        EXPECT_EQ(c.id == FieldId::Velocity ? e.velocity
+                  : c.id == FieldId::Gate   ? e.gate
+                                            : e.strokeTime,
+                  c.value)
+            << "event at " << t;
+    }
+    const SongEvent& other = At(1920);
+    EXPECT_TRUE(other.velocity == 90 && other.gate == 240 && other.strokeTime == 60);
+    // Recorded also when nothing changes (the random editing test undoes such steps byte for byte).
+    EXPECT_EQ(history.undoCount, 1);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Fields, FieldExitTest, ::testing::Values(
+    ExitCase{FieldId::Velocity, "", "0", 0}, // untouched empty field
+    ExitCase{FieldId::Velocity, "64", "64", 64}, ExitCase{FieldId::Velocity, "300", "127", 127},
+    ExitCase{FieldId::Gate, "-5", "20", 20}, ExitCase{FieldId::Gate, "", "20", 20},
+    ExitCase{FieldId::Gate, "19", "20", 20},
+    ExitCase{FieldId::Gate, "480", "479", 479}, // never reaches 480
+    ExitCase{FieldId::Stroke, "100", "100", 100},
+    ExitCase{FieldId::Stroke, "500", "240", 240}, // up to the gate
+    ExitCase{FieldId::Stroke, "abc", "20", 20}));
+// clang-format on
 
 } // namespace
 } // namespace cadenzo::testing
