@@ -14,9 +14,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr char NAME[] = "/tmp/x.mid"; // 10 characters
-constexpr Frets allOpen{0, 0, 0, 0, 0, 0};
-constexpr Frets fifthSilent{0, 0, 0, 0, SILENT, 0};
-constexpr Frets sixthOnly{SILENT, SILENT, SILENT, SILENT, SILENT, 0};
 
 // Bytes written as hex pairs, blanks between them ignored.
 Bytes Hex(std::string_view text) {
@@ -74,11 +71,12 @@ protected:
         song->insertEvent(test::MakeEvent(tick, frets, velocity, gate, stroke, up));
         song->sortEvents();
     }
+    Bytes file; // the last one composed
     std::vector<Bytes> Compose(int format) {
         options.format = format;
-        Bytes out;
-        EXPECT_EQ(composeSmf(*song, tuning, 120, options, out), "");
-        return Tracks(out);
+        file.clear();
+        EXPECT_EQ(composeSmf(*song, tuning, 120, options, file), "");
+        return Tracks(file);
     }
 
     // Exports the song with `options` in the three layouts; `want` is the JSON of what every file
@@ -109,9 +107,7 @@ protected:
 using SmfReader = SmfExport;
 
 TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
-    options.format = SMF_FORMAT0;
-    Bytes file;
-    ASSERT_EQ(composeSmf(*song, tuning, 120, options, file), "");
+    Compose(SMF_FORMAT0);
     EXPECT_EQ(file, Cat({Hex("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 26"),
                          nameEvent, tempo120, meter44, program24,
                          Hex("83 60"), // end of track at 1920
@@ -132,7 +128,7 @@ TEST_F(SmfExport, NotesAbove127AreLeftOutAndKeepTheirTurn) {
 // Down stroke 60 (10 ticks a string), gate 240: strings 6..1 from 1920 on, released at 2160.
 // The multi-track layout keeps each string's time and resets only in its first track.
 TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
-    put(0, allOpen, 240, 60);
+    put(0, {0, 0, 0, 0, 0, 0}, 240, 60);
     const std::vector<Bytes> single = Compose(SMF_FORMAT1_SINGLE);
     ASSERT_EQ(single.size(), 2u);
     EXPECT_EQ(single[0], conductor);
@@ -159,7 +155,7 @@ TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
 
     // A string without notes keeps the set-up and ends with the others, 710 after 1450.
     song->resetSong();
-    put(0, fifthSilent, 240, 60);
+    put(0, {0, 0, 0, 0, SILENT, 0}, 240, 60); // the fifth string silent
     EXPECT_EQ(Compose(SMF_FORMAT1_MULTI).at(5), Cat({program24, volume, Hex("85 46"), endOfTrack}));
 }
 
@@ -167,7 +163,7 @@ TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
 // after the last note moving the end of every track is read back in the mido test.)
 TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
     song->setMeter(2, 6, 8);
-    put(1920, sixthOnly, 480, 0);
+    put(1920, {SILENT, SILENT, SILENT, SILENT, SILENT, 0}, 480, 0);
     EXPECT_EQ(Compose(SMF_FORMAT0).at(0), Cat({nameEvent, tempo120, meter44, program24,
                                                Hex("92 60 FF 58 04 06 03 18 08" // 3840: 6/8
                                                    "  00 90 28 64  83 60 80 28 00  00"),

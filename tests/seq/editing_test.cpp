@@ -102,9 +102,7 @@ protected:
         to.songEvents = from.songEvents;
         to.eventCount = from.eventCount;
         to.meterTable = from.meterTable;
-        to.edit.clipStart = from.edit.clipStart;
-        to.edit.clipEnd = from.edit.clipEnd;
-        to.edit.clipMode = from.edit.clipMode;
+        to.edit = from.edit; // the clipboard's span and mode
     }
 
     void ExpectSameList() {
