@@ -55,10 +55,8 @@ TEST(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
     EXPECT_EQ(ReadBytes(folder / "backup.crd"), "0\r\n") << "a missing backup is created empty";
 
     // Bare line feeds and a last line without its end read the same.
-    std::string loose;
-    for (char c : twoChords.substr(0, twoChords.size() - 2))
-        if (c != '\r')
-            loose += c;
+    std::string loose = twoChords.substr(0, twoChords.size() - 2);
+    std::erase(loose, '\r');
     UserChordTable again;
     ASSERT_TRUE(readChordText(again, loose, "loose.crd"));
     EXPECT_EQ(chordFileText(again), twoChords);

@@ -33,8 +33,8 @@ TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {
         song.insertEvent(Event(240, 5000, 5000));
         song.insertEvent(Event(0, c.gate, c.strokeTime));
         song.sortEvents();
-        EXPECT_EQ(song.songEvents[0].gate, c.wantGate) << c.gate << "/" << c.strokeTime;
-        EXPECT_EQ(song.songEvents[0].strokeTime, c.wantStroke) << c.gate << "/" << c.strokeTime;
+        EXPECT_EQ(std::pair(song.songEvents[0].gate, song.songEvents[0].strokeTime),
+                  std::pair(c.wantGate, c.wantStroke));
         EXPECT_EQ(song.songEvents[1].gate, 5000) << "the last event is never cut";
     }
 }
