@@ -13,22 +13,18 @@ using ::testing::ElementsAre;
 using EnterChordTest = EditingTest;
 using UndoTest = EditingTest;
 
-SongEvent Chord(std::uint32_t tick, std::int32_t gate = 120, std::int32_t strokeTime = 60) {
-    return test::MakeEvent(tick, {0, 1, 0, 2, 3, SILENT}, 100, gate, strokeTime);
-}
-
 // The list never grows past 2000 (the callers' own checks rely on it): a new tick is refused once
 // full, a used one still replaced, and an end marker never stored.
 TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
     Song song;
-    EXPECT_FALSE(song.insertEvent(Chord(END_TICK)));
+    EXPECT_FALSE(song.insertEvent(test::MakeEvent(END_TICK)));
     for (int i = 0; i <= MAX_EVENTS; ++i)
-        EXPECT_EQ(song.insertEvent(Chord(static_cast<std::uint32_t>(i) * 40)), i >= MAX_EVENTS - 1);
+        EXPECT_EQ(song.insertEvent(test::MakeEvent(i * 40)), i >= MAX_EVENTS - 1);
     EXPECT_EQ(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     for (int i = MAX_EVENTS; i < EVENT_SLOTS; ++i)
         EXPECT_TRUE(song.songEvents[i].isEnd()) << "slot " << i;
-    song.insertEvent(Chord(40, 7, 0));
-    EXPECT_EQ(song.songEvents[1], Chord(40, 7, 0));
+    song.insertEvent(test::MakeEvent(40, {0, 1, 0, 2, 3, SILENT}, 100, 7, 0));
+    EXPECT_EQ(song.songEvents[1], test::MakeEvent(40, {0, 1, 0, 2, 3, SILENT}, 100, 7, 0));
 }
 
 TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {
@@ -38,8 +34,8 @@ TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {
     for (const Case c : {Case{480, 300, 240, 240}, Case{480, 100, 240, 100},
                          Case{240, 300, 240, 300}, Case{100, 300, 100, 300}}) {
         Song song;
-        song.insertEvent(Chord(240, 5000, 5000));
-        song.insertEvent(Chord(0, c.gate, c.strokeTime));
+        song.insertEvent(test::MakeEvent(240, {0, 1, 0, 2, 3, SILENT}, 100, 5000, 5000));
+        song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, SILENT}, 100, c.gate, c.strokeTime));
         song.sortEvents();
         EXPECT_EQ(song.songEvents[0].gate, c.wantGate) << c.gate << "/" << c.strokeTime;
         EXPECT_EQ(song.songEvents[0].strokeTime, c.wantStroke) << c.gate << "/" << c.strokeTime;
@@ -59,7 +55,7 @@ TEST(SongModel, FindInRangeMatchesTheTickByTickWalkOnRandomLists) {
         const int n = countDist(rng);
         for (int i = 0; i < n; ++i) {
             const int raw = tickDist(rng) * 40 + (rng() % 5 == 0 ? 20 : 0);
-            song.insertEvent(Chord(static_cast<std::uint32_t>(raw)));
+            song.insertEvent(test::MakeEvent(raw));
         }
         if (round % 3 == 0)
             song.clearRange(tickDist(rng) * 40, tickDist(rng) * 40);
