@@ -16,6 +16,10 @@ from itertools import accumulate
 import mido
 
 LAYOUTS = {"format0": (0, 1), "single": (1, 2), "multi": (1, 7)}
+# The meta events compared, each with the attributes that must match.
+META = {"set_tempo": ("tempo", "tempo"), "track_name": ("name", "name"),
+        "time_signature": ("meter", "numerator", "denominator", "clocks_per_click",
+                           "notated_32nd_notes_per_beat")}
 
 
 def check(path, layout, want, fail):
@@ -32,14 +36,8 @@ def check(path, layout, want, fail):
         ends = [t for t, m in events if m.type == "end_of_track"]
         if ends != [want["end_tick"]] or events[-1][1].type != "end_of_track":
             fail(f"track {index}: end of track {ends}, expected only {want['end_tick']}, last")
-        for tick, m in events:
-            if m.type == "set_tempo":
-                meta.append((index, tick, "tempo", m.tempo))
-            elif m.type == "time_signature":
-                meta.append((index, tick, "meter", m.numerator, m.denominator,
-                             m.clocks_per_click, m.notated_32nd_notes_per_beat))
-            elif m.type == "track_name":
-                meta.append((index, tick, "name", m.name))
+        meta += [(index, tick, META[m.type][0], *(getattr(m, a) for a in META[m.type][1:]))
+                 for tick, m in events if m.type in META]
         # The reset only in the first track with notes; program and controllers in every one.
         setup = [(t, m.type, m.channel, m.program) if m.type == "program_change" else
                  (t, m.type, m.channel, m.control, m.value) if m.type == "control_change" else

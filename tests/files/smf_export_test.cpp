@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <memory>
 #include <tuple>
 
@@ -13,9 +14,6 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr char NAME[] = "/tmp/x.mid"; // 10 characters
-constexpr Frets allOpen{0, 0, 0, 0, 0, 0};
-constexpr Frets fifthSilent{0, 0, 0, 0, SILENT, 0};
-constexpr Frets sixthOnly{SILENT, SILENT, SILENT, SILENT, SILENT, 0};
 
 // Bytes written as hex pairs, blanks between them ignored.
 Bytes Hex(std::string_view text) {
@@ -66,23 +64,50 @@ protected:
     std::unique_ptr<Song> song = std::make_unique<Song>();
     Frets tuning = standardTuning;
     SmfOptions options = initialSmfOptions(*song, 0, 24, NAME);
+    test::TempFolder dir;
 
-    void put(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke) {
-        song->insertEvent(test::MakeEvent(tick, frets, 100, gate, stroke));
+    void put(std::uint32_t tick, Frets frets, std::int32_t gate, std::int32_t stroke,
+             std::uint8_t up = 0, std::uint8_t velocity = 100) {
+        song->insertEvent(test::MakeEvent(tick, frets, velocity, gate, stroke, up));
         song->sortEvents();
     }
+    Bytes file; // the last one composed
     std::vector<Bytes> Compose(int format) {
         options.format = format;
-        Bytes out;
-        EXPECT_EQ(composeSmf(*song, tuning, 120, options, out), "");
-        return Tracks(out);
+        file.clear();
+        EXPECT_EQ(composeSmf(*song, tuning, 120, options, file), "");
+        return Tracks(file);
+    }
+
+    // Exports the song with `options` in the three layouts; `want` is the JSON of what every file
+    // must hold (see check_smf.py), without the list of files.
+    void ExportAndRead(const char* tempo, const std::string& want) {
+        std::string files;
+        const std::pair<int, const char*> layouts[] = {
+            {SMF_FORMAT0, "format0"}, {SMF_FORMAT1_SINGLE, "single"}, {SMF_FORMAT1_MULTI, "multi"}};
+        for (const auto& [format, layout] : layouts) {
+            options.format = format;
+            options.fileName = (dir / (std::string(layout) + ".mid")).string();
+            ASSERT_TRUE(exportSmf(*song, standardTuning, tempo, options).ok()) << layout;
+            files += (files.empty() ? "[\"" : ",[\"") + options.fileName + "\",\"" + layout + "\"]";
+        }
+        test::WriteBytes(dir / "want.json", "{\"files\":[" + files + "]," + want + "}");
+        const std::string command = CADENZO_PYTHON " " CADENZO_CHECK_SMF_SCRIPT " '" +
+                                    (dir / "want.json").string() + "' > '" +
+                                    (dir / "report.txt").string() + "' 2>&1";
+        const int status = std::system(command.c_str());
+        const std::string report = test::ReadBytes(dir / "report.txt");
+        EXPECT_EQ(status, 0) << report;
+        EXPECT_NE(report.find("checked 3 files, 0 problems"), std::string::npos) << report;
     }
 };
 
+// Exported files read back by an independent Standard MIDI File reader (mido, through
+// check_smf.py) and compared with what the song says.
+using SmfReader = SmfExport;
+
 TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
-    options.format = SMF_FORMAT0;
-    Bytes file;
-    ASSERT_EQ(composeSmf(*song, tuning, 120, options, file), "");
+    Compose(SMF_FORMAT0);
     EXPECT_EQ(file, Cat({Hex("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 26"),
                          nameEvent, tempo120, meter44, program24,
                          Hex("83 60"), // end of track at 1920
@@ -103,7 +128,7 @@ TEST_F(SmfExport, NotesAbove127AreLeftOutAndKeepTheirTurn) {
 // Down stroke 60 (10 ticks a string), gate 240: strings 6..1 from 1920 on, released at 2160.
 // The multi-track layout keeps each string's time and resets only in its first track.
 TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
-    put(0, allOpen, 240, 60);
+    put(0, {0, 0, 0, 0, 0, 0}, 240, 60);
     const std::vector<Bytes> single = Compose(SMF_FORMAT1_SINGLE);
     ASSERT_EQ(single.size(), 2u);
     EXPECT_EQ(single[0], conductor);
@@ -130,7 +155,7 @@ TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
 
     // A string without notes keeps the set-up and ends with the others, 710 after 1450.
     song->resetSong();
-    put(0, fifthSilent, 240, 60);
+    put(0, {0, 0, 0, 0, SILENT, 0}, 240, 60); // the fifth string silent
     EXPECT_EQ(Compose(SMF_FORMAT1_MULTI).at(5), Cat({program24, volume, Hex("85 46"), endOfTrack}));
 }
 
@@ -138,11 +163,59 @@ TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
 // after the last note moving the end of every track is read back in the mido test.)
 TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
     song->setMeter(2, 6, 8);
-    put(1920, sixthOnly, 480, 0);
+    put(1920, {SILENT, SILENT, SILENT, SILENT, SILENT, 0}, 480, 0);
     EXPECT_EQ(Compose(SMF_FORMAT0).at(0), Cat({nameEvent, tempo120, meter44, program24,
                                                Hex("92 60 FF 58 04 06 03 18 08" // 3840: 6/8
                                                    "  00 90 28 64  83 60 80 28 00  00"),
                                                endOfTrack}));
+}
+
+// Strokes both ways, a silent string, 3/4 from bar 5, a stroke wider than its gate, 6/8 from
+// bar 10 after the last note, every set-up message, channel 3, tempo 96.
+TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
+    song->setMeter(5, 3, 4);
+    song->setMeter(10, 6, 8);
+    put(0, {0, 1, 0, 2, 3, SILENT}, 480, 60, 0, 100);
+    put(480, {0, 0, 0, 2, 2, 0}, 960, 120, 1, 90);
+    put(7680, {3, 3, 4, 5, 5, 3}, 1440, 0, 0, 127);
+    put(9120, {0, 0, 0, 0, 0, 0}, 100, 600, 0, 80);
+    options = initialSmfOptions(*song, 2, 26, "");
+    options.init = SMF_INIT_GM;
+    options.volumeOn = options.reverbOn = options.chorusOn = true;
+    options.volume = 90, options.reverb = 30, options.chorus = 10;
+    ExportAndRead("96", R"(
+        "tempo": 625000, "channel": 2, "program": 26, "reset": [126, 127, 9, 1],
+        "time_signatures": [[0, 4, 4], [9600, 3, 4], [16800, 6, 8]],
+        "controllers": [[1450, 7, 90], [1460, 91, 30], [1470, 93, 10]],
+        "end_tick": 16800,
+        "notes": [
+            [1920, 2400, 48, 100, 5], [1930, 2400, 52, 100, 4], [1940, 2400, 55, 100, 3],
+            [1950, 2400, 60, 100, 2], [1960, 2400, 64, 100, 1],
+            [2400, 3360, 64, 90, 1], [2420, 3360, 59, 90, 2], [2440, 3360, 55, 90, 3],
+            [2460, 3360, 52, 90, 4], [2480, 3360, 47, 90, 5], [2500, 3360, 40, 90, 6],
+            [9600, 11040, 43, 127, 6], [9600, 11040, 50, 127, 5], [9600, 11040, 55, 127, 4],
+            [9600, 11040, 59, 127, 3], [9600, 11040, 62, 127, 2], [9600, 11040, 67, 127, 1],
+            [11040, 11140, 40, 80, 6], [11140, 11140, 45, 80, 5]])");
+}
+
+// 2000 six-string chords: 24000 notes in each layout, no fixed buffer or list in the way.
+TEST_F(SmfReader, FullSongReadsBackInEveryLayout) {
+    std::string notes;
+    for (std::uint32_t i = 0; i < MAX_EVENTS; ++i) {
+        put(i * 80, {1, 2, 3, 4, 5, 6}, 80, 30, 0, 100);
+        for (int k = 0; k < STRING_COUNT; ++k) { // down stroke, 5 ticks a string
+            const int s = 5 - k;
+            const int note = s + 1 + standardTuning[static_cast<std::size_t>(s)] + 36;
+            notes += (notes.empty() ? "[" : ",[") + std::to_string(i * 80 + 1920 + 5 * k) + "," +
+                     std::to_string(i * 80 + 2000) + "," + std::to_string(note) + ",100," +
+                     std::to_string(s + 1) + "]";
+        }
+    }
+    ExportAndRead("120",
+                  R"("tempo": 500000, "channel": 0, "program": 24, "reset": null,
+                     "time_signatures": [[0, 4, 4]], "controllers": [], "end_tick": 161920,
+                     "notes": [)" +
+                      notes + "]");
 }
 
 } // namespace

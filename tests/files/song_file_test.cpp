@@ -67,7 +67,6 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     const FileResult saved = saveSong(folder / "empty.cz0", f.parts);
     EXPECT_TRUE(saved.ok()) << saved.message;
     EXPECT_EQ(saved.message, "Saved.");
-    ASSERT_EQ(emptySong.size(), 70u);
     EXPECT_EQ(ReadBytes(folder / "empty.cz0"), emptySong);
 
     Fixture g;
@@ -167,10 +166,8 @@ TEST(SongFile, DamagedFilesStopWithAClearMessage) {
     }
     for (std::size_t n = 6; n < knownSong.size(); ++n) {
         Fixture f;
-        EXPECT_NE(decodeSongFile(
-                      std::vector<std::uint8_t>(knownSong.begin(), knownSong.begin() + n), f.parts),
-                  "")
-            << n;
+        const std::vector<std::uint8_t> cut(knownSong.begin(), knownSong.begin() + n);
+        EXPECT_NE(decodeSongFile(cut, f.parts), "") << n;
         ExpectListInvariants(f.song);
     }
 }

@@ -53,8 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // The operations on the table stay within it whatever it holds.
     Guitar guitar;
-    int chord1 = 0;
-    int chord2 = 0;
+    int chord1 = 0, chord2 = 0;
     for (int k = 0; k <= table.userChordCount; ++k) {
         applyUserChord(table, k, guitar, chord1, chord2);
         const int match = matchUserChord(table, guitar);

@@ -22,14 +22,6 @@ Snapshot take(const Song& song) {
     return {song.songEvents.begin(), song.songEvents.begin() + song.eventCount};
 }
 
-// The song file's bytes: the events and the time signatures as a save writes them.
-std::vector<std::uint8_t> fileBytes(Song& song) {
-    std::string tempo = "120";
-    MidiSetup midi;
-    Guitar guitar;
-    return encodeSongFile({song, tempo, midi, guitar});
-}
-
 // Random sessions of every editing operation, mouse gestures (also unfinished or with modifiers)
 // and property fields included: after every step the event list keeps its order, its end marker
 // and its gates, the undo history stays consistent, what the editor writes stays within its
@@ -49,6 +41,9 @@ protected:
     // A gesture in progress: moves with the left button held, then the release.
     int gestureLeft = 0;
     int gestureX = 0;
+    // With the song, the parts of a saved file (for byte-exact comparisons of the whole song).
+    std::string tempo = "120";
+    MidiSetup midi;
 
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     // A raster tick near the events, sometimes anywhere in the editor's range.
@@ -72,12 +67,10 @@ protected:
             history.usedRecords() + static_cast<int>(song.eventCount) + 1 >= UNDO_POOL_RECORDS;
         const int steps = history.undoCount;
         edit();
-        if (!mayDrop) {
+        if (mayDrop)
+            expected.assign(static_cast<std::size_t>(history.undoCount), std::nullopt);
+        else
             Recorded(history.undoCount - steps, before);
-            return;
-        }
-        std::fill(expected.begin(), expected.end(), std::nullopt);
-        expected.resize(static_cast<std::size_t>(history.undoCount));
     }
 
     // Pixels near the events and handles are where the interesting cases are.
@@ -86,14 +79,11 @@ protected:
             const SongEvent& e = song.songEvents[Uniform(0, static_cast<int>(song.eventCount) - 1)];
             const ViewGeometry view = viewOf(song.edit);
             const int x = tickToX(song.meterTable, view, e.signedTick());
-            switch (Uniform(0, 2)) {
-            case 0:
+            const int handle = Uniform(0, 2);
+            if (handle == 0)
                 return x + Uniform(-7, 7);
-            case 1:
-                return velocityItem(song.meterTable, view, e, x).x2 + Uniform(-4, 4);
-            default:
-                return strokeItem(song.meterTable, view, e, x).x2 + Uniform(-4, 4);
-            }
+            return (handle == 1 ? velocityItem : strokeItem)(song.meterTable, view, e, x).x2 +
+                   Uniform(-4, 4);
         }
         return Uniform(-20, song.edit.seqWidth + 20);
     }
@@ -143,13 +133,10 @@ protected:
             return "delete";
         }
         case 4:
-            select(AnyTick(), AnyTick());
-            cutSelection(song);
-            return "cut";
         case 5:
             select(AnyTick(), AnyTick());
-            copySelection(song);
-            return "copy";
+            (kind == 4 ? cutSelection : copySelection)(song);
+            return kind == 4 ? "cut" : "copy";
         case 6: {
             song.edit.cursorTick = AnyTick();
             const bool moving = song.edit.clipMode == 1;
@@ -164,7 +151,7 @@ protected:
         case 25: {
             // Undo everything, then redo what was undone: the song comes back to the byte, time
             // signatures included, unless the pool dropped some of those redo steps.
-            const std::vector<std::uint8_t> bytes = fileBytes(song);
+            const std::vector<std::uint8_t> bytes = encodeSongFile({song, tempo, midi, guitar});
             int undone = 0;
             for (; history.undoCount > 0; ++undone)
                 UndoOrRedo(false);
@@ -172,7 +159,8 @@ protected:
                 return "undo all";
             for (int k = 0; k < undone; ++k)
                 UndoOrRedo(true);
-            EXPECT_EQ(fileBytes(song), bytes) << "redo after undoing all changed the song";
+            EXPECT_EQ(encodeSongFile({song, tempo, midi, guitar}), bytes)
+                << "redo after undoing all changed the song";
             return "undo all, redo all";
         }
         case 10:
@@ -311,9 +299,8 @@ protected:
             releaseSequence(ctx, MouseButton::Left, 0, x, y);
             // A step exactly when the drag changed the event.
             recorded = !std::equal(before.begin(), before.end(), song.songEvents.begin());
-            if (!recorded) {
-                EXPECT_EQ(history.undoCount, steps) << "a drag that changed nothing left a step";
-            }
+            EXPECT_TRUE(recorded || history.undoCount == steps)
+                << "a drag that changed nothing left a step";
             break;
         }
         }
@@ -341,9 +328,8 @@ protected:
             to.push_back(before);
         }
         EXPECT_EQ((redo ? redoLastUndo : undoLastEdit)(history, song, 99).eventsChanged, any);
-        if (back) {
-            EXPECT_EQ(take(song), *back) << (redo ? "redo" : "undo") << " gave back another song";
-        }
+        EXPECT_TRUE(!back || take(song) == *back)
+            << (redo ? "redo" : "undo") << " gave back another song";
         // The pool gives way with the oldest undo steps and the farthest redo steps.
         const auto trim = [](auto& q, int n) {
             while (static_cast<int>(q.size()) > n)
@@ -355,10 +341,9 @@ protected:
 
     ::testing::AssertionResult EditorRangesHold() const {
         const EditState& edit = song.edit;
-        for (std::int32_t t : {edit.cursorTick, edit.anchorTick, edit.mouseTick}) {
+        for (std::int32_t t : {edit.cursorTick, edit.anchorTick, edit.mouseTick})
             if (t < 0 || t > MAX_TICK)
                 return ::testing::AssertionFailure() << "tick " << t << " out of range";
-        }
         for (std::uint32_t i = 0; i < song.eventCount; ++i) {
             const SongEvent& e = song.songEvents[i];
             if (e.velocity > 127 || e.gate < MIN_GATE || e.strokeTime < MIN_GATE || e.strokeDir > 1)
@@ -366,10 +351,9 @@ protected:
                        << "event at " << e.tick << ": velocity " << int{e.velocity} << " gate "
                        << e.gate << " stroke " << e.strokeTime << " dir " << int{e.strokeDir};
         }
-        for (const NumField* f : {&fields.vel, &fields.gate, &fields.stroke}) {
+        for (const NumField* f : {&fields.vel, &fields.gate, &fields.stroke})
             if (static_cast<int>(f->text.size()) > f->maxLength)
                 return ::testing::AssertionFailure() << "text " << f->text;
-        }
         return ::testing::AssertionSuccess();
     }
 };

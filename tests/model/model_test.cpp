@@ -1,3 +1,4 @@
+// The guitar, the chord table and the chords applied to the guitar.
 #include "model/chords.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,58 @@ TEST(ChordTable, EveryVoicingSoundsOnlyTonesOfItsChord) {
         }
         EXPECT_GE(played, 3) << Label(r, t, p);
     });
+}
+
+// Every voicing in every tuning: silent entries stay silent, played ones keep their pitch or
+// fall silent below the open string, and a voicing with nothing silenced is named after a chord
+// that holds it, never an earlier one.
+TEST(applyChord, EveryVoicingKeepsItsPitchesAndIsRecognizedInEveryTuning) {
+    for (const auto& preset : tunePreset) {
+        Guitar g;
+        g.setTuning(preset.values);
+        ForEachVoicing([&](int r, int t, int p, const Frets& entry) {
+            SCOPED_TRACE(std::string(preset.name) + " " + Label(r, t, p));
+            g.chordPos = static_cast<std::uint8_t>(p);
+            applyChord(g, {r + 1, t});
+            bool silenced = false;
+            for (int s = 0; s < STRING_COUNT; ++s) {
+                const int pitch = entry[s] + standardTuning[s];
+                if (entry[s] == SILENT || pitch < preset.values[s]) {
+                    EXPECT_EQ(g.frets[s], SILENT) << "string " << s;
+                    silenced |= entry[s] != SILENT;
+                } else {
+                    EXPECT_EQ(g.frets[s] + preset.values[s], pitch) << "string " << s;
+                }
+            }
+            if (silenced)
+                return;
+            const ChordSelection named = recognizeChord(g, true, {});
+            ASSERT_GT(named.chord1, 0);
+            const auto& held = chordTable[named.chord1 - 1][named.chord2];
+            EXPECT_TRUE(held[0] == entry || held[1] == entry || held[2] == entry);
+            EXPECT_GE(named.chord1 * CHORD_TYPES + named.chord2, (r + 1) * CHORD_TYPES + t);
+        });
+    }
+}
+
+TEST(GuitarModel, MoveNeckCarriesFrettedStringsUnlessLockedAndClampSilencesWhatFallsOff) {
+    Guitar g;
+    g.setFrets({0, 3, 2, 0, 1, SILENT});
+    g.moveNeck(3, false);
+    EXPECT_EQ(g.currentFrets(), (Frets{0, 5, 4, 0, 3, SILENT}));
+    g.moveNeck(1, true);
+    EXPECT_EQ(g.currentFrets(), (Frets{0, 5, 4, 0, 3, SILENT}));
+    EXPECT_EQ(g.neckPos, 1);
+
+    g.neckPos = 5;
+    g.setFrets({2, 4, 5, 0, SILENT, 24});
+    g.moveNeck(1, false);
+    EXPECT_EQ(g.currentFrets(), (Frets{254, 0, 1, 0, SILENT, 20}));
+    g.clampFrets();
+    EXPECT_EQ(g.currentFrets(), (Frets{SILENT, 0, 1, 0, SILENT, 20}));
+    g.setFrets({24, 25, 254, 255, 0, 12});
+    g.clampFrets();
+    EXPECT_EQ(g.currentFrets(), (Frets{24, SILENT, SILENT, SILENT, 0, 12}));
 }
 
 } // namespace
