@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace cadenzo {
 namespace {
 
@@ -18,15 +20,15 @@ TEST(SongChangeBytes, SeeEverySavedPartButTheHandOnTheNeck) {
     const auto before = songChangeBytes(parts);
     guitar.setFrets({3, 3, 0, 0, 2, 3});
     EXPECT_EQ(songChangeBytes(parts), before);
-    EXPECT_NE(encodeSongFile(parts), std::vector<std::uint8_t>(before)); // the file has them
-    guitar.tuning[5] = 2;
-    EXPECT_NE(songChangeBytes(parts), before);
-    guitar.tuning[5] = 0;
-    tempo = "96";
-    EXPECT_NE(songChangeBytes(parts), before);
-    tempo = "120";
-    midi.midiProgram = 25;
-    EXPECT_NE(songChangeBytes(parts), before);
+    EXPECT_NE(encodeSongFile(parts), before); // the file has them
+    const std::function<void()> edits[] = {[&] { guitar.tuning[5] = 2; }, [&] { tempo = "96"; },
+                                           [&] { midi.midiProgram = 25; }};
+    auto last = before;
+    for (const auto& edit : edits) { // each changes what the one before left
+        edit();
+        EXPECT_NE(songChangeBytes(parts), last);
+        last = songChangeBytes(parts);
+    }
 }
 
 // A run's copy is offered only once the run is gone, to one start at a time, and goes when
