@@ -1,5 +1,7 @@
 // Export time of a full song (2000 six-string chords) in each layout: composing the file in
-// memory, and the whole export including the write to a temporary folder.
+// memory, and the whole export including the write to a temporary folder. Also what the window
+// pays for unsaved changes on the same song: the check after an input, and a recovery copy.
+#include "files/recovery.h"
 #include "files/smf_export.h"
 
 #include <benchmark/benchmark.h>
@@ -48,6 +50,41 @@ void BM_ComposeSmf(benchmark::State& state) {
     state.SetLabel(smfFormatItems[static_cast<std::size_t>(state.range(0))]);
     state.counters["bytes"] = static_cast<double>(bytes.size());
 }
+// The window's check after each input: the song's bytes made and compared with the saved ones.
+void BM_SongChangeCheck(benchmark::State& state) {
+    const auto song = FullSong();
+    std::string tempo = "120";
+    MidiSetup midi;
+    Guitar guitar;
+    const SongFileParts parts{*song, tempo, midi, guitar};
+    const std::vector<std::uint8_t> clean = songChangeBytes(parts);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(songChangeBytes(parts) != clean);
+    state.counters["bytes"] = static_cast<double>(clean.size());
+}
+BENCHMARK(BM_SongChangeCheck)->Unit(benchmark::kMicrosecond);
+
+// A recovery copy of the full song handed to the writer thread and waited for (on disk, synced).
+void BM_RecoveryCopy(benchmark::State& state) {
+    const auto song = FullSong();
+    std::string tempo = "120";
+    MidiSetup midi;
+    Guitar guitar;
+    const std::filesystem::path dir = std::filesystem::temp_directory_path() / "cadenzo_rec_bench";
+    RecoverySession session(dir);
+    if (!session.open()) {
+        state.SkipWithError("no recovery folder");
+        return;
+    }
+    for (auto _ : state) {
+        session.keep(encodeSongFile({*song, tempo, midi, guitar}), "/songs/full.cz0");
+        session.flush();
+    }
+    session.forget();
+    session.flush();
+}
+BENCHMARK(BM_RecoveryCopy)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_ComposeSmf)->DenseRange(SMF_FORMAT0, SMF_FORMAT1_MULTI)->Unit(benchmark::kMillisecond);
 
 void BM_ExportSmf(benchmark::State& state) {
