@@ -32,12 +32,9 @@ check_close() { # folder, signal, count and names of the first two chords backup
         <"$work/$1/Cadenzo.ini")" -eq 26 ] && grep -q '^CZ0200' "$work/$1/Cadenzo.ini" \
         || fail "$1: Cadenzo.ini is not complete"
 }
-window() { # the first visible window of Cadenzo titled $1
-    for _ in $(seq 300); do
-        xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1 \
-            | grep . && return 0; sleep 0.1
-    done
-    return 1
+window() { # the first visible window of Cadenzo titled $1, waited for up to 30 s
+    timeout 30 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null \
+        | head -n 1 | grep .
 }
 answer_box() { # the device's warning (no sound card here), if it is shown
     box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Cadenzo$' | head -n 1)
