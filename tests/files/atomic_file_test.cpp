@@ -15,7 +15,6 @@ namespace cadenzo {
 namespace {
 
 using namespace test;
-using testing::HasSubstr;
 
 TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
     TempFolder folder;
@@ -60,7 +59,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
                                     {folder / "loop.crd", ": Too many levels of symbolic links"}}) {
         const FileResult result = writeFileAtomically(path, "0\r\n");
         EXPECT_FALSE(result);
-        EXPECT_THAT(result.message, HasSubstr(QuotedName(path) + why));
+        EXPECT_THAT(result.message, testing::HasSubstr(QuotedName(path) + why));
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.crd" / "inside"));
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "loop.crd"));
@@ -71,7 +70,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     for (const auto& path : {folder / "missing.crd", folder.path}) {
         const FileResult result = readWholeFile(path, bytes);
         EXPECT_FALSE(result);
-        EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));
+        EXPECT_THAT(result.message, testing::HasSubstr(QuotedName(path)));
         EXPECT_EQ(bytes, "");
     }
 }
@@ -91,7 +90,7 @@ TEST(AtomicFile, AWriteThatFailsPartWayLeavesThePreviousFileAsItWas) {
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(result);
-    EXPECT_THAT(result.message, HasSubstr("Cadenzo.ini"));
+    EXPECT_THAT(result.message, testing::HasSubstr("Cadenzo.ini"));
     EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), "CZ0200\r\n0\r\n");
     EXPECT_EQ(folder.Entries(), 1);
 }
