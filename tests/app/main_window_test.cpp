@@ -1,5 +1,6 @@
 #include "app/window_fixture.h"
 #include "controls/shine_speed_button.h"
+#include "files/chord_file.h"
 #include "support/first_run_settings.h"
 #include "support/song_events.h"
 #include "views/fretboard_view.h"
@@ -46,17 +47,14 @@ TEST_F(MainWindowTest, FirstRunWritesTheDefaultsAndClosingSavesSettingsChordsAnd
 
     form->showSequencerPane(1);
     app->guitar.tuning[5] = 2;
-    app->userChords.userChordCount = 1;
-    app->userChords.userChordName[1] = "Dsus";
-    app->userChords.userChordKey[1] = 4;
-    app->userChords.userChordFlet[1] = {3, 3, 2, 0, SILENT, SILENT};
+    const std::string dsus = "1\r\nDsus\r\n4\r\n3\r\n3\r\n2\r\n0\r\n255\r\n255\r\n";
+    ASSERT_TRUE(readChordText(app->userChords, dsus, "dsus.crd"));
     form->close();
     const std::string ini = test::ReadBytes(folder / "Cadenzo.ini");
     EXPECT_EQ(ini.substr(0, 11), "CZ0200\r\n1\r\n") << ini;
     EXPECT_NE(ini.find("\r\n500\r\n"), std::string::npos);
     EXPECT_EQ(ini.substr(ini.size() - 3), "2\r\n");
-    EXPECT_EQ(test::ReadBytes(folder / "backup.crd"),
-              "1\r\nDsus\r\n4\r\n3\r\n3\r\n2\r\n0\r\n255\r\n255\r\n");
+    EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), dsus);
     EXPECT_FALSE(recorder->isOpen());
 }
 
@@ -94,15 +92,18 @@ TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
                             " does not exist. Create it?");
 }
 
-// Clicks and strums sound the configured instrument as soon as the device is open.
-TEST_F(MainWindowTest, TheProgramIsChosenOnTheChannelOnceTheDeviceOpens) {
+// Clicks and strums sound the configured instrument as soon as the device is open; a place off
+// every screen (a monitor since unplugged) brings the window back whole.
+TEST_F(MainWindowTest, StartChoosesTheProgramOnTheChannelAndOpensAWindowOffEveryScreenOnOne) {
     test::WriteBytes(folder / "Cadenzo.ini",
-                     "CZ0200\r\n0\r\n30\r\n30\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n"
+                     "CZ0200\r\n0\r\n-5000\r\n5000\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n"
                      "16777215\r\n65535\r\n5\r\n33\r\n100\r\n0\r\nTrue\r\nFalse\r\nTrue\r\n0\r\n"
                      "422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n");
     form->start({});
     ASSERT_FALSE(recorder->sent().empty());
     EXPECT_EQ(recorder->sent().back().message, packShortMsg(0xC5, 33, 0));
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    EXPECT_TRUE(screen.contains(QRect(form->pos(), form->size()))) << form->x() << "," << form->y();
 }
 
 // A settings file that breaks part-way still sets the pane: the song commands match it and the
@@ -119,15 +120,6 @@ TEST_F(MainWindowTest, BrokenSettingsAndBackupFilesStillSetThePaneAndAreKept) {
     EXPECT_EQ(app->guitar.tunings(), standardTuning);
     form->close();
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "2\r\nAm\r\n1\r\n");
-}
-
-// A place off every screen (a monitor since unplugged) brings the window back whole.
-TEST_F(MainWindowTest, AWindowSavedOffEveryScreenOpensOnOne) {
-    test::WriteBytes(folder / "Cadenzo.ini",
-                     "CZ0200\r\n0\r\n-5000\r\n5000\r\n" + test::firstRunSettings.substr(19));
-    form->start({});
-    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-    EXPECT_TRUE(screen.contains(QRect(form->pos(), form->size()))) << form->x() << "," << form->y();
 }
 
 TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {

@@ -16,7 +16,6 @@ namespace {
 
 using namespace test;
 using testing::ElementsAre;
-using testing::HasSubstr;
 
 // Closed with the pane open and on top, a system colour (0x8000000F, signed) and Drop D.
 const std::string usedFile =
@@ -119,12 +118,11 @@ TEST(SettingsFile, EachBadLineTakesItsDefaultAndEveryOtherLineIsRead) {
         const SettingsRead read = readSettingsText(file, "a.ini", 640);
         ASSERT_EQ(Lines(settingsText(read.values)), expected) << "seed " << seed << "\n" << file;
         ASSERT_EQ(read.replacedLines, replaced);
-        const char* end =
-            replaced.size() == 1 ? ". Its default was used." : ". Their defaults were used.";
-        ASSERT_EQ(read.result.message,
-                  replaced.empty()
-                      ? ""
-                      : "The settings file \"a.ini\": " + notes.substr(0, notes.size() - 2) + end);
+        if (!replaced.empty())
+            notes =
+                "The settings file \"a.ini\": " + notes.substr(0, notes.size() - 2) +
+                (replaced.size() == 1 ? ". Its default was used." : ". Their defaults were used.");
+        ASSERT_EQ(read.result.message, notes);
     }
 }
 
@@ -138,7 +136,7 @@ TEST(SettingsFile, TheMessageNamesEveryReplacedLine) {
     TempFolder folder;
     std::filesystem::create_directory(folder / "Cadenzo.ini");
     const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
-    EXPECT_THAT(load.result.message, HasSubstr(QuotedName(folder / "Cadenzo.ini")));
+    EXPECT_THAT(load.result.message, testing::HasSubstr(QuotedName(folder / "Cadenzo.ini")));
     EXPECT_EQ(settingsText(load.values), firstRunSettings);
 }
 

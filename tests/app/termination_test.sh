@@ -3,7 +3,7 @@
 #   window PROGRAM   (X display) register a chord, then SIGTERM/INT/HUP, TERM+HUP, HUP+HUP
 #   startup PROGRAM  (X display) SIGTERM at 20 moments of the first second
 #     both: exit 0, backup.crd holds the chords, Cadenzo.ini is complete
-#   instance PROGRAM (X display) a start on another display runs; one given x.crd hands it over
+#   instance PROGRAM (X display) a start on another display runs; one given a file hands it over
 #   cli CLI SONG     play and strum to a JACK peer, SIGINT: a note-off follows every note-on
 set -u
 mode=$1 program=$2 work=$(mktemp -d) pids= failed=0
@@ -11,10 +11,10 @@ trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; failed=1; }
 mkdir -m 700 "$work/run" # private single-instance lock
 export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
-start() { # in a fresh folder $1, opening a chord file; blocked at first, so that a signal sent
-    # before main() (where no handler can exist yet) waits for Cadenzo's handler
+start() { # in a fresh folder $1, opening the chord lines $crd (else a probe); blocked at first,
+    # so that a signal sent before main() (where no handler can exist yet) waits for its handler
     mkdir "$work/$1"
-    printf '1\r\nSignalProbe\r\n19\r\n0\r\n1\r\n0\r\n2\r\n3\r\n255\r\n' >"$work/$1/probe.crd"
+    printf '%s\r\n' ${crd:-1 SignalProbe 19 0 1 0 2 3 255} >"$work/$1/probe.crd"
     (cd "$work/$1" && exec env --block-signal=HUP,INT,TERM "$program" probe.crd >out 2>&1) &
     pid=$!
 }
@@ -32,12 +32,9 @@ check_close() { # folder, signal, count and names of the first two chords backup
         <"$work/$1/Cadenzo.ini")" -eq 26 ] && grep -q '^CZ0200' "$work/$1/Cadenzo.ini" \
         || fail "$1: Cadenzo.ini is not complete"
 }
-window() { # the first visible window of Cadenzo titled $1
-    for _ in $(seq 300); do
-        xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1 \
-            | grep . && return 0; sleep 0.1
-    done
-    return 1
+window() { # the first visible window of Cadenzo titled $1, waited for up to 30 s
+    timeout 30 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null \
+        | head -n 1 | grep .
 }
 answer_box() { # the device's warning (no sound card here), if it is shown
     box=$(xdotool search --all --onlyvisible --pid "$pid" --name '^Cadenzo$' | head -n 1)
@@ -84,10 +81,8 @@ instance)
     sleep 1 # past the exec: the shell in between would end at once
     kill -s TERM "$pid"
     check_close offscreen TERM
-    mkdir "$work/other" # a file given while the first shows its device's warning waits for it
-    printf '%s\r\n' 2 FromX1 19 0 1 0 2 3 255 FromX2 20 3 2 0 0 0 3 >"$work/other/x.crd"
-    (cd "$work/other" && exec "$program" x.crd >out 2>&1) &
-    pid=$!
+    # A file given while the first shows its device's warning waits for it.
+    crd='2 FromX1 19 0 1 0 2 3 255 FromX2 20 3 2 0 0 0 3' start other
     ended
     [ "$rc" -eq 0 ] && [ ! -e "$work/other/Cadenzo.ini" ] || fail "other: ran on its own ($rc)"
     pid=$first

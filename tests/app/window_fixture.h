@@ -33,12 +33,10 @@ protected:
     void NewForm() {
         form = std::make_unique<MainWindow>(*app);
         // Every box shown goes to `warnings`; error boxes also to `errors`.
-        form->warn = [this](const QString& text) { warnings << text; };
-        form->reportError = [this](const QString& text) { warnings << text, errors << text; };
-        form->askToSave = [this](const QString& text) { return questions << text, saveAnswer; };
-        form->askToRestore = [this](const QString& text) {
-            return questions << text, restoreAnswer;
-        };
+        form->warn = [this](const QString& t) { warnings << t; };
+        form->reportError = [this](const QString& t) { warnings << t, errors << t; };
+        form->askToSave = [this](const QString& t) { return questions << t, saveAnswer; };
+        form->askToRestore = [this](const QString& t) { return questions << t, restoreAnswer; };
     }
     void TearDown() override {
         if (form->isVisible())
@@ -52,7 +50,8 @@ protected:
         return found;
     }
 
-    // Gives the menu command and returns the dialog it opened, its messages caught.
+    // Gives the menu command and returns the dialog it opened, its messages caught; throws (so
+    // the test fails) when none opened.
     template <class Dialog> Dialog* open(QAction* command) {
         command->trigger();
         for (QWidget* window : QApplication::topLevelWidgets())
@@ -62,8 +61,7 @@ protected:
                 EXPECT_EQ(dialog->pos(), form->pos() + QPoint(30, 30));
                 return dialog;
             }
-        ADD_FAILURE() << "no dialog opened";
-        return nullptr;
+        throw std::runtime_error("no dialog opened");
     }
 
     TempFolder folder;
@@ -71,9 +69,8 @@ protected:
     ManualTimer* clock = nullptr;
     std::unique_ptr<AppContext> app;
     std::unique_ptr<MainWindow> form;
-    QStringList warnings, errors;
-    QStringList messages;  // what opened dialogs showed
-    QStringList questions; // "Save changes to the song?" and the offer to restore, as asked
+    // Boxes shown; what opened dialogs showed; "Save changes to the song?" and restore offers.
+    QStringList warnings, errors, messages, questions;
     MainWindow::SaveChoice saveAnswer = MainWindow::SaveChoice::Discard;
     MainWindow::RestoreChoice restoreAnswer = MainWindow::RestoreChoice::Later;
 };

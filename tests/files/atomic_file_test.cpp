@@ -8,7 +8,6 @@
 #include <cmath>
 #include <csignal>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -16,7 +15,6 @@ namespace cadenzo {
 namespace {
 
 using namespace test;
-using testing::HasSubstr;
 
 TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
     TempFolder folder;
@@ -34,7 +32,7 @@ TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
     };
     for (const auto& c : cases) {
         WriteBytes(folder / "real.crd", "old contents, longer than the new\r\n");
-        ASSERT_EQ(::chmod((folder / "real.crd").c_str(), 0640), 0);
+        std::filesystem::permissions(folder / "real.crd", std::filesystem::perms(0640));
         for (const auto& [name, to] : c.links)
             std::filesystem::create_symlink(to, folder / name);
         const auto saved = folder / (c.links.empty() ? c.file : c.links.front().first);
@@ -42,9 +40,8 @@ TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
         EXPECT_EQ(ReadBytes(folder / c.file), bytes) << c.file;
         for (const auto& link : c.links)
             EXPECT_TRUE(std::filesystem::is_symlink(folder / link.first)) << link.first;
-        struct stat st {};
-        ASSERT_EQ(::stat((folder / "real.crd").c_str(), &st), 0);
-        EXPECT_EQ(st.st_mode & 07777, 0640u);
+        EXPECT_EQ(std::filesystem::status(folder / "real.crd").permissions(),
+                  std::filesystem::perms(0640));
     }
     EXPECT_EQ(folder.Entries(), 6) << "no temporary file is left";
 }
@@ -54,7 +51,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     TempFolder folder;
     std::filesystem::create_directories(folder / "dir.crd" / "inside"); // rename cannot replace it
     WriteBytes(folder / "out.mid", "MThd");
-    ASSERT_EQ(::chmod((folder / "out.mid").c_str(), 0444), 0);
+    std::filesystem::permissions(folder / "out.mid", std::filesystem::perms(0444));
     std::filesystem::create_symlink("loop.crd", folder / "loop.crd");
     for (const auto& [path, why] : {std::pair(folder / "missing" / "song.cz0", ": No such file"),
                                     {folder / "dir.crd", ": Is a directory"},
@@ -62,7 +59,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
                                     {folder / "loop.crd", ": Too many levels of symbolic links"}}) {
         const FileResult result = writeFileAtomically(path, "0\r\n");
         EXPECT_FALSE(result);
-        EXPECT_THAT(result.message, HasSubstr(QuotedName(path) + why));
+        EXPECT_THAT(result.message, testing::HasSubstr(QuotedName(path) + why));
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.crd" / "inside"));
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "loop.crd"));
@@ -73,7 +70,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     for (const auto& path : {folder / "missing.crd", folder.path}) {
         const FileResult result = readWholeFile(path, bytes);
         EXPECT_FALSE(result);
-        EXPECT_THAT(result.message, HasSubstr(QuotedName(path)));
+        EXPECT_THAT(result.message, testing::HasSubstr(QuotedName(path)));
         EXPECT_EQ(bytes, "");
     }
 }
@@ -86,15 +83,14 @@ TEST(AtomicFile, AWriteThatFailsPartWayLeavesThePreviousFileAsItWas) {
     rlimit saved{};
     ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
     const auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const FileResult result = writeFileAtomically(folder / "Cadenzo.ini", std::string(10000, 'x'));
     ::setrlimit(RLIMIT_FSIZE, &saved);
     std::signal(SIGXFSZ, oldHandler);
 
     EXPECT_FALSE(result);
-    EXPECT_THAT(result.message, HasSubstr("Cadenzo.ini"));
+    EXPECT_THAT(result.message, testing::HasSubstr("Cadenzo.ini"));
     EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), "CZ0200\r\n0\r\n");
     EXPECT_EQ(folder.Entries(), 1);
 }

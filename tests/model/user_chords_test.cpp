@@ -16,8 +16,6 @@ namespace {
 using namespace test;
 using testing::ElementsAre;
 using testing::HasSubstr;
-using F = UserChordFrets;
-using namespace std::string_literals;
 
 // Two chords written by hand from the file format: a UTF-8 name with the last key letter, and a
 // name in an 8-bit code page (not valid UTF-8) without a key letter.
@@ -43,13 +41,12 @@ TEST(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
     UserChordTable table = FiveChords();
     const FileResult result = loadChordFile(table, folder / "two.crd", folder / "backup.crd");
     ASSERT_TRUE(result) << result.message;
-    EXPECT_EQ(table.userChordFlet[1], (F{0, 3, 2, 0, 1, 255}));
+    EXPECT_EQ(table.userChordFlet[1], (UserChordFrets{0, 3, 2, 0, 1, 255}));
     EXPECT_THAT(userChordItems(table),
                 ElementsAre("\xE2\x86\x93UserChord", "\xE3\x82\xA2m7 : Z", "\xC9t\xE9 x : -"));
     // The leftovers above the count lose their names only, and are not written.
-    EXPECT_EQ(table.userChordName[3], "");
-    EXPECT_EQ(table.userChordKey[5], 5);
-    EXPECT_EQ(table.userChordFlet[5], (F{5, 5, 5, 5, 5, 5}));
+    EXPECT_EQ(std::tuple(table.userChordName[3], table.userChordKey[5], table.userChordFlet[5]),
+              std::tuple("", 5, UserChordFrets{5, 5, 5, 5, 5, 5}));
     ASSERT_TRUE(saveChordFile(table, folder / "again.crd"));
     EXPECT_EQ(ReadBytes(folder / "again.crd"), twoChords);
     EXPECT_EQ(ReadBytes(folder / "backup.crd"), "0\r\n") << "a missing backup is created empty";
@@ -113,7 +110,7 @@ TEST(ChordFile, AFileThatFailsToLoadLeavesTheTableAsItWas) {
     // Paths whose status cannot be read (also by root): a 300-byte folder name, a loop of links.
     std::filesystem::create_directory_symlink("loop", folder / "loop");
     std::vector paths{folder / std::string(300, 'd') / "my.crd", folder / "loop" / "my.crd"};
-    for (const std::string& text : {"Dear diary,\r\n"s, twoChords.substr(0, 40)})
+    for (const std::string& text : {std::string("Dear diary,\r\n"), twoChords.substr(0, 40)})
         WriteBytes(paths.emplace_back(folder / (std::to_string(paths.size()) + ".crd")), text);
     const UserChordTable before = FiveChords();
     for (const auto& path : paths) {
