@@ -1,86 +1,66 @@
 #!/bin/sh
-# Crash recovery of the real program (X display): Cadenzo enters chords at a steady pace and is
-# killed with SIGKILL at a random moment; the next start offers the unsaved song, which is
-# restored and saved under its name. The saved song must hold every chord entered up to 2 s
-# before the kill and none that was never entered, and a normal close leaves no recovery copy.
+# Crash recovery of the real program (X display): Cadenzo, entering chords at a steady pace, is
+# killed (SIGKILL) at a random moment; the song restored at the next start and saved must hold
+# every chord entered up to 2 s before the kill and no other; a normal close leaves no copy. Every
+# fifth round ends by SIGTERM at "Save changes to the song?", which keeps every chord.
 # Usage: recovery_test.sh CADENZO CADENZO-CLI [ROUNDS]
 set -u
 program=$1 cli=$2 rounds=${3:-20} work=$(mktemp -d) pid= failed=0
 empty=$(cd "$(dirname "$0")/../fuzz/corpus/song_file" && pwd)/empty.cz0
 trap 'kill -s KILL $pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; failed=1; }
-give_up() { fail "$@"; ls -la "$work/state/cadenzo"; cat out; kill -s KILL "$pid"; wait "$pid"; }
 mkdir -m 700 "$work/run" "$work/song"
-export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" TMPDIR="$work/run" \
-    QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
 cd "$work/song" || exit 1
 # The sequencer pane open, so that Ctrl+Q enters the chord held on the neck at the cursor.
-printf 'CZ0200\r\n1\r\n30\r\n30\r\n422\r\n500\r\n0\r\n8388608\r\n8388608\r\n16777215\r\n65535\r\n0\r\n24\r\n100\r\n0\r\nTrue\r\nFalse\r\nTrue\r\n0\r\n422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n' >Cadenzo.ini
-now() { date +%s%N; }
+printf '%s\r\n' CZ0200 1 30 30 422 500 0 8388608 8388608 16777215 65535 0 24 100 0 True False \
+    True 0 422 28 23 19 14 9 4 >Cadenzo.ini
 window() { # the first visible window of the running Cadenzo titled $1
-    for _ in $(seq 300); do
-        xdotool search --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null | head -n 1 \
-            | grep . && return 0; sleep 0.1
-    done
-    return 1
+    timeout 30 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1" | head -n 1 | grep .
 }
-answer() { # presses Return in the box titled "Cadenzo" (the device's warning, the offer)
-    box=$(window '^Cadenzo$') && xdotool mousemove --window "$box" 20 20 key Return
-    sleep 0.3
+answer() { box=$(window '^Cadenzo$') && xdotool mousemove --window "$box" 9 9 key Return sleep 0.3; }
+focus() { xdotool mousemove --window "$main" 200 60 windowfocus --sync "$main" "$@"; }
+ended() { # waits up to 10 s for Cadenzo to end; its exit status
+    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -s KILL "$pid" 2>/dev/null && fail "$round: still running after 10 s"
+    wait "$pid"
 }
-events() { "$cli" info song.cz0 | python3 -c '
-import json, sys
-song = json.load(sys.stdin)
-ticks = [e["tick"] for e in song["events"]]
-# Every Ctrl+Q entered the chord one step (an eighth, 240 ticks) after the one before.
-print(len(ticks) if ticks == [240 * i for i in range(len(ticks))] else -1)'; }
 for round in $(seq "$rounds"); do
     cp "$empty" song.cz0
     "$program" song.cz0 >out 2>&1 &
     pid=$!
     main=$(window '^Cadenzo v2.02$') || { fail "$round: no window"; break; }
     answer # the device's warning: no sound card here
-    xdotool mousemove --window "$main" 200 60 windowfocus --sync "$main"
+    focus
     # Chords every 0.1 s for a random 0.3 to 4.5 s; each press's time is noted as it is sent.
-    stop=$(($(now) + 300000000 + $(awk "BEGIN { srand($$ + $round); print int(rand() * 4200) }") * 1000000))
+    stop=$(($(date +%s%N) + 300000000 + $(awk "BEGIN { srand($$ + $round); print int(rand() * 4200) }") * 1000000))
     : >presses
-    while [ "$(now)" -lt "$stop" ]; do
-        xdotool key ctrl+q && now >>presses
-        sleep 0.1
-    done
-    sent=$(wc -l <presses)
+    while [ "$(date +%s%N)" -lt "$stop" ]; do xdotool key ctrl+q && date +%s%N >>presses; sleep 0.1; done
+    sent=$(wc -l <presses) due=$sent
     if [ $((round % 5)) -eq 0 ]; then
         xdotool key ctrl+n sleep 0.5 # New Song asks
         kill -s TERM "$pid"
-        for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-        kill -s KILL "$pid" 2>/dev/null && fail "$round: still running 10 s after SIGTERM"
-        wait "$pid"; rc=$?
-        [ "$rc" -eq 0 ] || fail "$round: exit status $rc after SIGTERM at the question"
-        due=$sent
+        ended || fail "$round: exit status $? after SIGTERM at the question"
     else
-        killed=$(now); kill -s KILL "$pid"; wait "$pid" 2>/dev/null
+        killed=$(date +%s%N); kill -s KILL "$pid"; wait "$pid" 2>/dev/null
         due=$(awk -v limit=$((killed - 2000000000)) '$1 <= limit' presses | wc -l)
     fi
     copies=$(find "$work/state" -name '*.cz0' | wc -l) # none when killed before the first
     "$program" >out 2>&1 &
     pid=$!
+    [ "$copies" -eq 0 ] || answer || fail "$round: no offer to restore"
+    answer
+    main=$(window 'Cadenzo v2.02') || { fail "$round: no window: $(cat out)"; break; }
     if [ "$copies" -gt 0 ]; then
-        window '^Cadenzo$' >/dev/null || { give_up "$round: no offer to restore"; continue; }
-        answer # Restore
-    fi
-    answer # the device's warning
-    main=$(window 'Cadenzo v2.02') || { give_up "$round: no window after restoring"; continue; }
-    if [ "$copies" -gt 0 ]; then
-        [ "$(xdotool getwindowname "$main")" = 'Cadenzo v2.02*' ] || fail "$round: not shown as changed"
-        xdotool mousemove --window "$main" 200 60 windowfocus --sync "$main" key ctrl+s
+        [ "$(xdotool getwindowname "$main")" = 'Cadenzo v2.02*' ] || fail "$round: not changed"
+        focus key ctrl+s
         for _ in $(seq 50); do [ "$(xdotool getwindowname "$main")" = 'Cadenzo v2.02' ] && break; sleep 0.1; done
     fi
-    xdotool mousemove --window "$main" 200 60 windowfocus --sync "$main" key alt+f sleep 0.3 key x
-    for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$pid" 2>/dev/null && { fail "$round: did not close"; kill -s KILL "$pid"; }
-    wait "$pid" 2>/dev/null
-    got=0
-    [ "$copies" -gt 0 ] && got=$(events)
+    focus key alt+f sleep 0.3 key x # "Close (&X)": nothing left to ask
+    ended || fail "$round: exit status $? after Close"
+    # Every Ctrl+Q entered the chord one step (an eighth, 240 ticks) after the one before.
+    got=$({ [ "$copies" -eq 0 ] || "$cli" info song.cz0; } | grep -o '"tick": [0-9]*' |
+        awk '$2 != 240 * n { bad = 1 } { n++ } END { print bad ? -1 : n + 0 }')
     echo "round $round: $sent chords entered, $due of them 2 s before the kill, $got restored"
     [ "$got" -ge "$due" ] && [ "$got" -le "$sent" ] || fail "$round: $got chords restored"
     left=$(find "$work/state" -name '*.cz0' | wc -l)

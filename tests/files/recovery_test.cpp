@@ -4,32 +4,10 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace cadenzo {
 namespace {
 
 using test::ReadBytes;
-
-TEST(SongChangeBytes, SeeEverySavedPartButTheHandOnTheNeck) {
-    auto song = std::make_unique<Song>();
-    std::string tempo = "120";
-    MidiSetup midi;
-    Guitar guitar;
-    const SongFileParts parts{*song, tempo, midi, guitar};
-    const auto before = songChangeBytes(parts);
-    guitar.setFrets({3, 3, 0, 0, 2, 3});
-    EXPECT_EQ(songChangeBytes(parts), before);
-    EXPECT_NE(encodeSongFile(parts), before); // the file has them
-    const std::function<void()> edits[] = {[&] { guitar.tuning[5] = 2; }, [&] { tempo = "96"; },
-                                           [&] { midi.midiProgram = 25; }};
-    auto last = before;
-    for (const auto& edit : edits) { // each changes what the one before left
-        edit();
-        EXPECT_NE(songChangeBytes(parts), last);
-        last = songChangeBytes(parts);
-    }
-}
 
 // A run's copy is offered only once the run is gone, to one start at a time, and goes when
 // forgotten or discarded.
@@ -50,8 +28,7 @@ TEST(RecoverySession, OffersTheCopyOfARunThatIsGoneToOneStartAtATime) {
         EXPECT_FALSE(other.findOrphan()) << "the first run still holds its copy";
     } // ended without forgetting its copy, as an end by signal does
     RecoverySession second(state), third(state);
-    ASSERT_TRUE(second.open());
-    ASSERT_TRUE(third.open());
+    ASSERT_TRUE(second.open() && third.open());
     const auto orphan = second.findOrphan();
     ASSERT_TRUE(orphan);
     EXPECT_EQ(orphan->songPath, "/songs/b.cz0");
@@ -69,17 +46,13 @@ TEST(RecoverySession, OffersTheCopyOfARunThatIsGoneToOneStartAtATime) {
     second.forget();
     ASSERT_TRUE(second.flush());
     EXPECT_EQ(files(), 2);
-}
 
-TEST(RecoverySession, AFolderThatCannotBeMadeTurnsRecoveryOff) {
-    test::TempFolder folder;
+    // A folder that cannot be made turns recovery off: nothing is queued or found.
     test::WriteBytes(folder / "file", "x");
-    RecoverySession session(folder / "file" / "cadenzo");
-    EXPECT_FALSE(session.open());
-    EXPECT_FALSE(session.active());
-    session.keep({1}, "a"); // does nothing
-    EXPECT_TRUE(session.flush());
-    EXPECT_FALSE(session.findOrphan());
+    RecoverySession off(folder / "file" / "cadenzo");
+    EXPECT_FALSE(off.open() || off.active());
+    off.keep({1}, "a");
+    EXPECT_TRUE(off.flush() && !off.findOrphan());
 }
 
 } // namespace
