@@ -88,6 +88,7 @@ void MainWindow::wireStrumButtons() {
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (event->type()) {
     case QEvent::KeyPress:
+    case QEvent::Shortcut: // a menu command's key never reaches a widget as a key press
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:

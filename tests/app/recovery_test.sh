@@ -9,9 +9,8 @@ program=$1 cli=$2 rounds=${3:-20} work=$(mktemp -d) pid= failed=0
 empty=$(cd "$(dirname "$0")/../fuzz/corpus/song_file" && pwd)/empty.cz0
 trap 'kill -s KILL $pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; failed=1; }
-mkdir -m 700 "$work/run" "$work/song"
 export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
-cd "$work/song" || exit 1
+mkdir -m 700 "$work/run" "$work/song" && cd "$work/song" || exit 1
 # The sequencer pane open, so that Ctrl+Q enters the chord held on the neck at the cursor.
 printf '%s\r\n' CZ0200 1 30 30 422 500 0 8388608 8388608 16777215 65535 0 24 100 0 True False \
     True 0 422 28 23 19 14 9 4 >Cadenzo.ini
@@ -38,8 +37,7 @@ for round in $(seq "$rounds"); do
     while [ "$(date +%s%N)" -lt "$stop" ]; do xdotool key ctrl+q && date +%s%N >>presses; sleep 0.1; done
     sent=$(wc -l <presses) due=$sent
     if [ $((round % 5)) -eq 0 ]; then
-        xdotool key ctrl+n sleep 0.5 # New Song asks
-        kill -s TERM "$pid"
+        xdotool key ctrl+n sleep 0.5 && kill -s TERM "$pid" # while New Song asks
         ended || fail "$round: exit status $? after SIGTERM at the question"
     else
         killed=$(date +%s%N); kill -s KILL "$pid"; wait "$pid" 2>/dev/null
@@ -63,7 +61,6 @@ for round in $(seq "$rounds"); do
         awk '$2 != 240 * n { bad = 1 } { n++ } END { print bad ? -1 : n + 0 }')
     echo "round $round: $sent chords entered, $due of them 2 s before the kill, $got restored"
     [ "$got" -ge "$due" ] && [ "$got" -le "$sent" ] || fail "$round: $got chords restored"
-    left=$(find "$work/state" -name '*.cz0' | wc -l)
-    [ "$left" -eq 0 ] || fail "$round: $left recovery copies left after a normal close"
+    [ -z "$(find "$work/state" -name '*.cz0')" ] || fail "$round: a copy left after a normal close"
 done
 exit $failed
