@@ -69,7 +69,7 @@ void MainWindow::markSongClean() {
 }
 
 void MainWindow::scheduleSongCheck() {
-    if (songCheckTimer_ != nullptr && !songCheckTimer_->isActive() && !starting_)
+    if (!songCheckTimer_->isActive() && !starting_)
         songCheckTimer_->start(0);
 }
 
@@ -84,11 +84,12 @@ void MainWindow::checkSongChanged() {
 }
 
 void MainWindow::keepRecoveryCopy() {
-    std::vector<std::uint8_t> now = songChangeBytes(songParts());
+    std::vector<std::uint8_t> file = encodeSongFile(songParts());
+    std::vector<std::uint8_t> now = songChangeBytes(file);
     if (now == cleanBytes_ || now == keptBytes_)
         return;
     keptBytes_ = std::move(now);
-    recovery_->keep(encodeSongFile(songParts()), app_.song.songPath);
+    recovery_->keep(std::move(file), app_.song.songPath);
 }
 
 bool MainWindow::maySongBeReplaced() {

@@ -36,7 +36,10 @@ std::string_view text(const std::vector<std::uint8_t>& bytes) {
 } // namespace
 
 std::vector<std::uint8_t> songChangeBytes(const SongFileParts& parts) {
-    std::vector<std::uint8_t> bytes = encodeSongFile(parts);
+    return songChangeBytes(encodeSongFile(parts));
+}
+
+std::vector<std::uint8_t> songChangeBytes(std::vector<std::uint8_t> bytes) {
     if (bytes.size() >= FRET_PAIRS_FROM_END)
         for (std::size_t i = bytes.size() - FRET_PAIRS_FROM_END + 1; i < bytes.size() - 4; i += 2)
             bytes[i] = 0;

@@ -20,6 +20,8 @@ namespace cadenzo {
 // trying chords on the neck is playing, not editing: a song whose only difference is the hand on
 // the neck is not worth a question at close.
 std::vector<std::uint8_t> songChangeBytes(const SongFileParts& parts);
+// The same made from the song file's bytes (encodeSongFile's), when those are at hand.
+std::vector<std::uint8_t> songChangeBytes(std::vector<std::uint8_t> songFileBytes);
 
 // The folder of the recovery copies: $XDG_STATE_HOME/cadenzo, or ~/.local/state/cadenzo when
 // XDG_STATE_HOME is unset or not an absolute path. Empty when neither can be made out.
