@@ -1,8 +1,26 @@
 #include "app/placed_box.h"
 
+#include <QApplication>
 #include <QTimer>
 
 namespace cadenzo {
+
+namespace {
+
+// A box raised while one of the window's dialogs that stay on top is open (a device that fails
+// to open at the Instrument dialog's OK) would come up behind that dialog, out of reach: the
+// box then belongs to the dialog, and stays on top itself, so it shows over it.
+QWidget* OpenDialogOnTop(QWidget* owner) {
+    QWidget* over = nullptr;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window != owner && window->isVisible() && window->inherits("QDialog") &&
+            window->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+            over = window;
+    }
+    return over;
+}
+
+} // namespace
 
 // A message box whose frame stands at the owner's frame (the place the settings file keeps)
 // + 40, + 40. Until the window manager has framed the box, a move places its inside, below the
@@ -13,7 +31,10 @@ namespace cadenzo {
 int execPlacedBox(QWidget* owner, QMessageBox::Icon icon, const QString& title, const QString& text,
                   QMessageBox::StandardButtons buttons,
                   const std::function<void(QMessageBox&)>& adjust) {
-    QMessageBox box(icon, title, text, buttons, owner);
+    QWidget* dialog = OpenDialogOnTop(owner);
+    QMessageBox box(icon, title, text, buttons, dialog != nullptr ? dialog : owner);
+    if (dialog != nullptr)
+        box.setWindowFlag(Qt::WindowStaysOnTopHint);
     if (adjust)
         adjust(box);
     const QPoint place = owner->pos() + QPoint(40, 40);

@@ -1,3 +1,4 @@
+#include "app/placed_box.h"
 #include "app/window_fixture.h"
 #include "dialogs/edit_chords_dialog.h"
 #include "dialogs/export_smf_dialog.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <QToolButton>
 
 namespace cadenzo {
@@ -135,9 +137,23 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     // The strings sound the new tuning at once (the frets are all open).
     EXPECT_EQ(std::pair(int(app->guitar.stringNote[0]), int(app->guitar.stringNote[5])),
               std::pair(26, 3));
+    // The device's failure comes up as a real box over the dialog, which stays on top.
+    QWidget* boxParent = nullptr;
+    form->warn = [&](const QString& t) {
+        warnings << t;
+        QTimer::singleShot(0, [&] {
+            QWidget* box = QApplication::activeModalWidget();
+            if (box->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
+                boxParent = box->parentWidget();
+            box->close();
+        });
+        execPlacedBox(form.get(), QMessageBox::Warning, QStringLiteral("Cadenzo"), t,
+                      QMessageBox::Ok);
+    };
     recorder->failNextOpen(MidiStatus::NoDevice);
     dialog->instrumentOkButton()->click();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error", "No Midi Device"}));
+    EXPECT_EQ(boxParent, static_cast<QWidget*>(dialog));
     EXPECT_TRUE(form->isEnabled());
 
     form->close(); // what the settings file holds at close
