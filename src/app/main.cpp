@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 #include "app/single_instance.h"
+#include "app/startup_trace.h"
 #include "app/termination_signals.h"
 #include "files/recovery.h"
 #include "sound/periodic_timer.h"
@@ -27,8 +28,10 @@ void openWhenNoBoxIsOpen(cadenzo::MainWindow& form, const QString& fileName) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+    cadenzo::markStartup("main");
     cadenzo::installTerminationHandlers();
     QApplication application(argc, argv);
+    cadenzo::markStartup("application");
     cadenzo::TerminationRequests termination;
     QApplication::setApplicationName(QStringLiteral("Cadenzo"));
     // The installed desktop entry and icon carry this id; the desktop ties the window to them.
@@ -48,6 +51,7 @@ int main(int argc, char* argv[]) {
                             std::make_unique<cadenzo::PeriodicTimer>(),
                             QDir::currentPath().toStdString());
     app.recoveryFolder = cadenzo::defaultRecoveryFolder();
+    cadenzo::markStartup("context");
     cadenzo::MainWindow form(app);
     instance.Listen([&form](const QString& fileName) {
         form.setWindowState(form.windowState() & ~Qt::WindowMinimized);

@@ -3,6 +3,7 @@
 
 #include "app/placed_box.h"
 #include "app/sequencer_pane.h"
+#include "app/startup_trace.h"
 #include "app/termination_signals.h"
 #include "app/window_place.h"
 #include "controls/qt_color.h"
@@ -15,6 +16,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,6 +27,7 @@
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QStyle>
+#include <QWindow>
 
 #include <algorithm>
 
@@ -87,6 +90,7 @@ void MainWindow::start(const QString& fileName) {
     createMenus();
     connectDialogCommands();
     createStatusBar();
+    markStartup("controls");
     loadSettings();                                                                     // 4
     app_.playback.resetSong();                                                          // 5
     reportChordFile(chordBackup_.loadAtStart(app_.userChords, app_.backupChordPath())); // 6
@@ -101,6 +105,7 @@ void MainWindow::start(const QString& fileName) {
     settingControls_ = false;
     refreshRollView(); // 10, 11: the neck picture is drawn
     drawNeck();        //     with the view; then the first draws
+    markStartup("drawn");
     starting_ = false; // 12
     statusPanels_[0]->setText(QString::fromStdString(
         app_.song.positionText(app_.song.edit.viewStartTick + app_.song.edit.anchorTick))); // 13
@@ -111,14 +116,33 @@ void MainWindow::start(const QString& fileName) {
     markSongClean();
     offerRecovery();
     openFileByName(fileName); // 14
-    show();                   // 15
+    markStartup("song");
+    show();           // 15
     layoutForWidth(); // the neck rule for the width in force, also when no resize event comes
-    repaint();
+    showPainted();
+    markStartup("shown");
     app_.port.midiOpenResult = app_.port.midiOpen(); // 16
+    markStartup("device");
     if (app_.port.midiOpenResult != MidiStatus::Ok)
         warn(QString::fromStdString(app_.port.midiOpenMessage(app_.port.midiOpenResult)));
     else
         app_.port.programChange(); // clicks and strums sound the chosen instrument from the start
+}
+
+// Opening the sound device (the built-in synthesizer's SoundFont and its audio output) takes
+// longer than all the start-up before it. Until the window manager has framed and exposed the
+// window, what the window paints is not on screen; so the window waits here for that, and for its
+// first painting to reach the display, before the device opens: the user sees the complete window
+// first, and a device error comes over it. Input that arrives meanwhile waits for the event loop;
+// a display that never exposes the window holds the start for two seconds at most.
+void MainWindow::showPainted() {
+    QElapsedTimer waited;
+    waited.start();
+    constexpr auto NO_INPUT = QEventLoop::ExcludeUserInputEvents;
+    while ((windowHandle() == nullptr || !windowHandle()->isExposed()) && waited.elapsed() < 2000)
+        QCoreApplication::processEvents(NO_INPUT | QEventLoop::WaitForMoreEvents, 20);
+    repaint();
+    QCoreApplication::processEvents(NO_INPUT); // sends the painting to the display
 }
 
 void MainWindow::createControls() {

@@ -192,6 +192,7 @@ private:
     QAction* helpAction_ = nullptr;
     QAction* versionAction_ = nullptr;
 
+    void showPainted();
     void createControls();
     void createMenus();
     void createStatusBar();
