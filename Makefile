@@ -1,7 +1,7 @@
 # Two commands for a fresh Debian machine:
 #   make run    installs what is missing, builds and starts Cadenzo
 #   make test   installs what is missing, builds and runs every test
-.PHONY: run test deps build install uninstall bench clean format format-check fuzz fuzz-build
+.PHONY: run test deps build install uninstall bench startup clean format format-check fuzz fuzz-build
 
 JOBS ?= $(shell nproc)
 CMAKE_GEN = -G Ninja
@@ -67,6 +67,13 @@ bench: deps
 	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCADENZO_BENCH=ON \
 	    -DCADENZO_TESTS=OFF
 	cmake --build build-bench -j $(JOBS)
+
+# Start-up time of Cadenzo's window beside a bare Qt window's, in one run (Release builds).
+startup: deps
+	cmake -S . -B build-bench $(CMAKE_GEN) -DCMAKE_BUILD_TYPE=Release -DCADENZO_BENCH=ON \
+	    -DCADENZO_TESTS=OFF
+	cmake --build build-bench -j $(JOBS) --target cadenzo bare_window
+	bash scripts/measure-startup.sh build-bench/src/app/cadenzo build-bench/bench/bare_window 15
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i
