@@ -9,6 +9,7 @@
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
+#include "files/atomic_file.h"
 #include "files/recovery.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
@@ -91,9 +92,15 @@ void MainWindow::start(const QString& fileName) {
     connectDialogCommands();
     createStatusBar();
     markStartup("controls");
+    // A folder the user may not write in is told at once, also when no file had to be written.
+    gathering_.emplace(FileReports{{}, !folderWritable(app_.startDir)});
     loadSettings();                                                                     // 4
     app_.playback.resetSong();                                                          // 5
     reportChordFile(chordBackup_.loadAtStart(app_.userChords, app_.backupChordPath())); // 6
+    showGatheredReports(
+        QStringLiteral("Cadenzo cannot write in its folder \"%1\": changes to the settings and "
+                       "the user chords will not be saved.")
+            .arg(QString::fromStdString(app_.startDir.string())));
     rebuildUserChordList();
     setWindowTitle(caption()); // 7
     layoutForWidth();          // 8: lay out for the width in force
@@ -328,9 +335,29 @@ void MainWindow::showSequencerPane(int state) {
 // chords than the table) is a warning.
 void MainWindow::reportChordFile(const FileResult& result) {
     if (!result.ok())
-        reportError(QString::fromStdString(result.message));
+        reportFileFailure(result);
     else if (!result.message.empty())
         warn(QString::fromStdString(result.message));
+}
+
+void MainWindow::reportFileFailure(const FileResult& result) {
+    const QString text = QString::fromStdString(result.message);
+    if (!gathering_) {
+        reportError(text);
+        return;
+    }
+    gathering_->texts << text;
+    gathering_->writeFailed = gathering_->writeFailed || result.failure == FileFailure::Write;
+}
+
+void MainWindow::showGatheredReports(const QString& writeLead) {
+    const FileReports reports = std::move(*gathering_);
+    gathering_.reset();
+    QStringList texts = reports.texts;
+    if (reports.writeFailed && !writeLead.isEmpty())
+        texts.prepend(writeLead);
+    if (!texts.isEmpty())
+        reportError(texts.join(QStringLiteral("\n\n")));
 }
 
 void MainWindow::onSequencerButtonClicked() {
@@ -376,10 +403,12 @@ void MainWindow::prepareToClose() {
     else
         recovery_->forget();
     recovery_->flush();
+    gathering_.emplace();
     saveSettings();
     if (const FileResult r = chordBackup_.saveAtClose(app_.userChords, app_.backupChordPath());
         !r.ok())
-        reportError(QString::fromStdString(r.message));
+        reportFileFailure(r);
+    showGatheredReports({});
     app_.port.close();
 }
 
@@ -438,7 +467,7 @@ bool MainWindow::saveSettings() {
         putDefaultsInForce(*this, d);
     }
     if (!save.result.ok())
-        reportError(QString::fromStdString(save.result.message));
+        reportFileFailure(save.result);
     return save.result.ok();
 }
 
@@ -453,7 +482,7 @@ void MainWindow::loadSettings() {
     applySettings(load, *this);
     keepTitleBarOnScreen();
     if (!load.complete())
-        reportError(QString::fromStdString(load.result.message));
+        reportFileFailure(load.result);
 }
 
 // A place saved on a monitor since unplugged, or typed into the settings, could put the title

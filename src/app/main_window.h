@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -217,6 +218,11 @@ private:
     // At start: a copy left by a run that did not close properly is offered for restoring.
     void offerRecovery();
     void reportChordFile(const FileResult& result);
+    // An error of the settings or chord files: shown at once, or gathered while gathering_ is set.
+    void reportFileFailure(const FileResult& result);
+    // Ends the gathering and shows what was gathered as one box; `writeLead` opens the box when
+    // a file could not be written.
+    void showGatheredReports(const QString& writeLead);
     void applySelectedUserChord();
     void showAppliedUserChord(ChordSelection shown);
     void loadSettings();
@@ -260,6 +266,13 @@ private:
     // The close was already agreed to by "Close (&X)": the close event does not ask again.
     bool closeAgreed_ = false;
     bool starting_ = false;
+    // The file problems of the start and of the close: a folder Cadenzo cannot write in fails
+    // every file, and the user is told once rather than once a file.
+    struct FileReports {
+        QStringList texts;
+        bool writeFailed = false;
+    };
+    std::optional<FileReports> gathering_;
     int seqPane_ = 0;
     bool settingControls_ = false;
 };

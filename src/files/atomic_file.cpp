@@ -182,6 +182,10 @@ FileResult readWholeFile(const fs::path& path, std::string& bytes) {
     return {};
 }
 
+bool folderWritable(const fs::path& folder) {
+    return ::access(folder.c_str(), W_OK) == 0;
+}
+
 bool pathExists(const fs::path& path) {
     std::error_code ec;
     return fs::status(path, ec).type() != fs::file_type::not_found;

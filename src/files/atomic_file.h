@@ -32,6 +32,10 @@ FileResult writeFileAtomically(const std::filesystem::path& path, std::string_vi
 // and a file above MAX_READ_SIZE are refused unread.
 FileResult readWholeFile(const std::filesystem::path& path, std::string& bytes);
 
+// Whether the user may create files in `folder` as far as its permissions and its file system
+// tell (a folder of a read-only mount, or one without write permission, is not).
+bool folderWritable(const std::filesystem::path& folder);
+
 // True when something exists at path. A path whose status cannot be read (a folder without
 // search permission on the way) counts as existing, so that the following open reports why.
 bool pathExists(const std::filesystem::path& path);

@@ -114,12 +114,26 @@ TEST_F(MainWindowTest, BrokenSettingsAndBackupFilesStillSetThePaneAndAreKept) {
     test::WriteBytes(folder / "Cadenzo.ini", "CZ0200\r\n1\r\n30\r\n30\r\n422\r\n0\r\nnavy\r\n");
     test::WriteBytes(folder / "backup.crd", "2\r\nAm\r\n1\r\n");
     form->start({});
-    EXPECT_EQ(errors.size(), 2);
+    ASSERT_EQ(errors.size(), 1); // both files in one box
+    EXPECT_TRUE(errors[0].contains("Cadenzo.ini") && errors[0].contains("backup.crd"));
     EXPECT_EQ(form->height(), 500);
     EXPECT_TRUE(child<QAction>("SaveSong1")->isEnabled());
     EXPECT_EQ(app->guitar.tunings(), standardTuning);
     form->close();
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "2\r\nAm\r\n1\r\n");
+}
+
+// A start folder nothing can be written in (/proc refuses even root): one message at start says
+// what will not be kept there, and one at close what could not be written.
+TEST_F(MainWindowTest, AFolderThatCannotBeWrittenGivesOneMessageAtStartAndOneAtClose) {
+    app->startDir = "/proc";
+    form->start({});
+    ASSERT_EQ(errors.size(), 1) << errors.join("\n--\n").toStdString();
+    EXPECT_TRUE(errors[0].startsWith("Cadenzo cannot write in its folder \"/proc\""));
+    errors.clear();
+    form->close();
+    ASSERT_EQ(errors.size(), 1) << errors.join("\n--\n").toStdString();
+    EXPECT_TRUE(errors[0].contains("Cadenzo.ini") && errors[0].contains("backup.crd"));
 }
 
 TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
