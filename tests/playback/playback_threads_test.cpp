@@ -72,12 +72,10 @@ TEST(PlaybackThreads, EditsWhilePlayingLeaveNoNoteHangingAndStrikeNoChordTwice) 
     auto history = std::make_unique<UndoHistory>();
 
     constexpr std::int32_t kLastTick = 4800; // every event lies before this
-    std::uint8_t nextId = 1;
+    std::uint8_t nextId = 0;                 // the velocity tells the chords apart
     const auto chord = [&](std::int32_t tick) {
-        SongEvent e = Chord(static_cast<std::uint32_t>(tick), {0, 0, 0, 0, 0, 0}, 100, 30,
-                            static_cast<std::uint8_t>(nextId % 2));
-        e.velocity = nextId++;
-        return e;
+        ++nextId;
+        return test::MakeEvent(tick, {0, 0, 0, 0, 0, 0}, nextId, 100, 30, nextId % 2);
     };
     for (std::int32_t t = 0; t < kLastTick; t += 160)
         song.insertEvent(chord(t));
