@@ -353,15 +353,8 @@ void SequencerPane::applyMouseResult(const MouseResult& result) {
         app_.playback.requestRedraw();
 }
 
-// Every edit that moves slots of the list runs inside a ListEdit, so a running playback finds its
-// place again afterwards.
 void SequencerPane::enterChord() {
-    EditResult result;
-    {
-        PlaybackEngine::ListEdit edit(app_.playback);
-        result = enterHeldChord(app_.history, app_.song, app_.guitar, transferContext());
-    }
-    applyEditResult(result);
+    applyEditResult(enterHeldChord(app_.history, app_.song, app_.guitar, transferContext()));
 }
 
 void SequencerPane::sendToFretboard() {
@@ -369,30 +362,15 @@ void SequencerPane::sendToFretboard() {
 }
 
 void SequencerPane::deleteSelection() {
-    EditResult result;
-    {
-        PlaybackEngine::ListEdit edit(app_.playback);
-        result = deleteSelectedEvents(app_.history, app_.song);
-    }
-    applyEditResult(result);
+    applyEditResult(deleteSelectedEvents(app_.history, app_.song));
 }
 
 void SequencerPane::undo() {
-    EditResult result;
-    {
-        PlaybackEngine::ListEdit edit(app_.playback);
-        result = undoLastEdit(app_.history, app_.song, scrollMaximum());
-    }
-    applyEditResult(result);
+    applyEditResult(undoLastEdit(app_.history, app_.song, scrollMaximum()));
 }
 
 void SequencerPane::redo() {
-    EditResult result;
-    {
-        PlaybackEngine::ListEdit edit(app_.playback);
-        result = redoLastUndo(app_.history, app_.song, scrollMaximum());
-    }
-    applyEditResult(result);
+    applyEditResult(redoLastUndo(app_.history, app_.song, scrollMaximum()));
 }
 
 void SequencerPane::copy() {
@@ -404,12 +382,7 @@ void SequencerPane::cut() {
 }
 
 void SequencerPane::paste() {
-    EditResult result;
-    {
-        PlaybackEngine::ListEdit edit(app_.playback);
-        result = pasteAt(app_.history, app_.song, app_.song.edit.cursorTick);
-    }
-    applyEditResult(result);
+    applyEditResult(pasteAt(app_.history, app_.song, app_.song.edit.cursorTick));
 }
 
 // ---- Property fields --------------------------------------------------------------------------

@@ -104,6 +104,8 @@ PlaybackEngine::StartResult PlaybackEngine::start(std::string_view tempoText) {
         const std::int64_t product = std::int64_t{tempo} * period;
         playIncrement_ = static_cast<double>(product) * 0.001 * 480 / 60;
         playStep_ = 0;
+        struckOn_.fill(NOT_STRUCK);
+        holdPlace();
         // The lock is held until the id is stored, so the first tick sees it.
         if (period != 0) {
             timer_.beginPeriod(period);
@@ -122,13 +124,20 @@ void PlaybackEngine::stopPlayTimer() {
         timer_.endPeriod(period);
 }
 
-void PlaybackEngine::sendStringOff(const SongEvent& e, int s, std::uint8_t channel) {
+void PlaybackEngine::sendStringOff(const SongEvent& e, int s) {
+    // A string struck before the channel was changed is ended on the channel it sounds on; one
+    // the gate cut off before its turn gets its note-off on the current channel.
+    const std::uint8_t channel =
+        struckOn_[s] == NOT_STRUCK ? port_.setup().midiChannel.load() : struckOn_[s];
+    struckOn_[s] = NOT_STRUCK;
     // An out-of-range note (a foreign file's fret and tuning) is never sent: noteOut drops it.
     port_.noteOut(0, channel, stringMidiNote(e.frets[s], guitar_.tuning[s]), 0);
 }
 
 void PlaybackEngine::playOneTick() {
     std::lock_guard lock(song_.mutex);
+    if (song_.listChanges != placeChanges_)
+        findPlace();
     if (transport_ == Transport::Pause)
         return;
 
@@ -152,7 +161,7 @@ void PlaybackEngine::playOneTick() {
         if (!e.isEnd() && cur >= e.tick + static_cast<std::uint32_t>(e.gate)) {
             for (int s = 0; s < STRING_COUNT; ++s)
                 if (e.frets[s] != SILENT)
-                    sendStringOff(e, s, channel);
+                    sendStringOff(e, s);
             playStep_ = 0;
             ++playIndex_;
         }
@@ -177,6 +186,7 @@ void PlaybackEngine::playOneTick() {
                         continue;
                     port_.noteOut(1, channel, stringMidiNote(e.frets[s], guitar_.tuning[s]),
                                   e.velocity);
+                    struckOn_[s] = channel;
                     break;
                 }
             }
@@ -191,6 +201,7 @@ void PlaybackEngine::playOneTick() {
                         std::memory_order_release);
     }
     playRedraw_.store(0, std::memory_order_relaxed);
+    holdPlace();
 }
 
 PlayLinePosition PlaybackEngine::playLine() const {
@@ -199,21 +210,15 @@ PlayLinePosition PlaybackEngine::playLine() const {
             static_cast<std::uint32_t>(packed >> 32)};
 }
 
-PlaybackEngine::ListEdit::ListEdit(PlaybackEngine& engine)
-    : engine_(engine), lock_(engine.song_.mutex) {
-    // Only a running timer walks the list; a stopped engine seeks again when it starts.
-    playing_ = engine_.playTimerId_ != 0;
-    if (!playing_)
-        return;
-    const Song& song = engine_.song_;
-    const std::uint32_t count = std::min<std::uint32_t>(song.eventCount, MAX_EVENTS);
-    const auto cur = static_cast<std::uint32_t>(std::max(0.0, std::nearbyint(engine_.playPos_)));
-    const SongEvent* e =
-        engine_.playIndex_ <= count ? &song.songEvents[engine_.playIndex_] : nullptr;
+void PlaybackEngine::holdPlace() {
+    placeChanges_ = song_.listChanges;
+    hasSounding_ = false;
+    const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
+    const SongEvent* e = playIndex_ <= count ? &song_.songEvents[playIndex_] : nullptr;
     if (e == nullptr || e->isEnd()) {
         // Past the last event: whatever an edit puts ahead of the position still plays.
-        resumeTick_ = cur;
-    } else if (engine_.playStep_ > 0) {
+        resumeTick_ = static_cast<std::uint32_t>(std::max(0.0, std::nearbyint(playPos_)));
+    } else if (playStep_ > 0) {
         // The event is sounding: it goes on if the edit leaves it standing, else it ends.
         sounding_ = *e;
         hasSounding_ = true;
@@ -224,30 +229,26 @@ PlaybackEngine::ListEdit::ListEdit(PlaybackEngine& engine)
     }
 }
 
-PlaybackEngine::ListEdit::~ListEdit() {
-    if (!playing_)
-        return;
-    Song& song = engine_.song_;
+void PlaybackEngine::findPlace() {
     if (hasSounding_) {
-        const int kept = song.findEvent(sounding_.signedTick());
-        if (kept >= 0 && song.songEvents[kept].frets == sounding_.frets &&
-            song.songEvents[kept].strokeDir == sounding_.strokeDir) {
+        const int kept = song_.findEvent(sounding_.signedTick());
+        if (kept >= 0 && song_.songEvents[kept].frets == sounding_.frets &&
+            song_.songEvents[kept].strokeDir == sounding_.strokeDir) {
             // Still standing (perhaps in another slot): its strum and release continue.
-            engine_.playIndex_ = static_cast<std::uint32_t>(kept);
+            playIndex_ = static_cast<std::uint32_t>(kept);
             return;
         }
-        const std::uint8_t channel = engine_.port_.setup().midiChannel;
         for (int s = 0; s < STRING_COUNT; ++s)
             if (sounding_.frets[s] != SILENT)
-                engine_.sendStringOff(sounding_, s, channel);
+                sendStringOff(sounding_, s);
     }
-    const double pos = engine_.playPos_;
-    const std::uint32_t count = std::min<std::uint32_t>(song.eventCount, MAX_EVENTS);
+    const double pos = playPos_;
+    const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
     // Nothing left ahead: rest on the end marker, where the tick runs on as after the last event
     // (and a later edit that puts events ahead finds them from the position).
-    engine_.playIndex_ = std::min(engine_.seekEvent(static_cast<std::int32_t>(resumeTick_)), count);
-    engine_.playPos_ = pos; // seekEvent moves the position; the edit must not
-    engine_.playStep_ = 0;
+    playIndex_ = std::min(seekEvent(static_cast<std::int32_t>(resumeTick_)), count);
+    playPos_ = pos; // seekEvent moves the position; the edit must not
+    playStep_ = 0;
 }
 
 void PlaybackEngine::locateTo(std::int32_t tick) {
@@ -258,6 +259,8 @@ void PlaybackEngine::locateTo(std::int32_t tick) {
         song_.playTick = tick;
         playIndex_ = seekEvent(tick);
         playStep_ = 0;
+        struckOn_.fill(NOT_STRUCK);
+        holdPlace();
         nothingAfter = playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
     }
     PlaybackListener& ui = *listener_;

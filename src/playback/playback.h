@@ -5,9 +5,9 @@
 #include "sound/midi_port.h"
 #include "sound/timer.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 #include <string_view>
 
 namespace cadenzo {
@@ -50,6 +50,12 @@ struct PlayLinePosition {
 };
 
 // Timed playback of the song as strummed chords, and the transport.
+//
+// The song may be edited while it plays, through any path: every callback first looks whether
+// the list changed since the last one (Song::listChanges) and, if so, finds its place again by
+// tick. The sounding event goes on when it still stands at its tick with the same strings,
+// otherwise its notes are released and playback continues with the first event after it. So an
+// edit neither leaves notes hanging, nor skips an event, nor strikes a chord a second time.
 //
 // Thread rules: playOneTick runs on the timer's thread and does all its work under the song's lock;
 // every other member belongs to the window thread and takes the lock where it touches the state
@@ -101,31 +107,6 @@ public:
     // Any thread: the play line the last tick asked for (the tick computes no pixels).
     PlayLinePosition playLine() const;
 
-    // Held by the window around an edit that moves slots of the event list (entering, deleting,
-    // undo, paste). It takes the song's lock for the whole edit; while a timer runs, it finds the
-    // place in the changed list again by tick at the end: the sounding event goes on when it
-    // still stands at its tick with the same strings, otherwise its notes are released and
-    // playback continues with the first event after it. So the tick neither leaves notes
-    // hanging, nor skips an event, nor strikes a chord a second time. Window thread only; the
-    // lock is recursive, but a ListEdit must never be held around stopPlayTimer.
-    class ListEdit {
-    public:
-        explicit ListEdit(PlaybackEngine& engine);
-        ~ListEdit();
-        ListEdit(const ListEdit&) = delete;
-        ListEdit& operator=(const ListEdit&) = delete;
-
-    private:
-        PlaybackEngine& engine_;
-        std::unique_lock<std::recursive_mutex> lock_;
-        bool playing_ = false;
-        // The event whose strings were sounding when the edit began.
-        bool hasSounding_ = false;
-        SongEvent sounding_;
-        // The first tick the tick may play after the edit (unless the sounding event goes on).
-        std::uint32_t resumeTick_ = 0;
-    };
-
     // The tempo in a text: an integer (optionally signed), held to the tempo box's 30..300;
     // false when the text is not an integer. Such a text can only come from a song file, and
     // playback then refuses to start rather than start with a guessed tempo.
@@ -143,7 +124,11 @@ public:
 private:
     static void tickCallback(void* user);
     void notifyTransport(Transport state);
-    void sendStringOff(const SongEvent& e, int s, std::uint8_t channel);
+    void sendStringOff(const SongEvent& e, int s);
+    // Notes where playback stands in the list as it is now; the caller holds the song's lock.
+    void holdPlace();
+    // Finds that place again in the list an edit changed; the caller holds the song's lock.
+    void findPlace();
 
     Song& song_;
     MidiPort& port_;
@@ -163,6 +148,16 @@ private:
     std::uint32_t playIndex_ = 0;
     double playIncrement_ = 0.0;
     std::uint8_t playStep_ = 0;
+    // The channel each string of the event being played was struck on (NOT_STRUCK when it was
+    // not): its note-off goes there, even when the channel was changed since.
+    static constexpr std::uint8_t NOT_STRUCK = 0xFF;
+    std::array<std::uint8_t, STRING_COUNT> struckOn_{};
+    // The place as holdPlace saw it: the list's change count then, the event whose strings were
+    // sounding, and the first tick to play from unless that event goes on.
+    std::uint32_t placeChanges_ = 0;
+    bool hasSounding_ = false;
+    SongEvent sounding_;
+    std::uint32_t resumeTick_ = 0;
 };
 
 } // namespace cadenzo

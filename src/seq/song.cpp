@@ -147,6 +147,7 @@ int Song::findInRange(std::int32_t from, std::int32_t to) const {
 
 bool Song::insertEvent(const SongEvent& event) {
     std::lock_guard lock(mutex);
+    ++listChanges;
     if (event.isEnd())
         return eventCount >= MAX_EVENTS;
     const int found = findEvent(event.signedTick());
@@ -161,6 +162,7 @@ bool Song::insertEvent(const SongEvent& event) {
 
 void Song::clearRange(std::int32_t a, std::int32_t b) {
     std::lock_guard lock(mutex);
+    ++listChanges;
     if (a > b)
         std::swap(a, b);
     for (SongEvent& e : songEvents)
@@ -170,6 +172,7 @@ void Song::clearRange(std::int32_t a, std::int32_t b) {
 
 void Song::sortEvents() {
     std::lock_guard lock(mutex);
+    ++listChanges;
     // Compaction: close the gaps left by deleted slots in one pass, keeping the order; the freed
     // top slots take END_TICK.
     const std::uint32_t count = std::min<std::uint32_t>(eventCount, MAX_EVENTS);
@@ -246,6 +249,7 @@ std::string Song::positionText(std::int32_t t) const {
 
 void Song::resetSong() {
     std::lock_guard lock(mutex);
+    ++listChanges;
     eventCount = 0;
     smfVolume = 100;
     smfReverb = 40;

@@ -119,6 +119,11 @@ struct Song {
 
     std::array<SongEvent, EVENT_SLOTS> songEvents{};
     std::uint32_t eventCount = 0;
+    // Counts the changes that may have moved slots of the list (insertEvent, clearRange,
+    // sortEvents, resetSong; an edit that writes slots itself ends with sortEvents). Written under
+    // `mutex`: the playback tick compares it with the count it last saw and, when it differs,
+    // finds its place in the changed list by tick, whichever way the edit came.
+    std::uint32_t listChanges = 0;
     MeterTable meterTable{};
 
     std::string songName;

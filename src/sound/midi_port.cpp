@@ -24,6 +24,7 @@ MidiStatus MidiPort::midiOpen() {
     if (result != MidiStatus::Ok)
         out_.close();
     out_.reset();
+    forgetSounding();
     return result;
 }
 
@@ -34,21 +35,46 @@ std::string MidiPort::midiOpenMessage(MidiStatus code) const {
     return message;
 }
 
+// A closed device sounds nothing, and a newly opened one was reset.
+void MidiPort::forgetSounding() {
+    std::lock_guard lock(mutex_);
+    sounding_.reset();
+}
+
 void MidiPort::close() {
     out_.close();
+    forgetSounding();
+}
+
+void MidiPort::send(int kind, std::uint8_t channel, int note, std::uint8_t velocity) {
+    if (!isMidiNote(note))
+        return;
+    channel &= 0x0F;
+    velocity &= 0x7F;
+    sounding_[channel * 128u + static_cast<unsigned>(note)] = kind == 1 && velocity != 0;
+    const auto status = static_cast<std::uint8_t>(0x80 + 16 * kind + channel);
+    out_.shortMsg(packShortMsg(status, static_cast<std::uint8_t>(note), velocity));
 }
 
 void MidiPort::noteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity) {
-    if (!isMidiNote(note))
-        return;
-    const auto status = static_cast<std::uint8_t>(0x80 + 16 * kind + (channel & 0x0F));
-    out_.shortMsg(packShortMsg(status, static_cast<std::uint8_t>(note), velocity & 0x7F));
+    std::lock_guard lock(mutex_);
+    send(kind, channel, note, velocity);
 }
 
 void MidiPort::allNoteOff() {
-    const std::uint8_t channel = setup_.midiChannel;
+    std::lock_guard lock(mutex_);
+    // The current channel goes first, whatever sounds: a session that never changed its channel
+    // sends exactly the 128 note-offs it always did.
+    const std::uint8_t current = setup_.midiChannel & 0x0F;
     for (int note = 0; note < 128; ++note)
-        noteOut(0, channel, note, 0);
+        send(0, current, note, 0);
+    for (std::uint8_t channel = 0; channel < 16; ++channel) {
+        bool sounds = false;
+        for (unsigned key = 0; key < 128 && !sounds; ++key)
+            sounds = sounding_[channel * 128u + key];
+        for (int note = 0; note < 128 && sounds; ++note)
+            send(0, channel, note, 0);
+    }
 }
 
 void MidiPort::soundString(const Guitar& guitar, int s) {

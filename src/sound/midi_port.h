@@ -3,7 +3,9 @@
 #include "model/midi_setup.h"
 #include "sound/midi_out.h"
 
+#include <bitset>
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace cadenzo {
@@ -15,6 +17,8 @@ struct Guitar;
 const char* midiOpenWarning(MidiStatus code);
 
 // The program's one output handle and the operations every player sends through.
+// It remembers which channel and key each sounding note went to, so that a note struck before the
+// channel was changed is still ended where it sounds.
 // Thread rules: noteOut, allNoteOff and programChange are safe from any thread; midiOpen and
 // Close belong to the window thread.
 class MidiPort {
@@ -32,6 +36,7 @@ public:
     // would be read as a status byte by the device.
     void noteOut(int kind, std::uint8_t channel, int note, std::uint8_t velocity);
     // 128 note-offs, notes 0..127 ascending, velocity 0: the program's way to silence the guitar.
+    // Sent on the current channel, then likewise on every other channel a note still sounds on.
     void allNoteOff();
     // Re-attacks string s of the guitar: note-off, then note-on at midiVelocity.
     void soundString(const Guitar& guitar, int s);
@@ -44,8 +49,15 @@ public:
     MidiStatus midiOpenResult = MidiStatus::Ok;
 
 private:
+    // The caller holds mutex_.
+    void send(int kind, std::uint8_t channel, int note, std::uint8_t velocity);
+    void forgetSounding();
+
     MidiOut& out_;
     MidiSetup& setup_;
+    // Held from the record of a note to its message, so the record follows the device's order.
+    std::mutex mutex_;
+    std::bitset<16 * 128> sounding_; // channel * 128 + key: a note-on sent and not yet ended
 };
 
 } // namespace cadenzo

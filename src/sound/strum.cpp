@@ -3,6 +3,7 @@
 #include "model/guitar.h"
 
 #include <algorithm>
+#include <thread>
 
 namespace cadenzo {
 
@@ -13,6 +14,11 @@ constexpr std::uint8_t STEPS = STRING_COUNT; // ticks that sound a string; the n
 Strummer::~Strummer() {
     if (const std::uint32_t id = strokeTimerId_.exchange(0); id != 0)
         timer_.killEvent(id);
+    // The stroke's last tick takes the id itself and stops its own timer, which nobody then
+    // waits for: it may still be silencing through the port. It is a short wait, and the tick
+    // waits for nothing the window thread holds.
+    while (ending_.load())
+        std::this_thread::yield();
 }
 
 void Strummer::startStroke(std::uint8_t mode) {
@@ -69,6 +75,8 @@ void Strummer::Tick() {
     }
 
     // With the step at 6 no release can change the mode any more: it silences by itself.
+    // Marked before the id is taken, so a destructor that finds no id waits for the end.
+    ending_.store(true);
     const std::uint32_t id = strokeTimerId_.exchange(0);
     if (id != 0)
         timer_.killEvent(id);
@@ -79,6 +87,7 @@ void Strummer::Tick() {
     const std::uint32_t period = strokePeriod_.exchange(0);
     if (period != 0)
         timer_.endPeriod(period);
+    ending_.store(false); // the last touch of this strummer
 }
 
 void Strummer::strum(Direction direction, Release release) {

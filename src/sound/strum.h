@@ -25,8 +25,9 @@ class Strummer {
 public:
     Strummer(Timer& timer, MidiPort& port, const Guitar& guitar)
         : timer_(timer), port_(port), guitar_(guitar) {}
-    // A stroke still running when the program ends is stopped: its ticks would otherwise reach a
-    // strummer, port and guitar that are gone.
+    // A stroke still running when the program ends is stopped, and a last tick already ending
+    // it is waited for: its ticks would otherwise reach a strummer, port and guitar that are gone.
+    // Never called from the strummer's own tick.
     ~Strummer();
     Strummer(const Strummer&) = delete;
     Strummer& operator=(const Strummer&) = delete;
@@ -71,6 +72,7 @@ private:
     std::atomic<std::uint32_t> strokePeriod_{0};
     std::atomic<std::uint32_t> strokeTimerId_{0};
     std::atomic<std::uint16_t> state_{0}; // step 0 at start; 6 after every finished stroke
+    std::atomic<bool> ending_{false};     // the stroke's last tick is running
 };
 
 } // namespace cadenzo

@@ -44,10 +44,12 @@ protected:
         guitar.updateStringNotes();
     }
 
-    // Chooses the capture port among Cadenzo's devices and, if `open`, opens it.
-    void OpenPeer(bool open = true) {
-        const std::string wanted = "JACK: " + capture.portName();
+    // Chooses the port of `peer` (by default the capture) among Cadenzo's devices and, if
+    // `open`, opens it.
+    void OpenPeer(bool open = true, const JackCapture* peer = nullptr) {
+        const std::string wanted = "JACK: " + (peer ? peer : &capture)->portName();
         std::string name;
+        setup.midiDevice = 0;
         for (unsigned d = 1; d < out.deviceCount() && setup.midiDevice == 0; ++d)
             if (out.deviceName(d, name) == MidiStatus::Ok && wanted.rfind(name, 0) == 0)
                 setup.midiDevice = static_cast<std::uint8_t>(d);
@@ -98,21 +100,26 @@ TEST_F(JackPeer, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
     port.close();
 }
 
-TEST_F(JackPeer, ResetEndsEveryNoteThePeerWasSent) {
+// Fixed fault: switching to another device left the notes sounding on the one switched from.
+TEST_F(JackPeer, SwitchingAwayEndsEveryNoteThePeerWasSent) {
     OpenPeer();
+    JackCapture other;
+    std::string error;
+    ASSERT_TRUE(other.Open(server_->name(), "cadenzo-other", error)) << error;
     const auto got = Deliver(
         [&] {
             port.noteOut(1, 2, 60, 90);
             port.noteOut(1, 5, 40, 90);
             port.noteOut(0, 5, 40, 0);
-            out.reset();
+            port.close();
+            OpenPeer(true, &other);
         },
         4);
     std::this_thread::sleep_for(100ms); // nothing else may follow
     ASSERT_EQ(got.size(), 4u);
     EXPECT_EQ(got[0].bytes[0], 0x92); // sent right after the open, and not lost
     EXPECT_EQ((std::pair<int, int>(got[3].bytes[0], got[3].bytes[1])), std::pair(0x82, 60))
-        << "the reset: only the note still sounding";
+        << "only the note still sounding is ended";
     port.close();
 }
 

@@ -225,6 +225,9 @@ void RtMidiPorts::reset() {
 void RtMidiPorts::close() {
     if (!sender_)
         return;
+    // An external synthesizer keeps sounding whatever it was not told to end, also after Cadenzo
+    // has switched to another device.
+    reset();
     sender_->closePort();
     sender_.reset();
     openName_.clear();

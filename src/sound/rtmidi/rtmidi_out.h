@@ -32,6 +32,7 @@ public:
     void shortMsg(std::uint32_t message) override;
     // Note-offs for every note this device was sent a note-on for and has not ended.
     void reset() override;
+    // Ends the notes still sounding (as reset does) before the port closes.
     void close() override;
     // Lists the ports afresh.
     unsigned deviceCount() const override;
