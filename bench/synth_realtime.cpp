@@ -3,8 +3,8 @@
 // the audio driver that asks for 128-frame periods at 48 kHz on absolute deadlines. Every 10 s
 // the window thread changes to a program not heard yet (sustained ones: organs, accordion,
 // choir, so a note left sounding stays audible), and the audio thread stalls twice, for 50 ms and
-// for 300 ms, after which its periods follow on the later time as after a driver's restart.
-// Reports the open time and memory, the longest callback and the periods over the 2.67 ms
+// for 300 ms near the end, after which its periods follow on the later time as after a driver's
+// restart. Reports the open time and memory, the longest callback and the periods over the 2.67 ms
 // budget, and the output level 4 s after the last note-off. Figures only.
 #include "playback/playback.h"
 #include "sequence_view_song.h"
@@ -40,7 +40,9 @@ struct Stall {
     double atSeconds;
     std::int64_t ns;
 };
-constexpr std::array<Stall, 2> STALLS{{{25.0, 50'000'000}, {45.0, 300'000'000}}};
+// The second stall comes 0.3 s before the song's last note-off (66.7 s): the notes struck
+// around it end after it.
+constexpr std::array<Stall, 2> STALLS{{{30.0, 50'000'000}, {66.4, 300'000'000}}};
 
 std::int64_t NowNs() {
     timespec ts{};

@@ -9,9 +9,13 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <filesystem>
 #include <numeric>
 #include <random>
+#include <string>
+#include <unistd.h>
 
 namespace cadenzo::test {
 namespace {
@@ -128,6 +132,53 @@ TEST(FluidMidiOut, AFailedOpenNamesWhatWasTriedAndTheWayOut) {
     check({.drivers = {}, .soundFonts = {"/nonexistent/a.sf2", "/nonexistent/b.sf2"}},
           MidiStatus::NoSoundFont, "/nonexistent/a.sf2, /nonexistent/b.sf2");
     check({.drivers = {"warp-drive"}}, MidiStatus::NoAudio, "Drivers tried: warp-drive: ");
+}
+
+// Twelve organ notes of 100 ms, each on a key of its own, with the audio thread stalled for 300 ms
+// among them (its output then restarts 300 ms later) from 3, 4.5 or 40 ms after a note-on: every
+// note still ends, so the output is silent 4 s after the last note-off.
+TEST(FluidMidiOut, EveryNoteEndsAfterAStallOfTheAudioThread) {
+    constexpr double NS_PER_FRAME = 1e9 / 48000;
+    for (const double afterNoteOn : {3e6, 4.5e6, 40e6}) {
+        FluidMidiOut synth({.drivers = {}, .effects = false});
+        ASSERT_EQ(synth.open(0), MidiStatus::Ok);
+        std::vector<std::pair<std::int64_t, std::uint32_t>> sent{{0, 0x0013C0}}; // church organ
+        for (std::uint8_t i = 0; i < 12; ++i) {
+            sent.emplace_back(200'000'000 + i * 100'000'000, packShortMsg(0x90, 48 + i, 100));
+            sent.emplace_back(300'000'000 + i * 100'000'000, packShortMsg(0x80, 48 + i, 0));
+        }
+        std::stable_sort(sent.begin(), sent.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::array<float, 128> left{}, right{};
+        float peak = 0;
+        std::size_t next = 0;
+        for (std::int64_t frame = 0; frame < 6 * 48000; frame += 128) {
+            double now = static_cast<double>(frame) * NS_PER_FRAME;
+            now += now >= 700e6 + afterNoteOn ? 300e6 : 0;
+            for (; next < sent.size() && sent[next].first <= now; ++next)
+                synth.shortMsgAt(sent[next].second, sent[next].first);
+            synth.renderPeriodAt(128, left.data(), right.data(), std::llround(now));
+            for (std::size_t i = 0; i < 128 && frame >= 6 * 48000 - 4800; ++i)
+                peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+        }
+        EXPECT_LT(peak, 3e-5f) << "stall " << afterNoteOn / 1e6 << " ms after a note-on"; // -90 dB
+    }
+}
+
+// A program's samples are read when its change is sent, not when the audio thread plays it: the
+// note after the change sounds though the SoundFont file is gone by then.
+TEST(FluidMidiOut, AProgramIsLoadedWhenItsChangeIsSent) {
+    const auto font = std::filesystem::temp_directory_path() /
+                      ("cadenzo-font-" + std::to_string(::getpid()) + ".sf2");
+    std::filesystem::create_symlink(defaultSoundFonts().front(), font);
+    FluidMidiOut synth({.drivers = {}, .soundFonts = {font.string()}, .effects = false});
+    ASSERT_EQ(synth.open(0), MidiStatus::Ok);
+    synth.shortMsg(0x0013C0); // church organ, whose samples open() did not read
+    std::filesystem::remove(font);
+    synth.shortMsg(NOTE_ON);
+    std::vector<float> audio(2 * 4800);
+    synth.render(audio.data(), 4800);
+    EXPECT_NE(Onset(audio, 0), -1);
 }
 
 } // namespace
