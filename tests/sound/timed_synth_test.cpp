@@ -69,10 +69,9 @@ std::vector<std::int64_t> OnsetErrors(bool staggered, std::int64_t lead) {
         synth.schedule(frames.back() + 1000, SOUND_OFF);
     }
     std::vector<float> audio(2 * 60 * 4800);
-    for (std::int64_t done = 0; done < 60 * 4800;) {
-        const int count = std::min<int>(1 + random() % 700, 60 * 4800 - done);
-        synth.render(audio.data() + 2 * done, count);
-        done += count;
+    for (std::int64_t done = 0, count = 0; done < 60 * 4800; done += count) {
+        count = std::min<std::int64_t>(1 + random() % 700, 60 * 4800 - done);
+        synth.render(audio.data() + 2 * done, static_cast<int>(count));
     }
     EXPECT_EQ(synth.position(), 60 * 4800);
     std::vector<std::int64_t> errors;
@@ -164,16 +163,14 @@ TEST(FluidMidiOut, NotesStartAtTheirFramesInLongerPeriods) {
 TEST(FluidMidiOut, EveryNoteEndsAfterAStallOfTheAudioThread) {
     const auto font = std::filesystem::temp_directory_path() /
                       ("cadenzo-font-" + std::to_string(::getpid()) + ".sf2");
+    // Message k: note k / 2 on (k even) or off (k odd); note n sounds from 0.2 s + n * 0.1 s.
+    const auto due = [](int k) { return std::int64_t{100'000'000} * ((k + 1) / 2 + 2); };
     for (const double afterNoteOn : {3e6, 4.5e6, 40e6}) {
         std::filesystem::create_symlink(defaultSoundFonts().front(), font);
         FluidMidiOut synth({.drivers = {}, .soundFonts = {font.string()}, .effects = false});
         ASSERT_EQ(synth.open(0), MidiStatus::Ok);
         synth.shortMsgAt(0x0013C0, 0); // church organ, whose samples open() did not read
         std::filesystem::remove(font);
-        // Message k: note k / 2 on (k even) or off (k odd); note n sounds from 0.2 s + n * 0.1 s.
-        const auto due = [](int k) {
-            return 200'000'000 + (k + 1) / 2 * std::int64_t{100'000'000};
-        };
         std::array<float, 128> left{}, right{};
         float peak = 0;
         int next = 0;
@@ -181,9 +178,7 @@ TEST(FluidMidiOut, EveryNoteEndsAfterAStallOfTheAudioThread) {
             double now = static_cast<double>(frame) * 1e9 / 48000;
             now += now >= 700e6 + afterNoteOn ? 300e6 : 0;
             for (; next < 24 && due(next) <= now; ++next)
-                synth.shortMsgAt(
-                    packShortMsg(next % 2 ? 0x80 : 0x90, 48 + next / 2, next % 2 ? 0 : 100),
-                    due(next));
+                synth.shortMsgAt(packShortMsg(0x90, 48 + next / 2, next % 2 ? 0 : 100), due(next));
             synth.renderPeriodAt(128, left.data(), right.data(), std::llround(now));
             for (std::size_t i = 0; i < 128 && frame >= 6 * 48000 - 4800; ++i)
                 peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
