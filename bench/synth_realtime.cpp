@@ -44,9 +44,9 @@ struct Stall {
 // around it end after it.
 constexpr std::array<Stall, 2> STALLS{{{30.0, 50'000'000}, {66.4, 300'000'000}}};
 
-std::int64_t NowNs() {
+std::int64_t NowNs(clockid_t clock = CLOCK_MONOTONIC) {
     timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
+    clock_gettime(clock, &ts);
     return std::int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
 }
 
@@ -99,8 +99,10 @@ int main() {
     std::atomic<bool> stop{false};
     std::atomic<std::int64_t> periodsDone{0};
     std::vector<double> took; // each callback, ms
+    std::vector<double> cpu;  // and the processor time it used (less than took when preempted)
     std::vector<float> peaks; // each period's output peak
     took.reserve(40'000);
+    cpu.reserve(40'000);
     peaks.reserve(40'000);
     const std::int64_t start = NowNs() + 50'000'000;
     std::thread audio([&] {
@@ -121,7 +123,9 @@ int main() {
             }
             SleepUntil(start + shift + static_cast<std::int64_t>(period * PERIOD * NS_PER_FRAME));
             const std::int64_t called = NowNs();
+            const std::int64_t used = NowNs(CLOCK_THREAD_CPUTIME_ID);
             synth.renderPeriod(PERIOD, left.data(), right.data());
+            cpu.push_back((NowNs(CLOCK_THREAD_CPUTIME_ID) - used) / 1e6);
             took.push_back((NowNs() - called) / 1e6);
             float peak = 0;
             for (int i = 0; i < PERIOD; ++i)
@@ -161,6 +165,10 @@ int main() {
     const double longest = *std::max_element(took.begin(), took.end());
     const auto over =
         std::count_if(took.begin(), took.end(), [](double ms) { return ms > BUDGET_MS; });
+    std::printf("processor time: longest %.3f ms; %ld periods over the budget\n",
+                *std::max_element(cpu.begin(), cpu.end()),
+                static_cast<long>(std::count_if(cpu.begin(), cpu.end(),
+                                                [](double ms) { return ms > BUDGET_MS; })));
     std::vector<double> sorted = took;
     std::sort(sorted.begin(), sorted.end());
     std::printf("%zu periods of %d frames (%.1f s), song played in %.1f s\n", took.size(), PERIOD,
@@ -169,6 +177,16 @@ int main() {
                 "ms budget\n",
                 sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100], longest,
                 static_cast<long>(over), BUDGET_MS);
+    std::vector<std::size_t> order(took.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::partial_sort(order.begin(), order.begin() + 5, order.end(),
+                      [&](std::size_t a, std::size_t b) { return took[a] > took[b]; });
+    std::printf("longest callbacks:");
+    for (std::size_t i = 0; i < 5; ++i)
+        std::printf(" %.3f ms (%.3f ms processor) at %.2f s;", took[order[i]], cpu[order[i]],
+                    order[i] * PERIOD / RATE);
+    std::printf("\n");
     float tail = 0;
     for (std::int64_t p = endPeriod + after; p < endPeriod + after + 40; ++p)
         tail = std::max(tail, peaks[static_cast<std::size_t>(p)]);
