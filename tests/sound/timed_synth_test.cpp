@@ -49,9 +49,10 @@ std::vector<float> PlainNote(const std::string& font, int frames, bool effects =
     return audio;
 }
 
-double Energy(const std::vector<float>& audio, std::int64_t from, int frames) {
-    const auto first = audio.begin() + 2 * from;
-    return std::inner_product(first, first + 2 * frames, first, 0.0);
+// The energy of 90000 frames from the first audible one at or after `from`.
+double Energy(const std::vector<float>& audio, std::int64_t from) {
+    const auto first = audio.begin() + 2 * Onset(audio, from);
+    return std::inner_product(first, first + 2 * 90000, first, 0.0);
 }
 
 // Notes at random frames, rendered in random chunk sizes; each note's onset error in frames.
@@ -99,7 +100,8 @@ TEST(TimedSynth, NotesStartWithinTwoFramesOfTheirFrame) {
 // Reverb and chorus rest while a synthesizer is silent and sound again with its next note.
 TEST(TimedSynth, EffectsComeBackForANoteAfterSilence) {
     const std::string font = defaultSoundFonts().front();
-    const std::vector<float> wet = PlainNote(font, 96000, true), dry = PlainNote(font, 96000);
+    const double wet = Energy(PlainNote(font, 96000, true), 0),
+                 dry = Energy(PlainNote(font, 96000), 0);
     TimedSynth synth({});
     ASSERT_EQ(synth.open(), MidiStatus::Ok);
     synth.schedule(0, NYLON_GUITAR);
@@ -108,10 +110,7 @@ TEST(TimedSynth, EffectsComeBackForANoteAfterSilence) {
     synth.schedule(3 * 48000, NOTE_ON);
     std::vector<float> audio(2 * 5 * 48000);
     synth.render(audio.data(), 5 * 48000);
-    const double energy = Energy(audio, Onset(audio, 3 * 48000 - 100), 90000);
-    const double wetEnergy = Energy(wet, Onset(wet, 0), 90000);
-    const double dryEnergy = Energy(dry, Onset(dry, 0), 90000);
-    EXPECT_NEAR(energy, wetEnergy, std::fabs(wetEnergy - dryEnergy) / 4);
+    EXPECT_NEAR(Energy(audio, 3 * 48000 - 100), wet, std::fabs(wet - dry) / 4);
 }
 
 // The built-in synthesizer that cannot play says why and what to do under "Midi Open Error".
@@ -156,10 +155,10 @@ TEST(FluidMidiOut, NotesStartAtTheirFramesInLongerPeriods) {
     EXPECT_LE(*high - *low, 4) << *low << " to " << *high << " frames";
 }
 
-// Twelve organ notes of 100 ms, each on a key of its own, with the audio thread stalled for 300 ms
-// among them (its output then restarts 300 ms later) from 3, 4.5 or 40 ms after a note-on: every
-// note still ends, so the output is silent 4 s after the last note-off. The organ's samples are
-// read when its program change is sent: the SoundFont file is gone by the time it is played.
+// Twelve organ notes of 100 ms on keys of their own, the audio thread stalled for 300 ms (its
+// output then restarts 300 ms later) 3, 4.5 or 40 ms after a note-on: every note ends, silent 4 s
+// after. The organ's samples are read when its change is sent: the SoundFont is gone when it is
+// played.
 TEST(FluidMidiOut, EveryNoteEndsAfterAStallOfTheAudioThread) {
     const auto font = std::filesystem::temp_directory_path() /
                       ("cadenzo-font-" + std::to_string(::getpid()) + ".sf2");
