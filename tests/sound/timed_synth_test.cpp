@@ -9,9 +9,13 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <filesystem>
 #include <numeric>
 #include <random>
+#include <string>
+#include <unistd.h>
 
 namespace cadenzo::test {
 namespace {
@@ -45,9 +49,10 @@ std::vector<float> PlainNote(const std::string& font, int frames, bool effects =
     return audio;
 }
 
-double Energy(const std::vector<float>& audio, std::int64_t from, int frames) {
-    const auto first = audio.begin() + 2 * from;
-    return std::inner_product(first, first + 2 * frames, first, 0.0);
+// The energy of 90000 frames from the first audible one at or after `from`.
+double Energy(const std::vector<float>& audio, std::int64_t from) {
+    const auto first = audio.begin() + 2 * Onset(audio, from);
+    return std::inner_product(first, first + 2 * 90000, first, 0.0);
 }
 
 // Notes at random frames, rendered in random chunk sizes; each note's onset error in frames.
@@ -65,10 +70,9 @@ std::vector<std::int64_t> OnsetErrors(bool staggered, std::int64_t lead) {
         synth.schedule(frames.back() + 1000, SOUND_OFF);
     }
     std::vector<float> audio(2 * 60 * 4800);
-    for (std::int64_t done = 0; done < 60 * 4800;) {
-        const int count = std::min<int>(1 + random() % 700, 60 * 4800 - done);
-        synth.render(audio.data() + 2 * done, count);
-        done += count;
+    for (std::int64_t done = 0, count = 0; done < 60 * 4800; done += count) {
+        count = std::min<std::int64_t>(1 + random() % 700, 60 * 4800 - done);
+        synth.render(audio.data() + 2 * done, static_cast<int>(count));
     }
     EXPECT_EQ(synth.position(), 60 * 4800);
     std::vector<std::int64_t> errors;
@@ -96,7 +100,8 @@ TEST(TimedSynth, NotesStartWithinTwoFramesOfTheirFrame) {
 // Reverb and chorus rest while a synthesizer is silent and sound again with its next note.
 TEST(TimedSynth, EffectsComeBackForANoteAfterSilence) {
     const std::string font = defaultSoundFonts().front();
-    const std::vector<float> wet = PlainNote(font, 96000, true), dry = PlainNote(font, 96000);
+    const double wet = Energy(PlainNote(font, 96000, true), 0),
+                 dry = Energy(PlainNote(font, 96000), 0);
     TimedSynth synth({});
     ASSERT_EQ(synth.open(), MidiStatus::Ok);
     synth.schedule(0, NYLON_GUITAR);
@@ -105,10 +110,7 @@ TEST(TimedSynth, EffectsComeBackForANoteAfterSilence) {
     synth.schedule(3 * 48000, NOTE_ON);
     std::vector<float> audio(2 * 5 * 48000);
     synth.render(audio.data(), 5 * 48000);
-    const double energy = Energy(audio, Onset(audio, 3 * 48000 - 100), 90000);
-    const double wetEnergy = Energy(wet, Onset(wet, 0), 90000);
-    const double dryEnergy = Energy(dry, Onset(dry, 0), 90000);
-    EXPECT_NEAR(energy, wetEnergy, std::fabs(wetEnergy - dryEnergy) / 4);
+    EXPECT_NEAR(Energy(audio, 3 * 48000 - 100), wet, std::fabs(wet - dry) / 4);
 }
 
 // The built-in synthesizer that cannot play says why and what to do under "Midi Open Error".
@@ -128,6 +130,60 @@ TEST(FluidMidiOut, AFailedOpenNamesWhatWasTriedAndTheWayOut) {
     check({.drivers = {}, .soundFonts = {"/nonexistent/a.sf2", "/nonexistent/b.sf2"}},
           MidiStatus::NoSoundFont, "/nonexistent/a.sf2, /nonexistent/b.sf2");
     check({.drivers = {"warp-drive"}}, MidiStatus::NoAudio, "Drivers tried: warp-drive: ");
+}
+
+// A driver that grants periods of 1536 frames, twelve times those asked for: notes due anywhere
+// in a period still start at the frames of their due times, all with the same delay.
+TEST(FluidMidiOut, NotesStartAtTheirFramesInLongerPeriods) {
+    FluidMidiOut synth({.drivers = {}, .effects = false});
+    ASSERT_EQ(synth.open(0), MidiStatus::Ok);
+    synth.shortMsgAt(NYLON_GUITAR, 0);
+    std::vector<float> audio(2 * 40 * 4800), left(1536), right(1536);
+    std::vector<std::int64_t> notes{4817}, delays;
+    for (std::int64_t frame = 0; frame + 1536 <= 40 * 4800; frame += 1536) {
+        for (; notes.back() <= frame; notes.push_back(notes.back() + 5131)) {
+            synth.shortMsgAt(NOTE_ON, std::llround(notes.back() * 1e9 / 48000));
+            synth.shortMsgAt(SOUND_OFF, std::llround((notes.back() + 1000) * 1e9 / 48000));
+        }
+        synth.renderPeriodAt(1536, left.data(), right.data(), std::llround(frame * 1e9 / 48000));
+        for (std::size_t i = 0; i < 1536; ++i)
+            audio[2 * (static_cast<std::size_t>(frame) + i)] = left[i];
+    }
+    for (std::size_t n = 0; n + 1 < notes.size(); ++n)
+        delays.push_back(Onset(audio, notes[n] - 100) - notes[n]);
+    const auto [low, high] = std::minmax_element(delays.begin(), delays.end());
+    EXPECT_LE(*high - *low, 4) << *low << " to " << *high << " frames";
+}
+
+// Twelve organ notes of 100 ms on keys of their own, the audio thread stalled for 300 ms (its
+// output then restarts 300 ms later) 3, 4.5 or 40 ms after a note-on: every note ends, silent 4 s
+// after. The organ's samples are read when its change is sent: the SoundFont is gone when it is
+// played.
+TEST(FluidMidiOut, EveryNoteEndsAfterAStallOfTheAudioThread) {
+    const auto font = std::filesystem::temp_directory_path() /
+                      ("cadenzo-font-" + std::to_string(::getpid()) + ".sf2");
+    // Message k: note k / 2 on (k even) or off (k odd); note n sounds from 0.2 s + n * 0.1 s.
+    const auto due = [](int k) { return std::int64_t{100'000'000} * ((k + 1) / 2 + 2); };
+    for (const double afterNoteOn : {3e6, 4.5e6, 40e6}) {
+        std::filesystem::create_symlink(defaultSoundFonts().front(), font);
+        FluidMidiOut synth({.drivers = {}, .soundFonts = {font.string()}, .effects = false});
+        ASSERT_EQ(synth.open(0), MidiStatus::Ok);
+        synth.shortMsgAt(0x0013C0, 0); // church organ, whose samples open() did not read
+        std::filesystem::remove(font);
+        std::array<float, 128> left{}, right{};
+        float peak = 0;
+        int next = 0;
+        for (std::int64_t frame = 0; frame < 6 * 48000; frame += 128) {
+            double now = static_cast<double>(frame) * 1e9 / 48000;
+            now += now >= 700e6 + afterNoteOn ? 300e6 : 0;
+            for (; next < 24 && due(next) <= now; ++next)
+                synth.shortMsgAt(packShortMsg(0x90, 48 + next / 2, next % 2 ? 0 : 100), due(next));
+            synth.renderPeriodAt(128, left.data(), right.data(), std::llround(now));
+            for (std::size_t i = 0; i < 128 && frame >= 6 * 48000 - 4800; ++i)
+                peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+        }
+        EXPECT_LT(peak, 3e-5f) << "stall " << afterNoteOn / 1e6 << " ms after a note-on"; // -90 dB
+    }
 }
 
 } // namespace

@@ -8,13 +8,14 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
-#include <limits>
 
 namespace cadenzo {
 
 FluidMidiOut::FluidMidiOut() : FluidMidiOut(Options{}) {}
 
-FluidMidiOut::FluidMidiOut(Options options) : options_(std::move(options)) {
+FluidMidiOut::FluidMidiOut(Options options)
+    : options_(std::move(options)),
+      clock_(options_.sampleRate, options_.periodSize * std::max(options_.periods, 1)) {
     quietFluidLogs();
 }
 
@@ -36,6 +37,13 @@ std::int64_t SteadyNs() {
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
+
+// Frames rendered at a time in a period: a driver may grant longer periods than asked for.
+constexpr int PERIOD_CHUNK = 1024;
+// How long a sender waits for room in a full queue: a few periods of a running audio thread;
+// longer for a message that ends notes.
+constexpr std::chrono::microseconds PATIENCE{20'000};
+constexpr std::chrono::microseconds RELEASE_PATIENCE{200'000};
 
 // FluidSynth's audio thread asks for each period here.
 int RenderPeriod(void* data, int len, int /*nfx*/, float* /*fx*/[], int nout, float* out[]) {
@@ -79,11 +87,14 @@ MidiStatus FluidMidiOut::open(unsigned device) {
         close();
         return loaded;
     }
-    blockEarliest_ = lastBlockEarliest_ = std::numeric_limits<double>::infinity();
-    periodsSeen_ = 0;
-    queue_.reserve(1024);
-    taken_.reserve(1024);
-    stereo_.assign(2 * static_cast<std::size_t>(options_.periodSize), 0.0f);
+    clock_.restart();
+    longestPeriod_ = options_.periodSize;
+    leadFrames_ = options_.scheduleFrames;
+    for (auto& keys : keyFrame_)
+        keys.fill(0);
+    channelFrame_.fill(0);
+    anyFrame_.fill(0);
+    stereo_.assign(2 * static_cast<std::size_t>(std::max(options_.periodSize, PERIOD_CHUNK)), 0.0f);
 
     if (!options_.drivers.empty()) {
         settings_ = new_fluid_settings();
@@ -123,24 +134,36 @@ MidiStatus FluidMidiOut::open(unsigned device) {
     return MidiStatus::Ok;
 }
 
-void FluidMidiOut::send(std::uint32_t message) {
-    // A message from a timer tick is due when the tick was, however late its thread ran; the
-    // synthesizer orders messages by their due frames.
-    const std::int64_t due = runningTickDueNs();
-    std::lock_guard lock(queueMutex_);
-    queue_.push_back({due != 0 ? due : SteadyNs(), message});
+void FluidMidiOut::send(std::uint32_t message, std::int64_t dueNs) {
+    const int kind = message & 0xF0;
+    if (kind == 0xC0)
+        synth_->prepareProgram(message & 0x0F, (message >> 8) & 0x7F);
+    // A lost note-off leaves a note sounding for good: its sender waits longer for room.
+    const int data1 = (message >> 8) & 0x7F;
+    const bool ends = kind == 0x80 || (kind == 0x90 && (message >> 16 & 0x7F) == 0) ||
+                      (kind == 0xB0 && (data1 == 120 || data1 == 123));
+    if (!queue_.push({dueNs, message}, ends ? RELEASE_PATIENCE : PATIENCE))
+        ++dropped_;
 }
 
 void FluidMidiOut::shortMsg(std::uint32_t message) {
+    // A message from a timer tick is due when the tick was, however late its thread ran; the
+    // synthesizer orders messages by their due frames.
+    const std::int64_t due = runningTickDueNs();
+    shortMsgAt(message, due != 0 ? due : SteadyNs());
+}
+
+void FluidMidiOut::shortMsgAt(std::uint32_t message, std::int64_t dueNs) {
     if (synth_ != nullptr)
-        send(message);
+        send(message, dueNs);
 }
 
 void FluidMidiOut::reset() {
     if (synth_ == nullptr)
         return;
+    const std::int64_t now = SteadyNs();
     for (std::uint8_t channel = 0; channel < 16; ++channel)
-        send(packShortMsg(0xB0 | channel, 120, 0)); // all sound off
+        send(packShortMsg(0xB0 | channel, 120, 0), now); // all sound off
 }
 
 void FluidMidiOut::close() {
@@ -153,67 +176,78 @@ void FluidMidiOut::close() {
     synth_.reset();
     voices_ = 0;
     driver_.clear();
-    std::lock_guard lock(queueMutex_);
-    queue_.clear();
+    for (TimedMessage left; queue_.tryPop(left);) {
+    }
 }
 
 double FluidMidiOut::latencyMs() const {
     if (synth_ == nullptr)
         return 0;
     const int buffered = audio_ != nullptr ? options_.periodSize * options_.periods : 0;
-    return 1000.0 * (buffered + options_.scheduleFrames) / options_.sampleRate;
+    return 1000.0 * (buffered + leadFrames_) / options_.sampleRate;
 }
 
 int FluidMidiOut::activeVoices() const {
     return voices_;
 }
 
-void FluidMidiOut::takeQueue() {
-    std::lock_guard lock(queueMutex_);
-    taken_.swap(queue_);
+std::int64_t FluidMidiOut::orderedFrame(std::uint32_t message, std::int64_t frame) {
+    const int kind = message & 0xF0;
+    const int channel = message & 0x0F;
+    if (kind >= 0xF0)
+        return frame;
+    std::int64_t& any = anyFrame_[channel];
+    if (kind <= 0xA0) {
+        std::int64_t& key = keyFrame_[channel][(message >> 8) & 0x7F];
+        key = std::max({frame, key, channelFrame_[channel]});
+        any = std::max(any, key);
+        return key;
+    }
+    any = channelFrame_[channel] = std::max(frame, any);
+    return any;
+}
+
+void FluidMidiOut::takeQueue(bool atFrames) {
+    const std::int64_t lead = leadFrames_;
+    TimedMessage sent;
+    while (synth_->room() > 0 && queue_.tryPop(sent)) {
+        const std::int64_t frame =
+            atFrames ? std::llround(clock_.frameAt(sent.dueNs)) + lead : synth_->position();
+        synth_->schedule(orderedFrame(sent.message, frame), sent.message);
+    }
 }
 
 bool FluidMidiOut::render(float* interleaved, int frames) {
     if (synth_ == nullptr || audio_ != nullptr)
         return false;
-    takeQueue();
-    for (const Sent& sent : taken_)
-        synth_->schedule(synth_->position(), sent.message);
-    taken_.clear();
+    takeQueue(false);
     synth_->render(interleaved, frames);
     voices_ = synth_->activeVoices();
     return true;
 }
 
 void FluidMidiOut::renderPeriod(int frames, float* left, float* right) {
-    // Where frame 0 lies on the steady clock. A period is asked for when the sound card needs
-    // it, or later when the thread wakes late, never earlier: so the earliest request of the
-    // last 64 to 128 periods (a third of a second) shows the sound card's clock, unmoved by late
-    // wake-ups, while still following its drift and forgetting the burst of requests a driver
-    // makes at start to fill its buffer.
-    const double nsPerFrame = 1e9 / options_.sampleRate;
-    const double seen =
-        static_cast<double>(SteadyNs()) - static_cast<double>(synth_->position()) * nsPerFrame;
-    blockEarliest_ = std::min(blockEarliest_, seen);
-    clockOffsetNs_ = std::min(lastBlockEarliest_, blockEarliest_);
-    if (++periodsSeen_ % 64 == 0) {
-        lastBlockEarliest_ = blockEarliest_;
-        blockEarliest_ = std::numeric_limits<double>::infinity();
-    }
+    renderPeriodAt(frames, left, right, SteadyNs());
+}
 
-    takeQueue();
-    for (const Sent& sent : taken_) {
-        const double frame = (static_cast<double>(sent.ns) - clockOffsetNs_) / nsPerFrame;
-        synth_->schedule(std::llround(frame) + options_.scheduleFrames, sent.message);
+void FluidMidiOut::renderPeriodAt(int frames, float* left, float* right, std::int64_t nowNs) {
+    if (frames > longestPeriod_) {
+        // Messages sent just after a period's request wait a whole period to be taken.
+        longestPeriod_ = frames;
+        leadFrames_ = options_.scheduleFrames + frames - options_.periodSize;
     }
-    taken_.clear();
-
-    if (stereo_.size() < 2 * static_cast<std::size_t>(frames))
-        stereo_.resize(2 * static_cast<std::size_t>(frames)); // a driver with longer periods
-    synth_->render(stereo_.data(), frames);
-    for (int i = 0; i < frames; ++i) {
-        left[i] = stereo_[2 * i];
-        right[i] = stereo_[2 * i + 1];
+    clock_.periodRequested(synth_->position(), nowNs);
+    takeQueue(true);
+    // A period longer than the buffer is rendered in pieces rather than growing it here.
+    const int chunk = static_cast<int>(stereo_.size() / 2);
+    for (int done = 0; done < frames;) {
+        const int count = std::min(chunk, frames - done);
+        synth_->render(stereo_.data(), count);
+        for (int i = 0; i < count; ++i) {
+            left[done + i] = stereo_[2 * i];
+            right[done + i] = stereo_[2 * i + 1];
+        }
+        done += count;
     }
     voices_ = synth_->activeVoices();
 }

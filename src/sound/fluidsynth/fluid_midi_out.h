@@ -1,12 +1,14 @@
 #pragma once
 
 #include "sound/fluidsynth/timed_synth.h"
+#include "sound/frame_clock.h"
+#include "sound/message_queue.h"
 #include "sound/midi_out.h"
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,9 +24,15 @@ namespace cadenzo {
 // or the moment it is sent from any other thread) and sounds at the frame of that time plus a
 // fixed delay (scheduleFrames), so the 37 ms between the strings of a strum reach the audio
 // exactly: neither rounded to the audio thread's periods nor moved by a tick that ran late.
-// Thread rules: shortMsg and reset from any thread (they only queue the message; the audio
-// thread takes the queue); open and close from one thread at a time, never while another thread
-// sends (SystemMidiOut makes sure of that).
+// The audio thread takes no lock and allocates nothing: messages reach it through a lock-free
+// queue of fixed size, a program's samples are read from the SoundFont on the sending thread
+// before its program change is queued, and a message never sounds before an earlier one of its
+// key (nor a channel's program or controller change before that channel's earlier notes), so a
+// note-off can never come before its note-on, whatever the clock estimate does after a stall.
+// Thread rules: shortMsg, shortMsgAt and reset from any thread (they only queue the message;
+// the audio thread takes the queue; a program change first waits for its samples); open and
+// close from one thread at a time, never while another thread sends (SystemMidiOut makes sure of
+// that); renderPeriod and render from the audio thread only.
 class FluidMidiOut : public MidiOut {
 public:
     struct Options {
@@ -40,7 +48,9 @@ public:
         int periods = 3;
         double sampleRate = 48000;
         // The delay from a message's due time to its frame: it covers one period between the
-        // audio thread's wake-ups plus their lateness and a tick's (5.3 ms at 48 kHz).
+        // audio thread's wake-ups plus their lateness and a tick's (5.3 ms at 48 kHz). A driver
+        // that grants longer periods than periodSize lengthens it by the difference, or the
+        // messages of a whole period would be due before the audio thread takes them.
         int scheduleFrames = 256;
     };
 
@@ -56,6 +66,9 @@ public:
     // play.
     MidiStatus open(unsigned device) override;
     void shortMsg(std::uint32_t message) override;
+    // A message due at steady-clock time `dueNs` (shortMsg stamps the running tick's due time,
+    // or the time of the call).
+    void shortMsgAt(std::uint32_t message, std::int64_t dueNs);
     void reset() override;
     void close() override;
     // Why the synthesizer could not play: the SoundFonts looked for, or the audio drivers tried
@@ -69,8 +82,10 @@ public:
     std::string soundFont() const { return synth_ ? synth_->soundFont() : std::string(); }
     const std::string& driver() const { return driver_; }
     // The delay from a message to its sound, in milliseconds: the audio buffered between the
-    // synthesizer and the output plus scheduleFrames.
+    // synthesizer and the output plus the delay to a message's frame.
     double latencyMs() const;
+    // Messages lost because the audio thread took none for longer than a sender waits.
+    std::uint64_t droppedMessages() const { return dropped_; }
     // Renders `frames` stereo frames without an audio driver (interleaved float, for tests):
     // the messages sent since the last call sound from the first frame.
     bool render(float* interleaved, int frames);
@@ -78,16 +93,19 @@ public:
     // of their due times, then `frames` frames are rendered into `left` and `right`. Called by
     // the audio thread (and by a benchmark standing in for it).
     void renderPeriod(int frames, float* left, float* right);
+    // The same with the period asked for at steady-clock time `nowNs` (a simulated clock).
+    void renderPeriodAt(int frames, float* left, float* right, std::int64_t nowNs);
     // Voices sounding now (a note-on starts one or more).
     int activeVoices() const;
 
 private:
-    struct Sent {
-        std::int64_t ns; // steady clock
-        std::uint32_t message;
-    };
-    void takeQueue();
-    void send(std::uint32_t message);
+    // Far more than the ticks send between two periods; MessageQueue::push says what a full
+    // queue does to a sender.
+    static constexpr std::size_t QUEUE_CAPACITY = 4096;
+    void send(std::uint32_t message, std::int64_t dueNs);
+    // Places the queued messages, at most as many as the synthesizer has room for.
+    void takeQueue(bool atFrames);
+    std::int64_t orderedFrame(std::uint32_t message, std::int64_t frame);
 
     Options options_;
     _fluid_hashtable_t* settings_ = nullptr; // the audio driver's
@@ -96,17 +114,19 @@ private:
     std::string driver_;
     std::string failure_;
     std::atomic<int> voices_{0};
+    std::atomic<std::uint64_t> dropped_{0};
+    std::atomic<int> leadFrames_{0}; // due time to frame, as the periods granted need
 
-    // Messages sent and not yet taken by the audio thread, which holds the lock only to swap
-    // the vectors.
-    std::mutex queueMutex_;
-    std::vector<Sent> queue_;
-    std::vector<Sent> taken_;      // the audio thread's
-    std::vector<float> stereo_;    // the audio thread's interleaved period
-    double clockOffsetNs_ = 0;     // steady-clock time of frame 0 as the periods show it
-    double blockEarliest_ = 0;     // its earliest sighting in this block of 64 periods
-    double lastBlockEarliest_ = 0; // and in the block before
-    std::int64_t periodsSeen_ = 0;
+    MessageQueue queue_{QUEUE_CAPACITY};
+    // The audio thread's.
+    FrameClock clock_;
+    std::vector<float> stereo_; // interleaved, one chunk of a period
+    int longestPeriod_ = 0;
+    // The latest frame given to a message of each key, and of each channel's other messages and
+    // of any message on the channel.
+    std::array<std::array<std::int64_t, 128>, 16> keyFrame_{};
+    std::array<std::int64_t, 16> channelFrame_{};
+    std::array<std::int64_t, 16> anyFrame_{};
 };
 
 } // namespace cadenzo

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <mutex>
+#include <thread>
 
 namespace cadenzo {
 
@@ -23,20 +24,42 @@ constexpr int CHUNK = 1024;
 // has no voice and no reverb or chorus tail left: its effects can rest.
 constexpr float INAUDIBLE = 1e-6f;
 constexpr double EFFECTS_IDLE_SECONDS = 0.25;
+// General MIDI's drum channel (10, 0-based 9) takes its programs from the drum kits' bank.
+constexpr int DRUM_CHANNEL = 9;
+// The holder's channels: the 128 programs of bank 0, then the 128 drum kits.
+constexpr int HOLDER_CHANNELS = 256;
 
-std::mutex logMutex;
-std::string lastMessage;
+// FluidSynth's last complaint, kept without a lock and without allocating: FluidSynth may
+// complain on the audio thread. A version number, odd while the text is written, lets a reader on
+// another thread see whether it copied a whole text.
+constexpr std::size_t LOG_CAPACITY = 256;
+std::array<std::atomic<char>, LOG_CAPACITY> logText{};
+std::atomic<unsigned> logVersion{0};
+std::atomic_flag logWriting = ATOMIC_FLAG_INIT;
 // Set while the synthesizers are taken down: FluidSynth then warns of every channel left
 // without a program, which is no news and would hide the error that led there.
 std::atomic<int> logMuted{0};
+
+// Never waits unless `wait`: a complaint that meets another being written is lost.
+void KeepText(const char* text, bool wait) {
+    while (logWriting.test_and_set(std::memory_order_acquire))
+        if (!wait)
+            return;
+    logVersion.fetch_add(1, std::memory_order_acq_rel);
+    std::size_t i = 0;
+    for (; i + 1 < LOG_CAPACITY && text[i] != '\0'; ++i)
+        logText[i].store(text[i], std::memory_order_relaxed);
+    logText[i].store('\0', std::memory_order_relaxed);
+    logVersion.fetch_add(1, std::memory_order_release);
+    logWriting.clear(std::memory_order_release);
+}
 
 // FluidSynth would print to the terminal of a desktop program; its last complaint is kept for
 // the command-line tool instead.
 void keepLog(int level, const char* message, void* /*data*/) {
     if (level > FLUID_WARN || message == nullptr || logMuted > 0)
         return;
-    std::lock_guard lock(logMutex);
-    lastMessage = message;
+    KeepText(message, false);
 }
 
 // alsa-lib reports a missing sound card on the terminal as well.
@@ -55,13 +78,24 @@ void quietFluidLogs() {
 }
 
 std::string fluidLastError() {
-    std::lock_guard lock(logMutex);
-    return lastMessage;
+    for (;;) {
+        const unsigned version = logVersion.load(std::memory_order_acquire);
+        std::string text;
+        for (const std::atomic<char>& c : logText) {
+            const char next = c.load(std::memory_order_relaxed);
+            if (next == '\0')
+                break;
+            text += next;
+        }
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (version % 2 == 0 && logVersion.load(std::memory_order_relaxed) == version)
+            return text;
+        std::this_thread::yield();
+    }
 }
 
 void clearFluidLastError() {
-    std::lock_guard lock(logMutex);
-    lastMessage.clear();
+    KeepText("", true);
 }
 
 const std::vector<std::string>& defaultSoundFonts() {
@@ -84,6 +118,13 @@ TimedSynth::~TimedSynth() {
 void TimedSynth::close() {
     // The SoundFont belongs to the first synthesizer; the others only borrow it.
     ++logMuted;
+    if (holder_ != nullptr) {
+        fluid_synth_remove_sfont(holder_, sharedFont_);
+        delete_fluid_synth(holder_);
+    }
+    holder_ = nullptr;
+    for (std::atomic<bool>& prepared : prepared_)
+        prepared = false;
     for (std::size_t i = synths_.size(); i-- > 0;) {
         if (i > 0 && sharedFont_ != nullptr)
             fluid_synth_remove_sfont(synths_[i], sharedFont_);
@@ -150,8 +191,15 @@ MidiStatus TimedSynth::open() {
         if (i > 0)
             fluid_synth_write_float(synth, i * GRID, silence.data(), 0, 2, silence.data(), 1, 2);
     }
+    fluid_settings_setint(settings_, "synth.midi-channels", HOLDER_CHANNELS);
+    holder_ = new_fluid_synth(settings_);
+    if (holder_ == nullptr ||
+        (holderFont_ = fluid_synth_add_sfont(holder_, sharedFont_)) == FLUID_FAILED) {
+        close();
+        return MidiStatus::Error;
+    }
     scratch_.assign(2 * CHUNK, 0.0f);
-    events_.reserve(1024);
+    events_.reserve(EVENT_CAPACITY);
     soundFont_ = font;
     return MidiStatus::Ok;
 }
@@ -177,6 +225,24 @@ void TimedSynth::schedule(std::int64_t frame, std::uint32_t message) {
         std::upper_bound(events_.begin(), events_.end(), event.apply,
                          [](std::int64_t apply, const Event& e) { return apply < e.apply; });
     events_.insert(at, event);
+}
+
+std::size_t TimedSynth::room() const {
+    return events_.size() < EVENT_CAPACITY ? EVENT_CAPACITY - events_.size() : 0;
+}
+
+void TimedSynth::prepareProgram(int channel, int program) {
+    const bool drums = channel == DRUM_CHANNEL;
+    const int slot = (drums ? 128 : 0) + (program & 0x7F);
+    const auto index = static_cast<std::size_t>(slot);
+    if (holder_ == nullptr || prepared_[index].load(std::memory_order_acquire))
+        return;
+    std::lock_guard lock(fontMutex_);
+    if (prepared_[index].load(std::memory_order_relaxed))
+        return;
+    // A program the SoundFont lacks is not held: FluidSynth then falls back on one it has.
+    fluid_synth_program_select(holder_, slot, holderFont_, drums ? 128 : 0, program & 0x7F);
+    prepared_[index].store(true, std::memory_order_release);
 }
 
 void TimedSynth::dispatch(std::uint32_t message) {
@@ -262,13 +328,21 @@ void TimedSynth::render(float* interleaved, int frames) {
     }
     const std::int64_t end = position_ + frames;
     std::size_t next = 0;
+    std::unique_lock font(fontMutex_, std::defer_lock);
+    bool waiting = false; // a program change waits for a load in progress
     while (true) {
-        while (next < events_.size() && events_[next].apply <= position_)
-            dispatch(events_[next++].message);
+        while (!waiting && next < events_.size() && events_[next].apply <= position_) {
+            const std::uint32_t message = events_[next].message;
+            waiting = (message & 0xF0) == 0xC0 && !font.owns_lock() && !font.try_lock();
+            if (!waiting) {
+                dispatch(message);
+                ++next;
+            }
+        }
         if (position_ >= end)
             break;
         std::int64_t until = end;
-        if (next < events_.size())
+        if (!waiting && next < events_.size())
             until = std::min(until, events_[next].apply);
         const int count = static_cast<int>(std::min<std::int64_t>(until - position_, CHUNK));
         renderChunk(interleaved, count);

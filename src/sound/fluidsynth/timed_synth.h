@@ -3,7 +3,9 @@
 #include "sound/midi_out.h"
 
 #include <array>
+#include <atomic>
 #include <cstdint>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -23,7 +25,8 @@ std::string fluidLastError();
 void clearFluidLastError();
 
 // A FluidSynth General MIDI synthesizer whose messages sound at exact frames of its output.
-// One thread at a time (the real-time path wraps it; the offline renderer owns it).
+// One thread at a time (the real-time path wraps it; the offline renderer owns it), except
+// prepareProgram.
 //
 // FluidSynth renders in blocks of 64 frames and starts a note only at the beginning of a block,
 // so one synthesizer places notes only to within 64 frames (1.33 ms at 48 kHz). Here sixteen
@@ -41,6 +44,8 @@ public:
     static constexpr int BLOCK = 64; // FluidSynth's block: its grid for starting notes
     static constexpr int INSTANCES = 16;
     static constexpr int GRID = BLOCK / INSTANCES; // the grid the note-ons land on
+    // Messages waiting for their frames that fit without allocating.
+    static constexpr std::size_t EVENT_CAPACITY = 4096;
 
     explicit TimedSynth(Options options);
     ~TimedSynth();
@@ -51,8 +56,18 @@ public:
     MidiStatus open();
     // `message` (a packed short MIDI message as MidiOut::shortMsg takes it) sounds at output
     // frame `frame`; a frame at or before position() sounds at the next rendered frame.
-    // Messages for the same frame keep their order.
+    // Messages for the same frame keep their order. The real-time path schedules only while
+    // room() is left, so that neither this nor render allocates on the audio thread; the offline
+    // renderer may schedule more, and the list then grows.
     void schedule(std::int64_t frame, std::uint32_t message);
+    std::size_t room() const;
+    // Reads the samples of program `program` on MIDI channel `channel` (0-based; channel 9
+    // plays drum kits) from the SoundFont and keeps them until the synthesizer closes, so that a
+    // program change rendered later only points its channel at samples in memory: reading them
+    // when the change is rendered would hold up the audio thread for four periods and more. Any
+    // thread but the one rendering, which only tries the lock taken here: a program change that
+    // meets a load in progress waits for the next render, with the messages after it.
+    void prepareProgram(int channel, int program);
     // Renders the next `frames` stereo frames (interleaved float) and advances position().
     void render(float* interleaved, int frames);
     std::int64_t position() const { return position_; }
@@ -90,6 +105,14 @@ private:
     };
     std::vector<Effects> effects_;
     _fluid_sfont_t* sharedFont_ = nullptr;
+    // A synthesizer that never renders: one channel per General MIDI program and drum kit,
+    // holding the programs prepareProgram loaded, so FluidSynth never unloads their samples.
+    // Its selections and the render thread's program changes both count the samples' users, so
+    // they take turns under fontMutex_.
+    _fluid_synth_t* holder_ = nullptr;
+    int holderFont_ = -1;
+    std::mutex fontMutex_;
+    std::array<std::atomic<bool>, 256> prepared_{};
     std::string soundFont_;
     std::int64_t position_ = 0;
     std::vector<Event> events_;  // ordered by apply frame, then by arrival

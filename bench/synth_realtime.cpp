@@ -1,0 +1,195 @@
+// The built-in synthesizer's audio thread under a whole song: the 2000-event song played at
+// tempo 300 (67 s) by the real PlaybackEngine into FluidMidiOut, with a thread standing in for
+// the audio driver that asks for 128-frame periods at 48 kHz on absolute deadlines. Every 10 s
+// the window thread changes to a program not heard yet (sustained ones: organs, accordion,
+// choir, so a note left sounding stays audible), and the audio thread stalls twice, for 50 ms and
+// for 300 ms near the end, after which its periods follow on the later time as after a driver's
+// restart. Reports the open time and memory, the longest callback and the periods over the 2.67 ms
+// budget, and the output level 4 s after the last note-off. Figures only.
+#include "playback/playback.h"
+#include "sequence_view_song.h"
+#include "sound/fluidsynth/fluid_midi_out.h"
+#include "sound/midi_port.h"
+#include "sound/periodic_timer.h"
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
+#include <thread>
+#include <vector>
+
+using namespace cadenzo;
+
+namespace {
+
+constexpr int PERIOD = 128;
+constexpr double RATE = 48000;
+constexpr double NS_PER_FRAME = 1e9 / RATE;
+constexpr double BUDGET_MS = 1000.0 * PERIOD / RATE;
+constexpr std::array<std::uint8_t, 7> PROGRAMS{19, 16, 20, 17, 21, 52, 18};
+struct Stall {
+    double atSeconds;
+    std::int64_t ns;
+};
+// The second stall comes 0.3 s before the song's last note-off (66.7 s): the notes struck
+// around it end after it.
+constexpr std::array<Stall, 2> STALLS{{{30.0, 50'000'000}, {66.4, 300'000'000}}};
+
+std::int64_t NowNs(clockid_t clock = CLOCK_MONOTONIC) {
+    timespec ts{};
+    clock_gettime(clock, &ts);
+    return std::int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
+}
+
+void SleepUntil(std::int64_t ns) {
+    const timespec ts{static_cast<time_t>(ns / 1'000'000'000),
+                      static_cast<long>(ns % 1'000'000'000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
+    }
+}
+
+long ResidentKb() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * 4;
+}
+
+double Db(float level) {
+    return level > 0 ? 20 * std::log10(level) : -999;
+}
+
+} // namespace
+
+int main() {
+    FluidMidiOut::Options options;
+    options.drivers.clear(); // the thread below stands in for the audio driver
+    options.periodSize = PERIOD;
+    options.sampleRate = RATE;
+    FluidMidiOut synth(options);
+    const long before = ResidentKb();
+    const std::int64_t opening = NowNs();
+    if (synth.open(0) != MidiStatus::Ok) {
+        std::printf("Built-in synthesizer: open failed\n");
+        return 1;
+    }
+    std::printf("open %.1f ms, +%ld kB resident\n", (NowNs() - opening) / 1e6,
+                ResidentKb() - before);
+
+    auto song = std::make_unique<Song>();
+    FillProgression(*song, MAX_EVENTS, 80);
+    Guitar guitar;
+    guitar.setTuning(standardTuning);
+    MidiSetup setup;
+    setup.midiProgram = PROGRAMS[0];
+    MidiPort port(synth, setup);
+    PeriodicTimer timer;
+    PlaybackEngine engine(*song, port, guitar, timer);
+
+    std::atomic<bool> stop{false};
+    std::atomic<std::int64_t> periodsDone{0};
+    std::vector<double> took; // each callback, ms
+    std::vector<double> cpu;  // and the processor time it used (less than took when preempted)
+    std::vector<float> peaks; // each period's output peak
+    took.reserve(40'000);
+    cpu.reserve(40'000);
+    peaks.reserve(40'000);
+    const std::int64_t start = NowNs() + 50'000'000;
+    std::thread audio([&] {
+        // An audio driver's thread runs at real-time priority when it may.
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+        sched_param param{};
+        param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 1;
+        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+        std::array<float, PERIOD> left{};
+        std::array<float, PERIOD> right{};
+        std::int64_t shift = 0;
+        std::size_t stall = 0;
+        for (std::int64_t period = 0; !stop; ++period) {
+            if (stall < STALLS.size() &&
+                period * PERIOD >= static_cast<std::int64_t>(STALLS[stall].atSeconds * RATE)) {
+                shift += STALLS[stall].ns;
+                SleepUntil(NowNs() + STALLS[stall++].ns);
+            }
+            SleepUntil(start + shift + static_cast<std::int64_t>(period * PERIOD * NS_PER_FRAME));
+            const std::int64_t called = NowNs();
+            const std::int64_t used = NowNs(CLOCK_THREAD_CPUTIME_ID);
+            synth.renderPeriod(PERIOD, left.data(), right.data());
+            cpu.push_back((NowNs(CLOCK_THREAD_CPUTIME_ID) - used) / 1e6);
+            took.push_back((NowNs() - called) / 1e6);
+            float peak = 0;
+            for (int i = 0; i < PERIOD; ++i)
+                peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
+            peaks.push_back(peak);
+            periodsDone = period + 1;
+        }
+    });
+
+    SleepUntil(start);
+    port.programChange();
+    if (engine.start("300") != PlaybackEngine::StartResult::Started) {
+        std::printf("playback did not start\n");
+        stop = true;
+        audio.join();
+        return 1;
+    }
+    const std::int64_t playing = NowNs();
+    for (std::size_t next = 1; engine.playIndex() < song->eventCount;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        const auto due = static_cast<std::int64_t>(next) * 10'000'000'000;
+        if (next < PROGRAMS.size() && NowNs() - playing >= due) {
+            setup.midiProgram = PROGRAMS[next++];
+            port.programChange();
+        }
+    }
+    // The last note-off is sent by the tick that ended the song; only the timer stops now, so
+    // that no silence sent here covers a note left sounding.
+    engine.stopPlayTimer();
+    const std::int64_t endPeriod = periodsDone;
+    const std::int64_t after = static_cast<std::int64_t>(4.0 * RATE / PERIOD);
+    while (periodsDone < endPeriod + after + 40)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    stop = true;
+    audio.join();
+
+    const double longest = *std::max_element(took.begin(), took.end());
+    const auto over =
+        std::count_if(took.begin(), took.end(), [](double ms) { return ms > BUDGET_MS; });
+    std::printf("processor time: longest %.3f ms; %ld periods over the budget\n",
+                *std::max_element(cpu.begin(), cpu.end()),
+                static_cast<long>(std::count_if(cpu.begin(), cpu.end(),
+                                                [](double ms) { return ms > BUDGET_MS; })));
+    std::vector<double> sorted = took;
+    std::sort(sorted.begin(), sorted.end());
+    std::printf("%zu periods of %d frames (%.1f s), song played in %.1f s\n", took.size(), PERIOD,
+                took.size() * PERIOD / RATE, (NowNs() - playing) / 1e9);
+    std::printf("callback: p50 %.3f ms, p99 %.3f ms, longest %.3f ms; %ld periods over the %.2f "
+                "ms budget\n",
+                sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100], longest,
+                static_cast<long>(over), BUDGET_MS);
+    std::vector<std::size_t> order(took.size());
+    for (std::size_t i = 0; i < order.size(); ++i)
+        order[i] = i;
+    std::partial_sort(order.begin(), order.begin() + 5, order.end(),
+                      [&](std::size_t a, std::size_t b) { return took[a] > took[b]; });
+    std::printf("longest callbacks:");
+    for (std::size_t i = 0; i < 5; ++i)
+        std::printf(" %.3f ms (%.3f ms processor) at %.2f s;", took[order[i]], cpu[order[i]],
+                    order[i] * PERIOD / RATE);
+    std::printf("\n");
+    float tail = 0;
+    for (std::int64_t p = endPeriod + after; p < endPeriod + after + 40; ++p)
+        tail = std::max(tail, peaks[static_cast<std::size_t>(p)]);
+    std::printf("output peak 4 s after the last note-off: %.1f dB (%.2e)\n", Db(tail), tail);
+    return 0;
+}
