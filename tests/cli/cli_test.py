@@ -146,6 +146,20 @@ class Render(CliTest):
         self.assertEqual(sorted(os.listdir(self.dir)), ["out.wav", "song.cz0"])
 
 
+class DeviceAdvice(CliTest):
+    def test_a_synthesizer_that_cannot_play_advises_the_options_of_the_terminal(self):
+        no_audio = dict(os.environ, JACK_DEFAULT_SERVER=f"none-{os.getpid()}", PIPEWIRE_REMOTE="-",
+                        PULSE_SERVER="unix:/none", ALSA_CONFIG_PATH=os.devnull)
+        for args, env, why in [(["strum", "C", "M", "--soundfont", "no.sf2"], None, "for: no.sf2."),
+                               (["play", self.song()], no_audio, "jack: no JACK server is running")]:
+            result = subprocess.run([CLI, *args], capture_output=True, text=True, cwd=self.dir,
+                                    env=env)
+            self.assertEqual((result.returncode, result.stderr.count("\n")), (1, 1), result.stderr)
+            self.assertIn(why, result.stderr)
+            self.assertIn("device with --device N (cadenzo-cli devices lists them).", result.stderr)
+            self.assertNotIn("SetUp", result.stderr)
+
+
 if __name__ == "__main__":
     CLI = os.path.abspath(sys.argv.pop(1))
     unittest.main()
