@@ -69,6 +69,22 @@ TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
     EXPECT_EQ(readSettingsText(usedFile.substr(0, usedFile.size() - 2), "x").values, load.values);
 }
 
+// The device's name is a line after the 26, where a reader of 26 lines never looks: the lines
+// before it (line 15 a bare number) and what they read are those of the file without it.
+TEST(SettingsFile, TheDeviceNameFollowsTheTwentySixLinesAndReadsBackByteForByte) {
+    const std::string named = usedFile + "JACK: cadenzo-peer:in\r\n";
+    const SettingsRead read = readSettingsText(named, "x");
+    ASSERT_TRUE(read.complete()) << read.result.message;
+    EXPECT_EQ(read.values.midiDeviceName, "JACK: cadenzo-peer:in");
+    EXPECT_EQ(settingsText(read.values), named);
+    Settings unnamed = read.values;
+    for (const char* unstorable : {"a\rb", "a\nb", ""}) {
+        unnamed.midiDeviceName = unstorable;
+        EXPECT_EQ(settingsText(unnamed), usedFile) << unstorable;
+    }
+    EXPECT_EQ(readSettingsText(usedFile, "x").values, unnamed);
+}
+
 TEST(SettingsFile, FlagsAreTrueOnlyForExactlyTrueAndBytesKeepTheirLowEightBits) {
     std::string text =
         WithLine(WithLine(WithLine(firstRunSettings, 12, "-1"), 13, "300"), 26, "260");

@@ -151,7 +151,7 @@ class DeviceAdvice(CliTest):
         no_audio = dict(os.environ, JACK_DEFAULT_SERVER=f"none-{os.getpid()}", PIPEWIRE_REMOTE="-",
                         PULSE_SERVER="unix:/none", ALSA_CONFIG_PATH=os.devnull)
         for args, env, why in [(["strum", "C", "M", "--soundfont", "no.sf2"], None, "for: no.sf2."),
-                               (["play", self.song()], no_audio, "jack: no JACK server is running")]:
+                               (["play", self.song()], no_audio, "no JACK server is running")]:
             result = subprocess.run([CLI, *args], capture_output=True, text=True, cwd=self.dir,
                                     env=env)
             self.assertEqual((result.returncode, result.stderr.count("\n")), (1, 1), result.stderr)

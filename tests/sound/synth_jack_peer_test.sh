@@ -14,12 +14,12 @@ wait_for() { # COMMAND: true once it succeeds, false after ten seconds
 }
 jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
 jackd_pid=$!
-wait_for 'jack_lsp >/dev/null 2>&1' || { echo "jackd did not start"; cat "$work/jackd.log"; exit 1; }
+wait_for 'jack_lsp >/dev/null 2>&1' || { echo "no jackd"; cat "$work/jackd.log"; exit 1; }
 "$@" 2>"$work/cli.log" &
 cli_pid=$!
 left="Cadenzo Synthesizer:left"
 wait_for "jack_lsp -c '$left' 2>/dev/null | grep -q system:playback_1" || {
-    echo "the synthesizer's ports did not appear joined to the outputs"; cat "$work/cli.log"; exit 1; }
+    echo "no synthesizer ports joined to the outputs"; cat "$work/cli.log"; exit 1; }
 jack_rec -f "$work/out.wav" -d 5 "$left" "Cadenzo Synthesizer:right" >/dev/null 2>&1 &
 rec_pid=$!
 wait $cli_pid || { echo "cadenzo-cli failed"; cat "$work/cli.log"; exit 1; }
