@@ -9,6 +9,7 @@
 #include "controls/qt_color.h"
 #include "controls/shadow_label.h"
 #include "controls/shine_speed_button.h"
+#include "dialogs/instrument_setup.h"
 #include "files/atomic_file.h"
 #include "files/recovery.h"
 #include "views/fretboard_view.h"
@@ -128,6 +129,8 @@ void MainWindow::start(const QString& fileName) {
     layoutForWidth(); // the neck rule for the width in force, also when no resize event comes
     showPainted();
     markStartup("shown");
+    // The device chosen by name: its number may have moved since the settings were saved.
+    followDeviceName(listOutputDevices(*app_.midiOut).names, app_.midiSetup);
     app_.port.midiOpenResult = app_.port.midiOpen(); // 16
     markStartup("device");
     if (app_.port.midiOpenResult != MidiStatus::Ok)
@@ -432,6 +435,7 @@ Settings MainWindow::currentSettings() const {
     s.midiProgram = app_.midiSetup.midiProgram;
     s.midiVelocity = app_.midiSetup.midiVelocity;
     s.midiDevice = app_.midiSetup.midiDevice;
+    s.midiDeviceName = app_.midiSetup.midiDeviceName;
     s.playOnSetting = playOnSetting();
     s.stayOnTop = stayOnTop();
     s.chordSearch = chordSearch();
@@ -459,6 +463,7 @@ bool MainWindow::saveSettings() {
         app_.midiSetup.midiProgram = d.midiProgram;
         app_.midiSetup.midiVelocity = d.midiVelocity;
         app_.midiSetup.midiDevice = d.midiDevice;
+        app_.midiSetup.midiDeviceName = d.midiDeviceName;
         playOnSettingAction_->setChecked(d.playOnSetting);
         setStayOnTop(d.stayOnTop);
         chordSearchAction_->setChecked(d.chordSearch);
@@ -542,8 +547,9 @@ void MainWindow::setMidiProgram(std::uint8_t v) {
 void MainWindow::setMidiVelocity(std::uint8_t v) {
     app_.midiSetup.midiVelocity = v;
 }
-void MainWindow::setMidiDevice(std::uint8_t v) {
+void MainWindow::setMidiDevice(std::uint8_t v, const std::string& name) {
     app_.midiSetup.midiDevice = v;
+    app_.midiSetup.midiDeviceName = name;
 }
 void MainWindow::checkPlayOnSetting() {
     playOnSettingAction_->setChecked(true);

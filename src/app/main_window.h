@@ -247,7 +247,7 @@ private:
     void setMidiChannel(std::uint8_t channel) override;
     void setMidiProgram(std::uint8_t program) override;
     void setMidiVelocity(std::uint8_t velocity) override;
-    void setMidiDevice(std::uint8_t device) override;
+    void setMidiDevice(std::uint8_t device, const std::string& name) override;
     void checkPlayOnSetting() override;
     void checkStayOnTop() override;
     void checkChordSearch() override;

@@ -40,6 +40,11 @@ public:
         Number(number);
         value = static_cast<std::uint8_t>(number & 0xFF);
     }
+    // A line that may be left out: nothing is noted when it is missing.
+    void Optional(std::string_view& line) {
+        if (!reader_.Next(line))
+            line = {};
+    }
     void Flag(bool& value) {
         std::string_view line;
         if (Text(line))
@@ -71,7 +76,12 @@ private:
     std::vector<std::string> notes_;
 };
 
-// Reads the 26 lines in file order.
+// A device name that reads back as written: no line break, no CR that a line end would take.
+bool isStorableName(std::string_view name) {
+    return name.find_first_of("\r\n") == std::string_view::npos;
+}
+
+// Reads the 26 lines, and the device name after them, in file order.
 void readLines(SettingsLines& lines, Settings& v) {
     std::string_view version;
     lines.Text(version);
@@ -87,6 +97,9 @@ void readLines(SettingsLines& lines, Settings& v) {
     lines.Number(v.widthAgain);
     for (std::uint8_t& string : v.tuning)
         lines.Byte(string);
+    std::string_view name;
+    lines.Optional(name);
+    v.midiDeviceName = isStorableName(name) ? std::string(name) : std::string();
 }
 
 // True when the first line of the file is the version mark of this format.
@@ -120,6 +133,8 @@ std::string settingsText(const Settings& v) {
     appendLine(text, v.widthAgain);
     for (const std::uint8_t value : v.tuning)
         appendLine(text, value);
+    if (!v.midiDeviceName.empty() && isStorableName(v.midiDeviceName))
+        appendLine(text, v.midiDeviceName);
     return text;
 }
 
@@ -178,7 +193,7 @@ void applySettings(const SettingsRead& read, SettingsSink& sink) {
     sink.setMidiChannel(v.midiChannel);
     sink.setMidiProgram(v.midiProgram);
     sink.setMidiVelocity(v.midiVelocity);
-    sink.setMidiDevice(v.midiDevice);
+    sink.setMidiDevice(v.midiDevice, v.midiDeviceName);
     if (v.playOnSetting)
         sink.checkPlayOnSetting();
     if (v.stayOnTop)

@@ -16,7 +16,9 @@ inline constexpr const char* SETTINGS_VERSION = "CZ0200";
 // Name of the settings file in the start folder.
 inline constexpr int SETTINGS_LINES = 26;
 
-// The values of lines 2..26 of "Cadenzo.ini", in file order. Colours are the 32-bit
+// The values of lines 2..27 of "Cadenzo.ini", in file order. Line 27 is there only when the
+// device has a name; a reader of 26 lines never looks at it, so either reader reads the other's
+// file. Colours are the 32-bit
 // colour numbers (red in the low byte, 0x80 in the top byte for a system colour), kept signed as
 // the file writes them.
 struct Settings {
@@ -40,6 +42,7 @@ struct Settings {
     std::int32_t printModeBox = 0;        // line 19: 0 piano roll, 1 TAB and MML
     std::int32_t widthAgain = 422;        // line 20: the window width once more
     Frets tuning = standardTuning;        // lines 21..26, strings 0..5
+    std::string midiDeviceName;           // line 27: the name of line 15's device, if known
 
     bool operator==(const Settings&) const = default;
 };
@@ -59,7 +62,8 @@ struct SettingsRead {
     bool complete() const { return result.ok(); }
 };
 
-// The bytes of the settings file for values: 26 lines, CR LF each, version mark first.
+// The bytes of the settings file for values: 26 lines, CR LF each, version mark first; then the
+// device name, unless it is empty or holds a line break (it would not read back).
 std::string settingsText(const Settings& values);
 
 // Reads settings file bytes. Line 1 is read but not checked here.
@@ -102,7 +106,7 @@ public:
     virtual void setMidiChannel(std::uint8_t channel) = 0;
     virtual void setMidiProgram(std::uint8_t program) = 0;
     virtual void setMidiVelocity(std::uint8_t velocity) = 0;
-    virtual void setMidiDevice(std::uint8_t device) = 0;
+    virtual void setMidiDevice(std::uint8_t device, const std::string& name) = 0;
     // Called only for a line that is exactly "True"; any other line leaves the item as it is.
     virtual void checkPlayOnSetting() = 0;
     virtual void checkStayOnTop() = 0; // also makes the window stay on top

@@ -1,7 +1,13 @@
 #include "cli/cli_common.h"
 
 #include "model/chords.h"
+#ifdef CADENZO_HAVE_BACKENDS
+#include "sound/fluidsynth/fluid_midi_out.h"
+#include "sound/rtmidi/rtmidi_out.h"
+#include "sound/system_midi_out.h"
+#endif
 
+#include <algorithm>
 #include <charconv>
 #include <sstream>
 
@@ -81,6 +87,31 @@ Frets parseTuning(const std::string& text) {
         start = comma + 1;
     }
     return values;
+}
+
+#ifdef CADENZO_HAVE_BACKENDS
+std::unique_ptr<MidiOut> makeTerminalMidiOut(const std::string& soundFont) {
+    FluidMidiOut::Options synth;
+    synth.otherDeviceAdvice =
+        "choose another device with --device N (cadenzo-cli devices lists them)";
+    if (!soundFont.empty())
+        synth.soundFonts = {soundFont};
+    return std::make_unique<SystemMidiOut>(std::make_unique<FluidMidiOut>(synth),
+                                           std::make_unique<RtMidiPorts>());
+}
+#endif
+
+void openOnTerminal(MidiPort& port) {
+    const MidiStatus code = port.midiOpen();
+    if (code == MidiStatus::Ok)
+        return;
+    std::string message = std::string(midiOpenWarning(code)) + " (device " +
+                          std::to_string(port.setup().midiDevice) + ")";
+    if (std::string why = port.out().openFailure(); !why.empty()) {
+        std::replace(why.begin(), why.end(), '\n', ' ');
+        message += ": " + why;
+    }
+    throw RunError(message);
 }
 
 } // namespace cadenzo::cli

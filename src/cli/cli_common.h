@@ -8,6 +8,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 
@@ -49,6 +50,13 @@ int parseType(const std::string& text);
 // A preset name of the instrument dialog ("Standard", "Drop D", ...) or six comma-separated
 // values 0..255, string 0 first.
 Frets parseTuning(const std::string& text);
+
+// The MIDI output devices as the tool offers them: the built-in synthesizer plays `soundFont`
+// when one is given, and a failure to open it advises the tool's options, not the window's menu.
+std::unique_ptr<MidiOut> makeTerminalMidiOut(const std::string& soundFont);
+// Opens the port on its device, or throws RunError with one line: the warning, the device and
+// the reason the device gave.
+void openOnTerminal(MidiPort& port);
 
 // Each subsystem adds its subcommands to the tool.
 void addChordCommands(CLI::App& app);

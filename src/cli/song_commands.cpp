@@ -5,9 +5,6 @@
 #include "playback/playback.h"
 #include "playback/playback_schedule.h"
 #include "sound/periodic_timer.h"
-#ifdef CADENZO_HAVE_BACKENDS
-#include "sound/system_midi_out.h"
-#endif
 
 #include <nlohmann/json.hpp>
 
@@ -77,17 +74,15 @@ void DryRun(LoadedSong& loaded) {
     throwUnlessComplete(schedule, loaded);
 }
 
-void playLive(LoadedSong& loaded, unsigned device) {
+void playLive(LoadedSong& loaded, unsigned device, const std::string& soundFont) {
 #ifdef CADENZO_HAVE_BACKENDS
-    const std::unique_ptr<MidiOut> out = makeSystemMidiOut();
+    const std::unique_ptr<MidiOut> out = makeTerminalMidiOut(soundFont);
     loaded.midi.midiDevice = static_cast<std::uint8_t>(device);
     if (device >= out->deviceCount())
         throw RunError("no MIDI device " + std::to_string(device) + " (there are " +
                        std::to_string(out->deviceCount()) + ")");
     MidiPort port(*out, loaded.midi);
-    if (const MidiStatus code = port.midiOpen(); code != MidiStatus::Ok)
-        throw RunError(std::string(midiOpenWarning(code)) + " (device " + std::to_string(device) +
-                       ")");
+    openOnTerminal(port);
     PeriodicTimer timer;
     PlaybackEngine engine(loaded.song, port, loaded.guitar, timer);
 
@@ -118,6 +113,7 @@ void playLive(LoadedSong& loaded, unsigned device) {
 #else
     (void)loaded;
     (void)device;
+    (void)soundFont;
     throw RunError("this cadenzo-cli was built without MIDI devices; use --dry-run");
 #endif
 }
@@ -136,11 +132,14 @@ void addSongCommands(CLI::App& app) {
         unsigned device = 0;
         long long from = 0;
         bool dryRun = false;
+        std::string soundFont;
     };
     auto options = std::make_shared<PlayOptions>();
     play->add_option("SONG", options->path, "Song file")->required();
     play->add_option("--device", options->device, "MIDI device number (0 = built-in synthesizer)");
     play->add_option("--from", options->from, "Tick to start from (default 0)");
+    play->add_option("--soundfont", options->soundFont,
+                     "SoundFont of the built-in synthesizer (default: the General MIDI SoundFont)");
     play->add_flag("--dry-run", options->dryRun,
                    "Run on a manual timer and print every message: callback number, then the "
                    "three bytes in hex");
@@ -152,7 +151,7 @@ void addSongCommands(CLI::App& app) {
         if (options->dryRun)
             DryRun(*loaded);
         else
-            playLive(*loaded, options->device);
+            playLive(*loaded, options->device, options->soundFont);
     });
 }
 

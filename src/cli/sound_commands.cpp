@@ -31,6 +31,7 @@ struct StrumArgs {
     int velocity = 100;
     int program = -1; // not given
     int hold = 1000;
+    std::string soundFont;
 };
 
 #ifdef CADENZO_HAVE_BACKENDS
@@ -60,18 +61,9 @@ void runStrum(const StrumArgs& args) {
     if (args.program >= 0)
         setup.midiProgram = static_cast<std::uint8_t>(args.program);
 
-    SystemMidiOut out;
-    MidiPort port(out, setup);
-    const MidiStatus result = port.midiOpen();
-    if (result != MidiStatus::Ok) {
-        // One line on the terminal: the warning, then the reason.
-        std::string message = midiOpenWarning(result);
-        if (std::string why = out.openFailure(); !why.empty()) {
-            std::replace(why.begin(), why.end(), '\n', ' ');
-            message += ": " + why;
-        }
-        throw RunError(message);
-    }
+    const std::unique_ptr<MidiOut> out = makeTerminalMidiOut(args.soundFont);
+    MidiPort port(*out, setup);
+    openOnTerminal(port);
     if (args.program >= 0)
         port.programChange();
 
@@ -141,6 +133,9 @@ void addSoundCommands(CLI::App& app) {
     strum->add_option("--hold", args->hold, "Milliseconds the notes ring after the stroke")
         ->check(CLI::Range(0, 600000))
         ->capture_default_str();
+    strum->add_option(
+        "--soundfont", args->soundFont,
+        "SoundFont of the built-in synthesizer (default: the General MIDI SoundFont)");
     strum->callback([args] { runStrum(*args); });
 }
 

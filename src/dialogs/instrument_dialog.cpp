@@ -54,6 +54,8 @@ InstrumentDialog::InstrumentDialog(QWidget* mainWindow, AppContext& app, MainWin
     for (const std::string& name : devices.names)
         deviceList_->addItem(
             QString::fromLocal8Bit(name.data(), static_cast<qsizetype>(name.size())));
+    deviceNames_ = devices.names;
+    followDeviceName(deviceNames_, app_.midiSetup);
     deviceList_->setCurrentIndex(app_.midiSetup.midiDevice);
     // The dialog opens all the same; the message follows once it is on the screen.
     if (!devices.error.empty())
@@ -164,8 +166,12 @@ void InstrumentDialog::onNumberEdited(QLineEdit* box, UpDownArrows* arrows, int 
 void InstrumentDialog::onInstrumentOkClicked() {
     app_.port.close();
     // With no device chosen (the stored one is gone) the stored number stays.
-    if (deviceList_->currentIndex() >= 0)
-        app_.midiSetup.midiDevice = static_cast<std::uint8_t>(deviceList_->currentIndex());
+    if (const int item = deviceList_->currentIndex(); item >= 0) {
+        app_.midiSetup.midiDevice = static_cast<std::uint8_t>(item);
+        app_.midiSetup.midiDeviceName = deviceNames_[static_cast<std::size_t>(item)];
+    }
+    // Ports may have come or gone while the dialog was open: the chosen name finds its number.
+    followDeviceName(listOutputDevices(*app_.midiOut).names, app_.midiSetup);
     if (const MidiStatus result = app_.port.midiOpen(); result != MidiStatus::Ok)
         hooks_.warn(QString::fromStdString(app_.port.midiOpenMessage(result)));
     app_.port.programChange();

@@ -7,6 +7,8 @@
 #include <QTimer>
 
 #include <array>
+#include <string>
+#include <vector>
 
 class QComboBox;
 class QLineEdit;
@@ -62,6 +64,7 @@ private:
     UpDownArrows* velocityArrows_ = nullptr;
     QComboBox* programList_ = nullptr;
     QComboBox* deviceList_ = nullptr;
+    std::vector<std::string> deviceNames_; // as listed when the dialog opened
     QPushButton* instrumentOk_ = nullptr;
     std::array<QLineEdit*, STRING_COUNT> stringBoxes_{};
     std::array<UpDownArrows*, STRING_COUNT> stringArrows_{};

@@ -83,4 +83,18 @@ DeviceList listOutputDevices(const MidiOut& out) {
     return list;
 }
 
+void followDeviceName(const std::vector<std::string>& names, MidiSetup& setup) {
+    const std::size_t held = setup.midiDevice;
+    if (setup.midiDeviceName.empty()) {
+        if (held < names.size())
+            setup.midiDeviceName = names[held];
+        return;
+    }
+    if (held < names.size() && names[held] == setup.midiDeviceName)
+        return;
+    const auto found = std::find(names.begin(), names.end(), setup.midiDeviceName);
+    if (found != names.end() && found - names.begin() <= 0xFF)
+        setup.midiDevice = static_cast<std::uint8_t>(found - names.begin());
+}
+
 } // namespace cadenzo

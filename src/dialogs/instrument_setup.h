@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/guitar.h"
+#include "model/midi_setup.h"
 #include "sound/midi_out.h"
 
 #include <array>
@@ -57,5 +58,11 @@ struct DeviceList {
     std::string error;
 };
 DeviceList listOutputDevices(const MidiOut& out);
+
+// Before the device opens, its number follows its name to where `names` (the devices listed now)
+// has it, the number held first. A name no longer listed leaves the number as it is and stays
+// for when the device comes back; a setup without a name (settings saved before names were
+// kept) takes the name listed at its number.
+void followDeviceName(const std::vector<std::string>& names, MidiSetup& setup);
 
 } // namespace cadenzo

@@ -3,6 +3,7 @@
 #include "model/relaxed.h"
 
 #include <cstdint>
+#include <string>
 
 namespace cadenzo {
 
@@ -13,6 +14,9 @@ struct MidiSetup {
     Relaxed<std::uint8_t> midiProgram{24};
     Relaxed<std::uint8_t> midiVelocity{100};
     Relaxed<std::uint8_t> midiDevice{0};
+    // The name the device had when the user chose it, empty while unknown. Device numbers move
+    // as ports come and go; the name finds the device again. Window thread only.
+    std::string midiDeviceName;
 };
 
 } // namespace cadenzo

@@ -53,7 +53,7 @@ TEST_F(MainWindowTest, FirstRunWritesTheDefaultsAndClosingSavesSettingsChordsAnd
     const std::string ini = test::ReadBytes(folder / "Cadenzo.ini");
     EXPECT_EQ(ini.substr(0, 11), "CZ0200\r\n1\r\n") << ini;
     EXPECT_NE(ini.find("\r\n500\r\n"), std::string::npos);
-    EXPECT_EQ(ini.substr(ini.size() - 3), "2\r\n");
+    EXPECT_EQ(ini.substr(ini.size() - 17), "\r\n2\r\nRecorder 0\r\n"); // the name of line 15
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), dsus);
     EXPECT_FALSE(recorder->isOpen());
 }
@@ -98,8 +98,9 @@ TEST_F(MainWindowTest, StartChoosesTheProgramOnTheChannelAndOpensAWindowOffEvery
     test::WriteBytes(folder / "Cadenzo.ini",
                      "CZ0200\r\n0\r\n-5000\r\n5000\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n"
                      "16777215\r\n65535\r\n5\r\n33\r\n100\r\n0\r\nTrue\r\nFalse\r\nTrue\r\n0\r\n"
-                     "422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\n");
+                     "422\r\n28\r\n23\r\n19\r\n14\r\n9\r\n4\r\nRecorder 2\r\n");
     form->start({});
+    EXPECT_EQ(app->midiSetup.midiDevice, 2); // found by its name
     ASSERT_FALSE(recorder->sent().empty());
     EXPECT_EQ(recorder->sent().back().message, packShortMsg(0xC5, 33, 0));
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();

@@ -47,26 +47,34 @@ TEST(SettingsFile, AnotherVersionWritesTheDefaultsAndReadsThemBack) {
     }
 }
 
+// The device's name follows the 26 lines, where a reader of 26 lines never looks.
 TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
     TempFolder folder;
-    WriteBytes(folder / "Cadenzo.ini", usedFile);
+    const std::string named = usedFile + "JACK: peer:in\r\n";
+    WriteBytes(folder / "Cadenzo.ini", named);
     const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
     ASSERT_TRUE(load.complete()) << load.result.message;
     EXPECT_FALSE(load.defaultsWritten);
     RecordingSink sink;
     applySettings(load, sink);
-    EXPECT_THAT(sink.log, ElementsAre("SeqBtn 1", "top 112", "left -8", "width 800", "height 500",
-                                      "colours -2147483633..0", "channel 9", "program 0",
-                                      "velocity 127", "device 3", "Stayontop1", "roll 1",
-                                      "width 800", "tuning0 28", "tuning1 23", "tuning2 19",
-                                      "tuning3 14", "tuning4 9", "tuning5 2", "SetSeqPane 1"));
+    EXPECT_THAT(sink.log,
+                ElementsAre("SeqBtn 1", "top 112", "left -8", "width 800", "height 500",
+                            "colours -2147483633..0", "channel 9", "program 0", "velocity 127",
+                            "device JACK: peer:in3", "Stayontop1", "roll 1", "width 800",
+                            "tuning0 28", "tuning1 23", "tuning2 19", "tuning3 14", "tuning4 9",
+                            "tuning5 2", "SetSeqPane 1"));
     // "Close (&X)" saves twice; both saves write the same bytes.
     for (int save = 0; save < 2; ++save) {
         ASSERT_TRUE(saveSettingsFile(folder / "Cadenzo.ini", load.values).result);
-        EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), usedFile);
+        EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), named);
     }
-    // A last line without its line end is still read.
-    EXPECT_EQ(readSettingsText(usedFile.substr(0, usedFile.size() - 2), "x").values, load.values);
+    // A last line without its line end is still read; a name with a line break is left out.
+    EXPECT_EQ(readSettingsText(named.substr(0, named.size() - 2), "x").values, load.values);
+    for (const char* unstorable : {"a\rb", "a\nb"}) {
+        Settings values = load.values;
+        values.midiDeviceName = unstorable;
+        EXPECT_EQ(settingsText(values), usedFile);
+    }
 }
 
 TEST(SettingsFile, FlagsAreTrueOnlyForExactlyTrueAndBytesKeepTheirLowEightBits) {
@@ -139,18 +147,15 @@ TEST(SettingsFile, AFileThatCannotBeOpenedGivesTheFirstRunState) {
 TEST(WindowPlace, TheTitleBarAndTheWidthComeOnTheNearestScreen) {
     // A 1920x1050 primary (a panel below) and a 1280x1024 monitor on its right, reaching higher.
     const std::vector<DesktopRect> screens{{0, 0, 1920, 1050}, {1920, -200, 1280, 1024}};
+    // On a screen, or its bottom below one: stays. Far up and right: the second. Off the left: the
+    // primary. Mostly on the primary, mostly on the second. The title bar under the panel; the
+    // second ends higher. Wider than any: its left shows. No overflow.
     const std::pair<DesktopRect, DesktopPoint> cases[] = {
-        {{30, 30, 422, 300}, {30, 30}},                    // on a screen: stays
-        {{100, 900, 422, 500}, {100, 900}},                // bottom below the screen: stays
-        {{5000, -5000, 422, 300}, {2778, -200}},           // far up and right: the second
-        {{-900, 400, 422, 300}, {0, 400}},                 // off the left: the primary
-        {{1700, 400, 422, 300}, {1498, 400}},              // mostly on the primary
-        {{1800, 400, 422, 300}, {1920, 400}},              // mostly on the second
-        {{100, 1040, 422, 300}, {100, 1020}},              // title bar under the panel
-        {{2000, 900, 422, 300}, {2000, 794}},              // the second ends higher
-        {{-50, 10, 2500, 300}, {0, 10}},                   // wider than any: its left shows
-        {{2147483000, 2147483000, 422, 270}, {2778, 794}}, // no overflow
-    };
+        {{30, 30, 422, 300}, {30, 30}},          {{100, 900, 422, 500}, {100, 900}},
+        {{5000, -5000, 422, 300}, {2778, -200}}, {{-900, 400, 422, 300}, {0, 400}},
+        {{1700, 400, 422, 300}, {1498, 400}},    {{1800, 400, 422, 300}, {1920, 400}},
+        {{100, 1040, 422, 300}, {100, 1020}},    {{2000, 900, 422, 300}, {2000, 794}},
+        {{-50, 10, 2500, 300}, {0, 10}},         {{2147483000, 2147483000, 422, 270}, {2778, 794}}};
     for (const auto& [frame, place] : cases)
         EXPECT_EQ(placeOnScreen(frame, screens, 30), place) << frame.left << "," << frame.top;
     EXPECT_EQ(placeOnScreen({-100, -100, 422, 270}, {}, 30), (DesktopPoint{-100, -100}));

@@ -49,8 +49,8 @@ class CliTest(unittest.TestCase):
         pathlib.Path(path).write_bytes(song_bytes(**kwargs))
         return path
 
-    def run_cli(self, *args):
-        return subprocess.run([CLI, *args], capture_output=True, text=True, cwd=self.dir)
+    def run_cli(self, *args, env=None):
+        return subprocess.run([CLI, *args], capture_output=True, text=True, cwd=self.dir, env=env)
 
 
 NOTES = [[1920 + 10 * k, 2160, note, 100, 6 - k] for k, note in enumerate((40, 45, 50, 55, 59, 64))]
@@ -144,6 +144,18 @@ class Render(CliTest):
             self.assertIn(message, result.stderr)
         self.assertEqual(pathlib.Path(out).read_bytes(), b"previous")
         self.assertEqual(sorted(os.listdir(self.dir)), ["out.wav", "song.cz0"])
+
+
+class DeviceAdvice(CliTest):
+    def test_a_synthesizer_that_cannot_play_advises_the_options_of_the_terminal(self):
+        no_audio = dict(os.environ, JACK_DEFAULT_SERVER=f"none-{os.getpid()}", PIPEWIRE_REMOTE="-",
+                        PULSE_SERVER="unix:/none", ALSA_CONFIG_PATH=os.devnull)
+        for args, env, why in [(["strum", "C", "M", "--soundfont", "no.sf2"], None, "for: no.sf2"),
+                               (["play", self.song()], no_audio, "no JACK server is running")]:
+            result = self.run_cli(*args, env=env)
+            self.assertEqual(result.returncode, 1)
+            self.assertRegex(result.stderr, rf"^[^\n]*{why}[^\n]* [Cc]hoose another device with "
+                             r"--device N \(cadenzo-cli devices lists them\)\.\n$")
 
 
 if __name__ == "__main__":

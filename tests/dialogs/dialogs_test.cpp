@@ -159,7 +159,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     form->close(); // what the settings file holds at close
     const std::string ini = test::ReadBytes(folder / "Cadenzo.ini");
     EXPECT_NE(ini.find("\r\n15\r\n24\r\n110\r\n0\r\n"), std::string::npos) << ini;
-    EXPECT_EQ(ini.substr(ini.size() - 22), "26\r\n23\r\n19\r\n14\r\n7\r\n3\r\n");
+    EXPECT_EQ(ini.substr(ini.size() - 34), "26\r\n23\r\n19\r\n14\r\n7\r\n3\r\nRecorder 0\r\n");
 }
 
 // With the sequencer closed the Edit commands act on nothing the user can see: they and their
@@ -225,7 +225,8 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     setup->deviceList()->setCurrentIndex(1);
     recorder->clear();
     setup->instrumentOkButton()->click();
-    EXPECT_EQ(app->midiSetup.midiDevice, 1);
+    EXPECT_EQ(std::pair(int(app->midiSetup.midiDevice), app->midiSetup.midiDeviceName),
+              std::pair(1, std::string("Recorder 1")));
     const auto sent = recorder->sent();
     ASSERT_FALSE(sent.empty());
     EXPECT_EQ(sent.back().message, packShortMsg(0xC0 | app->midiSetup.midiChannel, 26, 0));

@@ -20,5 +20,20 @@ TEST(InstrumentSetup, NumberBoxesAreHeldWithinTheirLimits) {
     }
 }
 
+// The stored number and name -> those the device opens with: a moved device is found, the
+// number held first; a gone one keeps both; no name yet takes the one at the number.
+TEST(InstrumentSetup, TheDeviceNumberFollowsTheName) {
+    const std::vector<std::string> names{"synth", "thru", "a", "b", "a"};
+    const std::tuple<int, std::string, int, std::string> cases[] = {
+        {1, "b", 3, "b"}, {4, "a", 4, "a"}, {1, "c", 1, "c"}, {2, "", 2, "a"}, {9, "", 9, ""}};
+    for (const auto& [device, name, wantDevice, wantName] : cases) {
+        MidiSetup setup;
+        setup.midiDevice = static_cast<std::uint8_t>(device), setup.midiDeviceName = name;
+        followDeviceName(names, setup);
+        EXPECT_EQ(std::pair(int(setup.midiDevice), setup.midiDeviceName),
+                  std::pair(wantDevice, wantName));
+    }
+}
+
 } // namespace
 } // namespace cadenzo

@@ -23,7 +23,7 @@ struct RecordingSink : SettingsSink {
     void setMidiChannel(std::uint8_t v) override { Add("channel ", v); }
     void setMidiProgram(std::uint8_t v) override { Add("program ", v); }
     void setMidiVelocity(std::uint8_t v) override { Add("velocity ", v); }
-    void setMidiDevice(std::uint8_t v) override { Add("device ", v); }
+    void setMidiDevice(std::uint8_t v, const std::string& n) override { Add("device " + n, v); }
     void checkPlayOnSetting() override { log.push_back("Playonsetting1"); }
     void checkStayOnTop() override { log.push_back("Stayontop1"); }
     void checkChordSearch() override { log.push_back("ChordSe1"); }

@@ -5,6 +5,7 @@
 #include <fluidsynth.h>
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <cmath>
 #include <filesystem>
@@ -53,7 +54,8 @@ int RenderPeriod(void* data, int len, int /*nfx*/, float* /*fx*/[], int nout, fl
     return FLUID_OK;
 }
 
-std::string SoundFontFailure(const std::vector<std::string>& fonts, const std::string& said) {
+std::string SoundFontFailure(const std::vector<std::string>& fonts, const std::string& said,
+                             const std::string& advice) {
     std::string looked;
     bool found = false;
     for (const std::string& font : fonts) {
@@ -66,8 +68,7 @@ std::string SoundFontFailure(const std::vector<std::string>& fonts, const std::s
                             : "The built-in synthesizer found no General MIDI SoundFont. Files "
                               "looked for: " +
                                   looked + ".";
-    return why + "\nInstall one (the Debian package fluid-soundfont-gm) or choose another "
-                 "device in SetUp \u2192 Instrument.";
+    return why + "\nInstall one (the Debian package fluid-soundfont-gm) or " + advice + ".";
 }
 
 } // namespace
@@ -79,11 +80,18 @@ MidiStatus FluidMidiOut::open(unsigned device) {
         return MidiStatus::Allocated;
 
     failure_.clear();
+    // JACK takes the periods as they come, unconverted: the synthesizer renders at its rate.
+    const bool jackWanted = std::find(options_.drivers.begin(), options_.drivers.end(), "jack") !=
+                            options_.drivers.end();
+    const double jackRate = jackWanted ? runningJackSampleRate() : 0;
+    if (jackRate > 0)
+        options_.sampleRate = jackRate;
     synth_ = std::make_unique<TimedSynth>(
         TimedSynth::Options{options_.soundFonts, options_.sampleRate, options_.effects});
     const MidiStatus loaded = synth_->open();
     if (loaded != MidiStatus::Ok) {
-        failure_ = SoundFontFailure(options_.soundFonts, fluidLastError());
+        failure_ =
+            SoundFontFailure(options_.soundFonts, fluidLastError(), options_.otherDeviceAdvice);
         close();
         return loaded;
     }
@@ -105,9 +113,14 @@ MidiStatus FluidMidiOut::open(unsigned device) {
         fluid_settings_setint(settings_, "audio.period-size", options_.periodSize);
         fluid_settings_setint(settings_, "audio.periods", options_.periods);
         fluid_settings_setnum(settings_, "synth.sample-rate", options_.sampleRate);
+        setJackDriverOptions(settings_);
         std::string tried;
         for (const std::string& driver : options_.drivers) {
             tried += (tried.empty() ? "" : "; ") + driver + ": ";
+            if (driver == "jack" && jackRate == 0) {
+                tried += "no JACK server is running";
+                continue;
+            }
             if (fluid_settings_setstr(settings_, "audio.driver", driver.c_str()) != FLUID_OK) {
                 tried += "not built into this FluidSynth";
                 continue;
@@ -124,9 +137,12 @@ MidiStatus FluidMidiOut::open(unsigned device) {
             tried += said.empty() ? "did not open" : said;
         }
         if (audio_ == nullptr) {
+            std::string advice = options_.otherDeviceAdvice;
+            if (!advice.empty())
+                advice[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(advice[0])));
             failure_ =
                 "The built-in synthesizer could open no audio output. Drivers tried: " + tried +
-                ".\nChoose another device in SetUp \u2192 Instrument.";
+                ".\n" + advice + ".";
             close();
             return MidiStatus::NoAudio;
         }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "sound/fluidsynth/audio_drivers.h"
 #include "sound/fluidsynth/timed_synth.h"
 #include "sound/frame_clock.h"
 #include "sound/message_queue.h"
@@ -38,7 +39,10 @@ public:
     struct Options {
         // Audio drivers tried in order; the first that opens is used. An empty list renders no
         // audio at all (tests drive the synthesizer with Render).
-        std::vector<std::string> drivers{"pipewire", "pulseaudio", "alsa"};
+        std::vector<std::string> drivers = DEFAULT_AUDIO_DRIVERS;
+        // How the user chooses another device, the advice that ends a failure text: the window's
+        // menu here, the command line's option in the tool.
+        std::string otherDeviceAdvice = "choose another device in SetUp \u2192 Instrument";
         // SoundFonts tried in order.
         std::vector<std::string> soundFonts = defaultSoundFonts();
         bool effects = true; // reverb and chorus
