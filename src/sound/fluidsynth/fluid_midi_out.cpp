@@ -95,7 +95,8 @@ MidiStatus FluidMidiOut::open(unsigned device) {
         close();
         return loaded;
     }
-    clock_.restart();
+    // The clock counts frames at the rate the synthesizer renders, which a JACK server chooses.
+    clock_ = FrameClock(options_.sampleRate, options_.periodSize * std::max(options_.periods, 1));
     longestPeriod_ = options_.periodSize;
     leadFrames_ = options_.scheduleFrames;
     for (auto& keys : keyFrame_)
