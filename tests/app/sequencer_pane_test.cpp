@@ -56,6 +56,8 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     auto* vel = child<QLineEdit>("e_vel");
     auto* gate = child<QLineEdit>("e_gate");
     EXPECT_FALSE(vel->isEnabled()) << "nothing is selected yet";
+    ClickButton("backtop");
+    EXPECT_EQ(vel->text(), QString("80")) << "Top moves the cursor onto the first event";
 
     SeqMouseContext c{app->song, app->history, app->eventFields, app->seqMouse};
     pane->applyMouseResult(pressSequence(c, MouseButton::Left, LEFT_HELD, 55, 40));
@@ -114,9 +116,10 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     ClickArrow("tempoUD_up");
     EXPECT_EQ(tempo->text(), QString("121")) << "the up-down goes on from its last position";
     tempo->selectAll();
-    QTest::keyClicks(tempo, "300");
+    QTest::keyClicks(tempo, "999");
 
     ClickButton("play_button");
+    EXPECT_EQ(tempo->text(), QString("300")) << "the box shows the tempo that plays";
     EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("PLAY"));
     EXPECT_EQ(shown(), (std::vector<bool>{false, true}));
     // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view
@@ -181,6 +184,7 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     child<QAction>("CutX1")->trigger();
     ClickAt(5280, 40);
     child<QAction>("PasteV1")->trigger();
+    EXPECT_TRUE(child("e_vel")->isEnabled()) << "the fields show the pasted chord";
     // A wrong chord over the pasted one, taken back.
     form->fretboardView().pressNeck(Qt::LeftButton, 130, 45);
     ASSERT_NE(app->guitar.currentFrets(), g);
