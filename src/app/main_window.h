@@ -20,6 +20,7 @@
 class QAction;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QRadioButton;
@@ -126,6 +127,7 @@ public:
     void onSequencerButtonClicked();
     bool handleTypedText(const QString& text);
     bool handleKeyDown(int key);
+    bool isEditMenuKey(QObject* watched, const QKeyEvent& key) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
