@@ -212,6 +212,8 @@ private:
     void createUnsavedSongWatch();
     // The song as it is now counts as saved: the caption loses its mark, the recovery copy goes.
     void markSongClean();
+    // Status panel 2 shows the song's path, or nothing.
+    void showSongPath(const std::string& path);
     // Runs checkSongChanged once the events being handled are done.
     void scheduleSongCheck();
     void keepRecoveryCopy();
