@@ -7,6 +7,7 @@
 #include "files/song_file.h"
 #include "views/fretboard_view.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QDragEnterEvent>
@@ -105,6 +106,10 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         fretboard_->clearNeckHover(); // the mouse is over the window's background
         return false;
     }
+    // Left unaccepted, the override hands the key to the Edit menu instead of the control.
+    if (event->type() == QEvent::ShortcutOverride &&
+        isEditMenuKey(watched, *static_cast<QKeyEvent*>(event)))
+        return true;
     if (event->type() != QEvent::KeyPress)
         return QMainWindow::eventFilter(watched, event);
     auto* widget = qobject_cast<QWidget*>(watched);
@@ -119,6 +124,20 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (handleKeyDown(key->key()))
         return true;
     return handleTypedText(key->text());
+}
+
+// The song's Undo, Redo, Copy, Cut and Paste keys act from every control of the window: a text
+// field would otherwise take them for its own text. Fields of dialogs, windows of their own, keep
+// their text editing.
+bool MainWindow::isEditMenuKey(QObject* watched, const QKeyEvent& key) const {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (widget == nullptr || widget->window() != this)
+        return false;
+    const QKeySequence pressed(key.keyCombination());
+    for (const QAction* item : {undoAction_, redoAction_, copyAction_, cutAction_, pasteAction_})
+        if (item->isEnabled() && item->shortcuts().contains(pressed))
+            return true;
+    return false;
 }
 
 bool MainWindow::handleTypedText(const QString& text) {

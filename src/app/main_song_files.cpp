@@ -2,10 +2,12 @@
 #include "app/main_window.h"
 
 #include "app/sequencer_pane.h"
+#include "controls/control_geometry.h"
 #include "files/recovery.h"
 #include "files/song_file.h"
 
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 
 namespace cadenzo {
@@ -28,13 +30,27 @@ SongFileParts MainWindow::songParts() {
     return {app_.song, app_.tempo, app_.midiSetup, app_.guitar};
 }
 
+// The panel is narrow: the folder gives way so that the file name shows; the whole path is the
+// panel's tip.
+void MainWindow::showSongPath(const std::string& path) {
+    QLabel* panel = statusPanels_[2];
+    const QFontMetrics metrics = panel->fontMetrics();
+    // The label keeps an indent of half an x beside a frame; a whole x leaves room for rounding.
+    const int room = panel->contentsRect().width() - metrics.horizontalAdvance(QLatin1Char('x'));
+    const std::string shown = elideFolder(path, room, [&metrics](std::string_view text) {
+        return metrics.horizontalAdvance(QString::fromUtf8(text.data(), qsizetype(text.size())));
+    });
+    panel->setText(QString::fromStdString(shown));
+    panel->setToolTip(QString::fromStdString(path));
+}
+
 void MainWindow::onNewSongTriggered() {
     if (!maySongBeReplaced())
         return;
     app_.playback.resetSong();
     app_.song.songPath.clear();
     app_.song.songName.clear();
-    statusPanels_[2]->clear();
+    showSongPath({});
     sequencerPane_->songReplaced(false);
     markSongClean();
 }
@@ -49,7 +65,7 @@ void MainWindow::loadSongFile(const std::filesystem::path& path) {
     });
     if (result) {
         statusPanels_[3]->setText(QString::fromStdString(result.message));
-        statusPanels_[2]->setText(QString::fromStdString(path.string()));
+        showSongPath(path.string());
         app_.songFile = path;
         app_.song.songPath = path.string();
     } else {
@@ -58,7 +74,7 @@ void MainWindow::loadSongFile(const std::filesystem::path& path) {
         // song before) would overwrite that file. A name with no file yet is kept to save under.
         std::error_code ec;
         app_.song.songPath = (std::filesystem::exists(path, ec) || ec) ? "" : path.string();
-        statusPanels_[2]->clear();
+        showSongPath({});
     }
     // The file brings its own tuning and frets: the fretboard and the roll view show them at once.
     showGuitarChange(app_.fretboardController.takeNewFrets());
@@ -98,7 +114,7 @@ bool MainWindow::saveSongAs(const std::filesystem::path& name) {
     if (name.empty())
         return false;
     app_.song.songPath = name.string();
-    statusPanels_[2]->setText(QString::fromStdString(name.string()));
+    showSongPath(name.string());
     return saveSongFile(name);
 }
 

@@ -140,7 +140,7 @@ void MainWindow::offerRecovery() {
         recovery_->releaseOrphan(*orphan);
     }
     app_.song.songPath = orphan->songPath;
-    statusPanels_[2]->setText(QString::fromStdString(orphan->songPath));
+    showSongPath(orphan->songPath);
     showGuitarChange(app_.fretboardController.takeNewFrets());
     sequencerPane_->songReplaced(true);
     // Changed until it is saved, whatever it holds; the old copy goes only once this run's own

@@ -44,6 +44,7 @@ constexpr int MIN_WIDTH = 400;
 constexpr int MAX_WIDTH = 1300;
 constexpr int ROLL_WIDTH = 122; // the keyboard picture and the roll scroll bar beside it
 constexpr int ROLL_HEIGHT = 177;
+constexpr int CHORD_CONTROLS_RIGHT = 274; // right of Clr and Seq, with a gap
 const int kPanelWidths[4] = {80, 80, 140, 50};
 
 // The caption, with the place where Qt shows the mark of a song with unsaved changes.
@@ -291,18 +292,25 @@ void MainWindow::layoutForWidth() {
     fretboard_->neckScrollBar->setGeometry(24, 127, w - 234, 17);
     fretboard_->hoverNoteEdit->setGeometry(w - 208, 126, 44, 19);
     const int rollLeft = w - (ROLL_WIDTH + 25);
+    // Narrower than the default width, the roll column reaches over the right end of the chord
+    // controls: the user chord list gets shorter, Clr and Seq move below the roll picture and
+    // the mode list starts right of them.
+    const int squeeze = std::max(0, CHORD_CONTROLS_RIGHT - rollLeft);
     rollView_->rollImage->setGeometry(rollLeft, 4, ROLL_WIDTH, ROLL_HEIGHT);
     rollView_->rollScrollBar->setGeometry(w - 42, 4, 17, ROLL_HEIGHT);
-    rollView_->printModeBox->setGeometry(rollLeft, ROLL_HEIGHT + 7, ROLL_WIDTH, 22);
+    rollView_->printModeBox->setGeometry(rollLeft + squeeze, ROLL_HEIGHT + 7, ROLL_WIDTH - squeeze,
+                                         22);
     chordRootBox_->setGeometry(4, 148, 54, 22);
     chordTypeBox_->setGeometry(60, 148, 74, 22);
-    userChordBox_->setGeometry(136, 148, 124, 22);
+    userChordBox_->setGeometry(136, 148, std::min(124, rollLeft - 138), 22);
     positionGroup_->setGeometry(4, 172, 124, 38);
     downStrokeButton_->setGeometry(132, 176, 38, 32);
     upStrokeButton_->setGeometry(172, 176, 38, 32);
     muteButton_->setGeometry(212, 176, 34, 32);
-    clearFretsButton_->setGeometry(248, 176, 24, 16);
-    sequencerButton_->setGeometry(248, 193, 24, 16);
+    const int clearTop = squeeze > 0 ? ROLL_HEIGHT + 4 : 176;
+    const int smallHeight = squeeze > 0 ? 15 : 16; // Seq still ends above the sequencer pane
+    clearFretsButton_->setGeometry(248, clearTop, 24, smallHeight);
+    sequencerButton_->setGeometry(248, clearTop + smallHeight + 1, 24, smallHeight);
     sequencerPane_->layoutForWidth(w);
     if (statusBar() != nullptr)
         statusBar()->setFixedWidth(w - 8);

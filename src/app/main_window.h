@@ -21,6 +21,7 @@
 class QAction;
 class QComboBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QMenu;
 class QRadioButton;
@@ -127,6 +128,7 @@ public:
     void onSequencerButtonClicked();
     bool handleTypedText(const QString& text);
     bool handleKeyDown(int key);
+    bool isEditMenuKey(QObject* watched, const QKeyEvent& key) const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -212,6 +214,8 @@ private:
     void createUnsavedSongWatch();
     // The song as it is now counts as saved: the caption loses its mark, the recovery copy goes.
     void markSongClean();
+    // Status panel 2 shows the song's path, or nothing.
+    void showSongPath(const std::string& path);
     // Runs checkSongChanged once the events being handled are done.
     void scheduleSongCheck();
     void keepRecoveryCopy();

@@ -229,7 +229,9 @@ void SequencerPane::layoutForWidth(int windowWidth) {
     const int fieldWidth[3] = {34, 46, 46};
     for (int i = 0; i < 3; ++i) {
         FieldControls& f = fields_[i];
-        f.label->setGeometry(fieldLeft[i], LABEL_ROW, fieldWidth[i] + 30, 14);
+        // A label reaches up to the next field.
+        const int labelWidth = i < 2 ? fieldLeft[i + 1] - fieldLeft[i] : fieldWidth[i] + 30;
+        f.label->setGeometry(fieldLeft[i], LABEL_ROW, labelWidth, 14);
         f.edit->setGeometry(fieldLeft[i], FIELD_ROW, fieldWidth[i], 22);
         placeUpDown(f.upDown, fieldLeft[i] + fieldWidth[i], FIELD_ROW, 14, 22, false);
     }

@@ -143,6 +143,7 @@ private:
     void onSignatureChanged();
     void onTempoEdited(const QString& text);
     void onTempoStep(int delta);
+    void showTempoInUse();
     void startTransport();
     int scrollMaximum() const;
     TransferContext transferContext() const;

@@ -101,7 +101,20 @@ void SequencerPane::onTempoStep(int delta) {
 
 // ---- Transport --------------------------------------------------------------------------------
 
+// What plays is what the box shows: a number out of range goes back into the box clamped, as
+// the engine takes it.
+void SequencerPane::showTempoInUse() {
+    int tempo = 0;
+    if (!PlaybackEngine::parseTempo(app_.tempo, tempo))
+        return;
+    tempoPosition_ = tempo;
+    app_.tempo = std::to_string(tempo);
+    if (tempoEdit_->text() != QString::fromStdString(app_.tempo))
+        tempoEdit_->setText(QString::fromStdString(app_.tempo));
+}
+
 void SequencerPane::startTransport() {
+    showTempoInUse();
     if (app_.playback.start(app_.tempo) == PlaybackEngine::StartResult::BadTempo)
         hooks_.warn(QStringLiteral("The tempo \"%1\" is not a number. Enter a tempo from %2 to %3.")
                         .arg(QString::fromStdString(app_.tempo))
@@ -131,6 +144,7 @@ void SequencerPane::stopClick() {
 
 void SequencerPane::backToTopClick() {
     app_.playback.backToTop();
+    refreshFields(); // the cursor is at the top now
 }
 
 void SequencerPane::togglePlay() {

@@ -1,5 +1,6 @@
 #include "controls/color_number.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace cadenzo {
@@ -30,6 +31,25 @@ PackedColor blendRounded(PackedColor start, PackedColor end, int i, int n) {
     };
     return RGB(mix(getRValue(start), getRValue(end)), mix(getGValue(start), getGValue(end)),
                mix(getBValue(start), getBValue(end)));
+}
+
+double relativeLuminance(PackedColor c) {
+    auto linear = [](std::uint8_t v) {
+        const double s = v / 255.0;
+        return s <= 0.03928 ? s / 12.92 : std::pow((s + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(getRValue(c)) + 0.7152 * linear(getGValue(c)) +
+           0.0722 * linear(getBValue(c));
+}
+
+double contrastRatio(PackedColor a, PackedColor b) {
+    const double la = relativeLuminance(a), lb = relativeLuminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+PackedColor standOutColor(PackedColor background) {
+    return contrastRatio(background, clBlack) >= contrastRatio(background, clWhite) ? clBlack
+                                                                                    : clWhite;
 }
 
 } // namespace cadenzo

@@ -96,4 +96,13 @@ PackedColor gradientStep(PackedColor start, PackedColor end, int i);
 // (halves away from zero). With n <= 1 the single colour is start.
 PackedColor blendRounded(PackedColor start, PackedColor end, int i, int n);
 
+// Relative luminance of an RGB colour as the WCAG defines it (0 black to 1 white), and the
+// contrast ratio of two colours from 1 (the same) to 21 (black and white).
+double relativeLuminance(PackedColor c);
+double contrastRatio(PackedColor a, PackedColor b);
+// Text drawn with less contrast than this against its background cannot be read.
+inline constexpr double MIN_TEXT_CONTRAST = 3.0;
+// Black or white, whichever stands out more against `background`.
+PackedColor standOutColor(PackedColor background);
+
 } // namespace cadenzo

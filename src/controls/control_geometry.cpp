@@ -314,4 +314,39 @@ int moveSelection(GridOrder o, int s, GridKey key) {
     return s;
 }
 
+// ---- A path in a narrow panel ----
+
+std::string elideFolder(std::string_view path, int width,
+                        const std::function<int(std::string_view)>& textWidth) {
+    const auto inside = [](char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; };
+    const std::string ellipsis = "\u2026";
+    std::string shown(path);
+    if (textWidth(shown) <= width)
+        return shown;
+    const std::size_t slash = path.rfind('/');
+    const std::size_t name = slash == std::string_view::npos ? 0 : slash + 1;
+    for (std::size_t cut = 1; cut <= name; ++cut) {
+        if (inside(path[cut]))
+            continue;
+        shown = ellipsis + std::string(path.substr(cut));
+        if (textWidth(shown) <= width)
+            return shown;
+    }
+    // A name too long on its own gives up characters from its middle: its beginning and its
+    // ending (the extension) still show.
+    std::vector<std::size_t> starts; // where each character of the name begins, then the end
+    for (std::size_t i = name; i < path.size(); ++i)
+        if (!inside(path[i]))
+            starts.push_back(i);
+    const std::size_t count = starts.size();
+    starts.push_back(path.size());
+    for (std::size_t keep = count; keep-- > 1;) {
+        shown = std::string(path.substr(name, starts[(keep + 1) / 2] - name)) + ellipsis +
+                std::string(path.substr(starts[count - keep / 2]));
+        if (textWidth(shown) <= width)
+            break;
+    }
+    return shown;
+}
+
 } // namespace cadenzo

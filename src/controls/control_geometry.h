@@ -5,7 +5,9 @@
 // placement and gradation, colour grid cells and keys.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "controls/color_number.h"
@@ -126,5 +128,13 @@ PixRect cellRect(const GridMetrics& m, GridOrder o, int index);
 enum class GridKey { Right, Left, Down, Up, Home, End };
 // The keyboard cursor after a move; every move wraps around.
 int moveSelection(GridOrder o, int selection, GridKey key);
+
+// ---- A path in a narrow panel ----
+
+// The UTF-8 `path` as it fits `width` units of `textWidth`: whole when it fits, else the folder
+// part gives up characters from its left to a leading "…", so the file name shows. A name
+// too long on its own is cut in its middle instead.
+std::string elideFolder(std::string_view path, int width,
+                        const std::function<int(std::string_view)>& textWidth);
 
 } // namespace cadenzo

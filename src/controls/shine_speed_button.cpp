@@ -398,8 +398,19 @@ void ShineSpeedButton::render() {
             p.drawText(r.translated(dx, dy), flags, caption_);
         };
         if (!disabled) {
-            if (fontShadow_ != clNone)
-                copy(1, 1, fontShadow_);
+            // A scheme whose face and caption colours are too close still gets a caption that
+            // reads: its shadow takes black or white, whichever stands out from the face at the
+            // end of the gradation nearer the caption's colour.
+            PackedColor shadow = fontShadow_;
+            const PackedColor ink = resolve(hot ? activeFontColor_ : fontColor_);
+            PackedColor face = resolve(set.color());
+            const PackedColor otherEnd = resolve(set.gradColor());
+            if (set.gradation() && contrastRatio(otherEnd, ink) < contrastRatio(face, ink))
+                face = otherEnd;
+            if (!transparent_ && contrastRatio(face, ink) < MIN_TEXT_CONTRAST)
+                shadow = standOutColor(face);
+            if (shadow != clNone)
+                copy(1, 1, shadow);
             if (fontHighlight_ != clNone)
                 copy(-1, -1, fontHighlight_);
             copy(0, 0, hot ? activeFontColor_ : fontColor_);

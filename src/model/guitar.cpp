@@ -78,6 +78,25 @@ void Guitar::findNeckPos() {
             limit = fret;
         }
     }
+    showFrettedNotes();
+}
+
+void Guitar::showFrettedNotes() {
+    int lowest = NECK_FRETS + 1, highest = 0;
+    for (const auto& f : frets) {
+        const int fret = f;
+        if (fret != 0 && fret <= NECK_FRETS) {
+            lowest = std::min(lowest, fret);
+            highest = std::max(highest, fret);
+        }
+    }
+    if (neckSpan == 0 || highest == 0)
+        return;
+    int pos = neckPos;
+    if (highest >= pos + neckSpan)
+        pos = highest - neckSpan + 1;
+    pos = std::clamp(std::min(pos, lowest), 1, std::max(1, NECK_FRETS - int{neckSpan}));
+    neckPos = static_cast<std::uint8_t>(pos);
 }
 
 void Guitar::moveNeck(std::uint8_t newPos, bool positionLock) {
@@ -105,6 +124,7 @@ int Guitar::resizeNeck(int neckScreenWidth) {
     if (neckPos + neckSpan > NECK_FRETS)
         neckPos = static_cast<std::uint8_t>(std::max(1, barMax));
     clampFrets();
+    showFrettedNotes();
     return barMax;
 }
 

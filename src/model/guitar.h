@@ -68,12 +68,18 @@ struct Guitar {
     void clampFrets();
     // All six strings silent (the caller redraws the fretboard).
     void clearFrets();
-    // Moves neckPos to the lowest fretted fret below 22 - neckSpan, so a new chord is in view.
+    // Moves neckPos to the lowest fretted fret below 22 - neckSpan, so a new chord is in view,
+    // then as far as needed for every fretted note to be in view (showFrettedNotes).
     void findNeckPos();
+    // Moves the neck the least that brings every fretted note (frets 1 to 24) into the neckSpan
+    // columns from neckPos, within the scroll bar's range; a shape wider than the neck shows its
+    // lowest fret. Nothing moves before the first resize.
+    void showFrettedNotes();
     // The neck moves to newPos; unless the position is locked the held frets move along (mod 256).
     // The caller then recognises the chord, matches user chords and calls clampFrets.
     void moveNeck(std::uint8_t newPos, bool positionLock);
-    // The fretboard changed width: recompute neckSpan, keep the neck in range, clamp the frets.
+    // The fretboard changed width: recompute neckSpan, keep the neck in range and the fretted
+    // notes in view, clamp the frets.
     // Returns the new maximum of the neck scroll bar.
     int resizeNeck(int neckScreenWidth);
 };

@@ -353,6 +353,7 @@ EditResult pasteAt(UndoHistory& history, Song& song, std::int32_t dest) {
     edit.clipStart = EMPTY_CLIP;
     edit.clipEnd = EMPTY_CLIP;
     result.eventsChanged = true;
+    result.refreshFields = true; // the pasted events may lie under the cursor
     return result;
 }
 

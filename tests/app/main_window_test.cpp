@@ -9,6 +9,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
 #include <QTest>
@@ -177,8 +178,9 @@ TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
 }
 
 // The neck scroll bar's value is clamped when a wider window lowers its maximum; that is not the
-// user scrolling: no notes are cut and the chord lists stay as they are.
-TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScroll) {
+// user scrolling: no notes are cut, the chord lists stay. From 400 to 1300 pixels, pane shut or
+// open, no control overlaps another (but its container; the roll's bar lies on its blank edge).
+TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScrollAndOverlapsNoControls) {
     form->start({});
     child<QAction>("ChordSe1")->setChecked(true);
     QScrollBar* bar = form->fretboardView().neckScrollBar;
@@ -194,6 +196,17 @@ TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScroll) {
         EXPECT_EQ(bar->value(), app->guitar.neckPos) << width;
     }
     EXPECT_EQ(app->guitar.neckPos, 2);
+
+    const QRegularExpression named("^(?!qt_|backGround$|rollbar$).");
+    const auto place = [](QWidget* w) { return QRect(w->mapToGlobal(QPoint()), w->size()); };
+    for (int step = 0; step < 74; ++step) {
+        form->showSequencerPane(step / 37), form->resize(400 + step % 37 * 25, form->height());
+        for (QWidget* a : form->findChildren<QWidget*>(named))
+            for (QWidget* b : form->findChildren<QWidget*>(named))
+                EXPECT_TRUE(a >= b || !a->isVisible() || !b->isVisible() || a->isAncestorOf(b) ||
+                            b->isAncestorOf(a) || !place(a).intersects(place(b)))
+                    << form->width() << qPrintable(" " + a->objectName() + " " + b->objectName());
+    }
 }
 
 // A fallback font draws the full-width ampersand: not as a code point no font has (the box of

@@ -1,5 +1,6 @@
 #include "app/settings_file.h"
 #include "app/window_place.h"
+#include "controls/control_geometry.h"
 
 #include "files/temp_folder.h"
 #include "support/first_run_settings.h"
@@ -7,6 +8,8 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <algorithm>
 #include <random>
 #include <tuple>
 #include <vector>
@@ -159,6 +162,29 @@ TEST(WindowPlace, TheTitleBarAndTheWidthComeOnTheNearestScreen) {
     for (const auto& [frame, place] : cases)
         EXPECT_EQ(placeOnScreen(frame, screens, 30), place) << frame.left << "," << frame.top;
     EXPECT_EQ(placeOnScreen({-100, -100, 422, 270}, {}, 30), (DesktopPoint{-100, -100}));
+}
+
+// Contrast ratios as WCAG checkers give them, either way round; a path in a narrow panel, one
+// unit per character, gives way from the left of its folder, never inside a character.
+TEST(TextThatReads, ContrastRatiosAndPathsThatKeepTheFileName) {
+    const std::tuple<PackedColor, PackedColor, double> ratios[] = {
+        {clBlack, clWhite, 21.0},  {0x777777, clWhite, 4.48}, {clRed, clBlack, 5.25},
+        {clMaroon, clBlack, 1.92}, {clBlue, clWhite, 8.59},   {clLime, clBlack, 15.3}};
+    for (const auto& [a, b, ratio] : ratios)
+        EXPECT_NEAR(contrastRatio(b, a) + contrastRatio(a, b), 2 * ratio, 0.01) << std::hex << a;
+    EXPECT_TRUE(standOutColor(clMaroon) == clWhite && standOutColor(clRed) == clBlack);
+
+    const auto cut = [](std::string_view path, int room) {
+        return elideFolder(path, room, [](std::string_view s) {
+            return int(
+                std::count_if(s.begin(), s.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+        });
+    };
+    const std::string p = "/home/u/songs/a.cz0", e = "…";
+    EXPECT_EQ(
+        std::vector({cut(p, 19), cut(p, 12), cut(p, 6), cut(p, 3), cut("/x/abcüefgh.cz0", 9)}),
+        std::vector({p, e + "songs/a.cz0", e + "a.cz0", "a" + e + "0", "abcü" + e + ".cz0"}));
+    EXPECT_EQ(cut("/ü/a.cz0", 7) + " " + cut("/aü/a.cz0", 8), e + "/a.cz0 " + e + "ü/a.cz0");
 }
 
 } // namespace

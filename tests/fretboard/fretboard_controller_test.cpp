@@ -124,6 +124,15 @@ TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange
         ASSERT_GE(guitar.neckPos, 1);
         for (const auto& f : guitar.frets)
             ASSERT_TRUE(!onNeck || f <= NECK_FRETS || f == SILENT);
+        // A chord set, or a resize, leaves every fretted note on the visible neck when it fits.
+        int lo = NECK_FRETS, hi = 0, span = guitar.neckSpan;
+        for (const int f : guitar.currentFrets())
+            if (f != 0 && f <= NECK_FRETS)
+                lo = std::min(lo, f), hi = std::max(hi, f);
+        const bool set = op == 4 || ((op == 5 || op == 6) && lists.chord1 != 0);
+        ASSERT_TRUE(!set || hi == 0 || hi - lo >= span ||
+                    hi >= std::max<int>(NECK_FRETS, span + 1) ||
+                    (lo >= guitar.neckPos && hi < guitar.neckPos + span));
 
         // Every note-on is one sounding string, re-attacked right after its own note-off.
         const auto sent = out.sent();
