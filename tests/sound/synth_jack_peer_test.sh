@@ -1,25 +1,36 @@
 #!/bin/sh
 # The built-in synthesizer (device 0) on a private dummy JACK server while CLI COMMAND ARGS...
-# runs: its ports appear joined to the outputs and jack_rec records them. The sound must be loud;
-# a song's last 50 ms before the close must have rung down to a quarter (a held note would not).
+# runs. The server's only outputs are loopback ports, recorded by jack_rec from before the
+# synthesizer's ports appear, so a recording holds its sound from the first note only if they are
+# joined to the outputs. The sound must be loud; a song's last 50 ms before the close must have
+# rung down to a quarter (a held note would not). A stroke's strings (on a woodblock, whose
+# attacks stand out) must come 37 ms apart also when the server runs at another rate than the
+# synthesizer's own (RATE, default 48000).
 set -u
-work=$(mktemp -d) port="Cadenzo Synthesizer"
+work=$(mktemp -d)
 export JACK_DEFAULT_SERVER="cadenzo-synth-peer-$$" JACK_NO_AUDIO_RESERVATION=1
 sh "$(dirname "$0")/../support/clear_stale_jack_registry.sh"
 wait_for() { i=0; until eval "$1"; do i=$((i + 1)); [ $i -gt 200 ] && return 1; sleep 0.05; done; }
-jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/log" 2>&1 &
+jackd --no-realtime -L 2 -d dummy -P 0 -r "${RATE:-48000}" -p 256 >"$work/log" 2>&1 &
 trap "kill $!; wait; rm -rf '$work'" EXIT
 wait_for 'jack_lsp >/dev/null 2>&1' || { echo "no jackd"; cat "$work/log"; exit 1; }
-"$@" 2>"$work/log" &
-cli_pid=$!
-wait_for "jack_lsp -c '$port:left' 2>/dev/null | grep -q system:playback_1" &&
-    jack_rec -f "$work/out.wav" -d 5 "$port:left" "$port:right" >/dev/null 2>&1 &
-wait $cli_pid && wait $! || { echo "cadenzo-cli failed or no ports"; cat "$work/log"; exit 1; }
+jack_rec -f "$work/out.wav" -d 5 loopback:capture_1 loopback:capture_2 >/dev/null 2>&1 &
+wait_for "jack_lsp -c loopback:capture_2 2>/dev/null | grep -q jackrec" || { echo "no jack_rec"; exit 1; }
+"$@" 2>"$work/log" || { echo "cadenzo-cli failed"; cat "$work/log"; exit 1; }
+wait $!
 /usr/bin/python3 - "$work/out.wav" "$2" <<'PY'
 import array, sys, wave
 pcm = array.array("h", (w := wave.open(sys.argv[1])).readframes(w.getnframes()))
+ms = 2 * w.getframerate() // 1000  # samples of both channels in a millisecond
 end = max([i for i, v in enumerate(pcm) if abs(v) > 30], default=0)  # where the sound stops
-peak, tail = max(map(abs, pcm)), max(map(abs, pcm[max(end - 4800, 0):end + 1]))
-print(f"peak {peak}, last 50 ms {tail}, sound ends at {end / 96000:.2f} s")
-sys.exit(not (peak > 2000 and end < len(pcm) - 9600 and (sys.argv[2] != "play" or tail < peak / 4)))
+peak, tail = max(map(abs, pcm)), max(map(abs, pcm[max(end - 50 * ms, 0):end + 1]))
+print(f"peak {peak}, last 50 ms {tail}, sound ends at {end / ms / 1000:.2f} s")
+# Attacks: a millisecond 2.5 times louder than the five before it.
+env = [max(map(abs, pcm[i:i + ms])) for i in range(0, len(pcm) - ms, ms)]
+hits = [i for i in range(6, len(env)) if env[i] > 800 and env[i] > 2.5 * max(env[i - 6:i - 1])]
+gaps = [b - a for a, b in zip(hits, hits[1:]) if b - a > 15]
+print(f"gaps between strings (ms): {gaps}")
+spaced = len(gaps) == 5 and all(abs(g - 37) <= 2 for g in gaps)
+sys.exit(not (peak > 1000 and end < len(pcm) - 100 * ms and
+              (sys.argv[2] != "play" or tail < peak / 4) and (sys.argv[2] != "strum" or spaced)))
 PY
