@@ -70,7 +70,7 @@ time_one() {
 }
 for i in $(seq "$runs"); do
     time_one cadenzo "$cadenzo"
-    [ "$bare" != - ] && time_one bare "$bare"
+    if [ "$bare" != - ]; then time_one bare "$bare"; fi
 done
 INNER
 chmod +x "$work/inner"

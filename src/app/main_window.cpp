@@ -96,7 +96,10 @@ void MainWindow::start(const QString& fileName) {
     markStartup("controls");
     // A folder the user may not write in is told at once, also when no file had to be written.
     gathering_.emplace(FileReports{{}, !folderWritable(app_.startDir)});
-    loadSettings();                                                                     // 4
+    loadSettings(); // 4
+    // The built-in synthesizer reads its SoundFont while the window is built; the device still
+    // opens last.
+    app_.port.out().prepare(app_.midiSetup.midiDevice);
     app_.playback.resetSong();                                                          // 5
     reportChordFile(chordBackup_.loadAtStart(app_.userChords, app_.backupChordPath())); // 6
     showGatheredReports(

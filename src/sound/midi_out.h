@@ -32,6 +32,9 @@ public:
 
     // Opens device `device`.
     virtual MidiStatus open(unsigned device) = 0;
+    // Starts the slow part of opening device `device` in the background, so that its open,
+    // which must come later, is quick; no effect on devices that open quickly anyway.
+    virtual void prepare(unsigned /*device*/) {}
     // Sends one short message to the open device; ignored when none is open.
     virtual void shortMsg(std::uint32_t message) = 0;
     // Leaves no note sounding on the open device.

@@ -37,6 +37,12 @@ MidiStatus SystemMidiOut::open(unsigned device) {
     return result;
 }
 
+void SystemMidiOut::prepare(unsigned device) {
+    std::lock_guard devices(deviceMutex_);
+    if (device == 0)
+        synth_->prepare(0);
+}
+
 void SystemMidiOut::shortMsg(std::uint32_t message) {
     std::lock_guard lock(sendMutex_);
     if (active_ != nullptr)

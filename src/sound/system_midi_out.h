@@ -23,6 +23,7 @@ public:
     ~SystemMidiOut() override;
 
     MidiStatus open(unsigned device) override;
+    void prepare(unsigned device) override;
     void shortMsg(std::uint32_t message) override;
     void reset() override;
     void close() override;

@@ -22,6 +22,18 @@ FluidMidiOut::FluidMidiOut(Options options)
 
 FluidMidiOut::~FluidMidiOut() {
     close();
+    if (prepared_.valid())
+        prepared_.wait();
+}
+
+void FluidMidiOut::prepare(unsigned device) {
+    if (device != 0 || synth_ != nullptr || prepared_.valid())
+        return;
+    TimedSynth::Options synthOptions{options_.soundFonts, options_.sampleRate, options_.effects};
+    prepared_ = std::async(std::launch::async, [synthOptions] {
+        auto synth = std::make_unique<TimedSynth>(synthOptions);
+        return synth->open() == MidiStatus::Ok ? std::move(synth) : nullptr;
+    });
 }
 
 MidiStatus FluidMidiOut::deviceName(unsigned device, std::string& name) const {
@@ -86,9 +98,18 @@ MidiStatus FluidMidiOut::open(unsigned device) {
     const double jackRate = jackWanted ? runningJackSampleRate() : 0;
     if (jackRate > 0)
         options_.sampleRate = jackRate;
-    synth_ = std::make_unique<TimedSynth>(
-        TimedSynth::Options{options_.soundFonts, options_.sampleRate, options_.effects});
-    const MidiStatus loaded = synth_->open();
+    if (prepared_.valid()) {
+        synth_ = prepared_.get();
+        // Loaded for another rate than a JACK server has since asked for: loaded again.
+        if (synth_ != nullptr && synth_->sampleRate() != options_.sampleRate)
+            synth_.reset();
+    }
+    MidiStatus loaded = MidiStatus::Ok;
+    if (synth_ == nullptr) {
+        synth_ = std::make_unique<TimedSynth>(
+            TimedSynth::Options{options_.soundFonts, options_.sampleRate, options_.effects});
+        loaded = synth_->open();
+    }
     if (loaded != MidiStatus::Ok) {
         failure_ =
             SoundFontFailure(options_.soundFonts, fluidLastError(), options_.otherDeviceAdvice);

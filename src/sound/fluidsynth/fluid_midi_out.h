@@ -9,6 +9,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,6 +70,9 @@ public:
     // Device 0 only; MidiStatus::NoSoundFont or MidiStatus::NoAudio when the synthesizer cannot
     // play.
     MidiStatus open(unsigned device) override;
+    // Loads the SoundFont into the synthesizers on a thread of its own (a few hundred
+    // milliseconds), which open(0) then takes over: the window is built meanwhile.
+    void prepare(unsigned device) override;
     void shortMsg(std::uint32_t message) override;
     // A message due at steady-clock time `dueNs` (shortMsg stamps the running tick's due time,
     // or the time of the call).
@@ -114,6 +118,9 @@ private:
     Options options_;
     _fluid_hashtable_t* settings_ = nullptr; // the audio driver's
     std::unique_ptr<TimedSynth> synth_;
+    // The synthesizers prepare() loads, until open takes them (null when their load failed: open
+    // then loads again, to tell why).
+    std::future<std::unique_ptr<TimedSynth>> prepared_;
     _fluid_audio_driver_t* audio_ = nullptr;
     std::string driver_;
     std::string failure_;
