@@ -168,11 +168,9 @@ TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
         ASSERT_TRUE(RollShowsABar());
         recorder->clear();
         clear();
-        EXPECT_EQ(app->guitar.currentFrets(),
-                  (Frets{SILENT, SILENT, SILENT, SILENT, SILENT, SILENT}));
-        EXPECT_EQ(child<QComboBox>("Chord1")->currentIndex(), 0);
-        EXPECT_EQ(child<QComboBox>("usr")->currentIndex(), 0);
-        EXPECT_FALSE(RollShowsABar());
+        EXPECT_EQ(std::tuple(app->guitar.currentFrets(), child<QComboBox>("Chord1")->currentIndex(),
+                             child<QComboBox>("usr")->currentIndex(), RollShowsABar()),
+                  std::tuple(Frets{SILENT, SILENT, SILENT, SILENT, SILENT, SILENT}, 0, 0, false));
         EXPECT_TRUE(recorder->sent().empty());
     }
 }

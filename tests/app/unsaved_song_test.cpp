@@ -77,8 +77,7 @@ TEST_F(UnsavedSongTest, ReplacingOrClosingAChangedSongAsksFirst) {
             command(); // unchanged now
         EXPECT_TRUE(questions.isEmpty());
     }
-    EXPECT_FALSE(form->isVisible());
-    EXPECT_TRUE(Copy().empty());
+    EXPECT_TRUE(!form->isVisible() && Copy().empty());
 }
 
 TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {
@@ -101,9 +100,8 @@ TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].startsWith(
         "Cadenzo did not close properly. Restore the unsaved song (riff.cz0, "));
-    EXPECT_EQ(app->song.eventCount, 1u);
-    EXPECT_EQ(app->song.songPath, "/songs/riff.cz0");
-    EXPECT_TRUE(form->isWindowModified());
+    EXPECT_EQ(std::tuple(app->song.eventCount, app->song.songPath, form->isWindowModified()),
+              std::tuple(1u, "/songs/riff.cz0", true));
     EXPECT_FALSE(std::filesystem::exists(folder / "state" / "run-1-gone.cz0"));
     EXPECT_EQ(Copy().filename().string().substr(0, 4), "run-"); // this run's own
 }

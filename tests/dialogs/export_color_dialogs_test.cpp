@@ -6,11 +6,11 @@
 #include "dialogs/export_smf_dialog.h"
 #include "dialogs/up_down_arrows.h"
 #include "support/song_events.h"
+#include "support/widget_util.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QMouseEvent>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
@@ -34,10 +34,8 @@ protected:
 };
 
 void Mouse(QWidget* grid, QEvent::Type type, int cell, Qt::MouseButton button,
-           Qt::MouseButtons held) {
-    const QPointF at(12 + 25 * (cell % 4), 12 + 25 * (cell / 4)); // 25 x 25 cells
-    QMouseEvent event(type, at, grid->mapToGlobal(at), button, held, Qt::NoModifier);
-    QApplication::sendEvent(grid, &event);
+           Qt::MouseButtons held) { // 25 x 25 cells
+    test::SendMouse(grid, type, {12 + 25 * (cell % 4), 12 + 25 * (cell / 4)}, button, held);
 }
 
 // A press or a left drag previews the cell selected just before, the click on release the final
@@ -47,8 +45,7 @@ TEST_F(ExportColorDialogsTest, ColourPreviewFollowsTheGridsEventOrder) {
     form->findChild<ShadowLabel*>(QStringLiteral("l_sig"))->setFontColor(RGB(1, 2, 3));
     const ColorScheme before{clNavy, clBlack, clWhite, clNavy, RGB(1, 2, 3)};
     ASSERT_EQ(WindowScheme(), before);
-    ColorDialog* dialog = open<ColorDialog>(form->findChild<QAction*>(QStringLiteral("ColorsC1")));
-    ASSERT_NE(dialog, nullptr);
+    ColorDialog* dialog = open<ColorDialog>(child<QAction>("ColorsC1"));
     ColorGrid* grid = dialog->grid();
     EXPECT_EQ(grid->foregroundIndex(), 4); // navy, the background top
     dialog->schemeButton(SchemeColor::ButtonTop)->click();
@@ -86,8 +83,7 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
     app->midiSetup.midiChannel = 2;
     const std::filesystem::path out = app->smfFile = folder / "song.mid";
     test::WriteBytes(out, "older");
-    auto* dialog = open<ExportSmfDialog>(form->findChild<QAction*>(QStringLiteral("ExportSMFE1")));
-    ASSERT_NE(dialog, nullptr);
+    auto* dialog = open<ExportSmfDialog>(child<QAction>("ExportSMFE1"));
     dialog->formatList()->setCurrentIndex(SMF_FORMAT1_MULTI);
     dialog->resetList()->setCurrentIndex(SMF_INIT_GS);
     dialog->channelArrows()->upButton()->click(); // 3 -> 4

@@ -63,8 +63,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     }
     EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.crd" / "inside"));
     EXPECT_TRUE(std::filesystem::is_symlink(folder / "loop.crd"));
-    EXPECT_EQ(ReadBytes(folder / "out.mid"), "MThd");
-    EXPECT_EQ(folder.Entries(), 3);
+    EXPECT_EQ(std::tuple(ReadBytes(folder / "out.mid"), folder.Entries()), std::tuple("MThd", 3));
 
     std::string bytes = "stale";
     for (const auto& path : {folder / "missing.crd", folder.path}) {
@@ -108,8 +107,7 @@ TEST(WavFile, HeaderAndSamplesByteExact) {
     WavBuffer wav(44100);
     wav.append(samples, 1);
     wav.append(samples + 2, 3);
-    EXPECT_EQ(wav.frames(), 4u);
-    EXPECT_EQ(wav.bytes(), expected);
+    EXPECT_EQ(std::tuple(wav.frames(), wav.bytes()), std::tuple(4u, expected));
 }
 
 } // namespace

@@ -6,7 +6,6 @@
 
 #include <cstdlib>
 #include <memory>
-#include <tuple>
 
 namespace cadenzo {
 namespace {
@@ -129,15 +128,14 @@ TEST_F(SmfExport, NotesAbove127AreLeftOutAndKeepTheirTurn) {
 // The multi-track layout keeps each string's time and resets only in its first track.
 TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
     put(0, {0, 0, 0, 0, 0, 0}, 240, 60);
-    const std::vector<Bytes> single = Compose(SMF_FORMAT1_SINGLE);
-    ASSERT_EQ(single.size(), 2u);
-    EXPECT_EQ(single[0], conductor);
-    EXPECT_EQ(single[1], Cat({program24,
-                              Hex("83 60 90 28 64  0A 90 2D 64  0A 90 32 64  0A 90 37 64"
-                                  "  0A 90 3B 64  0A 90 40 64" // 1970 string 1
-                                  "  81 3E 80 28 00  00 80 2D 00  00 80 32 00  00 80 37 00"
-                                  "  00 80 3B 00  00 80 40 00  00"),
-                              endOfTrack}));
+    EXPECT_EQ(Compose(SMF_FORMAT1_SINGLE),
+              (std::vector<Bytes>{conductor,
+                                  Cat({program24,
+                                       Hex("83 60 90 28 64  0A 90 2D 64  0A 90 32 64  0A 90 37 64"
+                                           "  0A 90 3B 64  0A 90 40 64" // 1970 string 1
+                                           "  81 3E 80 28 00  00 80 2D 00  00 80 32 00  00 80 37 00"
+                                           "  00 80 3B 00  00 80 40 00  00"),
+                                       endOfTrack})}));
 
     options.init = SMF_INIT_GS;
     options.volumeOn = true; // 100 at 1450

@@ -65,8 +65,7 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     TempFolder folder;
     Fixture f;
     const FileResult saved = saveSong(folder / "empty.cz0", f.parts);
-    EXPECT_TRUE(saved.ok()) << saved.message;
-    EXPECT_EQ(saved.message, "Saved.");
+    EXPECT_EQ(std::pair(saved.ok(), saved.message), std::pair(true, std::string("Saved.")));
     EXPECT_EQ(ReadBytes(folder / "empty.cz0"), emptySong);
 
     Fixture g;
@@ -74,8 +73,7 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     g.midi.midiProgram = 1;
     g.song.insertEvent(SongEvent{.tick = 0});
     const FileResult loaded = loadSong(folder / "empty.cz0", g.parts);
-    EXPECT_TRUE(loaded.ok()) << loaded.message;
-    EXPECT_EQ(loaded.message, "Loaded.");
+    EXPECT_EQ(std::pair(loaded.ok(), loaded.message), std::pair(true, std::string("Loaded.")));
     EXPECT_EQ(std::tuple(g.song.eventCount, g.tempo, static_cast<int>(g.midi.midiProgram)),
               std::tuple(0u, std::string("120"), 24));
     EXPECT_EQ(g.guitar.tunings(), standardTuning);
@@ -94,9 +92,8 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     a.root = 8, b.root = 1, b.chordType = 5;
     EXPECT_EQ(std::vector(f.song.songEvents.begin(), f.song.songEvents.begin() + 2),
               (std::vector{a, b}));
-    EXPECT_EQ(f.tempo, "96");
-    EXPECT_EQ(std::make_tuple(f.midi.midiChannel, f.midi.midiProgram, f.midi.midiVelocity),
-              std::make_tuple(2, 40, 90));
+    EXPECT_EQ(std::make_tuple(f.tempo, f.midi.midiChannel, f.midi.midiProgram, f.midi.midiVelocity),
+              std::make_tuple("96", 2, 40, 90));
     EXPECT_EQ(f.guitar.tunings(), (Frets{26, 23, 19, 14, 7, 2}));
     EXPECT_EQ(f.guitar.currentFrets(), (Frets{0, 0, 0, 0, 2, 255}));
     for (int bar = 1; bar <= 100; ++bar)
@@ -119,10 +116,8 @@ TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
         reset = true;
         f.song.resetSong();
     });
-    EXPECT_TRUE(reset);
-    EXPECT_EQ(r.failure, FileFailure::WrongType);
-    EXPECT_EQ(r.message, "out of support this file type");
-    EXPECT_EQ(f.song.eventCount, 0u);
+    EXPECT_EQ(std::tuple(reset, r.failure, r.message, f.song.eventCount),
+              std::tuple(true, FileFailure::WrongType, "out of support this file type", 0u));
 }
 
 // Each damaged file stops the load with a message naming the file and the problem, and the
@@ -180,8 +175,7 @@ TEST(SongFile, SavingAListWithDeletedSlotsCountsOnlyTheRecordsWritten) {
     const std::vector<std::uint8_t> bytes = encodeSongFile(f.parts);
     EXPECT_EQ(bytes[6], 1);
     Fixture g;
-    EXPECT_EQ(decodeSongFile(bytes, g.parts), "");
-    EXPECT_EQ(g.song.eventCount, 1u);
+    EXPECT_EQ(std::tuple(decodeSongFile(bytes, g.parts), g.song.eventCount), std::tuple("", 1u));
 }
 
 } // namespace

@@ -103,9 +103,8 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         f.timer.capsFail = c.capsFail;
         ASSERT_EQ(f.start(c.tempo), c.result);
         const bool started = c.result == R::Started;
-        EXPECT_EQ(f.engine.playPeriod(), c.period);
-        EXPECT_EQ(f.timer.running(), c.period != 0);
-        EXPECT_EQ(f.engine.transportState(), started ? Transport::Play : Transport::Stop);
+        EXPECT_EQ(std::tuple(f.engine.playPeriod(), f.timer.running(), f.engine.transportState()),
+                  std::tuple(c.period, c.period != 0, started ? Transport::Play : Transport::Stop));
         EXPECT_EQ(f.log, (started ? std::vector<Sent>{{0, packShortMsg(0xC3, 40, 0)}}
                                   : std::vector<Sent>{}));
         if (!started)
@@ -190,11 +189,10 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNoteAndEndsItWhereItWas
     engine.pause();
     EXPECT_EQ(engine.transportState(), Transport::Pause);
     collect(-1);
-    const std::size_t sent = log.size(), drawn = lines.size();
+    const auto paused = std::tuple(log.size(), lines.size(), frozen);
     fire(100);
-    EXPECT_EQ(log.size(), sent) << "nothing is sent while paused";
-    EXPECT_EQ(lines.size(), drawn) << "nothing is drawn while paused";
-    EXPECT_DOUBLE_EQ(engine.playPos(), frozen);
+    EXPECT_EQ(std::tuple(log.size(), lines.size(), engine.playPos()), paused)
+        << "nothing is sent, drawn or moved while paused";
     engine.resume();
     midi.midiChannel = 4;
     collect(-1);
@@ -236,10 +234,9 @@ TEST_F(Playback, PlayStartsAtPlayTickAndAFullListIsNeverReadPast) {
         song.insertEvent(Chord(static_cast<std::uint32_t>(i) * 40, {0, X, X, X, X, X}, 40, 0));
     song.playTick = MAX_EVENTS * 40 - 39;
     EXPECT_EQ(start(), PlaybackEngine::StartResult::NothingToPlay);
-    EXPECT_EQ(engine.transportState(), Transport::Stop);
-    EXPECT_FALSE(timer.running());
-    EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(ui.transports.empty());
+    EXPECT_EQ(
+        std::tuple(engine.transportState(), timer.running(), log.size(), ui.transports.size()),
+        std::tuple(Transport::Stop, false, 0u, 0u));
     engine.locateTo(MAX_EVENTS * 40);
     EXPECT_EQ(engine.playIndex(), static_cast<std::uint32_t>(MAX_EVENTS + 1));
     EXPECT_EQ(engine.transportState(), Transport::Stop);

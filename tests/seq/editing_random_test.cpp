@@ -39,8 +39,7 @@ protected:
     SeqMouse mouse;
     SeqMouseContext ctx{song, history, fields, mouse, SeqLane::Velocity, SEQ_BAR_MAX};
     // A gesture in progress: moves with the left button held, then the release.
-    int gestureLeft = 0;
-    int gestureX = 0;
+    int gestureLeft = 0, gestureX = 0;
     // With the song, the parts of a saved file (for byte-exact comparisons of the whole song).
     std::string tempo = "120";
     MidiSetup midi;

@@ -101,8 +101,7 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
         step(360, k); // ten records each
     ASSERT_EQ(history.usedRecords(), 2990);
     step(760, 1000); // twenty more would pass 3000: step 1 gives way
-    EXPECT_EQ(history.undoCount, 299);
-    EXPECT_EQ(history.usedRecords(), 3000);
+    EXPECT_EQ(std::pair(history.undoCount, history.usedRecords()), std::pair(299, 3000));
     EXPECT_TRUE(HistoryInvariantsHold(history));
     undoLastEdit(history, song, 99);
     EXPECT_EQ(markAt(400), 0);
@@ -111,9 +110,7 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
         ASSERT_EQ(markAt(360), k);
         undoLastEdit(history, song, 99); // the last of these finds the dropped step gone
     }
-    EXPECT_EQ(history.undoCount, 0);
-    EXPECT_EQ(song.eventCount, 20u);
-    EXPECT_EQ(markAt(0), 1);
+    EXPECT_EQ(std::tuple(history.undoCount, song.eventCount, markAt(0)), std::tuple(0, 20u, 1));
 }
 
 // After the song was replaced, a redo still gives back the song as it was before its undo: the
@@ -252,8 +249,7 @@ TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
     ASSERT_EQ(song.eventCount, 1u);
     SongEvent want = test::MakeEvent(0, {0, 1, 0, 2, 3, SILENT}, 100, 240, 60);
     want.root = 1, want.chordType = 5;
-    EXPECT_EQ(song.songEvents[0], want);
-    EXPECT_EQ(song.edit.anchorTick, 240);
+    EXPECT_EQ(std::pair(song.songEvents[0], song.edit.anchorTick), std::pair(want, 240));
     enterHeldChord(history, song, guitar, context);
     enterHeldChord(history, song, guitar, context);
     EXPECT_THAT(Ticks(), ElementsAre(0, 240, 480));
@@ -263,8 +259,7 @@ TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
 
     guitar.clearFrets(); // no string played: ignored
     EXPECT_FALSE(enterHeldChord(history, song, guitar, context).eventsChanged);
-    EXPECT_EQ(song.eventCount, 3u);
-    EXPECT_EQ(song.edit.cursorTick, 720);
+    EXPECT_EQ(std::pair(song.eventCount, song.edit.cursorTick), std::pair(3u, 720));
 }
 
 TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntry) {

@@ -22,10 +22,8 @@ bool JackServer::Start(const std::string& name, int rate, int period, std::strin
     jack_set_error_function([](const char*) {});
     jack_set_info_function([](const char*) {});
     // The same clean-up as the shell peer test's, from the one script.
-    if (std::system("sh " CADENZO_SOURCE_DIR "/tests/support/clear_stale_jack_registry.sh") != 0) {
-        error = "cannot clear the stale JACK registry";
-        return false;
-    }
+    if (std::system("sh " CADENZO_SOURCE_DIR "/tests/support/clear_stale_jack_registry.sh") != 0)
+        return error = "cannot clear the stale JACK registry", false;
     name_ = name;
     const std::string rateArg = std::to_string(rate);
     const std::string periodArg = std::to_string(period);
@@ -43,26 +41,18 @@ bool JackServer::Start(const std::string& name, int rate, int period, std::strin
     const int rc =
         posix_spawnp(&pid_, "jackd", &actions, nullptr, const_cast<char**>(argv), environ);
     posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0) {
-        pid_ = -1;
-        error = "cannot start jackd (is it installed?)";
-        return false;
-    }
+    if (rc != 0)
+        return pid_ = -1, error = "cannot start jackd (is it installed?)", false;
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
 
     for (int i = 0; i < 10 * waitSeconds; ++i) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_) {
-            pid_ = -1;
-            error = "jackd ended at start; see " + log;
-            return false;
-        }
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_)
+            return pid_ = -1, error = "jackd ended at start; see " + log, false;
         jack_client_t* probe = jack_client_open(
             "cadenzo-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
             nullptr, name.c_str());
-        if (probe != nullptr) {
-            jack_client_close(probe);
-            return true;
-        }
+        if (probe != nullptr)
+            return jack_client_close(probe), true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     error = "jackd did not come up; see " + log;
@@ -77,10 +67,8 @@ void JackServer::Stop() {
     int waited = 0; // in 50 ms steps, up to five seconds
     while (waitpid(pid_, nullptr, WNOHANG) != pid_ && ++waited < 100)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (waited == 100) {
-        kill(pid_, SIGKILL);
-        waitpid(pid_, nullptr, 0);
-    }
+    if (waited == 100)
+        kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
     pid_ = -1;
 }
 
@@ -90,17 +78,12 @@ bool JackCapture::Open(const std::string& server, const std::string& client, std
         client.c_str(),
         static_cast<jack_options_t>(JackNoStartServer | JackServerName | JackUseExactName), &status,
         server.c_str());
-    if (client_ == nullptr) {
-        error = "cannot open JACK client";
-        return false;
-    }
+    if (client_ == nullptr)
+        return error = "cannot open JACK client", false;
     port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
     if (port_ == nullptr || jack_set_process_callback(client_, &JackCapture::Process, this) != 0 ||
-        jack_activate(client_) != 0) {
-        error = "cannot set up the JACK capture port";
-        close();
-        return false;
-    }
+        jack_activate(client_) != 0)
+        return error = "cannot set up the JACK capture port", close(), false;
     return true;
 }
 
@@ -109,8 +92,7 @@ void JackCapture::close() {
         return;
     jack_deactivate(client_);
     jack_client_close(client_);
-    client_ = nullptr;
-    port_ = nullptr;
+    client_ = nullptr, port_ = nullptr;
 }
 
 std::string JackCapture::portName() const {

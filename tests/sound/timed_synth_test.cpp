@@ -21,8 +21,7 @@ namespace cadenzo::test {
 namespace {
 
 constexpr std::uint32_t NOTE_ON = 0x643C90; // middle C, velocity 100, channel 1
-constexpr std::uint32_t SOUND_OFF = 0x0078B0;
-constexpr std::uint32_t NYLON_GUITAR = 0x0018C0;
+constexpr std::uint32_t SOUND_OFF = 0x0078B0, NYLON_GUITAR = 0x0018C0;
 
 // The first frame at or after `from` whose left sample is audible.
 std::int64_t Onset(const std::vector<float>& audio, std::int64_t from) {

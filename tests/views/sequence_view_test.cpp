@@ -105,8 +105,7 @@ TEST_F(SequenceViewTest, CursorBarLinesAndAThreeFourSlotStandWhereTheScaleSays) 
         return n;
     };
     Show(1);
-    EXPECT_EQ(At(bar2, 16), kBlack);
-    EXPECT_EQ(ink(36, 82), 0);
+    EXPECT_EQ(std::pair(At(bar2, 16), ink(36, 82)), std::pair(kBlack, 0));
     song->setMeter(2, 3, 4);
     Show(1);
     EXPECT_NE(At(bar2, 16), kBlack);
@@ -211,12 +210,11 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
     }
     // Row 30 is the ruler (locate, cursor stays), 31 the event rows, 81 the lane.
     song->edit.cursorTick = song->edit.anchorTick = 960;
-    Press(X(2, 480), 30);
-    EXPECT_EQ(results.back().locate, std::optional<std::int32_t>(480));
-    EXPECT_EQ(song->edit.cursorTick, 960);
-    Press(X(2, 480), 31);
-    EXPECT_FALSE(results.back().locate.has_value());
-    EXPECT_EQ(song->edit.cursorTick, 480);
+    for (const auto& [y, locate, cursor] : {std::tuple(30, 480, 960), {31, -1, 480}}) {
+        Press(X(2, 480), y);
+        EXPECT_EQ(std::pair(results.back().locate.value_or(-1), song->edit.cursorTick),
+                  std::pair(locate, cursor));
+    }
     Press(X(2, 240) + 3, 81);
     EXPECT_EQ(mouse.dragLine, (DragLine{X(2, 240) + 3, 81, X(2, 240) + 3, 81}));
     EXPECT_EQ(song->edit.cursorTick, 480);
@@ -257,8 +255,7 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
         Press(handle, 100);
         Drag(to, 100);
         Release(to, 100);
-        EXPECT_EQ(EventAt(0).gate, gate) << to;
-        EXPECT_EQ(EventAt(0).strokeTime, stroke) << to;
+        EXPECT_EQ(std::pair(EventAt(0).gate, EventAt(0).strokeTime), std::pair(gate, stroke)) << to;
         EventAt(0).gate = 240;
         view->redrawLaneAndEvents();
     }
