@@ -11,6 +11,7 @@
 #include "sound/fluidsynth/fluid_midi_out.h"
 #include "sound/midi_port.h"
 #include "sound/periodic_timer.h"
+#include "stand_in_audio.h"
 
 #include <algorithm>
 #include <array>
@@ -18,12 +19,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <memory>
-#include <pthread.h>
-#include <sched.h>
-#include <sys/prctl.h>
 #include <thread>
 #include <vector>
 
@@ -43,19 +40,6 @@ struct Stall {
 // The second stall comes 0.3 s before the song's last note-off (66.7 s): the notes struck
 // around it end after it.
 constexpr std::array<Stall, 2> STALLS{{{30.0, 50'000'000}, {66.4, 300'000'000}}};
-
-std::int64_t NowNs(clockid_t clock = CLOCK_MONOTONIC) {
-    timespec ts{};
-    clock_gettime(clock, &ts);
-    return std::int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
-}
-
-void SleepUntil(std::int64_t ns) {
-    const timespec ts{static_cast<time_t>(ns / 1'000'000'000),
-                      static_cast<long>(ns % 1'000'000'000)};
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
-    }
-}
 
 long ResidentKb() {
     std::ifstream statm("/proc/self/statm");
@@ -78,12 +62,12 @@ int main() {
     options.sampleRate = RATE;
     FluidMidiOut synth(options);
     const long before = ResidentKb();
-    const std::int64_t opening = NowNs();
+    const std::int64_t opening = bench::NowNs();
     if (synth.open(0) != MidiStatus::Ok) {
         std::printf("Built-in synthesizer: open failed\n");
         return 1;
     }
-    std::printf("open %.1f ms, +%ld kB resident\n", (NowNs() - opening) / 1e6,
+    std::printf("open %.1f ms, +%ld kB resident\n", (bench::NowNs() - opening) / 1e6,
                 ResidentKb() - before);
 
     auto song = std::make_unique<Song>();
@@ -104,13 +88,9 @@ int main() {
     took.reserve(40'000);
     cpu.reserve(40'000);
     peaks.reserve(40'000);
-    const std::int64_t start = NowNs() + 50'000'000;
+    const std::int64_t start = bench::NowNs() + 50'000'000;
     std::thread audio([&] {
-        // An audio driver's thread runs at real-time priority when it may.
-        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-        sched_param param{};
-        param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 1;
-        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+        bench::BecomeAudioThread();
         std::array<float, PERIOD> left{};
         std::array<float, PERIOD> right{};
         std::int64_t shift = 0;
@@ -119,14 +99,15 @@ int main() {
             if (stall < STALLS.size() &&
                 period * PERIOD >= static_cast<std::int64_t>(STALLS[stall].atSeconds * RATE)) {
                 shift += STALLS[stall].ns;
-                SleepUntil(NowNs() + STALLS[stall++].ns);
+                bench::SleepUntil(bench::NowNs() + STALLS[stall++].ns);
             }
-            SleepUntil(start + shift + static_cast<std::int64_t>(period * PERIOD * NS_PER_FRAME));
-            const std::int64_t called = NowNs();
-            const std::int64_t used = NowNs(CLOCK_THREAD_CPUTIME_ID);
+            bench::SleepUntil(start + shift +
+                              static_cast<std::int64_t>(period * PERIOD * NS_PER_FRAME));
+            const std::int64_t called = bench::NowNs();
+            const std::int64_t used = bench::NowNs(CLOCK_THREAD_CPUTIME_ID);
             synth.renderPeriod(PERIOD, left.data(), right.data());
-            cpu.push_back((NowNs(CLOCK_THREAD_CPUTIME_ID) - used) / 1e6);
-            took.push_back((NowNs() - called) / 1e6);
+            cpu.push_back((bench::NowNs(CLOCK_THREAD_CPUTIME_ID) - used) / 1e6);
+            took.push_back((bench::NowNs() - called) / 1e6);
             float peak = 0;
             for (int i = 0; i < PERIOD; ++i)
                 peak = std::max({peak, std::fabs(left[i]), std::fabs(right[i])});
@@ -135,7 +116,7 @@ int main() {
         }
     });
 
-    SleepUntil(start);
+    bench::SleepUntil(start);
     port.programChange();
     if (engine.start("300") != PlaybackEngine::StartResult::Started) {
         std::printf("playback did not start\n");
@@ -143,11 +124,11 @@ int main() {
         audio.join();
         return 1;
     }
-    const std::int64_t playing = NowNs();
+    const std::int64_t playing = bench::NowNs();
     for (std::size_t next = 1; engine.playIndex() < song->eventCount;) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         const auto due = static_cast<std::int64_t>(next) * 10'000'000'000;
-        if (next < PROGRAMS.size() && NowNs() - playing >= due) {
+        if (next < PROGRAMS.size() && bench::NowNs() - playing >= due) {
             setup.midiProgram = PROGRAMS[next++];
             port.programChange();
         }
@@ -172,7 +153,7 @@ int main() {
     std::vector<double> sorted = took;
     std::sort(sorted.begin(), sorted.end());
     std::printf("%zu periods of %d frames (%.1f s), song played in %.1f s\n", took.size(), PERIOD,
-                took.size() * PERIOD / RATE, (NowNs() - playing) / 1e9);
+                took.size() * PERIOD / RATE, (bench::NowNs() - playing) / 1e9);
     std::printf("callback: p50 %.3f ms, p99 %.3f ms, longest %.3f ms; %ld periods over the %.2f "
                 "ms budget\n",
                 sorted[sorted.size() / 2], sorted[sorted.size() * 99 / 100], longest,

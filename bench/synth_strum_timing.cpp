@@ -13,6 +13,7 @@
 #include "sound/midi_port.h"
 #include "sound/periodic_timer.h"
 #include "sound/strum.h"
+#include "stand_in_audio.h"
 
 #include <algorithm>
 #include <array>
@@ -20,13 +21,9 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <memory>
 #include <mutex>
-#include <pthread.h>
-#include <sched.h>
-#include <sys/prctl.h>
 #include <thread>
 #include <vector>
 
@@ -40,12 +37,6 @@ constexpr double RATE = 48000;
 constexpr double NS_PER_FRAME = 1e9 / RATE;
 constexpr float AUDIBLE = 1e-4f;
 constexpr int SILENCE = 480; // frames of silence before an onset counts (10 ms)
-
-std::int64_t NowNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return std::int64_t{ts.tv_sec} * 1'000'000'000 + ts.tv_nsec;
-}
 
 double Ms(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
@@ -117,7 +108,7 @@ struct Tee : MidiOut {
             if ((kind == 0x80 || kind == 0x90) && stems[s]->note != note)
                 continue;
             if (kind == 0x90 && (message >> 16) != 0)
-                noteOns.emplace_back(static_cast<int>(s), NowNs());
+                noteOns.emplace_back(static_cast<int>(s), bench::NowNs());
             stems[s]->timed.shortMsg(message);
             stems[s]->plain.shortMsg(message);
         }
@@ -182,15 +173,11 @@ void StrumOnsets() {
                 options.scheduleFrames / RATE * 1000);
 
     std::atomic<bool> stop{false};
-    const std::int64_t start = NowNs() + 50'000'000;
+    const std::int64_t start = bench::NowNs() + 50'000'000;
     std::vector<double> lateness;
     lateness.reserve(200000);
     std::thread audio([&] {
-        // An audio driver's thread runs at real-time priority when it may.
-        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
-        sched_param param{};
-        param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 1;
-        pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+        bench::BecomeAudioThread();
         std::array<float, PERIOD> left{};
         std::array<float, PERIOD> right{};
         std::array<float, 2 * PERIOD> stereo{};
@@ -198,11 +185,8 @@ void StrumOnsets() {
         for (std::int64_t period = 0; !stop; ++period) {
             const std::int64_t deadline =
                 start + static_cast<std::int64_t>(period * PERIOD * NS_PER_FRAME);
-            timespec ts{static_cast<time_t>(deadline / 1'000'000'000),
-                        static_cast<long>(deadline % 1'000'000'000)};
-            while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) != 0) {
-            }
-            lateness.push_back((NowNs() - deadline) / 1e6);
+            bench::SleepUntil(deadline);
+            lateness.push_back((bench::NowNs() - deadline) / 1e6);
             for (auto& stem : stems) {
                 stem->timed.renderPeriod(PERIOD, left.data(), right.data());
                 stem->timedOnsets.feed(left.data(), PERIOD, period * PERIOD);

@@ -28,8 +28,10 @@ check_close() { # folder, signal, count and names of the first two chords backup
     [ "$rc" -eq 0 ] || fail "$1: exit status $rc after SIG$2 ($(cat "$work/$1/out"))"
     [ "$(tr -d '\r' <"$work/$1/backup.crd" | sed -n '1p; 2p; 10p' | xargs)" = \
         "${3:-1 SignalProbe}" ] || fail "$1: backup.crd lacks the chords"
-    [ "$(grep -c "$(printf '\r')$" "$work/$1/Cadenzo.ini")" -eq 26 ] && [ "$(wc -l \
-        <"$work/$1/Cadenzo.ini")" -eq 26 ] && grep -q '^CZ0200' "$work/$1/Cadenzo.ini" \
+    # The 26 settings, then the name of the device they chose.
+    [ "$(grep -c "$(printf '\r')$" "$work/$1/Cadenzo.ini")" -eq 27 ] && [ "$(wc -l \
+        <"$work/$1/Cadenzo.ini")" -eq 27 ] && grep -q '^CZ0200' "$work/$1/Cadenzo.ini" && [ \
+        "$(sed -n 27p "$work/$1/Cadenzo.ini")" = "$(printf 'Built-in Synthesizer\r')" ] \
         || fail "$1: Cadenzo.ini is not complete"
 }
 window() { # the first visible window of Cadenzo titled $1, waited for up to 30 s
