@@ -92,18 +92,18 @@ MidiStatus FluidMidiOut::open(unsigned device) {
         return MidiStatus::Allocated;
 
     failure_.clear();
+    // Synthesizers loaded in the background are waited for first: the JACK probe below may set
+    // the environment, which no other thread may be reading.
+    std::unique_ptr<TimedSynth> prepared = prepared_.valid() ? prepared_.get() : nullptr;
     // JACK takes the periods as they come, unconverted: the synthesizer renders at its rate.
     const bool jackWanted = std::find(options_.drivers.begin(), options_.drivers.end(), "jack") !=
                             options_.drivers.end();
     const double jackRate = jackWanted ? runningJackSampleRate() : 0;
     if (jackRate > 0)
         options_.sampleRate = jackRate;
-    if (prepared_.valid()) {
-        synth_ = prepared_.get();
-        // Loaded for another rate than a JACK server has since asked for: loaded again.
-        if (synth_ != nullptr && synth_->sampleRate() != options_.sampleRate)
-            synth_.reset();
-    }
+    // Loaded for another rate than a JACK server asks for: loaded again.
+    if (prepared != nullptr && prepared->sampleRate() == options_.sampleRate)
+        synth_ = std::move(prepared);
     MidiStatus loaded = MidiStatus::Ok;
     if (synth_ == nullptr) {
         synth_ = std::make_unique<TimedSynth>(
