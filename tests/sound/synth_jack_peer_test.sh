@@ -33,7 +33,7 @@ at = [(i * ms + next(j for j, v in enumerate(pcm[i * ms:]) if 2 * abs(v) > env[i
       (w.getframerate() / 500) for i in hits]
 gaps = [round(b - a, 1) for a, b in zip(at, at[1:]) if b - a > 15]
 print(f"gaps between strings (ms): {gaps}")
-spaced = len(gaps) == 5 and sum(abs(g - 37) <= 1.5 for g in gaps) >= 4
+spaced = len(gaps) == 5 and sum(abs(g - 37) <= 1.5 for g in gaps) >= 3  # one string: two gaps
 sys.exit(not (peak > 1000 and end < len(pcm) - 100 * ms and
               (sys.argv[2] != "play" or tail < peak / 4) and (sys.argv[2] != "strum" or spaced)))
 PY
