@@ -26,7 +26,7 @@ end = max([i for i, v in enumerate(pcm) if abs(v) > 30], default=0)  # where the
 peak, tail = max(map(abs, pcm)), max(map(abs, pcm[max(end - 50 * ms, 0):end + 1]))
 print(f"peak {peak}, last 50 ms {tail}, sound ends at {end / ms / 1000:.2f} s")
 # Attacks: a millisecond 2.5 times louder than the five before it, placed at its first sample
-# above half its peak. A busy machine may send one string late; a wrong clock moves them all.
+# above half its peak. A busy machine may move one string; a clock at a wrong rate moves them all.
 env = [max(map(abs, pcm[i:i + ms])) for i in range(0, len(pcm) - ms, ms)]
 hits = [i for i in range(6, len(env)) if env[i] > 800 and env[i] > 2.5 * max(env[i - 6:i - 1])]
 at = [(i * ms + next(j for j, v in enumerate(pcm[i * ms:]) if 2 * abs(v) > env[i])) /
