@@ -1,9 +1,10 @@
 #pragma once
 
-// What the benchmarks' stand-in audio threads share: the clock, a sleep to an absolute time, and
-// the priority an audio driver's thread gets.
+// What the synthesizer benchmarks share: the clock, a sleep to an absolute time, the priority an
+// audio driver's thread gets for their stand-in audio threads, and the memory in use.
 #include <cstdint>
 #include <ctime>
+#include <fstream>
 #include <pthread.h>
 #include <sched.h>
 #include <sys/prctl.h>
@@ -29,6 +30,15 @@ inline void BecomeAudioThread() {
     sched_param param{};
     param.sched_priority = sched_get_priority_min(SCHED_FIFO) + 1;
     pthread_setschedparam(pthread_self(), SCHED_FIFO, &param);
+}
+
+// Resident memory of this process in kB (pages of 4 kB).
+inline long ResidentKb() {
+    std::ifstream statm("/proc/self/statm");
+    long size = 0;
+    long resident = 0;
+    statm >> size >> resident;
+    return resident * 4;
 }
 
 } // namespace cadenzo::bench

@@ -19,7 +19,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -41,14 +40,6 @@ struct Stall {
 // around it end after it.
 constexpr std::array<Stall, 2> STALLS{{{30.0, 50'000'000}, {66.4, 300'000'000}}};
 
-long ResidentKb() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * 4;
-}
-
 double Db(float level) {
     return level > 0 ? 20 * std::log10(level) : -999;
 }
@@ -61,14 +52,14 @@ int main() {
     options.periodSize = PERIOD;
     options.sampleRate = RATE;
     FluidMidiOut synth(options);
-    const long before = ResidentKb();
+    const long before = bench::ResidentKb();
     const std::int64_t opening = bench::NowNs();
     if (synth.open(0) != MidiStatus::Ok) {
         std::printf("Built-in synthesizer: open failed\n");
         return 1;
     }
     std::printf("open %.1f ms, +%ld kB resident\n", (bench::NowNs() - opening) / 1e6,
-                ResidentKb() - before);
+                bench::ResidentKb() - before);
 
     auto song = std::make_unique<Song>();
     FillProgression(*song, MAX_EVENTS, 80);

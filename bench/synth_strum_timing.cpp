@@ -21,7 +21,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -41,14 +40,6 @@ constexpr int SILENCE = 480; // frames of silence before an onset counts (10 ms)
 double Ms(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - since)
         .count();
-}
-
-long ResidentKb() {
-    std::ifstream statm("/proc/self/statm");
-    long size = 0;
-    long resident = 0;
-    statm >> size >> resident;
-    return resident * 4;
 }
 
 void Print(const char* what, std::vector<double> values) {
@@ -269,7 +260,7 @@ void StrumOnsets() {
 void Cost() {
     for (bool effects : {false, true}) {
         for (bool single : {true, false}) {
-            const long before = ResidentKb();
+            const long before = bench::ResidentKb();
             const auto opening = std::chrono::steady_clock::now();
             TimedSynth synth({.effects = effects});
             if (single)
@@ -289,7 +280,8 @@ void Cost() {
             std::printf("%s, effects %-3s: open %6.1f ms, +%6ld kB resident, one second of a "
                         "chord rendered in %6.1f ms\n",
                         single ? "one synthesizer     " : "16 staggered synths ",
-                        effects ? "on" : "off", openMs, ResidentKb() - before, Ms(rendering));
+                        effects ? "on" : "off", openMs, bench::ResidentKb() - before,
+                        Ms(rendering));
         }
     }
 }
