@@ -15,22 +15,13 @@ constexpr double MIN_STALL_NS = 4e6;
 
 FrameClock::FrameClock(double sampleRate, int bufferedFrames)
     : nsPerFrame_(1e9 / sampleRate),
-      stallNs_(std::max(MIN_STALL_NS, bufferedFrames * 1e9 / sampleRate)) {
-    restart();
-}
-
-void FrameClock::restart() {
-    frameZeroNs_ = 0;
-    blockEarliest_ = lastBlockEarliest_ = std::numeric_limits<double>::infinity();
-    periodsSeen_ = 0;
-}
+      stallNs_(std::max(MIN_STALL_NS, bufferedFrames * 1e9 / sampleRate)) {}
 
 void FrameClock::periodRequested(std::int64_t frame, std::int64_t nowNs) {
     const double seen = static_cast<double>(nowNs) - static_cast<double>(frame) * nsPerFrame_;
     if (periodsSeen_ > 0 && seen > frameZeroNs_ + stallNs_) {
         blockEarliest_ = lastBlockEarliest_ = std::numeric_limits<double>::infinity();
         periodsSeen_ = 0;
-        ++restarts_;
     }
     blockEarliest_ = std::min(blockEarliest_, seen);
     frameZeroNs_ = std::min(lastBlockEarliest_, blockEarliest_);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 namespace cadenzo {
 
@@ -22,26 +23,20 @@ public:
     // `bufferedFrames`: the audio the output holds between the synthesizer and the sound card.
     FrameClock(double sampleRate, int bufferedFrames);
 
-    // Forgets every sighting (a new output).
-    void restart();
     // The period that begins at output frame `frame` was asked for at `nowNs`.
     void periodRequested(std::int64_t frame, std::int64_t nowNs);
     // The output frame sounding at steady-clock time `ns` (before a first request: frame 0 at 0).
     double frameAt(std::int64_t ns) const;
-    // The steady-clock time of frame 0.
-    double frameZeroNs() const { return frameZeroNs_; }
-    // Times the clock started again after a stall.
-    int restarts() const { return restarts_; }
 
 private:
     static constexpr int BLOCK_PERIODS = 64;
     double nsPerFrame_;
     double stallNs_; // a request this much later than the clock expects means a stall
     double frameZeroNs_ = 0;
-    double blockEarliest_ = 0;     // the earliest sighting in this block of periods
-    double lastBlockEarliest_ = 0; // and in the block before
+    // The earliest sighting in this block of periods, and in the block before (none yet).
+    double blockEarliest_ = std::numeric_limits<double>::infinity();
+    double lastBlockEarliest_ = std::numeric_limits<double>::infinity();
     std::int64_t periodsSeen_ = 0;
-    int restarts_ = 0;
 };
 
 } // namespace cadenzo

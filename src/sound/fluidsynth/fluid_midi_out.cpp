@@ -1,5 +1,6 @@
 #include "sound/fluidsynth/fluid_midi_out.h"
 
+#include "sound/jack_server.h"
 #include "sound/timer.h"
 
 #include <fluidsynth.h>

@@ -1,5 +1,7 @@
 #include "sound/rtmidi/rtmidi_out.h"
 
+#include "sound/jack_server.h"
+
 #include <rtmidi/RtMidi.h>
 
 #include <jack/jack.h>
@@ -57,13 +59,8 @@ RtMidiPorts::~RtMidiPorts() {
 static bool reachable(RtMidi::Api api) {
     if (api == RtMidi::LINUX_ALSA)
         return access("/dev/snd/seq", R_OK | W_OK) == 0;
-    if (api == RtMidi::UNIX_JACK) {
-        jack_status_t status{};
-        jack_client_t* probe = jack_client_open("Cadenzo-probe", JackNoStartServer, &status);
-        if (probe == nullptr)
-            return false;
-        jack_client_close(probe);
-    }
+    if (api == RtMidi::UNIX_JACK)
+        return runningJackSampleRate() > 0;
     return true;
 }
 
