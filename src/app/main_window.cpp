@@ -97,6 +97,7 @@ void MainWindow::start(const QString& fileName) {
     // A folder the user may not write in is told at once, also when no file had to be written.
     gathering_.emplace(FileReports{{}, !folderWritable(app_.startDir)});
     loadSettings(); // 4
+    loadPreferences();
     // The built-in synthesizer reads its SoundFont while the window is built; the device still
     // opens last.
     app_.port.out().prepare(app_.midiSetup.midiDevice);
@@ -419,6 +420,7 @@ void MainWindow::prepareToClose() {
     recovery_->flush();
     gathering_.emplace();
     saveSettings();
+    savePreferences();
     if (const FileResult r = chordBackup_.saveAtClose(app_.userChords, app_.backupChordPath());
         !r.ok())
         reportFileFailure(r);

@@ -230,6 +230,9 @@ private:
     void applySelectedUserChord();
     void showAppliedUserChord(ChordSelection shown);
     void loadSettings();
+    // The preferences file's groups (main_preferences.cpp), read at start and written at close.
+    void loadPreferences();
+    void savePreferences();
     void keepTitleBarOnScreen();
     void setStayOnTop(bool on);
     void wireStrumButtons();

@@ -1,0 +1,17 @@
+#include "app/main_window.h"
+#include "app/preferences.h"
+
+namespace cadenzo {
+
+// Each part of the preferences reads and writes its own group of the file.
+
+void MainWindow::loadPreferences() {
+    const std::unique_ptr<QSettings> preferences = openPreferences();
+}
+
+void MainWindow::savePreferences() {
+    const std::unique_ptr<QSettings> preferences = openPreferences();
+    preferences->sync();
+}
+
+} // namespace cadenzo
