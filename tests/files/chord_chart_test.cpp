@@ -9,15 +9,13 @@
 #include <random>
 #include <regex>
 #include <sstream>
+#include <tuple>
 
 namespace cadenzo {
 namespace {
 
 TEST(ChordChart, ChordNameSpellings) {
-    const struct {
-        const char* name;
-        ChordSymbol want;
-    } accepted[] = {
+    const std::pair<const char*, ChordSymbol> accepted[] = {
         {"Cmaj", {0, 0}},   {"Dbm", {1, 1}},      {"C#min", {1, 1}},      {"E-", {4, 1}},
         {"F6", {5, 2}},     {"Gm6", {7, 3}},      {"A7", {9, 4}},         {"B-7", {11, 5}},
         {"CMaj7", {0, 6}},  {"Cmaj7", {0, 6}},    {"CM7", {0, 6}},        {"CΔ7", {0, 6}},
@@ -52,10 +50,8 @@ std::string Bars(const ChordChart& chart) {
 }
 
 TEST(ChordChart, ReadsBarsOrSaysWhereItStopped) {
-    const struct {
-        const char* text;
-        const char* want; // bars, or the problem
-    } cases[] = {
+    const std::pair<const char*, const char*> cases[] = {
+        // text; bars, or the problem
         {"| C | Am | F G | C |", "4/4:C 4/4:Am 4/4:FG 4/4:C"},
         {"C | % || G |  |\n3/4\n|Dm| %|\n{time: 6/8}\nEm7 | G/B",
          "4/4:C 4/4:C 4/4:G 4/4:- 3/4:Dm 3/4:Dm 6/8:Em7 6/8:G/11"},
@@ -93,13 +89,8 @@ std::string Strokes(const ChartSong& song, const Frets& tuning) {
 
 TEST(ChordChart, StrumsThePatternAndStrikesEveryChord) {
     const Frets dropD = {28, 23, 19, 14, 9, 2};
-    const struct {
-        const char* chart;
-        const char* pattern;
-        int position;
-        Frets tuning;
-        const char* want;
-    } cases[] = {
+    // chart, pattern, position, tuning; the strokes, or why the chart cannot be played
+    const std::tuple<const char*, const char*, int, Frets, const char*> cases[] = {
         {"| C G |", "D-DU", 0, standardTuning,
          "0:D112CL 480:D100CL 720:U80CL 960:D100GL 1440:D100GL 1680:U80GL"},
         // A chord change where the pattern rests is struck down; three chords share 4/4 in 640s.
@@ -107,24 +98,21 @@ TEST(ChordChart, StrumsThePatternAndStrikesEveryChord) {
          "0:D112AmM 240:U80AmM 640:D80FM 720:U80FM 1200:U80FM 1280:D80EM 1680:U80EM"},
         // The bass picks the position whose lowest note it is: E under C is C's low voicing.
         {"6/8\n| C/E |", "D--", 2, standardTuning, "0:D112CL 720:D100CL"},
+        {"1/16\n| C G C G |", "D", 0, standardTuning, "bar 1 is too short for its 4 chords"},
+        {"| C |", "DUx", 0, standardTuning,
+         "bad strum pattern \"DUx\": use D (down), U (up) and - (rest), one per eighth note"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [text, pattern, position, tuning, want] : cases) {
         ChordChart chart;
         ChartSong song;
-        ASSERT_EQ(parseChordChart(c.chart, chart), "");
-        ASSERT_EQ(arrangeChart(chart, {c.pattern, 0, c.position, c.tuning}, song), "");
-        EXPECT_EQ(Strokes(song, c.tuning), c.want) << c.chart;
+        ASSERT_EQ(parseChordChart(text, chart), "");
+        const std::string problem = arrangeChart(chart, {pattern, 0, position, tuning}, song);
+        EXPECT_EQ(problem.empty() ? Strokes(song, tuning) : problem, want) << text;
     }
-    ChordChart chart;
-    ChartSong song;
-    ASSERT_EQ(parseChordChart("1/16\n| C G C G |", chart), "");
-    EXPECT_EQ(arrangeChart(chart, {}, song), "bar 1 is too short for its 4 chords");
-    EXPECT_EQ(arrangeChart(chart, {"DUx"}, song).substr(0, 25), "bad strum pattern \"DUx\": ");
 }
 
-// A small ChordPro reader of its own: the signature, chord names and defines of a sheet.
+// A small ChordPro reader of its own: each bar's signature and chord names, and the defines.
 struct Sheet {
-    std::map<std::string, std::string> directives;
     std::map<std::string, Frets> defines;
     std::vector<std::string> bars; // "3/4:C G"
 };
@@ -142,9 +130,7 @@ Sheet ReadSheet(const std::string& text) {
             const std::string value = m[2];
             if (m[1] == "time")
                 meter = value;
-            else if (m[1] != "define")
-                sheet.directives[m[1]] = value;
-            else if (std::regex_match(value, d, define))
+            else if (m[1] == "define" && std::regex_match(value, d, define))
                 for (int s = 0; s < STRING_COUNT; ++s) {
                     const std::string f = d[3 + 5 - s];
                     sheet.defines[d[1]][s] = f == "x"   ? SILENT
@@ -187,8 +173,9 @@ TEST(ChordChart, SheetOfAKnownSong) {
                                             "{time: 3/4}\n| [D9#5] |\n");
 }
 
-// Random charts through import and export: the sheet names the chart's chords bar by bar, and
-// every stroke is one of its chord's voicings, the one with the asked-for bass lowest if any.
+// Random charts through import and export: the sheet names the chart's chords bar by bar with
+// the signatures, every stroke is one of its chord's voicings, and each name's define is the
+// voicing it first sounds with.
 TEST(ChordChart, RandomChartsComeBackBarByBar) {
     std::mt19937 random(20261207);
     const auto pick = [&random](int n) { return static_cast<int>(random() % unsigned(n)); };
