@@ -139,7 +139,7 @@ private:
             else if (std::string problem = chord(word, bar.chords); !problem.empty())
                 return problem;
             if (repeat && !bar.chords.empty())
-                return problemAt(word, "\"%\" shares its bar with chords in");
+                return problemAt(word, "a bar holds chords or \"%\", not both:");
             at = end;
         }
         return {};
@@ -202,6 +202,8 @@ struct Stroke {
 
 std::string parseChordChart(std::string_view text, ChordChart& chart) {
     chart = {};
+    if (text.starts_with("\xEF\xBB\xBF")) // the byte order mark some editors begin a file with
+        text.remove_prefix(3);
     ChartReader reader(chart);
     int number = 0;
     while (!text.empty()) {

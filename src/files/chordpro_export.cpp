@@ -54,7 +54,9 @@ std::string chordProDefine(std::string_view name, const Frets& frets) {
 
 std::string composeChordPro(const Song& song, std::string_view tempo) {
     const auto count = std::min<std::uint32_t>(song.eventCount, MAX_EVENTS);
-    std::string head = "{title: " + song.songName + "}\n{tempo: " + std::string(tempo) + "}\n";
+    // A song never saved has no name yet: its sheet has no title.
+    std::string head = song.songName.empty() ? "" : "{title: " + song.songName + "}\n";
+    head += "{tempo: " + std::string(tempo) + "}\n";
     if (count == 0)
         return head;
 

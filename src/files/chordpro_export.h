@@ -16,7 +16,8 @@ namespace cadenzo {
 // fretted fret.
 std::string chordProDefine(std::string_view name, const Frets& frets);
 
-// The song as a ChordPro chord sheet: "{title}" with the song name, "{tempo}" with the tempo
+// The song as a ChordPro chord sheet: "{title}" with the song name (none while the song has no
+// name), "{tempo}" with the tempo
 // text, a "{define}" for the voicing each chord name first sounds with, then the bars from bar 1
 // to the bar of the last event, four to a line between "|" bar lines, with "{time}" on a line
 // of its own before bar 1 and before every bar whose signature changes (which starts a line).
