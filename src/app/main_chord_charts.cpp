@@ -59,7 +59,9 @@ void MainWindow::importChordChart(const std::filesystem::path& path) {
 }
 
 void MainWindow::exportChordProFile(const std::filesystem::path& path) {
-    if (const FileResult written = exportChordPro(path, app_.song, app_.tempo); !written)
+    if (const FileResult written =
+            exportChordPro(path, app_.song, app_.tempo, app_.guitar.tunings());
+        !written)
         reportError(QString::fromStdString(written.message));
 }
 

@@ -34,7 +34,9 @@ int positionItem(const std::string& text) {
 
 void exportSheet(const std::string& songPath, const std::string& outPath) {
     const auto loaded = std::make_unique<LoadedSong>(songPath);
-    if (const FileResult written = exportChordPro(outPath, loaded->song, loaded->tempo); !written)
+    if (const FileResult written =
+            exportChordPro(outPath, loaded->song, loaded->tempo, loaded->guitar.tunings());
+        !written)
         throw RunError(written.message);
     std::cout << "Wrote " << outPath << "\n";
 }

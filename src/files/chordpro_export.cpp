@@ -1,6 +1,7 @@
 #include "files/chordpro_export.h"
 
 #include "files/atomic_file.h"
+#include "model/chord_names.h"
 #include "model/chords.h"
 
 #include <algorithm>
@@ -52,7 +53,7 @@ std::string chordProDefine(std::string_view name, const Frets& frets) {
     return line + "}";
 }
 
-std::string composeChordPro(const Song& song, std::string_view tempo) {
+std::string composeChordPro(const Song& song, std::string_view tempo, const Frets& tuning) {
     const auto count = std::min<std::uint32_t>(song.eventCount, MAX_EVENTS);
     // A song never saved has no name yet: its sheet has no title.
     std::string head = song.songName.empty() ? "" : "{title: " + song.songName + "}\n";
@@ -60,10 +61,12 @@ std::string composeChordPro(const Song& song, std::string_view tempo) {
     if (count == 0)
         return head;
 
-    // Each bar's chord changes, and the voicing every name first sounds with.
+    // Each bar's chord changes under their sheet names, and the define of every sheet name.
     std::vector<std::vector<std::string>> bars;
     std::vector<std::string> defined;
-    std::map<std::string, bool> known;
+    std::map<std::string, Frets> voicingOf; // sheet name -> voicing
+    std::map<std::pair<std::string, Frets>, std::string>
+        sheetName; // name and voicing -> sheet name
     std::string sounding;
     int bar = 1;
     for (std::uint32_t i = 0; i < count; ++i) {
@@ -74,12 +77,21 @@ std::string composeChordPro(const Song& song, std::string_view tempo) {
         if (e.root == 0)
             continue;
         const std::string name = chordName({e.root, e.chordType});
-        if (name == sounding)
+        auto [named, isNew] = sheetName.try_emplace({name, e.frets}, name);
+        if (isNew && voicingOf.contains(name)) {
+            // Another voicing of a name already defined: its bass tells it apart. Only two
+            // voicings with one bass share a define, the first one's.
+            const int bass = lowestPitchClass(e.frets, tuning);
+            const std::string slashed = name + "/" + chordName({bass + 1, 0});
+            if (bass >= 0 && !voicingOf.contains(slashed))
+                named->second = slashed;
+        }
+        if (voicingOf.try_emplace(named->second, e.frets).second)
+            defined.push_back(chordProDefine(named->second, e.frets));
+        if (named->second == sounding)
             continue;
-        sounding = name;
-        bars[static_cast<std::size_t>(bar - 1)].push_back(name);
-        if (known.emplace(name, true).second)
-            defined.push_back(chordProDefine(name, e.frets));
+        sounding = named->second;
+        bars[static_cast<std::size_t>(bar - 1)].push_back(sounding);
     }
 
     std::string out = head;
@@ -112,8 +124,8 @@ std::string composeChordPro(const Song& song, std::string_view tempo) {
 }
 
 FileResult exportChordPro(const std::filesystem::path& path, const Song& song,
-                          std::string_view tempo) {
-    return writeFileAtomically(path, composeChordPro(song, tempo));
+                          std::string_view tempo, const Frets& tuning) {
+    return writeFileAtomically(path, composeChordPro(song, tempo, tuning));
 }
 
 } // namespace cadenzo

@@ -17,16 +17,18 @@ namespace cadenzo {
 std::string chordProDefine(std::string_view name, const Frets& frets);
 
 // The song as a ChordPro chord sheet: "{title}" with the song name (none while the song has no
-// name), "{tempo}" with the tempo
-// text, a "{define}" for the voicing each chord name first sounds with, then the bars from bar 1
-// to the bar of the last event, four to a line between "|" bar lines, with "{time}" on a line
-// of its own before bar 1 and before every bar whose signature changes (which starts a line).
-// "[Name]" stands where an event's chord name (chordName) differs from the one sounding; events
-// without a chord name change nothing. Window thread, or any thread for a song no one edits.
-std::string composeChordPro(const Song& song, std::string_view tempo);
+// name), "{tempo}" with the tempo text, a "{define}" for every voicing the song uses, then the
+// bars from bar 1 to the bar of the last event, four to a line between "|" bar lines, with
+// "{time}" on a line of its own before bar 1 and before every bar whose signature changes (which
+// starts a line). "[Name]" stands where an event's sheet name differs from the one sounding;
+// events without a chord name change nothing. The sheet name is the chord name (chordName) for
+// the first voicing of that name, and for each other voicing the name with "/" and its lowest
+// note in the tuning ("C/E"), as the chart import reads it back. Window thread, or any thread
+// for a song no one edits.
+std::string composeChordPro(const Song& song, std::string_view tempo, const Frets& tuning);
 
 // composeChordPro written to path as a whole (a temporary file renamed over the old one).
 FileResult exportChordPro(const std::filesystem::path& path, const Song& song,
-                          std::string_view tempo);
+                          std::string_view tempo, const Frets& tuning);
 
 } // namespace cadenzo
