@@ -17,17 +17,14 @@ namespace {
 
 TEST(ChordChart, ChordNameSpellings) {
     const std::pair<const char*, ChordSymbol> accepted[] = {
-        {"Cmaj", {0, 0}},   {"Dbm", {1, 1}},      {"C#min", {1, 1}},      {"E-", {4, 1}},
-        {"F6", {5, 2}},     {"Gm6", {7, 3}},      {"A7", {9, 4}},         {"B-7", {11, 5}},
-        {"CMaj7", {0, 6}},  {"Cmaj7", {0, 6}},    {"CM7", {0, 6}},        {"CΔ7", {0, 6}},
-        {"CmMaj7", {0, 7}}, {"CmM7", {0, 7}},     {"Cm7b5", {0, 8}},      {"Cø", {0, 8}},
-        {"Csus4", {0, 9}},  {"Csus", {0, 9}},     {"C7sus4", {0, 10}},    {"Cmb5", {0, 11}},
-        {"Cdim", {0, 12}},  {"C°", {0, 12}},      {"Caug", {0, 13}},      {"C+", {0, 13}},
-        {"C9", {0, 14}},    {"CM9", {0, 15}},     {"C69", {0, 16}},       {"C6/9", {0, 16}},
-        {"C9#5", {0, 17}},  {"C9b5", {0, 18}},    {"C7b9", {0, 19}},      {"C7#9", {0, 20}},
-        {"Cm9", {0, 21}},   {"CmM9", {0, 22}},    {"Cm69", {0, 23}},      {"Cm6/9", {0, 23}},
-        {"Cb", {11, 0}},    {"E#m", {5, 1}},      {"B♭7", {10, 4}},       {"F♯m", {6, 1}},
-        {"C/E", {0, 0, 4}}, {"Am7/G", {9, 5, 7}}, {"C6/9/D", {0, 16, 2}}, {"D/F#", {2, 0, 6}},
+        // Roots, accidentals, basses, spellings; the random charts below spell every type too.
+        {"Cmaj", {0, 0}},     {"Dbm", {1, 1}},        {"C#min", {1, 1}},   {"E-", {4, 1}},
+        {"Gm6", {7, 3}},      {"B-7", {11, 5}},       {"CMaj7", {0, 6}},   {"Cmaj7", {0, 6}},
+        {"CM7", {0, 6}},      {"CmMaj7", {0, 7}},     {"Cm7b5", {0, 8}},   {"Csus4", {0, 9}},
+        {"Cdim", {0, 12}},    {"Caug", {0, 13}},      {"CM9", {0, 15}},    {"C69", {0, 16}},
+        {"Cm9", {0, 21}},     {"CmM9", {0, 22}},      {"Cm6/9", {0, 23}},  {"Cb", {11, 0}},
+        {"E#m", {5, 1}},      {"B♭7", {10, 4}},       {"F♯m", {6, 1}},     {"C/E", {0, 0, 4}},
+        {"Am7/G", {9, 5, 7}}, {"C6/9/D", {0, 16, 2}}, {"D/F#", {2, 0, 6}}, {"Cdim7", {0, 12}},
     };
     for (const auto& [name, want] : accepted)
         EXPECT_EQ(parseChordSymbol(name), want) << name;
@@ -116,14 +113,14 @@ TEST(ChordChart, StrumsThePatternAndStrikesEveryChord) {
 // A small ChordPro reader of its own: each bar's signature and chord names, and the defines.
 struct Sheet {
     std::map<std::string, Frets> defines;
-    std::vector<std::string> bars; // "3/4:C G"
+    std::vector<std::string> bars; // "3/4:C G", each change of chord name (a bass is no change)
 };
 
 Sheet ReadSheet(const std::string& text) {
     Sheet sheet;
-    std::string meter = "?";
+    std::string meter = "?", sounding;
     std::istringstream lines(text);
-    const std::regex directive(R"(\{(\w+): (.*)\})"), chord(R"(\[([^\]]*)\])");
+    const std::regex directive(R"(\{(\w+): (.*)\})"), chord(R"(\[([^\]/]*)[^\]]*\])");
     const std::regex define(R"((\S+) base-fret (\d+) frets (\S+) (\S+) (\S+) (\S+) (\S+) (\S+))");
     std::smatch m;
     for (std::string line; std::getline(lines, line);) {
@@ -146,7 +143,8 @@ Sheet ReadSheet(const std::string& text) {
              at = next + 1) {
             std::string bar = meter + ":", cell = line.substr(at, next - at);
             for (std::sregex_iterator c(cell.begin(), cell.end(), chord), end; c != end; ++c)
-                bar += (bar.back() == ':' ? "" : " ") + (*c)[1].str();
+                if ((*c)[1] != sounding)
+                    bar += (bar.back() == ':' ? "" : " ") + (sounding = (*c)[1]);
             sheet.bars.push_back(bar);
         }
     }
@@ -168,7 +166,6 @@ TEST(ChordChart, SheetOfAKnownSong) {
     };
     for (const SongEvent& e : events)
         song->insertEvent(e);
-    song->sortEvents();
     EXPECT_EQ(composeChordPro(*song, "96", standardTuning),
               "{title: Blue}\n{tempo: 96}\n"
               "{define: C base-fret 1 frets x 3 2 0 1 0}\n"
@@ -219,15 +216,7 @@ TEST(ChordChart, RandomChartsComeBackBarByBar) {
         ASSERT_EQ(arrangeChart(parsed, options, arranged), "") << chart;
         const auto song = std::make_unique<Song>();
         storeChartSong(arranged, "Random", *song);
-        Sheet sheet = ReadSheet(composeChordPro(*song, "120", options.tuning));
-        sounding.clear(); // a voicing told apart by its bass is no change of chord name
-        for (std::string& bar : sheet.bars) {
-            std::string names = bar.substr(0, bar.find(':') + 1), name;
-            for (std::istringstream words(bar.substr(names.size())); words >> name;)
-                if ((name = name.substr(0, name.find('/'))) != sounding)
-                    names += (names.back() == ':' ? "" : " ") + (sounding = name);
-            bar = names;
-        }
+        const Sheet sheet = ReadSheet(composeChordPro(*song, "120", options.tuning));
         EXPECT_EQ(sheet.bars, want) << chart;
         std::set<Frets> used, defined;
         for (std::uint32_t i = 0; i < song->eventCount; ++i) {
