@@ -227,6 +227,8 @@ std::string arrangeChart(const ChordChart& chart, const ChartOptions& options, C
     out = {};
     if (std::string problem = checkStrumPattern(options.pattern); !problem.empty())
         return problem;
+    if (chart.bars.empty()) // most likely not a chart at all: no song is replaced by nothing
+        return "the chart has no bars";
     if (chart.bars.size() > static_cast<std::size_t>(BAR_COUNT))
         return "the chart has " + std::to_string(chart.bars.size()) + " bars; a song holds " +
                std::to_string(BAR_COUNT);

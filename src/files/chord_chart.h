@@ -69,8 +69,8 @@ struct ChartSong {
 // lowest, positionForBass) as tunedVoicing gives it for options.tuning; the pattern's symbols
 // fall on the eighth notes from each bar's start, repeated to fill the bar, and the first eighth
 // of every chord is struck (down where the pattern rests) so that no chord of the chart is lost.
-// Returns "" or the reason the chart does not fit a song (more than 100 bars or 2000 strokes, a
-// bar too short for its chords, a bad pattern). Any thread.
+// Returns "" or the reason the chart does not make a song (no bars, more than 100 bars or 2000
+// strokes, a bar too short for its chords, a bad pattern). Any thread.
 std::string arrangeChart(const ChordChart& chart, const ChartOptions& options, ChartSong& out);
 
 // Replaces the song by the arranged chart (under the song's lock): signatures, events; the song

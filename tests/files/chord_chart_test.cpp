@@ -98,6 +98,7 @@ TEST(ChordChart, StrumsThePatternAndStrikesEveryChord) {
         // The bass picks the position whose lowest note it is: E under C is C's low voicing.
         {"6/8\n| C/E |", "D--", 2, standardTuning, "0:D112CL 720:D100CL"},
         {"1/16\n| C G C G |", "D", 0, standardTuning, "bar 1 is too short for its 4 chords"},
+        {"Verse\n{title: X}", "D", 0, standardTuning, "the chart has no bars"},
         {"| C |", "DUx", 0, standardTuning,
          "bad strum pattern \"DUx\": use D (down), U (up) and - (rest), one per eighth note"},
     };
