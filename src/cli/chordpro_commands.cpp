@@ -34,6 +34,10 @@ int positionItem(const std::string& text) {
 
 void exportSheet(const std::string& songPath, const std::string& outPath) {
     const auto loaded = std::make_unique<LoadedSong>(songPath);
+    if (outPath == "-") { // the sheet to a pipe or the terminal
+        std::cout << composeChordPro(loaded->song, loaded->tempo, loaded->guitar.tunings());
+        return;
+    }
     if (const FileResult written =
             exportChordPro(outPath, loaded->song, loaded->tempo, loaded->guitar.tunings());
         !written)
@@ -83,7 +87,10 @@ void addChordProCommands(CLI::App& app) {
         "export-chordpro", "Write a song file as a ChordPro chord sheet: title, tempo, the "
                            "song's own fingerings as {define} lines, four bars a line");
     exportCmd->add_option("SONG", sheet->first, "Song file (.cz0)")->required();
-    exportCmd->add_option("OUT", sheet->second, "ChordPro file to write (.cho)")->required();
+    exportCmd
+        ->add_option("OUT", sheet->second,
+                     "ChordPro file to write (.cho), or - for the standard output")
+        ->required();
     exportCmd->callback([sheet] { exportSheet(sheet->first, sheet->second); });
 
     auto args = std::make_shared<ImportArgs>();

@@ -162,6 +162,7 @@ class ChordChart(CliTest):
         self.assertEqual(lowest % 12, 6)  # F# is the lowest note of D/F#, in Drop D
         self.assertEqual(self.run_cli("export-chordpro", "c.cz0", "c.cho").returncode, 0)
         sheet = pathlib.Path(self.dir, "c.cho").read_text()
+        self.assertEqual(self.run_cli("export-chordpro", "c.cz0", "-").stdout, sheet)
         self.assertIn("{tempo: 90}\n", sheet)
         self.assertTrue(sheet.endswith("{time: 4/4}\n| [Am] | |\n{time: 3/4}\n| [D] [E] |\n"))
 
