@@ -48,7 +48,8 @@ struct ChordChart {
 // Any thread.
 std::string parseChordChart(std::string_view text, ChordChart& chart);
 
-// "" when the pattern is one or more of D (down), U (up) and - (rest), else the reason.
+// "" when the pattern is one or more of D (down), U (up) and - (rest), else the reason. Any
+// thread.
 std::string checkStrumPattern(std::string_view pattern);
 
 struct ChartOptions {
@@ -74,11 +75,11 @@ struct ChartSong {
 std::string arrangeChart(const ChordChart& chart, const ChartOptions& options, ChartSong& out);
 
 // Replaces the song by the arranged chart (under the song's lock): signatures, events; the song
-// name becomes `name`. The caller has stopped playback.
+// name becomes `name`. Window thread, once playback is stopped.
 void storeChartSong(const ChartSong& arranged, const std::string& name, Song& song);
 
 // Reads, parses and arranges a chart file; a failure names the file and, for a bad chart, the
-// line and column. The song is not touched.
+// line and column. The song is not touched. Any thread.
 FileResult readChordChart(const std::filesystem::path& path, const ChartOptions& options,
                           ChartSong& out, std::string& title);
 

@@ -13,7 +13,7 @@ namespace cadenzo {
 // The "{define: ...}" line of a voicing in ChordPro's own terms: strings from the lowest, "x" for
 // a silent one, frets counted from the base fret (1 is the base fret itself, 0 an open string).
 // The base fret is 1 while the voicing stays within the first four frets, else its lowest
-// fretted fret.
+// fretted fret. Any thread.
 std::string chordProDefine(std::string_view name, const Frets& frets);
 
 // The song as a ChordPro chord sheet: "{title}" with the song name (none while the song has no
