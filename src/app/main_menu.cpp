@@ -51,12 +51,14 @@ void MainWindow::createMenus() {
     fileMenu_->addSeparator();
     loadUserChordsAction_ = Item(fileMenu_, "LoadUserChordL1", "Open UserChord");
     loadSongAction_ = Item(fileMenu_, "LoadSong1", "Open Song(&O)", "Ctrl+O");
+    importChartAction_ = Item(fileMenu_, "ImportChordChart1", "Import Chord Chart…");
     fileMenu_->addSeparator();
     saveUserChordsAction_ = Item(fileMenu_, "Savechord1", "Save UserChord");
     saveSongAsAction_ = Item(fileMenu_, "SaveSongasnew1", "Save Song as new");
     saveSongAction_ = Item(fileMenu_, "SaveSong1", "Save Song(&S)", "Ctrl+S");
     fileMenu_->addSeparator();
     exportSmfAction_ = Item(fileMenu_, "ExportSMFE1", "Export SMF(&E)");
+    exportChordProAction_ = Item(fileMenu_, "ExportChordPro1", "Export ChordPro…");
     fileMenu_->addSeparator();
     closeAction_ = Item(fileMenu_, "Close1", "Close (&X)");
 
@@ -95,6 +97,7 @@ void MainWindow::createMenus() {
     versionAction_ = Item(helpMenu_, "Version2", "Version (&V)");
 
     connect(newSongAction_, &QAction::triggered, this, [this] { onNewSongTriggered(); });
+    connectChordChartCommands();
     connect(loadSongAction_, &QAction::triggered, this, [this] { onLoadSongTriggered(); });
     connect(saveSongAction_, &QAction::triggered, this, [this] { onSaveSongTriggered(); });
     connect(saveSongAsAction_, &QAction::triggered, this, [this] { onSaveSongAsTriggered(); });

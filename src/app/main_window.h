@@ -118,6 +118,12 @@ public:
     void loadSongFile(const std::filesystem::path& path);
     bool saveSongFile(const std::filesystem::path& path);
     void onLoadUserChordsTriggered();
+    // "Import Chord Chart…": the chart at path, voiced at the chord position for the tuning and
+    // strummed by the default pattern, replaces the song after the unsaved-changes question, as
+    // a new song not yet saved. A chart that cannot be read is reported and changes nothing.
+    void importChordChart(const std::filesystem::path& path);
+    // "Export ChordPro…": the song as a chord sheet at path.
+    void exportChordProFile(const std::filesystem::path& path);
     // The chord file chosen in "Open UserChord", named on the command line or dropped: a name that
     // does not exist is created empty only when the user agrees, else the table stays as it is.
     void openUserChordFile(const QString& name);
@@ -174,6 +180,8 @@ private:
     QAction* saveSongAsAction_ = nullptr;
     QAction* saveSongAction_ = nullptr;
     QAction* exportSmfAction_ = nullptr;
+    QAction* importChartAction_ = nullptr;
+    QAction* exportChordProAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
@@ -240,6 +248,8 @@ private:
     void connectDialogCommands();
     // "Colors" and "Export SMF" (main_window_export_colors.cpp).
     void connectExportAndColorCommands();
+    // "Import Chord Chart…" and "Export ChordPro…" (main_chord_charts.cpp).
+    void connectChordChartCommands();
     MainWindowHooks dialogHooks();
 
     // SettingsSink: the settings file applied in its order.

@@ -64,5 +64,6 @@ void addSoundCommands(CLI::App& app);
 void addSongCommands(CLI::App& app);
 void addExportCommands(CLI::App& app);
 void addRenderCommands(CLI::App& app);
+void addChordProCommands(CLI::App& app);
 
 } // namespace cadenzo::cli

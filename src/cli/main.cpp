@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     addSongCommands(app);
     addExportCommands(app);
     addRenderCommands(app);
+    addChordProCommands(app);
 
     try {
         app.parse(argc, argv);

@@ -1,4 +1,5 @@
 #include "app/window_fixture.h"
+#include "files/atomic_file.h"
 
 #include <QTest>
 
@@ -78,6 +79,30 @@ TEST_F(UnsavedSongTest, ReplacingOrClosingAChangedSongAsksFirst) {
         EXPECT_TRUE(questions.isEmpty());
     }
     EXPECT_TRUE(!form->isVisible() && Copy().empty());
+}
+
+// A chart replaces a changed song only after the question, as a new song not yet saved; a
+// chart that cannot be read says where and leaves the song be.
+TEST_F(UnsavedSongTest, AnImportedChartIsANewUnsavedSong) {
+    EXPECT_EQ(child<QAction>("ImportChordChart1")->text(), "Import Chord Chart…");
+    EXPECT_EQ(child<QAction>("ExportChordPro1")->text(), "Export ChordPro…");
+    test::WriteBytes(folder / "good.txt", "| C | G |\n");
+    test::WriteBytes(folder / "bad.txt", "| C |\n| G Cadd9 |\n");
+    app->song.songPath = (folder / "a.cz0").string();
+    Command("Importnote1");
+    form->importChordChart(folder / "bad.txt");
+    EXPECT_EQ(errors, QStringList(QString::fromStdString(QuotedName(folder / "bad.txt")) +
+                                  ": line 2, column 5: unknown chord name \"Cadd9\""));
+    for (const Choice answer : {Choice::Cancel, Choice::Discard}) {
+        EXPECT_EQ(app->song.eventCount, 1u);
+        saveAnswer = answer;
+        form->importChordChart(folder / "good.txt");
+    }
+    EXPECT_EQ(questions, QStringList(2, "Save changes to the song?"));
+    EXPECT_TRUE(form->isWindowModified() && app->song.songPath.empty());
+    EXPECT_FALSE(std::filesystem::exists(folder / "a.cz0"));
+    form->exportChordProFile(folder / "s.cho");
+    EXPECT_TRUE(test::ReadBytes(folder / "s.cho").ends_with("{time: 4/4}\n| [C] | [G] |\n"));
 }
 
 TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {

@@ -3,7 +3,7 @@
 ExportSmf: export-smf, the output read back with mido through ../files/check_smf.py.
 Render: each note's onset in the WAV file, read with Python's wave module, against the note-on's
 time in the engine's schedule (play --dry-run); bad input."""
-import array, os, pathlib, random, struct, subprocess, sys, tempfile, unittest, wave  # noqa: E401
+import array, json, os, pathlib, random, struct, subprocess, sys, tempfile, unittest, wave  # noqa: E401
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "files"))
 import check_smf  # noqa: E402
@@ -144,6 +144,37 @@ class Render(CliTest):
             self.assertIn(message, result.stderr)
         self.assertEqual(pathlib.Path(out).read_bytes(), b"previous")
         self.assertEqual(sorted(os.listdir(self.dir)), ["out.wav", "song.cz0"])
+
+
+class ChordChart(CliTest):
+    def test_a_chart_becomes_a_song_and_its_sheet(self):
+        pathlib.Path(self.dir, "c.txt").write_text("{tempo: 80}\n| Am | % |\n3/4\n| D/F# E |\n")
+        args = ["--pattern", "D-D-", "--tempo", "90", "--position", "H", "--tuning", "Drop D"]
+        result = self.run_cli("import-chart", "c.txt", "c.cz0", *args)
+        self.assertEqual((result.returncode, result.stdout),
+                         (0, "Wrote c.cz0: 3 bars, 12 events\n"))
+        info = json.loads(self.run_cli("info", "c.cz0").stdout)
+        self.assertEqual((info["tempo"], info["tuning"]), ("90", [28, 23, 19, 14, 9, 2]))
+        events = info["events"]  # D-D- twice in 4/4; E starts at 720 where the pattern rests
+        self.assertEqual([e["tick"] for e in events],
+                         [480 * k for k in range(9)] + [4320, 4560, 4800])
+        lowest = min(f + t for f, t in zip(events[8]["frets"], info["tuning"]) if f < 255)
+        self.assertEqual(lowest % 12, 6)  # F# is the lowest note of D/F#, in Drop D
+        self.assertEqual(self.run_cli("export-chordpro", "c.cz0", "c.cho").returncode, 0)
+        sheet = pathlib.Path(self.dir, "c.cho").read_text()
+        self.assertEqual(self.run_cli("export-chordpro", "c.cz0", "-").stdout, sheet)
+        self.assertIn("{tempo: 90}\n", sheet)
+        self.assertTrue(sheet.endswith("{time: 4/4}\n| [Am] | |\n{time: 3/4}\n| [D] [E] |\n"))
+
+    def test_bad_input_is_refused_in_one_line_and_nothing_written(self):
+        pathlib.Path(self.dir, "c.txt").write_text("| C |\n| G Cadd9 |\n")
+        for args, code, message in [(["c.txt"], 2, 'line 2, column 5: unknown chord name "Cadd9"'),
+                                    (["c.txt", "--position", "X"], 2, "bad --position 'X'"),
+                                    (["none.txt"], 1, 'Cannot open "none.txt"')]:
+            result = self.run_cli("import-chart", *args[:1], "out.cz0", *args[1:])
+            self.assertEqual((result.returncode, result.stderr.count("\n")), (code, 1), args)
+            self.assertIn(message, result.stderr)
+        self.assertFalse(os.path.exists(os.path.join(self.dir, "out.cz0")))
 
 
 class DeviceAdvice(CliTest):

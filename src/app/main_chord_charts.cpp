@@ -1,0 +1,68 @@
+// The chord sheet commands of the File menu: "Import Chord Chart…" and "Export ChordPro…".
+#include "app/main_window.h"
+
+#include "app/sequencer_pane.h"
+#include "files/chord_chart.h"
+#include "files/chordpro_export.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QLabel>
+
+namespace cadenzo {
+
+void MainWindow::connectChordChartCommands() {
+    connect(importChartAction_, &QAction::triggered, this, [this] {
+        const QString name = QFileDialog::getOpenFileName(
+            this, QStringLiteral("Import Chord Chart"),
+            QString::fromStdString(app_.songFile.parent_path().string()),
+            QStringLiteral("Chord chart (*.txt *.cho *.chopro *.chordpro);;All files (*)"));
+        if (!name.isEmpty())
+            importChordChart(name.toStdString());
+    });
+    connect(exportChordProAction_, &QAction::triggered, this, [this] {
+        // Beside the song, under its name; a new song starts where songs are opened.
+        const std::string start =
+            app_.song.songPath.empty()
+                ? app_.songFile.string()
+                : std::filesystem::path(app_.song.songPath).replace_extension("cho").string();
+        QFileDialog dialog(this, QStringLiteral("Export ChordPro"), QString::fromStdString(start),
+                           QStringLiteral("ChordPro (*.cho)"));
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        dialog.setDefaultSuffix(QStringLiteral("cho"));
+        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
+            exportChordProFile(dialog.selectedFiles().first().toStdString());
+    });
+}
+
+void MainWindow::importChordChart(const std::filesystem::path& path) {
+    // The chart is read and checked first: a chart that cannot become a song leaves the song be.
+    ChartOptions options;
+    options.position = app_.guitar.chordPos;
+    options.tuning = app_.guitar.tunings();
+    ChartSong arranged;
+    std::string title;
+    if (const FileResult read = readChordChart(path, options, arranged, title); !read) {
+        reportError(QString::fromStdString(read.message));
+        return;
+    }
+    if (!maySongBeReplaced())
+        return;
+    app_.playback.resetSong();
+    app_.song.songPath.clear(); // a new song: saving asks for its name
+    showSongPath({});
+    markSongClean(); // the empty song is the saved state the chart differs from
+    storeChartSong(arranged, title, app_.song);
+    app_.tempo = std::to_string(arranged.tempo);
+    sequencerPane_->songReplaced(true);
+    checkSongChanged();
+}
+
+void MainWindow::exportChordProFile(const std::filesystem::path& path) {
+    if (const FileResult written =
+            exportChordPro(path, app_.song, app_.tempo, app_.guitar.tunings());
+        !written)
+        reportError(QString::fromStdString(written.message));
+}
+
+} // namespace cadenzo
