@@ -59,10 +59,19 @@ class Quantiser {
 public:
     Quantiser(std::vector<Bar> bars, std::int32_t step) : bars_(std::move(bars)), step_(step) {}
 
-    void markTriplet(std::int64_t t) {
+    // An onset the chosen grid cannot hold but the triplet grid can asks for a triplet cell; an
+    // onset off the triplet grid refuses one, for good.
+    void markOnset(std::int64_t t) {
         const auto [bar, offset] = locate(t);
-        if (offset % TRIPLET_TICKS == 0 && offset % step_ != 0 && cellFits(bar, offset))
-            cells_.insert({bar, offset / TRIPLET_CELL});
+        const std::pair<std::size_t, std::int64_t> cell{bar, offset / TRIPLET_CELL};
+        if (offset % TRIPLET_TICKS != 0)
+            refused_.insert(cell);
+        else if (offset % step_ != 0 && cellFits(bar, offset))
+            cells_.insert(cell);
+    }
+    void settleCells() {
+        for (const auto& cell : refused_)
+            cells_.erase(cell);
     }
     std::int64_t place(std::int64_t t) const {
         const auto [bar, offset] = locate(t);
@@ -94,6 +103,7 @@ private:
     std::vector<Bar> bars_;
     std::int32_t step_;
     std::set<std::pair<std::size_t, std::int64_t>> cells_;
+    std::set<std::pair<std::size_t, std::int64_t>> refused_;
 };
 
 std::int64_t gateEnd(const SongEvent& e) {
@@ -107,11 +117,9 @@ Quantiser quantiserFor(const Song& song, NotationGrid grid, const std::vector<in
     // Slack after the last gate: a point may move on to the next bar, and a gate that quantises to
     // nothing lasts one step (at most an eighth) from there.
     Quantiser q(barsUntil(song.meterTable, last + 2 * TRIPLET_CELL), notationGridTicks(grid));
-    for (int i : events) {
-        const SongEvent& e = song.songEvents[static_cast<std::size_t>(i)];
-        q.markTriplet(e.tick);
-        q.markTriplet(gateEnd(e));
-    }
+    for (int i : events)
+        q.markOnset(song.songEvents[static_cast<std::size_t>(i)].tick);
+    q.settleCells();
     return q;
 }
 

@@ -39,7 +39,8 @@ struct NotatedChord {
 };
 // Onsets and ends of the listed events as the export writes them. An onset on the editor's
 // triplet grid that the chosen grid cannot hold keeps its place, and every point in the same
-// eighth of the bar then moves to the triplet grid, so the eighth is written as a triplet. A gate
+// eighth of the bar then moves to the triplet grid, so the eighth is written as a triplet; unless
+// another onset in that eighth lies off the triplet grid, which keeps the eighth straight. A gate
 // that quantises to nothing lasts one step; a gate reaching past the next onset ends there; of
 // several events on one quantised onset the first stays.
 std::vector<NotatedChord> notatedChords(const Song& song, NotationGrid grid);
