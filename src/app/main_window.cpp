@@ -336,7 +336,7 @@ void MainWindow::showSequencerPane(int state) {
     QList<QAction*> items = editMenu_->actions();
     items.removeOne(clearFretsAction_);
     items << newSongAction_ << loadSongAction_ << saveSongAsAction_ << saveSongAction_
-          << exportSmfAction_;
+          << exportSmfAction_ << exportMusicXmlAction_;
     for (QAction* item : items)
         item->setEnabled(seqPane_ != 0);
     sequencerButton_->setGroupIndex(seqPane_);

@@ -174,6 +174,7 @@ private:
     QAction* saveSongAsAction_ = nullptr;
     QAction* saveSongAction_ = nullptr;
     QAction* exportSmfAction_ = nullptr;
+    QAction* exportMusicXmlAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
@@ -237,6 +238,8 @@ private:
     void connectDialogCommands();
     // "Colors" and "Export SMF" (main_window_export_colors.cpp).
     void connectExportAndColorCommands();
+    // "Export MusicXML…" (main_musicxml.cpp): asks for the file and the grid, then writes it.
+    void onExportMusicXmlTriggered();
     MainWindowHooks dialogHooks();
 
     // SettingsSink: the settings file applied in its order.
