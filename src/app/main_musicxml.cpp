@@ -20,7 +20,7 @@ void MainWindow::onExportMusicXmlTriggered() {
         start = std::filesystem::path(app_.song.songPath).replace_extension(".musicxml");
     QFileDialog dialog(this, QStringLiteral("Export MusicXML"),
                        QString::fromStdString(start.parent_path().string()),
-                       QStringLiteral("MusicXML file (*.musicxml)"));
+                       QStringLiteral("MusicXML file (*.musicxml *.mxl)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setDefaultSuffix(QStringLiteral("musicxml"));
     dialog.selectFile(QString::fromStdString(start.string()));

@@ -58,7 +58,9 @@ void addMusicXmlCommands(CLI::App& app) {
         "export-musicxml", "Write a song file as MusicXML 4.0: one guitar part on a standard "
                            "staff and a tablature staff in the song's tuning");
     cmd->add_option("SONG", args->song, "Song file (.cz0)")->required();
-    cmd->add_option("OUT", args->out, "MusicXML file to write (.musicxml)")->required();
+    cmd->add_option("OUT", args->out,
+                    "MusicXML file to write (.musicxml, or .mxl for the compressed form)")
+        ->required();
     cmd->add_option("--grid", args->grid,
                     "Grid onsets and gate ends move to: 16, 32 or 8 (a sixteenth, a 32nd or an "
                     "eighth); the triplet grid's points are written as triplets")

@@ -407,7 +407,76 @@ std::string firstAttributes(const Bar& bar, const Frets& tuning) {
     return xml + "        </staff-details></attributes>\n";
 }
 
+// CRC-32 of the zip format (reflected polynomial 0xEDB88320), bit by bit: a score is small.
+std::uint32_t crc32(std::string_view bytes) {
+    std::uint32_t crc = 0xFFFFFFFF;
+    for (unsigned char c : bytes) {
+        crc ^= c;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    return ~crc;
+}
+
+void putLe(std::string& out, std::uint32_t value, int bytes) {
+    for (int i = 0; i < bytes; ++i)
+        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+}
+
 } // namespace
+
+std::string packMxl(std::string_view score) {
+    const std::string container =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<container><rootfiles><rootfile "
+        "full-path=\"score.musicxml\" media-type=\"application/vnd.recordare.musicxml+xml\"/>"
+        "</rootfiles></container>\n";
+    const std::pair<std::string_view, std::string_view> entries[] = {
+        {"mimetype", "application/vnd.recordare.musicxml"},
+        {"META-INF/container.xml", container},
+        {"score.musicxml", score}};
+    std::string out;
+    std::string directory;
+    for (const auto& [name, data] : entries) {
+        const auto offset = static_cast<std::uint32_t>(out.size());
+        const std::uint32_t crc = crc32(data);
+        const auto size = static_cast<std::uint32_t>(data.size());
+        // Version 1.0, no flags, stored, 1980-01-01 00:00 so that the bytes never change.
+        std::string common;
+        for (const auto& [value, bytes] : {std::pair<std::uint32_t, int>{10, 2},
+                                           {0, 2},
+                                           {0, 2},
+                                           {0, 2},
+                                           {0x21, 2},
+                                           {crc, 4},
+                                           {size, 4},
+                                           {size, 4},
+                                           {static_cast<std::uint32_t>(name.size()), 2},
+                                           {0, 2}})
+            putLe(common, value, bytes);
+        putLe(out, 0x04034B50, 4);
+        out += common;
+        out += name;
+        out += data;
+        putLe(directory, 0x02014B50, 4);
+        putLe(directory, 10, 2); // made by: version 1.0
+        directory += common;
+        putLe(directory, 0, 2); // comment
+        putLe(directory, 0, 4); // disk, internal attributes
+        putLe(directory, 0, 4); // external attributes
+        putLe(directory, offset, 4);
+        directory += name;
+    }
+    const auto directoryAt = static_cast<std::uint32_t>(out.size());
+    out += directory;
+    putLe(out, 0x06054B50, 4);
+    putLe(out, 0, 4); // this disk, the directory's disk
+    putLe(out, std::size(entries), 2);
+    putLe(out, std::size(entries), 2);
+    putLe(out, static_cast<std::uint32_t>(directory.size()), 4);
+    putLe(out, directoryAt, 4);
+    putLe(out, 0, 2); // comment
+    return out;
+}
 
 std::vector<NotatedChord> notatedChords(const Song& song, NotationGrid grid) {
     const std::vector<int> events = eventsByTick(song);
@@ -492,7 +561,7 @@ FileResult exportMusicXml(const Song& song, const Frets& tuning, std::string_vie
         problem = composeMusicXml(song, tuning, tempo, options, xml);
     if (!problem.empty())
         return FileResult::Failure(FileFailure::Content, problem);
-    return writeFileAtomically(path, xml);
+    return writeFileAtomically(path, path.extension() == ".mxl" ? packMxl(xml) : xml);
 }
 
 } // namespace cadenzo

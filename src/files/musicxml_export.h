@@ -53,9 +53,15 @@ inline constexpr std::int64_t MAX_NOTATED_TICK = 10 * std::int64_t{MAX_TICK};
 std::string composeMusicXml(const Song& song, const Frets& tuning, int tempo,
                             const MusicXmlOptions& options, std::string& out);
 
+// The compressed form (.mxl): a zip archive of the mimetype, the container that names the score
+// and the score. Its entries are stored, not deflated: the container is what notation programs
+// ask for, and the format allows both.
+std::string packMxl(std::string_view score);
+
 // The export, on the window thread (which reads the song without its lock) or by the command-line
 // tool: checks the tempo text, composes the file and writes it to `path` complete or not at all.
-// A refused value is a Content failure, a failed write a Write failure.
+// A path ending in ".mxl" gets the compressed form. A refused value is a Content failure, a failed
+// write a Write failure.
 FileResult exportMusicXml(const Song& song, const Frets& tuning, std::string_view tempoText,
                           const MusicXmlOptions& options, const std::filesystem::path& path);
 

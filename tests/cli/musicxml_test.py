@@ -1,10 +1,10 @@
 #!/usr/bin/python3
 """cadenzo-cli export-musicxml. Usage: musicxml_test.py PATH/TO/cadenzo-cli [CLASS]
-Golden: a small song against tests/files/data/small.musicxml, byte for byte.
+Golden: a small song against tests/files/data/small.musicxml, byte for byte, also inside .mxl.
 MuseScore: MuseScore 3 opens the exports of random songs and writes MIDI files, read with mido:
 each event's sounding pitches start at its tick, in its stroke's order, at the song's tempo and
 under its time signatures."""
-import json, os, pathlib, random, subprocess, sys, unittest  # noqa: E401
+import json, os, pathlib, random, re, subprocess, sys, unittest, zipfile  # noqa: E401
 
 import mido
 import cli_test
@@ -27,6 +27,13 @@ class Golden(CliTest):
         result = self.run_cli("export-musicxml", song, "small.musicxml", "--grid", "16")
         self.assertEqual(result.returncode, 0, result.stderr)
         self.assertEqual(pathlib.Path(self.dir, "small.musicxml").read_text(), GOLDEN.read_text())
+        # The compressed form, read with Python's own zip reader (which checks every CRC).
+        self.assertEqual(self.run_cli("export-musicxml", song, "small.mxl").returncode, 0)
+        with zipfile.ZipFile(os.path.join(self.dir, "small.mxl")) as mxl:
+            self.assertEqual((mxl.testzip(), mxl.namelist()[0], mxl.read("mimetype")),
+                             (None, "mimetype", b"application/vnd.recordare.musicxml"))
+            path = re.search(r'full-path="([^"]+)"', mxl.read("META-INF/container.xml").decode())
+            self.assertEqual(mxl.read(path[1]).decode(), GOLDEN.read_text())
 
 
 def random_song(rng):
