@@ -47,7 +47,7 @@ def random_song(rng):
     events, tick, tempo = [], rng.choice((0, 2 * unit, 5 * unit)), rng.randrange(30, 301)
     for _ in range(rng.randrange(4, 20)):
         frets = [X if rng.random() < 0.3 else rng.randrange(13) for _ in range(6)]
-        gate = rng.choice((1, 60, 119, 148, 480, rng.randrange(1, 4000)))
+        gate = rng.choice((1, 40, 60, 119, 148, 200, 480, rng.randrange(1, 4000)))
         stroke = rng.choice((-30, 0, 6, 60, 300))
         events.append((tick, frets, 100, gate, rng.randrange(2), stroke))
         # MuseScore spreads an arpeggio by about 60 ms a note whatever its length: it keeps clear
@@ -59,9 +59,10 @@ def random_song(rng):
 
 
 def sounding(event, tuning):
-    """(pitch, stroke place) of the strings the event sounds, in stroke order."""
-    tick, frets, _, gate, up, stroke = event
-    order, spread, place, found = (range(6) if up == 1 else range(5, -1, -1)), max(0, stroke // 6), 0, []
+    """The pitches of the strings the event sounds, as playback has them, in stroke order."""
+    _, frets, _, gate, up, stroke = event
+    order = range(6) if up == 1 else range(5, -1, -1)
+    spread, place, found = max(0, stroke // 6), 0, []
     for s in order:
         if frets[s] != X:
             if place <= gate and frets[s] + tuning[s] + 36 <= 127:
@@ -72,7 +73,7 @@ def sounding(event, tuning):
 
 class MuseScore(CliTest):
     def test_musescore_reads_every_random_song_event_by_event(self):
-        seed = int(os.environ.get("CADENZO_SEED", random.randrange(1 << 30)))
+        seed = int(os.environ.get("CADENZO_SEED", 20261207))  # another seed explores further
         rng, jobs, songs = random.Random(seed), [], []
         for n in range(20):
             songs.append(random_song(rng))
@@ -117,8 +118,11 @@ class MuseScore(CliTest):
             notes = got[tick]
             self.assertEqual(sorted({n for _, n in notes}), sorted(set(pitches)), f"at {tick}")
             self.assertEqual(notes[0][0], tick, f"chord at {tick}")
-            if len(set(pitches)) > 1 and stroke >= 6:  # arpeggiated in the stroke's direction
-                self.assertEqual(notes[0][1], max(pitches) if up == 1 else min(pitches), tick)
+            if stroke >= 6:  # arpeggiated in the stroke's direction: an up stroke from the top
+                first, last = {n: t for t, n in reversed(notes)}, {n: t for t, n in notes}
+                order = (first[max(pitches)], last[min(pitches)]) if up == 1 else (
+                    first[min(pitches)], last[max(pitches)])
+                self.assertEqual(order, (tick, notes[-1][0]), "stroke order")
         # The tempo at 0, and the signatures of the bars up to the last event at their ticks.
         meter = [[(n, d) for n, d, first in song["meters"] if first <= b][-1] for b in range(200)]
         want, start = [(0, "tempo", int(song["tempo"]))], 0
