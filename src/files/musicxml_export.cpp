@@ -13,9 +13,9 @@ namespace cadenzo {
 
 namespace {
 
-// The written value of a triplet note is half as long again as the ticks it sounds (three in the
-// time of two), so a cell of the bar that holds triplets is one eighth long.
-constexpr std::int32_t TRIPLET_CELL = 3 * TRIPLET_TICKS; // one eighth: three triplet sixteenths
+// Triplets are written an eighth of the bar at a time: three triplet sixteenths in the time of
+// two sixteenths, each written as a sixteenth half as long again as it sounds.
+constexpr std::int32_t TRIPLET_CELL = 3 * TRIPLET_TICKS;
 
 struct Bar {
     std::int64_t start = 0;
@@ -53,8 +53,9 @@ std::vector<int> eventsByTick(const Song& song) {
     return order;
 }
 
-// Moves ticks to the grid, bar by bar. Eighths of a bar that hold a point of the triplet grid
-// the chosen grid cannot hold are triplet cells, where every point moves to the triplet grid.
+// Moves ticks to the grid, measured from the start of their bar. An eighth of the bar whose onsets
+// all lie on the triplet grid, one at least off the chosen grid, is a triplet cell: every point in
+// it moves to the triplet grid.
 class Quantiser {
 public:
     Quantiser(std::vector<Bar> bars, std::int32_t step) : bars_(std::move(bars)), step_(step) {}
@@ -189,30 +190,13 @@ std::string pitchXml(int midi, const char* prefix) {
 }
 
 // MusicXML's kind for each Chord2 item; the item itself is shown as the kind's text.
-constexpr std::array<const char*, 24> KINDS{"major",
-                                            "minor",
-                                            "major-sixth",
-                                            "minor-sixth",
-                                            "dominant",
-                                            "minor-seventh",
-                                            "major-seventh",
-                                            "major-minor",
-                                            "half-diminished",
-                                            "suspended-fourth",
-                                            "suspended-fourth",
-                                            "minor",
-                                            "diminished",
-                                            "augmented",
-                                            "dominant-ninth",
-                                            "major-ninth",
-                                            "major-sixth",
-                                            "dominant-ninth",
-                                            "dominant-ninth",
-                                            "dominant",
-                                            "dominant",
-                                            "minor-ninth",
-                                            "major-minor",
-                                            "minor-sixth"};
+// clang-format off
+constexpr std::array<const char*, 24> KINDS{
+    "major", "minor", "major-sixth", "minor-sixth", "dominant", "minor-seventh", "major-seventh",
+    "major-minor", "half-diminished", "suspended-fourth", "suspended-fourth", "minor",
+    "diminished", "augmented", "dominant-ninth", "major-ninth", "major-sixth", "dominant-ninth",
+    "dominant-ninth", "dominant", "dominant", "minor-ninth", "major-minor", "minor-sixth"};
+// clang-format on
 
 std::string escaped(std::string_view text) {
     std::string out;
@@ -252,6 +236,8 @@ struct WrittenChord {
     const SongEvent* event = nullptr;
 };
 
+// Writes the measures: each bar cut into pieces at the chords' onsets and ends and at the edges
+// of its triplet cells, the standard staff's voice first, then the tablature's over the same time.
 class Writer {
 public:
     Writer(std::string& out, const Quantiser& q, const std::vector<WrittenChord>& chords)
@@ -329,42 +315,43 @@ private:
                 tuplet += "<tuplet type=\"start\" bracket=\"yes\"/>";
             if (p.triplet && (at + sounds - bar.start) % TRIPLET_CELL == 0)
                 tuplet += "<tuplet type=\"stop\"/>";
-            if (chord == nullptr) {
+            if (chord == nullptr)
                 out_ += "      <note><rest/>" + timing + shape +
                         (tuplet.empty() ? "" : "<notations>" + tuplet + "</notations>") +
                         "</note>\n";
-            } else {
-                const bool tieStop = at > chord->at.onset;
-                const bool tieStart = at + sounds < chord->at.end;
-                const bool arpeggiate = !tieStop && chord->arpeggio != nullptr;
-                for (std::size_t n = 0; n < chord->notes.size(); ++n) {
-                    const NotatedNote& note = chord->notes[n];
-                    std::string ties, tied;
-                    if (tieStop) {
-                        ties += "<tie type=\"stop\"/>";
-                        tied += "<tied type=\"stop\"/>";
-                    }
-                    if (tieStart) {
-                        ties += "<tie type=\"start\"/>";
-                        tied += "<tied type=\"start\"/>";
-                    }
-                    std::string notations = tied + (n == 0 ? tuplet : "");
-                    if (arpeggiate)
-                        notations +=
-                            std::string("<arpeggiate direction=\"") + chord->arpeggio + "\"/>";
-                    if (staff == 2)
-                        notations += "<technical><string>" + std::to_string(note.string) +
-                                     "</string><fret>" + std::to_string(note.fret) +
-                                     "</fret></technical>";
-                    out_ += "      <note>" + std::string(n > 0 ? "<chord/>" : "") + "<pitch>" +
-                            pitchXml(note.pitch, "") + "<octave>" +
-                            std::to_string(note.pitch / 12 - 1) + "</octave></pitch>" + timing +
-                            ties + shape +
-                            (notations.empty() ? "" : "<notations>" + notations + "</notations>") +
-                            "</note>\n";
-                }
-            }
+            else
+                writeChordValue(*chord, at, at + sounds, timing, shape, tuplet, staff);
             at += sounds;
+        }
+    }
+
+    // One value of a chord, [from, to): every note of it, tied to the value before and after
+    // where the chord goes on; the arpeggio at its onset; the frets on the tablature staff.
+    void writeChordValue(const WrittenChord& chord, std::int64_t from, std::int64_t to,
+                         const std::string& timing, const std::string& shape,
+                         const std::string& tuplet, int staff) {
+        std::string ties, tied;
+        if (from > chord.at.onset) {
+            ties += "<tie type=\"stop\"/>";
+            tied += "<tied type=\"stop\"/>";
+        }
+        if (to < chord.at.end) {
+            ties += "<tie type=\"start\"/>";
+            tied += "<tied type=\"start\"/>";
+        }
+        for (std::size_t n = 0; n < chord.notes.size(); ++n) {
+            const NotatedNote& note = chord.notes[n];
+            std::string notations = tied + (n == 0 ? tuplet : "");
+            if (from == chord.at.onset && chord.arpeggio != nullptr)
+                notations += std::string("<arpeggiate direction=\"") + chord.arpeggio + "\"/>";
+            if (staff == 2)
+                notations += "<technical><string>" + std::to_string(note.string) +
+                             "</string><fret>" + std::to_string(note.fret) + "</fret></technical>";
+            out_ += "      <note>" + std::string(n > 0 ? "<chord/>" : "") + "<pitch>" +
+                    pitchXml(note.pitch, "") + "<octave>" + std::to_string(note.pitch / 12 - 1) +
+                    "</octave></pitch>" + timing + ties + shape +
+                    (notations.empty() ? "" : "<notations>" + notations + "</notations>") +
+                    "</note>\n";
         }
     }
 
