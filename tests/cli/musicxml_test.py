@@ -77,16 +77,13 @@ class MuseScore(CliTest):
         rng, jobs, songs = random.Random(seed), [], []
         for n in range(20):
             songs.append(random_song(rng))
-            path = os.path.join(self.dir, f"{n}.cz0")
-            pathlib.Path(path).write_bytes(song_bytes(**songs[-1]))
-            result = self.run_cli("export-musicxml", path, f"{n}.musicxml")
+            pathlib.Path(self.dir, f"{n}.cz0").write_bytes(song_bytes(**songs[-1]))
+            result = self.run_cli("export-musicxml", f"{n}.cz0", f"{n}.musicxml")
             self.assertEqual(result.returncode, 0, result.stderr)
             jobs.append({"in": f"{n}.musicxml", "out": f"{n}.mid"})
         pathlib.Path(self.dir, "jobs.json").write_text(json.dumps(jobs))
-        home = os.path.join(self.dir, "home")
-        env = dict(os.environ, HOME=home, XDG_CONFIG_HOME=home, XDG_DATA_HOME=home,
-                   XDG_CACHE_HOME=home, XDG_RUNTIME_DIR=home, QT_QPA_PLATFORM="offscreen")
-        os.makedirs(home, mode=0o700)
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", **{v: self.dir for v in (
+            "HOME", "XDG_CONFIG_HOME", "XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR")})
         subprocess.run(["mscore3", "-j", "jobs.json"], cwd=self.dir, env=env, capture_output=True)
         for n, song in enumerate(songs):
             with self.subTest(song=n, seed=seed):
@@ -106,8 +103,7 @@ class MuseScore(CliTest):
                     metas.append((tick, "meter", (m.numerator, m.denominator)))
         # A note-on belongs to the last event before it that sounds its pitch (as many times as it
         # has it: two strings may sound one pitch).
-        wanted = {e[0]: (sounding(e, song["tuning"]), e) for e in song["events"]}
-        wanted = {t: w for t, w in wanted.items() if w[0]}
+        wanted = {e[0]: (p, e) for e in song["events"] if (p := sounding(e, song["tuning"]))}
         got = {t: [] for t in wanted}
         for tick, note in sorted(set(ons)):  # the tablature staff may double the notes
             owner = max((t for t, w in wanted.items() if t <= tick and note in w[0] and
