@@ -19,6 +19,11 @@ packages=(
     fonts-wqy-microhei xdg-utils
     # make install's caches and the test of the installed tree.
     desktop-file-utils appstream shared-mime-info libglib2.0-bin man-db groff-base
+    # The MusicXML export's real-client test (ctest label `musescore`) and the manual's picture:
+    # MuseScore 3 run headless (QT_QPA_PLATFORM=offscreen) to read the exports and write MIDI and
+    # PNG. Its dependencies are enough for that; the one recommended package (an MP3 encoder) is
+    # not needed.
+    musescore3
 )
 
 missing=()

@@ -58,6 +58,7 @@ void MainWindow::createMenus() {
     saveSongAction_ = Item(fileMenu_, "SaveSong1", "Save Song(&S)", "Ctrl+S");
     fileMenu_->addSeparator();
     exportSmfAction_ = Item(fileMenu_, "ExportSMFE1", "Export SMF(&E)");
+    exportMusicXmlAction_ = Item(fileMenu_, "ExportMusicXML1", "Export MusicXML…");
     exportChordProAction_ = Item(fileMenu_, "ExportChordPro1", "Export ChordPro…");
     fileMenu_->addSeparator();
     closeAction_ = Item(fileMenu_, "Close1", "Close (&X)");
@@ -106,6 +107,8 @@ void MainWindow::createMenus() {
     connect(saveUserChordsAction_, &QAction::triggered, this,
             [this] { onSaveUserChordsTriggered(); });
     connect(closeAction_, &QAction::triggered, this, [this] { onCloseTriggered(); });
+    connect(exportMusicXmlAction_, &QAction::triggered, this,
+            [this] { onExportMusicXmlTriggered(); });
     connect(clearFretsAction_, &QAction::triggered, this,
             [this] { showGuitarChange(app_.fretboardController.clear()); });
     // "ChordSearch", "Play on setting" and "Position Lock" have no action of their own: their

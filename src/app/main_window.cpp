@@ -337,7 +337,8 @@ void MainWindow::showSequencerPane(int state) {
     QList<QAction*> items = editMenu_->actions();
     items.removeOne(clearFretsAction_);
     items << newSongAction_ << loadSongAction_ << saveSongAsAction_ << saveSongAction_
-          << exportSmfAction_ << importChartAction_ << exportChordProAction_;
+          << exportSmfAction_ << exportMusicXmlAction_ << importChartAction_
+          << exportChordProAction_;
     for (QAction* item : items)
         item->setEnabled(seqPane_ != 0);
     sequencerButton_->setGroupIndex(seqPane_);

@@ -182,6 +182,7 @@ private:
     QAction* exportSmfAction_ = nullptr;
     QAction* importChartAction_ = nullptr;
     QAction* exportChordProAction_ = nullptr;
+    QAction* exportMusicXmlAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
@@ -250,6 +251,8 @@ private:
     void connectExportAndColorCommands();
     // "Import Chord Chart…" and "Export ChordPro…" (main_chord_charts.cpp).
     void connectChordChartCommands();
+    // "Export MusicXML…" (main_musicxml.cpp): asks for the file and the grid, then writes it.
+    void onExportMusicXmlTriggered();
     MainWindowHooks dialogHooks();
 
     // SettingsSink: the settings file applied in its order.

@@ -63,6 +63,7 @@ void addChordCommands(CLI::App& app);
 void addSoundCommands(CLI::App& app);
 void addSongCommands(CLI::App& app);
 void addExportCommands(CLI::App& app);
+void addMusicXmlCommands(CLI::App& app);
 void addRenderCommands(CLI::App& app);
 void addChordProCommands(CLI::App& app);
 

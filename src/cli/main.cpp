@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     addSoundCommands(app);
     addSongCommands(app);
     addExportCommands(app);
+    addMusicXmlCommands(app);
     addRenderCommands(app);
     addChordProCommands(app);
 

@@ -15,15 +15,18 @@ PERIOD_S = 0.002  # the playback timer's period: dry-run callback n is sent at n
 SMF_EVENTS = ((0, bytes(6), 100, 240, 0, 60), (480, bytes((3, 3, 4, 5, 5, 3)), 90, 480, 1, 0))
 
 
-def song_bytes(events=SMF_EVENTS, tempo=b"96", channel=2, program=26, magic=b"CZ0200"):
-    """A song file from its layout, 4/4, standard tuning; events are (tick, frets, velocity, gate,
-    up, stroke)."""
+def song_bytes(events=SMF_EVENTS, tempo=b"96", channel=2, program=26, magic=b"CZ0200",
+               meters=((4, 4, 0),), tuning=(28, 23, 19, 14, 9, 4)):
+    """A song file from its layout; events are (tick, frets, velocity, gate, up, stroke[, root, type]), meters
+    (num, den, first bar), tuning string 1 first."""
     b = bytearray(magic + struct.pack("<I", len(events)) + b"\xfeNAMsample")
     b += b"\xfeTMP" + tempo.ljust(4, b"\0") + b"\xfePRG" + bytes([channel, program, program, 100])
     b += b"\xfeNOT"
-    for tick, frets, velocity, gate, up, stroke in events:
-        b += struct.pack("<I6sBxiB3xi4x", tick, bytes(frets), velocity, gate, up, stroke)
-    b += b"\xfeMET\x04\x04\0\0\0\0\xfeFLT" + bytes((28, 0, 23, 0, 19, 0, 14, 0, 9, 0, 4, 0))
+    for tick, frets, velocity, gate, up, stroke, *chord in events:  # chord: root item, type
+        b += struct.pack("<I6sBxiB3xiBB2x", tick, bytes(frets), velocity, gate, up, stroke,
+                         *(chord or (0, 0)))
+    b += b"\xfeMET" + b"".join(struct.pack("<BBI", *m) for m in meters)
+    b += b"\xfeFLT" + bytes(v for t in tuning for v in (t, 0))
     return bytes(b + b"\xfeEND")
 
 

@@ -193,7 +193,7 @@ TEST_F(DialogsTest, EditCommandsStayOffWithTheSequencerClosedAfterEveryDialog) {
         commands.removeOne(Command("AllClearonFletQ1")); // the fretboard is always there
         commands << child<QMenu>("EditE1")->menuAction() << Command("NewSongN1")
                  << Command("LoadSong1") << Command("SaveSongasnew1") << Command("SaveSong1")
-                 << Command("ExportSMFE1");
+                 << Command("ExportSMFE1") << Command("ExportMusicXML1");
         for (QAction* command : commands)
             EXPECT_FALSE(command->isEnabled()) << dialog << " " << command->text().toStdString();
     }

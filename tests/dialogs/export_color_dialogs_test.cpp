@@ -8,12 +8,15 @@
 #include "support/song_events.h"
 #include "support/widget_util.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
 #include <QToolButton>
 
 namespace cadenzo {
@@ -136,6 +139,30 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
                                         "--volume", "90", "--reverb", "33", "--chorus", "12"}),
         0);
     EXPECT_TRUE(test::ReadBytes(out) == fromDialog);
+}
+
+// "Export MusicXML…": the grid row of the file dialog reaches the export, which writes what
+// cadenzo-cli writes from the saved song on that grid (an onset on the 32nd grid alone).
+TEST_F(ExportColorDialogsTest, ExportMusicXmlOnTheChosenGridMatchesTheCommandLine) {
+    app->song.insertEvent(test::MakeEvent(60, {0, 1, 0, 2, 3, SILENT}, 100, 90, 60, 1));
+    const std::filesystem::path song = folder / "song.cz0", out = folder / "song.musicxml";
+    app->song.songPath = song.string();
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QComboBox*>(QStringLiteral("grid"))->setCurrentIndex(1); // "1/32"
+        dialog->selectFile(QString::fromStdString(out.string()));
+        static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+    });
+    child<QAction>("ExportMusicXML1")->trigger();
+    const std::string fromDialog = test::ReadBytes(out);
+    ASSERT_TRUE(writeSongFile(song, {app->song, app->tempo, app->midiSetup, app->guitar}).ok());
+    EXPECT_EQ(
+        QProcess::execute(CADENZO_CLI, {"export-musicxml", QString::fromStdString(song.string()),
+                                        QString::fromStdString(out.string()), "--grid", "32"}),
+        0);
+    EXPECT_TRUE(test::ReadBytes(out) == fromDialog &&
+                fromDialog.find("<duration>60<") != std::string::npos);
 }
 
 } // namespace
