@@ -30,6 +30,12 @@ AudioRenderResult renderAudioFile(const PlaybackSchedule& schedule,
                                   const std::atomic<bool>& cancel) {
     if (schedule.messages.empty())
         return failed("the song has nothing to play");
+    // Found out before the render, which may take a while, rather than at the write.
+    std::error_code ec;
+    const std::filesystem::path folder = options.path.parent_path();
+    if (!folder.empty() && !std::filesystem::is_directory(folder, ec))
+        return failed("Cannot write " + QuotedName(options.path) + ": there is no folder " +
+                      QuotedName(folder) + ".");
     // Refused before rendering: a song from elsewhere may lie far beyond the editor's range. The
     // samples are gathered whole before the write, so FLAC keeps the same limit.
     const double longest = schedule.secondsOf(schedule.messages.back()) + MAX_RING_OUT_SECONDS;
