@@ -57,6 +57,7 @@ void MainWindow::createMenus() {
     saveSongAction_ = Item(fileMenu_, "SaveSong1", "Save Song(&S)", "Ctrl+S");
     fileMenu_->addSeparator();
     exportSmfAction_ = Item(fileMenu_, "ExportSMFE1", "Export SMF(&E)");
+    exportAudioAction_ = Item(fileMenu_, "ExportAudio1", "Export Audio…");
     fileMenu_->addSeparator();
     closeAction_ = Item(fileMenu_, "Close1", "Close (&X)");
 
@@ -103,6 +104,8 @@ void MainWindow::createMenus() {
     connect(saveUserChordsAction_, &QAction::triggered, this,
             [this] { onSaveUserChordsTriggered(); });
     connect(closeAction_, &QAction::triggered, this, [this] { onCloseTriggered(); });
+    connect(exportAudioAction_, &QAction::triggered, this, [this] { onExportAudioTriggered(); });
+    askAudioExport = [this] { return askAudioExportInDialogs(); };
     connect(clearFretsAction_, &QAction::triggered, this,
             [this] { showGuitarChange(app_.fretboardController.clear()); });
     // "ChordSearch", "Play on setting" and "Position Lock" have no action of their own: their
