@@ -20,23 +20,6 @@
 
 namespace cadenzo {
 
-namespace {
-
-// The rate of the built-in synthesizer's real-time output.
-constexpr int EXPORT_SAMPLE_RATE = 48000;
-constexpr int PROGRESS_STEPS = 1000;
-
-// A sentence for the error box from a message of the render path, which may start in lower case.
-QString sentence(std::string text) {
-    if (!text.empty())
-        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
-    if (!text.empty() && text.back() != '.')
-        text += '.';
-    return QString::fromStdString(text);
-}
-
-} // namespace
-
 struct MainWindow::AudioExport {
     std::atomic<bool> cancel{false};
     std::atomic<int> shownSteps{0};
@@ -74,6 +57,23 @@ std::optional<MainWindow::AudioExportChoice> MainWindow::askAudioExportInDialogs
 }
 
 #ifdef CADENZO_HAVE_AUDIO_RENDER
+
+namespace {
+
+// The rate of the built-in synthesizer's real-time output.
+constexpr int EXPORT_SAMPLE_RATE = 48000;
+constexpr int PROGRESS_STEPS = 1000;
+
+// A sentence for the error box from a message of the render path, which may start in lower case.
+QString sentence(std::string text) {
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    if (!text.empty() && text.back() != '.')
+        text += '.';
+    return QString::fromStdString(text);
+}
+
+} // namespace
 
 void MainWindow::onExportAudioTriggered() {
     if (audioExport_)

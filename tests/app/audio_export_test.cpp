@@ -48,6 +48,8 @@ TEST_F(WindowTest, AudioExportKeepsTheWindowInUseAndWritesOnlyAWholeFile) {
         for (const char* name : {"play_button", "stop_button", "backtop"})
             EXPECT_FALSE(child(name)->isEnabled()) << name;
         EXPECT_FALSE(child<QAction>("ExportAudio1")->isEnabled());
+        EXPECT_TRUE(form->handleTypedText(QStringLiteral(" "))); // the space key starts nothing
+        EXPECT_EQ(app->playback.transportState(), Transport::Stop);
         // The progress reaches the dialog through the window's own event loop.
         if (c.cancel) {
             ASSERT_TRUE(
