@@ -27,7 +27,6 @@ struct MainWindow::AudioExport {
     QProgressDialog* dialog = nullptr;
     // Written by the worker before it reports its end; read on the window thread after the join.
     std::string failure;
-    bool written = false;
 };
 
 std::optional<MainWindow::AudioExportChoice> MainWindow::askAudioExportInDialogs() {
@@ -125,7 +124,6 @@ void MainWindow::onExportAudioTriggered() {
             };
             const AudioRenderResult result =
                 renderAudioFile(schedule, {path, EXPORT_SAMPLE_RATE, {}}, progress, job->cancel);
-            job->written = result.status == AudioRenderResult::Status::Written;
             if (result.status == AudioRenderResult::Status::Failed)
                 job->failure = result.message;
             break;
