@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ make pkg-config
     qt6-base-dev libfontconfig-dev
-    librtmidi-dev libfluidsynth-dev libasound2-dev fluid-soundfont-gm
+    librtmidi-dev libfluidsynth-dev libsndfile1-dev libasound2-dev fluid-soundfont-gm
     libjack-jackd2-dev jackd2
     libgtest-dev libgmock-dev libbenchmark-dev
     libcli11-dev nlohmann-json3-dev

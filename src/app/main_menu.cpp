@@ -60,6 +60,7 @@ void MainWindow::createMenus() {
     exportSmfAction_ = Item(fileMenu_, "ExportSMFE1", "Export SMF(&E)");
     exportMusicXmlAction_ = Item(fileMenu_, "ExportMusicXML1", "Export MusicXML…");
     exportChordProAction_ = Item(fileMenu_, "ExportChordPro1", "Export ChordPro…");
+    exportAudioAction_ = Item(fileMenu_, "ExportAudio1", "Export Audio…");
     fileMenu_->addSeparator();
     closeAction_ = Item(fileMenu_, "Close1", "Close (&X)");
 
@@ -109,6 +110,8 @@ void MainWindow::createMenus() {
     connect(closeAction_, &QAction::triggered, this, [this] { onCloseTriggered(); });
     connect(exportMusicXmlAction_, &QAction::triggered, this,
             [this] { onExportMusicXmlTriggered(); });
+    connect(exportAudioAction_, &QAction::triggered, this, [this] { onExportAudioTriggered(); });
+    askAudioExport = [this] { return askAudioExportInDialogs(); };
     connect(clearFretsAction_, &QAction::triggered, this,
             [this] { showGuitarChange(app_.fretboardController.clear()); });
     // "ChordSearch", "Play on setting" and "Position Lock" have no action of their own: their

@@ -80,6 +80,7 @@ MainWindow::MainWindow(AppContext& app, QWidget* parent) : QMainWindow(parent), 
 }
 
 MainWindow::~MainWindow() {
+    stopAudioExport();
     // The engine outlives the window: it must not report to a window that is gone.
     app_.playback.stopPlayTimer();
     app_.playback.setListener(nullptr);

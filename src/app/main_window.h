@@ -57,6 +57,13 @@ public:
     std::function<void(const QString&)> reportError;
     // How a yes/no question reaches the user (true for yes); replaceable the same way.
     std::function<bool(const QString&)> ask;
+    // "Export Audio…" asks for the file (FLAC for a name ending in .flac, WAV otherwise) and for
+    // where the song starts; replaceable so tests choose without the dialogs. Nothing: cancelled.
+    struct AudioExportChoice {
+        std::filesystem::path path;
+        bool fromCursor = false; // false: from the start of the song
+    };
+    std::function<std::optional<AudioExportChoice>()> askAudioExport;
     // Opens the help document; replaceable so tests see what would be opened.
     std::function<void(const QString&)> openDocument;
     // "Save changes to the song?" with Save / Discard / Cancel; replaceable the same way.
@@ -129,6 +136,12 @@ public:
     void openUserChordFile(const QString& name);
     void onSaveUserChordsTriggered();
     void onCloseTriggered();
+    // Renders the song to an audio file on a worker thread (audio_export.cpp), with a progress
+    // dialog and Cancel; the transport is disabled until it ends. The worker reads only its own
+    // copy of the song and the cancel flag, and reports its progress and its end by queued calls
+    // to the window thread, where everything else of the export runs.
+    void onExportAudioTriggered();
+    bool audioExportRunning() const { return audioExport_ != nullptr; }
     void onHelpTriggered();
     void onVersionTriggered();
     void onSequencerButtonClicked();
@@ -183,6 +196,7 @@ private:
     QAction* importChartAction_ = nullptr;
     QAction* exportChordProAction_ = nullptr;
     QAction* exportMusicXmlAction_ = nullptr;
+    QAction* exportAudioAction_ = nullptr;
     QAction* closeAction_ = nullptr;
     QAction* undoAction_ = nullptr;
     QAction* redoAction_ = nullptr;
@@ -254,6 +268,13 @@ private:
     // "Export MusicXML…" (main_musicxml.cpp): asks for the file and the grid, then writes it.
     void onExportMusicXmlTriggered();
     MainWindowHooks dialogHooks();
+    // The audio export in progress, if any, and its end on the window thread: the worker joined,
+    // the transport enabled again, a failure reported. stopAudioExport cancels and waits for it.
+    struct AudioExport;
+    std::shared_ptr<AudioExport> audioExport_;
+    void finishAudioExport();
+    void stopAudioExport();
+    std::optional<AudioExportChoice> askAudioExportInDialogs();
 
     // SettingsSink: the settings file applied in its order.
     void setSeqBtnGroup(std::int32_t group) override;

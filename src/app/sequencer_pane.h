@@ -90,6 +90,8 @@ public:
     void stopClick();
     void backToTopClick();
     void togglePlay();
+    // Off while the song is rendered to a file: the five buttons and the space key do nothing.
+    void setTransportEnabled(bool on);
 
     // The window's part of a mouse edit in the view: fields, `seqBar`, locate, panels 0 and 1,
     // the playback redraw request.
@@ -179,6 +181,7 @@ private:
     ShineSpeedButton* playingButton_ = nullptr;
     ShineSpeedButton* pausedButton_ = nullptr;
     ShineSpeedButton* stopButton_ = nullptr;
+    bool transportEnabled_ = true;
     QTimer* playLineTimer_ = nullptr;
     PlayLineFollower playLine_;
 };

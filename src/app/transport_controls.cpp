@@ -147,7 +147,16 @@ void SequencerPane::backToTopClick() {
     refreshFields(); // the cursor is at the top now
 }
 
+void SequencerPane::setTransportEnabled(bool on) {
+    transportEnabled_ = on;
+    for (QWidget* button :
+         {backToTopButton_, playButton_, playingButton_, pausedButton_, stopButton_})
+        button->setEnabled(on);
+}
+
 void SequencerPane::togglePlay() {
+    if (!transportEnabled_)
+        return;
     // The engine decides by the visible button; only the start can be refused for its tempo.
     if (transportViewOf(app_.playback.transportState()).playButton)
         startTransport();

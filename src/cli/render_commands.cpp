@@ -2,15 +2,12 @@
 #include "cli/interrupt_watch.h"
 
 #include "files/atomic_file.h"
-#include "files/wav_file.h"
-#include "playback/offline_render.h"
 #include "playback/playback_schedule.h"
 #ifdef CADENZO_HAVE_BACKENDS
-#include "sound/fluidsynth/timed_synth.h"
+#include "playback/audio_render.h"
 #endif
 
-#include <chrono>
-#include <cmath>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -58,7 +55,7 @@ void checkOptions(const RenderOptions& options) {
     std::error_code ec;
     if (fs::equivalent(options.songPath, options.wavPath, ec))
         throw UsageError(QuotedName(options.wavPath) +
-                         " is the song file itself; give another name for the WAV file");
+                         " is the song file itself; give another name for the audio file");
     // Found out before the render, which may take a while, rather than at the write.
     const fs::path folder = fs::path(options.wavPath).parent_path();
     if (!folder.empty() && !fs::is_directory(folder, ec))
@@ -76,46 +73,29 @@ void render(const RenderOptions& options) {
     const PlaybackSchedule schedule =
         schedulePlayback(loaded->song, loaded->midi, loaded->guitar, loaded->tempo);
     throwUnlessComplete(schedule, *loaded);
-    // Refused before rendering: a song from elsewhere may lie far beyond the editor's range.
-    const double longest = schedule.secondsOf(schedule.messages.back()) + MAX_RING_OUT_SECONDS;
-    if (longest * options.sampleRate > static_cast<double>(MAX_WAV_FRAMES))
-        throw RunError("the song lasts up to " + std::to_string(std::lround(longest)) +
-                       " s, more than a WAV file holds at " + std::to_string(options.sampleRate) +
-                       " Hz");
 
-    TimedSynth::Options synthOptions;
-    synthOptions.sampleRate = options.sampleRate;
+    AudioRenderOptions renderOptions;
+    renderOptions.path = options.wavPath;
+    renderOptions.sampleRate = options.sampleRate;
     if (!options.soundFont.empty())
-        synthOptions.soundFonts = {options.soundFont};
-    TimedSynth synth(synthOptions);
-    if (const MidiStatus status = synth.open(); status != MidiStatus::Ok) {
-        std::string tried;
-        for (const std::string& file : synthOptions.soundFonts)
-            tried += (tried.empty() ? "" : ", ") + QuotedName(file);
-        throw RunError(status == MidiStatus::NoSoundFont
-                           ? "no SoundFont could be loaded (tried " + tried + ")"
-                           : "the built-in synthesizer cannot start (" + fluidLastError() + ")");
-    }
-
+        renderOptions.soundFonts = {options.soundFont};
     // Ctrl+C ends a long render between two blocks, before anything is written; once the file is
     // being written, it is finished first, so no temporary file is left behind.
     const InterruptWatch watch;
-    const auto started = std::chrono::steady_clock::now();
-    WavBuffer wav(static_cast<std::uint32_t>(options.sampleRate));
-    const OfflineRender done = renderOffline(schedule, synth, [&](const float* block, int frames) {
-        if (watch.interrupted())
-            throw RunError("interrupted: " + QuotedName(options.wavPath) + " was not written");
-        wav.append(block, frames);
-    });
-    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - started;
-    if (const FileResult written = writeWavFile(options.wavPath, wav); !written)
-        throw RunError(written.message);
+    std::atomic<bool> interrupted{false};
+    const AudioRenderResult done = renderAudioFile(
+        schedule, renderOptions, [&](double) { interrupted = watch.interrupted(); }, interrupted);
+    if (done.status == AudioRenderResult::Status::Cancelled)
+        throw RunError("interrupted: " + QuotedName(options.wavPath) + " was not written");
+    if (done.status == AudioRenderResult::Status::Failed)
+        throw RunError(done.message);
 
-    const double seconds = static_cast<double>(done.frames) / options.sampleRate;
+    const double seconds = static_cast<double>(done.render.frames) / options.sampleRate;
+    const double took = done.renderSeconds;
     std::printf("%s: %.3f s at %d Hz, %zu messages, rendered in %.3f s (%.1f x real time)\n",
                 options.wavPath.c_str(), seconds, options.sampleRate, schedule.messages.size(),
-                took.count(), took.count() > 0 ? seconds / took.count() : 0.0);
-    if (!done.rangOut)
+                took, took > 0 ? seconds / took : 0.0);
+    if (!done.render.rangOut)
         std::printf("The last notes were cut after %.0f s of ring-out.\n", MAX_RING_OUT_SECONDS);
 }
 #else
@@ -129,11 +109,13 @@ void render(const RenderOptions& options) {
 
 void addRenderCommands(CLI::App& app) {
     auto command = app.add_subcommand(
-        "render", "Render a song file (.cz0) to a 16-bit stereo WAV file through the built-in "
-                  "synthesizer, as playback would sound, faster than real time");
+        "render", "Render a song file (.cz0) to a 16-bit stereo WAV file, or FLAC for a name "
+                  "ending in .flac, through the built-in synthesizer, as playback would sound, "
+                  "faster than real time");
     auto options = std::make_shared<RenderOptions>();
     command->add_option("SONG", options->songPath, "Song file")->required();
-    command->add_option("OUT", options->wavPath, "WAV file to write (replaced whole)")->required();
+    command->add_option("OUT", options->wavPath, "WAV or FLAC file to write (replaced whole)")
+        ->required();
     command->add_option("--from", options->from, "Tick to start from (default 0)");
     command->add_option("--sample-rate", options->sampleRate,
                         "Frames a second, 8000 to 96000 (default 48000)");

@@ -130,6 +130,11 @@ class Render(CliTest):
             self.assertEqual((got_rate, len(note_ons), len(found)), (rate, 10 - first, 10 - first))
             self.assertLess(max(map(abs, errors_ms)), 1.0, errors_ms)
 
+    def test_a_flac_name_in_any_case_writes_flac(self):
+        out = os.path.join(self.dir, "song.Flac")
+        self.assertEqual(self.run_cli("render", self.path, out).returncode, 0)
+        self.assertEqual(pathlib.Path(out).read_bytes()[:4], b"fLaC")
+
     def test_bad_input_is_refused_in_one_line_and_an_existing_file_kept(self):
         song, out = self.path, os.path.join(self.dir, "out.wav")
         pathlib.Path(out).write_bytes(b"previous")
