@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <chrono>
@@ -63,6 +64,12 @@ void MainWindow::createLiveControls() {
                 .arg(name(0), name(1), name(2)));
     });
 
+    // The controller's messages are taken on the window thread once the receiving thread has
+    // queued them; that thread never calls into the window.
+    if (app_.midiIn) {
+        auto* ready = new QSocketNotifier(app_.midiIn->readyFd(), QSocketNotifier::Read, this);
+        connect(ready, &QSocketNotifier::activated, this, [this] { takeMidiInput(); });
+    }
     chordGatherTimer_ = new QTimer(this);
     chordGatherTimer_->setSingleShot(true);
     connect(chordGatherTimer_, &QTimer::timeout, this,
@@ -134,12 +141,7 @@ void MainWindow::chooseMidiInput(const QString& name) {
         app_.midiIn->close();
         return;
     }
-    // Runs on the receiving thread: only a post to the window thread.
-    const auto arrived = [this] {
-        QMetaObject::invokeMethod(
-            this, [this] { takeMidiInput(); }, Qt::QueuedConnection);
-    };
-    if (!app_.midiIn->open(midiInputName_.toStdString(), arrived))
+    if (!app_.midiIn->open(midiInputName_.toStdString()))
         statusPanels_[3]->setText(QStringLiteral("MIDI input %1 is not there").arg(name));
 }
 
