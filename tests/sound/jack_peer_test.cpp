@@ -1,18 +1,25 @@
 // Cadenzo's RtMidi output towards a real JACK client, on a private dummy JACK server.
 #include "jack_peer.h"
 
+#include "fretboard/live_input.h"
 #include "model/guitar.h"
+#include "model/user_chords.h"
 #include "sound/fluidsynth/fluid_midi_out.h"
 #include "sound/midi_port.h"
 #include "sound/periodic_timer.h"
+#include "sound/rtmidi/rtmidi_in.h"
 #include "sound/strum.h"
 #include "sound/system_midi_out.h"
 #include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 
@@ -135,6 +142,82 @@ TEST_F(JackPeer, TheBuiltInSynthesizerPlaysAStrokeThroughJack) {
     stroke.release();
     EXPECT_TRUE(WaitFor([&] { return synth.activeVoices() == 0; }));
     synthPort.close();
+}
+
+// The peer plays a controller: its pedal strums through RtMidi's input, the window's hand-over
+// and the strummer back to its own input, and a chord played on it sets the fretboard. Prints the
+// time from the pedal to the stroke's first message and first note-on (never asserted).
+TEST_F(JackPeer, APedalStrumsAndAPlayedChordSetsTheFretboard) {
+    OpenPeer();
+    UserChordTable userChords;
+    FretboardController fretboard{guitar, userChords, port};
+    LiveInput live{strummer, fretboard};
+    live.controls[0] = {LiveControl::Kind::Controller, 64};
+    RtMidiInput input;
+    const std::string controller =
+        "JACK: " + capture.portName().replace(capture.portName().size() - 2, 2, "out");
+    const auto names = input.portNames();
+    ASSERT_NE(std::find(names.begin(), names.end(), controller), names.end());
+    ASSERT_TRUE(input.open(controller));
+    int taken = 0; // the window thread's part: wait until ready, take, hand over
+    const auto pump = [&](auto done) {
+        return WaitFor([&] {
+            pollfd ready{input.readyFd(), POLLIN, 0};
+            poll(&ready, 1, 2);
+            for (TimedMessage m; input.take(m); ++taken)
+                live.receive(m.message, m.dueNs / 1000000);
+            if (live.flushDue())
+                live.flush(*live.flushDue());
+            return done();
+        });
+    };
+    // A JACK connection carries messages only once the server has applied it.
+    ASSERT_TRUE(pump([&] { return taken > 0 || (capture.Send({0x01B0}), false); }));
+    capture.Send({0x5A3C90, 0x5A4090, 0x5A4390, 0x5A4890}); // C E G C
+    ASSERT_TRUE(pump([&] { return fretboard.shownChord() == ChordSelection{1, 0}; }));
+    EXPECT_EQ(guitar.currentFrets(), tunedVoicing(0, 0, 0, standardTuning));
+    guitar.updateStringNotes();
+    std::vector<int> chord; // the down stroke's notes
+    for (int s = STRING_COUNT - 1; s >= 0; --s)
+        if (guitar.frets[s] != SILENT)
+            chord.push_back(stringMidiNote(guitar.frets[s], guitar.tuning[s]));
+    const std::size_t n = chord.size();
+    const int strokes =
+        std::getenv("CADENZO_STROKES") ? std::atoi(std::getenv("CADENZO_STROKES")) : 20;
+    std::vector<double> toFirst[2]; // ms to the first message, to the first note-on
+    for (int i = 0; i < strokes; ++i) {
+        const std::size_t from = capture.count();
+        const std::uint32_t pressed = capture.Send({0x7F40B0});
+        // A stroke that does not arrive ends the loop, and the strokes before it are still shown.
+        bool arrived = pump([&] { return capture.count() >= from + 128 + n; });
+        capture.Send({0x0040B0});
+        arrived = arrived &&
+                  pump([&] { return !strummer.running() && capture.count() >= from + 256 + n; });
+        if (!arrived) {
+            ADD_FAILURE() << "stroke " << i << ": " << capture.count() - from << " messages";
+            break;
+        }
+        const auto got = capture.events(from);
+        ASSERT_EQ(got.size(), 256 + n) << i;
+        std::vector<int> ons;
+        for (const auto& e : got)
+            if (e.bytes[0] == 0x90)
+                ons.push_back(e.bytes[1]);
+        EXPECT_EQ(ons, chord) << i;
+        EXPECT_EQ(got.back().bytes[0] | got.back().bytes[1] << 8, 0x7F80) << "released";
+        toFirst[0].push_back((got[0].frame - pressed) / 48.0);
+        toFirst[1].push_back((got[128].frame - pressed) / 48.0);
+    }
+    for (auto& ms : toFirst) {
+        if (ms.empty())
+            break;
+        std::sort(ms.begin(), ms.end());
+        std::printf("pedal to the first %s over %d strokes: p50 %.2f ms, p99 %.2f ms\n",
+                    &ms == toFirst ? "message" : "note-on", int(ms.size()), ms[ms.size() / 2],
+                    ms[ms.size() * 99 / 100]);
+    }
+    input.close();
+    port.close();
 }
 
 TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
