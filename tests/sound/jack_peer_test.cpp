@@ -160,54 +160,53 @@ TEST_F(JackPeer, APedalStrumsAndAPlayedChordSetsTheFretboard) {
     ASSERT_NE(std::find(names.begin(), names.end(), controller), names.end());
     ASSERT_TRUE(input.open(controller));
     int taken = 0; // the window thread's part: wait until ready, take, hand over
-    const auto pump = [&](auto done) {
-        return WaitFor([&] {
-            pollfd ready{input.readyFd(), POLLIN, 0};
-            poll(&ready, 1, 2);
-            for (TimedMessage m; input.take(m); ++taken)
-                live.receive(m.message, m.dueNs / 1000000);
-            if (live.flushDue())
-                live.flush(*live.flushDue());
-            return done();
-        });
+    const auto pump = [&](auto done, std::chrono::milliseconds limit = 30s) {
+        return WaitFor(
+            [&] {
+                pollfd ready{input.readyFd(), POLLIN, 0};
+                poll(&ready, 1, 2);
+                for (TimedMessage m; input.take(m); ++taken)
+                    live.receive(m.message, m.dueNs / 1000000);
+                if (live.flushDue())
+                    live.flush(*live.flushDue());
+                return done();
+            },
+            limit);
     };
     // A JACK connection carries messages only once the server has applied it.
     ASSERT_TRUE(pump([&] { return taken > 0 || (capture.Send({0x01B0}), false); }));
+    guitar.setFrets({SILENT, SILENT, SILENT, SILENT, SILENT, SILENT});
     capture.Send({0x5A3C90, 0x5A4090, 0x5A4390, 0x5A4890}); // C E G C
     ASSERT_TRUE(pump([&] { return fretboard.shownChord() == ChordSelection{1, 0}; }));
-    EXPECT_EQ(guitar.currentFrets(), tunedVoicing(0, 0, 0, standardTuning));
+    ASSERT_EQ(guitar.currentFrets(), (Frets{0, 1, 0, 2, 3, 0})) << "C major, low position";
     guitar.updateStringNotes();
-    std::vector<int> chord; // the down stroke's notes
-    for (int s = STRING_COUNT - 1; s >= 0; --s)
-        if (guitar.frets[s] != SILENT)
-            chord.push_back(stringMidiNote(guitar.frets[s], guitar.tuning[s]));
+    const std::vector chord{40, 48, 52, 55, 60, 64}; // the down stroke's notes
     const std::size_t n = chord.size();
     const int strokes =
         std::getenv("CADENZO_STROKES") ? std::atoi(std::getenv("CADENZO_STROKES")) : 20;
     std::vector<double> toFirst[2]; // ms to the first message, to the first note-on
+    int lost = 0; // strokes that lost a message on the way (a JACK cycle the machine missed)
     for (int i = 0; i < strokes; ++i) {
         const std::size_t from = capture.count();
         const std::uint32_t pressed = capture.Send({0x7F40B0});
-        // A stroke that does not arrive ends the loop, and the strokes before it are still shown.
-        bool arrived = pump([&] { return capture.count() >= from + 128 + n; });
+        pump([&] { return capture.count() >= from + 128 + n; }, 2s);
         capture.Send({0x0040B0});
-        arrived = arrived &&
-                  pump([&] { return !strummer.running() && capture.count() >= from + 256 + n; });
-        if (!arrived) {
-            ADD_FAILURE() << "stroke " << i << ": " << capture.count() - from << " messages";
-            break;
-        }
+        pump([&] { return !strummer.running() && capture.count() >= from + 256 + n; }, 2s);
         const auto got = capture.events(from);
-        ASSERT_EQ(got.size(), 256 + n) << i;
         std::vector<int> ons;
+        std::uint32_t firstOn = 0;
         for (const auto& e : got)
             if (e.bytes[0] == 0x90)
-                ons.push_back(e.bytes[1]);
+                firstOn = ons.empty() ? e.frame : firstOn, ons.push_back(e.bytes[1]);
+        if (got.size() != 256 + n || got.back().bytes[1] != 127) {
+            ++lost;
+            continue;
+        }
         EXPECT_EQ(ons, chord) << i;
-        EXPECT_EQ(got.back().bytes[0] | got.back().bytes[1] << 8, 0x7F80) << "released";
         toFirst[0].push_back((got[0].frame - pressed) / 48.0);
-        toFirst[1].push_back((got[128].frame - pressed) / 48.0);
+        toFirst[1].push_back((firstOn - pressed) / 48.0);
     }
+    EXPECT_EQ(lost, 0) << "of " << strokes << " strokes";
     for (auto& ms : toFirst) {
         if (ms.empty())
             break;
