@@ -221,7 +221,11 @@ void MainWindow::saveLivePreferences(QSettings& preferences) const {
     }
     preferences.setValue(QStringLiteral("InputDevice"), midiInputName_);
     preferences.endGroup();
-    preferences.setValue(QStringLiteral("RecentSongs/Songs"), recentSongs_);
+    // QSettings writes an empty list as "@Invalid()"; no songs is no line.
+    if (recentSongs_.isEmpty())
+        preferences.remove(QStringLiteral("RecentSongs"));
+    else
+        preferences.setValue(QStringLiteral("RecentSongs/Songs"), recentSongs_);
 }
 
 } // namespace cadenzo
