@@ -5,6 +5,7 @@
 #include "app/termination_signals.h"
 #include "files/recovery.h"
 #include "sound/periodic_timer.h"
+#include "sound/rtmidi/rtmidi_in.h"
 #include "sound/system_midi_out.h"
 #include "state/app_context.h"
 
@@ -53,6 +54,7 @@ int main(int argc, char* argv[]) {
                             std::make_unique<cadenzo::PeriodicTimer>(),
                             QDir::currentPath().toStdString());
     app.recoveryFolder = cadenzo::defaultRecoveryFolder();
+    app.midiIn = std::make_unique<cadenzo::RtMidiInput>();
     cadenzo::markStartup("context");
     cadenzo::MainWindow form(app);
     instance.Listen([&form](const QString& fileName) {

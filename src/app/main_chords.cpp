@@ -87,6 +87,8 @@ void MainWindow::wireStrumButtons() {
 // ---- Keys: the window sees every key before its controls --------------------------------------
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (handleStrumKey(watched, event))
+        return true;
     switch (event->type()) {
     case QEvent::KeyPress:
     case QEvent::Shortcut: // a menu command's key never reaches a widget as a key press

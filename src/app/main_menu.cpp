@@ -137,6 +137,8 @@ void MainWindow::createMenus() {
     connect(helpAction_, &QAction::triggered, this, [this] { onHelpTriggered(); });
     connect(versionAction_, &QAction::triggered, this, [this] { onVersionTriggered(); });
 
+    createLiveControls();
+
     openDocument = [](const QString& path) {
         QDesktopServices::openUrl(QUrl::fromLocalFile(path));
     };

@@ -7,10 +7,12 @@ namespace cadenzo {
 
 void MainWindow::loadPreferences() {
     const std::unique_ptr<QSettings> preferences = openPreferences();
+    loadLivePreferences(*preferences);
 }
 
 void MainWindow::savePreferences() {
     const std::unique_ptr<QSettings> preferences = openPreferences();
+    saveLivePreferences(*preferences);
     preferences->sync();
 }
 

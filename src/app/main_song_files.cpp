@@ -68,6 +68,7 @@ void MainWindow::loadSongFile(const std::filesystem::path& path) {
         showSongPath(path.string());
         app_.songFile = path;
         app_.song.songPath = path.string();
+        noteRecentSong(path);
     } else {
         reportError(QString::fromStdString(result.message));
         // The song is empty now: saving it under the name of a file it failed to read (or of the
@@ -91,6 +92,7 @@ bool MainWindow::saveSongFile(const std::filesystem::path& path) {
     if (result) {
         statusPanels_[3]->setText(QString::fromStdString(result.message));
         markSongClean();
+        noteRecentSong(path);
     } else {
         reportError(QString::fromStdString(result.message));
     }

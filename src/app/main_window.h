@@ -9,9 +9,11 @@
 #include "state/app_context.h"
 
 #include <QMainWindow>
+#include <QSettings>
 #include <QStringList>
 #include <QUrl>
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -148,6 +150,17 @@ public:
     bool handleTypedText(const QString& text);
     bool handleKeyDown(int key);
     bool isEditMenuKey(QObject* watched, const QKeyEvent& key) const;
+    // Strumming without the mouse and the recent songs (main_live.cpp).
+    // The keys of the down stroke, the up stroke and "Mute", indexed by LiveAction.
+    std::array<int, LIVE_ACTIONS> strumKeys{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7};
+    bool handleStrumKey(QObject* watched, QEvent* event);
+    // The song at path was opened or saved: it heads "Recent Songs".
+    void noteRecentSong(const std::filesystem::path& path);
+    const QStringList& recentSongs() const { return recentSongs_; }
+    // The MIDI controller's port chosen by name ("None" or empty closes it).
+    void chooseMidiInput(const QString& name);
+    // Takes the controller's messages waiting; runs on the window thread.
+    void takeMidiInput();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -316,6 +329,18 @@ private:
     std::optional<FileReports> gathering_;
     int seqPane_ = 0;
     bool settingControls_ = false;
+
+    // Strumming without the mouse and the recent songs (main_live.cpp).
+    void createLiveControls();
+    void rebuildRecentSongsMenu();
+    void rebuildMidiInputMenu();
+    void loadLivePreferences(QSettings& preferences);
+    void saveLivePreferences(QSettings& preferences) const;
+    QMenu* recentSongsMenu_ = nullptr;
+    QMenu* midiInputMenu_ = nullptr;
+    QStringList recentSongs_;
+    QString midiInputName_;
+    QTimer* chordGatherTimer_ = nullptr;
 };
 
 } // namespace cadenzo

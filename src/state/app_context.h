@@ -1,6 +1,7 @@
 #pragma once
 
 #include "fretboard/fretboard_controller.h"
+#include "fretboard/live_input.h"
 #include "model/guitar.h"
 #include "model/user_chords.h"
 #include "playback/playback.h"
@@ -8,6 +9,7 @@
 #include "seq/seq_mouse.h"
 #include "seq/song.h"
 #include "seq/undo.h"
+#include "sound/midi_in.h"
 #include "sound/midi_out.h"
 #include "sound/midi_port.h"
 #include "sound/strum.h"
@@ -40,6 +42,10 @@ struct AppContext {
     UserChordTable userChords;
     // Every change of the guitar goes through it.
     FretboardController fretboardController;
+    // The strum keys and the MIDI controller; the controller's port is given from outside like
+    // the output device, and stays null where there is none (tests, the command-line tool).
+    LiveInput liveInput{strummer, fretboardController};
+    std::unique_ptr<MidiIn> midiIn;
     Song song;
     // The editing session of the song: undo steps, the property fields, the view's mouse state.
     UndoHistory history;

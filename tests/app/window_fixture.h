@@ -22,6 +22,7 @@ class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
         App();
+        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.path.string()));
         auto out = std::make_unique<RecordingMidiOut>(3); // three devices to choose from
         recorder = out.get();
         auto timer = std::make_unique<ManualTimer>();

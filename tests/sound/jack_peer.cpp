@@ -81,7 +81,9 @@ bool JackCapture::Open(const std::string& server, const std::string& client, std
     if (client_ == nullptr)
         return error = "cannot open JACK client", false;
     port_ = jack_port_register(client_, "in", JACK_DEFAULT_MIDI_TYPE, JackPortIsInput, 0);
-    if (port_ == nullptr || jack_set_process_callback(client_, &JackCapture::Process, this) != 0 ||
+    out_ = jack_port_register(client_, "out", JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+    if (port_ == nullptr || out_ == nullptr ||
+        jack_set_process_callback(client_, &JackCapture::Process, this) != 0 ||
         jack_activate(client_) != 0)
         return error = "cannot set up the JACK capture port", close(), false;
     return true;
@@ -92,7 +94,7 @@ void JackCapture::close() {
         return;
     jack_deactivate(client_);
     jack_client_close(client_);
-    client_ = nullptr, port_ = nullptr;
+    client_ = nullptr, port_ = nullptr, out_ = nullptr;
 }
 
 std::string JackCapture::portName() const {
@@ -101,6 +103,19 @@ std::string JackCapture::portName() const {
 
 int JackCapture::Process(std::uint32_t frames, void* user) {
     auto* self = static_cast<JackCapture*>(user);
+    void* outBuffer = jack_port_get_buffer(self->out_, frames);
+    jack_midi_clear_buffer(outBuffer);
+    if (const std::size_t n = self->pendingCount_.load(std::memory_order_acquire); n > 0) {
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::uint32_t m = self->pending_[i];
+            const jack_midi_data_t bytes[3] = {static_cast<jack_midi_data_t>(m & 0xFF),
+                                               static_cast<jack_midi_data_t>(m >> 8 & 0x7F),
+                                               static_cast<jack_midi_data_t>(m >> 16 & 0x7F)};
+            jack_midi_event_write(outBuffer, 0, bytes, 3);
+        }
+        self->sentFrame_.store(jack_last_frame_time(self->client_), std::memory_order_relaxed);
+        self->pendingCount_.store(0, std::memory_order_release);
+    }
     void* buffer = jack_port_get_buffer(self->port_, frames);
     const std::uint32_t count = jack_midi_get_event_count(buffer);
     if (count == 0)
@@ -120,6 +135,14 @@ int JackCapture::Process(std::uint32_t frames, void* user) {
     }
     self->count_.store(n, std::memory_order_release);
     return 0;
+}
+
+std::uint32_t JackCapture::Send(std::initializer_list<std::uint32_t> messages) {
+    std::copy_n(messages.begin(), std::min<std::size_t>(messages.size(), 8), pending_);
+    pendingCount_.store(std::min<std::size_t>(messages.size(), 8), std::memory_order_release);
+    for (int i = 0; i < 20000 && pendingCount_.load(std::memory_order_acquire) != 0; ++i)
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    return sentFrame_.load(std::memory_order_relaxed);
 }
 
 std::vector<JackCapture::Event> JackCapture::events(std::size_t from) const {

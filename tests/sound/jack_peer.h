@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <sys/types.h>
@@ -30,7 +31,8 @@ private:
 };
 
 // A JACK client with one MIDI input port that keeps everything that reaches it, with the frame
-// it arrived at and the monotonic time of the cycle that delivered it.
+// it arrived at and the monotonic time of the cycle that delivered it; and one MIDI output port
+// ("client:out") that plays a controller.
 class JackCapture {
 public:
     struct Event {
@@ -47,6 +49,9 @@ public:
     std::string portName() const;
     std::size_t count() const { return count_.load(std::memory_order_acquire); }
     std::vector<Event> events(std::size_t from = 0) const;
+    // Sends up to 8 messages (status | data1 << 8 | data2 << 16, three bytes each) at the start
+    // of the next cycle and returns the absolute frame they went out at; waits for that cycle.
+    std::uint32_t Send(std::initializer_list<std::uint32_t> messages);
 
 private:
     static int Process(std::uint32_t frames, void* self);
@@ -54,6 +59,10 @@ private:
     static constexpr std::size_t CAPACITY = 1 << 16;
     _jack_client* client_ = nullptr;
     _jack_port* port_ = nullptr;
+    _jack_port* out_ = nullptr;
+    std::uint32_t pending_[8] = {};
+    std::atomic<std::size_t> pendingCount_{0};
+    std::atomic<std::uint32_t> sentFrame_{0};
     std::unique_ptr<Event[]> events_ = std::make_unique<Event[]>(CAPACITY);
     std::atomic<std::size_t> count_{0};
 };

@@ -1,18 +1,25 @@
 // Cadenzo's RtMidi output towards a real JACK client, on a private dummy JACK server.
 #include "jack_peer.h"
 
+#include "fretboard/live_input.h"
 #include "model/guitar.h"
+#include "model/user_chords.h"
 #include "sound/fluidsynth/fluid_midi_out.h"
 #include "sound/midi_port.h"
 #include "sound/periodic_timer.h"
+#include "sound/rtmidi/rtmidi_in.h"
 #include "sound/strum.h"
 #include "sound/system_midi_out.h"
 #include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <memory>
+#include <poll.h>
 #include <thread>
 #include <unistd.h>
 
@@ -135,6 +142,81 @@ TEST_F(JackPeer, TheBuiltInSynthesizerPlaysAStrokeThroughJack) {
     stroke.release();
     EXPECT_TRUE(WaitFor([&] { return synth.activeVoices() == 0; }));
     synthPort.close();
+}
+
+// The peer plays a controller: its pedal strums through RtMidi's input, the window's hand-over
+// and the strummer back to its own input, and a chord played on it sets the fretboard. Prints the
+// time from the pedal to the stroke's first message and first note-on (never asserted).
+TEST_F(JackPeer, APedalStrumsAndAPlayedChordSetsTheFretboard) {
+    OpenPeer();
+    UserChordTable userChords;
+    FretboardController fretboard{guitar, userChords, port};
+    LiveInput live{strummer, fretboard};
+    live.controls[0] = {LiveControl::Kind::Controller, 64};
+    RtMidiInput input;
+    const std::string controller =
+        "JACK: " + capture.portName().replace(capture.portName().size() - 2, 2, "out");
+    const auto names = input.portNames();
+    ASSERT_NE(std::find(names.begin(), names.end(), controller), names.end());
+    ASSERT_TRUE(input.open(controller));
+    int taken = 0; // the window thread's part: wait until ready, take, hand over
+    const auto pump = [&](auto done, std::chrono::milliseconds limit = 30s) {
+        return WaitFor(
+            [&] {
+                pollfd ready{input.readyFd(), POLLIN, 0};
+                poll(&ready, 1, 2);
+                for (TimedMessage m; input.take(m); ++taken)
+                    live.receive(m.message, m.dueNs / 1000000);
+                if (live.flushDue())
+                    live.flush(*live.flushDue());
+                return done();
+            },
+            limit);
+    };
+    // A JACK connection carries messages only once the server has applied it.
+    ASSERT_TRUE(pump([&] { return taken > 0 || (capture.Send({0x01B0}), false); }));
+    guitar.setFrets({SILENT, SILENT, SILENT, SILENT, SILENT, SILENT});
+    capture.Send({0x5A3C90, 0x5A4090, 0x5A4390, 0x5A4890}); // C E G C
+    ASSERT_TRUE(pump([&] { return fretboard.shownChord() == ChordSelection{1, 0}; }));
+    ASSERT_EQ(guitar.currentFrets(), (Frets{0, 1, 0, 2, 3, 0})) << "C major, low position";
+    guitar.updateStringNotes();
+    const std::vector chord{40, 48, 52, 55, 60, 64}; // the down stroke's notes
+    const std::size_t n = chord.size();
+    const int strokes =
+        std::getenv("CADENZO_STROKES") ? std::atoi(std::getenv("CADENZO_STROKES")) : 20;
+    std::vector<double> toFirst[2]; // ms to the first message, to the first note-on
+    int lost = 0; // strokes that lost a message on the way (a JACK cycle the machine missed)
+    for (int i = 0; i < strokes; ++i) {
+        const std::size_t from = capture.count();
+        const std::uint32_t pressed = capture.Send({0x7F40B0});
+        pump([&] { return capture.count() >= from + 128 + n; }, 2s);
+        capture.Send({0x0040B0});
+        pump([&] { return !strummer.running() && capture.count() >= from + 256 + n; }, 2s);
+        const auto got = capture.events(from);
+        std::vector<int> ons;
+        std::uint32_t firstOn = 0;
+        for (const auto& e : got)
+            if (e.bytes[0] == 0x90)
+                firstOn = ons.empty() ? e.frame : firstOn, ons.push_back(e.bytes[1]);
+        if (got.size() != 256 + n || got.back().bytes[1] != 127) {
+            ++lost;
+            continue;
+        }
+        EXPECT_EQ(ons, chord) << i;
+        toFirst[0].push_back((got[0].frame - pressed) / 48.0);
+        toFirst[1].push_back((firstOn - pressed) / 48.0);
+    }
+    EXPECT_EQ(lost, 0) << "of " << strokes << " strokes";
+    for (auto& ms : toFirst) {
+        if (ms.empty())
+            break;
+        std::sort(ms.begin(), ms.end());
+        std::printf("pedal to the first %s over %d strokes: p50 %.2f ms, p99 %.2f ms\n",
+                    &ms == toFirst ? "message" : "note-on", int(ms.size()), ms[ms.size() / 2],
+                    ms[ms.size() * 99 / 100]);
+    }
+    input.close();
+    port.close();
 }
 
 TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
