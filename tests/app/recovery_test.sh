@@ -9,7 +9,7 @@ program=$1 cli=$2 rounds=${3:-20} work=$(mktemp -d) pid= failed=0
 empty=$(cd "$(dirname "$0")/../fuzz/corpus/song_file" && pwd)/empty.cz0
 trap 'kill -s KILL $pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; failed=1; }
-export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$work/run" XDG_STATE_HOME="$work/state" XDG_CONFIG_HOME="$work/config" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
 mkdir -m 700 "$work/run" "$work/song" && cd "$work/song" || exit 1
 # The sequencer pane open, so that Ctrl+Q enters the chord held on the neck at the cursor.
 printf '%s\r\n' CZ0200 1 30 30 422 500 0 8388608 8388608 16777215 65535 0 24 100 0 True False \

@@ -10,7 +10,7 @@ mode=$1 program=$2 work=$(mktemp -d) pids= failed=0
 trap 'kill $pids 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; failed=1; }
 mkdir -m 700 "$work/run" # private single-instance lock
-export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb
 start() { # in a fresh folder $1, opening the chord lines $crd (else a probe); blocked at first,
     # so that a signal sent before main() (where no handler can exist yet) waits for its handler
     mkdir "$work/$1"

@@ -10,7 +10,7 @@ work=$(mktemp -d) pids=
 trap 'kill $pids 2>/dev/null; rm -rf "$work"' EXIT
 mkdir -m 700 "$work/run"
 # A private lock and socket: a Cadenzo running elsewhere for the same user is not disturbed.
-export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0
+export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" TMPDIR="$work/run" QT_QPA_PLATFORM=xcb ASAN_OPTIONS=detect_leaks=0
 openbox >/dev/null 2>&1 &
 pids=$!
 for _ in $(seq 100); do

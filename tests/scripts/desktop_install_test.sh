@@ -27,7 +27,7 @@ for page in "$share"/man/man1/cadenzo{,-cli}.1; do warnings=$(man --warnings -l 
 # "Midi Open Error" box is answered first.
 mkdir -m 700 "$work/run" && mkdir "$work/start" "$work/stub" && cd "$work"
 printf '#!/bin/sh\necho "$1" >"%s/opened"\n' "$work" >stub/xdg-open && chmod +x stub/xdg-open
-(cd "$work/start" && XDG_RUNTIME_DIR=$work/run TMPDIR=$work/run PATH=$work/stub:$PATH \
+(cd "$work/start" && XDG_RUNTIME_DIR=$work/run XDG_CONFIG_HOME=$work/config TMPDIR=$work/run PATH=$work/stub:$PATH \
     QT_QPA_PLATFORM=xcb exec "$prefix/bin/cadenzo" >"$work/program.log" 2>&1) &
 program=$!
 for _ in $(seq 100); do
