@@ -7,10 +7,12 @@ namespace cadenzo {
 
 void MainWindow::loadPreferences() {
     const std::unique_ptr<QSettings> preferences = openPreferences();
+    loadPracticePreferences(*preferences);
 }
 
 void MainWindow::savePreferences() {
     const std::unique_ptr<QSettings> preferences = openPreferences();
+    savePracticePreferences(*preferences);
     preferences->sync();
 }
 
