@@ -126,6 +126,7 @@ PlaybackEngine::StartResult PlaybackEngine::start(std::string_view tempoText) {
             shift_ > 0 ? Beat{countInStart_, true} : beatAtOrAfter(song_.meterTable, start);
         soundingClick_ = -1;
         loopTurns_ = 0;
+        playedOut_ = false;
         findSongEnd();
         playStep_ = 0;
         struckOn_.fill(NOT_STRUCK);
@@ -234,6 +235,11 @@ void PlaybackEngine::playOneTick() {
     }
     playRedraw_.store(0, std::memory_order_relaxed);
     holdPlace();
+    const std::int64_t limit =
+        practice_.loop ? loopTicks(song_.meterTable, practice_).second : songEnd_;
+    playedOut_.store(playIndex_ >= count && soundingClick_ < 0 && !countingIn && !practice_.loop &&
+                         (!practice_.metronome || nextClick_.tick >= limit),
+                     std::memory_order_release);
 }
 
 PlayLinePosition PlaybackEngine::playLine() const {
@@ -360,20 +366,6 @@ void PlaybackEngine::setPractice(const Practice& practice) {
 Practice PlaybackEngine::practice() const {
     std::lock_guard lock(song_.mutex);
     return practice_;
-}
-
-std::uint32_t PlaybackEngine::loopTurns() const {
-    std::lock_guard lock(song_.mutex);
-    return loopTurns_;
-}
-
-bool PlaybackEngine::playedOut() const {
-    std::lock_guard lock(song_.mutex);
-    const std::int64_t limit =
-        practice_.loop ? loopTicks(song_.meterTable, practice_).second : songEnd_;
-    return playIndex_ >= std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS) &&
-           soundingClick_ < 0 && countInEnd_ == NO_COUNT_IN && !practice_.loop &&
-           (!practice_.metronome || nextClick_.tick >= limit);
 }
 
 void PlaybackEngine::locateTo(std::int32_t tick) {

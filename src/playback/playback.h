@@ -109,11 +109,12 @@ public:
     // note and goes on at its first bar as if the bars followed each other.
     void setPractice(const Practice& practice);
     Practice practice() const;
-    // Times playback went back to the loop's first bar since it started (any thread).
-    std::uint32_t loopTurns() const;
-    // True once everything up to the end of the song was sent: the last event released, the last
-    // click ended, no count-in left (any thread).
-    bool playedOut() const;
+    // Times playback went back to the loop's first bar since it started (any thread; lock-free,
+    // so a watcher never holds up the tick).
+    std::uint32_t loopTurns() const { return loopTurns_.load(std::memory_order_acquire); }
+    // True once the last callback had sent everything up to the end of the song: the last event
+    // released, the last click ended, no count-in left (any thread; lock-free).
+    bool playedOut() const { return playedOut_.load(std::memory_order_acquire); }
 
     // Draw the play line at the next tick even off the 5-tick raster (after an edit).
     void requestRedraw() { playRedraw_.store(1, std::memory_order_relaxed); }
@@ -190,7 +191,8 @@ private:
     std::int64_t songEnd_ = 0;
     Beat nextClick_{0, true};
     int soundingClick_ = -1; // the key of the click struck in the last callback, or -1
-    std::uint32_t loopTurns_ = 0;
+    std::atomic<std::uint32_t> loopTurns_{0};
+    std::atomic<bool> playedOut_{false};
 };
 
 } // namespace cadenzo
