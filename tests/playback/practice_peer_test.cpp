@@ -25,6 +25,42 @@ extern "C" const char* __asan_default_options() {
 namespace cadenzo::test {
 namespace {
 
+std::int64_t NowNs() {
+    return std::chrono::steady_clock::now().time_since_epoch().count();
+}
+
+// The playback timer, noting when each callback ran; and the device, noting each message's
+// callback. A callback the machine holds up shifts its messages, not the check.
+struct NotingTimer : Timer {
+    PeriodicTimer inner;
+    std::vector<std::int64_t> ran = std::vector<std::int64_t>(1 << 16);
+    std::atomic<int> calls{0};
+    Callback callback = nullptr;
+    void* user = nullptr;
+    bool getDevCaps(Caps& caps) override { return inner.getDevCaps(caps); }
+    void beginPeriod(std::uint32_t ms) override { inner.beginPeriod(ms); }
+    void endPeriod(std::uint32_t ms) override { inner.endPeriod(ms); }
+    void killEvent(std::uint32_t id) override { inner.killEvent(id); }
+    std::uint32_t setEvent(std::uint32_t delay, std::uint32_t period, Callback c,
+                           void* u) override {
+        callback = c, user = u;
+        return inner.setEvent(delay, period, &Tick, this);
+    }
+    static void Tick(void* self) {
+        auto& t = *static_cast<NotingTimer*>(self);
+        t.ran[static_cast<std::size_t>(t.calls + 1)] = NowNs();
+        t.calls.store(t.calls + 1), t.callback(t.user);
+    }
+};
+struct NotingOut : SystemMidiOut {
+    NotingTimer& timer;
+    std::vector<std::pair<int, std::uint32_t>> sent; // (callback, message)
+    explicit NotingOut(NotingTimer& t) : timer(t) { sent.reserve(1 << 16); }
+    void shortMsg(std::uint32_t message) override {
+        sent.push_back({timer.calls.load(), message}), SystemMidiOut::shortMsg(message);
+    }
+};
+
 TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
     JackServer server;
     std::string error;
@@ -53,7 +89,8 @@ TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
     };
     const std::vector<char> before = bytes();
 
-    SystemMidiOut out;
+    NotingTimer timer;
+    NotingOut out{timer};
     MidiPort port{out, midi};
     std::string name;
     for (unsigned d = 1; d < out.deviceCount() && midi.midiDevice == 0; ++d)
@@ -61,7 +98,6 @@ TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
             ("JACK: " + capture.portName()).rfind(name, 0) == 0)
             midi.midiDevice = static_cast<std::uint8_t>(d);
     ASSERT_EQ(port.midiOpen(), MidiStatus::Ok);
-    PeriodicTimer timer;
     PlaybackEngine engine{song, port, guitar, timer};
     const Practice practice{.loop = true,
                             .loopFirstBar = 1,
@@ -71,19 +107,18 @@ TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
                             .clickVelocity = 70,
                             .speedPercent = 75};
     engine.setPractice(practice);
-    const std::size_t from = capture.count();
+    ASSERT_TRUE(WaitFor([&] { return capture.count() >= out.sent.size(); })); // the open's reset
+    const std::size_t from = capture.count(), first = out.sent.size();
+    timer.ran[0] = NowNs();
     ASSERT_EQ(engine.start(tempo), PlaybackEngine::StartResult::Started);
     ASSERT_TRUE(WaitFor([&] { return engine.loopTurns() >= 2; }));
     Practice last = practice;
     last.loop = false; // the third pass plays to the song's end
     engine.setPractice(last);
     ASSERT_TRUE(WaitFor([&] { return engine.playedOut(); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(200)); // the last messages travel on
-    auto got = capture.events(from);
-    engine.stop();
-    // The open's reset may still arrive first: playback begins at its program change.
-    while (!got.empty() && got.front().bytes[0] != 0xC0)
-        got.erase(got.begin());
+    engine.stopPlayTimer();
+    ASSERT_TRUE(WaitFor([&] { return capture.count() - from >= out.sent.size() - first; }));
+    const auto got = capture.events(from);
 
     // The schedule: song position v (count-in first) sounds at the first callback whose rounded
     // clock passes it; the clock advances 200 x 0.75 x 8 ticks a second, 2 ms a callback.
@@ -111,23 +146,33 @@ TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
         for (int b : {0, 480, 960, 1440, 1920, 2400, 2880})
             want.insert({callbackOf(b + shift), {0x99, b % 1920 == 0 ? 76 : 77}});
     }
-    ASSERT_FALSE(got.empty()) << "no program change opened playback";
-    std::vector<std::pair<double, std::pair<int, int>>> ons;
+    // What was sent, in which callback, is the schedule; the peer got it all, in its order,
+    // each within one timer period of its callback.
+    std::vector<std::pair<int, std::pair<int, int>>> sentOns, wantOns(want.begin(), want.end());
+    std::vector<std::int64_t> latency;
     std::map<std::pair<int, int>, int> sounding;
-    for (const JackCapture::Event& e : got) {
+    ASSERT_EQ(got.size(), out.sent.size() - first);
+    for (std::size_t i = 0; i < got.size(); ++i) {
+        const auto [callback, message] = out.sent[first + i];
+        const JackCapture::Event& e = got[i];
+        ASSERT_EQ(e.bytes[0] | e.bytes[1] << 8 | (e.size > 2 ? e.bytes[2] << 16 : 0), message);
         const std::pair key{e.bytes[0] & 0x0F, int{e.bytes[1]}};
-        if ((e.bytes[0] & 0xF0) == 0x90 && e.bytes[2] != 0)
-            ons.push_back({(e.cycleNs - got.front().cycleNs) / 1e9, {e.bytes[0], e.bytes[1]}}),
-                ++sounding[key];
-        else if ((e.bytes[0] & 0xF0) == 0x80)
-            sounding[key] = 0;
+        if ((e.bytes[0] & 0xE0) != 0x80)
+            continue;
+        sounding[key] = (e.bytes[0] & 0xF0) == 0x90 ? sounding[key] + 1 : 0;
+        if ((e.bytes[0] & 0xF0) == 0x90)
+            sentOns.push_back({callback, {e.bytes[0], e.bytes[1]}}),
+                latency.push_back(e.cycleNs - timer.ran[static_cast<std::size_t>(callback)]);
     }
-    ASSERT_EQ(ons.size(), want.size());
-    auto w = want.begin();
-    for (std::size_t i = 0; i < ons.size(); ++i, ++w) {
-        EXPECT_EQ(ons[i].second, w->second) << i;
-        EXPECT_NEAR(ons[i].first, w->first * 0.002, 0.002) << i;
-    }
+    EXPECT_EQ(sentOns, wantOns);
+    // The shared machine's CPU quota can hold every thread, the peer's too, for up to 100 ms:
+    // one message in fifty may be caught by that; more is a fault of the path.
+    std::sort(latency.begin(), latency.end());
+    const auto late = std::count_if(latency.begin(), latency.end(),
+                                    [](std::int64_t ns) { return ns > 2'000'000; });
+    std::printf("peer latency p50 %.3f ms, max %.3f ms, %d later than 2 ms\n",
+                latency[latency.size() / 2] / 1e6, latency.back() / 1e6, static_cast<int>(late));
+    EXPECT_LE(late * 50, static_cast<std::ptrdiff_t>(latency.size()));
     for (const auto& [key, count] : sounding)
         EXPECT_EQ(count, 0) << "left ringing: channel " << key.first << " key " << key.second;
     EXPECT_EQ(bytes(), before);
