@@ -38,7 +38,8 @@ QSpinBox* numberBox(QWidget* parent, const char* name, int min, int max, const c
 
 void SequencerPane::createPracticeControls() {
     loopButton_ = toggle(this, "loop", "Loop", "Play the loop range over and over");
-    countInButton_ = toggle(this, "count_in", "Count-in", "One bar of clicks before playback");
+    countInButton_ =
+        toggle(this, "count_in", "Count", "Count-in: one bar of clicks before playback");
     clickButton_ = toggle(this, "metronome", "Click", "A metronome click on every beat");
     speedBox_ = numberBox(this, "speed", MIN_PRACTICE_SPEED, MAX_PRACTICE_SPEED,
                           "Practice speed: percent of the tempo");
@@ -70,8 +71,8 @@ void SequencerPane::createPracticeControls() {
 void SequencerPane::layoutPracticeControls(int right) {
     // The count-in and metronome beside the scroll bar's row, the loop and the speed under the
     // tempo: all in the transport's column.
-    countInButton_->setGeometry(right, 4 + SEQ_HEIGHT + 1, 46, 21);
-    clickButton_->setGeometry(right + 47, 4 + SEQ_HEIGHT + 1, 35, 21);
+    countInButton_->setGeometry(right, 4 + SEQ_HEIGHT + 1, 38, 21);
+    clickButton_->setGeometry(right + 39, 4 + SEQ_HEIGHT + 1, 43, 21);
     loopButton_->setGeometry(right, 4 + 106, 36, 22);
     speedBox_->setGeometry(right + 37, 4 + 106, 45, 22);
 }
