@@ -134,6 +134,7 @@ void MainWindow::createMenus() {
     connect(deleteNoteAction_, &QAction::triggered, sequencerPane_,
             &SequencerPane::deleteSelection);
     connect(stayOnTopAction_, &QAction::triggered, this, [this] { onStayOnTopTriggered(); });
+    createPracticeCommands();
     connect(helpAction_, &QAction::triggered, this, [this] { onHelpTriggered(); });
     connect(versionAction_, &QAction::triggered, this, [this] { onVersionTriggered(); });
 

@@ -8,11 +8,13 @@ namespace cadenzo {
 void MainWindow::loadPreferences() {
     const std::unique_ptr<QSettings> preferences = openPreferences();
     loadLivePreferences(*preferences);
+    loadPracticePreferences(*preferences);
 }
 
 void MainWindow::savePreferences() {
     const std::unique_ptr<QSettings> preferences = openPreferences();
     saveLivePreferences(*preferences);
+    savePracticePreferences(*preferences);
     preferences->sync();
 }
 

@@ -27,6 +27,7 @@ class QKeyEvent;
 class QLabel;
 class QMenu;
 class QRadioButton;
+class QSettings;
 class QTimer;
 
 namespace cadenzo {
@@ -220,6 +221,7 @@ private:
     QAction* importNoteAction_ = nullptr;
     QAction* exportNoteAction_ = nullptr;
     QAction* deleteNoteAction_ = nullptr;
+    QAction* loopSelectionAction_ = nullptr;
     QAction* registerChordAction_ = nullptr;
     QAction* editChordAction_ = nullptr;
     QAction* instrumentAction_ = nullptr;
@@ -269,6 +271,11 @@ private:
     // The preferences file's groups (main_preferences.cpp), read at start and written at close.
     void loadPreferences();
     void savePreferences();
+    // Practice playback (main_practice.cpp): Edit -> "Loop Selection", and the "Practice" group
+    // of the preferences.
+    void createPracticeCommands();
+    void loadPracticePreferences(QSettings& preferences);
+    void savePracticePreferences(QSettings& preferences);
     void keepTitleBarOnScreen();
     void setStayOnTop(bool on);
     void wireStrumButtons();

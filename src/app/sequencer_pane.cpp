@@ -81,6 +81,7 @@ SequencerPane::SequencerPane(AppContext& app, QLabel* const (&statusPanels)[4],
     createMeterControls();
     createFieldControls();
     createTransportControls();
+    createPracticeControls();
     layoutForWidth(windowWidth_);
 }
 
@@ -247,6 +248,7 @@ void SequencerPane::layoutForWidth(int windowWidth) {
     tempoLabel_->setGeometry(right, VIEW_TOP + 64, 82, 14);
     tempoEdit_->setGeometry(right, VIEW_TOP + 80, 44, 22);
     placeUpDown(tempoUpDown_, right + 44, VIEW_TOP + 80, 14, 22, false);
+    layoutPracticeControls(right);
     view_->redrawAll();
 }
 

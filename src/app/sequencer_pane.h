@@ -21,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QScrollBar;
+class QSpinBox;
 class QTimer;
 class QToolButton;
 
@@ -93,6 +94,12 @@ public:
     // Off while the song is rendered to a file: the five buttons and the space key do nothing.
     void setTransportEnabled(bool on);
 
+    // Practice (practice_controls.cpp): Edit -> "Loop Selection" makes the whole bars of the
+    // selection the loop and switches it on; showPractice shows the engine's practice values in
+    // the controls and the loop band (after the preferences were read).
+    void loopSelection();
+    void showPractice();
+
     // The window's part of a mouse edit in the view: fields, `seqBar`, locate, panels 0 and 1,
     // the playback redraw request.
     void applyMouseResult(const MouseResult& result);
@@ -128,6 +135,9 @@ private:
     void createFieldControls();
     void createMeterControls();
     void createTransportControls();
+    void createPracticeControls();
+    void layoutPracticeControls(int right);
+    void changePractice(const std::function<void(Practice&)>& change);
     ShineSpeedButton* makeButton(const char* name, const char* caption, const char* hint);
     ShadowLabel* makeLabel(const char* name, const QString& caption);
 
@@ -183,6 +193,11 @@ private:
     ShineSpeedButton* stopButton_ = nullptr;
     bool transportEnabled_ = true;
     QTimer* playLineTimer_ = nullptr;
+    QToolButton* loopButton_ = nullptr;
+    QToolButton* countInButton_ = nullptr;
+    QToolButton* clickButton_ = nullptr;
+    QSpinBox* speedBox_ = nullptr;
+    QSpinBox* clickVelocityBox_ = nullptr;
     PlayLineFollower playLine_;
 };
 

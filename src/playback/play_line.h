@@ -27,6 +27,7 @@ public:
 
 private:
     std::uint32_t seen_ = 0;
+    std::int32_t lastTick_ = 0; // the line's tick at the last poll that saw it move
 };
 
 } // namespace cadenzo

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <mutex>
 
@@ -13,6 +14,11 @@ namespace {
 
 // The play line is drawn when the rounded position is a multiple of this.
 constexpr std::int64_t LINE_RASTER = 5;
+// The song position while no count-in runs.
+constexpr std::int64_t NO_COUNT_IN = INT64_MIN;
+// No beat is shorter (one sixteenth): a beat passed longer ago than this was passed while the
+// clicks were off, and is not clicked late.
+constexpr std::int64_t SHORTEST_BEAT = 120;
 
 } // namespace
 
@@ -48,8 +54,10 @@ void PlaybackEngine::setTransport(Transport state) {
         std::lock_guard lock(song_.mutex);
         transport_ = state;
         // Under the lock, so no tick can strike a note after the silence.
-        if (state != Transport::Play)
+        if (state != Transport::Play) {
             port_.allNoteOff();
+            soundingClick_ = -1;
+        }
     }
     notifyTransport(state);
 }
@@ -85,7 +93,10 @@ PlaybackEngine::StartResult PlaybackEngine::start(std::string_view tempoText) {
     int scrollTo = 0;
     {
         std::lock_guard lock(song_.mutex);
-        const std::int32_t start = song_.playTick;
+        const Practice practice = heldToRange(practice_);
+        const std::int32_t start =
+            practice.loop ? static_cast<std::int32_t>(loopTicks(song_.meterTable, practice).first)
+                          : song_.playTick.load();
         playIndex_ = seekEvent(start);
         if (playIndex_ > std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS))
             return StartResult::NothingToPlay;
@@ -102,7 +113,21 @@ PlaybackEngine::StartResult PlaybackEngine::start(std::string_view tempoText) {
         scrollTo = song_.barAtOrAfter(start) - 2;
         const std::uint32_t period = playPeriod_;
         const std::int64_t product = std::int64_t{tempo} * period;
-        playIncrement_ = static_cast<double>(product) * 0.001 * 480 / 60;
+        baseIncrement_ = static_cast<double>(product) * 0.001 * 480 / 60;
+        applySpeed();
+        // The count-in is one bar of the signature the start stands in; the song position
+        // begins that bar before the start.
+        const MeterEntry& sig = song_.meterTable[std::min(song_.barOfTick(start), BAR_COUNT)];
+        shift_ = practice.countIn ? barTicks(sig.num, sig.den) : 0;
+        countInBeat_ = barTicks(1, sig.den);
+        countInStart_ = start - shift_;
+        countInEnd_ = shift_ > 0 ? start : NO_COUNT_IN;
+        nextClick_ =
+            shift_ > 0 ? Beat{countInStart_, true} : beatAtOrAfter(song_.meterTable, start);
+        soundingClick_ = -1;
+        loopTurns_ = 0;
+        playedOut_ = false;
+        findSongEnd();
         playStep_ = 0;
         struckOn_.fill(NOT_STRUCK);
         holdPlace();
@@ -143,8 +168,12 @@ void PlaybackEngine::playOneTick() {
 
     playPos_ += playIncrement_;
     // nearbyint rounds halves to even in the default rounding mode.
-    const auto rounded = static_cast<std::int64_t>(std::nearbyint(playPos_));
-    const auto cur = static_cast<std::uint32_t>(rounded);
+    std::int64_t pos = static_cast<std::int64_t>(std::nearbyint(playPos_)) - shift_;
+    if (pos >= countInEnd_)
+        countInEnd_ = NO_COUNT_IN;
+    pos = turnLoop(pos);
+    const bool countingIn = countInEnd_ != NO_COUNT_IN;
+    const auto cur = static_cast<std::uint32_t>(pos);
 
     const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
     if (playIndex_ > count) {
@@ -156,7 +185,7 @@ void PlaybackEngine::playOneTick() {
     const std::uint8_t channel = port_.setup().midiChannel;
 
     // Release: every audible string of the event, sounded yet or not.
-    {
+    if (!countingIn) {
         const SongEvent& e = song_.songEvents[playIndex_];
         if (!e.isEnd() && cur >= e.tick + static_cast<std::uint32_t>(e.gate)) {
             for (int s = 0; s < STRING_COUNT; ++s)
@@ -168,7 +197,7 @@ void PlaybackEngine::playOneTick() {
     }
 
     // Strum: at most one string per callback; silent strings pass in the same callback.
-    {
+    if (!countingIn) {
         const SongEvent& e = song_.songEvents[playIndex_];
         if (!e.isEnd() && e.tick < cur && playStep_ < 6) {
             const std::uint32_t slotTick =
@@ -193,8 +222,12 @@ void PlaybackEngine::playOneTick() {
         }
     }
 
+    click(pos);
+
     // Play line: every 5 ticks, or at once after an edit. Only the position is published; the
-    // window turns it into pixels and page turns on its own thread.
+    // window turns it into pixels and page turns on its own thread. During the count-in it
+    // waits at the start.
+    const std::int64_t rounded = countingIn ? countInEnd_ : pos;
     if (rounded % LINE_RASTER == 0 || playRedraw_.load(std::memory_order_relaxed) == 1) {
         const std::uint64_t serial = (playLine_.load(std::memory_order_relaxed) >> 32) + 1;
         playLine_.store((serial << 32) | static_cast<std::uint32_t>(rounded),
@@ -202,6 +235,11 @@ void PlaybackEngine::playOneTick() {
     }
     playRedraw_.store(0, std::memory_order_relaxed);
     holdPlace();
+    const std::int64_t limit =
+        practice_.loop ? loopTicks(song_.meterTable, practice_).second : songEnd_;
+    playedOut_.store(playIndex_ >= count && soundingClick_ < 0 && !countingIn && !practice_.loop &&
+                         (!practice_.metronome || nextClick_.tick >= limit),
+                     std::memory_order_release);
 }
 
 PlayLinePosition PlaybackEngine::playLine() const {
@@ -217,7 +255,8 @@ void PlaybackEngine::holdPlace() {
     const SongEvent* e = playIndex_ <= count ? &song_.songEvents[playIndex_] : nullptr;
     if (e == nullptr || e->isEnd()) {
         // Past the last event: whatever an edit puts ahead of the position still plays.
-        resumeTick_ = static_cast<std::uint32_t>(std::max(0.0, std::nearbyint(playPos_)));
+        resumeTick_ = static_cast<std::uint32_t>(
+            std::max(0.0, std::nearbyint(playPos_) - static_cast<double>(shift_)));
     } else if (playStep_ > 0) {
         // The event is sounding: it goes on if the edit leaves it standing, else it ends.
         sounding_ = *e;
@@ -249,6 +288,84 @@ void PlaybackEngine::findPlace() {
     playIndex_ = std::min(seekEvent(static_cast<std::int32_t>(resumeTick_)), count);
     playPos_ = pos; // seekEvent moves the position; the edit must not
     playStep_ = 0;
+    findSongEnd();
+}
+
+void PlaybackEngine::findSongEnd() {
+    std::int64_t release = 0;
+    const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
+    for (std::uint32_t i = 0; i < count; ++i)
+        if (const SongEvent& e = song_.songEvents[i]; !e.isEnd())
+            release = std::max<std::int64_t>(release, std::int64_t{e.tick} + std::max(0, e.gate));
+    const int bar = release > INT32_MAX ? METER_ENTRIES + 1
+                                        : song_.barAtOrAfter(static_cast<std::int32_t>(release));
+    songEnd_ = bar <= METER_ENTRIES ? std::int64_t{song_.meterTable[bar - 1].endTick} : release;
+}
+
+std::int64_t PlaybackEngine::turnLoop(std::int64_t pos) {
+    if (!practice_.loop || countInEnd_ != NO_COUNT_IN)
+        return pos;
+    const auto [begin, end] = loopTicks(song_.meterTable, practice_);
+    if (pos < end || end <= begin)
+        return pos;
+    // Every note sounding at the turn ends at the turn: the event being strummed is the only
+    // one that can sound, the engine releases each event before it strikes the next.
+    const std::uint32_t count = std::min<std::uint32_t>(song_.eventCount, MAX_EVENTS);
+    if (playIndex_ <= count && playStep_ > 0) {
+        const SongEvent& e = song_.songEvents[playIndex_];
+        for (int s = 0; s < STRING_COUNT && !e.isEnd(); ++s)
+            if (e.frets[s] != SILENT)
+                sendStringOff(e, s);
+    }
+    // Whole loop lengths, so the first bar follows the last without a gap or an extra beat.
+    const std::int64_t back = (pos - begin) / (end - begin) * (end - begin);
+    shift_ += back;
+    pos -= back;
+    const double clock = playPos_;
+    playIndex_ = std::min(seekEvent(static_cast<std::int32_t>(begin)), count);
+    playPos_ = clock;
+    playStep_ = 0;
+    nextClick_ = {begin, true};
+    ++loopTurns_;
+    return pos;
+}
+
+void PlaybackEngine::click(std::int64_t pos) {
+    if (soundingClick_ >= 0)
+        port_.noteOut(0, CLICK_CHANNEL, soundingClick_, 0);
+    soundingClick_ = -1;
+    if (pos <= nextClick_.tick)
+        return;
+    const bool countIn = nextClick_.tick < countInEnd_;
+    const std::int64_t limit =
+        practice_.loop ? loopTicks(song_.meterTable, practice_).second : songEnd_;
+    if ((countIn || (practice_.metronome && nextClick_.tick < limit)) &&
+        pos - nextClick_.tick <= SHORTEST_BEAT) {
+        soundingClick_ = nextClick_.accent ? ACCENT_CLICK_KEY : BEAT_CLICK_KEY;
+        port_.noteOut(1, CLICK_CHANNEL, soundingClick_, practice_.clickVelocity);
+    }
+    if (countIn && nextClick_.tick + countInBeat_ < countInEnd_)
+        nextClick_ = {nextClick_.tick + countInBeat_, false};
+    else
+        nextClick_ = beatAtOrAfter(song_.meterTable, countIn ? countInEnd_ : pos);
+}
+
+void PlaybackEngine::applySpeed() {
+    // At full speed the increment is the song tempo's, bit for bit.
+    playIncrement_ = practice_.speedPercent == MAX_PRACTICE_SPEED
+                         ? baseIncrement_
+                         : baseIncrement_ * practice_.speedPercent / MAX_PRACTICE_SPEED;
+}
+
+void PlaybackEngine::setPractice(const Practice& practice) {
+    std::lock_guard lock(song_.mutex);
+    practice_ = heldToRange(practice);
+    applySpeed();
+}
+
+Practice PlaybackEngine::practice() const {
+    std::lock_guard lock(song_.mutex);
+    return practice_;
 }
 
 void PlaybackEngine::locateTo(std::int32_t tick) {
@@ -258,6 +375,10 @@ void PlaybackEngine::locateTo(std::int32_t tick) {
         port_.allNoteOff();
         song_.playTick = tick;
         playIndex_ = seekEvent(tick);
+        shift_ = 0;
+        countInEnd_ = NO_COUNT_IN;
+        nextClick_ = beatAtOrAfter(song_.meterTable, tick);
+        soundingClick_ = -1;
         playStep_ = 0;
         struckOn_.fill(NOT_STRUCK);
         holdPlace();
@@ -317,7 +438,7 @@ void PlaybackEngine::resetSong() {
 
 double PlaybackEngine::playPos() const {
     std::lock_guard lock(song_.mutex);
-    return playPos_;
+    return playPos_ - static_cast<double>(shift_);
 }
 
 std::uint32_t PlaybackEngine::playIndex() const {

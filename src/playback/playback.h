@@ -1,6 +1,7 @@
 #pragma once
 
 #include "model/guitar.h"
+#include "playback/practice.h"
 #include "seq/song.h"
 #include "sound/midi_port.h"
 #include "sound/timer.h"
@@ -102,6 +103,19 @@ public:
     void togglePlay(std::string_view tempoText);
     // Stops playback, then resets the song (resetSong) and the play index.
     void resetSong();
+    // Window thread: the practice controls. The loop, the clicks and the speed take effect at the
+    // next callback also while playing; the count-in is read at the start. Playback with the
+    // loop on starts at the loop's first bar and, at the end of its last bar, releases every
+    // note and goes on at its first bar as if the bars followed each other.
+    void setPractice(const Practice& practice);
+    Practice practice() const;
+    // Times playback went back to the loop's first bar since it started (any thread; lock-free,
+    // so a watcher never holds up the tick).
+    std::uint32_t loopTurns() const { return loopTurns_.load(std::memory_order_acquire); }
+    // True once the last callback had sent everything up to the end of the song: the last event
+    // released, the last click ended, no count-in left (any thread; lock-free).
+    bool playedOut() const { return playedOut_.load(std::memory_order_acquire); }
+
     // Draw the play line at the next tick even off the 5-tick raster (after an edit).
     void requestRedraw() { playRedraw_.store(1, std::memory_order_relaxed); }
     // Any thread: the play line the last tick asked for (the tick computes no pixels).
@@ -116,6 +130,7 @@ public:
     Transport transportState() const { return transport_.load(); }
     std::uint32_t playPeriod() const { return playPeriod_.load(); }
     std::uint32_t playTimerId() const { return playTimerId_.load(); }
+    // The song position: the tick's clock less the bars played twice and the count-in.
     double playPos() const;
     std::uint32_t playIndex() const;
     double playIncrement() const;
@@ -129,6 +144,13 @@ private:
     void holdPlace();
     // Finds that place again in the list an edit changed; the caller holds the song's lock.
     void findPlace();
+    // The song's end for the metronome: the end of the bar the last event is released in.
+    void findSongEnd();
+    // Loop turn, count-in and clicks of one callback at song position `pos`; the caller holds
+    // the song's lock. Returns the position after a loop turn.
+    std::int64_t turnLoop(std::int64_t pos);
+    void click(std::int64_t pos);
+    void applySpeed();
 
     Song& song_;
     MidiPort& port_;
@@ -158,6 +180,19 @@ private:
     bool hasSounding_ = false;
     SongEvent sounding_;
     std::uint32_t resumeTick_ = 0;
+    // Practice state, guarded by the song's lock. The tick's clock playPos_ runs on unbroken;
+    // the song position is its rounded value less shift_ (the count-in at the start, one loop
+    // length more at every turn), so a turn moves the position by whole ticks and never
+    // rounds anything anew.
+    Practice practice_;
+    double baseIncrement_ = 0.0; // the increment at the song's tempo
+    std::int64_t shift_ = 0;
+    std::int64_t countInStart_ = 0, countInEnd_ = 0, countInBeat_ = 0;
+    std::int64_t songEnd_ = 0;
+    Beat nextClick_{0, true};
+    int soundingClick_ = -1; // the key of the click struck in the last callback, or -1
+    std::atomic<std::uint32_t> loopTurns_{0};
+    std::atomic<bool> playedOut_{false};
 };
 
 } // namespace cadenzo

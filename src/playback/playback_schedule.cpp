@@ -17,6 +17,12 @@ std::int64_t PlaybackSchedule::frameOf(const ScheduledMessage& m, double sampleR
 
 PlaybackSchedule schedulePlayback(Song& song, const MidiSetup& midi, const Guitar& guitar,
                                   std::string_view tempoText, int maxCallbacks) {
+    return schedulePractice(song, midi, guitar, tempoText, Practice{}, 0, maxCallbacks);
+}
+
+PlaybackSchedule schedulePractice(Song& song, const MidiSetup& midi, const Guitar& guitar,
+                                  std::string_view tempoText, const Practice& practice,
+                                  int loopTurns, int maxCallbacks) {
     PlaybackSchedule schedule;
     RecordingMidiOut out(1, 4096);
     MidiSetup setup;
@@ -30,6 +36,7 @@ PlaybackSchedule schedulePlayback(Song& song, const MidiSetup& midi, const Guita
 
     ManualTimer timer;
     PlaybackEngine engine(song, port, guitar, timer);
+    engine.setPractice(practice);
     auto collect = [&](int callback) {
         for (const RecordingMidiOut::Sent& s : out.sent())
             schedule.messages.push_back({callback, s.message});
@@ -50,10 +57,14 @@ PlaybackSchedule schedulePlayback(Song& song, const MidiSetup& midi, const Guita
         schedule.outcome = PlaybackSchedule::Outcome::NoPeriod;
         return schedule;
     }
-    // The engine rests on the end marker once the last event has been released; a tick that
-    // finds the list shorter than its place stops its own timer.
-    while (engine.playIndex() < song.eventCount && timer.fire()) {
+    // The engine rests on the end marker once the last event has been released (and the last
+    // click ended); a tick that finds the list shorter than its place stops its own timer.
+    Practice noLoop = engine.practice();
+    noLoop.loop = false;
+    while (!engine.playedOut() && timer.fire()) {
         collect(timer.ticks());
+        if (practice.loop && engine.loopTurns() >= static_cast<std::uint32_t>(loopTurns))
+            engine.setPractice(noLoop);
         if (timer.ticks() >= maxCallbacks) {
             schedule.outcome = PlaybackSchedule::Outcome::NoEnd;
             break;

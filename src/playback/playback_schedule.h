@@ -2,6 +2,7 @@
 
 #include "model/guitar.h"
 #include "model/midi_setup.h"
+#include "playback/practice.h"
 #include "seq/song.h"
 
 #include <cstdint>
@@ -48,5 +49,11 @@ inline constexpr int MAX_SCHEDULE_CALLBACKS = 50'000'000;
 PlaybackSchedule schedulePlayback(Song& song, const MidiSetup& midi, const Guitar& guitar,
                                   std::string_view tempoText,
                                   int maxCallbacks = MAX_SCHEDULE_CALLBACKS);
+// The same with the practice controls: with the loop on, the loop is switched off right after
+// playback went back to its first bar `loopTurns` times, so the range plays loopTurns + 1 times
+// and the song then plays on to its end.
+PlaybackSchedule schedulePractice(Song& song, const MidiSetup& midi, const Guitar& guitar,
+                                  std::string_view tempoText, const Practice& practice,
+                                  int loopTurns, int maxCallbacks = MAX_SCHEDULE_CALLBACKS);
 
 } // namespace cadenzo

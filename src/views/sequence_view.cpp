@@ -25,6 +25,8 @@ constexpr QRgb EVENT_BLUE = 0xFF0000FF;
 constexpr QRgb PENDING_CUT_CYAN = 0xFF00FFFF;
 constexpr QRgb OTHER_LANE_PINK = 0xFFFFAAFF;
 constexpr QRgb CURSOR_RED = 0xFFFF0000;
+constexpr QRgb LOOP_BAND_ORANGE = 0xFFFFD080;
+constexpr int LOOP_BAND_BOTTOM = 14; // the bar-number row, above the bar lines
 
 // Font sizes in points.
 constexpr int TABLATURE_LETTER_POINTS = 11;
@@ -167,6 +169,15 @@ void SequenceView::drawGridLayer() {
     const int width = logicalSize(screen_).width();
     const ViewGeometry view = viewOf(song_.edit);
     fillBox(grid_, 0, 0, width, SEQ_HEIGHT, WHITE);
+    if (loopFirstBar_ > 0) {
+        const auto& meter = song_.meterTable;
+        const auto x = [&](int bar) {
+            const auto tick = static_cast<std::int32_t>(meter[bar].endTick);
+            return tick <= view.viewStartTick ? 0 : std::min(tickToX(meter, view, tick), width);
+        };
+        fillBox(grid_, x(loopFirstBar_ - 1), 0, x(loopLastBar_), LOOP_BAND_BOTTOM,
+                LOOP_BAND_ORANGE);
+    }
     stamps_.Write(grid_, 10, 35, QStringLiteral("T"), TABLATURE_LETTER_POINTS, BLACK, false);
     stamps_.Write(grid_, 10, 48, QStringLiteral("A"), TABLATURE_LETTER_POINTS, BLACK, false);
     stamps_.Write(grid_, 10, 61, QStringLiteral("B"), TABLATURE_LETTER_POINTS, BLACK, false);
@@ -394,6 +405,12 @@ void SequenceView::mouseDoubleClickEvent(QMouseEvent* event) {
         emit doubleClicked(at.x(), at.y());
     }
     mousePressEvent(event);
+}
+
+void SequenceView::setLoopBand(int firstBar, int lastBar) {
+    loopFirstBar_ = std::clamp(firstBar, 0, BAR_COUNT);
+    loopLastBar_ = std::clamp(lastBar, loopFirstBar_, BAR_COUNT);
+    redrawAll();
 }
 
 } // namespace cadenzo

@@ -31,6 +31,9 @@ public:
     // Play line at pixel x (window thread): the columns of the previous play line are restored
     // from the composed image first; x < 0 only removes the old one.
     void showPlayLine(int x);
+    // The loop range as a band in the bar-number row: bars first..last, or none when first is
+    // 0. Redraws the view.
+    void setLoopBand(int firstBar, int lastBar);
     // The picture as the screen shows it (for tests and screenshots), device-sized.
     QImage screenImage() const;
 
@@ -72,6 +75,7 @@ private:
     EventFields& fields_;
     SeqMouse& mouse_;
     SeqLane lane_ = SeqLane::Velocity;
+    int loopFirstBar_ = 0, loopLastBar_ = 0;
     int scrollMax_;
     QImage grid_;     // the grid layer
     QImage composed_; // grid with the event and lane layers; the screen shows it one row lower

@@ -5,6 +5,7 @@
 #include "support/song_events.h"
 #include "views/fretboard_view.h"
 #include "views/roll_view.h"
+#include "views/sequence_view.h"
 
 #include <QComboBox>
 #include <QGuiApplication>
@@ -12,7 +13,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTest>
+#include <QToolButton>
 
 #include <functional>
 #include <vector>
@@ -57,6 +60,35 @@ TEST_F(MainWindowTest, FirstRunWritesTheDefaultsAndClosingSavesSettingsChordsAnd
     EXPECT_EQ(ini.substr(ini.size() - 17), "\r\n2\r\nRecorder 0\r\n"); // the name of line 15
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), dsus);
     EXPECT_FALSE(recorder->isOpen());
+}
+
+// Edit -> "Loop Selection" takes the selection's whole bars and bands them in the bar-number row;
+// the practice values outlive the window in the preferences file.
+TEST_F(MainWindowTest, LoopSelectionBandsItsBarsAndThePracticeValuesOutliveTheWindow) {
+    qputenv("XDG_CONFIG_HOME", QByteArray((folder / "config").c_str()));
+    form->start({});
+    form->showSequencerPane(1);
+    app->song.edit.anchorTick = 2000, app->song.edit.cursorTick = 5760; // in bars 2 and 3
+    child<QSpinBox>("speed")->setValue(60);
+    child<QAction>("LoopSelection1")->trigger();
+    const Practice p = app->playback.practice();
+    EXPECT_EQ(std::tuple(p.loop, p.loopFirstBar, p.loopLastBar, p.speedPercent),
+              std::tuple(true, 2, 3, 60));
+    const auto band = [&] {
+        const QImage shown = child<SequenceView>("seq_screen")->screenImage();
+        int n = 0;
+        for (int x = 0; x < shown.width(); ++x)
+            n += shown.pixel(x, 8) == 0xFFFFD080u;
+        return n;
+    };
+    EXPECT_GT(band(), 50);
+    form->close();
+    NewForm();
+    form->start({});
+    EXPECT_TRUE(child<QToolButton>("loop")->isChecked());
+    EXPECT_EQ(child<QSpinBox>("speed")->value(), 60);
+    child<QToolButton>("loop")->click();
+    EXPECT_EQ(std::tuple(app->playback.practice().loop, band()), std::tuple(false, 0));
 }
 
 // A song that did not load leaves no name behind, so Save cannot write the empty song over the
