@@ -137,6 +137,29 @@ TEST(ChordFile, ABackupThatFailedToReadIsWrittenOnlyAfterAChange) {
     EXPECT_TRUE(chordBackup.mayWrite(table)); // a file read on purpose, even an empty one
 }
 
+// Random tables full of duplicates against the rule: the last of chords 1..count whose six frets
+// all equal the fretboard's, or 0; slots above the count (at most 31) never match.
+TEST(UserChordMatch, TheLastMatchingChordWinsAmongDuplicates) {
+    std::mt19937 random(61);
+    for (int round = 0; round < 2000; ++round) {
+        UserChordTable table;
+        for (auto& frets : table.userChordFlet)
+            for (auto& f : frets)
+                f = static_cast<std::uint8_t>(random() % 2);
+        table.userChordCount = static_cast<std::int32_t>(random() % (USER_CHORD_SLOTS + 2));
+        Guitar guitar;
+        Frets frets;
+        for (auto& f : frets)
+            f = static_cast<std::uint8_t>(random() % 2);
+        guitar.setFrets(frets);
+        int want = 0;
+        for (int k = 1; k <= std::min(table.userChordCount, USER_CHORD_CAPACITY); ++k)
+            if (std::equal(frets.begin(), frets.end(), table.userChordFlet[k].begin()))
+                want = k;
+        ASSERT_EQ(matchUserChord(table, guitar), want) << "round " << round;
+    }
+}
+
 TEST(KeyLetterSkip, OnePassStepsOverTakenLettersInSlotOrderOnly) {
     struct Case {
         std::vector<std::pair<int, int>> taken; // slot, letter

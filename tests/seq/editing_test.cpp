@@ -1,5 +1,7 @@
 #include "editing_fixture.h"
 #include "seq/event_fields.h"
+#include "seq/meter_step.h"
+#include "seq/seq_geometry.h"
 
 #include <gmock/gmock.h>
 
@@ -100,6 +102,10 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     for (int k = 1; k < 300; ++k)
         step(360, k); // ten records each
     ASSERT_EQ(history.usedRecords(), 2990);
+    // Ten more records fill the pool to the last one: that already makes step 1 give way.
+    const auto probe = std::make_unique<UndoHistory>(history);
+    pushUndo(*probe, song, 0, 360);
+    EXPECT_EQ(std::pair(probe->undoCount, probe->usedRecords()), std::pair(299, 2990));
     step(760, 1000); // twenty more would pass 3000: step 1 gives way
     EXPECT_EQ(std::pair(history.undoCount, history.usedRecords()), std::pair(299, 3000));
     EXPECT_TRUE(HistoryInvariantsHold(history));
@@ -284,6 +290,27 @@ TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntr
     EXPECT_EQ(song.edit.cursorTick, 1920);
 }
 
+// "1Bar" steps by the bar that begins at the event: on a bar line that is the event's own bar,
+// however long the next one. The last bar still takes a signature and a chord, and the cursor
+// stops short of the largest tick.
+TEST_F(EnterChordTest, OneBarStepAndTheLastBar) {
+    song.edit.stepIndex = 0;
+    song.edit.cursorTick = static_cast<std::int32_t>(song.meterTable[BAR_COUNT - 1].endTick);
+    EXPECT_TRUE(timeSignatureChange(song, 3, 2)); // 4/4 in bar 100
+    EXPECT_TRUE(enterHeldChord(history, song, guitar, context).eventsChanged);
+    EXPECT_EQ(std::pair(Ticks(), song.edit.cursorTick),
+              std::pair(std::vector{MAX_TICK - 1920}, MAX_TICK - 1920));
+    song.setMeter(3, 3, 4);
+    song.edit.cursorTick = 1920;
+    enterHeldChord(history, song, guitar, context);
+    EXPECT_EQ(song.edit.cursorTick, 3840);
+    // A gate that ends on the bar line of the change leaves no room for its signature.
+    EXPECT_EQ(std::tuple(signatureGap(song.meterTable, 0, 3840),
+                         signatureGap(song.meterTable, 0, 3841),
+                         signatureGap(song.meterTable, 3840, 9999)),
+              std::tuple(0, SIGNATURE_SLOT, 0));
+}
+
 struct ExitCase {
     FieldId id;
     const char* typed;
@@ -324,7 +351,8 @@ INSTANTIATE_TEST_SUITE_P(Fields, FieldExitTest, ::testing::Values(
     ExitCase{FieldId::Velocity, "", "0", 0}, // untouched empty field
     ExitCase{FieldId::Velocity, "64", "64", 64}, ExitCase{FieldId::Velocity, "300", "127", 127},
     ExitCase{FieldId::Gate, "-5", "20", 20}, ExitCase{FieldId::Gate, "", "20", 20},
-    ExitCase{FieldId::Gate, "19", "20", 20},
+    ExitCase{FieldId::Gate, "19", "20", 20}, ExitCase{FieldId::Gate, "020", "020", 20},
+    ExitCase{FieldId::Velocity, "+0", "+0", 0}, ExitCase{FieldId::Stroke, "+20", "+20", 20},
     ExitCase{FieldId::Gate, "480", "479", 479}, // never reaches 480
     ExitCase{FieldId::Stroke, "100", "100", 100},
     ExitCase{FieldId::Stroke, "500", "240", 240}, // up to the gate
