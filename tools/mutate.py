@@ -179,6 +179,38 @@ def run_tests(programs, timeout):
     return None
 
 
+KEY = re.compile(r"^(\S+):(\d+):(\d+) '(.*)' -> '(.*)'$")
+
+
+def same_mutants(tree, results, base, survivors_only, layers):
+    """The mutants of an earlier run, found again by their line's text (lines may have moved)."""
+    chosen, lost = {}, 0
+    for r in json.loads(results.read_text()):
+        if r["layer"] not in layers or (survivors_only and r["verdict"] != "survived"):
+            continue
+        rel, line, col, old, new = KEY.match(r["mutant"]).groups()
+        line, col = int(line), int(col) - 1
+        was = subprocess.run(["git", "-C", str(tree), "show", f"{base}:{rel}"], check=True,
+                             capture_output=True, text=True).stdout.split("\n")[line - 1]
+        now = (tree / rel).read_text().split("\n")
+        hits = [n for n, text in enumerate(now, 1) if text == was]
+        if not hits:
+            lost += 1
+            print("gone (its line changed):", r["mutant"])
+            continue
+        n = min(hits, key=lambda h: abs(h - line))
+        # The key shows operators without their spaces.
+        if new == ";":
+            old = was[col:].rstrip()
+        elif was[col:col + len(old)] != old:
+            old, new = f" {old} ", f" {new} "
+        assert was[col:col + len(old)] == old, r["mutant"]
+        chosen.setdefault(r["layer"], []).append((rel, n, col, old, new))
+    if lost:
+        print(lost, "mutants of the earlier run no longer apply")
+    return chosen
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("--tree", type=Path, required=True, help="a checkout of its own: its files are edited")
@@ -189,6 +221,11 @@ def main():
     ap.add_argument("--timeout", type=float, default=120, help="seconds for one layer's tests")
     ap.add_argument("--list", action="store_true", help="print the sampled mutants and stop")
     ap.add_argument("--json", type=Path, help="write every result here")
+    ap.add_argument("--rerun", type=Path,
+                    help="the results of an earlier run (--json): try the same mutants again")
+    ap.add_argument("--base", help="the commit that earlier run swept (with --rerun)")
+    ap.add_argument("--survivors", action="store_true",
+                    help="with --rerun, only the mutants that survived it")
     ap.add_argument("--equivalent", type=Path,
                     default=Path(__file__).with_name("mutate-equivalent.txt"))
     args = ap.parse_args()
@@ -198,6 +235,8 @@ def main():
     layers = args.layers.split(",")
     mutants = {k: v for k, v in all_mutants(tree).items() if k in layers}
     chosen = sample(mutants, args.sample, args.seed) if args.sample else mutants
+    if args.rerun:
+        chosen = same_mutants(tree, args.rerun, args.base, args.survivors, layers)
     equivalent = set()
     if args.equivalent.exists():
         for line in args.equivalent.read_text().splitlines():
