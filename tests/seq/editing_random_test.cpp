@@ -7,9 +7,11 @@
 
 #include <algorithm>
 #include <deque>
+#include <limits>
 #include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 
 namespace cadenzo::testing {
@@ -124,6 +126,39 @@ struct RuleModel {
         const int bar = barFrom(cursor);
         if (numItem >= 0 && numItem < 16 && denIndex >= 0 && denIndex < 5 && bar <= BAR_COUNT)
             std::fill(sig.begin() + bar, sig.end(), std::pair(numItem + 1, 1 << denIndex));
+    }
+    // The fields show what the selected chords share (empty where they differ), all disabled
+    // without a chord; the gate up to a tick short of the nearest chord after a selected one
+    // (however far that is; 32767 when none follows), the stroke from 20 up to the first selected
+    // chord's gate.
+    ::testing::AssertionResult Shows(const EventFields& f) {
+        auto [from, to] = span(anchor, cursor);
+        if (from == to)
+            return f.vel.enabled || f.gate.enabled || f.stroke.enabled
+                       ? ::testing::AssertionFailure() << "fields enabled without a chord"
+                       : ::testing::AssertionSuccess();
+        std::set<int> vel, gate, stroke;
+        std::int32_t gateMax = std::numeric_limits<std::int32_t>::max();
+        for (auto it = from; it != to; ++it) {
+            vel.insert(it->second.velocity), gate.insert(it->second.gate);
+            stroke.insert(it->second.strokeTime);
+            if (std::next(it) != chords.end())
+                gateMax = std::min(gateMax, std::next(it)->first - it->first - 1);
+        }
+        gateMax = gateMax == std::numeric_limits<std::int32_t>::max() ? GATE_FIELD_MAX : gateMax;
+        const auto text = [](const std::set<int>& v) {
+            return v.size() == 1 ? std::to_string(*v.begin()) : std::string();
+        };
+        if (std::tuple(f.vel.text, f.gate.text, f.stroke.text, f.gate.maximum, f.stroke.minimum,
+                       f.stroke.maximum, f.vel.enabled && f.gate.enabled && f.stroke.enabled) !=
+            std::tuple(text(vel), text(gate), text(stroke), gateMax, MIN_GATE, from->second.gate,
+                       true))
+            return ::testing::AssertionFailure()
+                   << "fields " << f.vel.text << "/" << f.gate.text << "/" << f.stroke.text
+                   << " gate up to " << f.gate.maximum << ", stroke " << f.stroke.minimum << ".."
+                   << f.stroke.maximum << "; the rules give " << text(vel) << "/" << text(gate)
+                   << "/" << text(stroke) << " " << gateMax << " " << from->second.gate;
+        return ::testing::AssertionSuccess();
     }
     ::testing::AssertionResult Matches(const Song& s) const {
         std::vector<SongEvent> want;
@@ -366,7 +401,9 @@ protected:
             // not refresh them).
             if (Uniform(0, 1) == 0) {
                 select(AnyTick(), AnyTick());
+                RuleModel rules(song);
                 updateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
+                EXPECT_TRUE(rules.Shows(fields));
             }
             Counted([&] {
                 const auto id = static_cast<FieldId>(Uniform(0, 2));
