@@ -105,6 +105,27 @@ protected:
 // check_smf.py) and compared with what the song says.
 using SmfReader = SmfExport;
 
+// Every option is accepted at both ends of its range and refused one step past either.
+TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
+    const struct {
+        int SmfOptions::*field;
+        int low, high;
+    } ranges[] = {{&SmfOptions::format, 0, 2},        {&SmfOptions::init, 0, 3},
+                  {&SmfOptions::channel, 1, 16},      {&SmfOptions::programItem, -1, 6},
+                  {&SmfOptions::midiProgram, 0, 127}, {&SmfOptions::volume, 0, 127},
+                  {&SmfOptions::reverb, 0, 127},      {&SmfOptions::chorus, 0, 127}};
+    for (const auto& r : ranges)
+        for (int value : {r.low - 1, r.low, r.high, r.high + 1}) {
+            SmfOptions o;
+            o.fileName = "a.mid";
+            o.programItem = -1;
+            o.volumeOn = o.reverbOn = o.chorusOn = true;
+            o.*r.field = value;
+            EXPECT_EQ(checkSmfOptions(o).empty(), value >= r.low && value <= r.high)
+                << value << ": " << checkSmfOptions(o);
+        }
+}
+
 TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
     Compose(SMF_FORMAT0);
     EXPECT_EQ(file, Cat({Hex("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 26"),
