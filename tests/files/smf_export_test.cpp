@@ -105,15 +105,21 @@ protected:
 // check_smf.py) and compared with what the song says.
 using SmfReader = SmfExport;
 
-// Every option is accepted at both ends of its range and refused one step past either.
+// Every option is accepted at both ends of its range and refused one step past either, a value
+// with a message that gives the range.
 TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
     const struct {
         int SmfOptions::*field;
         int low, high;
-    } ranges[] = {{&SmfOptions::format, 0, 2},        {&SmfOptions::init, 0, 3},
-                  {&SmfOptions::channel, 1, 16},      {&SmfOptions::programItem, -1, 6},
-                  {&SmfOptions::midiProgram, 0, 127}, {&SmfOptions::volume, 0, 127},
-                  {&SmfOptions::reverb, 0, 127},      {&SmfOptions::chorus, 0, 127}};
+        std::string name;
+    } ranges[] = {{&SmfOptions::format, 0, 2, ""},
+                  {&SmfOptions::init, 0, 3, ""},
+                  {&SmfOptions::channel, 1, 16, "channel"},
+                  {&SmfOptions::programItem, -1, 6, ""},
+                  {&SmfOptions::midiProgram, 0, 127, "program"},
+                  {&SmfOptions::volume, 0, 127, "volume"},
+                  {&SmfOptions::reverb, 0, 127, "reverb"},
+                  {&SmfOptions::chorus, 0, 127, "chorus"}};
     for (const auto& r : ranges)
         for (int value : {r.low - 1, r.low, r.high, r.high + 1}) {
             SmfOptions o;
@@ -121,8 +127,14 @@ TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
             o.programItem = -1;
             o.volumeOn = o.reverbOn = o.chorusOn = true;
             o.*r.field = value;
-            EXPECT_EQ(checkSmfOptions(o).empty(), value >= r.low && value <= r.high)
-                << value << ": " << checkSmfOptions(o);
+            const bool within = value >= r.low && value <= r.high;
+            const std::string range = r.name.empty() || within
+                                          ? ""
+                                          : "The " + r.name + " " + std::to_string(value) +
+                                                " is outside " + std::to_string(r.low) + ".." +
+                                                std::to_string(r.high) + ".";
+            EXPECT_EQ(checkSmfOptions(o).empty(), within) << value << ": " << checkSmfOptions(o);
+            EXPECT_TRUE(range.empty() || checkSmfOptions(o) == range) << checkSmfOptions(o);
         }
 }
 
