@@ -136,6 +136,11 @@ TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
             EXPECT_EQ(checkSmfOptions(o).empty(), within) << value << ": " << checkSmfOptions(o);
             EXPECT_TRUE(range.empty() || checkSmfOptions(o) == range) << checkSmfOptions(o);
         }
+    std::vector<std::uint8_t> out;
+    for (int tempo : {MIN_TEMPO - 1, MIN_TEMPO, MAX_TEMPO, MAX_TEMPO + 1})
+        EXPECT_EQ(composeSmf(Song(), standardTuning, tempo, {.fileName = "a.mid"}, out).empty(),
+                  tempo >= MIN_TEMPO && tempo <= MAX_TEMPO)
+            << tempo;
 }
 
 TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
