@@ -200,6 +200,19 @@ struct Counter {
     }
 };
 
+// The hand-fired timer the engine tests run on counts the ticks of each new event from one.
+TEST(ManualTimer, CountsTheTicksOfEachNewEvent) {
+    ManualTimer timer;
+    int calls = 0;
+    const auto count = [](void* user) { ++*static_cast<int*>(user); };
+    ASSERT_NE(timer.setEvent(0, 2, count, &calls), 0u);
+    EXPECT_EQ(timer.fire(3), 3);
+    EXPECT_EQ(timer.ticks(), 3);
+    timer.setEvent(0, 2, count, &calls);
+    EXPECT_TRUE(timer.fire());
+    EXPECT_EQ(std::pair(timer.ticks(), calls), std::pair(1, 4));
+}
+
 // One event stops itself from inside its callback, the other is killed from outside: neither
 // ticks again.
 TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
