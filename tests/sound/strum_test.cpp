@@ -200,6 +200,20 @@ struct Counter {
     }
 };
 
+// Out-of-range bytes never reach the device as status bytes: the channel and the velocity keep
+// their low bits, a note past 127 is not sent.
+TEST(MidiPortBytes, ChannelAndVelocityKeepTheirLowBitsAndHighNotesStayUnsent) {
+    RecordingMidiOut out;
+    MidiSetup setup;
+    MidiPort port(out, setup);
+    out.open(0);
+    out.clear();
+    port.noteOut(1, 17, 60, 200);
+    port.noteOut(1, 0, 128, 100);
+    ASSERT_EQ(out.sent().size(), 1u);
+    EXPECT_EQ(out.sent()[0].message, packShortMsg(0x91, 60, 72));
+}
+
 // The hand-fired timer the engine tests run on counts the ticks of each new event from one.
 TEST(ManualTimer, CountsTheTicksOfEachNewEvent) {
     ManualTimer timer;
