@@ -24,22 +24,6 @@ TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
     EXPECT_EQ(song.songEvents[1], test::MakeEvent(40, {0, 1, 0, 2, 3, SILENT}, 100, 7, 0));
 }
 
-TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {
-    struct Case {
-        std::int32_t gate, strokeTime, wantGate, wantStroke;
-    };
-    for (const Case c : {Case{480, 300, 240, 240}, Case{480, 100, 240, 100},
-                         Case{240, 300, 240, 300}, Case{100, 300, 100, 300}}) {
-        Song song;
-        song.insertEvent(test::MakeEvent(240, {0, 1, 0, 2, 3, SILENT}, 100, 5000, 5000));
-        song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, SILENT}, 100, c.gate, c.strokeTime));
-        song.sortEvents();
-        EXPECT_EQ(song.songEvents[0].gate, c.wantGate) << c.gate << "/" << c.strokeTime;
-        EXPECT_EQ(song.songEvents[0].strokeTime, c.wantStroke) << c.gate << "/" << c.strokeTime;
-        EXPECT_EQ(song.songEvents[1].gate, 5000) << "the last event is never cut";
-    }
-}
-
 // The one-pass search must answer exactly as the walk does, also for unsorted lists, deleted
 // slots, foreign ticks off the raster and negative (signed) ticks; sorting the same lists must
 // leave them strictly ordered and compacted.
