@@ -525,9 +525,17 @@ protected:
             from.pop_back();
             to.push_back(before);
         }
+        // The step's span, whose first tick the selection collapses onto.
+        const std::int32_t first =
+            any ? history
+                      .undoEntries[redo ? UndoHistory::redoSlot(history.redoCount - 1)
+                                        : history.undoCount - 1]
+                      .first
+                : song.edit.cursorTick;
         EXPECT_EQ((redo ? redoLastUndo : undoLastEdit)(history, song, 99).eventsChanged, any);
         EXPECT_TRUE(!back || take(song) == *back)
             << (redo ? "redo" : "undo") << " gave back another song";
+        EXPECT_TRUE(!any || (song.edit.cursorTick == first && song.edit.anchorTick == first));
         // The pool gives way with the oldest undo steps and the farthest redo steps.
         const auto trim = [](auto& q, int n) {
             while (static_cast<int>(q.size()) > n)
