@@ -312,6 +312,8 @@ EditResult pasteAt(UndoHistory& history, Song& song, std::int32_t dest) {
     int m = j;
     while (m >= i && events[m].signedTick() + offset > MAX_TICK)
         --m;
+    if (m < i)
+        return result; // none lands within reach: as with an empty span, nothing happens
 
     auto& merged = history.pasteBuffer;
     int out = 0;

@@ -97,7 +97,7 @@ EditResult copySelection(Song& song);
 // Copies (or, after a cut, moves) the clipboard's events so that the span starts at `dest`,
 // replacing events that stand at their new ticks; records an undo step for the source (after a
 // cut) and one for the destination, and empties the clipboard. Nothing happens with an empty
-// clipboard or a span without events.
+// clipboard, a span without events, or one whose events would all lie past 192000.
 // A paste that would leave more than 2000 events is refused before anything changes: the result
 // carries "Over!" and the clipboard stays. Events whose new tick would lie past 192000 (beyond
 // what the editor can reach) are not pasted; after a cut they stay where they were.

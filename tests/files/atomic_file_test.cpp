@@ -8,6 +8,7 @@
 #include <cmath>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <utility>
 #include <vector>
 
@@ -18,6 +19,7 @@ using namespace test;
 
 TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
     TempFolder folder;
+    const mode_t umask = ::umask(027); // a new file gets 0666 less the umask
     const std::string bytes("one\r\ntwo\0\xFF\r\n", 11);
     std::filesystem::create_directory(folder / "sub");
     // link name -> where it points; each save must reach the file named last, links untouched.
@@ -44,6 +46,9 @@ TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
                   std::filesystem::perms(0640));
     }
     EXPECT_EQ(folder.Entries(), 6) << "no temporary file is left";
+    EXPECT_EQ(std::filesystem::status(folder / "sub/new.crd").permissions(),
+              std::filesystem::perms(0640));
+    ::umask(umask);
 }
 
 // A missing folder, a folder in the way, a read-only file (also for root) and a loop of links.

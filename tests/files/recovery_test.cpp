@@ -11,6 +11,20 @@ using test::ReadBytes;
 
 // A run's copy is offered only once the run is gone, to one start at a time, and goes when
 // forgotten or discarded.
+// The frets held on the neck are no change of the song; its tuning is.
+TEST(SongChange, TheHeldFretsAreNoChangeButTheTuningIs) {
+    Song song;
+    std::string tempo = "120";
+    MidiSetup midi;
+    Guitar a, b, c;
+    for (Guitar* g : {&a, &b, &c})
+        g->setTuning(standardTuning);
+    b.setFrets({3, 2, 0, 0, 3, 3});
+    c.setTuning({28, 23, 19, 14, 9, 2});
+    EXPECT_EQ(songChangeBytes({song, tempo, midi, a}), songChangeBytes({song, tempo, midi, b}));
+    EXPECT_NE(songChangeBytes({song, tempo, midi, a}), songChangeBytes({song, tempo, midi, c}));
+}
+
 TEST(RecoverySession, OffersTheCopyOfARunThatIsGoneToOneStartAtATime) {
     test::TempFolder folder;
     const auto state = folder / "state" / "cadenzo";

@@ -105,6 +105,44 @@ protected:
 // check_smf.py) and compared with what the song says.
 using SmfReader = SmfExport;
 
+// Every option is accepted at both ends of its range and refused one step past either, a value
+// with a message that gives the range.
+TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
+    const struct {
+        int SmfOptions::*field;
+        int low, high;
+        std::string name;
+    } ranges[] = {{&SmfOptions::format, 0, 2, ""},
+                  {&SmfOptions::init, 0, 3, ""},
+                  {&SmfOptions::channel, 1, 16, "channel"},
+                  {&SmfOptions::programItem, -1, 6, ""},
+                  {&SmfOptions::midiProgram, 0, 127, "program"},
+                  {&SmfOptions::volume, 0, 127, "volume"},
+                  {&SmfOptions::reverb, 0, 127, "reverb"},
+                  {&SmfOptions::chorus, 0, 127, "chorus"}};
+    for (const auto& r : ranges)
+        for (int value : {r.low - 1, r.low, r.high, r.high + 1}) {
+            SmfOptions o;
+            o.fileName = "a.mid";
+            o.programItem = -1;
+            o.volumeOn = o.reverbOn = o.chorusOn = true;
+            o.*r.field = value;
+            const bool within = value >= r.low && value <= r.high;
+            const std::string range = r.name.empty() || within
+                                          ? ""
+                                          : "The " + r.name + " " + std::to_string(value) +
+                                                " is outside " + std::to_string(r.low) + ".." +
+                                                std::to_string(r.high) + ".";
+            EXPECT_EQ(checkSmfOptions(o).empty(), within) << value << ": " << checkSmfOptions(o);
+            EXPECT_TRUE(range.empty() || checkSmfOptions(o) == range) << checkSmfOptions(o);
+        }
+    std::vector<std::uint8_t> out;
+    for (int tempo : {MIN_TEMPO - 1, MIN_TEMPO, MAX_TEMPO, MAX_TEMPO + 1})
+        EXPECT_EQ(composeSmf(Song(), standardTuning, tempo, {.fileName = "a.mid"}, out).empty(),
+                  tempo >= MIN_TEMPO && tempo <= MAX_TEMPO)
+            << tempo;
+}
+
 TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
     Compose(SMF_FORMAT0);
     EXPECT_EQ(file, Cat({Hex("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 26"),

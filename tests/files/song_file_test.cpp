@@ -106,6 +106,19 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     EXPECT_EQ(ReadBytes(folder / "again.cz0"), knownSong);
 }
 
+// The edges of the song: a full list of 2000 events and a signature in the last bar read back.
+TEST(SongFile, FullSongWithASignatureInTheLastBarReadsBack) {
+    Fixture f, g;
+    for (int i = 0; i < MAX_EVENTS; ++i)
+        f.song.insertEvent(MakeEvent(i * 80, {0, 1, 0, 2, 3, SILENT}, i % 128, 40));
+    f.song.setMeter(BAR_COUNT, 6, 8);
+    ASSERT_EQ(decodeSongFile(encodeSongFile(f.parts), g.parts), "");
+    EXPECT_EQ(g.song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
+    EXPECT_EQ(g.song.songEvents, f.song.songEvents);
+    EXPECT_EQ(std::tuple(g.song.barLength(BAR_COUNT), g.song.meterTable[BAR_COUNT].changed),
+              std::tuple(1440, 1));
+}
+
 TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
     TempFolder folder;
     WriteBytes(folder / "lower.cz0", "c" + knownSong.substr(1));

@@ -126,6 +126,10 @@ TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange
         const int user = controller.shownUserChord();
         ASSERT_EQ(change.userChord, user != userBefore ? std::optional(user) : std::nullopt);
         ASSERT_GE(guitar.neckPos, 1);
+        // The open strip: the left button plays the open string, another button silences it.
+        if (op == 2 && string < STRING_COUNT) {
+            ASSERT_EQ(guitar.frets[string], button == NeckButton::Left ? 0 : SILENT);
+        }
         for (const auto& f : guitar.frets)
             ASSERT_TRUE(!onNeck || f <= NECK_FRETS || f == SILENT);
         // A chord set, or a resize, leaves every fretted note on the visible neck when it fits.

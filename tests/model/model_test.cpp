@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <map>
+#include <random>
 #include <set>
 #include <string>
 
@@ -92,23 +94,83 @@ TEST(applyChord, EveryVoicingKeepsItsPitchesAndIsRecognizedInEveryTuning) {
     }
 }
 
-TEST(GuitarModel, MoveNeckCarriesFrettedStringsUnlessLockedAndClampSilencesWhatFallsOff) {
-    Guitar g;
-    g.setFrets({0, 3, 2, 0, 1, SILENT});
-    g.moveNeck(3, false);
-    EXPECT_EQ(g.currentFrets(), (Frets{0, 5, 4, 0, 3, SILENT}));
-    g.moveNeck(1, true);
-    EXPECT_EQ(std::tuple(g.currentFrets(), g.neckPos), std::tuple(Frets{0, 5, 4, 0, 3, SILENT}, 1));
+// The presets as the instrument dialog names their pitches, first string first.
+TEST(GuitarModel, TuningPresetsSoundTheirNamedPitches) {
+    const std::map<std::string, std::string> named{
+        {"---", "C 1 C 1 C 1 C 1 C 1 C 1"},         {"Standard", "E 3 B 2 G 2 D 2 A 1 E 1"},
+        {"Open D", "D 3 A 2 F#2 D 2 A 1 D 1"},      {"Open E", "E 3 B 2 G#2 E 2 B 1 E 1"},
+        {"Open G", "D 3 B 2 G 2 D 2 G 1 D 1"},      {"Open A", "E 3 C#3 A 2 E 2 A 1 E 1"},
+        {"Open B", "D#3 B 2 F#2 D#2 B 1 F#1"},      {"Drop D", "E 3 B 2 G 2 D 2 A 1 D 1"},
+        {"DADGAD", "D 3 A 2 G 2 D 2 A 1 D 1"},      {"Bass 4", "G 4 D 4 A 3 E 3 C 1 C 1"},
+        {"Bass High C", "C 5 G 4 D 4 A 3 E 3 C 1"}, {"Bass High B", "C 5 G 4 D 4 A 3 E 3 C 1"},
+        {"Bass lo B", "G 4 D 4 A 3 E 3 B 2 C 1"},   {"Bass 6", "C 5 G 4 D 4 A 3 E 3 B 2"}};
+    ASSERT_EQ(named.size(), tunePreset.size());
+    for (const TunePreset& p : tunePreset) {
+        std::string text;
+        for (std::uint8_t v : p.values)
+            text += (text.empty() ? "" : " ") + pitchText(v);
+        EXPECT_EQ(text, named.at(p.name)) << p.name;
+    }
+}
 
-    g.neckPos = 5;
-    g.setFrets({2, 4, 5, 0, SILENT, 24});
-    g.moveNeck(1, false);
-    EXPECT_EQ(g.currentFrets(), (Frets{254, 0, 1, 0, SILENT, 20}));
-    g.clampFrets();
-    EXPECT_EQ(g.currentFrets(), (Frets{SILENT, 0, 1, 0, SILENT, 20}));
-    g.setFrets({24, 25, 254, 255, 0, 12});
-    g.clampFrets();
-    EXPECT_EQ(g.currentFrets(), (Frets{24, SILENT, SILENT, SILENT, 0, 12}));
+// Random shapes, neck positions and widths against the neck's rules: frets above 24 fall silent,
+// a new chord brings the neck to its lowest fret below 22 - span, then the neck moves the least
+// that shows every fretted note (a shape wider than the neck shows its lowest fret), within 1..24 -
+// span; a width of w pixels shows round((w - 8) / 50) columns, a half going to the even neighbour.
+TEST(GuitarModel, NeckFollowsTheRulesForRandomShapesAndWidths) {
+    std::mt19937 random(7);
+    const auto fretted = [](const Frets& f) {
+        int lo = 99, hi = 0;
+        for (int v : f)
+            if (v != 0 && v <= NECK_FRETS)
+                lo = std::min(lo, v), hi = std::max(hi, v);
+        return std::pair(lo, hi);
+    };
+    const auto inView = [&](const Frets& f, int pos, int span) {
+        const auto [lo, hi] = fretted(f);
+        if (span == 0 || hi == 0)
+            return pos;
+        if (hi - lo + 1 > span || lo < pos)
+            pos = lo;
+        else if (hi >= pos + span)
+            pos = hi - span + 1;
+        return std::clamp(pos, 1, std::max(1, NECK_FRETS - span));
+    };
+    for (int round = 0; round < 20000; ++round) {
+        Guitar g;
+        Frets f;
+        for (auto& v : f)
+            v = static_cast<std::uint8_t>(random() % 4 == 0 ? SILENT : random() % 27);
+        g.setFrets(f);
+        g.setTuning({static_cast<std::uint8_t>(random() % 256), 40, 0, 200, 9, 4});
+        g.updateStringNotes();
+        EXPECT_EQ(g.stringNote[0], static_cast<std::uint8_t>(f[0] + g.tuning[0]));
+        const int width = static_cast<int>(random() % 1400);
+        const int span =
+            std::min(255, static_cast<int>(std::nearbyint(std::max(0, width - 8) / 50.0)));
+        g.neckPos = static_cast<std::uint8_t>(1 + random() % 24);
+        int pos = g.neckPos + span > NECK_FRETS ? std::max(1, NECK_FRETS - span) : g.neckPos;
+        for (auto& v : f)
+            v = v > NECK_FRETS ? SILENT : v;
+        ASSERT_EQ(g.resizeNeck(width), NECK_FRETS - span) << width;
+        ASSERT_EQ(std::tuple(int{g.neckSpan}, g.currentFrets(), int{g.neckPos}),
+                  std::tuple(span, f, inView(f, pos, span)))
+            << "width " << width << " round " << round;
+        pos = g.neckPos;
+        int lowest = 22 - span;
+        for (int v : f)
+            if (v != 0 && v < lowest)
+                pos = lowest = v;
+        g.findNeckPos();
+        ASSERT_EQ(int{g.neckPos}, inView(f, pos, span)) << "round " << round;
+        // A neck move carries the fretted strings along (mod 256) unless the position is locked.
+        const auto to = static_cast<std::uint8_t>(random() % 30);
+        const bool lock = random() % 2 == 0;
+        for (auto& v : f)
+            v = lock || v == 0 || v == SILENT ? v : static_cast<std::uint8_t>(v + to - g.neckPos);
+        g.moveNeck(to, lock);
+        ASSERT_EQ(std::pair(g.currentFrets(), g.neckPos), std::pair(f, to)) << "round " << round;
+    }
 }
 
 } // namespace

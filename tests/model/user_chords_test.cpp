@@ -137,6 +137,69 @@ TEST(ChordFile, ABackupThatFailedToReadIsWrittenOnlyAfterAChange) {
     EXPECT_TRUE(chordBackup.mayWrite(table)); // a file read on purpose, even an empty one
 }
 
+// Random tables full of duplicates against the rules: the last of chords 1..count (at most 31)
+// whose six frets all equal the fretboard's matches; a typed character picks the first of slots
+// 0..31 whose key letter it is in either case (none above the count); the chord applied is its
+// frets; the edit dialog's OK keeps the lines still standing, in order, with their letters.
+TEST(UserChordRules, RandomTablesWithDuplicates) {
+    std::mt19937 random(61);
+    for (int round = 0; round < 2000; ++round) {
+        UserChordTable table;
+        for (std::size_t k = 0; k < USER_CHORD_SLOTS; ++k) {
+            for (auto& f : table.userChordFlet[k])
+                f = static_cast<std::int32_t>(random() % 2);
+            table.userChordKey[k] = static_cast<std::uint8_t>(random() % 28);
+            table.userChordName[k] = "c" + std::to_string(k);
+        }
+        table.userChordCount = static_cast<std::int32_t>(random() % (USER_CHORD_SLOTS + 2));
+        const int count = std::min(table.userChordCount, USER_CHORD_CAPACITY);
+        Guitar guitar;
+        Frets frets;
+        for (auto& f : frets)
+            f = static_cast<std::uint8_t>(random() % 2);
+        guitar.setFrets(frets);
+        int want = 0;
+        for (int k = 1; k <= count; ++k)
+            if (std::equal(frets.begin(), frets.end(), table.userChordFlet[k].begin()))
+                want = k;
+        ASSERT_EQ(matchUserChord(table, guitar), want) << "round " << round;
+
+        const char32_t typed = U"@`aAzZ[{"[random() % 8];
+        int picked = 5;
+        for (int slot = USER_CHORD_SLOTS - 2; slot >= 0; --slot) {
+            const char letter = static_cast<char>(64 + table.userChordKey[slot]);
+            if (typed == static_cast<char32_t>(letter) ||
+                (letter >= 'A' && letter <= 'Z' && typed == static_cast<char32_t>(letter + 32)))
+                picked = slot <= table.userChordCount ? slot : -1;
+        }
+        ASSERT_EQ(userChordKeyLookup(table, typed, 5), picked) << "round " << round;
+
+        Guitar applied;
+        int chord1 = 3, chord2 = 4;
+        const int item = 1 + static_cast<int>(random() % (USER_CHORD_SLOTS - 1));
+        ASSERT_TRUE(applyUserChord(table, item, applied, chord1, chord2));
+        EXPECT_TRUE(std::equal(applied.frets.begin(), applied.frets.end(),
+                               table.userChordFlet[item].begin()));
+
+        std::vector<std::pair<std::string, int>> standing;
+        for (int k = 1; k <= count; ++k)
+            standing.emplace_back(table.userChordName[k], table.userChordKey[k]);
+        UserChordEditing editing(table);
+        for (int n = 0; n < 3 && !standing.empty(); ++n) {
+            const int j = static_cast<int>(random() % static_cast<unsigned>(editing.lineCount()));
+            if (!editing.select(j) || editing.line(j).empty())
+                continue;
+            std::erase(standing, std::pair(table.userChordName[j + 1], editing.selectedKey()));
+            ASSERT_TRUE(editing.Delete());
+        }
+        editing.apply();
+        ASSERT_EQ(table.userChordCount, static_cast<std::int32_t>(standing.size()));
+        for (std::size_t k = 0; k < standing.size(); ++k)
+            ASSERT_EQ(std::pair(table.userChordName[k + 1], int{table.userChordKey[k + 1]}),
+                      standing[k]);
+    }
+}
+
 TEST(KeyLetterSkip, OnePassStepsOverTakenLettersInSlotOrderOnly) {
     struct Case {
         std::vector<std::pair<int, int>> taken; // slot, letter

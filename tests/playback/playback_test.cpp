@@ -248,6 +248,16 @@ TEST_F(Playback, PlayStartsAtPlayTickAndAFullListIsNeverReadPast) {
     fire(30);
     EXPECT_EQ(engine.playIndex(), static_cast<std::uint32_t>(MAX_EVENTS));
     EXPECT_EQ(notes(), (std::vector<Sent>{{1, On(Note(0))}, {20, Off(Note(0))}}));
+    // The play line is drawn in the view and moves right with the music.
+    EXPECT_TRUE(lines.size() > 1 && lines.front() > 0 && lines.back() > lines.front() &&
+                std::is_sorted(lines.begin(), lines.end()))
+        << ::testing::PrintToString(lines);
+    // Playing from bar 42 brought the view there; Top brings the play position, the cursor and
+    // the view back to the beginning.
+    song.edit.anchorTick = 480, song.edit.cursorTick = 960;
+    engine.backToTop();
+    EXPECT_EQ(std::tuple(ui.scrolls, song.playTick, song.edit.anchorTick, song.edit.cursorTick),
+              std::tuple(std::vector{41, 0}, 0, 0, 0));
 }
 
 } // namespace

@@ -7,8 +7,11 @@
 
 #include <algorithm>
 #include <deque>
+#include <limits>
+#include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <string>
 
 namespace cadenzo::testing {
@@ -21,6 +24,167 @@ using Snapshot = std::vector<SongEvent>;
 Snapshot take(const Song& song) {
     return {song.songEvents.begin(), song.songEvents.begin() + song.eventCount};
 }
+
+// The editing rules as the user's guide states them, kept apart from the engine's arrays: the
+// chords by tick, each bar's signature, the cursor, the anchor and the clipboard. Taken from the
+// song before an operation and compared with it, event for event and field for field, after.
+struct RuleModel {
+    std::map<std::int32_t, SongEvent> chords;
+    std::array<std::pair<int, int>, METER_ENTRIES> sig{}; // bar 0: 4/4, before the song
+    std::int32_t cursor, anchor, clipStart, clipEnd;
+    int clipMode, step, triplet;
+
+    explicit RuleModel(const Song& s)
+        : cursor(s.edit.cursorTick), anchor(s.edit.anchorTick), clipStart(s.edit.clipStart),
+          clipEnd(s.edit.clipEnd), clipMode(s.edit.clipMode), step(s.edit.stepIndex),
+          triplet(s.edit.tripletGrid) {
+        for (std::uint32_t i = 0; i < s.eventCount; ++i)
+            chords[s.songEvents[i].signedTick()] = s.songEvents[i];
+        sig[0] = {4, 4};
+        for (int k = 1; k < METER_ENTRIES; ++k)
+            sig[k] = {s.meterTable[k].num, s.meterTable[k].den};
+    }
+    // A bar of n/d lasts n d-th notes of a 1920-tick whole note; bar 1 starts at 0.
+    std::int32_t barStart(int bar) const {
+        std::int32_t t = 0;
+        for (int k = 1; k < bar; ++k)
+            t += sig[k].first * 1920 / sig[k].second;
+        return t;
+    }
+    // The bar that begins at t, or the next bar when t lies inside one (101: past the song).
+    int barFrom(std::int32_t t) const {
+        int bar = 1;
+        while (bar <= BAR_COUNT && barStart(bar) < t)
+            ++bar;
+        return bar;
+    }
+    auto span(std::int32_t a, std::int32_t b) {
+        return std::pair(chords.lower_bound(std::min(a, b)), chords.upper_bound(std::max(a, b)));
+    }
+    // A gate never reaches the next chord; a stroke cut with it never outlasts it.
+    void cutGates() {
+        for (auto it = chords.begin(); it != chords.end() && std::next(it) != chords.end(); ++it) {
+            const std::int32_t room = std::next(it)->first - it->first;
+            if (it->second.gate > room)
+                it->second.gate = room,
+                it->second.strokeTime = std::min(it->second.strokeTime, room);
+        }
+    }
+    void enter(const Frets& frets, int root, int type) {
+        if (chords.size() >= MAX_EVENTS ||
+            std::all_of(frets.begin(), frets.end(), [](auto f) { return f == SILENT; }) ||
+            barFrom(cursor) > BAR_COUNT)
+            return;
+        // Defaults where no chord stands: down on a quarter note, up between.
+        auto [it, fresh] = chords.try_emplace(
+            cursor, test::MakeEvent(cursor, frets, 100, 240, 60, cursor % 480 == 0 ? 0 : 1));
+        it->second.frets = frets;
+        it->second.root = static_cast<std::uint8_t>(root);
+        it->second.chordType = static_cast<std::uint8_t>(type);
+        cutGates();
+        const int steps[] = {barStart(barFrom(cursor) + 1) - barStart(barFrom(cursor)), 960, 480,
+                             240, triplet == 1 ? 80 : 120};
+        if (cursor + steps[step >= 0 && step < 5 ? step : 3] < MAX_TICK)
+            anchor = cursor += steps[step >= 0 && step < 5 ? step : 3];
+        clipStart = clipEnd = static_cast<std::int32_t>(END_TICK), clipMode = 0;
+    }
+    void erase() {
+        auto [from, to] = span(anchor, cursor);
+        chords.erase(from, to);
+        anchor = cursor;
+    }
+    void clip(bool cut) {
+        clipStart = std::clamp(std::min(anchor, cursor), 0, MAX_TICK);
+        clipEnd = std::clamp(std::max(anchor, cursor), 0, MAX_TICK);
+        clipMode = cut ? 1 : 2; // 0: empty
+        cursor = anchor;
+    }
+    void paste(std::int32_t dest) {
+        auto [from, to] = span(clipStart, clipEnd);
+        if (clipStart == static_cast<std::int32_t>(END_TICK) || from == to)
+            return;
+        std::map<std::int32_t, SongEvent> after = chords;
+        std::vector<SongEvent> moved;
+        for (auto it = from; it != to; ++it)
+            if (it->first + (dest - clipStart) <= MAX_TICK) {
+                moved.push_back(it->second);
+                if (clipMode == 1)
+                    after.erase(it->first);
+            }
+        for (SongEvent e : moved) {
+            e.tick += static_cast<std::uint32_t>(dest - clipStart);
+            after[e.signedTick()] = e;
+        }
+        if (moved.empty() || after.size() > MAX_EVENTS)
+            return; // none within reach, or "Over!": nothing changes and the clipboard stays
+        chords = after;
+        cutGates();
+        clipStart = clipEnd = static_cast<std::int32_t>(END_TICK), clipMode = 0;
+    }
+    // The signature from the bar at the cursor (or the next one) to the end of the song.
+    void signature(int numItem, int denIndex) {
+        const int bar = barFrom(cursor);
+        if (numItem >= 0 && numItem < 16 && denIndex >= 0 && denIndex < 5 && bar <= BAR_COUNT)
+            std::fill(sig.begin() + bar, sig.end(), std::pair(numItem + 1, 1 << denIndex));
+    }
+    // The fields show what the selected chords share (empty where they differ), all disabled
+    // without a chord; the gate up to a tick short of the nearest chord after a selected one
+    // (however far that is; 32767 when none follows), the stroke from 20 up to the first selected
+    // chord's gate.
+    ::testing::AssertionResult Shows(const EventFields& f) {
+        auto [from, to] = span(anchor, cursor);
+        if (from == to)
+            return f.vel.enabled || f.gate.enabled || f.stroke.enabled
+                       ? ::testing::AssertionFailure() << "fields enabled without a chord"
+                       : ::testing::AssertionSuccess();
+        std::set<int> vel, gate, stroke;
+        std::int32_t gateMax = std::numeric_limits<std::int32_t>::max();
+        for (auto it = from; it != to; ++it) {
+            vel.insert(it->second.velocity), gate.insert(it->second.gate);
+            stroke.insert(it->second.strokeTime);
+            if (std::next(it) != chords.end())
+                gateMax = std::min(gateMax, std::next(it)->first - it->first - 1);
+        }
+        gateMax = gateMax == std::numeric_limits<std::int32_t>::max() ? GATE_FIELD_MAX : gateMax;
+        const auto text = [](const std::set<int>& v) {
+            return v.size() == 1 ? std::to_string(*v.begin()) : std::string();
+        };
+        if (std::tuple(f.vel.text, f.gate.text, f.stroke.text, f.gate.maximum, f.stroke.minimum,
+                       f.stroke.maximum, f.vel.enabled && f.gate.enabled && f.stroke.enabled) !=
+            std::tuple(text(vel), text(gate), text(stroke), gateMax, MIN_GATE, from->second.gate,
+                       true))
+            return ::testing::AssertionFailure()
+                   << "fields " << f.vel.text << "/" << f.gate.text << "/" << f.stroke.text
+                   << " gate up to " << f.gate.maximum << ", stroke " << f.stroke.minimum << ".."
+                   << f.stroke.maximum << "; the rules give " << text(vel) << "/" << text(gate)
+                   << "/" << text(stroke) << " " << gateMax << " " << from->second.gate;
+        return ::testing::AssertionSuccess();
+    }
+    ::testing::AssertionResult Matches(const Song& s) const {
+        std::vector<SongEvent> want;
+        for (const auto& [tick, e] : chords)
+            want.push_back(e);
+        if (want != std::vector(s.songEvents.begin(), s.songEvents.begin() + s.eventCount))
+            return ::testing::AssertionFailure()
+                   << "the events differ from the rules' " << want.size() << " chords";
+        for (int k = 1; k < METER_ENTRIES; ++k)
+            if (std::tuple<int, int, std::int64_t, bool>(s.meterTable[k].num, s.meterTable[k].den,
+                                                         s.meterTable[k].endTick,
+                                                         s.meterTable[k].changed == 1) !=
+                std::tuple(sig[k].first, sig[k].second, std::int64_t{barStart(k + 1)},
+                           sig[k] != sig[k - 1]))
+                return ::testing::AssertionFailure() << "bar " << k << " differs";
+        if (std::tuple(s.edit.cursorTick, s.edit.anchorTick, s.edit.clipStart, s.edit.clipEnd,
+                       int{s.edit.clipMode}) !=
+            std::tuple(cursor, anchor, clipStart, clipEnd, clipMode))
+            return ::testing::AssertionFailure()
+                   << "cursor " << s.edit.cursorTick << " anchor " << s.edit.anchorTick << " clip "
+                   << s.edit.clipStart << ".." << s.edit.clipEnd << " mode " << int{s.edit.clipMode}
+                   << "; the rules give " << cursor << " " << anchor << " " << clipStart << ".."
+                   << clipEnd << " " << clipMode;
+        return ::testing::AssertionSuccess();
+    }
+};
 
 // Random sessions of every editing operation, mouse gestures (also unfinished or with modifiers)
 // and property fields included: after every step the event list keeps its order, its end marker
@@ -45,9 +209,24 @@ protected:
     MidiSetup midi;
 
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
-    // A raster tick near the events, sometimes anywhere in the editor's range.
+    // A raster tick near the events, sometimes anywhere in the editor's range, on one of the last
+    // bar lines, or a step short of the largest tick.
     std::int32_t AnyTick() {
-        return Uniform(0, Uniform(0, 9) == 0 ? MAX_TICK / TICK_RASTER : 240) * TICK_RASTER;
+        static constexpr std::int32_t steps[] = {0, 80, 120, 240, 480, 960, 1920};
+        switch (Uniform(0, 19)) {
+        case 0:
+        case 1:
+            return Uniform(0, MAX_TICK / TICK_RASTER) * TICK_RASTER;
+        case 2:
+            return std::min<std::int32_t>(
+                static_cast<std::int32_t>(
+                    song.meterTable[Uniform(BAR_COUNT - 2, BAR_COUNT)].endTick),
+                MAX_TICK);
+        case 3:
+            return MAX_TICK - steps[Uniform(0, 6)];
+        default:
+            return Uniform(0, 240) * TICK_RASTER;
+        }
     }
 
     void Recorded(int steps, const Snapshot& before, bool firstOnly = false) {
@@ -120,26 +299,39 @@ protected:
                 song.edit.cursorTick = AnyTick();
             context.chord1Index = Uniform(0, 12);
             context.chord2Index = Uniform(0, 23);
+            RuleModel rules(song);
+            rules.enter(guitar.currentFrets(), context.chord1Index, context.chord2Index);
             const EditResult r = enterHeldChord(history, song, guitar, context);
+            EXPECT_TRUE(rules.Matches(song));
             Recorded(r.eventsChanged ? 1 : 0, before);
             return "enter";
         }
         case 3: {
             select(AnyTick(), AnyTick());
             const bool any = song.findInRange(song.edit.anchorTick, song.edit.cursorTick) >= 0;
+            RuleModel rules(song);
+            rules.erase();
             deleteSelectedEvents(history, song);
+            EXPECT_TRUE(rules.Matches(song));
             Recorded(any ? 1 : 0, before);
             return "delete";
         }
         case 4:
-        case 5:
+        case 5: {
             select(AnyTick(), AnyTick());
+            RuleModel rules(song);
+            rules.clip(kind == 4);
             (kind == 4 ? cutSelection : copySelection)(song);
+            EXPECT_TRUE(rules.Matches(song));
             return kind == 4 ? "cut" : "copy";
+        }
         case 6: {
             song.edit.cursorTick = AnyTick();
             const bool moving = song.edit.clipMode == 1;
+            RuleModel rules(song);
+            rules.paste(song.edit.cursorTick);
             const EditResult r = pasteAt(history, song, song.edit.cursorTick);
+            EXPECT_TRUE(rules.Matches(song));
             Recorded(r.eventsChanged ? (moving ? 2 : 1) : 0, before, true);
             return "paste";
         }
@@ -162,12 +354,17 @@ protected:
                 << "redo after undoing all changed the song";
             return "undo all, redo all";
         }
-        case 10:
+        case 10: {
             song.edit.cursorTick = AnyTick();
-            timeSignatureChange(song, Uniform(0, 15), Uniform(0, 4));
+            RuleModel rules(song);
+            const int num = Uniform(0, 16), den = Uniform(0, 5);
+            rules.signature(num, den);
+            timeSignatureChange(song, num, den);
+            EXPECT_TRUE(rules.Matches(song));
             popupChoose(song.edit, PopupSource::Step, Uniform(0, 4));
             popupChoose(song.edit, PopupSource::Grid, Uniform(0, 1));
             return "meter";
+        }
         case 12:
             song.edit.cursorTick = AnyTick();
             sendEventToFretboard(song, guitar);
@@ -204,7 +401,9 @@ protected:
             // not refresh them).
             if (Uniform(0, 1) == 0) {
                 select(AnyTick(), AnyTick());
+                RuleModel rules(song);
                 updateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
+                EXPECT_TRUE(rules.Shows(fields));
             }
             Counted([&] {
                 const auto id = static_cast<FieldId>(Uniform(0, 2));
@@ -326,9 +525,17 @@ protected:
             from.pop_back();
             to.push_back(before);
         }
+        // The step's span, whose first tick the selection collapses onto.
+        const std::int32_t first =
+            any ? history
+                      .undoEntries[redo ? UndoHistory::redoSlot(history.redoCount - 1)
+                                        : history.undoCount - 1]
+                      .first
+                : song.edit.cursorTick;
         EXPECT_EQ((redo ? redoLastUndo : undoLastEdit)(history, song, 99).eventsChanged, any);
         EXPECT_TRUE(!back || take(song) == *back)
             << (redo ? "redo" : "undo") << " gave back another song";
+        EXPECT_TRUE(!any || (song.edit.cursorTick == first && song.edit.anchorTick == first));
         // The pool gives way with the oldest undo steps and the farthest redo steps.
         const auto trim = [](auto& q, int n) {
             while (static_cast<int>(q.size()) > n)

@@ -1,7 +1,6 @@
 #include "editing_fixture.h"
 #include "seq/event_fields.h"
-
-#include <gmock/gmock.h>
+#include "seq/seq_geometry.h"
 
 #include <algorithm>
 #include <random>
@@ -9,8 +8,6 @@
 namespace cadenzo::testing {
 namespace {
 
-using ::testing::ElementsAre;
-using EnterChordTest = EditingTest;
 using UndoTest = EditingTest;
 
 // The list never grows past 2000 (the callers' own checks rely on it): a new tick is refused once
@@ -25,22 +22,6 @@ TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
         EXPECT_TRUE(song.songEvents[i].isEnd()) << "slot " << i;
     song.insertEvent(test::MakeEvent(40, {0, 1, 0, 2, 3, SILENT}, 100, 7, 0));
     EXPECT_EQ(song.songEvents[1], test::MakeEvent(40, {0, 1, 0, 2, 3, SILENT}, 100, 7, 0));
-}
-
-TEST(SongModel, SortEventsCutsGatesAndLongerStrokeTimesAtTheNextEvent) {
-    struct Case {
-        std::int32_t gate, strokeTime, wantGate, wantStroke;
-    };
-    for (const Case c : {Case{480, 300, 240, 240}, Case{480, 100, 240, 100},
-                         Case{240, 300, 240, 300}, Case{100, 300, 100, 300}}) {
-        Song song;
-        song.insertEvent(test::MakeEvent(240, {0, 1, 0, 2, 3, SILENT}, 100, 5000, 5000));
-        song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, SILENT}, 100, c.gate, c.strokeTime));
-        song.sortEvents();
-        EXPECT_EQ(song.songEvents[0].gate, c.wantGate) << c.gate << "/" << c.strokeTime;
-        EXPECT_EQ(song.songEvents[0].strokeTime, c.wantStroke) << c.gate << "/" << c.strokeTime;
-        EXPECT_EQ(song.songEvents[1].gate, 5000) << "the last event is never cut";
-    }
 }
 
 // The one-pass search must answer exactly as the walk does, also for unsorted lists, deleted
@@ -100,6 +81,10 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     for (int k = 1; k < 300; ++k)
         step(360, k); // ten records each
     ASSERT_EQ(history.usedRecords(), 2990);
+    // Ten more records fill the pool to the last one: that already makes step 1 give way.
+    const auto probe = std::make_unique<UndoHistory>(history);
+    pushUndo(*probe, song, 0, 360);
+    EXPECT_EQ(std::pair(probe->undoCount, probe->usedRecords()), std::pair(299, 2990));
     step(760, 1000); // twenty more would pass 3000: step 1 gives way
     EXPECT_EQ(std::pair(history.undoCount, history.usedRecords()), std::pair(299, 3000));
     EXPECT_TRUE(HistoryInvariantsHold(history));
@@ -136,8 +121,8 @@ TEST_F(UndoTest, RedoGivesBackTheSongBeforeItsUndoInAnotherSong) {
               std::tuple(1, 0, 480));
 }
 
-// Paste and Undo rebuild the list in one pass; these tests hold them to the result of doing the
-// same edit one event at a time with the list operations.
+// Undo rebuilds the list in one pass; this test holds it to the result of entering the saved
+// events one at a time with the list operations.
 class OneByOneTest : public EditingTest, public ::testing::WithParamInterface<unsigned> {
 protected:
     std::unique_ptr<Song> refPtr = std::make_unique<Song>();
@@ -178,37 +163,6 @@ protected:
     }
 };
 
-TEST_P(OneByOneTest, PasteMatchesMovingEachEvent) {
-    RandomSong();
-    select(Near(), Near());
-    if (Uniform(0, 1) == 0)
-        cutSelection(song);
-    else
-        copySelection(song);
-    const std::int32_t dest = Uniform(0, 9) == 0 ? Uniform(4700, 4800) * TICK_RASTER : Near();
-    CopyInto(ref, song);
-    const EditResult r = pasteAt(history, song, dest);
-    EXPECT_TRUE(r.status == nullptr || !r.eventsChanged);
-    const int i = ref.findInRange(ref.edit.clipStart, ref.edit.clipEnd);
-    if (r.status != nullptr || i < 0)
-        return ExpectSameList(); // refused, or nothing to paste: the list is as it was
-    const int j = ref.findInRange(ref.edit.clipEnd, 0);
-    const std::int32_t offset = dest - ref.edit.clipStart;
-    std::vector<SongEvent> copies(ref.songEvents.begin() + i, ref.songEvents.begin() + j + 1);
-    std::erase_if(copies, [&](const SongEvent& e) { return e.signedTick() + offset > MAX_TICK; });
-    if (ref.edit.clipMode == 1) {
-        for (const SongEvent& e : copies)
-            ref.clearRange(e.signedTick(), e.signedTick());
-        ref.sortEvents();
-    }
-    for (SongEvent e : copies) {
-        e.tick += static_cast<std::uint32_t>(offset);
-        ref.insertEvent(e);
-    }
-    ref.sortEvents();
-    ExpectSameList();
-}
-
 TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
     RandomSong();
     const std::int32_t a = Near();
@@ -241,47 +195,14 @@ TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, OneByOneTest, ::testing::Range(1u, 151u));
 
-TEST_F(EnterChordTest, NewEventsTakeTheDefaultsAndAlternateStrokes) {
-    context.chord1Index = 1;
-    context.chord2Index = 5;
-    const EditResult r = enterHeldChord(history, song, guitar, context);
-    EXPECT_TRUE(r.eventsChanged && r.refreshFields);
-    ASSERT_EQ(song.eventCount, 1u);
-    SongEvent want = test::MakeEvent(0, {0, 1, 0, 2, 3, SILENT}, 100, 240, 60);
-    want.root = 1, want.chordType = 5;
-    EXPECT_EQ(std::pair(song.songEvents[0], song.edit.anchorTick), std::pair(want, 240));
-    enterHeldChord(history, song, guitar, context);
-    enterHeldChord(history, song, guitar, context);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 240, 480));
-    EXPECT_EQ(std::pair(song.songEvents[1].strokeDir, song.songEvents[2].strokeDir),
-              (std::pair<std::uint8_t, std::uint8_t>(1, 0)));
-    EXPECT_EQ(history.undoCount, 3);
-
-    guitar.clearFrets(); // no string played: ignored
-    EXPECT_FALSE(enterHeldChord(history, song, guitar, context).eventsChanged);
-    EXPECT_EQ(std::pair(song.eventCount, song.edit.cursorTick), std::pair(3u, 720));
-}
-
-TEST_F(EnterChordTest, ReplacingKeepsTheEventsPlayingValuesAndUndoRemovesTheEntry) {
-    SongEvent old = Event(960, 77, 400);
-    old.strokeDir = 1, old.strokeTime = 150;
-    song.insertEvent(old);
-    song.sortEvents();
-    song.edit.cursorTick = 960;
-    context.chord1Index = 8;
-    enterHeldChord(history, song, guitar, context);
-    ASSERT_EQ(song.eventCount, 1u);
-    SongEvent want = old;
-    want.frets = {0, 1, 0, 2, 3, SILENT}, want.root = 8;
-    EXPECT_EQ(song.songEvents[0], want);
-
-    put(0, 10);
-    select(0, 1920); // after a selection too
-    enterHeldChord(history, song, guitar, context);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 960, 1920));
-    undoLastEdit(history, song, 99);
-    EXPECT_THAT(Ticks(), ElementsAre(0, 960));
-    EXPECT_EQ(song.edit.cursorTick, 1920);
+// A gate that ends on the bar line of a signature change leaves no room for the signature.
+TEST(SeqGeometry, SignatureGapCountsOnlyChangesInsideTheSpan) {
+    Song song;
+    song.setMeter(3, 3, 4);
+    EXPECT_EQ(std::tuple(signatureGap(song.meterTable, 0, 3840),
+                         signatureGap(song.meterTable, 0, 3841),
+                         signatureGap(song.meterTable, 3840, 9999)),
+              std::tuple(0, SIGNATURE_SLOT, 0));
 }
 
 struct ExitCase {
@@ -324,7 +245,8 @@ INSTANTIATE_TEST_SUITE_P(Fields, FieldExitTest, ::testing::Values(
     ExitCase{FieldId::Velocity, "", "0", 0}, // untouched empty field
     ExitCase{FieldId::Velocity, "64", "64", 64}, ExitCase{FieldId::Velocity, "300", "127", 127},
     ExitCase{FieldId::Gate, "-5", "20", 20}, ExitCase{FieldId::Gate, "", "20", 20},
-    ExitCase{FieldId::Gate, "19", "20", 20},
+    ExitCase{FieldId::Gate, "19", "20", 20}, ExitCase{FieldId::Gate, "020", "020", 20},
+    ExitCase{FieldId::Velocity, "+0", "+0", 0}, ExitCase{FieldId::Stroke, "+20", "+20", 20},
     ExitCase{FieldId::Gate, "480", "479", 479}, // never reaches 480
     ExitCase{FieldId::Stroke, "100", "100", 100},
     ExitCase{FieldId::Stroke, "500", "240", 240}, // up to the gate

@@ -200,6 +200,33 @@ struct Counter {
     }
 };
 
+// Out-of-range bytes never reach the device as status bytes: the channel and the velocity keep
+// their low bits, a note past 127 is not sent.
+TEST(MidiPortBytes, ChannelAndVelocityKeepTheirLowBitsAndHighNotesStayUnsent) {
+    RecordingMidiOut out;
+    MidiSetup setup;
+    MidiPort port(out, setup);
+    out.open(0);
+    out.clear();
+    port.noteOut(1, 17, 60, 200);
+    port.noteOut(1, 0, 128, 100);
+    ASSERT_EQ(out.sent().size(), 1u);
+    EXPECT_EQ(out.sent()[0].message, packShortMsg(0x91, 60, 72));
+}
+
+// The hand-fired timer the engine tests run on counts the ticks of each new event from one.
+TEST(ManualTimer, CountsTheTicksOfEachNewEvent) {
+    ManualTimer timer;
+    int calls = 0;
+    const auto count = [](void* user) { ++*static_cast<int*>(user); };
+    ASSERT_NE(timer.setEvent(0, 2, count, &calls), 0u);
+    EXPECT_EQ(timer.fire(3), 3);
+    EXPECT_EQ(timer.ticks(), 3);
+    timer.setEvent(0, 2, count, &calls);
+    EXPECT_TRUE(timer.fire());
+    EXPECT_EQ(std::pair(timer.ticks(), calls), std::pair(1, 4));
+}
+
 // One event stops itself from inside its callback, the other is killed from outside: neither
 // ticks again.
 TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
