@@ -131,12 +131,12 @@ struct RuleModel {
     // without a chord; the gate up to a tick short of the nearest chord after a selected one
     // (however far that is; 32767 when none follows), the stroke from 20 up to the first selected
     // chord's gate.
-    ::testing::AssertionResult Shows(const EventFields& f) {
+    void ExpectShown(const EventFields& f) {
         auto [from, to] = span(anchor, cursor);
-        if (from == to)
-            return f.vel.enabled || f.gate.enabled || f.stroke.enabled
-                       ? ::testing::AssertionFailure() << "fields enabled without a chord"
-                       : ::testing::AssertionSuccess();
+        if (from == to) {
+            EXPECT_FALSE(f.vel.enabled || f.gate.enabled || f.stroke.enabled) << "without a chord";
+            return;
+        }
         std::set<int> vel, gate, stroke;
         std::int32_t gateMax = std::numeric_limits<std::int32_t>::max();
         for (auto it = from; it != to; ++it) {
@@ -149,40 +149,30 @@ struct RuleModel {
         const auto text = [](const std::set<int>& v) {
             return v.size() == 1 ? std::to_string(*v.begin()) : std::string();
         };
-        if (std::tuple(f.vel.text, f.gate.text, f.stroke.text, f.gate.maximum, f.stroke.minimum,
-                       f.stroke.maximum, f.vel.enabled && f.gate.enabled && f.stroke.enabled) !=
-            std::tuple(text(vel), text(gate), text(stroke), gateMax, MIN_GATE, from->second.gate,
-                       true))
-            return ::testing::AssertionFailure()
-                   << "fields " << f.vel.text << "/" << f.gate.text << "/" << f.stroke.text
-                   << " gate up to " << f.gate.maximum << ", stroke " << f.stroke.minimum << ".."
-                   << f.stroke.maximum << "; the rules give " << text(vel) << "/" << text(gate)
-                   << "/" << text(stroke) << " " << gateMax << " " << from->second.gate;
-        return ::testing::AssertionSuccess();
+        EXPECT_EQ(std::tuple(f.vel.text, f.gate.text, f.stroke.text, f.gate.maximum,
+                             f.stroke.minimum, f.stroke.maximum,
+                             f.vel.enabled && f.gate.enabled && f.stroke.enabled),
+                  std::tuple(text(vel), text(gate), text(stroke), gateMax, MIN_GATE,
+                             from->second.gate, true))
+            << "the fields against the rules";
     }
-    ::testing::AssertionResult Matches(const Song& s) const {
+    void ExpectMatches(const Song& s) const {
         std::vector<SongEvent> want;
         for (const auto& [tick, e] : chords)
             want.push_back(e);
-        if (want != std::vector(s.songEvents.begin(), s.songEvents.begin() + s.eventCount))
-            return ::testing::AssertionFailure()
-                   << "the events differ from the rules' " << want.size() << " chords";
+        EXPECT_TRUE(want == std::vector(s.songEvents.begin(), s.songEvents.begin() + s.eventCount))
+            << "the events differ from the rules' " << want.size() << " chords";
+        EXPECT_EQ(std::tuple(s.edit.cursorTick, s.edit.anchorTick, s.edit.clipStart, s.edit.clipEnd,
+                             int{s.edit.clipMode}),
+                  std::tuple(cursor, anchor, clipStart, clipEnd, clipMode))
+            << "cursor, anchor, clipboard span and mode";
         for (int k = 1; k < METER_ENTRIES; ++k)
-            if (std::tuple<int, int, std::int64_t, bool>(s.meterTable[k].num, s.meterTable[k].den,
-                                                         s.meterTable[k].endTick,
-                                                         s.meterTable[k].changed == 1) !=
-                std::tuple(sig[k].first, sig[k].second, std::int64_t{barStart(k + 1)},
-                           sig[k] != sig[k - 1]))
-                return ::testing::AssertionFailure() << "bar " << k << " differs";
-        if (std::tuple(s.edit.cursorTick, s.edit.anchorTick, s.edit.clipStart, s.edit.clipEnd,
-                       int{s.edit.clipMode}) !=
-            std::tuple(cursor, anchor, clipStart, clipEnd, clipMode))
-            return ::testing::AssertionFailure()
-                   << "cursor " << s.edit.cursorTick << " anchor " << s.edit.anchorTick << " clip "
-                   << s.edit.clipStart << ".." << s.edit.clipEnd << " mode " << int{s.edit.clipMode}
-                   << "; the rules give " << cursor << " " << anchor << " " << clipStart << ".."
-                   << clipEnd << " " << clipMode;
-        return ::testing::AssertionSuccess();
+            ASSERT_EQ((std::tuple<int, int, std::int64_t, bool>(
+                          s.meterTable[k].num, s.meterTable[k].den, s.meterTable[k].endTick,
+                          s.meterTable[k].changed == 1)),
+                      std::tuple(sig[k].first, sig[k].second, std::int64_t{barStart(k + 1)},
+                                 sig[k] != sig[k - 1]))
+                << "bar " << k;
     }
 };
 
@@ -302,7 +292,7 @@ protected:
             RuleModel rules(song);
             rules.enter(guitar.currentFrets(), context.chord1Index, context.chord2Index);
             const EditResult r = enterHeldChord(history, song, guitar, context);
-            EXPECT_TRUE(rules.Matches(song));
+            rules.ExpectMatches(song);
             Recorded(r.eventsChanged ? 1 : 0, before);
             return "enter";
         }
@@ -312,7 +302,7 @@ protected:
             RuleModel rules(song);
             rules.erase();
             deleteSelectedEvents(history, song);
-            EXPECT_TRUE(rules.Matches(song));
+            rules.ExpectMatches(song);
             Recorded(any ? 1 : 0, before);
             return "delete";
         }
@@ -322,7 +312,7 @@ protected:
             RuleModel rules(song);
             rules.clip(kind == 4);
             (kind == 4 ? cutSelection : copySelection)(song);
-            EXPECT_TRUE(rules.Matches(song));
+            rules.ExpectMatches(song);
             return kind == 4 ? "cut" : "copy";
         }
         case 6: {
@@ -331,7 +321,7 @@ protected:
             RuleModel rules(song);
             rules.paste(song.edit.cursorTick);
             const EditResult r = pasteAt(history, song, song.edit.cursorTick);
-            EXPECT_TRUE(rules.Matches(song));
+            rules.ExpectMatches(song);
             Recorded(r.eventsChanged ? (moving ? 2 : 1) : 0, before, true);
             return "paste";
         }
@@ -360,7 +350,7 @@ protected:
             const int num = Uniform(0, 16), den = Uniform(0, 5);
             rules.signature(num, den);
             timeSignatureChange(song, num, den);
-            EXPECT_TRUE(rules.Matches(song));
+            rules.ExpectMatches(song);
             popupChoose(song.edit, PopupSource::Step, Uniform(0, 4));
             popupChoose(song.edit, PopupSource::Grid, Uniform(0, 1));
             return "meter";
@@ -403,7 +393,7 @@ protected:
                 select(AnyTick(), AnyTick());
                 RuleModel rules(song);
                 updateEventFields(fields, song, song.edit.anchorTick, song.edit.cursorTick);
-                EXPECT_TRUE(rules.Shows(fields));
+                rules.ExpectShown(fields);
             }
             Counted([&] {
                 const auto id = static_cast<FieldId>(Uniform(0, 2));
