@@ -26,11 +26,9 @@ const std::map<std::string, std::set<int>> chordTones{
 // Open strings of standard tuning as pitch classes, string 0 first: E B G D A E.
 constexpr int openPitchClass[STRING_COUNT] = {4, 11, 7, 2, 9, 4};
 
-std::string Trimmed(const char* item) {
-    std::string text(item);
+std::string Trimmed(std::string text) {
     text.erase(0, text.find_first_not_of(' '));
-    text.erase(text.find_last_not_of(' ') + 1);
-    return text;
+    return text.erase(text.find_last_not_of(' ') + 1);
 }
 
 std::string Label(int r, int t, int p) {

@@ -35,9 +35,13 @@ UserChordTable FiveChords() {
     return table;
 }
 
-TEST(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
+class ChordFile : public ::testing::Test {
+protected:
     TempFolder folder;
-    WriteBytes(folder / "two.crd", twoChords);
+    ChordFile() { WriteBytes(folder / "two.crd", twoChords); }
+};
+
+TEST_F(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
     UserChordTable table = FiveChords();
     const FileResult result = loadChordFile(table, folder / "two.crd", folder / "backup.crd");
     ASSERT_TRUE(result) << result.message;
@@ -65,7 +69,7 @@ TEST(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
 
 // The message names the file and the line; the count covers the chords read completely, so the
 // usr list and the table agree, and the chord being read keeps its slot as it was.
-TEST(ChordFile, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
+TEST(ChordText, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
     const struct {
         std::string text;
         int count;         // chords kept
@@ -89,9 +93,7 @@ TEST(ChordFile, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
 
 // A backup that cannot be written (here its folder is missing) is reported once, and the chosen
 // file is read all the same.
-TEST(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
-    TempFolder folder;
-    WriteBytes(folder / "two.crd", twoChords);
+TEST_F(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
     const auto backup = folder / "gone" / "backup.crd";
     for (const auto& path : {folder / "two.crd", backup}) {
         UserChordTable table;
@@ -105,8 +107,7 @@ TEST(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
 }
 
 // A failed open must not wipe the chords: they would be lost, and at close the backup with them.
-TEST(ChordFile, AFileThatFailsToLoadLeavesTheTableAsItWas) {
-    TempFolder folder;
+TEST_F(ChordFile, AFileThatFailsToLoadLeavesTheTableAsItWas) {
     // Paths whose status cannot be read (also by root): a 300-byte folder name, a loop of links.
     std::filesystem::create_directory_symlink("loop", folder / "loop");
     std::vector paths{folder / std::string(300, 'd') / "my.crd", folder / "loop" / "my.crd"};
@@ -124,8 +125,7 @@ TEST(ChordFile, AFileThatFailsToLoadLeavesTheTableAsItWas) {
 }
 
 // A backup.crd that fails to read at start is left as it is at close, until the table changes.
-TEST(ChordFile, ABackupThatFailedToReadIsWrittenOnlyAfterAChange) {
-    TempFolder folder;
+TEST_F(ChordFile, ABackupThatFailedToReadIsWrittenOnlyAfterAChange) {
     WriteBytes(folder / "backup.crd", twoChords.substr(0, 40));
     WriteBytes(folder / "empty.crd", "0\r\n");
     UserChordTable table;
@@ -160,16 +160,15 @@ TEST(UserChordRules, RandomTablesWithDuplicates) {
         guitar.setFrets(frets);
         int want = 0;
         for (int k = 1; k <= count; ++k)
-            if (std::equal(frets.begin(), frets.end(), table.userChordFlet[k].begin()))
+            if (std::ranges::equal(frets, table.userChordFlet[k]))
                 want = k;
         ASSERT_EQ(matchUserChord(table, guitar), want) << "round " << round;
 
         const char32_t typed = U"@`aAzZ[{"[random() % 8];
         int picked = 5;
         for (int slot = USER_CHORD_SLOTS - 2; slot >= 0; --slot) {
-            const char letter = static_cast<char>(64 + table.userChordKey[slot]);
-            if (typed == static_cast<char32_t>(letter) ||
-                (letter >= 'A' && letter <= 'Z' && typed == static_cast<char32_t>(letter + 32)))
+            const char32_t letter = 64 + table.userChordKey[slot];
+            if (typed == letter || (letter >= U'A' && letter <= U'Z' && typed == letter + 32))
                 picked = slot <= table.userChordCount ? slot : -1;
         }
         ASSERT_EQ(userChordKeyLookup(table, typed, 5), picked) << "round " << round;

@@ -203,29 +203,23 @@ protected:
     // bar lines, or a step short of the largest tick.
     std::int32_t AnyTick() {
         static constexpr std::int32_t steps[] = {0, 80, 120, 240, 480, 960, 1920};
-        switch (Uniform(0, 19)) {
-        case 0:
-        case 1:
+        const int where = Uniform(0, 19);
+        if (where < 2)
             return Uniform(0, MAX_TICK / TICK_RASTER) * TICK_RASTER;
-        case 2:
-            return std::min<std::int32_t>(
-                static_cast<std::int32_t>(
-                    song.meterTable[Uniform(BAR_COUNT - 2, BAR_COUNT)].endTick),
-                MAX_TICK);
-        case 3:
-            return MAX_TICK - steps[Uniform(0, 6)];
-        default:
-            return Uniform(0, 240) * TICK_RASTER;
-        }
+        if (where == 2)
+            return static_cast<std::int32_t>(std::min<std::int64_t>(
+                song.meterTable[Uniform(BAR_COUNT - 2, BAR_COUNT)].endTick, MAX_TICK));
+        return where == 3 ? MAX_TICK - steps[Uniform(0, 6)] : Uniform(0, 240) * TICK_RASTER;
     }
 
     void Recorded(int steps, const Snapshot& before, bool firstOnly = false) {
         for (int k = 0; k < steps; ++k)
             expected.push_back(k == 0 || !firstOnly ? std::optional<Snapshot>(before)
                                                     : std::nullopt);
-        while (static_cast<int>(expected.size()) > history.undoCount)
-            expected.pop_front();
+        Trim(expected, history.undoCount);
     }
+    // The pool gives way with the oldest undo steps and the farthest redo steps.
+    static void Trim(auto& q, int n) { q.erase(q.begin(), q.end() - std::min<int>(q.size(), n)); }
 
     // An edit whose steps are counted from the history: exactly, unless an old step may give way
     // meanwhile, when the snapshots are no longer known.
@@ -526,13 +520,8 @@ protected:
         EXPECT_TRUE(!back || take(song) == *back)
             << (redo ? "redo" : "undo") << " gave back another song";
         EXPECT_TRUE(!any || (song.edit.cursorTick == first && song.edit.anchorTick == first));
-        // The pool gives way with the oldest undo steps and the farthest redo steps.
-        const auto trim = [](auto& q, int n) {
-            while (static_cast<int>(q.size()) > n)
-                q.pop_front();
-        };
-        trim(expected, history.undoCount);
-        trim(redoExpected, history.redoCount);
+        Trim(expected, history.undoCount);
+        Trim(redoExpected, history.redoCount);
     }
 
     ::testing::AssertionResult EditorRangesHold() const {
