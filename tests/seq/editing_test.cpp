@@ -253,9 +253,9 @@ protected:
         // Room for the events: spread + 1 raster ticks.
         const int spread = count > 100 ? 4800 : Uniform(count, 300);
         while (static_cast<int>(song.eventCount) < count) {
-            SongEvent e = Event(Uniform(0, spread) * TICK_RASTER,
-                                static_cast<std::uint8_t>(Uniform(0, 127)), Uniform(20, 2000));
-            e.strokeTime = Uniform(0, 500);
+            SongEvent e =
+                Event(Uniform(0, spread) * TICK_RASTER, static_cast<std::uint8_t>(Uniform(0, 127)),
+                      Uniform(20, 2000), Uniform(0, 500));
             e.root = static_cast<std::uint8_t>(Uniform(0, 12));
             song.insertEvent(e);
         }
@@ -263,13 +263,6 @@ protected:
     }
 
     std::int32_t Near() { return Uniform(0, 400) * TICK_RASTER; }
-
-    void CopyInto(Song& to, const Song& from) {
-        to.songEvents = from.songEvents;
-        to.eventCount = from.eventCount;
-        to.meterTable = from.meterTable;
-        to.edit = from.edit; // the clipboard's span and mode
-    }
 };
 
 TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
@@ -285,7 +278,8 @@ TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
     RandomSong();
     if (Uniform(0, 2) == 0)
         Fill(MAX_EVENTS, std::max(a, b) + TICK_RASTER);
-    CopyInto(ref, song);
+    ref.songEvents = song.songEvents, ref.eventCount = song.eventCount;
+    ref.meterTable = song.meterTable, ref.edit = song.edit; // the clipboard's span and mode
     const EditResult r = undoLastEdit(history, song, 99);
 
     ref.clearRange(a, b);
@@ -743,10 +737,9 @@ protected:
             return "fields";
         case 21:
             Counted([&] {
-                SongEvent e =
+                const SongEvent e =
                     Event(Uniform(0, 200) * TICK_RASTER, static_cast<std::uint8_t>(Uniform(0, 127)),
-                          Uniform(1, 30) * 40);
-                e.strokeTime = Uniform(1, 20) * 20;
+                          Uniform(1, 30) * 40, Uniform(1, 20) * 20);
                 if (song.eventCount < MAX_EVENTS) {
                     pushUndo(history, song, e.signedTick(), e.signedTick());
                     song.insertEvent(e);
