@@ -614,8 +614,7 @@ protected:
             guitar.setFrets(frets);
             if (Uniform(0, 3) == 0)
                 song.edit.cursorTick = AnyTick();
-            context.chord1Index = Uniform(0, 12);
-            context.chord2Index = Uniform(0, 23);
+            context.chord1Index = Uniform(0, 12), context.chord2Index = Uniform(0, 23);
             RuleModel rules(song);
             rules.enter(guitar.currentFrets(), context.chord1Index, context.chord2Index);
             const EditResult r = enterHeldChord(history, song, guitar, context);
