@@ -9,24 +9,11 @@ trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 mkdir "$work/bin"
-cat >"$work/bin/dpkg-query" <<'STUB'
-#!/bin/sh
-[ "$PRESENT" = yes ] && printf 'install ok installed'
-exit 0
-STUB
-cat >"$work/bin/apt-get" <<'STUB'
-#!/bin/sh
-echo "apt-get $* [DEBIAN_FRONTEND=${DEBIAN_FRONTEND:-}]" >>"$LOG"
-STUB
-cat >"$work/bin/sudo" <<'STUB'
-#!/bin/sh
-echo "sudo $*" >>"$LOG"
-exec "$@"
-STUB
-cat >"$work/bin/id" <<'STUB'
-#!/bin/sh
-echo "$FAKE_UID"
-STUB
+stub() { printf '#!/bin/sh\n%s\n' "$2" >"$work/bin/$1"; }
+stub dpkg-query '[ "$PRESENT" = yes ] && printf "install ok installed"; exit 0'
+stub apt-get 'echo "apt-get $* [DEBIAN_FRONTEND=${DEBIAN_FRONTEND:-}]" >>"$LOG"'
+stub sudo 'echo "sudo $*" >>"$LOG"; exec "$@"'
+stub id 'echo "$FAKE_UID"'
 chmod +x "$work/bin"/*
 
 run() { # uid present
