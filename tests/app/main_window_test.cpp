@@ -85,8 +85,8 @@ TEST_F(MainWindowTest, LoopSelectionBandsItsBarsAndThePracticeValuesOutliveTheWi
     form->close();
     NewForm();
     form->start({});
-    EXPECT_TRUE(child<QToolButton>("loop")->isChecked());
-    EXPECT_EQ(child<QSpinBox>("speed")->value(), 60);
+    EXPECT_EQ(std::pair(child<QToolButton>("loop")->isChecked(), child<QSpinBox>("speed")->value()),
+              std::pair(true, 60));
     child<QToolButton>("loop")->click();
     EXPECT_EQ(std::tuple(app->playback.practice().loop, band()), std::tuple(false, 0));
 }
@@ -150,8 +150,7 @@ TEST_F(MainWindowTest, BrokenSettingsAndBackupFilesStillSetThePaneAndAreKept) {
     form->start({});
     ASSERT_EQ(errors.size(), 1); // both files in one box
     EXPECT_TRUE(errors[0].contains("Cadenzo.ini") && errors[0].contains("backup.crd"));
-    EXPECT_EQ(form->height(), 500);
-    EXPECT_TRUE(child<QAction>("SaveSong1")->isEnabled());
+    EXPECT_TRUE(form->height() == 500 && child<QAction>("SaveSong1")->isEnabled());
     EXPECT_EQ(app->guitar.tunings(), standardTuning);
     form->close();
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "2\r\nAm\r\n1\r\n");
@@ -164,16 +163,14 @@ TEST_F(MainWindowTest, AFolderThatCannotBeWrittenGivesOneMessageAtStartAndOneAtC
     form->start({});
     ASSERT_EQ(errors.size(), 1) << errors.join("\n--\n").toStdString();
     EXPECT_TRUE(errors[0].startsWith("Cadenzo cannot write in its folder \"/proc\""));
-    errors.clear();
     form->close();
-    ASSERT_EQ(errors.size(), 1) << errors.join("\n--\n").toStdString();
-    EXPECT_TRUE(errors[0].contains("Cadenzo.ini") && errors[0].contains("backup.crd"));
+    ASSERT_EQ(errors.size(), 2) << errors.join("\n--\n").toStdString();
+    EXPECT_TRUE(errors[1].contains("Cadenzo.ini") && errors[1].contains("backup.crd"));
 }
 
 TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
     form->start({});
-    app->song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, 0}, 100, 240));
-    app->song.sortEvents();
+    app->song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, 0}, 100, 240)); // the only one
     const auto status = [this] { return child<QLabel>("StatusPanel3")->text(); };
     Type(Qt::Key_Space);
     EXPECT_EQ(std::pair(status(), clock->running()), std::pair(QString("STOP"), false));
