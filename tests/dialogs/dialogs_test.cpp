@@ -89,10 +89,9 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     dialog->close();
     EXPECT_EQ(std::pair(app->userChords.userChordName[1], int(app->userChords.userChordKey[1])),
               std::pair(std::string("G7/B"), 22));
-    EXPECT_EQ(Usr()->itemText(1), QString("V : V"));
-    EXPECT_EQ(app->guitar.currentFrets(), held);
-    EXPECT_EQ(Usr()->currentIndex(), 0); // not left on the previewed chord
-    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(std::tuple(Usr()->itemText(1), app->guitar.currentFrets(), Usr()->currentIndex(),
+                         form->isEnabled()), // not left on the previewed chord, enabled again
+              std::tuple(QString("V : V"), held, 0, true));
 
     dialog = open<EditChordsDialog>(Command("Edit1"));
     dialog->chordList()->setCurrentRow(1);
@@ -131,8 +130,8 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
         boxes << dialog->stringBox(s)->text();
     EXPECT_EQ(boxes, QStringList({"D3", "B2", "G2", "D2", "G1", "D1"}));
     Arrow(dialog->stringArrows(5), 1);
-    EXPECT_EQ(dialog->stringBox(5)->text(), QString("D#1"));
-    EXPECT_EQ(dialog->presetList()->currentIndex(), 0);
+    EXPECT_EQ(std::pair(dialog->stringBox(5)->text(), dialog->presetList()->currentIndex()),
+              std::pair(QString("D#1"), 0));
     // The strings sound the new tuning at once (the frets are all open).
     EXPECT_EQ(std::pair(int(app->guitar.stringNote[0]), int(app->guitar.stringNote[5])),
               std::pair(26, 3));
@@ -152,8 +151,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     recorder->failNextOpen(MidiStatus::NoDevice);
     dialog->instrumentOkButton()->click();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error", "No Midi Device"}));
-    EXPECT_EQ(boxParent, static_cast<QWidget*>(dialog));
-    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(boxParent == dialog && form->isEnabled());
 
     form->close(); // what the settings file holds at close
     const std::string ini = test::ReadBytes(folder / "Cadenzo.ini");
@@ -167,11 +165,8 @@ TEST_F(DialogsTest, EditCommandsStayOffWithTheSequencerClosedAfterEveryDialog) {
     Create();
     form->show();
     Song& song = app->song;
-    for (const std::int32_t t : {0, 480}) {
-        pushUndo(app->history, song, t, t);
-        song.insertEvent(test::MakeEvent(t));
-        song.sortEvents();
-    }
+    for (const std::int32_t t : {0, 480}) // in tick order
+        pushUndo(app->history, song, t, t), song.insertEvent(test::MakeEvent(t));
     undoLastEdit(app->history, song, 99); // a step to undo and one to redo
     song.edit.cursorTick = 480;
     const auto state = [&] {
@@ -212,8 +207,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     reg->nameEdit()->setText(QStringLiteral("C"));
     reg->registerButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_EQ(Usr()->currentText(), QString("C : B"));
+    EXPECT_TRUE(form->isEnabled() && Usr()->currentText() == "C : B");
 
     Command("AllClearonFletQ1")->trigger();
     QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
@@ -226,9 +220,9 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     setup->instrumentOkButton()->click();
     EXPECT_EQ(std::pair(int(app->midiSetup.midiDevice), app->midiSetup.midiDeviceName),
               std::pair(1, std::string("Recorder 1")));
-    const auto sent = recorder->sent();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.back().message, packShortMsg(0xC0 | app->midiSetup.midiChannel, 26, 0));
+    ASSERT_FALSE(recorder->sent().empty());
+    EXPECT_EQ(recorder->sent().back().message,
+              packShortMsg(0xC0 | app->midiSetup.midiChannel, 26, 0));
     EXPECT_TRUE(form->isEnabled());
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
 
