@@ -35,8 +35,7 @@ TEST_F(WindowTest, AudioExportKeepsTheWindowInUseAndWritesOnlyAWholeFile) {
         for (int bar = 0; bar < c.bars; ++bar)
             app->song.insertEvent(MakeEvent(bar * 4 * TICKS_PER_QUARTER));
         app->song.sortEvents();
-        app->song.edit.cursorTick = c.bars * 4 * TICKS_PER_QUARTER;
-        app->tempo = "30";
+        app->song.edit.cursorTick = c.bars * 4 * TICKS_PER_QUARTER, app->tempo = "30";
         TempFolder out;
         WriteBytes(out / c.name, "earlier");
         form->askAudioExport = [&] {

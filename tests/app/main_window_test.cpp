@@ -216,8 +216,7 @@ TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScrollAndOverlapsNoControls) {
     child<QComboBox>("Chord1")->setCurrentIndex(3); // shown, not applied
     recorder->clear();
     for (const int width : {1300, 422}) {
-        form->resize(width, form->height());
-        QApplication::processEvents();
+        form->resize(width, form->height()), QApplication::processEvents();
         EXPECT_TRUE(recorder->sent().empty()) << width;
         EXPECT_EQ(child<QComboBox>("Chord1")->currentIndex(), 3) << width;
         EXPECT_EQ(bar->value(), app->guitar.neckPos) << width;

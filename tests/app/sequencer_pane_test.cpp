@@ -64,9 +64,7 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
 
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    vel->setFocus();
-    QTest::keyClicks(vel, "300");
-    QTest::keyClick(vel, Qt::Key_Return);
+    vel->setFocus(), QTest::keyClicks(vel, "300"), QTest::keyClick(vel, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), gate);
     const auto velocities = [this] {
         return std::vector<int>{app->song.songEvents[0].velocity, app->song.songEvents[1].velocity};
@@ -99,15 +97,13 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     app->song.sortEvents();
 
     auto* tempo = child<QLineEdit>("tempo");
-    tempo->selectAll();
-    QTest::keyClicks(tempo, "fast");
+    tempo->selectAll(), QTest::keyClicks(tempo, "fast");
     ClickButton("play_button");
     ASSERT_EQ(warnings.size(), 1) << "a tempo that is not a number is reported";
     EXPECT_EQ(app->playback.transportState(), Transport::Stop);
     ClickArrow("tempoUD_up");
     EXPECT_EQ(tempo->text(), QString("121")) << "the up-down goes on from its last position";
-    tempo->selectAll();
-    QTest::keyClicks(tempo, "999");
+    tempo->selectAll(), QTest::keyClicks(tempo, "999");
 
     ClickButton("play_button");
     EXPECT_EQ(tempo->text() + child<QLabel>("StatusPanel3")->text(), "300PLAY")
@@ -129,8 +125,7 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     EXPECT_EQ(std::pair(child<QScrollBar>("seqBar")->value(), int(app->song.edit.viewStartTick)),
               std::pair(0, 0));
 
-    form->resize(800, form->height());
-    QApplication::processEvents();
+    form->resize(800, form->height()), QApplication::processEvents();
     EXPECT_EQ(std::vector<int>({pane->view()->width(), child("seqBar")->width(),
                                 child<QScrollBar>("seqBar")->maximum()}),
               std::vector<int>({705, 593, 99}));
@@ -171,10 +166,8 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
 
     scroll->setValue(3); // bar 4 in view
     ASSERT_EQ(app->song.edit.viewStartTick, 4800);
-    ClickAt(4800, 40); // cut the last chord and paste it a beat later
-    child<QAction>("CutX1")->trigger();
-    ClickAt(5280, 40);
-    child<QAction>("PasteV1")->trigger();
+    ClickAt(4800, 40), child<QAction>("CutX1")->trigger(); // the last chord, a beat later
+    ClickAt(5280, 40), child<QAction>("PasteV1")->trigger();
     EXPECT_TRUE(child("e_vel")->isEnabled()) << "the fields show the pasted chord";
     // A wrong chord over the pasted one, taken back.
     form->fretboardView().pressNeck(Qt::LeftButton, 130, 45);
@@ -220,8 +213,7 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     EXPECT_EQ(app->guitar.currentFrets(), frets); // the cleared neck comes back
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
 
-    ClickButton("backtop");
-    recorder->clear();
+    ClickButton("backtop"), recorder->clear();
     ClickButton("play_button");
     clock->fire(4000); // 7680 ticks at 1.92 per callback: past the last gate
     std::vector<std::pair<int, int>> heard, expected;

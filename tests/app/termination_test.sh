@@ -28,11 +28,9 @@ check_close() { # folder, signal, count and names of the first two chords backup
     [ "$rc" -eq 0 ] || fail "$1: exit status $rc after SIG$2 ($(cat "$work/$1/out"))"
     [ "$(tr -d '\r' <"$work/$1/backup.crd" | sed -n '1p; 2p; 10p' | xargs)" = \
         "${3:-1 SignalProbe}" ] || fail "$1: backup.crd lacks the chords"
-    # The 26 settings, then the name of the device they chose.
-    [ "$(grep -c "$(printf '\r')$" "$work/$1/Cadenzo.ini")" -eq 27 ] && [ "$(wc -l \
-        <"$work/$1/Cadenzo.ini")" -eq 27 ] && grep -q '^CZ0200' "$work/$1/Cadenzo.ini" && [ \
-        "$(sed -n 27p "$work/$1/Cadenzo.ini")" = "$(printf 'Built-in Synthesizer\r')" ] \
-        || fail "$1: Cadenzo.ini is not complete"
+    ini=$work/$1/Cadenzo.ini # the 26 settings, then the name of the device they chose
+    [ "$(grep -c "$(printf '\r')$" "$ini") $(wc -l <"$ini") $(head -c 6 "$ini") $(sed -n 27p "$ini")" \
+        = "27 27 CZ0200 $(printf 'Built-in Synthesizer\r')" ] || fail "$1: Cadenzo.ini is not complete"
 }
 window() { # the first visible window of Cadenzo titled $1, waited for up to 30 s
     timeout 30 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null \
@@ -87,10 +85,8 @@ instance)
     crd='2 FromX1 19 0 1 0 2 3 255 FromX2 20 3 2 0 0 0 3' start other
     ended
     [ "$rc" -eq 0 ] && [ ! -e "$work/other/Cadenzo.ini" ] || fail "other: ran on its own ($rc)"
-    pid=$first
-    answer_box
-    sleep 1
-    kill -s TERM "$pid"
+    pid=$first && answer_box
+    sleep 1 && kill -s TERM "$pid"
     check_close first TERM "2 FromX1 FromX2"
     ;;
 startup) for n in $(seq 20); do

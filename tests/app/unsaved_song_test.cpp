@@ -44,8 +44,7 @@ TEST_F(UnsavedSongTest, TheCaptionMarksEditsUntilSavedAndTheNeckIsNoEdit) {
                                            [&] { app->guitar.tuning[5] = 2; },
                                            [&] { app->midiSetup.midiProgram = 25; }};
     for (const auto& edit : edits) { // whatever else Save writes
-        edit();
-        form->checkSongChanged();
+        edit(), form->checkSongChanged();
         EXPECT_TRUE(form->isWindowModified());
         EXPECT_FALSE(Command("SaveSong1"));
     }
@@ -99,8 +98,8 @@ TEST_F(UnsavedSongTest, AnImportedChartIsANewUnsavedSong) {
         form->importChordChart(folder / "good.txt");
     }
     EXPECT_EQ(questions, QStringList(2, "Save changes to the song?"));
-    EXPECT_TRUE(form->isWindowModified() && app->song.songPath.empty());
-    EXPECT_FALSE(std::filesystem::exists(folder / "a.cz0"));
+    EXPECT_TRUE(form->isWindowModified() && app->song.songPath.empty() &&
+                !std::filesystem::exists(folder / "a.cz0"));
     form->exportChordProFile(folder / "s.cho");
     EXPECT_TRUE(test::ReadBytes(folder / "s.cho").ends_with("{time: 4/4}\n| [C] | [G] |\n"));
 }
@@ -119,8 +118,7 @@ TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {
     test::WriteBytes(folder / "state" / "run-1-gone.name", "/songs/riff.cz0");
     form->close();
     NewForm();
-    restoreAnswer = MainWindow::RestoreChoice::Restore;
-    questions.clear();
+    restoreAnswer = MainWindow::RestoreChoice::Restore, questions.clear();
     form->start({});
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].startsWith(

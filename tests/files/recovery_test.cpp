@@ -53,8 +53,7 @@ TEST(RecoverySession, OffersTheCopyOfARunThatIsGoneToOneStartAtATime) {
     ASSERT_TRUE(second.flush());
     EXPECT_EQ(files(), 4); // the second's lock, copy and name, the third's lock
     second.forget();
-    ASSERT_TRUE(second.flush());
-    EXPECT_EQ(files(), 2);
+    EXPECT_TRUE(second.flush() && files() == 2);
 
     // A folder that cannot be made turns recovery off: nothing is queued or found.
     test::WriteBytes(folder / "file", "x");

@@ -186,7 +186,7 @@ TEST(SongFile, SavingAListWithDeletedSlotsCountsOnlyTheRecordsWritten) {
         f.song.insertEvent(SongEvent{.tick = t});
     f.song.clearRange(480, 480); // not yet sorted: slot 1 is a hole
     const std::vector<std::uint8_t> bytes = encodeSongFile(f.parts);
-    EXPECT_EQ(bytes[6], 1);
+    EXPECT_EQ(bytes[6], 1); // the count
     Fixture g;
     EXPECT_EQ(std::tuple(decodeSongFile(bytes, g.parts), g.song.eventCount), std::tuple("", 1u));
 }

@@ -71,8 +71,7 @@ TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange
         return std::uniform_int_distribution<int>(lo, hi)(random);
     };
     for (int step = 0; step < 10000; ++step) {
-        const Frets fretsBefore = guitar.currentFrets();
-        const Frets tuningBefore = guitar.tunings();
+        const Frets fretsBefore = guitar.currentFrets(), tuningBefore = guitar.tunings();
         ChordSelection listsBefore = controller.shownChord();
         int userBefore = controller.shownUserChord();
         const std::uint8_t string = static_cast<std::uint8_t>(pick(0, 6) == 6 ? 255 : pick(0, 5));
@@ -183,8 +182,7 @@ std::bitset<12> Classes(const std::vector<std::uint8_t>& notes) {
 class LiveInputTest : public FretboardControllerTest {
 protected:
     LiveInputTest() {
-        guitar.setFrets({0, 1, 0, 2, 3, 0});
-        guitar.updateStringNotes();
+        guitar.setFrets({0, 1, 0, 2, 3, 0}), guitar.updateStringNotes();
         input.controls = {LiveControl{LiveControl::Kind::Controller, 64},
                           {LiveControl::Kind::Note, 36},
                           {LiveControl::Kind::Note, 38}};

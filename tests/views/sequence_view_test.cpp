@@ -161,8 +161,7 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
     for (const int velocity : {0, 64, 127}) {
         song->resetSong();
         put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, std::uint8_t(velocity), 480, 240));
-        view->setLane(SeqLane::Velocity);
-        Show(2);
+        view->setLane(SeqLane::Velocity), Show(2);
         const int top = 120 - velocity / 4, height = 122 - top;
         const int outline = height <= 2 ? 48 * height : 2 * 48 + 2 * (height - 2);
         EXPECT_EQ(Count(0, 86, kWidth, 129, kBlue), outline) << velocity;
@@ -217,8 +216,7 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
     EXPECT_EQ(std::pair(int(song->edit.mouseTick), int(song->edit.cursorTick)),
               std::pair(720, 480));
 
-    Show(2, 480);
-    Press(X(2, 0), 50);
+    Show(2, 480), Press(X(2, 0), 50);
     // (keys held, pointer tick, cursor tick after the move)
     const std::tuple<Qt::KeyboardModifiers, int, int> moves[] = {
         {Qt::ShiftModifier, 480, 0},
