@@ -24,9 +24,8 @@ protected:
         App();
         qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.path.string()));
         auto out = std::make_unique<RecordingMidiOut>(3); // three devices to choose from
-        recorder = out.get();
         auto timer = std::make_unique<ManualTimer>();
-        clock = timer.get();
+        recorder = out.get(), clock = timer.get();
         app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
         NewForm();
     }

@@ -172,8 +172,7 @@ TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
                                            "  00 80 3B 00  00 80 40 00  00"),
                                        endOfTrack})}));
 
-    options.init = SMF_INIT_GS;
-    options.volumeOn = true; // 100 at 1450
+    options.init = SMF_INIT_GS, options.volumeOn = true; // volume 100 at 1450
     const Bytes volume = Hex("0A B0 07 64");
     const Bytes gs = Hex("00 F0 0A 41 10 42 12 40 00 7F 00 41 F7");
     const std::vector<Bytes> tracks = Compose(SMF_FORMAT1_MULTI);
@@ -206,15 +205,13 @@ TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
 // Strokes both ways, a silent string, 3/4 from bar 5, a stroke wider than its gate, 6/8 from
 // bar 10 after the last note, every set-up message, channel 3, tempo 96.
 TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
-    song->setMeter(5, 3, 4);
-    song->setMeter(10, 6, 8);
+    song->setMeter(5, 3, 4), song->setMeter(10, 6, 8);
     put(0, {0, 1, 0, 2, 3, SILENT}, 480, 60, 0, 100);
     put(480, {0, 0, 0, 2, 2, 0}, 960, 120, 1, 90);
     put(7680, {3, 3, 4, 5, 5, 3}, 1440, 0, 0, 127);
     put(9120, {0, 0, 0, 0, 0, 0}, 100, 600, 0, 80);
     options = initialSmfOptions(*song, 2, 26, "");
-    options.init = SMF_INIT_GM;
-    options.volumeOn = options.reverbOn = options.chorusOn = true;
+    options.init = SMF_INIT_GM, options.volumeOn = options.reverbOn = options.chorusOn = true;
     options.volume = 90, options.reverb = 30, options.chorus = 10;
     ExportAndRead("96", R"(
         "tempo": 625000, "channel": 2, "program": 26, "reset": [126, 127, 9, 1],

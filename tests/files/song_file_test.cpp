@@ -69,8 +69,7 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     EXPECT_EQ(ReadBytes(folder / "empty.cz0"), emptySong);
 
     Fixture g;
-    g.tempo = "999";
-    g.midi.midiProgram = 1;
+    g.tempo = "999", g.midi.midiProgram = 1;
     g.song.insertEvent(SongEvent{.tick = 0});
     const FileResult loaded = loadSong(folder / "empty.cz0", g.parts);
     EXPECT_EQ(std::pair(loaded.ok(), loaded.message), std::pair(true, std::string("Loaded.")));
@@ -125,10 +124,8 @@ TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
     Fixture f;
     f.song.insertEvent(SongEvent{.tick = 480});
     bool reset = false;
-    const FileResult r = loadSong(folder / "lower.cz0", f.parts, [&] {
-        reset = true;
-        f.song.resetSong();
-    });
+    const FileResult r =
+        loadSong(folder / "lower.cz0", f.parts, [&] { reset = true, f.song.resetSong(); });
     EXPECT_EQ(std::tuple(reset, r.failure, r.message, f.song.eventCount),
               std::tuple(true, FileFailure::WrongType, "out of support this file type", 0u));
 }

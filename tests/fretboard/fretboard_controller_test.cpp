@@ -22,12 +22,8 @@ namespace {
 class FretboardControllerTest : public ::testing::Test {
 protected:
     FretboardControllerTest() {
-        guitar.setTuning(standardTuning);
-        guitar.resizeNeck(236);
-        port.midiOpen();
-        controller.refreshNotes();
-        controller.switches.chordSearch = true;
-        out.clear();
+        guitar.setTuning(standardTuning), guitar.resizeNeck(236), port.midiOpen();
+        controller.refreshNotes(), controller.switches.chordSearch = true, out.clear();
     }
 
     void AddUserChord(const char* name, std::uint8_t key, UserChordFrets frets) {

@@ -17,9 +17,7 @@ namespace {
 class FretboardViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        guitar.setTuning(standardTuning);
-        guitar.updateStringNotes();
-        port.midiOpen();
+        guitar.setTuning(standardTuning), guitar.updateStringNotes(), port.midiOpen();
         view = std::make_unique<FretboardView>(&window, guitar, controller);
         QObject::connect(view.get(), &FretboardView::guitarChanged,
                          [this](const GuitarChange& change) {
@@ -29,9 +27,7 @@ protected:
                          });
         view->neckArea->setGeometry(24, 10, 236, 121);
         view->openStringsArea->setGeometry(4, 30, 18, 101);
-        guitar.resizeNeck(236);
-        view->drawNeck();
-        out.clear();
+        guitar.resizeNeck(236), view->drawNeck(), out.clear();
     }
     std::vector<int> NotesOn() const {
         std::vector<int> notes;
