@@ -195,8 +195,7 @@ TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
         form->onChordRootChanged();
         ASSERT_EQ(child<QComboBox>("usr")->currentIndex(), 1);
         ASSERT_TRUE(RollShowsABar());
-        recorder->clear();
-        clear();
+        recorder->clear(), clear();
         EXPECT_EQ(std::tuple(app->guitar.currentFrets(), child<QComboBox>("Chord1")->currentIndex(),
                              child<QComboBox>("usr")->currentIndex(), RollShowsABar()),
                   std::tuple(Frets{SILENT, SILENT, SILENT, SILENT, SILENT, SILENT}, 0, 0, false));

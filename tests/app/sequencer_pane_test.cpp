@@ -111,10 +111,8 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     EXPECT_TRUE(!child("play_button")->isVisible() && child("play_on_button")->isVisible());
     // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view
     // pages on to begin with that bar.
-    for (int i = 0; i < 200 && child<QScrollBar>("seqBar")->value() == 0; ++i) {
-        clock->fire(5);
-        pane->followPlayLine();
-    }
+    for (int i = 0; i < 200 && child<QScrollBar>("seqBar")->value() == 0; ++i)
+        clock->fire(5), pane->followPlayLine();
     EXPECT_EQ(std::pair(child<QScrollBar>("seqBar")->value(), int(app->song.edit.viewStartTick)),
               std::pair(1, 1920));
 

@@ -64,13 +64,11 @@ TEST_F(UnsavedSongTest, ReplacingOrClosingAChangedSongAsksFirst) {
         Command("Importnote1");
         for (const Choice answer : {Choice::Cancel, Choice::Save}) { // Save fails: no such folder
             app->song.songPath = (folder / "missing" / "b.cz0").string();
-            saveAnswer = answer;
-            command();
+            saveAnswer = answer, command();
         }
         EXPECT_TRUE(form->isVisible() && app->song.eventCount == 1u);
         EXPECT_EQ(questions, QStringList(2, "Save changes to the song?"));
-        saveAnswer = Choice::Discard;
-        command();
+        saveAnswer = Choice::Discard, command();
         EXPECT_EQ(app->song.eventCount, form->isVisible() ? 0u : 1u); // the close keeps its song
         questions.clear();
         if (form->isVisible())

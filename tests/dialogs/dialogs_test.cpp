@@ -58,10 +58,8 @@ TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
     Create(ChordFile(chords, {0, 1, 0, 2, 3, 255}));
     QPointer dialog = open<RegisterChordDialog>(Command("Resist1"));
     EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    for (const char* name : {"New", "", "c7"}) {
-        dialog->nameEdit()->setText(QString::fromLatin1(name));
-        dialog->registerButton()->click();
-    }
+    for (const char* name : {"New", "", "c7"})
+        dialog->nameEdit()->setText(QString::fromLatin1(name)), dialog->registerButton()->click();
     EXPECT_EQ(messages,
               QStringList({"Too many Chord", "User chord name is empty", "same name exist"}));
     EXPECT_EQ(std::pair(app->userChords.userChordCount, Usr()->count()), std::pair(31, 32));
@@ -82,8 +80,7 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     Arrow(dialog->keyLetterArrows(), 1); // W, X, Y and Z are all taken: back to V
     EXPECT_TRUE(Shows(dialog->keyLetterBox(), "V"));
     Arrow(dialog->keyLetterArrows(), -1);
-    dialog->nameEdit()->setText(QStringLiteral("G7/B"));
-    dialog->acceptButton()->click();
+    dialog->nameEdit()->setText(QStringLiteral("G7/B")), dialog->acceptButton()->click();
     EXPECT_EQ(dialog->chordList()->item(0)->text(), QString("G7/B : U"));
     EXPECT_EQ(dialog->nameEdit()->text(), QString());
     dialog->close();
@@ -94,13 +91,11 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
               std::tuple(QString("V : V"), held, 0, true));
 
     dialog = open<EditChordsDialog>(Command("Edit1"));
-    dialog->chordList()->setCurrentRow(1);
-    dialog->deleteButton()->click();
+    dialog->chordList()->setCurrentRow(1), dialog->deleteButton()->click();
     EXPECT_EQ(dialog->chordList()->item(1)->text(), QString());
     dialog->chordList()->setCurrentRow(0);
     Arrow(dialog->keyLetterArrows(), 1); // W was freed by the deletion
-    dialog->acceptButton()->click();
-    dialog->okButton()->click();
+    dialog->acceptButton()->click(), dialog->okButton()->click();
     QStringList items;
     for (int i = 1; i < Usr()->count(); ++i)
         items << Usr()->itemText(i);
@@ -204,8 +199,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     for (int direction : {1, -1, 1}) // up skips the taken "A"; down skips it back to none
         Arrow(reg->keyLetterArrows(), direction);
     EXPECT_TRUE(Shows(reg->keyLetterBox(), "B"));
-    reg->nameEdit()->setText(QStringLiteral("C"));
-    reg->registerButton()->click();
+    reg->nameEdit()->setText(QStringLiteral("C")), reg->registerButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
     EXPECT_TRUE(form->isEnabled() && Usr()->currentText() == "C : B");
 
@@ -216,8 +210,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     InstrumentDialog* setup = open<InstrumentDialog>(Command("instrument1"));
     setup->programList()->setCurrentIndex(2); // "Jazz Gt."
     setup->deviceList()->setCurrentIndex(1);
-    recorder->clear();
-    setup->instrumentOkButton()->click();
+    recorder->clear(), setup->instrumentOkButton()->click();
     EXPECT_EQ(std::pair(int(app->midiSetup.midiDevice), app->midiSetup.midiDeviceName),
               std::pair(1, std::string("Recorder 1")));
     ASSERT_FALSE(recorder->sent().empty());

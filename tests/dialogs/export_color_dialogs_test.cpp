@@ -95,23 +95,20 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
                                 {&dialog->reverb(), "33"},
                                 {&dialog->chorus(), "12"}}) {
         EXPECT_FALSE(fields->edit->isEnabled());
-        fields->check->click();
-        fields->edit->setText(text);
+        fields->check->click(), fields->edit->setText(text);
     }
     dialog->okButton()->click();
     dialog->volume().edit->setText("90");
     const std::filesystem::path missing = folder / "missing" / "song.mid";
     dialog->askFileName = [&](const QString&) { return QString::fromStdString(missing.string()); };
-    dialog->referButton()->click();
-    dialog->okButton()->click();
+    dialog->referButton()->click(), dialog->okButton()->click();
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[0].contains("loud") && messages[1].contains("missing"))
         << messages.join('\n').toStdString();
     EXPECT_TRUE(dialog->isVisible() && !std::filesystem::exists(missing.parent_path()));
     EXPECT_EQ(test::ReadBytes(out), "older");
     dialog->askFileName = [&](const QString&) { return QString::fromStdString(out.string()); };
-    dialog->referButton()->click();
-    dialog->okButton()->click();
+    dialog->referButton()->click(), dialog->okButton()->click();
     EXPECT_TRUE(messages.size() == 2 && form->isEnabled()) << messages.join('\n').toStdString();
 
     test::WriteBytes(folder / "want.json", R"({"files":[[")" + out.string() + R"(","multi"]],

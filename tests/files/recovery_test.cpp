@@ -15,8 +15,7 @@ TEST(SongChange, TheHeldFretsAreNoChangeButTheTuningIs) {
     Guitar a, b, c;
     for (Guitar* g : {&a, &b, &c})
         g->setTuning(standardTuning);
-    b.setFrets({3, 2, 0, 0, 3, 3});
-    c.setTuning({28, 23, 19, 14, 9, 2});
+    b.setFrets({3, 2, 0, 0, 3, 3}), c.setTuning({28, 23, 19, 14, 9, 2});
     EXPECT_EQ(songChangeBytes({song, tempo, midi, a}), songChangeBytes({song, tempo, midi, b}));
     EXPECT_NE(songChangeBytes({song, tempo, midi, a}), songChangeBytes({song, tempo, midi, c}));
 }

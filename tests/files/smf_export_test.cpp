@@ -72,8 +72,7 @@ protected:
     }
     Bytes file; // the last one composed
     std::vector<Bytes> Compose(int format) {
-        options.format = format;
-        file.clear();
+        options.format = format, file.clear();
         EXPECT_EQ(composeSmf(*song, tuning, 120, options, file), "");
         return Tracks(file);
     }
@@ -123,8 +122,7 @@ TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
     for (const auto& r : ranges)
         for (int value : {r.low - 1, r.low, r.high, r.high + 1}) {
             SmfOptions o{.fileName = "a.mid"};
-            o.programItem = -1, o.volumeOn = o.reverbOn = o.chorusOn = true;
-            o.*r.field = value;
+            o.programItem = -1, o.volumeOn = o.reverbOn = o.chorusOn = true, o.*r.field = value;
             const bool within = value >= r.low && value <= r.high;
             const std::string message = checkSmfOptions(o);
             EXPECT_EQ(message.empty(), within) << value << ": " << message;
@@ -186,16 +184,14 @@ TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
         EXPECT_EQ(Bytes(tracks[t].begin(), tracks[t].begin() + 8), Cat({program24, volume})) << t;
 
     // A string without notes keeps the set-up and ends with the others, 710 after 1450.
-    song->resetSong();
-    put(0, {0, 0, 0, 0, SILENT, 0}, 240, 60); // the fifth string silent
+    song->resetSong(), put(0, {0, 0, 0, 0, SILENT, 0}, 240, 60); // the fifth string silent
     EXPECT_EQ(Compose(SMF_FORMAT1_MULTI).at(5), Cat({program24, volume, Hex("85 46"), endOfTrack}));
 }
 
 // 6/8 from bar 2 starts at 3840, where a note starts too: the signature goes first. (A change
 // after the last note moving the end of every track is read back in the mido test.)
 TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
-    song->setMeter(2, 6, 8);
-    put(1920, {SILENT, SILENT, SILENT, SILENT, SILENT, 0}, 480, 0);
+    song->setMeter(2, 6, 8), put(1920, {SILENT, SILENT, SILENT, SILENT, SILENT, 0}, 480, 0);
     EXPECT_EQ(Compose(SMF_FORMAT0).at(0), Cat({nameEvent, tempo120, meter44, program24,
                                                Hex("92 60 FF 58 04 06 03 18 08" // 3840: 6/8
                                                    "  00 90 28 64  83 60 80 28 00  00"),
@@ -206,10 +202,8 @@ TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
 // bar 10 after the last note, every set-up message, channel 3, tempo 96.
 TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
     song->setMeter(5, 3, 4), song->setMeter(10, 6, 8);
-    put(0, {0, 1, 0, 2, 3, SILENT}, 480, 60, 0, 100);
-    put(480, {0, 0, 0, 2, 2, 0}, 960, 120, 1, 90);
-    put(7680, {3, 3, 4, 5, 5, 3}, 1440, 0, 0, 127);
-    put(9120, {0, 0, 0, 0, 0, 0}, 100, 600, 0, 80);
+    put(0, {0, 1, 0, 2, 3, SILENT}, 480, 60, 0, 100), put(480, {0, 0, 0, 2, 2, 0}, 960, 120, 1, 90);
+    put(7680, {3, 3, 4, 5, 5, 3}, 1440, 0, 0, 127), put(9120, {0, 0, 0, 0, 0, 0}, 100, 600, 0, 80);
     options = initialSmfOptions(*song, 2, 26, "");
     options.init = SMF_INIT_GM, options.volumeOn = options.reverbOn = options.chorusOn = true;
     options.volume = 90, options.reverb = 30, options.chorus = 10;

@@ -69,8 +69,7 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     EXPECT_EQ(ReadBytes(folder / "empty.cz0"), emptySong);
 
     Fixture g;
-    g.tempo = "999", g.midi.midiProgram = 1;
-    g.song.insertEvent(SongEvent{.tick = 0});
+    g.tempo = "999", g.midi.midiProgram = 1, g.song.insertEvent(SongEvent{.tick = 0});
     const FileResult loaded = loadSong(folder / "empty.cz0", g.parts);
     EXPECT_EQ(std::pair(loaded.ok(), loaded.message), std::pair(true, std::string("Loaded.")));
     EXPECT_EQ(std::tuple(g.song.eventCount, g.tempo, static_cast<int>(g.midi.midiProgram)),

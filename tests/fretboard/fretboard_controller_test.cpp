@@ -28,8 +28,7 @@ protected:
 
     void AddUserChord(const char* name, std::uint8_t key, UserChordFrets frets) {
         const int k = ++userChords.userChordCount;
-        userChords.userChordName[k] = name;
-        userChords.userChordKey[k] = key;
+        userChords.userChordName[k] = name, userChords.userChordKey[k] = key;
         userChords.userChordFlet[k] = frets;
     }
 
@@ -42,8 +41,7 @@ protected:
 };
 
 TEST_F(FretboardControllerTest, AClickOnAStringEndsAsTheNoteAtTheDevice) {
-    controller.switches.playOnSetting = true;
-    setup.midiChannel = 3, setup.midiVelocity = 90;
+    controller.switches.playOnSetting = true, setup.midiChannel = 3, setup.midiVelocity = 90;
     const GuitarChange change = controller.pressNeck(2, 0, NeckButton::Left);
     EXPECT_EQ(std::tuple(guitar.currentFrets(), change.neck, change.roll),
               std::tuple(Frets{0, 0, 1, 0, 0, 0}, true, true));
@@ -59,8 +57,7 @@ TEST_F(FretboardControllerTest, AClickOnAStringEndsAsTheNoteAtTheDevice) {
 // strings sound what the frets and tuning say, the change reports every visible difference,
 // and only the mouse on the strings makes a note sound.
 TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange) {
-    AddUserChord("Am", 1, {0, 1, 2, 2, 0, 255});
-    AddUserChord("G", 7, {3, 0, 0, 0, 2, 3});
+    AddUserChord("Am", 1, {0, 1, 2, 2, 0, 255}), AddUserChord("G", 7, {3, 0, 0, 0, 2, 3});
     AddUserChord("Far", 0, {30, 200, 255, 12, 0, 1});
     std::mt19937 random(20261206);
     const auto pick = [&](int lo, int hi) {

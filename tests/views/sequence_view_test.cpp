@@ -32,21 +32,18 @@ protected:
     void SetUp() override {
         test::App();
         view = std::make_unique<SequenceView>(*song, *history, fields, mouse);
-        view->resize(kWidth, 129);
-        view->show();
+        view->resize(kWidth, 129), view->show();
         QObject::connect(view.get(), &SequenceView::mouseEdited,
                          [this](const MouseResult& r) { results.push_back(r); });
     }
     void put(SongEvent e, std::uint8_t root = 0, std::uint8_t type = 0) {
         e.root = root, e.chordType = type;
-        song->insertEvent(e);
-        song->sortEvents();
+        song->insertEvent(e), song->sortEvents();
     }
     void Show(int zoom, int cursor = -1) {
         if (cursor >= 0)
             song->edit.cursorTick = song->edit.anchorTick = cursor;
-        song->edit.zoom = zoom;
-        view->redrawAll();
+        song->edit.zoom = zoom, view->redrawAll();
     }
     QRgb At(int x, int y) const { return view->screenImage().pixel(x, y); }
     // Pixels of the colour in the screen box [left, right) x [top, bottom).
@@ -105,8 +102,7 @@ TEST_F(SequenceViewTest, CursorBarLinesAndAThreeFourSlotStandWhereTheScaleSays) 
     };
     Show(1);
     EXPECT_EQ(std::pair(At(bar2, 16), ink(36, 82)), std::pair(kBlack, 0));
-    song->setMeter(2, 3, 4);
-    Show(1);
+    song->setMeter(2, 3, 4), Show(1);
     EXPECT_TRUE(At(bar2, 16) != kBlack && At(bar2 + 25, 16) == kBlack); // the line at 176
     EXPECT_GT(ink(36, 56), 10);                                         // the "3" from row 35
     EXPECT_GT(ink(56, 82), 10);                                         // the "4" from row 55
@@ -146,8 +142,7 @@ TEST_F(SequenceViewTest, TheSelectionBandInvertsTheEventRowsInEitherDirection) {
     for (const bool leftward : {false, true}) {
         Show(2, leftward ? 0 : 480);
         const QImage plain = view->screenImage();
-        song->edit.anchorTick = leftward ? 480 : 0;
-        view->redrawEvents();
+        song->edit.anchorTick = leftward ? 480 : 0, view->redrawEvents();
         // Columns 55..102, screen rows 26..85; the lane keeps its colours.
         ExpectScreen(plain, [](int x, int y, QRgb under) {
             const bool inside = x >= X(2, 0) && x < X(2, 480) && y >= 26 && y <= 85;
@@ -180,8 +175,7 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
 // picture exactly as it was, and the line covers rows 2..119 only.
 TEST_F(SequenceViewTest, ThePlayLineLeavesThePictureAsItWasWhenItMovesOrGoes) {
     put(test::MakeEvent(0)), put(test::MakeEvent(960, {1, 2, 3, 4, 5, 6}));
-    song->edit.anchorTick = 0;
-    Show(2, 3840);
+    song->edit.anchorTick = 0, Show(2, 3840);
     const QImage clean = view->screenImage();
     std::mt19937 random(7);
     for (int step = 0; step < 200; ++step)
@@ -197,8 +191,7 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
     song->edit.zoom = 2;
     // x -> tick: 56 still counts as 0; 60 is 5 from 55 and 7 from 67; 61 is a tie, to the right.
     for (const auto& [x, tick] : {std::pair{10, 0}, {55, 0}, {56, 0}, {60, 0}, {61, 120}}) {
-        song->edit.cursorTick = song->edit.anchorTick = 960;
-        Press(x, 50), Release(x, 50);
+        song->edit.cursorTick = song->edit.anchorTick = 960, Press(x, 50), Release(x, 50);
         EXPECT_EQ(song->edit.cursorTick, tick) << x;
         EXPECT_EQ(At(X(2, tick), 50), kRed) << x;
     }
@@ -246,8 +239,7 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
         EXPECT_EQ(view->cursor().shape(), Qt::SizeHorCursor);
         Press(handle, 100), Drag(to, 100), Release(to, 100);
         EXPECT_EQ(std::pair(EventAt(0).gate, EventAt(0).strokeTime), std::pair(gate, stroke)) << to;
-        EventAt(0).gate = 240;
-        view->redrawLaneAndEvents();
+        EventAt(0).gate = 240, view->redrawLaneAndEvents();
     }
 }
 
