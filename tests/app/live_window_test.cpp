@@ -64,8 +64,7 @@ TEST_F(LiveWindowTest, RecentSongsListTheLastEightMissingOnesGreyedAndOutliveThe
     app->liveInput.controls[1] = {LiveControl::Kind::Controller, 64};
     form->strumKeys[2] = Qt::Key_End;
     form->close();
-    app->liveInput.controls = {};
-    NewForm();
+    app->liveInput.controls = {}, NewForm();
     form->start({});
     EXPECT_EQ(std::tuple(items(), app->liveInput.controls[1], form->strumKeys[2]),
               std::tuple("s3 s8 s7 s6 s4 s1", LiveControl{LiveControl::Kind::Controller, 64},

@@ -45,8 +45,7 @@ TEST_F(UnsavedSongTest, TheCaptionMarksEditsUntilSavedAndTheNeckIsNoEdit) {
                                            [&] { app->midiSetup.midiProgram = 25; }};
     for (const auto& edit : edits) { // whatever else Save writes
         edit(), form->checkSongChanged();
-        EXPECT_TRUE(form->isWindowModified());
-        EXPECT_FALSE(Command("SaveSong1"));
+        EXPECT_TRUE(form->isWindowModified() && !Command("SaveSong1"));
     }
     EXPECT_TRUE(questions.isEmpty());
 }
@@ -85,8 +84,7 @@ TEST_F(UnsavedSongTest, AnImportedChartIsANewUnsavedSong) {
     EXPECT_EQ(child<QAction>("ExportChordPro1")->text(), "Export ChordPro…");
     test::WriteBytes(folder / "good.txt", "| C | G |\n");
     test::WriteBytes(folder / "bad.txt", "| C |\n| G Cadd9 |\n");
-    app->song.songPath = (folder / "a.cz0").string();
-    Command("Importnote1");
+    app->song.songPath = (folder / "a.cz0").string(), Command("Importnote1");
     form->importChordChart(folder / "bad.txt");
     EXPECT_EQ(errors, QStringList(QString::fromStdString(QuotedName(folder / "bad.txt")) +
                                   ": line 2, column 5: unknown chord name \"Cadd9\""));
@@ -115,8 +113,7 @@ TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {
     test::WriteBytes(folder / "state" / "run-1-gone.cz0", copy);
     test::WriteBytes(folder / "state" / "run-1-gone.name", "/songs/riff.cz0");
     form->close();
-    NewForm();
-    restoreAnswer = MainWindow::RestoreChoice::Restore, questions.clear();
+    NewForm(), restoreAnswer = MainWindow::RestoreChoice::Restore, questions.clear();
     form->start({});
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].startsWith(

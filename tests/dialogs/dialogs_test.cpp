@@ -104,8 +104,7 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
 }
 
 TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheStrings) {
-    recorder->failNextOpen(MidiStatus::Error);
-    Create();
+    recorder->failNextOpen(MidiStatus::Error), Create();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error"}));
     InstrumentDialog* dialog = open<InstrumentDialog>(Command("instrument1"));
     ASSERT_EQ(dialog->deviceList()->count(), 3);
@@ -143,8 +142,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
         execPlacedBox(form.get(), QMessageBox::Warning, QStringLiteral("Cadenzo"), t,
                       QMessageBox::Ok);
     };
-    recorder->failNextOpen(MidiStatus::NoDevice);
-    dialog->instrumentOkButton()->click();
+    recorder->failNextOpen(MidiStatus::NoDevice), dialog->instrumentOkButton()->click();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error", "No Midi Device"}));
     EXPECT_TRUE(boxParent == dialog && form->isEnabled());
 
@@ -203,8 +201,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
     EXPECT_TRUE(form->isEnabled() && Usr()->currentText() == "C : B");
 
-    Command("AllClearonFletQ1")->trigger();
-    QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
+    Command("AllClearonFletQ1")->trigger(), QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
     EXPECT_EQ(app->guitar.currentFrets(), cMajor);
 
     InstrumentDialog* setup = open<InstrumentDialog>(Command("instrument1"));
@@ -216,13 +213,11 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     ASSERT_FALSE(recorder->sent().empty());
     EXPECT_EQ(recorder->sent().back().message,
               packShortMsg(0xC0 | app->midiSetup.midiChannel, 26, 0));
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
+    EXPECT_TRUE(form->isEnabled() && warnings.isEmpty()) << warnings.join("; ").toStdString();
 
     // The recalled chord goes into the song, which is exported and read back by mido.
     form->showSequencerPane(1);
-    Command("Importnote1")->trigger();
-    app->smfFile = folder / "path.mid";
+    Command("Importnote1")->trigger(), app->smfFile = folder / "path.mid";
     ExportSmfDialog* exporter = open<ExportSmfDialog>(Command("ExportSMFE1"));
     exporter->okButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();

@@ -89,8 +89,7 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
     dialog->formatList()->setCurrentIndex(SMF_FORMAT1_MULTI);
     dialog->resetList()->setCurrentIndex(SMF_INIT_GS);
     dialog->channelArrows()->upButton()->click(); // 3 -> 4
-    dialog->programCheck()->click();
-    dialog->programList()->setCurrentIndex(3);
+    dialog->programCheck()->click(), dialog->programList()->setCurrentIndex(3);
     for (auto [fields, text] : {std::pair{&dialog->volume(), "loud"},
                                 {&dialog->reverb(), "33"},
                                 {&dialog->chorus(), "12"}}) {

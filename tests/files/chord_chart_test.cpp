@@ -201,8 +201,7 @@ TEST(ChordChart, RandomChartsComeBackBarByBar) {
                              (pick(4) == 0 ? std::string("/") + roots[pick(12)] : "");
                     names.push_back(chordName({root + 1, type}));
                 }
-            chart += " |";
-            previous = names;
+            chart += " |", previous = names;
             std::string line = meter + ":";
             for (const std::string& name : names)
                 if (name != sounding)

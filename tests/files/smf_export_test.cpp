@@ -171,8 +171,7 @@ TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
                                        endOfTrack})}));
 
     options.init = SMF_INIT_GS, options.volumeOn = true; // volume 100 at 1450
-    const Bytes volume = Hex("0A B0 07 64");
-    const Bytes gs = Hex("00 F0 0A 41 10 42 12 40 00 7F 00 41 F7");
+    const Bytes volume = Hex("0A B0 07 64"), gs = Hex("00 F0 0A 41 10 42 12 40 00 7F 00 41 F7");
     const std::vector<Bytes> tracks = Compose(SMF_FORMAT1_MULTI);
     ASSERT_EQ(tracks.size(), 7u);
     EXPECT_EQ(tracks[0], conductor);
@@ -228,8 +227,7 @@ TEST_F(SmfReader, FullSongReadsBackInEveryLayout) {
     for (std::uint32_t i = 0; i < MAX_EVENTS; ++i) {
         put(i * 80, {1, 2, 3, 4, 5, 6}, 80, 30, 0, 100);
         for (int k = 0; k < STRING_COUNT; ++k) { // down stroke, 5 ticks a string
-            const int s = 5 - k;
-            const int note = s + 1 + standardTuning[static_cast<std::size_t>(s)] + 36;
+            const int s = 5 - k, note = s + 1 + standardTuning[static_cast<std::size_t>(s)] + 36;
             notes += (notes.empty() ? "[" : ",[") + std::to_string(i * 80 + 1920 + 5 * k) + "," +
                      std::to_string(i * 80 + 2000) + "," + std::to_string(note) + ",100," +
                      std::to_string(s + 1) + "]";

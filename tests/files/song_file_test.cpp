@@ -83,8 +83,7 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     WriteBytes(folder / "known.cz0", knownSong);
     Fixture f;
     const FileResult loaded = loadSong(folder / "known.cz0", f.parts);
-    ASSERT_TRUE(loaded.ok()) << loaded.message;
-    ASSERT_EQ(f.song.eventCount, 2u);
+    ASSERT_TRUE(loaded.ok() && f.song.eventCount == 2u) << loaded.message;
     SongEvent a = MakeEvent(0, {0, 0, 0, 0, 2, SILENT}, 100, 480, 60, 1);
     SongEvent b = MakeEvent(7680, {3, 3, 4, 5, 5, 3}, 127, 1440, 0, 0);
     a.root = 8, b.root = 1, b.chordType = 5;
