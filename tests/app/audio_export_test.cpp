@@ -18,8 +18,7 @@ const bool runtimeSet =
      qputenv("XDG_RUNTIME_DIR", runtime.path.c_str()));
 
 TEST_F(WindowTest, AudioExportKeepsTheWindowInUseAndWritesOnlyAWholeFile) {
-    form->start({});
-    form->showSequencerPane(1);
+    form->start({}), form->showSequencerPane(1);
     const struct {
         const char* name;
         int bars;        // one chord a bar; 100 bars at tempo 30 take 13 minutes to play

@@ -48,8 +48,7 @@ TEST_F(MainWindowTest, FirstRunWritesTheDefaultsAndClosingSavesSettingsChordsAnd
     EXPECT_EQ(child<QLabel>("StatusPanel0")->text(), QString("   1 :  1 : 000"));
     EXPECT_TRUE(errors.isEmpty() && recorder->isOpen()) << errors.join("; ").toStdString();
 
-    form->showSequencerPane(1);
-    app->guitar.tuning[5] = 2;
+    form->showSequencerPane(1), app->guitar.tuning[5] = 2;
     const std::string dsus = "1\r\nDsus\r\n4\r\n3\r\n3\r\n2\r\n0\r\n255\r\n255\r\n";
     ASSERT_TRUE(readChordText(app->userChords, dsus, "dsus.crd"));
     form->close();
@@ -64,8 +63,7 @@ TEST_F(MainWindowTest, FirstRunWritesTheDefaultsAndClosingSavesSettingsChordsAnd
 // the practice values outlive the window in the preferences file.
 TEST_F(MainWindowTest, LoopSelectionBandsItsBarsAndThePracticeValuesOutliveTheWindow) {
     qputenv("XDG_CONFIG_HOME", QByteArray((folder / "config").c_str()));
-    form->start({});
-    form->showSequencerPane(1);
+    form->start({}), form->showSequencerPane(1);
     app->song.edit.anchorTick = 2000, app->song.edit.cursorTick = 5760; // in bars 2 and 3
     child<QSpinBox>("speed")->setValue(60);
     child<QAction>("LoopSelection1")->trigger();
@@ -93,8 +91,7 @@ TEST_F(MainWindowTest, LoopSelectionBandsItsBarsAndThePracticeValuesOutliveTheWi
 // file (nor over the song opened before it).
 TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
     form->start({});
-    app->song.songPath = (folder / "good.cz0").string();
-    form->onSaveSongTriggered();
+    app->song.songPath = (folder / "good.cz0").string(), form->onSaveSongTriggered();
     test::WriteBytes(folder / "other.cz0", "CZ0100 something else");
     for (const char* name : {"good.cz0", "other.cz0"}) {
         form->openFileByName(QString::fromStdString((folder / name).string()));
@@ -189,8 +186,7 @@ TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
     for (const auto& clear : std::vector<std::function<void()>>{
              [this] { QTest::mouseClick(child<ShineSpeedButton>("stClrBtn"), Qt::LeftButton); },
              [this] { child<QAction>("AllClearonFletQ1")->trigger(); }}) {
-        child<QComboBox>("Chord1")->setCurrentIndex(1); // " C"
-        form->onChordRootChanged();
+        child<QComboBox>("Chord1")->setCurrentIndex(1), form->onChordRootChanged(); // " C"
         ASSERT_EQ(child<QComboBox>("usr")->currentIndex(), 1);
         ASSERT_TRUE(RollShowsABar());
         recorder->clear(), clear();

@@ -22,8 +22,7 @@ namespace {
 class PaneTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        form->start({});
-        form->showSequencerPane(1);
+        form->start({}), form->showSequencerPane(1);
         pane = child<SequencerPane>("sequencerPane");
     }
     void ClickButton(const char* name) { test::click(child(name), {5, 5}); }
@@ -200,8 +199,7 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     EXPECT_EQ(std::pair(child<QLabel>("StatusPanel3")->text(), test::ReadBytes(path)),
               std::pair(QString("Saved."), want));
 
-    form->onNewSongTriggered();
-    child<QAction>("AllClearonFletQ1")->trigger();
+    form->onNewSongTriggered(), child<QAction>("AllClearonFletQ1")->trigger();
     EXPECT_EQ(app->song.eventCount, 0u);
     form->openFileByName(QString::fromStdString(path.string()));
     ASSERT_EQ(app->song.eventCount, 7u);

@@ -61,11 +61,9 @@ interrupt() { # cadenzo-cli $2... to the peer, SIGINT once $1 of its note-ons ha
 }
 case $mode in
 window) for sigs in TERM INT HUP TERM,HUP HUP,HUP; do
-    sig=$(echo "$sigs" | tr -d ,)
-    start "$sig"
+    sig=$(echo "$sigs" | tr -d ,) && start "$sig"
     main=$(window '^Cadenzo v2.02$') || fail "$sig: no window"
-    sleep 1
-    answer_box
+    sleep 1 && answer_box
     xdotool mousemove --window "$main" 200 100 windowfocus --sync "$main" key ctrl+r
     dialog=$(window '^Cadenzo -Resist Chord$') || fail "$sig: no Resist dialog"
     xdotool mousemove --window "$dialog" 40 36 click 1 type "By$sig"
@@ -74,12 +72,10 @@ window) for sigs in TERM INT HUP TERM,HUP HUP,HUP; do
     check_close "$sig" "$sigs" "2 SignalProbe By$sig"
 done ;;
 instance)
-    start first
-    first=$pid
+    start first && first=$pid
     window '^Cadenzo v2.02$' >/dev/null || fail "first: no window"
     QT_QPA_PLATFORM=offscreen start offscreen # the same user and runtime folder, another display
-    sleep 1 # past the exec: the shell in between would end at once
-    kill -s TERM "$pid"
+    sleep 1 && kill -s TERM "$pid" # past the exec: the shell in between would end at once
     check_close offscreen TERM
     # A file given while the first shows its device's warning waits for it.
     crd='2 FromX1 19 0 1 0 2 3 255 FromX2 20 3 2 0 0 0 3' start other
@@ -91,8 +87,7 @@ instance)
     ;;
 startup) for n in $(seq 20); do
     start "at$n"
-    sleep "$(awk "BEGIN { print $n * 0.05 }")"
-    kill -s TERM "$pid"
+    sleep "$(awk "BEGIN { print $n * 0.05 }")" && kill -s TERM "$pid"
     check_close "at$n" TERM
 done ;;
 cli)

@@ -12,14 +12,11 @@ class UnsavedSongTest : public test::WindowTest {
 protected:
     void SetUp() override {
         app->recoveryFolder = folder / "state";
-        form->start({});
-        form->showSequencerPane(1);
+        form->start({}), form->showSequencerPane(1);
     }
     // Gives the menu command, then looks at the song as the window does after any input.
     bool Command(const char* name) {
-        child<QAction>(name)->trigger();
-        form->checkSongChanged();
-        return form->isWindowModified();
+        return child<QAction>(name)->trigger(), form->checkSongChanged(), form->isWindowModified();
     }
     std::filesystem::path Copy() const { // this run's recovery copy, or none
         for (const auto& entry : std::filesystem::directory_iterator(folder / "state"))
@@ -53,8 +50,8 @@ TEST_F(UnsavedSongTest, TheCaptionMarksEditsUntilSavedAndTheNeckIsNoEdit) {
 // New Song, a dropped song and the close ask first; Cancel, and a save that fails, leave all as
 // it was; nothing asks for an unchanged song.
 TEST_F(UnsavedSongTest, ReplacingOrClosingAChangedSongAsksFirst) {
-    app->song.songPath = (folder / "other.cz0").string();
-    child<QAction>("SaveSong1")->trigger(); // an empty song to drop
+    // An empty song to drop.
+    app->song.songPath = (folder / "other.cz0").string(), child<QAction>("SaveSong1")->trigger();
     const std::function<void()> commands[] = {
         [&] { child<QAction>("NewSongN1")->trigger(); },
         [&] { form->openFileByName(QString::fromStdString((folder / "other.cz0").string())); },
@@ -104,8 +101,7 @@ TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {
     Command("Importnote1");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Copy().empty(); }, 3000));
     const std::string copy = test::ReadBytes(Copy());
-    app->song.songPath = (folder / "a.cz0").string();
-    child<QAction>("SaveSong1")->trigger();
+    app->song.songPath = (folder / "a.cz0").string(), child<QAction>("SaveSong1")->trigger();
     EXPECT_EQ(copy, test::ReadBytes(folder / "a.cz0")); // the song file as Save writes it
     EXPECT_TRUE(QTest::qWaitFor([&] { return Copy().empty(); }, 3000)); // saving removes it
 

@@ -36,8 +36,7 @@ std::string ChordFile(const std::vector<std::pair<std::string, int>>& chords, co
 class DialogsTest : public test::WindowTest {
 protected:
     void Create(const std::string& backup = "0\r\n") {
-        test::WriteBytes(folder / "backup.crd", backup);
-        form->start({});
+        test::WriteBytes(folder / "backup.crd", backup), form->start({});
     }
     // Whether a box filled by a dialog's timer comes to show the text (a loaded machine may
     // run the timer late).
@@ -155,8 +154,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
 // With the sequencer closed the Edit commands act on nothing the user can see: they and their
 // keys stay off, also after a dialog has enabled the window again.
 TEST_F(DialogsTest, EditCommandsStayOffWithTheSequencerClosedAfterEveryDialog) {
-    Create();
-    form->show();
+    Create(), form->show();
     Song& song = app->song;
     for (const std::int32_t t : {0, 480}) // in tick order
         pushUndo(app->history, song, t, t), song.insertEvent(test::MakeEvent(t));

@@ -21,9 +21,7 @@ constexpr std::uint8_t x_ = SILENT;
 
 // x of tick t from tick 0 without signature changes: the first bar's 25-pixel slot after x 30,
 // then zoom pixels per 20 ticks.
-int X(int zoom, int t) {
-    return 30 + 25 + zoom * t / 20;
-}
+constexpr auto X = [](int zoom, int t) { return 30 + 25 + zoom * t / 20; };
 
 // The view draws its composed image one row lower on the screen: row r of the drawing is
 // screen row r + 1.
