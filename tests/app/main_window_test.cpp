@@ -181,8 +181,7 @@ TEST_F(MainWindowTest, SpaceRunsTheTransportOnlyWithThePaneOpen) {
 
 TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
     test::WriteBytes(folder / "backup.crd", "1\r\nC\r\n3\r\n0\r\n1\r\n0\r\n2\r\n3\r\n0\r\n");
-    form->start({});
-    child<QAction>("ChordSe1")->setChecked(true);
+    form->start({}), child<QAction>("ChordSe1")->setChecked(true);
     for (const auto& clear : std::vector<std::function<void()>>{
              [this] { QTest::mouseClick(child<ShineSpeedButton>("stClrBtn"), Qt::LeftButton); },
              [this] { child<QAction>("AllClearonFletQ1")->trigger(); }}) {
@@ -201,13 +200,11 @@ TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
 // user scrolling: no notes are cut, the chord lists stay. From 400 to 1300 pixels, pane shut or
 // open, no control overlaps another (but its container; the roll's bar lies on its blank edge).
 TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScrollAndOverlapsNoControls) {
-    form->start({});
-    child<QAction>("ChordSe1")->setChecked(true);
+    form->start({}), child<QAction>("ChordSe1")->setChecked(true);
     QScrollBar* bar = form->fretboardView().neckScrollBar;
     bar->setValue(bar->maximum()); // the user scrolls to the far end
     ASSERT_EQ(app->guitar.neckPos, 19);
-    child<QComboBox>("Chord1")->setCurrentIndex(3); // shown, not applied
-    recorder->clear();
+    child<QComboBox>("Chord1")->setCurrentIndex(3), recorder->clear(); // shown, not applied
     for (const int width : {1300, 422}) {
         form->resize(width, form->height()), QApplication::processEvents();
         EXPECT_TRUE(recorder->sent().empty()) << width;

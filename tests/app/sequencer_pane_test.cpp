@@ -58,7 +58,8 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     pane->applyMouseResult(moveOverSequence(c, LEFT_HELD, 103, 40)); // tick 480 at zoom 2
     pane->applyMouseResult(releaseSequence(c, MouseButton::Left, 0, 103, 40));
     ASSERT_EQ(app->song.edit.cursorTick, 480);
-    EXPECT_TRUE(vel->isEnabled() && vel->text().isEmpty() && gate->text() == "240") << "80, 100";
+    EXPECT_TRUE(vel->isEnabled() && vel->text().isEmpty() && gate->text() == "240")
+        << "80 and 100 differ";
 
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
@@ -103,7 +104,8 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     tempo->selectAll(), QTest::keyClicks(tempo, "999");
 
     ClickButton("play_button");
-    EXPECT_EQ(tempo->text() + child<QLabel>("StatusPanel3")->text(), "300PLAY")
+    EXPECT_EQ(std::pair(tempo->text(), child<QLabel>("StatusPanel3")->text()),
+              std::pair(QString("300"), QString("PLAY")))
         << "the box shows the tempo that plays";
     EXPECT_TRUE(!child("play_button")->isVisible() && child("play_on_button")->isVisible());
     // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view

@@ -92,8 +92,7 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     dialog = open<EditChordsDialog>(Command("Edit1"));
     dialog->chordList()->setCurrentRow(1), dialog->deleteButton()->click();
     EXPECT_EQ(dialog->chordList()->item(1)->text(), QString());
-    dialog->chordList()->setCurrentRow(0);
-    Arrow(dialog->keyLetterArrows(), 1); // W was freed by the deletion
+    dialog->chordList()->setCurrentRow(0), Arrow(dialog->keyLetterArrows(), 1); // W is free now
     dialog->acceptButton()->click(), dialog->okButton()->click();
     QStringList items;
     for (int i = 1; i < Usr()->count(); ++i)
