@@ -18,8 +18,7 @@ const bool runtimeSet =
      qputenv("XDG_RUNTIME_DIR", runtime.path.c_str()));
 
 TEST_F(WindowTest, AudioExportKeepsTheWindowInUseAndWritesOnlyAWholeFile) {
-    form->start({});
-    form->showSequencerPane(1);
+    form->start({}), form->showSequencerPane(1);
     const struct {
         const char* name;
         int bars;        // one chord a bar; 100 bars at tempo 30 take 13 minutes to play
@@ -35,8 +34,7 @@ TEST_F(WindowTest, AudioExportKeepsTheWindowInUseAndWritesOnlyAWholeFile) {
         for (int bar = 0; bar < c.bars; ++bar)
             app->song.insertEvent(MakeEvent(bar * 4 * TICKS_PER_QUARTER));
         app->song.sortEvents();
-        app->song.edit.cursorTick = c.bars * 4 * TICKS_PER_QUARTER;
-        app->tempo = "30";
+        app->song.edit.cursorTick = c.bars * 4 * TICKS_PER_QUARTER, app->tempo = "30";
         TempFolder out;
         WriteBytes(out / c.name, "earlier");
         form->askAudioExport = [&] {

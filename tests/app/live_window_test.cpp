@@ -48,28 +48,27 @@ TEST_F(LiveWindowTest, RecentSongsListTheLastEightMissingOnesGreyedAndOutliveThe
         return shown.join(' ').toStdString();
     };
     EXPECT_EQ(items(), "s8 s7 s6 s5 s4 s3 s2 s1");
-    std::filesystem::remove(folder / "s5.cz0");
-    std::filesystem::remove(folder / "s2.cz0");
+    for (const char* gone : {"s5.cz0", "s2.cz0"})
+        std::filesystem::remove(folder / gone);
     EXPECT_EQ(items(), "s8 s7 s6 s5- s4 s3 s2- s1");
     child<QAction>("RemoveMissing1")->trigger();
     EXPECT_EQ(items(), "s8 s7 s6 s4 s3 s1");
     saveAnswer = MainWindow::SaveChoice::Cancel;
     app->song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, 0}, 100, 240)); // asks first
     child<QMenu>("RecentSongs1")->actions()[4]->trigger();
-    EXPECT_EQ(questions.size(), 1);
-    EXPECT_EQ(items(), "s8 s7 s6 s4 s3 s1");
+    EXPECT_EQ(std::pair(questions.size(), items()),
+              std::pair(qsizetype(1), std::string("s8 s7 s6 s4 s3 s1")));
     saveAnswer = MainWindow::SaveChoice::Discard;
     child<QMenu>("RecentSongs1")->actions()[4]->trigger();
     EXPECT_EQ(items(), "s3 s8 s7 s6 s4 s1");
     app->liveInput.controls[1] = {LiveControl::Kind::Controller, 64};
     form->strumKeys[2] = Qt::Key_End;
     form->close();
-    app->liveInput.controls = {};
-    NewForm();
+    app->liveInput.controls = {}, NewForm();
     form->start({});
-    EXPECT_EQ(items(), "s3 s8 s7 s6 s4 s1");
-    EXPECT_EQ(app->liveInput.controls[1], (LiveControl{LiveControl::Kind::Controller, 64}));
-    EXPECT_EQ(form->strumKeys[2], Qt::Key_End);
+    EXPECT_EQ(std::tuple(items(), app->liveInput.controls[1], form->strumKeys[2]),
+              std::tuple("s3 s8 s7 s6 s4 s1", LiveControl{LiveControl::Kind::Controller, 64},
+                         Qt::Key_End));
 }
 
 } // namespace

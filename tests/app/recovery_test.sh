@@ -29,8 +29,7 @@ for round in $(seq "$rounds"); do
     "$program" song.cz0 >out 2>&1 &
     pid=$!
     main=$(window '^Cadenzo v2.02$') || { fail "$round: no window"; break; }
-    answer # the device's warning: no sound card here
-    focus
+    answer; focus # after the device's warning: no sound card here
     # Chords every 0.1 s for a random 0.3 to 4.5 s; each press's time is noted as it is sent.
     stop=$(($(date +%s%N) + 300000000 + $(awk "BEGIN { srand($$ + $round); print int(rand() * 4200) }") * 1000000))
     : >presses

@@ -22,8 +22,7 @@ namespace {
 class PaneTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        form->start({});
-        form->showSequencerPane(1);
+        form->start({}), form->showSequencerPane(1);
         pane = child<SequencerPane>("sequencerPane");
     }
     void ClickButton(const char* name) { test::click(child(name), {5, 5}); }
@@ -49,8 +48,7 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     app->song.insertEvent(test::MakeEvent(0, {0, 1, 0, 2, 3, 0}, 80, 240));
     app->song.insertEvent(test::MakeEvent(480, {0, 1, 0, 2, 3, 0}, 100, 240));
     app->song.sortEvents();
-    auto* vel = child<QLineEdit>("e_vel");
-    auto* gate = child<QLineEdit>("e_gate");
+    auto *vel = child<QLineEdit>("e_vel"), *gate = child<QLineEdit>("e_gate");
     EXPECT_FALSE(vel->isEnabled()) << "nothing is selected yet";
     ClickButton("backtop");
     EXPECT_EQ(vel->text(), QString("80")) << "Top moves the cursor onto the first event";
@@ -60,15 +58,12 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
     pane->applyMouseResult(moveOverSequence(c, LEFT_HELD, 103, 40)); // tick 480 at zoom 2
     pane->applyMouseResult(releaseSequence(c, MouseButton::Left, 0, 103, 40));
     ASSERT_EQ(app->song.edit.cursorTick, 480);
-    EXPECT_TRUE(vel->isEnabled());
-    EXPECT_EQ(vel->text(), QString()) << "80 and 100 differ";
-    EXPECT_EQ(gate->text(), QString("240"));
+    EXPECT_TRUE(vel->isEnabled() && vel->text().isEmpty() && gate->text() == "240")
+        << "80 and 100 differ";
 
     form->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
-    vel->setFocus();
-    QTest::keyClicks(vel, "300");
-    QTest::keyClick(vel, Qt::Key_Return);
+    vel->setFocus(), QTest::keyClicks(vel, "300"), QTest::keyClick(vel, Qt::Key_Return);
     EXPECT_EQ(QApplication::focusWidget(), gate);
     const auto velocities = [this] {
         return std::vector<int>{app->song.songEvents[0].velocity, app->song.songEvents[1].velocity};
@@ -78,13 +73,11 @@ TEST_F(PaneTest, FieldsApplyOnLeavingEnterMovesOnAndDeleteWorksFromAField) {
 
     // The window sees Delete before the field that has the focus.
     QTest::keyClick(gate, Qt::Key_Delete);
-    EXPECT_EQ(app->song.eventCount, 0u);
-    EXPECT_FALSE(gate->isEnabled());
+    EXPECT_EQ(std::pair(app->song.eventCount, gate->isEnabled()), std::pair(0u, false));
 
     // The song's Undo and both redo keys pass over the text undo of the field with the focus.
     auto* tempo = child<QLineEdit>("tempo");
-    tempo->setFocus();
-    QTest::keyClick(tempo, Qt::Key_Z, Qt::ControlModifier);
+    tempo->setFocus(), QTest::keyClick(tempo, Qt::Key_Z, Qt::ControlModifier);
     ASSERT_EQ(app->song.eventCount, 2u);
     EXPECT_EQ(velocities(), (std::vector<int>{127, 127}));
     QTest::keyClick(tempo, Qt::Key_Z, Qt::ControlModifier);
@@ -102,38 +95,34 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     app->song.sortEvents();
 
     auto* tempo = child<QLineEdit>("tempo");
-    tempo->selectAll();
-    QTest::keyClicks(tempo, "fast");
+    tempo->selectAll(), QTest::keyClicks(tempo, "fast");
     ClickButton("play_button");
     ASSERT_EQ(warnings.size(), 1) << "a tempo that is not a number is reported";
     EXPECT_EQ(app->playback.transportState(), Transport::Stop);
     ClickArrow("tempoUD_up");
     EXPECT_EQ(tempo->text(), QString("121")) << "the up-down goes on from its last position";
-    tempo->selectAll();
-    QTest::keyClicks(tempo, "999");
+    tempo->selectAll(), QTest::keyClicks(tempo, "999");
 
     ClickButton("play_button");
-    EXPECT_EQ(tempo->text(), QString("300")) << "the box shows the tempo that plays";
-    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("PLAY"));
+    EXPECT_EQ(std::pair(tempo->text(), child<QLabel>("StatusPanel3")->text()),
+              std::pair(QString("300"), QString("PLAY")))
+        << "the box shows the tempo that plays";
     EXPECT_TRUE(!child("play_button")->isVisible() && child("play_on_button")->isVisible());
     // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view
     // pages on to begin with that bar.
-    for (int i = 0; i < 200 && child<QScrollBar>("seqBar")->value() == 0; ++i) {
-        clock->fire(5);
-        pane->followPlayLine();
-    }
-    EXPECT_EQ(child<QScrollBar>("seqBar")->value(), 1);
-    EXPECT_EQ(app->song.edit.viewStartTick, 1920);
+    for (int i = 0; i < 200 && child<QScrollBar>("seqBar")->value() == 0; ++i)
+        clock->fire(5), pane->followPlayLine();
+    EXPECT_EQ(std::pair(child<QScrollBar>("seqBar")->value(), int(app->song.edit.viewStartTick)),
+              std::pair(1, 1920));
 
     pane->stopClick(); // a click whose press went elsewhere
     EXPECT_FALSE(clock->running()) << "Stop always stops the timer";
     EXPECT_EQ(app->song.edit.viewBar, 1) << "Stop leaves the view where it is";
     ClickButton("backtop");
-    EXPECT_EQ(child<QScrollBar>("seqBar")->value(), 0);
-    EXPECT_EQ(app->song.edit.viewStartTick, 0);
+    EXPECT_EQ(std::pair(child<QScrollBar>("seqBar")->value(), int(app->song.edit.viewStartTick)),
+              std::pair(0, 0));
 
-    form->resize(800, form->height());
-    QApplication::processEvents();
+    form->resize(800, form->height()), QApplication::processEvents();
     EXPECT_EQ(std::vector<int>({pane->view()->width(), child("seqBar")->width(),
                                 child<QScrollBar>("seqBar")->maximum()}),
               std::vector<int>({705, 593, 99}));
@@ -174,10 +163,8 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
 
     scroll->setValue(3); // bar 4 in view
     ASSERT_EQ(app->song.edit.viewStartTick, 4800);
-    ClickAt(4800, 40); // cut the last chord and paste it a beat later
-    child<QAction>("CutX1")->trigger();
-    ClickAt(5280, 40);
-    child<QAction>("PasteV1")->trigger();
+    ClickAt(4800, 40), child<QAction>("CutX1")->trigger(); // the last chord, a beat later
+    ClickAt(5280, 40), child<QAction>("PasteV1")->trigger();
     EXPECT_TRUE(child("e_vel")->isEnabled()) << "the fields show the pasted chord";
     // A wrong chord over the pasted one, taken back.
     form->fretboardView().pressNeck(Qt::LeftButton, 130, 45);
@@ -189,12 +176,11 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
 
     std::string want = "CZ0200";
     const auto u32 = [&want](std::uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            want += static_cast<char>((v >> (8 * i)) & 0xFF);
+        want += {char(v), char(v >> 8), char(v >> 16), char(v >> 24)};
     };
     u32(7);
-    want += "\xFENAMsample\xFETMP120";
-    want += std::string(1, '\0') + "\xFEPRG" + std::string("\x00\x18\x18\x64", 4) + "\xFENOT";
+    want += "\xFENAMsample\xFETMP120" + std::string(1, '\0') + "\xFEPRG" +
+            std::string("\x00\x18\x18\x64", 4) + "\xFENOT";
     const std::tuple<std::uint32_t, Frets, int, int> events[] = {
         {0, c, 127, 1},    {480, c, 127, 1},  {960, c, 127, 1}, {1440, c, 127, 1},
         {1920, g, 100, 8}, {3360, g, 100, 8}, {5280, g, 100, 8}};
@@ -204,19 +190,18 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
         for (const int v : {240, 0, 60, root})
             u32(std::uint32_t(v));
     }
-    want += "\xFEMET" + std::string("\x04\x04\x00\x00\x00\x00\x03\x04\x02\x00\x00\x00", 12);
-    want += std::string("\xFE") + "FLT";
+    want += "\xFEMET" + std::string("\x04\x04\x00\x00\x00\x00\x03\x04\x02\x00\x00\x00", 12) +
+            "\xFE" + "FLT";
     for (int s = 0; s < 6; ++s)
         want += {static_cast<char>(standardTuning[s]), static_cast<char>(frets[s])};
     want += std::string("\xFE") + "END";
 
     const auto path = folder / "four bars.cz0";
     form->saveSongFile(path);
-    EXPECT_EQ(child<QLabel>("StatusPanel3")->text(), QString("Saved."));
-    EXPECT_EQ(test::ReadBytes(path), want);
+    EXPECT_EQ(std::pair(child<QLabel>("StatusPanel3")->text(), test::ReadBytes(path)),
+              std::pair(QString("Saved."), want));
 
-    form->onNewSongTriggered();
-    child<QAction>("AllClearonFletQ1")->trigger();
+    form->onNewSongTriggered(), child<QAction>("AllClearonFletQ1")->trigger();
     EXPECT_EQ(app->song.eventCount, 0u);
     form->openFileByName(QString::fromStdString(path.string()));
     ASSERT_EQ(app->song.eventCount, 7u);
@@ -224,9 +209,7 @@ TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     EXPECT_EQ(app->guitar.currentFrets(), frets); // the cleared neck comes back
     EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
 
-    ClickButton("backtop");
-    recorder->clear();
-    ClickButton("play_button");
+    ClickButton("backtop"), recorder->clear(), ClickButton("play_button");
     clock->fire(4000); // 7680 ticks at 1.92 per callback: past the last gate
     std::vector<std::pair<int, int>> heard, expected;
     int offs = 0;

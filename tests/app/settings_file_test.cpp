@@ -1,7 +1,6 @@
 #include "app/settings_file.h"
 #include "app/window_place.h"
 #include "controls/control_geometry.h"
-
 #include "files/temp_folder.h"
 #include "support/first_run_settings.h"
 #include "support/recording_settings_sink.h"
@@ -56,8 +55,7 @@ TEST(SettingsFile, AHandWrittenFileIsAppliedInOrderAndWrittenBackByteForByte) {
     const std::string named = usedFile + "JACK: peer:in\r\n";
     WriteBytes(folder / "Cadenzo.ini", named);
     const SettingsLoad load = loadSettingsFile(folder / "Cadenzo.ini", 422);
-    ASSERT_TRUE(load.complete()) << load.result.message;
-    EXPECT_FALSE(load.defaultsWritten);
+    ASSERT_TRUE(load.complete() && !load.defaultsWritten) << load.result.message;
     RecordingSink sink;
     applySettings(load, sink);
     EXPECT_THAT(sink.log,
@@ -137,8 +135,7 @@ TEST(SettingsFile, EachBadLineTakesItsDefaultAndEveryOtherLineIsRead) {
     }
 }
 
-// (The random test above checks the message of every replaced line.) A file that cannot be
-// opened gives the first-run state.
+// (The random test above checks the message of every replaced line.)
 TEST(SettingsFile, AFileThatCannotBeOpenedGivesTheFirstRunState) {
     TempFolder folder;
     std::filesystem::create_directory(folder / "Cadenzo.ini");

@@ -1,7 +1,6 @@
 #include "app/instance_key.h"
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
-
 #include "support/test_app.h"
 
 #include <QCoreApplication>
@@ -74,8 +73,7 @@ TEST(SingleInstance, OfStartsRacingOneRunsAndTakesTheOthersFiles) {
             wanted.append(expected[i]);
     }
     EXPECT_EQ(runs, 1);
-    taken.sort();
-    wanted.sort();
+    taken.sort(), wanted.sort();
     EXPECT_EQ(taken.join('|').toStdString(), wanted.join('|').toStdString());
     EXPECT_EQ(endedBeforeTaken, (std::array<bool, kStarts>{}));
 }

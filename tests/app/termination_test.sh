@@ -28,11 +28,9 @@ check_close() { # folder, signal, count and names of the first two chords backup
     [ "$rc" -eq 0 ] || fail "$1: exit status $rc after SIG$2 ($(cat "$work/$1/out"))"
     [ "$(tr -d '\r' <"$work/$1/backup.crd" | sed -n '1p; 2p; 10p' | xargs)" = \
         "${3:-1 SignalProbe}" ] || fail "$1: backup.crd lacks the chords"
-    # The 26 settings, then the name of the device they chose.
-    [ "$(grep -c "$(printf '\r')$" "$work/$1/Cadenzo.ini")" -eq 27 ] && [ "$(wc -l \
-        <"$work/$1/Cadenzo.ini")" -eq 27 ] && grep -q '^CZ0200' "$work/$1/Cadenzo.ini" && [ \
-        "$(sed -n 27p "$work/$1/Cadenzo.ini")" = "$(printf 'Built-in Synthesizer\r')" ] \
-        || fail "$1: Cadenzo.ini is not complete"
+    ini=$work/$1/Cadenzo.ini # the 26 settings, then the name of the device they chose
+    [ "$(grep -c "$(printf '\r')$" "$ini") $(wc -l <"$ini") $(head -c 6 "$ini") $(sed -n 27p "$ini")" \
+        = "27 27 CZ0200 $(printf 'Built-in Synthesizer\r')" ] || fail "$1: Cadenzo.ini is not complete"
 }
 window() { # the first visible window of Cadenzo titled $1, waited for up to 30 s
     timeout 30 xdotool search --sync --all --onlyvisible --pid "$pid" --name "$1" 2>/dev/null \
@@ -63,11 +61,9 @@ interrupt() { # cadenzo-cli $2... to the peer, SIGINT once $1 of its note-ons ha
 }
 case $mode in
 window) for sigs in TERM INT HUP TERM,HUP HUP,HUP; do
-    sig=$(echo "$sigs" | tr -d ,)
-    start "$sig"
+    sig=$(echo "$sigs" | tr -d ,) && start "$sig"
     main=$(window '^Cadenzo v2.02$') || fail "$sig: no window"
-    sleep 1
-    answer_box
+    sleep 1 && answer_box
     xdotool mousemove --window "$main" 200 100 windowfocus --sync "$main" key ctrl+r
     dialog=$(window '^Cadenzo -Resist Chord$') || fail "$sig: no Resist dialog"
     xdotool mousemove --window "$dialog" 40 36 click 1 type "By$sig"
@@ -76,27 +72,22 @@ window) for sigs in TERM INT HUP TERM,HUP HUP,HUP; do
     check_close "$sig" "$sigs" "2 SignalProbe By$sig"
 done ;;
 instance)
-    start first
-    first=$pid
+    start first && first=$pid
     window '^Cadenzo v2.02$' >/dev/null || fail "first: no window"
     QT_QPA_PLATFORM=offscreen start offscreen # the same user and runtime folder, another display
-    sleep 1 # past the exec: the shell in between would end at once
-    kill -s TERM "$pid"
+    sleep 1 && kill -s TERM "$pid" # past the exec: the shell in between would end at once
     check_close offscreen TERM
     # A file given while the first shows its device's warning waits for it.
     crd='2 FromX1 19 0 1 0 2 3 255 FromX2 20 3 2 0 0 0 3' start other
     ended
     [ "$rc" -eq 0 ] && [ ! -e "$work/other/Cadenzo.ini" ] || fail "other: ran on its own ($rc)"
-    pid=$first
-    answer_box
-    sleep 1
-    kill -s TERM "$pid"
+    pid=$first && answer_box
+    sleep 1 && kill -s TERM "$pid"
     check_close first TERM "2 FromX1 FromX2"
     ;;
 startup) for n in $(seq 20); do
     start "at$n"
-    sleep "$(awk "BEGIN { print $n * 0.05 }")"
-    kill -s TERM "$pid"
+    sleep "$(awk "BEGIN { print $n * 0.05 }")" && kill -s TERM "$pid"
     check_close "at$n" TERM
 done ;;
 cli)

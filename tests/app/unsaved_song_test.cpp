@@ -12,14 +12,11 @@ class UnsavedSongTest : public test::WindowTest {
 protected:
     void SetUp() override {
         app->recoveryFolder = folder / "state";
-        form->start({});
-        form->showSequencerPane(1);
+        form->start({}), form->showSequencerPane(1);
     }
     // Gives the menu command, then looks at the song as the window does after any input.
     bool Command(const char* name) {
-        child<QAction>(name)->trigger();
-        form->checkSongChanged();
-        return form->isWindowModified();
+        return child<QAction>(name)->trigger(), form->checkSongChanged(), form->isWindowModified();
     }
     std::filesystem::path Copy() const { // this run's recovery copy, or none
         for (const auto& entry : std::filesystem::directory_iterator(folder / "state"))
@@ -44,10 +41,8 @@ TEST_F(UnsavedSongTest, TheCaptionMarksEditsUntilSavedAndTheNeckIsNoEdit) {
                                            [&] { app->guitar.tuning[5] = 2; },
                                            [&] { app->midiSetup.midiProgram = 25; }};
     for (const auto& edit : edits) { // whatever else Save writes
-        edit();
-        form->checkSongChanged();
-        EXPECT_TRUE(form->isWindowModified());
-        EXPECT_FALSE(Command("SaveSong1"));
+        edit(), form->checkSongChanged();
+        EXPECT_TRUE(form->isWindowModified() && !Command("SaveSong1"));
     }
     EXPECT_TRUE(questions.isEmpty());
 }
@@ -55,8 +50,8 @@ TEST_F(UnsavedSongTest, TheCaptionMarksEditsUntilSavedAndTheNeckIsNoEdit) {
 // New Song, a dropped song and the close ask first; Cancel, and a save that fails, leave all as
 // it was; nothing asks for an unchanged song.
 TEST_F(UnsavedSongTest, ReplacingOrClosingAChangedSongAsksFirst) {
-    app->song.songPath = (folder / "other.cz0").string();
-    child<QAction>("SaveSong1")->trigger(); // an empty song to drop
+    // An empty song to drop.
+    app->song.songPath = (folder / "other.cz0").string(), child<QAction>("SaveSong1")->trigger();
     const std::function<void()> commands[] = {
         [&] { child<QAction>("NewSongN1")->trigger(); },
         [&] { form->openFileByName(QString::fromStdString((folder / "other.cz0").string())); },
@@ -65,13 +60,11 @@ TEST_F(UnsavedSongTest, ReplacingOrClosingAChangedSongAsksFirst) {
         Command("Importnote1");
         for (const Choice answer : {Choice::Cancel, Choice::Save}) { // Save fails: no such folder
             app->song.songPath = (folder / "missing" / "b.cz0").string();
-            saveAnswer = answer;
-            command();
+            saveAnswer = answer, command();
         }
         EXPECT_TRUE(form->isVisible() && app->song.eventCount == 1u);
         EXPECT_EQ(questions, QStringList(2, "Save changes to the song?"));
-        saveAnswer = Choice::Discard;
-        command();
+        saveAnswer = Choice::Discard, command();
         EXPECT_EQ(app->song.eventCount, form->isVisible() ? 0u : 1u); // the close keeps its song
         questions.clear();
         if (form->isVisible())
@@ -88,8 +81,7 @@ TEST_F(UnsavedSongTest, AnImportedChartIsANewUnsavedSong) {
     EXPECT_EQ(child<QAction>("ExportChordPro1")->text(), "Export ChordPro…");
     test::WriteBytes(folder / "good.txt", "| C | G |\n");
     test::WriteBytes(folder / "bad.txt", "| C |\n| G Cadd9 |\n");
-    app->song.songPath = (folder / "a.cz0").string();
-    Command("Importnote1");
+    app->song.songPath = (folder / "a.cz0").string(), Command("Importnote1");
     form->importChordChart(folder / "bad.txt");
     EXPECT_EQ(errors, QStringList(QString::fromStdString(QuotedName(folder / "bad.txt")) +
                                   ": line 2, column 5: unknown chord name \"Cadd9\""));
@@ -99,8 +91,8 @@ TEST_F(UnsavedSongTest, AnImportedChartIsANewUnsavedSong) {
         form->importChordChart(folder / "good.txt");
     }
     EXPECT_EQ(questions, QStringList(2, "Save changes to the song?"));
-    EXPECT_TRUE(form->isWindowModified() && app->song.songPath.empty());
-    EXPECT_FALSE(std::filesystem::exists(folder / "a.cz0"));
+    EXPECT_TRUE(form->isWindowModified() && app->song.songPath.empty() &&
+                !std::filesystem::exists(folder / "a.cz0"));
     form->exportChordProFile(folder / "s.cho");
     EXPECT_TRUE(test::ReadBytes(folder / "s.cho").ends_with("{time: 4/4}\n| [C] | [G] |\n"));
 }
@@ -109,8 +101,7 @@ TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {
     Command("Importnote1");
     ASSERT_TRUE(QTest::qWaitFor([&] { return !Copy().empty(); }, 3000));
     const std::string copy = test::ReadBytes(Copy());
-    app->song.songPath = (folder / "a.cz0").string();
-    child<QAction>("SaveSong1")->trigger();
+    app->song.songPath = (folder / "a.cz0").string(), child<QAction>("SaveSong1")->trigger();
     EXPECT_EQ(copy, test::ReadBytes(folder / "a.cz0")); // the song file as Save writes it
     EXPECT_TRUE(QTest::qWaitFor([&] { return Copy().empty(); }, 3000)); // saving removes it
 
@@ -118,9 +109,7 @@ TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {
     test::WriteBytes(folder / "state" / "run-1-gone.cz0", copy);
     test::WriteBytes(folder / "state" / "run-1-gone.name", "/songs/riff.cz0");
     form->close();
-    NewForm();
-    restoreAnswer = MainWindow::RestoreChoice::Restore;
-    questions.clear();
+    NewForm(), restoreAnswer = MainWindow::RestoreChoice::Restore, questions.clear();
     form->start({});
     ASSERT_EQ(questions.size(), 1);
     EXPECT_TRUE(questions[0].startsWith(

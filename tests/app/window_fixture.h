@@ -21,12 +21,10 @@ namespace cadenzo::test {
 class WindowTest : public ::testing::Test {
 protected:
     WindowTest() {
-        App();
-        qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.path.string()));
+        App(), qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(folder.path.string()));
         auto out = std::make_unique<RecordingMidiOut>(3); // three devices to choose from
-        recorder = out.get();
         auto timer = std::make_unique<ManualTimer>();
-        clock = timer.get();
+        recorder = out.get(), clock = timer.get();
         app = std::make_unique<AppContext>(std::move(out), std::move(timer), folder.path);
         NewForm();
     }
@@ -58,8 +56,7 @@ protected:
         for (QWidget* window : QApplication::topLevelWidgets())
             if (auto* dialog = qobject_cast<Dialog*>(window); dialog && dialog->isVisible()) {
                 dialog->showMessage = [this](const QString&, const QString& t) { messages << t; };
-                EXPECT_FALSE(form->isEnabled());
-                EXPECT_EQ(dialog->pos(), form->pos() + QPoint(30, 30));
+                EXPECT_TRUE(!form->isEnabled() && dialog->pos() == form->pos() + QPoint(30, 30));
                 return dialog;
             }
         throw std::runtime_error("no dialog opened");

@@ -55,8 +55,7 @@ def random_song(rng):
         # of the next chord, so that every note-on tells its chord.
         least = -(-tempo * 10 // 3 // unit) if stroke >= 6 else 1
         tick += unit * max(rng.choice((1, 1, 2, 3, 5, 8, 16, 40)), least)
-    return dict(events=events, meters=meters, tuning=rng.choice(TUNINGS),
-                tempo=str(tempo).encode())
+    return dict(events=events, meters=meters, tuning=rng.choice(TUNINGS), tempo=str(tempo).encode())
 
 
 def sounding(event, tuning):

@@ -36,8 +36,7 @@ std::string ChordFile(const std::vector<std::pair<std::string, int>>& chords, co
 class DialogsTest : public test::WindowTest {
 protected:
     void Create(const std::string& backup = "0\r\n") {
-        test::WriteBytes(folder / "backup.crd", backup);
-        form->start({});
+        test::WriteBytes(folder / "backup.crd", backup), form->start({});
     }
     // Whether a box filled by a dialog's timer comes to show the text (a loaded machine may
     // run the timer late).
@@ -58,10 +57,8 @@ TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
     Create(ChordFile(chords, {0, 1, 0, 2, 3, 255}));
     QPointer dialog = open<RegisterChordDialog>(Command("Resist1"));
     EXPECT_TRUE(dialog->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
-    for (const char* name : {"New", "", "c7"}) {
-        dialog->nameEdit()->setText(QString::fromLatin1(name));
-        dialog->registerButton()->click();
-    }
+    for (const char* name : {"New", "", "c7"})
+        dialog->nameEdit()->setText(QString::fromLatin1(name)), dialog->registerButton()->click();
     EXPECT_EQ(messages,
               QStringList({"Too many Chord", "User chord name is empty", "same name exist"}));
     EXPECT_EQ(std::pair(app->userChords.userChordCount, Usr()->count()), std::pair(31, 32));
@@ -82,26 +79,21 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     Arrow(dialog->keyLetterArrows(), 1); // W, X, Y and Z are all taken: back to V
     EXPECT_TRUE(Shows(dialog->keyLetterBox(), "V"));
     Arrow(dialog->keyLetterArrows(), -1);
-    dialog->nameEdit()->setText(QStringLiteral("G7/B"));
-    dialog->acceptButton()->click();
+    dialog->nameEdit()->setText(QStringLiteral("G7/B")), dialog->acceptButton()->click();
     EXPECT_EQ(dialog->chordList()->item(0)->text(), QString("G7/B : U"));
     EXPECT_EQ(dialog->nameEdit()->text(), QString());
     dialog->close();
     EXPECT_EQ(std::pair(app->userChords.userChordName[1], int(app->userChords.userChordKey[1])),
               std::pair(std::string("G7/B"), 22));
-    EXPECT_EQ(Usr()->itemText(1), QString("V : V"));
-    EXPECT_EQ(app->guitar.currentFrets(), held);
-    EXPECT_EQ(Usr()->currentIndex(), 0); // not left on the previewed chord
-    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(std::tuple(Usr()->itemText(1), app->guitar.currentFrets(), Usr()->currentIndex(),
+                         form->isEnabled()), // not left on the previewed chord, enabled again
+              std::tuple(QString("V : V"), held, 0, true));
 
     dialog = open<EditChordsDialog>(Command("Edit1"));
-    dialog->chordList()->setCurrentRow(1);
-    dialog->deleteButton()->click();
+    dialog->chordList()->setCurrentRow(1), dialog->deleteButton()->click();
     EXPECT_EQ(dialog->chordList()->item(1)->text(), QString());
-    dialog->chordList()->setCurrentRow(0);
-    Arrow(dialog->keyLetterArrows(), 1); // W was freed by the deletion
-    dialog->acceptButton()->click();
-    dialog->okButton()->click();
+    dialog->chordList()->setCurrentRow(0), Arrow(dialog->keyLetterArrows(), 1); // W is free now
+    dialog->acceptButton()->click(), dialog->okButton()->click();
     QStringList items;
     for (int i = 1; i < Usr()->count(); ++i)
         items << Usr()->itemText(i);
@@ -110,8 +102,7 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
 }
 
 TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheStrings) {
-    recorder->failNextOpen(MidiStatus::Error);
-    Create();
+    recorder->failNextOpen(MidiStatus::Error), Create();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error"}));
     InstrumentDialog* dialog = open<InstrumentDialog>(Command("instrument1"));
     ASSERT_EQ(dialog->deviceList()->count(), 3);
@@ -131,8 +122,8 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
         boxes << dialog->stringBox(s)->text();
     EXPECT_EQ(boxes, QStringList({"D3", "B2", "G2", "D2", "G1", "D1"}));
     Arrow(dialog->stringArrows(5), 1);
-    EXPECT_EQ(dialog->stringBox(5)->text(), QString("D#1"));
-    EXPECT_EQ(dialog->presetList()->currentIndex(), 0);
+    EXPECT_EQ(std::pair(dialog->stringBox(5)->text(), dialog->presetList()->currentIndex()),
+              std::pair(QString("D#1"), 0));
     // The strings sound the new tuning at once (the frets are all open).
     EXPECT_EQ(std::pair(int(app->guitar.stringNote[0]), int(app->guitar.stringNote[5])),
               std::pair(26, 3));
@@ -149,11 +140,9 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
         execPlacedBox(form.get(), QMessageBox::Warning, QStringLiteral("Cadenzo"), t,
                       QMessageBox::Ok);
     };
-    recorder->failNextOpen(MidiStatus::NoDevice);
-    dialog->instrumentOkButton()->click();
+    recorder->failNextOpen(MidiStatus::NoDevice), dialog->instrumentOkButton()->click();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error", "No Midi Device"}));
-    EXPECT_EQ(boxParent, static_cast<QWidget*>(dialog));
-    EXPECT_TRUE(form->isEnabled());
+    EXPECT_TRUE(boxParent == dialog && form->isEnabled());
 
     form->close(); // what the settings file holds at close
     const std::string ini = test::ReadBytes(folder / "Cadenzo.ini");
@@ -164,14 +153,10 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
 // With the sequencer closed the Edit commands act on nothing the user can see: they and their
 // keys stay off, also after a dialog has enabled the window again.
 TEST_F(DialogsTest, EditCommandsStayOffWithTheSequencerClosedAfterEveryDialog) {
-    Create();
-    form->show();
+    Create(), form->show();
     Song& song = app->song;
-    for (const std::int32_t t : {0, 480}) {
-        pushUndo(app->history, song, t, t);
-        song.insertEvent(test::MakeEvent(t));
-        song.sortEvents();
-    }
+    for (const std::int32_t t : {0, 480}) // in tick order
+        pushUndo(app->history, song, t, t), song.insertEvent(test::MakeEvent(t));
     undoLastEdit(app->history, song, 99); // a step to undo and one to redo
     song.edit.cursorTick = 480;
     const auto state = [&] {
@@ -209,33 +194,27 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     for (int direction : {1, -1, 1}) // up skips the taken "A"; down skips it back to none
         Arrow(reg->keyLetterArrows(), direction);
     EXPECT_TRUE(Shows(reg->keyLetterBox(), "B"));
-    reg->nameEdit()->setText(QStringLiteral("C"));
-    reg->registerButton()->click();
+    reg->nameEdit()->setText(QStringLiteral("C")), reg->registerButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_EQ(Usr()->currentText(), QString("C : B"));
+    EXPECT_TRUE(form->isEnabled() && Usr()->currentText() == "C : B");
 
-    Command("AllClearonFletQ1")->trigger();
-    QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
+    Command("AllClearonFletQ1")->trigger(), QTest::keyClick(form.get(), Qt::Key_B, Qt::NoModifier);
     EXPECT_EQ(app->guitar.currentFrets(), cMajor);
 
     InstrumentDialog* setup = open<InstrumentDialog>(Command("instrument1"));
     setup->programList()->setCurrentIndex(2); // "Jazz Gt."
     setup->deviceList()->setCurrentIndex(1);
-    recorder->clear();
-    setup->instrumentOkButton()->click();
+    recorder->clear(), setup->instrumentOkButton()->click();
     EXPECT_EQ(std::pair(int(app->midiSetup.midiDevice), app->midiSetup.midiDeviceName),
               std::pair(1, std::string("Recorder 1")));
-    const auto sent = recorder->sent();
-    ASSERT_FALSE(sent.empty());
-    EXPECT_EQ(sent.back().message, packShortMsg(0xC0 | app->midiSetup.midiChannel, 26, 0));
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_TRUE(warnings.isEmpty()) << warnings.join("; ").toStdString();
+    ASSERT_FALSE(recorder->sent().empty());
+    EXPECT_EQ(recorder->sent().back().message,
+              packShortMsg(0xC0 | app->midiSetup.midiChannel, 26, 0));
+    EXPECT_TRUE(form->isEnabled() && warnings.isEmpty()) << warnings.join("; ").toStdString();
 
     // The recalled chord goes into the song, which is exported and read back by mido.
     form->showSequencerPane(1);
-    Command("Importnote1")->trigger();
-    app->smfFile = folder / "path.mid";
+    Command("Importnote1")->trigger(), app->smfFile = folder / "path.mid";
     ExportSmfDialog* exporter = open<ExportSmfDialog>(Command("ExportSMFE1"));
     exporter->okButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();

@@ -66,8 +66,8 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
         EXPECT_FALSE(result);
         EXPECT_THAT(result.message, testing::HasSubstr(QuotedName(path) + why));
     }
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.crd" / "inside"));
-    EXPECT_TRUE(std::filesystem::is_symlink(folder / "loop.crd"));
+    EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.crd" / "inside") &&
+                std::filesystem::is_symlink(folder / "loop.crd"));
     EXPECT_EQ(std::tuple(ReadBytes(folder / "out.mid"), folder.Entries()), std::tuple("MThd", 3));
 
     std::string bytes = "stale";
@@ -95,8 +95,8 @@ TEST(AtomicFile, AWriteThatFailsPartWayLeavesThePreviousFileAsItWas) {
 
     EXPECT_FALSE(result);
     EXPECT_THAT(result.message, testing::HasSubstr("Cadenzo.ini"));
-    EXPECT_EQ(ReadBytes(folder / "Cadenzo.ini"), "CZ0200\r\n0\r\n");
-    EXPECT_EQ(folder.Entries(), 1);
+    EXPECT_EQ(std::tuple(ReadBytes(folder / "Cadenzo.ini"), folder.Entries()),
+              std::tuple("CZ0200\r\n0\r\n", 1));
 }
 
 // Four frames at 44100 Hz: full scale both ways, clipping, a non-number, and rounding to nearest.
@@ -110,8 +110,7 @@ TEST(WavFile, HeaderAndSamplesByteExact) {
                                "\0\x40\0\xE0",    // 16384 (half to even), -8192
                                60);
     WavBuffer wav(44100);
-    wav.append(samples, 1);
-    wav.append(samples + 2, 3);
+    wav.append(samples, 1), wav.append(samples + 2, 3);
     EXPECT_EQ(std::tuple(wav.frames(), wav.bytes()), std::tuple(4u, expected));
 }
 

@@ -9,8 +9,7 @@ Usage: check_smf.py EXPECTATIONS.json
  "notes": [[on_tick, off_tick, note, velocity, string 1..6], ...]}
 The name event must hold the file's path. Prints one line per difference; exits 1 if any.
 """
-import json
-import sys
+import json, sys  # noqa: E401
 from itertools import accumulate
 
 import mido
@@ -84,9 +83,7 @@ def check(path, layout, want, fail):
 
 
 def main():
-    with open(sys.argv[1], encoding="utf-8") as f:
-        want = json.load(f)
-    problems = []
+    want, problems = json.load(open(sys.argv[1], encoding="utf-8")), []
     for path, layout in want["files"]:
         check(path, layout, want, lambda text, path=path: problems.append(f"{path}: {text}"))
     print("\n".join(problems + [f"checked {len(want['files'])} files, {len(problems)} problems"]))

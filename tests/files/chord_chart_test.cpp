@@ -154,8 +154,7 @@ Sheet ReadSheet(const std::string& text) {
 
 TEST(ChordChart, SheetOfAKnownSong) {
     const auto song = std::make_unique<Song>();
-    song->songName = "Blue";
-    song->setMeter(6, 3, 4);
+    song->songName = "Blue", song->setMeter(6, 3, 4);
     const SongEvent events[] = {
         {.tick = 0, .frets = {0, 1, 0, 2, 3, SILENT}, .root = 1},
         {.tick = 960, .frets = {3, 1, 0, 2, 3, SILENT}, .root = 1},  // told apart by its bass
@@ -202,8 +201,7 @@ TEST(ChordChart, RandomChartsComeBackBarByBar) {
                              (pick(4) == 0 ? std::string("/") + roots[pick(12)] : "");
                     names.push_back(chordName({root + 1, type}));
                 }
-            chart += " |";
-            previous = names;
+            chart += " |", previous = names;
             std::string line = meter + ":";
             for (const std::string& name : names)
                 if (name != sounding)

@@ -69,9 +69,7 @@ TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     EXPECT_EQ(ReadBytes(folder / "empty.cz0"), emptySong);
 
     Fixture g;
-    g.tempo = "999";
-    g.midi.midiProgram = 1;
-    g.song.insertEvent(SongEvent{.tick = 0});
+    g.tempo = "999", g.midi.midiProgram = 1, g.song.insertEvent(SongEvent{.tick = 0});
     const FileResult loaded = loadSong(folder / "empty.cz0", g.parts);
     EXPECT_EQ(std::pair(loaded.ok(), loaded.message), std::pair(true, std::string("Loaded.")));
     EXPECT_EQ(std::tuple(g.song.eventCount, g.tempo, static_cast<int>(g.midi.midiProgram)),
@@ -85,8 +83,7 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     WriteBytes(folder / "known.cz0", knownSong);
     Fixture f;
     const FileResult loaded = loadSong(folder / "known.cz0", f.parts);
-    ASSERT_TRUE(loaded.ok()) << loaded.message;
-    ASSERT_EQ(f.song.eventCount, 2u);
+    ASSERT_TRUE(loaded.ok() && f.song.eventCount == 2u) << loaded.message;
     SongEvent a = MakeEvent(0, {0, 0, 0, 0, 2, SILENT}, 100, 480, 60, 1);
     SongEvent b = MakeEvent(7680, {3, 3, 4, 5, 5, 3}, 127, 1440, 0, 0);
     a.root = 8, b.root = 1, b.chordType = 5;
@@ -125,10 +122,8 @@ TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
     Fixture f;
     f.song.insertEvent(SongEvent{.tick = 480});
     bool reset = false;
-    const FileResult r = loadSong(folder / "lower.cz0", f.parts, [&] {
-        reset = true;
-        f.song.resetSong();
-    });
+    const FileResult r =
+        loadSong(folder / "lower.cz0", f.parts, [&] { reset = true, f.song.resetSong(); });
     EXPECT_EQ(std::tuple(reset, r.failure, r.message, f.song.eventCount),
               std::tuple(true, FileFailure::WrongType, "out of support this file type", 0u));
 }
@@ -186,7 +181,7 @@ TEST(SongFile, SavingAListWithDeletedSlotsCountsOnlyTheRecordsWritten) {
         f.song.insertEvent(SongEvent{.tick = t});
     f.song.clearRange(480, 480); // not yet sorted: slot 1 is a hole
     const std::vector<std::uint8_t> bytes = encodeSongFile(f.parts);
-    EXPECT_EQ(bytes[6], 1);
+    EXPECT_EQ(bytes[6], 1); // the count
     Fixture g;
     EXPECT_EQ(std::tuple(decodeSongFile(bytes, g.parts), g.song.eventCount), std::tuple("", 1u));
 }

@@ -3,30 +3,16 @@
 # how they were called, as root and as a normal user, with every package missing and with every
 # package present.
 set -euo pipefail
-installer=$1
-work=$(mktemp -d)
+installer=$1 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
 mkdir "$work/bin"
-cat >"$work/bin/dpkg-query" <<'STUB'
-#!/bin/sh
-[ "$PRESENT" = yes ] && printf 'install ok installed'
-exit 0
-STUB
-cat >"$work/bin/apt-get" <<'STUB'
-#!/bin/sh
-echo "apt-get $* [DEBIAN_FRONTEND=${DEBIAN_FRONTEND:-}]" >>"$LOG"
-STUB
-cat >"$work/bin/sudo" <<'STUB'
-#!/bin/sh
-echo "sudo $*" >>"$LOG"
-exec "$@"
-STUB
-cat >"$work/bin/id" <<'STUB'
-#!/bin/sh
-echo "$FAKE_UID"
-STUB
+stub() { printf '#!/bin/sh\n%s\n' "$2" >"$work/bin/$1"; }
+stub dpkg-query '[ "$PRESENT" = yes ] && printf "install ok installed"; exit 0'
+stub apt-get 'echo "apt-get $* [DEBIAN_FRONTEND=${DEBIAN_FRONTEND:-}]" >>"$LOG"'
+stub sudo 'echo "sudo $*" >>"$LOG"; exec "$@"'
+stub id 'echo "$FAKE_UID"'
 chmod +x "$work/bin"/*
 
 run() { # uid present
@@ -35,19 +21,12 @@ run() { # uid present
         bash "$installer" >"$work/out" 2>&1 || fail "installer exited $? (uid $1): $(cat "$work/out")"
 }
 
-run 0 no
-grep -q '^sudo' "$work/log" && fail "root went through sudo"
-grep -qx 'apt-get update -qq \[DEBIAN_FRONTEND=noninteractive\]' "$work/log" ||
-    fail "root: no non-interactive update: $(cat "$work/log")"
-grep -q '^apt-get install -y .* qt6-base-dev .*jackd2 .*\[DEBIAN_FRONTEND=noninteractive\]$' \
-    "$work/log" || fail "root: no non-interactive install of the packages: $(cat "$work/log")"
-
-run 1000 no
-[ "$(grep -c '^sudo ' "$work/log")" -eq 2 ] || fail "user: apt not run through sudo: $(cat "$work/log")"
-grep -q '^apt-get install -y .* qt6-base-dev .*\[DEBIAN_FRONTEND=noninteractive\]$' "$work/log" ||
-    fail "user: no non-interactive install: $(cat "$work/log")"
-
-for uid in 0 1000; do
+for uid in 0 1000; do # root, then a user going through sudo
+    run $uid no
+    [ "$(grep -c '^sudo ' "$work/log")" -eq $((uid ? 2 : 0)) ] || fail "uid $uid: sudo: $(cat "$work/log")"
+    grep -qx 'apt-get update -qq \[DEBIAN_FRONTEND=noninteractive\]' "$work/log" &&
+        grep -q '^apt-get install -y .* qt6-base-dev .*jackd2 .*\[DEBIAN_FRONTEND=noninteractive\]$' \
+            "$work/log" || fail "uid $uid: no non-interactive update and install: $(cat "$work/log")"
     run $uid yes
     [ -s "$work/log" ] && fail "uid $uid: called apt or sudo with everything present: $(cat "$work/log")"
 done

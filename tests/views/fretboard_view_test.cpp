@@ -17,9 +17,7 @@ namespace {
 class FretboardViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        guitar.setTuning(standardTuning);
-        guitar.updateStringNotes();
-        port.midiOpen();
+        guitar.setTuning(standardTuning), guitar.updateStringNotes(), port.midiOpen();
         view = std::make_unique<FretboardView>(&window, guitar, controller);
         QObject::connect(view.get(), &FretboardView::guitarChanged,
                          [this](const GuitarChange& change) {
@@ -29,9 +27,7 @@ protected:
                          });
         view->neckArea->setGeometry(24, 10, 236, 121);
         view->openStringsArea->setGeometry(4, 30, 18, 101);
-        guitar.resizeNeck(236);
-        view->drawNeck();
-        out.clear();
+        guitar.resizeNeck(236), view->drawNeck(), out.clear();
     }
     std::vector<int> NotesOn() const {
         std::vector<int> notes;
@@ -67,10 +63,8 @@ TEST_F(FretboardViewTest, OpenStripLeftSoundsTheOpenStringRightSilencesIt) {
     guitar.frets[5] = 3;
     view->pressOpenStrings(Qt::LeftButton, 9, 83); // the band of string 5: 75 < y < 91
     EXPECT_EQ(std::pair(int(guitar.frets[5]), NotesOn()), std::pair(0, std::vector<int>{40}));
-    out.clear();
-    view->pressOpenStrings(Qt::RightButton, 9, 83);
-    EXPECT_EQ(guitar.frets[5], SILENT);
-    EXPECT_TRUE(out.sent().empty());
+    out.clear(), view->pressOpenStrings(Qt::RightButton, 9, 83);
+    EXPECT_TRUE(guitar.frets[5] == SILENT && out.sent().empty());
 }
 
 } // namespace

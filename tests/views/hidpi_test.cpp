@@ -65,8 +65,7 @@ TEST(HighDpi, SequenceViewLinesAreWholeDevicePixelsAndTextIsAtDeviceResolution) 
     EventFields fields;
     SeqMouse mouse;
     SequenceView view(song, history, fields, mouse);
-    view.resize(400, SEQ_HEIGHT);
-    view.show();
+    view.resize(400, SEQ_HEIGHT), view.show();
     const qreal r = CADENZO_TEST_RATIO;
     ASSERT_EQ(view.devicePixelRatioF(), r);
     view.redrawAll();

@@ -21,33 +21,26 @@ constexpr std::uint8_t x_ = SILENT;
 
 // x of tick t from tick 0 without signature changes: the first bar's 25-pixel slot after x 30,
 // then zoom pixels per 20 ticks.
-int X(int zoom, int t) {
-    return 30 + 25 + zoom * t / 20;
-}
+constexpr auto X = [](int zoom, int t) { return 30 + 25 + zoom * t / 20; };
 
 // The view draws its composed image one row lower on the screen: row r of the drawing is
 // screen row r + 1.
 class SequenceViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::App();
-        view = std::make_unique<SequenceView>(*song, *history, fields, mouse);
-        view->resize(kWidth, 129);
-        view->show();
+        test::App(), view = std::make_unique<SequenceView>(*song, *history, fields, mouse);
+        view->resize(kWidth, 129), view->show();
         QObject::connect(view.get(), &SequenceView::mouseEdited,
                          [this](const MouseResult& r) { results.push_back(r); });
     }
     void put(SongEvent e, std::uint8_t root = 0, std::uint8_t type = 0) {
-        e.root = root;
-        e.chordType = type;
-        song->insertEvent(e);
-        song->sortEvents();
+        e.root = root, e.chordType = type;
+        song->insertEvent(e), song->sortEvents();
     }
     void Show(int zoom, int cursor = -1) {
         if (cursor >= 0)
             song->edit.cursorTick = song->edit.anchorTick = cursor;
-        song->edit.zoom = zoom;
-        view->redrawAll();
+        song->edit.zoom = zoom, view->redrawAll();
     }
     QRgb At(int x, int y) const { return view->screenImage().pixel(x, y); }
     // Pixels of the colour in the screen box [left, right) x [top, bottom).
@@ -106,12 +99,10 @@ TEST_F(SequenceViewTest, CursorBarLinesAndAThreeFourSlotStandWhereTheScaleSays) 
     };
     Show(1);
     EXPECT_EQ(std::pair(At(bar2, 16), ink(36, 82)), std::pair(kBlack, 0));
-    song->setMeter(2, 3, 4);
-    Show(1);
-    EXPECT_NE(At(bar2, 16), kBlack);
-    EXPECT_EQ(At(bar2 + 25, 16), kBlack); // 176
-    EXPECT_GT(ink(36, 56), 10);           // the "3" from row 35
-    EXPECT_GT(ink(56, 82), 10);           // the "4" from row 55
+    song->setMeter(2, 3, 4), Show(1);
+    EXPECT_TRUE(At(bar2, 16) != kBlack && At(bar2 + 25, 16) == kBlack); // the line at 176
+    EXPECT_GT(ink(36, 56), 10);                                         // the "3" from row 35
+    EXPECT_GT(ink(56, 82), 10);                                         // the "4" from row 55
 }
 
 TEST_F(SequenceViewTest, ChordNamesOncePerRunAndFretDigitsAlternateSides) {
@@ -128,8 +119,7 @@ TEST_F(SequenceViewTest, ChordNamesOncePerRunAndFretDigitsAlternateSides) {
     song->resetSong();
     const Frets frets{0, x_, 3, 12, x_, 5}; // only the two-digit 12 stands right of the line
     put(test::MakeEvent(480, frets, 100, 240));
-    song->edit.clipStart = 240;
-    song->edit.clipEnd = 960;
+    song->edit.clipStart = 240, song->edit.clipEnd = 960;
     for (const bool cut : {false, true}) {
         song->edit.clipMode = cut ? 1 : 0; // a pending cut draws cyan
         Show(4, 1800);
@@ -149,8 +139,7 @@ TEST_F(SequenceViewTest, TheSelectionBandInvertsTheEventRowsInEitherDirection) {
     for (const bool leftward : {false, true}) {
         Show(2, leftward ? 0 : 480);
         const QImage plain = view->screenImage();
-        song->edit.anchorTick = leftward ? 480 : 0;
-        view->redrawEvents();
+        song->edit.anchorTick = leftward ? 480 : 0, view->redrawEvents();
         // Columns 55..102, screen rows 26..85; the lane keeps its colours.
         ExpectScreen(plain, [](int x, int y, QRgb under) {
             const bool inside = x >= X(2, 0) && x < X(2, 480) && y >= 26 && y <= 85;
@@ -164,8 +153,7 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
     for (const int velocity : {0, 64, 127}) {
         song->resetSong();
         put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, std::uint8_t(velocity), 480, 240));
-        view->setLane(SeqLane::Velocity);
-        Show(2);
+        view->setLane(SeqLane::Velocity), Show(2);
         const int top = 120 - velocity / 4, height = 122 - top;
         const int outline = height <= 2 ? 48 * height : 2 * 48 + 2 * (height - 2);
         EXPECT_EQ(Count(0, 86, kWidth, 129, kBlue), outline) << velocity;
@@ -183,10 +171,8 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
 // Random moves of the play line over a selection: wherever it went, taking it away leaves the
 // picture exactly as it was, and the line covers rows 2..119 only.
 TEST_F(SequenceViewTest, ThePlayLineLeavesThePictureAsItWasWhenItMovesOrGoes) {
-    put(test::MakeEvent(0));
-    put(test::MakeEvent(960, {1, 2, 3, 4, 5, 6}));
-    song->edit.anchorTick = 0;
-    Show(2, 3840);
+    put(test::MakeEvent(0)), put(test::MakeEvent(960, {1, 2, 3, 4, 5, 6}));
+    song->edit.anchorTick = 0, Show(2, 3840);
     const QImage clean = view->screenImage();
     std::mt19937 random(7);
     for (int step = 0; step < 200; ++step)
@@ -202,11 +188,8 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
     song->edit.zoom = 2;
     // x -> tick: 56 still counts as 0; 60 is 5 from 55 and 7 from 67; 61 is a tie, to the right.
     for (const auto& [x, tick] : {std::pair{10, 0}, {55, 0}, {56, 0}, {60, 0}, {61, 120}}) {
-        song->edit.cursorTick = song->edit.anchorTick = 960;
-        Press(x, 50);
-        Release(x, 50);
-        EXPECT_EQ(song->edit.cursorTick, tick) << x;
-        EXPECT_EQ(At(X(2, tick), 50), kRed) << x;
+        song->edit.cursorTick = song->edit.anchorTick = 960, Press(x, 50), Release(x, 50);
+        EXPECT_TRUE(song->edit.cursorTick == tick && At(X(2, tick), 50) == kRed) << x;
     }
     // Row 30 is the ruler (locate, cursor stays), 31 the event rows, 81 the lane.
     song->edit.cursorTick = song->edit.anchorTick = 960;
@@ -222,8 +205,7 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
     EXPECT_EQ(std::pair(int(song->edit.mouseTick), int(song->edit.cursorTick)),
               std::pair(720, 480));
 
-    Show(2, 480);
-    Press(X(2, 0), 50);
+    Show(2, 480), Press(X(2, 0), 50);
     // (keys held, pointer tick, cursor tick after the move)
     const std::tuple<Qt::KeyboardModifiers, int, int> moves[] = {
         {Qt::ShiftModifier, 480, 0},
@@ -239,8 +221,7 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
 }
 
 TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
-    put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, 100, 240, 200));
-    put(test::MakeEvent(480));
+    put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, 100, 240, 200)), put(test::MakeEvent(480));
     Show(2);
     const int handle = X(2, 0) + 24; // the right end of the velocity bar (240 ticks)
     // pointer x -> gate and stroke: 20 ticks a step, at least 20, at most up to the next event;
@@ -252,12 +233,9 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
     for (const auto& [to, gate, stroke] : drags) {
         Hover(handle, 100);
         EXPECT_EQ(view->cursor().shape(), Qt::SizeHorCursor);
-        Press(handle, 100);
-        Drag(to, 100);
-        Release(to, 100);
+        Press(handle, 100), Drag(to, 100), Release(to, 100);
         EXPECT_EQ(std::pair(EventAt(0).gate, EventAt(0).strokeTime), std::pair(gate, stroke)) << to;
-        EventAt(0).gate = 240;
-        view->redrawLaneAndEvents();
+        EventAt(0).gate = 240, view->redrawLaneAndEvents();
     }
 }
 
@@ -274,10 +252,7 @@ TEST_F(SequenceViewTest, AVelocityLineSetsFourTimesItsHeightAboveTheBaseLine) {
     for (const auto& [x1, y1, x2, y2, velocity] : lines) {
         Show(2, 0);
         const QImage before = view->screenImage();
-        Hover(x1, y1);
-        Press(x1, y1);
-        Drag((x1 + x2) / 2, y2 + 3);
-        Drag(x2, y2);
+        Hover(x1, y1), Press(x1, y1), Drag((x1 + x2) / 2, y2 + 3), Drag(x2, y2);
         // Drawn one row lower as NOT(red XOR what lay there); the first move's line is gone.
         ExpectScreen(before, [&](int x, int y, QRgb under) {
             const bool onLine = y == y2 + 1 && x >= std::min(x1, x2) && x <= std::max(x1, x2) &&
