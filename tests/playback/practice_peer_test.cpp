@@ -72,8 +72,7 @@ TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
     std::string tempo = "200";
     MidiSetup midi;
     Guitar guitar;
-    guitar.setTuning(standardTuning);
-    song.setMeter(2, 3, 4);
+    guitar.setTuning(standardTuning), song.setMeter(2, 3, 4);
     const Frets chord{0, 0, 1, 2, 2, 0};
     for (auto [tick, gate, dir] : {std::tuple{0, 900, 0}, {960, 900, 1}, {1920, 1440, 0}})
         song.insertEvent(MakeEvent(tick, chord, 90, gate, 60, static_cast<std::uint8_t>(dir)));
@@ -86,11 +85,7 @@ TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
     NotingTimer timer;
     NotingOut out{timer};
     MidiPort port{out, midi};
-    std::string name;
-    for (unsigned d = 1; d < out.deviceCount() && midi.midiDevice == 0; ++d)
-        if (out.deviceName(d, name) == MidiStatus::Ok &&
-            ("JACK: " + capture.portName()).rfind(name, 0) == 0)
-            midi.midiDevice = static_cast<std::uint8_t>(d);
+    midi.midiDevice = DeviceOf(out, capture);
     ASSERT_EQ(port.midiOpen(), MidiStatus::Ok);
     PlaybackEngine engine{song, port, guitar, timer};
     Practice practice{.loop = true, .loopLastBar = 2, .countIn = true, .metronome = true};

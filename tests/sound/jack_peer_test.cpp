@@ -44,22 +44,14 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(startError_.empty()) << startError_;
-        std::string error;
         ASSERT_TRUE(capture.Open(server_->name(), "cadenzo-peer", error)) << error;
-        guitar.setTuning(standardTuning);
-        guitar.setFrets({0, 1, 0, 2, 3, 0});
+        guitar.setTuning(standardTuning), guitar.setFrets({0, 1, 0, 2, 3, 0});
         guitar.updateStringNotes();
     }
 
-    // Chooses the port of `peer` (by default the capture) among Cadenzo's devices and, if
-    // `open`, opens it.
+    // Chooses the port of `peer` (by default the capture) among Cadenzo's devices; opens it.
     void OpenPeer(bool open = true, const JackCapture* peer = nullptr) {
-        const std::string wanted = "JACK: " + (peer ? peer : &capture)->portName();
-        std::string name;
-        setup.midiDevice = 0;
-        for (unsigned d = 1; d < out.deviceCount() && setup.midiDevice == 0; ++d)
-            if (out.deviceName(d, name) == MidiStatus::Ok && wanted.rfind(name, 0) == 0)
-                setup.midiDevice = static_cast<std::uint8_t>(d);
+        setup.midiDevice = DeviceOf(out, peer ? *peer : capture);
         ASSERT_NE(setup.midiDevice, 0) << "the capture port is not among the devices";
         ASSERT_EQ(open ? port.midiOpen() : MidiStatus::Ok, MidiStatus::Ok);
     }
@@ -76,6 +68,7 @@ protected:
     static inline std::unique_ptr<JackServer> server_;
     static inline std::string startError_;
 
+    std::string error;
     JackCapture capture;
     Guitar guitar;
     MidiSetup setup;
@@ -111,7 +104,6 @@ TEST_F(JackPeer, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
 TEST_F(JackPeer, SwitchingAwayEndsEveryNoteThePeerWasSent) {
     OpenPeer();
     JackCapture other;
-    std::string error;
     ASSERT_TRUE(other.Open(server_->name(), "cadenzo-other", error)) << error;
     const auto got = Deliver(
         [&] {
@@ -122,8 +114,8 @@ TEST_F(JackPeer, SwitchingAwayEndsEveryNoteThePeerWasSent) {
             OpenPeer(true, &other);
         },
         4);
-    std::this_thread::sleep_for(100ms); // nothing else may follow
-    ASSERT_EQ(got.size(), 4u);
+    std::this_thread::sleep_for(100ms);
+    ASSERT_EQ(got.size(), 4u) << "nothing else may follow";
     EXPECT_EQ(got[0].bytes[0], 0x92); // sent right after the open, and not lost
     EXPECT_EQ((std::pair<int, int>(got[3].bytes[0], got[3].bytes[1])), std::pair(0x82, 60))
         << "only the note still sounding is ended";
@@ -222,9 +214,8 @@ TEST_F(JackPeer, APedalStrumsAndAPlayedChordSetsTheFretboard) {
 TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
     OpenPeer(false);
     capture.close();
-    const MidiStatus code = port.midiOpen();
-    EXPECT_EQ(code, MidiStatus::NoDevice);
-    EXPECT_STREQ(midiOpenWarning(code), "No Midi Device");
+    ASSERT_EQ(port.midiOpen(), MidiStatus::NoDevice);
+    EXPECT_STREQ(midiOpenWarning(MidiStatus::NoDevice), "No Midi Device");
 }
 } // namespace
 } // namespace cadenzo::test
