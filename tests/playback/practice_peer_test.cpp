@@ -29,20 +29,15 @@ std::int64_t NowNs() {
 
 // The playback timer, noting when each callback ran; and the device, noting each message's
 // callback. A callback the machine holds up shifts its messages, not the check.
-struct NotingTimer : Timer {
-    PeriodicTimer inner;
+struct NotingTimer : PeriodicTimer {
     std::vector<std::int64_t> ran = std::vector<std::int64_t>(1 << 16);
     std::atomic<int> calls{0};
     Callback callback = nullptr;
     void* user = nullptr;
-    bool getDevCaps(Caps& caps) override { return inner.getDevCaps(caps); }
-    void beginPeriod(std::uint32_t ms) override { inner.beginPeriod(ms); }
-    void endPeriod(std::uint32_t ms) override { inner.endPeriod(ms); }
-    void killEvent(std::uint32_t id) override { inner.killEvent(id); }
     std::uint32_t setEvent(std::uint32_t delay, std::uint32_t period, Callback c,
                            void* u) override {
         callback = c, user = u;
-        return inner.setEvent(delay, period, &Tick, this);
+        return PeriodicTimer::setEvent(delay, period, &Tick, this);
     }
     static void Tick(void* self) {
         auto& t = *static_cast<NotingTimer*>(self);

@@ -116,12 +116,10 @@ TEST(PracticeSchedule, LoopCountInClicksAndSpeedMatchAnIndependentSchedule) {
                 const std::int64_t end = std::min<std::int64_t>(e.tick + e.gate, pass.to);
                 const int on = firstAfter(e.tick + pass.shift, false);
                 const int off = firstAfter(end + pass.shift, true);
-                std::vector<int> strings;
-                for (int s = 0; s < 6; ++s)
-                    if (e.frets[s] != SILENT)
+                std::vector<int> strings; // in stroke order
+                for (int j = 0; j < 6; ++j)
+                    if (const int s = e.strokeDir == 1 ? j : 5 - j; e.frets[s] != SILENT)
                         strings.push_back(s);
-                std::sort(strings.begin(), strings.end(),
-                          [&](int a, int b) { return e.strokeDir == 1 ? a < b : a > b; });
                 const bool whole = end - e.tick >= e.strokeTime + 30;
                 std::size_t struck = 0;
                 for (const ScheduledMessage* m = notes(); m; m = notes()) {
@@ -131,8 +129,8 @@ TEST(PracticeSchedule, LoopCountInClicksAndSpeedMatchAnIndependentSchedule) {
                         break;
                     }
                     ASSERT_LT(struck, strings.size()) << "struck twice at " << m->callback;
-                    EXPECT_EQ(note, stringMidiNote(e.frets[strings[struck]],
-                                                   guitar.tuning[strings[struck]]));
+                    const int s = strings[struck];
+                    EXPECT_EQ(note, stringMidiNote(e.frets[s], guitar.tuning[s]));
                     EXPECT_TRUE(struck > 0 || m->callback == on) << m->callback << " " << on;
                     EXPECT_LT(m->callback, off);
                     ++struck;
