@@ -92,12 +92,9 @@ int JackCapture::Process(std::uint32_t frames, void* user) {
     void* outBuffer = jack_port_get_buffer(self->out_, frames);
     jack_midi_clear_buffer(outBuffer);
     if (const std::size_t n = self->pendingCount_.load(std::memory_order_acquire); n > 0) {
-        for (const std::uint32_t m : std::span(self->pending_, n)) {
-            const jack_midi_data_t bytes[3] = {jack_midi_data_t(m & 0xFF),
-                                               jack_midi_data_t(m >> 8 & 0x7F),
-                                               jack_midi_data_t(m >> 16 & 0x7F)};
-            jack_midi_event_write(outBuffer, 0, bytes, 3);
-        }
+        for (const std::uint32_t m : std::span(self->pending_, n))
+            if (jack_midi_data_t* b = jack_midi_event_reserve(outBuffer, 0, 3))
+                b[0] = m & 0xFF, b[1] = m >> 8 & 0x7F, b[2] = m >> 16 & 0x7F;
         self->sentFrame_.store(jack_last_frame_time(self->client_), std::memory_order_relaxed);
         self->pendingCount_.store(0, std::memory_order_release);
     }
@@ -108,14 +105,11 @@ int JackCapture::Process(std::uint32_t frames, void* user) {
         std::chrono::nanoseconds(std::chrono::steady_clock::now().time_since_epoch()).count();
     const std::uint32_t cycleStart = jack_last_frame_time(self->client_);
     std::size_t n = self->count_.load(std::memory_order_relaxed);
-    for (std::uint32_t i = 0; i < count && n < CAPACITY; ++i) {
-        jack_midi_event_t event;
-        if (jack_midi_event_get(&event, buffer, i) != 0)
-            continue;
-        Event& e = self->events_[n++];
-        e = {{0, 0, 0}, static_cast<std::uint32_t>(event.size), cycleStart + event.time, now};
-        std::copy_n(event.buffer, std::min<std::size_t>(event.size, 3), e.bytes);
-    }
+    jack_midi_event_t event;
+    for (std::uint32_t i = 0; i < count && n < CAPACITY; ++i)
+        if (Event& e = self->events_[n]; jack_midi_event_get(&event, buffer, i) == 0)
+            e = {{0, 0, 0}, static_cast<std::uint32_t>(event.size), cycleStart + event.time, now},
+            std::copy_n(event.buffer, std::min<std::size_t>(event.size, 3), e.bytes), ++n;
     self->count_.store(n, std::memory_order_release);
     return 0;
 }
