@@ -98,6 +98,10 @@ TEST(PracticeSchedule, LoopCountInClicksAndSpeedMatchAnIndependentSchedule) {
             if ((m.message & 0xEF) == 0x89)
                 clicks.insert({m.callback, m.message});
         EXPECT_EQ(clicks, want);
+        for (int clicked = -1; const ScheduledMessage& m : got.messages) { // strings, then clicks
+            EXPECT_FALSE((m.message & 0xFF) == 0x90 && m.callback == clicked) << m.callback;
+            clicked = (m.message & 0xFF) == 0x99 ? m.callback : clicked;
+        }
 
         // Each event of each pass: its first string at the first callback past its tick, the
         // rest in stroke order, all released together at its gate's end or at the loop's turn.
