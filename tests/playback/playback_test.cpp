@@ -12,12 +12,8 @@ namespace {
 
 constexpr std::uint8_t X = SILENT;
 
-// A message and the callback it was sent in (0 = before the first callback, -1 = between).
-struct Sent {
-    int callback;
-    std::uint32_t message;
-    friend bool operator==(const Sent&, const Sent&) = default;
-};
+// The callback a message was sent in (0 = before the first callback, -1 = between) and the message.
+using Sent = std::pair<int, std::uint32_t>;
 
 const auto On = [](int note, int channel = 0) { return packShortMsg(0x90 | channel, note, 100); };
 const auto Off = [](int note, int channel = 0) { return packShortMsg(0x80 | channel, note, 0); };
@@ -58,9 +54,8 @@ struct PlaybackFixture : EngineRig<ManualTimer> {
     // The logged note messages (program changes left out).
     std::vector<Sent> notes() const {
         std::vector<Sent> result;
-        for (const Sent& s : log)
-            if ((s.message & 0xE0) == 0x80)
-                result.push_back(s);
+        std::ranges::copy_if(log, std::back_inserter(result),
+                             [](const Sent& s) { return (s.second & 0xE0) == 0x80; });
         return result;
     }
 };
