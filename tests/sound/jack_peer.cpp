@@ -61,10 +61,9 @@ void JackServer::Stop() {
 }
 
 bool JackCapture::Open(const std::string& server, const std::string& client, std::string& error) {
-    jack_status_t status{};
     client_ = jack_client_open(
         client.c_str(),
-        static_cast<jack_options_t>(JackNoStartServer | JackServerName | JackUseExactName), &status,
+        static_cast<jack_options_t>(JackNoStartServer | JackServerName | JackUseExactName), nullptr,
         server.c_str());
     if (client_ == nullptr)
         return error = "cannot open JACK client", false;

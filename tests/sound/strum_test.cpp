@@ -244,8 +244,7 @@ TEST(RealStroke, NoTickReachesAStrummerThatIsGone) {
         void shortMsg(std::uint32_t m) override {
             if (runningTickDueNs() != 0 && (m & 0xF0) == 0x80 && !silencing.exchange(true))
                 std::this_thread::sleep_for(20ms);
-            late = late || gone;
-            RecordingMidiOut::shortMsg(m);
+            late = late || gone, RecordingMidiOut::shortMsg(m);
         }
     };
     for (const bool lastTick : {false, true}) {
