@@ -43,9 +43,8 @@ TEST(AudioRender, WavAndFlacHoldTheSameSamplesAndProgressEndsAtOne) {
         EXPECT_EQ(std::pair(std::count(seen.begin(), seen.end(), 1.0), seen.back()),
                   std::pair(1L, 1.0));
         files.push_back(Decoded(folder / name, format, 22050));
-        // The note and its ring-out, in whole blocks.
         EXPECT_EQ(files.back().size(), 2 * static_cast<std::size_t>(result.render.frames));
-        EXPECT_GT(result.render.frames, 22050 * 3 / 2);
+        EXPECT_GT(result.render.frames, 22050 * 3 / 2) << "the note and its ring-out";
     }
     EXPECT_EQ(files[0], files[1]); // FLAC is lossless
     EXPECT_EQ(folder.Entries(), 2);
@@ -67,8 +66,7 @@ TEST(AudioRender, CancelAndFailuresLeaveTheEarlierFileAlone) {
     };
     for (const auto& c : cases) {
         TempFolder folder;
-        WriteBytes(folder / "out.wav", "earlier");
-        WriteBytes(folder / "out.flac", "earlier");
+        WriteBytes(folder / "out.wav", "earlier"), WriteBytes(folder / "out.flac", "earlier");
         int blocks = 0;
         std::atomic<bool> cancel{c.cancelAfterBlocks == 0};
         const AudioRenderResult result = renderAudioFile(

@@ -8,20 +8,11 @@ trap 'kill $dump_pid $jackd_pid 2>/dev/null; wait 2>/dev/null; rm -rf "$work"' E
 
 sh "$(dirname "$0")/../support/clear_stale_jack_registry.sh"
 # wait_for COMMAND: true once COMMAND succeeds, false after ten seconds.
-wait_for() {
-    i=0
-    until eval "$1"; do
-        i=$((i + 1))
-        [ $i -gt 100 ] && return 1
-        sleep 0.1
-    done
-}
+wait_for() { i=0; until eval "$1"; do i=$((i + 1)); [ $i -gt 100 ] && return 1; sleep 0.1; done; }
 
-jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 &
-jackd_pid=$!
+jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 & jackd_pid=$!
 wait_for 'jack_lsp >/dev/null 2>&1' || { echo "jackd did not start"; cat "$work/jackd.log"; exit 1; }
-jack_midi_dump >"$work/dump" 2>/dev/null &
-dump_pid=$!
+jack_midi_dump >"$work/dump" 2>/dev/null & dump_pid=$!
 wait_for "jack_lsp 2>/dev/null | grep -q 'midi-monitor:input'" || {
     echo "jack_midi_dump did not start"; exit 1; }
 
@@ -34,8 +25,7 @@ wait_for "jack_lsp 2>/dev/null | grep -q 'midi-monitor:input'" || {
 got() { sed -E -n 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*$/\1/p' "$work/dump" | sed -E 's/ +$//'; }
 wait_for '[ "$(got | wc -l)" -ge "$(wc -l <"$work/want")" ]'
 got >"$work/got"
-diff -u "$work/want" "$work/got"
-status=$?
+diff -u "$work/want" "$work/got"; status=$?
 echo "$(wc -l <"$work/got") messages arrived, $(wc -l <"$work/want") expected"
 [ -s "$work/want" ] || { echo "the dry run sent nothing"; exit 1; }
 exit $status

@@ -13,11 +13,8 @@ namespace cadenzo {
 struct RecordingListener : PlaybackListener {
     std::vector<Transport> transports;
     std::vector<int> scrolls;
-    int redraws = 0, dragClears = 0;
     void transportChanged(Transport s) override { transports.push_back(s); }
     void scrollSequence(int p) override { scrolls.push_back(p); }
-    void clearDragLine() override { ++dragClears; }
-    void redrawSequence() override { ++redraws; }
 };
 
 // The engine on a timer of type T and a recording device, in standard tuning.

@@ -12,21 +12,15 @@ namespace {
 
 constexpr std::uint8_t X = SILENT;
 
-// A message and the callback it was sent in (0 = before the first callback, -1 = between).
-struct Sent {
-    int callback;
-    std::uint32_t message;
-    friend bool operator==(const Sent&, const Sent&) = default;
-};
+// The callback a message was sent in (0 = before the first callback, -1 = between) and the message.
+using Sent = std::pair<int, std::uint32_t>;
 
 const auto On = [](int note, int channel = 0) { return packShortMsg(0x90 | channel, note, 100); };
 const auto Off = [](int note, int channel = 0) { return packShortMsg(0x80 | channel, note, 0); };
-// Standard-tuning MIDI note of open string s.
-const auto Note = [](int s) { return standardTuning[s] + NOTE_BASE; };
+const auto Note = [](int s) { return standardTuning[s] + NOTE_BASE; }; // open string s
 // At tempo 125 and a 2 ms period every callback advances exactly 2 ticks: callback n is at 2n.
 constexpr auto FirstCallbackAfter = [](int tick) { return tick / 2 + 1; };
 
-// A song on the manual timer and the recording device, in standard tuning.
 struct PlaybackFixture : EngineRig<ManualTimer> {
     RecordingListener ui;
     // The window's side of the play line, polled after every callback as a display refresh
@@ -39,14 +33,12 @@ struct PlaybackFixture : EngineRig<ManualTimer> {
     PlaybackFixture() { engine.setListener(&ui); }
     // Moves what the device received since the last call into `log`, tagged with `callback`.
     void collect(int callback) {
-        const auto sent = out.sent();
-        for (; seen < sent.size(); ++seen)
+        for (const auto sent = out.sent(); seen < sent.size(); ++seen)
             log.push_back({callback, sent[seen].message});
     }
     PlaybackEngine::StartResult start(const char* tempo = "125") {
         const auto result = engine.start(tempo);
-        collect(0);
-        return result;
+        return collect(0), result;
     }
     // Fires n callbacks, logging each callback's messages under its number.
     void fire(int n) {
@@ -62,9 +54,8 @@ struct PlaybackFixture : EngineRig<ManualTimer> {
     // The logged note messages (program changes left out).
     std::vector<Sent> notes() const {
         std::vector<Sent> result;
-        for (const Sent& s : log)
-            if ((s.message & 0xE0) == 0x80)
-                result.push_back(s);
+        std::ranges::copy_if(log, std::back_inserter(result),
+                             [](const Sent& s) { return (s.second & 0xE0) == 0x80; });
         return result;
     }
 };
@@ -96,11 +87,9 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.tempo);
         PlaybackFixture f;
-        f.midi.midiChannel = 3;
-        f.midi.midiProgram = 40;
+        f.midi.midiChannel = 3, f.midi.midiProgram = 40;
         f.song.insertEvent(Chord(0, {0, 0, 0, 0, 0, 0}, 240, 0));
-        f.timer.caps = c.caps;
-        f.timer.capsFail = c.capsFail;
+        f.timer.caps = c.caps, f.timer.capsFail = c.capsFail;
         ASSERT_EQ(f.start(c.tempo), c.result);
         const bool started = c.result == R::Started;
         EXPECT_EQ(std::tuple(f.engine.playPeriod(), f.timer.running(), f.engine.transportState()),
@@ -110,9 +99,8 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
         if (!started)
             continue;
         EXPECT_DOUBLE_EQ(f.engine.playIncrement(), c.increment);
-        if (c.period != 0) { // a second start does nothing while a timer runs
-            EXPECT_EQ(f.engine.start("120"), R::Running);
-        }
+        // A second start does nothing while a timer runs.
+        EXPECT_EQ(c.period != 0 ? f.engine.start("120") : R::Running, R::Running);
         f.engine.stopPlayTimer();
         EXPECT_EQ(f.timer.ended,
                   c.period ? std::vector<std::uint32_t>{c.period} : std::vector<std::uint32_t>{});
@@ -193,9 +181,7 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNoteAndEndsItWhereItWas
     fire(100);
     EXPECT_EQ(std::tuple(log.size(), lines.size(), engine.playPos()), paused)
         << "nothing is sent, drawn or moved while paused";
-    engine.resume();
-    midi.midiChannel = 4;
-    collect(-1);
+    engine.resume(), midi.midiChannel = 4, collect(-1);
     fire(FirstCallbackAfter(580) - FirstCallbackAfter(110));
 
     std::vector<Sent> want = {{FirstCallbackAfter(100), On(Note(5))},
@@ -216,8 +202,7 @@ TEST_F(Playback, AnUnannouncedEditIsFollowed) {
     song.insertEvent(Chord(1000, {X, X, X, X, X, 0}, 40, 0));
     start();
     fire(FirstCallbackAfter(100) + 1);
-    song.clearRange(100, 100);
-    song.sortEvents();
+    song.clearRange(100, 100), song.sortEvents();
     fire(FirstCallbackAfter(1039) - timer.ticks());
     EXPECT_EQ(notes(), (std::vector<Sent>{{51, On(Note(5))},
                                           {52, On(Note(4))},
@@ -238,12 +223,11 @@ TEST_F(Playback, PlayStartsAtPlayTickAndAFullListIsNeverReadPast) {
         std::tuple(engine.transportState(), timer.running(), log.size(), ui.transports.size()),
         std::tuple(Transport::Stop, false, 0u, 0u));
     engine.locateTo(MAX_EVENTS * 40);
-    EXPECT_EQ(engine.playIndex(), static_cast<std::uint32_t>(MAX_EVENTS + 1));
-    EXPECT_EQ(engine.transportState(), Transport::Stop);
+    EXPECT_EQ(std::pair(engine.playIndex(), engine.transportState()),
+              std::pair(static_cast<std::uint32_t>(MAX_EVENTS + 1), Transport::Stop));
     // The last event still plays from its own tick, and none of the 1999 before it.
     song.playTick = (MAX_EVENTS - 1) * 40;
-    collect(-1);
-    log.clear(); // the locate's silence
+    collect(-1), log.clear(); // the locate's silence
     EXPECT_EQ(start(), PlaybackEngine::StartResult::Started);
     fire(30);
     EXPECT_EQ(engine.playIndex(), static_cast<std::uint32_t>(MAX_EVENTS));

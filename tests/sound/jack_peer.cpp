@@ -7,7 +7,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fcntl.h>
+#include <span>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <thread>
@@ -25,28 +25,18 @@ bool JackServer::Start(const std::string& name, int rate, int period, std::strin
     if (std::system("sh " CADENZO_SOURCE_DIR "/tests/support/clear_stale_jack_registry.sh") != 0)
         return error = "cannot clear the stale JACK registry", false;
     name_ = name;
-    const std::string rateArg = std::to_string(rate);
-    const std::string periodArg = std::to_string(period);
-    // clang-format off
-    const char* argv[] = {"jackd", realtime ? "--realtime" : "--no-realtime", "-n", name.c_str(),
-                          "-d", "dummy", "-r", rateArg.c_str(), "-p", periodArg.c_str(),
-                          "-C", "0", "-P", "0", nullptr};
-    // clang-format on
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
     const std::string log = "/tmp/" + name + ".log";
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    const int rc =
-        posix_spawnp(&pid_, "jackd", &actions, nullptr, const_cast<char**>(argv), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (rc != 0)
-        return pid_ = -1, error = "cannot start jackd (is it installed?)", false;
+    const std::string command = "exec jackd " +
+                                std::string(realtime ? "--realtime" : "--no-realtime") + " -n " +
+                                name + " -d dummy -r " + std::to_string(rate) + " -p " +
+                                std::to_string(period) + " -C 0 -P 0 >" + log + " 2>&1 </dev/null";
+    const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
+    if (posix_spawn(&pid_, "/bin/sh", nullptr, nullptr, const_cast<char**>(argv), environ) != 0)
+        return pid_ = -1, error = "cannot start jackd", false;
     setenv("JACK_DEFAULT_SERVER", name.c_str(), 1);
 
     for (int i = 0; i < 10 * waitSeconds; ++i) {
-        if (waitpid(pid_, nullptr, WNOHANG) == pid_)
+        if (waitpid(pid_, nullptr, WNOHANG) == pid_) // also when jackd is not installed
             return pid_ = -1, error = "jackd ended at start; see " + log, false;
         jack_client_t* probe = jack_client_open(
             "cadenzo-probe", static_cast<jack_options_t>(JackNoStartServer | JackServerName),
@@ -55,28 +45,25 @@ bool JackServer::Start(const std::string& name, int rate, int period, std::strin
             return jack_client_close(probe), true;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
-    error = "jackd did not come up; see " + log;
-    Stop();
-    return false;
+    return Stop(), error = "jackd did not come up; see " + log, false;
 }
 
 void JackServer::Stop() {
     if (pid_ <= 0)
         return;
     kill(pid_, SIGTERM);
-    int waited = 0; // in 50 ms steps, up to five seconds
-    while (waitpid(pid_, nullptr, WNOHANG) != pid_ && ++waited < 100)
+    for (int waited = 0; waitpid(pid_, nullptr, WNOHANG) != pid_; ++waited) {
+        if (waited == 100) // five seconds
+            kill(pid_, SIGKILL);
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    if (waited == 100)
-        kill(pid_, SIGKILL), waitpid(pid_, nullptr, 0);
+    }
     pid_ = -1;
 }
 
 bool JackCapture::Open(const std::string& server, const std::string& client, std::string& error) {
-    jack_status_t status{};
     client_ = jack_client_open(
         client.c_str(),
-        static_cast<jack_options_t>(JackNoStartServer | JackServerName | JackUseExactName), &status,
+        static_cast<jack_options_t>(JackNoStartServer | JackServerName | JackUseExactName), nullptr,
         server.c_str());
     if (client_ == nullptr)
         return error = "cannot open JACK client", false;
@@ -90,10 +77,8 @@ bool JackCapture::Open(const std::string& server, const std::string& client, std
 }
 
 void JackCapture::close() {
-    if (client_ == nullptr)
-        return;
-    jack_deactivate(client_);
-    jack_client_close(client_);
+    if (client_ != nullptr)
+        jack_deactivate(client_), jack_client_close(client_);
     client_ = nullptr, port_ = nullptr, out_ = nullptr;
 }
 
@@ -106,33 +91,24 @@ int JackCapture::Process(std::uint32_t frames, void* user) {
     void* outBuffer = jack_port_get_buffer(self->out_, frames);
     jack_midi_clear_buffer(outBuffer);
     if (const std::size_t n = self->pendingCount_.load(std::memory_order_acquire); n > 0) {
-        for (std::size_t i = 0; i < n; ++i) {
-            const std::uint32_t m = self->pending_[i];
-            const jack_midi_data_t bytes[3] = {static_cast<jack_midi_data_t>(m & 0xFF),
-                                               static_cast<jack_midi_data_t>(m >> 8 & 0x7F),
-                                               static_cast<jack_midi_data_t>(m >> 16 & 0x7F)};
-            jack_midi_event_write(outBuffer, 0, bytes, 3);
-        }
+        for (const std::uint32_t m : std::span(self->pending_, n))
+            if (jack_midi_data_t* b = jack_midi_event_reserve(outBuffer, 0, 3))
+                b[0] = m & 0xFF, b[1] = m >> 8 & 0x7F, b[2] = m >> 16 & 0x7F;
         self->sentFrame_.store(jack_last_frame_time(self->client_), std::memory_order_relaxed);
         self->pendingCount_.store(0, std::memory_order_release);
     }
     void* buffer = jack_port_get_buffer(self->port_, frames);
     const std::uint32_t count = jack_midi_get_event_count(buffer);
-    if (count == 0)
-        return 0;
     // steady_clock is CLOCK_MONOTONIC here, the clock the benchmark compares with.
     const std::int64_t now =
         std::chrono::nanoseconds(std::chrono::steady_clock::now().time_since_epoch()).count();
     const std::uint32_t cycleStart = jack_last_frame_time(self->client_);
     std::size_t n = self->count_.load(std::memory_order_relaxed);
-    for (std::uint32_t i = 0; i < count && n < CAPACITY; ++i) {
-        jack_midi_event_t event;
-        if (jack_midi_event_get(&event, buffer, i) != 0)
-            continue;
-        Event& e = self->events_[n++];
-        e = {{0, 0, 0}, static_cast<std::uint32_t>(event.size), cycleStart + event.time, now};
-        std::copy_n(event.buffer, std::min<std::size_t>(event.size, 3), e.bytes);
-    }
+    jack_midi_event_t event;
+    for (std::uint32_t i = 0; i < count && n < CAPACITY; ++i)
+        if (Event& e = self->events_[n]; jack_midi_event_get(&event, buffer, i) == 0)
+            e = {{0, 0, 0}, static_cast<std::uint32_t>(event.size), cycleStart + event.time, now},
+            std::copy_n(event.buffer, std::min<std::size_t>(event.size, 3), e.bytes), ++n;
     self->count_.store(n, std::memory_order_release);
     return 0;
 }

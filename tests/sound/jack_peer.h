@@ -1,5 +1,7 @@
 #pragma once
 
+#include "sound/midi_out.h"
+
 #include <atomic>
 #include <cstdint>
 #include <initializer_list>
@@ -17,9 +19,8 @@ namespace cadenzo::test {
 class JackServer {
 public:
     ~JackServer() { Stop(); }
-    // Starts `jackd -n name -d dummy` and waits (up to `waitSeconds`) until it takes clients.
-    // Points this process's JACK clients at it (JACK_DEFAULT_SERVER).
-    // `realtime` asks jackd for real-time scheduling (the benchmark); tests run it without.
+    // Starts `jackd -n name -d dummy` (real-time scheduling only if asked: the benchmark), waits
+    // up to `waitSeconds` until it takes clients and points JACK_DEFAULT_SERVER at it.
     bool Start(const std::string& name, int rate, int period, std::string& error,
                int waitSeconds = 60, bool realtime = false);
     void Stop();
@@ -30,9 +31,9 @@ private:
     std::string name_;
 };
 
-// A JACK client with one MIDI input port that keeps everything that reaches it, with the frame
-// it arrived at and the monotonic time of the cycle that delivered it; and one MIDI output port
-// ("client:out") that plays a controller.
+// A JACK client whose MIDI input port ("client:in") keeps everything that reaches it, with its
+// frame and the monotonic time of the cycle that delivered it; its output ("client:out") plays a
+// controller.
 class JackCapture {
 public:
     struct Event {
@@ -45,12 +46,11 @@ public:
     ~JackCapture() { close(); }
     bool Open(const std::string& server, const std::string& client, std::string& error);
     void close();
-    // The port's full name as other clients list it ("client:in").
-    std::string portName() const;
+    std::string portName() const; // "client:in"
     std::size_t count() const { return count_.load(std::memory_order_acquire); }
     std::vector<Event> events(std::size_t from = 0) const;
-    // Sends up to 8 messages (status | data1 << 8 | data2 << 16, three bytes each) at the start
-    // of the next cycle and returns the absolute frame they went out at; waits for that cycle.
+    // Sends up to 8 messages (status | data1 << 8 | data2 << 16) at the start of the next cycle,
+    // waits for it and returns its absolute frame.
     std::uint32_t Send(std::initializer_list<std::uint32_t> messages);
 
 private:
@@ -58,13 +58,21 @@ private:
 
     static constexpr std::size_t CAPACITY = 1 << 16;
     _jack_client* client_ = nullptr;
-    _jack_port* port_ = nullptr;
-    _jack_port* out_ = nullptr;
+    _jack_port *port_ = nullptr, *out_ = nullptr;
     std::uint32_t pending_[8] = {};
-    std::atomic<std::size_t> pendingCount_{0};
+    std::atomic<std::size_t> pendingCount_{0}, count_{0};
     std::atomic<std::uint32_t> sentFrame_{0};
     std::unique_ptr<Event[]> events_ = std::make_unique<Event[]>(CAPACITY);
-    std::atomic<std::size_t> count_{0};
 };
+
+// The index of `peer`'s input among the devices of `out`, 0 if it is not listed.
+inline std::uint8_t DeviceOf(const MidiOut& out, const JackCapture& peer) {
+    std::string name;
+    for (unsigned d = 1; d < out.deviceCount(); ++d)
+        if (out.deviceName(d, name) == MidiStatus::Ok &&
+            ("JACK: " + peer.portName()).rfind(name, 0) == 0)
+            return static_cast<std::uint8_t>(d);
+    return 0;
+}
 
 } // namespace cadenzo::test

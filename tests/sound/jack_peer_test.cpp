@@ -44,38 +44,22 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(startError_.empty()) << startError_;
-        std::string error;
         ASSERT_TRUE(capture.Open(server_->name(), "cadenzo-peer", error)) << error;
-        guitar.setTuning(standardTuning);
-        guitar.setFrets({0, 1, 0, 2, 3, 0});
+        guitar.setTuning(standardTuning), guitar.setFrets({0, 1, 0, 2, 3, 0});
         guitar.updateStringNotes();
     }
 
-    // Chooses the port of `peer` (by default the capture) among Cadenzo's devices and, if
-    // `open`, opens it.
+    // Chooses the port of `peer` (by default the capture) among Cadenzo's devices; opens it.
     void OpenPeer(bool open = true, const JackCapture* peer = nullptr) {
-        const std::string wanted = "JACK: " + (peer ? peer : &capture)->portName();
-        std::string name;
-        setup.midiDevice = 0;
-        for (unsigned d = 1; d < out.deviceCount() && setup.midiDevice == 0; ++d)
-            if (out.deviceName(d, name) == MidiStatus::Ok && wanted.rfind(name, 0) == 0)
-                setup.midiDevice = static_cast<std::uint8_t>(d);
+        setup.midiDevice = DeviceOf(out, peer ? *peer : capture);
         ASSERT_NE(setup.midiDevice, 0) << "the capture port is not among the devices";
         ASSERT_EQ(open ? port.midiOpen() : MidiStatus::Ok, MidiStatus::Ok);
-    }
-
-    // Runs `send` and returns what reached the peer once `expected` messages have come (or what
-    // came within the wait). Nothing is resent: a message lost on the way is a fault to see.
-    template <typename F> std::vector<JackCapture::Event> Deliver(F send, std::size_t expected) {
-        const std::size_t from = capture.count();
-        send();
-        WaitFor([&] { return capture.count() >= from + expected; });
-        return capture.events(from);
     }
 
     static inline std::unique_ptr<JackServer> server_;
     static inline std::string startError_;
 
+    std::string error;
     JackCapture capture;
     Guitar guitar;
     MidiSetup setup;
@@ -85,45 +69,20 @@ protected:
     Strummer strummer{timer, port, guitar};
 };
 
-// An up stroke on channel 10 at velocity 64: the strings' order, the channel and the velocity as
-// the peer reads them. The press's and the release's note-offs frame it.
-TEST_F(JackPeer, StrokeArrivesInOrderOnTheChannelWithTheVelocity) {
-    OpenPeer();
-    setup.midiChannel = 9, setup.midiVelocity = 64;
-    const auto got = Deliver(
-        [&] {
-            strummer.strum(Strummer::Direction::Up, Strummer::Release::OnRelease);
-            ASSERT_TRUE(WaitFor([&] { return !strummer.running(); }));
-            strummer.release();
-        },
-        128 + 6 + 128);
-    ASSERT_EQ(got.size(), 128u + 6 + 128);
-    const int notes[] = {64, 60, 55, 52, 48, 40};
-    const auto bytes = [&](int i) { return std::vector<int>(got[i].bytes, got[i].bytes + 3); };
-    for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(bytes(128 + i), (std::vector{0x99, notes[i], 64})) << "string " << i;
-    for (int i : {0, 127, 134, 261})
-        EXPECT_EQ(bytes(i), (std::vector{0x89, i < 128 ? i : i - 134, 0})) << i;
-    port.close();
-}
-
 // Fixed fault: switching to another device left the notes sounding on the one switched from.
 TEST_F(JackPeer, SwitchingAwayEndsEveryNoteThePeerWasSent) {
     OpenPeer();
     JackCapture other;
-    std::string error;
     ASSERT_TRUE(other.Open(server_->name(), "cadenzo-other", error)) << error;
-    const auto got = Deliver(
-        [&] {
-            port.noteOut(1, 2, 60, 90);
-            port.noteOut(1, 5, 40, 90);
-            port.noteOut(0, 5, 40, 0);
-            port.close();
-            OpenPeer(true, &other);
-        },
-        4);
-    std::this_thread::sleep_for(100ms); // nothing else may follow
-    ASSERT_EQ(got.size(), 4u);
+    const std::size_t from = capture.count();
+    port.noteOut(1, 2, 60, 90), port.noteOut(1, 5, 40, 90), port.noteOut(0, 5, 40, 0);
+    port.close();
+    OpenPeer(true, &other);
+    // Nothing is resent: a message lost on the way is a fault to see.
+    WaitFor([&] { return capture.count() >= from + 4; });
+    std::this_thread::sleep_for(100ms);
+    const auto got = capture.events(from);
+    ASSERT_EQ(got.size(), 4u) << "nothing else may follow";
     EXPECT_EQ(got[0].bytes[0], 0x92); // sent right after the open, and not lost
     EXPECT_EQ((std::pair<int, int>(got[3].bytes[0], got[3].bytes[1])), std::pair(0x82, 60))
         << "only the note still sounding is ended";
@@ -145,10 +104,13 @@ TEST_F(JackPeer, TheBuiltInSynthesizerPlaysAStrokeThroughJack) {
 }
 
 // The peer plays a controller: its pedal strums through RtMidi's input, the window's hand-over
-// and the strummer back to its own input, and a chord played on it sets the fretboard. Prints the
-// time from the pedal to the stroke's first message and first note-on (never asserted).
-TEST_F(JackPeer, APedalStrumsAndAPlayedChordSetsTheFretboard) {
+// and the strummer back to its own input, and a chord played on it sets the fretboard. Each
+// stroke arrives in order on channel 10 at velocity 64, framed by the press's and the release's
+// note-offs. Prints the time from the pedal to the stroke's first message and first note-on
+// (never asserted).
+TEST_F(JackPeer, APedalStrumsOnTheChannelWithTheVelocityAndAPlayedChordSetsTheFretboard) {
     OpenPeer();
+    setup.midiChannel = 9, setup.midiVelocity = 64;
     UserChordTable userChords;
     FretboardController fretboard{guitar, userChords, port};
     LiveInput live{strummer, fretboard};
@@ -196,13 +158,16 @@ TEST_F(JackPeer, APedalStrumsAndAPlayedChordSetsTheFretboard) {
         std::vector<int> ons;
         std::uint32_t firstOn = 0;
         for (const auto& e : got)
-            if (e.bytes[0] == 0x90)
+            if (e.bytes[0] == 0x99 && e.bytes[2] == 64)
                 firstOn = ons.empty() ? e.frame : firstOn, ons.push_back(e.bytes[1]);
         if (got.size() != 256 + n || got.back().bytes[1] != 127) {
             ++lost;
             continue;
         }
         EXPECT_EQ(ons, chord) << i;
+        for (std::size_t k : {std::size_t{0}, std::size_t{127}, 128 + n, 255 + n})
+            EXPECT_EQ((std::vector<int>(got[k].bytes, got[k].bytes + 3)),
+                      (std::vector<int>{0x89, static_cast<int>(k < 128 ? k : k - 128 - n), 0}));
         toFirst[0].push_back((got[0].frame - pressed) / 48.0);
         toFirst[1].push_back((firstOn - pressed) / 48.0);
     }
@@ -222,9 +187,8 @@ TEST_F(JackPeer, APedalStrumsAndAPlayedChordSetsTheFretboard) {
 TEST_F(JackPeer, VanishedPortReportsNoMidiDevice) {
     OpenPeer(false);
     capture.close();
-    const MidiStatus code = port.midiOpen();
-    EXPECT_EQ(code, MidiStatus::NoDevice);
-    EXPECT_STREQ(midiOpenWarning(code), "No Midi Device");
+    ASSERT_EQ(port.midiOpen(), MidiStatus::NoDevice);
+    EXPECT_STREQ(midiOpenWarning(MidiStatus::NoDevice), "No Midi Device");
 }
 } // namespace
 } // namespace cadenzo::test

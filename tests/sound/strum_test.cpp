@@ -29,30 +29,18 @@ constexpr int ALL_OFF_AND_4 = -2; // the 128 note-offs, then the same on channel
 // The strumming engine on a timer of type T (by default fired by hand) and a recording device,
 // C major low position held in standard tuning.
 template <class T = ManualTimer, class Out = RecordingMidiOut> struct StrumRig {
-    StrumRig() {
-        guitar.setTuning(standardTuning);
-        Hold({0, 1, 0, 2, 3, 0});
-        out.open(0);
-    }
-    void Hold(const Frets& frets) {
-        guitar.setFrets(frets);
-        guitar.updateStringNotes();
-    }
-    // Messages sent since the last call.
-    Messages take() {
+    StrumRig() { guitar.setTuning(standardTuning), Hold({0, 1, 0, 2, 3, 0}), out.open(0); }
+    void Hold(const Frets& frets) { guitar.setFrets(frets), guitar.updateStringNotes(); }
+    Messages take() { // the messages sent since the last call
         Messages messages;
-        const auto sent = out.sent();
-        for (; taken < sent.size(); ++taken)
+        for (const auto sent = out.sent(); taken < sent.size(); ++taken)
             messages.push_back(sent[taken].message);
         return messages;
     }
-    // What each of `n` ticks sent.
-    std::vector<Messages> Ticks(int n) {
+    std::vector<Messages> Ticks(int n) { // what each of `n` ticks sent
         std::vector<Messages> perTick;
-        for (int i = 0; i < n; ++i) {
-            timer.fire();
-            perTick.push_back(take());
-        }
+        while (n-- > 0)
+            timer.fire(), perTick.push_back(take());
         return perTick;
     }
     // The messages of a tick or action: nothing (0), the 128 note-offs (ALL_OFF) or one note-on.
@@ -179,11 +167,12 @@ TEST_F(StrumTest, ReleaseRacingTheLastTicksNeverLeavesNotesRinging) {
     }
 }
 
+// Ticks of a periodic event, which kills its own timer at tick `stopAfter` (0: never).
 struct Counter {
     PeriodicTimer* timer = nullptr;
     std::atomic<std::uint32_t> id{0};
     std::atomic<int> ticks{0};
-    int stopAfter = 0; // the callback kills its own timer at this tick; 0 = never
+    int stopAfter = 0;
     std::atomic<std::thread::id> thread{};
     std::atomic<std::int64_t> lastDue{0};
     std::atomic<bool> dueInOrder{true}; // each tick's due time set, past, and after the last one
@@ -206,8 +195,7 @@ TEST(MidiPortBytes, ChannelAndVelocityKeepTheirLowBitsAndHighNotesStayUnsent) {
     RecordingMidiOut out;
     MidiSetup setup;
     MidiPort port(out, setup);
-    out.open(0);
-    out.clear();
+    out.open(0), out.clear();
     port.noteOut(1, 17, 60, 200);
     port.noteOut(1, 0, 128, 100);
     ASSERT_EQ(out.sent().size(), 1u);
@@ -256,8 +244,7 @@ TEST(RealStroke, NoTickReachesAStrummerThatIsGone) {
         void shortMsg(std::uint32_t m) override {
             if (runningTickDueNs() != 0 && (m & 0xF0) == 0x80 && !silencing.exchange(true))
                 std::this_thread::sleep_for(20ms);
-            late = late || gone;
-            RecordingMidiOut::shortMsg(m);
+            late = late || gone, RecordingMidiOut::shortMsg(m);
         }
     };
     for (const bool lastTick : {false, true}) {

@@ -43,9 +43,7 @@ std::vector<float> PlainNote(const std::string& font, int frames, bool effects =
     fluid_synth_noteon(synth, 0, 60, 100);
     std::vector<float> audio(2 * static_cast<std::size_t>(frames));
     fluid_synth_write_float(synth, frames, audio.data(), 0, 2, audio.data(), 1, 2);
-    delete_fluid_synth(synth);
-    delete_fluid_settings(settings);
-    return audio;
+    return delete_fluid_synth(synth), delete_fluid_settings(settings), audio;
 }
 
 // The energy of 90000 frames from the first audible one at or after `from`.
@@ -65,8 +63,7 @@ std::vector<std::int64_t> OnsetErrors(bool staggered, std::int64_t lead) {
     std::vector<std::int64_t> frames;
     for (std::int64_t window = 4800; window < 60 * 4800; window += 4800) {
         frames.push_back(window + random() % 2400);
-        synth.schedule(frames.back(), NOTE_ON);
-        synth.schedule(frames.back() + 1000, SOUND_OFF);
+        synth.schedule(frames.back(), NOTE_ON), synth.schedule(frames.back() + 1000, SOUND_OFF);
     }
     std::vector<float> audio(2 * 60 * 4800);
     for (std::int64_t done = 0, count = 0; done < 60 * 4800; done += count) {
@@ -103,10 +100,9 @@ TEST(TimedSynth, EffectsComeBackForANoteAfterSilence) {
                  dry = Energy(PlainNote(font, 96000), 0);
     TimedSynth synth({});
     ASSERT_EQ(synth.open(), MidiStatus::Ok);
-    synth.schedule(0, NYLON_GUITAR);
-    synth.schedule(100, NOTE_ON);
-    synth.schedule(4900, SOUND_OFF);
-    synth.schedule(3 * 48000, NOTE_ON);
+    for (auto [frame, message] :
+         {std::pair{0, NYLON_GUITAR}, {100, NOTE_ON}, {4900, SOUND_OFF}, {3 * 48000, NOTE_ON}})
+        synth.schedule(frame, message);
     std::vector<float> audio(2 * 5 * 48000);
     synth.render(audio.data(), 5 * 48000);
     EXPECT_NEAR(Energy(audio, 3 * 48000 - 100), wet, std::fabs(wet - dry) / 4);
@@ -142,10 +138,10 @@ TEST(FluidMidiOut, NotesStartAtTheirFramesInLongerPeriods) {
     std::vector<float> audio(2 * 40 * 4800), left(1536), right(1536);
     std::vector<std::int64_t> notes{4817}, delays;
     for (std::int64_t frame = 0; frame + 1536 <= 40 * 4800; frame += 1536) {
-        for (; notes.back() <= frame; notes.push_back(notes.back() + 5131)) {
-            synth.shortMsgAt(NOTE_ON, std::llround(notes.back() * 1e9 / 48000));
-            synth.shortMsgAt(SOUND_OFF, std::llround((notes.back() + 1000) * 1e9 / 48000));
-        }
+        for (const auto ns = [](double f) { return std::llround(f * 1e9 / 48000); };
+             notes.back() <= frame; notes.push_back(notes.back() + 5131))
+            synth.shortMsgAt(NOTE_ON, ns(notes.back())),
+                synth.shortMsgAt(SOUND_OFF, ns(notes.back() + 1000));
         synth.renderPeriodAt(1536, left.data(), right.data(), std::llround(frame * 1e9 / 48000));
         for (std::size_t i = 0; i < 1536; ++i)
             audio[2 * (static_cast<std::size_t>(frame) + i)] = left[i];
