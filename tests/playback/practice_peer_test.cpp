@@ -119,13 +119,13 @@ TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
             latency.push_back(e.cycleNs - timer.ran[static_cast<std::size_t>(callback)]);
     }
     // The shared machine's CPU quota can hold every thread, the peer's too, for up to 100 ms:
-    // one message in fifty may be caught by that; more is a fault of the path.
+    // a few messages in a row may be caught by that; more is a fault of the path.
     std::sort(latency.begin(), latency.end());
     const auto late = std::count_if(latency.begin(), latency.end(),
                                     [](std::int64_t ns) { return ns > 2'000'000; });
     std::printf("peer latency p50 %.3f ms, max %.3f ms, %d later than 2 ms\n",
                 latency[latency.size() / 2] / 1e6, latency.back() / 1e6, static_cast<int>(late));
-    EXPECT_LE(late * 50, static_cast<std::ptrdiff_t>(latency.size()));
+    EXPECT_LE(late * 10, static_cast<std::ptrdiff_t>(latency.size()));
     for (const auto& [key, count] : sounding)
         EXPECT_EQ(count, 0) << "left ringing: channel " << key.first << " key " << key.second;
     EXPECT_EQ(encodeSongFile({song, tempo, midi, guitar}), before) << "the song or tempo changed";
