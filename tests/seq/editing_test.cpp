@@ -20,6 +20,7 @@
 #include <random>
 #include <set>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace cadenzo::testing {
@@ -43,8 +44,10 @@ protected:
     UndoHistory& history = *historyPtr;
     Guitar guitar;
     TransferContext context;
+    std::mt19937 rng; // seeded by the randomised tests
 
     EditingTest() { guitar.setFrets({0, 1, 0, 2, 3, SILENT}); }
+    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
 
     // An event at `tick` whose velocity tells it apart from the others.
     static SongEvent Event(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40,
@@ -170,14 +173,6 @@ TEST(SongModel, FindInRangeMatchesTheTickByTickWalkOnRandomLists) {
     }
 }
 
-TEST(SongMeter, SetMeterIgnoresBarsOutsideTheSong) {
-    Song song;
-    song.setMeter(0, 6, 8);
-    song.setMeter(BAR_COUNT + 1, 6, 8);
-    for (int k = 0; k < METER_ENTRIES; ++k)
-        ASSERT_EQ(song.meterTable[k].num, 4) << "bar " << k;
-}
-
 // A step that would pass the pool's 3000 records drops the oldest; the others still undo in order.
 TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     for (int k = 0; k < 20; ++k)
@@ -244,9 +239,8 @@ class OneByOneTest : public EditingTest, public ::testing::WithParamInterface<un
 protected:
     std::unique_ptr<Song> refPtr = std::make_unique<Song>();
     Song& ref = *refPtr;
-    std::mt19937 rng{GetParam()};
 
-    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
+    OneByOneTest() { rng.seed(GetParam()); }
 
     void RandomSong() {
         const int count = Uniform(0, 3) == 0 ? Uniform(1900, MAX_EVENTS) : Uniform(0, 60);
@@ -300,9 +294,13 @@ TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, OneByOneTest, ::testing::Range(1u, 151u));
 
-// A gate that ends on the bar line of a signature change leaves no room for the signature.
+// A gate that ends on the bar line of a signature change leaves no room for the signature; bars
+// outside the song take no signature.
 TEST(SeqGeometry, SignatureGapCountsOnlyChangesInsideTheSpan) {
     Song song;
+    song.setMeter(0, 6, 8), song.setMeter(BAR_COUNT + 1, 6, 8);
+    for (int k = 0; k < METER_ENTRIES; ++k)
+        ASSERT_EQ(song.meterTable[k].num, 4) << "bar " << k;
     song.setMeter(3, 3, 4);
     EXPECT_EQ(std::tuple(signatureGap(song.meterTable, 0, 3840),
                          signatureGap(song.meterTable, 0, 3841),
@@ -310,53 +308,46 @@ TEST(SeqGeometry, SignatureGapCountsOnlyChangesInsideTheSpan) {
               std::tuple(0, SIGNATURE_SLOT, 0));
 }
 
-struct ExitCase {
-    FieldId id;
-    const char* typed;
-    const char* text;   // the field afterwards
-    std::int32_t value; // the selected events' value afterwards
-};
-
-class FieldExitTest : public EditingTest, public ::testing::WithParamInterface<ExitCase> {};
-
-// Events at 0 and 480 selected (velocities 80 and 100, gate 240, stroke 60), one at 1920 not.
-TEST_P(FieldExitTest, ValidatesThenAppliesToEverySelectedEvent) {
-    const ExitCase c = GetParam();
-    EventFields fields;
-    put(0, 80, 240, 60);
-    put(480, 100, 240, 60);
-    put(1920, 90, 240, 60);
-    select(0, 480);
-    updateEventFields(fields, song, 0, 480);
-    fields.Field(c.id).Type(c.typed);
-    commitField(c.id, fields, song, history);
-    EXPECT_EQ(fields.Field(c.id).text, c.text);
-    for (std::int32_t t : {0, 480}) {
-        const SongEvent& e = At(t);
-        EXPECT_EQ(c.id == FieldId::Velocity ? e.velocity
-                  : c.id == FieldId::Gate   ? e.gate
-                                            : e.strokeTime,
-                  c.value)
-            << "event at " << t;
+// Events at 0 and 480 selected (velocities 80 and 100, gate 240, stroke 60), one at 1920 not: a
+// typed text is validated, then applied to every selected event and recorded as one step (also
+// when nothing changes: the random editing test undoes such steps byte for byte).
+TEST_F(EditingTest, FieldExitValidatesThenAppliesToEverySelectedEvent) {
+    const std::tuple<FieldId, const char*, const char*, std::int32_t> cases[] = {
+        // (field, typed, the field afterwards, the selected events' value afterwards)
+        {FieldId::Velocity, "", "0", 0}, // untouched empty field
+        {FieldId::Velocity, "64", "64", 64},
+        {FieldId::Velocity, "300", "127", 127},
+        {FieldId::Gate, "-5", "20", 20},
+        {FieldId::Gate, "", "20", 20},
+        {FieldId::Gate, "19", "20", 20},
+        {FieldId::Gate, "020", "020", 20},
+        {FieldId::Velocity, "+0", "+0", 0},
+        {FieldId::Stroke, "+20", "+20", 20},
+        {FieldId::Gate, "480", "479", 479}, // never reaches 480
+        {FieldId::Stroke, "100", "100", 100},
+        {FieldId::Stroke, "500", "240", 240}, // up to the gate
+        {FieldId::Stroke, "abc", "20", 20}};
+    for (int n = 0; const auto& [id, typed, text, value] : cases) {
+        EventFields fields;
+        song.resetSong();
+        for (const auto& [t, v] : {std::pair(0, 80), {480, 100}, {1920, 90}})
+            put(t, static_cast<std::uint8_t>(v), 240, 60);
+        select(0, 480);
+        updateEventFields(fields, song, 0, 480);
+        fields.Field(id).Type(typed);
+        commitField(id, fields, song, history);
+        EXPECT_EQ(fields.Field(id).text, text) << typed;
+        for (const SongEvent& e : {At(0), At(480)})
+            EXPECT_EQ(id == FieldId::Velocity ? e.velocity
+                      : id == FieldId::Gate   ? e.gate
+                                              : e.strokeTime,
+                      value)
+                << typed << " at " << e.tick;
+        const SongEvent& other = At(1920);
+        EXPECT_TRUE(other.velocity == 90 && other.gate == 240 && other.strokeTime == 60) << typed;
+        EXPECT_EQ(history.undoCount, ++n) << typed;
     }
-    const SongEvent& other = At(1920);
-    EXPECT_TRUE(other.velocity == 90 && other.gate == 240 && other.strokeTime == 60);
-    // Recorded also when nothing changes (the random editing test undoes such steps byte for byte).
-    EXPECT_EQ(history.undoCount, 1);
 }
-
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Fields, FieldExitTest, ::testing::Values(
-    ExitCase{FieldId::Velocity, "", "0", 0}, // untouched empty field
-    ExitCase{FieldId::Velocity, "64", "64", 64}, ExitCase{FieldId::Velocity, "300", "127", 127},
-    ExitCase{FieldId::Gate, "-5", "20", 20}, ExitCase{FieldId::Gate, "", "20", 20},
-    ExitCase{FieldId::Gate, "19", "20", 20}, ExitCase{FieldId::Gate, "020", "020", 20},
-    ExitCase{FieldId::Velocity, "+0", "+0", 0}, ExitCase{FieldId::Stroke, "+20", "+20", 20},
-    ExitCase{FieldId::Gate, "480", "479", 479}, // never reaches 480
-    ExitCase{FieldId::Stroke, "100", "100", 100},
-    ExitCase{FieldId::Stroke, "500", "240", 240}, // up to the gate
-    ExitCase{FieldId::Stroke, "abc", "20", 20}));
-// clang-format on
 
 // The editing rules as the user's guide states them, kept apart from the engine's arrays: the
 // chords by tick, each bar's signature, the cursor, the anchor and the clipboard. Taken from the
@@ -515,7 +506,7 @@ struct RuleModel {
 // ranges, every undo gives back the song it should, and every redo the song before its undo.
 class RandomEditing : public EditingTest, public ::testing::WithParamInterface<unsigned> {
 protected:
-    std::mt19937 rng{GetParam()};
+    RandomEditing() { rng.seed(GetParam()); }
     // One entry per undo step: the song as it was when the step was recorded, or nothing when
     // undoing that step alone does not lead back to a whole earlier state (the destination step
     // of a move, or any step recorded before the song was replaced).
@@ -531,7 +522,6 @@ protected:
     std::string tempo = "120";
     MidiSetup midi;
 
-    int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
     // A raster tick near the events, sometimes anywhere in the editor's range, on one of the last
     // bar lines, or a step short of the largest tick.
     std::int32_t AnyTick() {
