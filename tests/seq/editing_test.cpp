@@ -312,21 +312,17 @@ TEST(SeqGeometry, SignatureGapCountsOnlyChangesInsideTheSpan) {
 // typed text is validated, then applied to every selected event and recorded as one step (also
 // when nothing changes: the random editing test undoes such steps byte for byte).
 TEST_F(EditingTest, FieldExitValidatesThenAppliesToEverySelectedEvent) {
+    using enum FieldId;
+    // (field, typed, the field afterwards, the selected events' value afterwards)
+    // clang-format off
     const std::tuple<FieldId, const char*, const char*, std::int32_t> cases[] = {
-        // (field, typed, the field afterwards, the selected events' value afterwards)
-        {FieldId::Velocity, "", "0", 0}, // untouched empty field
-        {FieldId::Velocity, "64", "64", 64},
-        {FieldId::Velocity, "300", "127", 127},
-        {FieldId::Gate, "-5", "20", 20},
-        {FieldId::Gate, "", "20", 20},
-        {FieldId::Gate, "19", "20", 20},
-        {FieldId::Gate, "020", "020", 20},
-        {FieldId::Velocity, "+0", "+0", 0},
-        {FieldId::Stroke, "+20", "+20", 20},
-        {FieldId::Gate, "480", "479", 479}, // never reaches 480
-        {FieldId::Stroke, "100", "100", 100},
-        {FieldId::Stroke, "500", "240", 240}, // up to the gate
-        {FieldId::Stroke, "abc", "20", 20}};
+        {Velocity, "", "0", 0}, /* untouched empty field */ {Velocity, "64", "64", 64},
+        {Velocity, "300", "127", 127}, {Gate, "-5", "20", 20}, {Gate, "", "20", 20},
+        {Gate, "19", "20", 20}, {Gate, "020", "020", 20}, {Velocity, "+0", "+0", 0},
+        {Stroke, "+20", "+20", 20}, {Gate, "480", "479", 479}, /* never reaches 480 */
+        {Stroke, "100", "100", 100}, {Stroke, "500", "240", 240}, /* up to the gate */
+        {Stroke, "abc", "20", 20}};
+    // clang-format on
     for (int n = 0; const auto& [id, typed, text, value] : cases) {
         EventFields fields;
         song.resetSong();
@@ -336,16 +332,13 @@ TEST_F(EditingTest, FieldExitValidatesThenAppliesToEverySelectedEvent) {
         updateEventFields(fields, song, 0, 480);
         fields.Field(id).Type(typed);
         commitField(id, fields, song, history);
-        EXPECT_EQ(fields.Field(id).text, text) << typed;
-        for (const SongEvent& e : {At(0), At(480)})
-            EXPECT_EQ(id == FieldId::Velocity ? e.velocity
-                      : id == FieldId::Gate   ? e.gate
-                                              : e.strokeTime,
-                      value)
-                << typed << " at " << e.tick;
-        const SongEvent& other = At(1920);
-        EXPECT_TRUE(other.velocity == 90 && other.gate == 240 && other.strokeTime == 60) << typed;
-        EXPECT_EQ(history.undoCount, ++n) << typed;
+        const auto got = [&](const SongEvent& e) -> std::int32_t {
+            return id == Velocity ? e.velocity : id == Gate ? e.gate : e.strokeTime;
+        };
+        EXPECT_EQ(std::tuple(fields.Field(id).text, got(At(0)), got(At(480)),
+                             At(1920) == Event(1920, 90, 240, 60), history.undoCount),
+                  std::tuple(std::string(text), value, value, true, ++n))
+            << typed;
     }
 }
 
