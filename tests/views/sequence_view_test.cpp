@@ -207,13 +207,12 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
 
     Show(2, 480), Press(X(2, 0), 50);
     // (keys held, pointer tick, cursor tick after the move)
-    const std::tuple<Qt::KeyboardModifiers, int, int> moves[] = {
-        {Qt::ShiftModifier, 480, 0},
-        {Qt::ControlModifier, 480, 0},
-        {Qt::NoModifier, 480, 480},
-        {Qt::ShiftModifier | Qt::ControlModifier, 720, 480},
-        {Qt::NoModifier, 720, 720}};
-    for (const auto& [keys, to, cursor] : moves) {
+    for (const auto& [keys, to, cursor] :
+         {std::tuple<Qt::KeyboardModifiers, int, int>{Qt::ShiftModifier, 480, 0},
+          {Qt::ControlModifier, 480, 0},
+          {Qt::NoModifier, 480, 480},
+          {Qt::ShiftModifier | Qt::ControlModifier, 720, 480},
+          {Qt::NoModifier, 720, 720}}) {
         Drag(X(2, to), 50, keys);
         EXPECT_EQ(song->edit.cursorTick, cursor) << to;
     }
@@ -226,11 +225,10 @@ TEST_F(SequenceViewTest, TheGateHandleStaysBetweenTwentyTicksAndTheNextEvent) {
     const int handle = X(2, 0) + 24; // the right end of the velocity bar (240 ticks)
     // pointer x -> gate and stroke: 20 ticks a step, at least 20, at most up to the next event;
     // the stroke time follows a shorter gate.
-    const std::tuple<int, int, int> drags[] = {{handle + 10, 340, 200},
-                                               {handle - 20, 40, 40},
-                                               {X(2, 0) - 5, 20, 20},
-                                               {handle + 400, 480, 20}};
-    for (const auto& [to, gate, stroke] : drags) {
+    for (const auto& [to, gate, stroke] : {std::tuple(handle + 10, 340, 200),
+                                           {handle - 20, 40, 40},
+                                           {X(2, 0) - 5, 20, 20},
+                                           {handle + 400, 480, 20}}) {
         Hover(handle, 100);
         EXPECT_EQ(view->cursor().shape(), Qt::SizeHorCursor);
         Press(handle, 100), Drag(to, 100), Release(to, 100);
@@ -245,11 +243,10 @@ TEST_F(SequenceViewTest, AVelocityLineSetsFourTimesItsHeightAboveTheBaseLine) {
     Show(2);
     const int left = X(2, 480) - 10, right = X(2, 1440) + 20; // away from the gate handles
     // (from, to, velocity): y 90 is 32 rows above the base line, 4 x 32 limited to 127.
-    const std::tuple<int, int, int, int, int> lines[] = {{left, 90, right, 90, 127},
-                                                         {left, 122, right, 122, 0},
-                                                         {right, 90, left, 90, 127},
-                                                         {left, 112, right, 112, 40}};
-    for (const auto& [x1, y1, x2, y2, velocity] : lines) {
+    for (const auto& [x1, y1, x2, y2, velocity] : {std::tuple(left, 90, right, 90, 127),
+                                                   {left, 122, right, 122, 0},
+                                                   {right, 90, left, 90, 127},
+                                                   {left, 112, right, 112, 40}}) {
         Show(2, 0);
         const QImage before = view->screenImage();
         Hover(x1, y1), Press(x1, y1), Drag((x1 + x2) / 2, y2 + 3), Drag(x2, y2);
