@@ -130,10 +130,9 @@ Sheet ReadSheet(const std::string& text) {
                 meter = value;
             else if (m[1] == "define" && std::regex_match(value, d, define))
                 for (int s = 0; s < STRING_COUNT; ++s) {
-                    const std::string f = d[3 + 5 - s];
-                    sheet.defines[d[1]][s] = f == "x"   ? SILENT
-                                             : f == "0" ? 0
-                                                        : std::stoi(f) + std::stoi(d[2]) - 1;
+                    const std::string f = d[8 - s];
+                    sheet.defines[d[1]][s] =
+                        f == "x" ? SILENT : std::stoi(f) + (f == "0" ? 0 : std::stoi(d[2]) - 1);
                 }
             continue;
         }
