@@ -48,8 +48,7 @@ TEST_F(LiveWindowTest, RecentSongsListTheLastEightMissingOnesGreyedAndOutliveThe
         return shown.join(' ').toStdString();
     };
     EXPECT_EQ(items(), "s8 s7 s6 s5 s4 s3 s2 s1");
-    for (const char* gone : {"s5.cz0", "s2.cz0"})
-        std::filesystem::remove(folder / gone);
+    std::filesystem::remove(folder / "s5.cz0"), std::filesystem::remove(folder / "s2.cz0");
     EXPECT_EQ(items(), "s8 s7 s6 s5- s4 s3 s2- s1");
     child<QAction>("RemoveMissing1")->trigger();
     EXPECT_EQ(items(), "s8 s7 s6 s4 s3 s1");
@@ -63,9 +62,7 @@ TEST_F(LiveWindowTest, RecentSongsListTheLastEightMissingOnesGreyedAndOutliveThe
     EXPECT_EQ(items(), "s3 s8 s7 s6 s4 s1");
     app->liveInput.controls[1] = {LiveControl::Kind::Controller, 64};
     form->strumKeys[2] = Qt::Key_End;
-    form->close();
-    app->liveInput.controls = {}, NewForm();
-    form->start({});
+    form->close(), app->liveInput.controls = {}, NewForm(), form->start({});
     EXPECT_EQ(std::tuple(items(), app->liveInput.controls[1], form->strumKeys[2]),
               std::tuple("s3 s8 s7 s6 s4 s1", LiveControl{LiveControl::Kind::Controller, 64},
                          Qt::Key_End));

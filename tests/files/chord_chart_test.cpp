@@ -49,7 +49,6 @@ std::string Bars(const ChordChart& chart) {
 
 TEST(ChordChart, ReadsBarsOrSaysWhereItStopped) {
     const std::pair<const char*, const char*> cases[] = {
-        // text; bars, or the problem
         {"| C | Am | F G | C |", "4/4:C 4/4:Am 4/4:FG 4/4:C"},
         {"C | % || G |  |\n3/4\n|Dm| %|\n{time: 6/8}\nEm7 | G/B",
          "4/4:C 4/4:C 4/4:G 4/4:- 3/4:Dm 3/4:Dm 6/8:Em7 6/8:G/11"},
@@ -123,19 +122,17 @@ Sheet ReadSheet(const std::string& text) {
     std::istringstream lines(text);
     const std::regex directive(R"(\{(\w+): (.*)\})"), chord(R"(\[([^\]/]*)[^\]]*\])");
     const std::regex define(R"((\S+) base-fret (\d+) frets (\S+) (\S+) (\S+) (\S+) (\S+) (\S+))");
-    std::smatch m;
+    std::smatch m, d;
     for (std::string line; std::getline(lines, line);) {
         if (std::regex_match(line, m, directive)) {
-            std::smatch d;
             const std::string value = m[2];
             if (m[1] == "time")
                 meter = value;
             else if (m[1] == "define" && std::regex_match(value, d, define))
                 for (int s = 0; s < STRING_COUNT; ++s) {
-                    const std::string f = d[3 + 5 - s];
-                    sheet.defines[d[1]][s] = f == "x"   ? SILENT
-                                             : f == "0" ? 0
-                                                        : std::stoi(f) + std::stoi(d[2]) - 1;
+                    const std::string f = d[8 - s];
+                    sheet.defines[d[1]][s] =
+                        f == "x" ? SILENT : std::stoi(f) + (f == "0" ? 0 : std::stoi(d[2]) - 1);
                 }
             continue;
         }

@@ -52,29 +52,25 @@ TEST(AudioRender, WavAndFlacHoldTheSameSamplesAndProgressEndsAtOne) {
 
 // A cancel or a failure at any point writes nothing: the earlier file stays, no temporary is left.
 TEST(AudioRender, CancelAndFailuresLeaveTheEarlierFileAlone) {
-    const struct {
-        const char* name;
-        int cancelAfterBlocks; // -1: never
-        std::vector<std::string> soundFonts;
-        AudioRenderResult::Status status;
-        const char* message;
-    } cases[] = {
-        {"out.wav", 0, {}, AudioRenderResult::Status::Cancelled, ""},
-        {"out.flac", 3, {}, AudioRenderResult::Status::Cancelled, ""},
-        {"out.wav", -1, {"none.sf2"}, AudioRenderResult::Status::Failed, "no SoundFont could be"},
-        {"no/out.flac", -1, {}, AudioRenderResult::Status::Failed, "Cannot write \""},
+    using Status = AudioRenderResult::Status;
+    // file, cancel after that many blocks (-1: never), SoundFonts; the outcome and its message
+    const std::tuple<const char*, int, std::vector<std::string>, Status, const char*> cases[] = {
+        {"out.wav", 0, {}, Status::Cancelled, ""},
+        {"out.flac", 3, {}, Status::Cancelled, ""},
+        {"out.wav", -1, {"none.sf2"}, Status::Failed, "no SoundFont could be"},
+        {"no/out.flac", -1, {}, Status::Failed, "Cannot write \""},
     };
-    for (const auto& c : cases) {
+    for (const auto& [name, cancelAfter, soundFonts, status, message] : cases) {
         TempFolder folder;
         WriteBytes(folder / "out.wav", "earlier"), WriteBytes(folder / "out.flac", "earlier");
         int blocks = 0;
-        std::atomic<bool> cancel{c.cancelAfterBlocks == 0};
+        std::atomic<bool> cancel{cancelAfter == 0};
         const AudioRenderResult result = renderAudioFile(
-            OneNote(), {folder / c.name, 48000, c.soundFonts},
-            [&](double) { cancel = cancel || ++blocks == c.cancelAfterBlocks; }, cancel);
-        EXPECT_EQ(result.status, c.status) << c.name << " " << result.message;
-        EXPECT_NE(result.message.find(c.message), std::string::npos) << result.message;
-        EXPECT_EQ(blocks, std::max(c.cancelAfterBlocks, 0)) << c.name;
+            OneNote(), {folder / name, 48000, soundFonts},
+            [&](double) { cancel = cancel || ++blocks == cancelAfter; }, cancel);
+        EXPECT_EQ(result.status, status) << name << " " << result.message;
+        EXPECT_NE(result.message.find(message), std::string::npos) << result.message;
+        EXPECT_EQ(blocks, std::max(cancelAfter, 0)) << name;
         EXPECT_EQ(folder.Entries(), 2);
         EXPECT_EQ(ReadBytes(folder / "out.wav") + ReadBytes(folder / "out.flac"), "earlierearlier");
     }
