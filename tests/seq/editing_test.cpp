@@ -26,16 +26,14 @@
 namespace cadenzo::testing {
 namespace {
 
-// What an undo must bring back byte for byte, gates and stroke times included: the sort cuts the
-// gate of the event in front of an edited span, and the step must give that back too.
+// Undo restores every byte: the sort cuts the gate of the event in front of an edited span.
 using Snapshot = std::vector<SongEvent>;
 
 Snapshot take(const Song& song) {
     return {song.songEvents.begin(), song.songEvents.begin() + song.eventCount};
 }
 
-// A song with its undo history and a guitar, as the main window holds them (on the heap: the
-// history alone is larger than a comfortable stack frame).
+// On the heap: the undo history alone is larger than a comfortable stack frame.
 class EditingTest : public ::testing::Test {
 protected:
     std::unique_ptr<Song> songPtr = std::make_unique<Song>();
@@ -49,7 +47,6 @@ protected:
     EditingTest() { guitar.setFrets({0, 1, 0, 2, 3, SILENT}); }
     int Uniform(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); }
 
-    // An event at `tick` whose velocity tells it apart from the others.
     static SongEvent Event(std::int32_t tick, std::uint8_t velocity = 90, std::int32_t gate = 40,
                            std::int32_t strokeTime = 20) {
         return test::MakeEvent(tick, {3, 2, 0, 0, 3, 3}, velocity, gate, strokeTime);
@@ -130,8 +127,7 @@ using ::testing::AssertionFailure;
 
 using UndoTest = EditingTest;
 
-// The list never grows past 2000 (the callers' own checks rely on it): a new tick is refused once
-// full, a used one still replaced, and an end marker never stored.
+// The callers' own checks rely on the list never growing past 2000.
 TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
     Song song;
     EXPECT_FALSE(song.insertEvent(test::MakeEvent(END_TICK)));
@@ -144,9 +140,7 @@ TEST(SongModel, InsertEventStopsAtTwoThousandYetReplaces) {
     EXPECT_EQ(song.songEvents[1], test::MakeEvent(40, {0, 1, 0, 2, 3, SILENT}, 100, 7, 0));
 }
 
-// The one-pass search must answer exactly as the walk does, also for unsorted lists, deleted
-// slots, foreign ticks off the raster and negative (signed) ticks; sorting the same lists must
-// leave them strictly ordered and compacted.
+// Also unsorted lists, deleted slots, ticks off the raster and negative ticks; sorting compacts.
 TEST(SongModel, FindInRangeMatchesTheTickByTickWalkOnRandomLists) {
     std::mt19937 rng(20261206);
     std::uniform_int_distribution<int> tickDist(-10, 120);
@@ -210,9 +204,8 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     EXPECT_EQ(std::tuple(history.undoCount, song.eventCount, markAt(0)), std::tuple(0, 20u, 1));
 }
 
-// After the song was replaced, a redo still gives back the song as it was before its undo: the
-// event before the span with its own short gate, not the long one the undo gave it; and in a full
-// song, what fits ("Over!").
+// The event before the span gets its own short gate back, not the undo's long one; a full song
+// takes what fits ("Over!").
 TEST_F(UndoTest, RedoGivesBackTheSongBeforeItsUndoInAnotherSong) {
     put(0, 90, 960);
     pushUndo(history, song, 480, 480);
@@ -233,8 +226,7 @@ TEST_F(UndoTest, RedoGivesBackTheSongBeforeItsUndoInAnotherSong) {
               std::tuple(1, 0, 480));
 }
 
-// Undo rebuilds the list in one pass; this test holds it to the result of entering the saved
-// events one at a time with the list operations.
+// Undo rebuilds the list in one pass; held to entering the saved events one at a time.
 class OneByOneTest : public EditingTest, public ::testing::WithParamInterface<unsigned> {
 protected:
     std::unique_ptr<Song> refPtr = std::make_unique<Song>();
@@ -266,8 +258,7 @@ TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
     pushUndo(history, song, a, b);
     const std::vector<SongEvent> saved(history.undoPool.begin(),
                                        history.undoPool.begin() + history.stepRecords(0));
-    // Whatever happened since: another song, sometimes nearly full, sometimes full but for the
-    // span, so that the saved events do not all fit.
+    // Another song, sometimes full but for the span, so that the saved events do not all fit.
     song.resetSong();
     RandomSong();
     if (Uniform(0, 2) == 0)
@@ -308,9 +299,8 @@ TEST(SeqGeometry, SignatureGapCountsOnlyChangesInsideTheSpan) {
               std::tuple(0, SIGNATURE_SLOT, 0));
 }
 
-// Events at 0 and 480 selected (velocities 80 and 100, gate 240, stroke 60), one at 1920 not: a
-// typed text is validated, then applied to every selected event and recorded as one step (also
-// when nothing changes: the random editing test undoes such steps byte for byte).
+// Events at 0 and 480 selected (velocities 80 and 100, gate 240, stroke 60), 1920 not. A step is
+// recorded even when nothing changes: the random editing test undoes such steps byte for byte.
 TEST_F(EditingTest, FieldExitValidatesThenAppliesToEverySelectedEvent) {
     using enum FieldId;
     // (field, typed, the field afterwards, the selected events' value afterwards)
@@ -342,9 +332,8 @@ TEST_F(EditingTest, FieldExitValidatesThenAppliesToEverySelectedEvent) {
     }
 }
 
-// The editing rules as the user's guide states them, kept apart from the engine's arrays: the
-// chords by tick, each bar's signature, the cursor, the anchor and the clipboard. Taken from the
-// song before an operation and compared with it, event for event and field for field, after.
+// The editing rules as the user's guide states them, apart from the engine's arrays; taken from
+// the song before an operation and compared field for field after it.
 struct RuleModel {
     std::map<std::int32_t, SongEvent> chords;
     std::array<std::pair<int, int>, METER_ENTRIES> sig{}; // bar 0: 4/4, before the song
@@ -444,10 +433,8 @@ struct RuleModel {
         if (numItem >= 0 && numItem < 16 && denIndex >= 0 && denIndex < 5 && bar <= BAR_COUNT)
             std::fill(sig.begin() + bar, sig.end(), std::pair(numItem + 1, 1 << denIndex));
     }
-    // The fields show what the selected chords share (empty where they differ), all disabled
-    // without a chord; the gate up to a tick short of the nearest chord after a selected one
-    // (however far that is; 32767 when none follows), the stroke from 20 up to the first selected
-    // chord's gate.
+    // Empty where the selected chords differ; the gate up to a tick short of the nearest chord
+    // after a selected one (32767 when none follows), the stroke 20 up to the first one's gate.
     void ExpectShown(const EventFields& f) {
         auto [from, to] = span(anchor, cursor);
         if (from == to) {
@@ -493,16 +480,13 @@ struct RuleModel {
     }
 };
 
-// Random sessions of every editing operation, mouse gestures (also unfinished or with modifiers)
-// and property fields included: after every step the event list keeps its order, its end marker
-// and its gates, the undo history stays consistent, what the editor writes stays within its
-// ranges, every undo gives back the song it should, and every redo the song before its undo.
+// Random sessions of every operation, gestures (also unfinished) and fields included; after every
+// step the invariants hold, an undo gives back its song and a redo the song before its undo.
 class RandomEditing : public EditingTest, public ::testing::WithParamInterface<unsigned> {
 protected:
     RandomEditing() { rng.seed(GetParam()); }
-    // One entry per undo step: the song as it was when the step was recorded, or nothing when
-    // undoing that step alone does not lead back to a whole earlier state (the destination step
-    // of a move, or any step recorded before the song was replaced).
+    // Per undo step, the song when recorded; nothing when that undo alone leads to no whole
+    // earlier state (a move's destination step, or a step from before the song was replaced).
     std::deque<std::optional<Snapshot>> expected;
     // The same for the redo steps (the next redo last): the song before the undo that made it.
     std::deque<std::optional<Snapshot>> redoExpected;
@@ -515,8 +499,7 @@ protected:
     std::string tempo = "120";
     MidiSetup midi;
 
-    // A raster tick near the events, sometimes anywhere in the editor's range, on one of the last
-    // bar lines, or a step short of the largest tick.
+    // Sometimes anywhere in range, on one of the last bar lines, or a step short of the largest.
     std::int32_t AnyTick() {
         static constexpr std::int32_t steps[] = {0, 80, 120, 240, 480, 960, 1920};
         const int where = Uniform(0, 19);
@@ -537,8 +520,7 @@ protected:
     // The pool gives way with the oldest undo steps and the farthest redo steps.
     static void Trim(auto& q, int n) { q.erase(q.begin(), q.end() - std::min<int>(q.size(), n)); }
 
-    // An edit whose steps are counted from the history: exactly, unless an old step may give way
-    // meanwhile, when the snapshots are no longer known.
+    // Counted exactly unless an old step may give way meanwhile; then the snapshots are unknown.
     template <class Edit> void Counted(Edit&& edit) {
         const Snapshot before = take(song);
         const bool mayDrop =
@@ -639,8 +621,7 @@ protected:
             UndoOrRedo(kind == 9);
             return kind == 9 ? "redo" : "undo";
         case 25: {
-            // Undo everything, then redo what was undone: the song comes back to the byte, time
-            // signatures included, unless the pool dropped some of those redo steps.
+            // Back to the byte, signatures included, unless the pool dropped some redo steps.
             const std::vector<std::uint8_t> bytes = encodeSongFile({song, tempo, midi, guitar});
             int undone = 0;
             for (; history.undoCount > 0; ++undone)
@@ -669,8 +650,7 @@ protected:
             sendEventToFretboard(song, guitar);
             return "to fretboard";
         case 14:
-            // Hover, then press where the pointer shape showed a handle, a line or an arrow, with
-            // any button; the moves and the release follow in the next steps.
+            // Press where the pointer showed a handle, line or arrow; moves and release follow.
             gestureX = SomeX();
             Counted([&] {
                 const int y = Uniform(0, 3) > 0 ? Uniform(81, 128) : Uniform(-5, 80);
@@ -695,9 +675,7 @@ protected:
             });
             return "velocity line";
         case 11:
-            // The property fields, left after typing or stepped with their up-down buttons:
-            // shown for a new selection, or as last shown whatever happened since (a paste does
-            // not refresh them).
+            // The fields as last shown, whatever happened since (a paste does not refresh them).
             if (Uniform(0, 1) == 0) {
                 select(AnyTick(), AnyTick());
                 RuleModel rules(song);
@@ -761,8 +739,7 @@ protected:
         }
     }
 
-    // One edit of the view or the fields that records exactly one undo step when it records any;
-    // undoing that step at once must give back every event as it was, to the byte.
+    // An edit records at most one step; undoing it at once gives back every byte.
     void EditThenUndo() {
         const Snapshot before = take(song);
         bool recorded = false;
@@ -811,8 +788,7 @@ protected:
         redoExpected.assign(1, edited);
     }
 
-    // Undo or redo one step: the song comes back as the step's snapshot holds it (unchanged
-    // without a step), and the song before becomes the snapshot of the opposite step.
+    // The song before becomes the snapshot of the opposite step.
     void UndoOrRedo(bool redo) {
         auto& from = redo ? redoExpected : expected;
         auto& to = redo ? expected : redoExpected;
