@@ -10,8 +10,7 @@ import check_smf  # noqa: E402
 
 CLI = None
 PERIOD_S = 0.002  # the playback timer's period: dry-run callback n is sent at n * 2 ms
-# All strings open, a down stroke of 60 over gate 240 at 0; frets 3 3 4 5 5 3 with an up stroke
-# at 480 for 480.
+# All strings open, stroked down 60 over gate 240 at 0; frets 3 3 4 5 5 3 stroked up at 480.
 SMF_EVENTS = ((0, bytes(6), 100, 240, 0, 60), (480, bytes((3, 3, 4, 5, 5, 3)), 90, 480, 1, 0))
 
 

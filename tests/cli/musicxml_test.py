@@ -101,8 +101,7 @@ class MuseScore(CliTest):
                     metas.append((tick, "tempo", round(mido.tempo2bpm(m.tempo))))
                 elif m.type == "time_signature":
                     metas.append((tick, "meter", (m.numerator, m.denominator)))
-        # A note-on belongs to the last event before it that sounds its pitch (as many times as it
-        # has it: two strings may sound one pitch).
+        # A note-on belongs to the last event before it sounding its pitch (maybe on two strings).
         wanted = {e[0]: (p, e) for e in song["events"] if (p := sounding(e, song["tuning"]))}
         got = {t: [] for t in wanted}
         for tick, note in sorted(set(ons)):  # the tablature staff may double the notes

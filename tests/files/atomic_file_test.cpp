@@ -79,8 +79,7 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     }
 }
 
-// A write that runs out of room part-way (here the file size limit, which binds root too) must
-// leave the previous file whole.
+// Here the file size limit, which binds root too, stops the write part-way.
 TEST(AtomicFile, AWriteThatFailsPartWayLeavesThePreviousFileAsItWas) {
     TempFolder folder;
     WriteBytes(folder / "Cadenzo.ini", "CZ0200\r\n0\r\n");

@@ -172,8 +172,7 @@ TEST(ChordChart, SheetOfAKnownSong) {
               "{time: 4/4}\n| [C] [C/C] | | [C] | |\n| [Am] |\n{time: 3/4}\n| [D9#5] |\n");
 }
 
-// Random charts through import and export: the sheet names the chart's chords bar by bar with
-// the signatures, every stroke is one of its chord's voicings, and every voicing has a define.
+// Chords bar by bar with the signatures, every stroke one of its chord's voicings, each defined.
 TEST(ChordChart, RandomChartsComeBackBarByBar) {
     std::mt19937 random(20261207);
     const auto pick = [&random](int n) { return static_cast<int>(random() % unsigned(n)); };

@@ -31,8 +31,7 @@ Bytes Cat(std::initializer_list<Bytes> parts) {
     return all;
 }
 
-// Expected bytes, written from the file format by hand. Standard tuning sounds 64 59 55 50 45 40
-// (40 3B 37 32 2D 28) on strings 1..6.
+// Written by hand. Standard tuning: strings 1..6 sound 64 59 55 50 45 40 (40 3B 37 32 2D 28).
 const Bytes nameEvent = Cat({Hex("00 FF 03 0A"), Bytes(NAME, NAME + 10)});
 const Bytes tempo120 = Hex("00 FF 51 03 07 A1 20");
 const Bytes meter44 = Hex("00 FF 58 04 04 02 18 08");
@@ -77,8 +76,7 @@ protected:
         return Tracks(file);
     }
 
-    // Exports the song with `options` in the three layouts; `want` is the JSON of what every file
-    // must hold (see check_smf.py), without the list of files.
+    // `want`: the JSON every layout's file must hold (see check_smf.py), without the file list.
     void ExportAndRead(const char* tempo, const std::string& want) {
         std::string files;
         const std::pair<int, const char*> layouts[] = {
@@ -100,12 +98,10 @@ protected:
     }
 };
 
-// Exported files read back by an independent Standard MIDI File reader (mido, through
-// check_smf.py) and compared with what the song says.
+// Read back by an independent reader (mido, through check_smf.py).
 using SmfReader = SmfExport;
 
-// Every option is accepted at both ends of its range and refused one step past either, a value
-// with a message that gives the range.
+// Refused one step past either end with a message that gives the range.
 TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
     const struct {
         int SmfOptions::*field;

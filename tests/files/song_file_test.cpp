@@ -103,7 +103,6 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     EXPECT_EQ(ReadBytes(folder / "again.cz0"), knownSong);
 }
 
-// The edges of the song: a full list of 2000 events and a signature in the last bar read back.
 TEST(SongFile, FullSongWithASignatureInTheLastBarReadsBack) {
     Fixture f, g;
     for (int i = 0; i < MAX_EVENTS; ++i)
@@ -128,8 +127,7 @@ TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
               std::tuple(true, FileFailure::WrongType, "out of support this file type", 0u));
 }
 
-// Each damaged file stops the load with a message naming the file and the problem, and the
-// list keeps its invariants.
+// The message names the file and the problem; the list keeps its invariants.
 TEST(SongFile, DamagedFilesStopWithAClearMessage) {
     const auto with = [](std::string b, std::size_t at, const std::string& bytes) {
         return b.replace(at, bytes.size(), bytes);

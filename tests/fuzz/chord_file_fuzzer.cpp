@@ -1,5 +1,4 @@
-// Feeds arbitrary bytes to the chord file reader. Whatever it makes of them must leave a table
-// within its 33 slots, and must write back to bytes that read again to the same chords.
+// Any bytes read leave a table within its 33 slots that writes and reads back to the same chords.
 #include "files/chord_file.h"
 #include "fuzz/fuzz_require.h"
 

@@ -1,6 +1,5 @@
-// Feeds arbitrary bytes to the settings file reader. Every line is read or replaced by its
-// default, so every value applies, the pane last; the values write to bytes that read again to the
-// same values, and a read that replaced no line gives those bytes back.
+// Every line read or defaulted, every value applied (the pane last); the values write and read back
+// the same, and a read that replaced no line gives its bytes back.
 #include "app/settings_file.h"
 #include "fuzz/fuzz_require.h"
 #include "support/recording_settings_sink.h"

@@ -1,5 +1,4 @@
-// libFuzzer target: any bytes given to the song file reader must leave a song that every later
-// operation can rely on, and must save again.
+// libFuzzer: any bytes read leave a song every later operation can rely on, and save again.
 #include "files/song_file.h"
 #include "fuzz/fuzz_require.h"
 

@@ -1,4 +1,3 @@
-// The guitar, the chord table and the chords applied to the guitar.
 #include "model/chords.h"
 
 #include <gtest/gtest.h>
@@ -60,9 +59,8 @@ TEST(ChordTable, EveryVoicingSoundsOnlyTonesOfItsChord) {
     });
 }
 
-// Every voicing in every tuning: silent entries stay silent, played ones keep their pitch or
-// fall silent below the open string, and a voicing with nothing silenced is named after a chord
-// that holds it, never an earlier one.
+// Played entries keep their pitch or fall silent below the open string; a voicing with nothing
+// silenced is named after a chord that holds it, never an earlier one.
 TEST(applyChord, EveryVoicingKeepsItsPitchesAndIsRecognizedInEveryTuning) {
     for (const auto& preset : tunePreset) {
         Guitar g;

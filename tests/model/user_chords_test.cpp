@@ -17,8 +17,7 @@ using namespace test;
 using testing::ElementsAre;
 using testing::HasSubstr;
 
-// Two chords written by hand from the file format: a UTF-8 name with the last key letter, and a
-// name in an 8-bit code page (not valid UTF-8) without a key letter.
+// By hand: a UTF-8 name with the last key letter, an 8-bit (not UTF-8) name without a key letter.
 const std::string twoChords = "2\r\n"
                               "\xE3\x82\xA2m7\r\n26\r\n0\r\n3\r\n2\r\n0\r\n1\r\n255\r\n"
                               "\xC9t\xE9 x\r\n0\r\n3\r\n3\r\n0\r\n0\r\n2\r\n3\r\n";
@@ -67,8 +66,7 @@ TEST_F(ChordFile, AHandWrittenFileReadsAndWritesBackByteForByte) {
     EXPECT_EQ(chordFileText(again), "1\r\nodd\r\n2\r\n-1\r\n256\r\n24\r\n25\r\n0\r\n255\r\n");
 }
 
-// The message names the file and the line; the count covers the chords read completely, so the
-// usr list and the table agree, and the chord being read keeps its slot as it was.
+// The count covers whole chords only, so the usr list and the table agree.
 TEST(ChordText, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
     const struct {
         std::string text;
@@ -91,8 +89,7 @@ TEST(ChordText, ABrokenFileStopsAtTheFailingLineWithAConsistentTable) {
     }
 }
 
-// A backup that cannot be written (here its folder is missing) is reported once, and the chosen
-// file is read all the same.
+// Here the backup's folder is missing; the failure is reported once.
 TEST_F(ChordFile, ABackupThatCannotBeWrittenStillReadsTheChosenFile) {
     const auto backup = folder / "gone" / "backup.crd";
     for (const auto& path : {folder / "two.crd", backup}) {
@@ -137,10 +134,8 @@ TEST_F(ChordFile, ABackupThatFailedToReadIsWrittenOnlyAfterAChange) {
     EXPECT_TRUE(chordBackup.mayWrite(table)); // a file read on purpose, even an empty one
 }
 
-// Random tables full of duplicates against the rules: the last of chords 1..count (at most 31)
-// whose six frets all equal the fretboard's matches; a typed character picks the first of slots
-// 0..31 whose key letter it is in either case (none above the count); the chord applied is its
-// frets; the edit dialog's OK keeps the lines still standing, in order, with their letters.
+// The last of chords 1..count (at most 31) with the fretboard's frets matches; a typed character
+// picks the first slot 0..31 with its letter in either case (none above the count).
 TEST(UserChordRules, RandomTablesWithDuplicates) {
     std::mt19937 random(61);
     for (int round = 0; round < 2000; ++round) {
@@ -221,8 +216,7 @@ TEST(KeyLetterSkip, OnePassStepsOverTakenLettersInSlotOrderOnly) {
     }
 }
 
-// Random working key lists: the repeated skip always ends on the nearest free letter in the
-// click's direction, or where the spinner stood when nothing is free up to "Z".
+// In the click's direction, or where the spinner stood when nothing is free up to "Z".
 TEST(KeyLetterSkip, RepeatedPassesEndOnTheNearestFreeLetter) {
     std::mt19937 random(16);
     for (int round = 0; round < 3000; ++round) {

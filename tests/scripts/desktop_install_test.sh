@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Installs the build tree into a fresh prefix and asks the desktop's own tools about it: the
-# validators of the desktop entry and the metainfo, GLib's type detection on the installed MIME
-# package, man's warnings, and the installed program's Help (needs an X display).
+# Installs into a fresh prefix and asks the desktop's own tools (validators, GLib's MIME type
+# detection, man) about it, and the installed program's Help (needs an X display).
 set -euo pipefail
 work=$(mktemp -d) program=
 trap 'set +e; kill $program 2>/dev/null && wait $program; rm -rf "$work"' EXIT

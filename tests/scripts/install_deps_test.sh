@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Runs the installer against stand-in dpkg-query, apt-get, sudo and id programs that only record
-# how they were called, as root and as a normal user, with every package missing and with every
-# package present.
+# Stand-in dpkg-query, apt-get, sudo and id record their calls; as root and not, with every
+# package missing and present.
 set -euo pipefail
 installer=$1 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
