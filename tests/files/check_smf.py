@@ -15,7 +15,6 @@ from itertools import accumulate
 import mido
 
 LAYOUTS = {"format0": (0, 1), "single": (1, 2), "multi": (1, 7)}
-# The meta events compared, each with the attributes that must match.
 META = {"set_tempo": ("tempo", "tempo"), "track_name": ("name", "name"),
         "time_signature": ("meter", "numerator", "denominator", "clocks_per_click",
                            "notated_32nd_notes_per_beat")}

@@ -8,8 +8,7 @@
 namespace cadenzo {
 namespace {
 
-// Random durations up to four bars of 16/4: the pieces add up exactly, each is a standard value
-// (1920 halved k times, named as notation names it), dotted only where its dot is itself one.
+// Up to four bars of 16/4; each piece is 1920 halved k times, dotted only where its dot is one too.
 TEST(NoteValues, RandomDurationsSplitExactlyIntoStandardValues) {
     const char* names[] = {"whole", "half", "quarter", "eighth", "16th", "32nd", "64th"};
     std::mt19937 random(20261207);

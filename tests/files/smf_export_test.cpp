@@ -14,7 +14,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr char NAME[] = "/tmp/x.mid"; // 10 characters
 
-// Bytes written as hex pairs, blanks between them ignored.
 Bytes Hex(std::string_view text) {
     Bytes b;
     for (std::size_t i = 0; i < text.size(); ++i)
@@ -183,8 +182,7 @@ TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
     EXPECT_EQ(Compose(SMF_FORMAT1_MULTI).at(5), Cat({program24, volume, Hex("85 46"), endOfTrack}));
 }
 
-// 6/8 from bar 2 starts at 3840, where a note starts too: the signature goes first. (A change
-// after the last note moving the end of every track is read back in the mido test.)
+// 6/8 from bar 2 and a note both at 3840: the signature first (a later one: see the mido test).
 TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
     song->setMeter(2, 6, 8), put(1920, {SILENT, SILENT, SILENT, SILENT, SILENT, 0}, 480, 0);
     EXPECT_EQ(Compose(SMF_FORMAT0).at(0), Cat({nameEvent, tempo120, meter44, program24,

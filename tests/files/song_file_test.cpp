@@ -14,8 +14,7 @@ using namespace test;
 using namespace std::string_literals;
 namespace fs = std::filesystem;
 
-// Written byte by byte from the file layout. A new song: tempo 120, channel 1, program 24,
-// velocity 100, standard tuning; 70 bytes.
+// A new song byte by byte: tempo 120, channel 1, program 24, velocity 100, standard; 70 bytes.
 const std::string emptySong = "CZ0200\0\0\0\0"
                               "\xFENAMsample"
                               "\xFETMP120\0"

@@ -8,7 +8,6 @@
 
 namespace cadenzo::test {
 
-// A fresh folder under the system's temporary folder, removed with its contents at the end.
 struct TempFolder {
     std::filesystem::path path = std::filesystem::temp_directory_path() /
                                  ("cadenzo-test-" + std::to_string(std::random_device()()));

@@ -109,10 +109,9 @@ TEST(GuitarModel, TuningPresetsSoundTheirNamedPitches) {
     }
 }
 
-// Random shapes, neck positions and widths against the neck's rules: frets above 24 fall silent,
-// a new chord brings the neck to its lowest fret below 22 - span, then the neck moves the least
-// that shows every fretted note (a shape wider than the neck shows its lowest fret), within 1..24 -
-// span; a width of w pixels shows round((w - 8) / 50) columns, a half going to the even neighbour.
+// Frets above 24 fall silent; a new chord brings the neck to its lowest fret below 22 - span, then
+// the neck moves the least that shows every fretted note (a wider shape: its lowest), within
+// 1..24 - span; w pixels show round((w - 8) / 50) columns, a half going to the even neighbour.
 TEST(GuitarModel, NeckFollowsTheRulesForRandomShapesAndWidths) {
     std::mt19937 random(7);
     const auto fretted = [](const Frets& f) {

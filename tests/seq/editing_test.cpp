@@ -63,7 +63,6 @@ protected:
         song.edit.cursorTick = cursor;
     }
 
-    // Fills the song up to `count` events on the raster ticks from `from` on.
     void Fill(std::uint32_t count, std::int32_t from = 0) {
         for (std::int32_t t = from; song.eventCount < count; t += TICK_RASTER)
             song.insertEvent(Event(t));
@@ -73,7 +72,6 @@ protected:
 
 using ::testing::AssertionFailure;
 
-// The invariants of the event list and of the undo history; each reports the first one broken.
 ::testing::AssertionResult SongInvariantsHold(const Song& song) {
     if (song.eventCount > static_cast<std::uint32_t>(MAX_EVENTS))
         return AssertionFailure() << "eventCount " << song.eventCount;
@@ -285,8 +283,7 @@ TEST_P(OneByOneTest, UndoMatchesEnteringEachSavedEvent) {
 
 INSTANTIATE_TEST_SUITE_P(Seeds, OneByOneTest, ::testing::Range(1u, 151u));
 
-// A gate that ends on the bar line of a signature change leaves no room for the signature; bars
-// outside the song take no signature.
+// A gate ending on a changed bar line leaves the signature no room; bars past the song take none.
 TEST(SeqGeometry, SignatureGapCountsOnlyChangesInsideTheSpan) {
     Song song;
     song.setMeter(0, 6, 8), song.setMeter(BAR_COUNT + 1, 6, 8);
@@ -332,8 +329,7 @@ TEST_F(EditingTest, FieldExitValidatesThenAppliesToEverySelectedEvent) {
     }
 }
 
-// The editing rules as the user's guide states them, apart from the engine's arrays; taken from
-// the song before an operation and compared field for field after it.
+// The editing rules as the user's guide states them, kept apart from the engine's arrays.
 struct RuleModel {
     std::map<std::int32_t, SongEvent> chords;
     std::array<std::pair<int, int>, METER_ENTRIES> sig{}; // bar 0: 4/4, before the song
@@ -480,8 +476,8 @@ struct RuleModel {
     }
 };
 
-// Random sessions of every operation, gestures (also unfinished) and fields included; after every
-// step the invariants hold, an undo gives back its song and a redo the song before its undo.
+// Random sessions of every operation, gestures (also unfinished) and fields: after every step the
+// invariants hold, an undo gives back its song and a redo the song before its undo.
 class RandomEditing : public EditingTest, public ::testing::WithParamInterface<unsigned> {
 protected:
     RandomEditing() { rng.seed(GetParam()); }
@@ -554,7 +550,6 @@ protected:
         return shifts[Uniform(0, 7)];
     }
 
-    // One editing operation; returns its name for the failure message.
     const char* Step() {
         if (gestureLeft > 0) {
             const int x = gestureX + Uniform(-80, 80);

@@ -7,7 +7,6 @@
 
 namespace cadenzo::test {
 
-// Records what the window is told, in order, one entry a call.
 struct RecordingSink : SettingsSink {
     std::vector<std::string> log;
     void Add(const std::string& what, std::int64_t v) { log.push_back(what + std::to_string(v)); }
