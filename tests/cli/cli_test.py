@@ -103,8 +103,7 @@ class Render(CliTest):
     def setUp(self):
         super().setUp()
         rng = random.Random(17)
-        # Single strings two seconds apart at odd ticks: each onset stands against silence and
-        # falls anywhere within the synthesizer's 64-frame blocks.
+        # Strings 2 s apart at odd ticks: onsets against silence, anywhere in a 64-frame block.
         events = [(960 * k + rng.randrange(240), [0xFF] * 6, rng.randrange(40, 128), 60, 0, 0)
                   for k in range(10)]
         for _, frets, *_ in events:

@@ -22,7 +22,6 @@ const std::string twoChords = "2\r\n"
                               "\xE3\x82\xA2m7\r\n26\r\n0\r\n3\r\n2\r\n0\r\n1\r\n255\r\n"
                               "\xC9t\xE9 x\r\n0\r\n3\r\n3\r\n0\r\n0\r\n2\r\n3\r\n";
 
-// Five chords: chord k is named "ck", has key letter k and six frets k.
 UserChordTable FiveChords() {
     UserChordTable table;
     for (int k = 1; k <= 5; ++k) {

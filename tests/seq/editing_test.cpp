@@ -202,8 +202,7 @@ TEST_F(UndoTest, PoolLimitDropsTheOldestStepAndKeepsTheRestReachable) {
     EXPECT_EQ(std::tuple(history.undoCount, song.eventCount, markAt(0)), std::tuple(0, 20u, 1));
 }
 
-// The event before the span gets its own short gate back, not the undo's long one; a full song
-// takes what fits ("Over!").
+// The event before the span gets its own short gate back; a full song takes what fits ("Over!").
 TEST_F(UndoTest, RedoGivesBackTheSongBeforeItsUndoInAnotherSong) {
     put(0, 90, 960);
     pushUndo(history, song, 480, 480);
