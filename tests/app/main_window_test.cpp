@@ -25,7 +25,6 @@ namespace {
 
 class MainWindowTest : public test::WindowTest {
 protected:
-    // Whether the piano roll shows a red bar (a sounding string).
     bool RollShowsABar() const {
         const QImage& picture = form->rollView().rollImage->picture();
         for (int y = 0; y < picture.height(); ++y)
@@ -59,8 +58,7 @@ TEST_F(MainWindowTest, FirstRunWritesTheDefaultsAndClosingSavesSettingsChordsAnd
     EXPECT_TRUE(test::ReadBytes(folder / "backup.crd") == dsus && !recorder->isOpen());
 }
 
-// Edit -> "Loop Selection" takes the selection's whole bars and bands them in the bar-number row;
-// the practice values outlive the window in the preferences file.
+// The loop takes the selection's whole bars; the practice values live in the preferences file.
 TEST_F(MainWindowTest, LoopSelectionBandsItsBarsAndThePracticeValuesOutliveTheWindow) {
     qputenv("XDG_CONFIG_HOME", QByteArray((folder / "config").c_str()));
     form->start({}), form->showSequencerPane(1);
@@ -87,8 +85,7 @@ TEST_F(MainWindowTest, LoopSelectionBandsItsBarsAndThePracticeValuesOutliveTheWi
     EXPECT_EQ(std::tuple(app->playback.practice().loop, band()), std::tuple(false, 0));
 }
 
-// A song that did not load leaves no name behind, so Save cannot write the empty song over the
-// file (nor over the song opened before it).
+// Save must not write the empty song over the file (nor over the song opened before it).
 TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
     form->start({});
     app->song.songPath = (folder / "good.cz0").string(), form->onSaveSongTriggered();
@@ -100,8 +97,7 @@ TEST_F(MainWindowTest, ASongThatFailedToLoadKeepsNoNameToSaveUnder) {
     EXPECT_TRUE(child<QLabel>("StatusPanel2")->text().isEmpty());
 }
 
-// "Open UserChord", or a name on the command line or dropped, that does not exist asks first; no
-// keeps the table and the files.
+// Also for a name on the command line or dropped; no keeps the table and the files.
 TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
     test::WriteBytes(folder / "backup.crd", "1\r\nAm\r\n1\r\n0\r\n1\r\n2\r\n2\r\n0\r\n255\r\n");
     form->start({});
@@ -120,8 +116,7 @@ TEST_F(MainWindowTest, OpeningAMissingChordFileAsksBeforeCreatingIt) {
                             " does not exist. Create it?");
 }
 
-// Clicks and strums sound the configured instrument as soon as the device is open; a place off
-// every screen (a monitor since unplugged) brings the window back whole.
+// Off every screen: a monitor since unplugged; the window must come back whole.
 TEST_F(MainWindowTest, StartChoosesTheProgramOnTheChannelAndOpensAWindowOffEveryScreenOnOne) {
     test::WriteBytes(folder / "Cadenzo.ini",
                      "CZ0200\r\n0\r\n-5000\r\n5000\r\n422\r\n270\r\n0\r\n8388608\r\n8388608\r\n"
@@ -135,10 +130,8 @@ TEST_F(MainWindowTest, StartChoosesTheProgramOnTheChannelAndOpensAWindowOffEvery
     EXPECT_TRUE(screen.contains(QRect(form->pos(), form->size()))) << form->x() << "," << form->y();
 }
 
-// A settings file that breaks part-way still sets the pane: the song commands match it and the
-// window keeps its height, also when line 6 holds 0; the lines after the break take their
-// defaults, so the guitar keeps its standard tuning. A backup that fails to read may hold chords
-// the read could not take: the close leaves it as it was.
+// A break part-way (even line 6 holding 0) still sets the pane and height; later lines default, so
+// the tuning stays standard. A backup that fails to read may hold chords: the close keeps it.
 TEST_F(MainWindowTest, BrokenSettingsAndBackupFilesStillSetThePaneAndAreKept) {
     test::WriteBytes(folder / "Cadenzo.ini", "CZ0200\r\n1\r\n30\r\n30\r\n422\r\n0\r\nnavy\r\n");
     test::WriteBytes(folder / "backup.crd", "2\r\nAm\r\n1\r\n");
@@ -151,8 +144,7 @@ TEST_F(MainWindowTest, BrokenSettingsAndBackupFilesStillSetThePaneAndAreKept) {
     EXPECT_EQ(test::ReadBytes(folder / "backup.crd"), "2\r\nAm\r\n1\r\n");
 }
 
-// A start folder nothing can be written in (/proc refuses even root): one message at start says
-// what will not be kept there, and one at close what could not be written.
+// /proc refuses writes even to root.
 TEST_F(MainWindowTest, AFolderThatCannotBeWrittenGivesOneMessageAtStartAndOneAtClose) {
     app->startDir = "/proc";
     form->start({});
@@ -196,9 +188,8 @@ TEST_F(MainWindowTest, ClearingTheNeckRefreshesTheRollViewAndTheChordLists) {
     }
 }
 
-// The neck scroll bar's value is clamped when a wider window lowers its maximum; that is not the
-// user scrolling: no notes are cut, the chord lists stay. From 400 to 1300 pixels, pane shut or
-// open, no control overlaps another (but its container; the roll's bar lies on its blank edge).
+// A wider window clamping the neck scroll bar is not the user scrolling: no notes cut, the chord
+// lists stay. 400 to 1300 px, pane shut or open: no control overlaps another but its container.
 TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScrollAndOverlapsNoControls) {
     form->start({}), child<QAction>("ChordSe1")->setChecked(true);
     QScrollBar* bar = form->fretboardView().neckScrollBar;
@@ -225,8 +216,7 @@ TEST_F(MainWindowTest, ResizingTheWindowIsNoNeckScrollAndOverlapsNoControls) {
     }
 }
 
-// A fallback font draws the full-width ampersand: not as a code point no font has (the box of
-// the missing glyph), nor as a space.
+// Not as the missing glyph's box, nor as a space.
 TEST_F(MainWindowTest, TheRollModeListDrawsTheFullWidthAmpersandWithoutABox) {
     form->start({});
     auto* list = child<QComboBox>("rollPrintMode");

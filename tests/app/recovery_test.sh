@@ -1,8 +1,7 @@
 #!/bin/sh
-# Crash recovery of the real program (X display): Cadenzo, entering chords at a steady pace, is
-# killed (SIGKILL) at a random moment; the song restored at the next start and saved must hold
-# every chord entered up to 2 s before the kill and no other; a normal close leaves no copy. Every
-# fifth round ends by SIGTERM at "Save changes to the song?", which keeps every chord.
+# Crash recovery (X display): Cadenzo, entering chords at a steady pace, is SIGKILLed at random;
+# the restored song must hold every chord entered up to 2 s before the kill and no other, and a
+# normal close leaves no copy. Every fifth round ends by SIGTERM at "Save changes to the song?".
 # Usage: recovery_test.sh CADENZO CADENZO-CLI [ROUNDS]
 set -u
 program=$1 cli=$2 rounds=${3:-20} work=$(mktemp -d) pid= failed=0

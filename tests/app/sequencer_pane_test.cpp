@@ -27,8 +27,7 @@ protected:
     }
     void ClickButton(const char* name) { test::click(child(name), {5, 5}); }
     void ClickArrow(const char* name) { test::click(child<QToolButton>(name), {3, 3}); }
-    // A click in the view one pixel right of tick t's line (the view's first grid line itself
-    // lies left of the pixels that snap), as the view hands it on.
+    // A click one pixel right of tick t's line (the first grid line lies left of snapping pixels).
     void ClickAt(std::int32_t tick, int y) {
         SeqMouseContext c{app->song, app->history, app->eventFields, app->seqMouse};
         const int x = tickToX(app->song.meterTable, viewOf(app->song.edit), tick) + 1;
@@ -108,8 +107,7 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
               std::pair(QString("300"), QString("PLAY")))
         << "the box shows the tempo that plays";
     EXPECT_TRUE(!child("play_button")->isVisible() && child("play_on_button")->isVisible());
-    // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-pixel view inside bar 2: the view
-    // pages on to begin with that bar.
+    // At zoom 2 the line (x = 55 + tick / 10) leaves the 327-px view in bar 2: it pages there.
     for (int i = 0; i < 200 && child<QScrollBar>("seqBar")->value() == 0; ++i)
         clock->fire(5), pane->followPlayLine();
     EXPECT_EQ(std::pair(child<QScrollBar>("seqBar")->value(), int(app->song.edit.viewStartTick)),
@@ -130,8 +128,7 @@ TEST_F(PaneTest, TransportTempoPlayLinePagesAndTheWidthRule) {
     EXPECT_FALSE(pane->isVisible());
 }
 
-// One short song typed in with the pane's controls and the mouse, saved, loaded and played. The
-// file's bytes are built here from the song file's layout.
+// One short song typed in, saved, loaded and played; its bytes built here from the file layout.
 TEST_F(PaneTest, FourBarsEnteredSavedLoadedAndPlayed) {
     const auto chooseRoot = [this](int root) {
         child<QComboBox>("Chord1")->setCurrentIndex(root);

@@ -35,8 +35,7 @@ std::string WithLine(const std::string& file, int number, const char* text) {
     return file.substr(0, start) + text + file.substr(file.find("\r\n", start));
 }
 
-// A file of another version (or none: the window's first-run test checks those bytes) gets
-// the defaults with the current width.
+// Another version (or none: the first-run test checks those) gets defaults with the current width.
 TEST(SettingsFile, AnotherVersionWritesTheDefaultsAndReadsThemBack) {
     TempFolder folder;
     for (const char* version : {"CZ0100", "cz0200", "CZ0200 ", "", "(empty file)"}) {
@@ -99,8 +98,7 @@ std::vector<std::string> Lines(const std::string& file) {
     return lines;
 }
 
-// Random lines made unreadable and a random tail cut off: every good line is read as written, every
-// other one takes its default, and the message names exactly those.
+// Random lines unreadable, a random tail cut: good lines read, others default and are named.
 TEST(SettingsFile, EachBadLineTakesItsDefaultAndEveryOtherLineIsRead) {
     const unsigned seed = std::random_device()();
     std::mt19937 random(seed);
@@ -147,9 +145,8 @@ TEST(SettingsFile, AFileThatCannotBeOpenedGivesTheFirstRunState) {
 TEST(WindowPlace, TheTitleBarAndTheWidthComeOnTheNearestScreen) {
     // A 1920x1050 primary (a panel below) and a 1280x1024 monitor on its right, reaching higher.
     const std::vector<DesktopRect> screens{{0, 0, 1920, 1050}, {1920, -200, 1280, 1024}};
-    // On a screen, or its bottom below one: stays. Far up and right: the second. Off the left: the
-    // primary. Mostly on the primary, mostly on the second. The title bar under the panel; the
-    // second ends higher. Wider than any: its left shows. No overflow.
+    // On a screen or bottom below one: stays; far up right: second; off left: primary; mostly on
+    // one: that one; title bar under panel, second ends higher; wider: left shows; no overflow.
     const std::pair<DesktopRect, DesktopPoint> cases[] = {
         {{30, 30, 422, 300}, {30, 30}},          {{100, 900, 422, 500}, {100, 900}},
         {{5000, -5000, 422, 300}, {2778, -200}}, {{-900, 400, 422, 300}, {0, 400}},

@@ -23,10 +23,8 @@
 namespace cadenzo {
 namespace {
 
-// Four starts at the same moment, three of them given a file, where a crashed instance left its
-// socket: exactly one finds nobody and runs, taking the socket over; the others wait until it
-// listens, hand it the absolute name of their file, every byte of it (or ask it to raise its
-// window), and end only once it has taken the name.
+// Four starts at once, three with a file, over a crashed instance's socket: one runs, takes the
+// socket; the others wait, hand it their file's full absolute name (or a raise), end once taken.
 TEST(SingleInstance, OfStartsRacingOneRunsAndTakesTheOthersFiles) {
     test::App();
     constexpr int kStarts = 4;
@@ -78,8 +76,7 @@ TEST(SingleInstance, OfStartsRacingOneRunsAndTakesTheOthersFiles) {
     EXPECT_EQ(endedBeforeTaken, (std::array<bool, kStarts>{}));
 }
 
-// Keys are equal exactly for the names of one display (displays apart by ';'), and stay safe and
-// short as socket names.
+// Keys equal exactly for one display's names (displays apart by ';'), safe and short as sockets.
 TEST(SingleInstance, KeyNamesTheUserAndTheDisplay) {
     test::App();
     const QStringList displays = QStringLiteral(":0,:0.0,unix:0,unix:00.1;:1;:10.0;remote:10.0,"

@@ -74,8 +74,7 @@ TEST_F(UnsavedSongTest, ReplacingOrClosingAChangedSongAsksFirst) {
     EXPECT_TRUE(!form->isVisible() && Copy().empty());
 }
 
-// A chart replaces a changed song only after the question, as a new song not yet saved; a
-// chart that cannot be read says where and leaves the song be.
+// A chart replaces a changed song only after asking, as a new unsaved song; a bad one says where.
 TEST_F(UnsavedSongTest, AnImportedChartIsANewUnsavedSong) {
     EXPECT_EQ(child<QAction>("ImportChordChart1")->text(), "Import Chord Chart…");
     EXPECT_EQ(child<QAction>("ExportChordPro1")->text(), "Export ChordPro…");

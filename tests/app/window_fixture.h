@@ -49,8 +49,7 @@ protected:
         return found;
     }
 
-    // Gives the menu command and returns the dialog it opened, its messages caught; throws (so
-    // the test fails) when none opened.
+    // Gives the menu command and returns the dialog it opened; throws when none opened.
     template <class Dialog> Dialog* open(QAction* command) {
         command->trigger();
         for (QWidget* window : QApplication::topLevelWidgets())

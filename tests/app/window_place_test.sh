@@ -1,7 +1,6 @@
 #!/bin/sh
-# Starts and closes Cadenzo five times on a private 1280x1024 display with openbox (which decorates
-# its windows), in a fresh folder: the window opens where lines 3 and 4 of Cadenzo.ini say and stays
-# put; the warning box (MIDI device 200 does not exist) stands 40 pixels right of and below it.
+# Five runs on a private 1280x1024 display with openbox: the window opens where lines 3 and 4 of
+# Cadenzo.ini say and stays put; the warning box (no MIDI device 200) stands 40 px right and below.
 # Usage: xvfb-run -a window_place_test.sh CADENZO_BINARY
 set -eu
 program=$1 failed=0 work=$(mktemp -d) pids=

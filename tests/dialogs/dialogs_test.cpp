@@ -38,8 +38,7 @@ protected:
     void Create(const std::string& backup = "0\r\n") {
         test::WriteBytes(folder / "backup.crd", backup), form->start({});
     }
-    // Whether a box filled by a dialog's timer comes to show the text (a loaded machine may
-    // run the timer late).
+    // A loaded machine may run the dialog's timer late.
     static bool Shows(QLineEdit* box, const char* text) {
         return QTest::qWaitFor([&] { return box->text() == QLatin1String(text); }, 2000);
     }
@@ -150,8 +149,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     EXPECT_EQ(ini.substr(ini.size() - 34), "26\r\n23\r\n19\r\n14\r\n7\r\n3\r\nRecorder 0\r\n");
 }
 
-// With the sequencer closed the Edit commands act on nothing the user can see: they and their
-// keys stay off, also after a dialog has enabled the window again.
+// With the sequencer closed the Edit commands and keys stay off, also after a dialog's close.
 TEST_F(DialogsTest, EditCommandsStayOffWithTheSequencerClosedAfterEveryDialog) {
     Create(), form->show();
     Song& song = app->song;
@@ -184,8 +182,7 @@ TEST_F(DialogsTest, EditCommandsStayOffWithTheSequencerClosedAfterEveryDialog) {
     }
 }
 
-// Register the held chord under a key letter, recall it by typing that letter, then pick
-// another guitar and another device and hear the program change there.
+// A chord registered under a key letter and recalled by it; another guitar and device hear it.
 TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     Create(ChordFile({{"Am", 1}}, {0, 1, 2, 2, 0, 255}));
     const Frets cMajor{0, 1, 0, 2, 3, 255};

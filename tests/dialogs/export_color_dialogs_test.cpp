@@ -41,9 +41,8 @@ void Mouse(QWidget* grid, QEvent::Type type, int cell, Qt::MouseButton button,
     test::SendMouse(grid, type, {12 + 25 * (cell % 4), 12 + 25 * (cell / 4)}, button, held);
 }
 
-// A press or a left drag previews the cell selected just before, the click on release the final
-// one; a colour that is not one of the 16 selects no cell and a press keeps it; the window
-// changes only on OK, to what the dialog shows.
+// A press or left drag previews the cell, the release's click selects it; a colour not among the 16
+// selects no cell and a press keeps it; the window changes only on OK, to what the dialog shows.
 TEST_F(ExportColorDialogsTest, ColourPreviewFollowsTheGridsEventOrder) {
     form->findChild<ShadowLabel*>(QStringLiteral("l_sig"))->setFontColor(RGB(1, 2, 3));
     const ColorScheme before{clNavy, clBlack, clWhite, clNavy, RGB(1, 2, 3)};
@@ -76,9 +75,8 @@ TEST_F(ExportColorDialogsTest, ColourPreviewFollowsTheGridsEventOrder) {
               std::pair(true, ColorScheme{clNavy, clBlue, clLime, clNavy, clYellow}));
 }
 
-// Every option set in the dialog: a failure says why and loses nothing (the dialog stays, an
-// older file stays, a folder that does not exist gets no file); the export that succeeds reads
-// back with python3-mido as the song says, and cadenzo-cli writes the same bytes from the song.
+// A failure says why and loses nothing (dialog and older file stay; no file in a missing folder);
+// a good export reads back with python3-mido as the song says, byte-equal to cadenzo-cli's.
 TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
     app->song.insertEvent(test::MakeEvent(0, {0, 0, 0, 0, 0, 0}, 100, 240, 60, 0));
     app->song.insertEvent(test::MakeEvent(480, {3, 3, 4, 5, 5, 3}, 90, 480, 0, 1));
@@ -134,8 +132,7 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
     EXPECT_TRUE(test::ReadBytes(out) == fromDialog);
 }
 
-// "Export MusicXML…": the grid row of the file dialog reaches the export, which writes what
-// cadenzo-cli writes from the saved song on that grid (an onset on the 32nd grid alone).
+// The file dialog's grid row reaches the export: cadenzo-cli's bytes on that grid (32nd onset).
 TEST_F(ExportColorDialogsTest, ExportMusicXmlOnTheChosenGridMatchesTheCommandLine) {
     app->song.insertEvent(test::MakeEvent(60, {0, 1, 0, 2, 3, SILENT}, 100, 90, 60, 1));
     const std::filesystem::path song = folder / "song.cz0", out = folder / "song.musicxml";

@@ -17,8 +17,7 @@
 namespace cadenzo {
 namespace {
 
-// The controller on a standard-tuned guitar whose fretboard shows five columns, sounding into a
-// recording device; no Qt anywhere.
+// Standard tuning, five fret columns shown, a recording device; no Qt anywhere.
 class FretboardControllerTest : public ::testing::Test {
 protected:
     FretboardControllerTest() {
@@ -53,9 +52,8 @@ TEST_F(FretboardControllerTest, AClickOnAStringEndsAsTheNoteAtTheDevice) {
                   k < 129 ? packShortMsg(0x83, k < 128 ? k : 56, 0) : packShortMsg(0x93, 56, 90));
 }
 
-// Long random runs of everything the window and the fretboard can ask: after every call the
-// strings sound what the frets and tuning say, the change reports every visible difference,
-// and only the mouse on the strings makes a note sound.
+// Random runs: after every call the strings sound what frets and tuning say, the change reports
+// every visible difference, and only the mouse on the strings makes a note sound.
 TEST_F(FretboardControllerTest, RandomRunsKeepPitchesCurrentAndReportEveryChange) {
     AddUserChord("Am", 1, {0, 1, 2, 2, 0, 255}), AddUserChord("G", 7, {3, 0, 0, 0, 2, 3});
     AddUserChord("Far", 0, {30, 200, 255, 12, 0, 1});
@@ -168,8 +166,7 @@ std::bitset<12> Classes(const std::vector<std::uint8_t>& notes) {
     return classes;
 }
 
-// Strumming from keys and a MIDI controller, and chords played on a keyboard controller: C major
-// low position held, the strummer on a hand-fired timer; the pedal (controller 64) strums down,
+// C major low held, the strummer on a hand-fired timer; the pedal (controller 64) strums down,
 // note 36 up, note 38 mutes.
 class LiveInputTest : public FretboardControllerTest {
 protected:
@@ -179,8 +176,7 @@ protected:
                           {LiveControl::Kind::Note, 36},
                           {LiveControl::Kind::Note, 38}};
     }
-    // Each message followed by the stroke timer run out; what reached the device, as "x" for the
-    // 128 note-offs of a silence and the number of each note-on.
+    // Each message then the stroke timer run out; sent as "x" (a silence) or note-on numbers.
     std::string Run(const std::vector<std::uint32_t>& messages) {
         std::string text;
         for (std::uint32_t m : messages)
@@ -228,9 +224,8 @@ TEST_F(LiveInputTest, BoundControlsStrumLikeTheButtonsHeldRingsReleasedSilences)
         EXPECT_EQ(parseControl(bad), LiveControl{}) << bad;
 }
 
-// Every voicing of the chord table, played as notes in any octave and order within the gathering
-// time, sets a chord that sounds exactly those pitch classes, voiced at the current position;
-// nothing is set before the time has passed, and the next chord's first note closes the last.
+// Every voicing, as notes in any octave and order within the gathering time, sets a chord of
+// exactly those pitch classes at the current position, not before; the next note closes it.
 TEST_F(LiveInputTest, NotesPlayedTogetherSetTheChordTheyName) {
     // clang-format off
     const std::pair<std::vector<std::uint8_t>, ChordSelection> named[] = {{{48, 52, 55, 60}, {1, 0}},

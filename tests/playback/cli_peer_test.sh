@@ -20,8 +20,7 @@ wait_for "jack_lsp 2>/dev/null | grep -q 'midi-monitor:input'" || {
     | sed -E 's/^(c. ..) ..$/\1/' >"$work/want"
 "$cli" play "$song" --device 1 --from "$from" 2>"$work/cli.log" || {
     echo "cadenzo-cli play failed"; cat "$work/cli.log"; exit 1; }
-# The last messages may still be on their way through the server: wait until as many lines
-# have arrived as were sent (or ten seconds), then compare.
+# The last messages may still be in the server: wait for as many lines as were sent, then compare.
 got() { sed -E -n 's/^ *[0-9]+: (([0-9a-f]{2} ?)+).*$/\1/p' "$work/dump" | sed -E 's/ +$//'; }
 wait_for '[ "$(got | wc -l)" -ge "$(wc -l <"$work/want")" ]'
 got >"$work/got"

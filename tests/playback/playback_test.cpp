@@ -23,8 +23,7 @@ constexpr auto FirstCallbackAfter = [](int tick) { return tick / 2 + 1; };
 
 struct PlaybackFixture : EngineRig<ManualTimer> {
     RecordingListener ui;
-    // The window's side of the play line, polled after every callback as a display refresh
-    // would: the lines drawn and the page turns (applied to the view as its scroll bar would).
+    // The play line as a display refresh polls it: lines drawn and page turns applied to the view.
     PlayLineFollower follower;
     std::vector<int> lines;
     std::vector<Sent> log;
@@ -107,8 +106,7 @@ TEST(PlaybackStart, ChoosesThePeriodAndTheIncrementAndSendsTheProgram) {
     }
 }
 
-// One event on open strings: the callback of each string's note-on, then the release of every
-// audible string at once when the gate ends.
+// Each string's note-on callback, then every audible string released at once at the gate's end.
 TEST(PlaybackStroke, SpreadsTheAudibleStringsAndReleasesThemTogether) {
     struct Case {
         const char* name;
@@ -138,8 +136,7 @@ TEST(PlaybackStroke, SpreadsTheAudibleStringsAndReleasesThemTogether) {
         // The gate cuts the strum short, yet every audible string is released.
         {"gate shorter than the strum", "125", 100, {0, 0, X, 0, 0, 0}, 0, 60, 20,
          {{5, 51}, {4, 56}}, 60},
-        // 1.92 ticks per callback: the first callbacks whose rounded position (n x 1.92) exceeds
-        // 0, 10, ..., 50, and reaches 960.
+        // 1.92 ticks a callback: the first callbacks rounding past 0, 10, ..., 50, and to 960.
         {"tempo 120", "120", 0, {0, 0, 0, 0, 0, 0}, 0, 60, 960,
          {{5, 1}, {4, 6}, {3, 11}, {2, 16}, {1, 22}, {0, 27}}, 500},
         // 200 + 0 + 36 = 236 cannot be a data byte: the string's slot passes silently.
@@ -195,8 +192,7 @@ TEST_F(Playback, PauseFreezesEverythingAndResumeRepeatsNoNoteAndEndsItWhereItWas
     EXPECT_EQ(notes(), want);
 }
 
-// Fixed fault: an edit nobody announced to playback (here the sounding chord deleted between
-// two callbacks) left that chord hanging and the next one unplayed.
+// Fixed fault: an unannounced edit (the sounding chord deleted) left it hanging, the next unplayed.
 TEST_F(Playback, AnUnannouncedEditIsFollowed) {
     song.insertEvent(Chord(100, {X, X, X, X, 0, 0}, 480, 0));
     song.insertEvent(Chord(1000, {X, X, X, X, X, 0}, 40, 0));
@@ -236,8 +232,7 @@ TEST_F(Playback, PlayStartsAtPlayTickAndAFullListIsNeverReadPast) {
     EXPECT_TRUE(lines.size() > 1 && lines.front() > 0 && lines.back() > lines.front() &&
                 std::is_sorted(lines.begin(), lines.end()))
         << ::testing::PrintToString(lines);
-    // Playing from bar 42 brought the view there; Top brings the play position, the cursor and
-    // the view back to the beginning.
+    // From bar 42 the view went there; Top brings position, cursor and view back to the beginning.
     song.edit.anchorTick = 480, song.edit.cursorTick = 960;
     engine.backToTop();
     EXPECT_EQ(std::tuple(ui.scrolls, song.playTick, song.edit.anchorTick, song.edit.cursorTick),

@@ -1,5 +1,4 @@
-// Plays on the real periodic timer while the window thread keeps editing the song (run under
-// ThreadSanitizer too).
+// The real periodic timer playing while the window thread edits the song (also under TSan).
 #include "playback_fixture.h"
 
 #include "seq/seq_geometry.h"
@@ -56,9 +55,8 @@ TEST(PlaybackThreads, NoNoteOnAfterTheSilenceOfBackToTopOrNewSong) {
     }
 }
 
-// Random edits (entries, deletions, undo) between the callbacks, with the window's repaint requests
-// and pauses: no note is left hanging and no chord string is struck twice. Fixed fault: an edit
-// that its caller did not wrap for playback left notes hanging or struck a chord again.
+// Random edits, repaint requests and pauses between callbacks: no note hangs, no chord string is
+// struck twice. Fixed fault: an edit not wrapped for playback did both.
 TEST(PlaybackThreads, EditsWhilePlayingLeaveNoNoteHangingAndStrikeNoChordTwice) {
     const unsigned seed = std::random_device{}();
     SCOPED_TRACE("seed " + std::to_string(seed));

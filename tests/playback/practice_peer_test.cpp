@@ -1,7 +1,5 @@
-// Practice playback in real time to a JACK peer on a private dummy server: a two-bar loop (4/4
-// then 3/4) three times with count-in and metronome at 75 %, every message in the callback the
-// engine sends it in on a hand-fired timer (test_practice checks that schedule against one worked
-// out from the song alone), and at the peer within one timer period.
+// A two-bar loop (4/4, 3/4) three times with count-in and metronome at 75 % to a JACK peer: each
+// message in the callback a hand-fired timer's run sends it in, at the peer within one period.
 #include "files/song_file.h"
 #include "playback/playback.h"
 #include "playback/playback_schedule.h"
@@ -97,8 +95,7 @@ TEST(PracticePeer, LoopThreeTimesWithCountInAndClicksAtThreeQuartersSpeed) {
     ASSERT_TRUE(WaitFor([&] { return capture.count() - from >= out.sent.size() - first; }));
     const auto got = capture.events(from);
 
-    // What was sent, in which callback, is the schedule; the peer got it all, in its order,
-    // each note-on within one timer period of its callback.
+    // The schedule is what was sent when; the peer got all in order, each note-on within a period.
     std::vector<std::pair<int, std::uint32_t>> wanted;
     for (const ScheduledMessage& m : want.messages)
         wanted.push_back({m.callback, m.message});

@@ -31,9 +31,8 @@ private:
     std::string name_;
 };
 
-// A JACK client whose MIDI input port ("client:in") keeps everything that reaches it, with its
-// frame and the monotonic time of the cycle that delivered it; its output ("client:out") plays a
-// controller.
+// A JACK client keeping all that reaches "client:in", with the frame and monotonic time of its
+// cycle; "client:out" plays a controller.
 class JackCapture {
 public:
     struct Event {

@@ -89,8 +89,7 @@ TEST_F(JackPeer, SwitchingAwayEndsEveryNoteThePeerWasSent) {
     port.close();
 }
 
-// The built-in synthesizer on a real audio driver: JACK asks it for every period, and a stroke
-// reaches its voices through the queue the audio thread takes.
+// JACK asks the built-in synthesizer for every period; a stroke reaches it through the queue.
 TEST_F(JackPeer, TheBuiltInSynthesizerPlaysAStrokeThroughJack) {
     FluidMidiOut synth({.drivers = {"jack"}});
     MidiPort synthPort{synth, setup};
@@ -103,11 +102,9 @@ TEST_F(JackPeer, TheBuiltInSynthesizerPlaysAStrokeThroughJack) {
     synthPort.close();
 }
 
-// The peer plays a controller: its pedal strums through RtMidi's input, the window's hand-over
-// and the strummer back to its own input, and a chord played on it sets the fretboard. Each
-// stroke arrives in order on channel 10 at velocity 64, framed by the press's and the release's
-// note-offs. Prints the time from the pedal to the stroke's first message and first note-on
-// (never asserted).
+// The peer's pedal strums back through RtMidi, the window and the strummer; a chord played on it
+// sets the fretboard. Strokes arrive in order, channel 10, velocity 64, framed by the press's and
+// the release's note-offs. The latency printed is never asserted.
 TEST_F(JackPeer, APedalStrumsOnTheChannelWithTheVelocityAndAPlayedChordSetsTheFretboard) {
     OpenPeer();
     setup.midiChannel = 9, setup.midiVelocity = 64;

@@ -39,10 +39,9 @@ TEST(MessageQueue, EverySendersMessagesArriveOnceAndInOrder) {
     EXPECT_EQ(next, (std::vector<std::uint32_t>{EACH, EACH, EACH, EACH, 64}));
 }
 
-// Periods of 128 frames at 48 kHz asked for up to 2 ms late (every fourth on time), a drifting
-// sound card; at period 2000 a stall, after which the frames lie `stallMs` later (the output
-// restarted) or the requests catch up. The estimate is `tolerance` frames from the truth at most
-// but for `settle` periods after the stall.
+// 128-frame periods at 48 kHz asked up to 2 ms late (every fourth on time), a drifting card; at
+// period 2000 a stall, then frames `stallMs` later (output restarted) or requests catching up. The
+// estimate stays within `tolerance` frames but for `settle` periods after the stall.
 TEST(FrameClock, FollowsLateWakeUpsDriftAndStalls) {
     constexpr double CASES[][5] = {{0, 300, 0, 1, 0.01},   {0, 50, 0, 1, 0.01},
                                    {150, 300, 0, 1, 4},    {-150, 300, 0, 1, 0.5},

@@ -26,8 +26,7 @@ using Messages = std::vector<std::uint32_t>;
 constexpr int ALL_OFF = -1;       // a tick or action that sends the 128 note-offs
 constexpr int ALL_OFF_AND_4 = -2; // the 128 note-offs, then the same on channel 4 (index 3)
 
-// The strumming engine on a timer of type T (by default fired by hand) and a recording device,
-// C major low position held in standard tuning.
+// C major low position held in standard tuning, on a hand-fired timer by default.
 template <class T = ManualTimer, class Out = RecordingMidiOut> struct StrumRig {
     StrumRig() { guitar.setTuning(standardTuning), Hold({0, 1, 0, 2, 3, 0}), out.open(0); }
     void Hold(const Frets& frets) { guitar.setFrets(frets), guitar.updateStringNotes(); }
@@ -65,9 +64,8 @@ template <class T = ManualTimer, class Out = RecordingMidiOut> struct StrumRig {
 
 class StrumTest : public ::testing::Test, protected StrumRig<> {};
 
-// A stroke on channel 4 at velocity 90 (down with the left button unless the case says
-// otherwise) with something done to the guitar before the press and after `ticksBefore` ticks;
-// then what the action sent and each later tick.
+// A stroke on channel 4 at velocity 90 (down, left button by default), the guitar changed before
+// the press and after `ticksBefore` ticks; then what the action and each later tick sent.
 TEST(Strum, WhatHappensDuringAStroke) {
     using Action = std::function<void(StrumRig<>&)>;
     using D = Strummer::Direction;
@@ -86,8 +84,7 @@ TEST(Strum, WhatHappensDuringAStroke) {
     const Action release = [](StrumRig<>& r) { r.strummer.release(); };
     // clang-format off
     const Case cases[] = {
-        // Each button with either mouse button: one string a tick, then the seventh tick stops
-        // the stroke, silencing everything after a right-button press.
+        // One string a tick; the seventh ends the stroke (silencing all after a right press).
         {"down left", none, 0, none, 0, {40, 48, 52, 55, 60, 64, 0}},
         {"down right", none, 0, none, 0, {40, 48, 52, 55, 60, 64, ALL_OFF}, D::Down, R::AtStrokeEnd},
         {"up left", none, 0, none, 0, {64, 60, 55, 52, 48, 40, 0}, D::Up},
@@ -107,9 +104,7 @@ TEST(Strum, WhatHappensDuringAStroke) {
          0, {52, 55, 60, 64, ALL_OFF_AND_4}, D::Down, R::AtStrokeEnd},
         {"a fret changed mid-stroke is heard", none, 3,
          [](StrumRig<>& r) { r.Hold({3, SILENT, 0, 2, 3, 0}); }, 0, {55, 0, 67, 0}},
-        // A hand-edited tuning can take a string above note 127 (91 + 3 + 36, 100 + 0 + 36),
-        // where the data byte would turn into a status byte: the string is skipped and keeps its
-        // tick.
+        // A hand-edited tuning past note 127 (a status byte): the string is skipped.
         {"a note above 127 is skipped", [](StrumRig<>& r) {
              r.guitar.tuning[4] = 91, r.guitar.tuning[5] = 100, r.Hold(r.guitar.currentFrets()); },
          0, none, 0, {0, 0, 52, 55, 60, 64, 0}},
@@ -135,8 +130,7 @@ TEST(Strum, WhatHappensDuringAStroke) {
     }
 }
 
-// The release handler's test of the step and its setting of the silence bit are one step for
-// the tick: a release racing the stroke's end never leaves notes ringing.
+// The release tests the step and sets the silence bit in one step of the tick.
 TEST_F(StrumTest, ReleaseRacingTheLastTicksNeverLeavesNotesRinging) {
     std::mt19937 random(7);
     for (int round = 0; round < 2000; ++round) {
@@ -189,8 +183,6 @@ struct Counter {
     }
 };
 
-// Out-of-range bytes never reach the device as status bytes: the channel and the velocity keep
-// their low bits, a note past 127 is not sent.
 TEST(MidiPortBytes, ChannelAndVelocityKeepTheirLowBitsAndHighNotesStayUnsent) {
     RecordingMidiOut out;
     MidiSetup setup;
@@ -202,7 +194,6 @@ TEST(MidiPortBytes, ChannelAndVelocityKeepTheirLowBitsAndHighNotesStayUnsent) {
     EXPECT_EQ(out.sent()[0].message, packShortMsg(0x91, 60, 72));
 }
 
-// The hand-fired timer the engine tests run on counts the ticks of each new event from one.
 TEST(ManualTimer, CountsTheTicksOfEachNewEvent) {
     ManualTimer timer;
     int calls = 0;
@@ -215,8 +206,6 @@ TEST(ManualTimer, CountsTheTicksOfEachNewEvent) {
     EXPECT_EQ(std::pair(timer.ticks(), calls), std::pair(1, 4));
 }
 
-// One event stops itself from inside its callback, the other is killed from outside: neither
-// ticks again.
 TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
     PeriodicTimer timer;
     Counter inside, outside;
@@ -234,10 +223,8 @@ TEST(PeriodicTimer, NoTickAfterAStopFromInsideOrOutside) {
     EXPECT_EQ(runningTickDueNs(), 0); // this thread runs no tick
 }
 
-// Fixed faults: closing the program during a stroke freed the strummer while its timer still
-// ticked into it; and a stroke's last tick, which stops its own timer, was not waited for and
-// went on silencing through a port being taken down (the device holds that tick up in its first
-// note-off). C major on the real timer.
+// Fixed faults: a close mid-stroke freed the strummer under its ticking timer; a stroke's last
+// tick, which stops its own timer, went on silencing through a port being taken down.
 TEST(RealStroke, NoTickReachesAStrummerThatIsGone) {
     struct SlowSilence : RecordingMidiOut {
         std::atomic<bool> silencing{false}, gone{false}, late{false};

@@ -1,11 +1,8 @@
 #!/bin/sh
-# The built-in synthesizer (device 0) on a private dummy JACK server while CLI COMMAND ARGS...
-# runs. The server's only outputs are loopback ports, recorded by jack_rec from before the
-# synthesizer's ports appear, so a recording holds its sound from the first note only if they are
-# joined to the outputs. The sound must be loud; a song's last 50 ms before the close must have
-# rung down to a quarter (a held note would not). A stroke's strings (on a woodblock, whose
-# attacks stand out) must come 37 ms apart also when the server runs at another rate than the
-# synthesizer's own (RATE, default 48000).
+# The built-in synthesizer (device 0) on a private dummy JACK server while CLI COMMAND ARGS... runs,
+# recorded by jack_rec from loopback ports, so the first note is heard only if the synthesizer's
+# ports are joined. Must be loud; the last 50 ms must ring down to a quarter (a held note won't);
+# a stroke's woodblock attacks come 37 ms apart also at a server rate other than RATE (48000).
 set -u
 work=$(mktemp -d)
 export JACK_DEFAULT_SERVER="cadenzo-synth-peer-$$" JACK_NO_AUDIO_RESERVATION=1

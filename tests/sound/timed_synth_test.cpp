@@ -83,8 +83,7 @@ TEST(TimedSynth, NotesStartWithinTwoFramesOfTheirFrame) {
     // How long the note itself takes to become audible.
     const std::int64_t lead = Onset(PlainNote(defaultSoundFonts().front(), 4800), 0);
     ASSERT_GT(lead, 0);
-    // A strum's spacing is the difference of two onsets: each within 2 frames (0.04 ms at
-    // 48 kHz) keeps it within 0.1 ms.
+    // Each onset within 2 frames (0.04 ms at 48 kHz) keeps a strum's spacing within 0.1 ms.
     for (std::int64_t error : OnsetErrors(true, lead))
         EXPECT_LE(std::abs(error), 2) << error;
     // One synthesizer alone lands on its 64-frame blocks, so the same measurement spreads.
@@ -128,8 +127,7 @@ TEST(FluidMidiOut, AFailedOpenNamesWhatWasTriedAndTheWayOut) {
     check({.drivers = {"warp-drive"}}, MidiStatus::NoAudio, "Drivers tried: warp-drive: ");
 }
 
-// A driver that grants periods of 1536 frames, twelve times those asked for: notes due anywhere
-// in a period still start at the frames of their due times, all with the same delay.
+// Periods of 1536 frames (12x those asked): notes due anywhere in one start at their due frames.
 TEST(FluidMidiOut, NotesStartAtTheirFramesInLongerPeriods) {
     FluidMidiOut synth({.drivers = {}, .effects = false});
     synth.prepare(0); // open takes the synthesizers loaded in the background
@@ -152,10 +150,8 @@ TEST(FluidMidiOut, NotesStartAtTheirFramesInLongerPeriods) {
     EXPECT_LE(*high - *low, 4) << *low << " to " << *high << " frames";
 }
 
-// Twelve organ notes of 100 ms on keys of their own, the audio thread stalled for 300 ms (its
-// output then restarts 300 ms later) 3, 4.5 or 40 ms after a note-on: every note ends, silent 4 s
-// after. The organ's samples are read when its change is sent: the SoundFont is gone when it is
-// played.
+// Twelve 100 ms organ notes, the audio thread stalled 300 ms at 3, 4.5 or 40 ms after a note-on:
+// every note ends, silent 4 s after. The SoundFont is gone by play: samples load on the change.
 TEST(FluidMidiOut, EveryNoteEndsAfterAStallOfTheAudioThread) {
     const auto font = std::filesystem::temp_directory_path() /
                       ("cadenzo-font-" + std::to_string(::getpid()) + ".sf2");

@@ -12,8 +12,7 @@
 namespace cadenzo {
 namespace {
 
-// The fretboard's mouse rules on a standard-tuned guitar, wired as the window wires them: a
-// change redraws the fretboard, and the roll refresh clears the hover.
+// Wired as in the window: a change redraws the fretboard, the roll refresh clears the hover.
 class FretboardViewTest : public ::testing::Test {
 protected:
     void SetUp() override {

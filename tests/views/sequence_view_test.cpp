@@ -19,12 +19,10 @@ constexpr QRgb kBlue = 0xFF0000FF, kCyan = 0xFF00FFFF, kPink = 0xFFFFAAFF;
 constexpr int kWidth = 600;
 constexpr std::uint8_t x_ = SILENT;
 
-// x of tick t from tick 0 without signature changes: the first bar's 25-pixel slot after x 30,
-// then zoom pixels per 20 ticks.
+// x of tick t (no signature change): the first bar's 25-px slot after x 30, then zoom px/20 ticks.
 constexpr auto X = [](int zoom, int t) { return 30 + 25 + zoom * t / 20; };
 
-// The view draws its composed image one row lower on the screen: row r of the drawing is
-// screen row r + 1.
+// The view draws its image one row lower: drawing row r is screen row r + 1.
 class SequenceViewTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -168,8 +166,7 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
               std::vector<QRgb>({kPink, kPink, kBlue, kBlue}));
 }
 
-// Random moves of the play line over a selection: wherever it went, taking it away leaves the
-// picture exactly as it was, and the line covers rows 2..119 only.
+// Random play line moves over a selection: removing it restores the picture; it covers rows 2..119.
 TEST_F(SequenceViewTest, ThePlayLineLeavesThePictureAsItWasWhenItMovesOrGoes) {
     put(test::MakeEvent(0)), put(test::MakeEvent(960, {1, 2, 3, 4, 5, 6}));
     song->edit.anchorTick = 0, Show(2, 3840);
