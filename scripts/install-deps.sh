@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
     cmake ninja-build g++ make pkg-config
-    qt6-base-dev libfontconfig-dev
+    qt6-base-dev
     librtmidi-dev libfluidsynth-dev libsndfile1-dev libasound2-dev fluid-soundfont-gm
     libjack-jackd2-dev jackd2
     libgtest-dev libgmock-dev libbenchmark-dev

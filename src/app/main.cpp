@@ -1,4 +1,3 @@
-#include "app/font_warm_up.h"
 #include "app/main_window.h"
 #include "app/single_instance.h"
 #include "app/startup_trace.h"
@@ -31,7 +30,6 @@ void openWhenNoBoxIsOpen(cadenzo::MainWindow& form, const QString& fileName) {
 
 int main(int argc, char* argv[]) {
     cadenzo::markStartup("main");
-    const cadenzo::FontConfigWarmUp fontConfig;
     cadenzo::installTerminationHandlers();
     QApplication application(argc, argv);
     cadenzo::markStartup("application");
