@@ -49,10 +49,6 @@ struct NameArgs {
     std::string tuning = "Standard";
 };
 
-const char* const tuningHelp =
-    "Tuning: a preset name (\"Standard\", \"Drop D\", \"DADGAD\", \"Open E\", ...) or six "
-    "comma-separated values 0..255, string 0 (highest) first, in semitones above MIDI note 36";
-
 void runChord(const ChordArgs& args) {
     const int root = parseRoot(args.root);
     const int type = parseType(args.type);
@@ -98,7 +94,7 @@ void addChordCommands(CLI::App& app) {
     chord->add_option("--pos", chordArgs->pos, "Position on the neck: L (low), M, H (high)")
         ->check(CLI::IsMember({"L", "M", "H"}))
         ->capture_default_str();
-    chord->add_option("--tuning", chordArgs->tuning, tuningHelp)->capture_default_str();
+    chord->add_option("--tuning", chordArgs->tuning, TUNING_HELP)->capture_default_str();
     chord->callback([chordArgs] { runChord(*chordArgs); });
 
     auto nameArgs = std::make_shared<NameArgs>();
@@ -107,7 +103,7 @@ void addChordCommands(CLI::App& app) {
     name->add_option("FRETS", nameArgs->frets,
                      "Six frets, strings 0..5 (highest first): 0..24, or x for a silent string")
         ->required();
-    name->add_option("--tuning", nameArgs->tuning, tuningHelp)->capture_default_str();
+    name->add_option("--tuning", nameArgs->tuning, TUNING_HELP)->capture_default_str();
     name->callback([nameArgs] { runName(*nameArgs); });
 
     CLI::App* chart = app.add_subcommand(

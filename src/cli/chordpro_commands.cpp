@@ -107,11 +107,7 @@ void addChordProCommands(CLI::App& app) {
         "--tempo", args->tempo, "Tempo 30..300 (default: the chart's {tempo}, else 120)");
     importCmd->add_option("--position", args->position, "Chord position: L, M or H")
         ->capture_default_str();
-    importCmd
-        ->add_option("--tuning", args->tuning,
-                     "Tuning preset (Standard, Drop D, Open G, ...) or six comma-separated "
-                     "values 0..255, first string first")
-        ->capture_default_str();
+    importCmd->add_option("--tuning", args->tuning, TUNING_HELP)->capture_default_str();
     importCmd->callback([args] { importChart(*args); });
 }
 

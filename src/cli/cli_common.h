@@ -50,6 +50,10 @@ int parseType(const std::string& text);
 // A preset name of the instrument dialog ("Standard", "Drop D", ...) or six comma-separated
 // values 0..255, string 0 first.
 Frets parseTuning(const std::string& text);
+// The help of every --tuning option, which parseTuning reads.
+inline constexpr const char* TUNING_HELP =
+    "Tuning: a preset name (\"Standard\", \"Drop D\", \"DADGAD\", \"Open E\", ...) or six "
+    "comma-separated values 0..255, string 0 (highest) first, in semitones above MIDI note 36";
 
 // The MIDI output devices as the tool offers them: the built-in synthesizer plays `soundFont`
 // when one is given, and a failure to open it advises the tool's options, not the window's menu.

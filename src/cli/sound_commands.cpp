@@ -117,11 +117,7 @@ void addSoundCommands(CLI::App& app) {
     strum->add_option("--device", args->device, "Output device index (see devices)")
         ->check(CLI::Range(0, 255))
         ->capture_default_str();
-    strum
-        ->add_option("--tuning", args->tuning,
-                     "A preset name (\"Standard\", \"Drop D\", ...) or six values 0..255, "
-                     "string 0 first")
-        ->capture_default_str();
+    strum->add_option("--tuning", args->tuning, TUNING_HELP)->capture_default_str();
     strum->add_option("--channel", args->channel, "MIDI channel 1..16")
         ->check(CLI::Range(1, 16))
         ->capture_default_str();
