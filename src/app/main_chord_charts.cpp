@@ -11,20 +11,32 @@
 
 namespace cadenzo {
 
+namespace {
+
+// The folder songs are opened from: the last song file's, or the start folder itself before any
+// song was opened.
+std::filesystem::path songFolder(const std::filesystem::path& songFile) {
+    std::error_code error;
+    return std::filesystem::is_directory(songFile, error) ? songFile : songFile.parent_path();
+}
+
+} // namespace
+
 void MainWindow::connectChordChartCommands() {
     connect(importChartAction_, &QAction::triggered, this, [this] {
         const QString name = QFileDialog::getOpenFileName(
             this, QStringLiteral("Import Chord Chart"),
-            QString::fromStdString(app_.songFile.parent_path().string()),
+            QString::fromStdString(songFolder(app_.songFile).string()),
             QStringLiteral("Chord chart (*.txt *.cho *.chopro *.chordpro);;All files (*)"));
         if (!name.isEmpty())
             importChordChart(name.toStdString());
     });
     connect(exportChordProAction_, &QAction::triggered, this, [this] {
-        // Beside the song, under its name; a new song starts where songs are opened.
+        // Beside the song, under its name; a new song starts where songs are opened, never on the
+        // name of the song file last opened, which the sheet would replace.
         const std::string start =
             app_.song.songPath.empty()
-                ? app_.songFile.string()
+                ? (songFolder(app_.songFile) / "song.cho").string()
                 : std::filesystem::path(app_.song.songPath).replace_extension("cho").string();
         QFileDialog dialog(this, QStringLiteral("Export ChordPro"), QString::fromStdString(start),
                            QStringLiteral("ChordPro (*.cho)"));

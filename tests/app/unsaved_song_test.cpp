@@ -1,7 +1,9 @@
 #include "app/window_fixture.h"
 #include "files/atomic_file.h"
 
+#include <QFileDialog>
 #include <QTest>
+#include <QTimer>
 
 namespace cadenzo {
 namespace {
@@ -94,6 +96,15 @@ TEST_F(UnsavedSongTest, AnImportedChartIsANewUnsavedSong) {
                 !std::filesystem::exists(folder / "a.cz0"));
     form->exportChordProFile(folder / "s.cho");
     EXPECT_TRUE(test::ReadBytes(folder / "s.cho").ends_with("{time: 4/4}\n| [C] | [G] |\n"));
+    // The new song's sheet is never offered under the song file opened last, which it replaces.
+    app->songFile = folder / "a.cz0";
+    QString offered = "no dialog";
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget()))
+            offered = dialog->selectedFiles().value(0), dialog->reject();
+    });
+    child<QAction>("ExportChordPro1")->trigger();
+    EXPECT_EQ(offered.toStdString(), (folder / "song.cho").string());
 }
 
 TEST_F(UnsavedSongTest, AChangedSongIsCopiedAndACopyLeftBehindIsOffered) {
