@@ -47,8 +47,8 @@ void MainWindow::createLiveControls() {
     setupMenu_->addSeparator();
     midiInputMenu_ = setupMenu_->addMenu(QStringLiteral("MIDI Input"));
     midiInputMenu_->setObjectName(QStringLiteral("MidiInput1"));
+    // Built when it opens: listing the ports asks JACK and ALSA, which start-up need not wait for.
     connect(midiInputMenu_, &QMenu::aboutToShow, this, [this] { rebuildMidiInputMenu(); });
-    rebuildMidiInputMenu();
 
     QAction* keys = helpMenu_->addAction(QStringLiteral("Keys"));
     keys->setObjectName(QStringLiteral("Keys2"));

@@ -6,6 +6,7 @@
 #include "model/chords.h"
 
 #include <algorithm>
+#include <cctype>
 #include <set>
 #include <utility>
 
@@ -191,7 +192,7 @@ std::string pitchXml(int midi, const char* prefix) {
 
 // MusicXML's kind for each Chord2 item; the item itself is shown as the kind's text.
 // clang-format off
-constexpr std::array<const char*, 24> KINDS{
+constexpr std::array<const char*, CHORD_TYPES> KINDS{
     "major", "minor", "major-sixth", "minor-sixth", "dominant", "minor-seventh", "major-seventh",
     "major-minor", "half-diminished", "suspended-fourth", "suspended-fourth", "minor",
     "diminished", "augmented", "dominant-ninth", "major-ninth", "major-sixth", "dominant-ninth",
@@ -548,7 +549,10 @@ FileResult exportMusicXml(const Song& song, const Frets& tuning, std::string_vie
         problem = composeMusicXml(song, tuning, tempo, options, xml);
     if (!problem.empty())
         return FileResult::Failure(FileFailure::Content, problem);
-    return writeFileAtomically(path, path.extension() == ".mxl" ? packMxl(xml) : xml);
+    std::string extension = path.extension().string();
+    for (char& c : extension)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return writeFileAtomically(path, extension == ".mxl" ? packMxl(xml) : xml);
 }
 
 } // namespace cadenzo

@@ -17,7 +17,7 @@ PitchClasses voicingClasses(const Frets& frets) {
     PitchClasses classes;
     for (int s = 0; s < STRING_COUNT; ++s)
         if (frets[s] != SILENT)
-            classes.set((frets[s] + standardTuning[s]) % 12);
+            classes.set(stringMidiNote(frets[s], standardTuning[s]) % 12);
     return classes;
 }
 

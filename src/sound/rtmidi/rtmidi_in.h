@@ -31,9 +31,6 @@ public:
     int readyFd() const override { return readyFd_; }
     bool take(TimedMessage& message) override;
 
-    // Messages dropped because the window had not taken the queue's worth before them.
-    std::size_t lost() const { return lost_.load(); }
-
 private:
     static void Received(double stamp, std::vector<unsigned char>* bytes, void* self);
 
@@ -41,7 +38,6 @@ private:
     int readyFd_ = -1;
     std::unique_ptr<RtMidiIn> receiver_;
     std::string openName_;
-    std::atomic<std::size_t> lost_{0};
 };
 
 } // namespace cadenzo
