@@ -26,8 +26,10 @@ bool JackServer::Start(const std::string& name, int rate, int period, std::strin
         return error = "cannot clear the stale JACK registry", false;
     name_ = name;
     const std::string log = "/tmp/" + name + ".log";
+    // Synchronous (-S): a client that the machine holds up delays the cycle. Asynchronously the
+    // server moves on without it, and the MIDI that client wrote in that cycle never arrives.
     const std::string command = "exec jackd " +
-                                std::string(realtime ? "--realtime" : "--no-realtime") + " -n " +
+                                std::string(realtime ? "--realtime" : "--no-realtime") + " -S -n " +
                                 name + " -d dummy -r " + std::to_string(rate) + " -p " +
                                 std::to_string(period) + " -C 0 -P 0 >" + log + " 2>&1 </dev/null";
     const char* argv[] = {"sh", "-c", command.c_str(), nullptr};
