@@ -10,7 +10,8 @@ sh "$(dirname "$0")/../support/clear_stale_jack_registry.sh"
 # wait_for COMMAND: true once COMMAND succeeds, false after ten seconds.
 wait_for() { i=0; until eval "$1"; do i=$((i + 1)); [ $i -gt 100 ] && return 1; sleep 0.1; done; }
 
-jackd --no-realtime -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 & jackd_pid=$!
+# Synchronous, as the C++ peers' server: a held-up client delays the cycle, loses nothing.
+jackd --no-realtime -S -d dummy -r 48000 -p 256 >"$work/jackd.log" 2>&1 & jackd_pid=$!
 wait_for 'jack_lsp >/dev/null 2>&1' || { echo "jackd did not start"; cat "$work/jackd.log"; exit 1; }
 jack_midi_dump >"$work/dump" 2>/dev/null & dump_pid=$!
 wait_for "jack_lsp 2>/dev/null | grep -q 'midi-monitor:input'" || {
