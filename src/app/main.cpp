@@ -1,4 +1,5 @@
 #include "app/main_window.h"
+#include "app/preferences.h"
 #include "app/single_instance.h"
 #include "app/startup_trace.h"
 #include "app/termination_signals.h"
@@ -48,9 +49,9 @@ int main(int argc, char* argv[]) {
     if (instance.askRunningInstance(argc > 1 ? QByteArray(argv[1]) : QByteArray()))
         return 0;
 
-    cadenzo::AppContext app(cadenzo::makeSystemMidiOut(),
-                            std::make_unique<cadenzo::PeriodicTimer>(),
-                            QDir::currentPath().toStdString());
+    cadenzo::AppContext app(
+        cadenzo::makeSystemMidiOut(cadenzo::synthesizerPauseSeconds(*cadenzo::openPreferences())),
+        std::make_unique<cadenzo::PeriodicTimer>(), QDir::currentPath().toStdString());
     app.recoveryFolder = cadenzo::defaultRecoveryFolder();
     app.midiIn = std::make_unique<cadenzo::RtMidiInput>();
     cadenzo::markStartup("context");

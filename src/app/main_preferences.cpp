@@ -15,6 +15,7 @@ void MainWindow::savePreferences() {
     const std::unique_ptr<QSettings> preferences = openPreferences();
     saveLivePreferences(*preferences);
     savePracticePreferences(*preferences);
+    keepSynthesizerPauseSeconds(*preferences);
     preferences->sync();
 }
 

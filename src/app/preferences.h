@@ -19,4 +19,11 @@ QString preferencesFilePath();
 // temporary file and renames it, so a failed write keeps the last good file).
 std::unique_ptr<QSettings> openPreferences();
 
+// The silence after which the built-in synthesizer closes its audio output, in seconds (0: it
+// stays open): [Synthesizer] pauseAfterQuietSeconds, 0 to 3600, read before the window exists
+// because the output service is made first. Written back at close only if it is missing, so
+// that the user finds it.
+double synthesizerPauseSeconds(QSettings& preferences);
+void keepSynthesizerPauseSeconds(QSettings& preferences);
+
 } // namespace cadenzo

@@ -38,6 +38,9 @@ public:
     // cell and writing it holds back the messages behind it until it resumes: the taker then
     // finds nothing and looks again at its next period, it never waits.
     bool tryPop(TimedMessage& message);
+    // No message is queued, nor claimed by a sender still writing it. From the taker's thread,
+    // or from another one while no thread takes.
+    bool empty() const { return head_.load(std::memory_order_acquire) == tail_; }
     std::size_t capacity() const { return mask_ + 1; }
 
 private:

@@ -106,8 +106,11 @@ std::string SystemMidiOut::openFailure() const {
     return lastTried_ != nullptr ? lastTried_->openFailure() : std::string();
 }
 
-std::unique_ptr<MidiOut> makeSystemMidiOut() {
-    return std::make_unique<SystemMidiOut>();
+std::unique_ptr<MidiOut> makeSystemMidiOut(double pauseAfterQuietSeconds) {
+    FluidMidiOut::Options synth;
+    synth.pauseAfterQuietSeconds = pauseAfterQuietSeconds;
+    return std::make_unique<SystemMidiOut>(std::make_unique<FluidMidiOut>(synth),
+                                           std::make_unique<RtMidiPorts>());
 }
 
 } // namespace cadenzo

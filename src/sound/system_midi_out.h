@@ -50,7 +50,8 @@ private:
     MidiOut* lastTried_ = nullptr; // the backend of the last open, whatever its result
 };
 
-// The program's MIDI output service.
-std::unique_ptr<MidiOut> makeSystemMidiOut();
+// The program's MIDI output service; its built-in synthesizer closes the audio output after
+// `pauseAfterQuietSeconds` of silence (0: never).
+std::unique_ptr<MidiOut> makeSystemMidiOut(double pauseAfterQuietSeconds);
 
 } // namespace cadenzo

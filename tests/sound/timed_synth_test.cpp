@@ -3,6 +3,7 @@
 
 #include "sound/fluidsynth/fluid_midi_out.h"
 #include "sound/midi_port.h"
+#include "support/wait_for.h"
 
 #include <gtest/gtest.h>
 
@@ -12,9 +13,11 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <numeric>
 #include <random>
 #include <string>
+#include <thread>
 #include <unistd.h>
 
 namespace cadenzo::test {
@@ -105,6 +108,123 @@ TEST(TimedSynth, EffectsComeBackForANoteAfterSilence) {
     std::vector<float> audio(2 * 5 * 48000);
     synth.render(audio.data(), 5 * 48000);
     EXPECT_NEAR(Energy(audio, 3 * 48000 - 100), wet, std::fabs(wet - dry) / 4);
+}
+
+// Silence is skipped, not rendered: random notes with gaps long enough to fall idle, in random
+// chunks, sound exactly as through synthesizers that render every frame; the idle gaps cost none.
+TEST(TimedSynth, SkippedSilenceSoundsLikeRenderedSilence) {
+    for (const bool effects : {false, true}) {
+        TimedSynth skipping({.effects = effects}), rendering({.effects = effects});
+        rendering.renderSilence();
+        ASSERT_EQ(skipping.open(), MidiStatus::Ok);
+        ASSERT_EQ(rendering.open(), MidiStatus::Ok);
+        std::mt19937 random(effects ? 5 : 3);
+        std::int64_t frame = 0;
+        for (int note = 0; note < 24; ++note) {
+            frame += random() % 2 ? 100 + random() % 3000 : 4 * 48000 + random() % 48000;
+            const auto on = packShortMsg(0x90, static_cast<std::uint8_t>(40 + random() % 40), 100);
+            for (TimedSynth* synth : {&skipping, &rendering})
+                synth->schedule(0, NYLON_GUITAR), synth->schedule(frame, on),
+                    synth->schedule(frame + 2000, on & 0xFFFF);
+        }
+        const std::int64_t total = frame + 3 * 48000;
+        std::vector<float> a(2 * static_cast<std::size_t>(total)), b(a.size());
+        for (std::int64_t done = 0, count = 0; done < total; done += count) {
+            count = std::min<std::int64_t>(1 + random() % 1500, total - done);
+            skipping.render(a.data() + 2 * done, static_cast<int>(count));
+            rendering.render(b.data() + 2 * done, static_cast<int>(count));
+        }
+        float worst = 0;
+        for (std::size_t i = 0; i < a.size(); ++i)
+            worst = std::max(worst, std::fabs(a[i] - b[i]));
+        EXPECT_LT(worst, 1e-6f) << "effects " << effects;
+        EXPECT_GT(Energy(a, 0), 0);
+        EXPECT_EQ(rendering.synthesizedFrames(), total);
+        EXPECT_LT(skipping.synthesizedFrames(), total / 2) << "effects " << effects;
+        EXPECT_TRUE(skipping.silent());
+    }
+}
+
+// The audio callback driven by a stand-in driver: once a note has rung out no period calls the
+// synthesizers and each is exact silence; a note sent then sounds at the frame of its due time.
+// Sound that begins from silence already overdue starts at once and keeps its spacing.
+TEST(FluidMidiOut, AnIdleCallbackRendersNothingAndTheNextNoteLandsOnItsFrame) {
+    struct Placements : FluidMidiOut::Observer {
+        std::vector<std::int64_t> frames;
+        void period(std::int64_t, int, std::int64_t) override {}
+        void placed(std::uint32_t, std::int64_t, std::int64_t frame, std::int64_t) override {
+            frames.push_back(frame);
+        }
+    } placements;
+    const std::int64_t lead = Onset(PlainNote(defaultSoundFonts().front(), 4800), 0);
+    FluidMidiOut synth({.drivers = {}, .effects = false});
+    synth.observe(&placements);
+    ASSERT_EQ(synth.open(0), MidiStatus::Ok);
+    const auto ns = [](std::int64_t frame) { return std::llround(frame * 1e9 / 48000); };
+    synth.shortMsgAt(NYLON_GUITAR, 0), synth.shortMsgAt(NOTE_ON, 0);
+    synth.shortMsgAt(SOUND_OFF, ns(1000));
+    std::vector<float> audio(2 * 400 * 128), left(128), right(128);
+    std::int64_t before = 0;
+    for (std::int64_t frame = 0; frame < 400 * 128; frame += 128) {
+        if (frame == 100 * 128)
+            synth.shortMsgAt(NOTE_ON, ns(frame + 77)), synth.shortMsgAt(SOUND_OFF, ns(frame + 999));
+        if (frame == 300 * 128) // a strum's first two strings, sent 3000 frames late
+            synth.shortMsgAt(NOTE_ON, ns(frame - 3000)),
+                synth.shortMsgAt(NOTE_ON + 0x100, ns(frame - 3000 + 1776));
+        synth.renderPeriodAt(128, left.data(), right.data(), ns(frame));
+        if (frame >= 20 * 128 && frame < 100 * 128) {
+            EXPECT_EQ(synth.synthesizedFrames(), before) << "frame " << frame;
+            EXPECT_EQ(*std::max_element(left.begin(), left.end()), 0.0f);
+        }
+        before = synth.synthesizedFrames();
+        for (std::size_t i = 0; i < 128; ++i)
+            audio[2 * (static_cast<std::size_t>(frame) + i)] = left[i];
+    }
+    EXPECT_NEAR(Onset(audio, 100 * 128), 100 * 128 + 77 + 256 + lead, 2);
+    EXPECT_NEAR(Onset(audio, 300 * 128), 300 * 128 + lead, 2);
+    ASSERT_EQ(placements.frames.size(), 7u);
+    EXPECT_EQ(placements.frames[5], 300 * 128);
+    EXPECT_EQ(placements.frames[6] - placements.frames[5], 1776);
+}
+
+// A real audio output (ALSA's null device, as fast as it is fed) closed after each quiet time
+// and opened again by the next message, while two threads send strokes at random moments: every
+// message is placed, none lost, and each stroke sounds.
+TEST(FluidMidiOut, TheOutputClosesWhenQuietAndEveryMessageReopensIt) {
+    const auto home =
+        std::filesystem::temp_directory_path() / ("cadenzo-alsa-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(home);
+    std::ofstream(home / ".asoundrc") << "pcm.!default { type null }\n";
+    setenv("HOME", home.c_str(), 1); // read by ALSA when the first output opens
+    struct Count : FluidMidiOut::Observer {
+        std::atomic<int> messages{0};
+        void period(std::int64_t, int, std::int64_t) override {}
+        void placed(std::uint32_t, std::int64_t, std::int64_t, std::int64_t) override {
+            ++messages;
+        }
+    } count;
+    FluidMidiOut synth({.drivers = {"alsa"}, .effects = false, .pauseAfterQuietSeconds = 0.05});
+    synth.observe(&count);
+    ASSERT_EQ(synth.open(0), MidiStatus::Ok) << synth.openFailure();
+    EXPECT_TRUE(WaitFor([&] { return synth.outputPauses() >= 1; }));
+    const auto strokes = [&](unsigned seed) {
+        std::mt19937 random(seed);
+        for (int i = 0; i < 100; ++i) {
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 4000));
+            synth.shortMsg(NYLON_GUITAR), synth.shortMsg(NOTE_ON), synth.shortMsg(SOUND_OFF);
+        }
+    };
+    std::thread other(strokes, 1);
+    strokes(2);
+    other.join();
+    EXPECT_TRUE(WaitFor([&] { return count.messages == 600; })) << count.messages;
+    EXPECT_EQ(synth.droppedMessages(), 0u);
+    EXPECT_GT(synth.outputPauses(), 2u);
+    EXPECT_TRUE(WaitFor([&] { return synth.outputPaused(); }));
+    synth.shortMsg(NOTE_ON);
+    EXPECT_TRUE(WaitFor([&] { return synth.activeVoices() > 0; }));
+    synth.close();
+    std::filesystem::remove_all(home);
 }
 
 // The built-in synthesizer that cannot play says why and what to do under "Midi Open Error".

@@ -169,6 +169,10 @@ MidiStatus FluidMidiOut::open(unsigned device) {
             close();
             return MidiStatus::NoAudio;
         }
+        if (driver_ != "jack" && options_.pauseAfterQuietSeconds > 0) {
+            pauseFrames_ = std::llround(options_.pauseAfterQuietSeconds * options_.sampleRate);
+            keeper_ = std::thread(&FluidMidiOut::keepOutput, this);
+        }
     }
     return MidiStatus::Ok;
 }
@@ -181,8 +185,17 @@ void FluidMidiOut::send(std::uint32_t message, std::int64_t dueNs) {
     const int data1 = (message >> 8) & 0x7F;
     const bool ends = kind == 0x80 || (kind == 0x90 && (message >> 16 & 0x7F) == 0) ||
                       (kind == 0xB0 && (data1 == 120 || data1 == 123));
-    if (!queue_.push({dueNs, message}, ends ? RELEASE_PATIENCE : PATIENCE))
+    if (!queue_.push({dueNs, message}, ends ? RELEASE_PATIENCE : PATIENCE)) {
         ++dropped_;
+        return;
+    }
+    // Either this sees the output paused, or the keeper, which looks at the queue after the
+    // audio thread has paused it, sees this message.
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    if (paused_.load(std::memory_order_relaxed)) {
+        resumeWanted_ = true;
+        wakeKeeper();
+    }
 }
 
 void FluidMidiOut::shortMsg(std::uint32_t message) {
@@ -206,6 +219,7 @@ void FluidMidiOut::reset() {
 }
 
 void FluidMidiOut::close() {
+    stopKeeper();
     if (audio_ != nullptr)
         delete_fluid_audio_driver(audio_);
     if (settings_ != nullptr)
@@ -215,14 +229,62 @@ void FluidMidiOut::close() {
     synth_.reset();
     voices_ = 0;
     driver_.clear();
+    pauseFrames_ = 0;
+    paused_ = false;
     for (TimedMessage left; queue_.tryPop(left);) {
     }
+}
+
+void FluidMidiOut::wakeKeeper() {
+    keeperWakes_.fetch_add(1, std::memory_order_release);
+    keeperWakes_.notify_one();
+}
+
+void FluidMidiOut::stopKeeper() {
+    if (!keeper_.joinable())
+        return;
+    keeperStop_ = true;
+    wakeKeeper();
+    keeper_.join();
+    keeperStop_ = false;
+}
+
+void FluidMidiOut::keepOutput() {
+    for (;;) {
+        const unsigned seen = keeperWakes_.load(std::memory_order_acquire);
+        if (keeperStop_)
+            return;
+        if (paused_ && audio_ != nullptr) {
+            delete_fluid_audio_driver(audio_); // ends the audio thread
+            audio_ = nullptr;
+            ++pauses_;
+        }
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        if (audio_ == nullptr && (resumeWanted_.exchange(false) || !queue_.empty()))
+            reopenOutput();
+        keeperWakes_.wait(seen, std::memory_order_acquire);
+    }
+}
+
+void FluidMidiOut::reopenOutput() {
+    // No audio thread runs now: its state is the keeper's until the new one starts.
+    quietFrames_ = 0;
+    reopened_ = true;
+    paused_ = false;
+    audio_ = new_fluid_audio_driver2(settings_, RenderPeriod, this);
+    if (audio_ != nullptr)
+        return;
+    // The sound server has gone away. What was sent cannot sound: it is let go rather than left
+    // to fill the queue and hold up its senders, and the next message tries again.
+    paused_ = true;
+    for (TimedMessage left; queue_.tryPop(left);)
+        ++dropped_;
 }
 
 double FluidMidiOut::latencyMs() const {
     if (synth_ == nullptr)
         return 0;
-    const int buffered = audio_ != nullptr ? options_.periodSize * options_.periods : 0;
+    const int buffered = !driver_.empty() ? options_.periodSize * options_.periods : 0;
     return 1000.0 * (buffered + leadFrames_) / options_.sampleRate;
 }
 
@@ -248,20 +310,34 @@ std::int64_t FluidMidiOut::orderedFrame(std::uint32_t message, std::int64_t fram
 
 void FluidMidiOut::takeQueue(bool atFrames) {
     const std::int64_t lead = leadFrames_;
+    bool fromSilence = synth_->silent();
     TimedMessage sent;
     while (synth_->room() > 0 && queue_.tryPop(sent)) {
-        const std::int64_t frame =
-            atFrames ? std::llround(clock_.frameAt(sent.dueNs)) + lead : synth_->position();
-        synth_->schedule(orderedFrame(sent.message, frame), sent.message);
+        std::int64_t frame = synth_->position();
+        const std::int64_t dueFrame = std::llround(clock_.frameAt(sent.dueNs)) + lead;
+        if (atFrames) {
+            frame = dueFrame;
+            // Sound that begins from silence already overdue (an output opened again, a sender
+            // that ran late) starts at once, and what follows keeps its spacing to it.
+            if (fromSilence)
+                shiftFrames_ = std::max<std::int64_t>(synth_->position() - frame, 0);
+            fromSilence = false;
+            frame += shiftFrames_;
+        }
+        frame = orderedFrame(sent.message, frame);
+        if (observer_ != nullptr)
+            observer_->placed(sent.message, sent.dueNs, frame, dueFrame);
+        synth_->schedule(frame, sent.message);
     }
 }
 
 bool FluidMidiOut::render(float* interleaved, int frames) {
-    if (synth_ == nullptr || audio_ != nullptr)
+    if (synth_ == nullptr || !driver_.empty())
         return false;
     takeQueue(false);
     synth_->render(interleaved, frames);
     voices_ = synth_->activeVoices();
+    synthesized_ = synth_->synthesizedFrames();
     return true;
 }
 
@@ -270,13 +346,23 @@ void FluidMidiOut::renderPeriod(int frames, float* left, float* right) {
 }
 
 void FluidMidiOut::renderPeriodAt(int frames, float* left, float* right, std::int64_t nowNs) {
+    if (paused_.load(std::memory_order_acquire)) { // the output is about to close
+        std::fill(left, left + frames, 0.0f);
+        std::fill(right, right + frames, 0.0f);
+        return;
+    }
     if (frames > longestPeriod_) {
         // Messages sent just after a period's request wait a whole period to be taken.
         longestPeriod_ = frames;
         leadFrames_ = options_.scheduleFrames + frames - options_.periodSize;
     }
     clock_.periodRequested(synth_->position(), nowNs);
-    takeQueue(true);
+    if (observer_ != nullptr)
+        observer_->period(synth_->position(), frames, nowNs);
+    if (reopened_.exchange(false, std::memory_order_acquire))
+        takeFrom_ = synth_->position() + std::int64_t{longestPeriod_} * options_.periods;
+    if (synth_->position() >= takeFrom_)
+        takeQueue(true);
     // A period longer than the buffer is rendered in pieces rather than growing it here.
     const int chunk = static_cast<int>(stereo_.size() / 2);
     for (int done = 0; done < frames;) {
@@ -289,6 +375,17 @@ void FluidMidiOut::renderPeriodAt(int frames, float* left, float* right, std::in
         done += count;
     }
     voices_ = synth_->activeVoices();
+    synthesized_ = synth_->synthesizedFrames();
+    if (!synth_->silent()) {
+        quietFrames_ = 0;
+        return;
+    }
+    shiftFrames_ = 0;
+    quietFrames_ += frames;
+    if (pauseFrames_ > 0 && quietFrames_ >= pauseFrames_ && queue_.empty()) {
+        paused_.store(true, std::memory_order_seq_cst);
+        wakeKeeper();
+    }
 }
 
 } // namespace cadenzo

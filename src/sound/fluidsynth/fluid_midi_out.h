@@ -12,6 +12,7 @@
 #include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 // Opaque FluidSynth handles, so users of this header need no FluidSynth include.
@@ -31,10 +32,14 @@ namespace cadenzo {
 // before its program change is queued, and a message never sounds before an earlier one of its
 // key (nor a channel's program or controller change before that channel's earlier notes), so a
 // note-off can never come before its note-on, whatever the clock estimate does after a stall.
+// While nothing sounds the synthesizers are not called at all, and after a quiet time the audio
+// output is closed (Options::pauseAfterQuietSeconds) by a keeper thread, which opens it again
+// for the next message.
 // Thread rules: shortMsg, shortMsgAt and reset from any thread (they only queue the message;
 // the audio thread takes the queue; a program change first waits for its samples); open and
 // close from one thread at a time, never while another thread sends (SystemMidiOut makes sure of
-// that); renderPeriod and render from the audio thread only.
+// that); renderPeriod and render from the audio thread only; the keeper thread alone closes and
+// opens the audio output between open and close.
 class FluidMidiOut : public MidiOut {
 public:
     struct Options {
@@ -57,6 +62,12 @@ public:
         // that grants longer periods than periodSize lengthens it by the difference, or the
         // messages of a whole period would be due before the audio thread takes them.
         int scheduleFrames = 256;
+        // After this long with nothing sounding, the audio output is closed, so that neither
+        // Cadenzo's audio thread nor the sound server wakes for silence; the next message opens
+        // it again and sounds about a millisecond later than it would have in a running output.
+        // 0 keeps it open. A JACK output always stays open: closing its client would drop the
+        // connections the user made to its ports; its callback only writes silence.
+        double pauseAfterQuietSeconds = 20;
     };
 
     static constexpr const char* NAME = "Built-in Synthesizer";
@@ -105,6 +116,23 @@ public:
     void renderPeriodAt(int frames, float* left, float* right, std::int64_t nowNs);
     // Voices sounding now (a note-on starts one or more).
     int activeVoices() const;
+    // The frames the synthesizers have rendered; silence is written without them.
+    std::int64_t synthesizedFrames() const { return synthesized_; }
+    // The audio output is closed for quiet, or about to be; and how many times it was closed.
+    bool outputPaused() const { return paused_; }
+    std::uint64_t outputPauses() const { return pauses_; }
+
+    // What the audio thread does, told to a benchmark as it happens: each period asked for
+    // (its first frame and the time), each message placed (its due time, the frame it was given
+    // and the frame of its due time in a running output).
+    struct Observer {
+        virtual ~Observer() = default;
+        virtual void period(std::int64_t firstFrame, int frames, std::int64_t nowNs) = 0;
+        virtual void placed(std::uint32_t message, std::int64_t dueNs, std::int64_t frame,
+                            std::int64_t dueFrame) = 0;
+    };
+    // Before open; null for none.
+    void observe(Observer* observer) { observer_ = observer; }
 
 private:
     // Far more than the ticks send between two periods; MessageQueue::push says what a full
@@ -114,6 +142,12 @@ private:
     // Places the queued messages, at most as many as the synthesizer has room for.
     void takeQueue(bool atFrames);
     std::int64_t orderedFrame(std::uint32_t message, std::int64_t frame);
+    // The keeper thread: closes the audio output once the audio thread has found the quiet time
+    // over, and opens it again when a message comes.
+    void keepOutput();
+    void wakeKeeper();
+    void reopenOutput();
+    void stopKeeper();
 
     Options options_;
     _fluid_hashtable_t* settings_ = nullptr; // the audio driver's
@@ -127,12 +161,34 @@ private:
     std::atomic<int> voices_{0};
     std::atomic<std::uint64_t> dropped_{0};
     std::atomic<int> leadFrames_{0}; // due time to frame, as the periods granted need
+    std::atomic<std::int64_t> synthesized_{0};
+
+    std::thread keeper_;
+    std::atomic<unsigned> keeperWakes_{0};
+    std::atomic<bool> keeperStop_{false};
+    // Set by the audio thread when the quiet time is over: from then on it takes no message, so
+    // that none starts to sound in an output about to close; cleared by the keeper as it opens
+    // the output again.
+    std::atomic<bool> paused_{false};
+    std::atomic<bool> resumeWanted_{false}; // a sender found the output paused
+    std::atomic<bool> reopened_{false};     // for the audio thread's first period after a reopen
+    std::atomic<std::uint64_t> pauses_{0};
+    std::int64_t pauseFrames_ = 0; // the quiet time in frames; 0: never closed
+    Observer* observer_ = nullptr;
 
     MessageQueue queue_{QUEUE_CAPACITY};
     // The audio thread's.
     FrameClock clock_;
     std::vector<float> stereo_; // interleaved, one chunk of a period
     int longestPeriod_ = 0;
+    std::int64_t quietFrames_ = 0; // frames rendered silent in a row
+    // A reopened output first asks for the periods that fill its buffer, in a burst: messages
+    // wait until that is over and the clock has seen it, or a strum begun meanwhile would be
+    // placed on two different estimates of the output's timing.
+    std::int64_t takeFrom_ = 0;
+    // How much later than their due frames the messages of the sound in progress are placed:
+    // sound that begins from silence already overdue moves later as a whole.
+    std::int64_t shiftFrames_ = 0;
     // The latest frame given to a message of each key, and of each channel's other messages and
     // of any message on the channel.
     std::array<std::array<std::int64_t, 128>, 16> keyFrame_{};

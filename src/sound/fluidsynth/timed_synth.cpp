@@ -246,6 +246,14 @@ void TimedSynth::prepareProgram(int channel, int program) {
 }
 
 void TimedSynth::dispatch(std::uint32_t message) {
+    // After skipped silence the synthesizers catch up on the frames short of a whole block, so
+    // that their blocks start where they would have, had they rendered the silence: a note then
+    // lands where it would have landed, on the synthesizer it would have gone to.
+    if (const int behind = static_cast<int>(skippedFrames_ % BLOCK); behind != 0) {
+        for (fluid_synth_t* synth : synths_)
+            fluid_synth_write_float(synth, behind, scratch_.data(), 0, 2, scratch_.data(), 1, 2);
+        skippedFrames_ -= behind;
+    }
     const int status = message & 0xFF;
     const int channel = status & 0x0F;
     const int data1 = (message >> 8) & 0x7F;
@@ -299,8 +307,18 @@ void TimedSynth::switchEffects(std::size_t instance, bool on) {
     effects_[instance] = {on, 0};
 }
 
+bool TimedSynth::quiet() const {
+    return std::none_of(effects_.begin(), effects_.end(), [](const Effects& e) { return e.on; }) &&
+           activeVoices() == 0;
+}
+
 void TimedSynth::renderChunk(float* interleaved, int frames) {
     std::fill(interleaved, interleaved + 2 * frames, 0.0f);
+    if (skipSilence_ && quiet()) {
+        skippedFrames_ += frames;
+        position_ += frames;
+        return;
+    }
     const auto idleFrames = static_cast<std::int64_t>(EFFECTS_IDLE_SECONDS * options_.sampleRate);
     for (std::size_t k = 0; k < synths_.size(); ++k) {
         fluid_synth_write_float(synths_[k], frames, scratch_.data(), 0, 2, scratch_.data(), 1, 2);

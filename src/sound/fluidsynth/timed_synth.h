@@ -73,6 +73,11 @@ public:
     std::int64_t position() const { return position_; }
     // Voices sounding now (0 once everything has rung out).
     int activeVoices() const;
+    // Nothing sounds, no effect tail is left and no message waits: render() writes silence
+    // without calling FluidSynth, so an idle synthesizer costs next to nothing.
+    bool silent() const { return events_.empty() && quiet(); }
+    // The frames FluidSynth actually rendered; position() less the silence skipped.
+    std::int64_t synthesizedFrames() const { return position_ - skippedFrames_; }
     // The file in use, empty before open().
     const std::string& soundFont() const { return soundFont_; }
     double sampleRate() const { return options_.sampleRate; }
@@ -80,6 +85,9 @@ public:
     // Places every note-on on one synthesizer, as a plain FluidSynth does (64-frame steps); for
     // measuring what the staggered blocks gain. Call before open().
     void useSingleSynth() { instances_ = 1; }
+    // Renders silence through FluidSynth like any other audio; for measuring what skipping it
+    // saves, and as the reference the skip must match.
+    void renderSilence() { skipSilence_ = false; }
 
 private:
     struct Event {
@@ -90,6 +98,8 @@ private:
     void dispatch(std::uint32_t message);
     void renderChunk(float* interleaved, int frames);
     void switchEffects(std::size_t instance, bool on);
+    // Every synthesizer has no voice and its effects rest: its output is exact silence.
+    bool quiet() const;
     int instanceFor(std::int64_t frame) const;
 
     Options options_;
@@ -115,6 +125,11 @@ private:
     std::array<std::atomic<bool>, 256> prepared_{};
     std::string soundFont_;
     std::int64_t position_ = 0;
+    // Output frames written as silence without FluidSynth. The next message first has the
+    // synthesizers render the part of a block that this is short of, so that their blocks start
+    // where they would have, and the note-on grid stays as it was.
+    std::int64_t skippedFrames_ = 0;
+    bool skipSilence_ = true;
     std::vector<Event> events_;  // ordered by apply frame, then by arrival
     std::vector<float> scratch_; // one synthesizer's part of a chunk
     // The synthesizer each key was last started on (-1: none), so that a new note-on on another
