@@ -1,3 +1,4 @@
+#include "app/preferences.h"
 #include "app/window_fixture.h"
 #include "controls/shine_speed_button.h"
 #include "files/chord_file.h"
@@ -83,6 +84,14 @@ TEST_F(MainWindowTest, LoopSelectionBandsItsBarsAndThePracticeValuesOutliveTheWi
               std::pair(true, 60));
     child<QToolButton>("loop")->click();
     EXPECT_EQ(std::tuple(app->playback.practice().loop, band()), std::tuple(false, 0));
+    // The synthesizer's quiet time is written for the user to find, and read back in range.
+    QSettings file(preferencesFilePath(), QSettings::IniFormat);
+    EXPECT_TRUE(file.contains("Synthesizer/pauseAfterQuietSeconds"));
+    for (auto [text, seconds] :
+         {std::pair{"20", 20.0}, {"7.5", 7.5}, {"-5", 0.0}, {"1e9", 3600.0}, {"soon", 20.0}}) {
+        file.setValue("Synthesizer/pauseAfterQuietSeconds", text);
+        EXPECT_EQ(synthesizerPauseSeconds(file), seconds) << text;
+    }
 }
 
 // Save must not write the empty song over the file (nor over the song opened before it).
