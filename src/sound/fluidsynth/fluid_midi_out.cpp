@@ -149,6 +149,11 @@ MidiStatus FluidMidiOut::open(unsigned device) {
                 continue;
             }
             clearFluidLastError();
+            // Set before the audio thread starts, which reads it.
+            pauseFrames_ = driver == "jack"
+                               ? 0
+                               : std::llround(std::max(options_.pauseAfterQuietSeconds, 0.0) *
+                                              options_.sampleRate);
             audio_ = new_fluid_audio_driver2(settings_, RenderPeriod, this);
             if (audio_ != nullptr) {
                 driver_ = driver;
@@ -169,10 +174,8 @@ MidiStatus FluidMidiOut::open(unsigned device) {
             close();
             return MidiStatus::NoAudio;
         }
-        if (driver_ != "jack" && options_.pauseAfterQuietSeconds > 0) {
-            pauseFrames_ = std::llround(options_.pauseAfterQuietSeconds * options_.sampleRate);
+        if (pauseFrames_ > 0)
             keeper_ = std::thread(&FluidMidiOut::keepOutput, this);
-        }
     }
     return MidiStatus::Ok;
 }
