@@ -5,10 +5,14 @@
 # after 60 s, for Cadenzo's whole process, the player's and the sound server's. Once on a private
 # PulseAudio server with a null sink (and module-suspend-on-idle, which desktops load), once on a
 # private JACK server on the dummy driver (128-frame periods at 48 kHz).
-# Usage: scripts/measure-idle.sh [CADENZO]   (default build-bench/src/app/cadenzo, from make bench)
+# Usage: scripts/measure-idle.sh [CADENZO [EARLIER_CADENZO]]
+#   CADENZO defaults to build-bench/src/app/cadenzo (make bench); an earlier build given as well
+#   is measured beside it in the same run. CADENZO_PAUSE_SECONDS, when set, is written to the
+#   preferences of CADENZO's window as the synthesizer's quiet time.
 # Needs pulseaudio, pactl, jackd, jack_lsp and fluidsynth; takes about three minutes.
 set -euo pipefail
 cadenzo=$(realpath "${1:-build-bench/src/app/cadenzo}")
+earlier=${2:+$(realpath "$2")}
 font=/usr/share/sounds/sf2/default-GM.sf2
 for tool in pulseaudio pactl jackd jack_lsp fluidsynth; do
     command -v "$tool" >/dev/null || { echo "needs $tool" >&2; exit 1; }
@@ -36,37 +40,54 @@ cpu_over_20s() {
     done
 }
 
-# Starts Cadenzo's window and the player on the server the environment names ($1: the player's
-# audio driver), measures, and stops both.
+# Starts program $2 with a fresh folder and runtime of its own under $1; its pid in $window.
+start_window() {
+    local folder=$1
+    mkdir -p "$folder/config/cadenzo" "$folder/run" "$folder/state"
+    chmod 700 "$folder/run"
+    [ -n "${CADENZO_PAUSE_SECONDS:-}" ] && [ "$3" = new ] &&
+        printf '[Synthesizer]\npauseAfterQuietSeconds=%s\n' "$CADENZO_PAUSE_SECONDS" \
+            >"$folder/config/cadenzo/preferences.ini"
+    (cd "$folder" && XDG_CONFIG_HOME="$folder/config" XDG_RUNTIME_DIR="$folder/run" \
+        XDG_STATE_HOME="$folder/state" QT_QPA_PLATFORM=offscreen exec "$2" \
+        >"$folder/cadenzo.log" 2>&1) &
+    window=$!
+}
+
+# Starts Cadenzo's windows and the player on the server the environment names ($2: the player's
+# audio driver), measures, and stops them.
 measure() {
     local name=$1 driver=$2 server_pid=$3
-    local folder="$work/$driver"
-    mkdir -p "$folder/config" "$folder/run" "$folder/state"
-    chmod 700 "$folder/run"
-    (cd "$folder" && XDG_CONFIG_HOME="$folder/config" XDG_RUNTIME_DIR="$folder/run" \
-        XDG_STATE_HOME="$folder/state" QT_QPA_PLATFORM=offscreen exec "$cadenzo" \
-        >"$folder/cadenzo.log" 2>&1) &
-    local window=$!
+    local folder="$work/$driver" window before=""
+    start_window "$folder/new" "$cadenzo" new
+    local new=$window
+    pids+=("$new")
+    if [ -n "$earlier" ]; then
+        start_window "$folder/earlier" "$earlier" earlier
+        before=$window
+        pids+=("$before")
+    fi
     fluidsynth -is -a "$driver" -o shell.port=$((9800 + RANDOM % 100)) "$font" \
         >"$folder/fluidsynth.log" 2>&1 </dev/null &
     local player=$!
-    pids+=("$window" "$player")
+    pids+=("$player")
     sleep 3
     echo "$name: $4"
     eval "$5"
     sleep 2
     printf '%-22s %10s %10s\n' "% of a core over 20 s" "after 5 s" "after 60 s"
-    local early late
-    early=$(cpu_over_20s "$window" "$player" "$server_pid")
-    sleep 35
-    late=$(cpu_over_20s "$window" "$player" "$server_pid")
+    local early late processes=("$new" "$player" "$server_pid")
     local labels=("Cadenzo window" "fluidsynth player" "$name server") i
-    for i in 0 1 2; do
+    [ -n "$before" ] && processes+=("$before") && labels+=("earlier Cadenzo window")
+    early=$(cpu_over_20s "${processes[@]}")
+    sleep 35
+    late=$(cpu_over_20s "${processes[@]}")
+    for i in "${!labels[@]}"; do
         printf '%-22s %10s %10s\n' "${labels[$i]}" "$(echo "$early" | awk -v f=$((i + 1)) '{ print $f }')" \
             "$(echo "$late" | awk -v f=$((i + 1)) '{ print $f }')"
     done
-    kill "$window" "$player" 2>/dev/null || true
-    wait "$window" "$player" 2>/dev/null || true
+    kill "$new" "$player" $before 2>/dev/null || true
+    wait "$new" "$player" $before 2>/dev/null || true
 }
 
 # PulseAudio: a private server on a null sink; the window and the player connect to it alone.

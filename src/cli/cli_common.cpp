@@ -96,6 +96,9 @@ std::unique_ptr<MidiOut> makeTerminalMidiOut(const std::string& soundFont) {
         "choose another device with --device N (cadenzo-cli devices lists them)";
     if (!soundFont.empty())
         synth.soundFonts = {soundFont};
+    // The tool plays one thing and ends: a long rest in a song must not close the output and
+    // move the rest of the song later.
+    synth.pauseAfterQuietSeconds = 0;
     return std::make_unique<SystemMidiOut>(std::make_unique<FluidMidiOut>(synth),
                                            std::make_unique<RtMidiPorts>());
 }
