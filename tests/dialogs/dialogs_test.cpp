@@ -61,9 +61,8 @@ TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {
     EXPECT_EQ(messages,
               QStringList({"Too many Chord", "User chord name is empty", "same name exist"}));
     EXPECT_EQ(std::pair(app->userChords.userChordCount, Usr()->count()), std::pair(31, 32));
-    QTest::keyClick(dialog, Qt::Key_Escape);
-    EXPECT_TRUE(form->isEnabled());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return dialog.isNull(); })); // gone, not just hidden
+    QTest::keyClick(dialog, Qt::Key_Escape); // gone, not just hidden
+    EXPECT_TRUE(form->isEnabled() && QTest::qWaitFor([&] { return dialog.isNull(); }));
 }
 
 // A rename accepted and then closed by the close box stays; key letters wait for OK, which also
@@ -79,8 +78,7 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     EXPECT_TRUE(Shows(dialog->keyLetterBox(), "V"));
     Arrow(dialog->keyLetterArrows(), -1);
     dialog->nameEdit()->setText(QStringLiteral("G7/B")), dialog->acceptButton()->click();
-    EXPECT_EQ(dialog->chordList()->item(0)->text(), QString("G7/B : U"));
-    EXPECT_EQ(dialog->nameEdit()->text(), QString());
+    EXPECT_EQ(dialog->chordList()->item(0)->text() + dialog->nameEdit()->text(), "G7/B : U");
     dialog->close();
     EXPECT_EQ(std::pair(app->userChords.userChordName[1], int(app->userChords.userChordKey[1])),
               std::pair(std::string("G7/B"), 22));
@@ -104,13 +102,11 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     recorder->failNextOpen(MidiStatus::Error), Create();
     EXPECT_EQ(warnings, QStringList({"Midi Open Error"}));
     InstrumentDialog* dialog = open<InstrumentDialog>(Command("instrument1"));
-    ASSERT_EQ(dialog->deviceList()->count(), 3);
-    EXPECT_EQ(dialog->deviceList()->itemText(2), QString("Recorder 2"));
+    EXPECT_EQ(std::pair(dialog->deviceList()->count(), dialog->deviceList()->itemText(2)),
+              std::pair(3, QString("Recorder 2")));
 
-    dialog->channelEdit()->setText(QStringLiteral("20"));
-    EXPECT_EQ(dialog->channelEdit()->text(), QString("16"));
-    Arrow(dialog->velocityArrows(), 1);
-    EXPECT_EQ(dialog->velocityEdit()->text(), QString("110"));
+    dialog->channelEdit()->setText(QStringLiteral("20")), Arrow(dialog->velocityArrows(), 1);
+    EXPECT_EQ(dialog->channelEdit()->text() + " " + dialog->velocityEdit()->text(), "16 110");
 
     dialog->tabs()->setCurrentIndex(1);
     EXPECT_TRUE(Shows(dialog->stringBox(0), "E3"));

@@ -36,10 +36,12 @@ protected:
     }
 };
 
-void Mouse(QWidget* grid, QEvent::Type type, int cell, Qt::MouseButton button,
-           Qt::MouseButtons held) { // 25 x 25 cells
-    test::SendMouse(grid, type, {12 + 25 * (cell % 4), 12 + 25 * (cell / 4)}, button, held);
+void Mouse(QWidget* grid, QEvent::Type type, int cell) { // the left button on a 25 x 25 cell
+    test::SendMouse(grid, type, {12 + 25 * (cell % 4), 12 + 25 * (cell / 4)},
+                    type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
 }
+constexpr QEvent::Type kPress = QEvent::MouseButtonPress, kRelease = QEvent::MouseButtonRelease;
 
 // A press or left drag previews the cell, the release's click selects it; a colour not among the 16
 // selects no cell and a press keeps it; the window changes only on OK, to what the dialog shows.
@@ -52,20 +54,18 @@ TEST_F(ExportColorDialogsTest, ColourPreviewFollowsTheGridsEventOrder) {
     EXPECT_EQ(grid->foregroundIndex(), 4); // navy, the background top
     dialog->schemeButton(SchemeColor::ButtonTop)->click();
     EXPECT_EQ(grid->foregroundIndex(), 15); // white
-    Mouse(grid, QEvent::MouseButtonPress, 9, Qt::LeftButton, Qt::LeftButton);
+    Mouse(grid, kPress, 9);
     EXPECT_EQ(dialog->shownScheme().buttonTop, clWhite);
-    Mouse(grid, QEvent::MouseMove, 10, Qt::NoButton, Qt::LeftButton);
+    Mouse(grid, QEvent::MouseMove, 10);
     EXPECT_EQ(dialog->shownScheme().buttonTop, clRed);
-    Mouse(grid, QEvent::MouseButtonRelease, 10, Qt::LeftButton, Qt::NoButton);
+    Mouse(grid, kRelease, 10);
     EXPECT_EQ(dialog->cancelButton()->colors().color(), clLime);
     dialog->schemeButton(SchemeColor::Font)->click();
     EXPECT_EQ(grid->foregroundIndex(), 16);
-    Mouse(grid, QEvent::MouseButtonPress, 11, Qt::LeftButton, Qt::LeftButton);
+    Mouse(grid, kPress, 11);
     EXPECT_EQ(dialog->caption()->fontColor(), RGB(1, 2, 3));
-    Mouse(grid, QEvent::MouseButtonRelease, 11, Qt::LeftButton, Qt::NoButton);
-    dialog->schemeButton(SchemeColor::BackGroundBtm)->click();
-    Mouse(grid, QEvent::MouseButtonPress, 12, Qt::LeftButton, Qt::LeftButton);
-    Mouse(grid, QEvent::MouseButtonRelease, 12, Qt::LeftButton, Qt::NoButton);
+    Mouse(grid, kRelease, 11), dialog->schemeButton(SchemeColor::BackGroundBtm)->click();
+    Mouse(grid, kPress, 12), Mouse(grid, kRelease, 12);
     // The radio buttons read like the window's controls: drawn on the background bottom colour.
     const QImage radio = dialog->schemeButton(SchemeColor::ButtonTop)->grab().toImage();
     EXPECT_EQ(radio.pixelColor(radio.width() - 2, radio.height() / 2), QColor(0, 0, 255));
@@ -94,8 +94,7 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
         EXPECT_FALSE(fields->edit->isEnabled());
         fields->check->click(), fields->edit->setText(text);
     }
-    dialog->okButton()->click();
-    dialog->volume().edit->setText("90");
+    dialog->okButton()->click(), dialog->volume().edit->setText("90");
     const std::filesystem::path missing = folder / "missing" / "song.mid";
     dialog->askFileName = [&](const QString&) { return QString::fromStdString(missing.string()); };
     dialog->referButton()->click(), dialog->okButton()->click();

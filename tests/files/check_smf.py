@@ -11,7 +11,6 @@ The name event must hold the file's path. Prints one line per difference; exits 
 """
 import json, sys  # noqa: E401
 from itertools import accumulate
-
 import mido
 
 LAYOUTS = {"format0": (0, 1), "single": (1, 2), "multi": (1, 7)}
@@ -45,9 +44,8 @@ def check(path, layout, want, fail):
         if want["reset"] is not None and index == note_tracks[0]:
             expected.append((0, "sysex", want["reset"]))
         if index in note_tracks:
-            expected.append((1440, "program_change", want["channel"], want["program"]))
-            expected += [(t, "control_change", want["channel"], n, v)
-                         for t, n, v in want["controllers"]]
+            expected += [(1440, "program_change", want["channel"], want["program"])] + [
+                (t, "control_change", want["channel"], n, v) for t, n, v in want["controllers"]]
         if setup != expected:
             fail(f"track {index}: set-up {setup}, expected {expected}")
         # Pair every note-on with the next note-off of the same note.
@@ -67,16 +65,16 @@ def check(path, layout, want, fail):
         if any(pending.values()):
             fail(f"track {index}: notes never released: {pending}")
 
-    expected_meta = [(0, 0, "name", path), (0, 0, "tempo", want["tempo"])]
-    expected_meta += [(0, t, "meter", n, d, 24, 8) for t, n, d in want["time_signatures"]]
+    expected_meta = [(0, 0, "name", path), (0, 0, "tempo", want["tempo"])] + [
+        (0, t, "meter", n, d, 24, 8) for t, n, d in want["time_signatures"]]
     if sorted(meta) != sorted(expected_meta):
         fail(f"meta events {meta}, expected {expected_meta}")
     expected_notes = sorted((on, off, note, velocity,
                              string if layout == "multi" else note_tracks[0])
                             for on, off, note, velocity, string in want["notes"])
     if sorted(found) != expected_notes:
-        missing = sorted(set(expected_notes) - set(found))[:5]
-        extra = sorted(set(found) - set(expected_notes))[:5]
+        missing, extra = (sorted(set(a) - set(b))[:5] for a, b in
+                          ((expected_notes, found), (found, expected_notes)))
         fail(f"{len(found)} notes, expected {len(expected_notes)}; missing {missing}; "
              f"unexpected {extra}")
 
