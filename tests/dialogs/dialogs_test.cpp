@@ -116,12 +116,10 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     for (int s = 0; s < STRING_COUNT; ++s)
         boxes << dialog->stringBox(s)->text();
     EXPECT_EQ(boxes, QStringList({"D3", "B2", "G2", "D2", "G1", "D1"}));
-    Arrow(dialog->stringArrows(5), 1);
-    EXPECT_EQ(std::pair(dialog->stringBox(5)->text(), dialog->presetList()->currentIndex()),
-              std::pair(QString("D#1"), 0));
-    // The strings sound the new tuning at once (the frets are all open).
-    EXPECT_EQ(std::pair(int(app->guitar.stringNote[0]), int(app->guitar.stringNote[5])),
-              std::pair(26, 3));
+    Arrow(dialog->stringArrows(5), 1); // the strings sound it at once (the frets are all open)
+    EXPECT_EQ(std::tuple(dialog->stringBox(5)->text(), dialog->presetList()->currentIndex(),
+                         int(app->guitar.stringNote[0]), int(app->guitar.stringNote[5])),
+              std::tuple(QString("D#1"), 0, 26, 3));
     // The device's failure comes up as a real box over the dialog, which stays on top.
     QWidget* boxParent = nullptr;
     form->warn = [&](const QString& t) {
@@ -195,8 +193,7 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     EXPECT_EQ(app->guitar.currentFrets(), cMajor);
 
     InstrumentDialog* setup = open<InstrumentDialog>(Command("instrument1"));
-    setup->programList()->setCurrentIndex(2); // "Jazz Gt."
-    setup->deviceList()->setCurrentIndex(1);
+    setup->programList()->setCurrentIndex(2), setup->deviceList()->setCurrentIndex(1); // Jazz Gt.
     recorder->clear(), setup->instrumentOkButton()->click();
     EXPECT_EQ(std::pair(int(app->midiSetup.midiDevice), app->midiSetup.midiDeviceName),
               std::pair(1, std::string("Recorder 1")));
@@ -206,10 +203,9 @@ TEST_F(DialogsTest, GuitaristRegistersRecallsChangesTheInstrumentAndExports) {
     EXPECT_TRUE(form->isEnabled() && warnings.isEmpty()) << warnings.join("; ").toStdString();
 
     // The recalled chord goes into the song, which is exported and read back by mido.
-    form->showSequencerPane(1);
-    Command("Importnote1")->trigger(), app->smfFile = folder / "path.mid";
-    ExportSmfDialog* exporter = open<ExportSmfDialog>(Command("ExportSMFE1"));
-    exporter->okButton()->click();
+    form->showSequencerPane(1), Command("Importnote1")->trigger();
+    app->smfFile = folder / "path.mid";
+    open<ExportSmfDialog>(Command("ExportSMFE1"))->okButton()->click();
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
     QProcess reader;
     reader.start("/usr/bin/python3",

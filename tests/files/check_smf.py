@@ -50,9 +50,7 @@ def check(path, layout, want, fail):
             fail(f"track {index}: set-up {setup}, expected {expected}")
         # Pair every note-on with the next note-off of the same note.
         pending = {}
-        for tick, m in events:
-            if m.type not in ("note_on", "note_off"):
-                continue
+        for tick, m in ((t, m) for t, m in events if m.type in ("note_on", "note_off")):
             if m.channel != want["channel"]:
                 fail(f"track {index}: note on channel {m.channel} at {tick}")
             if m.type == "note_on" and m.velocity > 0:
