@@ -123,11 +123,10 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
     // The device's failure comes up as a real box over the dialog, which stays on top.
     QWidget* boxParent = nullptr;
     form->warn = [&](const QString& t) {
-        warnings << t;
-        QTimer::singleShot(0, [&] {
+        warnings << t, QTimer::singleShot(0, [&] {
             QWidget* box = QApplication::activeModalWidget();
-            if (box->windowFlags().testFlag(Qt::WindowStaysOnTopHint))
-                boxParent = box->parentWidget();
+            boxParent =
+                box->windowFlags() & Qt::WindowStaysOnTopHint ? box->parentWidget() : nullptr;
             box->close();
         });
         execPlacedBox(form.get(), QMessageBox::Warning, QStringLiteral("Cadenzo"), t,

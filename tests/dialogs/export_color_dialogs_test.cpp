@@ -25,9 +25,8 @@ namespace {
 class ExportColorDialogsTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        test::WriteBytes(folder / "backup.crd", "0\r\n");
-        form->start({}),
-            form->showSequencerPane(1); // "Export SMF" is offered with the sequencer open
+        test::WriteBytes(folder / "backup.crd", "0\r\n"); // Export SMF needs the sequencer open
+        form->start({}), form->showSequencerPane(1);
     }
     ColorScheme WindowScheme() const {
         const Settings s = form->currentSettings(); // what Cadenzo.ini would be written from

@@ -40,9 +40,8 @@ def check(path, layout, want, fail):
                  (t, m.type, m.channel, m.control, m.value) if m.type == "control_change" else
                  (t, m.type, list(m.data))
                  for t, m in events if m.type in ("program_change", "control_change", "sysex")]
-        expected = []
-        if want["reset"] is not None and index == note_tracks[0]:
-            expected.append((0, "sysex", want["reset"]))
+        expected = ([(0, "sysex", want["reset"])]
+                    if want["reset"] is not None and index == note_tracks[0] else [])
         if index in note_tracks:
             expected += [(1440, "program_change", want["channel"], want["program"])] + [
                 (t, "control_change", want["channel"], n, v) for t, n, v in want["controllers"]]
@@ -85,5 +84,4 @@ def main():
     return 1 if problems else 0
 
 
-if __name__ == "__main__":
-    sys.exit(main())
+sys.exit(main())

@@ -61,18 +61,16 @@ void ExpectListInvariants(const Song& song) {
 
 TEST(SongFile, EmptySongIsTheSeventyKnownBytesAndReadsBack) {
     TempFolder folder;
-    Fixture f;
+    Fixture f, g;
     const FileResult saved = saveSong(folder / "empty.cz0", f.parts);
     EXPECT_EQ(std::pair(saved.ok(), saved.message), std::pair(true, std::string("Saved.")));
     EXPECT_EQ(ReadBytes(folder / "empty.cz0"), emptySong);
 
-    Fixture g;
     g.tempo = "999", g.midi.midiProgram = 1, g.song.insertEvent(SongEvent{.tick = 0});
     const FileResult loaded = loadSong(folder / "empty.cz0", g.parts);
     EXPECT_EQ(std::pair(loaded.ok(), loaded.message), std::pair(true, std::string("Loaded.")));
-    EXPECT_EQ(std::tuple(g.song.eventCount, g.tempo, static_cast<int>(g.midi.midiProgram)),
-              std::tuple(0u, std::string("120"), 24));
-    EXPECT_EQ(g.guitar.tunings(), standardTuning);
+    EXPECT_EQ(std::tuple(g.song.eventCount, g.tempo, int(g.midi.midiProgram), g.guitar.tunings()),
+              std::tuple(0u, std::string("120"), 24, standardTuning));
     ExpectListInvariants(g.song);
 }
 
