@@ -24,12 +24,11 @@ namespace {
 
 // A chord file of the given chords: name, key letter and six frets each.
 std::string ChordFile(const std::vector<std::pair<std::string, int>>& chords, const Frets& frets) {
-    std::string text = std::to_string(chords.size()) + "\r\n";
-    for (const auto& [name, key] : chords) {
-        text += name + "\r\n" + std::to_string(key) + "\r\n";
-        for (const std::uint8_t f : frets)
-            text += std::to_string(f) + "\r\n";
-    }
+    std::string text = std::to_string(chords.size()) + "\r\n", fretLines;
+    for (const std::uint8_t f : frets)
+        fretLines += std::to_string(f) + "\r\n";
+    for (const auto& [name, key] : chords)
+        text += name + "\r\n" + std::to_string(key) + "\r\n" + fretLines;
     return text;
 }
 
@@ -44,9 +43,7 @@ protected:
     }
     QComboBox* Usr() const { return child<QComboBox>("usr"); }
     QAction* Command(const char* name) const { return child<QAction>(name); }
-    static void Arrow(UpDownArrows* arrows, int direction) {
-        (direction > 0 ? arrows->upButton() : arrows->downButton())->click();
-    }
+    void Arrow(UpDownArrows* a, int up) { (up > 0 ? a->upButton() : a->downButton())->click(); }
 };
 
 TEST_F(DialogsTest, RegisterRefusesInOrderAndChangesNothing) {

@@ -65,10 +65,9 @@ TEST(HighDpi, SequenceViewLinesAreWholeDevicePixelsAndTextIsAtDeviceResolution) 
     EventFields fields;
     SeqMouse mouse;
     SequenceView view(song, history, fields, mouse);
-    view.resize(400, SEQ_HEIGHT), view.show();
+    view.resize(400, SEQ_HEIGHT), view.show(), view.redrawAll();
     const qreal r = CADENZO_TEST_RATIO;
     ASSERT_EQ(view.devicePixelRatioF(), r);
-    view.redrawAll();
     const QImage screen = view.screenImage();
     ASSERT_EQ(screen.size(), QSize(std::ceil(400 * r), std::ceil(SEQ_HEIGHT * r)));
     const std::set<QRgb> colours = {0xFFFFFFFF, 0xFF000000, 0xFFDDDDDD,

@@ -76,8 +76,7 @@ protected:
 
 TEST_F(SequenceViewTest, CursorBarLinesAndAThreeFourSlotStandWhereTheScaleSays) {
     for (const int tick : {0, 120, 1920}) { // x 55, 67, 247
-        Show(2, tick);
-        // Columns x - 1 and x, rows 35..74, and no other red near.
+        Show(2, tick); // columns x - 1 and x, rows 35..74, and no other red near
         EXPECT_EQ(Count(X(2, tick) - 1, 36, X(2, tick) + 1, 76, kRed), 80) << tick;
         EXPECT_EQ(Count(X(2, tick) - 4, 30, X(2, tick) + 4, 82, kRed), 80) << tick;
     }
