@@ -35,6 +35,8 @@ protected:
     }
 };
 
+const auto Q = [](const std::filesystem::path& p) { return QString::fromStdString(p.string()); };
+
 void Mouse(QWidget* grid, QEvent::Type type, int cell) { // the left button on a 25 x 25 cell
     test::SendMouse(grid, type, {12 + 25 * (cell % 4), 12 + 25 * (cell / 4)},
                     type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
@@ -95,14 +97,14 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
     }
     dialog->okButton()->click(), dialog->volume().edit->setText("90");
     const std::filesystem::path missing = folder / "missing" / "song.mid";
-    dialog->askFileName = [&](const QString&) { return QString::fromStdString(missing.string()); };
+    dialog->askFileName = [&](const QString&) { return Q(missing); };
     dialog->referButton()->click(), dialog->okButton()->click();
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[0].contains("loud") && messages[1].contains("missing"))
         << messages.join('\n').toStdString();
     EXPECT_TRUE(dialog->isVisible() && !std::filesystem::exists(missing.parent_path()));
     EXPECT_EQ(test::ReadBytes(out), "older");
-    dialog->askFileName = [&](const QString&) { return QString::fromStdString(out.string()); };
+    dialog->askFileName = [&](const QString&) { return Q(out); };
     dialog->referButton()->click(), dialog->okButton()->click();
     EXPECT_TRUE(messages.size() == 2 && form->isEnabled()) << messages.join('\n').toStdString();
 
@@ -113,19 +115,17 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
                  [1950,2160,55,100,3],[1960,2160,59,100,2],[1970,2160,64,100,1],
                  [2400,2880,67,90,1],[2400,2880,62,90,2],[2400,2880,59,90,3],
                  [2400,2880,55,90,4],[2400,2880,50,90,5],[2400,2880,43,90,6]]})");
-    EXPECT_EQ(QProcess::execute("/usr/bin/python3",
-                                {CADENZO_CHECK_SMF_SCRIPT,
-                                 QString::fromStdString((folder / "want.json").string())}),
-              0);
+    EXPECT_EQ(
+        QProcess::execute("/usr/bin/python3", {CADENZO_CHECK_SMF_SCRIPT, Q(folder / "want.json")}),
+        0);
     const std::string fromDialog = test::ReadBytes(out);
     const std::filesystem::path song = folder / "song.cz0";
     ASSERT_TRUE(writeSongFile(song, {app->song, app->tempo, app->midiSetup, app->guitar}).ok());
     std::filesystem::remove(out);
     EXPECT_EQ(
-        QProcess::execute(CADENZO_CLI, {"export-smf", QString::fromStdString(song.string()),
-                                        QString::fromStdString(out.string()), "--format", "1m",
-                                        "--reset", "gs", "--channel", "4", "--program", "27",
-                                        "--volume", "90", "--reverb", "33", "--chorus", "12"}),
+        QProcess::execute(CADENZO_CLI, {"export-smf", Q(song), Q(out), "--format", "1m", "--reset",
+                                        "gs", "--channel", "4", "--program", "27", "--volume", "90",
+                                        "--reverb", "33", "--chorus", "12"}),
         0);
     EXPECT_TRUE(test::ReadBytes(out) == fromDialog);
 }
@@ -139,16 +139,14 @@ TEST_F(ExportColorDialogsTest, ExportMusicXmlOnTheChosenGridMatchesTheCommandLin
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         dialog->findChild<QComboBox*>(QStringLiteral("grid"))->setCurrentIndex(1); // "1/32"
-        dialog->selectFile(QString::fromStdString(out.string()));
+        dialog->selectFile(Q(out));
         static_cast<QDialog*>(dialog)->accept(); // as the Save button does
     });
     child<QAction>("ExportMusicXML1")->trigger();
     const std::string fromDialog = test::ReadBytes(out);
     ASSERT_TRUE(writeSongFile(song, {app->song, app->tempo, app->midiSetup, app->guitar}).ok());
-    EXPECT_EQ(
-        QProcess::execute(CADENZO_CLI, {"export-musicxml", QString::fromStdString(song.string()),
-                                        QString::fromStdString(out.string()), "--grid", "32"}),
-        0);
+    EXPECT_EQ(0,
+              QProcess::execute(CADENZO_CLI, {"export-musicxml", Q(song), Q(out), "--grid", "32"}));
     EXPECT_TRUE(test::ReadBytes(out) == fromDialog &&
                 fromDialog.find("<duration>60<") != std::string::npos);
 }

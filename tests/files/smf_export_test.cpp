@@ -88,9 +88,6 @@ protected:
     }
 };
 
-// Read back by an independent reader (mido, through check_smf.py).
-using SmfReader = SmfExport;
-
 // Refused one step past either end with a message that gives the range.
 TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
     const struct {
@@ -181,7 +178,7 @@ TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
 
 // Strokes both ways, a silent string, 3/4 from bar 5, a stroke wider than its gate, 6/8 from
 // bar 10 after the last note, every set-up message, channel 3, tempo 96.
-TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
+TEST_F(SmfExport, SongWithEveryKindOfEventReadsBackWithMidoInEveryLayout) {
     song->setMeter(5, 3, 4), song->setMeter(10, 6, 8);
     put(0, {0, 1, 0, 2, 3, SILENT}, 480, 60, 0, 100), put(480, {0, 0, 0, 2, 2, 0}, 960, 120, 1, 90);
     put(7680, {3, 3, 4, 5, 5, 3}, 1440, 0, 0, 127), put(9120, {0, 0, 0, 0, 0, 0}, 100, 600, 0, 80);
@@ -204,7 +201,7 @@ TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
 }
 
 // 2000 six-string chords: 24000 notes in each layout, no fixed buffer or list in the way.
-TEST_F(SmfReader, FullSongReadsBackInEveryLayout) {
+TEST_F(SmfExport, FullSongReadsBackWithMidoInEveryLayout) {
     std::string notes;
     for (std::uint32_t i = 0; i < MAX_EVENTS; ++i) {
         put(i * 80, {1, 2, 3, 4, 5, 6}, 80, 30, 0, 100);

@@ -85,10 +85,9 @@ TEST(SongFile, KnownSongReadsAndWritesIdentically) {
     a.root = 8, b.root = 1, b.chordType = 5;
     EXPECT_EQ(std::vector(f.song.songEvents.begin(), f.song.songEvents.begin() + 2),
               (std::vector{a, b}));
-    EXPECT_EQ(std::make_tuple(f.tempo, f.midi.midiChannel, f.midi.midiProgram, f.midi.midiVelocity),
-              std::make_tuple("96", 2, 40, 90));
-    EXPECT_EQ(std::pair(f.guitar.tunings(), f.guitar.currentFrets()),
-              std::pair(Frets{26, 23, 19, 14, 7, 2}, Frets{0, 0, 0, 0, 2, 255}));
+    EXPECT_EQ(std::tuple(f.tempo, f.midi.midiChannel, f.midi.midiProgram, f.midi.midiVelocity,
+                         f.guitar.tunings(), f.guitar.currentFrets()),
+              std::tuple("96", 2, 40, 90, Frets{26, 23, 19, 14, 7, 2}, Frets{0, 0, 0, 0, 2, 255}));
     for (int bar = 1; bar <= 100; ++bar)
         EXPECT_EQ(f.song.barLength(bar), bar < 5 ? 1920 : 1440) << bar;
     EXPECT_EQ((std::pair<int, int>(f.song.meterTable[5].changed, f.song.meterTable[6].changed)),
