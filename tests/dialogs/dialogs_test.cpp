@@ -145,8 +145,7 @@ TEST_F(DialogsTest, EditCommandsStayOffWithTheSequencerClosedAfterEveryDialog) {
     Song& song = app->song;
     for (const std::int32_t t : {0, 480}) // in tick order
         pushUndo(app->history, song, t, t), song.insertEvent(test::MakeEvent(t));
-    undoLastEdit(app->history, song, 99); // a step to undo and one to redo
-    song.edit.cursorTick = 480;
+    undoLastEdit(app->history, song, 99), song.edit.cursorTick = 480; // one to undo, one to redo
     const auto state = [&] {
         return std::tuple(std::vector(song.songEvents.begin(), song.songEvents.begin() + 2),
                           song.eventCount, song.edit.clipMode, app->history.undoCount,

@@ -139,8 +139,7 @@ TEST_F(ExportColorDialogsTest, ExportMusicXmlOnTheChosenGridMatchesTheCommandLin
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         dialog->findChild<QComboBox*>(QStringLiteral("grid"))->setCurrentIndex(1); // "1/32"
-        dialog->selectFile(Q(out));
-        static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+        dialog->selectFile(Q(out)), static_cast<QDialog*>(dialog)->accept();       // as Save does
     });
     child<QAction>("ExportMusicXML1")->trigger();
     const std::string fromDialog = test::ReadBytes(out);

@@ -87,13 +87,10 @@ TEST(AtomicFile, AWriteThatFailsPartWayLeavesThePreviousFileAsItWas) {
     const rlimit small{4096, saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const FileResult result = writeFileAtomically(folder / "Cadenzo.ini", std::string(10000, 'x'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(result);
-    EXPECT_THAT(result.message, testing::HasSubstr("Cadenzo.ini"));
-    EXPECT_EQ(std::tuple(ReadBytes(folder / "Cadenzo.ini"), folder.Entries()),
-              std::tuple("CZ0200\r\n0\r\n", 1));
+    ::setrlimit(RLIMIT_FSIZE, &saved), std::signal(SIGXFSZ, oldHandler);
+    EXPECT_THAT(std::tuple(bool(result), result.message, ReadBytes(folder / "Cadenzo.ini"),
+                           folder.Entries()),
+                testing::FieldsAre(false, testing::HasSubstr("Cadenzo.ini"), "CZ0200\r\n0\r\n", 1));
 }
 
 // Four frames at 44100 Hz: full scale both ways, clipping, a non-number, and rounding to nearest.

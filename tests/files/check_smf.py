@@ -54,9 +54,8 @@ def check(path, layout, want, fail):
                 fail(f"track {index}: note on channel {m.channel} at {tick}")
             if m.type == "note_on" and m.velocity > 0:
                 pending.setdefault(m.note, []).append((tick, m.velocity))
-            elif pending.get(m.note):
-                on, velocity = pending[m.note].pop(0)
-                found.append((on, tick, m.note, velocity, index))
+            elif pending.get(m.note):  # (on, velocity, off, note, track)
+                found.append((*pending[m.note].pop(0), tick, m.note, index))
             else:
                 fail(f"track {index}: note-off of {m.note} at {tick} without a note-on")
         if any(pending.values()):
@@ -66,7 +65,7 @@ def check(path, layout, want, fail):
         (0, t, "meter", n, d, 24, 8) for t, n, d in want["time_signatures"]]
     if sorted(meta) != sorted(expected_meta):
         fail(f"meta events {meta}, expected {expected_meta}")
-    expected_notes = sorted((on, off, note, velocity,
+    expected_notes = sorted((on, velocity, off, note,
                              string if layout == "multi" else note_tracks[0])
                             for on, off, note, velocity, string in want["notes"])
     if sorted(found) != expected_notes:

@@ -79,12 +79,16 @@ char Position(const SongEvent& e, const Frets& tuning) {
     return '?';
 }
 
-// One bar's strokes as "tick:D/U velocity chord", each chord with its position letter.
-std::string Strokes(const ChartSong& song, const Frets& tuning) {
-    std::string out;
-    for (const SongEvent& e : song.events)
-        out += (out.empty() ? "" : " ") + std::to_string(e.tick) + ":" + "DU"[e.strokeDir] +
-               std::to_string(e.velocity) + chordName({e.root, e.chordType}) + Position(e, tuning);
+// The chart's strokes as "tick:D/U velocity chord" and position letter, or why it cannot be played.
+std::string Strokes(const char* text, const ChartOptions& options) {
+    ChordChart chart;
+    ChartSong song;
+    std::string out = parseChordChart(text, chart);
+    if (out.empty() && (out = arrangeChart(chart, options, song)).empty())
+        for (const SongEvent& e : song.events)
+            out += (out.empty() ? "" : " ") + std::to_string(e.tick) + ":" + "DU"[e.strokeDir] +
+                   std::to_string(e.velocity) + chordName({e.root, e.chordType}) +
+                   Position(e, options.tuning);
     return out;
 }
 
@@ -104,13 +108,8 @@ TEST(ChordChart, StrumsThePatternAndStrikesEveryChord) {
         {"| C |", "DUx", 0, standardTuning,
          "bad strum pattern \"DUx\": use D (down), U (up) and - (rest), one per eighth note"},
     };
-    for (const auto& [text, pattern, position, tuning, want] : cases) {
-        ChordChart chart;
-        ChartSong song;
-        ASSERT_EQ(parseChordChart(text, chart), "");
-        const std::string problem = arrangeChart(chart, {pattern, 0, position, tuning}, song);
-        EXPECT_EQ(problem.empty() ? Strokes(song, tuning) : problem, want) << text;
-    }
+    for (const auto& [text, pattern, position, tuning, want] : cases)
+        EXPECT_EQ(Strokes(text, {pattern, 0, position, tuning}), want) << text;
 }
 
 // A small ChordPro reader of its own: each bar's signature and chord names, and the defines.

@@ -94,14 +94,13 @@ TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
         int SmfOptions::*field;
         int low, high;
         std::string name;
-    } ranges[] = {{&SmfOptions::format, 0, 2, ""},
-                  {&SmfOptions::init, 0, 3, ""},
-                  {&SmfOptions::channel, 1, 16, "channel"},
-                  {&SmfOptions::programItem, -1, 6, ""},
-                  {&SmfOptions::midiProgram, 0, 127, "program"},
-                  {&SmfOptions::volume, 0, 127, "volume"},
-                  {&SmfOptions::reverb, 0, 127, "reverb"},
-                  {&SmfOptions::chorus, 0, 127, "chorus"}};
+    } ranges[] = {
+        // clang-format off
+        {&SmfOptions::format, 0, 2, ""}, {&SmfOptions::init, 0, 3, ""},
+        {&SmfOptions::channel, 1, 16, "channel"}, {&SmfOptions::programItem, -1, 6, ""},
+        {&SmfOptions::midiProgram, 0, 127, "program"}, {&SmfOptions::volume, 0, 127, "volume"},
+        {&SmfOptions::reverb, 0, 127, "reverb"}, {&SmfOptions::chorus, 0, 127, "chorus"},
+    }; // clang-format on
     for (const auto& r : ranges)
         for (int value : {r.low - 1, r.low, r.high, r.high + 1}) {
             SmfOptions o{.fileName = "a.mid"};

@@ -59,8 +59,7 @@ TEST_F(FretboardViewTest, RightDragPlucksEachStringOnceAsItEntersItsBand) {
 }
 
 TEST_F(FretboardViewTest, OpenStripLeftSoundsTheOpenStringRightSilencesIt) {
-    guitar.frets[5] = 3;
-    view->pressOpenStrings(Qt::LeftButton, 9, 83); // the band of string 5: 75 < y < 91
+    guitar.frets[5] = 3, view->pressOpenStrings(Qt::LeftButton, 9, 83); // string 5: 75 < y < 91
     EXPECT_EQ(std::pair(int(guitar.frets[5]), NotesOn()), std::pair(0, std::vector<int>{40}));
     out.clear(), view->pressOpenStrings(Qt::RightButton, 9, 83);
     EXPECT_TRUE(guitar.frets[5] == SILENT && out.sent().empty());
