@@ -52,8 +52,7 @@ void ExpectListInvariants(const Song& song) {
     ASSERT_LE(song.eventCount, static_cast<std::uint32_t>(MAX_EVENTS));
     for (int i = 0; i < EVENT_SLOTS; ++i)
         ASSERT_EQ(song.songEvents[i].isEnd(), i >= static_cast<int>(song.eventCount)) << i;
-    std::uint32_t end = 0;
-    for (int k = 1; k < METER_ENTRIES; ++k) {
+    for (std::uint32_t k = 1, end = 0; k < METER_ENTRIES; ++k) {
         end += static_cast<std::uint32_t>(barTicks(song.meterTable[k].num, song.meterTable[k].den));
         ASSERT_EQ(song.meterTable[k].endTick, end) << "bar " << k;
     }
