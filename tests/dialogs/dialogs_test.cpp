@@ -77,11 +77,10 @@ TEST_F(DialogsTest, EditKeepsRenamesAtOnceAndAppliesKeysAndDeletionsOnOk) {
     dialog->nameEdit()->setText(QStringLiteral("G7/B")), dialog->acceptButton()->click();
     EXPECT_EQ(dialog->chordList()->item(0)->text() + dialog->nameEdit()->text(), "G7/B : U");
     dialog->close();
-    EXPECT_EQ(std::pair(app->userChords.userChordName[1], int(app->userChords.userChordKey[1])),
-              std::pair(std::string("G7/B"), 22));
-    EXPECT_EQ(std::tuple(Usr()->itemText(1), app->guitar.currentFrets(), Usr()->currentIndex(),
+    EXPECT_EQ(std::tuple(app->userChords.userChordName[1], int(app->userChords.userChordKey[1]),
+                         Usr()->itemText(1), app->guitar.currentFrets(), Usr()->currentIndex(),
                          form->isEnabled()), // not left on the previewed chord, enabled again
-              std::tuple(QString("V : V"), held, 0, true));
+              std::tuple(std::string("G7/B"), 22, QString("V : V"), held, 0, true));
 
     dialog = open<EditChordsDialog>(Command("Edit1"));
     dialog->chordList()->setCurrentRow(1), dialog->deleteButton()->click();
@@ -107,8 +106,7 @@ TEST_F(DialogsTest, InstrumentListsEveryDeviceAfterAFailedOpenAndPresetsFillTheS
 
     dialog->tabs()->setCurrentIndex(1);
     EXPECT_TRUE(Shows(dialog->stringBox(0), "E3"));
-    dialog->presetList()->setCurrentIndex(4);
-    emit dialog->presetList()->activated(4); // "Open G"
+    dialog->presetList()->setCurrentIndex(4), emit dialog->presetList()->activated(4); // Open G
     QStringList boxes;
     for (int s = 0; s < STRING_COUNT; ++s)
         boxes << dialog->stringBox(s)->text();

@@ -75,12 +75,8 @@ def check(path, layout, want, fail):
              f"unexpected {extra}")
 
 
-def main():
-    want, problems = json.load(open(sys.argv[1], encoding="utf-8")), []
-    for path, layout in want["files"]:
-        check(path, layout, want, lambda text, path=path: problems.append(f"{path}: {text}"))
-    print("\n".join(problems + [f"checked {len(want['files'])} files, {len(problems)} problems"]))
-    return 1 if problems else 0
-
-
-sys.exit(main())
+want, problems = json.load(open(sys.argv[1], encoding="utf-8")), []
+for path, layout in want["files"]:
+    check(path, layout, want, lambda text, path=path: problems.append(f"{path}: {text}"))
+print("\n".join(problems + [f"checked {len(want['files'])} files, {len(problems)} problems"]))
+sys.exit(1 if problems else 0)

@@ -200,11 +200,10 @@ TEST(ChordChart, RandomChartsComeBackBarByBar) {
                     names.push_back(chordName({root + 1, type}));
                 }
             chart += " |", previous = names;
-            std::string line = meter + ":";
+            want.push_back(meter + ":");
             for (const std::string& name : names)
                 if (name != sounding)
-                    line += (line.back() == ':' ? "" : " ") + (sounding = name);
-            want.push_back(line);
+                    want.back() += (want.back().back() == ':' ? "" : " ") + (sounding = name);
         }
         ChordChart parsed;
         ChartSong arranged;

@@ -122,9 +122,7 @@ TEST(SongFile, WrongMagicClearsTheSongAndRefusesTheType) {
 
 // The message names the file and the problem; the list keeps its invariants.
 TEST(SongFile, DamagedFilesStopWithAClearMessage) {
-    const auto with = [](std::string b, std::size_t at, const std::string& bytes) {
-        return b.replace(at, bytes.size(), bytes);
-    };
+    auto with = [](std::string b, int at, std::string s) { return b.replace(at, s.size(), s); };
     const struct {
         std::string bytes;
         const char* problem;

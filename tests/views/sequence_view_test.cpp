@@ -147,8 +147,7 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
         song->resetSong();
         put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, std::uint8_t(velocity), 480, 240));
         view->setLane(SeqLane::Velocity), Show(2);
-        const int top = 120 - velocity / 4, height = 122 - top;
-        const int outline = height <= 2 ? 48 * height : 2 * 48 + 2 * (height - 2);
+        const int top = 120 - velocity / 4, outline = 2 * 48 + 2 * (120 - top); // 48 px wide
         EXPECT_EQ(Count(0, 86, kWidth, 129, kBlue), outline) << velocity;
         EXPECT_EQ(Count(X(2, 0), top + 1, X(2, 0) + 48, 123, kBlue), outline) << velocity;
     }
