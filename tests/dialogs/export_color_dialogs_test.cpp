@@ -25,9 +25,8 @@ namespace {
 class ExportColorDialogsTest : public test::WindowTest {
 protected:
     void SetUp() override {
-        test::WriteBytes(folder / "backup.crd", "0\r\n");
-        form->start({}),
-            form->showSequencerPane(1); // "Export SMF" is offered with the sequencer open
+        test::WriteBytes(folder / "backup.crd", "0\r\n"); // Export SMF needs the sequencer open
+        form->start({}), form->showSequencerPane(1);
     }
     ColorScheme WindowScheme() const {
         const Settings s = form->currentSettings(); // what Cadenzo.ini would be written from
@@ -36,10 +35,14 @@ protected:
     }
 };
 
-void Mouse(QWidget* grid, QEvent::Type type, int cell, Qt::MouseButton button,
-           Qt::MouseButtons held) { // 25 x 25 cells
-    test::SendMouse(grid, type, {12 + 25 * (cell % 4), 12 + 25 * (cell / 4)}, button, held);
+const auto Q = [](const std::filesystem::path& p) { return QString::fromStdString(p.string()); };
+
+void Mouse(QWidget* grid, QEvent::Type type, int cell) { // the left button on a 25 x 25 cell
+    test::SendMouse(grid, type, {12 + 25 * (cell % 4), 12 + 25 * (cell / 4)},
+                    type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                    type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton);
 }
+constexpr QEvent::Type kPress = QEvent::MouseButtonPress, kRelease = QEvent::MouseButtonRelease;
 
 // A press or left drag previews the cell, the release's click selects it; a colour not among the 16
 // selects no cell and a press keeps it; the window changes only on OK, to what the dialog shows.
@@ -52,20 +55,18 @@ TEST_F(ExportColorDialogsTest, ColourPreviewFollowsTheGridsEventOrder) {
     EXPECT_EQ(grid->foregroundIndex(), 4); // navy, the background top
     dialog->schemeButton(SchemeColor::ButtonTop)->click();
     EXPECT_EQ(grid->foregroundIndex(), 15); // white
-    Mouse(grid, QEvent::MouseButtonPress, 9, Qt::LeftButton, Qt::LeftButton);
+    Mouse(grid, kPress, 9);
     EXPECT_EQ(dialog->shownScheme().buttonTop, clWhite);
-    Mouse(grid, QEvent::MouseMove, 10, Qt::NoButton, Qt::LeftButton);
+    Mouse(grid, QEvent::MouseMove, 10);
     EXPECT_EQ(dialog->shownScheme().buttonTop, clRed);
-    Mouse(grid, QEvent::MouseButtonRelease, 10, Qt::LeftButton, Qt::NoButton);
+    Mouse(grid, kRelease, 10);
     EXPECT_EQ(dialog->cancelButton()->colors().color(), clLime);
     dialog->schemeButton(SchemeColor::Font)->click();
     EXPECT_EQ(grid->foregroundIndex(), 16);
-    Mouse(grid, QEvent::MouseButtonPress, 11, Qt::LeftButton, Qt::LeftButton);
+    Mouse(grid, kPress, 11);
     EXPECT_EQ(dialog->caption()->fontColor(), RGB(1, 2, 3));
-    Mouse(grid, QEvent::MouseButtonRelease, 11, Qt::LeftButton, Qt::NoButton);
-    dialog->schemeButton(SchemeColor::BackGroundBtm)->click();
-    Mouse(grid, QEvent::MouseButtonPress, 12, Qt::LeftButton, Qt::LeftButton);
-    Mouse(grid, QEvent::MouseButtonRelease, 12, Qt::LeftButton, Qt::NoButton);
+    Mouse(grid, kRelease, 11), dialog->schemeButton(SchemeColor::BackGroundBtm)->click();
+    Mouse(grid, kPress, 12), Mouse(grid, kRelease, 12);
     // The radio buttons read like the window's controls: drawn on the background bottom colour.
     const QImage radio = dialog->schemeButton(SchemeColor::ButtonTop)->grab().toImage();
     EXPECT_EQ(radio.pixelColor(radio.width() - 2, radio.height() / 2), QColor(0, 0, 255));
@@ -94,17 +95,16 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
         EXPECT_FALSE(fields->edit->isEnabled());
         fields->check->click(), fields->edit->setText(text);
     }
-    dialog->okButton()->click();
-    dialog->volume().edit->setText("90");
+    dialog->okButton()->click(), dialog->volume().edit->setText("90");
     const std::filesystem::path missing = folder / "missing" / "song.mid";
-    dialog->askFileName = [&](const QString&) { return QString::fromStdString(missing.string()); };
+    dialog->askFileName = [&](const QString&) { return Q(missing); };
     dialog->referButton()->click(), dialog->okButton()->click();
     ASSERT_EQ(messages.size(), 2);
     EXPECT_TRUE(messages[0].contains("loud") && messages[1].contains("missing"))
         << messages.join('\n').toStdString();
     EXPECT_TRUE(dialog->isVisible() && !std::filesystem::exists(missing.parent_path()));
     EXPECT_EQ(test::ReadBytes(out), "older");
-    dialog->askFileName = [&](const QString&) { return QString::fromStdString(out.string()); };
+    dialog->askFileName = [&](const QString&) { return Q(out); };
     dialog->referButton()->click(), dialog->okButton()->click();
     EXPECT_TRUE(messages.size() == 2 && form->isEnabled()) << messages.join('\n').toStdString();
 
@@ -115,19 +115,17 @@ TEST_F(ExportColorDialogsTest, ExportWithEveryOptionMatchesTheCommandLine) {
                  [1950,2160,55,100,3],[1960,2160,59,100,2],[1970,2160,64,100,1],
                  [2400,2880,67,90,1],[2400,2880,62,90,2],[2400,2880,59,90,3],
                  [2400,2880,55,90,4],[2400,2880,50,90,5],[2400,2880,43,90,6]]})");
-    EXPECT_EQ(QProcess::execute("/usr/bin/python3",
-                                {CADENZO_CHECK_SMF_SCRIPT,
-                                 QString::fromStdString((folder / "want.json").string())}),
-              0);
+    EXPECT_EQ(
+        QProcess::execute("/usr/bin/python3", {CADENZO_CHECK_SMF_SCRIPT, Q(folder / "want.json")}),
+        0);
     const std::string fromDialog = test::ReadBytes(out);
     const std::filesystem::path song = folder / "song.cz0";
     ASSERT_TRUE(writeSongFile(song, {app->song, app->tempo, app->midiSetup, app->guitar}).ok());
     std::filesystem::remove(out);
     EXPECT_EQ(
-        QProcess::execute(CADENZO_CLI, {"export-smf", QString::fromStdString(song.string()),
-                                        QString::fromStdString(out.string()), "--format", "1m",
-                                        "--reset", "gs", "--channel", "4", "--program", "27",
-                                        "--volume", "90", "--reverb", "33", "--chorus", "12"}),
+        QProcess::execute(CADENZO_CLI, {"export-smf", Q(song), Q(out), "--format", "1m", "--reset",
+                                        "gs", "--channel", "4", "--program", "27", "--volume", "90",
+                                        "--reverb", "33", "--chorus", "12"}),
         0);
     EXPECT_TRUE(test::ReadBytes(out) == fromDialog);
 }
@@ -141,16 +139,13 @@ TEST_F(ExportColorDialogsTest, ExportMusicXmlOnTheChosenGridMatchesTheCommandLin
         auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         dialog->findChild<QComboBox*>(QStringLiteral("grid"))->setCurrentIndex(1); // "1/32"
-        dialog->selectFile(QString::fromStdString(out.string()));
-        static_cast<QDialog*>(dialog)->accept(); // as the Save button does
+        dialog->selectFile(Q(out)), static_cast<QDialog*>(dialog)->accept();       // as Save does
     });
     child<QAction>("ExportMusicXML1")->trigger();
     const std::string fromDialog = test::ReadBytes(out);
     ASSERT_TRUE(writeSongFile(song, {app->song, app->tempo, app->midiSetup, app->guitar}).ok());
-    EXPECT_EQ(
-        QProcess::execute(CADENZO_CLI, {"export-musicxml", QString::fromStdString(song.string()),
-                                        QString::fromStdString(out.string()), "--grid", "32"}),
-        0);
+    EXPECT_EQ(0,
+              QProcess::execute(CADENZO_CLI, {"export-musicxml", Q(song), Q(out), "--grid", "32"}));
     EXPECT_TRUE(test::ReadBytes(out) == fromDialog &&
                 fromDialog.find("<duration>60<") != std::string::npos);
 }

@@ -27,8 +27,7 @@ TEST(InstrumentSetup, TheDeviceNumberFollowsTheName) {
     const std::tuple<int, std::string, int, std::string> cases[] = {
         {1, "b", 3, "b"}, {4, "a", 4, "a"}, {1, "c", 1, "c"}, {2, "", 2, "a"}, {9, "", 9, ""}};
     for (const auto& [device, name, wantDevice, wantName] : cases) {
-        MidiSetup setup;
-        setup.midiDevice = static_cast<std::uint8_t>(device), setup.midiDeviceName = name;
+        MidiSetup setup{.midiDevice = static_cast<std::uint8_t>(device), .midiDeviceName = name};
         followDeviceName(names, setup);
         EXPECT_EQ(std::pair(int(setup.midiDevice), setup.midiDeviceName),
                   std::pair(wantDevice, wantName));

@@ -16,12 +16,13 @@ namespace cadenzo {
 namespace {
 
 using namespace test;
+namespace fs = std::filesystem;
 
 TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
     TempFolder folder;
     const mode_t umask = ::umask(027); // a new file gets 0666 less the umask
     const std::string bytes("one\r\ntwo\0\xFF\r\n", 11);
-    std::filesystem::create_directory(folder / "sub");
+    fs::create_directory(folder / "sub");
     // link name -> where it points; each save must reach the file named last, links untouched.
     const struct {
         std::vector<std::pair<std::string, std::string>> links;
@@ -34,30 +35,28 @@ TEST(AtomicFile, ReplacesTheBytesExactlyKeepingPermissionsAndLinks) {
     };
     for (const auto& c : cases) {
         WriteBytes(folder / "real.crd", "old contents, longer than the new\r\n");
-        std::filesystem::permissions(folder / "real.crd", std::filesystem::perms(0640));
+        fs::permissions(folder / "real.crd", fs::perms(0640));
         for (const auto& [name, to] : c.links)
-            std::filesystem::create_symlink(to, folder / name);
+            fs::create_symlink(to, folder / name);
         const auto saved = folder / (c.links.empty() ? c.file : c.links.front().first);
         ASSERT_TRUE(writeFileAtomically(saved, bytes)) << c.file;
         EXPECT_EQ(ReadBytes(folder / c.file), bytes) << c.file;
         for (const auto& link : c.links)
-            EXPECT_TRUE(std::filesystem::is_symlink(folder / link.first)) << link.first;
-        EXPECT_EQ(std::filesystem::status(folder / "real.crd").permissions(),
-                  std::filesystem::perms(0640));
+            EXPECT_TRUE(fs::is_symlink(folder / link.first)) << link.first;
+        EXPECT_EQ(fs::status(folder / "real.crd").permissions(), fs::perms(0640));
     }
     EXPECT_EQ(folder.Entries(), 6) << "no temporary file is left";
-    EXPECT_EQ(std::filesystem::status(folder / "sub/new.crd").permissions(),
-              std::filesystem::perms(0640));
+    EXPECT_EQ(fs::status(folder / "sub/new.crd").permissions(), fs::perms(0640));
     ::umask(umask);
 }
 
 // A missing folder, a folder in the way, a read-only file (also for root) and a loop of links.
 TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
     TempFolder folder;
-    std::filesystem::create_directories(folder / "dir.crd" / "inside"); // rename cannot replace it
+    fs::create_directories(folder / "dir.crd" / "inside"); // rename cannot replace it
     WriteBytes(folder / "out.mid", "MThd");
-    std::filesystem::permissions(folder / "out.mid", std::filesystem::perms(0444));
-    std::filesystem::create_symlink("loop.crd", folder / "loop.crd");
+    fs::permissions(folder / "out.mid", fs::perms(0444));
+    fs::create_symlink("loop.crd", folder / "loop.crd");
     for (const auto& [path, why] : {std::pair(folder / "missing" / "song.cz0", ": No such file"),
                                     {folder / "dir.crd", ": Is a directory"},
                                     {folder / "out.mid", ": the file is read-only."},
@@ -66,16 +65,15 @@ TEST(AtomicFile, FailuresNameTheFileAndLeaveNothingBehind) {
         EXPECT_FALSE(result);
         EXPECT_THAT(result.message, testing::HasSubstr(QuotedName(path) + why));
     }
-    EXPECT_TRUE(std::filesystem::is_directory(folder / "dir.crd" / "inside") &&
-                std::filesystem::is_symlink(folder / "loop.crd"));
+    EXPECT_TRUE(fs::is_directory(folder / "dir.crd" / "inside") &&
+                fs::is_symlink(folder / "loop.crd"));
     EXPECT_EQ(std::tuple(ReadBytes(folder / "out.mid"), folder.Entries()), std::tuple("MThd", 3));
 
     std::string bytes = "stale";
     for (const auto& path : {folder / "missing.crd", folder.path}) {
         const FileResult result = readWholeFile(path, bytes);
-        EXPECT_FALSE(result);
-        EXPECT_THAT(result.message, testing::HasSubstr(QuotedName(path)));
-        EXPECT_EQ(bytes, "");
+        EXPECT_THAT(std::tuple(bool(result), bytes, result.message),
+                    testing::FieldsAre(false, "", testing::HasSubstr(QuotedName(path))));
     }
 }
 
@@ -89,13 +87,10 @@ TEST(AtomicFile, AWriteThatFailsPartWayLeavesThePreviousFileAsItWas) {
     const rlimit small{4096, saved.rlim_max};
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
     const FileResult result = writeFileAtomically(folder / "Cadenzo.ini", std::string(10000, 'x'));
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, oldHandler);
-
-    EXPECT_FALSE(result);
-    EXPECT_THAT(result.message, testing::HasSubstr("Cadenzo.ini"));
-    EXPECT_EQ(std::tuple(ReadBytes(folder / "Cadenzo.ini"), folder.Entries()),
-              std::tuple("CZ0200\r\n0\r\n", 1));
+    ::setrlimit(RLIMIT_FSIZE, &saved), std::signal(SIGXFSZ, oldHandler);
+    EXPECT_THAT(std::tuple(bool(result), result.message, ReadBytes(folder / "Cadenzo.ini"),
+                           folder.Entries()),
+                testing::FieldsAre(false, testing::HasSubstr("Cadenzo.ini"), "CZ0200\r\n0\r\n", 1));
 }
 
 // Four frames at 44100 Hz: full scale both ways, clipping, a non-number, and rounding to nearest.

@@ -11,7 +11,6 @@ The name event must hold the file's path. Prints one line per difference; exits 
 """
 import json, sys  # noqa: E401
 from itertools import accumulate
-
 import mido
 
 LAYOUTS = {"format0": (0, 1), "single": (1, 2), "multi": (1, 7)}
@@ -41,53 +40,43 @@ def check(path, layout, want, fail):
                  (t, m.type, m.channel, m.control, m.value) if m.type == "control_change" else
                  (t, m.type, list(m.data))
                  for t, m in events if m.type in ("program_change", "control_change", "sysex")]
-        expected = []
-        if want["reset"] is not None and index == note_tracks[0]:
-            expected.append((0, "sysex", want["reset"]))
+        expected = ([(0, "sysex", want["reset"])]
+                    if want["reset"] is not None and index == note_tracks[0] else [])
         if index in note_tracks:
-            expected.append((1440, "program_change", want["channel"], want["program"]))
-            expected += [(t, "control_change", want["channel"], n, v)
-                         for t, n, v in want["controllers"]]
+            expected += [(1440, "program_change", want["channel"], want["program"])] + [
+                (t, "control_change", want["channel"], n, v) for t, n, v in want["controllers"]]
         if setup != expected:
             fail(f"track {index}: set-up {setup}, expected {expected}")
         # Pair every note-on with the next note-off of the same note.
         pending = {}
-        for tick, m in events:
-            if m.type not in ("note_on", "note_off"):
-                continue
+        for tick, m in ((t, m) for t, m in events if m.type in ("note_on", "note_off")):
             if m.channel != want["channel"]:
                 fail(f"track {index}: note on channel {m.channel} at {tick}")
             if m.type == "note_on" and m.velocity > 0:
                 pending.setdefault(m.note, []).append((tick, m.velocity))
-            elif pending.get(m.note):
-                on, velocity = pending[m.note].pop(0)
-                found.append((on, tick, m.note, velocity, index))
+            elif pending.get(m.note):  # (on, velocity, off, note, track)
+                found.append((*pending[m.note].pop(0), tick, m.note, index))
             else:
                 fail(f"track {index}: note-off of {m.note} at {tick} without a note-on")
         if any(pending.values()):
             fail(f"track {index}: notes never released: {pending}")
 
-    expected_meta = [(0, 0, "name", path), (0, 0, "tempo", want["tempo"])]
-    expected_meta += [(0, t, "meter", n, d, 24, 8) for t, n, d in want["time_signatures"]]
+    expected_meta = [(0, 0, "name", path), (0, 0, "tempo", want["tempo"])] + [
+        (0, t, "meter", n, d, 24, 8) for t, n, d in want["time_signatures"]]
     if sorted(meta) != sorted(expected_meta):
         fail(f"meta events {meta}, expected {expected_meta}")
-    expected_notes = sorted((on, off, note, velocity,
+    expected_notes = sorted((on, velocity, off, note,
                              string if layout == "multi" else note_tracks[0])
                             for on, off, note, velocity, string in want["notes"])
     if sorted(found) != expected_notes:
-        missing = sorted(set(expected_notes) - set(found))[:5]
-        extra = sorted(set(found) - set(expected_notes))[:5]
+        missing, extra = (sorted(set(a) - set(b))[:5] for a, b in
+                          ((expected_notes, found), (found, expected_notes)))
         fail(f"{len(found)} notes, expected {len(expected_notes)}; missing {missing}; "
              f"unexpected {extra}")
 
 
-def main():
-    want, problems = json.load(open(sys.argv[1], encoding="utf-8")), []
-    for path, layout in want["files"]:
-        check(path, layout, want, lambda text, path=path: problems.append(f"{path}: {text}"))
-    print("\n".join(problems + [f"checked {len(want['files'])} files, {len(problems)} problems"]))
-    return 1 if problems else 0
-
-
-if __name__ == "__main__":
-    sys.exit(main())
+want, problems = json.load(open(sys.argv[1], encoding="utf-8")), []
+for path, layout in want["files"]:
+    check(path, layout, want, lambda text, path=path: problems.append(f"{path}: {text}"))
+print("\n".join(problems + [f"checked {len(want['files'])} files, {len(problems)} problems"]))
+sys.exit(1 if problems else 0)

@@ -14,6 +14,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr char NAME[] = "/tmp/x.mid"; // 10 characters
 
+// Bytes of hex digit pairs; spaces only separate.
 Bytes Hex(std::string_view text) {
     Bytes b;
     for (std::size_t i = 0; i < text.size(); ++i)
@@ -23,34 +24,24 @@ Bytes Hex(std::string_view text) {
     return b;
 }
 
-Bytes Cat(std::initializer_list<Bytes> parts) {
-    Bytes all;
-    for (const Bytes& p : parts)
-        all.insert(all.end(), p.begin(), p.end());
-    return all;
-}
-
 // Written by hand. Standard tuning: strings 1..6 sound 64 59 55 50 45 40 (40 3B 37 32 2D 28).
-const Bytes nameEvent = Cat({Hex("00 FF 03 0A"), Bytes(NAME, NAME + 10)});
-const Bytes tempo120 = Hex("00 FF 51 03 07 A1 20");
-const Bytes meter44 = Hex("00 FF 58 04 04 02 18 08");
-const Bytes program24 = Hex("8B 20 C0 18"); // delta 1440, channel 1, program 24
-const Bytes endOfTrack = Hex("FF 2F 00");
-const Bytes conductor = Cat({nameEvent, tempo120, meter44, Hex("90 70"), endOfTrack});
+const std::string nameEvent = " 00 FF 03 0A 2F 74 6D 70 2F 78 2E 6D 69 64"; // NAME
+const std::string tempo120 = " 00 FF 51 03 07 A1 20", meter44 = " 00 FF 58 04 04 02 18 08";
+const std::string program24 = " 8B 20 C0 18"; // delta 1440, channel 1, program 24
+const std::string endOfTrack = " FF 2F 00";
+const std::string conductor = nameEvent + tempo120 + meter44 + " 90 70" + endOfTrack;
 
 // The payloads of the track chunks, each length field checked against the file.
 std::vector<Bytes> Tracks(const Bytes& file) {
     std::vector<Bytes> tracks;
     std::size_t at = 14;
-    while (at + 8 <= file.size()) {
-        EXPECT_EQ(Bytes(file.begin() + at, file.begin() + at + 4), (Bytes{'M', 'T', 'r', 'k'}));
-        const std::size_t length =
+    for (std::size_t length; at + 8 <= file.size(); at += 8 + length) {
+        EXPECT_EQ(Bytes(file.begin() + at, file.begin() + at + 4), Hex("4D 54 72 6B")); // MTrk
+        length =
             std::size_t{file[at + 4]} << 24 | file[at + 5] << 16 | file[at + 6] << 8 | file[at + 7];
-        at += 8;
-        if (at + length > file.size())
+        if (at + 8 + length > file.size())
             break;
-        tracks.emplace_back(file.begin() + at, file.begin() + at + length);
-        at += length;
+        tracks.emplace_back(file.begin() + at + 8, file.begin() + at + 8 + length);
     }
     EXPECT_EQ(at, file.size());
     return tracks;
@@ -97,23 +88,19 @@ protected:
     }
 };
 
-// Read back by an independent reader (mido, through check_smf.py).
-using SmfReader = SmfExport;
-
 // Refused one step past either end with a message that gives the range.
 TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
     const struct {
         int SmfOptions::*field;
         int low, high;
         std::string name;
-    } ranges[] = {{&SmfOptions::format, 0, 2, ""},
-                  {&SmfOptions::init, 0, 3, ""},
-                  {&SmfOptions::channel, 1, 16, "channel"},
-                  {&SmfOptions::programItem, -1, 6, ""},
-                  {&SmfOptions::midiProgram, 0, 127, "program"},
-                  {&SmfOptions::volume, 0, 127, "volume"},
-                  {&SmfOptions::reverb, 0, 127, "reverb"},
-                  {&SmfOptions::chorus, 0, 127, "chorus"}};
+    } ranges[] = {
+        // clang-format off
+        {&SmfOptions::format, 0, 2, ""}, {&SmfOptions::init, 0, 3, ""},
+        {&SmfOptions::channel, 1, 16, "channel"}, {&SmfOptions::programItem, -1, 6, ""},
+        {&SmfOptions::midiProgram, 0, 127, "program"}, {&SmfOptions::volume, 0, 127, "volume"},
+        {&SmfOptions::reverb, 0, 127, "reverb"}, {&SmfOptions::chorus, 0, 127, "chorus"},
+    }; // clang-format on
     for (const auto& r : ranges)
         for (int value : {r.low - 1, r.low, r.high, r.high + 1}) {
             SmfOptions o{.fileName = "a.mid"};
@@ -134,11 +121,9 @@ TEST(SmfOptions, EachRangeEndsWhereTheDialogsDo) {
 }
 
 TEST_F(SmfExport, EmptySongInFormat0IsTheLeadInBarOnly) {
-    Compose(SMF_FORMAT0);
-    EXPECT_EQ(file, Cat({Hex("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 26"),
-                         nameEvent, tempo120, meter44, program24,
-                         Hex("83 60"), // end of track at 1920
-                         endOfTrack}));
+    Compose(SMF_FORMAT0); // end of track at 1920
+    EXPECT_EQ(file, Hex("4D 54 68 64 00 00 00 06 00 00 00 01 01 E0 4D 54 72 6B 00 00 00 26" +
+                        nameEvent + tempo120 + meter44 + program24 + " 83 60" + endOfTrack));
 }
 
 // A string whose pitch passes 127 (fret 100 on the fifth, fret 254 on the second string: 313,
@@ -157,43 +142,42 @@ TEST_F(SmfExport, NotesAbove127AreLeftOutAndKeepTheirTurn) {
 TEST_F(SmfExport, StrokedChordInSingleAndMultiTrackLayouts) {
     put(0, {0, 0, 0, 0, 0, 0}, 240, 60);
     EXPECT_EQ(Compose(SMF_FORMAT1_SINGLE),
-              (std::vector<Bytes>{conductor,
-                                  Cat({program24,
-                                       Hex("83 60 90 28 64  0A 90 2D 64  0A 90 32 64  0A 90 37 64"
-                                           "  0A 90 3B 64  0A 90 40 64" // 1970 string 1
-                                           "  81 3E 80 28 00  00 80 2D 00  00 80 32 00  00 80 37 00"
-                                           "  00 80 3B 00  00 80 40 00  00"),
-                                       endOfTrack})}));
+              (std::vector{Hex(conductor),
+                           Hex(program24 +
+                               " 83 60 90 28 64  0A 90 2D 64  0A 90 32 64  0A 90 37 64"
+                               "  0A 90 3B 64  0A 90 40 64" // 1970 string 1
+                               "  81 3E 80 28 00  00 80 2D 00  00 80 32 00  00 80 37 00"
+                               "  00 80 3B 00  00 80 40 00  00" +
+                               endOfTrack)}));
 
-    options.init = SMF_INIT_GS, options.volumeOn = true; // volume 100 at 1450
-    const Bytes volume = Hex("0A B0 07 64"), gs = Hex("00 F0 0A 41 10 42 12 40 00 7F 00 41 F7");
+    options.init = SMF_INIT_GS, options.volumeOn = true;  // volume 100 at 1450
+    const std::string setup = program24 + " 0A B0 07 64"; // the GS reset before it in track 1
     const std::vector<Bytes> tracks = Compose(SMF_FORMAT1_MULTI);
     ASSERT_EQ(tracks.size(), 7u);
-    EXPECT_EQ(tracks[0], conductor);
+    EXPECT_EQ(tracks[0], Hex(conductor));
     // String 3: note-on at 1950 (500 after the volume), note-off at 2160.
-    EXPECT_EQ(tracks[3],
-              Cat({program24, volume, Hex("83 74 90 37 64  81 52 80 37 00  00"), endOfTrack}));
-    EXPECT_EQ(Bytes(tracks[1].begin(), tracks[1].begin() + 21), Cat({gs, program24, volume}));
+    EXPECT_EQ(tracks[3], Hex(setup + " 83 74 90 37 64  81 52 80 37 00  00" + endOfTrack));
+    EXPECT_EQ(Bytes(tracks[1].begin(), tracks[1].begin() + 21),
+              Hex("00 F0 0A 41 10 42 12 40 00 7F 00 41 F7" + setup));
     for (std::size_t t = 2; t < 7; ++t)
-        EXPECT_EQ(Bytes(tracks[t].begin(), tracks[t].begin() + 8), Cat({program24, volume})) << t;
+        EXPECT_EQ(Bytes(tracks[t].begin(), tracks[t].begin() + 8), Hex(setup)) << t;
 
     // A string without notes keeps the set-up and ends with the others, 710 after 1450.
     song->resetSong(), put(0, {0, 0, 0, 0, SILENT, 0}, 240, 60); // the fifth string silent
-    EXPECT_EQ(Compose(SMF_FORMAT1_MULTI).at(5), Cat({program24, volume, Hex("85 46"), endOfTrack}));
+    EXPECT_EQ(Compose(SMF_FORMAT1_MULTI).at(5), Hex(setup + " 85 46" + endOfTrack));
 }
 
 // 6/8 from bar 2 and a note both at 3840: the signature first (a later one: see the mido test).
 TEST_F(SmfExport, SignatureChangesLieOnTheirBarAndBeforeItsNotes) {
     song->setMeter(2, 6, 8), put(1920, {SILENT, SILENT, SILENT, SILENT, SILENT, 0}, 480, 0);
-    EXPECT_EQ(Compose(SMF_FORMAT0).at(0), Cat({nameEvent, tempo120, meter44, program24,
-                                               Hex("92 60 FF 58 04 06 03 18 08" // 3840: 6/8
-                                                   "  00 90 28 64  83 60 80 28 00  00"),
-                                               endOfTrack}));
+    EXPECT_EQ(Compose(SMF_FORMAT0).at(0),
+              Hex(nameEvent + tempo120 + meter44 + program24 +
+                  " 92 60 FF 58 04 06 03 18 08  00 90 28 64  83 60 80 28 00  00" + endOfTrack));
 }
 
 // Strokes both ways, a silent string, 3/4 from bar 5, a stroke wider than its gate, 6/8 from
 // bar 10 after the last note, every set-up message, channel 3, tempo 96.
-TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
+TEST_F(SmfExport, SongWithEveryKindOfEventReadsBackWithMidoInEveryLayout) {
     song->setMeter(5, 3, 4), song->setMeter(10, 6, 8);
     put(0, {0, 1, 0, 2, 3, SILENT}, 480, 60, 0, 100), put(480, {0, 0, 0, 2, 2, 0}, 960, 120, 1, 90);
     put(7680, {3, 3, 4, 5, 5, 3}, 1440, 0, 0, 127), put(9120, {0, 0, 0, 0, 0, 0}, 100, 600, 0, 80);
@@ -216,7 +200,7 @@ TEST_F(SmfReader, SongWithEveryKindOfEventReadsBackInEveryLayout) {
 }
 
 // 2000 six-string chords: 24000 notes in each layout, no fixed buffer or list in the way.
-TEST_F(SmfReader, FullSongReadsBackInEveryLayout) {
+TEST_F(SmfExport, FullSongReadsBackWithMidoInEveryLayout) {
     std::string notes;
     for (std::uint32_t i = 0; i < MAX_EVENTS; ++i) {
         put(i * 80, {1, 2, 3, 4, 5, 6}, 80, 30, 0, 100);

@@ -65,10 +65,9 @@ TEST(HighDpi, SequenceViewLinesAreWholeDevicePixelsAndTextIsAtDeviceResolution) 
     EventFields fields;
     SeqMouse mouse;
     SequenceView view(song, history, fields, mouse);
-    view.resize(400, SEQ_HEIGHT), view.show();
+    view.resize(400, SEQ_HEIGHT), view.show(), view.redrawAll();
     const qreal r = CADENZO_TEST_RATIO;
     ASSERT_EQ(view.devicePixelRatioF(), r);
-    view.redrawAll();
     const QImage screen = view.screenImage();
     ASSERT_EQ(screen.size(), QSize(std::ceil(400 * r), std::ceil(SEQ_HEIGHT * r)));
     const std::set<QRgb> colours = {0xFFFFFFFF, 0xFF000000, 0xFFDDDDDD,
@@ -76,8 +75,7 @@ TEST(HighDpi, SequenceViewLinesAreWholeDevicePixelsAndTextIsAtDeviceResolution) 
     for (int y = 0; y < screen.height(); ++y)
         for (int x = 0; x < screen.width(); ++x)
             ASSERT_TRUE(colours.count(screen.pixel(x, y))) << x << "," << y;
-    for (int s = 0; s < 6; ++s) { // string line s on screen row 36 + 8 s
-        int rows = 0;
+    for (int s = 0, rows = 0; s < 6; ++s, rows = 0) { // string line s on screen row 36 + 8 s
         for (int y = int((35 + 8 * s) * r); y < int((38 + 8 * s) * r); ++y)
             rows += screen.pixel(int(300 * r), y) == 0xFF000000;
         EXPECT_TRUE(rows == std::floor(r) || rows == std::ceil(r)) << s << ": " << rows;

@@ -32,8 +32,7 @@ protected:
                          [this](const MouseResult& r) { results.push_back(r); });
     }
     void put(SongEvent e, std::uint8_t root = 0, std::uint8_t type = 0) {
-        e.root = root, e.chordType = type;
-        song->insertEvent(e), song->sortEvents();
+        e.root = root, e.chordType = type, song->insertEvent(e), song->sortEvents();
     }
     void Show(int zoom, int cursor = -1) {
         if (cursor >= 0)
@@ -76,10 +75,8 @@ protected:
 };
 
 TEST_F(SequenceViewTest, CursorBarLinesAndAThreeFourSlotStandWhereTheScaleSays) {
-    EXPECT_EQ(view->objectName(), "seq_screen");
     for (const int tick : {0, 120, 1920}) { // x 55, 67, 247
-        Show(2, tick);
-        // Columns x - 1 and x, rows 35..74, and no other red near.
+        Show(2, tick); // columns x - 1 and x, rows 35..74, and no other red near
         EXPECT_EQ(Count(X(2, tick) - 1, 36, X(2, tick) + 1, 76, kRed), 80) << tick;
         EXPECT_EQ(Count(X(2, tick) - 4, 30, X(2, tick) + 4, 82, kRed), 80) << tick;
     }
@@ -98,9 +95,9 @@ TEST_F(SequenceViewTest, CursorBarLinesAndAThreeFourSlotStandWhereTheScaleSays) 
     Show(1);
     EXPECT_EQ(std::pair(At(bar2, 16), ink(36, 82)), std::pair(kBlack, 0));
     song->setMeter(2, 3, 4), Show(1);
-    EXPECT_TRUE(At(bar2, 16) != kBlack && At(bar2 + 25, 16) == kBlack); // the line at 176
-    EXPECT_GT(ink(36, 56), 10);                                         // the "3" from row 35
-    EXPECT_GT(ink(56, 82), 10);                                         // the "4" from row 55
+    // The line at 176, the "3" from row 35, the "4" from row 55.
+    EXPECT_TRUE(At(bar2, 16) != kBlack && At(bar2 + 25, 16) == kBlack);
+    EXPECT_TRUE(ink(36, 56) > 10 && ink(56, 82) > 10);
 }
 
 TEST_F(SequenceViewTest, ChordNamesOncePerRunAndFretDigitsAlternateSides) {
@@ -121,14 +118,12 @@ TEST_F(SequenceViewTest, ChordNamesOncePerRunAndFretDigitsAlternateSides) {
     for (const bool cut : {false, true}) {
         song->edit.clipMode = cut ? 1 : 0; // a pending cut draws cyan
         Show(4, 1800);
-        const int x = X(4, 480);
-        for (int s = 0; s < 6; ++s) {
-            if (frets[s] == x_)
-                continue;
-            const int top = 29 + 8 * s + 5; // the digits' middle rows on screen
-            EXPECT_EQ(Count(x - 8, top, x + 1, top + 5, cut ? kCyan : kBlue) > 0, s != 3) << s;
-            EXPECT_EQ(Count(x + 2, top, x + 16, top + 5, cut ? kCyan : kBlue) > 0, s == 3) << s;
-        }
+        const auto [x, ink] = std::pair(X(4, 480), cut ? kCyan : kBlue);
+        for (const int s : {0, 2, 3, 5}) // the sounding strings, at their digits' middle rows
+            EXPECT_EQ(std::pair(Count(x - 8, 34 + 8 * s, x + 1, 39 + 8 * s, ink) > 0,
+                                Count(x + 2, 34 + 8 * s, x + 16, 39 + 8 * s, ink) > 0),
+                      std::pair(s != 3, s == 3))
+                << s;
     }
 }
 
@@ -152,8 +147,7 @@ TEST_F(SequenceViewTest, VelocityBarsStandOnTheBaseLineWithTheOtherLaneInPinkBeh
         song->resetSong();
         put(test::MakeEvent(0, {0, x_, x_, x_, x_, x_}, std::uint8_t(velocity), 480, 240));
         view->setLane(SeqLane::Velocity), Show(2);
-        const int top = 120 - velocity / 4, height = 122 - top;
-        const int outline = height <= 2 ? 48 * height : 2 * 48 + 2 * (height - 2);
+        const int top = 120 - velocity / 4, outline = 2 * 48 + 2 * (120 - top); // 48 px wide
         EXPECT_EQ(Count(0, 86, kWidth, 129, kBlue), outline) << velocity;
         EXPECT_EQ(Count(X(2, 0), top + 1, X(2, 0) + 48, 123, kBlue), outline) << velocity;
     }
@@ -196,8 +190,8 @@ TEST_F(SequenceViewTest, APressSnapsToTheGridActsByRowAndShiftOrCtrlSuspendsADra
                   std::pair(locate, cursor));
     }
     Press(X(2, 240) + 3, 81);
-    EXPECT_EQ(mouse.dragLine, (DragLine{X(2, 240) + 3, 81, X(2, 240) + 3, 81}));
-    EXPECT_EQ(song->edit.cursorTick, 480);
+    EXPECT_EQ(std::pair(mouse.dragLine, int(song->edit.cursorTick)),
+              std::pair(DragLine{X(2, 240) + 3, 81, X(2, 240) + 3, 81}, 480));
     Press(X(2, 720), 50, Qt::RightButton); // moves only the mouse tick
     EXPECT_EQ(std::pair(int(song->edit.mouseTick), int(song->edit.cursorTick)),
               std::pair(720, 480));
