@@ -78,8 +78,9 @@ void Print(const char* what, std::vector<double> values) {
                 values.size(), values.front(), at(0.5), at(0.99), values.back());
 }
 
-// Six strings STROKE_PERIOD_MS apart from now, each sent at its due time; all ended 400 ms on.
-void Strum(FluidMidiOut& synth) {
+// Six strings STROKE_PERIOD_MS apart from now, each sent at its due time; all silenced 400 ms
+// on. Returns the first string's due time.
+std::int64_t Strum(FluidMidiOut& synth) {
     const std::int64_t start = bench::NowNs();
     for (int s = 0; s < 6; ++s) {
         const std::int64_t due = start + std::int64_t{s} * STROKE_PERIOD_MS * 1'000'000;
@@ -89,6 +90,8 @@ void Strum(FluidMidiOut& synth) {
     bench::SleepUntil(start + 400'000'000);
     for (const std::uint8_t key : STRINGS)
         synth.shortMsgAt(packShortMsg(0x80, key, 0), bench::NowNs());
+    synth.shortMsgAt(packShortMsg(0xB0, 120, 0), bench::NowNs()); // all sound off
+    return start;
 }
 
 } // namespace
@@ -101,7 +104,7 @@ int main(int argc, char** argv) {
     Recorder recorder;
     FluidMidiOut::Options options;
     options.drivers = {driver};
-    options.pauseAfterQuietSeconds = 0.3;
+    options.pauseAfterQuietSeconds = 2;
     FluidMidiOut synth(options);
     synth.observe(&recorder);
     if (synth.open(0) != MidiStatus::Ok) {
@@ -115,8 +118,8 @@ int main(int argc, char** argv) {
                 synth.driver().c_str(), synth.latencyMs(), options.pauseAfterQuietSeconds, ROUNDS,
                 ROUNDS);
 
-    // Which stroke each placed note-on belongs to, and whether it opened the output.
-    std::vector<std::pair<std::size_t, bool>> strokes; // first placed index, after a pause
+    // Each stroke's first due time, and whether it opened the output again.
+    std::vector<std::pair<std::int64_t, bool>> strokes;
     std::mt19937 random(1);
     for (int round = 0; round < 2 * ROUNDS; ++round) {
         const bool afterPause = round % 2 == 1;
@@ -125,16 +128,12 @@ int main(int argc, char** argv) {
             while (synth.outputPauses() == pauses)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             std::this_thread::sleep_for(std::chrono::milliseconds(settle + random() % 200));
-        } else {
-            synth.shortMsg(packShortMsg(0x90, 28, 1)); // keeps the output running
-            std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 50));
+        } else { // silent again, the output still open
+            std::this_thread::sleep_for(std::chrono::milliseconds(600 + random() % 200));
         }
-        strokes.emplace_back(recorder.placedCount.load(), afterPause);
-        Strum(synth);
-        if (!afterPause)
-            synth.shortMsg(packShortMsg(0x80, 28, 0));
+        strokes.emplace_back(Strum(synth), afterPause);
     }
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    std::this_thread::sleep_for(std::chrono::milliseconds(3000)); // all placed, however slow
 
     // Per stroke: how much later than in a running output its first string was placed, how long
     // after it was sent the output asked for its first period, and the strings' spacing.
@@ -142,11 +141,12 @@ int main(int argc, char** argv) {
         spacingPaused;
     const auto periodsEnd =
         recorder.periods.begin() + static_cast<std::ptrdiff_t>(recorder.periodCount.load());
-    for (const auto& [from, afterPause] : strokes) {
+    for (const auto& [start, afterPause] : strokes) {
         std::vector<const Placed*> notes;
-        for (std::size_t i = from; i < recorder.placedCount && notes.size() < 6; ++i)
+        for (std::size_t i = 0; i < recorder.placedCount && notes.size() < 6; ++i)
             if (const Placed& p = recorder.messages[i];
-                (p.message & 0xF0) == 0x90 && (p.message >> 16 & 0x7F) == 96)
+                (p.message & 0xF0) == 0x90 && (p.message >> 16 & 0x7F) == 96 && p.dueNs >= start &&
+                p.dueNs < start + 250'000'000)
                 notes.push_back(&p);
         if (notes.size() < 6)
             continue;
