@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     Recorder recorder;
     FluidMidiOut::Options options;
     options.drivers = {driver};
-    options.pauseAfterQuietSeconds = 2;
+    options.pauseAfterQuietSeconds = 4;
     FluidMidiOut synth(options);
     synth.observe(&recorder);
     if (synth.open(0) != MidiStatus::Ok) {
@@ -128,8 +128,12 @@ int main(int argc, char** argv) {
             while (synth.outputPauses() == pauses)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             std::this_thread::sleep_for(std::chrono::milliseconds(settle + random() % 200));
-        } else { // silent again, the output still open
-            std::this_thread::sleep_for(std::chrono::milliseconds(600 + random() % 200));
+        } else { // silent again (the synthesizers no longer render), the output still open
+            for (std::int64_t rendered = -1; rendered != synth.synthesizedFrames();) {
+                rendered = synth.synthesizedFrames();
+                std::this_thread::sleep_for(std::chrono::milliseconds(50));
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(random() % 200));
         }
         strokes.emplace_back(Strum(synth), afterPause);
     }

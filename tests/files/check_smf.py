@@ -75,8 +75,9 @@ def check(path, layout, want, fail):
              f"unexpected {extra}")
 
 
-want, problems = json.load(open(sys.argv[1], encoding="utf-8")), []
-for path, layout in want["files"]:
-    check(path, layout, want, lambda text, path=path: problems.append(f"{path}: {text}"))
-print("\n".join(problems + [f"checked {len(want['files'])} files, {len(problems)} problems"]))
-sys.exit(1 if problems else 0)
+if __name__ == "__main__":  # the command-line tool's tests import check() alone
+    want, problems = json.load(open(sys.argv[1], encoding="utf-8")), []
+    for path, layout in want["files"]:
+        check(path, layout, want, lambda text, path=path: problems.append(f"{path}: {text}"))
+    print("\n".join(problems + [f"checked {len(want['files'])} files, {len(problems)} problems"]))
+    sys.exit(1 if problems else 0)
