@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     Recorder recorder;
     FluidMidiOut::Options options;
     options.drivers = {driver};
-    options.pauseAfterQuietSeconds = 4;
+    options.pauseAfterQuietSeconds = 8;
     FluidMidiOut synth(options);
     synth.observe(&recorder);
     if (synth.open(0) != MidiStatus::Ok) {
@@ -128,7 +128,9 @@ int main(int argc, char** argv) {
             while (synth.outputPauses() == pauses)
                 std::this_thread::sleep_for(std::chrono::milliseconds(1));
             std::this_thread::sleep_for(std::chrono::milliseconds(settle + random() % 200));
-        } else { // silent again (the synthesizers no longer render), the output still open
+        } else { // silent again (the synthesizers no longer render), the output still open;
+            // first past the frames the stroke before was placed at, however late a server is
+            std::this_thread::sleep_for(std::chrono::milliseconds(2500));
             for (std::int64_t rendered = -1; rendered != synth.synthesizedFrames();) {
                 rendered = synth.synthesizedFrames();
                 std::this_thread::sleep_for(std::chrono::milliseconds(50));

@@ -218,6 +218,13 @@ TEST(FluidMidiOut, TheOutputClosesWhenQuietAndEveryMessageReopensIt) {
     EXPECT_TRUE(WaitFor([&] { return synth.outputPaused(); }));
     synth.shortMsg(NOTE_ON);
     EXPECT_TRUE(WaitFor([&] { return synth.activeVoices() > 0; }));
+    // Opened afresh, frames count from 0: a note sent at once is taken at once (before the
+    // first quiet time is over), not once the frames reach those of the closed output.
+    synth.close();
+    ASSERT_EQ(synth.open(0), MidiStatus::Ok);
+    synth.shortMsg(NOTE_ON);
+    EXPECT_TRUE(WaitFor([&] { return placements.count == 602; }));
+    EXPECT_LT(placements.frames[601 % 1024], 4800);
     synth.close();
     std::filesystem::remove_all(home);
 }

@@ -125,6 +125,9 @@ MidiStatus FluidMidiOut::open(unsigned device) {
         keys.fill(0);
     channelFrame_.fill(0);
     anyFrame_.fill(0);
+    // A synthesizer loaded afresh counts its frames from 0 again.
+    quietFrames_ = takeFrom_ = shiftFrames_ = 0;
+    reopened_ = false;
     stereo_.assign(2 * static_cast<std::size_t>(std::max(options_.periodSize, PERIOD_CHUNK)), 0.0f);
 
     if (!options_.drivers.empty()) {
