@@ -64,7 +64,8 @@ public:
         int scheduleFrames = 256;
         // After this long with nothing sounding, the audio output is closed, so that neither
         // Cadenzo's audio thread nor the sound server wakes for silence; the next message opens
-        // it again and sounds about a millisecond later than it would have in a running output.
+        // it again and sounds a few milliseconds later than in a running output, plus whatever
+        // the sound server takes to start a stream.
         // 0 keeps it open. A JACK output always stays open: closing its client would drop the
         // connections the user made to its ports; its callback only writes silence.
         double pauseAfterQuietSeconds = 20;
